@@ -1,0 +1,5 @@
+#include "Ids.h"
+
+#include <QUuid>
+
+QString Ids::newId() { return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(); }

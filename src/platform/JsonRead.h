@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Date.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <stdexcept>
+
+// The program writes JSON with keys in a fixed order, so one JSON type is used throughout.
+using Json = nlohmann::ordered_json;
+
+// Thrown when a JSON document or element does not have the shape its reader expects.
+class DecodeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Strict readers over JSON objects. No silent coercion: a Boolean never reads as a number or
+// the reverse, and a value of the wrong type throws DecodeError even under a key with a
+// default. "Missing" means the key is absent or its value is null.
+namespace JsonRead {
+
+QString toQString(const std::string& utf8);
+std::string toUtf8(const QString& text);
+
+// Parses a whole document; throws DecodeError on malformed JSON.
+Json parse(const QByteArray& bytes);
+
+const Json& requireObject(const Json& value, const char* what);
+const Json& requireArray(const Json& value, const char* what);
+
+// Required keys: missing, null or the wrong type throws.
+QString requiredString(const Json& object, const char* key);
+double requiredNumber(const Json& object, const char* key);
+bool requiredBool(const Json& object, const char* key);
+Date requiredDate(const Json& object, const char* key);
+QStringList requiredStringArray(const Json& object, const char* key);
+
+// Defaulted keys: missing or null gives the fallback; the wrong type throws.
+QString string(const Json& object, const char* key, const QString& fallback);
+double number(const Json& object, const char* key, double fallback);
+bool boolean(const Json& object, const char* key, bool fallback);
+Date date(const Json& object, const char* key, Date fallback);
+QStringList stringArray(const Json& object, const char* key, const QStringList& fallback);
+
+// Optional keys: missing or null gives nothing; the wrong type throws.
+std::optional<QString> optionalString(const Json& object, const char* key);
+std::optional<double> optionalNumber(const Json& object, const char* key);
+std::optional<Date> optionalDate(const Json& object, const char* key);
+
+// A JSON number as a double (integers and floats alike); anything else throws.
+double asNumber(const Json& value, const char* what);
+QString asString(const Json& value, const char* what);
+
+// Writing.
+inline Json fromDate(Date date) { return date.secondsSinceReferenceDate(); }
+Json fromStringList(const QStringList& list);
+
+} // namespace JsonRead

@@ -1,0 +1,59 @@
+#include "platform/JsonRead.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+Json object(const char* text) { return JsonRead::parse(QByteArray(text)); }
+
+TEST(JsonRead, NeverCoercesBetweenBooleansNumbersAndTexts) {
+    struct Case {
+        const char* document;
+        std::function<void(const Json&)> read;
+    };
+    const Case failing[] = {
+        {R"({"a": 1})", [](const Json& o) { JsonRead::boolean(o, "a", false); }},
+        {R"({"a": true})", [](const Json& o) { JsonRead::number(o, "a", 0); }},
+        {R"({"a": "1"})", [](const Json& o) { JsonRead::number(o, "a", 0); }},
+        {R"({"a": 1})", [](const Json& o) { JsonRead::string(o, "a", {}); }},
+        {R"({"a": null})", [](const Json& o) { JsonRead::requiredString(o, "a"); }},
+        {R"({})", [](const Json& o) { JsonRead::requiredNumber(o, "a"); }},
+        {R"({"a": ["x", 1]})", [](const Json& o) { JsonRead::stringArray(o, "a", {}); }},
+        {R"({"a": "x"})", [](const Json& o) { JsonRead::optionalDate(o, "a"); }},
+        {R"([1])", [](const Json& o) { JsonRead::optionalString(o, "a"); }},
+    };
+    for (const Case& c : failing) {
+        const Json o = object(c.document);
+        EXPECT_THROW(c.read(o), DecodeError) << c.document;
+    }
+}
+
+TEST(JsonRead, MissingOrNullTakesTheFallback) {
+    const Json o = object(R"({"n": null, "b": false, "d": 12.5, "i": 3, "s": "x"})");
+    EXPECT_TRUE(JsonRead::boolean(o, "n", true));
+    EXPECT_TRUE(JsonRead::boolean(o, "missing", true));
+    EXPECT_FALSE(JsonRead::boolean(o, "b", true));
+    EXPECT_EQ(JsonRead::number(o, "d", 0), 12.5);
+    EXPECT_EQ(JsonRead::number(o, "i", 0), 3.0);
+    EXPECT_FALSE(JsonRead::optionalString(o, "n"));
+    EXPECT_EQ(JsonRead::optionalString(o, "s"), QStringLiteral("x"));
+    EXPECT_EQ(JsonRead::optionalDate(o, "d"), Date(12.5));
+}
+
+TEST(JsonRead, RejectsMalformedDocuments) {
+    EXPECT_THROW(JsonRead::parse(QByteArray("{\"a\": ")), DecodeError);
+    EXPECT_THROW(JsonRead::parse(QByteArray("")), DecodeError);
+    EXPECT_THROW(JsonRead::parse(QByteArray("\xff\xfe")), DecodeError);
+}
+
+TEST(JsonRead, TextsRoundTripAsUtf8) {
+    const QString text = QString::fromUtf16(u"caf\u00E9 \U0001F34E \u201Cq\u201D");
+    Json o = Json::object();
+    o["t"] = JsonRead::toUtf8(text);
+    const Json back = JsonRead::parse(QByteArray::fromStdString(o.dump()));
+    EXPECT_EQ(JsonRead::requiredString(back, "t"), text);
+}
+
+} // namespace
