@@ -1,0 +1,62 @@
+#pragma once
+
+#include "CloudError.h"
+#include "Record.h"
+
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace cloud {
+
+// Why a zone left a user's database.
+enum class ZoneDeletionReason {
+    deleted,       // its owner deleted it
+    left,          // the user left a zone shared with them
+    accessRevoked, // its owner took the user off the share
+};
+
+QString rawValue(ZoneDeletionReason reason);
+std::optional<ZoneDeletionReason> zoneDeletionReasonFromRaw(const QString& raw);
+
+struct ZoneDeletion {
+    ZoneID zoneID;
+    ZoneDeletionReason reason = ZoneDeletionReason::deleted;
+};
+
+// Zones of one database that changed or went away since a token.
+struct DatabaseChanges {
+    std::vector<ZoneID> modifications;
+    std::vector<ZoneDeletion> deletions;
+    QString token;
+};
+
+struct RecordDeletion {
+    RecordID recordID;
+    QString recordType;
+};
+
+// The records of one zone that changed since a token: each changed record's newest version
+// once, oldest change first, and the records deleted since.
+struct ZoneChanges {
+    std::vector<Record> modifications;
+    std::vector<RecordDeletion> deletions;
+    QString token;
+};
+
+struct ModifyZonesResult {
+    std::vector<ZoneID> savedZones;
+    std::vector<std::pair<ZoneID, CloudError>> failedZoneSaves;
+    std::vector<ZoneID> deletedZoneIDs;
+    std::vector<std::pair<ZoneID, CloudError>> failedZoneDeletes;
+};
+
+struct ModifyRecordsResult {
+    std::vector<Record> savedRecords;
+    std::vector<std::pair<Record, CloudError>> failedRecordSaves;
+    std::vector<RecordID> deletedRecordIDs;
+    std::vector<std::pair<RecordID, CloudError>> failedRecordDeletes;
+};
+
+} // namespace cloud

@@ -1,0 +1,44 @@
+#include "CloudDevice.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace cloud {
+
+CloudDevice::CloudDevice(std::shared_ptr<Container> container, QString deviceID)
+    : container_(std::move(container)), deviceID_(std::move(deviceID)) {}
+
+QString CloudDevice::defaultContainerPath() {
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(dataHome).filePath(QStringLiteral("tallybird-cloud/container.sqlite"));
+}
+
+QString CloudDevice::deviceIDForFolder(const QString& dataFolder) {
+    return QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath());
+}
+
+Result<CloudDevice> CloudDevice::open(const QString& containerPath, const QString& dataFolder) {
+    const QFileInfo file(containerPath);
+    if (!QDir().mkpath(file.absolutePath()))
+        return CloudError::make(CloudError::Code::internalError,
+                                QStringLiteral("Cannot create %1.").arg(file.absolutePath()));
+    auto container = Container::openFile(file.absoluteFilePath());
+    if (!container.ok())
+        return container.error();
+    return CloudDevice(container.value(), deviceIDForFolder(dataFolder));
+}
+
+Database CloudDevice::privateCloudDatabase() const {
+    return database(DatabaseScope::privateScope);
+}
+
+Database CloudDevice::sharedCloudDatabase() const {
+    return database(DatabaseScope::sharedScope);
+}
+
+Database CloudDevice::database(DatabaseScope scope) const {
+    return Database(container_, deviceID_, scope);
+}
+
+} // namespace cloud

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Container.h"
+#include "Database.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace cloud {
+
+// This program's way into the cloud: one device (a data folder) of one container file. Two
+// copies of the program with different data folders are two devices and sync with each other.
+class CloudDevice {
+public:
+    CloudDevice(std::shared_ptr<Container> container, QString deviceID);
+
+    // "tallybird-cloud/container.sqlite" in the XDG data home; the same for every profile.
+    static QString defaultContainerPath();
+    // A device is named by the absolute, clean path of its data folder.
+    static QString deviceIDForFolder(const QString& dataFolder);
+    // Opens (creating when needed) the container file and names the device by its folder.
+    static Result<CloudDevice> open(const QString& containerPath, const QString& dataFolder);
+
+    const std::shared_ptr<Container>& container() const { return container_; }
+    const QString& deviceID() const { return deviceID_; }
+    Database privateCloudDatabase() const;
+    Database sharedCloudDatabase() const;
+    Database database(DatabaseScope scope) const;
+
+private:
+    std::shared_ptr<Container> container_;
+    QString deviceID_;
+};
+
+} // namespace cloud

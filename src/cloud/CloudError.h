@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Record.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace cloud {
+
+// An error from the container, with the numeric code callers compare against and, for a
+// conflict, the record the server holds.
+struct CloudError {
+    enum class Code {
+        internalError = 1,
+        networkUnavailable = 3,
+        notAuthenticated = 9,
+        permissionFailure = 10,
+        unknownItem = 11,
+        invalidArguments = 12,
+        serverRecordChanged = 14,
+        zoneNotFound = 26,
+    };
+
+    Code code = Code::internalError;
+    QString message;
+    std::optional<Record> serverRecord;
+
+    int rawCode() const { return static_cast<int>(code); }
+
+    // An error with the usual message for its code.
+    static CloudError make(Code code, QString detail = {});
+    static CloudError conflict(Record serverRecord);
+    // The code for a raw number, when it is one the container knows.
+    static std::optional<Code> codeFromRaw(int raw);
+};
+
+} // namespace cloud

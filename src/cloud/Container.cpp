@@ -1,0 +1,718 @@
+#include "Container.h"
+
+#include "MemoryStorage.h"
+#include "RecordCoding.h"
+#include "SqliteStorage.h"
+
+#include <QRegularExpression>
+#include <QUuid>
+
+#include <algorithm>
+
+namespace cloud {
+
+namespace {
+
+using Code = CloudError::Code;
+
+CloudError fail(Code code, const QString& detail = {}) {
+    return CloudError::make(code, detail);
+}
+
+QString changeTagFor(qint64 seq) {
+    return QStringLiteral("t") + QString::number(seq);
+}
+
+bool isOwnZone(const QString& owner, const QString& user) {
+    return owner == currentUserDefaultName || owner == user;
+}
+
+// Names starting with "~" belong to the container (shares); devices may not write them.
+bool isReserved(const Record& record) {
+    return record.recordType().startsWith(QLatin1Char('~')) ||
+           record.recordID().recordName.startsWith(QLatin1Char('~'));
+}
+
+bool validUserName(const QString& name) {
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9._@-]{1,100}$"));
+    return pattern.match(name).hasMatch();
+}
+
+// How the zone is addressed from a device: its own zones through the placeholder owner.
+ZoneID visibleZone(DatabaseScope scope, const QString& owner, const QString& zoneName) {
+    return ZoneID{zoneName, scope == DatabaseScope::privateScope ? currentUserDefaultName : owner};
+}
+
+struct Access {
+    QString owner;
+    ParticipantPermission permission = ParticipantPermission::none;
+};
+
+class Rules {
+public:
+    explicit Rules(ContainerStorage& storage) : s(storage) {}
+
+    DeviceRow device(const QString& id) {
+        if (auto row = s.findDevice(id))
+            return *row;
+        ensureDefaultUser();
+        DeviceRow row{id, Container::defaultUserName, false};
+        s.putDevice(row);
+        return row;
+    }
+
+    void ensureDefaultUser() {
+        if (!s.findUser(Container::defaultUserName))
+            s.putUser(UserRow{Container::defaultUserName, std::nullopt});
+    }
+
+    // The user a device acts for, after the offline switch and any fault on its next operation.
+    Result<QString> actingUser(const QString& deviceID) {
+        DeviceRow row = device(deviceID);
+        if (row.offline)
+            return fail(Code::networkUnavailable);
+        if (!row.user || !s.findUser(*row.user))
+            return fail(Code::notAuthenticated);
+        for (const FaultRow& fault : s.faults()) {
+            if (fault.pattern.isEmpty() && (fault.device.isEmpty() || fault.device == deviceID)) {
+                consume(fault);
+                return injected(fault);
+            }
+        }
+        return *row.user;
+    }
+
+    std::optional<CloudError> recordFault(const QString& deviceID, const QString& recordName) {
+        for (const FaultRow& fault : s.faults()) {
+            if (fault.pattern.isEmpty() || (!fault.device.isEmpty() && fault.device != deviceID))
+                continue;
+            const QRegularExpression wildcard(
+                QRegularExpression::wildcardToRegularExpression(fault.pattern));
+            if (wildcard.match(recordName).hasMatch()) {
+                consume(fault);
+                return injected(fault);
+            }
+        }
+        return std::nullopt;
+    }
+
+    Result<Access> access(const QString& user, DatabaseScope scope, const ZoneID& zoneID) {
+        if (scope == DatabaseScope::privateScope) {
+            if (!isOwnZone(zoneID.ownerName, user))
+                return fail(Code::permissionFailure,
+                            QStringLiteral("The zone belongs to another user."));
+            return Access{user, ParticipantPermission::readWrite};
+        }
+        if (isOwnZone(zoneID.ownerName, user))
+            return fail(Code::zoneNotFound);
+        for (const ParticipantRow& p : s.participants(zoneID.ownerName, zoneID.zoneName)) {
+            if (p.user != user)
+                continue;
+            auto permission = participantPermissionFromRaw(p.permission);
+            if (p.acceptance == rawValue(ParticipantAcceptanceStatus::accepted) && permission &&
+                *permission != ParticipantPermission::none)
+                return Access{zoneID.ownerName, *permission};
+        }
+        return fail(Code::zoneNotFound);
+    }
+
+    Record deliver(const RecordRow& row, DatabaseScope scope, const QString& user) {
+        auto record = RecordCoding::decode(row.data);
+        if (!record)
+            throw StorageError("A stored record does not decode.");
+        Record out = record->withZoneOwner(visibleZone(scope, row.owner, row.zone).ownerName);
+        if (Share* share = out.share()) {
+            share->participants.clear();
+            for (const ParticipantRow& p : s.participants(row.owner, row.zone))
+                share->participants.push_back(participant(p));
+            share->currentUserRecordName = user;
+        }
+        return out;
+    }
+
+    ShareParticipant participant(const ParticipantRow& row) {
+        ShareParticipant p;
+        p.userIdentity.userRecordName = row.user;
+        if (auto user = s.findUser(row.user))
+            p.userIdentity.nameComponents = user->nameComponents;
+        p.role = participantRoleFromRaw(row.role).value_or(ParticipantRole::unknown);
+        p.permission =
+            participantPermissionFromRaw(row.permission).value_or(ParticipantPermission::none);
+        p.acceptanceStatus =
+            acceptanceStatusFromRaw(row.acceptance).value_or(ParticipantAcceptanceStatus::unknown);
+        return p;
+    }
+
+    void touchZone(const QString& owner, const QString& zoneName, qint64 seq) {
+        if (auto zone = s.findZone(owner, zoneName)) {
+            zone->changedSeq = seq;
+            s.putZone(*zone);
+        }
+    }
+
+    // A new version of the zone's share record, so that its participants reach every device.
+    qint64 touchShare(const QString& owner, const QString& zoneName) {
+        const qint64 seq = s.nextSequence();
+        Record share = Record::zoneWideShare(ZoneID{zoneName, owner});
+        share.setChangeTag(changeTagFor(seq));
+        s.putRecord(RecordRow{owner, zoneName, zoneWideShareName, shareRecordType,
+                              changeTagFor(seq), RecordCoding::encode(share), seq});
+        s.removeDeletion(owner, zoneName, zoneWideShareName);
+        touchZone(owner, zoneName, seq);
+        return seq;
+    }
+
+    void deleteZone(const ZoneRow& zone) {
+        const qint64 seq = s.nextSequence();
+        for (const ParticipantRow& p : s.participants(zone.owner, zone.name)) {
+            if (p.user != zone.owner &&
+                p.acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
+                s.addZoneRemoval(ZoneRemovalRow{seq, p.user, DatabaseScope::sharedScope, zone.owner,
+                                                zone.name, rawValue(ZoneDeletionReason::deleted)});
+            s.removeParticipant(zone.owner, zone.name, p.user);
+        }
+        s.removeZoneRecords(zone.owner, zone.name);
+        s.removeZoneDeletions(zone.owner, zone.name);
+        s.removeZone(zone.owner, zone.name);
+        s.addZoneRemoval(ZoneRemovalRow{seq, zone.owner, DatabaseScope::privateScope, zone.owner,
+                                        zone.name, rawValue(ZoneDeletionReason::deleted)});
+    }
+
+    std::optional<ParticipantRow> participantRow(const QString& owner, const QString& zoneName,
+                                                 const QString& user) {
+        for (const ParticipantRow& p : s.participants(owner, zoneName)) {
+            if (p.user == user)
+                return p;
+        }
+        return std::nullopt;
+    }
+
+    // Tokens name the container, so a token from another container reads as unknown.
+    QString databaseToken() {
+        return QStringLiteral("d:%1:%2").arg(s.containerId()).arg(s.currentSequence());
+    }
+    QString zoneToken(const ZoneRow& zone) {
+        return QStringLiteral("z:%1:%2:%3")
+            .arg(s.containerId(), zone.incarnation)
+            .arg(s.currentSequence());
+    }
+    std::optional<qint64> readDatabaseToken(const std::optional<QString>& token) {
+        if (!token)
+            return std::nullopt;
+        const QStringList parts = token->split(QLatin1Char(':'));
+        if (parts.size() != 3 || parts[0] != QLatin1String("d") || parts[1] != s.containerId())
+            return std::nullopt;
+        return sequenceIn(parts[2]);
+    }
+    std::optional<qint64> readZoneToken(const std::optional<QString>& token, const ZoneRow& zone) {
+        if (!token)
+            return std::nullopt;
+        const QStringList parts = token->split(QLatin1Char(':'));
+        if (parts.size() != 4 || parts[0] != QLatin1String("z") || parts[1] != s.containerId() ||
+            parts[2] != zone.incarnation)
+            return std::nullopt;
+        return sequenceIn(parts[3]);
+    }
+
+    ContainerStorage& s;
+
+private:
+    std::optional<qint64> sequenceIn(const QString& text) {
+        bool ok = false;
+        const qint64 seq = text.toLongLong(&ok);
+        if (!ok || seq < 0 || seq > s.currentSequence())
+            return std::nullopt;
+        return seq;
+    }
+
+    void consume(FaultRow fault) {
+        if (fault.remaining < 0)
+            return;
+        if (--fault.remaining <= 0)
+            s.removeFault(fault.id);
+        else
+            s.putFault(fault);
+    }
+
+    static CloudError injected(const FaultRow& fault) {
+        auto code = CloudError::codeFromRaw(fault.code).value_or(Code::internalError);
+        return fail(code, QStringLiteral("(injected)"));
+    }
+};
+
+} // namespace
+
+Container::Container(std::unique_ptr<ContainerStorage> storage) : storage_(std::move(storage)) {}
+
+std::shared_ptr<Container> Container::inMemory() {
+    return std::make_shared<Container>(std::make_unique<MemoryStorage>());
+}
+
+Result<std::shared_ptr<Container>> Container::openFile(const QString& path) {
+    try {
+        return std::make_shared<Container>(std::make_unique<SqliteStorage>(path));
+    } catch (const std::exception& e) {
+        return fail(Code::internalError, QString::fromUtf8(e.what()));
+    }
+}
+
+template <typename T, typename F> Result<T> Container::run(F&& work) {
+    std::optional<Result<T>> out;
+    try {
+        storage_->transact([&] { out.emplace(work(Rules(*storage_))); });
+    } catch (const std::exception& e) {
+        return fail(Code::internalError, QString::fromUtf8(e.what()));
+    }
+    return std::move(*out);
+}
+
+std::optional<CloudError>
+Container::runAdmin(const std::function<std::optional<CloudError>()>& work) {
+    std::optional<CloudError> error;
+    try {
+        storage_->transact([&] { error = work(); });
+    } catch (const std::exception& e) {
+        return fail(Code::internalError, QString::fromUtf8(e.what()));
+    }
+    return error;
+}
+
+Result<std::optional<QString>> Container::currentUser(const QString& device) {
+    return run<std::optional<QString>>([&](Rules r) -> Result<std::optional<QString>> {
+        DeviceRow row = r.device(device);
+        if (row.user && !r.s.findUser(*row.user))
+            return std::optional<QString>();
+        return row.user;
+    });
+}
+
+Result<ModifyZonesResult> Container::modifyZones(const QString& device, DatabaseScope scope,
+                                                 const std::vector<ZoneID>& saves,
+                                                 const std::vector<ZoneID>& deletes) {
+    return run<ModifyZonesResult>([&](Rules r) -> Result<ModifyZonesResult> {
+        auto user = r.actingUser(device);
+        if (!user.ok())
+            return user.error();
+        const QString& me = user.value();
+        ModifyZonesResult result;
+        for (const ZoneID& zoneID : saves) {
+            if (scope == DatabaseScope::sharedScope) {
+                result.failedZoneSaves.emplace_back(
+                    zoneID, fail(Code::permissionFailure,
+                                 QStringLiteral("Zones are not created in the shared database.")));
+                continue;
+            }
+            auto access = r.access(me, scope, zoneID);
+            if (!access.ok()) {
+                result.failedZoneSaves.emplace_back(zoneID, access.error());
+                continue;
+            }
+            if (!r.s.findZone(me, zoneID.zoneName)) {
+                const qint64 seq = r.s.nextSequence();
+                r.s.putZone(ZoneRow{me, zoneID.zoneName,
+                                    QUuid::createUuid().toString(QUuid::WithoutBraces), seq});
+            }
+            result.savedZones.push_back(zoneID);
+        }
+        for (const ZoneID& zoneID : deletes) {
+            if (scope == DatabaseScope::privateScope) {
+                auto access = r.access(me, scope, zoneID);
+                if (!access.ok()) {
+                    result.failedZoneDeletes.emplace_back(zoneID, access.error());
+                    continue;
+                }
+                if (auto zone = r.s.findZone(me, zoneID.zoneName))
+                    r.deleteZone(*zone);
+            } else if (!isOwnZone(zoneID.ownerName, me)) {
+                // Deleting a shared zone means leaving it; the owner keeps it.
+                if (auto p = r.participantRow(zoneID.ownerName, zoneID.zoneName, me)) {
+                    r.s.removeParticipant(p->owner, p->zone, me);
+                    const qint64 seq = r.touchShare(p->owner, p->zone);
+                    if (p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
+                        r.s.addZoneRemoval(ZoneRemovalRow{seq, me, scope, p->owner, p->zone,
+                                                          rawValue(ZoneDeletionReason::left)});
+                }
+            } else {
+                result.failedZoneDeletes.emplace_back(zoneID, fail(Code::zoneNotFound));
+                continue;
+            }
+            result.deletedZoneIDs.push_back(zoneID);
+        }
+        return result;
+    });
+}
+
+Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, DatabaseScope scope,
+                                                     const std::vector<Record>& saves,
+                                                     const std::vector<RecordID>& deletes) {
+    return run<ModifyRecordsResult>([&](Rules r) -> Result<ModifyRecordsResult> {
+        auto user = r.actingUser(device);
+        if (!user.ok())
+            return user.error();
+        const QString& me = user.value();
+        ModifyRecordsResult result;
+
+        // Checks shared by saves and deletes; on success, the real owner of the zone.
+        auto writable = [&](const RecordID& id, bool reserved) -> Result<QString> {
+            if (auto fault = r.recordFault(device, id.recordName))
+                return *fault;
+            auto access = r.access(me, scope, id.zoneID);
+            if (!access.ok())
+                return access.error();
+            if (!r.s.findZone(access.value().owner, id.zoneID.zoneName))
+                return fail(Code::zoneNotFound);
+            if (access.value().permission != ParticipantPermission::readWrite)
+                return fail(Code::permissionFailure, QStringLiteral("The share is read-only."));
+            if (reserved)
+                return fail(Code::permissionFailure,
+                            QStringLiteral("Shares are managed by their owner."));
+            return access.value().owner;
+        };
+
+        for (const Record& record : saves) {
+            const RecordID& id = record.recordID();
+            auto owner = writable(id, isReserved(record));
+            if (!owner.ok()) {
+                result.failedRecordSaves.emplace_back(record, owner.error());
+                continue;
+            }
+            auto existing = r.s.findRecord(owner.value(), id.zoneID.zoneName, id.recordName);
+            if (record.changeTag() && !existing) {
+                result.failedRecordSaves.emplace_back(record, fail(Code::unknownItem));
+                continue;
+            }
+            if (existing && (!record.changeTag() || *record.changeTag() != existing->tag)) {
+                result.failedRecordSaves.emplace_back(
+                    record, CloudError::conflict(r.deliver(*existing, scope, me)));
+                continue;
+            }
+            const qint64 seq = r.s.nextSequence();
+            Record stored = record.withZoneOwner(owner.value());
+            stored.setChangeTag(changeTagFor(seq));
+            r.s.putRecord(RecordRow{owner.value(), id.zoneID.zoneName, id.recordName,
+                                    record.recordType(), changeTagFor(seq),
+                                    RecordCoding::encode(stored), seq});
+            r.s.removeDeletion(owner.value(), id.zoneID.zoneName, id.recordName);
+            r.touchZone(owner.value(), id.zoneID.zoneName, seq);
+            Record saved = record;
+            saved.setChangeTag(changeTagFor(seq));
+            result.savedRecords.push_back(std::move(saved));
+        }
+        for (const RecordID& id : deletes) {
+            auto owner = writable(id, id.recordName.startsWith(QLatin1Char('~')));
+            if (!owner.ok()) {
+                result.failedRecordDeletes.emplace_back(id, owner.error());
+                continue;
+            }
+            if (auto existing = r.s.findRecord(owner.value(), id.zoneID.zoneName, id.recordName)) {
+                const qint64 seq = r.s.nextSequence();
+                r.s.removeRecord(existing->owner, existing->zone, existing->name);
+                r.s.putDeletion(DeletionRow{existing->owner, existing->zone, existing->name,
+                                            existing->type, seq});
+                r.touchZone(existing->owner, existing->zone, seq);
+            }
+            result.deletedRecordIDs.push_back(id);
+        }
+        return result;
+    });
+}
+
+Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, DatabaseScope scope,
+                                                        const std::optional<QString>& token) {
+    return run<DatabaseChanges>([&](Rules r) -> Result<DatabaseChanges> {
+        auto user = r.actingUser(device);
+        if (!user.ok())
+            return user.error();
+        const QString& me = user.value();
+        const auto since = r.readDatabaseToken(token);
+        DatabaseChanges changes;
+        if (scope == DatabaseScope::privateScope) {
+            for (const ZoneRow& zone : r.s.zones(me)) {
+                if (!since || zone.changedSeq > *since)
+                    changes.modifications.push_back(visibleZone(scope, zone.owner, zone.name));
+            }
+        } else {
+            for (const ParticipantRow& p : r.s.participations(me)) {
+                if (p.user == p.owner ||
+                    p.acceptance != rawValue(ParticipantAcceptanceStatus::accepted) ||
+                    p.permission == rawValue(ParticipantPermission::none))
+                    continue;
+                auto zone = r.s.findZone(p.owner, p.zone);
+                if (zone && (!since || std::max(zone->changedSeq, p.seq) > *since))
+                    changes.modifications.push_back(visibleZone(scope, zone->owner, zone->name));
+            }
+        }
+        if (since) {
+            for (const ZoneRemovalRow& removal : r.s.zoneRemovalsSince(me, scope, *since)) {
+                ZoneDeletion deletion{visibleZone(scope, removal.zoneOwner, removal.zoneName),
+                                      zoneDeletionReasonFromRaw(removal.reason)
+                                          .value_or(ZoneDeletionReason::deleted)};
+                std::erase_if(changes.deletions,
+                              [&](const auto& d) { return d.zoneID == deletion.zoneID; });
+                changes.deletions.push_back(deletion);
+            }
+        }
+        changes.token = r.databaseToken();
+        return changes;
+    });
+}
+
+Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseScope scope,
+                                                const ZoneID& zoneID,
+                                                const std::optional<QString>& token) {
+    return run<ZoneChanges>([&](Rules r) -> Result<ZoneChanges> {
+        auto user = r.actingUser(device);
+        if (!user.ok())
+            return user.error();
+        auto access = r.access(user.value(), scope, zoneID);
+        if (!access.ok())
+            return access.error();
+        auto zone = r.s.findZone(access.value().owner, zoneID.zoneName);
+        if (!zone)
+            return fail(Code::zoneNotFound);
+        const auto since = r.readZoneToken(token, *zone);
+        ZoneChanges changes;
+        for (const RecordRow& row : r.s.recordsSince(zone->owner, zone->name, since.value_or(0)))
+            changes.modifications.push_back(r.deliver(row, scope, user.value()));
+        if (since) {
+            for (const DeletionRow& row : r.s.deletionsSince(zone->owner, zone->name, *since)) {
+                changes.deletions.push_back(RecordDeletion{
+                    RecordID{row.name, visibleZone(scope, row.owner, row.zone)}, row.type});
+            }
+        }
+        changes.token = r.zoneToken(*zone);
+        return changes;
+    });
+}
+
+Result<std::vector<std::pair<RecordID, Result<Record>>>>
+Container::fetchRecords(const QString& device, DatabaseScope scope,
+                        const std::vector<RecordID>& ids) {
+    using Fetched = std::vector<std::pair<RecordID, Result<Record>>>;
+    return run<Fetched>([&](Rules r) -> Result<Fetched> {
+        auto user = r.actingUser(device);
+        if (!user.ok())
+            return user.error();
+        Fetched fetched;
+        for (const RecordID& id : ids) {
+            auto one = [&]() -> Result<Record> {
+                if (auto fault = r.recordFault(device, id.recordName))
+                    return *fault;
+                auto access = r.access(user.value(), scope, id.zoneID);
+                if (!access.ok())
+                    return access.error();
+                if (!r.s.findZone(access.value().owner, id.zoneID.zoneName))
+                    return fail(Code::zoneNotFound);
+                auto row = r.s.findRecord(access.value().owner, id.zoneID.zoneName, id.recordName);
+                if (!row)
+                    return fail(Code::unknownItem);
+                return r.deliver(*row, scope, user.value());
+            };
+            fetched.emplace_back(id, one());
+        }
+        return fetched;
+    });
+}
+
+// --- admin ---
+
+std::optional<CloudError> Container::createUser(const QString& name,
+                                                const std::optional<PersonNameComponents>& names) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        if (!validUserName(name))
+            return fail(Code::invalidArguments,
+                        QStringLiteral("A user name uses only letters, digits and . _ @ -."));
+        if (storage_->findUser(name))
+            return fail(Code::invalidArguments, QStringLiteral("The user %1 exists.").arg(name));
+        storage_->putUser(UserRow{name, names});
+        return std::nullopt;
+    });
+}
+
+Result<std::vector<UserRow>> Container::users() {
+    return run<std::vector<UserRow>>([&](Rules r) -> Result<std::vector<UserRow>> {
+        r.ensureDefaultUser();
+        return r.s.users();
+    });
+}
+
+Result<std::vector<DeviceRow>> Container::devices() {
+    return run<std::vector<DeviceRow>>(
+        [&](Rules r) -> Result<std::vector<DeviceRow>> { return r.s.devices(); });
+}
+
+std::optional<CloudError> Container::signIn(const QString& device, const QString& user) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        Rules r(*storage_);
+        r.ensureDefaultUser();
+        if (!storage_->findUser(user))
+            return fail(Code::invalidArguments, QStringLiteral("There is no user %1.").arg(user));
+        DeviceRow row = r.device(device);
+        row.user = user;
+        storage_->putDevice(row);
+        return std::nullopt;
+    });
+}
+
+std::optional<CloudError> Container::signOut(const QString& device) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        DeviceRow row = Rules(*storage_).device(device);
+        row.user.reset();
+        storage_->putDevice(row);
+        return std::nullopt;
+    });
+}
+
+std::optional<CloudError> Container::setOffline(const QString& device, bool offline) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        DeviceRow row = Rules(*storage_).device(device);
+        row.offline = offline;
+        storage_->putDevice(row);
+        return std::nullopt;
+    });
+}
+
+std::optional<CloudError> Container::shareZone(const QString& owner, const QString& zoneName,
+                                               const QString& user,
+                                               ParticipantPermission permission) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        Rules r(*storage_);
+        if (!storage_->findZone(owner, zoneName))
+            return fail(Code::zoneNotFound,
+                        QStringLiteral("%1 has no zone %2.").arg(owner, zoneName));
+        if (!storage_->findUser(user))
+            return fail(Code::invalidArguments, QStringLiteral("There is no user %1.").arg(user));
+        if (user == owner)
+            return fail(Code::invalidArguments, QStringLiteral("The owner already has the zone."));
+        const qint64 seq = r.touchShare(owner, zoneName);
+        if (!r.participantRow(owner, zoneName, owner)) {
+            storage_->putParticipant(
+                ParticipantRow{owner, zoneName, owner, rawValue(ParticipantRole::owner),
+                               rawValue(ParticipantPermission::readWrite),
+                               rawValue(ParticipantAcceptanceStatus::accepted), seq});
+        }
+        ParticipantRow row =
+            r.participantRow(owner, zoneName, user)
+                .value_or(ParticipantRow{owner,
+                                         zoneName,
+                                         user,
+                                         rawValue(ParticipantRole::privateUser),
+                                         {},
+                                         rawValue(ParticipantAcceptanceStatus::pending),
+                                         0});
+        row.permission = rawValue(permission);
+        row.seq = seq;
+        storage_->putParticipant(row);
+        return std::nullopt;
+    });
+}
+
+namespace {
+
+// Changes one non-owner participant of a zone and publishes a new share version.
+std::optional<CloudError> changeParticipant(ContainerStorage& storage, const QString& owner,
+                                            const QString& zoneName, const QString& user,
+                                            const std::function<void(ParticipantRow&)>& change) {
+    Rules r(storage);
+    auto row = r.participantRow(owner, zoneName, user);
+    if (!row || user == owner)
+        return fail(
+            Code::unknownItem,
+            QStringLiteral("%1 does not take part in %2 of %3.").arg(user, zoneName, owner));
+    row->seq = r.touchShare(owner, zoneName);
+    change(*row);
+    storage.putParticipant(*row);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<CloudError> Container::acceptShare(const QString& owner, const QString& zoneName,
+                                                 const QString& user) {
+    return runAdmin([&] {
+        return changeParticipant(*storage_, owner, zoneName, user, [](ParticipantRow& row) {
+            row.acceptance = rawValue(ParticipantAcceptanceStatus::accepted);
+        });
+    });
+}
+
+std::optional<CloudError> Container::setParticipantPermission(const QString& owner,
+                                                              const QString& zoneName,
+                                                              const QString& user,
+                                                              ParticipantPermission permission) {
+    return runAdmin([&] {
+        return changeParticipant(*storage_, owner, zoneName, user, [&](ParticipantRow& row) {
+            row.permission = rawValue(permission);
+        });
+    });
+}
+
+std::optional<CloudError>
+Container::removeParticipant(const QString& owner, const QString& zoneName, const QString& user) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        Rules r(*storage_);
+        auto row = r.participantRow(owner, zoneName, user);
+        if (!row || user == owner)
+            return fail(
+                Code::unknownItem,
+                QStringLiteral("%1 does not take part in %2 of %3.").arg(user, zoneName, owner));
+        storage_->removeParticipant(owner, zoneName, user);
+        const qint64 seq = r.touchShare(owner, zoneName);
+        if (row->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
+            storage_->addZoneRemoval(ZoneRemovalRow{seq, user, DatabaseScope::sharedScope, owner,
+                                                    zoneName,
+                                                    rawValue(ZoneDeletionReason::accessRevoked)});
+        return std::nullopt;
+    });
+}
+
+std::optional<CloudError> Container::injectFault(const QString& device, const QString& pattern,
+                                                 CloudError::Code code, int times) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        if (times == 0)
+            return fail(Code::invalidArguments, QStringLiteral("A fault needs a count."));
+        storage_->putFault(FaultRow{0, device, pattern, static_cast<int>(code), times});
+        return std::nullopt;
+    });
+}
+
+std::optional<CloudError> Container::clearFaults() {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        storage_->removeAllFaults();
+        return std::nullopt;
+    });
+}
+
+Result<std::vector<FaultRow>> Container::faults() {
+    return run<std::vector<FaultRow>>(
+        [&](Rules r) -> Result<std::vector<FaultRow>> { return r.s.faults(); });
+}
+
+Result<std::vector<Container::ZoneSummary>> Container::zones() {
+    return run<std::vector<ZoneSummary>>([&](Rules r) -> Result<std::vector<ZoneSummary>> {
+        std::vector<ZoneSummary> summaries;
+        for (const ZoneRow& zone : r.s.allZones()) {
+            ZoneSummary summary{zone, 0, r.s.participants(zone.owner, zone.name)};
+            summary.recordCount = qsizetype(r.s.recordsSince(zone.owner, zone.name, 0).size());
+            summaries.push_back(std::move(summary));
+        }
+        return summaries;
+    });
+}
+
+Result<std::vector<Record>> Container::records(const QString& owner, const QString& zoneName) {
+    return run<std::vector<Record>>([&](Rules r) -> Result<std::vector<Record>> {
+        if (!r.s.findZone(owner, zoneName))
+            return fail(Code::zoneNotFound);
+        std::vector<Record> records;
+        for (const RecordRow& row : r.s.recordsSince(owner, zoneName, 0)) {
+            auto record = RecordCoding::decode(row.data);
+            if (!record)
+                throw StorageError("A stored record does not decode.");
+            records.push_back(std::move(*record));
+        }
+        return records;
+    });
+}
+
+} // namespace cloud

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "ChangeSets.h"
+#include "ContainerStorage.h"
+#include "DatabaseScope.h"
+#include "Result.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace cloud {
+
+// The server side of the cloud: users, devices, each user's private and shared database, zones,
+// records and zone-wide shares, over one storage. Every call is one atomic step of the storage,
+// so several devices (threads or processes on one SQLite file) may call at once.
+//
+// Device calls act for the user the device is signed into and reach only that user's private
+// database and the zones shared with them, within the permission given. Admin calls are for
+// tests and the admin tool.
+class Container {
+public:
+    // The user every new device is signed into, so devices sync with no set-up.
+    static inline const QString defaultUserName = QStringLiteral("local");
+
+    explicit Container(std::unique_ptr<ContainerStorage> storage);
+
+    static std::shared_ptr<Container> inMemory();
+    // Opens or creates a container file; a file that is not a container gives an error.
+    static Result<std::shared_ptr<Container>> openFile(const QString& path);
+
+    // --- device calls ---
+
+    // The user the device is signed into; a device seen for the first time is signed into the
+    // default user. Works offline.
+    Result<std::optional<QString>> currentUser(const QString& device);
+    Result<ModifyZonesResult> modifyZones(const QString& device, DatabaseScope scope,
+                                          const std::vector<ZoneID>& saves,
+                                          const std::vector<ZoneID>& deletes);
+    Result<ModifyRecordsResult> modifyRecords(const QString& device, DatabaseScope scope,
+                                              const std::vector<Record>& saves,
+                                              const std::vector<RecordID>& deletes);
+    // An absent or unknown token gives every zone of the database.
+    Result<DatabaseChanges> fetchDatabaseChanges(const QString& device, DatabaseScope scope,
+                                                 const std::optional<QString>& token);
+    // An absent or unknown token gives every record of the zone and no deletions.
+    Result<ZoneChanges> fetchZoneChanges(const QString& device, DatabaseScope scope,
+                                         const ZoneID& zoneID, const std::optional<QString>& token);
+    // One result per id, in the order asked.
+    Result<std::vector<std::pair<RecordID, Result<Record>>>>
+    fetchRecords(const QString& device, DatabaseScope scope, const std::vector<RecordID>& ids);
+
+    // --- admin calls ---
+
+    std::optional<CloudError> createUser(const QString& name,
+                                         const std::optional<PersonNameComponents>& names);
+    Result<std::vector<UserRow>> users();
+    Result<std::vector<DeviceRow>> devices();
+    std::optional<CloudError> signIn(const QString& device, const QString& user);
+    std::optional<CloudError> signOut(const QString& device);
+    std::optional<CloudError> setOffline(const QString& device, bool offline);
+
+    // Shares the owner's zone with a user, who still has to accept it.
+    std::optional<CloudError> shareZone(const QString& owner, const QString& zoneName,
+                                        const QString& user, ParticipantPermission permission);
+    std::optional<CloudError> acceptShare(const QString& owner, const QString& zoneName,
+                                          const QString& user);
+    std::optional<CloudError> setParticipantPermission(const QString& owner,
+                                                       const QString& zoneName, const QString& user,
+                                                       ParticipantPermission permission);
+    std::optional<CloudError> removeParticipant(const QString& owner, const QString& zoneName,
+                                                const QString& user);
+
+    // Faults: the next operation of a device (empty: of any device) fails with the code, or
+    // every save, delete or fetch of a record whose name matches the wildcard pattern does,
+    // `times` times (negative: until cleared).
+    std::optional<CloudError> injectFault(const QString& device, const QString& pattern,
+                                          CloudError::Code code, int times);
+    std::optional<CloudError> clearFaults();
+    Result<std::vector<FaultRow>> faults();
+
+    struct ZoneSummary {
+        ZoneRow zone;
+        qsizetype recordCount = 0;
+        std::vector<ParticipantRow> participants;
+    };
+    Result<std::vector<ZoneSummary>> zones();
+    // The records of a zone as stored (owner names are real user names).
+    Result<std::vector<Record>> records(const QString& owner, const QString& zoneName);
+
+private:
+    template <typename T, typename F> Result<T> run(F&& work);
+    std::optional<CloudError> runAdmin(const std::function<std::optional<CloudError>()>& work);
+
+    std::unique_ptr<ContainerStorage> storage_;
+};
+
+} // namespace cloud

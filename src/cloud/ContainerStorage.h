@@ -1,0 +1,146 @@
+#pragma once
+
+#include "DatabaseScope.h"
+#include "platform/PersonNameFormatter.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace cloud {
+
+// The container's storage could not be read or written (a corrupt file, a full disk, a lock
+// held for too long).
+class StorageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct UserRow {
+    QString name;
+    std::optional<PersonNameComponents> nameComponents;
+};
+
+struct DeviceRow {
+    QString id;
+    std::optional<QString> user; // absent: signed out
+    bool offline = false;
+};
+
+struct ZoneRow {
+    QString owner;
+    QString name;
+    QString incarnation;   // new each time a zone of this name is created
+    qint64 changedSeq = 0; // the last change to the zone or any record in it
+};
+
+struct RecordRow {
+    QString owner;
+    QString zone;
+    QString name;
+    QString type;
+    QString tag;     // the change tag of the stored version
+    QByteArray data; // the record's JSON form, owner name as stored
+    qint64 seq = 0;
+};
+
+struct DeletionRow {
+    QString owner;
+    QString zone;
+    QString name;
+    QString type;
+    qint64 seq = 0;
+};
+
+struct ParticipantRow {
+    QString owner;
+    QString zone;
+    QString user;
+    QString role;
+    QString permission;
+    QString acceptance;
+    qint64 seq = 0; // when this participant last changed
+};
+
+// A zone that left one user's database: deleted by its owner, left, or taken away.
+struct ZoneRemovalRow {
+    qint64 seq = 0;
+    QString user;
+    DatabaseScope scope = DatabaseScope::privateScope;
+    QString zoneOwner;
+    QString zoneName;
+    QString reason;
+};
+
+struct FaultRow {
+    qint64 id = 0;   // 0 when not stored yet
+    QString device;  // empty: any device
+    QString pattern; // empty: the next whole operation; else record names matching this wildcard
+    int code = 0;
+    int remaining = 1; // negative: until cleared
+};
+
+// The tables of the container. The rules live in Container; a storage only keeps rows. Every
+// call may throw StorageError.
+class ContainerStorage {
+public:
+    virtual ~ContainerStorage() = default;
+
+    // Runs work as one atomic step against other callers and processes; when work throws,
+    // nothing it changed is kept and the exception passes on.
+    virtual void transact(const std::function<void()>& work) = 0;
+
+    virtual QString containerId() = 0;
+    virtual qint64 currentSequence() = 0;
+    virtual qint64 nextSequence() = 0; // increments and returns the new value
+
+    virtual std::optional<UserRow> findUser(const QString& name) = 0;
+    virtual void putUser(const UserRow& row) = 0;
+    virtual std::vector<UserRow> users() = 0;
+
+    virtual std::optional<DeviceRow> findDevice(const QString& id) = 0;
+    virtual void putDevice(const DeviceRow& row) = 0;
+    virtual std::vector<DeviceRow> devices() = 0;
+
+    virtual std::optional<ZoneRow> findZone(const QString& owner, const QString& name) = 0;
+    virtual void putZone(const ZoneRow& row) = 0;
+    virtual void removeZone(const QString& owner, const QString& name) = 0;
+    virtual std::vector<ZoneRow> zones(const QString& owner) = 0; // by name
+    virtual std::vector<ZoneRow> allZones() = 0;
+
+    virtual std::optional<RecordRow> findRecord(const QString& owner, const QString& zone,
+                                                const QString& name) = 0;
+    virtual void putRecord(const RecordRow& row) = 0;
+    virtual void removeRecord(const QString& owner, const QString& zone, const QString& name) = 0;
+    // Records changed after seq, oldest change first.
+    virtual std::vector<RecordRow> recordsSince(const QString& owner, const QString& zone,
+                                                qint64 seq) = 0;
+    virtual void removeZoneRecords(const QString& owner, const QString& zone) = 0;
+
+    virtual void putDeletion(const DeletionRow& row) = 0;
+    virtual void removeDeletion(const QString& owner, const QString& zone, const QString& name) = 0;
+    virtual std::vector<DeletionRow> deletionsSince(const QString& owner, const QString& zone,
+                                                    qint64 seq) = 0;
+    virtual void removeZoneDeletions(const QString& owner, const QString& zone) = 0;
+
+    virtual std::vector<ParticipantRow> participants(const QString& owner, const QString& zone) = 0;
+    virtual std::vector<ParticipantRow> participations(const QString& user) = 0;
+    virtual void putParticipant(const ParticipantRow& row) = 0;
+    virtual void removeParticipant(const QString& owner, const QString& zone,
+                                   const QString& user) = 0;
+
+    virtual void addZoneRemoval(const ZoneRemovalRow& row) = 0;
+    virtual std::vector<ZoneRemovalRow> zoneRemovalsSince(const QString& user, DatabaseScope scope,
+                                                          qint64 seq) = 0;
+
+    virtual std::vector<FaultRow> faults() = 0;     // oldest first
+    virtual void putFault(const FaultRow& row) = 0; // id 0 adds a new fault
+    virtual void removeFault(qint64 id) = 0;
+    virtual void removeAllFaults() = 0;
+};
+
+} // namespace cloud

@@ -1,0 +1,302 @@
+#include "SyncEngine.h"
+
+#include <QObject>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+#include <set>
+
+namespace cloud {
+
+using Code = CloudError::Code;
+
+// The part of an engine that outlives it while an operation runs.
+class SyncEngine::Core : public std::enable_shared_from_this<SyncEngine::Core> {
+public:
+    Core(SyncEngine* owner, Configuration configuration)
+        : database(std::move(configuration.database)), state(configuration.stateSerialization),
+          delegate(configuration.delegate), batchSize(std::max(1, configuration.recordBatchSize)),
+          owner_(owner), context_(new QObject, [](QObject* object) { object->deleteLater(); }) {}
+
+    void detach() {
+        delegate = nullptr;
+        owner_ = nullptr;
+    }
+
+    void enqueue(std::function<std::optional<CloudError>(Core&)> operation, Completion done);
+
+    Database database;
+    SyncEngineState state;
+    SyncEngineDelegate* delegate; // read and cleared only on the owner's thread
+    const int batchSize;
+
+private:
+    std::optional<CloudError> send();
+    std::optional<CloudError> fetch();
+    std::optional<CloudError> checkAccount();
+    std::optional<CloudError> fetchZone(const ZoneID& zone);
+    void drain();
+
+    // Runs work on the owner's thread and waits for it.
+    void onOwner(const std::function<void()>& work) {
+        QMetaObject::invokeMethod(context_.get(), work, Qt::BlockingQueuedConnection);
+    }
+    void post(const SyncEngineEvent& event) {
+        onOwner([&] {
+            if (delegate && owner_)
+                delegate->handleEvent(event, *owner_);
+        });
+    }
+    void postStateUpdate() { post(SyncEvents::StateUpdate{state.serialization()}); }
+
+    SyncEngine* owner_;
+    std::shared_ptr<QObject> context_; // lives on the owner's thread
+
+    std::mutex queueMutex_;
+    std::deque<std::pair<std::function<std::optional<CloudError>(Core&)>, Completion>> queue_;
+    bool running_ = false;
+
+    friend class SyncEngine;
+};
+
+SyncEngine::SyncEngine(Configuration configuration)
+    : core_(std::make_shared<Core>(this, std::move(configuration))) {}
+
+SyncEngine::~SyncEngine() {
+    core_->detach();
+}
+
+const Database& SyncEngine::database() const {
+    return core_->database;
+}
+SyncEngineState& SyncEngine::state() {
+    return core_->state;
+}
+
+void SyncEngine::sendChanges(Completion done) {
+    core_->enqueue([](Core& core) { return core.send(); }, std::move(done));
+}
+
+void SyncEngine::fetchChanges(Completion done) {
+    core_->enqueue([](Core& core) { return core.fetch(); }, std::move(done));
+}
+
+void SyncEngine::Core::enqueue(std::function<std::optional<CloudError>(Core&)> operation,
+                               Completion done) {
+    std::lock_guard lock(queueMutex_);
+    queue_.emplace_back(std::move(operation), std::move(done));
+    if (running_)
+        return;
+    running_ = true;
+    QThreadPool::globalInstance()->start([self = shared_from_this()] { self->drain(); });
+}
+
+// Runs queued operations one after another until none is left.
+void SyncEngine::Core::drain() {
+    for (;;) {
+        std::pair<std::function<std::optional<CloudError>(Core&)>, Completion> next;
+        {
+            std::lock_guard lock(queueMutex_);
+            if (queue_.empty()) {
+                running_ = false;
+                return;
+            }
+            next = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        std::optional<CloudError> error;
+        try {
+            error = next.first(*this);
+        } catch (const std::exception& e) {
+            error = CloudError::make(Code::internalError, QString::fromUtf8(e.what()));
+        }
+        if (next.second) {
+            // The completion runs on the owner's thread after the operation has ended.
+            QMetaObject::invokeMethod(
+                context_.get(), [done = next.second, error] { done(error); }, Qt::QueuedConnection);
+        }
+    }
+}
+
+std::optional<CloudError> SyncEngine::Core::checkAccount() {
+    auto current = database.container()->currentUser(database.deviceID());
+    if (!current.ok())
+        return current.error();
+    const std::optional<QString> user = current.value();
+    const std::optional<QString> known = state.account();
+    if (user == known)
+        return user ? std::nullopt : std::optional(CloudError::make(Code::notAuthenticated));
+
+    SyncEvents::AccountChange change{SyncEvents::AccountChange::Type::signIn, known, user};
+    if (!known) {
+        state.setAccount(user);
+    } else {
+        change.type = user ? SyncEvents::AccountChange::Type::switchAccounts
+                           : SyncEvents::AccountChange::Type::signOut;
+        state.resetForAccount(user);
+    }
+    post(change);
+    postStateUpdate();
+    return user ? std::nullopt : std::optional(CloudError::make(Code::notAuthenticated));
+}
+
+std::optional<CloudError> SyncEngine::Core::send() {
+    if (auto error = checkAccount())
+        return error;
+    post(SyncEvents::WillSendChanges{});
+    const auto finish = [&](std::optional<CloudError> error) {
+        post(SyncEvents::DidSendChanges{});
+        return error;
+    };
+
+    const auto zoneChanges = state.versionedDatabaseChanges();
+    if (!zoneChanges.empty()) {
+        std::vector<ZoneID> saves;
+        std::vector<ZoneID> deletes;
+        for (const auto& [change, version] : zoneChanges)
+            (change.kind == PendingDatabaseChange::Kind::saveZone ? saves : deletes)
+                .push_back(change.zoneID);
+        auto result = database.container()->modifyZones(database.deviceID(),
+                                                        database.databaseScope(), saves, deletes);
+        if (!result.ok())
+            return finish(result.error());
+        for (const auto& [change, version] : zoneChanges)
+            state.removeIfUnchanged(change, version);
+        SyncEvents::SentDatabaseChanges event;
+        static_cast<ModifyZonesResult&>(event) = std::move(result.value());
+        post(event);
+        postStateUpdate();
+    }
+
+    // Each pending change is tried at most once per call, so a change the delegate queues
+    // again after a failure waits for the next call.
+    std::set<PendingRecordZoneChange> tried;
+    for (;;) {
+        std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> eligible;
+        for (const auto& entry : state.versionedRecordZoneChanges()) {
+            if (!tried.contains(entry.first))
+                eligible.push_back(entry);
+        }
+        if (eligible.empty())
+            break;
+
+        SendChangesContext context;
+        for (const auto& entry : eligible)
+            context.pendingChanges.push_back(entry.first);
+        context.batchSize = batchSize;
+
+        std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> batch;
+        std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> dropped;
+        std::vector<Record> saves;
+        std::vector<RecordID> deletes;
+        onOwner([&] {
+            if (!delegate || !owner_)
+                return;
+            auto offered = delegate->nextRecordZoneChangeBatch(context, *owner_);
+            if (!offered)
+                return;
+            for (const auto& change : offered->pendingChanges) {
+                if (int(batch.size()) >= batchSize)
+                    break;
+                auto it = std::find_if(eligible.begin(), eligible.end(),
+                                       [&](const auto& entry) { return entry.first == change; });
+                if (it == eligible.end() ||
+                    std::any_of(batch.begin(), batch.end(),
+                                [&](const auto& entry) { return entry.first == change; }))
+                    continue;
+                batch.push_back(*it);
+                if (change.kind == PendingRecordZoneChange::Kind::deleteRecord) {
+                    deletes.push_back(change.recordID);
+                    continue;
+                }
+                std::optional<Record> record;
+                if (offered->recordProvider)
+                    record = offered->recordProvider(change.recordID);
+                if (record && record->recordID() == change.recordID)
+                    saves.push_back(std::move(*record));
+                else
+                    dropped.push_back(*it);
+            }
+        });
+        if (batch.empty())
+            break;
+        for (const auto& entry : batch)
+            tried.insert(entry.first);
+        for (const auto& [change, version] : dropped)
+            state.removeIfUnchanged(change, version);
+        if (saves.empty() && deletes.empty()) {
+            postStateUpdate();
+            continue;
+        }
+
+        auto result = database.container()->modifyRecords(database.deviceID(),
+                                                          database.databaseScope(), saves, deletes);
+        if (!result.ok())
+            return finish(result.error());
+        for (const auto& [change, version] : batch)
+            state.removeIfUnchanged(change, version);
+        SyncEvents::SentRecordZoneChanges event;
+        static_cast<ModifyRecordsResult&>(event) = std::move(result.value());
+        post(event);
+        postStateUpdate();
+    }
+    return finish(std::nullopt);
+}
+
+std::optional<CloudError> SyncEngine::Core::fetch() {
+    if (auto error = checkAccount())
+        return error;
+    post(SyncEvents::WillFetchChanges{});
+    const auto finish = [&](std::optional<CloudError> error) {
+        post(SyncEvents::DidFetchChanges{});
+        return error;
+    };
+
+    auto changes = database.container()->fetchDatabaseChanges(
+        database.deviceID(), database.databaseScope(), state.databaseToken());
+    if (!changes.ok())
+        return finish(changes.error());
+    if (!changes.value().modifications.empty() || !changes.value().deletions.empty())
+        post(SyncEvents::FetchedDatabaseChanges{changes.value().modifications,
+                                                changes.value().deletions});
+    for (const ZoneDeletion& deletion : changes.value().deletions)
+        state.removeZoneToken(deletion.zoneID);
+
+    for (const ZoneID& zone : changes.value().modifications) {
+        if (auto error = fetchZone(zone)) {
+            // The database token stays where it was, so the zones still to fetch come again.
+            postStateUpdate();
+            return finish(error);
+        }
+    }
+    state.setDatabaseToken(changes.value().token);
+    postStateUpdate();
+    return finish(std::nullopt);
+}
+
+// Fetches one zone's changes. Errors that end the whole fetch are returned; a zone that went
+// away or became unreachable meanwhile is only reported.
+std::optional<CloudError> SyncEngine::Core::fetchZone(const ZoneID& zone) {
+    post(SyncEvents::WillFetchRecordZoneChanges{zone});
+    auto result = database.container()->fetchZoneChanges(
+        database.deviceID(), database.databaseScope(), zone, state.zoneToken(zone));
+    if (!result.ok()) {
+        post(SyncEvents::DidFetchRecordZoneChanges{zone, result.error()});
+        const Code code = result.error().code;
+        if (code == Code::zoneNotFound || code == Code::permissionFailure) {
+            state.removeZoneToken(zone);
+            return std::nullopt;
+        }
+        return result.error();
+    }
+    if (!result.value().modifications.empty() || !result.value().deletions.empty())
+        post(SyncEvents::FetchedRecordZoneChanges{std::move(result.value().modifications),
+                                                  std::move(result.value().deletions)});
+    state.setZoneToken(zone, result.value().token);
+    post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
+    return std::nullopt;
+}
+
+} // namespace cloud

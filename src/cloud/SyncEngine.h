@@ -1,0 +1,48 @@
+#pragma once
+
+#include "Database.h"
+#include "SyncEngineDelegate.h"
+#include "SyncEngineState.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace cloud {
+
+// Keeps one database of a device in step with the owner's data: it holds pending changes,
+// sends them, fetches what changed on the server and reports everything to its delegate as
+// events. It runs one operation at a time on a worker thread; delegate calls and completions
+// arrive on the thread that built the engine, whose event loop must run. An engine released
+// while an operation runs finishes that operation first (its delegate is no longer called).
+class SyncEngine {
+public:
+    struct Configuration {
+        Database database;
+        std::optional<StateSerialization> stateSerialization;
+        SyncEngineDelegate* delegate = nullptr;
+        // Only manual syncing exists: sends and fetches happen when the owner asks.
+        bool automaticallySync = false;
+        int recordBatchSize = 400;
+    };
+
+    explicit SyncEngine(Configuration configuration);
+    ~SyncEngine();
+    SyncEngine(const SyncEngine&) = delete;
+    SyncEngine& operator=(const SyncEngine&) = delete;
+
+    const Database& database() const;
+    SyncEngineState& state();
+
+    // Completion gets the error that ended the operation, or nothing.
+    using Completion = std::function<void(std::optional<CloudError>)>;
+    void sendChanges(Completion done = {});
+    void fetchChanges(Completion done = {});
+
+    class Core;
+
+private:
+    std::shared_ptr<Core> core_;
+};
+
+} // namespace cloud

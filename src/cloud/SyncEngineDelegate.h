@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Record.h"
+#include "SyncEngineEvent.h"
+#include "SyncEngineState.h"
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace cloud {
+
+class SyncEngine;
+
+// What the engine may still send in the current call: pending record changes it has not tried
+// yet, oldest first, and how many it sends at most in one batch.
+struct SendChangesContext {
+    std::vector<PendingRecordZoneChange> pendingChanges;
+    int batchSize = 0;
+};
+
+// The changes the delegate wants sent next, with the function that builds the record for each
+// save. A save whose record the provider does not give is dropped from the pending changes.
+struct RecordZoneChangeBatch {
+    std::vector<PendingRecordZoneChange> pendingChanges;
+    std::function<std::optional<Record>(const RecordID&)> recordProvider;
+};
+
+// The owner of an engine. Every call arrives on the thread that built the engine, one at a
+// time; the engine waits for each to return.
+class SyncEngineDelegate {
+public:
+    virtual ~SyncEngineDelegate() = default;
+    virtual void handleEvent(const SyncEngineEvent& event, SyncEngine& engine) = 0;
+    // Nothing ends the sending of record changes for this call.
+    virtual std::optional<RecordZoneChangeBatch>
+    nextRecordZoneChangeBatch(const SendChangesContext& context, SyncEngine& engine) = 0;
+};
+
+} // namespace cloud

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "ChangeSets.h"
+#include "SyncEngineState.h"
+
+#include <optional>
+#include <variant>
+
+namespace cloud {
+
+// The events an engine hands its delegate, one at a time, in the order things happen.
+namespace SyncEvents {
+
+// The engine's state changed; the owner keeps the serialization for the next start.
+struct StateUpdate {
+    StateSerialization stateSerialization;
+};
+
+struct AccountChange {
+    enum class Type { signIn, signOut, switchAccounts };
+    Type type = Type::signIn;
+    std::optional<QString> previousUser; // user record names
+    std::optional<QString> currentUser;
+};
+
+struct FetchedDatabaseChanges {
+    std::vector<ZoneID> modifications;
+    std::vector<ZoneDeletion> deletions;
+};
+
+struct FetchedRecordZoneChanges {
+    std::vector<Record> modifications;
+    std::vector<RecordDeletion> deletions;
+};
+
+struct SentDatabaseChanges : ModifyZonesResult {};
+struct SentRecordZoneChanges : ModifyRecordsResult {};
+
+struct WillFetchChanges {};
+struct WillFetchRecordZoneChanges {
+    ZoneID zoneID;
+};
+struct DidFetchRecordZoneChanges {
+    ZoneID zoneID;
+    std::optional<CloudError> error;
+};
+struct DidFetchChanges {};
+struct WillSendChanges {};
+struct DidSendChanges {};
+
+} // namespace SyncEvents
+
+using SyncEngineEvent =
+    std::variant<SyncEvents::StateUpdate, SyncEvents::AccountChange,
+                 SyncEvents::FetchedDatabaseChanges, SyncEvents::FetchedRecordZoneChanges,
+                 SyncEvents::SentDatabaseChanges, SyncEvents::SentRecordZoneChanges,
+                 SyncEvents::WillFetchChanges, SyncEvents::WillFetchRecordZoneChanges,
+                 SyncEvents::DidFetchRecordZoneChanges, SyncEvents::DidFetchChanges,
+                 SyncEvents::WillSendChanges, SyncEvents::DidSendChanges>;
+
+} // namespace cloud

@@ -1,0 +1,561 @@
+#include "BackendFixture.h"
+
+using namespace cloudtest;
+using Code = CloudError::Code;
+
+namespace {
+
+class SyncEngineTest : public BackendTest {};
+
+std::vector<QString> names(const std::vector<Record>& records) {
+    std::vector<QString> out;
+    for (const Record& r : records)
+        out.push_back(r.recordID().recordName);
+    return out;
+}
+
+const ZoneID listZone = zone(QStringLiteral("TB-L"));
+
+} // namespace
+
+TEST_P(SyncEngineTest, SendThenFetchOnAnotherDeviceRoundTrips) {
+    auto mac = device(QStringLiteral("mac"));
+    auto laptop = device(QStringLiteral("laptop"));
+    queueSaves(mac.e(), mac.d(),
+               {note(QStringLiteral("a"), listZone, QStringLiteral("one")),
+                note(QStringLiteral("b"), listZone, QStringLiteral("two")),
+                note(QStringLiteral("c"), listZone, QStringLiteral("three"))});
+    ASSERT_FALSE(send(mac.e()));
+
+    EXPECT_TRUE(mac.e().state().pendingRecordZoneChanges().empty());
+    EXPECT_TRUE(mac.e().state().pendingDatabaseChanges().empty());
+    auto sentZones = mac.d().eventsOf<SyncEvents::SentDatabaseChanges>();
+    ASSERT_EQ(sentZones.size(), 1u);
+    EXPECT_EQ(sentZones[0].savedZones, std::vector<ZoneID>{listZone});
+    const auto saved = mac.d().savedRecords();
+    ASSERT_EQ(saved.size(), 3u);
+    for (const Record& r : saved)
+        EXPECT_TRUE(r.changeTag());
+
+    ASSERT_FALSE(fetch(laptop.e()));
+    auto zones = laptop.d().eventsOf<SyncEvents::FetchedDatabaseChanges>();
+    ASSERT_EQ(zones.size(), 1u);
+    EXPECT_EQ(zones[0].modifications, std::vector<ZoneID>{listZone});
+    const auto fetched = laptop.d().fetchedRecords();
+    EXPECT_EQ(names(fetched), (std::vector<QString>{"a", "b", "c"}));
+    EXPECT_EQ(fetched[1].string(QStringLiteral("text")), QStringLiteral("two"));
+    EXPECT_EQ(fetched[1].changeTag(), saved[1].changeTag());
+
+    // Nothing new: the saved tokens give an empty fetch.
+    laptop.d().events.clear();
+    ASSERT_FALSE(fetch(laptop.e()));
+    EXPECT_TRUE(laptop.d().fetchedRecords().empty());
+    EXPECT_TRUE(laptop.d().eventsOf<SyncEvents::FetchedDatabaseChanges>().empty());
+
+    // An edit of b twice, then a delete of c: b comes once in its newest version.
+    Record b = mac.d().records.at(RecordID{"b", listZone});
+    b.set(QStringLiteral("text"), QStringLiteral("two!"));
+    mac.d().records.insert_or_assign(b.recordID(), b);
+    mac.e().state().add({PendingRecordZoneChange::saveRecord(b.recordID())});
+    ASSERT_FALSE(send(mac.e()));
+    b = mac.d().records.at(b.recordID());
+    b.set(QStringLiteral("text"), QStringLiteral("two!!"));
+    mac.d().records.insert_or_assign(b.recordID(), b);
+    mac.e().state().add({PendingRecordZoneChange::saveRecord(b.recordID()),
+                         PendingRecordZoneChange::deleteRecord(RecordID{"c", listZone})});
+    ASSERT_FALSE(send(mac.e()));
+
+    laptop.d().events.clear();
+    ASSERT_FALSE(fetch(laptop.e()));
+    const auto changed = laptop.d().fetchedRecords();
+    ASSERT_EQ(names(changed), std::vector<QString>{"b"});
+    EXPECT_EQ(changed[0].string(QStringLiteral("text")), QStringLiteral("two!!"));
+    auto deletions = laptop.d().eventsOf<SyncEvents::FetchedRecordZoneChanges>()[0].deletions;
+    ASSERT_EQ(deletions.size(), 1u);
+    EXPECT_EQ(deletions[0].recordID, (RecordID{"c", listZone}));
+    EXPECT_EQ(deletions[0].recordType, QStringLiteral("Note"));
+}
+
+TEST_P(SyncEngineTest, EventsArriveInOrderWithMarkers) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    ASSERT_FALSE(send(mac.e()));
+    ASSERT_FALSE(fetch(mac.e()));
+    std::vector<size_t> kinds;
+    for (const auto& event : mac.d().events) {
+        if (!std::holds_alternative<SyncEvents::StateUpdate>(event))
+            kinds.push_back(event.index());
+    }
+    const std::vector<size_t> expected{
+        SyncEngineEvent(SyncEvents::AccountChange{}).index(),
+        SyncEngineEvent(SyncEvents::WillSendChanges{}).index(),
+        SyncEngineEvent(SyncEvents::SentDatabaseChanges{}).index(),
+        SyncEngineEvent(SyncEvents::SentRecordZoneChanges{}).index(),
+        SyncEngineEvent(SyncEvents::DidSendChanges{}).index(),
+        SyncEngineEvent(SyncEvents::WillFetchChanges{}).index(),
+        SyncEngineEvent(SyncEvents::FetchedDatabaseChanges{}).index(),
+        SyncEngineEvent(SyncEvents::WillFetchRecordZoneChanges{}).index(),
+        SyncEngineEvent(SyncEvents::FetchedRecordZoneChanges{}).index(),
+        SyncEngineEvent(SyncEvents::DidFetchRecordZoneChanges{}).index(),
+        SyncEngineEvent(SyncEvents::DidFetchChanges{}).index(),
+    };
+    EXPECT_EQ(kinds, expected);
+}
+
+TEST_P(SyncEngineTest, RecordsGoInBatchesEachChangeOnce) {
+    auto mac = device(QStringLiteral("mac"), DatabaseScope::privateScope, 3);
+    std::vector<Record> records;
+    for (int i = 0; i < 8; ++i)
+        records.push_back(note(QString::number(i), listZone, QStringLiteral("x")));
+    queueSaves(mac.e(), mac.d(), records);
+    ASSERT_FALSE(send(mac.e()));
+    auto sent = mac.d().eventsOf<SyncEvents::SentRecordZoneChanges>();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].savedRecords.size(), 3u);
+    EXPECT_EQ(sent[1].savedRecords.size(), 3u);
+    EXPECT_EQ(sent[2].savedRecords.size(), 2u);
+    EXPECT_EQ(mac.d().savedRecords().size(), 8u);
+}
+
+TEST_P(SyncEngineTest, ChangesLeavePendingBeforeTheEventAndARequeueWaitsForTheNextCall) {
+    auto mac = device(QStringLiteral("mac"));
+    auto other = device(QStringLiteral("other"));
+    queueSaves(other.e(), other.d(),
+               {note(QStringLiteral("a"), listZone, QStringLiteral("theirs"))});
+    ASSERT_FALSE(send(other.e()));
+
+    // A new record over one the server has: a conflict carrying the server's copy.
+    queueSaves(mac.e(), mac.d(),
+               {note(QStringLiteral("a"), listZone, QStringLiteral("mine")),
+                note(QStringLiteral("b"), listZone, QStringLiteral("fine"))});
+    int requeues = 0;
+    mac.d().onEvent = [&](const SyncEngineEvent& event, SyncEngine& engine) {
+        const auto* sent = std::get_if<SyncEvents::SentRecordZoneChanges>(&event);
+        if (!sent)
+            return;
+        EXPECT_TRUE(engine.state().pendingRecordZoneChanges().empty());
+        for (const auto& [record, error] : sent->failedRecordSaves) {
+            ASSERT_TRUE(error.serverRecord);
+            Record merged = *error.serverRecord;
+            merged.set(QStringLiteral("text"), QStringLiteral("merged"));
+            mac.d().records.insert_or_assign(merged.recordID(), merged);
+            engine.state().add({PendingRecordZoneChange::saveRecord(record.recordID())});
+            ++requeues;
+        }
+    };
+    ASSERT_FALSE(send(mac.e()));
+    auto failed = mac.d().failedSaves();
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].second.code, Code::serverRecordChanged);
+    EXPECT_EQ(failed[0].second.serverRecord->string(QStringLiteral("text")),
+              QStringLiteral("theirs"));
+    EXPECT_EQ(names(mac.d().savedRecords()), std::vector<QString>{"b"});
+    EXPECT_EQ(requeues, 1);
+    EXPECT_EQ(mac.e().state().pendingRecordZoneChanges().size(), 1u);
+
+    // The next call sends the merge on top of the server's copy.
+    mac.d().onEvent = nullptr;
+    ASSERT_FALSE(send(mac.e()));
+    EXPECT_EQ(mac.d().failedSaves().size(), 1u);
+    auto stored = c->records(Container::defaultUserName, QStringLiteral("TB-L")).value();
+    auto it = std::find_if(stored.begin(), stored.end(),
+                           [](const Record& r) { return r.recordID().recordName == "a"; });
+    ASSERT_NE(it, stored.end());
+    EXPECT_EQ(it->string(QStringLiteral("text")), QStringLiteral("merged"));
+}
+
+TEST_P(SyncEngineTest, AMissingRecordDropsItsChange) {
+    auto mac = device(QStringLiteral("mac"));
+    mac.e().state().add({PendingDatabaseChange::saveZone(listZone)});
+    mac.e().state().add({PendingRecordZoneChange::saveRecord(RecordID{"ghost", listZone})});
+    ASSERT_FALSE(send(mac.e()));
+    EXPECT_TRUE(mac.e().state().pendingRecordZoneChanges().empty());
+    EXPECT_TRUE(mac.d().savedRecords().empty());
+}
+
+TEST_P(SyncEngineTest, ConflictRulesOfTheServer) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("v1"))});
+    ASSERT_FALSE(send(mac.e()));
+    const Record current = mac.d().records.at(RecordID{"a", listZone});
+
+    Record stale = current;
+    stale.setChangeTag(QStringLiteral("t0"));
+    Record taggedMissing = note(QStringLiteral("nope"), listZone, QStringLiteral("x"));
+    taggedMissing.setChangeTag(current.changeTag());
+    Record noZone = note(QStringLiteral("z"), zone(QStringLiteral("TB-none")), QStringLiteral("x"));
+    Record reserved = Record::zoneWideShare(listZone);
+    struct Case {
+        Record record;
+        Code code;
+    };
+    const std::vector<Case> cases{{stale, Code::serverRecordChanged},
+                                  {note("a", listZone, "untagged"), Code::serverRecordChanged},
+                                  {taggedMissing, Code::unknownItem},
+                                  {noZone, Code::zoneNotFound},
+                                  {reserved, Code::permissionFailure}};
+    for (const Case& test : cases) {
+        auto result =
+            c->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {test.record}, {});
+        ASSERT_TRUE(result.ok());
+        ASSERT_EQ(result.value().failedRecordSaves.size(), 1u)
+            << test.record.recordID().recordName.toStdString();
+        const CloudError& error = result.value().failedRecordSaves[0].second;
+        EXPECT_EQ(error.code, test.code) << test.record.recordID().recordName.toStdString();
+        if (test.code == Code::serverRecordChanged) {
+            ASSERT_TRUE(error.serverRecord);
+            EXPECT_EQ(error.serverRecord->changeTag(), current.changeTag());
+            EXPECT_EQ(error.serverRecord->recordID().zoneID.ownerName, currentUserDefaultName);
+        }
+    }
+
+    // The current tag saves, replaces the whole field set and issues a new tag.
+    Record update(QStringLiteral("Note"), current.recordID());
+    update.setChangeTag(current.changeTag());
+    update.set(QStringLiteral("other"), qint64(5));
+    auto result =
+        c->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {update}, {});
+    ASSERT_EQ(result.value().savedRecords.size(), 1u);
+    EXPECT_NE(result.value().savedRecords[0].changeTag(), current.changeTag());
+    auto fetched = mac.e().database().recordNow(current.recordID());
+    ASSERT_TRUE(fetched.ok());
+    EXPECT_FALSE(fetched.value().contains(QStringLiteral("text")));
+    EXPECT_EQ(fetched.value().integer(QStringLiteral("other")), 5);
+}
+
+TEST_P(SyncEngineTest, DirectLookUpsGiveAResultPerId) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("v1"))});
+    ASSERT_FALSE(send(mac.e()));
+    const Database db = mac.e().database();
+    EXPECT_EQ(db.recordNow(RecordID{"missing", listZone}).error().code, Code::unknownItem);
+    EXPECT_EQ(db.recordNow(RecordID{"a", zone("TB-gone")}).error().code, Code::zoneNotFound);
+
+    std::optional<Result<Database::RecordResults>> results;
+    QObject context;
+    wait([&](SyncEngine::Completion done) {
+        db.fetchRecords({RecordID{"a", listZone}, RecordID{"b", listZone}}, &context,
+                        [&, done](Result<Database::RecordResults> r) {
+                            results = r;
+                            done(std::nullopt);
+                        });
+    });
+    ASSERT_TRUE(results && results->ok());
+    ASSERT_EQ(results->value().size(), 2u);
+    EXPECT_TRUE(results->value()[0].second.ok());
+    EXPECT_EQ(results->value()[1].second.error().code, Code::unknownItem);
+}
+
+TEST_P(SyncEngineTest, SharedZoneReachesTheParticipantAndItsDeletionToo) {
+    shareSetUp(ParticipantPermission::readWrite);
+    ASSERT_FALSE(fetch(bob.e()));
+    const ZoneID annZone{QStringLiteral("TB-1"), QStringLiteral("ann")};
+    auto zones = bob.d().eventsOf<SyncEvents::FetchedDatabaseChanges>();
+    ASSERT_EQ(zones.size(), 1u);
+    EXPECT_EQ(zones[0].modifications, std::vector<ZoneID>{annZone});
+    const auto fetched = bob.d().fetchedRecords();
+    ASSERT_EQ(fetched.size(), 2u); // the note and the share
+    const auto share =
+        std::find_if(fetched.begin(), fetched.end(), [](const Record& r) { return r.isShare(); });
+    ASSERT_NE(share, fetched.end());
+    EXPECT_EQ(share->recordID().zoneID, annZone);
+    ASSERT_TRUE(share->share()->currentUserParticipant());
+    EXPECT_EQ(share->share()->currentUserParticipant()->permission,
+              ParticipantPermission::readWrite);
+    EXPECT_EQ(share->share()->owner()->userIdentity.userRecordName, QStringLiteral("ann"));
+
+    // bob writes into ann's zone; ann sees it in her own zone.
+    queueSaves(bob.e(), bob.d(), {note(QStringLiteral("r2"), annZone, QStringLiteral("from bob"))});
+    bob.e().state().remove(bob.e().state().pendingDatabaseChanges());
+    ASSERT_FALSE(send(bob.e()));
+    EXPECT_EQ(bob.d().savedRecords().size(), 1u);
+    ASSERT_FALSE(fetch(ann.e()));
+    auto annSees = ann.d().fetchedRecords();
+    EXPECT_TRUE(std::any_of(annSees.begin(), annSees.end(), [](const Record& r) {
+        return r.recordID().recordName == "r2" &&
+               r.recordID().zoneID.ownerName == currentUserDefaultName;
+    }));
+
+    // ann deletes the zone; bob learns it went.
+    ann.e().state().add({PendingDatabaseChange::deleteZone(zone(QStringLiteral("TB-1")))});
+    ASSERT_FALSE(send(ann.e()));
+    bob.d().events.clear();
+    ASSERT_FALSE(fetch(bob.e()));
+    auto gone = bob.d().eventsOf<SyncEvents::FetchedDatabaseChanges>();
+    ASSERT_EQ(gone.size(), 1u);
+    ASSERT_EQ(gone[0].deletions.size(), 1u);
+    EXPECT_EQ(gone[0].deletions[0].zoneID, annZone);
+    EXPECT_EQ(gone[0].deletions[0].reason, ZoneDeletionReason::deleted);
+    EXPECT_EQ(bob.e().database().recordNow(RecordID{"r1", annZone}).error().code,
+              Code::zoneNotFound);
+}
+
+TEST_P(SyncEngineTest, ReadOnlyParticipantsAreRefused) {
+    shareSetUp(ParticipantPermission::readOnly);
+    const ZoneID annZone{QStringLiteral("TB-1"), QStringLiteral("ann")};
+    ASSERT_FALSE(fetch(bob.e()));
+    Record r1 = bob.d().fetchedRecords().front();
+    if (r1.isShare())
+        r1 = bob.d().fetchedRecords().back();
+    r1.set(QStringLiteral("text"), QStringLiteral("edited"));
+    bob.d().records.insert_or_assign(r1.recordID(), r1);
+    bob.e().state().add({PendingRecordZoneChange::saveRecord(r1.recordID()),
+                         PendingRecordZoneChange::deleteRecord(r1.recordID())});
+    bob.e().state().add({PendingDatabaseChange::saveZone(annZone)});
+    ASSERT_FALSE(send(bob.e()));
+    auto zones = bob.d().eventsOf<SyncEvents::SentDatabaseChanges>();
+    ASSERT_EQ(zones.size(), 1u);
+    ASSERT_EQ(zones[0].failedZoneSaves.size(), 1u);
+    EXPECT_EQ(zones[0].failedZoneSaves[0].second.code, Code::permissionFailure);
+    auto sent = bob.d().eventsOf<SyncEvents::SentRecordZoneChanges>();
+    ASSERT_EQ(sent.size(), 1u);
+    ASSERT_EQ(sent[0].failedRecordSaves.size(), 1u);
+    EXPECT_EQ(sent[0].failedRecordSaves[0].second.code, Code::permissionFailure);
+    ASSERT_EQ(sent[0].failedRecordDeletes.size(), 1u);
+    EXPECT_EQ(sent[0].failedRecordDeletes[0].second.code, Code::permissionFailure);
+    EXPECT_EQ(ann.e().database().recordNow(RecordID{"r1", zone("TB-1")}).value().string("text"),
+              QStringLiteral("hello"));
+
+    // Made read-write, the same save goes through.
+    ASSERT_FALSE(
+        c->setParticipantPermission("ann", "TB-1", "bob", ParticipantPermission::readWrite));
+    bob.e().state().add({PendingRecordZoneChange::saveRecord(r1.recordID())});
+    ASSERT_FALSE(send(bob.e()));
+    EXPECT_EQ(bob.d().savedRecords().size(), 1u);
+}
+
+TEST_P(SyncEngineTest, NothingOutsideTheUsersDatabasesIsReachable) {
+    shareSetUp(ParticipantPermission::readWrite);
+    auto carol = device(QStringLiteral("carolMac"));
+    ASSERT_FALSE(c->createUser("carol", std::nullopt));
+    ASSERT_FALSE(c->signIn("carolMac", "carol"));
+    ASSERT_FALSE(fetch(carol.e()));
+    EXPECT_TRUE(carol.d().fetchedRecords().empty());
+    const ZoneID annZone{QStringLiteral("TB-1"), QStringLiteral("ann")};
+    struct Case {
+        DatabaseScope scope;
+        ZoneID zone;
+        Code code;
+    };
+    const std::vector<Case> cases{{DatabaseScope::privateScope, annZone, Code::permissionFailure},
+                                  {DatabaseScope::sharedScope, annZone, Code::zoneNotFound},
+                                  {DatabaseScope::sharedScope, zone("TB-1"), Code::zoneNotFound}};
+    for (const Case& test : cases) {
+        EXPECT_EQ(c->fetchZoneChanges("carolMac", test.scope, test.zone, std::nullopt).error().code,
+                  test.code);
+        auto saved = c->modifyRecords("carolMac", test.scope, {note("x", test.zone, "x")}, {});
+        ASSERT_EQ(saved.value().failedRecordSaves.size(), 1u);
+        EXPECT_EQ(saved.value().failedRecordSaves[0].second.code, test.code);
+    }
+    // A pending participant does not see the zone yet.
+    ASSERT_FALSE(c->shareZone("ann", "TB-1", "carol", ParticipantPermission::readWrite));
+    EXPECT_EQ(c->fetchZoneChanges("carolMac", DatabaseScope::sharedScope, annZone, std::nullopt)
+                  .error()
+                  .code,
+              Code::zoneNotFound);
+}
+
+TEST_P(SyncEngineTest, LeavingASharedZoneKeepsItForTheOwner) {
+    shareSetUp(ParticipantPermission::readWrite);
+    ASSERT_FALSE(fetch(bob.e()));
+    const ZoneID annZone{QStringLiteral("TB-1"), QStringLiteral("ann")};
+    bob.e().state().add({PendingDatabaseChange::deleteZone(annZone)});
+    ASSERT_FALSE(send(bob.e()));
+    EXPECT_EQ(bob.d().eventsOf<SyncEvents::SentDatabaseChanges>()[0].deletedZoneIDs,
+              std::vector<ZoneID>{annZone});
+    bob.d().events.clear();
+    ASSERT_FALSE(fetch(bob.e()));
+    auto gone = bob.d().eventsOf<SyncEvents::FetchedDatabaseChanges>();
+    ASSERT_EQ(gone.size(), 1u);
+    EXPECT_EQ(gone[0].deletions[0].reason, ZoneDeletionReason::left);
+    EXPECT_TRUE(ann.e().database().recordNow(RecordID{"r1", zone("TB-1")}).ok());
+}
+
+TEST_P(SyncEngineTest, RemovedParticipantLosesTheZone) {
+    shareSetUp(ParticipantPermission::readWrite);
+    ASSERT_FALSE(fetch(bob.e()));
+    ASSERT_FALSE(c->removeParticipant("ann", "TB-1", "bob"));
+    bob.d().events.clear();
+    ASSERT_FALSE(fetch(bob.e()));
+    auto gone = bob.d().eventsOf<SyncEvents::FetchedDatabaseChanges>();
+    ASSERT_EQ(gone.size(), 1u);
+    EXPECT_EQ(gone[0].deletions[0].reason, ZoneDeletionReason::accessRevoked);
+    // ann sees the new share without bob.
+    ASSERT_FALSE(fetch(ann.e()));
+    auto records = ann.d().fetchedRecords();
+    auto share =
+        std::find_if(records.rbegin(), records.rend(), [](const Record& r) { return r.isShare(); });
+    ASSERT_NE(share, records.rend());
+    EXPECT_FALSE(share->share()->participant("bob"));
+}
+
+TEST_P(SyncEngineTest, AccountSignInSwitchAndSignOut) {
+    auto mac = device(QStringLiteral("mac"));
+    ASSERT_FALSE(fetch(mac.e()));
+    auto changes = mac.d().eventsOf<SyncEvents::AccountChange>();
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].type, SyncEvents::AccountChange::Type::signIn);
+    EXPECT_EQ(changes[0].currentUser, Container::defaultUserName);
+
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    ASSERT_FALSE(c->createUser(QStringLiteral("ann"), std::nullopt));
+    ASSERT_FALSE(c->signIn(QStringLiteral("mac"), QStringLiteral("ann")));
+    ASSERT_FALSE(send(mac.e()));
+    changes = mac.d().eventsOf<SyncEvents::AccountChange>();
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[1].type, SyncEvents::AccountChange::Type::switchAccounts);
+    EXPECT_EQ(changes[1].previousUser, Container::defaultUserName);
+    EXPECT_EQ(changes[1].currentUser, QStringLiteral("ann"));
+    // The old account's pending changes were dropped, not sent to ann.
+    EXPECT_TRUE(mac.d().savedRecords().empty());
+    EXPECT_TRUE(mac.e().state().pendingRecordZoneChanges().empty());
+
+    ASSERT_FALSE(c->signOut(QStringLiteral("mac")));
+    mac.e().state().add({PendingDatabaseChange::saveZone(listZone)});
+    auto error = send(mac.e());
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, Code::notAuthenticated);
+    changes = mac.d().eventsOf<SyncEvents::AccountChange>();
+    ASSERT_EQ(changes.size(), 3u);
+    EXPECT_EQ(changes[2].type, SyncEvents::AccountChange::Type::signOut);
+    EXPECT_TRUE(mac.e().state().pendingDatabaseChanges().empty());
+    EXPECT_EQ(fetch(mac.e())->code, Code::notAuthenticated);
+    EXPECT_EQ(mac.d().eventsOf<SyncEvents::AccountChange>().size(), 3u);
+
+    // Signing in again after a sign-out is a sign-in.
+    ASSERT_FALSE(c->signIn(QStringLiteral("mac"), QStringLiteral("ann")));
+    ASSERT_FALSE(fetch(mac.e()));
+    EXPECT_EQ(mac.d().eventsOf<SyncEvents::AccountChange>().back().type,
+              SyncEvents::AccountChange::Type::signIn);
+}
+
+TEST_P(SyncEngineTest, SavedStateIsRestored) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    ASSERT_FALSE(send(mac.e()));
+    ASSERT_FALSE(fetch(mac.e()));
+    mac.e().state().add({PendingRecordZoneChange::deleteRecord(RecordID{"a", listZone})});
+    auto savedState = StateSerialization::fromData(mac.e().state().serialization().data());
+    ASSERT_TRUE(savedState);
+
+    auto again = device(QStringLiteral("mac"), DatabaseScope::privateScope, 400, savedState);
+    EXPECT_EQ(again.e().state().pendingRecordZoneChanges().size(), 1u);
+    ASSERT_FALSE(fetch(again.e()));
+    EXPECT_TRUE(again.d().eventsOf<SyncEvents::AccountChange>().empty());
+    EXPECT_TRUE(again.d().fetchedRecords().empty());
+    ASSERT_FALSE(send(again.e()));
+    EXPECT_EQ(again.d().eventsOf<SyncEvents::SentRecordZoneChanges>()[0].deletedRecordIDs.size(),
+              1u);
+}
+
+TEST_P(SyncEngineTest, AnUnknownTokenGivesAFullFetch) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    ASSERT_FALSE(send(mac.e()));
+    for (const char* token : {"garbage", "z:other:x:1", "z:::", "d:1:99999999"}) {
+        auto changes = c->fetchZoneChanges("mac", DatabaseScope::privateScope, listZone,
+                                           QString::fromLatin1(token));
+        ASSERT_TRUE(changes.ok());
+        EXPECT_EQ(changes.value().modifications.size(), 1u) << token;
+        auto zones =
+            c->fetchDatabaseChanges("mac", DatabaseScope::privateScope, QString::fromLatin1(token));
+        EXPECT_EQ(zones.value().modifications.size(), 1u) << token;
+    }
+}
+
+TEST_P(SyncEngineTest, InjectedFaultsAndTheOfflineSwitch) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(),
+               {note(QStringLiteral("a"), listZone, QStringLiteral("x")),
+                note(QStringLiteral("poison-1"), listZone, QStringLiteral("x"))});
+
+    // The next operation fails as a whole; nothing leaves the pending lists.
+    ASSERT_FALSE(c->injectFault("mac", {}, Code::networkUnavailable, 1));
+    auto error = send(mac.e());
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, Code::networkUnavailable);
+    EXPECT_EQ(mac.e().state().pendingDatabaseChanges().size(), 1u);
+    EXPECT_EQ(mac.e().state().pendingRecordZoneChanges().size(), 2u);
+
+    // A fault on matching records fails only those.
+    ASSERT_FALSE(c->injectFault({}, "poison-*", Code::unknownItem, -1));
+    ASSERT_FALSE(send(mac.e()));
+    EXPECT_EQ(names(mac.d().savedRecords()), std::vector<QString>{"a"});
+    ASSERT_EQ(mac.d().failedSaves().size(), 1u);
+    EXPECT_EQ(mac.d().failedSaves()[0].second.code, Code::unknownItem);
+    ASSERT_FALSE(c->clearFaults());
+
+    // Offline: every operation fails with network unavailable until back online.
+    ASSERT_FALSE(c->setOffline("mac", true));
+    mac.e().state().add({PendingRecordZoneChange::saveRecord(RecordID{"poison-1", listZone})});
+    EXPECT_EQ(send(mac.e())->code, Code::networkUnavailable);
+    EXPECT_EQ(fetch(mac.e())->code, Code::networkUnavailable);
+    ASSERT_FALSE(c->setOffline("mac", false));
+    ASSERT_FALSE(send(mac.e()));
+    EXPECT_EQ(mac.d().savedRecords().size(), 2u);
+}
+
+TEST_P(SyncEngineTest, AFailedFetchKeepsTheDatabaseTokenSoNothingIsMissed) {
+    auto mac = device(QStringLiteral("mac"));
+    auto laptop = device(QStringLiteral("laptop"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    ASSERT_FALSE(send(mac.e()));
+    ASSERT_FALSE(fetch(laptop.e()));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("b"), listZone, QStringLiteral("y"))});
+    ASSERT_FALSE(send(mac.e()));
+    laptop.d().events.clear();
+
+    // The network goes between the database fetch and the zone fetch: b must still arrive
+    // next time.
+    laptop.d().onEvent = [&](const SyncEngineEvent& event, SyncEngine&) {
+        if (std::holds_alternative<SyncEvents::FetchedDatabaseChanges>(event)) {
+            ASSERT_FALSE(c->setOffline("laptop", true));
+        }
+    };
+    auto error = fetch(laptop.e());
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, Code::networkUnavailable);
+    EXPECT_TRUE(laptop.d().fetchedRecords().empty());
+    laptop.d().onEvent = nullptr;
+    ASSERT_FALSE(c->setOffline("laptop", false));
+    laptop.d().events.clear();
+    ASSERT_FALSE(fetch(laptop.e()));
+    EXPECT_EQ(names(laptop.d().fetchedRecords()), std::vector<QString>{"b"});
+}
+
+TEST_P(SyncEngineTest, AReleasedEngineFinishesItsOperation) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    bool called = false;
+    std::optional<CloudError> result;
+    wait([&](SyncEngine::Completion done) {
+        mac.e().sendChanges([&, done](std::optional<CloudError> error) {
+            called = true;
+            result = error;
+            done(error);
+        });
+        mac.engine.reset();
+        mac.delegate.reset();
+    });
+    EXPECT_TRUE(called);
+    // The delegate was gone before it could give the record, so nothing was saved, and
+    // nothing crashed.
+    EXPECT_FALSE(result);
+}
+
+TEST_P(SyncEngineTest, OperationsRunOneAtATimeInOrder) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    std::vector<QString> order;
+    wait([&](SyncEngine::Completion done) {
+        mac.e().sendChanges([&](std::optional<CloudError>) { order.push_back("send"); });
+        mac.e().fetchChanges([&, done](std::optional<CloudError> e) {
+            order.push_back("fetch");
+            done(e);
+        });
+    });
+    EXPECT_EQ(order, (std::vector<QString>{"send", "fetch"}));
+    EXPECT_EQ(names(mac.d().fetchedRecords()), std::vector<QString>{"a"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, SyncEngineTest, ::testing::Values(false, true), backendName);

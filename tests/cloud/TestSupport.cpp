@@ -1,0 +1,121 @@
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace cloudtest {
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "cloud_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+}
+
+std::optional<CloudError> wait(const std::function<void(SyncEngine::Completion)>& start) {
+    ensureApplication();
+    QEventLoop loop;
+    bool finished = false;
+    std::optional<CloudError> result;
+    start([&](std::optional<CloudError> error) {
+        result = std::move(error);
+        finished = true;
+        loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    if (!finished)
+        loop.exec();
+    if (!finished)
+        return CloudError::make(CloudError::Code::internalError, QStringLiteral("timed out"));
+    return result;
+}
+
+std::optional<CloudError> send(SyncEngine& engine) {
+    return wait([&](SyncEngine::Completion done) { engine.sendChanges(std::move(done)); });
+}
+
+std::optional<CloudError> fetch(SyncEngine& engine) {
+    return wait([&](SyncEngine::Completion done) { engine.fetchChanges(std::move(done)); });
+}
+
+Backend::Backend(bool sqlite) {
+    if (!sqlite) {
+        container = Container::inMemory();
+        return;
+    }
+    dir_ = std::make_unique<QTemporaryDir>();
+    path = dir_->filePath(QStringLiteral("container.sqlite"));
+    auto opened = Container::openFile(path);
+    if (opened.ok())
+        container = opened.value();
+}
+
+ZoneID zone(const QString& name, const QString& owner) {
+    return ZoneID{name, owner};
+}
+
+Record note(const QString& name, const ZoneID& zone, const QString& text) {
+    Record record(QStringLiteral("Note"), RecordID{name, zone});
+    record.set(QStringLiteral("text"), text);
+    return record;
+}
+
+void RecordingDelegate::handleEvent(const SyncEngineEvent& event, SyncEngine& engine) {
+    events.push_back(event);
+    if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event))
+        saved = update->stateSerialization;
+    if (const auto* sent = std::get_if<SyncEvents::SentRecordZoneChanges>(&event)) {
+        for (const Record& record : sent->savedRecords)
+            records.insert_or_assign(record.recordID(), record);
+    }
+    if (onEvent)
+        onEvent(event, engine);
+}
+
+std::optional<RecordZoneChangeBatch>
+RecordingDelegate::nextRecordZoneChangeBatch(const SendChangesContext& context, SyncEngine&) {
+    batchSizes.push_back(std::min<int>(context.batchSize, int(context.pendingChanges.size())));
+    return RecordZoneChangeBatch{context.pendingChanges, [this](const RecordID& id) {
+                                     auto it = records.find(id);
+                                     return it == records.end() ? std::nullopt
+                                                                : std::optional(it->second);
+                                 }};
+}
+
+std::vector<Record> RecordingDelegate::fetchedRecords() const {
+    std::vector<Record> all;
+    for (const auto& event : eventsOf<SyncEvents::FetchedRecordZoneChanges>())
+        all.insert(all.end(), event.modifications.begin(), event.modifications.end());
+    return all;
+}
+
+std::vector<Record> RecordingDelegate::savedRecords() const {
+    std::vector<Record> all;
+    for (const auto& event : eventsOf<SyncEvents::SentRecordZoneChanges>())
+        all.insert(all.end(), event.savedRecords.begin(), event.savedRecords.end());
+    return all;
+}
+
+std::vector<std::pair<Record, CloudError>> RecordingDelegate::failedSaves() const {
+    std::vector<std::pair<Record, CloudError>> all;
+    for (const auto& event : eventsOf<SyncEvents::SentRecordZoneChanges>())
+        all.insert(all.end(), event.failedRecordSaves.begin(), event.failedRecordSaves.end());
+    return all;
+}
+
+void queueSaves(SyncEngine& engine, RecordingDelegate& delegate,
+                const std::vector<Record>& records) {
+    std::vector<PendingDatabaseChange> zones;
+    std::vector<PendingRecordZoneChange> changes;
+    for (const Record& record : records) {
+        delegate.records.insert_or_assign(record.recordID(), record);
+        zones.push_back(PendingDatabaseChange::saveZone(record.recordID().zoneID));
+        changes.push_back(PendingRecordZoneChange::saveRecord(record.recordID()));
+    }
+    engine.state().add(zones);
+    engine.state().add(changes);
+}
+
+} // namespace cloudtest

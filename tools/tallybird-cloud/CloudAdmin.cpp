@@ -1,0 +1,279 @@
+#include "CloudAdmin.h"
+
+#include "cloud/CloudDevice.h"
+#include "cloud/RecordCoding.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <functional>
+#include <map>
+
+using namespace cloud;
+
+namespace {
+
+const char* const usage = R"(usage: tallybird-cloud [--cloud FILE] COMMAND [ARGUMENTS]
+
+  users                                   list users
+  create-user NAME [GIVEN-NAME [FAMILY-NAME]]
+  devices                                 list devices, their user and network state
+  sign-in DEVICE USER                     sign a device into a user (also to switch users)
+  sign-out DEVICE
+  offline DEVICE | online DEVICE
+  share OWNER ZONE USER read-only|read-write
+  accept OWNER ZONE USER
+  permission OWNER ZONE USER read-only|read-write
+  remove-participant OWNER ZONE USER
+  fault [--device DEVICE] [--records PATTERN] [--times N] CODE
+                                          fail the next operation (or saves, deletes and
+                                          look-ups of matching record names) with CODE
+  clear-faults
+  list [OWNER ZONE]                       what is stored, or the records of one zone
+
+DEVICE is a profile folder, or "default" for the folder used without --profile.
+FILE defaults to the shared container in the XDG data home.
+)";
+
+struct UsageError {
+    QString message;
+};
+
+QString deviceID(const QString& argument) {
+    if (argument == QLatin1String("default"))
+        return CloudDevice::deviceIDForFolder(
+            QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                .filePath(QStringLiteral("tallybird")));
+    return CloudDevice::deviceIDForFolder(argument);
+}
+
+ParticipantPermission permissionArgument(const QString& text) {
+    if (text == QLatin1String("read-only"))
+        return ParticipantPermission::readOnly;
+    if (text == QLatin1String("read-write"))
+        return ParticipantPermission::readWrite;
+    throw UsageError{
+        QStringLiteral("The permission is read-only or read-write, not “%1”.").arg(text)};
+}
+
+QString describe(const FieldValue& value) {
+    if (const auto* text = std::get_if<QString>(&value))
+        return QLatin1Char('"') + *text + QLatin1Char('"');
+    if (const auto* integer = std::get_if<qint64>(&value))
+        return QString::number(*integer);
+    if (const auto* number = std::get_if<double>(&value))
+        return QString::number(*number, 'g', 17);
+    return QStringLiteral("date ") +
+           QString::number(std::get<Date>(value).secondsSinceReferenceDate(), 'f', 3);
+}
+
+// How many arguments each command takes, at least and at most.
+const std::map<QString, std::pair<int, int>> arities{
+    {"users", {0, 0}},
+    {"create-user", {1, 3}},
+    {"devices", {0, 0}},
+    {"sign-in", {2, 2}},
+    {"sign-out", {1, 1}},
+    {"offline", {1, 1}},
+    {"online", {1, 1}},
+    {"share", {4, 4}},
+    {"accept", {3, 3}},
+    {"permission", {4, 4}},
+    {"remove-participant", {3, 3}},
+    {"fault", {1, 7}},
+    {"clear-faults", {0, 0}},
+    {"list", {0, 2}},
+};
+
+void checkArguments(const QString& command, const QStringList& a) {
+    auto it = arities.find(command);
+    if (it == arities.end())
+        throw UsageError{QStringLiteral("There is no command “%1”.").arg(command)};
+    const auto [least, most] = it->second;
+    if (a.size() < least || a.size() > most || (command == "list" && a.size() == 1))
+        throw UsageError{QStringLiteral("Wrong number of arguments for %1.").arg(command)};
+}
+
+class Admin {
+public:
+    Admin(Container& container, QTextStream& out) : c(container), out(out) {}
+
+    // Runs a command whose arguments were counted; the container's error is returned.
+    std::optional<CloudError> run(const QString& command, const QStringList& a) {
+        const std::map<QString, std::function<std::optional<CloudError>()>> commands{
+            {"users", [&] { return listUsers(); }},
+            {"create-user",
+             [&] {
+                 std::optional<PersonNameComponents> names;
+                 if (a.size() > 1) {
+                     names = PersonNameComponents{};
+                     names->givenName = a.value(1);
+                     names->familyName = a.value(2);
+                 }
+                 return c.createUser(a[0], names);
+             }},
+            {"devices", [&] { return listDevices(); }},
+            {"sign-in", [&] { return c.signIn(deviceID(a[0]), a[1]); }},
+            {"sign-out", [&] { return c.signOut(deviceID(a[0])); }},
+            {"offline", [&] { return c.setOffline(deviceID(a[0]), true); }},
+            {"online", [&] { return c.setOffline(deviceID(a[0]), false); }},
+            {"share", [&] { return c.shareZone(a[0], a[1], a[2], permissionArgument(a[3])); }},
+            {"accept", [&] { return c.acceptShare(a[0], a[1], a[2]); }},
+            {"permission",
+             [&] {
+                 return c.setParticipantPermission(a[0], a[1], a[2], permissionArgument(a[3]));
+             }},
+            {"remove-participant", [&] { return c.removeParticipant(a[0], a[1], a[2]); }},
+            {"fault", [&] { return fault(a); }},
+            {"clear-faults", [&] { return c.clearFaults(); }},
+            {"list", [&] { return a.isEmpty() ? list() : listZone(a); }},
+        };
+        return commands.at(command)();
+    }
+
+private:
+    std::optional<CloudError> listUsers() {
+        auto users = c.users();
+        if (!users.ok())
+            return users.error();
+        for (const UserRow& user : users.value()) {
+            out << user.name;
+            if (user.nameComponents)
+                out << "\t" << fullName(*user.nameComponents);
+            out << "\n";
+        }
+        return std::nullopt;
+    }
+
+    static QString fullName(const PersonNameComponents& names) {
+        return QStringList{names.givenName, names.familyName}.join(QLatin1Char(' ')).trimmed();
+    }
+
+    std::optional<CloudError> listDevices() {
+        auto devices = c.devices();
+        if (!devices.ok())
+            return devices.error();
+        for (const DeviceRow& device : devices.value()) {
+            out << device.id << "\t" << device.user.value_or(QStringLiteral("(signed out)")) << "\t"
+                << (device.offline ? "offline" : "online") << "\n";
+        }
+        return std::nullopt;
+    }
+
+    std::optional<CloudError> fault(QStringList a) {
+        QString device;
+        QString pattern;
+        int times = -2;
+        while (a.size() > 1) {
+            const QString option = a.takeFirst();
+            if (a.size() < 2)
+                throw UsageError{QStringLiteral("%1 needs a value before the code.").arg(option)};
+            const QString value = a.takeFirst();
+            if (option == QLatin1String("--device")) {
+                device = deviceID(value);
+            } else if (option == QLatin1String("--records")) {
+                pattern = value;
+            } else if (option == QLatin1String("--times")) {
+                bool ok = false;
+                times = value.toInt(&ok);
+                if (!ok || times == 0)
+                    throw UsageError{QStringLiteral("--times takes a whole number other than 0 "
+                                                    "(negative: until cleared).")};
+            } else {
+                throw UsageError{QStringLiteral("Unknown option “%1”.").arg(option)};
+            }
+        }
+        bool ok = false;
+        const auto code = CloudError::codeFromRaw(a.value(0).toInt(&ok));
+        if (!ok || !code)
+            throw UsageError{
+                QStringLiteral("“%1” is not an error code (1, 3, 9, 10, 11, 12, 14, 26).")
+                    .arg(a.value(0))};
+        if (times == -2)
+            times = pattern.isEmpty() ? 1 : -1;
+        return c.injectFault(device, pattern, *code, times);
+    }
+
+    std::optional<CloudError> list() {
+        if (auto error = listUsers())
+            return error;
+        if (auto error = listDevices())
+            return error;
+        auto zones = c.zones();
+        if (!zones.ok())
+            return zones.error();
+        for (const auto& summary : zones.value()) {
+            out << "zone " << summary.zone.owner << "/" << summary.zone.name << "\t"
+                << summary.recordCount << " records\n";
+            for (const ParticipantRow& p : summary.participants)
+                out << "  " << p.user << "\t" << p.role << "\t" << p.permission << "\t"
+                    << p.acceptance << "\n";
+        }
+        auto faults = c.faults();
+        if (!faults.ok())
+            return faults.error();
+        for (const FaultRow& f : faults.value()) {
+            out << "fault " << f.code << "\tdevice " << (f.device.isEmpty() ? "any" : f.device)
+                << "\t" << (f.pattern.isEmpty() ? QStringLiteral("next operation") : f.pattern)
+                << "\t"
+                << (f.remaining < 0 ? QStringLiteral("until cleared")
+                                    : QString::number(f.remaining))
+                << "\n";
+        }
+        return std::nullopt;
+    }
+
+    std::optional<CloudError> listZone(const QStringList& a) {
+        auto records = c.records(a[0], a[1]);
+        if (!records.ok())
+            return records.error();
+        for (const Record& record : records.value()) {
+            out << record.recordType() << " " << record.recordID().recordName << " "
+                << record.changeTag().value_or(QString()) << "\n";
+            for (const auto& [key, value] : record.fields())
+                out << "  " << key << " = " << describe(value) << "\n";
+        }
+        return std::nullopt;
+    }
+
+    Container& c;
+    QTextStream& out;
+};
+
+} // namespace
+
+int runCloudAdmin(const QStringList& arguments, QTextStream& out, QTextStream& err) {
+    QStringList args = arguments;
+    QString path = CloudDevice::defaultContainerPath();
+    try {
+        if (!args.isEmpty() && args.first() == QLatin1String("--cloud")) {
+            if (args.size() < 2)
+                throw UsageError{QStringLiteral("--cloud needs a file.")};
+            args.removeFirst();
+            path = args.takeFirst();
+        }
+        if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+            args.first() == QLatin1String("help")) {
+            (args.isEmpty() ? err : out) << usage;
+            return args.isEmpty() ? 2 : 0;
+        }
+        const QString command = args.takeFirst();
+        // The container is opened only for a command that exists and has its arguments.
+        checkArguments(command, args);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        auto opened = Container::openFile(path);
+        if (!opened.ok()) {
+            err << "tallybird-cloud: " << path << ": " << opened.error().message << "\n";
+            return 1;
+        }
+        Admin admin(*opened.value(), out);
+        if (auto error = admin.run(command, args)) {
+            err << "tallybird-cloud: " << error->message << " (error " << error->rawCode() << ")\n";
+            return 1;
+        }
+        return 0;
+    } catch (const UsageError& error) {
+        err << "tallybird-cloud: " << error.message << "\n\n" << usage;
+        return 2;
+    }
+}
