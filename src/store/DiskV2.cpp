@@ -1,0 +1,375 @@
+#include "DiskV2.h"
+
+#include "platform/Base64.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what, const char* expected) {
+    throw DecodeError("\"" + what + "\": expected " + expected);
+}
+
+QString text(const StoreJson& value, const std::string& what) {
+    if (!value.is_string())
+        fail(what, "a text");
+    return JsonRead::toQString(value.get_ref<const std::string&>());
+}
+
+// A present, non-null member, or nothing.
+const StoreJson* member(const StoreJson& object, const char* key) {
+    const auto it = object.find(key);
+    if (it == object.end() || it->is_null())
+        return nullptr;
+    return &*it;
+}
+
+const StoreJson& required(const StoreJson& object, const char* key) {
+    const StoreJson* value = member(object, key);
+    if (!value)
+        throw DecodeError(std::string("\"") + key + "\": missing");
+    return *value;
+}
+
+const StoreJson& objectValue(const StoreJson& value, const std::string& what) {
+    if (!value.is_object())
+        fail(what, "an object");
+    return value;
+}
+
+const StoreJson& arrayValue(const StoreJson& value, const std::string& what) {
+    if (!value.is_array())
+        fail(what, "an array");
+    return value;
+}
+
+QSet<QString> textSet(const StoreJson& value, const std::string& what) {
+    QSet<QString> set;
+    set.reserve(qsizetype(arrayValue(value, what).size()));
+    for (const StoreJson& element : value)
+        set.insert(text(element, what));
+    return set;
+}
+
+QByteArray data(const StoreJson& value, const std::string& what) {
+    if (!value.is_string())
+        fail(what, "Base64 text");
+    const std::string& base64 = value.get_ref<const std::string&>();
+    const auto decoded =
+        Base64::decode(QByteArray::fromRawData(base64.data(), qsizetype(base64.size())));
+    if (!decoded)
+        fail(what, "Base64 text");
+    return *decoded;
+}
+
+// Checked like any data value, but kept as the text it is.
+QByteArray base64Text(const StoreJson& value, const std::string& what) {
+    data(value, what);
+    const std::string& text = value.get_ref<const std::string&>();
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+QMap<QString, FieldSet> fieldMap(const StoreJson& value, const char* what) {
+    QMap<QString, FieldSet> map;
+    for (const auto& [key, fields] : objectValue(value, what).items())
+        map.insert(JsonRead::toQString(key), textSet(fields, what));
+    return map;
+}
+
+// Reads every element of an array with a reader of the program's own element type.
+template <typename T, typename Read>
+QList<T> elements(const StoreJson& value, const char* what, Read read) {
+    QList<T> list;
+    list.reserve(qsizetype(arrayValue(value, what).size()));
+    for (const StoreJson& element : value)
+        list.append(read(Json(element)));
+    return list;
+}
+
+// Reads every value of an object, keyed by its key.
+template <typename T, typename Read>
+QMap<QString, T> keyed(const StoreJson& value, const char* what, Read read) {
+    QMap<QString, T> map;
+    for (const auto& [key, element] : objectValue(value, what).items())
+        map.insert(JsonRead::toQString(key), read(element));
+    return map;
+}
+
+template <typename Read>
+auto optionalMember(const StoreJson& document, const char* key, Read read)
+    -> std::optional<decltype(read(document))> {
+    const StoreJson* value = member(document, key);
+    if (!value)
+        return std::nullopt;
+    return read(*value);
+}
+
+// Writing.
+
+void appendJson(QByteArray& out, const Json& value) {
+    out += value.dump();
+}
+
+void appendString(QByteArray& out, const QString& value) {
+    // Ids and field names need no escaping: they go in as they are, the rest through the
+    // JSON library.
+    const bool plain = std::all_of(value.begin(), value.end(), [](QChar c) {
+        return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'"' && c != u'\\';
+    });
+    if (!plain) {
+        appendJson(out, Json(JsonRead::toUtf8(value)));
+        return;
+    }
+    out += '"';
+    out += value.toLatin1();
+    out += '"';
+}
+
+void appendKey(QByteArray& out, const char* key) {
+    out += ",\"";
+    out += key;
+    out += "\":";
+}
+
+QStringList sorted(const QSet<QString>& set) {
+    QStringList list(set.begin(), set.end());
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+void appendTextArray(QByteArray& out, const QSet<QString>& set) {
+    out += '[';
+    bool first = true;
+    for (const QString& value : sorted(set)) {
+        if (!first)
+            out += ',';
+        first = false;
+        appendString(out, value);
+    }
+    out += ']';
+}
+
+template <typename T, typename Write>
+void appendArray(QByteArray& out, const QList<T>& list, Write write) {
+    out += '[';
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        write(out, list[i]);
+    }
+    out += ']';
+}
+
+template <typename T, typename Write>
+void appendObject(QByteArray& out, const QMap<QString, T>& map, Write write) {
+    out += '{';
+    bool first = true;
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        if (!first)
+            out += ',';
+        first = false;
+        appendString(out, it.key());
+        out += ':';
+        write(out, it.value());
+    }
+    out += '}';
+}
+
+void appendData(QByteArray& out, const QByteArray& data) {
+    out += '"';
+    out += data.toBase64();
+    out += '"';
+}
+
+void appendBase64Text(QByteArray& out, const QByteArray& text) {
+    out += '"';
+    out += text;
+    out += '"';
+}
+
+} // namespace
+
+std::optional<StoreJson> parseStoreDocument(const QByteArray& bytes) {
+    StoreJson document = StoreJson::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
+    if (document.is_discarded())
+        return std::nullopt;
+    return document;
+}
+
+DiskV2 DiskV2::decode(const StoreJson& document, Date now) {
+    objectValue(document, "store");
+    const StoreJson& version = required(document, "version");
+    if (!version.is_number() ||
+        (version.is_number_float() && std::trunc(version.get<double>()) != version.get<double>()))
+        fail("version", "an integer");
+
+    const auto readList = [now](const Json& element) { return TBList::fromJson(element, now); };
+    const auto readText = [](const StoreJson& value) { return text(value, "text"); };
+
+    DiskV2 disk;
+    disk.lists = elements<TBList>(required(document, "lists"), "lists", readList);
+    disk.items = elements<TBItem>(required(document, "items"), "items", TBItem::fromJson);
+    disk.dirtyLists = fieldMap(required(document, "dirtyLists"), "dirtyLists");
+    disk.dirtyItems = fieldMap(required(document, "dirtyItems"), "dirtyItems");
+    disk.archivedRecords = keyed<QByteArray>(
+        required(document, "archivedRecords"), "archivedRecords",
+        [](const StoreJson& value) { return base64Text(value, "archivedRecords"); });
+    disk.engineState = optionalMember(document, "engineState",
+                                      [](const StoreJson& v) { return data(v, "engineState"); });
+    disk.sharedEngineState = optionalMember(document, "sharedEngineState", [](const StoreJson& v) {
+        return data(v, "sharedEngineState");
+    });
+    disk.lastKnownUserRecordName = optionalMember(document, "lastKnownUserRecordName", readText);
+    disk.identity = optionalMember(
+        document, "identity", [](const StoreJson& v) { return UserIdentity::fromJson(Json(v)); });
+    disk.circles = optionalMember(document, "circles", [](const StoreJson& v) {
+        return elements<TBCircle>(v, "circles", TBCircle::fromJson);
+    });
+    disk.aliases = optionalMember(document, "aliases", [](const StoreJson& v) {
+        return keyed<PersonAlias>(
+            v, "aliases", [](const StoreJson& e) { return PersonAlias::fromJson(Json(e)); });
+    });
+    disk.filings = optionalMember(document, "filings", [](const StoreJson& v) {
+        return keyed<QString>(v, "filings", [](const StoreJson& e) { return text(e, "filings"); });
+    });
+    disk.dirtyFilings = optionalMember(
+        document, "dirtyFilings", [](const StoreJson& v) { return textSet(v, "dirtyFilings"); });
+    disk.pendingItemDeletions =
+        optionalMember(document, "pendingItemDeletions",
+                       [](const StoreJson& v) { return textSet(v, "pendingItemDeletions"); });
+    disk.tombstones = optionalMember(document, "tombstones", [](const StoreJson& v) {
+        return keyed<Tombstone>(v, "tombstones",
+                                [](const StoreJson& e) { return Tombstone::fromJson(Json(e)); });
+    });
+    disk.dirtyTombstones = optionalMember(document, "dirtyTombstones", [](const StoreJson& v) {
+        return textSet(v, "dirtyTombstones");
+    });
+    disk.pendingZoneDeletions =
+        optionalMember(document, "pendingZoneDeletions", [](const StoreJson& v) {
+            return keyed<PendingZoneDeletion>(v, "pendingZoneDeletions", [](const StoreJson& e) {
+                return PendingZoneDeletion::fromJson(Json(e));
+            });
+        });
+    return disk;
+}
+
+QByteArray DiskV2::encode(EncodedItems* cache) const {
+    // Written piece by piece: one tree of the whole store would copy every text once more.
+    QByteArray out;
+    qsizetype archiveBytes = 0;
+    for (const QByteArray& text : archivedRecords)
+        archiveBytes += text.size() + 64;
+    out.reserve(items.size() * 240 + archiveBytes + 4096);
+    out += "{\"version\":3";
+    const auto writeList = [](QByteArray& o, const TBList& l) { appendJson(o, l.toJson()); };
+    // Most items are as they were at the last save: their text is taken from the cache.
+    EncodedItems fresh;
+    const auto writeItem = [&](QByteArray& o, const TBItem& item) {
+        if (cache) {
+            const auto found = cache->find(item.id);
+            if (found != cache->end() && found->first == item) {
+                o += found->second;
+                fresh.insert(item.id, *found);
+                return;
+            }
+        }
+        const std::string text = item.toJson().dump();
+        const QByteArray bytes(text.data(), qsizetype(text.size()));
+        o += bytes;
+        if (cache)
+            fresh.insert(item.id, {item, bytes});
+    };
+    const auto writeFields = [](QByteArray& o, const FieldSet& f) { appendTextArray(o, f); };
+    appendKey(out, "lists");
+    appendArray(out, lists, writeList);
+    appendKey(out, "items");
+    appendArray(out, items, writeItem);
+    appendKey(out, "dirtyLists");
+    appendObject(out, dirtyLists, writeFields);
+    appendKey(out, "dirtyItems");
+    appendObject(out, dirtyItems, writeFields);
+    appendKey(out, "archivedRecords");
+    appendObject(out, archivedRecords, appendBase64Text);
+    if (engineState) {
+        appendKey(out, "engineState");
+        appendData(out, *engineState);
+    }
+    if (sharedEngineState) {
+        appendKey(out, "sharedEngineState");
+        appendData(out, *sharedEngineState);
+    }
+    if (lastKnownUserRecordName) {
+        appendKey(out, "lastKnownUserRecordName");
+        appendString(out, *lastKnownUserRecordName);
+    }
+    if (identity) {
+        appendKey(out, "identity");
+        appendJson(out, identity->toJson());
+    }
+    if (circles) {
+        appendKey(out, "circles");
+        appendArray(out, *circles,
+                    [](QByteArray& o, const TBCircle& c) { appendJson(o, c.toJson()); });
+    }
+    if (aliases) {
+        appendKey(out, "aliases");
+        appendObject(out, *aliases,
+                     [](QByteArray& o, const PersonAlias& a) { appendJson(o, a.toJson()); });
+    }
+    if (filings) {
+        appendKey(out, "filings");
+        appendObject(out, *filings, appendString);
+    }
+    if (dirtyFilings) {
+        appendKey(out, "dirtyFilings");
+        appendTextArray(out, *dirtyFilings);
+    }
+    if (pendingItemDeletions) {
+        appendKey(out, "pendingItemDeletions");
+        appendTextArray(out, *pendingItemDeletions);
+    }
+    if (tombstones) {
+        appendKey(out, "tombstones");
+        appendObject(out, *tombstones,
+                     [](QByteArray& o, const Tombstone& t) { appendJson(o, t.toJson()); });
+    }
+    if (dirtyTombstones) {
+        appendKey(out, "dirtyTombstones");
+        appendTextArray(out, *dirtyTombstones);
+    }
+    if (pendingZoneDeletions) {
+        appendKey(out, "pendingZoneDeletions");
+        appendObject(out, *pendingZoneDeletions, [](QByteArray& o, const PendingZoneDeletion& p) {
+            appendJson(o, p.toJson());
+        });
+    }
+    out += '}';
+    if (cache)
+        *cache = std::move(fresh);
+    return out;
+}
+
+DiskV1 DiskV1::decode(const StoreJson& document, Date now) {
+    objectValue(document, "store");
+    const auto readList = [now](const Json& element) { return TBList::fromJson(element, now); };
+    DiskV1 disk;
+    disk.lists = elements<TBList>(required(document, "lists"), "lists", readList);
+    disk.items = elements<TBItem>(required(document, "items"), "items", TBItem::fromJson);
+    return disk;
+}
+
+LegacyFilingFile LegacyFilingFile::decode(const StoreJson& document) {
+    objectValue(document, "store");
+    LegacyFilingFile file;
+    for (const StoreJson& entry : arrayValue(required(document, "lists"), "lists")) {
+        objectValue(entry, "lists");
+        const StoreJson* groupName = member(entry, "groupName");
+        file.lists.append(
+            Entry{text(required(entry, "id"), "id"),
+                  groupName ? std::optional(text(*groupName, "groupName")) : std::nullopt});
+    }
+    return file;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "PendingZoneDeletion.h"
+#include "Tombstone.h"
+#include "model/PersonAlias.h"
+#include "model/TBCircle.h"
+#include "model/TBItem.h"
+#include "model/TBList.h"
+#include "model/UserIdentity.h"
+#include "platform/Date.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QString>
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+
+// The store file as parsed JSON. Its large objects (one key per item) are read into a sorted map,
+// which takes them in n log n; the ordered form used elsewhere inserts each key in linear time.
+using StoreJson = nlohmann::json;
+
+// The bytes as a JSON document, or nothing when they are not JSON.
+std::optional<StoreJson> parseStoreDocument(const QByteArray& bytes);
+
+using FieldSet = QSet<QString>;
+
+// The JSON text of each item as last written, with the item it was written from.
+using EncodedItems = QHash<QString, std::pair<TBItem, QByteArray>>;
+
+// The current layout of the store file. Keys are written in the order of the fields below;
+// the optional fields are those an older file of this layout may lack.
+struct DiskV2 {
+    QList<TBList> lists;
+    QList<TBItem> items;
+    QMap<QString, FieldSet> dirtyLists;
+    QMap<QString, FieldSet> dirtyItems;
+    // The archived records as their Base64 text: the store keeps them opaque and writes them back
+    // as they came, so a save does not encode them again.
+    QMap<QString, QByteArray> archivedRecords;
+    std::optional<QByteArray> engineState;
+    std::optional<QByteArray> sharedEngineState;
+    std::optional<QString> lastKnownUserRecordName;
+    std::optional<UserIdentity> identity;
+    std::optional<QList<TBCircle>> circles;
+    std::optional<QMap<QString, PersonAlias>> aliases;
+    std::optional<QMap<QString, QString>> filings;
+    std::optional<QSet<QString>> dirtyFilings;
+    std::optional<QSet<QString>> pendingItemDeletions;
+    std::optional<QMap<QString, Tombstone>> tombstones;
+    std::optional<QSet<QString>> dirtyTombstones;
+    std::optional<QMap<QString, PendingZoneDeletion>> pendingZoneDeletions;
+
+    // Throws DecodeError when a required key is missing or any key holds the wrong type.
+    // `now` is the creation time of a list element that has none.
+    static DiskV2 decode(const StoreJson& document, Date now);
+
+    // Compact JSON with "version" 3 first; absent optionals are left out. With a cache, items
+    // unchanged since the last call are not encoded again, and the cache is brought up to date.
+    QByteArray encode(EncodedItems* cache = nullptr) const;
+};
+
+// The first layout: only lists and items.
+struct DiskV1 {
+    QList<TBList> lists;
+    QList<TBItem> items;
+
+    static DiskV1 decode(const StoreJson& document, Date now); // throws DecodeError
+};
+
+// An old reading of the store file in which each list entry carried its group's name.
+struct LegacyFilingFile {
+    struct Entry {
+        QString id;
+        std::optional<QString> groupName;
+    };
+    QList<Entry> lists;
+
+    static LegacyFilingFile decode(const StoreJson& document); // throws DecodeError
+};

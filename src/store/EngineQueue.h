@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The store's view of a sync engine: the list of pending changes it queues into. The sync
+// engines implement it; without them the store only records its change marks.
+
+// The owner name that stands for "the signed-in user" in a zone id.
+inline const QString currentUserOwnerName = QStringLiteral("__defaultOwner__");
+
+struct ZoneRef {
+    QString zoneName;
+    QString ownerName = currentUserOwnerName;
+    bool operator==(const ZoneRef&) const = default;
+};
+
+struct RecordRef {
+    QString recordName;
+    ZoneRef zone;
+    bool operator==(const RecordRef&) const = default;
+};
+
+enum class EngineScope { privateDatabase, sharedDatabase };
+
+class EngineQueue {
+public:
+    virtual ~EngineQueue() = default;
+    virtual void saveZone(const ZoneRef& zone) = 0;
+    virtual void deleteZone(const ZoneRef& zone) = 0;
+    virtual void saveRecord(const RecordRef& record) = 0;
+    virtual void deleteRecord(const RecordRef& record) = 0;
+};
+
+// Builds the engine of one database from its saved state (absent: a first start).
+class EngineFactory {
+public:
+    virtual ~EngineFactory() = default;
+    virtual std::unique_ptr<EngineQueue> makeEngine(EngineScope scope,
+                                                    const std::optional<QByteArray>& savedState,
+                                                    bool automaticSync) = 0;
+};

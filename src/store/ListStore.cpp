@@ -1,0 +1,142 @@
+#include "ListStore.h"
+
+#include "model/Markdown.h"
+#include "platform/Base64.h"
+#include "platform/Unicode.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+// Display order for lists and items alike: pinned first, then ascending order; stable.
+template <typename T> void displaySort(QList<T>& elements) {
+    std::stable_sort(elements.begin(), elements.end(), [](const T& a, const T& b) {
+        if (a.pinned != b.pinned)
+            return a.pinned;
+        return a.order < b.order;
+    });
+}
+
+// Text order, with the raw text deciding between texts that are canonically equal so that
+// the result does not depend on hashing.
+void sortTags(QStringList& tags) {
+    std::sort(tags.begin(), tags.end(), [](const QString& a, const QString& b) {
+        const int order = Unicode::compareText(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+}
+
+QString lockErrorText(const QString& fileURL, QLockFile::LockError error) {
+    const QString name = QStringLiteral("“") + fileURL + QStringLiteral("”");
+    if (error == QLockFile::LockFailedError)
+        return QStringLiteral("The store file %1 is in use by another Tallybird process.")
+            .arg(name);
+    return QStringLiteral("The store file %1 cannot be locked for writing.").arg(name);
+}
+
+} // namespace
+
+ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool automaticSync,
+                     Defaults& defaults, const Clock& clock, Access access, QObject* parent)
+    : QObject(parent), fileURL_(fileURL ? *fileURL : defaultStoreURL()), cloudSync_(cloudSync),
+      defaults_(defaults), automaticSync_(automaticSync), clock_(clock), access_(access) {
+    if (access_ == Access::readWrite) {
+        // Held for the store's whole life, so two writing stores never overwrite each other's
+        // whole document. A lock left by a process that died is taken over.
+        lock_ = std::make_unique<QLockFile>(fileURL_ + QStringLiteral(".lock"));
+        if (!lock_->tryLock(0)) {
+            lockError_ = lockErrorText(fileURL_, lock_->error());
+            lock_.reset();
+        }
+    }
+    load();
+}
+
+ListStore::~ListStore() = default;
+
+const FieldSet& ListStore::allListFields() {
+    static const FieldSet fields{"name",    "pinned",    "order",
+                                 "icon",    "colour",    "kind",
+                                 "dueDate", "createdAt", "completedRetention"};
+    return fields;
+}
+
+const FieldSet& ListStore::allItemFields() {
+    static const FieldSet fields{"text", "done", "order", "pinned", "completedAt", "notes"};
+    return fields;
+}
+
+std::optional<QByteArray> ListStore::archivedRecord(const QString& key) const {
+    const auto found = archivedRecords_.find(key);
+    if (found == archivedRecords_.end())
+        return std::nullopt;
+    return Base64::decode(*found);
+}
+
+void ListStore::rebuildDerivedCacheIfNeeded() {
+    if (derivedCacheValid_)
+        return;
+    sortedListsCache_ = lists_;
+    displaySort(sortedListsCache_);
+    QHash<QString, QList<TBItem>> byList;
+    for (const TBItem& item : allItems_)
+        byList[item.listID].append(item);
+    for (auto it = byList.begin(); it != byList.end(); ++it)
+        displaySort(it.value());
+    itemsByListCache_ = std::move(byList);
+    derivedCacheValid_ = true;
+}
+
+QList<TBItem> ListStore::items(const QString& listID) {
+    rebuildDerivedCacheIfNeeded();
+    return itemsByListCache_.value(listID);
+}
+
+QStringList ListStore::tags(const QString& listID) {
+    QSet<QString> pool;
+    for (const TBItem& item : items(listID)) {
+        for (const QString& tag : Markdown::tags(item.text))
+            pool.insert(tag);
+    }
+    QStringList sorted(pool.begin(), pool.end());
+    sortTags(sorted);
+    return sorted;
+}
+
+QStringList ListStore::vocabulary(const QString& listID) {
+    const QStringList used = tags(listID);
+    QSet<QString> pool(used.begin(), used.end());
+    for (const QString& tag :
+         defaults_.stringList(QStringLiteral("starterTags.") + listID).value_or(QStringList()))
+        pool.insert(tag);
+    const QStringList saved =
+        defaults_.stringList(QStringLiteral("tagOrder.") + listID).value_or(QStringList());
+
+    QStringList ordered;
+    for (const QString& tag : saved) {
+        if (pool.contains(tag))
+            ordered.append(tag);
+    }
+    for (const QString& tag : saved)
+        pool.remove(tag);
+    QStringList rest(pool.begin(), pool.end());
+    sortTags(rest);
+    return ordered + rest;
+}
+
+void ListStore::batch(const std::function<void()>& body) {
+    ++batchDepth_;
+    struct Close {
+        ListStore& store;
+        ~Close() {
+            --store.batchDepth_;
+            if (store.batchDepth_ == 0 && store.saveDeferred_) {
+                store.saveDeferred_ = false;
+                store.persist();
+            }
+        }
+    } close{*this};
+    body();
+}

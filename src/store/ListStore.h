@@ -1,0 +1,261 @@
+#pragma once
+
+#include "DiskV2.h"
+#include "EngineQueue.h"
+#include "PageRow.h"
+#include "PendingZoneDeletion.h"
+#include "Tombstone.h"
+#include "model/CompletedRetention.h"
+#include "model/Markdown.h"
+#include "model/PersonAlias.h"
+#include "model/PersonDisplay.h"
+#include "model/TBCircle.h"
+#include "model/TBItem.h"
+#include "model/TBList.h"
+#include "model/UserIdentity.h"
+#include "platform/Clock.h"
+#include "platform/Defaults.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QLockFile>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+
+// The single owner of the user's data: every list and item, the circles, the names kept for
+// people, the grouping of lists and the marks of what is not yet sent to the cloud. Every change
+// goes through its operations, is written to the store file at once (or at the end of the open
+// batch) and is announced with changed().
+class ListStore : public QObject {
+    Q_OBJECT
+
+public:
+    using Tombstone = ::Tombstone;
+    using PendingZoneDeletion = ::PendingZoneDeletion;
+    using PageRow = ::PageRow;
+
+    // A writing store holds the lock on its file while it lives. A reading store (list look-ups
+    // of the command line) takes no lock and never writes.
+    enum class Access { readWrite, readOnly };
+
+    // Loads the file at once (absent location: the default one). Never fails; when another
+    // store holds the file's lock, lockError() says so and this store never writes.
+    ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool automaticSync,
+              Defaults& defaults, const Clock& clock = Clock::shared(),
+              Access access = Access::readWrite, QObject* parent = nullptr);
+    ~ListStore() override;
+
+    // The names a change mark can hold.
+    static const FieldSet& allListFields();
+    static const FieldSet& allItemFields();
+
+    // The store file's location when none is given.
+    static QString defaultStoreURL();
+    static QString resolveStoreURL(const std::optional<QString>& groupContainer,
+                                   const QString& legacy);
+
+    // --- State ---
+    const QList<TBList>& lists() const { return lists_; }
+    const QList<TBItem>& allItems() const { return allItems_; }
+    const QList<TBCircle>& circles() const { return circles_; }
+    const QMap<QString, PersonAlias>& aliases() const { return aliases_; }
+    const QMap<QString, QString>& filings() const { return filings_; }
+    const QMap<QString, FieldSet>& dirtyLists() const { return dirtyLists_; }
+    const QMap<QString, FieldSet>& dirtyItems() const { return dirtyItems_; }
+    const QSet<QString>& dirtyFilings() const { return dirtyFilings_; }
+    const QSet<QString>& pendingItemDeletions() const { return pendingItemDeletions_; }
+    const QMap<QString, PendingZoneDeletion>& pendingZoneDeletions() const {
+        return pendingZoneDeletions_;
+    }
+    const QMap<QString, Tombstone>& tombstones() const { return tombstones_; }
+    const QSet<QString>& dirtyTombstones() const { return dirtyTombstones_; }
+    // Archive key ("L#" + list id, "I#" + item id, ...) to the record's Base64 text, kept as read.
+    const QMap<QString, QByteArray>& archivedRecords() const { return archivedRecords_; }
+    // The record's data, decoded; absent when there is none.
+    std::optional<QByteArray> archivedRecord(const QString& key) const;
+    const std::optional<QByteArray>& engineStateData() const { return engineStateData_; }
+    const std::optional<QByteArray>& sharedEngineStateData() const {
+        return sharedEngineStateData_;
+    }
+    const std::optional<QString>& lastKnownUserRecordName() const {
+        return lastKnownUserRecordName_;
+    }
+    const UserIdentity& identity() const { return identity_; }
+
+    const QString& fileURL() const { return fileURL_; }
+    bool cloudSync() const { return cloudSync_; }
+    bool automaticSync() const { return automaticSync_; }
+    Defaults& defaults() const { return defaults_; }
+    bool enginesStarted() const { return enginesStarted_; }
+    qint64 batchDepth() const { return batchDepth_; }
+    bool saveDeferred() const { return saveDeferred_; }
+
+    // Absent for a writing store that holds its lock and for a reading store; otherwise why
+    // this store cannot write.
+    const std::optional<QString>& lockError() const { return lockError_; }
+    bool canWrite() const { return access_ == Access::readWrite && !lockError_; }
+    // Whether the last attempt to write the file succeeded (true before any attempt).
+    bool lastSaveSucceeded() const { return lastSaveSucceeded_; }
+
+    // Announces a change; screens call it after writing per-list settings into defaults().
+    void announceChange() { emit changed(); }
+
+    // --- Start-up and sync engines ---
+    // Starts the engines when cloud sync and the user's switch allow it, then prunes old
+    // tombstones.
+    void start();
+    // Where the engines come from; without a factory no engine is ever made.
+    void setEngineFactory(std::shared_ptr<EngineFactory> factory) { engineFactory_ = factory; }
+    EngineQueue* privateEngine() const { return privateEngine_.get(); }
+    EngineQueue* sharedEngine() const { return sharedEngine_.get(); }
+    bool syncEnabled() const;
+    void setSyncEnabled(bool on);
+    void pruneTombstones(Date now);
+
+    // --- Display order and queries ---
+    void rebuildDerivedCacheIfNeeded();
+    const QList<TBList>& sortedListsCache() const { return sortedListsCache_; }
+    bool derivedCacheValid() const { return derivedCacheValid_; }
+    QList<TBItem> items(const QString& listID);
+    QStringList tags(const QString& listID);
+    QStringList vocabulary(const QString& listID);
+
+    // --- Batches and saving ---
+    // Runs `body` with the file write deferred to the end of the outermost batch.
+    void batch(const std::function<void()>& body);
+    void persist();
+
+    // --- Change marks ---
+    bool isShared(const QString& listID) const;
+    ZoneRef zoneID(const QString& listID) const;
+    RecordRef itemRecordID(const TBItem& item) const;
+    RecordRef tombstoneRecordID(const QString& itemID) const;
+    void queueMetaZone();
+    void markListDirty(const QString& listID, const FieldSet& fields);
+    void markItemDirty(const TBItem& item, const FieldSet& fields);
+    void markFilingDirty(const QString& listID);
+    void requeueDirty();
+
+    // --- Items and lists ---
+    TBItem addItem(const QString& listID, const QString& text);
+    void setDone(const QString& itemID, bool done);
+    void setItemPinned(const QString& itemID, bool pinned);
+    void renameItem(const QString& itemID, const QString& text);
+    bool addNote(const QString& text, const QString& itemID, const QString& authorID,
+                 const QString& authorName);
+    void removeNote(const QString& noteID, const QString& itemID, const QString& authorID,
+                    const QString& authorName);
+    void deleteItem(const QString& itemID);
+    TBList addList(const QString& name);
+    void updateList(const TBList& list);
+    void setCompletedRetention(CompletedRetention retention, const QString& listID);
+    void pruneCompleted(const QString& listID);
+    QString exportMarkdown(const QString& listID);
+    void deleteList(const QString& listID);
+    void moveItems(const QString& listID, const QStringList& visible, const std::set<int>& offsets,
+                   int destination);
+    int add(const Markdown::ImportResult& imported, const QString& listID);
+    PersonDisplay::Resolved display(const QString& authorID, const QString& authorName) const;
+
+    // --- Circles and person names ---
+    TBCircle addCircle(const QString& name);
+    void deleteCircle(const QString& circleID);
+    std::optional<TBCircle> circle(const QString& circleID) const;
+    std::optional<TBPerson> addPerson(const QString& name, const QString& handle,
+                                      const QString& circleID);
+    void removePerson(const QString& personID, const QString& circleID);
+    std::optional<PersonAlias> alias(const QString& personID) const;
+    void setAlias(const PersonAlias& alias);
+
+    // --- The lists page: rows, groups, pins and drags ---
+    QList<PageRow> pageRows();
+    void movePageRows(const std::set<int>& offsets, int destination);
+    QStringList collections();
+    std::optional<QString> collection(const QString& listID) const;
+    void setCollection(const std::optional<QString>& name, const QString& listID);
+    void dissolveCollection(const QString& name);
+    void setCollectionCollapsed(const QString& name, bool collapsed);
+    void setListPinned(const QString& listID, bool pinned);
+
+signals:
+    void changed();
+
+private:
+    // Loading (ListStoreFile.cpp).
+    void load();
+    void adopt(const DiskV2& disk, const StoreJson& document);
+    void migrateFilingOffTheListRecord(const StoreJson& document);
+    DiskV2 snapshot() const;
+    bool writeFile();
+
+    // Engines (ListStoreMarks.cpp).
+    void startEngines();
+    EngineQueue* engineFor(const QString& listID) const;
+
+    // Editing helpers (ListStoreEditing.cpp).
+    qsizetype indexOfItem(const QString& itemID) const;
+    qsizetype indexOfList(const QString& listID) const;
+    void applyImportedNotes(const QStringList& notes, const QString& itemID);
+    void forgetTombstones(const QString& listID);
+    void itemsChanged();
+    void listsChanged();
+
+    // The page (ListStorePage.cpp).
+    QSet<QString> collapsedCollections() const;
+    void moveGroup(const QString& name, int destination, const QList<PageRow>& rows);
+    std::optional<QString> groupForListDroppedAt(int index, const QList<PageRow>& rows,
+                                                 const std::optional<QString>& keeping) const;
+    QList<QList<PageRow>> pageBlocks(const QList<PageRow>& rows) const;
+    void applyPageOrder(const QList<PageRow>& rows);
+
+    QList<TBList> lists_;
+    QList<TBItem> allItems_;
+    bool derivedCacheValid_ = false;
+    QList<TBList> sortedListsCache_;
+    QHash<QString, QList<TBItem>> itemsByListCache_;
+    QList<TBCircle> circles_;
+    QMap<QString, PersonAlias> aliases_;
+    QMap<QString, QString> filings_;
+    QMap<QString, FieldSet> dirtyLists_;
+    QMap<QString, FieldSet> dirtyItems_;
+    QSet<QString> dirtyFilings_;
+    QSet<QString> pendingItemDeletions_;
+    QMap<QString, PendingZoneDeletion> pendingZoneDeletions_;
+    QMap<QString, Tombstone> tombstones_;
+    QSet<QString> dirtyTombstones_;
+    QMap<QString, QByteArray> archivedRecords_;
+    std::optional<QByteArray> engineStateData_;
+    std::optional<QByteArray> sharedEngineStateData_;
+    std::optional<QString> lastKnownUserRecordName_;
+    UserIdentity identity_;
+
+    QString fileURL_;
+    bool cloudSync_ = false;
+    Defaults& defaults_;
+    bool automaticSync_ = false;
+    const Clock& clock_;
+    Access access_ = Access::readWrite;
+    bool enginesStarted_ = false;
+    std::shared_ptr<EngineFactory> engineFactory_;
+    std::unique_ptr<EngineQueue> privateEngine_;
+    std::unique_ptr<EngineQueue> sharedEngine_;
+    qint64 batchDepth_ = 0;
+    bool saveDeferred_ = false;
+
+    std::unique_ptr<QLockFile> lock_;
+    std::optional<QString> lockError_;
+    // Set when the file on disk did not read in full as the current layout: a copy of it is
+    // kept aside before the first write over it.
+    bool copyBeforeWrite_ = false;
+    bool lastSaveSucceeded_ = true;
+    EncodedItems encodedItems_;
+};

@@ -1,0 +1,184 @@
+// Reading, upgrading and writing the store file.
+#include "ListStore.h"
+
+#include "StoreLocation.h"
+#include "UnreadableCopies.h"
+#include "platform/AppPaths.h"
+#include "platform/Unicode.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+QString ListStore::defaultStoreURL() {
+    // This platform has no folder shared by a group of programs: the data folder is the place.
+    return resolveStoreURL(std::nullopt, AppPaths::dataDir());
+}
+
+QString ListStore::resolveStoreURL(const std::optional<QString>& groupContainer,
+                                   const QString& legacy) {
+    const QString fileName = QStringLiteral("store.json");
+    const QString legacyFile = QDir(legacy).filePath(fileName);
+    if (!groupContainer) {
+        QDir().mkpath(legacy);
+        return legacyFile;
+    }
+    QDir().mkpath(*groupContainer);
+    const QString groupFile = QDir(*groupContainer).filePath(fileName);
+    if (!QFile::exists(groupFile) && QFile::exists(legacyFile))
+        QFile::copy(legacyFile, groupFile);
+    return groupFile;
+}
+
+void ListStore::load() {
+    QFile file(fileURL_);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // A file that is there but cannot be read must not be replaced without a copy.
+        copyBeforeWrite_ = file.exists();
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+    const Date now = clock_.now();
+    const std::optional<StoreJson> document = parseStoreDocument(bytes);
+    if (document) {
+        try {
+            const DiskV2 disk = DiskV2::decode(*document, now);
+            adopt(disk, *document);
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+
+    // Anything but the current layout loses data when it is written over: keep a copy first.
+    copyBeforeWrite_ = true;
+    if (!document)
+        return;
+    try {
+        const DiskV1 first = DiskV1::decode(*document, now);
+        lists_ = first.lists;
+        allItems_ = first.items;
+        derivedCacheValid_ = false;
+        for (const TBList& list : lists_)
+            dirtyLists_[list.id] = allListFields();
+        for (const TBItem& item : allItems_)
+            dirtyItems_[item.id] = allItemFields();
+        persist();
+    } catch (const std::exception&) {
+    }
+}
+
+void ListStore::adopt(const DiskV2& disk, const StoreJson& document) {
+    lists_ = disk.lists;
+    allItems_ = disk.items;
+    derivedCacheValid_ = false;
+
+    // Marks of lists that no longer exist could never be sent and would recreate the list's
+    // zone at every start; they are dropped.
+    QSet<QString> listIDs;
+    for (const TBList& list : lists_)
+        listIDs.insert(list.id);
+    dirtyLists_.clear();
+    for (auto it = disk.dirtyLists.begin(); it != disk.dirtyLists.end(); ++it) {
+        if (listIDs.contains(it.key()))
+            dirtyLists_.insert(it.key(), it.value());
+    }
+    dirtyItems_ = disk.dirtyItems;
+    archivedRecords_ = disk.archivedRecords;
+    engineStateData_ = disk.engineState;
+    sharedEngineStateData_ = disk.sharedEngineState;
+    lastKnownUserRecordName_ = disk.lastKnownUserRecordName;
+    if (disk.identity) {
+        identity_ = *disk.identity;
+    } else if (lastKnownUserRecordName_ && !lastKnownUserRecordName_->isEmpty()) {
+        identity_.byScope[QStringLiteral("migrated")] = *lastKnownUserRecordName_;
+        identity_.knownRecordNames.insert(*lastKnownUserRecordName_);
+    }
+    circles_ = disk.circles.value_or(QList<TBCircle>());
+    aliases_ = disk.aliases.value_or(QMap<QString, PersonAlias>());
+    pendingItemDeletions_ = disk.pendingItemDeletions.value_or(QSet<QString>());
+    tombstones_ = disk.tombstones.value_or(QMap<QString, Tombstone>());
+    dirtyTombstones_ = disk.dirtyTombstones.value_or(QSet<QString>());
+    pendingZoneDeletions_ =
+        disk.pendingZoneDeletions.value_or(QMap<QString, PendingZoneDeletion>());
+    if (disk.filings) {
+        filings_ = *disk.filings;
+        dirtyFilings_ = disk.dirtyFilings.value_or(QSet<QString>());
+    } else {
+        migrateFilingOffTheListRecord(document);
+    }
+}
+
+void ListStore::migrateFilingOffTheListRecord(const StoreJson& document) {
+    LegacyFilingFile legacy;
+    try {
+        legacy = LegacyFilingFile::decode(document);
+    } catch (const std::exception&) {
+        return;
+    }
+    bool taken = false;
+    for (const LegacyFilingFile::Entry& entry : legacy.lists) {
+        const QString name =
+            Unicode::trimWhitespaceAndNewlines(entry.groupName.value_or(QString()));
+        if (name.isEmpty())
+            continue;
+        filings_[entry.id] = name;
+        dirtyFilings_.insert(entry.id);
+        // Sending the list record again removes the retired group field from it on the server.
+        if (indexOfList(entry.id) >= 0)
+            dirtyLists_[entry.id] = allListFields();
+        taken = true;
+    }
+    if (taken)
+        persist();
+}
+
+DiskV2 ListStore::snapshot() const {
+    DiskV2 disk;
+    disk.lists = lists_;
+    disk.items = allItems_;
+    disk.dirtyLists = dirtyLists_;
+    disk.dirtyItems = dirtyItems_;
+    disk.archivedRecords = archivedRecords_;
+    disk.engineState = engineStateData_;
+    disk.sharedEngineState = sharedEngineStateData_;
+    disk.lastKnownUserRecordName = lastKnownUserRecordName_;
+    disk.identity = identity_;
+    disk.circles = circles_;
+    disk.aliases = aliases_;
+    disk.filings = filings_;
+    disk.dirtyFilings = dirtyFilings_;
+    disk.pendingItemDeletions = pendingItemDeletions_;
+    disk.tombstones = tombstones_;
+    disk.dirtyTombstones = dirtyTombstones_;
+    disk.pendingZoneDeletions = pendingZoneDeletions_;
+    return disk;
+}
+
+void ListStore::persist() {
+    if (batchDepth_ > 0) {
+        saveDeferred_ = true;
+        return;
+    }
+    if (!canWrite())
+        return;
+    // A failed write is not shown; the state stays in memory and the next change writes it all.
+    lastSaveSucceeded_ = writeFile();
+}
+
+bool ListStore::writeFile() {
+    if (copyBeforeWrite_) {
+        if (!UnreadableCopies::keepCopy(fileURL_, clock_.now()))
+            return false;
+        copyBeforeWrite_ = false;
+    }
+    QSaveFile file(fileURL_);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = snapshot().encode(&encodedItems_);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

@@ -1,0 +1,175 @@
+// Change marks: what is not yet confirmed sent, and queuing it on the sync engines.
+#include "ListStore.h"
+
+namespace {
+const QString metaZoneName = QStringLiteral("TBMeta");
+constexpr double tombstoneLifetime = 2'592'000; // 30 days, in seconds
+} // namespace
+
+bool ListStore::isShared(const QString& listID) const {
+    const qsizetype index = indexOfList(listID);
+    return index >= 0 && lists_[index].zoneOwnerName.has_value();
+}
+
+ZoneRef ListStore::zoneID(const QString& listID) const {
+    const qsizetype index = indexOfList(listID);
+    const QString owner = index >= 0 && lists_[index].zoneOwnerName ? *lists_[index].zoneOwnerName
+                                                                    : currentUserOwnerName;
+    return ZoneRef{QStringLiteral("TB-") + listID, owner};
+}
+
+RecordRef ListStore::itemRecordID(const TBItem& item) const {
+    return RecordRef{item.id, zoneID(item.listID)};
+}
+
+RecordRef ListStore::tombstoneRecordID(const QString& itemID) const {
+    const auto it = tombstones_.find(itemID);
+    const QString listID = it != tombstones_.end() ? it->listID : QString();
+    return RecordRef{QStringLiteral("tomb-") + itemID, zoneID(listID)};
+}
+
+EngineQueue* ListStore::engineFor(const QString& listID) const {
+    return isShared(listID) ? sharedEngine_.get() : privateEngine_.get();
+}
+
+void ListStore::queueMetaZone() {
+    if (privateEngine_)
+        privateEngine_->saveZone(ZoneRef{metaZoneName, currentUserOwnerName});
+}
+
+void ListStore::markListDirty(const QString& listID, const FieldSet& fields) {
+    // A mark for a list that is not there could never be sent, and would make every start
+    // recreate that list's zone.
+    if (indexOfList(listID) < 0)
+        return;
+    dirtyLists_[listID].unite(fields);
+    if (!isShared(listID) && privateEngine_)
+        privateEngine_->saveZone(zoneID(listID));
+    if (EngineQueue* engine = engineFor(listID))
+        engine->saveRecord(RecordRef{QStringLiteral("list"), zoneID(listID)});
+    persist();
+}
+
+void ListStore::markItemDirty(const TBItem& item, const FieldSet& fields) {
+    dirtyItems_[item.id].unite(fields);
+    if (!isShared(item.listID) && privateEngine_)
+        privateEngine_->saveZone(zoneID(item.listID));
+    if (EngineQueue* engine = engineFor(item.listID))
+        engine->saveRecord(itemRecordID(item));
+    persist();
+}
+
+void ListStore::markFilingDirty(const QString& listID) {
+    dirtyFilings_.insert(listID);
+    queueMetaZone();
+    const RecordRef record{listID, ZoneRef{metaZoneName, currentUserOwnerName}};
+    if (privateEngine_) {
+        if (filings_.contains(listID))
+            privateEngine_->saveRecord(record);
+        else
+            privateEngine_->deleteRecord(record);
+    }
+    persist();
+}
+
+void ListStore::requeueDirty() {
+    for (auto it = dirtyLists_.begin(); it != dirtyLists_.end(); ++it) {
+        if (it.value().isEmpty() || indexOfList(it.key()) < 0)
+            continue;
+        if (!isShared(it.key()) && privateEngine_)
+            privateEngine_->saveZone(zoneID(it.key()));
+        if (EngineQueue* engine = engineFor(it.key()))
+            engine->saveRecord(RecordRef{QStringLiteral("list"), zoneID(it.key())});
+    }
+    QHash<QString, qsizetype> itemIndex;
+    for (qsizetype i = 0; i < allItems_.size(); ++i)
+        itemIndex.insert(allItems_[i].id, i);
+    for (auto it = dirtyItems_.begin(); it != dirtyItems_.end(); ++it) {
+        const auto found = itemIndex.find(it.key());
+        if (it.value().isEmpty() || found == itemIndex.end())
+            continue;
+        const TBItem& item = allItems_[*found];
+        if (!isShared(item.listID) && privateEngine_)
+            privateEngine_->saveZone(zoneID(item.listID));
+        if (EngineQueue* engine = engineFor(item.listID))
+            engine->saveRecord(itemRecordID(item));
+    }
+    if (!dirtyFilings_.isEmpty()) {
+        queueMetaZone();
+        for (const QString& listID : dirtyFilings_) {
+            const RecordRef record{listID, ZoneRef{metaZoneName, currentUserOwnerName}};
+            if (!privateEngine_)
+                break;
+            if (filings_.contains(listID))
+                privateEngine_->saveRecord(record);
+            else
+                privateEngine_->deleteRecord(record);
+        }
+    }
+    for (const PendingZoneDeletion& pending : pendingZoneDeletions_) {
+        EngineQueue* engine = pending.isShared ? sharedEngine_.get() : privateEngine_.get();
+        if (engine)
+            engine->deleteZone(ZoneRef{QStringLiteral("TB-") + pending.listID,
+                                       pending.zoneOwnerName.value_or(currentUserOwnerName)});
+    }
+    for (const QString& itemID : dirtyTombstones_) {
+        const auto tombstone = tombstones_.find(itemID);
+        if (tombstone == tombstones_.end())
+            continue;
+        if (EngineQueue* engine = engineFor(tombstone->listID))
+            engine->saveRecord(tombstoneRecordID(itemID));
+    }
+}
+
+void ListStore::startEngines() {
+    privateEngine_ = engineFactory_ ? engineFactory_->makeEngine(EngineScope::privateDatabase,
+                                                                 engineStateData_, automaticSync_)
+                                    : nullptr;
+    sharedEngine_ = engineFactory_
+                        ? engineFactory_->makeEngine(EngineScope::sharedDatabase,
+                                                     sharedEngineStateData_, automaticSync_)
+                        : nullptr;
+    requeueDirty();
+}
+
+void ListStore::start() {
+    if (cloudSync_ && syncEnabled() && !enginesStarted_) {
+        enginesStarted_ = true;
+        startEngines();
+    }
+    pruneTombstones(clock_.now());
+}
+
+bool ListStore::syncEnabled() const {
+    return defaults_.boolValue(QStringLiteral("cloudSyncEnabled")).value_or(true);
+}
+
+void ListStore::setSyncEnabled(bool on) {
+    defaults_.setBool(QStringLiteral("cloudSyncEnabled"), on);
+    if (!on) {
+        privateEngine_.reset();
+        sharedEngine_.reset();
+        enginesStarted_ = false;
+    } else if (cloudSync_ && syncEnabled() && !enginesStarted_) {
+        enginesStarted_ = true;
+        startEngines();
+    }
+    emit changed();
+}
+
+void ListStore::pruneTombstones(Date now) {
+    QStringList expired;
+    for (auto it = tombstones_.begin(); it != tombstones_.end(); ++it) {
+        if (now.secondsSince(it->deletedAt) > tombstoneLifetime)
+            expired.append(it.key());
+    }
+    if (expired.isEmpty())
+        return;
+    for (const QString& itemID : expired) {
+        if (EngineQueue* engine = engineFor(tombstones_[itemID].listID))
+            engine->deleteRecord(tombstoneRecordID(itemID));
+        tombstones_.remove(itemID);
+        dirtyTombstones_.remove(itemID);
+    }
+    persist();
+}

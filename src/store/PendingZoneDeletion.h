@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/JsonRead.h"
+
+#include <QString>
+
+#include <optional>
+
+// A deleted list whose record zone is still to be deleted on the server.
+struct PendingZoneDeletion {
+    QString listID;
+    std::optional<QString> zoneOwnerName;
+    bool isShared = false; // the zone lives in the shared database
+
+    bool operator==(const PendingZoneDeletion&) const = default;
+
+    Json toJson() const;
+    static PendingZoneDeletion fromJson(const Json& element); // throws DecodeError
+};

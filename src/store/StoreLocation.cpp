@@ -1,0 +1,15 @@
+#include "StoreLocation.h"
+
+#include "platform/AppPaths.h"
+
+#include <QDir>
+
+QString MacStoreLocation::prepared() {
+    // dataDir() creates the folder and ignores a failure to do so.
+    return QDir(AppPaths::dataDir()).filePath(QStringLiteral("store.json"));
+}
+
+const SharedStore::Source& SharedStore::source() {
+    static const Source source{[] { return MacStoreLocation::prepared(); }, true};
+    return source;
+}

@@ -1,0 +1,43 @@
+#include "UnreadableCopies.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QString prefix(const QString& storeFile) {
+    return QFileInfo(storeFile).fileName() + QStringLiteral(".unreadable-");
+}
+
+} // namespace
+
+QStringList UnreadableCopies::copies(const QString& storeFile) {
+    const QFileInfo info(storeFile);
+    QDir folder = info.absoluteDir();
+    // Fixed-width time stamps make name order the order in which copies were taken; a copy
+    // taken in the same millisecond as another gets "-1", "-2", ... which sorts after it.
+    QStringList names =
+        folder.entryList({prefix(storeFile) + QStringLiteral("*")}, QDir::Files, QDir::Name);
+    for (QString& name : names)
+        name = folder.filePath(name);
+    return names;
+}
+
+bool UnreadableCopies::keepCopy(const QString& storeFile, Date now) {
+    if (!QFile::exists(storeFile))
+        return true;
+    const QString stamp =
+        now.toQDateTime().toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"));
+    const QString base = storeFile + QStringLiteral(".unreadable-") + stamp;
+    QString target = base;
+    for (int n = 1; QFile::exists(target); ++n)
+        target = base + QStringLiteral("-") + QString::number(n);
+    if (!QFile::copy(storeFile, target))
+        return false;
+
+    const QStringList all = copies(storeFile);
+    for (qsizetype i = 0; i + kept < all.size(); ++i)
+        QFile::remove(all[i]);
+    return true;
+}

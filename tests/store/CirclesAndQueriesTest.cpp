@@ -1,0 +1,173 @@
+#include "StoreTestSupport.h"
+
+TEST_F(StoreTest, CirclesTakeOrdersTrimmedNamesAndNeverRenumber) {
+    auto store = open();
+    EXPECT_EQ(store->addCircle(" \nFamily\t").name, "Family");
+    const TBCircle second = store->addCircle("   ");
+    EXPECT_EQ(second.name, "");
+    EXPECT_EQ(second.order, 1);
+    store->deleteCircle(store->circles()[0].id);
+    EXPECT_EQ(store->circles()[0].order, 1);
+    EXPECT_EQ(store->addCircle("Next").order, 2);
+    EXPECT_EQ(store->circle(second.id), second);
+    EXPECT_FALSE(store->circle("missing").has_value());
+}
+
+TEST_F(StoreTest, PeopleAreAddedOncePerContactAndRemovedByID) {
+    auto store = open();
+    const TBCircle one = store->addCircle("One");
+    const TBCircle two = store->addCircle("Two");
+    const ino_t before = fileIdentity();
+    EXPECT_FALSE(store->addPerson("Short", "1234", one.id).has_value());
+    EXPECT_FALSE(store->addPerson("Nobody", "ann@example.com", "no circle").has_value());
+    EXPECT_EQ(fileIdentity(), before);
+
+    const auto ann = store->addPerson("Ann", "ann@example.com", one.id);
+    ASSERT_TRUE(ann.has_value());
+    const auto again = store->addPerson("Annie", "ANN@Example.com", one.id);
+    EXPECT_EQ(again, ann); // the existing member, not the new name
+    store->addPerson("Phone", "+44 1234 5678", one.id);
+    store->addPerson("Phone", "+44 1234 5678", one.id);
+    store->addPerson("Phone", "+44 1234 5678", two.id);
+    EXPECT_EQ(store->circle(one.id)->members.size(), 2);
+    EXPECT_EQ(store->circle(two.id)->members.size(), 1);
+
+    const ino_t added = fileIdentity();
+    store->removePerson(ann->id, "no circle");
+    EXPECT_EQ(fileIdentity(), added);
+    store->removePerson(ann->id, one.id);
+    EXPECT_EQ(store->circle(one.id)->members.size(), 1);
+}
+
+TEST_F(StoreTest, EmptyAliasesAreRemovedAndOthersKept) {
+    auto store = open();
+    PersonAlias alias;
+    alias.personID = "_p";
+    alias.photo = QByteArray("img");
+    store->setAlias(alias); // a photo alone is worth keeping
+    EXPECT_EQ(store->alias("_p"), alias);
+    alias.alias = "Bobby";
+    store->setAlias(alias);
+    EXPECT_EQ(store->display("_p", "Stored").name, "Bobby");
+
+    alias.photo.reset();
+    alias.alias = "  ";
+    store->setAlias(alias);
+    EXPECT_FALSE(store->alias("_p").has_value());
+    EXPECT_EQ(store->display("_p", "Stored").name, "Stored");
+
+    alias.personID = "";
+    alias.alias = "Someone";
+    store->setAlias(alias);
+    EXPECT_TRUE(store->aliases().isEmpty());
+}
+
+TEST_F(StoreTest, DisplayOrderIsPinnedFirstThenOrderAndStable) {
+    writeFile(R"({"version":3,"lists":[
+        {"id":"a","name":"a","order":1},{"id":"b","name":"b","order":0},
+        {"id":"c","name":"c","order":1},{"id":"d","name":"d","order":9,"pinned":true}],
+        "items":[],"dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
+    auto store = open();
+    store->rebuildDerivedCacheIfNeeded();
+    QStringList names;
+    for (const TBList& list : store->sortedListsCache())
+        names.append(list.name);
+    EXPECT_EQ(names, (QStringList{"d", "b", "a", "c"}));
+
+    // Any change of a list makes the cache stale; the next read sees it.
+    store->setListPinned("c", true);
+    EXPECT_FALSE(store->derivedCacheValid());
+    store->rebuildDerivedCacheIfNeeded();
+    EXPECT_EQ(store->sortedListsCache()[0].name, "c");
+}
+
+TEST_F(StoreTest, ItemsOfAListFollowEveryChangeInPlace) {
+    auto store = open();
+    const TBItem a = store->addItem("L", "a");
+    const TBItem b = store->addItem("L", "b");
+    EXPECT_EQ(store->items("L")[0].id, a.id);
+    store->setItemPinned(b.id, true);
+    EXPECT_EQ(store->items("L")[0].id, b.id);
+    EXPECT_TRUE(store->items("nothing").isEmpty());
+}
+
+TEST_F(StoreTest, TagsAndVocabularyFollowTheSavedOrderAndStarterTags) {
+    auto store = open();
+    store->addItem("L", "Milk #Milk #milk");
+    store->addItem("L", "Eggs #a #b");
+    store->addItem("L", "Apples #Zed #b");
+    EXPECT_EQ(store->tags("L"), (QStringList{"Milk", "Zed", "a", "b", "milk"}));
+
+    struct Case {
+        QStringList saved;
+        std::optional<QStringList> starters;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        {{"b", "x"}, std::nullopt, {"b", "Milk", "Zed", "a", "milk"}},
+        {{"b", "x"}, QStringList{"x"}, {"b", "x", "Milk", "Zed", "a", "milk"}},
+        {{}, QStringList{"c"}, {"Milk", "Zed", "a", "b", "c", "milk"}},
+    };
+    for (const Case& c : cases) {
+        defaults.setStringList("tagOrder.L", c.saved);
+        if (c.starters)
+            defaults.setStringList("starterTags.L", *c.starters);
+        else
+            defaults.remove("starterTags.L");
+        EXPECT_EQ(store->vocabulary("L"), c.expected);
+    }
+    defaults.setBool("tagOrder.L", true); // a value of the wrong kind counts as none
+    EXPECT_EQ(store->vocabulary("L").first(), "Milk");
+}
+
+TEST_F(StoreTest, MarksAndEnginesFollowTheSyncSwitch) {
+    auto store = open();
+    store->setEngineFactory(factory);
+    defaults.setString("cloudSyncEnabled", "yes"); // not a Boolean: on
+    EXPECT_TRUE(store->syncEnabled());
+    store->setSyncEnabled(false);
+    store->start();
+    EXPECT_EQ(store->privateEngine(), nullptr);
+
+    TBList own = store->addList("Own");
+    const TBItem item = store->addItem(own.id, "x");
+    store->deleteItem(store->addItem(own.id, "y").id);
+    store->setCollection(QString("G"), own.id);
+    store->deleteList("GONE");
+    EXPECT_TRUE(factory->log.isEmpty());
+
+    store->setSyncEnabled(true);
+    EXPECT_TRUE(store->enginesStarted());
+    const QString zone = "TB-" + own.id;
+    const QStringList expected{
+        "private saveZone " + zone + " __defaultOwner__",
+        "private saveRecord " + zone + " list",
+        "private saveZone " + zone + " __defaultOwner__",
+        "private saveRecord " + zone + " " + item.id,
+        "private saveZone TBMeta __defaultOwner__",
+        "private saveRecord TBMeta " + own.id,
+        "private deleteZone TB-GONE __defaultOwner__",
+        "private saveRecord " + zone + " tomb-" + store->tombstones().firstKey(),
+    };
+    EXPECT_EQ(factory->log, expected); // no item record deletion is queued again
+}
+
+TEST_F(StoreTest, OldTombstonesArePrunedAfterThirtyDays) {
+    auto store = openWithEngines();
+    const QString list = store->addList("L").id;
+    store->deleteItem(store->addItem(list, "old").id);
+    clock.advance(1);
+    store->deleteItem(store->addItem(list, "newer").id);
+    factory->log.clear();
+
+    const ino_t before = fileIdentity();
+    store->pruneTombstones(clock.now().addingSeconds(2'592'000 - 1)); // old one exactly 30 days
+    EXPECT_EQ(store->tombstones().size(), 2);
+    EXPECT_EQ(fileIdentity(), before);
+
+    store->pruneTombstones(clock.now().addingSeconds(2'592'000));
+    ASSERT_EQ(store->tombstones().size(), 1);
+    EXPECT_EQ(store->dirtyTombstones().size(), 1);
+    EXPECT_EQ(factory->log.size(), 1);
+    EXPECT_TRUE(factory->log[0].startsWith("private deleteRecord " + QString("TB-") + list));
+}

@@ -1,0 +1,312 @@
+#include "StoreTestSupport.h"
+
+#include "store/UnreadableCopies.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QSysInfo>
+
+namespace {
+
+// A store that uses every part of the file: both kinds of lists, a shared list, notes, circles,
+// aliases, groups, tombstones, pending deletions, marks, archives, engine states and identity.
+void fillRichStore(ListStore& store, FixedClock& clock) {
+    TBList groceries = store.addList("Groceries");
+    groceries.kind = TBListKind::ongoing;
+    groceries.dueDate = Date(StoreTest::start + 86400);
+    groceries.colourID = "green";
+    groceries.icon = "cart";
+    store.updateList(groceries);
+    store.setCompletedRetention(CompletedRetention::keep50, groceries.id);
+    const TBItem milk = store.addItem(groceries.id, "Milk #dairy");
+    store.addNote("semi-skimmed", milk.id, "_me", "Me");
+    clock.advance(5);
+    store.setDone(milk.id, true);
+    store.setItemPinned(store.addItem(groceries.id, "Bread").id, true);
+    store.deleteItem(store.addItem(groceries.id, "Gone").id);
+    store.setCollection(QString("Home"), groceries.id);
+
+    const TBList trip = store.addList("Trip");
+    store.setListPinned(trip.id, true);
+    store.deleteList(store.addList("Old").id);
+
+    const TBCircle family = store.addCircle("Family");
+    store.addPerson("Ann", "ann@example.com", family.id);
+    store.addPerson("", "+44 1234 5678", family.id);
+    PersonAlias alias;
+    alias.personID = "_other";
+    alias.alias = "Bob";
+    alias.photo = QByteArray("\x89PNG\0\1", 6);
+    alias.handles = {"bob@example.com"};
+    store.setAlias(alias);
+}
+
+// The shared list arrives from another person; the store file is the way to seed it here.
+Json withSharedList(Json document) {
+    TBList shared;
+    shared.id = "SHARED-1";
+    shared.name = "Their list";
+    shared.zoneOwnerName = "_owner";
+    shared.sharePermission = TBSharePermission::readOnly;
+    shared.createdAt = Date(1000.5);
+    document["lists"].push_back(shared.toJson());
+    document["archivedRecords"]["L#SHARED-1"] = "AAEC/w==";
+    document["engineState"] = "e30=";
+    document["sharedEngineState"] = "W10=";
+    document["lastKnownUserRecordName"] = "_me";
+    document["identity"] = Json{{"knownRecordNames", {"_me"}}, {"byScope", {{"private", "_me"}}}};
+    return document;
+}
+
+} // namespace
+
+TEST_F(StoreTest, RichStoreSurvivesRestartWithEveryField) {
+    {
+        auto store = open();
+        fillRichStore(*store, clock);
+    }
+    writeFile(QByteArray::fromStdString(withSharedList(fileJson()).dump()));
+
+    auto first = open();
+    EXPECT_EQ(first->lists().size(), 3);
+    EXPECT_FALSE(first->circles().isEmpty());
+    EXPECT_EQ(first->tombstones().size(), 1);
+    EXPECT_EQ(first->pendingZoneDeletions().size(), 1);
+    EXPECT_EQ(first->pendingItemDeletions().size(), 1);
+    EXPECT_EQ(first->archivedRecord("L#SHARED-1"), QByteArray("\x00\x01\x02\xff", 4));
+    first->addItem("SHARED-1", "a change that forces a save");
+    const QByteArray saved = fileBytes();
+    const DiskV2 before = DiskV2::decode(*parseStoreDocument(saved), Date(0));
+    first.reset();
+
+    auto second = open();
+    second->persist();
+    // Reading and writing again gives the same document byte for byte.
+    EXPECT_EQ(fileBytes(), saved);
+    EXPECT_EQ(second->lists(), before.lists);
+    EXPECT_EQ(second->allItems(), before.items);
+    EXPECT_EQ(second->dirtyLists(), before.dirtyLists);
+    EXPECT_EQ(second->dirtyItems(), before.dirtyItems);
+    EXPECT_EQ(second->filings(), *before.filings);
+    EXPECT_EQ(second->dirtyFilings(), *before.dirtyFilings);
+    EXPECT_EQ(second->circles(), *before.circles);
+    EXPECT_EQ(second->aliases(), *before.aliases);
+    EXPECT_EQ(second->tombstones(), *before.tombstones);
+    EXPECT_EQ(second->identity(), *before.identity);
+    EXPECT_EQ(second->engineStateData(), QByteArray("{}"));
+    EXPECT_EQ(second->sharedEngineStateData(), QByteArray("[]"));
+    EXPECT_EQ(second->aliases().value("_other").photo, QByteArray("\x89PNG\0\1", 6));
+    EXPECT_TRUE(second->isShared("SHARED-1"));
+}
+
+TEST_F(StoreTest, WrittenFileHasVersionFirstAndEveryKeyInOrder) {
+    auto store = open();
+    store->addList("A");
+    std::vector<std::string> keys;
+    const Json document = fileJson();
+    for (const auto& [key, value] : document.items())
+        keys.push_back(key);
+    const std::vector<std::string> expected{
+        "version",    "lists",           "items",
+        "dirtyLists", "dirtyItems",      "archivedRecords",
+        "identity",   "circles",         "aliases",
+        "filings",    "dirtyFilings",    "pendingItemDeletions",
+        "tombstones", "dirtyTombstones", "pendingZoneDeletions"};
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(fileJson()["version"], 3);
+}
+
+TEST_F(StoreTest, MissingFileGivesEmptyStoreAndNoWriteUntilFirstChange) {
+    auto store = open();
+    EXPECT_TRUE(store->lists().isEmpty());
+    EXPECT_FALSE(QFile::exists(path()));
+    store->addList("First");
+    EXPECT_TRUE(QFile::exists(path()));
+}
+
+TEST_F(StoreTest, FirstLayoutIsUpgradedWithEverythingMarked) {
+    writeFile(R"({"lists":[{"id":"L1","name":"One"}],
+                  "items":[{"id":"I1","listID":"L1","text":"x"},
+                           {"id":"I2","listID":"L1","text":"y"}]})");
+    auto store = open();
+    EXPECT_EQ(store->dirtyLists().value("L1"), ListStore::allListFields());
+    EXPECT_EQ(store->dirtyItems().value("I1"), ListStore::allItemFields());
+    EXPECT_EQ(store->dirtyItems().value("I2"), ListStore::allItemFields());
+    // Rewritten at once in the current layout, and the original kept aside.
+    const Json rewritten = fileJson();
+    EXPECT_EQ(rewritten["version"], 3);
+    EXPECT_TRUE(rewritten.contains("pendingZoneDeletions"));
+    EXPECT_EQ(UnreadableCopies::copies(path()).size(), 1);
+}
+
+TEST_F(StoreTest, LayoutsThatAreNotCurrentFallBackAsDescribed) {
+    struct Case {
+        const char* name;
+        const char* document;
+        qsizetype lists;
+        bool upgraded; // read as the first layout
+    };
+    const Case cases[] = {
+        {"version 7 is read like 3",
+         R"({"version":7,"lists":[{"id":"L","name":"n"}],"items":[],"dirtyLists":{},
+             "dirtyItems":{},"archivedRecords":{}})",
+         1, false},
+        {"no archivedRecords", R"({"version":3,"lists":[{"id":"L","name":"n"}],"items":[],
+             "dirtyLists":{},"dirtyItems":{}})",
+         1, true},
+        {"wrongly typed optional key", R"({"version":3,"lists":[{"id":"L","name":"n"}],
+             "items":[],"dirtyLists":{},"dirtyItems":{},"archivedRecords":{},"circles":{}})",
+         1, true},
+        {"bad Base64 in an archive", R"({"version":3,"lists":[{"id":"L","name":"n"}],
+             "items":[],"dirtyLists":{},"dirtyItems":{},"archivedRecords":{"L#L":"@@"}})",
+         1, true},
+        {"boolean version", R"({"version":true,"lists":[{"id":"L","name":"n"}],"items":[],
+             "dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})",
+         1, true},
+        {"not JSON", "{lists:", 0, false},
+        {"neither layout", R"({"lists":{}})", 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path());
+        for (const QString& copy : UnreadableCopies::copies(path()))
+            QFile::remove(copy);
+        writeFile(c.document);
+        auto store = open();
+        EXPECT_EQ(store->lists().size(), c.lists);
+        EXPECT_EQ(!store->dirtyLists().isEmpty(), c.upgraded);
+    }
+}
+
+TEST_F(StoreTest, GroupNamesMoveOffTheListEntries) {
+    writeFile(R"({"version":3,"lists":[{"id":"A","name":"a","groupName":"  Home \n"},
+                  {"id":"B","name":"b","groupName":""},{"id":"C","name":"c"}],
+                  "items":[],"dirtyLists":{"A":["pinned"]},"dirtyItems":{},"archivedRecords":{}})");
+    auto store = open();
+    EXPECT_EQ(store->filings(), (QMap<QString, QString>{{"A", "Home"}}));
+    EXPECT_EQ(store->dirtyFilings(), QSet<QString>{"A"});
+    EXPECT_EQ(store->dirtyLists().value("A"), ListStore::allListFields());
+    EXPECT_FALSE(store->dirtyLists().contains("B"));
+    EXPECT_EQ(fileJson()["filings"]["A"], "Home"); // written at once
+}
+
+TEST_F(StoreTest, IdentityIsCarriedOverFromTheLastKnownUser) {
+    writeFile(R"({"version":3,"lists":[],"items":[],"dirtyLists":{},"dirtyItems":{},
+                  "archivedRecords":{},"lastKnownUserRecordName":"_abc"})");
+    auto store = open();
+    EXPECT_EQ(store->identity().byScope.at("migrated"), "_abc");
+    EXPECT_EQ(store->identity().knownRecordNames.count("_abc"), 1u);
+    EXPECT_TRUE(UnreadableCopies::copies(path()).isEmpty());
+}
+
+TEST_F(StoreTest, UnreadableFileIsCopiedAsideBeforeTheFirstWriteAndOnlyFiveAreKept) {
+    const QByteArray garbage = "{\"lists\": not json";
+    for (int run = 0; run < 7; ++run) {
+        writeFile(garbage);
+        auto store = open();
+        EXPECT_TRUE(store->lists().isEmpty());
+        EXPECT_EQ(fileBytes(), garbage) << "loading alone never writes";
+        clock.advance(1);
+        store->addList("New");
+        const QStringList copies = UnreadableCopies::copies(path());
+        ASSERT_FALSE(copies.isEmpty());
+        QFile newest(copies.last());
+        ASSERT_TRUE(newest.open(QIODevice::ReadOnly));
+        EXPECT_EQ(newest.readAll(), garbage);
+        EXPECT_EQ(copies.size(), std::min(run + 1, UnreadableCopies::kept));
+        // Once written in the current layout, later saves take no more copies.
+        store->addList("Another");
+        EXPECT_EQ(UnreadableCopies::copies(path()).size(), copies.size());
+    }
+}
+
+TEST_F(StoreTest, SecondWritingStoreIsRefusedAndNeverWrites) {
+    auto owner = open();
+    owner->addList("Mine");
+    const QByteArray before = fileBytes();
+
+    auto intruder = open();
+    ASSERT_TRUE(intruder->lockError().has_value());
+    EXPECT_TRUE(intruder->lockError()->contains("in use"));
+    EXPECT_EQ(intruder->lists().size(), 1); // it still reads
+    intruder->addList("Theirs");
+    EXPECT_EQ(fileBytes(), before);
+
+    auto reader = open(true, ListStore::Access::readOnly);
+    EXPECT_FALSE(reader->lockError().has_value());
+    EXPECT_EQ(reader->lists().size(), 1);
+    reader->addList("Not written");
+    EXPECT_EQ(fileBytes(), before);
+
+    owner.reset(); // the lock goes with the store
+    intruder.reset();
+    EXPECT_FALSE(open()->lockError().has_value());
+}
+
+TEST_F(StoreTest, LockLeftByAProcessThatDiedIsTakenOver) {
+    QFile stale(path() + ".lock");
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    // The lock file's own form: process id, program name, host name.
+    stale.write("2147483000\ntallybird\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    stale.close();
+    auto store = open();
+    EXPECT_FALSE(store->lockError().has_value());
+    store->addList("Saved");
+    EXPECT_TRUE(QFile::exists(path()));
+}
+
+TEST_F(StoreTest, FailedSaveKeepsStateAndTheNextChangeWritesEverything) {
+    const QString folder = dir.filePath("sub");
+    QDir().mkpath(folder);
+    ListStore store(folder + "/store.json", true, false, defaults, clock);
+    store.addList("One");
+    QDir(folder).removeRecursively();
+    store.addList("Two");
+    EXPECT_FALSE(store.lastSaveSucceeded());
+    EXPECT_EQ(store.lists().size(), 2);
+    QDir().mkpath(folder);
+    store.addList("Three");
+    EXPECT_TRUE(store.lastSaveSucceeded());
+    store.batch([] {});
+    ListStore reread(folder + "/store.json", true, false, defaults, clock,
+                     ListStore::Access::readOnly);
+    EXPECT_EQ(reread.lists().size(), 3);
+}
+
+TEST_F(StoreTest, BatchesWriteOnceWhenTheOutermostCloses) {
+    auto store = open();
+    const TBList list = store->addList("L");
+    const ino_t before = fileIdentity();
+    store->batch([&] {
+        store->addItem(list.id, "a");
+        store->batch([&] { store->addItem(list.id, "b"); });
+        EXPECT_EQ(fileIdentity(), before) << "inner batch wrote";
+        EXPECT_TRUE(store->saveDeferred());
+    });
+    EXPECT_NE(fileIdentity(), before);
+    EXPECT_FALSE(store->saveDeferred());
+    EXPECT_EQ(store->batchDepth(), 0);
+
+    const ino_t after = fileIdentity();
+    store->batch([] {});
+    EXPECT_EQ(fileIdentity(), after) << "a batch with no change wrote";
+}
+
+TEST_F(StoreTest, ResolvedLocationCopiesTheLegacyFileOnce) {
+    const QString legacy = dir.filePath("legacy");
+    const QString group = dir.filePath("group");
+    EXPECT_EQ(ListStore::resolveStoreURL(group, legacy), group + "/store.json");
+    EXPECT_FALSE(QFile::exists(group + "/store.json"));
+
+    QDir().mkpath(legacy);
+    QFile legacyFile(legacy + "/store.json");
+    ASSERT_TRUE(legacyFile.open(QIODevice::WriteOnly));
+    legacyFile.write("old");
+    legacyFile.close();
+    ListStore::resolveStoreURL(group, legacy);
+    QFile copied(group + "/store.json");
+    ASSERT_TRUE(copied.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copied.readAll(), "old");
+
+    EXPECT_EQ(ListStore::resolveStoreURL(std::nullopt, legacy), legacy + "/store.json");
+}

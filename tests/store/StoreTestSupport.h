@@ -1,0 +1,96 @@
+#pragma once
+
+#include "store/ListStore.h"
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+// Records every change a store queues on one engine, as "saveZone TB-x owner" and so on.
+class RecordingEngine : public EngineQueue {
+public:
+    explicit RecordingEngine(QStringList& log, QString scope) : log_(log), scope_(scope) {}
+    void saveZone(const ZoneRef& z) override { add("saveZone", z.zoneName, z.ownerName); }
+    void deleteZone(const ZoneRef& z) override { add("deleteZone", z.zoneName, z.ownerName); }
+    void saveRecord(const RecordRef& r) override {
+        add("saveRecord", r.zone.zoneName, r.recordName);
+    }
+    void deleteRecord(const RecordRef& r) override {
+        add("deleteRecord", r.zone.zoneName, r.recordName);
+    }
+
+private:
+    void add(const char* what, const QString& a, const QString& b) {
+        log_.append(scope_ + " " + what + " " + a + " " + b);
+    }
+    QStringList& log_;
+    QString scope_;
+};
+
+class RecordingFactory : public EngineFactory {
+public:
+    std::unique_ptr<EngineQueue> makeEngine(EngineScope scope, const std::optional<QByteArray>&,
+                                            bool) override {
+        return std::make_unique<RecordingEngine>(
+            log, scope == EngineScope::privateDatabase ? "private" : "shared");
+    }
+    QStringList log;
+};
+
+// A temporary store folder, fixed time and in-memory settings.
+class StoreTest : public ::testing::Test {
+public:
+    static constexpr double start = 800'000'000; // seconds since 2001
+
+protected:
+    QString path() const { return dir.filePath("store.json"); }
+
+    std::unique_ptr<ListStore> open(bool cloudSync = true,
+                                    ListStore::Access access = ListStore::Access::readWrite) {
+        return std::make_unique<ListStore>(path(), cloudSync, false, defaults, clock, access);
+    }
+
+    // A store whose engines record what they are given.
+    std::unique_ptr<ListStore> openWithEngines() {
+        auto store = open();
+        store->setEngineFactory(factory);
+        store->start();
+        factory->log.clear();
+        return store;
+    }
+
+    QByteArray fileBytes() const {
+        QFile file(path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void writeFile(const QByteArray& bytes) const {
+        QFile file(path());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    Json fileJson() const { return Json::parse(fileBytes().toStdString()); }
+
+    // Each save replaces the file, so its inode tells whether a write happened.
+    ino_t fileIdentity() const {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path()).constData(), &info) == 0 ? info.st_ino : 0;
+    }
+
+    QTemporaryDir dir;
+    MemoryDefaults defaults;
+    FixedClock clock{Date(start)};
+    std::shared_ptr<RecordingFactory> factory = std::make_shared<RecordingFactory>();
+};
