@@ -1,30 +1,82 @@
+#include "ProgramCore.h"
+#include "QuitOnSignal.h"
+#include "intents/CommandLine.h"
+#include "intents/OpenListIntent.h"
+#include "intents/RequestChannel.h"
+#include "intents/RequestClient.h"
+#include "model/ListNavigation.h"
 #include "platform/AppPaths.h"
+#include "store/StoreLocation.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 #include <QTextStream>
+
+#include <memory>
+
+namespace {
+
+// Runs until SIGTERM or SIGINT. Until there is a window, a request to open a list is noted on
+// standard error and stays pending for the window to claim.
+int runProgram(Defaults& defaults, const IntentFrame::SyncStep& sync, const QString& serverName,
+               int storeWaitMs, const std::optional<QString>& requestedListID) {
+    if (RequestClient::programAnswers(serverName)) {
+        QTextStream(stderr) << "Tallybird is already running.\n";
+        return CommandLine::ok;
+    }
+    ProgramCore core(defaults, sync);
+    QString error;
+    if (!core.start(serverName, storeWaitMs, &error)) {
+        QTextStream(stderr) << error << "\n";
+        return CommandLine::failed;
+    }
+    QObject::connect(&ListNavigation::shared(), &ListNavigation::requestedListIDChanged, &core, [] {
+        if (const auto id = ListNavigation::shared().requestedListID())
+            QTextStream(stderr) << "Asked to open the list " << *id << ".\n";
+    });
+    if (requestedListID)
+        OpenListIntent::perform(*requestedListID, defaults);
+    QuitOnSignal::install();
+    return QCoreApplication::exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tallybird"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TALLYBIRD_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Tallybird keeps lists: shopping, packing, anything."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption profile(
-        QStringLiteral("profile"),
-        QStringLiteral("Keep the store, settings and caches in <dir> instead of the XDG folders."),
-        QStringLiteral("dir"));
-    parser.addOption(profile);
-    parser.process(app);
-
-    if (parser.isSet(profile)) {
-        AppPaths::setProfile(parser.value(profile));
+    const CommandLineOptions options = CommandLine::parse(QCoreApplication::arguments());
+    if (options.error.isEmpty() && options.help) {
+        QTextStream(stdout) << options.helpText;
+        return CommandLine::ok;
     }
-    // Until the window exists, starting the program shows what it accepts.
-    QTextStream(stdout) << parser.helpText();
-    return 0;
+    if (options.error.isEmpty() && options.version) {
+        QTextStream(stdout) << "tallybird " << TALLYBIRD_VERSION << "\n";
+        return CommandLine::ok;
+    }
+    if (options.profile)
+        AppPaths::setProfile(*options.profile);
+    // The settings file is shared with every other Tallybird process of this profile.
+    Defaults::setStandard(std::make_shared<FileDefaults>(
+        QDir(AppPaths::configDir()).filePath(QStringLiteral("defaults.json"))));
+    Defaults& defaults = Defaults::standard();
+
+    // The one place where a request's sync comes from; both the command line's own store and
+    // the program's store use it.
+    const IntentFrame::SyncStep sync = IntentFrame::noSync();
+    const QString serverName = RequestChannel::serverName();
+    constexpr int storeWaitMs = 5'000;
+
+    TerminalConsole console;
+    CommandLineEnvironment environment{
+        console,
+        defaults,
+        RequestRoute::Settings{SharedStore::source(), serverName, sync, storeWaitMs},
+        [&](const std::optional<QString>& requestedListID) {
+            return runProgram(defaults, sync, serverName, storeWaitMs, requestedListID);
+        },
+    };
+    return CommandLine::execute(options, environment);
 }

@@ -1,0 +1,66 @@
+#include "ProgramCore.h"
+
+#include "intents/IntentDispatch.h"
+#include "intents/ListEntityIndex.h"
+#include "intents/RequestServer.h"
+#include "store/StoreLocation.h"
+
+#include <QDeadlineTimer>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+
+#include <utility>
+
+ProgramCore::ProgramCore(Defaults& defaults, IntentFrame::SyncStep sync, QObject* parent)
+    : QObject(parent), defaults_(defaults), sync_(std::move(sync)) {}
+
+ProgramCore::~ProgramCore() = default;
+
+bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
+    const SharedStore::Source& source = SharedStore::source();
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        store_ = std::make_unique<ListStore>(source.fileURL(), source.cloudSync, true, defaults_);
+        if (store_->canWrite())
+            break;
+        if (deadline.hasExpired()) {
+            *error = store_->lockError().value_or(QString());
+            store_.reset();
+            return false;
+        }
+        store_.reset();
+        QThread::msleep(100);
+    }
+    store_->start();
+    connect(store_.get(), &ListStore::changed, this, &ProgramCore::scheduleIndexRefresh);
+    store_->rebuildDerivedCacheIfNeeded();
+    ListEntityIndex::refresh(store_->sortedListsCache());
+
+    server_ = new RequestServer(
+        [this](const IntentRequest& request, OutcomeHandler answer) {
+            IntentDispatch::perform(request, IntentFrame(*store_, defaults_, sync_), answer);
+        },
+        this);
+    connect(server_, &RequestServer::refused, this, [](const QString& why) {
+        QTextStream(stderr) << "Refused a request on the socket: " << why << "\n";
+    });
+    if (!server_->listen(serverName)) {
+        *error =
+            QStringLiteral("Cannot listen on “%1”: %2").arg(serverName, server_->errorString());
+        return false;
+    }
+    return true;
+}
+
+void ProgramCore::scheduleIndexRefresh() {
+    // One rewrite for a burst of changes; it runs once the event loop is free.
+    if (indexRefreshPending_)
+        return;
+    indexRefreshPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        indexRefreshPending_ = false;
+        store_->rebuildDerivedCacheIfNeeded();
+        ListEntityIndex::refresh(store_->sortedListsCache());
+    });
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "intents/IntentFrame.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class RequestServer;
+
+// The running program without its window: it holds the store (and with it the store's lock),
+// keeps the list index current and answers the command line's requests on its socket.
+class ProgramCore : public QObject {
+    Q_OBJECT
+public:
+    ProgramCore(Defaults& defaults, IntentFrame::SyncStep sync, QObject* parent = nullptr);
+    ~ProgramCore() override;
+
+    // Opens the store, waiting up to `waitMs` for a short command-line request that holds it,
+    // then starts it, indexes the lists and begins to listen. False, with `error` set, when
+    // the store cannot be held or the socket cannot be opened.
+    bool start(const QString& serverName, int waitMs, QString* error);
+
+    ListStore* store() const { return store_.get(); }
+
+private:
+    void scheduleIndexRefresh();
+
+    Defaults& defaults_;
+    IntentFrame::SyncStep sync_;
+    std::unique_ptr<ListStore> store_;
+    RequestServer* server_ = nullptr;
+    bool indexRefreshPending_ = false;
+};

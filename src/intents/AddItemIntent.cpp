@@ -1,0 +1,39 @@
+#include "intents/AddItemIntent.h"
+
+#include "intents/IntentKind.h"
+#include "lexicon/ItemPhrase.h"
+
+QString AddItemIntent::title() {
+    return IntentKinds::title(IntentKind::addItem);
+}
+
+QString AddItemIntent::itemPrompt() {
+    return QStringLiteral("What would you like to add?");
+}
+
+void AddItemIntent::outcome(const IntentFrame& frame, const QString& listID, const QString& item,
+                            const OutcomeHandler& done) {
+    // A blank item is refused before the list is looked at.
+    const QStringList phrases = ItemPhrase::split(item);
+    if (phrases.isEmpty()) {
+        done(IntentOutcome::reply(QStringLiteral("I didn't catch what to add.")));
+        return;
+    }
+    const QString phrase = phrases.first();
+
+    const std::optional<TBList> list = frame.findList(listID);
+    if (!list) {
+        done(IntentOutcome::reply(IntentFrame::listGoneReply()));
+        return;
+    }
+    if (IntentFrame::isViewOnly(*list)) {
+        done(IntentOutcome::reply(list->name +
+                                  QStringLiteral(" is view only, so I can't add to it.")));
+        return;
+    }
+    // Stored as spoken: no tag is suggested or added.
+    frame.store().addItem(list->id, phrase);
+    frame.finishChange(QStringLiteral("Added ") + phrase + QStringLiteral(" to ") + list->name +
+                           QStringLiteral("."),
+                       done);
+}

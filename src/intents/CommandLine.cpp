@@ -1,0 +1,440 @@
+#include "intents/CommandLine.h"
+
+#include "intents/AddItemIntent.h"
+#include "intents/CompleteItemIntent.h"
+#include "intents/CreateListIntent.h"
+#include "intents/ListEntityQuery.h"
+#include "intents/PhraseMatcher.h"
+#include "intents/RequestClient.h"
+#include "intents/RequestCodec.h"
+
+#include <QCommandLineParser>
+
+namespace CommandLine {
+
+namespace {
+
+constexpr int attemptsAtAChoice = 3;
+
+QString quoted(const QString& text) {
+    return QStringLiteral("“") + text + QStringLiteral("”");
+}
+
+const char* commandsHelp =
+    "Commands:\n"
+    "  (none)                      Run Tallybird.\n"
+    "  add [LIST] [ITEM]           Add an item to a list.\n"
+    "  tick [LIST] [ITEM]          Tick an item off a list (--choose N when several match).\n"
+    "  start [NAME]                Start a new list.\n"
+    "  open [LIST]                 Show a list in Tallybird.\n"
+    "  read [LIST]                 Say what is left on a list (--yes or --no to the question).\n"
+    "  lists                       Print every list's id and name.\n"
+    "  say UTTERANCE [TEXT]        Run the request a spoken phrase asks for.\n"
+    "LIST is --list NAME or --list-id ID. A missing item or name is asked for on a terminal.\n";
+
+// One run of a command: its options, its environment and the way to the store.
+class Session {
+public:
+    Session(const CommandLineOptions& options, CommandLineEnvironment& environment)
+        : options_(options), env_(environment), console_(environment.console),
+          route_(environment.route, environment.defaults),
+          query_(environment.route.source, environment.defaults) {}
+
+    int run();
+
+private:
+    int lists();
+    int say();
+    int request(IntentKind kind, const std::optional<QString>& spokenList,
+                std::optional<QString> text);
+    int open(const QString& listID);
+    int finish(const IntentRequest& request, const IntentOutcome& outcome);
+    int chooseItem(const IntentRequest& request, const IntentOutcome& outcome);
+    int confirm(const IntentOutcome& outcome);
+
+    // Each returns the value, or sets `code` to why there is none.
+    std::optional<QString> listID(const std::optional<QString>& spokenName, int& code);
+    std::optional<QString> textParameter(IntentKind kind, int& code);
+    std::optional<int> pick(const QStringList& labels, int& code);
+
+    std::optional<QString> textArgument(qsizetype from) const;
+
+    const CommandLineOptions& options_;
+    CommandLineEnvironment& env_;
+    Console& console_;
+    RequestRoute route_;
+    ListEntityQuery query_;
+};
+
+int Session::run() {
+    const QString& command = options_.command;
+    if (command.isEmpty())
+        return env_.runProgram(std::nullopt);
+    if (command == QLatin1String("lists"))
+        return lists();
+    if (command == QLatin1String("say"))
+        return say();
+    const std::optional<IntentKind> kind = IntentKinds::fromCommand(command);
+    if (!kind) {
+        console_.note(
+            QStringLiteral("Unknown command %1; see tallybird --help.").arg(quoted(command)));
+        return badParameter;
+    }
+    const bool takesText = *kind == IntentKind::addItem || *kind == IntentKind::completeItem ||
+                           *kind == IntentKind::createList;
+    if (!takesText && !options_.arguments.isEmpty()) {
+        console_.note(QStringLiteral("%1 takes no text; name the list with --list NAME or "
+                                     "--list-id ID.")
+                          .arg(quoted(command)));
+        return badParameter;
+    }
+    if (!IntentKinds::takesList(*kind) && (options_.listName || options_.listID)) {
+        console_.note(QStringLiteral("%1 takes no list.").arg(quoted(command)));
+        return badParameter;
+    }
+    return request(*kind, options_.listName, textArgument(0));
+}
+
+int Session::lists() {
+    if (!options_.arguments.isEmpty()) {
+        console_.note(QStringLiteral("“lists” takes no text."));
+        return badParameter;
+    }
+    for (const ListEntity& entity : query_.suggestedEntities())
+        console_.say(entity.id + QStringLiteral("\t") + entity.name);
+    return ok;
+}
+
+int Session::say() {
+    if (options_.arguments.isEmpty()) {
+        console_.note(QStringLiteral("Say what: tallybird say \"Read Groceries in Tallybird\"."));
+        return badParameter;
+    }
+    if (options_.listName || options_.listID) {
+        console_.note(QStringLiteral("The list is named in what is said."));
+        return badParameter;
+    }
+    const QString utterance = options_.arguments.first();
+    const std::optional<SpokenRequest> spoken = PhraseMatcher::match(utterance);
+    if (!spoken) {
+        console_.note(QStringLiteral("No request answers to %1.").arg(quoted(utterance)));
+        return badParameter;
+    }
+    return request(spoken->intent, spoken->listName, textArgument(1));
+}
+
+std::optional<QString> Session::textArgument(qsizetype from) const {
+    if (options_.arguments.size() <= from)
+        return std::nullopt;
+    // A single word stays exactly as given, blanks included.
+    return options_.arguments.mid(from).join(u' ');
+}
+
+int Session::request(IntentKind kind, const std::optional<QString>& spokenList,
+                     std::optional<QString> text) {
+    int code = ok;
+    IntentRequest request;
+    request.kind = kind;
+    if (IntentKinds::takesList(kind)) {
+        const std::optional<QString> id = listID(spokenList, code);
+        if (!id)
+            return code;
+        request.listID = *id;
+    }
+    if (kind == IntentKind::openList)
+        return open(request.listID);
+    if (kind != IntentKind::readList) {
+        if (!text)
+            text = textParameter(kind, code);
+        if (!text)
+            return code;
+        if (text->size() > RequestCodec::maxTextLength) {
+            console_.note(QStringLiteral("The text is too long."));
+            return badParameter;
+        }
+        request.text = *text;
+    }
+    return finish(request, route_.perform(request));
+}
+
+int Session::open(const QString& listID) {
+    IntentRequest request{IntentKind::openList, listID, {}, std::nullopt};
+    const RequestClient::Result sent = RequestClient::send(env_.route.serverName, request);
+    switch (sent.reach) {
+    case RequestClient::Result::Reach::answered:
+        return finish(request, sent.outcome);
+    case RequestClient::Result::Reach::lost:
+        console_.note(RequestRoute::lostAnswer());
+        return failed;
+    case RequestClient::Result::Reach::noProgram:
+        break;
+    }
+    // No program runs: this process becomes it, with the request already set.
+    return env_.runProgram(listID);
+}
+
+int Session::finish(const IntentRequest& request, const IntentOutcome& outcome) {
+    switch (outcome.kind) {
+    case IntentOutcome::Kind::reply:
+        if (!outcome.text.isEmpty())
+            console_.say(outcome.text);
+        return ok;
+    case IntentOutcome::Kind::failed:
+        console_.note(outcome.text);
+        return failed;
+    case IntentOutcome::Kind::choose:
+        return chooseItem(request, outcome);
+    case IntentOutcome::Kind::confirm:
+        return confirm(outcome);
+    }
+    return failed;
+}
+
+int Session::chooseItem(const IntentRequest& request, const IntentOutcome& outcome) {
+    console_.say(outcome.text);
+    QStringList labels;
+    for (const IntentChoice& choice : outcome.choices)
+        labels.append(choice.text);
+    int code = ok;
+    const std::optional<int> index = pick(labels, code);
+    if (!index)
+        return code;
+    // The chosen item goes by its id: its text alone may answer for several items.
+    IntentRequest chosen = request;
+    chosen.itemID = outcome.choices[*index].id;
+    chosen.text = outcome.choices[*index].text;
+    const IntentOutcome next = route_.perform(chosen);
+    if (next.kind == IntentOutcome::Kind::choose) {
+        console_.note(QStringLiteral("The choice did not settle which item."));
+        return failed;
+    }
+    return finish(chosen, next);
+}
+
+int Session::confirm(const IntentOutcome& outcome) {
+    console_.say(outcome.text);
+    std::optional<bool> answer = options_.answer;
+    for (int attempt = 0; !answer && console_.interactive() && attempt < attemptsAtAChoice;
+         ++attempt) {
+        console_.prompt(QStringLiteral("[y/n] "));
+        const std::optional<QString> line = console_.readLine();
+        if (!line) {
+            console_.note(QStringLiteral("Cancelled."));
+            return failed;
+        }
+        const QString word = line->trimmed().toLower();
+        if (word == QLatin1String("y") || word == QLatin1String("yes"))
+            answer = true;
+        else if (word == QLatin1String("n") || word == QLatin1String("no"))
+            answer = false;
+    }
+    if (!answer) {
+        if (console_.interactive())
+            return badParameter;
+        console_.note(QStringLiteral("Answer with --yes or --no."));
+        return cannotAsk;
+    }
+    // Declining says nothing further.
+    if (*answer)
+        console_.say(outcome.followUp);
+    return ok;
+}
+
+std::optional<int> Session::pick(const QStringList& labels, int& code) {
+    if (options_.choice) {
+        const int choice = *options_.choice;
+        if (choice >= 1 && choice <= labels.size())
+            return choice - 1;
+        console_.note(QStringLiteral("There is no choice %1: choose 1 to %2.")
+                          .arg(choice)
+                          .arg(labels.size()));
+        code = badParameter;
+        return std::nullopt;
+    }
+    for (qsizetype k = 0; k < labels.size(); ++k)
+        console_.note(QStringLiteral("  %1. %2").arg(k + 1).arg(labels[k]));
+    if (!console_.interactive()) {
+        console_.note(QStringLiteral("Choose one with --choose N."));
+        code = cannotAsk;
+        return std::nullopt;
+    }
+    for (int attempt = 0; attempt < attemptsAtAChoice; ++attempt) {
+        console_.prompt(QStringLiteral("Choose 1 to %1: ").arg(labels.size()));
+        const std::optional<QString> line = console_.readLine();
+        if (!line) {
+            console_.note(QStringLiteral("Cancelled."));
+            code = failed;
+            return std::nullopt;
+        }
+        bool number = false;
+        const int choice = line->trimmed().toInt(&number);
+        if (number && choice >= 1 && choice <= labels.size())
+            return choice - 1;
+    }
+    code = badParameter;
+    return std::nullopt;
+}
+
+std::optional<QString> Session::listID(const std::optional<QString>& spokenName, int& code) {
+    if (options_.listID)
+        return options_.listID;
+
+    QList<ListEntity> candidates;
+    if (spokenName) {
+        candidates = query_.entitiesMatching(*spokenName);
+        if (candidates.size() == 1)
+            return candidates.first().id;
+        if (candidates.isEmpty()) {
+            console_.note(QStringLiteral("No list answers to %1.").arg(quoted(*spokenName)));
+            code = badParameter;
+            return std::nullopt;
+        }
+        console_.note(QStringLiteral("Several lists answer to %1:").arg(quoted(*spokenName)));
+    } else {
+        if (!console_.interactive()) {
+            console_.note(QStringLiteral("Name the list with --list NAME or --list-id ID."));
+            code = badParameter;
+            return std::nullopt;
+        }
+        candidates = query_.suggestedEntities();
+        if (candidates.isEmpty()) {
+            console_.note(QStringLiteral("There are no lists yet."));
+            code = badParameter;
+            return std::nullopt;
+        }
+        console_.note(QStringLiteral("Which list?"));
+    }
+
+    if (!console_.interactive()) {
+        for (const ListEntity& entity : candidates)
+            console_.note(QStringLiteral("  %1  %2").arg(entity.id, entity.name));
+        console_.note(QStringLiteral("Choose one with --list-id ID."));
+        code = badParameter;
+        return std::nullopt;
+    }
+    QStringList labels;
+    for (const ListEntity& entity : candidates)
+        labels.append(QStringLiteral("%1  (%2)").arg(entity.name, entity.id));
+    // A --choose answers the item question, not this one.
+    CommandLineOptions asked = options_;
+    asked.choice.reset();
+    Session listSession(asked, env_);
+    const std::optional<int> index = listSession.pick(labels, code);
+    if (!index)
+        return std::nullopt;
+    return candidates[*index].id;
+}
+
+std::optional<QString> Session::textParameter(IntentKind kind, int& code) {
+    QString prompt;
+    QString missing;
+    switch (kind) {
+    case IntentKind::addItem:
+        prompt = AddItemIntent::itemPrompt();
+        missing = QStringLiteral("Say what to add after the command.");
+        break;
+    case IntentKind::completeItem:
+        prompt = CompleteItemIntent::itemPrompt();
+        missing = QStringLiteral("Say which item to tick off after the command.");
+        break;
+    default:
+        prompt = CreateListIntent::namePrompt();
+        missing = QStringLiteral("Say the new list's name after the command.");
+        break;
+    }
+    if (!console_.interactive()) {
+        console_.note(missing);
+        code = badParameter;
+        return std::nullopt;
+    }
+    console_.say(prompt);
+    const std::optional<QString> line = console_.readLine();
+    if (!line) {
+        console_.note(QStringLiteral("Cancelled."));
+        code = failed;
+    }
+    return line;
+}
+
+} // namespace
+
+CommandLineOptions parse(const QStringList& arguments) {
+    CommandLineOptions options;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Tallybird keeps lists: shopping, packing, anything.\n\n") +
+        QString::fromLatin1(commandsHelp));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption profile(
+        QStringLiteral("profile"),
+        QStringLiteral("Keep the store, settings and caches in <dir> instead of the XDG folders."),
+        QStringLiteral("dir"));
+    const QCommandLineOption list(QStringLiteral("list"),
+                                  QStringLiteral("The list, by name as it would be said."),
+                                  QStringLiteral("name"));
+    const QCommandLineOption listID(QStringLiteral("list-id"), QStringLiteral("The list, by id."),
+                                    QStringLiteral("id"));
+    const QCommandLineOption choose(QStringLiteral("choose"),
+                                    QStringLiteral("Answer “Which one?” with choice <n>."),
+                                    QStringLiteral("n"));
+    const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Answer a question yes."));
+    const QCommandLineOption no(QStringLiteral("no"), QStringLiteral("Answer a question no."));
+    parser.addOptions({profile, list, listID, choose, yes, no});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."),
+                                 QStringLiteral("[command]"));
+    options.helpText = parser.helpText();
+
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText();
+        return options;
+    }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    if (parser.isSet(profile))
+        options.profile = parser.value(profile);
+    QStringList words = parser.positionalArguments();
+    if (!words.isEmpty())
+        options.command = words.takeFirst();
+    options.arguments = words;
+
+    if (parser.isSet(list) && parser.isSet(listID)) {
+        options.error = QStringLiteral("Give either --list or --list-id, not both.");
+        return options;
+    }
+    if (parser.isSet(list))
+        options.listName = parser.value(list);
+    if (parser.isSet(listID)) {
+        options.listID = parser.value(listID);
+        if (!RequestCodec::isValidId(*options.listID)) {
+            options.error = QStringLiteral("%1 is not a list id.").arg(quoted(*options.listID));
+            return options;
+        }
+    }
+    if (parser.isSet(choose)) {
+        bool number = false;
+        options.choice = parser.value(choose).toInt(&number);
+        if (!number) {
+            options.error = QStringLiteral("--choose takes a number.");
+            return options;
+        }
+    }
+    if (parser.isSet(yes) && parser.isSet(no)) {
+        options.error = QStringLiteral("Give either --yes or --no, not both.");
+        return options;
+    }
+    if (parser.isSet(yes) || parser.isSet(no))
+        options.answer = parser.isSet(yes);
+    return options;
+}
+
+int execute(const CommandLineOptions& options, CommandLineEnvironment& environment) {
+    if (!options.error.isEmpty()) {
+        environment.console.note(options.error);
+        return badParameter;
+    }
+    Session session(options, environment);
+    return session.run();
+}
+
+} // namespace CommandLine

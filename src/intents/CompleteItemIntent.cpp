@@ -1,0 +1,87 @@
+#include "intents/CompleteItemIntent.h"
+
+#include "intents/IntentKind.h"
+#include "lexicon/VoiceResolution.h"
+
+namespace {
+
+QString notFound(const QString& spoken, const TBList& list) {
+    return QStringLiteral("I couldn't find ") + spoken + QStringLiteral(" on ") + list.name +
+           QStringLiteral(".");
+}
+
+QString alreadyTicked(const TBItem& item) {
+    return item.text + QStringLiteral(" was already ticked off.");
+}
+
+void tick(const IntentFrame& frame, const TBItem& item, const OutcomeHandler& done) {
+    frame.store().setDone(item.id, true);
+    frame.finishChange(QStringLiteral("Ticked off ") + item.text + QStringLiteral("."), done);
+}
+
+// The user's choice, by id: matching the chosen text again could never single out one of
+// several items with the same folded text.
+void tickChosen(const IntentFrame& frame, const TBList& list, const QString& chosenText,
+                const QString& itemID, const OutcomeHandler& done) {
+    for (const TBItem& item : frame.store().items(list.id)) {
+        if (item.id != itemID)
+            continue;
+        if (item.done)
+            done(IntentOutcome::reply(alreadyTicked(item)));
+        else
+            tick(frame, item, done);
+        return;
+    }
+    done(IntentOutcome::reply(notFound(chosenText, list)));
+}
+
+} // namespace
+
+QString CompleteItemIntent::title() {
+    return IntentKinds::title(IntentKind::completeItem);
+}
+
+QString CompleteItemIntent::itemPrompt() {
+    return QStringLiteral("Which one?");
+}
+
+void CompleteItemIntent::outcome(const IntentFrame& frame, const QString& listID,
+                                 const QString& spoken, const std::optional<QString>& chosenItemID,
+                                 const OutcomeHandler& done) {
+    const std::optional<TBList> list = frame.findList(listID);
+    if (!list) {
+        done(IntentOutcome::reply(IntentFrame::listGoneReply()));
+        return;
+    }
+    // Refused before the item is looked at.
+    if (IntentFrame::isViewOnly(*list)) {
+        done(IntentOutcome::reply(list->name +
+                                  QStringLiteral(" is view only, so I can't change it.")));
+        return;
+    }
+    if (chosenItemID) {
+        tickChosen(frame, *list, spoken, *chosenItemID, done);
+        return;
+    }
+
+    const ItemMatch match = VoiceResolution::resolveItem(spoken, frame.store().items(list->id));
+    switch (match.kind) {
+    case ItemMatch::Kind::matched:
+        tick(frame, match.items.first(), done);
+        return;
+    case ItemMatch::Kind::alreadyDone:
+        done(IntentOutcome::reply(alreadyTicked(match.items.first())));
+        return;
+    case ItemMatch::Kind::ambiguous: {
+        QList<IntentChoice> choices;
+        for (const TBItem& item : match.items)
+            choices.append(IntentChoice{item.id, item.text});
+        done(IntentOutcome::choose(itemPrompt(), choices));
+        return;
+    }
+    case ItemMatch::Kind::none:
+        // The spoken text exactly as it arrived, blanks included.
+        done(IntentOutcome::reply(notFound(spoken, *list)));
+        return;
+    }
+}

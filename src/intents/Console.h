@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Where the command line talks to its user. Standard output carries only the sentences the
+// program speaks (prompts, questions and replies); notes, numbered choices and errors go to
+// standard error.
+class Console {
+public:
+    virtual ~Console() = default;
+    // Whether a person can answer questions (standard input is a terminal).
+    virtual bool interactive() const = 0;
+    virtual void say(const QString& sentence) = 0; // one line on standard output
+    virtual void note(const QString& text) = 0;    // one line on standard error
+    virtual void prompt(const QString& text) = 0;  // standard error, no line break
+    virtual std::optional<QString> readLine() = 0; // nothing at the end of the input
+};
+
+class TerminalConsole final : public Console {
+public:
+    bool interactive() const override;
+    void say(const QString& sentence) override;
+    void note(const QString& text) override;
+    void prompt(const QString& text) override;
+    std::optional<QString> readLine() override;
+};

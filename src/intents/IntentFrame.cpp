@@ -1,0 +1,42 @@
+#include "intents/IntentFrame.h"
+
+#include <utility>
+
+IntentFrame::SyncStep IntentFrame::noSync() {
+    return [](ListStore&, std::function<void()> done) { done(); };
+}
+
+IntentFrame::IntentFrame(ListStore& store, Defaults& defaults, SyncStep sync)
+    : store_(store), defaults_(defaults), sync_(sync ? std::move(sync) : noSync()) {}
+
+std::optional<TBList> IntentFrame::findList(const QString& listID) const {
+    store_.rebuildDerivedCacheIfNeeded();
+    for (const TBList& list : store_.sortedListsCache()) {
+        if (list.id == listID)
+            return list;
+    }
+    return std::nullopt;
+}
+
+bool IntentFrame::isViewOnly(const TBList& list) {
+    return list.zoneOwnerName.has_value() && list.sharePermission == TBSharePermission::readOnly;
+}
+
+void IntentFrame::markVoiceCommandRun() const {
+    defaults_.setBool(QStringLiteral("siri.voiceCommandHasRun"), true);
+}
+
+void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done) const {
+    if (store_.lockError()) {
+        done(IntentOutcome::failed(*store_.lockError()));
+        return;
+    }
+    if (!store_.canWrite() || !store_.lastSaveSucceeded()) {
+        done(IntentOutcome::failed(
+            QStringLiteral("The change could not be saved to “%1”.").arg(store_.fileURL())));
+        return;
+    }
+    markVoiceCommandRun();
+    // The reply is the same whether or not the sync succeeds: the change is saved either way.
+    sync_(store_, [done, reply] { done(IntentOutcome::reply(reply)); });
+}

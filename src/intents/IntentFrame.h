@@ -1,0 +1,49 @@
+#pragma once
+
+#include "intents/IntentOutcome.h"
+#include "model/TBList.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// What every request that touches the data shares: the store it works on, finding its list by
+// id, the view-only test, and finishing a change (saved, flag set, one sync, then the reply).
+class IntentFrame {
+public:
+    // One sync of the store, asynchronous; calls `done` when it has finished, whether it
+    // succeeded or not.
+    using SyncStep = std::function<void(ListStore& store, std::function<void()> done)>;
+
+    // Completes at once without syncing; stands in until a store can sync.
+    static SyncStep noSync();
+
+    IntentFrame(ListStore& store, Defaults& defaults, SyncStep sync = noSync());
+
+    ListStore& store() const { return store_; }
+    Defaults& defaults() const { return defaults_; }
+
+    // The first list in display order with exactly this id.
+    std::optional<TBList> findList(const QString& listID) const;
+
+    // Another person's list shared with the user for reading only.
+    static bool isViewOnly(const TBList& list);
+
+    // Records that a voice command has run.
+    void markVoiceCommandRun() const;
+
+    // To call right after one store operation. When the change reached the store file: sets
+    // the flag, awaits one sync and then hands over `reply`. When it did not: a failure, so
+    // that nobody is told the change was made.
+    void finishChange(const QString& reply, const OutcomeHandler& done) const;
+
+    static QString listGoneReply() { return QStringLiteral("I couldn't find that list any more."); }
+
+private:
+    ListStore& store_;
+    Defaults& defaults_;
+    SyncStep sync_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "intents/IntentOutcome.h"
+#include "intents/IntentRequest.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The messages on the program's socket: one JSON object per message, one message each way.
+// Whatever arrives is untrusted, so decoding accepts only the known shapes within fixed
+// bounds and refuses everything else.
+namespace RequestCodec {
+
+constexpr qsizetype maxMessageBytes = 64 * 1024;
+constexpr qsizetype maxTextLength = 10'000; // UTF-16 units of one text
+constexpr qsizetype maxIdLength = 128;
+constexpr qsizetype maxChoices = 1'000;
+
+// Ids are the program's own identifiers: letters, digits, "-", "_", "." and ":".
+bool isValidId(const QString& id);
+
+QByteArray encode(const IntentRequest& request);
+std::optional<IntentRequest> decodeRequest(const QByteArray& message);
+
+QByteArray encode(const IntentOutcome& outcome);
+std::optional<IntentOutcome> decodeOutcome(const QByteArray& message);
+
+} // namespace RequestCodec

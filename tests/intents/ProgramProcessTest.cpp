@@ -1,0 +1,203 @@
+// The real program and its command line, run as processes the way a user runs them, with and
+// without a running program that holds the store.
+#include "IntentsTestSupport.h"
+
+#include "intents/ListEntityIndex.h"
+#include "intents/RequestChannel.h"
+#include "intents/RequestClient.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+namespace {
+
+struct Typed {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class ProgramProcess : public ProfileTest {
+protected:
+    void SetUp() override {
+        ProfileTest::SetUp();
+        QDir().mkpath(runtimeDir());
+        qputenv("XDG_RUNTIME_DIR", runtimeDir().toUtf8());
+        Seed seed(openStore());
+        groceries = seed.list("Groceries");
+        seed.item(groceries, "Oat milk");
+        seed.item(groceries, "oat milk");
+        seed.sharedList("Team", TBSharePermission::readOnly);
+        seed.list("Chores");
+        seed.release();
+    }
+    void TearDown() override {
+        if (program && program->state() != QProcess::NotRunning) {
+            program->kill();
+            program->waitForFinished();
+        }
+        ProfileTest::TearDown();
+    }
+    QString runtimeDir() const { return dir.filePath(QStringLiteral("run")); }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
+        return env;
+    }
+
+    Typed run(const QStringList& words) {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                      QStringList{"--profile", dir.path()} + words);
+        process.closeWriteChannel(); // not a terminal: nobody to ask
+        EXPECT_TRUE(process.waitForFinished(30'000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // Starts a process that stays: the program itself, or `open` when no program runs.
+    void startProgram(const QStringList& words = {}) {
+        program = std::make_unique<QProcess>();
+        program->setProcessEnvironment(environment());
+        program->start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                       QStringList{"--profile", dir.path()} + words);
+        ASSERT_TRUE(program->waitForStarted());
+        const QDeadlineTimer deadline(10'000);
+        while (!RequestClient::programAnswers(RequestChannel::serverName(), 100)) {
+            ASSERT_FALSE(deadline.hasExpired()) << "the program never listened";
+            ASSERT_EQ(program->state(), QProcess::Running)
+                << program->readAllStandardError().toStdString();
+            QThread::msleep(50);
+        }
+    }
+
+    // Ends the program as a desktop session would, and returns what it wrote on stderr.
+    QString stopProgram() {
+        program->terminate();
+        EXPECT_TRUE(program->waitForFinished(10'000));
+        EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program->exitCode(), 0);
+        return QString::fromUtf8(program->readAllStandardError());
+    }
+
+    // Every branch of the requests, in an order where each one sees the ones before.
+    void typeEveryBranch() {
+        struct Step {
+            QStringList words;
+            int code;
+            QString out;
+        } steps[] = {
+            {{"add", "--list", "Groceries", "  eggs "}, 0, "Added eggs to Groceries.\n"},
+            {{"add", "--list", "groceries", " \t "}, 0, "I didn't catch what to add.\n"},
+            {{"add", "--list-id", "GONE", "eggs"}, 0, "I couldn't find that list any more.\n"},
+            {{"add", "--list", "Team", "eggs"}, 0, "Team is view only, so I can't add to it.\n"},
+            {{"tick", "--list", "Groceries", "oat milk"}, 3, "Which one?\n"},
+            {{"tick", "--list", "Groceries", "--choose", "2", "oat milk"},
+             0,
+             "Which one?\nTicked off oat milk.\n"},
+            {{"tick", "--list", "Groceries", " bacon "},
+             0,
+             "I couldn't find  bacon  on Groceries.\n"},
+            {{"tick", "--list", "Groceries", "OAT MILK"}, 0, "Ticked off Oat milk.\n"},
+            {{"tick", "--list", "Groceries", "oat milk"}, 0, "Oat milk was already ticked off.\n"},
+            {{"tick", "--list", "Team", "x"}, 0, "Team is view only, so I can't change it.\n"},
+            {{"start", "my groceries list"}, 0, "You've already got a Groceries list.\n"},
+            {{"start", " Packing "}, 0, "Started Packing.\n"},
+            {{"start", ""}, 0, "I didn't catch what to call it.\n"},
+            {{"read", "--list", "Chores"}, 0, "Nothing left on Chores.\n"},
+            {{"add", "--list", "Groceries", "a"}, 0, "Added a to Groceries.\n"},
+            {{"say", "Add to my Groceries in Tallybird", "b"}, 0, "Added b to Groceries.\n"},
+            {{"add", "--list", "Groceries", "c #dairy"}, 0, "Added c #dairy to Groceries.\n"},
+            {{"read", "--list", "Groceries"},
+             3,
+             "Four things left on Groceries. Shall I read them?\n"},
+            {{"read", "--list", "Groceries", "--yes"},
+             0,
+             "Four things left on Groceries. Shall I read them?\neggs, a, b and c.\n"},
+            {{"say", "Tallybird, what's on team?"}, 0, "Nothing left on Team.\n"},
+            {{"read", "--list", "Garden"}, 2, ""},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.words.join(u' ').toStdString());
+            const Typed result = run(step.words);
+            EXPECT_EQ(result.out, step.out) << result.err.toStdString();
+            EXPECT_EQ(result.code, step.code) << result.err.toStdString();
+        }
+    }
+
+    void expectEveryChangeKept() {
+        EXPECT_EQ(itemTexts(groceries),
+                  QStringList({"Oat milk ✓", "oat milk ✓", "eggs", "a", "b", "c #dairy"}));
+        auto store = readStore();
+        store->rebuildDerivedCacheIfNeeded();
+        QStringList names;
+        for (const TBList& list : store->sortedListsCache())
+            names.append(list.name);
+        EXPECT_EQ(names, QStringList({"Groceries", "Team", "Chores", "Packing"}));
+        QFile index(ListEntityIndex::defaultPath());
+        ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(index.readAll().contains("\"Packing\""));
+    }
+
+    std::unique_ptr<QProcess> program;
+    QString groceries;
+};
+
+TEST_F(ProgramProcess, WithoutAProgramEachRequestOpensTheStoreItself) {
+    typeEveryBranch();
+    expectEveryChangeKept();
+}
+
+TEST_F(ProgramProcess, WithAProgramRunningEveryRequestGoesThroughItAndNothingIsLost) {
+    startProgram();
+    typeEveryBranch();
+    // The program saved each change as it made it; nothing else wrote over its document.
+    expectEveryChangeKept();
+    stopProgram();
+    expectEveryChangeKept();
+    EXPECT_FALSE(QFile::exists(RequestChannel::serverName())) << "the socket is cleaned up";
+}
+
+TEST_F(ProgramProcess, OpeningAListAsksTheRunningProgram) {
+    startProgram();
+    const Typed opened = run({"open", "--list", "groceries"});
+    EXPECT_EQ(opened.code, 0);
+    EXPECT_EQ(opened.out, QString());
+    EXPECT_EQ(run({}).err, QStringLiteral("Tallybird is already running.\n"));
+    EXPECT_TRUE(stopProgram().contains("Asked to open the list " + groceries + "."));
+}
+
+TEST_F(ProgramProcess, OpeningWithNoProgramStartsItWithTheRequestSet) {
+    startProgram({"open", "--list", "Groceries"});
+    // The program it became answers requests like any other.
+    const Typed added = run({"add", "--list", "Groceries", "eggs"});
+    EXPECT_EQ(added.out, QStringLiteral("Added eggs to Groceries.\n"));
+    EXPECT_TRUE(stopProgram().contains("Asked to open the list " + groceries + "."));
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk", "eggs"}));
+}
+
+TEST_F(ProgramProcess, TheIndexFollowsChangesTheProgramMakes) {
+    QFile::remove(ListEntityIndex::defaultPath());
+    startProgram();
+    EXPECT_EQ(run({"start", "Packing"}).code, 0);
+    stopProgram();
+    QFile index(ListEntityIndex::defaultPath());
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    const QByteArray text = index.readAll();
+    for (const char* name : {"\"Groceries\"", "\"Team\"", "\"Chores\"", "\"Packing\""})
+        EXPECT_TRUE(text.contains(name)) << name;
+}
+
+TEST_F(ProgramProcess, HelpNamesTheCommands) {
+    const Typed help = run({"--help"});
+    EXPECT_EQ(help.code, 0);
+    for (const char* command : {"add", "tick", "start", "open", "read", "lists", "say"})
+        EXPECT_TRUE(help.out.contains(QStringLiteral("  %1 ").arg(command))) << command;
+    EXPECT_EQ(run({"--choose"}).code, 2);
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+// The program's listening side, driven over a real local socket.
+#include "IntentsTestSupport.h"
+
+#include "intents/IntentDispatch.h"
+#include "intents/RequestCodec.h"
+#include "intents/RequestServer.h"
+
+#include <QDeadlineTimer>
+#include <QLocalSocket>
+
+namespace {
+
+class RequestServerTest : public ProfileTest {
+protected:
+    void SetUp() override {
+        ProfileTest::SetUp();
+        store = openStore();
+        groceries = store->addList(QStringLiteral("Groceries")).id;
+        server = std::make_unique<RequestServer>(
+            [this](const IntentRequest& request, OutcomeHandler answer) {
+                ++handled;
+                IntentDispatch::perform(request, IntentFrame(*store, defaults), answer);
+            });
+        ASSERT_TRUE(server->listen(name())) << server->errorString().toStdString();
+    }
+    void TearDown() override {
+        server.reset();
+        store.reset();
+        ProfileTest::TearDown();
+    }
+    QString name() const { return dir.filePath(QStringLiteral("test.sock")); }
+
+    // Sends raw bytes and returns the first line that comes back (empty when none does).
+    QByteArray exchange(const QByteArray& bytes) {
+        QLocalSocket socket;
+        socket.connectToServer(name());
+        socket.write(bytes);
+        QByteArray received;
+        const QDeadlineTimer deadline(5'000);
+        while (!received.contains('\n') && !deadline.hasExpired() &&
+               socket.state() != QLocalSocket::UnconnectedState) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            received += socket.readAll();
+        }
+        received += socket.readAll();
+        return received.left(received.indexOf('\n'));
+    }
+
+    std::unique_ptr<ListStore> store;
+    std::unique_ptr<RequestServer> server;
+    QString groceries;
+    int handled = 0;
+};
+
+TEST_F(RequestServerTest, ARequestIsMadeThroughTheHoldersStoreAndAnswered) {
+    const IntentRequest add{IntentKind::addItem, groceries, QStringLiteral("eggs"), std::nullopt};
+    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(RequestCodec::encode(add) + '\n')),
+              IntentOutcome::reply(QStringLiteral("Added eggs to Groceries.")));
+    ASSERT_EQ(store->items(groceries).size(), 1);
+    EXPECT_EQ(itemTexts(groceries), QStringList{"eggs"}) << "saved by the holder";
+
+    const IntentRequest read{IntentKind::readList, groceries, {}, std::nullopt};
+    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(RequestCodec::encode(read) + '\n')),
+              IntentOutcome::reply(QStringLiteral("One thing left on Groceries: eggs.")));
+    EXPECT_EQ(handled, 2);
+}
+
+TEST_F(RequestServerTest, UntrustedMessagesAreRefusedBeforeAnyChange) {
+    QStringList reasons;
+    QObject::connect(server.get(), &RequestServer::refused,
+                     [&](const QString& why) { reasons.append(why); });
+    const QByteArray refusal =
+        RequestCodec::encode(IntentOutcome::failed(RequestServer::refusal()));
+    const QByteArray messages[] = {
+        "hello\n", "{\"request\":\"add\",\"list\":\"" + groceries.toUtf8() + "\",\"text\":1}\n",
+        "{\"request\":\"add\",\"list\":\"" + groceries.toUtf8() +
+            "\",\"text\":\"x\",\"as\":\"root\"}\n",
+        QByteArray(RequestCodec::maxMessageBytes + 10, 'x'), // never ends its line
+    };
+    for (const QByteArray& message : messages) {
+        SCOPED_TRACE(message.left(60).toStdString());
+        EXPECT_EQ(exchange(message), refusal);
+    }
+    EXPECT_EQ(handled, 0);
+    EXPECT_EQ(reasons.size(), 4);
+    EXPECT_TRUE(store->items(groceries).isEmpty());
+}
+
+TEST_F(RequestServerTest, OnlyTheFirstLineOfAConnectionIsARequest) {
+    const IntentRequest add{IntentKind::addItem, groceries, QStringLiteral("eggs"), std::nullopt};
+    const QByteArray twice = RequestCodec::encode(add) + '\n' + RequestCodec::encode(add) + '\n';
+    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(twice)),
+              IntentOutcome::reply(QStringLiteral("Added eggs to Groceries.")));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handled, 1);
+    EXPECT_EQ(store->items(groceries).size(), 1);
+}
+
+} // namespace
