@@ -1,5 +1,7 @@
 #include "ProgramCore.h"
 
+#include "sync/MacSyncCoordinator.h"
+
 #include "intents/IntentDispatch.h"
 #include "intents/ListEntityIndex.h"
 #include "intents/RequestServer.h"
@@ -12,8 +14,8 @@
 
 #include <utility>
 
-ProgramCore::ProgramCore(Defaults& defaults, IntentFrame::SyncStep sync, QObject* parent)
-    : QObject(parent), defaults_(defaults), sync_(std::move(sync)) {}
+ProgramCore::ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent)
+    : QObject(parent), defaults_(defaults), cloud_(std::move(cloud)), sync_(cloud_.syncStep()) {}
 
 ProgramCore::~ProgramCore() = default;
 
@@ -21,7 +23,7 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
     const SharedStore::Source& source = SharedStore::source();
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
-        store_ = std::make_unique<ListStore>(source.fileURL(), source.cloudSync, true, defaults_);
+        store_ = std::make_unique<ListStore>(source.fileURL(), source.cloudSync, false, defaults_);
         if (store_->canWrite())
             break;
         if (deadline.hasExpired()) {
@@ -32,7 +34,13 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
         store_.reset();
         QThread::msleep(100);
     }
+    QString cloudError;
+    if (source.cloudSync && !cloud_.attach(*store_, &cloudError))
+        QTextStream(stderr) << "Tallybird cannot sync: " << cloudError << "\n";
     store_->start();
+    // Local edits reach the cloud one second after the last of a burst.
+    coordinator_ = new MacSyncCoordinator({}, this);
+    coordinator_->start(*store_);
     connect(store_.get(), &ListStore::changed, this, &ProgramCore::scheduleIndexRefresh);
     store_->rebuildDerivedCacheIfNeeded();
     ListEntityIndex::refresh(store_->sortedListsCache());

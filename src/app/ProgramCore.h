@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CloudSetup.h"
 #include "intents/IntentFrame.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
@@ -9,6 +10,7 @@
 
 #include <memory>
 
+class MacSyncCoordinator;
 class RequestServer;
 
 // The running program without its window: it holds the store (and with it the store's lock),
@@ -16,7 +18,7 @@ class RequestServer;
 class ProgramCore : public QObject {
     Q_OBJECT
 public:
-    ProgramCore(Defaults& defaults, IntentFrame::SyncStep sync, QObject* parent = nullptr);
+    ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent = nullptr);
     ~ProgramCore() override;
 
     // Opens the store, waiting up to `waitMs` for a short command-line request that holds it,
@@ -30,8 +32,10 @@ private:
     void scheduleIndexRefresh();
 
     Defaults& defaults_;
+    CloudSetup cloud_;
     IntentFrame::SyncStep sync_;
     std::unique_ptr<ListStore> store_;
     RequestServer* server_ = nullptr;
+    MacSyncCoordinator* coordinator_ = nullptr;
     bool indexRefreshPending_ = false;
 };

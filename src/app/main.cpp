@@ -1,5 +1,7 @@
+#include "CloudSetup.h"
 #include "ProgramCore.h"
 #include "QuitOnSignal.h"
+#include "cloud/CloudDevice.h"
 #include "intents/CommandLine.h"
 #include "intents/OpenListIntent.h"
 #include "intents/RequestChannel.h"
@@ -18,13 +20,13 @@ namespace {
 
 // Runs until SIGTERM or SIGINT. Until there is a window, a request to open a list is noted on
 // standard error and stays pending for the window to claim.
-int runProgram(Defaults& defaults, const IntentFrame::SyncStep& sync, const QString& serverName,
+int runProgram(Defaults& defaults, const CloudSetup& cloud, const QString& serverName,
                int storeWaitMs, const std::optional<QString>& requestedListID) {
     if (RequestClient::programAnswers(serverName)) {
         QTextStream(stderr) << "Tallybird is already running.\n";
         return CommandLine::ok;
     }
-    ProgramCore core(defaults, sync);
+    ProgramCore core(defaults, cloud);
     QString error;
     if (!core.start(serverName, storeWaitMs, &error)) {
         QTextStream(stderr) << error << "\n";
@@ -63,9 +65,10 @@ int main(int argc, char* argv[]) {
         QDir(AppPaths::configDir()).filePath(QStringLiteral("defaults.json"))));
     Defaults& defaults = Defaults::standard();
 
-    // The one place where a request's sync comes from; both the command line's own store and
-    // the program's store use it.
-    const IntentFrame::SyncStep sync = IntentFrame::noSync();
+    // Every store of this process syncs through one container, this profile being the device;
+    // both the command line's own store and the program's store use it.
+    const CloudSetup cloud(options.cloud.value_or(cloud::CloudDevice::defaultContainerPath()));
+    const IntentFrame::SyncStep sync = cloud.syncStep();
     const QString serverName = RequestChannel::serverName();
     constexpr int storeWaitMs = 5'000;
 
@@ -75,7 +78,7 @@ int main(int argc, char* argv[]) {
         defaults,
         RequestRoute::Settings{SharedStore::source(), serverName, sync, storeWaitMs},
         [&](const std::optional<QString>& requestedListID) {
-            return runProgram(defaults, sync, serverName, storeWaitMs, requestedListID);
+            return runProgram(defaults, cloud, serverName, storeWaitMs, requestedListID);
         },
     };
     return CommandLine::execute(options, environment);

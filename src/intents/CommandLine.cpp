@@ -370,6 +370,10 @@ CommandLineOptions parse(const QStringList& arguments) {
         QStringLiteral("profile"),
         QStringLiteral("Keep the store, settings and caches in <dir> instead of the XDG folders."),
         QStringLiteral("dir"));
+    const QCommandLineOption cloud(
+        QStringLiteral("cloud"),
+        QStringLiteral("Sync through the cloud container <file> instead of the shared one."),
+        QStringLiteral("file"));
     const QCommandLineOption list(QStringLiteral("list"),
                                   QStringLiteral("The list, by name as it would be said."),
                                   QStringLiteral("name"));
@@ -380,7 +384,7 @@ CommandLineOptions parse(const QStringList& arguments) {
                                     QStringLiteral("n"));
     const QCommandLineOption yes(QStringLiteral("yes"), QStringLiteral("Answer a question yes."));
     const QCommandLineOption no(QStringLiteral("no"), QStringLiteral("Answer a question no."));
-    parser.addOptions({profile, list, listID, choose, yes, no});
+    parser.addOptions({profile, cloud, list, listID, choose, yes, no});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("What to do."),
                                  QStringLiteral("[command]"));
     options.helpText = parser.helpText();
@@ -393,6 +397,8 @@ CommandLineOptions parse(const QStringList& arguments) {
     options.version = parser.isSet(version);
     if (parser.isSet(profile))
         options.profile = parser.value(profile);
+    if (parser.isSet(cloud))
+        options.cloud = parser.value(cloud);
     QStringList words = parser.positionalArguments();
     if (!words.isEmpty())
         options.command = words.takeFirst();

@@ -16,6 +16,7 @@ struct CommandLineOptions {
     bool help = false;
     bool version = false;
     std::optional<QString> profile;
+    std::optional<QString> cloud; // --cloud FILE: the cloud container to sync through
     QString command;       // empty: run the program
     QStringList arguments; // the words after the command
     std::optional<QString> listName;

@@ -4,6 +4,7 @@
 #include "EngineQueue.h"
 #include "PageRow.h"
 #include "PendingZoneDeletion.h"
+#include "SharingError.h"
 #include "Tombstone.h"
 #include "model/CompletedRetention.h"
 #include "model/Markdown.h"
@@ -42,6 +43,7 @@ public:
     using Tombstone = ::Tombstone;
     using PendingZoneDeletion = ::PendingZoneDeletion;
     using PageRow = ::PageRow;
+    using SharingError = ::SharingError;
 
     // A writing store holds the lock on its file while it lives. A reading store (list look-ups
     // of the command line) takes no lock and never writes.
@@ -95,6 +97,7 @@ public:
     bool cloudSync() const { return cloudSync_; }
     bool automaticSync() const { return automaticSync_; }
     Defaults& defaults() const { return defaults_; }
+    const Clock& clock() const { return clock_; }
     bool enginesStarted() const { return enginesStarted_; }
     qint64 batchDepth() const { return batchDepth_; }
     bool saveDeferred() const { return saveDeferred_; }
@@ -120,6 +123,10 @@ public:
     bool syncEnabled() const;
     void setSyncEnabled(bool on);
     void pruneTombstones(Date now);
+    // Starts the engines when cloud sync and the switch allow it and they are not running.
+    void startEnginesIfAllowed();
+    // What start() launches last: the look-up of which own lists are shared.
+    void setShareFlagRefresh(std::function<void()> refresh) { shareFlagRefresh_ = refresh; }
 
     // --- Display order and queries ---
     void rebuildDerivedCacheIfNeeded();
@@ -186,6 +193,42 @@ public:
     void setCollectionCollapsed(const QString& name, bool collapsed);
     void setListPinned(const QString& listID, bool pinned);
 
+    // --- Taking in the cloud's answers (ListStoreServer.cpp) ---
+    // The record archives are kept as sent to them: the key and the record's encoded bytes.
+    void setArchive(const QString& key, const QByteArray& data);
+    void removeArchive(const QString& key);
+    void setEngineStateData(EngineScope scope, const std::optional<QByteArray>& data);
+
+    // A fetched record merged into local state: fields not marked here take the server's
+    // values, notes are merged line by line. None of these writes the file or marks anything.
+    void applyServerList(const TBList& server, const QByteArray& archive);
+    void applyServerItem(const TBItem& server, const QByteArray& archive);
+    void applyServerTombstone(const QString& itemID, const QString& listID, Date deletedAt);
+    void applyServerFiling(const QString& listID, const QString& collection,
+                           const QByteArray& archive);
+    // Sets the list's permission and share flag; false when no list has the id.
+    bool applySharePermission(const QString& listID, TBSharePermission permission);
+    // Sets the share flag of a list found to be shared; false when no list has the id.
+    bool setHasShare(const QString& listID);
+    void applyServerDeletion(const RecordRef& record);
+    void removeListLocally(const QString& listID);
+
+    // The server accepted a save: marks whose local value is still the one sent are cleared;
+    // the others stay and the record is queued again.
+    void confirmListSaved(const TBList& sent, const QByteArray& archive);
+    void confirmItemSaved(const TBItem& sent, const QByteArray& archive);
+    void confirmFilingSaved(const QString& listID, const QString& collection,
+                            const QByteArray& archive);
+    void confirmTombstoneSaved(const QString& itemID);
+    // The server confirmed a record deletion, or a zone deletion of a list.
+    void confirmRecordDeleted(const RecordRef& record);
+    void confirmZoneDeleted(const QString& listID);
+
+    // Account changes seen by one engine.
+    void signedIn(const QString& userRecordName, EngineScope scope);
+    void signedOut();
+    void resetForAccount();
+
 signals:
     void changed();
 
@@ -200,6 +243,10 @@ private:
     // Engines (ListStoreMarks.cpp).
     void startEngines();
     EngineQueue* engineFor(const QString& listID) const;
+    void queueListRecord(const QString& listID);
+    void queueItemRecord(const TBItem& item);
+    void queueFilingRecord(const QString& listID);
+    void queueItemDeletion(const QString& itemID, const QString& listID);
 
     // Editing helpers (ListStoreEditing.cpp).
     qsizetype indexOfItem(const QString& itemID) const;
@@ -246,6 +293,7 @@ private:
     Access access_ = Access::readWrite;
     bool enginesStarted_ = false;
     std::shared_ptr<EngineFactory> engineFactory_;
+    std::function<void()> shareFlagRefresh_;
     std::unique_ptr<EngineQueue> privateEngine_;
     std::unique_ptr<EngineQueue> sharedEngine_;
     qint64 batchDepth_ = 0;

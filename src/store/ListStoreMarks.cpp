@@ -37,74 +37,76 @@ void ListStore::queueMetaZone() {
         privateEngine_->saveZone(ZoneRef{metaZoneName, currentUserOwnerName});
 }
 
+void ListStore::queueListRecord(const QString& listID) {
+    if (!isShared(listID) && privateEngine_)
+        privateEngine_->saveZone(zoneID(listID));
+    if (EngineQueue* engine = engineFor(listID))
+        engine->saveRecord(RecordRef{QStringLiteral("list"), zoneID(listID)});
+}
+
+void ListStore::queueItemRecord(const TBItem& item) {
+    if (!isShared(item.listID) && privateEngine_)
+        privateEngine_->saveZone(zoneID(item.listID));
+    if (EngineQueue* engine = engineFor(item.listID))
+        engine->saveRecord(itemRecordID(item));
+}
+
+// A filing record is saved while the list is in a group and deleted once it left it.
+void ListStore::queueFilingRecord(const QString& listID) {
+    if (!privateEngine_)
+        return;
+    const RecordRef record{listID, ZoneRef{metaZoneName, currentUserOwnerName}};
+    if (filings_.contains(listID))
+        privateEngine_->saveRecord(record);
+    else
+        privateEngine_->deleteRecord(record);
+}
+
+void ListStore::queueItemDeletion(const QString& itemID, const QString& listID) {
+    if (EngineQueue* engine = engineFor(listID))
+        engine->deleteRecord(RecordRef{itemID, zoneID(listID)});
+}
+
 void ListStore::markListDirty(const QString& listID, const FieldSet& fields) {
     // A mark for a list that is not there could never be sent, and would make every start
     // recreate that list's zone.
     if (indexOfList(listID) < 0)
         return;
     dirtyLists_[listID].unite(fields);
-    if (!isShared(listID) && privateEngine_)
-        privateEngine_->saveZone(zoneID(listID));
-    if (EngineQueue* engine = engineFor(listID))
-        engine->saveRecord(RecordRef{QStringLiteral("list"), zoneID(listID)});
+    queueListRecord(listID);
     persist();
 }
 
 void ListStore::markItemDirty(const TBItem& item, const FieldSet& fields) {
     dirtyItems_[item.id].unite(fields);
-    if (!isShared(item.listID) && privateEngine_)
-        privateEngine_->saveZone(zoneID(item.listID));
-    if (EngineQueue* engine = engineFor(item.listID))
-        engine->saveRecord(itemRecordID(item));
+    queueItemRecord(item);
     persist();
 }
 
 void ListStore::markFilingDirty(const QString& listID) {
     dirtyFilings_.insert(listID);
     queueMetaZone();
-    const RecordRef record{listID, ZoneRef{metaZoneName, currentUserOwnerName}};
-    if (privateEngine_) {
-        if (filings_.contains(listID))
-            privateEngine_->saveRecord(record);
-        else
-            privateEngine_->deleteRecord(record);
-    }
+    queueFilingRecord(listID);
     persist();
 }
 
 void ListStore::requeueDirty() {
     for (auto it = dirtyLists_.begin(); it != dirtyLists_.end(); ++it) {
-        if (it.value().isEmpty() || indexOfList(it.key()) < 0)
-            continue;
-        if (!isShared(it.key()) && privateEngine_)
-            privateEngine_->saveZone(zoneID(it.key()));
-        if (EngineQueue* engine = engineFor(it.key()))
-            engine->saveRecord(RecordRef{QStringLiteral("list"), zoneID(it.key())});
+        if (!it.value().isEmpty() && indexOfList(it.key()) >= 0)
+            queueListRecord(it.key());
     }
     QHash<QString, qsizetype> itemIndex;
     for (qsizetype i = 0; i < allItems_.size(); ++i)
         itemIndex.insert(allItems_[i].id, i);
     for (auto it = dirtyItems_.begin(); it != dirtyItems_.end(); ++it) {
         const auto found = itemIndex.find(it.key());
-        if (it.value().isEmpty() || found == itemIndex.end())
-            continue;
-        const TBItem& item = allItems_[*found];
-        if (!isShared(item.listID) && privateEngine_)
-            privateEngine_->saveZone(zoneID(item.listID));
-        if (EngineQueue* engine = engineFor(item.listID))
-            engine->saveRecord(itemRecordID(item));
+        if (!it.value().isEmpty() && found != itemIndex.end())
+            queueItemRecord(allItems_[*found]);
     }
     if (!dirtyFilings_.isEmpty()) {
         queueMetaZone();
-        for (const QString& listID : dirtyFilings_) {
-            const RecordRef record{listID, ZoneRef{metaZoneName, currentUserOwnerName}};
-            if (!privateEngine_)
-                break;
-            if (filings_.contains(listID))
-                privateEngine_->saveRecord(record);
-            else
-                privateEngine_->deleteRecord(record);
-        }
+        for (const QString& listID : dirtyFilings_)
+            queueFilingRecord(listID);
     }
     for (const PendingZoneDeletion& pending : pendingZoneDeletions_) {
         EngineQueue* engine = pending.isShared ? sharedEngine_.get() : privateEngine_.get();
@@ -119,6 +121,14 @@ void ListStore::requeueDirty() {
         if (EngineQueue* engine = engineFor(tombstone->listID))
             engine->saveRecord(tombstoneRecordID(itemID));
     }
+    // An item deleted while the engines were away must lose its server record too, or it
+    // would come back to every device once its tombstone is pruned. The tombstone names the
+    // item's list, and so its zone.
+    for (const QString& itemID : pendingItemDeletions_) {
+        const auto tombstone = tombstones_.find(itemID);
+        if (tombstone != tombstones_.end())
+            queueItemDeletion(itemID, tombstone->listID);
+    }
 }
 
 void ListStore::startEngines() {
@@ -132,12 +142,18 @@ void ListStore::startEngines() {
     requeueDirty();
 }
 
-void ListStore::start() {
+void ListStore::startEnginesIfAllowed() {
     if (cloudSync_ && syncEnabled() && !enginesStarted_) {
         enginesStarted_ = true;
         startEngines();
     }
+}
+
+void ListStore::start() {
+    startEnginesIfAllowed();
     pruneTombstones(clock_.now());
+    if (shareFlagRefresh_)
+        shareFlagRefresh_();
 }
 
 bool ListStore::syncEnabled() const {
@@ -150,9 +166,8 @@ void ListStore::setSyncEnabled(bool on) {
         privateEngine_.reset();
         sharedEngine_.reset();
         enginesStarted_ = false;
-    } else if (cloudSync_ && syncEnabled() && !enginesStarted_) {
-        enginesStarted_ = true;
-        startEngines();
+    } else {
+        startEnginesIfAllowed();
     }
     emit changed();
 }

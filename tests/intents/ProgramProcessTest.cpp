@@ -41,6 +41,10 @@ protected:
         ProfileTest::TearDown();
     }
     QString runtimeDir() const { return dir.filePath(QStringLiteral("run")); }
+    // Each test is one device with a cloud of its own, so no other test's lists sync in.
+    QStringList profileWords() const {
+        return {"--profile", dir.path(), "--cloud", dir.filePath(QStringLiteral("cloud.sqlite"))};
+    }
 
     QProcessEnvironment environment() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -51,8 +55,7 @@ protected:
     Typed run(const QStringList& words) {
         QProcess process;
         process.setProcessEnvironment(environment());
-        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
-                      QStringList{"--profile", dir.path()} + words);
+        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE), profileWords() + words);
         process.closeWriteChannel(); // not a terminal: nobody to ask
         EXPECT_TRUE(process.waitForFinished(30'000));
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -63,8 +66,7 @@ protected:
     void startProgram(const QStringList& words = {}) {
         program = std::make_unique<QProcess>();
         program->setProcessEnvironment(environment());
-        program->start(QStringLiteral(TALLYBIRD_EXECUTABLE),
-                       QStringList{"--profile", dir.path()} + words);
+        program->start(QStringLiteral(TALLYBIRD_EXECUTABLE), profileWords() + words);
         ASSERT_TRUE(program->waitForStarted());
         const QDeadlineTimer deadline(10'000);
         while (!RequestClient::programAnswers(RequestChannel::serverName(), 100)) {

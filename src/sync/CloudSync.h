@@ -1,0 +1,82 @@
+#pragma once
+
+#include "cloud/CloudDevice.h"
+#include "cloud/SyncEngineEvent.h"
+#include "store/ListStore.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+#include <variant>
+
+// The cloud half of a store: it builds the store's two engines on one device, provides the
+// records they send, takes in what they report, runs sync passes and looks up shares. It lives
+// as a child of its store; everything runs on the store's thread.
+//
+// The program builds a syncing store like this:
+//     ListStore store(path, /*cloudSync*/ true, /*automaticSync*/ false, defaults);
+//     CloudSync::attach(store, CloudDevice::open(containerPath, dataFolder).value());
+//     store.start();
+// and hands `CloudSync::syncNow(store, done)` to whatever wants a sync pass.
+class CloudSync : public QObject {
+    Q_OBJECT
+
+public:
+    using Done = std::function<void(std::optional<cloud::CloudError>)>;
+
+    static CloudSync* attach(ListStore& store, cloud::CloudDevice device);
+    // The store's sync side, when it has one.
+    static CloudSync* of(ListStore& store);
+    // One pass on a store; a store without a sync side completes at once without error.
+    static void syncNow(ListStore& store, Done done);
+
+    ListStore& store() const { return store_; }
+    const cloud::CloudDevice& device() const { return device_; }
+
+    // Sends the private then the shared engine's changes, then fetches the private then the
+    // shared engine's changes. The first error ends the pass and is handed to `done`; without
+    // engines (no cloud sync, or the switch off) it completes at once without error.
+    void syncNow(Done done);
+
+    // --- Engine events, on the store's thread ---
+    void handle(const cloud::SyncEngineEvent& event, EngineScope scope);
+    // The record to send for a pending save, built from the current local values.
+    std::optional<cloud::Record> recordFor(const cloud::RecordID& id) const;
+    void markClean(const cloud::Record& record);
+    void handleSaveFailure(const cloud::Record& record, const cloud::CloudError& error);
+    void handleAccountChange(const cloud::SyncEvents::AccountChange& change, EngineScope scope);
+    void applyServerRecord(const cloud::Record& record);
+    void applyServerDeletion(const cloud::RecordID& id);
+
+    static QByteArray archive(const cloud::Record& record);
+    std::optional<cloud::Record> unarchive(const QString& key) const;
+
+    // --- Shares ---
+    using RecordResults = cloud::Database::RecordResults;
+    using ShareRecordLookup = std::function<void(
+        const std::vector<cloud::RecordID>&, std::function<void(cloud::Result<RecordResults>)>)>;
+    // Replaces the batch look-up of share records (by default: the private database).
+    void setShareRecordLookup(ShareRecordLookup lookup) { shareRecordLookup_ = std::move(lookup); }
+    // Sets the share flag of every own list that has a share; errors are dropped.
+    void refreshShareFlags(std::function<void()> done = {});
+
+    using ShareError = std::variant<SharingError, cloud::CloudError>;
+    using ShareDone =
+        std::function<void(std::optional<cloud::Record> share, std::optional<ShareError> error)>;
+    // The share of one list, or nothing when it has none.
+    void existingShare(const QString& listID, ShareDone done);
+    static QString errorDescription(const ShareError& error);
+
+private:
+    CloudSync(ListStore& store, cloud::CloudDevice device);
+    void runStep(int step, Done done);
+    EngineQueue* engineForZone(const cloud::ZoneID& zone) const;
+    void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
+    void applyShare(const cloud::Record& share);
+
+    class Factory;
+    ListStore& store_;
+    cloud::CloudDevice device_;
+    ShareRecordLookup shareRecordLookup_;
+};

@@ -1,0 +1,155 @@
+// What the engines report: states, accounts, fetched changes and the outcome of sends.
+#include "CloudSync.h"
+
+#include "CloudIds.h"
+#include "ListCloudMapping.h"
+#include "cloud/RecordCoding.h"
+
+using namespace cloud;
+namespace Mapping = ListCloudMapping;
+
+void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
+    if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
+        store_.setEngineStateData(scope, update->stateSerialization.data());
+    } else if (const auto* account = std::get_if<SyncEvents::AccountChange>(&event)) {
+        handleAccountChange(*account, scope);
+    } else if (const auto* database = std::get_if<SyncEvents::FetchedDatabaseChanges>(&event)) {
+        store_.batch([&] {
+            for (const ZoneDeletion& deletion : database->deletions) {
+                if (const auto listID = Mapping::listID(deletion.zoneID))
+                    store_.removeListLocally(*listID);
+            }
+            store_.persist();
+        });
+    } else if (const auto* zone = std::get_if<SyncEvents::FetchedRecordZoneChanges>(&event)) {
+        store_.batch([&] {
+            applyRecordZoneChanges(*zone);
+            store_.persist();
+        });
+    } else if (const auto* sentZones = std::get_if<SyncEvents::SentDatabaseChanges>(&event)) {
+        store_.batch([&] {
+            for (const ZoneID& deleted : sentZones->deletedZoneIDs) {
+                if (const auto listID = Mapping::listID(deleted))
+                    store_.confirmZoneDeleted(*listID);
+            }
+            store_.persist();
+        });
+    } else if (const auto* sent = std::get_if<SyncEvents::SentRecordZoneChanges>(&event)) {
+        store_.batch([&] {
+            for (const Record& record : sent->savedRecords)
+                markClean(record);
+            for (const RecordID& deleted : sent->deletedRecordIDs)
+                store_.confirmRecordDeleted(CloudIds::fromCloud(deleted));
+            for (const auto& [record, error] : sent->failedRecordSaves)
+                handleSaveFailure(record, error);
+            store_.persist();
+        });
+    }
+}
+
+void CloudSync::applyRecordZoneChanges(const SyncEvents::FetchedRecordZoneChanges& changes) {
+    // Shares go last, so that a share whose list record is in the same batch finds its list.
+    for (const Record& record : changes.modifications) {
+        if (!record.isShare())
+            applyServerRecord(record);
+    }
+    for (const Record& record : changes.modifications) {
+        if (record.isShare())
+            applyServerRecord(record);
+    }
+    for (const RecordDeletion& deletion : changes.deletions)
+        applyServerDeletion(deletion.recordID);
+}
+
+void CloudSync::markClean(const Record& record) {
+    const RecordID& id = record.recordID();
+    if (id.zoneID.zoneName == Mapping::metaZoneName) {
+        const QString collection = record.string(QStringLiteral("collection")).value_or(QString());
+        store_.confirmFilingSaved(id.recordName, collection, archive(record));
+    } else if (id.recordName.startsWith(Mapping::tombstonePrefix)) {
+        store_.confirmTombstoneSaved(id.recordName.mid(Mapping::tombstonePrefix.size()));
+    } else if (id.recordName == Mapping::listRecordName) {
+        if (const auto list = Mapping::list(record, store_.clock().now()))
+            store_.confirmListSaved(*list, archive(record));
+    } else if (const auto item = Mapping::item(record)) {
+        store_.confirmItemSaved(*item, archive(record));
+    }
+}
+
+// The engine that sends changes of records in this zone.
+EngineQueue* CloudSync::engineForZone(const ZoneID& zone) const {
+    const auto listID = Mapping::listID(zone);
+    if (listID && store_.isShared(*listID))
+        return store_.sharedEngine();
+    return store_.privateEngine();
+}
+
+void CloudSync::handleSaveFailure(const Record& record, const CloudError& error) {
+    const RecordID& id = record.recordID();
+    const QString& name = id.recordName;
+    const auto listID = Mapping::listID(id.zoneID);
+    const bool meta = id.zoneID.zoneName == Mapping::metaZoneName;
+    const bool sharedList = listID && store_.isShared(*listID);
+    EngineQueue* engine = engineForZone(id.zoneID);
+    QString key = QStringLiteral("I#") + name;
+    if (meta)
+        key = QStringLiteral("F#") + name;
+    else if (listID && name == Mapping::listRecordName)
+        key = QStringLiteral("L#") + *listID;
+    const auto requeue = [&] {
+        if (engine)
+            engine->saveRecord(CloudIds::fromCloud(id));
+    };
+
+    switch (error.code) {
+    case CloudError::Code::unknownItem:
+        // The server copy is gone: the next save makes a new record.
+        store_.removeArchive(key);
+        requeue();
+        break;
+    case CloudError::Code::serverRecordChanged:
+        if (!error.serverRecord)
+            break;
+        applyServerRecord(*error.serverRecord);
+        // A tombstone the server already holds says the same thing: nothing more to send.
+        if (listID && name.startsWith(Mapping::tombstonePrefix)) {
+            store_.confirmTombstoneSaved(name.mid(Mapping::tombstonePrefix.size()));
+            break;
+        }
+        requeue();
+        break;
+    case CloudError::Code::zoneNotFound:
+        if (meta) {
+            store_.queueMetaZone();
+            requeue();
+        } else if (listID && !sharedList) {
+            if (EngineQueue* own = store_.privateEngine())
+                own->saveZone(CloudIds::fromCloud(id.zoneID));
+            requeue();
+        }
+        break;
+    default:
+        break; // the marks stay; the next engine start sends the record again
+    }
+}
+
+void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {
+    switch (change.type) {
+    case SyncEvents::AccountChange::Type::signIn:
+        store_.signedIn(change.currentUser.value_or(QString()), scope);
+        store_.persist();
+        break;
+    case SyncEvents::AccountChange::Type::signOut:
+        store_.signedOut();
+        break;
+    case SyncEvents::AccountChange::Type::switchAccounts:
+        // Each engine notices the account at its own next operation. When the other engine
+        // has already taken in this very account, this store has nothing of the old one left
+        // to forget, and a reset would wipe what was just sent for the new one.
+        if (change.currentUser && store_.lastKnownUserRecordName() == change.currentUser &&
+            store_.identity().knownRecordNames.contains(*change.currentUser))
+            break;
+        store_.resetForAccount();
+        break;
+    }
+}

@@ -1,0 +1,37 @@
+#include "MacSyncCoordinator.h"
+
+#include "CloudSync.h"
+#include "MacCloudRefresh.h"
+
+MacSyncCoordinator::MacSyncCoordinator(SyncAction sync, QObject* parent)
+    : QObject(parent), sync_(std::move(sync)) {
+    if (!sync_)
+        sync_ = [](ListStore& store) { CloudSync::syncNow(store, {}); };
+    timer_.setSingleShot(true);
+    timer_.setInterval(debounceMilliseconds);
+    connect(&timer_, &QTimer::timeout, this, &MacSyncCoordinator::debounced);
+}
+
+void MacSyncCoordinator::start(ListStore& store) {
+    if (started_)
+        return;
+    started_ = true;
+    store_ = &store;
+    // Each change restarts the wait, so a run of edits gives one pass.
+    connect(&store, &ListStore::changed, &timer_, qOverload<>(&QTimer::start));
+}
+
+void MacSyncCoordinator::fireNow() {
+    if (!timer_.isActive())
+        return;
+    timer_.stop();
+    debounced();
+}
+
+void MacSyncCoordinator::debounced() {
+    if (!store_)
+        return;
+    if (MacCloudRefresh::hasUnsentChanges(store_->dirtyLists(), store_->dirtyItems(),
+                                          store_->dirtyFilings(), store_->dirtyTombstones()))
+        sync_(*store_);
+}

@@ -1,0 +1,177 @@
+// Lists that Ann shares with Bob, and the look-ups of shares.
+#include "SyncTestSupport.h"
+
+#include "sync/CloudSharingSheet.h"
+
+namespace synctest {
+namespace {
+
+using namespace cloud;
+
+class SharedListTest : public SyncTest {
+protected:
+    void SetUp() override {
+        SyncTest::SetUp();
+        ann = device("annMac", "ann");
+        bob = device("bobMac", "bob");
+        listID = ann->store().addList("Groceries").id;
+        itemID = ann->store().addItem(listID, "Milk").id;
+        ASSERT_FALSE(ann->syncNow());
+    }
+
+    std::unique_ptr<Device> ann;
+    std::unique_ptr<Device> bob;
+    QString listID;
+    QString itemID;
+};
+
+TEST_F(SharedListTest, AReadOnlyListArrivesReadOnlyAndTheServerRefusesEdits) {
+    share(listID, ParticipantPermission::readOnly);
+    ASSERT_FALSE(bob->syncNow());
+    const TBList* arrived = list(bob->store(), listID);
+    ASSERT_NE(arrived, nullptr);
+    EXPECT_EQ(arrived->zoneOwnerName, "ann");
+    EXPECT_EQ(arrived->sharePermission, TBSharePermission::readOnly);
+    EXPECT_TRUE(arrived->hasShare);
+    ASSERT_NE(item(bob->store(), itemID), nullptr);
+
+    bob->store().renameItem(itemID, "Beer");
+    ASSERT_FALSE(bob->syncNow());
+    EXPECT_TRUE(bob->store().dirtyItems().contains(itemID)); // refused: still unsent
+    ASSERT_FALSE(ann->syncNow());
+    EXPECT_EQ(item(ann->store(), itemID)->text, "Milk");
+}
+
+TEST_F(SharedListTest, AReadWriteParticipantEditsGoToTheOwner) {
+    share(listID, ParticipantPermission::readWrite);
+    ASSERT_FALSE(bob->syncNow());
+    EXPECT_EQ(list(bob->store(), listID)->sharePermission, TBSharePermission::readWrite);
+
+    bob->store().renameItem(itemID, "Oat milk");
+    const QString added = bob->store().addItem(listID, "Bread").id;
+    EXPECT_TRUE(bob->pending(EngineScope::sharedDatabase).contains("save " + added));
+    EXPECT_TRUE(bob->pending(EngineScope::privateDatabase).isEmpty()); // no zone of his own
+    ASSERT_FALSE(bob->syncNow());
+    EXPECT_TRUE(bob->store().dirtyItems().isEmpty());
+    ASSERT_FALSE(ann->syncNow());
+    EXPECT_EQ(item(ann->store(), itemID)->text, "Oat milk");
+    ASSERT_NE(item(ann->store(), added), nullptr);
+    EXPECT_EQ(contents(ann->store()).size(), contents(bob->store()).size());
+
+    // Ann deletes the list: it leaves Bob's device too.
+    ann->store().deleteList(listID);
+    ASSERT_FALSE(ann->syncNow());
+    ASSERT_FALSE(bob->syncNow());
+    EXPECT_EQ(list(bob->store(), listID), nullptr);
+    EXPECT_TRUE(bob->store().allItems().isEmpty());
+}
+
+TEST_F(SharedListTest, AListEditedAfterItWasSharedStillLearnsItIsShared) {
+    share(listID, ParticipantPermission::readOnly);
+    TBList renamed = *list(ann->store(), listID);
+    renamed.name = "Weekly shop";
+    ann->store().updateList(renamed); // the list record is now newer than the share
+    ASSERT_FALSE(ann->syncNow());
+
+    ASSERT_FALSE(bob->syncNow());
+    const TBList* arrived = list(bob->store(), listID);
+    ASSERT_NE(arrived, nullptr);
+    EXPECT_EQ(arrived->name, "Weekly shop");
+    EXPECT_EQ(arrived->sharePermission, TBSharePermission::readOnly);
+    EXPECT_TRUE(arrived->hasShare);
+}
+
+TEST_F(SharedListTest, AShareWhoseListIsNotHereYetWaitsForIt) {
+    Record share = Record::zoneWideShare(ZoneID{"TB-L9", "ann"});
+    share.share()->participants.push_back(ShareParticipant{{"bob", std::nullopt},
+                                                           ParticipantRole::privateUser,
+                                                           ParticipantPermission::readOnly,
+                                                           ParticipantAcceptanceStatus::accepted});
+    share.share()->currentUserRecordName = "bob";
+    bob->sync().applyServerRecord(share);
+    EXPECT_TRUE(bob->store().lists().isEmpty());
+
+    bob->store().persist();
+    bob->restart(); // the waiting permission is kept in the file
+    Record listRecord("TB_List", RecordID{"list", ZoneID{"TB-L9", "ann"}});
+    listRecord.set("name", QString("Party"));
+    bob->sync().applyServerRecord(listRecord);
+    ASSERT_EQ(bob->store().lists().size(), 1);
+    EXPECT_EQ(bob->store().lists()[0].sharePermission, TBSharePermission::readOnly);
+    EXPECT_TRUE(bob->store().lists()[0].hasShare);
+}
+
+TEST_F(SharedListTest, ShareFlagsAndLookUps) {
+    const QString unshared = ann->store().addList("Private").id;
+    ASSERT_FALSE(ann->syncNow());
+    share(listID, ParticipantPermission::readWrite);
+
+    EXPECT_FALSE(list(ann->store(), listID)->hasShare);
+    EXPECT_FALSE(
+        wait([&](auto done) { ann->sync().refreshShareFlags([done] { done(std::nullopt); }); }));
+    EXPECT_TRUE(list(ann->store(), listID)->hasShare);
+    EXPECT_FALSE(list(ann->store(), unshared)->hasShare);
+
+    std::optional<Record> found;
+    std::optional<CloudSync::ShareError> failure;
+    const auto lookUp = [&](const QString& id) {
+        found.reset();
+        failure.reset();
+        wait([&](auto done) {
+            ann->sync().existingShare(id, [&, done](auto share, auto error) {
+                found = share;
+                failure = error;
+                done(std::nullopt);
+            });
+        });
+    };
+    lookUp(listID);
+    ASSERT_TRUE(found);
+    EXPECT_TRUE(found->isShare());
+    EXPECT_FALSE(failure);
+    lookUp(unshared);
+    EXPECT_FALSE(found);
+    EXPECT_FALSE(failure); // no share is an answer, not an error
+    lookUp("NO-SUCH-LIST");
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(CloudSync::errorDescription(*failure), "That list no longer exists.");
+
+    // Bob looks up the share of the list he was given in the shared database.
+    ASSERT_FALSE(bob->syncNow());
+    wait([&](auto done) {
+        bob->sync().existingShare(listID, [&, done](auto share, auto error) {
+            found = share;
+            failure = error;
+            done(std::nullopt);
+        });
+    });
+    EXPECT_TRUE(found);
+    EXPECT_FALSE(failure);
+
+    // A failed look-up and a store without cloud sync change nothing.
+    ann->sync().setShareRecordLookup([](const auto&, auto done) {
+        done(CloudError::make(CloudError::Code::networkUnavailable));
+    });
+    ann->sync().refreshShareFlags();
+    EXPECT_TRUE(list(ann->store(), listID)->hasShare);
+}
+
+TEST(SharingTexts, MessagesAreFixed) {
+    const std::pair<SharingError, QString> table[] = {
+        {SharingError::unknownList, "That list no longer exists."},
+        {SharingError::notTheOwner,
+         "Only the person who created a list can change who it is shared with."},
+        {SharingError::notShared, "That list is not shared."},
+        {SharingError::notAvailableHere, "Invite people from your iPhone or iPad for now."},
+    };
+    for (const auto& [error, message] : table)
+        EXPECT_EQ(errorDescription(error), message);
+
+    CloudSharingSheet sheet{Record::zoneWideShare(ZoneID{"TB-1"}), nullptr, "Groceries", {}};
+    EXPECT_EQ(sheet.title(), "Sharing is not available on the Mac yet");
+    EXPECT_EQ(sheet.message(),
+              "Invite people from your iPhone or iPad for now. Groceries will keep syncing here.");
+}
+
+} // namespace
+} // namespace synctest

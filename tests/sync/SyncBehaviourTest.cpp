@@ -1,0 +1,263 @@
+// Two or three devices on one in-memory container, each a store with its own file.
+#include "SyncTestSupport.h"
+
+#include "model/ItemNotes.h"
+
+namespace synctest {
+namespace {
+
+using namespace cloud;
+
+class SyncBehaviourTest : public SyncTest {
+protected:
+    void SetUp() override {
+        SyncTest::SetUp();
+        a = device("macA");
+        b = device("macB");
+    }
+
+    // A list with one item, on both devices.
+    void shared(const QString& text = "Milk") {
+        listID = a->store().addList("Groceries").id;
+        itemID = a->store().addItem(listID, text).id;
+        ASSERT_FALSE(a->syncNow());
+        ASSERT_FALSE(b->syncNow());
+        ASSERT_NE(item(b->store(), itemID), nullptr);
+    }
+
+    std::unique_ptr<Device> a;
+    std::unique_ptr<Device> b;
+    QString listID;
+    QString itemID;
+};
+
+TEST_F(SyncBehaviourTest, TypedItemReachesTheOtherDeviceAndEveryMarkIsCleared) {
+    shared("Milk #dairy");
+    const TBItem* arrived = item(b->store(), itemID);
+    EXPECT_EQ(arrived->text, "Milk #dairy");
+    EXPECT_EQ(arrived->listID, listID);
+    ASSERT_NE(list(b->store(), listID), nullptr);
+    EXPECT_EQ(list(b->store(), listID)->name, "Groceries");
+    EXPECT_FALSE(list(b->store(), listID)->zoneOwnerName.has_value());
+    EXPECT_EQ(contents(a->store()), contents(b->store()));
+
+    for (Device* d : {a.get(), b.get()}) {
+        EXPECT_TRUE(d->store().dirtyItems().isEmpty());
+        EXPECT_TRUE(d->store().dirtyLists().isEmpty());
+        EXPECT_TRUE(d->store().archivedRecords().contains("I#" + itemID));
+        EXPECT_TRUE(d->store().archivedRecords().contains("L#" + listID));
+    }
+
+    // The second save updates the server copy instead of conflicting with it.
+    a->store().setDone(itemID, true);
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_TRUE(a->store().dirtyItems().isEmpty());
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_TRUE(item(b->store(), itemID)->done);
+    EXPECT_EQ(item(b->store(), itemID)->completedAt, item(a->store(), itemID)->completedAt);
+
+    // The archives and marks are in the file: a restarted device sends nothing again.
+    b->restart();
+    EXPECT_EQ(contents(a->store()), contents(b->store()));
+    EXPECT_TRUE(b->store().archivedRecords().contains("I#" + itemID));
+}
+
+TEST_F(SyncBehaviourTest, DirtyFieldSurvivesAFetchAndTheConflictMergesOnTheNextPass) {
+    shared();
+    a->store().setDone(itemID, true);
+    a->store().renameItem(itemID, "Oat milk");
+    ASSERT_FALSE(a->syncNow());
+
+    b->store().renameItem(itemID, "Soy milk");
+    ASSERT_FALSE(b->fetchOnly());
+    EXPECT_EQ(item(b->store(), itemID)->text, "Soy milk"); // marked here: kept
+    EXPECT_TRUE(item(b->store(), itemID)->done);           // not marked: the server's
+
+    // b's own copy is older than the server's: the save conflicts, is merged and queued again.
+    b->store().setItemPinned(itemID, true);
+    ASSERT_FALSE(b->syncNow());
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_TRUE(b->store().dirtyItems().isEmpty());
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_EQ(item(a->store(), itemID)->text, "Soy milk");
+    EXPECT_TRUE(item(a->store(), itemID)->pinned);
+    EXPECT_TRUE(item(a->store(), itemID)->done);
+    EXPECT_EQ(contents(a->store()), contents(b->store()));
+}
+
+TEST_F(SyncBehaviourTest, ConflictKeepsTheMarksUntilTheRetrySucceeds) {
+    shared();
+    a->store().renameItem(itemID, "from a");
+    ASSERT_FALSE(a->syncNow());
+    b->store().renameItem(itemID, "from b");
+    // The first save fails with "server record changed"; the merge keeps b's text and takes
+    // the server's copy as the base of the retry, which this pass does not send again.
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_TRUE(b->store().dirtyItems().value(itemID).contains("text"));
+    EXPECT_TRUE(b->pending().contains("save " + itemID));
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_FALSE(b->store().dirtyItems().contains(itemID));
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_EQ(item(a->store(), itemID)->text, "from b");
+}
+
+TEST_F(SyncBehaviourTest, NotesWrittenOnBothDevicesEndMerged) {
+    shared();
+    ASSERT_TRUE(a->store().addNote("from a", itemID, "A", "Ann"));
+    b->clock.advance(5);
+    ASSERT_TRUE(b->store().addNote("from b", itemID, "B", "Ben"));
+    ASSERT_FALSE(a->syncNow());
+    ASSERT_FALSE(b->syncNow());
+    ASSERT_FALSE(b->syncNow());
+    ASSERT_FALSE(a->syncNow());
+    for (Device* d : {a.get(), b.get()}) {
+        const auto notes = ItemNotes::parse(item(d->store(), itemID)->notes);
+        ASSERT_EQ(notes.size(), 2);
+        EXPECT_EQ(notes[0].text, "from a");
+        EXPECT_EQ(notes[1].text, "from b");
+    }
+}
+
+TEST_F(SyncBehaviourTest, AnEditMadeWhileASaveIsOnItsWayIsSentNextPass) {
+    shared();
+    a->store().renameItem(itemID, "sent");
+    a->store().setItemPinned(itemID, true);
+    const TBItem* local = item(a->store(), itemID);
+    auto built = a->sync().recordFor(RecordID{itemID, ZoneID{"TB-" + listID}});
+    ASSERT_TRUE(built);
+    a->store().renameItem(itemID, "edited meanwhile");
+
+    // The server's answer to the save built before the edit.
+    built->setChangeTag("t-confirmed");
+    a->sync().markClean(*built);
+    EXPECT_EQ(a->store().dirtyItems().value(itemID), FieldSet{"text"}); // pinned was sent
+    EXPECT_TRUE(a->pending().contains("save " + itemID));
+    EXPECT_EQ(local->text, "edited meanwhile");
+}
+
+TEST_F(SyncBehaviourTest, AZoneNotFoundCreatesTheZoneAgainAndRetries) {
+    shared();
+    a->store().renameItem(itemID, "after the zone was lost");
+    ASSERT_FALSE(container->injectFault("macA", itemID, CloudError::Code::zoneNotFound, 1));
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_TRUE(a->store().dirtyItems().contains(itemID));
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_FALSE(a->store().dirtyItems().contains(itemID));
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_EQ(item(b->store(), itemID)->text, "after the zone was lost");
+}
+
+TEST_F(SyncBehaviourTest, ADeletedItemNeverComesBack) {
+    shared();
+    b->store().renameItem(itemID, "edited before b learned of the deletion");
+    a->store().deleteItem(itemID);
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_TRUE(a->store().pendingItemDeletions().isEmpty());
+
+    for (int pass = 0; pass < 3; ++pass) {
+        ASSERT_FALSE(b->syncNow());
+        ASSERT_FALSE(a->syncNow());
+    }
+    EXPECT_EQ(item(a->store(), itemID), nullptr);
+    EXPECT_EQ(item(b->store(), itemID), nullptr);
+    EXPECT_TRUE(b->store().tombstones().contains(itemID));
+    const auto records = container->records("local", "TB-" + listID);
+    ASSERT_TRUE(records.ok());
+    for (const Record& record : records.value())
+        EXPECT_NE(record.recordID().recordName, itemID);
+
+    // A device that already deleted an item sends the deletion again when it sees it saved.
+    b->store().deleteItem(b->store().addItem(listID, "x").id);
+    const QString other = a->store().addItem(listID, "y").id;
+    ASSERT_FALSE(a->syncNow());
+    a->store().deleteItem(other);
+    container->setOffline("macA", true);
+    ASSERT_TRUE(a->syncNow());
+    container->setOffline("macA", false);
+    a->restart();
+    ASSERT_FALSE(a->syncNow());
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_EQ(item(b->store(), other), nullptr);
+}
+
+TEST_F(SyncBehaviourTest, AnItemDeletedWhileSyncWasOffLosesItsServerRecord) {
+    shared();
+    a->store().setSyncEnabled(false);
+    a->store().deleteItem(itemID);
+    a->store().setSyncEnabled(true);
+    ASSERT_FALSE(a->syncNow());
+    const auto records = container->records("local", "TB-" + listID);
+    ASSERT_TRUE(records.ok());
+    for (const Record& record : records.value())
+        EXPECT_NE(record.recordID().recordName, itemID);
+
+    // Once the tombstones are pruned, a device that never fetched them still cannot get
+    // the item back: its record is gone.
+    a->clock.advance(2'592'001);
+    a->store().pruneTombstones(a->clock.now());
+    ASSERT_FALSE(a->syncNow());
+    auto c = device("macC");
+    ASSERT_FALSE(c->syncNow());
+    EXPECT_EQ(item(c->store(), itemID), nullptr);
+}
+
+TEST_F(SyncBehaviourTest, AListDeletedOnOneDeviceDisappearsOnTheOther) {
+    shared();
+    b->store().setCollection(QString("Home"), listID);
+    ASSERT_FALSE(b->syncNow());
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_EQ(a->store().filings().value(listID), "Home");
+
+    a->store().deleteList(listID);
+    ASSERT_FALSE(a->syncNow());
+    EXPECT_TRUE(a->store().pendingZoneDeletions().isEmpty());
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_EQ(list(b->store(), listID), nullptr);
+    EXPECT_EQ(item(b->store(), itemID), nullptr);
+    EXPECT_FALSE(b->store().archivedRecords().contains("L#" + listID));
+    EXPECT_FALSE(b->store().filings().contains(listID));
+}
+
+TEST_F(SyncBehaviourTest, ATombstoneTheServerAlreadyHoldsIsNotSentAgain) {
+    shared();
+    a->store().deleteItem(itemID);
+    b->store().deleteItem(itemID);
+    ASSERT_FALSE(a->syncNow());
+    ASSERT_FALSE(b->syncNow()); // b's tombstone save meets a's
+    EXPECT_TRUE(b->store().dirtyTombstones().isEmpty());
+    EXPECT_FALSE(b->pending().contains("save tomb-" + itemID));
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_TRUE(b->pending().isEmpty());
+}
+
+TEST_F(SyncBehaviourTest, SigningOutKeepsTheDataAndANewAccountGetsEverything) {
+    shared();
+    b->store().setCollection(QString("Home"), listID);
+    ASSERT_FALSE(container->signOut("macB"));
+    const auto error = b->syncNow();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, CloudError::Code::notAuthenticated);
+    EXPECT_NE(item(b->store(), itemID), nullptr);
+    EXPECT_NE(list(b->store(), listID), nullptr);
+    EXPECT_TRUE(b->store().dirtyItems().isEmpty());
+    EXPECT_TRUE(b->store().dirtyFilings().isEmpty());
+    EXPECT_TRUE(b->store().archivedRecords().isEmpty());
+    EXPECT_TRUE(b->store().identity().knownRecordNames.empty());
+    EXPECT_FALSE(b->store().lastKnownUserRecordName().has_value());
+
+    container->createUser("carl", std::nullopt);
+    ASSERT_FALSE(container->signIn("macB", "carl"));
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_EQ(b->store().lastKnownUserRecordName(), "carl");
+    EXPECT_TRUE(b->store().identity().knownRecordNames.contains("carl"));
+    EXPECT_TRUE(b->store().dirtyItems().isEmpty());
+    const auto records = container->records("carl", "TB-" + listID);
+    ASSERT_TRUE(records.ok());
+    EXPECT_EQ(records.value().size(), 2u); // the list and its item
+    auto carlsOther = device("carlPhone", "carl");
+    ASSERT_FALSE(carlsOther->syncNow());
+    EXPECT_EQ(contents(carlsOther->store()), contents(b->store()));
+}
+
+} // namespace
+} // namespace synctest

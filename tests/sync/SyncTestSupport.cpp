@@ -1,0 +1,142 @@
+#include "SyncTestSupport.h"
+
+#include "model/ItemNotes.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHashFunctions>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace synctest {
+
+using namespace cloud;
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "sync_tests";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        qSetGlobalQHashSeed(0); // the same iteration order in every run of a seed
+        new QCoreApplication(argc, argv);
+    }
+}
+
+std::optional<CloudError>
+wait(const std::function<void(std::function<void(std::optional<CloudError>)>)>& start) {
+    QEventLoop loop;
+    bool finished = false;
+    std::optional<CloudError> result;
+    start([&](std::optional<CloudError> error) {
+        result = std::move(error);
+        finished = true;
+        loop.quit();
+    });
+    // Only a guard against a pass that never ends; passes take milliseconds.
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    if (!finished)
+        loop.exec();
+    if (!finished)
+        return CloudError::make(CloudError::Code::internalError, QStringLiteral("timed out"));
+    return result;
+}
+
+Device::Device(std::shared_ptr<Container> container, QString id)
+    : container_(std::move(container)), id_(std::move(id)) {
+    open();
+}
+
+Device::~Device() = default;
+
+void Device::open() {
+    store_ = std::make_unique<ListStore>(dir_.filePath(QStringLiteral("store.json")), true, false,
+                                         defaults, clock);
+    sync_ = CloudSync::attach(*store_, CloudDevice(container_, id_));
+    store_->start();
+}
+
+void Device::restart() {
+    store_.reset();
+    open();
+}
+
+std::optional<CloudError> Device::syncNow() {
+    return wait([&](auto done) { sync_->syncNow(done); });
+}
+
+std::optional<CloudError> Device::fetchOnly() {
+    store_->startEnginesIfAllowed();
+    for (EngineQueue* queue : {store_->privateEngine(), store_->sharedEngine()}) {
+        auto* engine = dynamic_cast<CloudEngine*>(queue);
+        if (!engine)
+            continue;
+        if (auto error = wait([&](auto done) { engine->engine().fetchChanges(done); }))
+            return error;
+    }
+    return std::nullopt;
+}
+
+QStringList Device::pending(EngineScope scope) {
+    auto* engine = dynamic_cast<CloudEngine*>(
+        scope == EngineScope::privateDatabase ? store_->privateEngine() : store_->sharedEngine());
+    QStringList out;
+    if (!engine)
+        return out;
+    for (const auto& change : engine->engine().state().pendingRecordZoneChanges())
+        out.append(QString(change.kind == PendingRecordZoneChange::Kind::saveRecord ? "save "
+                                                                                    : "delete ") +
+                   change.recordID.recordName);
+    return out;
+}
+
+QStringList contents(ListStore& store) {
+    QStringList lines;
+    for (const TBList& list : store.lists())
+        lines.append(QStringLiteral("list %1 %2 pinned=%3 order=%4 icon=%5 group=%6")
+                         .arg(list.id, list.name)
+                         .arg(list.pinned)
+                         .arg(list.order)
+                         .arg(list.icon, store.filings().value(list.id)));
+    for (const TBItem& item : store.allItems())
+        lines.append(QStringLiteral("item %1 in %2 %3 done=%4 pinned=%5 order=%6 notes=%7")
+                         .arg(item.id, item.listID, item.text)
+                         .arg(item.done)
+                         .arg(item.pinned)
+                         .arg(item.order)
+                         // The same lines in any order are the same thread.
+                         .arg(ItemNotes::merged(item.notes, QString())));
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::unique_ptr<Device> SyncTest::device(const QString& id, const QString& user) {
+    if (!user.isEmpty()) {
+        container->createUser(user, std::nullopt);
+        container->signIn(id, user);
+    }
+    return std::make_unique<Device>(container, id);
+}
+
+void SyncTest::share(const QString& listID, ParticipantPermission permission) {
+    ASSERT_FALSE(container->shareZone("ann", "TB-" + listID, "bob", permission));
+    ASSERT_FALSE(container->acceptShare("ann", "TB-" + listID, "bob"));
+}
+
+const TBItem* SyncTest::item(ListStore& store, const QString& id) {
+    for (const TBItem& item : store.allItems()) {
+        if (item.id == id)
+            return &item;
+    }
+    return nullptr;
+}
+
+const TBList* SyncTest::list(ListStore& store, const QString& id) {
+    for (const TBList& list : store.lists()) {
+        if (list.id == id)
+            return &list;
+    }
+    return nullptr;
+}
+
+} // namespace synctest
