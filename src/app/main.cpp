@@ -23,6 +23,20 @@ namespace {
 int runProgram(Defaults& defaults, const CloudSetup& cloud, const QString& serverName,
                int storeWaitMs, const std::optional<QString>& requestedListID) {
     if (RequestClient::programAnswers(serverName)) {
+        // Another program started since the command line looked: the request goes to it.
+        if (requestedListID) {
+            const IntentRequest open{IntentKind::openList, *requestedListID, {}, std::nullopt};
+            const RequestClient::Result sent = RequestClient::send(serverName, open);
+            if (sent.reach != RequestClient::Result::Reach::answered) {
+                QTextStream(stderr) << RequestRoute::lostAnswer() << "\n";
+                return CommandLine::failed;
+            }
+            if (sent.outcome.kind == IntentOutcome::Kind::failed) {
+                QTextStream(stderr) << printableText(sent.outcome.text) << "\n";
+                return CommandLine::failed;
+            }
+            return CommandLine::ok;
+        }
         QTextStream(stderr) << "Tallybird is already running.\n";
         return CommandLine::ok;
     }

@@ -6,24 +6,35 @@
 
 #include <unistd.h>
 
+QString printableText(const QString& text) {
+    QString printable = text;
+    for (QChar& c : printable) {
+        const char16_t u = c.unicode();
+        const bool control = (u < 0x20 && u != u'\t') || (u >= 0x7F && u <= 0x9F);
+        if (control)
+            c = QChar(0xFFFD);
+    }
+    return printable;
+}
+
 bool TerminalConsole::interactive() const {
     return ::isatty(STDIN_FILENO) == 1;
 }
 
 void TerminalConsole::say(const QString& sentence) {
-    const QByteArray bytes = sentence.toUtf8() + '\n';
+    const QByteArray bytes = printableText(sentence).toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
     std::fflush(stdout);
 }
 
 void TerminalConsole::note(const QString& text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
+    const QByteArray bytes = printableText(text).toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }
 
 void TerminalConsole::prompt(const QString& text) {
-    const QByteArray bytes = text.toUtf8();
+    const QByteArray bytes = printableText(text).toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
     std::fflush(stderr);
 }

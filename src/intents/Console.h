@@ -18,6 +18,11 @@ public:
     virtual std::optional<QString> readLine() = 0; // nothing at the end of the input
 };
 
+// Texts printed by the terminal console: control characters (line breaks, escape sequences)
+// become U+FFFD, so that a name from the store or from someone else's shared list can neither
+// split a line of output nor drive the terminal. Tabs are kept.
+QString printableText(const QString& text);
+
 class TerminalConsole final : public Console {
 public:
     bool interactive() const override;

@@ -18,7 +18,7 @@ public:
     // succeeded or not.
     using SyncStep = std::function<void(ListStore& store, std::function<void()> done)>;
 
-    // Completes at once without syncing; stands in until a store can sync.
+    // Completes at once without syncing: for a store that has no cloud to reach.
     static SyncStep noSync();
 
     IntentFrame(ListStore& store, Defaults& defaults, SyncStep sync = noSync());

@@ -26,16 +26,18 @@ RequestClient::Result RequestClient::send(const QString& name, const IntentReque
 
     // The answer is untrusted as well: bounded, and only the known shapes.
     QByteArray received;
+    qsizetype end = -1;
     const QDeadlineTimer deadline(answerTimeoutMs);
-    while (!received.contains('\n') && received.size() <= RequestCodec::maxMessageBytes) {
+    while (end < 0 && received.size() <= RequestCodec::maxAnswerBytes) {
         if (socket.bytesAvailable() == 0 &&
             !socket.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
             break;
-        received += socket.read(RequestCodec::maxMessageBytes + 1 - received.size());
+        const qsizetype searched = received.size();
+        received += socket.read(RequestCodec::maxAnswerBytes + 1 - received.size());
+        end = received.indexOf('\n', searched);
         if (deadline.hasExpired())
             break;
     }
-    const qsizetype end = received.indexOf('\n');
     if (end < 0)
         return {Result::Reach::lost, {}};
     const std::optional<IntentOutcome> outcome = RequestCodec::decodeOutcome(received.left(end));

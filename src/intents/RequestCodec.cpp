@@ -34,8 +34,8 @@ bool shallowEnough(const QByteArray& message, int maxDepth) {
     return true;
 }
 
-std::optional<Json> parseObject(const QByteArray& message) {
-    if (message.isEmpty() || message.size() > maxMessageBytes || !shallowEnough(message, 3))
+std::optional<Json> parseObject(const QByteArray& message, qsizetype maxBytes) {
+    if (message.isEmpty() || message.size() > maxBytes || !shallowEnough(message, 3))
         return std::nullopt;
     try {
         Json json = JsonRead::parse(message);
@@ -58,12 +58,13 @@ bool onlyKeys(const Json& object, std::initializer_list<const char*> allowed) {
     return true;
 }
 
-std::optional<QString> text(const Json& object, const char* key) {
+std::optional<QString> text(const Json& object, const char* key,
+                            qsizetype maxLength = maxTextLength) {
     const auto found = object.find(key);
     if (found == object.end() || !found->is_string())
         return std::nullopt;
     const QString value = JsonRead::toQString(found->get<std::string>());
-    if (value.size() > maxTextLength)
+    if (value.size() > maxLength)
         return std::nullopt;
     return value;
 }
@@ -124,7 +125,7 @@ QByteArray encode(const IntentRequest& request) {
 }
 
 std::optional<IntentRequest> decodeRequest(const QByteArray& message) {
-    const std::optional<Json> json = parseObject(message);
+    const std::optional<Json> json = parseObject(message, maxMessageBytes);
     if (!json || !onlyKeys(*json, {"request", "list", "text", "item"}))
         return std::nullopt;
     const std::optional<QString> command = text(*json, "request");
@@ -182,11 +183,12 @@ QByteArray encode(const IntentOutcome& outcome) {
 }
 
 std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
-    const std::optional<Json> json = parseObject(message);
+    const std::optional<Json> json = parseObject(message, maxAnswerBytes);
     if (!json || !onlyKeys(*json, {"outcome", "text", "followUp", "choices"}))
         return std::nullopt;
+    // The answer's size bounds its texts.
     const std::optional<QString> name = text(*json, "outcome");
-    const std::optional<QString> said = text(*json, "text");
+    const std::optional<QString> said = text(*json, "text", maxAnswerBytes);
     if (!name || !said)
         return std::nullopt;
 
@@ -197,7 +199,7 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
                                                : IntentOutcome::failed(*said);
     }
     if (*name == QLatin1String("confirm")) {
-        const std::optional<QString> followUp = text(*json, "followUp");
+        const std::optional<QString> followUp = text(*json, "followUp", maxAnswerBytes);
         if (!followUp || json->contains("choices"))
             return std::nullopt;
         return IntentOutcome::confirm(*said, *followUp);
@@ -212,7 +214,7 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
             if (!entry.is_object() || !onlyKeys(entry, {"id", "text"}))
                 return std::nullopt;
             const std::optional<QString> choiceID = id(entry, "id");
-            const std::optional<QString> choiceText = text(entry, "text");
+            const std::optional<QString> choiceText = text(entry, "text", maxAnswerBytes);
             if (!choiceID || !choiceText)
                 return std::nullopt;
             choices.append(IntentChoice{*choiceID, *choiceText});

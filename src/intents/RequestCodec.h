@@ -14,7 +14,10 @@
 namespace RequestCodec {
 
 constexpr qsizetype maxMessageBytes = 64 * 1024;
-constexpr qsizetype maxTextLength = 10'000; // UTF-16 units of one text
+constexpr qsizetype maxTextLength = 10'000; // UTF-16 units of one text in a request
+// An answer repeats texts of the request and adds names and item texts from the store, so it
+// may be longer than any request; it is bounded as a whole.
+constexpr qsizetype maxAnswerBytes = 4 * 1024 * 1024;
 constexpr qsizetype maxIdLength = 128;
 constexpr qsizetype maxChoices = 1'000;
 

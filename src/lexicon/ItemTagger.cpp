@@ -12,10 +12,15 @@ namespace ItemTagger {
 
 namespace {
 
+// The text without its tags, lower-cased and composed like the vocabulary's keys.
+QString plainText(const QString& text) {
+    return Unicode::nfc(Unicode::toLower(Markdown::textWithoutTags(text)));
+}
+
 // The lower-cased words of a text, tags left out, cut at every character that is not a letter,
 // mark or digit; words of one character are not significant.
 QSet<QString> significantWords(const QString& text) {
-    const QString lowered = Unicode::toLower(Markdown::textWithoutTags(text));
+    const QString lowered = plainText(text);
     QSet<QString> words;
     QString piece;
     const auto flush = [&] {
@@ -73,7 +78,7 @@ std::optional<QString> suggestion(const QString& text, const QStringList& listTa
     }
 
     const QSet<QString> tagSet(listTags.begin(), listTags.end());
-    const QString plain = Unicode::toLower(Markdown::textWithoutTags(text));
+    const QString plain = plainText(text);
     for (const LexiconVocabulary::Phrase& phrase : words.phrases) {
         if (plain.contains(phrase.phrase)) {
             if (auto tag = tagFor(phrase.category, tagSet, words)) {

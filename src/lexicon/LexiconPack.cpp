@@ -131,7 +131,8 @@ Json LexiconPack::toJson() const {
 }
 
 QString LexiconPack::normalised(const QString& text) {
-    return Unicode::toLower(Unicode::trimWhitespaceAndNewlines(text));
+    // Composed, so that a word typed or listed with combining accents is the same key.
+    return Unicode::nfc(Unicode::toLower(Unicode::trimWhitespaceAndNewlines(text)));
 }
 
 QStringList LexiconPack::singulars(const QString& word) {

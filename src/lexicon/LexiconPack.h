@@ -33,7 +33,8 @@ struct LexiconPack {
     static LexiconPack decode(const QByteArray& bytes);
     Json toJson() const;
 
-    // Trimmed and lower-cased: the form in which words, phrases and aliases are looked up.
+    // Trimmed, lower-cased and composed: the form in which words, phrases and aliases are
+    // looked up.
     static QString normalised(const QString& text);
 
     // The candidate singular forms of a word ("berries" gives "berry", "berri", "berrie").

@@ -21,8 +21,9 @@ QString Date::iso8601() const {
 }
 
 std::optional<Date> Date::fromIso8601(const QString& text) {
+    // End at "\z": "$" would also accept a line feed after the "Z".
     static const QRegularExpression form(
-        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})T(\\d{2}):(\\d{2}):(\\d{2})Z$"));
+        QStringLiteral("^([0-9]{4})-([0-9]{2})-([0-9]{2})T([0-9]{2}):([0-9]{2}):([0-9]{2})Z\\z"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch()) {
         return std::nullopt;

@@ -44,8 +44,10 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
       defaults_(defaults), automaticSync_(automaticSync), clock_(clock), access_(access) {
     if (access_ == Access::readWrite) {
         // Held for the store's whole life, so two writing stores never overwrite each other's
-        // whole document. A lock left by a process that died is taken over.
+        // whole document. A lock left by a process that died is taken over; a lock held by a
+        // live process is never judged stale by its age, however long that process runs.
         lock_ = std::make_unique<QLockFile>(fileURL_ + QStringLiteral(".lock"));
+        lock_->setStaleLockTime(0);
         if (!lock_->tryLock(0)) {
             lockError_ = lockErrorText(fileURL_, lock_->error());
             lock_.reset();

@@ -36,8 +36,12 @@ bool UnreadableCopies::keepCopy(const QString& storeFile, Date now) {
     if (!QFile::copy(storeFile, target))
         return false;
 
-    const QStringList all = copies(storeFile);
-    for (qsizetype i = 0; i + kept < all.size(); ++i)
-        QFile::remove(all[i]);
+    // The copy just taken is never the one to go, even when older copies carry later time
+    // stamps because the clock was set back since.
+    const QString taken = QFileInfo(target).fileName();
+    QStringList older = copies(storeFile);
+    older.removeIf([&](const QString& copy) { return QFileInfo(copy).fileName() == taken; });
+    for (qsizetype i = 0; i + kept <= older.size(); ++i)
+        QFile::remove(older[i]);
     return true;
 }

@@ -11,8 +11,9 @@ namespace UnreadableCopies {
 
 inline constexpr int kept = 5;
 
-// Copies `storeFile` to "<storeFile>.unreadable-<UTC time stamp>" and removes all but the
-// `kept` newest copies. True when the copy exists afterwards, or there was no file to copy.
+// Copies `storeFile` to "<storeFile>.unreadable-<UTC time stamp>" and removes older copies so
+// that `kept` remain, the new one always among them. True when the copy exists afterwards, or
+// there was no file to copy.
 bool keepCopy(const QString& storeFile, Date now);
 
 // The copies beside `storeFile`, oldest first.

@@ -96,8 +96,11 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
         key = QStringLiteral("F#") + name;
     else if (listID && name == Mapping::listRecordName)
         key = QStringLiteral("L#") + *listID;
+    // The answer can come after the item was deleted or the list left its group: then there is
+    // nothing to save, and a save queued again would take the place of the pending deletion.
+    const auto stillHere = [&] { return recordFor(id).has_value(); };
     const auto requeue = [&] {
-        if (engine)
+        if (engine && stillHere())
             engine->saveRecord(CloudIds::fromCloud(id));
     };
 
@@ -122,7 +125,7 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
         if (meta) {
             store_.queueMetaZone();
             requeue();
-        } else if (listID && !sharedList) {
+        } else if (listID && !sharedList && stillHere()) {
             if (EngineQueue* own = store_.privateEngine())
                 own->saveZone(CloudIds::fromCloud(id.zoneID));
             requeue();

@@ -1,8 +1,6 @@
 // The command line without a running program: parameters, questions, exit codes.
 #include "CommandLineFixture.h"
 
-#include "intents/ListEntityIndex.h"
-
 #include <QFile>
 
 namespace {
@@ -28,7 +26,6 @@ TEST_F(CommandLineRequests, ScriptedParametersThatAreWrongExitWithTwoAndSayNothi
         const char* note; // the first note
     } cases[] = {
         {{"add", "--list", "Garden", "eggs"}, "No list answers to “Garden”."},
-        {{"add", "--list", "WORK", "eggs"}, "Several lists answer to “WORK”:"},
         {{"add", "eggs"}, "Name the list with --list NAME or --list-id ID."},
         {{"add", "--list", "Groceries"}, "Say what to add after the command."},
         {{"tick", "--list", "Groceries"}, "Say which item to tick off after the command."},
@@ -156,9 +153,7 @@ TEST_F(CommandLineRequests, ALongReadAsksFirst) {
     }
 }
 
-TEST_F(CommandLineRequests, AListIdPassesStraightThrough) {
-    EXPECT_EQ(typed({"read", "--list-id", "NO-SUCH-LIST"}), CommandLine::ok);
-    EXPECT_EQ(console.said, QStringList{"I couldn't find that list any more."});
+TEST_F(CommandLineRequests, AListIdPassesStraightThroughAndWordsMakeOneText) {
     EXPECT_EQ(typed({"add", "--list-id", work, "two", "words"}), CommandLine::ok);
     EXPECT_EQ(console.said, QStringList{"Added two words to Work."});
 }
@@ -167,13 +162,6 @@ TEST_F(CommandLineRequests, ListsPrintsIdsAndNamesInDisplayOrder) {
     EXPECT_EQ(typed({"lists"}), CommandLine::ok);
     EXPECT_EQ(console.said,
               QStringList({groceries + "\tGroceries", work + "\tWork", otherWork + "\twork"}));
-}
-
-TEST_F(CommandLineRequests, OpeningWithNoProgramStartsItWithTheRequest) {
-    EXPECT_EQ(typed({"open", "--list", "Groceries"}), CommandLine::ok);
-    EXPECT_EQ(typed({}), CommandLine::ok);
-    EXPECT_EQ(programRuns, QStringList({groceries, "(none)"}));
-    EXPECT_TRUE(console.said.isEmpty());
 }
 
 TEST_F(CommandLineRequests, AStoreHeldByAnotherWriterIsWaitedForThenReportedAsAFailure) {
@@ -197,15 +185,6 @@ TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
     EXPECT_TRUE(console.said.isEmpty());
     EXPECT_EQ(console.notes, QStringList{"The change could not be saved to “" + path + "”."});
     EXPECT_FALSE(voiceFlag());
-}
-
-TEST_F(CommandLineRequests, ChangesMadeWithoutAProgramKeepTheIndexCurrent) {
-    EXPECT_EQ(typed({"start", "Packing"}), CommandLine::ok);
-    QFile index(ListEntityIndex::defaultPath());
-    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
-    const QByteArray text = index.readAll();
-    EXPECT_TRUE(text.contains("\"Packing\""));
-    EXPECT_TRUE(text.contains("\"Groceries\""));
 }
 
 } // namespace

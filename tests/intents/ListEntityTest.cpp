@@ -45,8 +45,6 @@ TEST_F(ListEntities, IdsComeBackInDisplayOrderOnceEachAndOnlyForListsThatExist) 
               QStringList({"Third", "First"}));
     EXPECT_EQ(names(query().suggestedEntities()), QStringList({"Third", "First", "Second"}));
     EXPECT_EQ(query().defaultResult(), (ListEntity{third, QStringLiteral("Third")}));
-    EXPECT_EQ(query().results(), query().suggestedEntities());
-    EXPECT_EQ(ListEntity::typeDisplayName(), QStringLiteral("List"));
 }
 
 TEST_F(ListEntities, SpokenNamesMatchAsTheyAreSaid) {
@@ -64,7 +62,6 @@ TEST_F(ListEntities, SpokenNamesMatchAsTheyAreSaid) {
         {"work", {work, otherWork}},      // folded: both, in display order
         {"my shopping list", {shopping}}, // filler words dropped
         {"garden", {}},
-        {"   ", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.spoken.toStdString());

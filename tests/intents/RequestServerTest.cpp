@@ -65,6 +65,16 @@ TEST_F(RequestServerTest, ARequestIsMadeThroughTheHoldersStoreAndAnswered) {
     EXPECT_EQ(handled, 2);
 }
 
+TEST_F(RequestServerTest, AReplyLongerThanAnyRequestTextStillGetsBack) {
+    // The reply repeats the item and adds the list's name, so it can be longer than the
+    // longest text a request may carry; the change was made and must be reported as made.
+    const QString item(RequestCodec::maxTextLength, u'x');
+    const IntentRequest add{IntentKind::addItem, groceries, item, std::nullopt};
+    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(RequestCodec::encode(add) + '\n')),
+              IntentOutcome::reply("Added " + item + " to Groceries."));
+    EXPECT_EQ(store->items(groceries).size(), 1);
+}
+
 TEST_F(RequestServerTest, UntrustedMessagesAreRefusedBeforeAnyChange) {
     QStringList reasons;
     QObject::connect(server.get(), &RequestServer::refused,

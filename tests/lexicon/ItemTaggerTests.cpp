@@ -17,8 +17,8 @@ LexiconVocabulary vocabularyOf(const QMap<QString, QStringList>& categories,
 const LexiconVocabulary& groceries() {
     static const LexiconVocabulary vocabulary =
         vocabularyOf({{"fruit", {"apples", "bananas"}},
-                      {"vegetables", {"zucchini", "carrot", "spring onions"}},
-                      {"dairy", {"milk", "butter", "cream"}},
+                      {"vegetables", {"zucchini", "carrot", "spring onions", "jalape\u00f1os"}},
+                      {"dairy", {"milk", "butter", "cream", "cre\u0300me frai\u0302che"}},
                       {"spreads", {"peanut butter"}},
                       {"freezer", {"ice cream"}},
                       {"Deli", {"salami"}},
@@ -63,6 +63,9 @@ TEST(ItemTagger, VocabularyProposals) {
         {"milk", {}, std::nullopt},                   // nothing the list has
         {"bread", all, std::nullopt},                 // unknown word
         {"#fresh", all, std::nullopt},
+        // Accents typed as combining marks find composed words, and the reverse.
+        {"Jalapen\u0303o", all, "vegetables"},
+        {"cr\u00e8me fra\u00eeche", all, "dairy"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(suggest(c.text, c.listTags), c.expected) << c.text;

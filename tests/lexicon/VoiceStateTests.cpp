@@ -26,17 +26,23 @@ TEST(VoiceController, StartsSwitchedOffAndAnnouncesChanges) {
     EXPECT_EQ(controller.unavailable(), VoiceUnavailable::switchedOff);
 }
 
-TEST(VoiceSettings, RawValuesRoundTripAndAreCaseExact) {
-    for (const VoiceActivation a : allVoiceActivations()) {
-        EXPECT_EQ(voiceActivationFromRaw(rawValue(a)), a);
-    }
-    for (const PauseLength p : allPauseLengths()) {
-        EXPECT_EQ(pauseLengthFromRaw(rawValue(p)), p);
-    }
-    for (const auto e : VoiceEngineChoice::allEngines()) {
-        EXPECT_EQ(VoiceEngineChoice::engineFromRaw(rawValue(e)), e);
-    }
+TEST(VoiceSettings, RawValuesInOrderAndCaseExact) {
+    const auto raws = [](const auto& all) {
+        QStringList texts;
+        for (const auto value : all) {
+            texts.append(rawValue(value));
+        }
+        return texts;
+    };
+    EXPECT_EQ(raws(allVoiceActivations()), (QStringList{"off", "tapToTalk", "whenAppOpens"}));
+    EXPECT_EQ(raws(allPauseLengths()), (QStringList{"quick", "normal", "relaxed"}));
+    EXPECT_EQ(raws(VoiceEngineChoice::allEngines()),
+              (QStringList{"system", "dictation", "transcriber"}));
+
     EXPECT_EQ(voiceActivationFromRaw("whenAppOpens"), VoiceActivation::whenAppOpens);
+    EXPECT_EQ(pauseLengthFromRaw("relaxed"), PauseLength::relaxed);
+    EXPECT_EQ(VoiceEngineChoice::engineFromRaw("transcriber"),
+              VoiceEngineChoice::Engine::transcriber);
     EXPECT_FALSE(voiceActivationFromRaw("WhenAppOpens").has_value());
     EXPECT_FALSE(pauseLengthFromRaw("").has_value());
     EXPECT_FALSE(VoiceEngineChoice::engineFromRaw("System").has_value());

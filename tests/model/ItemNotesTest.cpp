@@ -114,10 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"extraTabsStayInText", QStringLiteral("a\t2025-03-14T09:26:53Z\tu\tn\tt\tu\tv"),
                  true, "t\tu\tv"},
         ReadCase{"fourFields", QStringLiteral("a\t2025-03-14T09:26:53Z\tu\tn"), false, ""},
-        ReadCase{"fractionalSeconds", QStringLiteral("a\t2025-03-14T09:26:53.5Z\tu\tn\tt"), false,
-                 ""},
-        ReadCase{"offsetZone", QStringLiteral("a\t2025-03-14T09:26:53+01:00\tu\tn\tt"), false, ""},
-        ReadCase{"impossibleDay", QStringLiteral("a\t2025-02-30T09:26:53Z\tu\tn\tt"), false, ""}),
+        ReadCase{"offsetZone", QStringLiteral("a\t2025-03-14T09:26:53+01:00\tu\tn\tt"), false, ""}),
     [](const testing::TestParamInfo<ReadCase>& info) { return info.param.name; });
 
 TEST(ItemNotesRead, APeersCrlfInsideANoteKeepsTheThreadWhole) {
@@ -228,8 +225,6 @@ INSTANTIATE_TEST_SUITE_P(
     Characters, ItemNotesLimit,
     testing::Values(LimitCase{"ascii", QStringLiteral("a")},
                     LimitCase{"combiningMark", QStringLiteral("e\u0301")},
-                    LimitCase{"emojiWithSkinTone", QStringLiteral("\U0001F44D\U0001F3FD")},
-                    LimitCase{"flag", QStringLiteral("\U0001F1EB\U0001F1F7")},
                     LimitCase{"family",
                               QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467")}),
     [](const testing::TestParamInfo<LimitCase>& info) { return info.param.name; });

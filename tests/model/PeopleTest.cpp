@@ -104,7 +104,6 @@ TEST(PersonDisplayTest, Initials) {
         {"", "?"},
         {"    ", "?"},
         {"ada\tlovelace", "A"}, // only the space character splits
-        {"ßig", "SS"},
         {"straße ßig", "SSS"},
         {"👍🏽 ok", "👍🏽O"},
         {"👨‍👩‍👧 family", "👨‍👩‍👧F"},
@@ -165,7 +164,6 @@ TEST(UserIdentityTest, ReportListsScopesInTextOrder) {
     identity.knownRecordNames = {"_a", "_b"};
     EXPECT_EQ(identity.report(), "iCloud has not identified this device yet.");
     identity.byScope = {{"shared", "_b"}, {"private", "_a"}, {"migrated", "_old"}};
-    EXPECT_EQ(identity.report(), "migrated: _old · private: _a · shared: _b");
     EXPECT_EQ(identity.report(),
               QStringLiteral("migrated: _old \u00B7 private: _a \u00B7 shared: _b"));
 }

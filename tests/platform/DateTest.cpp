@@ -1,5 +1,5 @@
-#include "platform/Clock.h"
 #include "platform/Date.h"
+#include "platform/Clock.h"
 
 #include <gtest/gtest.h>
 
@@ -17,11 +17,12 @@ TEST(Date, WritesWholeSecondsInUtc) {
 }
 
 TEST(Date, ReadsOnlyTheExactForm) {
-    const char* bad[] = {"2025-03-14T09:26:53",       "2025-03-14T09:26:53.5Z",
-                         "2025-03-14 09:26:53Z",      "2025-03-14T09:26:53+00:00",
-                         "2025-13-14T09:26:53Z",      "2025-02-30T09:26:53Z",
-                         "2025-03-14T25:00:00Z",      "",
-                         " 2025-03-14T09:26:53Z",     "2025-3-14T09:26:53Z"};
+    const char* bad[] = {"2025-03-14T09:26:53",   "2025-03-14T09:26:53.5Z",
+                         "2025-03-14 09:26:53Z",  "2025-03-14T09:26:53+00:00",
+                         "2025-13-14T09:26:53Z",  "2025-02-30T09:26:53Z",
+                         "2025-03-14T25:00:00Z",  "",
+                         " 2025-03-14T09:26:53Z", "2025-3-14T09:26:53Z",
+                         "2025-03-14T09:26:53Z\n"};
     for (const char* text : bad) {
         EXPECT_FALSE(Date::fromIso8601(QString::fromLatin1(text))) << text;
     }
@@ -40,5 +41,5 @@ TEST(Clock, SharedClockCanBeReplaced) {
     fixed->advance(5);
     EXPECT_EQ(Clock::shared().now(), Date(1005));
     Clock::setShared(nullptr);
-    EXPECT_GT(Clock::shared().now(), Date(700000000)); // the system clock again, after 2023
+    EXPECT_NE(dynamic_cast<const SystemClock*>(&Clock::shared()), nullptr);
 }

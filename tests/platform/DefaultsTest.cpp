@@ -1,9 +1,10 @@
-#include "platform/AppPaths.h"
 #include "platform/Defaults.h"
+#include "platform/AppPaths.h"
 #include "platform/PersonNameFormatter.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -99,6 +100,8 @@ TEST(Defaults, StandardIsInMemoryUntilReplaced) {
 }
 
 TEST(AppPaths, UseTallybirdFoldersOrTheProfile) {
+    // Test mode keeps the folders this test creates out of the user's own XDG folders.
+    QStandardPaths::setTestModeEnabled(true);
     AppPaths::setProfile(QString());
     EXPECT_TRUE(AppPaths::dataDir().endsWith("/tallybird"));
     EXPECT_TRUE(AppPaths::configDir().endsWith("/tallybird"));
@@ -108,6 +111,7 @@ TEST(AppPaths, UseTallybirdFoldersOrTheProfile) {
     EXPECT_EQ(AppPaths::dataDir(), dir.path());
     EXPECT_TRUE(QDir(AppPaths::cacheDir()).exists());
     AppPaths::setProfile(QString());
+    QStandardPaths::setTestModeEnabled(false);
 }
 
 TEST(PersonNameFormatter, GivenThenFamilyTrimmed) {

@@ -18,45 +18,54 @@ QStringList texts(const QList<TBItem>& items) {
 } // namespace
 
 TEST_F(StoreTest, NewItemsAndListsTakeTheHighestOrderPlusOne) {
+    // Orders 0, 1 and 7 in list L, one of them ticked; another list's items do not count.
+    writeFile(R"({"version":3,"lists":[{"id":"L","name":"l","order":3}],"items":[
+        {"id":"a","listID":"L","text":"a","order":0},
+        {"id":"b","listID":"L","text":"b","order":7,"done":true,"completedAt":5},
+        {"id":"c","listID":"L","text":"c","order":1},
+        {"id":"d","listID":"M","text":"d","order":20}],
+        "dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
     auto store = open();
-    const TBList list = store->addList("L");
-    EXPECT_EQ(list.order, 0);
-    EXPECT_EQ(store->addList("M").order, 1);
-    EXPECT_EQ(store->addItem(list.id, "first").order, 0);
-    const TBItem ticked = store->addItem(list.id, "x");
-    store->setDone(ticked.id, true);
-    const TBItem next = store->addItem(list.id, "after a ticked one");
-    EXPECT_EQ(next.order, 2);
+    const TBItem next = store->addItem("L", "next");
+    EXPECT_EQ(next.order, 8);
+    EXPECT_EQ(store->addItem("EMPTY", "first").order, 0);
     EXPECT_EQ(store->dirtyItems().value(next.id), ListStore::allItemFields());
+
+    const TBList list = store->addList("New");
+    EXPECT_EQ(list.order, 4);
+    EXPECT_EQ(list.createdAt, clock.now());
     EXPECT_EQ(store->dirtyLists().value(list.id), ListStore::allListFields());
 }
 
 TEST_F(StoreTest, TickingStarringAndRenamingMarkOnlyTheirFields) {
+    writeFile(R"({"version":3,"lists":[{"id":"L","name":"l"}],
+        "items":[{"id":"I","listID":"L","text":"a","order":4}],
+        "dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
     auto store = open();
-    const TBList list = store->addList("L");
-    const TBItem item = store->addItem(list.id, "a");
-    store->moveItems(list.id, {}, {}, 0);
-    const auto cleared = [&] { return store->dirtyItems().value(item.id); };
+    const auto marks = [&] { return store->dirtyItems().value("I"); };
 
-    store->setDone(item.id, true);
-    EXPECT_EQ(store->items(list.id)[0].completedAt, clock.now());
+    store->setDone("I", true);
+    EXPECT_EQ(marks(), (FieldSet{"done", "completedAt"}));
+    EXPECT_EQ(store->items("L")[0].completedAt, clock.now());
     const ino_t written = fileIdentity();
-    store->setDone(item.id, true);
+    store->setDone("I", true);
     EXPECT_EQ(fileIdentity(), written) << "ticking a ticked item saved";
-    store->setDone(item.id, false);
-    EXPECT_FALSE(store->items(list.id)[0].completedAt.has_value());
-    EXPECT_TRUE(cleared().contains("done") && cleared().contains("completedAt"));
+    store->setDone("I", false);
+    EXPECT_FALSE(store->items("L")[0].completedAt.has_value());
 
-    store->setItemPinned(item.id, true);
+    store->setItemPinned("I", true);
+    EXPECT_EQ(marks(), (FieldSet{"done", "completedAt", "pinned"}));
     const ino_t pinned = fileIdentity();
-    store->setItemPinned(item.id, true); // marks and saves again all the same
+    store->setItemPinned("I", true); // marks and saves again all the same
     EXPECT_NE(fileIdentity(), pinned);
-    EXPECT_EQ(store->items(list.id)[0].order, 0);
+    EXPECT_EQ(store->items("L")[0].order, 4);
 
-    store->renameItem(item.id, "b");
-    EXPECT_EQ(store->items(list.id)[0].text, "b");
+    store->renameItem("I", "b");
+    EXPECT_EQ(store->items("L")[0].text, "b");
+    EXPECT_EQ(marks(), (FieldSet{"done", "completedAt", "pinned", "text"}));
+    const ino_t renamed = fileIdentity();
     store->renameItem("no such item", "c");
-    EXPECT_EQ(store->allItems().size(), 1);
+    EXPECT_EQ(fileIdentity(), renamed);
 }
 
 TEST_F(StoreTest, NotesAreAddedRefusedAndRemovedByDeletionLines) {
@@ -258,15 +267,19 @@ TEST_F(StoreTest, MarksForListsThatAreGoneAreNeverKept) {
 }
 
 TEST_F(StoreTest, UpdateListReplacesTheListAndMarksEveryField) {
+    writeFile(R"({"version":3,"lists":[{"id":"L","name":"l","createdAt":1}],"items":[],
+        "dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
     auto store = open();
-    TBList list = store->addList("L");
+    TBList list = store->lists()[0];
     list.name = "Renamed";
     list.kind = TBListKind::ongoing;
     store->updateList(list);
     EXPECT_EQ(store->lists()[0], list);
+    EXPECT_EQ(store->dirtyLists().value("L"), ListStore::allListFields());
     TBList stranger = list;
     stranger.id = "UNKNOWN";
     store->updateList(stranger);
     EXPECT_EQ(store->lists().size(), 1);
+    EXPECT_FALSE(store->dirtyLists().contains("UNKNOWN"));
     EXPECT_EQ(store->exportMarkdown(list.id).split('\n').first(), "# Renamed");
 }

@@ -220,6 +220,24 @@ TEST_F(StoreTest, UnreadableFileIsCopiedAsideBeforeTheFirstWriteAndOnlyFiveAreKe
     }
 }
 
+TEST_F(StoreTest, CopyOfAnUnreadableFileSurvivesCopiesStampedLater) {
+    // Copies taken while the clock was ahead sort after the one taken now.
+    for (int n = 0; n < UnreadableCopies::kept; ++n) {
+        QFile later(path() + QString(".unreadable-2099010%1T000000.000Z").arg(n + 1));
+        ASSERT_TRUE(later.open(QIODevice::WriteOnly));
+    }
+    writeFile("not json");
+    auto store = open();
+    store->addList("New");
+    bool kept = false;
+    for (const QString& copy : UnreadableCopies::copies(path())) {
+        QFile file(copy);
+        kept = kept || (file.open(QIODevice::ReadOnly) && file.readAll() == "not json");
+    }
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(UnreadableCopies::copies(path()).size(), UnreadableCopies::kept);
+}
+
 TEST_F(StoreTest, SecondWritingStoreIsRefusedAndNeverWrites) {
     auto owner = open();
     owner->addList("Mine");

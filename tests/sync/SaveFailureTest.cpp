@@ -86,6 +86,37 @@ TEST_F(SaveFailureTest, EachCodeIsHandledByTheKindOfRecord) {
     }
 }
 
+// The answer to a save can arrive after the user deleted the item or took the list out of its
+// group; retrying the save must not take the place of the deletion queued meanwhile.
+TEST_F(SaveFailureTest, AFailedSaveOfSomethingDeletedMeanwhileLeavesTheDeletionQueued) {
+    const RecordID itemID{ownItem, CloudIds::toCloud(ann->store().zoneID(own))};
+    const RecordID filingID{own, ZoneID{"TBMeta"}};
+    const auto itemRecord = ann->sync().recordFor(itemID);
+    const auto filingRecord = ann->sync().recordFor(filingID);
+    ASSERT_TRUE(itemRecord && filingRecord);
+
+    ann->store().deleteItem(ownItem);
+    ann->store().setCollection(std::nullopt, own);
+    Record newer = *itemRecord;
+    newer.setChangeTag("t-newer");
+    ann->sync().handleSaveFailure(*itemRecord, CloudError::conflict(newer));
+    ann->sync().handleSaveFailure(*filingRecord, CloudError::make(Code::unknownItem));
+    ann->sync().handleSaveFailure(*itemRecord, CloudError::make(Code::zoneNotFound));
+    const QStringList pending = ann->pending(EngineScope::privateDatabase);
+    EXPECT_TRUE(pending.contains("delete " + ownItem));
+    EXPECT_TRUE(pending.contains("delete " + own));
+    EXPECT_FALSE(pending.contains("save " + ownItem));
+    EXPECT_FALSE(pending.contains("save " + own));
+
+    ASSERT_FALSE(ann->syncNow());
+    EXPECT_TRUE(ann->store().pendingItemDeletions().isEmpty());
+    EXPECT_TRUE(ann->store().dirtyFilings().isEmpty());
+    const auto records = container->records("ann", "TB-" + own);
+    ASSERT_TRUE(records.ok());
+    for (const Record& record : records.value())
+        EXPECT_NE(record.recordID().recordName, ownItem);
+}
+
 TEST_F(SaveFailureTest, AConflictWithTheServerCopyMergesAndRetriesOnTheListsEngine) {
     bob->store().renameItem(ownItem, "bob's");
     ann->store().setDone(ownItem, true);
