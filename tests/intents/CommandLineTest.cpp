@@ -1,7 +1,5 @@
 // The command line without a running program: parameters, questions, exit codes.
-#include "CommandLineFixture.h"
-
-#include <QFile>
+#include "IntentsTestSupport.h"
 
 namespace {
 
@@ -15,7 +13,11 @@ protected:
         otherWork = seed.list("work");
         oat1 = seed.item(groceries, "Oat milk");
         oat2 = seed.item(groceries, "oat milk");
-        seed.release();
+    }
+    // Lines typed on a terminal, "|" between; null: no terminal.
+    void answering(const char* input) {
+        console.isInteractive = input != nullptr;
+        console.input = input && *input ? QString(input).split('|') : QStringList();
     }
     QString groceries, work, otherWork, oat1, oat2;
 };
@@ -62,6 +64,15 @@ TEST_F(CommandLineRequests, AnAmbiguousListNameListsTheCandidatesWithTheirIds) {
                            "  " + otherWork + "  work", "Choose one with --list-id ID."}));
 }
 
+TEST_F(CommandLineRequests, ListsPrintsIdsInDisplayOrderAndAnIdNamesAListDirectly) {
+    EXPECT_EQ(typed({"lists"}), CommandLine::ok);
+    EXPECT_EQ(console.said,
+              QStringList({groceries + "\tGroceries", work + "\tWork", otherWork + "\twork"}));
+    // The words after the command make one text.
+    EXPECT_EQ(typed({"add", "--list-id", otherWork, "two", "words"}), CommandLine::ok);
+    EXPECT_EQ(console.said, QStringList{"Added two words to work."});
+}
+
 TEST_F(CommandLineRequests, OnATerminalMissingAndAmbiguousParametersAreAskedFor) {
     console.isInteractive = true;
     console.input = {"2", "eggs"};
@@ -78,48 +89,48 @@ TEST_F(CommandLineRequests, OnATerminalMissingAndAmbiguousParametersAreAskedFor)
     console.input = {"Packing"};
     EXPECT_EQ(typed({"start"}), CommandLine::ok);
     EXPECT_EQ(console.said, QStringList({"What should it be called?", "Started Packing."}));
-}
 
-TEST_F(CommandLineRequests, EndOfInputAtAQuestionCancelsWithoutAChange) {
-    console.isInteractive = true;
+    // The end of input at a question cancels.
     console.input = {};
     EXPECT_EQ(typed({"add", "--list", "Groceries"}), CommandLine::failed);
     EXPECT_EQ(console.said, QStringList{"What would you like to add?"});
-    EXPECT_EQ(typed({"tick", "--list", "Groceries", "oat milk"}), CommandLine::failed);
-    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk"}));
-    EXPECT_FALSE(voiceFlag());
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk", "bread"}));
 }
 
-TEST_F(CommandLineRequests, WhichOneIsAnsweredByChoiceAndTicksThatItem) {
-    EXPECT_EQ(typed({"tick", "--list", "Groceries", "--choose", "2", "OAT MILK"}), CommandLine::ok);
-    EXPECT_EQ(console.said, QStringList({"Which one?", "Ticked off oat milk."}));
-    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk ✓"}));
-
-    // Now only one open item answers.
-    EXPECT_EQ(typed({"tick", "--list", "Groceries", "oat milk"}), CommandLine::ok);
-    EXPECT_EQ(console.said, QStringList({"Ticked off Oat milk."}));
-}
-
-TEST_F(CommandLineRequests, WhichOneOnATerminal) {
-    console.isInteractive = true;
-    console.input = {"1"};
-    EXPECT_EQ(typed({"tick", "--list", "Groceries", "oat milk"}), CommandLine::ok);
-    EXPECT_EQ(console.said, QStringList({"Which one?", "Ticked off Oat milk."}));
-    EXPECT_EQ(console.notes, QStringList({"  1. Oat milk", "  2. oat milk"}));
-    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk ✓", "oat milk"}));
-}
-
-TEST_F(CommandLineRequests, WhichOneWithNobodyToAskExitsThreeAndChangesNothing) {
-    EXPECT_EQ(typed({"tick", "--list", "Groceries", "oat milk"}), CommandLine::cannotAsk);
-    EXPECT_EQ(console.said, QStringList{"Which one?"});
-    EXPECT_EQ(console.notes,
-              QStringList({"  1. Oat milk", "  2. oat milk", "Choose one with --choose N."}));
-
-    EXPECT_EQ(typed({"tick", "--list", "Groceries", "--choose", "3", "oat milk"}),
-              CommandLine::badParameter);
-    EXPECT_EQ(console.notes, QStringList({"There is no choice 3: choose 1 to 2."}));
-    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk"}));
-    EXPECT_FALSE(voiceFlag());
+// The chosen item is ticked by its id: its text alone answers for both.
+TEST_F(CommandLineRequests, WhichOneIsAnsweredByChoiceOrOnATerminal) {
+    struct Case {
+        const char* choose; // --choose N
+        const char* input;  // see answering()
+        int code;
+        const char* last; // the reply, or the last note when nothing is ticked
+        int ticked;       // 1 or 2; 0: none
+    } cases[] = {
+        {nullptr, nullptr, CommandLine::cannotAsk, "Choose one with --choose N.", 0},
+        {"3", nullptr, CommandLine::badParameter, "There is no choice 3: choose 1 to 2.", 0},
+        {nullptr, "", CommandLine::failed, "Cancelled.", 0},
+        {"2", nullptr, CommandLine::ok, "Ticked off oat milk.", 2},
+        {nullptr, "x|1", CommandLine::ok, "Ticked off Oat milk.", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.last);
+        answering(c.input);
+        QStringList words{"tick", "--list", "Groceries"};
+        if (c.choose)
+            words += {"--choose", c.choose};
+        EXPECT_EQ(typed(words + QStringList{"OAT MILK"}), c.code);
+        const QStringList listed =
+            c.choose ? QStringList() : QStringList{"  1. Oat milk", "  2. oat milk"};
+        EXPECT_EQ(console.said,
+                  QStringList{"Which one?"} + (c.ticked ? QStringList{c.last} : QStringList()));
+        EXPECT_EQ(console.notes, listed + (c.ticked ? QStringList() : QStringList{c.last}));
+        EXPECT_EQ(itemTexts(groceries), QStringList({c.ticked == 1 ? "Oat milk ✓" : "Oat milk",
+                                                     c.ticked == 2 ? "oat milk ✓" : "oat milk"}));
+        EXPECT_EQ(voiceFlag(), c.ticked != 0);
+        auto store = openStore();
+        store->setDone(oat1, false);
+        store->setDone(oat2, false);
+    }
 }
 
 TEST_F(CommandLineRequests, ALongReadAsksFirst) {
@@ -130,38 +141,24 @@ TEST_F(CommandLineRequests, ALongReadAsksFirst) {
     const QString question = "Five things left on Groceries. Shall I read them?";
     const QString all = "Oat milk, oat milk, eggs, milk and bread.";
 
-    struct Case {
-        QStringList flags;
-        bool interactive;
-        QStringList input;
+    const struct {
+        const char* flag;
+        const char* input; // see answering()
         int code;
-        QStringList said;
+        bool readsAll;
     } cases[] = {
-        {{"--yes"}, false, {}, CommandLine::ok, {question, all}},
-        {{"--no"}, false, {}, CommandLine::ok, {question}},
-        {{}, false, {}, CommandLine::cannotAsk, {question}},
-        {{}, true, {"maybe", "Y"}, CommandLine::ok, {question, all}},
-        {{}, true, {"no"}, CommandLine::ok, {question}},
-        {{}, true, {}, CommandLine::failed, {question}},
+        {"--yes", nullptr, CommandLine::ok, true},    {"--no", nullptr, CommandLine::ok, false},
+        {"", nullptr, CommandLine::cannotAsk, false}, {"", "maybe|Y", CommandLine::ok, true},
+        {"", "no", CommandLine::ok, false},           {"", "", CommandLine::failed, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.flags.join(' ').toStdString() + " " + c.input.join('|').toStdString());
-        console.isInteractive = c.interactive;
-        console.input = c.input;
-        EXPECT_EQ(typed(QStringList{"read", "--list", "Groceries"} + c.flags), c.code);
-        EXPECT_EQ(console.said, c.said);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.flag) + " " + (c.input ? c.input : "(no terminal)"));
+        answering(c.input);
+        const QStringList flags = *c.flag ? QStringList{c.flag} : QStringList();
+        EXPECT_EQ(typed(QStringList{"read", "--list", "Groceries"} + flags), c.code);
+        EXPECT_EQ(console.said,
+                  c.readsAll ? QStringList({question, all}) : QStringList({question}));
     }
-}
-
-TEST_F(CommandLineRequests, AListIdPassesStraightThroughAndWordsMakeOneText) {
-    EXPECT_EQ(typed({"add", "--list-id", work, "two", "words"}), CommandLine::ok);
-    EXPECT_EQ(console.said, QStringList{"Added two words to Work."});
-}
-
-TEST_F(CommandLineRequests, ListsPrintsIdsAndNamesInDisplayOrder) {
-    EXPECT_EQ(typed({"lists"}), CommandLine::ok);
-    EXPECT_EQ(console.said,
-              QStringList({groceries + "\tGroceries", work + "\tWork", otherWork + "\twork"}));
 }
 
 TEST_F(CommandLineRequests, AStoreHeldByAnotherWriterIsWaitedForThenReportedAsAFailure) {

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "intents/CommandLine.h"
 #include "intents/Console.h"
 #include "intents/IntentOutcome.h"
+#include "intents/ListEntityIndex.h"
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
+#include "platform/JsonRead.h"
 #include "store/ListStore.h"
 #include "store/StoreLocation.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -17,7 +21,6 @@
 
 #include <memory>
 #include <ostream>
-#include <string>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
@@ -32,32 +35,63 @@ inline void ensureApplication() {
         new QCoreApplication(argc, argv);
 }
 
-// A console with scripted answers that records what each stream received.
+// A console with scripted answers that records what was said and noted.
 class FakeConsole final : public Console {
 public:
     bool interactive() const override { return isInteractive; }
     void say(const QString& sentence) override { said.append(sentence); }
     void note(const QString& text) override { notes.append(text); }
-    void prompt(const QString& text) override { prompts.append(text); }
+    void prompt(const QString&) override {}
     std::optional<QString> readLine() override {
-        if (input.isEmpty())
-            return std::nullopt;
-        return input.takeFirst();
+        return input.isEmpty() ? std::nullopt : std::optional(input.takeFirst());
     }
 
     bool isInteractive = false;
     QStringList input;
     QStringList said;
     QStringList notes;
-    QStringList prompts;
+};
+
+// Seeds lists and items; the file is let go when the seed goes.
+class Seed {
+public:
+    explicit Seed(std::unique_ptr<ListStore> store) : store_(std::move(store)) {}
+
+    QString list(const QString& name) { return store_->addList(name).id; }
+    // A list shared with the user, by default another person's.
+    QString sharedList(const QString& name, std::optional<TBSharePermission> permission,
+                       std::optional<QString> owner = QStringLiteral("_someoneElse")) {
+        TBList list = store_->addList(name);
+        list.zoneOwnerName = owner;
+        list.sharePermission = permission;
+        store_->updateList(list);
+        return list.id;
+    }
+    QString item(const QString& listID, const QString& text, bool done = false) {
+        const QString id = store_->addItem(listID, text).id;
+        if (done)
+            store_->setDone(id, true);
+        return id;
+    }
+    void rename(const QString& listID, const QString& name) {
+        const QList<TBList> lists = store_->lists();
+        for (TBList list : lists) {
+            if (list.id == listID) {
+                list.name = name;
+                store_->updateList(list);
+            }
+        }
+    }
+    ListStore& store() { return *store_; }
+    void release() { store_.reset(); }
+
+private:
+    std::unique_ptr<ListStore> store_;
 };
 
 // A fresh profile folder for each test: the store file, the list index and the settings all
 // live in it, and the clock stands still.
 class ProfileTest : public ::testing::Test {
-public:
-    static constexpr double start = 800'000'000;
-
 protected:
     void SetUp() override {
         ensureApplication();
@@ -88,6 +122,27 @@ protected:
             texts.append(item.done ? item.text + QStringLiteral(" ✓") : item.text);
         return texts;
     }
+    // Every list in display order: the names, or "id name" lines.
+    QStringList listLines(bool withIds = false) {
+        auto store = readStore();
+        store->rebuildDerivedCacheIfNeeded();
+        QStringList lines;
+        for (const TBList& list : store->sortedListsCache())
+            lines.append(withIds ? list.id + u' ' + list.name : list.name);
+        return lines;
+    }
+    // The list index file as "id name" lines.
+    QStringList indexLines() {
+        QFile file(ListEntityIndex::defaultPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {QStringLiteral("no index")};
+        QStringList lines;
+        const Json document = JsonRead::parse(file.readAll());
+        for (const Json& entry : document.at("lists"))
+            lines.append(JsonRead::requiredString(entry, "id") + u' ' +
+                         JsonRead::requiredString(entry, "name"));
+        return lines;
+    }
 
     bool voiceFlag() const {
         return defaults.boolValue(QStringLiteral("siri.voiceCommandHasRun")).value_or(false);
@@ -95,32 +150,30 @@ protected:
 
     QTemporaryDir dir;
     MemoryDefaults defaults;
-    std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>(Date(start));
+    std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>(Date(800'000'000));
 };
 
-// Seeds lists and items, then lets go of the file.
-class Seed {
-public:
-    explicit Seed(std::unique_ptr<ListStore> store) : store_(std::move(store)) {}
-
-    QString list(const QString& name) { return store_->addList(name).id; }
-    // Another person's list, shared with the user.
-    QString sharedList(const QString& name, std::optional<TBSharePermission> permission) {
-        TBList list = store_->addList(name);
-        list.zoneOwnerName = QStringLiteral("_someoneElse");
-        list.sharePermission = permission;
-        store_->updateList(list);
-        return list.id;
+// Runs the command line in this process with no program listening, as a user would type it.
+class CommandLineTest : public ProfileTest {
+protected:
+    int typed(const QStringList& words) {
+        console.said.clear();
+        console.notes.clear();
+        CommandLineEnvironment environment{
+            console,
+            defaults,
+            RequestRoute::Settings{SharedStore::source(),
+                                   dir.filePath(QStringLiteral("nobody.sock")),
+                                   IntentFrame::noSync(), 300},
+            [this](const std::optional<QString>& requested) {
+                programRuns.append(requested.value_or(QStringLiteral("(none)")));
+                return 0;
+            },
+        };
+        return CommandLine::execute(CommandLine::parse(QStringList{"tallybird"} + words),
+                                    environment);
     }
-    QString item(const QString& listID, const QString& text, bool done = false) {
-        const QString id = store_->addItem(listID, text).id;
-        if (done)
-            store_->setDone(id, true);
-        return id;
-    }
-    ListStore& store() { return *store_; }
-    void release() { store_.reset(); }
 
-private:
-    std::unique_ptr<ListStore> store_;
+    FakeConsole console;
+    QStringList programRuns; // the open request each program start was given
 };

@@ -2,13 +2,10 @@
 // without a running program that holds the store.
 #include "IntentsTestSupport.h"
 
-#include "intents/ListEntityIndex.h"
 #include "intents/RequestChannel.h"
 #include "intents/RequestClient.h"
-#include "platform/JsonRead.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QProcess>
 #include <QThread>
 
@@ -24,39 +21,28 @@ class ProgramProcess : public ProfileTest {
 protected:
     void SetUp() override {
         ProfileTest::SetUp();
-        QDir().mkpath(runtimeDir());
-        qputenv("XDG_RUNTIME_DIR", runtimeDir().toUtf8());
+        // The socket lives here; the program's processes inherit the folder.
+        const QString runtimeDir = dir.filePath(QStringLiteral("run"));
+        QDir().mkpath(runtimeDir);
+        qputenv("XDG_RUNTIME_DIR", runtimeDir.toUtf8());
         Seed seed(openStore());
         groceries = seed.list("Groceries");
         seed.item(groceries, "Oat milk");
         seed.item(groceries, "oat milk");
         seed.sharedList("Team", TBSharePermission::readOnly);
         seed.list("Chores");
-        seed.release();
     }
-    void TearDown() override {
-        if (program && program->state() != QProcess::NotRunning) {
-            program->kill();
-            program->waitForFinished();
-        }
-        ProfileTest::TearDown();
-    }
-    QString runtimeDir() const { return dir.filePath(QStringLiteral("run")); }
     // Each test is one device with a cloud of its own, so no other test's lists sync in.
-    QStringList profileWords() const {
-        return {"--profile", dir.path(), "--cloud", dir.filePath(QStringLiteral("cloud.sqlite"))};
-    }
-
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir());
-        return env;
+    void launch(QProcess& process, const QStringList& words) {
+        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                      QStringList{"--profile", dir.path(), "--cloud",
+                                  dir.filePath(QStringLiteral("cloud.sqlite"))} +
+                          words);
     }
 
     Typed run(const QStringList& words) {
         QProcess process;
-        process.setProcessEnvironment(environment());
-        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE), profileWords() + words);
+        launch(process, words);
         process.closeWriteChannel(); // not a terminal: nobody to ask
         EXPECT_TRUE(process.waitForFinished(30'000));
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -66,8 +52,7 @@ protected:
     // Starts a process that stays: the program itself, or `open` when no program runs.
     void startProgram(const QStringList& words = {}) {
         program = std::make_unique<QProcess>();
-        program->setProcessEnvironment(environment());
-        program->start(QStringLiteral(TALLYBIRD_EXECUTABLE), profileWords() + words);
+        launch(*program, words);
         ASSERT_TRUE(program->waitForStarted());
         const QDeadlineTimer deadline(10'000);
         while (!RequestClient::programAnswers(RequestChannel::serverName(), 100)) {
@@ -95,7 +80,7 @@ protected:
             QString out;
         } steps[] = {
             {{"add", "--list", "Groceries", "  eggs "}, 0, "Added eggs to Groceries.\n"},
-            {{"add", "--list", "groceries", " \t "}, 0, "I didn't catch what to add.\n"},
+            {{"add", "--list", "my groceries list", " \t "}, 0, "I didn't catch what to add.\n"},
             {{"add", "--list-id", "GONE", "eggs"}, 0, "I couldn't find that list any more.\n"},
             {{"add", "--list", "Team", "eggs"}, 0, "Team is view only, so I can't add to it.\n"},
             {{"tick", "--list", "Groceries", "oat milk"}, 3, "Which one?\n"},
@@ -135,23 +120,12 @@ protected:
     void expectEveryChangeKept() {
         EXPECT_EQ(itemTexts(groceries),
                   QStringList({"Oat milk ✓", "oat milk ✓", "eggs", "a", "b", "c #dairy"}));
-        auto store = readStore();
-        store->rebuildDerivedCacheIfNeeded();
-        QStringList names;
-        for (const TBList& list : store->sortedListsCache())
-            names.append(list.name);
-        EXPECT_EQ(names, QStringList({"Groceries", "Team", "Chores", "Packing"}));
+        EXPECT_EQ(listLines(), QStringList({"Groceries", "Team", "Chores", "Packing"}));
         // The index was rewritten after the last change, by whoever made it.
-        QFile index(ListEntityIndex::defaultPath());
-        ASSERT_TRUE(index.open(QIODevice::ReadOnly));
-        const Json document = JsonRead::parse(index.readAll());
-        QStringList indexed;
-        for (const Json& entry : document.at("lists"))
-            indexed.append(JsonRead::requiredString(entry, "name"));
-        EXPECT_EQ(indexed, names);
+        EXPECT_EQ(indexLines(), listLines(true));
     }
 
-    std::unique_ptr<QProcess> program;
+    std::unique_ptr<QProcess> program; // killed, if still running, when the test ends
     QString groceries;
 };
 
@@ -191,9 +165,7 @@ TEST_F(ProgramProcess, OpeningWithNoProgramStartsItWithTheRequestSet) {
 TEST_F(ProgramProcess, ControlCharactersFromTheStoreNeverReachTheTerminal) {
     // A name that came from someone else through a shared list: a line break and an escape
     // sequence that would retitle the terminal.
-    Seed seed(openStore());
-    const QString odd = seed.list(QStringLiteral("Odd\nname\x1b]0;owned\x07\u009b2J"));
-    seed.release();
+    const QString odd = Seed(openStore()).list(QStringLiteral("Odd\nname\x1b]0;owned\x07\u009b2J"));
 
     const Typed listed = run({"lists"});
     EXPECT_EQ(listed.out.count(u'\n'), 4) << "one line per list";

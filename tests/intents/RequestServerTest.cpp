@@ -15,7 +15,7 @@ protected:
     void SetUp() override {
         ProfileTest::SetUp();
         store = openStore();
-        groceries = store->addList(QStringLiteral("Groceries")).id;
+        groceries = store->addList("Groceries").id;
         server = std::make_unique<RequestServer>(
             [this](const IntentRequest& request, OutcomeHandler answer) {
                 ++handled;
@@ -28,7 +28,7 @@ protected:
         store.reset();
         ProfileTest::TearDown();
     }
-    QString name() const { return dir.filePath(QStringLiteral("test.sock")); }
+    QString name() const { return dir.filePath("test.sock"); }
 
     // Sends raw bytes and returns the first line that comes back (empty when none does).
     QByteArray exchange(const QByteArray& bytes) {
@@ -45,6 +45,12 @@ protected:
         received += socket.readAll();
         return received.left(received.indexOf('\n'));
     }
+    std::optional<IntentOutcome> ask(const IntentRequest& request) {
+        return RequestCodec::decodeOutcome(exchange(RequestCodec::encode(request) + '\n'));
+    }
+    IntentRequest adding(const QString& item) const {
+        return {IntentKind::addItem, groceries, item, std::nullopt};
+    }
 
     std::unique_ptr<ListStore> store;
     std::unique_ptr<RequestServer> server;
@@ -52,26 +58,11 @@ protected:
     int handled = 0;
 };
 
-TEST_F(RequestServerTest, ARequestIsMadeThroughTheHoldersStoreAndAnswered) {
-    const IntentRequest add{IntentKind::addItem, groceries, QStringLiteral("eggs"), std::nullopt};
-    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(RequestCodec::encode(add) + '\n')),
-              IntentOutcome::reply(QStringLiteral("Added eggs to Groceries.")));
-    ASSERT_EQ(store->items(groceries).size(), 1);
-    EXPECT_EQ(itemTexts(groceries), QStringList{"eggs"}) << "saved by the holder";
-
-    const IntentRequest read{IntentKind::readList, groceries, {}, std::nullopt};
-    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(RequestCodec::encode(read) + '\n')),
-              IntentOutcome::reply(QStringLiteral("One thing left on Groceries: eggs.")));
-    EXPECT_EQ(handled, 2);
-}
-
 TEST_F(RequestServerTest, AReplyLongerThanAnyRequestTextStillGetsBack) {
     // The reply repeats the item and adds the list's name, so it can be longer than the
     // longest text a request may carry; the change was made and must be reported as made.
     const QString item(RequestCodec::maxTextLength, u'x');
-    const IntentRequest add{IntentKind::addItem, groceries, item, std::nullopt};
-    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(RequestCodec::encode(add) + '\n')),
-              IntentOutcome::reply("Added " + item + " to Groceries."));
+    EXPECT_EQ(ask(adding(item)), IntentOutcome::reply("Added " + item + " to Groceries."));
     EXPECT_EQ(store->items(groceries).size(), 1);
 }
 
@@ -97,10 +88,9 @@ TEST_F(RequestServerTest, UntrustedMessagesAreRefusedBeforeAnyChange) {
 }
 
 TEST_F(RequestServerTest, OnlyTheFirstLineOfAConnectionIsARequest) {
-    const IntentRequest add{IntentKind::addItem, groceries, QStringLiteral("eggs"), std::nullopt};
-    const QByteArray twice = RequestCodec::encode(add) + '\n' + RequestCodec::encode(add) + '\n';
-    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(twice)),
-              IntentOutcome::reply(QStringLiteral("Added eggs to Groceries.")));
+    const QByteArray line = RequestCodec::encode(adding("eggs")) + '\n';
+    EXPECT_EQ(RequestCodec::decodeOutcome(exchange(line + line)),
+              IntentOutcome::reply("Added eggs to Groceries."));
     QCoreApplication::processEvents();
     EXPECT_EQ(handled, 1);
     EXPECT_EQ(store->items(groceries).size(), 1);

@@ -6,51 +6,42 @@
 
 namespace {
 
-LexiconVocabulary vocabularyOf(const QMap<QString, QStringList>& categories,
-                               const QMap<QString, QString>& aliases = {}) {
-    LexiconPack pack;
-    pack.categories = categories;
-    pack.aisleAliases = aliases;
-    return LexiconVocabulary(pack.categoryIndex(), pack.aliasIndex());
-}
-
 const LexiconVocabulary& groceries() {
-    static const LexiconVocabulary vocabulary =
-        vocabularyOf({{"fruit", {"apples", "bananas"}},
-                      {"vegetables", {"zucchini", "carrot", "spring onions", "jalape\u00f1os"}},
-                      {"dairy", {"milk", "butter", "cream", "cre\u0300me frai\u0302che"}},
-                      {"spreads", {"peanut butter"}},
-                      {"freezer", {"ice cream"}},
-                      {"Deli", {"salami"}},
-                      {"pantry", {"red wine vinegar"}},
-                      {"drinks", {"red wine"}}},
-                     {{"fruit", "produce"}, {"vegetables", "produce"}, {"Deli", "meat"}});
+    static const LexiconVocabulary vocabulary = [] {
+        LexiconPack pack;
+        pack.categories = {
+            {"fruit", {"apples", "bananas"}},
+            {"vegetables", {"zucchini", "carrot", "spring onions", "jalape\u00f1os"}},
+            {"dairy", {"milk", "butter", "cream", "cre\u0300me frai\u0302che"}},
+            {"spreads", {"peanut butter"}},
+            {"freezer", {"ice cream"}},
+            {"Deli", {"salami"}},
+            {"pantry", {"red wine vinegar"}},
+            {"drinks", {"red wine"}}};
+        pack.aisleAliases = {{"fruit", "produce"}, {"vegetables", "produce"}, {"Deli", "meat"}};
+        return LexiconVocabulary(pack.categoryIndex(), pack.aliasIndex());
+    }();
     return vocabulary;
-}
-
-std::optional<QString> suggest(const QString& text, const QStringList& listTags,
-                               const QList<ItemTagger::TaggedItem>& existing = {}) {
-    return ItemTagger::suggestion(text, listTags, existing, &groceries());
 }
 
 } // namespace
 
-TEST(ItemTagger, VocabularyProposals) {
+TEST(ItemTagger, SimilarItemsThenPhrasesThenWords) {
     struct Case {
         const char* text;
         QStringList listTags;
         std::optional<QString> expected;
+        QList<ItemTagger::TaggedItem> existing = {};
     };
     const QStringList all{"fruit", "vegetables", "dairy", "spreads", "freezer", "pantry", "drinks"};
     const Case cases[] = {
-        {"milk #dairy", all, std::nullopt}, // already tagged
-        {"a b 1", all, std::nullopt},       // no word of two characters
-        {"", all, std::nullopt},
-        {"Milk", all, "dairy"},                  // lower-cased before look-up
-        {"peanut butter", all, "spreads"},       // phrases before words
-        {"peanut butter", {"dairy"}, "dairy"},   // phrase not a tag: words go on
-        {"nice creamy yoghurt", all, "freezer"}, // no word boundaries for phrases
-        {"red wine vinegar", all, "pantry"},     // longest phrase first
+        {"milk #dairy", all, std::nullopt, {{"milk", "other"}}}, // already tagged
+        {"a b 1", all, std::nullopt},                            // no word of two characters
+        {"Milk", all, "dairy"},                                  // lower-cased before look-up
+        {"peanut butter", all, "spreads"},                       // phrases before words
+        {"peanut butter", {"dairy"}, "dairy"},                   // phrase not a tag: words go on
+        {"nice creamy yoghurt", all, "freezer"},                 // no word boundaries for phrases
+        {"red wine vinegar", all, "pantry"},                     // longest phrase first
         {"red wine vinegar", {"drinks"}, "drinks"},
         {"zucchini apples", all, "fruit"},            // words in text order
         {"carrots", all, "vegetables"},               // final "s" dropped once
@@ -60,39 +51,21 @@ TEST(ItemTagger, VocabularyProposals) {
         {"spring onions", {"Produce"}, std::nullopt}, // tags compare exactly
         {"salami", {"meat", "Deli"}, "Deli"},         // the category itself comes first
         {"salami", {"meat"}, std::nullopt},           // "Deli" is not normalised: no alias
-        {"milk", {}, std::nullopt},                   // nothing the list has
         {"bread", all, std::nullopt},                 // unknown word
-        {"#fresh", all, std::nullopt},
         // Accents typed as combining marks find composed words, and the reverse.
         {"Jalapen\u0303o", all, "vegetables"},
         {"cr\u00e8me fra\u00eeche", all, "dairy"},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(suggest(c.text, c.listTags), c.expected) << c.text;
-    }
-}
-
-TEST(ItemTagger, SimilarItemsComeFirst) {
-    struct Case {
-        const char* text;
-        QList<ItemTagger::TaggedItem> existing;
-        std::optional<QString> expected;
-    };
-    const Case cases[] = {
-        // A shared word lends the item's tag, even one the list does not offer.
-        {"milk", {{"Oat milk", "cafe"}}, "cafe"},
+        // A shared word lends the item's tag before the vocabulary, even one the list lacks.
+        {"milk", all, "cafe", {{"Oat milk", "cafe"}}},
         // The first item sharing a word wins; "apples" and "apple" are different words.
-        {"apple pie filling", {{"green apples", "fruit"}, {"apple pie", "baking"}}, "baking"},
+        {"apple pie filling", all, "baking", {{"green apples", "fruit"}, {"apple pie", "baking"}}},
         // Tags of the existing item are not words of it.
-        {"dairy", {{"milk #dairy", "dairy"}}, std::nullopt},
-        // One-character words never link items.
-        {"a x", {{"a x", "misc"}}, std::nullopt},
+        {"dairy", {}, std::nullopt, {{"milk #dairy", "dairy"}}},
         // Punctuation splits words on both sides.
-        {"oat-milk", {{"milk, full cream", "dairy"}}, "dairy"},
-        {"milk #dairy", {{"milk", "other"}}, std::nullopt},
+        {"oat-milk", all, "other", {{"milk, full cream", "other"}}},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ItemTagger::suggestion(c.text, {}, c.existing, &groceries()), c.expected)
+        EXPECT_EQ(ItemTagger::suggestion(c.text, c.listTags, c.existing, &groceries()), c.expected)
             << c.text;
     }
 }

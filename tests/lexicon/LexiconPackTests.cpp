@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QSet>
-
 namespace {
 
-LexiconPack packWith(const QMap<QString, QStringList>& categories,
-                     const QMap<QString, QString>& aliases = {}) {
+using Categories = QMap<QString, QStringList>;
+using Index = QHash<QString, QString>;
+
+LexiconPack packWith(const Categories& categories, const QMap<QString, QString>& aliases = {}) {
     LexiconPack pack;
     pack.version = 1;
     pack.categories = categories;
@@ -19,85 +19,57 @@ LexiconPack packWith(const QMap<QString, QStringList>& categories,
     return pack;
 }
 
-bool decodes(const char* json) {
-    try {
-        LexiconPack::decode(QByteArray(json));
-        return true;
-    } catch (const DecodeError&) {
-        return false;
-    }
-}
-
 } // namespace
 
 TEST(LexiconPackDecoding, AcceptsAndRejectsByType) {
-    struct Case {
-        const char* json;
-        bool valid;
+    const char* const accepted[] = {
+        R"({"version":1,"categories":{"fruit":["apples"]},"unknown":[1,2]})",
+        R"({"version":1,"categories":{},"minBuild":null,"recogniser":null,"grammar":null,
+            "aisleAliases":null})",
+        R"({"version":3.0,"categories":{}})",
     };
-    const Case cases[] = {
-        {R"({"version":1,"categories":{}})", true},
-        {R"({"version":1,"categories":{"fruit":["apples"]},"unknown":[1,2]})", true},
-        {R"({"version":1,"categories":{},"minBuild":null,"recogniser":null,"grammar":null,
-             "aisleAliases":null})",
-         true},
-        {R"({"version":3.0,"categories":{}})", true},
-        {R"({"categories":{}})", false},
-        {R"({"version":null,"categories":{}})", false},
-        {R"({"version":1})", false},
-        {R"({"version":1,"categories":null})", false},
-        {R"({"version":"1","categories":{}})", false},
-        {R"({"version":true,"categories":{}})", false},
-        {R"({"version":1.5,"categories":{}})", false},
-        {R"({"version":1,"minBuild":"2","categories":{}})", false},
-        {R"({"version":1,"minBuild":false,"categories":{}})", false},
-        {R"({"version":1,"categories":[]})", false},
-        {R"({"version":1,"categories":{"fruit":"apples"}})", false},
-        {R"({"version":1,"categories":{"fruit":["apples",3]}})", false},
-        {R"({"version":1,"categories":{"fruit":["apples",null]}})", false},
-        {R"({"version":1,"categories":{},"recogniser":"a"})", false},
-        {R"({"version":1,"categories":{},"grammar":[true]})", false},
-        {R"({"version":1,"categories":{},"aisleAliases":{"fruit":1}})", false},
-        {R"({"version":1,"categories":{},"aisleAliases":["fruit"]})", false},
-        {R"([1,2])", false},
-        {R"({"version":1,"categories":{})", false},
+    const char* const rejected[] = {
+        R"({"categories":{}})",
+        R"({"version":1})",
+        R"({"version":"1","categories":{}})",
+        R"({"version":true,"categories":{}})",
+        R"({"version":1.5,"categories":{}})",
+        R"({"version":1,"minBuild":false,"categories":{}})",
+        R"({"version":1,"categories":[]})",
+        R"({"version":1,"categories":{"fruit":"apples"}})",
+        R"({"version":1,"categories":{"fruit":["apples",null]}})",
+        R"({"version":1,"categories":{},"grammar":[true]})",
+        R"({"version":1,"categories":{},"aisleAliases":{"fruit":1}})",
+        R"([1,2])",
+        R"({"version":1,"categories":{})",
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(decodes(c.json), c.valid) << c.json;
+    for (const char* json : accepted) {
+        EXPECT_NO_THROW(LexiconPack::decode(json)) << json;
+    }
+    for (const char* json : rejected) {
+        EXPECT_THROW(LexiconPack::decode(json), DecodeError) << json;
     }
 }
 
-TEST(LexiconPackDecoding, DefaultsAndRoundTrip) {
-    const LexiconPack minimal = LexiconPack::decode(R"({"version":7,"categories":{"a":["b"]}})");
-    EXPECT_EQ(minimal.minBuild, 0);
-    EXPECT_FALSE(minimal.recogniser.has_value());
-    EXPECT_FALSE(minimal.grammar.has_value());
-    EXPECT_TRUE(minimal.aisleAliases.isEmpty());
-
-    const Json written = minimal.toJson();
-    EXPECT_FALSE(written.contains("recogniser"));
-    EXPECT_TRUE(written.contains("aisleAliases"));
-
+TEST(LexiconPackDecoding, RoundTripKeepsAbsentAndEmptyApart) {
+    EXPECT_FALSE(
+        LexiconPack::decode(R"({"version":7,"categories":{}})").toJson().contains("grammar"));
     LexiconPack full = packWith({{"Fruit", {" Apples ", "pears"}}}, {{"Fruit", "produce"}});
     full.minBuild = 12;
-    full.recogniser = QStringList{};
+    full.recogniser = QStringList{}; // an empty array is still present
     full.grammar = QStringList{"add $item"};
-    const LexiconPack again = LexiconPack::fromJson(full.toJson());
-    EXPECT_EQ(again, full);
-    EXPECT_TRUE(again.recogniser.has_value()); // an empty array is still present
+    EXPECT_EQ(LexiconPack::fromJson(full.toJson()), full);
 }
 
 TEST(LexiconPackSingulars, RulesInOrder) {
     const QMap<QString, QStringList> cases{
         {"berries", {"berry", "berri", "berrie"}},
-        {"pies", {"pi", "pie"}},
+        {"pies", {"pi", "pie"}}, // too short for "ies"
+        {"yes", {"ye"}},         // too short for "es"
         {"glasses", {"glass", "glasse"}},
         {"glass", {}},
         {"bus", {"bu"}},
         {"as", {}},
-        {"es", {}},
-        {"tomatoes", {"tomato", "tomatoe"}},
-        {"baked beans", {"baked bean"}},
         {"🍎ies", {"🍎i", "🍎ie"}}, // four characters, though five code units
     };
     for (auto it = cases.begin(); it != cases.end(); ++it) {
@@ -105,94 +77,68 @@ TEST(LexiconPackSingulars, RulesInOrder) {
     }
 }
 
-TEST(LexiconPackIndex, ListedWordsAndSingularForms) {
-    const QHash<QString, QString> index = packWith({{"Fruit", {"Apples "}}}).categoryIndex();
-    EXPECT_EQ(index.size(), 3);
-    for (const char* key : {"apples", "appl", "apple"}) {
-        EXPECT_EQ(index.value(key), "Fruit") << key;
+TEST(LexiconPackIndex, ListedWordsThenUncontestedSingularForms) {
+    const std::tuple<const char*, Categories, Index> cases[] = {
+        {"normalised words and their singular forms, not category names",
+         {{"Fruit", {"Apples "}}},
+         {{"apples", "Fruit"}, {"appl", "Fruit"}, {"apple", "Fruit"}}},
+        {"a listed word beats a singular form",
+         {{"fruit", {"apples"}}, {"baking", {"apple"}}},
+         {{"apples", "fruit"}, {"appl", "fruit"}, {"apple", "baking"}}},
+        {"a singular form claimed by two categories is dropped",
+         {{"vegetables", {"tomatoes"}}, {"sauces", {"tomatos"}}},
+         {{"tomatoes", "vegetables"}, {"tomatoe", "vegetables"}, {"tomatos", "sauces"}}},
+        {"a singular form two words of one category agree on stays",
+         {{"fruit", {"plums", "plumes"}}},
+         {{"plums", "fruit"}, {"plumes", "fruit"}, {"plum", "fruit"}, {"plume", "fruit"}}},
+        {"a word in two categories goes to the later name",
+         {{"b", {"milk"}}, {"a", {"MILK"}}},
+         {{"milk", "b"}}},
+    };
+    for (const auto& [name, categories, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(packWith(categories).categoryIndex(), expected);
     }
-    EXPECT_FALSE(index.contains("fruit")); // category names are not words unless listed
-}
-
-TEST(LexiconPackIndex, ListedWordBeatsSingularForm) {
-    const QHash<QString, QString> index =
-        packWith({{"fruit", {"apples"}}, {"baking", {"apple"}}}).categoryIndex();
-    EXPECT_EQ(index.value("apple"), "baking");
-    EXPECT_EQ(index.value("apples"), "fruit");
-}
-
-TEST(LexiconPackIndex, ContestedSingularFormIsDropped) {
-    const QHash<QString, QString> index =
-        packWith({{"vegetables", {"tomatoes"}}, {"sauces", {"tomatos"}}}).categoryIndex();
-    EXPECT_FALSE(index.contains("tomato"));
-    EXPECT_EQ(index.value("tomatoe"), "vegetables");
-    EXPECT_EQ(index.value("tomatos"), "sauces");
-}
-
-TEST(LexiconPackIndex, SingularAgreedByTwoWordsOfOneCategoryStays) {
-    // "berries" and "berrys" both give "berry", and both are fruit.
-    const QHash<QString, QString> index =
-        packWith({{"fruit", {"berries", "berrys"}}}).categoryIndex();
-    EXPECT_EQ(index.value("berry"), "fruit");
-}
-
-TEST(LexiconPackIndex, WordInTwoCategoriesGoesToTheLaterName) {
-    const QHash<QString, QString> index =
-        packWith({{"b", {"milk"}}, {"a", {"MILK"}}}).categoryIndex();
-    EXPECT_EQ(index.value("milk"), "b");
 }
 
 TEST(LexiconPackIndex, AliasesAreNormalisedAndSelfOrEmptyOnesDropped) {
-    const QHash<QString, QString> aliases =
+    const Index aliases =
         packWith({}, {{" Fruit ", "PRODUCE"}, {"same", " Same"}, {"empty", "  "}, {" ", "x"}})
             .aliasIndex();
-    EXPECT_EQ(aliases, (QHash<QString, QString>{{"fruit", "produce"}}));
+    EXPECT_EQ(aliases, (Index{{"fruit", "produce"}}));
 }
 
-TEST(LexiconVocabularyPhrases, LongestFirstThenTextOrder) {
-    const LexiconPack pack = packWith({{"drinks", {"red wine"}},
-                                       {"freezer", {"ice cream"}},
-                                       {"pantry", {"soy sauce", "red wine vinegar", "salt"}}});
+TEST(LexiconVocabulary, PhrasesLongestFirstThenTextOrder) {
+    const LexiconPack pack =
+        packWith({{"drinks", {"red wine"}},
+                  {"freezer", {"ice cream"}},
+                  {"pantry", {"soy sauce", "red wine vinegar", "salt", "baked beans"}}});
     const LexiconVocabulary vocabulary(pack.categoryIndex(), pack.aliasIndex());
     QStringList phrases;
     for (const auto& p : vocabulary.phrases) {
         phrases.append(p.phrase);
     }
-    EXPECT_EQ(phrases, (QStringList{"red wine vinegar", "ice cream", "soy sauce", "red wine"}));
+    // Singular forms of phrases are phrases too.
+    EXPECT_EQ(phrases, (QStringList{"red wine vinegar", "baked beans", "baked bean", "ice cream",
+                                    "soy sauce", "red wine"}));
     EXPECT_EQ(vocabulary.phrases.first().category, "pantry");
-}
-
-TEST(LexiconVocabularyPhrases, SingularFormsOfPhrasesArePhrases) {
-    const LexiconPack pack = packWith({{"pantry", {"baked beans"}}});
-    const LexiconVocabulary vocabulary(pack.categoryIndex(), {});
-    QStringList phrases;
-    for (const auto& p : vocabulary.phrases) {
-        phrases.append(p.phrase);
-    }
-    EXPECT_EQ(phrases, (QStringList{"baked beans", "baked bean"}));
 }
 
 TEST(ShippedPack, DecodesAndEveryCategoryCanBeATag) {
     const LexiconStore store(LexiconBundle::app(), std::nullopt, 1'000'000);
-    ASSERT_EQ(store.source(), LexiconResolution::Source::bundled);
     const LexiconPack& pack = store.pack();
-    EXPECT_GT(pack.version, 0);
-    EXPECT_FALSE(pack.categories.isEmpty());
+    ASSERT_GT(pack.version, 0); // decoded, not the empty stand-in
     EXPECT_FALSE(store.vocabulary().phrases.isEmpty());
 
     // A category, or the alias it stands for, is proposed only when it equals a list tag, so
-    // each must be a lower-case word that the tag rule accepts.
-    QStringList names = pack.categories.keys();
-    for (const QString& alias : store.vocabulary().aliases) {
-        names.append(alias);
-    }
-    for (const QString& name : names) {
+    // each must be a lower-case word that the tag rule accepts. Aliases belong to categories.
+    for (const QString& name : pack.categories.keys() + store.vocabulary().aliases.values()) {
         EXPECT_EQ(Markdown::tags("#" + name), QStringList{name}) << name.toStdString();
         EXPECT_EQ(name, LexiconPack::normalised(name)) << name.toStdString();
     }
-    for (auto it = pack.aisleAliases.begin(); it != pack.aisleAliases.end(); ++it) {
-        EXPECT_TRUE(store.vocabulary().aliases.contains(it.key())) << it.key().toStdString();
-        EXPECT_TRUE(pack.categories.contains(it.key())) << it.key().toStdString();
+    EXPECT_EQ(store.vocabulary().aliases.size(), pack.aisleAliases.size());
+    for (const QString& category : pack.aisleAliases.keys()) {
+        EXPECT_TRUE(pack.categories.contains(category)) << category.toStdString();
     }
 
     // Every starter tag has its own category, and no word sits in two categories.
@@ -201,13 +147,12 @@ TEST(ShippedPack, DecodesAndEveryCategoryCanBeATag) {
             EXPECT_TRUE(pack.categories.contains(tag)) << tag.toStdString();
         }
     }
-    QHash<QString, QString> owner;
+    QSet<QString> seen;
     for (auto it = pack.categories.begin(); it != pack.categories.end(); ++it) {
         EXPECT_GE(it.value().size(), 10) << it.key().toStdString();
         for (const QString& word : it.value()) {
-            const QString key = LexiconPack::normalised(word);
-            EXPECT_FALSE(owner.contains(key)) << key.toStdString() << " in two categories";
-            owner.insert(key, it.key());
+            EXPECT_FALSE(seen.contains(LexiconPack::normalised(word))) << word.toStdString();
+            seen.insert(LexiconPack::normalised(word));
         }
     }
 }

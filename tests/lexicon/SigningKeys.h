@@ -11,9 +11,12 @@ struct SigningKeys {
 
     explicit SigningKeys(char seedByte) {
         const QByteArray seed(crypto_sign_SEEDBYTES, seedByte);
-        fromSeed(seed);
+        if (sodium_init() >= 0) {
+            crypto_sign_seed_keypair(reinterpret_cast<unsigned char*>(publicKey.data()),
+                                     reinterpret_cast<unsigned char*>(secretKey.data()),
+                                     reinterpret_cast<const unsigned char*>(seed.constData()));
+        }
     }
-    explicit SigningKeys(const QByteArray& seed) { fromSeed(seed); }
 
     QByteArray sign(const QByteArray& message) const {
         QByteArray signature(crypto_sign_BYTES, '\0');
@@ -22,15 +25,5 @@ struct SigningKeys {
                              static_cast<unsigned long long>(message.size()),
                              reinterpret_cast<const unsigned char*>(secretKey.constData()));
         return signature;
-    }
-
-private:
-    void fromSeed(const QByteArray& seed) {
-        if (sodium_init() < 0) {
-            return;
-        }
-        crypto_sign_seed_keypair(reinterpret_cast<unsigned char*>(publicKey.data()),
-                                 reinterpret_cast<unsigned char*>(secretKey.data()),
-                                 reinterpret_cast<const unsigned char*>(seed.constData()));
     }
 };

@@ -30,72 +30,46 @@ protected:
     QLocale previousLocale;
 };
 
-// ---- Removing a list ----
-
-TEST(ListRemoval, DecisionByOwnershipAndShare) {
-    const ListRemoval removeMe{ListRemoval::Action::removeMe,
-                               QStringLiteral("Remove from my lists"), true, true,
-                               QStringLiteral("It stays for the owner and everyone else. You "
-                                              "would need a new invitation to get it back.")};
-    const ListRemoval forEveryone{
-        ListRemoval::Action::deleteForEveryone, QStringLiteral("Delete for everyone"), true, false,
-        QStringLiteral("This list will be removed from everyone you have shared it with, not just "
-                       "from your own lists. This cannot be undone.")};
-    const ListRemoval plain{ListRemoval::Action::deleteList, QStringLiteral("Delete"), true, true,
-                            QStringLiteral("This cannot be undone.")};
+TEST(ListRemoval, DecisionAndTitleByOwnershipAndShare) {
+    using Action = ListRemoval::Action;
+    const ListRemoval removeMe{Action::removeMe, "Remove from my lists", true, true,
+                               "It stays for the owner and everyone else. You would need a new "
+                               "invitation to get it back."};
     EXPECT_EQ(ListRemoval::decide(true, false), removeMe);
     EXPECT_EQ(ListRemoval::decide(true, true), removeMe);
-    EXPECT_EQ(ListRemoval::decide(false, true), forEveryone);
-    EXPECT_EQ(ListRemoval::decide(false, false), plain);
+    EXPECT_EQ(ListRemoval::decide(false, true),
+              (ListRemoval{Action::deleteForEveryone, "Delete for everyone", true, false,
+                           "This list will be removed from everyone you have shared it with, not "
+                           "just from your own lists. This cannot be undone."}));
+    EXPECT_EQ(ListRemoval::decide(false, false),
+              (ListRemoval{Action::deleteList, "Delete", true, true, "This cannot be undone."}));
+
+    const auto title = [](bool isShared, bool hasShare) {
+        return ListRemoval::decide(isShared, hasShare).confirmationTitle("Tea & \"b\"");
+    };
+    EXPECT_EQ(title(true, true), "Remove “Tea & \"b\"” from my lists?");
+    EXPECT_EQ(title(false, true), "Delete “Tea & \"b\"” for everyone?");
+    EXPECT_EQ(title(false, false), "Delete “Tea & \"b\"”?");
 }
 
-TEST(ListRemoval, TitlesQuoteTheNameWithCurlyQuotes) {
-    const QString name = QStringLiteral("Groceries \"big\" & more");
-    EXPECT_EQ(ListRemoval::decide(true, true).confirmationTitle(name),
-              QStringLiteral("Remove “Groceries \"big\" & more” from my lists?"));
-    EXPECT_EQ(ListRemoval::decide(false, true).confirmationTitle(name),
-              QStringLiteral("Delete “Groceries \"big\" & more” for everyone?"));
-    EXPECT_EQ(ListRemoval::decide(false, false).confirmationTitle(name),
-              QStringLiteral("Delete “Groceries \"big\" & more”?"));
-    EXPECT_EQ(ListRemoval::decide(false, false).confirmationTitle(QString()),
-              QStringLiteral("Delete “”?"));
+TEST_F(PresentationRules, SummaryTextsCountInPlainDigits) {
+    const struct {
+        ListsSummary mode;
+        const char* texts[3]; // for 0, 1 and 1000
+    } cases[] = {{ListsSummary::listCount, {"No lists yet", "1 list", "1000 lists"}},
+                 {ListsSummary::itemCount, {"All done", "1 item to go", "1000 items to go"}},
+                 {ListsSummary::dueToday, {"Nothing due today", "1 due today", "1000 due today"}}};
+    for (const auto& c : cases) {
+        for (int i = 0; i < 3; ++i) {
+            // Only the mode's own count matters; the others are set to tell them apart.
+            const qint64 count = i == 0 ? 0 : i == 1 ? 1 : 1000;
+            const qint64 lists = c.mode == ListsSummary::listCount ? count : 77;
+            const qint64 items = c.mode == ListsSummary::itemCount ? count : 78;
+            const qint64 due = c.mode == ListsSummary::dueToday ? count : 79;
+            EXPECT_EQ(c.mode.text(lists, items, due), QString::fromUtf8(c.texts[i]));
+        }
+    }
 }
-
-// ---- The lists page footer ----
-
-struct SummaryCase {
-    ListsSummary mode;
-    qint64 count;
-    const char* text;
-};
-
-class ListsSummaryText : public PresentationRules,
-                         public testing::WithParamInterface<SummaryCase> {};
-
-TEST_P(ListsSummaryText, CountsInPlainDigits) {
-    const SummaryCase& c = GetParam();
-    // Only the mode's own count matters; the others are set to tell them apart.
-    const qint64 lists = c.mode == ListsSummary::listCount ? c.count : 77;
-    const qint64 items = c.mode == ListsSummary::itemCount ? c.count : 78;
-    const qint64 due = c.mode == ListsSummary::dueToday ? c.count : 79;
-    EXPECT_EQ(c.mode.text(lists, items, due), QString::fromUtf8(c.text));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Modes, ListsSummaryText,
-    testing::Values(SummaryCase{ListsSummary::listCount, 0, "No lists yet"},
-                    SummaryCase{ListsSummary::listCount, 1, "1 list"},
-
-                    SummaryCase{ListsSummary::listCount, 1000, "1000 lists"},
-                    SummaryCase{ListsSummary::itemCount, 0, "All done"},
-                    SummaryCase{ListsSummary::itemCount, 1, "1 item to go"},
-                    SummaryCase{ListsSummary::itemCount, 12, "12 items to go"},
-                    SummaryCase{ListsSummary::itemCount, 1000, "1000 items to go"},
-
-                    SummaryCase{ListsSummary::dueToday, 0, "Nothing due today"},
-                    SummaryCase{ListsSummary::dueToday, 1, "1 due today"},
-                    SummaryCase{ListsSummary::dueToday, 3, "3 due today"},
-                    SummaryCase{ListsSummary::dueToday, 2500, "2500 due today"}));
 
 TEST_F(PresentationRules, SummaryModeIsStoredByCaseName) {
     EXPECT_EQ(ListsSummary::stored(), ListsSummary::listCount);
@@ -105,8 +79,7 @@ TEST_F(PresentationRules, SummaryModeIsStoredByCaseName) {
     ListsSummary::store(ListsSummary::itemCount);
     EXPECT_EQ(ListsSummary::stored(), ListsSummary::itemCount);
 
-    for (const QString& unknown :
-         {QStringLiteral("ItemCount"), QStringLiteral("items"), QString()}) {
+    for (const QString& unknown : {QStringLiteral("ItemCount"), QString()}) {
         defaults->setString(QStringLiteral("listsSummaryView"), unknown);
         EXPECT_EQ(ListsSummary::stored(), ListsSummary::listCount) << unknown.toStdString();
     }
@@ -114,70 +87,41 @@ TEST_F(PresentationRules, SummaryModeIsStoredByCaseName) {
     EXPECT_EQ(ListsSummary::stored(), ListsSummary::listCount);
 }
 
-// ---- Text size ----
-
-TEST(TextScale, CasesRawValuesAndFactorsInSteppingOrder) {
-    struct Row {
-        const char* raw;
-        double factor;
-    };
-    const Row rows[] = {
-        {"small", 0.85}, {"standard", 1.0}, {"large", 1.15}, {"larger", 1.3}, {"largest", 1.5}};
-    ASSERT_EQ(TextScale::allCases().size(), 5);
-    for (int i = 0; i < 5; ++i) {
-        const TextScale scale = TextScale::allCases()[i];
-        EXPECT_EQ(scale.rawValue(), QString::fromUtf8(rows[i].raw));
-        EXPECT_DOUBLE_EQ(scale.factor(), rows[i].factor);
+TEST_F(PresentationRules, TextScaleIsStoredByCaseNameInSteppingOrder) {
+    QStringList raws;
+    for (TextScale scale : TextScale::allCases()) {
+        raws.append(scale.rawValue());
         EXPECT_EQ(TextScale::fromRaw(scale.rawValue()), scale);
     }
-    for (const QString& unknown :
-         {QStringLiteral("Large"), QStringLiteral("huge"), QString(), QStringLiteral(" standard")})
-        EXPECT_EQ(TextScale::fromRaw(unknown), std::nullopt) << unknown.toStdString();
-}
+    EXPECT_EQ(raws, QStringList({"small", "standard", "large", "larger", "largest"}));
+    EXPECT_EQ(TextScale::fromRaw(QStringLiteral("Large")), std::nullopt);
 
-TEST_F(PresentationRules, StoredTextScaleFallsBackToStandard) {
     EXPECT_EQ(TextScale::stored(), TextScale::standard);
     TextScale::store(TextScale::larger);
     EXPECT_EQ(defaults->string(QStringLiteral("textScale")), QStringLiteral("larger"));
     EXPECT_DOUBLE_EQ(TextScale::stored().factor(), 1.3);
-
     defaults->setString(QStringLiteral("textScale"), QStringLiteral("gigantic"));
     EXPECT_DOUBLE_EQ(TextScale::stored().factor(), 1.0);
     // Reading an unknown text leaves it as it is.
     EXPECT_EQ(defaults->string(QStringLiteral("textScale")), QStringLiteral("gigantic"));
     defaults->setNumber(QStringLiteral("textScale"), 1.5);
-    EXPECT_DOUBLE_EQ(TextScale::stored().factor(), 1.0);
-}
-
-// ---- The list that opens with the window ----
-
-TBList list(const QString& id) {
-    TBList l;
-    l.id = id;
-    l.name = id;
-    return l;
+    EXPECT_EQ(TextScale::stored(), TextScale::standard);
 }
 
 TEST(LastOpenedList, ResolvesToTheRememberedOrTheFirstList) {
-    const QList<TBList> lists{list("a"), list("b"), list("c")};
-    struct Case {
+    QList<TBList> lists(3);
+    lists[0].id = "a";
+    lists[1].id = "b";
+    lists[2].id = "c";
+    const struct {
         std::optional<QString> remembered;
         QList<TBList> lists;
         std::optional<QString> expected;
-    };
-    const Case cases[] = {
-        {QStringLiteral("b"), lists, QStringLiteral("b")},
-        {QStringLiteral("deleted"), lists, QStringLiteral("a")},
-        {std::nullopt, lists, QStringLiteral("a")},
-        {QStringLiteral(""), lists, QStringLiteral("a")},
-        {QStringLiteral("B"), lists, QStringLiteral("a")},
-        {QStringLiteral("b"), {}, std::nullopt},
-        {std::nullopt, {}, std::nullopt},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.remembered.value_or(QStringLiteral("(none)")).toStdString());
-        EXPECT_EQ(LastOpenedList::resolve(c.remembered, c.lists), c.expected);
-    }
+    } cases[] = {{"b", lists, "b"}, {"deleted", lists, "a"}, {std::nullopt, lists, "a"},
+                 {"B", lists, "a"}, {"b", {}, std::nullopt}, {std::nullopt, {}, std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(LastOpenedList::resolve(c.remembered, c.lists), c.expected)
+            << c.remembered.value_or("(none)").toStdString();
 }
 
 TEST_F(PresentationRules, LastOpenedListIsStoredAndForgotten) {

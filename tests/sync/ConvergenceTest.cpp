@@ -119,6 +119,14 @@ public:
             for (const TBItem& item : d->store().allItems()) {
                 EXPECT_FALSE(deleted_.contains(item.id))
                     << d->id().toStdString() << " brought back " << item.text.toStdString();
+                // An edit that had not yet learned that its list was deleted elsewhere
+                // re-creates the list's zone (the zone is missing, so it is made again), and
+                // the edited item lives on without its list. Nothing else comes back.
+                if (deletedWithList_.contains(item.id)) {
+                    EXPECT_TRUE(editedUnaware_.contains(item.id))
+                        << d->id().toStdString() << " brought back " << item.text.toStdString()
+                        << " of a deleted list although nobody edited it";
+                }
                 checkField(item.id, "text", item.text);
                 checkField(item.id, "done", QString::number(item.done));
                 checkField(item.id, "pinned", QString::number(item.pinned));
@@ -139,6 +147,12 @@ private:
     Device& ann() { return *devices_[0]; }
     size_t pick(size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random_); }
     bool chance(int percent) { return int(pick(100)) < percent; }
+
+    // An item of a list deleted elsewhere was edited by a device that did not know yet.
+    void edited(const QString& itemID) {
+        if (deletedWithList_.contains(itemID))
+            editedUnaware_.insert(itemID);
+    }
 
     void written(const QString& device, const QString& id, const QString& field,
                  const QString& value) {
@@ -219,6 +233,7 @@ private:
         case 2:
             if (item) {
                 s.renameItem(item->id, "renamed " + tag);
+                edited(item->id);
                 written(d.id(), item->id, "text", "renamed " + tag);
             }
             break;
@@ -226,18 +241,22 @@ private:
             if (item) {
                 const bool done = !item->done;
                 s.setDone(item->id, done);
+                edited(item->id);
                 written(d.id(), item->id, "done", QString::number(done));
             }
             break;
         case 4:
             if (item) {
                 s.setItemPinned(item->id, !item->pinned);
+                edited(item->id);
                 written(d.id(), item->id, "pinned", QString::number(!item->pinned));
             }
             break;
         case 5:
-            if (item && s.addNote("note " + tag, item->id, d.id(), d.id()))
+            if (item && s.addNote("note " + tag, item->id, d.id(), d.id())) {
                 notes_[item->id].insert("note " + tag);
+                edited(item->id);
+            }
             break;
         case 6:
             if (item) {
@@ -248,8 +267,10 @@ private:
         case 7:
             if (items.size() > 1) {
                 QStringList visible;
-                for (const TBItem& each : items)
+                for (const TBItem& each : items) {
                     visible.append(each.id);
+                    edited(each.id); // a drag marks every item of the list
+                }
                 s.moveItems(listID, visible, {int(pick(items.size()))},
                             int(pick(items.size() + 1)));
             }
@@ -262,8 +283,15 @@ private:
             break;
         case 9:
             if (!isBob && !listID.isEmpty() && listID != sharedList_ && chance(50)) {
-                for (const TBItem& each : items)
-                    deleted_.insert(each.id);
+                for (const TBItem& each : items) {
+                    deletedWithList_.insert(each.id);
+                    // An edit another device has not sent yet counts as made unaware.
+                    for (auto& other : devices_) {
+                        if (other.get() != &d &&
+                            !other->store().dirtyItems().value(each.id).isEmpty())
+                            editedUnaware_.insert(each.id);
+                    }
+                }
                 s.deleteList(listID);
             }
             break;
@@ -314,7 +342,9 @@ private:
     std::vector<std::unique_ptr<Device>> devices_;
     QString sharedList_;
     int counter_ = 0;
-    std::set<QString> deleted_;
+    std::set<QString> deleted_;         // items deleted one by one: never come back
+    std::set<QString> deletedWithList_; // items whose list was deleted
+    std::set<QString> editedUnaware_;   // of those, items edited by a device not yet told
     std::map<QString, std::set<QString>> notes_;
     std::map<FieldKey, std::map<QString, QString>> lastWrites_;
 };
