@@ -2,6 +2,8 @@
 
 #include "RecordCoding.h"
 
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QUuid>
 
 #include <sqlite3.h>
@@ -145,7 +147,9 @@ SqliteStorage::SqliteStorage(const QString& path, int busyTimeoutMs) {
     }
     try {
         sqlite3_busy_timeout(db_, busyTimeoutMs);
-        exec("PRAGMA journal_mode=WAL");
+        // Two processes opening a new file at once both switch it to WAL; the loser is told
+        // "busy" at once, without the busy timeout, so it waits here the same way.
+        execWhileBusy("PRAGMA journal_mode=WAL", busyTimeoutMs);
         exec("PRAGMA synchronous=NORMAL");
         createSchema();
     } catch (...) {
@@ -168,6 +172,17 @@ void SqliteStorage::exec(const char* sql) {
         sqlite3_free(message);
         throw StorageError(std::string("container file: ") + text);
     }
+}
+
+void SqliteStorage::execWhileBusy(const char* sql, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || deadline.hasExpired())
+            break;
+        QThread::msleep(5);
+    }
+    exec(sql); // succeeds at once when the loop did, else reports the error
 }
 
 SqliteStatement SqliteStorage::prepare(const char* sql) {

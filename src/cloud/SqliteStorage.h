@@ -73,6 +73,7 @@ public:
 
 private:
     void exec(const char* sql);
+    void execWhileBusy(const char* sql, int timeoutMs);
     SqliteStatement prepare(const char* sql);
     void createSchema();
 
