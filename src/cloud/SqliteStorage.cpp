@@ -176,13 +176,13 @@ void SqliteStorage::exec(const char* sql) {
 
 void SqliteStorage::execWhileBusy(const char* sql, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
-    for (;;) {
-        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
-        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || deadline.hasExpired())
-            break;
+    int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+    while ((rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && !deadline.hasExpired()) {
         QThread::msleep(5);
+        rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
     }
-    exec(sql); // succeeds at once when the loop did, else reports the error
+    if (rc != SQLITE_OK)
+        raise(db_, "container file");
 }
 
 SqliteStatement SqliteStorage::prepare(const char* sql) {
