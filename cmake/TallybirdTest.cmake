@@ -5,7 +5,8 @@ function(tallybird_test module)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
     set(target ${module}_tests)
     add_executable(${target} ${ARG_SOURCES})
-    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main Qt6::Test)
+    target_link_libraries(${target} PRIVATE ${ARG_LIBRARIES} test_support GTest::gtest GTest::gtest_main
+        Qt6::Test)
     set(sandbox ${CMAKE_BINARY_DIR}/test-home/${module})
     add_test(NAME ${module} COMMAND ${target})
     set_tests_properties(${module} PROPERTIES

@@ -1,35 +1,15 @@
 #include "TestSupport.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+#include "support/CompletionWait.h"
 
 namespace cloudtest {
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "cloud_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
-
 std::optional<CloudError> wait(const std::function<void(SyncEngine::Completion)>& start) {
-    ensureApplication();
-    QEventLoop loop;
-    bool finished = false;
-    std::optional<CloudError> result;
-    start([&](std::optional<CloudError> error) {
-        result = std::move(error);
-        finished = true;
-        loop.quit();
-    });
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    if (!finished)
-        loop.exec();
-    if (!finished)
+    const auto result =
+        testsupport::waitForCompletion<std::optional<CloudError>>(start, std::chrono::seconds(10));
+    if (!result)
         return CloudError::make(CloudError::Code::internalError, QStringLiteral("timed out"));
-    return result;
+    return *result;
 }
 
 std::optional<CloudError> send(SyncEngine& engine) {

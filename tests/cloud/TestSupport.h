@@ -2,6 +2,7 @@
 
 #include "cloud/Container.h"
 #include "cloud/SyncEngine.h"
+#include "support/TestApplication.h"
 
 #include <QTemporaryDir>
 
@@ -16,7 +17,7 @@ namespace cloudtest {
 using namespace cloud;
 
 // The application object the engines deliver through; made once per test program.
-void ensureApplication();
+using testsupport::ensureApplication;
 
 // Spins the event loop until the operation calls back (or ten seconds pass).
 std::optional<CloudError> wait(const std::function<void(SyncEngine::Completion)>& start);

@@ -10,6 +10,8 @@
 #include "platform/JsonRead.h"
 #include "store/ListStore.h"
 #include "store/StoreLocation.h"
+#include "support/QStringPrinting.h"
+#include "support/TestApplication.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,20 +22,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 // Sockets and event loops need an application object; one lives for the whole test run.
-inline void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "intents_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
+using testsupport::ensureApplication;
 
 // A console with scripted answers that records what was said and noted.
 class FakeConsole final : public Console {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/ListStore.h"
+#include "support/QStringPrinting.h"
 
 #include <QFile>
 #include <QStringList>
@@ -11,11 +12,6 @@
 #include <sys/stat.h>
 
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 // Records every change a store queues on one engine, as "saveZone TB-x owner" and so on.
 class RecordingEngine : public EngineQueue {

@@ -1,11 +1,11 @@
 #include "SyncTestSupport.h"
 
 #include "model/ItemNotes.h"
+#include "support/CompletionWait.h"
+#include "support/TestApplication.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QHashFunctions>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -14,32 +14,21 @@ namespace synctest {
 using namespace cloud;
 
 void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "sync_tests";
-    static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) {
         qSetGlobalQHashSeed(0); // the same iteration order in every run of a seed
-        new QCoreApplication(argc, argv);
+        testsupport::ensureApplication();
     }
 }
 
 std::optional<CloudError>
 wait(const std::function<void(std::function<void(std::optional<CloudError>)>)>& start) {
-    QEventLoop loop;
-    bool finished = false;
-    std::optional<CloudError> result;
-    start([&](std::optional<CloudError> error) {
-        result = std::move(error);
-        finished = true;
-        loop.quit();
-    });
+    ensureApplication();
     // Only a guard against a pass that never ends; passes take milliseconds.
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    if (!finished)
-        loop.exec();
-    if (!finished)
+    const auto result =
+        testsupport::waitForCompletion<std::optional<CloudError>>(start, std::chrono::seconds(30));
+    if (!result)
         return CloudError::make(CloudError::Code::internalError, QStringLiteral("timed out"));
-    return result;
+    return *result;
 }
 
 Device::Device(std::shared_ptr<Container> container, QString id)

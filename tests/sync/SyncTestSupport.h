@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cloud/CloudDevice.h"
+#include "support/QStringPrinting.h"
 #include "sync/CloudEngine.h"
 #include "sync/CloudSync.h"
 
@@ -10,14 +11,10 @@
 
 #include <memory>
 #include <optional>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 namespace synctest {
 
+// The application object, with one hash seed for every run so that a seed replays exactly.
 void ensureApplication();
 
 // One copy of the program: a store in a folder of its own, syncing as one device.
