@@ -1,0 +1,15 @@
+// The test runner of the screens: widgets need a QApplication, on the offscreen platform so no
+// display server is involved.
+#include "ui/theme/Theme.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Theme::applyToApplication();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
