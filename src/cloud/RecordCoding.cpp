@@ -245,11 +245,7 @@ std::optional<Record> RecordCoding::fromJson(const Json& json) {
 
 std::optional<Record> RecordCoding::decode(const QByteArray& bytes) {
     try {
-        Json json = Json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr,
-                                /*allow_exceptions=*/false);
-        if (json.is_discarded())
-            return std::nullopt;
-        return fromJson(json);
+        return fromJson(JsonRead::parse(bytes));
     } catch (const std::exception&) {
         return std::nullopt;
     }

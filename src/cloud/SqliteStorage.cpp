@@ -127,7 +127,11 @@ QString namesToText(const std::optional<PersonNameComponents>& names) {
 std::optional<PersonNameComponents> namesFromText(const QString& text) {
     if (text.isEmpty())
         return std::nullopt;
-    auto names = RecordCoding::namesFromJson(Json::parse(text.toStdString(), nullptr, false));
+    std::optional<PersonNameComponents> names;
+    try {
+        names = RecordCoding::namesFromJson(JsonRead::parse(text.toUtf8()));
+    } catch (const DecodeError&) {
+    }
     if (!names)
         throw StorageError("A stored user name does not decode.");
     return names;

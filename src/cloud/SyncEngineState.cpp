@@ -49,6 +49,8 @@ bool optionalText(const Json& object, const char* key, std::optional<QString>& o
 }
 
 std::optional<Decoded> decode(const QByteArray& data) {
+    if (JsonRead::hasRawNul(data))
+        return std::nullopt;
     Json json = Json::parse(data.constData(), data.constData() + data.size(), nullptr, false);
     if (!json.is_object())
         return std::nullopt;

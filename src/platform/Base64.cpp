@@ -4,9 +4,17 @@
 
 namespace Base64 {
 
-QString encode(const QByteArray& data) { return QString::fromLatin1(data.toBase64()); }
+QString encode(const QByteArray& data) {
+    return QString::fromLatin1(data.toBase64());
+}
 
 std::optional<QByteArray> decode(const QByteArray& text) {
+    // libsodium reads every byte above 0x7F as "/", so those are refused here first.
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) > 0x7F) {
+            return std::nullopt;
+        }
+    }
     // libsodium's original-alphabet decoder insists on correct padding; with no characters to
     // ignore, anything else in the text stops it early, which we treat as an error.
     if (text.size() % 4 != 0) {

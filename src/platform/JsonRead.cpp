@@ -48,9 +48,18 @@ QString toQString(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
-std::string toUtf8(const QString& text) { return text.toStdString(); }
+std::string toUtf8(const QString& text) {
+    return text.toStdString();
+}
+
+bool hasRawNul(const QByteArray& bytes) {
+    return bytes.contains('\0');
+}
 
 Json parse(const QByteArray& bytes) {
+    if (hasRawNul(bytes)) {
+        throw DecodeError("a raw NUL byte is not JSON");
+    }
     Json document = Json::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
     if (document.is_discarded()) {
         throw DecodeError("not a JSON document");

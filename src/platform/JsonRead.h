@@ -27,8 +27,12 @@ namespace JsonRead {
 QString toQString(const std::string& utf8);
 std::string toUtf8(const QString& text);
 
-// Parses a whole document; throws DecodeError on malformed JSON.
+// Parses a whole document; throws DecodeError on malformed JSON. A raw NUL byte anywhere is
+// malformed too: the parser would stop reading at it and take what came before as the whole
+// document.
 Json parse(const QByteArray& bytes);
+// Whether the bytes hold a raw NUL, which no JSON text may; for readers that parse themselves.
+bool hasRawNul(const QByteArray& bytes);
 
 const Json& requireObject(const Json& value, const char* what);
 const Json& requireArray(const Json& value, const char* what);
@@ -57,7 +61,9 @@ double asNumber(const Json& value, const char* what);
 QString asString(const Json& value, const char* what);
 
 // Writing.
-inline Json fromDate(Date date) { return date.secondsSinceReferenceDate(); }
+inline Json fromDate(Date date) {
+    return date.secondsSinceReferenceDate();
+}
 Json fromStringList(const QStringList& list);
 
 } // namespace JsonRead

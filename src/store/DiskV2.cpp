@@ -1,6 +1,7 @@
 #include "DiskV2.h"
 
 #include "platform/Base64.h"
+#include "platform/JsonRead.h"
 
 #include <QStringList>
 
@@ -193,6 +194,8 @@ void appendBase64Text(QByteArray& out, const QByteArray& text) {
 } // namespace
 
 std::optional<StoreJson> parseStoreDocument(const QByteArray& bytes) {
+    if (JsonRead::hasRawNul(bytes))
+        return std::nullopt;
     StoreJson document = StoreJson::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
     if (document.is_discarded())
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "ListStore.h"
 
+#include "UnreadableCopies.h"
 #include "model/Markdown.h"
 #include "platform/Base64.h"
 #include "platform/Unicode.h"
@@ -54,9 +55,23 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
         }
     }
     load();
+    // The copy is taken at once, so that whoever opened the store can name it, even when this
+    // store never writes.
+    if (copyBeforeWrite_)
+        keepUnreadableCopy();
 }
 
 ListStore::~ListStore() = default;
+
+bool ListStore::keepUnreadableCopy() {
+    const std::optional<QString> copy = UnreadableCopies::keepCopy(fileURL_, clock_.now());
+    if (!copy)
+        return false;
+    if (!copy->isEmpty())
+        unreadableCopy_ = *copy;
+    copyBeforeWrite_ = false;
+    return true;
+}
 
 const FieldSet& ListStore::allListFields() {
     static const FieldSet fields{"name",    "pinned",    "order",

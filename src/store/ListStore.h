@@ -108,6 +108,9 @@ public:
     bool canWrite() const { return access_ == Access::readWrite && !lockError_; }
     // Whether the last attempt to write the file succeeded (true before any attempt).
     bool lastSaveSucceeded() const { return lastSaveSucceeded_; }
+    // Where the bytes of a store file that could not be read in full are kept, once a copy of
+    // them exists (taken at load, or at the latest before the first write over them).
+    const std::optional<QString>& unreadableCopy() const { return unreadableCopy_; }
 
     // Announces a change; screens call it after writing per-list settings into defaults().
     void announceChange() { emit changed(); }
@@ -239,6 +242,8 @@ private:
     void migrateFilingOffTheListRecord(const StoreJson& document);
     DiskV2 snapshot() const;
     bool writeFile();
+    // Keeps a copy of a file that did not read in full; false when the copy failed.
+    bool keepUnreadableCopy();
 
     // Engines (ListStoreMarks.cpp).
     void startEngines();
@@ -304,6 +309,7 @@ private:
     // Set when the file on disk did not read in full as the current layout: a copy of it is
     // kept aside before the first write over it.
     bool copyBeforeWrite_ = false;
+    std::optional<QString> unreadableCopy_;
     bool lastSaveSucceeded_ = true;
     EncodedItems encodedItems_;
 };

@@ -167,11 +167,8 @@ void ListStore::persist() {
 }
 
 bool ListStore::writeFile() {
-    if (copyBeforeWrite_) {
-        if (!UnreadableCopies::keepCopy(fileURL_, clock_.now()))
-            return false;
-        copyBeforeWrite_ = false;
-    }
+    if (copyBeforeWrite_ && !keepUnreadableCopy())
+        return false;
     QSaveFile file(fileURL_);
     if (!file.open(QIODevice::WriteOnly))
         return false;

@@ -24,9 +24,35 @@ QStringList UnreadableCopies::copies(const QString& storeFile) {
     return names;
 }
 
-bool UnreadableCopies::keepCopy(const QString& storeFile, Date now) {
+namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A copy already holding exactly these bytes.
+std::optional<QString> sameCopy(const QString& storeFile) {
+    const qint64 size = QFileInfo(storeFile).size();
+    std::optional<QByteArray> bytes;
+    for (const QString& copy : UnreadableCopies::copies(storeFile)) {
+        if (QFileInfo(copy).size() != size)
+            continue;
+        if (!bytes)
+            bytes = bytesOf(storeFile);
+        if (bytesOf(copy) == *bytes)
+            return copy;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> UnreadableCopies::keepCopy(const QString& storeFile, Date now) {
     if (!QFile::exists(storeFile))
-        return true;
+        return QString();
+    if (std::optional<QString> same = sameCopy(storeFile))
+        return same;
     const QString stamp =
         now.toQDateTime().toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"));
     const QString base = storeFile + QStringLiteral(".unreadable-") + stamp;
@@ -34,7 +60,7 @@ bool UnreadableCopies::keepCopy(const QString& storeFile, Date now) {
     for (int n = 1; QFile::exists(target); ++n)
         target = base + QStringLiteral("-") + QString::number(n);
     if (!QFile::copy(storeFile, target))
-        return false;
+        return std::nullopt;
 
     // The copy just taken is never the one to go, even when older copies carry later time
     // stamps because the clock was set back since.
@@ -43,5 +69,5 @@ bool UnreadableCopies::keepCopy(const QString& storeFile, Date now) {
     older.removeIf([&](const QString& copy) { return QFileInfo(copy).fileName() == taken; });
     for (qsizetype i = 0; i + kept <= older.size(); ++i)
         QFile::remove(older[i]);
-    return true;
+    return target;
 }

@@ -124,6 +124,10 @@ TEST(RecordCodingTest, BadInputIsNoRecord) {
     };
     for (const char* input : inputs)
         EXPECT_FALSE(RecordCoding::decode(QByteArray(input))) << input;
+    // A good archive with a raw NUL and more after it is no record either.
+    const QByteArray good = RecordCoding::encode(sample());
+    ASSERT_TRUE(RecordCoding::decode(good));
+    EXPECT_FALSE(RecordCoding::decode(good + '\0' + "{}"));
 }
 
 TEST(RecordCodingTest, TruncationsOfAGoodArchiveNeverCrash) {

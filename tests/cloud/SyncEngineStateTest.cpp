@@ -89,4 +89,7 @@ TEST(SyncEngineStateTest, CorruptSerializationsAreRefused) {
     for (const char* input : inputs) {
         EXPECT_FALSE(StateSerialization::fromData(QByteArray(input))) << input;
     }
+    const QByteArray good = SyncEngineState().serialization().data();
+    ASSERT_TRUE(StateSerialization::fromData(good));
+    EXPECT_FALSE(StateSerialization::fromData(good + '\0' + "junk"));
 }

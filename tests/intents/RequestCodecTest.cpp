@@ -50,20 +50,21 @@ TEST(RequestCodec, AnythingButAKnownRequestIsRefused) {
         deep,
         huge,
         R"({"request":"delete","list":"A"})",
-        R"({"request":"add","list":"A"})",                         // no text
-        R"({"request":"add","text":"eggs"})",                      // no list
-        R"({"request":"add","list":"A","text":5})",                // text not a string
-        R"({"request":"add","list":true,"text":"x"})",             // id not a string
-        R"({"request":"add","list":"A B","text":"x"})",            // blank in an id
-        R"({"request":"add","list":"../x","text":"x"})",           // path in an id
-        R"({"request":"add","list":"","text":"x"})",               // empty id
-        R"({"request":"add","list":"A","text":"x","item":"I"})",   // item only for tick
-        R"({"request":"read","list":"A","text":"x"})",             // read takes no text
-        R"({"request":"start","list":"A","text":"x"})",            // start takes no list
-        R"({"request":"open","list":"A","extra":1})",              // unknown key
-        R"({"request":"tick","list":"A","text":"x","item":null})", // item not a string
-        R"({"request":"add","list":"A","text":"x")",               // cut short
-        R"({"request":"add","list":"A","text":"\ud800"})",         // broken text
+        R"({"request":"add","list":"A"})",                           // no text
+        R"({"request":"add","text":"eggs"})",                        // no list
+        R"({"request":"add","list":"A","text":5})",                  // text not a string
+        R"({"request":"add","list":true,"text":"x"})",               // id not a string
+        R"({"request":"add","list":"A B","text":"x"})",              // blank in an id
+        R"({"request":"add","list":"../x","text":"x"})",             // path in an id
+        R"({"request":"add","list":"","text":"x"})",                 // empty id
+        R"({"request":"add","list":"A","text":"x","item":"I"})",     // item only for tick
+        R"({"request":"read","list":"A","text":"x"})",               // read takes no text
+        R"({"request":"start","list":"A","text":"x"})",              // start takes no list
+        R"({"request":"open","list":"A","extra":1})",                // unknown key
+        R"({"request":"tick","list":"A","text":"x","item":null})",   // item not a string
+        R"({"request":"add","list":"A","text":"x")",                 // cut short
+        R"({"request":"add","list":"A","text":"\ud800"})",           // broken text
+        QByteArray(R"({"request":"read","list":"A"})") + '\0' + "x", // a raw NUL byte
     };
     for (const QByteArray& message : refused) {
         SCOPED_TRACE(message.left(80).toStdString());

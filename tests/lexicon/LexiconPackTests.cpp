@@ -49,6 +49,8 @@ TEST(LexiconPackDecoding, AcceptsAndRejectsByType) {
     for (const char* json : rejected) {
         EXPECT_THROW(LexiconPack::decode(json), DecodeError) << json;
     }
+    const QByteArray good(accepted[0]);
+    EXPECT_THROW(LexiconPack::decode(good + '\0' + "{}"), DecodeError) << "a raw NUL byte";
 }
 
 TEST(LexiconPackDecoding, RoundTripKeepsAbsentAndEmptyApart) {

@@ -90,6 +90,16 @@ TEST(Defaults, CorruptFileReadsAsEmptyAndIsReplacedOnWrite) {
     EXPECT_EQ(again.boolValue("a"), false);
 }
 
+TEST(Defaults, AFileCutShortByARawNulReadsAsEmpty) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("{\"a\": true}") + '\0' + "{\"b\": 1}");
+    file.close();
+    EXPECT_FALSE(FileDefaults(path).contains("a"));
+}
+
 TEST(Defaults, StandardIsInMemoryUntilReplaced) {
     Defaults::standard().setString("x", "1");
     EXPECT_EQ(Defaults::standard().string("x"), QStringLiteral("1"));

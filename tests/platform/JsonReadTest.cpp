@@ -6,7 +6,9 @@
 
 namespace {
 
-Json object(const char* text) { return JsonRead::parse(QByteArray(text)); }
+Json object(const char* text) {
+    return JsonRead::parse(QByteArray(text));
+}
 
 TEST(JsonRead, NeverCoercesBetweenBooleansNumbersAndTexts) {
     struct Case {
@@ -46,6 +48,25 @@ TEST(JsonRead, RejectsMalformedDocuments) {
     EXPECT_THROW(JsonRead::parse(QByteArray("{\"a\": ")), DecodeError);
     EXPECT_THROW(JsonRead::parse(QByteArray("")), DecodeError);
     EXPECT_THROW(JsonRead::parse(QByteArray("\xff\xfe")), DecodeError);
+}
+
+TEST(JsonRead, ARawNulByteIsNeverJson) {
+    // The parser stops at a NUL and would take what came before it for the whole document.
+    const QByteArray nul(1, '\0');
+    const QByteArray documents[] = {
+        "{\"a\":1}" + nul + "{\"b\":2}",
+        "{\"a\":1}" + nul,
+        "[1," + nul + "2]",
+        "{\"a\":\"x" + nul + "y\"}",
+        nul,
+    };
+    for (const QByteArray& document : documents) {
+        EXPECT_TRUE(JsonRead::hasRawNul(document));
+        EXPECT_THROW(JsonRead::parse(document), DecodeError) << document.size();
+    }
+    // Escaped, a NUL is an ordinary character of a text.
+    EXPECT_EQ(JsonRead::requiredString(object(R"({"a":"x\u0000y"})"), "a"),
+              QString::fromUtf16(u"x\u0000y", 3));
 }
 
 TEST(JsonRead, TextsRoundTripAsUtf8) {

@@ -200,8 +200,8 @@ TEST_F(StoreTest, IdentityIsCarriedOverFromTheLastKnownUser) {
 }
 
 TEST_F(StoreTest, UnreadableFileIsCopiedAsideBeforeTheFirstWriteAndOnlyFiveAreKept) {
-    const QByteArray garbage = "{\"lists\": not json";
     for (int run = 0; run < 7; ++run) {
+        const QByteArray garbage = "{\"lists\": not json " + QByteArray::number(run);
         writeFile(garbage);
         auto store = open();
         EXPECT_TRUE(store->lists().isEmpty());
@@ -218,6 +218,38 @@ TEST_F(StoreTest, UnreadableFileIsCopiedAsideBeforeTheFirstWriteAndOnlyFiveAreKe
         store->addList("Another");
         EXPECT_EQ(UnreadableCopies::copies(path()).size(), copies.size());
     }
+}
+
+TEST_F(StoreTest, TheCopyOfAnUnreadableFileIsTakenAtLoadAndNamed) {
+    // A valid document cut short by a raw NUL byte: the parser would stop at the NUL and take
+    // the first part for the whole file, and the next save would drop the rest unseen.
+    const QByteArray valid =
+        R"({"version":3,"lists":[],"items":[],"dirtyLists":{},"dirtyItems":{},)"
+        R"("archivedRecords":{}})";
+    const QByteArray damaged[] = {
+        valid + QByteArray(1, '\0') + "more bytes",
+        valid + "x" + "more bytes",
+        QByteArray("{\"version\":3,\"lists\":[") + '\0' + "]}",
+    };
+    for (const QByteArray& bytes : damaged) {
+        SCOPED_TRACE(bytes.toStdString());
+        for (const QString& copy : UnreadableCopies::copies(path()))
+            QFile::remove(copy);
+        writeFile(bytes);
+        for (const ListStore::Access access :
+             {ListStore::Access::readOnly, ListStore::Access::readWrite}) {
+            auto store = open(true, access);
+            ASSERT_TRUE(store->unreadableCopy());
+            QFile copy(*store->unreadableCopy());
+            ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+            EXPECT_EQ(copy.readAll(), bytes);
+            store->addList("New");
+        }
+        // Reading the same bytes again named the copy already there.
+        EXPECT_EQ(UnreadableCopies::copies(path()).size(), 1);
+    }
+    writeFile(valid);
+    EXPECT_FALSE(open(true, ListStore::Access::readOnly)->unreadableCopy());
 }
 
 TEST_F(StoreTest, CopyOfAnUnreadableFileSurvivesCopiesStampedLater) {
