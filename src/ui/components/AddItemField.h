@@ -1,0 +1,34 @@
+#pragma once
+
+#include "SingleLineField.h"
+
+// The one-line field of the add bar, borderless in the app's type and colours. Return hands
+// the text on (submitted()) and keeps the keyboard focus, so items can be typed one after
+// another. The host follows and steers the focus through setFocused() and focusedChanged();
+// each side copies the other only when they differ. No placeholder of its own: the host draws
+// one.
+class AddItemField : public SingleLineField {
+    Q_OBJECT
+public:
+    explicit AddItemField(bool focused = false, QWidget* parent = nullptr);
+
+    bool isFocused() const { return focused_; }
+    // The host's wish: takes or gives up the keyboard focus when it differs.
+    void setFocused(bool focused);
+
+signals:
+    void submitted();
+    void focusedChanged(bool focused);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void applyFocus();
+    void noteFocus(bool focused);
+
+    bool focused_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+// What an empty page shows: a large symbol, a title, a message and, only when both a title and
+// an action are given, one button.
+struct EmptyStateContent {
+    QString title;
+    QString message;
+    QString systemImage;
+    std::optional<QString> actionTitle;
+    std::function<void()> action;
+
+    bool showsButton() const { return actionTitle.has_value() && bool(action); }
+};
+
+// The centred block shown where a page has nothing to show yet. Title and message are shown as
+// given, as plain text.
+class EmptyState : public QWidget {
+    Q_OBJECT
+public:
+    explicit EmptyState(EmptyStateContent content, QWidget* parent = nullptr);
+
+private:
+    EmptyStateContent content_;
+};
