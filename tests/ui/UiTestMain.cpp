@@ -1,5 +1,8 @@
 // The test runner of the screens: widgets need a QApplication, on the offscreen platform so no
 // display server is involved.
+#include "support/ManualMonotonicClock.h"
+#include "support/RecordingSoundOutput.h"
+#include "ui/sound/SoundEffectPlayer.h"
 #include "ui/theme/Theme.h"
 
 #include <QApplication>
@@ -10,6 +13,9 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Theme::applyToApplication();
+    // Screens play their sounds into a recorder: no test needs a sound device.
+    SoundEffectPlayer::setShared(std::make_unique<SoundEffectPlayer>(
+        std::make_shared<ManualMonotonicClock>(), std::make_shared<RecordingSoundOutput>()));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,45 @@
+// Choosing and playing an effect's sound.
+#include "SoundEffectPlayer.h"
+
+#include "QtSoundOutput.h"
+#include "SoundEffects.h"
+#include "SoundPlayback.h"
+#include "platform/Defaults.h"
+
+namespace {
+std::unique_ptr<SoundEffectPlayer> sharedPlayer;
+} // namespace
+
+SoundEffectPlayer::SoundEffectPlayer(std::shared_ptr<const MonotonicClock> clock,
+                                     std::shared_ptr<SoundOutput> output)
+    : clock_(std::move(clock)), output_(std::move(output)) {}
+
+void SoundEffectPlayer::play(SoundEffect effect) {
+    if (effect == SoundEffect::itemAdded) {
+        const double now = clock_->seconds();
+        const std::optional<double> previous = lastAddAt_;
+        lastAddAt_ = now;
+        if (previous && now - *previous <= repeatAddPause)
+            return;
+    }
+    const Defaults& defaults = Defaults::standard();
+    if (!SoundEffects::isEnabled(defaults))
+        return;
+    const std::optional<QString> chosen = defaults.string(SoundEffects::choiceKey(effect));
+    const SoundOption& option = chosen ? SoundEffects::option(*chosen, effect)
+                                       : SoundEffects::option(SoundEffects::defaultSoundID(effect));
+    if (const std::optional<QString> name = SoundPlayback::soundName(option))
+        output_->play(*name);
+}
+
+SoundEffectPlayer& SoundEffectPlayer::shared() {
+    if (!sharedPlayer) {
+        sharedPlayer = std::make_unique<SoundEffectPlayer>(std::make_shared<SteadyClock>(),
+                                                           std::make_shared<QtSoundOutput>());
+    }
+    return *sharedPlayer;
+}
+
+void SoundEffectPlayer::setShared(std::unique_ptr<SoundEffectPlayer> player) {
+    sharedPlayer = std::move(player);
+}
