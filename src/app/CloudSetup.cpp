@@ -3,27 +3,17 @@
 #include "platform/AppPaths.h"
 #include "sync/CloudSync.h"
 
-bool CloudSetup::attach(ListStore& store, QString* error) const {
-    if (CloudSync::of(store))
-        return true;
+CloudSync* CloudSetup::attach(ListStore& store, QString* error) const {
     cloud::Result<cloud::CloudDevice> device =
         cloud::CloudDevice::open(containerPath_, AppPaths::dataDir());
-    if (!device.ok()) {
-        if (error)
-            *error = device.error().message;
-        return false;
-    }
-    CloudSync::attach(store, device.value());
-    return true;
+    if (!device.ok() && error)
+        *error = device.error().message;
+    return CloudSync::attach(store, std::move(device));
 }
 
 IntentFrame::SyncStep CloudSetup::syncStep() const {
     const CloudSetup setup = *this;
     return [setup](ListStore& store, std::function<void()> done) {
-        if (!setup.attach(store)) {
-            done();
-            return;
-        }
-        CloudSync::syncNow(store, [done](std::optional<cloud::CloudError>) { done(); });
+        setup.attach(store)->syncNow([done](std::optional<cloud::CloudError>) { done(); });
     };
 }

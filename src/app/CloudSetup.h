@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class CloudSync;
+
 // How this process reaches the cloud: one container file, and this profile's data folder as
 // the device. Every store the process builds syncs through it.
 class CloudSetup {
@@ -13,11 +15,11 @@ public:
 
     const QString& containerPath() const { return containerPath_; }
 
-    // Gives the store its sync side, once. False, with `error` set, when the container cannot
-    // be opened; the store then keeps working without sync.
-    bool attach(ListStore& store, QString* error = nullptr) const;
+    // Gives the store its cloud half; call it once per store. When the container cannot be
+    // opened, `error` says why and the store keeps working without the cloud.
+    CloudSync* attach(ListStore& store, QString* error = nullptr) const;
 
-    // A request's one sync pass: attaches the store when needed, then syncs. `done` runs when
+    // One sync pass of a store made for one request: attaches it, then syncs. `done` runs when
     // the pass ends, whether it succeeded or not.
     IntentFrame::SyncStep syncStep() const;
 

@@ -1,5 +1,6 @@
 #include "ProgramCore.h"
 
+#include "sync/CloudSync.h"
 #include "sync/MacSyncCoordinator.h"
 
 #include "intents/IntentDispatch.h"
@@ -15,7 +16,7 @@
 #include <utility>
 
 ProgramCore::ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent)
-    : QObject(parent), defaults_(defaults), cloud_(std::move(cloud)), sync_(cloud_.syncStep()) {}
+    : QObject(parent), defaults_(defaults), cloud_(std::move(cloud)) {}
 
 ProgramCore::~ProgramCore() = default;
 
@@ -35,11 +36,16 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
         QThread::msleep(100);
     }
     QString cloudError;
-    if (source.cloudSync && !cloud_.attach(*store_, &cloudError))
+    cloudSync_ = cloud_.attach(*store_, &cloudError);
+    if (!cloudError.isEmpty() && source.cloudSync)
         QTextStream(stderr) << "Tallybird cannot sync: " << cloudError << "\n";
+    sync_ = [sync = cloudSync_](ListStore&, std::function<void()> done) {
+        sync->syncNow([done](std::optional<cloud::CloudError>) { done(); });
+    };
     store_->start();
     // Local edits reach the cloud one second after the last of a burst.
-    coordinator_ = new MacSyncCoordinator({}, this);
+    coordinator_ =
+        new MacSyncCoordinator([sync = cloudSync_](ListStore&) { sync->syncNow({}); }, this);
     coordinator_->start(*store_);
     connect(store_.get(), &ListStore::changed, this, &ProgramCore::scheduleIndexRefresh);
     store_->rebuildDerivedCacheIfNeeded();

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class CloudSync;
 class MacSyncCoordinator;
 class RequestServer;
 
@@ -27,6 +28,8 @@ public:
     bool start(const QString& serverName, int waitMs, QString* error);
 
     ListStore* store() const { return store_.get(); }
+    // The store's cloud half, once started: sync passes and share look-ups.
+    CloudSync* cloudSync() const { return cloudSync_; }
 
 private:
     void scheduleIndexRefresh();
@@ -35,6 +38,7 @@ private:
     CloudSetup cloud_;
     IntentFrame::SyncStep sync_;
     std::unique_ptr<ListStore> store_;
+    CloudSync* cloudSync_ = nullptr; // a child of the store
     RequestServer* server_ = nullptr;
     MacSyncCoordinator* coordinator_ = nullptr;
     bool indexRefreshPending_ = false;

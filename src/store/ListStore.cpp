@@ -1,6 +1,8 @@
 #include "ListStore.h"
 
+#include "RecordField.h"
 #include "UnreadableCopies.h"
+
 #include "model/Markdown.h"
 #include "platform/Base64.h"
 #include "platform/Unicode.h"
@@ -73,15 +75,24 @@ bool ListStore::keepUnreadableCopy() {
     return true;
 }
 
+namespace {
+
+template <typename Table> FieldSet allNames(const Table& table) {
+    FieldSet names;
+    for (const auto& field : table)
+        names.insert(QString::fromLatin1(field.name));
+    return names;
+}
+
+} // namespace
+
 const FieldSet& ListStore::allListFields() {
-    static const FieldSet fields{"name",    "pinned",    "order",
-                                 "icon",    "colour",    "kind",
-                                 "dueDate", "createdAt", "completedRetention"};
+    static const FieldSet fields = allNames(RecordFields::list);
     return fields;
 }
 
 const FieldSet& ListStore::allItemFields() {
-    static const FieldSet fields{"text", "done", "order", "pinned", "completedAt", "notes"};
+    static const FieldSet fields = allNames(RecordFields::item);
     return fields;
 }
 

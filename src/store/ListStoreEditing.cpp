@@ -1,16 +1,14 @@
 // Adding, changing and deleting items and lists.
 #include "ListStore.h"
 
+#include "CloudLayout.h"
+#include "RecordField.h"
 #include "model/ItemArrange.h"
 #include "model/ItemNotes.h"
 #include "platform/Ids.h"
 #include "platform/Unicode.h"
 
 #include <algorithm>
-
-namespace {
-const QString notesField = QStringLiteral("notes");
-}
 
 qsizetype ListStore::indexOfItem(const QString& itemID) const {
     for (qsizetype i = 0; i < allItems_.size(); ++i) {
@@ -62,7 +60,7 @@ void ListStore::setDone(const QString& itemID, bool done) {
     item.completedAt = done ? std::optional(clock_.now()) : std::nullopt;
     itemsChanged();
     emit changed();
-    markItemDirty(allItems_[index], {QStringLiteral("done"), QStringLiteral("completedAt")});
+    markItemDirty(allItems_[index], RecordFields::marks({ItemField::done, ItemField::completedAt}));
 }
 
 void ListStore::setItemPinned(const QString& itemID, bool pinned) {
@@ -72,7 +70,7 @@ void ListStore::setItemPinned(const QString& itemID, bool pinned) {
     allItems_[index].pinned = pinned;
     itemsChanged();
     emit changed();
-    markItemDirty(allItems_[index], {QStringLiteral("pinned")});
+    markItemDirty(allItems_[index], RecordFields::marks({ItemField::pinned}));
 }
 
 void ListStore::renameItem(const QString& itemID, const QString& text) {
@@ -82,7 +80,7 @@ void ListStore::renameItem(const QString& itemID, const QString& text) {
     allItems_[index].text = text;
     itemsChanged();
     emit changed();
-    markItemDirty(allItems_[index], {QStringLiteral("text")});
+    markItemDirty(allItems_[index], RecordFields::marks({ItemField::text}));
 }
 
 bool ListStore::addNote(const QString& text, const QString& itemID, const QString& authorID,
@@ -97,7 +95,7 @@ bool ListStore::addNote(const QString& text, const QString& itemID, const QStrin
     allItems_[index].notes = *notes;
     itemsChanged();
     emit changed();
-    markItemDirty(allItems_[index], {notesField});
+    markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
     return true;
 }
 
@@ -114,7 +112,7 @@ void ListStore::removeNote(const QString& noteID, const QString& itemID, const Q
     notes = notes.isEmpty() ? line : notes + QStringLiteral("\n") + line;
     itemsChanged();
     emit changed();
-    markItemDirty(allItems_[index], {notesField});
+    markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
 }
 
 void ListStore::deleteItem(const QString& itemID) {
@@ -128,7 +126,7 @@ void ListStore::deleteItem(const QString& itemID) {
     allItems_.removeIf([&](const TBItem& other) { return other.id == itemID; });
     itemsChanged();
     dirtyItems_.remove(itemID);
-    archivedRecords_.remove(QStringLiteral("I#") + itemID);
+    archivedRecords_.remove(CloudLayout::itemArchiveKey(itemID));
     if (cloudSync_) {
         pendingItemDeletions_.insert(itemID);
         tombstones_.insert(itemID, Tombstone{item.listID, clock_.now()});
@@ -177,7 +175,7 @@ void ListStore::setCompletedRetention(CompletedRetention retention, const QStrin
     lists_[index].completedRetentionRaw = retention.rawValue();
     listsChanged();
     emit changed();
-    markListDirty(listID, {QStringLiteral("completedRetention")});
+    markListDirty(listID, RecordFields::marks({ListField::completedRetention}));
 }
 
 void ListStore::pruneCompleted(const QString& listID) {
@@ -247,7 +245,7 @@ void ListStore::deleteList(const QString& listID) {
     allItems_.removeIf([&](const TBItem& item) { return item.listID == listID; });
     itemsChanged();
     dirtyLists_.remove(listID);
-    archivedRecords_.remove(QStringLiteral("L#") + listID);
+    archivedRecords_.remove(CloudLayout::listArchiveKey(listID));
     emit changed();
     if (filings_.remove(listID) > 0) {
         emit changed();
@@ -256,7 +254,7 @@ void ListStore::deleteList(const QString& listID) {
     // The items' records go with the zone: no tombstones for them.
     for (const QString& itemID : itemIDs) {
         dirtyItems_.remove(itemID);
-        archivedRecords_.remove(QStringLiteral("I#") + itemID);
+        archivedRecords_.remove(CloudLayout::itemArchiveKey(itemID));
     }
     forgetTombstones(listID);
     if (cloudSync_)
@@ -287,7 +285,7 @@ void ListStore::moveItems(const QString& listID, const QStringList& visible,
             allItems_[*found].order = double(position);
             itemsChanged();
             emit changed();
-            markItemDirty(allItems_[*found], {QStringLiteral("order")});
+            markItemDirty(allItems_[*found], RecordFields::marks({ItemField::order}));
         }
     });
 }
@@ -332,7 +330,7 @@ void ListStore::applyImportedNotes(const QStringList& notes, const QString& item
     allItems_[index].notes = thread;
     itemsChanged();
     emit changed();
-    markItemDirty(allItems_[index], {notesField});
+    markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
 }
 
 PersonDisplay::Resolved ListStore::display(const QString& authorID,

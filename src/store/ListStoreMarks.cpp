@@ -1,8 +1,9 @@
 // Change marks: what is not yet confirmed sent, and queuing it on the sync engines.
 #include "ListStore.h"
 
+#include "CloudLayout.h"
+
 namespace {
-const QString metaZoneName = QStringLiteral("TBMeta");
 constexpr double tombstoneLifetime = 2'592'000; // 30 days, in seconds
 } // namespace
 
@@ -15,7 +16,7 @@ ZoneRef ListStore::zoneID(const QString& listID) const {
     const qsizetype index = indexOfList(listID);
     const QString owner = index >= 0 && lists_[index].zoneOwnerName ? *lists_[index].zoneOwnerName
                                                                     : currentUserOwnerName;
-    return ZoneRef{QStringLiteral("TB-") + listID, owner};
+    return ZoneRef{CloudLayout::listZoneName(listID), owner};
 }
 
 RecordRef ListStore::itemRecordID(const TBItem& item) const {
@@ -25,7 +26,7 @@ RecordRef ListStore::itemRecordID(const TBItem& item) const {
 RecordRef ListStore::tombstoneRecordID(const QString& itemID) const {
     const auto it = tombstones_.find(itemID);
     const QString listID = it != tombstones_.end() ? it->listID : QString();
-    return RecordRef{QStringLiteral("tomb-") + itemID, zoneID(listID)};
+    return RecordRef{CloudLayout::tombstoneRecordName(itemID), zoneID(listID)};
 }
 
 EngineQueue* ListStore::engineFor(const QString& listID) const {
@@ -34,14 +35,14 @@ EngineQueue* ListStore::engineFor(const QString& listID) const {
 
 void ListStore::queueMetaZone() {
     if (privateEngine_)
-        privateEngine_->saveZone(ZoneRef{metaZoneName, currentUserOwnerName});
+        privateEngine_->saveZone(ZoneRef{CloudLayout::metaZoneName, currentUserOwnerName});
 }
 
 void ListStore::queueListRecord(const QString& listID) {
     if (!isShared(listID) && privateEngine_)
         privateEngine_->saveZone(zoneID(listID));
     if (EngineQueue* engine = engineFor(listID))
-        engine->saveRecord(RecordRef{QStringLiteral("list"), zoneID(listID)});
+        engine->saveRecord(RecordRef{CloudLayout::listRecordName, zoneID(listID)});
 }
 
 void ListStore::queueItemRecord(const TBItem& item) {
@@ -55,7 +56,7 @@ void ListStore::queueItemRecord(const TBItem& item) {
 void ListStore::queueFilingRecord(const QString& listID) {
     if (!privateEngine_)
         return;
-    const RecordRef record{listID, ZoneRef{metaZoneName, currentUserOwnerName}};
+    const RecordRef record{listID, ZoneRef{CloudLayout::metaZoneName, currentUserOwnerName}};
     if (filings_.contains(listID))
         privateEngine_->saveRecord(record);
     else
@@ -111,7 +112,7 @@ void ListStore::requeueDirty() {
     for (const PendingZoneDeletion& pending : pendingZoneDeletions_) {
         EngineQueue* engine = pending.isShared ? sharedEngine_.get() : privateEngine_.get();
         if (engine)
-            engine->deleteZone(ZoneRef{QStringLiteral("TB-") + pending.listID,
+            engine->deleteZone(ZoneRef{CloudLayout::listZoneName(pending.listID),
                                        pending.zoneOwnerName.value_or(currentUserOwnerName)});
     }
     for (const QString& itemID : dirtyTombstones_) {

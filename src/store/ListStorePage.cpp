@@ -1,6 +1,7 @@
 // The lists page: rows with group headers, groups of lists, pins and the page drag.
 #include "ListStore.h"
 
+#include "RecordField.h"
 #include "model/ArrayMove.h"
 #include "platform/Unicode.h"
 
@@ -104,7 +105,7 @@ void ListStore::setListPinned(const QString& listID, bool pinned) {
     lists_[index].pinned = pinned;
     listsChanged();
     emit changed();
-    markListDirty(listID, {QStringLiteral("pinned")});
+    markListDirty(listID, RecordFields::marks({ListField::pinned}));
 }
 
 void ListStore::movePageRows(const std::set<int>& offsets, int destination) {
@@ -231,6 +232,6 @@ void ListStore::applyPageOrder(const QList<PageRow>& rows) {
         lists_[index].order = double(position);
         listsChanged();
         emit changed();
-        markListDirty(sequence[position], {QStringLiteral("order")});
+        markListDirty(sequence[position], RecordFields::marks({ListField::order}));
     }
 }

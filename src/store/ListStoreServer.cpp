@@ -3,67 +3,30 @@
 // local value while it is marked here, and takes the server's value otherwise.
 #include "ListStore.h"
 
+#include "CloudLayout.h"
+#include "RecordField.h"
+
 #include "model/ItemNotes.h"
 #include "platform/Base64.h"
 
+#include <algorithm>
+
 namespace {
 
-const QString metaZoneName = QStringLiteral("TBMeta");
-const QString listKey = QStringLiteral("L#");
-const QString itemKey = QStringLiteral("I#");
-const QString filingKey = QStringLiteral("F#");
-// The permission of a share that arrived before its list, kept until the list arrives.
-const QString waitingShareKey = QStringLiteral("S#");
+using CloudLayout::filingArchiveKey;
+using CloudLayout::itemArchiveKey;
+using CloudLayout::listArchiveKey;
+using CloudLayout::waitingShareKey;
 
-template <typename T>
-void take(T& local, const T& server, const FieldSet& marks, const char* field) {
-    if (!marks.contains(QLatin1String(field)))
-        local = server;
-}
-
-// Whether the local value of one marked field is still the value that was sent.
-bool listFieldSent(const TBList& local, const TBList& sent, const QString& field) {
-    if (field == QLatin1String("name"))
-        return local.name == sent.name;
-    if (field == QLatin1String("pinned"))
-        return local.pinned == sent.pinned;
-    if (field == QLatin1String("order"))
-        return local.order == sent.order;
-    if (field == QLatin1String("icon"))
-        return local.icon == sent.icon;
-    if (field == QLatin1String("colour"))
-        return local.colourID == sent.colourID;
-    if (field == QLatin1String("kind"))
-        return local.kind == sent.kind;
-    if (field == QLatin1String("dueDate"))
-        return local.dueDate == sent.dueDate;
-    if (field == QLatin1String("createdAt"))
-        return local.createdAt == sent.createdAt;
-    if (field == QLatin1String("completedRetention"))
-        return local.completedRetentionRaw == sent.completedRetentionRaw;
-    return true; // a name no record holds cannot be sent at all
-}
-
-bool itemFieldSent(const TBItem& local, const TBItem& sent, const QString& field) {
-    if (field == QLatin1String("text"))
-        return local.text == sent.text;
-    if (field == QLatin1String("done"))
-        return local.done == sent.done;
-    if (field == QLatin1String("order"))
-        return local.order == sent.order;
-    if (field == QLatin1String("pinned"))
-        return local.pinned == sent.pinned;
-    if (field == QLatin1String("completedAt"))
-        return local.completedAt == sent.completedAt;
-    if (field == QLatin1String("notes"))
-        return local.notes == sent.notes;
-    return true;
-}
-
-template <typename T, typename Sent>
-void dropSentMarks(FieldSet& marks, const T& local, const T& sent, Sent fieldSent) {
+// Drops the marks of fields whose local value is still the value that was sent. A mark of a name
+// no record holds cannot be sent at all and is dropped too.
+template <typename Model, typename Table>
+void dropSentMarks(FieldSet& marks, const Model& local, const Model& sent, const Table& fields) {
     for (auto it = marks.begin(); it != marks.end();) {
-        if (fieldSent(local, sent, *it))
+        const auto field = std::find_if(fields.begin(), fields.end(), [&](const auto& candidate) {
+            return *it == candidate.latin1Name();
+        });
+        if (field == fields.end() || field->same(local, sent))
             it = marks.erase(it);
         else
             ++it;
@@ -93,16 +56,10 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
     if (index >= 0) {
         TBList& local = lists_[index];
         const TBList before = local;
-        take(local.name, server.name, marks, "name");
-        take(local.pinned, server.pinned, marks, "pinned");
-        take(local.order, server.order, marks, "order");
-        take(local.icon, server.icon, marks, "icon");
-        take(local.colourID, server.colourID, marks, "colour");
-        take(local.kind, server.kind, marks, "kind");
-        take(local.dueDate, server.dueDate, marks, "dueDate");
-        take(local.createdAt, server.createdAt, marks, "createdAt");
-        take(local.completedRetentionRaw, server.completedRetentionRaw, marks,
-             "completedRetention");
+        for (const auto& field : RecordFields::list) {
+            if (!marks.contains(field.latin1Name()))
+                field.copy(local, server);
+        }
         local.zoneOwnerName = server.zoneOwnerName;
         if (!(local == before)) {
             listsChanged();
@@ -111,16 +68,16 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
     } else {
         TBList added = server;
         // A share of this list may have come first; its permission waited for the list.
-        if (const auto waiting = archivedRecord(waitingShareKey + server.id)) {
+        if (const auto waiting = archivedRecord(waitingShareKey(server.id))) {
             added.sharePermission = sharePermissionFromRaw(QString::fromUtf8(*waiting));
             added.hasShare = true;
-            archivedRecords_.remove(waitingShareKey + server.id);
+            archivedRecords_.remove(waitingShareKey(server.id));
         }
         lists_.append(added);
         listsChanged();
         emit changed();
     }
-    setArchive(listKey + server.id, archive);
+    setArchive(listArchiveKey(server.id), archive);
 }
 
 void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive) {
@@ -136,12 +93,13 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
     if (index >= 0) {
         TBItem& local = allItems_[index];
         const TBItem before = local;
-        take(local.text, server.text, marks, "text");
-        take(local.done, server.done, marks, "done");
-        take(local.order, server.order, marks, "order");
-        take(local.pinned, server.pinned, marks, "pinned");
-        take(local.completedAt, server.completedAt, marks, "completedAt");
-        local.notes = ItemNotes::merged(local.notes, server.notes);
+        for (const auto& field : RecordFields::item) {
+            // Notes written on both sides end as the lines of both, whatever the marks say.
+            if (field.id == ItemField::notes)
+                local.notes = ItemNotes::merged(local.notes, server.notes);
+            else if (!marks.contains(field.latin1Name()))
+                field.copy(local, server);
+        }
         if (!(local == before)) {
             itemsChanged();
             emit changed();
@@ -151,7 +109,7 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
         itemsChanged();
         emit changed();
     }
-    setArchive(itemKey + server.id, archive);
+    setArchive(itemArchiveKey(server.id), archive);
 }
 
 void ListStore::applyServerTombstone(const QString& itemID, const QString& listID, Date deletedAt) {
@@ -162,7 +120,7 @@ void ListStore::applyServerTombstone(const QString& itemID, const QString& listI
         emit changed();
     }
     dirtyItems_.remove(itemID);
-    archivedRecords_.remove(itemKey + itemID);
+    archivedRecords_.remove(itemArchiveKey(itemID));
     pendingItemDeletions_.remove(itemID);
 }
 
@@ -172,13 +130,13 @@ void ListStore::applyServerFiling(const QString& listID, const QString& collecti
         filings_.insert(listID, collection);
         emit changed();
     }
-    setArchive(filingKey + listID, archive);
+    setArchive(filingArchiveKey(listID), archive);
 }
 
 bool ListStore::applySharePermission(const QString& listID, TBSharePermission permission) {
     const qsizetype index = indexOfList(listID);
     if (index < 0) {
-        archivedRecords_.insert(waitingShareKey + listID,
+        archivedRecords_.insert(waitingShareKey(listID),
                                 Base64::encode(rawValue(permission).toUtf8()).toUtf8());
         return false;
     }
@@ -203,18 +161,17 @@ bool ListStore::setHasShare(const QString& listID) {
 
 void ListStore::applyServerDeletion(const RecordRef& record) {
     const QString& name = record.recordName;
-    if (record.zone.zoneName == metaZoneName) {
+    if (record.zone.zoneName == CloudLayout::metaZoneName) {
         if (!dirtyFilings_.contains(name) && filings_.remove(name) > 0)
             emit changed();
-        archivedRecords_.remove(filingKey + name);
+        archivedRecords_.remove(filingArchiveKey(name));
         return;
     }
-    if (name == QLatin1String("list"))
+    if (name == CloudLayout::listRecordName)
         return; // a list goes only with its zone
-    if (name.startsWith(QLatin1String("tomb-"))) {
-        const QString itemID = name.mid(5);
-        tombstones_.remove(itemID);
-        dirtyTombstones_.remove(itemID);
+    if (const auto itemID = CloudLayout::itemIDOfTombstone(name)) {
+        tombstones_.remove(*itemID);
+        dirtyTombstones_.remove(*itemID);
         return;
     }
     if (allItems_.removeIf([&](const TBItem& item) { return item.id == name; }) > 0) {
@@ -222,7 +179,7 @@ void ListStore::applyServerDeletion(const RecordRef& record) {
         emit changed();
     }
     dirtyItems_.remove(name);
-    archivedRecords_.remove(itemKey + name);
+    archivedRecords_.remove(itemArchiveKey(name));
     pendingItemDeletions_.remove(name);
 }
 
@@ -242,14 +199,14 @@ void ListStore::removeListLocally(const QString& listID) {
         emit changed();
     }
     dirtyLists_.remove(listID);
-    archivedRecords_.remove(listKey + listID);
-    archivedRecords_.remove(waitingShareKey + listID);
+    archivedRecords_.remove(listArchiveKey(listID));
+    archivedRecords_.remove(waitingShareKey(listID));
     if (filings_.remove(listID) > 0)
         emit changed();
-    archivedRecords_.remove(filingKey + listID);
+    archivedRecords_.remove(filingArchiveKey(listID));
     for (const QString& itemID : itemIDs) {
         dirtyItems_.remove(itemID);
-        archivedRecords_.remove(itemKey + itemID);
+        archivedRecords_.remove(itemArchiveKey(itemID));
     }
     forgetTombstones(listID);
     pendingZoneDeletions_.remove(listID);
@@ -264,13 +221,13 @@ void ListStore::confirmListSaved(const TBList& sent, const QByteArray& archive) 
     auto marks = dirtyLists_.find(sent.id);
     if (marks != dirtyLists_.end()) {
         // A field edited after the record was built keeps its mark and is sent again.
-        dropSentMarks(*marks, lists_[index], sent, listFieldSent);
+        dropSentMarks(*marks, lists_[index], sent, RecordFields::list);
         if (marks->isEmpty())
             dirtyLists_.erase(marks);
         else
             queueListRecord(sent.id);
     }
-    setArchive(listKey + sent.id, archive);
+    setArchive(listArchiveKey(sent.id), archive);
 }
 
 void ListStore::confirmItemSaved(const TBItem& sent, const QByteArray& archive) {
@@ -281,18 +238,18 @@ void ListStore::confirmItemSaved(const TBItem& sent, const QByteArray& archive) 
     }
     auto marks = dirtyItems_.find(sent.id);
     if (marks != dirtyItems_.end()) {
-        dropSentMarks(*marks, allItems_[index], sent, itemFieldSent);
+        dropSentMarks(*marks, allItems_[index], sent, RecordFields::item);
         if (marks->isEmpty())
             dirtyItems_.erase(marks);
         else
             queueItemRecord(allItems_[index]);
     }
-    setArchive(itemKey + sent.id, archive);
+    setArchive(itemArchiveKey(sent.id), archive);
 }
 
 void ListStore::confirmFilingSaved(const QString& listID, const QString& collection,
                                    const QByteArray& archive) {
-    setArchive(filingKey + listID, archive);
+    setArchive(filingArchiveKey(listID), archive);
     if (!dirtyFilings_.contains(listID))
         return;
     const auto local = filings_.find(listID);
@@ -310,8 +267,8 @@ void ListStore::confirmTombstoneSaved(const QString& itemID) {
 }
 
 void ListStore::confirmRecordDeleted(const RecordRef& record) {
-    if (record.zone.zoneName == metaZoneName) {
-        archivedRecords_.remove(filingKey + record.recordName);
+    if (record.zone.zoneName == CloudLayout::metaZoneName) {
+        archivedRecords_.remove(filingArchiveKey(record.recordName));
         if (!filings_.contains(record.recordName)) {
             dirtyFilings_.remove(record.recordName);
         } else if (dirtyFilings_.contains(record.recordName)) {

@@ -15,9 +15,12 @@ CloudEngine::CloudEngine(CloudSync& owner, EngineScope scope, cloud::Database da
         state = cloud::StateSerialization::fromData(*savedState);
     engine_ = std::make_unique<cloud::SyncEngine>(
         cloud::SyncEngine::Configuration{std::move(database), state, this, automaticSync});
+    owner_.engineMade(*this);
 }
 
-CloudEngine::~CloudEngine() = default;
+CloudEngine::~CloudEngine() {
+    owner_.engineGone(*this);
+}
 
 void CloudEngine::saveZone(const ZoneRef& zone) {
     engine_->state().add({PendingDatabaseChange::saveZone(CloudIds::toCloud(zone))});

@@ -11,10 +11,12 @@ public:
     std::unique_ptr<EngineQueue> makeEngine(EngineScope scope,
                                             const std::optional<QByteArray>& savedState,
                                             bool automaticSync) override {
+        if (!sync_.device_)
+            return nullptr;
         const cloud::DatabaseScope database = scope == EngineScope::sharedDatabase
                                                   ? cloud::DatabaseScope::sharedScope
                                                   : cloud::DatabaseScope::privateScope;
-        return std::make_unique<CloudEngine>(sync_, scope, sync_.device_.database(database),
+        return std::make_unique<CloudEngine>(sync_, scope, sync_.device_->database(database),
                                              savedState, automaticSync);
     }
 
@@ -22,16 +24,22 @@ private:
     CloudSync& sync_;
 };
 
-CloudSync::CloudSync(ListStore& store, cloud::CloudDevice device)
-    : QObject(&store), store_(store), device_(std::move(device)) {
-    setObjectName(QStringLiteral("CloudSync"));
+CloudSync::CloudSync(ListStore& store, cloud::Result<cloud::CloudDevice> device)
+    : QObject(&store), store_(store) {
+    if (device.ok())
+        device_ = device.value();
+    else
+        unreachable_ = device.error();
     shareRecordLookup_ = [this](const std::vector<cloud::RecordID>& ids,
                                 std::function<void(cloud::Result<RecordResults>)> done) {
-        device_.privateCloudDatabase().fetchRecords(ids, this, std::move(done));
+        if (device_)
+            device_->privateCloudDatabase().fetchRecords(ids, this, std::move(done));
+        else
+            done(*unreachable_);
     };
 }
 
-CloudSync* CloudSync::attach(ListStore& store, cloud::CloudDevice device) {
+CloudSync* CloudSync::attach(ListStore& store, cloud::Result<cloud::CloudDevice> device) {
     auto* sync = new CloudSync(store, std::move(device));
     store.setEngineFactory(std::make_shared<Factory>(*sync));
     QPointer<CloudSync> guard(sync);
@@ -42,16 +50,20 @@ CloudSync* CloudSync::attach(ListStore& store, cloud::CloudDevice device) {
     return sync;
 }
 
-CloudSync* CloudSync::of(ListStore& store) {
-    return store.findChild<CloudSync*>(QStringLiteral("CloudSync"), Qt::FindDirectChildrenOnly);
+CloudEngine* CloudSync::engine(EngineScope scope) const {
+    return scope == EngineScope::sharedDatabase ? sharedEngine_ : privateEngine_;
 }
 
-void CloudSync::syncNow(ListStore& store, Done done) {
-    if (CloudSync* sync = of(store)) {
-        sync->syncNow(std::move(done));
-    } else if (done) {
-        done(std::nullopt);
-    }
+void CloudSync::engineMade(CloudEngine& engine) {
+    (engine.scope() == EngineScope::sharedDatabase ? sharedEngine_ : privateEngine_) = &engine;
+}
+
+// A replacement is made before the engine it replaces goes.
+void CloudSync::engineGone(CloudEngine& engine) {
+    CloudEngine*& slot =
+        engine.scope() == EngineScope::sharedDatabase ? sharedEngine_ : privateEngine_;
+    if (slot == &engine)
+        slot = nullptr;
 }
 
 void CloudSync::syncNow(Done done) {
@@ -67,8 +79,8 @@ void CloudSync::runStep(int step, Done done) {
             done(std::nullopt);
         return;
     }
-    EngineQueue* queue = step % 2 == 0 ? store_.privateEngine() : store_.sharedEngine();
-    auto* engine = dynamic_cast<CloudEngine*>(queue);
+    CloudEngine* engine =
+        this->engine(step % 2 == 0 ? EngineScope::privateDatabase : EngineScope::sharedDatabase);
     if (!engine) {
         runStep(step + 1, std::move(done));
         return;

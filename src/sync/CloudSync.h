@@ -10,33 +10,40 @@
 #include <optional>
 #include <variant>
 
+class CloudEngine;
+
 // The cloud half of a store: it builds the store's two engines on one device, provides the
 // records they send, takes in what they report, runs sync passes and looks up shares. It lives
 // as a child of its store; everything runs on the store's thread.
 //
+// It is also what the screens and the rest of the program call for the cloud: syncNow(),
+// existingShare() and prepareShare() answer whether sync is on or off, and whether or not the
+// cloud could be reached at all.
+//
 // The program builds a syncing store like this:
 //     ListStore store(path, /*cloudSync*/ true, /*automaticSync*/ false, defaults);
-//     CloudSync::attach(store, CloudDevice::open(containerPath, dataFolder).value());
+//     CloudSync* cloud = CloudSync::attach(store, CloudDevice::open(containerPath, dataFolder));
 //     store.start();
-// and hands `CloudSync::syncNow(store, done)` to whatever wants a sync pass.
+// and hands `cloud` to whatever wants a sync pass or a share.
 class CloudSync : public QObject {
     Q_OBJECT
 
 public:
     using Done = std::function<void(std::optional<cloud::CloudError>)>;
 
-    static CloudSync* attach(ListStore& store, cloud::CloudDevice device);
-    // The store's sync side, when it has one.
-    static CloudSync* of(ListStore& store);
-    // One pass on a store; a store without a sync side completes at once without error.
-    static void syncNow(ListStore& store, Done done);
+    // With a device that could not be opened, the store keeps working without the cloud: no
+    // engine is made, and look-ups answer with the error that kept the device closed.
+    static CloudSync* attach(ListStore& store, cloud::Result<cloud::CloudDevice> device);
 
     ListStore& store() const { return store_; }
-    const cloud::CloudDevice& device() const { return device_; }
+    // Absent when the cloud could not be reached.
+    const std::optional<cloud::CloudDevice>& device() const { return device_; }
+    // The store's engine on one database, while it has one.
+    CloudEngine* engine(EngineScope scope) const;
 
     // Sends the private then the shared engine's changes, then fetches the private then the
     // shared engine's changes. The first error ends the pass and is handed to `done`; without
-    // engines (no cloud sync, or the switch off) it completes at once without error.
+    // engines (no cloud, no cloud sync, or the switch off) it completes at once without error.
     void syncNow(Done done);
 
     // --- Engine events, on the store's thread ---
@@ -64,19 +71,31 @@ public:
     using ShareError = std::variant<SharingError, cloud::CloudError>;
     using ShareDone =
         std::function<void(std::optional<cloud::Record> share, std::optional<ShareError> error)>;
-    // The share of one list, or nothing when it has none.
+    // The share of one list, or nothing when it has none. Asked of the cloud whether or not the
+    // store syncs.
     void existingShare(const QString& listID, ShareDone done);
+    // Starting to share a list. Inviting people is not possible from this program: it always
+    // fails with SharingError::notAvailableHere.
+    void prepareShare(const QString& listID, ShareDone done);
     static QString errorDescription(const ShareError& error);
 
 private:
-    CloudSync(ListStore& store, cloud::CloudDevice device);
+    friend class CloudEngine;
+    CloudSync(ListStore& store, cloud::Result<cloud::CloudDevice> device);
     void runStep(int step, Done done);
     EngineQueue* engineForZone(const cloud::ZoneID& zone) const;
     void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
     void applyShare(const cloud::Record& share);
+    // Called by each engine as it is made and as it goes.
+    void engineMade(CloudEngine& engine);
+    void engineGone(CloudEngine& engine);
 
     class Factory;
     ListStore& store_;
-    cloud::CloudDevice device_;
+    std::optional<cloud::CloudDevice> device_;
+    // Why there is no device.
+    std::optional<cloud::CloudError> unreachable_;
+    CloudEngine* privateEngine_ = nullptr;
+    CloudEngine* sharedEngine_ = nullptr;
     ShareRecordLookup shareRecordLookup_;
 };

@@ -63,12 +63,12 @@ void CloudSync::applyRecordZoneChanges(const SyncEvents::FetchedRecordZoneChange
 
 void CloudSync::markClean(const Record& record) {
     const RecordID& id = record.recordID();
-    if (id.zoneID.zoneName == Mapping::metaZoneName) {
-        const QString collection = record.string(QStringLiteral("collection")).value_or(QString());
+    if (id.zoneID.zoneName == CloudLayout::metaZoneName) {
+        const QString collection = Mapping::collection(record);
         store_.confirmFilingSaved(id.recordName, collection, archive(record));
-    } else if (id.recordName.startsWith(Mapping::tombstonePrefix)) {
-        store_.confirmTombstoneSaved(id.recordName.mid(Mapping::tombstonePrefix.size()));
-    } else if (id.recordName == Mapping::listRecordName) {
+    } else if (const auto itemID = CloudLayout::itemIDOfTombstone(id.recordName)) {
+        store_.confirmTombstoneSaved(*itemID);
+    } else if (id.recordName == CloudLayout::listRecordName) {
         if (const auto list = Mapping::list(record, store_.clock().now()))
             store_.confirmListSaved(*list, archive(record));
     } else if (const auto item = Mapping::item(record)) {
@@ -88,14 +88,14 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
     const RecordID& id = record.recordID();
     const QString& name = id.recordName;
     const auto listID = Mapping::listID(id.zoneID);
-    const bool meta = id.zoneID.zoneName == Mapping::metaZoneName;
+    const bool meta = id.zoneID.zoneName == CloudLayout::metaZoneName;
     const bool sharedList = listID && store_.isShared(*listID);
     EngineQueue* engine = engineForZone(id.zoneID);
-    QString key = QStringLiteral("I#") + name;
+    QString key = CloudLayout::itemArchiveKey(name);
     if (meta)
-        key = QStringLiteral("F#") + name;
-    else if (listID && name == Mapping::listRecordName)
-        key = QStringLiteral("L#") + *listID;
+        key = CloudLayout::filingArchiveKey(name);
+    else if (listID && name == CloudLayout::listRecordName)
+        key = CloudLayout::listArchiveKey(*listID);
     // The answer can come after the item was deleted or the list left its group: then there is
     // nothing to save, and a save queued again would take the place of the pending deletion.
     const auto stillHere = [&] { return recordFor(id).has_value(); };
@@ -115,8 +115,8 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
             break;
         applyServerRecord(*error.serverRecord);
         // A tombstone the server already holds says the same thing: nothing more to send.
-        if (listID && name.startsWith(Mapping::tombstonePrefix)) {
-            store_.confirmTombstoneSaved(name.mid(Mapping::tombstonePrefix.size()));
+        if (const auto itemID = CloudLayout::itemIDOfTombstone(name); listID && itemID) {
+            store_.confirmTombstoneSaved(*itemID);
             break;
         }
         requeue();

@@ -33,36 +33,35 @@ std::optional<Record> CloudSync::unarchive(const QString& key) const {
 
 std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     const QString& name = id.recordName;
-    if (id.zoneID.zoneName == Mapping::metaZoneName) {
+    if (id.zoneID.zoneName == CloudLayout::metaZoneName) {
         const auto filing = store_.filings().find(name);
         if (filing == store_.filings().end())
             return std::nullopt;
-        return Mapping::record(name, *filing, unarchive(QStringLiteral("F#") + name));
+        return Mapping::record(name, *filing, unarchive(CloudLayout::filingArchiveKey(name)));
     }
     const auto listID = Mapping::listID(id.zoneID);
     if (!listID)
         return std::nullopt;
     const TBList* list = findByID(store_.lists(), *listID);
     const std::optional<QString> owner = list ? list->zoneOwnerName : std::nullopt;
-    if (name == Mapping::listRecordName) {
+    if (name == CloudLayout::listRecordName) {
         if (!list)
             return std::nullopt;
-        return Mapping::record(*list, unarchive(QStringLiteral("L#") + *listID));
+        return Mapping::record(*list, unarchive(CloudLayout::listArchiveKey(*listID)));
     }
-    if (name.startsWith(Mapping::tombstonePrefix)) {
-        const QString itemID = name.mid(Mapping::tombstonePrefix.size());
-        const auto tombstone = store_.tombstones().find(itemID);
+    if (const auto itemID = CloudLayout::itemIDOfTombstone(name)) {
+        const auto tombstone = store_.tombstones().find(*itemID);
         if (tombstone == store_.tombstones().end())
             return std::nullopt;
         const TBList* itsList = findByID(store_.lists(), tombstone->listID);
-        return Mapping::tombstoneRecord(itemID, tombstone->listID,
+        return Mapping::tombstoneRecord(*itemID, tombstone->listID,
                                         itsList ? itsList->zoneOwnerName : std::nullopt,
                                         tombstone->deletedAt);
     }
     const TBItem* item = findByID(store_.allItems(), name);
     if (!item || item->listID != *listID)
         return std::nullopt;
-    return Mapping::record(*item, unarchive(QStringLiteral("I#") + name), owner);
+    return Mapping::record(*item, unarchive(CloudLayout::itemArchiveKey(name)), owner);
 }
 
 void CloudSync::applyShare(const Record& share) {

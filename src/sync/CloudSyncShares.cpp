@@ -18,7 +18,7 @@ void CloudSync::refreshShareFlags(std::function<void()> done) {
     std::vector<RecordID> ids;
     for (const TBList& list : store_.lists()) {
         if (!list.zoneOwnerName)
-            ids.push_back(RecordID{zoneWideShareName, ZoneID{Mapping::listZonePrefix + list.id,
+            ids.push_back(RecordID{zoneWideShareName, ZoneID{CloudLayout::listZoneName(list.id),
                                                              currentUserDefaultName}});
     }
     if (ids.empty())
@@ -48,10 +48,14 @@ void CloudSync::existingShare(const QString& listID, ShareDone done) {
         done(std::nullopt, SharingError::unknownList);
         return;
     }
-    const ZoneID zone{Mapping::listZonePrefix + listID,
+    if (!device_) {
+        done(std::nullopt, *unreachable_);
+        return;
+    }
+    const ZoneID zone{CloudLayout::listZoneName(listID),
                       list->zoneOwnerName.value_or(currentUserDefaultName)};
     const Database database =
-        list->zoneOwnerName ? device_.sharedCloudDatabase() : device_.privateCloudDatabase();
+        list->zoneOwnerName ? device_->sharedCloudDatabase() : device_->privateCloudDatabase();
     QPointer<CloudSync> self(this);
     database.fetchRecord(RecordID{zoneWideShareName, zone}, this,
                          [self, listID, done](Result<Record> result) {
@@ -71,6 +75,10 @@ void CloudSync::existingShare(const QString& listID, ShareDone done) {
                                  self->store_.setHasShare(listID);
                              done(result.value(), std::nullopt);
                          });
+}
+
+void CloudSync::prepareShare(const QString&, ShareDone done) {
+    done(std::nullopt, SharingError::notAvailableHere);
 }
 
 QString CloudSync::errorDescription(const ShareError& error) {

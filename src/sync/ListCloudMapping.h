@@ -3,25 +3,17 @@
 #include "cloud/Record.h"
 #include "model/TBItem.h"
 #include "model/TBList.h"
+#include "store/CloudLayout.h"
 
 #include <optional>
 #include <utility>
 
-// How lists, items, group assignments and deleted items lie in the cloud: one zone "TB-" + list
-// id per list holding its "list" record, one record per item and one "tomb-" record per
-// recently deleted item; the groups live in the private zone "TBMeta", one record per filed list.
-// Writers set every field of their record type; readers take what they can and give defaults
-// for the rest, and give nothing for a record of another type or zone.
+// How lists, items, group assignments and deleted items are written into cloud records and read
+// back, following the layout of CloudLayout. Writers set every field of their record type;
+// readers take what they can and give defaults for the rest, and give nothing for a record of
+// another type or zone.
 namespace ListCloudMapping {
 
-inline const QString listRecordType = QStringLiteral("TB_List");
-inline const QString itemRecordType = QStringLiteral("TB_Item");
-inline const QString filingRecordType = QStringLiteral("TB_ListFiling");
-inline const QString tombstoneRecordType = QStringLiteral("TB_Tombstone");
-inline const QString listZonePrefix = QStringLiteral("TB-");
-inline const QString metaZoneName = QStringLiteral("TBMeta");
-inline const QString listRecordName = QStringLiteral("list");
-inline const QString tombstonePrefix = QStringLiteral("tomb-");
 // The first instant of year 1: the deletion time of a tombstone record that lacks one.
 inline constexpr Date distantPast{-63'114'076'800.0};
 
@@ -44,6 +36,8 @@ std::optional<TBList> list(const cloud::Record& record, Date now);
 std::optional<TBItem> item(const cloud::Record& record);
 // (list id, group name)
 std::optional<std::pair<QString, QString>> filing(const cloud::Record& record);
+// The group name a filing record carries, as it was sent; empty when it has none.
+QString collection(const cloud::Record& record);
 // (item id, deletion time)
 std::optional<std::pair<QString, Date>> tombstone(const cloud::Record& record);
 

@@ -1,12 +1,10 @@
+// The sync trigger: one pass a second after the last of a burst of store changes.
 #include "MacSyncCoordinator.h"
 
-#include "CloudSync.h"
 #include "MacCloudRefresh.h"
 
 MacSyncCoordinator::MacSyncCoordinator(SyncAction sync, QObject* parent)
     : QObject(parent), sync_(std::move(sync)) {
-    if (!sync_)
-        sync_ = [](ListStore& store) { CloudSync::syncNow(store, {}); };
     timer_.setSingleShot(true);
     timer_.setInterval(debounceMilliseconds);
     connect(&timer_, &QTimer::timeout, this, &MacSyncCoordinator::debounced);

@@ -17,8 +17,8 @@ public:
     using SyncAction = std::function<void(ListStore&)>;
     static constexpr int debounceMilliseconds = 1000;
 
-    // By default a pass is CloudSync::syncNow with its error dropped.
-    explicit MacSyncCoordinator(SyncAction sync = {}, QObject* parent = nullptr);
+    // `sync` runs one pass and drops its error (in the program: CloudSync::syncNow).
+    explicit MacSyncCoordinator(SyncAction sync, QObject* parent = nullptr);
 
     // Watches the store's changes; a second call does nothing.
     void start(ListStore& store);

@@ -187,8 +187,8 @@ private:
     }
 
     static bool idle(Device& d) {
-        for (EngineQueue* queue : {d.store().privateEngine(), d.store().sharedEngine()}) {
-            auto* engine = dynamic_cast<CloudEngine*>(queue);
+        for (EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+            CloudEngine* engine = d.sync().engine(scope);
             if (engine && (!engine->engine().state().pendingRecordZoneChanges().empty() ||
                            !engine->engine().state().pendingDatabaseChanges().empty()))
                 return false;

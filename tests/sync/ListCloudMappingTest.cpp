@@ -1,4 +1,6 @@
 #include "sync/ListCloudMapping.h"
+#include "store/ListStore.h"
+#include "store/RecordField.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +122,67 @@ TEST(ListCloudMapping, WritingIntoABaseKeepsItsTagAndDropsAbsentFields) {
               (ZoneID{"TB-L1", currentUserDefaultName}));
     const Record filing = Mapping::record(QString("L1"), QString("Home"), std::nullopt);
     EXPECT_EQ(Mapping::filing(filing), (std::pair<QString, QString>("L1", "Home")));
+}
+
+// Two values of every synced field, differing in each.
+TBList fullList(int variant) {
+    TBList list;
+    list.id = "L1";
+    list.name = QString("name %1").arg(variant);
+    list.pinned = variant == 1;
+    list.order = variant;
+    list.icon = QString("icon %1").arg(variant);
+    list.colourID = QString("colour %1").arg(variant);
+    list.kind = variant == 1 ? TBListKind::ongoing : TBListKind::oneOff;
+    list.createdAt = Date(100 + variant);
+    list.dueDate = Date(200 + variant);
+    list.completedRetentionRaw = QString::number(variant);
+    return list;
+}
+
+TBItem fullItem(int variant) {
+    return TBItem{"I1",
+                  "L1",
+                  QString("text %1").arg(variant),
+                  variant == 1,
+                  double(variant),
+                  variant == 1,
+                  Date(300 + variant),
+                  QString("notes %1").arg(variant)};
+}
+
+QSet<QString> fieldNames(const Record& record) {
+    QSet<QString> names;
+    for (const auto& field : record.fields())
+        names.insert(field.first);
+    return names;
+}
+
+// The change marks name exactly the fields a record carries, and each row of the field tables
+// compares and copies its own member and no other.
+TEST(RecordFields, MarksNameTheRecordFieldsAndEachRowTouchesOnlyItsMember) {
+    const QSet<QString> listNames{"name",    "pinned",    "order",
+                                  "icon",    "colour",    "kind",
+                                  "dueDate", "createdAt", "completedRetention"};
+    const QSet<QString> itemNames{"text", "done", "order", "pinned", "completedAt", "notes"};
+    EXPECT_EQ(ListStore::allListFields(), listNames);
+    EXPECT_EQ(ListStore::allItemFields(), itemNames);
+    EXPECT_EQ(fieldNames(Mapping::record(fullList(1), std::nullopt)), listNames);
+    EXPECT_EQ(fieldNames(Mapping::record(fullItem(1), std::nullopt, std::nullopt)), itemNames);
+    EXPECT_EQ(Mapping::list(Mapping::record(fullList(1), std::nullopt), now), fullList(1));
+    EXPECT_EQ(Mapping::item(Mapping::record(fullItem(1), std::nullopt, std::nullopt)), fullItem(1));
+
+    const auto check = [](const auto& table, const auto& a, const auto& b) {
+        for (const auto& copied : table) {
+            SCOPED_TRACE(copied.name);
+            auto to = a;
+            copied.copy(to, b);
+            for (const auto& field : table)
+                EXPECT_EQ(field.same(to, b), &field == &copied) << field.name;
+        }
+    };
+    check(RecordFields::list, fullList(1), fullList(2));
+    check(RecordFields::item, fullItem(1), fullItem(2));
 }
 
 } // namespace

@@ -156,6 +156,81 @@ TEST_F(SharedListTest, ShareFlagsAndLookUps) {
     EXPECT_TRUE(list(ann->store(), listID)->hasShare);
 }
 
+// What a screen asks of the cloud half gets an answer with sync switched off, and in a store
+// whose cloud could not be reached at all.
+TEST_F(SharedListTest, SyncAndShareLookUpsAnswerWithSyncOffAndWithoutACloud) {
+    share(listID, ParticipantPermission::readWrite);
+    struct Answer {
+        bool shareFound = false;
+        QString error;
+    };
+    const auto ask = [](CloudSync& sync, const QString& id, bool prepare) {
+        Answer answer;
+        wait([&](auto done) {
+            const auto take = [&, done](std::optional<Record> found,
+                                        std::optional<CloudSync::ShareError> error) {
+                answer.shareFound = found && found->isShare();
+                answer.error = error ? CloudSync::errorDescription(*error) : QString();
+                done(std::nullopt);
+            };
+            prepare ? sync.prepareShare(id, take) : sync.existingShare(id, take);
+        });
+        return answer;
+    };
+
+    ann->store().setSyncEnabled(false);
+    MemoryDefaults defaults;
+    QTemporaryDir folder;
+    ListStore offline(folder.filePath("store.json"), true, false, defaults, ann->clock);
+    const QString offlineList = offline.addList("Here only").id;
+    CloudSync* unreachable = CloudSync::attach(
+        offline, CloudError::make(CloudError::Code::internalError, QString("no container")));
+    offline.start();
+
+    const QString noSuchList = "NO-SUCH-LIST";
+    const QString notHere = "Invite people from your iPhone or iPad for now.";
+    const QString gone = "That list no longer exists.";
+    const QString closed =
+        CloudError::make(CloudError::Code::internalError, "no container").message;
+    struct Case {
+        const char* what;
+        CloudSync* sync;
+        QString listID;
+        bool prepare;
+        bool shareFound;
+        QString error;
+    };
+    const Case cases[] = {
+        {"sync off: the share is still asked for", &ann->sync(), listID, false, true, {}},
+        {"sync off: an unknown list", &ann->sync(), noSuchList, false, false, gone},
+        {"sync off: sharing cannot start here", &ann->sync(), listID, true, false, notHere},
+        {"no cloud: the share cannot be asked for", unreachable, offlineList, false, false, closed},
+        {"no cloud: an unknown list", unreachable, noSuchList, false, false, gone},
+        {"no cloud: sharing cannot start here", unreachable, offlineList, true, false, notHere},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Answer answer = ask(*c.sync, c.listID, c.prepare);
+        EXPECT_EQ(answer.shareFound, c.shareFound);
+        EXPECT_EQ(answer.error, c.error);
+    }
+
+    // A pass with the switch off or without a cloud completes at once, sends nothing and
+    // keeps the marks for later.
+    ann->store().addItem(listID, "Bread");
+    for (CloudSync* sync : {&ann->sync(), unreachable}) {
+        bool finished = false;
+        sync->syncNow([&](std::optional<CloudError> error) {
+            EXPECT_FALSE(error);
+            finished = true;
+        });
+        EXPECT_TRUE(finished);
+    }
+    EXPECT_EQ(ann->store().dirtyItems().size(), 1);
+    EXPECT_FALSE(offline.dirtyLists().isEmpty());
+    EXPECT_EQ(unreachable->engine(EngineScope::privateDatabase), nullptr);
+}
+
 TEST(SharingTexts, MessagesAreFixed) {
     const std::pair<SharingError, QString> table[] = {
         {SharingError::unknownList, "That list no longer exists."},

@@ -56,8 +56,8 @@ std::optional<CloudError> Device::syncNow() {
 
 std::optional<CloudError> Device::fetchOnly() {
     store_->startEnginesIfAllowed();
-    for (EngineQueue* queue : {store_->privateEngine(), store_->sharedEngine()}) {
-        auto* engine = dynamic_cast<CloudEngine*>(queue);
+    for (EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+        CloudEngine* engine = sync_->engine(scope);
         if (!engine)
             continue;
         if (auto error = wait([&](auto done) { engine->engine().fetchChanges(done); }))
@@ -67,8 +67,7 @@ std::optional<CloudError> Device::fetchOnly() {
 }
 
 QStringList Device::pending(EngineScope scope) {
-    auto* engine = dynamic_cast<CloudEngine*>(
-        scope == EngineScope::privateDatabase ? store_->privateEngine() : store_->sharedEngine());
+    CloudEngine* engine = sync_->engine(scope);
     QStringList out;
     if (!engine)
         return out;

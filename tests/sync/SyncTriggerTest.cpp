@@ -33,9 +33,9 @@ protected:
     }
     std::unique_ptr<Device> d;
     int passes = 0;
-    MacSyncCoordinator coordinator{[this](ListStore& store) {
+    MacSyncCoordinator coordinator{[this](ListStore&) {
         ++passes;
-        CloudSync::syncNow(store, {});
+        d->sync().syncNow({});
     }};
 };
 
