@@ -11,6 +11,8 @@
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // No desktop session either: the appearance must come out light without one.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tallybird-test-bus");
     QApplication app(argc, argv);
     Theme::applyToApplication();
     // Screens play their sounds into a recorder: no test needs a sound device.

@@ -11,7 +11,7 @@ CentredFooterLayout::CentredFooterLayout(double gap, QWidget* parent) : QLayout(
 }
 
 CentredFooterLayout::~CentredFooterLayout() {
-    while (QLayoutItem* item = takeAt(0))
+    while (QLayoutItem* item = CentredFooterLayout::takeAt(0))
         delete item;
 }
 

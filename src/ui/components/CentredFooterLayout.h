@@ -8,7 +8,8 @@
 // first centred in the row while it stays `gap` clear of it. The arithmetic is
 // CentredFooterGeometry's. The first widget is taken at its size hint, unless the owner gives a
 // function for the width the first widget takes when offered a width (the pane uses it to
-// switch its pill to the icon-only form).
+// switch its pill to the icon-only form). No Qt layout narrows a widget of fixed size policy
+// below its size hint: such a first widget must change its form in that function.
 class CentredFooterLayout : public QLayout {
 public:
     explicit CentredFooterLayout(double gap, QWidget* parent = nullptr);

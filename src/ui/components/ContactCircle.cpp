@@ -12,7 +12,7 @@
 
 ContactCircle::ContactCircle(const PersonDisplay::Resolved& display, double size, QWidget* parent)
     : QWidget(parent), size_(size) {
-    setFixedSize(sizeHint());
+    setFixedSize(ContactCircle::sizeHint());
     setDisplay(display);
     Accessibility::hide(this);
 }

@@ -10,7 +10,7 @@
 
 FloatingAddButton::FloatingAddButton(const QString& accessibleLabel, bool inactive, QWidget* parent)
     : PaintedButton(parent), inactive_(inactive) {
-    setFixedSize(sizeHint());
+    setFixedSize(FloatingAddButton::sizeHint());
     setAccessible({accessibleLabel, {}, {}, {}, {}});
     auto* shadow = new QGraphicsDropShadowEffect(this);
     shadow->setColor(QColor(0, 0, 0, 51)); // black at 20 %

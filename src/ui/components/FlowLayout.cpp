@@ -10,7 +10,7 @@ FlowLayout::FlowLayout(double spacing, QWidget* parent) : QLayout(parent), spaci
 }
 
 FlowLayout::~FlowLayout() {
-    while (QLayoutItem* item = takeAt(0))
+    while (QLayoutItem* item = FlowLayout::takeAt(0))
         delete item;
 }
 

@@ -13,7 +13,7 @@
 
 ListBadge::ListBadge(const TBList& list, double size, QWidget* parent)
     : QWidget(parent), icon_(list.icon), colourID_(list.colourID), size_(size) {
-    setFixedSize(sizeHint());
+    setFixedSize(ListBadge::sizeHint());
     Accessibility::hide(this);
 }
 

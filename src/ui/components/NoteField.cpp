@@ -44,7 +44,7 @@ void NoteField::fitHeight() {
     const int lines = qCeil(document()->documentLayout()->documentSize().height());
     setVerticalScrollBarPolicy(lines > maximumLines ? Qt::ScrollBarAsNeeded
                                                     : Qt::ScrollBarAlwaysOff);
-    setFixedHeight(sizeHint().height());
+    setFixedHeight(NoteField::sizeHint().height());
 }
 
 void NoteField::keyPressEvent(QKeyEvent* event) {

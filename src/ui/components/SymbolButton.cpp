@@ -9,7 +9,7 @@
 SymbolButton::SymbolButton(const QString& symbol, double designPoints, DynamicColour colour,
                            const QString& accessibleLabel, QWidget* parent)
     : PaintedButton(parent), symbol_(symbol), designPoints_(designPoints), colour_(colour) {
-    setFixedSize(sizeHint());
+    setFixedSize(SymbolButton::sizeHint());
     setAccessible({accessibleLabel, {}, {}, {}, {}});
 }
 

@@ -10,7 +10,7 @@
 SymbolView::SymbolView(const QString& name, double designPoints, DynamicColour colour,
                        QWidget* parent)
     : QWidget(parent), name_(name), designPoints_(designPoints), colour_(colour) {
-    setFixedSize(sizeHint());
+    setFixedSize(SymbolView::sizeHint());
     Accessibility::hide(this);
 }
 

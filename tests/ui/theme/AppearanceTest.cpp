@@ -80,6 +80,19 @@ TEST(ColourSchemePortalTest, ParsesRepliesAndChangeSignals) {
     }
 }
 
+TEST(ColourSchemePortalTest, WithoutASessionBusTheSchemeIsNoPreferenceAndTheScreensLight) {
+    auto defaults = std::make_shared<MemoryDefaults>();
+    Defaults::setStandard(defaults);
+    ColourSchemePortal portal;
+    portal.start();
+    EXPECT_EQ(portal.scheme(), ColourScheme::noPreference);
+    ThemeAppearance::shared().start(); // follows the system, which says nothing
+    EXPECT_EQ(ThemeAppearance::shared().setting(), Appearance::system);
+    EXPECT_FALSE(ThemeAppearance::shared().isDark());
+    EXPECT_FALSE(Theme::isDark());
+    Defaults::setStandard(nullptr);
+}
+
 TEST(ThemeAppearanceTest, ChoosingStoresTheChoiceAndRepaintsInIt) {
     auto defaults = std::make_shared<MemoryDefaults>();
     Defaults::setStandard(defaults);
