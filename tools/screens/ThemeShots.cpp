@@ -131,7 +131,7 @@ QWidget* type() {
                        p.setFont(font);
                        p.setPen(Colour::onSurface.resolved());
                        p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter,
-                                  QStringLiteral("Tallybird: milk, eggs & bread 🥚"));
+                                  QStringLiteral("Milk, eggs & bread 🥚"));
                    }));
     }
     return board;

@@ -14,6 +14,8 @@ EmptyState::EmptyState(EmptyStateContent content, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(32, 32, 32, 32);
     layout->setSpacing(12);
+    // The large-title symbol stands over a 22-point title, so it is drawn half as large again
+    // as the style's letters.
     layout->addWidget(new SymbolView(content_.systemImage,
                                      DesignFont::styleSize(TextStyle::largeTitle) * 1.5,
                                      Theme::Colour::onSurfaceVariant, this),
