@@ -26,7 +26,7 @@ void AddItemIntent::outcome(const IntentFrame& frame, const QString& listID, con
         done(IntentOutcome::reply(IntentFrame::listGoneReply()));
         return;
     }
-    if (IntentFrame::isViewOnly(*list)) {
+    if (list->isViewOnly()) {
         done(IntentOutcome::reply(list->name +
                                   QStringLiteral(" is view only, so I can't add to it.")));
         return;

@@ -54,7 +54,7 @@ void CompleteItemIntent::outcome(const IntentFrame& frame, const QString& listID
         return;
     }
     // Refused before the item is looked at.
-    if (IntentFrame::isViewOnly(*list)) {
+    if (list->isViewOnly()) {
         done(IntentOutcome::reply(list->name +
                                   QStringLiteral(" is view only, so I can't change it.")));
         return;

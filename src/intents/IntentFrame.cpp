@@ -18,10 +18,6 @@ std::optional<TBList> IntentFrame::findList(const QString& listID) const {
     return std::nullopt;
 }
 
-bool IntentFrame::isViewOnly(const TBList& list) {
-    return list.zoneOwnerName.has_value() && list.sharePermission == TBSharePermission::readOnly;
-}
-
 void IntentFrame::markVoiceCommandRun() const {
     defaults_.setBool(QStringLiteral("siri.voiceCommandHasRun"), true);
 }

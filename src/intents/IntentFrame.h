@@ -11,7 +11,7 @@
 #include <optional>
 
 // What every request that touches the data shares: the store it works on, finding its list by
-// id, the view-only test, and finishing a change (saved, flag set, one sync, then the reply).
+// id, and finishing a change (saved, flag set, one sync, then the reply).
 class IntentFrame {
 public:
     // One sync of the store, asynchronous; calls `done` when it has finished, whether it
@@ -28,9 +28,6 @@ public:
 
     // The first list in display order with exactly this id.
     std::optional<TBList> findList(const QString& listID) const;
-
-    // Another person's list shared with the user for reading only.
-    static bool isViewOnly(const TBList& list);
 
     // Records that a voice command has run.
     void markVoiceCommandRun() const;

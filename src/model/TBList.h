@@ -35,6 +35,12 @@ struct TBList {
 
     bool operator==(const TBList&) const = default;
 
+    // This list cannot be edited here: another person's list, shared with the user for reading
+    // only. The user's own list is never view-only, whatever permission it holds.
+    bool isViewOnly() const {
+        return zoneOwnerName.has_value() && sharePermission == TBSharePermission::readOnly;
+    }
+
     // The urgency at `now`; an ongoing list has none whatever its due date.
     ListUrgency urgency(Date now) const;
     ListUrgency urgency() const; // at the shared clock's time

@@ -120,6 +120,28 @@ TEST(ItemJsonTest, MinimalAndFullElementsAndBadOnes) {
         EXPECT_THROW(TBItem::fromJson(Json::parse(text)), DecodeError) << text;
 }
 
+TEST(ListEditRightTest, OnlyAnotherPersonsReadOnlyListIsViewOnly) {
+    struct Case {
+        const char* what;
+        std::optional<QString> owner;
+        std::optional<TBSharePermission> permission;
+        bool viewOnly;
+    };
+    const Case cases[] = {
+        {"another person's, read-only", "_them", TBSharePermission::readOnly, true},
+        {"another person's, read-write", "_them", TBSharePermission::readWrite, false},
+        {"another person's, no permission known", "_them", std::nullopt, false},
+        {"the user's own, whatever it holds", std::nullopt, TBSharePermission::readOnly, false},
+        {"the user's own", std::nullopt, std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        TBList list;
+        list.zoneOwnerName = c.owner;
+        list.sharePermission = c.permission;
+        EXPECT_EQ(list.isViewOnly(), c.viewOnly) << c.what;
+    }
+}
+
 TEST(ListColourTest, UnknownIdsFallBackToBlue) {
     TBList list;
     for (const char* unknown : {"Teal", "", "teal ", "mauve"}) {
