@@ -31,8 +31,12 @@ void AddItemIntent::outcome(const IntentFrame& frame, const QString& listID, con
                                   QStringLiteral(" is view only, so I can't add to it.")));
         return;
     }
-    // Stored as spoken: no tag is suggested or added.
-    frame.store().addItem(list->id, phrase);
+    // Stored as spoken: no tag is suggested or added. The store refuses only what was
+    // checked above.
+    if (!frame.store().addItem(list->id, phrase)) {
+        done(IntentOutcome::reply(IntentFrame::listGoneReply()));
+        return;
+    }
     frame.finishChange(QStringLiteral("Added ") + phrase + QStringLiteral(" to ") + list->name +
                            QStringLiteral("."),
                        done);

@@ -54,6 +54,9 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
         if (!lock_->tryLock(0)) {
             lockError_ = lockErrorText(fileURL_, lock_->error());
             lock_.reset();
+            // Told from the event loop, once whoever made the store has connected to it.
+            QMetaObject::invokeMethod(
+                this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
         }
     }
     load();
@@ -155,6 +158,8 @@ QStringList ListStore::vocabulary(const QString& listID) {
 }
 
 void ListStore::batch(const std::function<void()>& body) {
+    // Closed after the write below was asked for: the change is announced once, at the end.
+    const ChangeScope scope(*this);
     ++batchDepth_;
     struct Close {
         ListStore& store;

@@ -5,6 +5,7 @@
 #include "PageRow.h"
 #include "PendingZoneDeletion.h"
 #include "SharingError.h"
+#include "StoreChange.h"
 #include "Tombstone.h"
 #include "model/CompletedRetention.h"
 #include "model/Markdown.h"
@@ -35,7 +36,16 @@
 // The single owner of the user's data: every list and item, the circles, the names kept for
 // people, the grouping of lists and the marks of what is not yet sent to the cloud. Every change
 // goes through its operations, is written to the store file at once (or at the end of the open
-// batch) and is announced with changed().
+// batch) and is announced once per operation (see the signals below).
+//
+// Thread: a store is used from one thread at a time, the thread that owns it (the main thread
+// for the program's store); it has no locks. Every signal is emitted on that thread, from
+// inside the operation that caused it, so a direct connection sees the store already changed.
+//
+// Edit rights: another person's list shared read-only (TBList::isViewOnly) cannot be edited
+// here. Every operation that would change such a list, its fields or its items does nothing
+// and writes nothing. What is the user's own arrangement stays open: the list's pin and place
+// on the lists page, its group, and removing it from the user's lists.
 class ListStore : public QObject {
     Q_OBJECT
 
@@ -112,8 +122,12 @@ public:
     // them exists (taken at load, or at the latest before the first write over them).
     const std::optional<QString>& unreadableCopy() const { return unreadableCopy_; }
 
-    // Announces a change; screens call it after writing per-list settings into defaults().
-    void announceChange() { emit changed(); }
+    // Announces a change of something the store does not hold (a setting in defaults()), so
+    // that every view redraws: a StoreChange with `everything` set.
+    void announceChange();
+    // Announces that a list's tag order or starter tags were rewritten in defaults(): a
+    // StoreChange naming the list under `vocabulary`.
+    void announceVocabularyChange(const QString& listID);
 
     // --- Start-up and sync engines ---
     // Starts the engines when cloud sync and the user's switch allow it, then prunes old
@@ -140,7 +154,8 @@ public:
     QStringList vocabulary(const QString& listID);
 
     // --- Batches and saving ---
-    // Runs `body` with the file write deferred to the end of the outermost batch.
+    // Runs `body` with the file write deferred to the end of the outermost batch, and with
+    // every change announced once, together, when the outermost batch closes.
     void batch(const std::function<void()>& body);
     void persist();
 
@@ -156,7 +171,8 @@ public:
     void requeueDirty();
 
     // --- Items and lists ---
-    TBItem addItem(const QString& listID, const QString& text);
+    // Absent, and nothing written, when no list has the id or the list is view-only.
+    std::optional<TBItem> addItem(const QString& listID, const QString& text);
     void setDone(const QString& itemID, bool done);
     void setItemPinned(const QString& itemID, bool pinned);
     void renameItem(const QString& itemID, const QString& text);
@@ -166,6 +182,7 @@ public:
                     const QString& authorName);
     void deleteItem(const QString& itemID);
     TBList addList(const QString& name);
+    // Replaces the list whole and marks every field (the callers that own the whole value).
     void updateList(const TBList& list);
     void setCompletedRetention(CompletedRetention retention, const QString& listID);
     void pruneCompleted(const QString& listID);
@@ -233,7 +250,29 @@ public:
     void resetForAccount();
 
 signals:
+    // --- Change announcements ---
+    // Once per outermost operation or batch that changed anything, after its last change and
+    // after its store-file write was asked for, in this order: identityChanged() and
+    // lastKnownUserRecordNameChanged() when those changed, storeChanged() with everything the
+    // operation changed, then changed(). An operation that changes nothing announces nothing.
+    // A store change made by a slot while an announcement is under way is announced after it.
+    void identityChanged();
+    void lastKnownUserRecordNameChanged();
+    void storeChanged(const StoreChange& change);
+    // For those that redraw everything.
     void changed();
+
+    // --- Trouble with the store file ---
+    // A write of the store file failed. The state stays in memory and the next save writes it
+    // all; `message` is a sentence for the user. Emitted for every failed write.
+    void saveFailed(const QString& message);
+    // A write succeeded after one or more failed ones.
+    void saveRecovered();
+    // The store cannot write its file: the lock was refused when the store was made (emitted
+    // from the event loop right after construction, so a window connecting then hears it), or
+    // another process took the lock over (found when saving; nothing is written from then on).
+    // lockError() holds the same message.
+    void lockFailed(const QString& message);
 
 private:
     // Loading (ListStoreFile.cpp).
@@ -260,6 +299,60 @@ private:
     void forgetTombstones(const QString& listID);
     void itemsChanged();
     void listsChanged();
+    // Whether the list exists and may be edited here.
+    bool isEditable(const QString& listID) const;
+    // The index of an item whose list may be edited here, or -1.
+    qsizetype indexOfEditableItem(const QString& itemID) const;
+
+    // Announcements (ListStoreChanges.cpp). An operation opens a ChangeScope; what it notes is
+    // announced when the outermost scope closes. A note made outside any scope (a sync step
+    // run on its own) is announced at once.
+    class ChangeScope {
+    public:
+        explicit ChangeScope(ListStore& store);
+        ~ChangeScope();
+        ChangeScope(const ChangeScope&) = delete;
+        ChangeScope& operator=(const ChangeScope&) = delete;
+
+    private:
+        ListStore& store_;
+        int uncaught_;
+    };
+    // Notes a change of identity_ or lastKnownUserRecordName_ made while it lives.
+    class AccountWatch {
+    public:
+        explicit AccountWatch(ListStore& store);
+        ~AccountWatch();
+        AccountWatch(const AccountWatch&) = delete;
+        AccountWatch& operator=(const AccountWatch&) = delete;
+
+    private:
+        ListStore& store_;
+        UserIdentity identity_;
+        std::optional<QString> lastKnownUserRecordName_;
+    };
+    void announcePending();
+    void noted();
+    void noteListAdded(const QString& listID);
+    void noteListRemoved(const QString& listID);
+    void noteListChanged(const TBList& before, const TBList& after);
+    void noteItemAdded(const TBItem& item);
+    void noteItemRemoved(const TBItem& item);
+    void noteItemChanged(const TBItem& before, const TBItem& after);
+    void noteFiling(const QString& listID);
+    void noteCircles();
+    void noteAliases();
+    void noteSyncSwitch();
+    void noteMarked();
+    // Removes every item with the id, noting it; false when there was none.
+    bool dropItem(const QString& itemID);
+
+    // Saving's report: records the result of a write and tells of a failure or recovery.
+    void reportSaveResult(bool succeeded);
+    // Whether this store still holds its file's lock; when another process took it over, the
+    // store stops writing and says so.
+    bool stillHoldsLock();
+    bool lockTakenOver();
 
     // The page (ListStorePage.cpp).
     QSet<QString> collapsedCollections() const;
@@ -311,5 +404,9 @@ private:
     bool copyBeforeWrite_ = false;
     std::optional<QString> unreadableCopy_;
     bool lastSaveSucceeded_ = true;
+
+    StoreChange pendingChange_;
+    int changeDepth_ = 0;
+    bool announcing_ = false;
     EncodedItems encodedItems_;
 };

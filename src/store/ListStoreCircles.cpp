@@ -8,6 +8,7 @@
 #include <algorithm>
 
 TBCircle ListStore::addCircle(const QString& name) {
+    const ChangeScope scope(*this);
     std::optional<double> highest;
     for (const TBCircle& circle : circles_)
         highest = std::max(highest.value_or(circle.order), circle.order);
@@ -16,14 +17,15 @@ TBCircle ListStore::addCircle(const QString& name) {
     circle.name = Unicode::trimWhitespaceAndNewlines(name);
     circle.order = highest ? *highest + 1 : 0;
     circles_.append(circle);
-    emit changed();
+    noteCircles();
     persist();
     return circle;
 }
 
 void ListStore::deleteCircle(const QString& circleID) {
-    circles_.removeIf([&](const TBCircle& circle) { return circle.id == circleID; });
-    emit changed();
+    const ChangeScope scope(*this);
+    if (circles_.removeIf([&](const TBCircle& circle) { return circle.id == circleID; }) > 0)
+        noteCircles();
     persist();
 }
 
@@ -51,8 +53,9 @@ std::optional<TBPerson> ListStore::addPerson(const QString& name, const QString&
         if (key(member) == key(*person))
             return member;
     }
+    const ChangeScope scope(*this);
     found->members.append(*person);
-    emit changed();
+    noteCircles();
     persist();
     return person;
 }
@@ -62,8 +65,9 @@ void ListStore::removePerson(const QString& personID, const QString& circleID) {
                                     [&](const TBCircle& circle) { return circle.id == circleID; });
     if (found == circles_.end())
         return;
-    found->members.removeIf([&](const TBPerson& member) { return member.id == personID; });
-    emit changed();
+    const ChangeScope scope(*this);
+    if (found->members.removeIf([&](const TBPerson& member) { return member.id == personID; }) > 0)
+        noteCircles();
     persist();
 }
 
@@ -77,10 +81,13 @@ std::optional<PersonAlias> ListStore::alias(const QString& personID) const {
 void ListStore::setAlias(const PersonAlias& alias) {
     if (alias.personID.isEmpty())
         return;
+    const ChangeScope scope(*this);
+    const std::optional<PersonAlias> before = this->alias(alias.personID);
     if (alias.isEmpty())
         aliases_.remove(alias.personID);
     else
         aliases_.insert(alias.personID, alias);
-    emit changed();
+    if (this->alias(alias.personID) != before)
+        noteAliases();
     persist();
 }

@@ -1,4 +1,5 @@
-// Adding, changing and deleting items and lists.
+// Adding, changing and deleting items and lists. An edit of a view-only list, or of one of its
+// items, does nothing.
 #include "ListStore.h"
 
 #include "CloudLayout.h"
@@ -33,7 +34,26 @@ void ListStore::listsChanged() {
     derivedCacheValid_ = false;
 }
 
-TBItem ListStore::addItem(const QString& listID, const QString& text) {
+bool ListStore::isEditable(const QString& listID) const {
+    const qsizetype index = indexOfList(listID);
+    return index >= 0 && !lists_[index].isViewOnly();
+}
+
+qsizetype ListStore::indexOfEditableItem(const QString& itemID) const {
+    const qsizetype index = indexOfItem(itemID);
+    if (index < 0)
+        return -1;
+    // An item whose list is gone has nobody to refuse it; it stays editable.
+    const qsizetype list = indexOfList(allItems_[index].listID);
+    return list >= 0 && lists_[list].isViewOnly() ? -1 : index;
+}
+
+std::optional<TBItem> ListStore::addItem(const QString& listID, const QString& text) {
+    // An item of a list that is not there would be saved and synced under a dead id, and for
+    // an own list its sync would bring the deleted list's zone back.
+    if (!isEditable(listID))
+        return std::nullopt;
+    const ChangeScope scope(*this);
     std::optional<double> highest;
     for (const TBItem& item : allItems_) {
         if (item.listID == listID)
@@ -46,64 +66,74 @@ TBItem ListStore::addItem(const QString& listID, const QString& text) {
     item.order = highest ? *highest + 1 : 0;
     allItems_.append(item);
     itemsChanged();
-    emit changed();
+    noteItemAdded(item);
     markItemDirty(item, allItemFields());
     return item;
 }
 
 void ListStore::setDone(const QString& itemID, bool done) {
-    const qsizetype index = indexOfItem(itemID);
+    const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0 || allItems_[index].done == done)
         return;
+    const ChangeScope scope(*this);
+    const TBItem before = allItems_[index];
     TBItem& item = allItems_[index];
     item.done = done;
     item.completedAt = done ? std::optional(clock_.now()) : std::nullopt;
     itemsChanged();
-    emit changed();
+    noteItemChanged(before, item);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::done, ItemField::completedAt}));
 }
 
 void ListStore::setItemPinned(const QString& itemID, bool pinned) {
-    const qsizetype index = indexOfItem(itemID);
+    const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
+    const ChangeScope scope(*this);
+    const TBItem before = allItems_[index];
     allItems_[index].pinned = pinned;
     itemsChanged();
-    emit changed();
+    noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::pinned}));
 }
 
 void ListStore::renameItem(const QString& itemID, const QString& text) {
-    const qsizetype index = indexOfItem(itemID);
+    const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
+    const ChangeScope scope(*this);
+    const TBItem before = allItems_[index];
     allItems_[index].text = text;
     itemsChanged();
-    emit changed();
+    noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::text}));
 }
 
 bool ListStore::addNote(const QString& text, const QString& itemID, const QString& authorID,
                         const QString& authorName) {
-    const qsizetype index = indexOfItem(itemID);
+    const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return false;
     const ItemNotes::Entry entry{Ids::newId(), clock_.now(), authorID, authorName, text};
     const std::optional<QString> notes = ItemNotes::adding(entry, allItems_[index].notes);
     if (!notes)
         return false;
+    const ChangeScope scope(*this);
+    const TBItem before = allItems_[index];
     allItems_[index].notes = *notes;
     itemsChanged();
-    emit changed();
+    noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
     return true;
 }
 
 void ListStore::removeNote(const QString& noteID, const QString& itemID, const QString& authorID,
                            const QString& authorName) {
-    const qsizetype index = indexOfItem(itemID);
+    const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
+    const ChangeScope scope(*this);
+    const TBItem before = allItems_[index];
     // Notes are never cut out: a deletion line travels and merges like any other line. It is
     // not held to the thread's limits, so a full thread can still lose a note.
     const QString line = ItemNotes::line(ItemNotes::Entry{
@@ -111,20 +141,20 @@ void ListStore::removeNote(const QString& noteID, const QString& itemID, const Q
     QString& notes = allItems_[index].notes;
     notes = notes.isEmpty() ? line : notes + QStringLiteral("\n") + line;
     itemsChanged();
-    emit changed();
+    noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
 }
 
 void ListStore::deleteItem(const QString& itemID) {
-    const qsizetype index = indexOfItem(itemID);
+    const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
+    const ChangeScope scope(*this);
     const TBItem item = allItems_[index];
     const RecordRef record = itemRecordID(item);
     EngineQueue* engine = engineFor(item.listID);
 
-    allItems_.removeIf([&](const TBItem& other) { return other.id == itemID; });
-    itemsChanged();
+    dropItem(itemID);
     dirtyItems_.remove(itemID);
     archivedRecords_.remove(CloudLayout::itemArchiveKey(itemID));
     if (cloudSync_) {
@@ -136,11 +166,11 @@ void ListStore::deleteItem(const QString& itemID) {
     }
     if (engine)
         engine->deleteRecord(record);
-    emit changed();
     persist();
 }
 
 TBList ListStore::addList(const QString& name) {
+    const ChangeScope scope(*this);
     std::optional<double> highest;
     for (const TBList& list : lists_)
         highest = std::max(highest.value_or(list.order), list.order);
@@ -151,18 +181,20 @@ TBList ListStore::addList(const QString& name) {
     list.createdAt = clock_.now();
     lists_.append(list);
     listsChanged();
-    emit changed();
+    noteListAdded(list.id);
     markListDirty(list.id, allListFields());
     return list;
 }
 
 void ListStore::updateList(const TBList& list) {
     const qsizetype index = indexOfList(list.id);
-    if (index < 0)
+    if (index < 0 || lists_[index].isViewOnly())
         return;
+    const ChangeScope scope(*this);
+    const TBList before = lists_[index];
     lists_[index] = list;
     listsChanged();
-    emit changed();
+    noteListChanged(before, list);
     markListDirty(list.id, allListFields());
 }
 
@@ -170,11 +202,13 @@ void ListStore::setCompletedRetention(CompletedRetention retention, const QStrin
     // Only the list editor calls this, for a list it holds; an id of a deleted list is ignored
     // so that no mark is left for a list that is gone.
     const qsizetype index = indexOfList(listID);
-    if (index < 0)
+    if (index < 0 || lists_[index].isViewOnly())
         return;
+    const ChangeScope scope(*this);
+    const TBList before = lists_[index];
     lists_[index].completedRetentionRaw = retention.rawValue();
     listsChanged();
-    emit changed();
+    noteListChanged(before, lists_[index]);
     markListDirty(listID, RecordFields::marks({ListField::completedRetention}));
 }
 
@@ -183,7 +217,7 @@ void ListStore::pruneCompleted(const QString& listID) {
     if (index < 0)
         return;
     const TBList& list = lists_[index];
-    if (list.zoneOwnerName && list.sharePermission == TBSharePermission::readOnly)
+    if (list.isViewOnly())
         return;
     const CompletedRetention retention = CompletedRetention::read(list.completedRetentionRaw);
     if (retention == CompletedRetention::all)
@@ -229,13 +263,15 @@ void ListStore::forgetTombstones(const QString& listID) {
 }
 
 void ListStore::deleteList(const QString& listID) {
+    // Open for a view-only list too: it leaves this user's lists and stays with its owner.
+    const ChangeScope scope(*this);
     const ZoneRef zone = zoneID(listID);
     EngineQueue* engine = engineFor(listID);
     const qsizetype index = indexOfList(listID);
     const std::optional<QString> owner = index >= 0 ? lists_[index].zoneOwnerName : std::nullopt;
     const bool shared = isShared(listID);
 
-    lists_.removeIf([&](const TBList& list) { return list.id == listID; });
+    const bool removed = lists_.removeIf([&](const TBList& list) { return list.id == listID; }) > 0;
     listsChanged();
     QStringList itemIDs;
     for (const TBItem& item : allItems_) {
@@ -244,11 +280,13 @@ void ListStore::deleteList(const QString& listID) {
     }
     allItems_.removeIf([&](const TBItem& item) { return item.listID == listID; });
     itemsChanged();
+    // The items go with their list: one note for both.
+    if (removed || !itemIDs.isEmpty())
+        noteListRemoved(listID);
     dirtyLists_.remove(listID);
     archivedRecords_.remove(CloudLayout::listArchiveKey(listID));
-    emit changed();
     if (filings_.remove(listID) > 0) {
-        emit changed();
+        noteFiling(listID);
         markFilingDirty(listID);
     }
     // The items' records go with the zone: no tombstones for them.
@@ -257,8 +295,10 @@ void ListStore::deleteList(const QString& listID) {
         archivedRecords_.remove(CloudLayout::itemArchiveKey(itemID));
     }
     forgetTombstones(listID);
-    if (cloudSync_)
+    if (cloudSync_) {
         pendingZoneDeletions_.insert(listID, PendingZoneDeletion{listID, owner, shared});
+        noteMarked();
+    }
     if (engine)
         engine->deleteZone(zone);
     persist();
@@ -266,6 +306,8 @@ void ListStore::deleteList(const QString& listID) {
 
 void ListStore::moveItems(const QString& listID, const QStringList& visible,
                           const std::set<int>& offsets, int destination) {
+    if (!isEditable(listID))
+        return;
     QStringList all;
     for (const TBItem& item : items(listID))
         all.append(item.id);
@@ -282,21 +324,26 @@ void ListStore::moveItems(const QString& listID, const QStringList& visible,
             const auto found = indexByID.find(order[position]);
             if (found == indexByID.end())
                 continue;
+            const TBItem before = allItems_[*found];
             allItems_[*found].order = double(position);
             itemsChanged();
-            emit changed();
+            noteItemChanged(before, allItems_[*found]);
             markItemDirty(allItems_[*found], RecordFields::marks({ItemField::order}));
         }
     });
 }
 
 int ListStore::add(const Markdown::ImportResult& imported, const QString& listID) {
+    if (!isEditable(listID))
+        return 0;
     batch([&] {
         for (const Markdown::ImportedItem& importedItem : imported.items) {
-            const TBItem item = addItem(listID, importedItem.text);
+            const std::optional<TBItem> item = addItem(listID, importedItem.text);
+            if (!item)
+                continue;
             if (importedItem.done)
-                setDone(item.id, true);
-            applyImportedNotes(importedItem.notes, item.id);
+                setDone(item->id, true);
+            applyImportedNotes(importedItem.notes, item->id);
         }
     });
     return int(imported.items.size());
@@ -324,12 +371,14 @@ void ListStore::applyImportedNotes(const QStringList& notes, const QString& item
     }
     if (thread.isEmpty())
         return;
-    const qsizetype index = indexOfItem(itemID);
+    const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
+    const ChangeScope scope(*this);
+    const TBItem before = allItems_[index];
     allItems_[index].notes = thread;
     itemsChanged();
-    emit changed();
+    noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
 }
 

@@ -160,10 +160,10 @@ void ListStore::persist() {
         saveDeferred_ = true;
         return;
     }
-    if (!canWrite())
+    if (!canWrite() || !stillHoldsLock())
         return;
-    // A failed write is not shown; the state stays in memory and the next change writes it all.
-    lastSaveSucceeded_ = writeFile();
+    // After a failed write the state stays in memory and the next change writes it all.
+    reportSaveResult(writeFile());
 }
 
 bool ListStore::writeFile() {

@@ -76,12 +76,14 @@ void ListStore::markListDirty(const QString& listID, const FieldSet& fields) {
     dirtyLists_[listID].unite(fields);
     queueListRecord(listID);
     persist();
+    noteMarked();
 }
 
 void ListStore::markItemDirty(const TBItem& item, const FieldSet& fields) {
     dirtyItems_[item.id].unite(fields);
     queueItemRecord(item);
     persist();
+    noteMarked();
 }
 
 void ListStore::markFilingDirty(const QString& listID) {
@@ -89,6 +91,7 @@ void ListStore::markFilingDirty(const QString& listID) {
     queueMetaZone();
     queueFilingRecord(listID);
     persist();
+    noteMarked();
 }
 
 void ListStore::requeueDirty() {
@@ -170,7 +173,7 @@ void ListStore::setSyncEnabled(bool on) {
     } else {
         startEnginesIfAllowed();
     }
-    emit changed();
+    noteSyncSwitch();
 }
 
 void ListStore::pruneTombstones(Date now) {

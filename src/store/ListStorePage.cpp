@@ -1,4 +1,6 @@
-// The lists page: rows with group headers, groups of lists, pins and the page drag.
+// The lists page: rows with group headers, groups of lists, pins and the page drag. A list's
+// group, pin and place on the page are the user's own arrangement, open also for a list that
+// is shared with the user for reading only.
 #include "ListStore.h"
 
 #include "RecordField.h"
@@ -61,12 +63,15 @@ std::optional<QString> ListStore::collection(const QString& listID) const {
 }
 
 void ListStore::setCollection(const std::optional<QString>& name, const QString& listID) {
+    const ChangeScope scope(*this);
     const QString trimmed = Unicode::trimWhitespaceAndNewlines(name.value_or(QString()));
+    const std::optional<QString> before = collection(listID);
     if (!trimmed.isEmpty())
         filings_.insert(listID, trimmed);
     else
         filings_.remove(listID);
-    emit changed();
+    if (collection(listID) != before)
+        noteFiling(listID);
     markFilingDirty(listID);
 }
 
@@ -79,7 +84,7 @@ void ListStore::dissolveCollection(const QString& name) {
     batch([&] {
         for (const QString& listID : members) {
             filings_.remove(listID);
-            emit changed();
+            noteFiling(listID);
             markFilingDirty(listID);
         }
     });
@@ -87,6 +92,7 @@ void ListStore::dissolveCollection(const QString& name) {
 
 void ListStore::setCollectionCollapsed(const QString& name, bool collapsed) {
     QSet<QString> names = collapsedCollections();
+    const bool before = names.contains(name);
     if (collapsed)
         names.insert(name);
     else
@@ -94,7 +100,10 @@ void ListStore::setCollectionCollapsed(const QString& name, bool collapsed) {
     QStringList stored(names.begin(), names.end());
     std::sort(stored.begin(), stored.end());
     defaults_.setStringList(collapsedKey, stored);
-    emit changed();
+    if (before != collapsed) {
+        pendingChange_.collapsedGroups.insert(name);
+        noted();
+    }
 }
 
 void ListStore::setListPinned(const QString& listID, bool pinned) {
@@ -102,9 +111,11 @@ void ListStore::setListPinned(const QString& listID, bool pinned) {
     if (index < 0)
         return;
     // The order stays: the display order alone puts pinned lists first.
+    const ChangeScope scope(*this);
+    const TBList before = lists_[index];
     lists_[index].pinned = pinned;
     listsChanged();
-    emit changed();
+    noteListChanged(before, lists_[index]);
     markListDirty(listID, RecordFields::marks({ListField::pinned}));
 }
 
@@ -229,9 +240,10 @@ void ListStore::applyPageOrder(const QList<PageRow>& rows) {
         const qsizetype index = indexOfList(sequence[position]);
         if (index < 0 || lists_[index].order == double(position))
             continue;
+        const TBList before = lists_[index];
         lists_[index].order = double(position);
         listsChanged();
-        emit changed();
+        noteListChanged(before, lists_[index]);
         markListDirty(sequence[position], RecordFields::marks({ListField::order}));
     }
 }

@@ -63,7 +63,7 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
         local.zoneOwnerName = server.zoneOwnerName;
         if (!(local == before)) {
             listsChanged();
-            emit changed();
+            noteListChanged(before, local);
         }
     } else {
         TBList added = server;
@@ -75,7 +75,7 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
         }
         lists_.append(added);
         listsChanged();
-        emit changed();
+        noteListAdded(added.id);
     }
     setArchive(listArchiveKey(server.id), archive);
 }
@@ -102,12 +102,12 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
         }
         if (!(local == before)) {
             itemsChanged();
-            emit changed();
+            noteItemChanged(before, local);
         }
     } else {
         allItems_.append(server);
         itemsChanged();
-        emit changed();
+        noteItemAdded(server);
     }
     setArchive(itemArchiveKey(server.id), archive);
 }
@@ -115,10 +115,7 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
 void ListStore::applyServerTombstone(const QString& itemID, const QString& listID, Date deletedAt) {
     tombstones_.insert(itemID, Tombstone{listID, deletedAt});
     dirtyTombstones_.remove(itemID);
-    if (allItems_.removeIf([&](const TBItem& item) { return item.id == itemID; }) > 0) {
-        itemsChanged();
-        emit changed();
-    }
+    dropItem(itemID);
     dirtyItems_.remove(itemID);
     archivedRecords_.remove(itemArchiveKey(itemID));
     pendingItemDeletions_.remove(itemID);
@@ -128,7 +125,7 @@ void ListStore::applyServerFiling(const QString& listID, const QString& collecti
                                   const QByteArray& archive) {
     if (!dirtyFilings_.contains(listID) && filings_.value(listID) != collection) {
         filings_.insert(listID, collection);
-        emit changed();
+        noteFiling(listID);
     }
     setArchive(filingArchiveKey(listID), archive);
 }
@@ -140,10 +137,11 @@ bool ListStore::applySharePermission(const QString& listID, TBSharePermission pe
                                 Base64::encode(rawValue(permission).toUtf8()).toUtf8());
         return false;
     }
+    const TBList before = lists_[index];
     lists_[index].sharePermission = permission;
     lists_[index].hasShare = true;
     listsChanged();
-    emit changed();
+    noteListChanged(before, lists_[index]);
     return true;
 }
 
@@ -152,9 +150,10 @@ bool ListStore::setHasShare(const QString& listID) {
     if (index < 0)
         return false;
     if (!lists_[index].hasShare) {
+        const TBList before = lists_[index];
         lists_[index].hasShare = true;
         listsChanged();
-        emit changed();
+        noteListChanged(before, lists_[index]);
     }
     return true;
 }
@@ -163,7 +162,7 @@ void ListStore::applyServerDeletion(const RecordRef& record) {
     const QString& name = record.recordName;
     if (record.zone.zoneName == CloudLayout::metaZoneName) {
         if (!dirtyFilings_.contains(name) && filings_.remove(name) > 0)
-            emit changed();
+            noteFiling(name);
         archivedRecords_.remove(filingArchiveKey(name));
         return;
     }
@@ -174,19 +173,17 @@ void ListStore::applyServerDeletion(const RecordRef& record) {
         dirtyTombstones_.remove(*itemID);
         return;
     }
-    if (allItems_.removeIf([&](const TBItem& item) { return item.id == name; }) > 0) {
-        itemsChanged();
-        emit changed();
-    }
+    dropItem(name);
     dirtyItems_.remove(name);
     archivedRecords_.remove(itemArchiveKey(name));
     pendingItemDeletions_.remove(name);
 }
 
 void ListStore::removeListLocally(const QString& listID) {
+    const ChangeScope scope(*this);
     if (lists_.removeIf([&](const TBList& list) { return list.id == listID; }) > 0) {
         listsChanged();
-        emit changed();
+        noteListRemoved(listID);
     }
     QStringList itemIDs;
     for (const TBItem& item : allItems_) {
@@ -196,13 +193,13 @@ void ListStore::removeListLocally(const QString& listID) {
     if (!itemIDs.isEmpty()) {
         allItems_.removeIf([&](const TBItem& item) { return item.listID == listID; });
         itemsChanged();
-        emit changed();
+        noteListRemoved(listID);
     }
     dirtyLists_.remove(listID);
     archivedRecords_.remove(listArchiveKey(listID));
     archivedRecords_.remove(waitingShareKey(listID));
     if (filings_.remove(listID) > 0)
-        emit changed();
+        noteFiling(listID);
     archivedRecords_.remove(filingArchiveKey(listID));
     for (const QString& itemID : itemIDs) {
         dirtyItems_.remove(itemID);
@@ -286,6 +283,7 @@ void ListStore::confirmZoneDeleted(const QString& listID) {
 }
 
 void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
+    const AccountWatch watch(*this);
     lastKnownUserRecordName_ = userRecordName;
     if (userRecordName.isEmpty())
         return;
@@ -308,11 +306,13 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
 }
 
 void ListStore::signedOut() {
+    const AccountWatch watch(*this);
     lastKnownUserRecordName_.reset();
     resetForAccount();
 }
 
 void ListStore::resetForAccount() {
+    const AccountWatch watch(*this);
     identity_.knownRecordNames.clear();
     identity_.byScope.clear();
     archivedRecords_.clear();

@@ -7,6 +7,7 @@
 #include "platform/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
+#include "platform/Ids.h"
 #include "platform/JsonRead.h"
 #include "store/ListStore.h"
 #include "store/StoreLocation.h"
@@ -59,10 +60,23 @@ public:
         return list.id;
     }
     QString item(const QString& listID, const QString& text, bool done = false) {
-        const QString id = store_->addItem(listID, text).id;
+        if (const std::optional<TBItem> added = store_->addItem(listID, text)) {
+            if (done)
+                store_->setDone(added->id, true);
+            return added->id;
+        }
+        // A read-only list cannot be added to here: its items arrive from the cloud.
+        TBItem item;
+        item.id = Ids::newId();
+        item.listID = listID;
+        item.text = text;
+        item.order = double(store_->items(listID).size());
+        item.done = done;
         if (done)
-            store_->setDone(id, true);
-        return id;
+            item.completedAt = store_->clock().now();
+        store_->applyServerItem(item, QByteArray());
+        store_->persist();
+        return item.id;
     }
     void rename(const QString& listID, const QString& name) {
         const QList<TBList> lists = store_->lists();

@@ -83,15 +83,18 @@ TEST_F(StoreTest, DisplayOrderIsPinnedFirstThenOrderAndStable) {
 
 TEST_F(StoreTest, ItemsOfAListFollowEveryChangeInPlace) {
     auto store = open();
-    const TBItem a = store->addItem("L", "a");
-    const TBItem b = store->addItem("L", "b");
-    EXPECT_EQ(store->items("L")[0].id, a.id);
+    const QString list = store->addList("L").id;
+    const TBItem a = store->addItem(list, "a").value();
+    const TBItem b = store->addItem(list, "b").value();
+    EXPECT_EQ(store->items(list)[0].id, a.id);
     store->setItemPinned(b.id, true);
-    EXPECT_EQ(store->items("L")[0].id, b.id);
+    EXPECT_EQ(store->items(list)[0].id, b.id);
     EXPECT_TRUE(store->items("nothing").isEmpty());
 }
 
 TEST_F(StoreTest, TagsAndVocabularyFollowTheSavedOrderAndStarterTags) {
+    writeFile(R"({"version":3,"lists":[{"id":"L","name":"l"}],"items":[],
+        "dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
     auto store = open();
     store->addItem("L", "Milk #Milk #milk");
     store->addItem("L", "Eggs #a #b");
@@ -130,8 +133,8 @@ TEST_F(StoreTest, MarksAndEnginesFollowTheSyncSwitch) {
     EXPECT_EQ(store->privateEngine(), nullptr);
 
     TBList own = store->addList("Own");
-    const TBItem item = store->addItem(own.id, "x");
-    store->deleteItem(store->addItem(own.id, "y").id);
+    const TBItem item = store->addItem(own.id, "x").value();
+    store->deleteItem(store->addItem(own.id, "y").value().id);
     store->setCollection(QString("G"), own.id);
     store->deleteList("GONE");
     EXPECT_TRUE(factory->log.isEmpty());
@@ -157,9 +160,9 @@ TEST_F(StoreTest, MarksAndEnginesFollowTheSyncSwitch) {
 TEST_F(StoreTest, OldTombstonesArePrunedAfterThirtyDays) {
     auto store = openWithEngines();
     const QString list = store->addList("L").id;
-    store->deleteItem(store->addItem(list, "old").id);
+    store->deleteItem(store->addItem(list, "old").value().id);
     clock.advance(1);
-    store->deleteItem(store->addItem(list, "newer").id);
+    store->deleteItem(store->addItem(list, "newer").value().id);
     factory->log.clear();
 
     const ino_t before = fileIdentity();

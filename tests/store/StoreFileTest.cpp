@@ -18,12 +18,12 @@ void fillRichStore(ListStore& store, FixedClock& clock) {
     groceries.icon = "cart";
     store.updateList(groceries);
     store.setCompletedRetention(CompletedRetention::keep50, groceries.id);
-    const TBItem milk = store.addItem(groceries.id, "Milk #dairy");
+    const TBItem milk = store.addItem(groceries.id, "Milk #dairy").value();
     store.addNote("semi-skimmed", milk.id, "_me", "Me");
     clock.advance(5);
     store.setDone(milk.id, true);
-    store.setItemPinned(store.addItem(groceries.id, "Bread").id, true);
-    store.deleteItem(store.addItem(groceries.id, "Gone").id);
+    store.setItemPinned(store.addItem(groceries.id, "Bread").value().id, true);
+    store.deleteItem(store.addItem(groceries.id, "Gone").value().id);
     store.setCollection(QString("Home"), groceries.id);
 
     const TBList trip = store.addList("Trip");
@@ -74,7 +74,7 @@ TEST_F(StoreTest, RichStoreSurvivesRestartWithEveryField) {
     EXPECT_EQ(first->pendingZoneDeletions().size(), 1);
     EXPECT_EQ(first->pendingItemDeletions().size(), 1);
     EXPECT_EQ(first->archivedRecord("L#SHARED-1"), QByteArray("\x00\x01\x02\xff", 4));
-    first->addItem("SHARED-1", "a change that forces a save");
+    first->persist();
     const QByteArray saved = fileBytes();
     const DiskV2 before = DiskV2::decode(*parseStoreDocument(saved), Date(0));
     first.reset();

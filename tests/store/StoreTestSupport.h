@@ -13,6 +13,41 @@
 
 #include <memory>
 
+// A change as its non-empty parts, ids sorted: "added{a} items[L]{+b -c ~d reordered}".
+inline void PrintTo(const StoreChange& change, std::ostream* os) {
+    const auto ids = [](const QSet<QString>& set) {
+        QStringList sorted(set.begin(), set.end());
+        sorted.sort();
+        return "{" + sorted.join(' ').toStdString() + "}";
+    };
+    const auto part = [&](const char* name, const QSet<QString>& set) {
+        if (!set.isEmpty())
+            *os << name << ids(set) << ' ';
+    };
+    part("listsAdded", change.listsAdded);
+    part("listsRemoved", change.listsRemoved);
+    for (auto it = change.listFields.begin(); it != change.listFields.end(); ++it)
+        *os << "fields[" << it.key().toStdString() << "]" << ids(it.value()) << ' ';
+    for (auto it = change.items.begin(); it != change.items.end(); ++it)
+        *os << "items[" << it.key().toStdString() << "]+" << ids(it->added) << "-"
+            << ids(it->removed) << "~" << ids(it->changed) << (it->reordered ? " reordered " : " ");
+    part("filings", change.filings);
+    part("collapsed", change.collapsedGroups);
+    part("vocabulary", change.vocabulary);
+    const std::pair<const char*, bool> flags[] = {
+        {"circles", change.circles},
+        {"aliases", change.aliases},
+        {"identity", change.identity},
+        {"user", change.lastKnownUserRecordName},
+        {"sync", change.syncSwitch},
+        {"marked", change.marked},
+        {"everything", change.everything}};
+    for (const auto& [name, on] : flags) {
+        if (on)
+            *os << name << ' ';
+    }
+}
+
 // Records every change a store queues on one engine, as "saveZone TB-x owner" and so on.
 class RecordingEngine : public EngineQueue {
 public:

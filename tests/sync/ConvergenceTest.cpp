@@ -224,7 +224,7 @@ private:
         case 0:
         case 1:
             if (!listID.isEmpty()) {
-                const TBItem added = s.addItem(listID, "item " + tag);
+                const TBItem added = s.addItem(listID, "item " + tag).value();
                 written(d.id(), added.id, "text", added.text);
                 written(d.id(), added.id, "done", "0");
                 written(d.id(), added.id, "pinned", "0");

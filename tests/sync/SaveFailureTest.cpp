@@ -16,7 +16,7 @@ protected:
         ann = device("annMac", "ann");
         bob = device("bobMac", "bob");
         own = ann->store().addList("Own").id;
-        ownItem = ann->store().addItem(own, "x").id;
+        ownItem = ann->store().addItem(own, "x").value().id;
         ann->store().setCollection(QString("Home"), own);
         ASSERT_FALSE(ann->syncNow());
         share(own, ParticipantPermission::readWrite);

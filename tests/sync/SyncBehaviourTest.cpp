@@ -19,7 +19,7 @@ protected:
     // A list with one item, on both devices.
     void shared(const QString& text = "Milk") {
         listID = a->store().addList("Groceries").id;
-        itemID = a->store().addItem(listID, text).id;
+        itemID = a->store().addItem(listID, text).value().id;
         ASSERT_FALSE(a->syncNow());
         ASSERT_FALSE(b->syncNow());
         ASSERT_NE(item(b->store(), itemID), nullptr);
@@ -166,8 +166,8 @@ TEST_F(SyncBehaviourTest, ADeletedItemNeverComesBack) {
         EXPECT_NE(record.recordID().recordName, itemID);
 
     // A device that already deleted an item sends the deletion again when it sees it saved.
-    b->store().deleteItem(b->store().addItem(listID, "x").id);
-    const QString other = a->store().addItem(listID, "y").id;
+    b->store().deleteItem(b->store().addItem(listID, "x").value().id);
+    const QString other = a->store().addItem(listID, "y").value().id;
     ASSERT_FALSE(a->syncNow());
     a->store().deleteItem(other);
     container->setOffline("macA", true);

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
             return 1;
         QString previous;
         for (int i = 0; i < args[5].toInt(); ++i) {
-            const QString added = store.addItem(listID, args[4] + QString::number(i)).id;
+            const QString added = store.addItem(listID, args[4] + QString::number(i)).value().id;
             if (!previous.isEmpty())
                 store.setDone(previous, true);
             previous = added;

@@ -69,7 +69,7 @@ TEST_F(SyncTriggerTest, ChangesThatLeaveNothingUnsentStartNoPass) {
 
     const QString other = d->store().addList("M").id;
     ASSERT_FALSE(d->syncNow());
-    d->store().deleteItem(d->store().addItem(other, "x").id); // an unsent tombstone
+    d->store().deleteItem(d->store().addItem(other, "x").value().id); // an unsent tombstone
     coordinator.fireNow();
     EXPECT_EQ(passes, 1);
 }
