@@ -184,6 +184,11 @@ public:
     TBList addList(const QString& name);
     // Replaces the list whole and marks every field (the callers that own the whole value).
     void updateList(const TBList& list);
+    // The list editor's save: applies to the current list only the record fields on which
+    // `edited` differs from `loaded` (the list as the editor read it), and marks only those
+    // whose value changes, so that changes arriving meanwhile on other fields are kept. The
+    // share fields are never taken. Returns the fields that changed; none: nothing is written.
+    FieldSet updateListFields(const TBList& loaded, const TBList& edited);
     void setCompletedRetention(CompletedRetention retention, const QString& listID);
     void pruneCompleted(const QString& listID);
     QString exportMarkdown(const QString& listID);

@@ -198,6 +198,31 @@ void ListStore::updateList(const TBList& list) {
     markListDirty(list.id, allListFields());
 }
 
+FieldSet ListStore::updateListFields(const TBList& loaded, const TBList& edited) {
+    const qsizetype index = indexOfList(loaded.id);
+    if (index < 0 || lists_[index].isViewOnly())
+        return {};
+    // Only what the user changed in the editor is taken, and only where it changes the list as
+    // it is now: a field changed meanwhile by sync or another screen keeps that change.
+    TBList updated = lists_[index];
+    FieldSet fields;
+    for (const auto& field : RecordFields::list) {
+        if (field.same(loaded, edited) || field.same(updated, edited))
+            continue;
+        field.copy(updated, edited);
+        fields.insert(QString::fromLatin1(field.name));
+    }
+    if (fields.isEmpty())
+        return {};
+    const ChangeScope scope(*this);
+    const TBList before = lists_[index];
+    lists_[index] = updated;
+    listsChanged();
+    noteListChanged(before, updated);
+    markListDirty(updated.id, fields);
+    return fields;
+}
+
 void ListStore::setCompletedRetention(CompletedRetention retention, const QString& listID) {
     // Only the list editor calls this, for a list it holds; an id of a deleted list is ignored
     // so that no mark is left for a list that is gone.

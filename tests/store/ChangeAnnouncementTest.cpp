@@ -253,6 +253,8 @@ TEST_F(ChangeAnnouncementTest, WhatChangesNothingAnnouncesNothing) {
         {"pruning a list with nothing to drop", [&] { store->pruneCompleted(list); }},
         {"an empty batch", [&] { store->batch([] {}); }},
         {"removing a person from no circle", [&] { store->removePerson("P", "NONE"); }},
+        {"the editor saving an unchanged list",
+         [&] { store->updateListFields(store->lists()[0], store->lists()[0]); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

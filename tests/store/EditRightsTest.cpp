@@ -1,6 +1,6 @@
 // Who may change what: a list shared with the user for reading only is refused by the store
 // itself, while the user's own arrangement of it stays open; adding to a list that is not there
-// is refused.
+// is refused; the list editor's save takes only the fields the user changed.
 #include "StoreTestSupport.h"
 
 #include <functional>
@@ -89,6 +89,11 @@ TEST_F(StoreTest, ViewOnlyListsRefuseEveryEditButTheUsersOwnArrangement) {
         {"pruning ticked items", [](ListStore& s, const QString& l) { s.pruneCompleted(l); }, true},
         {"replacing the list",
          [&](ListStore& s, const QString& l) { s.updateList(withName(listOf(s, l), "x")); }, true},
+        {"the editor's save",
+         [&](ListStore& s, const QString& l) {
+             s.updateListFields(listOf(s, l), withName(listOf(s, l), "x"));
+         },
+         true},
         {"the retention",
          [](ListStore& s, const QString& l) {
              s.setCompletedRetention(CompletedRetention::all, l);
@@ -143,4 +148,103 @@ TEST_F(StoreTest, NothingIsAddedToAListThatIsNotThere) {
     EXPECT_TRUE(store->allItems().isEmpty());
     EXPECT_TRUE(store->dirtyItems().isEmpty());
     EXPECT_EQ(fileBytes(), before);
+}
+
+TEST_F(StoreTest, TheEditorsSaveTakesOnlyWhatTheUserChanged) {
+    writeFile(R"({"version":3,"lists":[{"id":"L","name":"Food","icon":"cart","createdAt":1}],
+        "items":[],"dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
+    struct Case {
+        const char* what;
+        // What the editor changed in the list it loaded.
+        std::function<void(TBList&)> edit;
+        // What arrived while the sheet was open.
+        std::function<void(ListStore&)> meanwhile;
+        FieldSet taken;
+        std::function<void(const TBList&)> check;
+    };
+    const Case cases[] = {
+        {"a rename marks only the name",
+         [](TBList& l) { l.name = "Groceries"; },
+         [](ListStore&) {},
+         {"name"},
+         [](const TBList& l) { EXPECT_EQ(l.name, "Groceries"); }},
+        {"a pin made here and an order that arrived are kept",
+         [](TBList& l) {
+             l.icon = "basket";
+             l.dueDate = Date(500);
+         },
+         [](ListStore& s) {
+             s.setListPinned("L", true);
+             TBList server = s.lists()[0];
+             server.order = 5;
+             s.applyServerList(server, QByteArray());
+         },
+         {"icon", "dueDate"},
+         [](const TBList& l) {
+             EXPECT_TRUE(l.pinned);
+             EXPECT_EQ(l.order, 5);
+             EXPECT_EQ(l.icon, "basket");
+             EXPECT_EQ(l.dueDate, Date(500));
+         }},
+        {"a permission that arrived is kept",
+         [](TBList& l) {
+             l.kind = TBListKind::ongoing;
+             l.sharePermission = std::nullopt; // the editor's stale copy
+             l.hasShare = false;
+         },
+         [](ListStore& s) { s.applySharePermission("L", TBSharePermission::readWrite); },
+         {"kind"},
+         [](const TBList& l) {
+             EXPECT_EQ(l.kind, TBListKind::ongoing);
+             EXPECT_EQ(l.sharePermission, TBSharePermission::readWrite);
+             EXPECT_TRUE(l.hasShare);
+         }},
+        {"a rename from another device of a field not edited stays",
+         [](TBList& l) { l.colourID = "green"; },
+         [](ListStore& s) {
+             TBList server = s.lists()[0];
+             server.name = "Renamed elsewhere";
+             s.applyServerList(server, QByteArray());
+         },
+         {"colour"},
+         [](const TBList& l) {
+             EXPECT_EQ(l.name, "Renamed elsewhere");
+             EXPECT_EQ(l.colourID, "green");
+         }},
+        {"a value already there is not marked",
+         [](TBList& l) { l.name = "Same"; },
+         [](ListStore& s) {
+             TBList server = s.lists()[0];
+             server.name = "Same";
+             s.applyServerList(server, QByteArray());
+         },
+         {},
+         [](const TBList& l) { EXPECT_EQ(l.name, "Same"); }},
+        {"nothing changed", [](TBList&) {}, [](ListStore&) {}, {}, [](const TBList&) {}},
+    };
+    const QByteArray seeded = fileBytes();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(seeded);
+        auto store = open();
+        const TBList loaded = store->lists()[0];
+        TBList edited = loaded;
+        c.edit(edited);
+        c.meanwhile(*store);
+        const FieldSet marksBefore = store->dirtyLists().value("L");
+        const ino_t written = fileIdentity();
+
+        EXPECT_EQ(store->updateListFields(loaded, edited), c.taken);
+        c.check(store->lists()[0]);
+        EXPECT_EQ(store->dirtyLists().value("L"), marksBefore + c.taken);
+        EXPECT_EQ(fileIdentity() != written, !c.taken.isEmpty()) << "written without a change";
+    }
+
+    // A list removed while the sheet was open is not brought back.
+    writeFile(seeded);
+    auto store = open();
+    const TBList loaded = store->lists()[0];
+    store->deleteList("L");
+    EXPECT_TRUE(store->updateListFields(loaded, withName(loaded, "Back")).isEmpty());
+    EXPECT_TRUE(store->lists().isEmpty());
 }
