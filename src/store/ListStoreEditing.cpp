@@ -244,6 +244,11 @@ void ListStore::pruneCompleted(const QString& listID) {
     const TBList& list = lists_[index];
     if (list.isViewOnly())
         return;
+    // Retention is a choice of ongoing lists. A one-off list keeps its ticked items whatever
+    // text it holds (left from an ongoing past or arrived by sync); the text stays, so a list
+    // turned back to ongoing keeps its choice.
+    if (list.kind != TBListKind::ongoing)
+        return;
     const CompletedRetention retention = CompletedRetention::read(list.completedRetentionRaw);
     if (retention == CompletedRetention::all)
         return;

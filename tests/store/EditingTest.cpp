@@ -150,7 +150,7 @@ TEST_F(StoreTest, DeletingSomeoneElsesListGoesToTheSharedEngine) {
     EXPECT_TRUE(store->archivedRecords().isEmpty());
 }
 
-TEST_F(StoreTest, PruningKeepsTheRetainedTickedItems) {
+TEST_F(StoreTest, PruningKeepsTheRetainedTickedItemsOfOngoingLists) {
     struct Case {
         const char* what;
         const char* retention; // absent: no retention stored
@@ -161,6 +161,7 @@ TEST_F(StoreTest, PruningKeepsTheRetainedTickedItems) {
         qsizetype left;
     };
     const TBListKind ongoing = TBListKind::ongoing;
+    const TBListKind oneOff = TBListKind::oneOff;
     const Case cases[] = {
         {"never keeps no ticked item", "never", ongoing, 3, 2, false, 2},
         {"the ten ticked longest ago go", "50", ongoing, 60, 3, false, 53},
@@ -169,6 +170,9 @@ TEST_F(StoreTest, PruningKeepsTheRetainedTickedItems) {
         {"no retention stored", nullptr, ongoing, 9, 1, false, 10},
         {"a text naming no choice", "25", ongoing, 9, 1, false, 10},
         {"a read-only shared list", "never", ongoing, 3, 0, true, 3},
+        // A one-off list has no retention, whatever text it carries.
+        {"a one-off list", "never", oneOff, 3, 2, false, 5},
+        {"a one-off list over the limit", "50", oneOff, 60, 0, false, 60},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -199,6 +203,8 @@ TEST_F(StoreTest, PruningKeepsTheRetainedTickedItems) {
         store->pruneCompleted("L");
         EXPECT_EQ(store->allItems().size(), c.left);
         EXPECT_EQ(fileIdentity() != before, c.left != c.ticked + c.open) << "saved without need";
+        EXPECT_EQ(store->lists()[0].completedRetentionRaw,
+                  c.retention ? std::optional(QString(c.retention)) : std::nullopt);
         if (c.ticked == 60 && c.left == 53) {
             EXPECT_TRUE(store->tombstones().contains("I9"));
             EXPECT_FALSE(store->tombstones().contains("I10"));
