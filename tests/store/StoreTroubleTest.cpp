@@ -1,6 +1,7 @@
 // Trouble with the store file is told, not only kept in a flag: failed writes, a recovery, a
 // lock refused when the store is made and a lock another process took over.
 #include "StoreTestSupport.h"
+#include "support/TestApplication.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,15 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Queued signals need an application object; one lives for the rest of the run.
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "store_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
 
 struct Trouble {
     explicit Trouble(ListStore& store) {
@@ -89,7 +81,7 @@ TEST_F(StoreTest, EveryFailedWriteIsToldAndTheFirstGoodOneAfterIt) {
 }
 
 TEST_F(StoreTest, ARefusedLockIsToldOnceTheEventLoopRuns) {
-    ensureApplication();
+    testsupport::ensureApplication(); // queued signals need an event loop
     auto owner = open();
     auto intruder = open();
     Trouble trouble(*intruder);
