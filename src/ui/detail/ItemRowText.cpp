@@ -1,0 +1,34 @@
+// Spoken texts and action names of an item's row.
+#include "ItemRowText.h"
+
+namespace ItemRowText {
+
+QString tickLabel(const TBItem& item) {
+    return (item.done ? QStringLiteral("Untick ") : QStringLiteral("Tick ")) + item.text;
+}
+
+QString textLabel(const TBItem& item) {
+    QString label =
+        item.text + (item.done ? QStringLiteral(", ticked") : QStringLiteral(", not ticked"));
+    if (item.pinned)
+        label += QStringLiteral(", starred");
+    return label;
+}
+
+QString textHint(bool canEdit) {
+    return canEdit ? QStringLiteral("Double tap to open") : QStringLiteral("View only");
+}
+
+QString starAction(const TBItem& item) {
+    return item.pinned ? QStringLiteral("Unstar") : QStringLiteral("Star");
+}
+
+QString starLabel(const TBItem& item) {
+    return starAction(item) + QLatin1Char(' ') + item.text;
+}
+
+QString deleteLabel(const TBItem& item) {
+    return QStringLiteral("Delete ") + item.text;
+}
+
+} // namespace ItemRowText

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "model/TBItem.h"
+
+#include <QString>
+
+// The spoken texts of one item's row and the names of its actions. Every spoken text carries
+// the item's full text, tags included, while the row shows it without tags.
+namespace ItemRowText {
+
+QString tickLabel(const TBItem& item);   // "Tick Bread #bakery" / "Untick …"
+QString textLabel(const TBItem& item);   // "Bread #bakery, not ticked, starred"
+QString textHint(bool canEdit);          // "Double tap to open" / "View only"
+QString starLabel(const TBItem& item);   // "Star …" / "Unstar …"
+QString starAction(const TBItem& item);  // "Star" / "Unstar": menu entry and swipe button
+QString deleteLabel(const TBItem& item); // "Delete …"
+
+} // namespace ItemRowText

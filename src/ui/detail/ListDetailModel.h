@@ -1,0 +1,108 @@
+#pragma once
+
+#include "DetailSnapshot.h"
+#include "ListDetailState.h"
+#include "ListHeroText.h"
+
+#include "platform/Clock.h"
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class ListStore;
+
+// The screen of one list, without widgets: its state, what it shows (one DetailSnapshot per
+// store change, coalesced to one per event-loop turn, or per change of state), and its actions.
+//
+// Writes go only through the store, and only while the list exists and may be edited here. When
+// the shown list disappears (deleted on another device) listGone() asks the host to go back.
+// Main thread only.
+class ListDetailModel : public QObject {
+    Q_OBJECT
+
+public:
+    // The share of one list, as the look-up found it: the number of its participants other than
+    // the owner, or none when the list has no share.
+    struct ShareAnswer {
+        std::optional<int> otherParticipants;
+        bool failed = false;
+    };
+    using ShareLookup =
+        std::function<void(const QString& listID, std::function<void(ShareAnswer)> reply)>;
+
+    ListDetailModel(ListStore& store, const Clock& clock = Clock::shared(),
+                    QObject* parent = nullptr);
+
+    void setShareLookup(ShareLookup lookup) { shareLookup_ = std::move(lookup); }
+    void setRelativeWords(ListHeroText::RelativeWords words) { relativeWords_ = std::move(words); }
+
+    // Shows a list: every state starts afresh, ticked items are pruned by the list's retention
+    // (ongoing lists only) and the list's share is looked up for the badge.
+    void show(const QString& listID);
+    const QString& listID() const { return listID_; }
+
+    const ListDetailState& state() const { return state_; }
+    const DetailSnapshot& snapshot() const { return snapshot_; }
+    // Whether the screen may change anything now: the list exists and may be edited here.
+    bool mayWrite() const;
+    // The share as last looked up; none before an answer (or after a failed one).
+    const std::optional<ShareAnswer>& share() const { return share_; }
+    int shareLookups() const { return shareLookups_; }
+
+    // --- State ---
+    void toggleGrouping();
+    void toggleTag(const QString& tag);
+    void toggleCompleted();
+    void openItem(const QString& itemID);
+    void closeItem();
+    void editList(); // the header's action, only when the list may be edited
+    void dismissMessage();
+
+    // --- Item actions (nothing happens while the screen may not write) ---
+    void tick(const QString& itemID);
+    void toggleStar(const QString& itemID);
+    void deleteItem(const QString& itemID);
+    // A drag in the flat open items: the item shown at `from` lands before the one shown at
+    // `to` (0 … count). One store call; nothing while grouped.
+    void moveOpenItem(int from, int to);
+    bool canDrag() const;
+
+    // Makes the snapshot now instead of at the end of this event-loop turn.
+    void refreshNow();
+
+signals:
+    void refreshed(); // a new snapshot
+    void stateChanged();
+    void listGone();
+
+private:
+    struct Parsed {
+        QString text;
+        QStringList tags;
+        QString display;
+    };
+    const Parsed& parsed(const TBItem& item);
+    std::optional<TBItem> shownItem(const QString& itemID) const;
+    void scheduleRefresh();
+    void loadShare();
+    void build(DetailSnapshot& next);
+
+    ListStore& store_;
+    const Clock& clock_;
+    QString listID_;
+    ListDetailState state_;
+    DetailSnapshot snapshot_;
+    QHash<QString, Parsed> parsed_;
+    std::optional<ShareAnswer> share_;
+    ShareLookup shareLookup_;
+    ListHeroText::RelativeWords relativeWords_;
+    quint64 generation_ = 0;
+    int shareLookups_ = 0;
+    bool refreshPending_ = false;
+    bool listWasThere_ = false;
+};
