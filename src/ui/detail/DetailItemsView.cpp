@@ -1,0 +1,181 @@
+// The list's scrolling content.
+#include "DetailItemsView.h"
+
+#include "DetailRowDelegate.h"
+#include "DetailRowModel.h"
+#include "ItemRowGeometry.h"
+#include "ItemRowText.h"
+#include "ListDetailModel.h"
+#include "ListHeroView.h"
+#include "TagFilterBar.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
+    : QListView(parent), screen_(screen), rows_(new DetailRowModel(screen, this)),
+      delegate_(new DetailRowDelegate(*rows_, this, this)) {
+    setModel(rows_);
+    setItemDelegate(delegate_);
+    setFrameShape(QFrame::NoFrame);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setResizeMode(QListView::Adjust);
+    setUniformItemSizes(false);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_TranslucentBackground);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    verticalScrollBar()->setSingleStep(24);
+    delegate_->setWithStar(screen_.snapshot().canEdit);
+
+    connect(rows_, &DetailRowModel::rowsReplaced, this, [this] {
+        delegate_->setWithStar(screen_.snapshot().canEdit);
+        placeWidgets();
+    });
+    connect(rows_, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& from, const QModelIndex& to) {
+                for (int row = from.row(); row <= to.row(); ++row) {
+                    const DetailRow::Kind kind = rows_->row(row).kind;
+                    if (kind == DetailRow::Kind::hero || kind == DetailRow::Kind::filterBar) {
+                        placeWidgets();
+                        return;
+                    }
+                }
+            });
+    placeWidgets();
+}
+
+void DetailItemsView::placeWidgets() {
+    const DetailSnapshot& snapshot = screen_.snapshot();
+    bool heightsChanged = false;
+    const int heroRow = rows_->rowOf(DetailRow::Kind::hero);
+    if (heroRow >= 0 && snapshot.hero) {
+        const QModelIndex index = rows_->index(heroRow);
+        const QWidget* old = indexWidget(index);
+        auto* hero = new ListHeroView(*snapshot.hero);
+        connect(hero, &ListHeroView::editRequested, &screen_, &ListDetailModel::editList);
+        heightsChanged |= !old || old->heightForWidth(viewport()->width()) !=
+                                      hero->heightForWidth(viewport()->width());
+        setIndexWidget(index, hero);
+    }
+    const int filterRow = rows_->rowOf(DetailRow::Kind::filterBar);
+    if (filterRow >= 0) {
+        const QModelIndex index = rows_->index(filterRow);
+        auto* bar = new TagFilterBar(snapshot.chips);
+        // Keep the chips where the user had scrolled them.
+        if (auto* old = qobject_cast<TagFilterBar*>(indexWidget(index)))
+            bar->horizontalScrollBar()->setValue(old->horizontalScrollBar()->value());
+        else
+            heightsChanged = true;
+        connect(bar, &TagFilterBar::groupingToggled, &screen_, &ListDetailModel::toggleGrouping);
+        connect(bar, &TagFilterBar::tagToggled, &screen_, &ListDetailModel::toggleTag);
+        setIndexWidget(index, bar);
+    }
+    if (heightsChanged)
+        scheduleDelayedItemsLayout();
+}
+
+DetailItemsView::Part DetailItemsView::partAt(const QPoint& point) const {
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid())
+        return Part::none;
+    const DetailRow& row = rows_->row(index.row());
+    if (row.kind == DetailRow::Kind::completedHeader)
+        return Part::completedHeader;
+    if (row.kind != DetailRow::Kind::item)
+        return Part::none;
+    const ItemRowGeometry g = ItemRowGeometry::of(visualRect(index), screen_.snapshot().canEdit);
+    if (g.tick.contains(point))
+        return Part::tick;
+    if (!g.star.isEmpty() && g.star.contains(point))
+        return Part::star;
+    if (g.card.contains(point))
+        return Part::text;
+    return Part::none;
+}
+
+void DetailItemsView::mousePressEvent(QMouseEvent* event) {
+    // Clicks act on release, over the part they were pressed on; no selection is made.
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = indexAt(event->position().toPoint());
+        pressedPart_ = partAt(event->position().toPoint());
+    }
+    event->accept();
+}
+
+void DetailItemsView::mouseMoveEvent(QMouseEvent* event) {
+    const Part part = partAt(event->position().toPoint());
+    viewport()->setCursor(part == Part::none ? Qt::ArrowCursor : Qt::PointingHandCursor);
+    event->accept();
+}
+
+void DetailItemsView::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void DetailItemsView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    const Part part = partAt(event->position().toPoint());
+    if (index.isValid() && index == pressed_ && part == pressedPart_)
+        act(index, part);
+    pressed_ = QPersistentModelIndex();
+    pressedPart_ = Part::none;
+    event->accept();
+}
+
+void DetailItemsView::act(const QModelIndex& index, Part part) {
+    const DetailRow& row = rows_->row(index.row());
+    const QString itemID = row.item.id;
+    switch (part) {
+    case Part::tick:
+        screen_.tick(itemID); // does nothing on a list that may not be changed
+        break;
+    case Part::star:
+        screen_.toggleStar(itemID);
+        break;
+    case Part::text:
+        screen_.openItem(itemID);
+        break;
+    case Part::completedHeader:
+        screen_.toggleCompleted();
+        break;
+    case Part::none:
+        break;
+    }
+}
+
+QMenu* DetailItemsView::menuFor(const QModelIndex& index) {
+    if (!index.isValid() || !screen_.mayWrite())
+        return nullptr;
+    const DetailRow& row = rows_->row(index.row());
+    if (row.kind != DetailRow::Kind::item)
+        return nullptr;
+    auto* menu = new QMenu(this);
+    const QString itemID = row.item.id;
+    menu->addAction(ItemRowText::starAction(row.item),
+                    [this, itemID] { screen_.toggleStar(itemID); });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Delete"), [this, itemID] { screen_.deleteItem(itemID); });
+    return menu;
+}
+
+void DetailItemsView::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = menuFor(indexAt(event->pos()));
+    if (!menu)
+        return;
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void DetailItemsView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    // Row heights depend on the width: the delegate re-measures when the width changed.
+    scheduleDelayedItemsLayout();
+}

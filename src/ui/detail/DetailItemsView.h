@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QListView>
+#include <QPersistentModelIndex>
+
+class DetailRowDelegate;
+class DetailRowModel;
+class ListDetailModel;
+class QMenu;
+
+// The scrolling content of a list: header, filter chips, item rows, group headings, the
+// completed section and the closing spacer, as painted rows over DetailRowModel (only the rows in
+// sight are painted). A click acts on the part of a row it lands on: the tick ticks, the star
+// stars, the text opens the item, the completed header folds its section. Editable rows have a
+// context menu (Star or Unstar, Delete).
+class DetailItemsView : public QListView {
+    Q_OBJECT
+
+public:
+    enum class Part { none, tick, text, star, completedHeader };
+
+    DetailItemsView(ListDetailModel& screen, QWidget* parent = nullptr);
+
+    DetailRowModel& rows() const { return *rows_; }
+    DetailRowDelegate& delegate() const { return *delegate_; }
+    // The part of a row at a point of the viewport.
+    Part partAt(const QPoint& point) const;
+    // The context menu of a row, or none for rows without one; the caller owns it.
+    QMenu* menuFor(const QModelIndex& index);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void placeWidgets();
+    void act(const QModelIndex& index, Part part);
+
+    ListDetailModel& screen_;
+    DetailRowModel* rows_;
+    DetailRowDelegate* delegate_;
+    QPersistentModelIndex pressed_;
+    Part pressedPart_ = Part::none;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "DetailRow.h"
+
+#include <QAbstractListModel>
+
+class ListDetailModel;
+
+// The list screen's rows as a Qt item model for the items view. It follows the screen model's
+// snapshots: when the rows are the same ones (same keys, same order) only the rows whose content
+// changed are reported, so a tick repaints one row and the view keeps its scroll place;
+// otherwise the rows are replaced.
+class DetailRowModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    enum Role { rowKindRole = Qt::UserRole + 1, itemIDRole };
+
+    explicit DetailRowModel(ListDetailModel& screen, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    const DetailRow& row(int index) const { return rows_.at(index); }
+    // The row of a kind, or -1.
+    int rowOf(DetailRow::Kind kind) const;
+
+signals:
+    void rowsReplaced();
+
+private:
+    void follow();
+
+    ListDetailModel& screen_;
+    QList<DetailRow> rows_;
+};

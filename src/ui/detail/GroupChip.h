@@ -1,0 +1,21 @@
+#pragma once
+
+#include "ui/components/PaintedButton.h"
+
+// The "Group" chip of the tag filter bar: a capsule with the stack symbol and the word, filled
+// with the primary colour while the items are grouped by tag.
+class GroupChip : public PaintedButton {
+    Q_OBJECT
+
+public:
+    GroupChip(bool grouping, const QString& accessibilityLabel, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintFace(QPainter& painter) override;
+    QPainterPath focusShape() const override;
+
+private:
+    bool grouping_;
+};

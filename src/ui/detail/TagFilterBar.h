@@ -1,0 +1,22 @@
+#pragma once
+
+#include "DetailSnapshot.h"
+
+#include <QScrollArea>
+
+// The row of filter chips above a list's items: the Group chip, then one chip per tag of the
+// list. It scrolls sideways (without scroll bars) when the chips are wider than the pane.
+class TagFilterBar : public QScrollArea {
+    Q_OBJECT
+
+public:
+    explicit TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips,
+                          QWidget* parent = nullptr);
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int) const override;
+    QSize sizeHint() const override;
+
+signals:
+    void groupingToggled();
+    void tagToggled(const QString& tag);
+};

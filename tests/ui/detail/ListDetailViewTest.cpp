@@ -1,0 +1,129 @@
+// The list pane's wiring: clicks on a row's parts, the context menu, read-only rows, the foot and
+// the empty state.
+#include "ui/detail/ListDetailView.h"
+#include "DetailTestStore.h"
+#include "support/ManualMonotonicClock.h"
+#include "support/RecordingSoundOutput.h"
+#include "ui/detail/DetailItemsView.h"
+#include "ui/detail/DetailRowModel.h"
+#include "ui/detail/ItemRowGeometry.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/sound/SoundEffectPlayer.h"
+
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ListDetailViewTest : public ::testing::Test {
+protected:
+    ListDetailViewTest() {
+        Defaults::setStandard(settings);
+        SoundEffectPlayer::setShared(
+            std::make_unique<SoundEffectPlayer>(std::make_shared<ManualMonotonicClock>(), sound));
+    }
+    ~ListDetailViewTest() override {
+        SoundEffectPlayer::setShared(nullptr);
+        Defaults::setStandard(nullptr);
+    }
+
+    // Shows the list in a pane and returns the pane.
+    ListDetailView& open(const TBList& list) {
+        model.show(list.id);
+        view = std::make_unique<ListDetailView>(model);
+        view->resize(600, 800);
+        view->show();
+        QCoreApplication::processEvents();
+        view->items().doItemsLayout();
+        return *view;
+    }
+    int rowOf(const QString& itemID) const {
+        const DetailRowModel& rows = view->items().rows();
+        for (int i = 0; i < rows.rowCount(); ++i)
+            if (rows.row(i).kind == DetailRow::Kind::item && rows.row(i).item.id == itemID)
+                return i;
+        return -1;
+    }
+    QRect rowRect(const QString& itemID) const {
+        return view->items().visualRect(view->items().rows().index(rowOf(itemID)));
+    }
+    void click(const QPoint& at) {
+        QTest::mouseClick(view->items().viewport(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+    }
+    TBItem stored(const QString& itemID) {
+        for (const TBItem& item : t.store->allItems())
+            if (item.id == itemID)
+                return item;
+        return {};
+    }
+
+    std::shared_ptr<MemoryDefaults> settings = std::make_shared<MemoryDefaults>();
+    std::shared_ptr<RecordingSoundOutput> sound = std::make_shared<RecordingSoundOutput>();
+    DetailTestStore t;
+    ListDetailModel model{*t.store, t.clock};
+    std::unique_ptr<ListDetailView> view;
+};
+
+TEST_F(ListDetailViewTest, AClickOnTheTickTicksAndPlaysTheSoundAndUntickingIsSilent) {
+    const TBList list = t.list("Shop");
+    const TBItem milk = t.item(list, "Milk #dairy");
+    t.item(list, "Eggs");
+    open(list);
+    const QPoint tick = ItemRowGeometry::of(rowRect(milk.id), true).tick.center();
+
+    click(tick);
+    EXPECT_TRUE(stored(milk.id).done);
+    EXPECT_EQ(sound->played, QStringList({"Glass"}));
+
+    click(ItemRowGeometry::of(rowRect(milk.id), true).tick.center());
+    EXPECT_FALSE(stored(milk.id).done);
+    EXPECT_EQ(sound->played.size(), 1);
+
+    click(ItemRowGeometry::of(rowRect(milk.id), true).star.center());
+    EXPECT_TRUE(stored(milk.id).pinned);
+    click(ItemRowGeometry::of(rowRect(milk.id), true).text.center());
+    EXPECT_EQ(model.state().openItem, (ItemRoute{milk.id, list.id}));
+}
+
+TEST_F(ListDetailViewTest, TheContextMenuStarsAndDeletes) {
+    const TBList list = t.list("Shop");
+    const TBItem milk = t.item(list, "Milk");
+    open(list);
+    std::unique_ptr<QMenu> menu(view->items().menuFor(view->items().rows().index(rowOf(milk.id))));
+    ASSERT_TRUE(menu);
+    QStringList entries;
+    for (QAction* action : menu->actions())
+        entries.append(action->isSeparator() ? "--" : action->text());
+    EXPECT_EQ(entries, QStringList({"Star", "--", "Delete"}));
+    menu->actions().last()->trigger();
+    EXPECT_TRUE(t.store->items(list.id).isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(view->showsEmptyState());
+    EXPECT_FALSE(view->showsViewOnlyNote());
+}
+
+TEST_F(ListDetailViewTest, AReadOnlyListsRowsDoNotAct) {
+    const TBList list = t.list("Theirs");
+    const TBItem milk = t.item(list, "Milk");
+    t.shareFromOwner(list.id, TBSharePermission::readOnly);
+    open(list);
+    QSignalSpy changes(t.store.get(), &ListStore::changed);
+    const ItemRowGeometry g = ItemRowGeometry::of(rowRect(milk.id), false);
+    EXPECT_TRUE(g.star.isEmpty());
+    click(g.tick.center());
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_TRUE(sound->played.isEmpty());
+    EXPECT_EQ(view->items().menuFor(view->items().rows().index(rowOf(milk.id))), nullptr);
+    EXPECT_TRUE(view->showsViewOnlyNote());
+    EXPECT_EQ(view->items().rows().data(view->items().rows().index(rowOf(milk.id)),
+                                        Qt::AccessibleDescriptionRole),
+              "View only");
+    click(g.text.center()); // the text still opens the item
+    EXPECT_EQ(model.state().openItem, (ItemRoute{milk.id, list.id}));
+}
+
+} // namespace
