@@ -452,8 +452,10 @@ TEST_F(ListDetailModelTest, ADragIsOneStoreCallAndStoreChangesRefreshOncePerTurn
     for (const char* text : {"a", "b", "c", "d"})
         t.item(list, text);
     model.show(list.id);
+    QSignalSpy changes(t.store.get(), &ListStore::changed);
     QSignalSpy refreshes(&model, &ListDetailModel::refreshed);
     model.moveOpenItem(3, 1);
+    EXPECT_EQ(changes.count(), 1); // one store operation
     DetailTestStore::turn();
     EXPECT_EQ(refreshes.count(), 1);
     EXPECT_EQ(texts(model.snapshot().outstanding), QStringList({"a", "d", "b", "c"}));
