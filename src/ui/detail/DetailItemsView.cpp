@@ -8,15 +8,22 @@
 #include "ListDetailModel.h"
 #include "ListHeroView.h"
 #include "TagFilterBar.h"
+#include "ui/components/RowDragController.h"
+#include "ui/components/RowSwipeController.h"
+#include "ui/theme/ThemeColour.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <algorithm>
+
 DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     : QListView(parent), screen_(screen), rows_(new DetailRowModel(screen, this)),
-      delegate_(new DetailRowDelegate(*rows_, this, this)) {
+      delegate_(new DetailRowDelegate(*rows_, this, this)), drag_(new RowDragController(this)),
+      swipe_(new RowSwipeController(this)) {
     setModel(rows_);
     setItemDelegate(delegate_);
     setFrameShape(QFrame::NoFrame);
@@ -27,12 +34,41 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     setUniformItemSizes(false);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_TranslucentBackground);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(24);
     delegate_->setWithStar(screen_.snapshot().canEdit);
 
+    // Dragging: by an open item's text, on a list that may be edited and is not grouped.
+    drag_->setLineColour([] { return Theme::Colour::primary.resolved(); });
+    drag_->setCanDrag([this](const QModelIndex& index, const QPoint& at) {
+        return !swipe_->isOpen() && screen_.canDrag() && rows_->row(index.row()).draggable &&
+               partAt(at) == Part::text;
+    });
+    connect(drag_, &RowDragController::dropped, this, &DetailItemsView::drop);
+
+    swipe_->setSides([this](const QModelIndex& index) {
+        RowSwipeController::Sides sides;
+        if (screen_.mayWrite() && rows_->row(index.row()).kind == DetailRow::Kind::item) {
+            sides.leadingButtons = 1;
+            sides.trailingButtons = 1;
+            sides.leadingFullSwipe = true;
+            sides.trailingFullSwipe = true;
+        }
+        return sides;
+    });
+    swipe_->setMargins([](const QModelIndex&) {
+        return QMargins(ItemRowGeometry::rowInsetSide, ItemRowGeometry::rowInsetVertical,
+                        ItemRowGeometry::rowInsetSide, ItemRowGeometry::rowInsetVertical);
+    });
+    connect(swipe_, &RowSwipeController::fullSwipe, this,
+            [this](const QModelIndex& index, RowSwipeController::Edge edge) {
+                swipeAction(index, edge == RowSwipeController::Edge::leading);
+            });
+    connect(swipe_, &RowSwipeController::offsetChanged, viewport(), qOverload<>(&QWidget::update));
+    delegate_->setControllers(drag_, swipe_);
+
+    connect(rows_, &QAbstractItemModel::modelAboutToBeReset, swipe_, &RowSwipeController::close);
     connect(rows_, &DetailRowModel::rowsReplaced, this, [this] {
         delegate_->setWithStar(screen_.snapshot().canEdit);
         placeWidgets();
@@ -121,13 +157,47 @@ void DetailItemsView::mouseDoubleClickEvent(QMouseEvent* event) {
 void DetailItemsView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
-    const QModelIndex index = indexAt(event->position().toPoint());
-    const Part part = partAt(event->position().toPoint());
+    const QPoint at = event->position().toPoint();
+    const QModelIndex index = indexAt(at);
+    if (const auto button = swipe_->buttonAt(at)) {
+        swipeAction(index, button->first == RowSwipeController::Edge::leading);
+        event->accept();
+        return;
+    }
+    if (swipe_->isOpen()) {
+        // A click elsewhere only closes the open row.
+        swipe_->close();
+        event->accept();
+        return;
+    }
+    const Part part = partAt(at);
     if (index.isValid() && index == pressed_ && part == pressedPart_)
         act(index, part);
     pressed_ = QPersistentModelIndex();
     pressedPart_ = Part::none;
     event->accept();
+}
+
+void DetailItemsView::drop(int row, int destination) {
+    // The drop's place counts rows of the view; the store counts the open items shown.
+    int first = -1;
+    for (int i = 0; i < rows_->rowCount() && first < 0; ++i)
+        if (rows_->row(i).openOffset == 0)
+            first = i;
+    const int from = rows_->row(row).openOffset;
+    if (first < 0 || from < 0)
+        return;
+    const int count = int(screen_.snapshot().outstanding.size());
+    screen_.moveOpenItem(from, std::clamp(destination - first, 0, count));
+}
+
+void DetailItemsView::swipeAction(const QModelIndex& index, bool leading) {
+    const QString itemID = rows_->row(index.row()).item.id;
+    swipe_->close();
+    if (leading)
+        screen_.toggleStar(itemID);
+    else
+        screen_.deleteItem(itemID);
 }
 
 void DetailItemsView::act(const QModelIndex& index, Part part) {
@@ -172,6 +242,14 @@ void DetailItemsView::contextMenuEvent(QContextMenuEvent* event) {
         return;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
+}
+
+void DetailItemsView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && swipe_->isOpen()) {
+        swipe_->close();
+        return;
+    }
+    QListView::keyPressEvent(event);
 }
 
 void DetailItemsView::resizeEvent(QResizeEvent* event) {

@@ -7,12 +7,17 @@ class DetailRowDelegate;
 class DetailRowModel;
 class ListDetailModel;
 class QMenu;
+class RowDragController;
+class RowSwipeController;
 
 // The scrolling content of a list: header, filter chips, item rows, group headings, the
 // completed section and the closing spacer, as painted rows over DetailRowModel (only the rows in
 // sight are painted). A click acts on the part of a row it lands on: the tick ticks, the star
 // stars, the text opens the item, the completed header folds its section. Editable rows have a
-// context menu (Star or Unstar, Delete).
+// context menu (Star or Unstar, Delete) and the same actions behind a sideways swipe on a
+// touchpad: Star or Unstar on the leading side, Delete on the trailing side, each acting at once
+// on a full swipe. The open items of an editable, ungrouped list are reordered by dragging their
+// text; a drop is one store operation.
 class DetailItemsView : public QListView {
     Q_OBJECT
 
@@ -27,6 +32,8 @@ public:
     Part partAt(const QPoint& point) const;
     // The context menu of a row, or none for rows without one; the caller owns it.
     QMenu* menuFor(const QModelIndex& index);
+    RowDragController& drag() const { return *drag_; }
+    RowSwipeController& swipe() const { return *swipe_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -34,15 +41,20 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void placeWidgets();
     void act(const QModelIndex& index, Part part);
+    void swipeAction(const QModelIndex& index, bool leading);
+    void drop(int row, int destination);
 
     ListDetailModel& screen_;
     DetailRowModel* rows_;
     DetailRowDelegate* delegate_;
+    RowDragController* drag_;
+    RowSwipeController* swipe_;
     QPersistentModelIndex pressed_;
     Part pressedPart_ = Part::none;
 };

@@ -3,17 +3,22 @@
 
 #include "DetailRowModel.h"
 #include "ItemRowGeometry.h"
+#include "ItemRowText.h"
 #include "ui/components/CardRow.h"
+#include "ui/components/RowDragController.h"
+#include "ui/components/RowSwipeController.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QAbstractItemView>
 #include <QPainter>
+#include <QPainterPath>
 
 DetailRowDelegate::DetailRowDelegate(DetailRowModel& rows, QAbstractItemView* view, QObject* parent)
     : QStyledItemDelegate(parent), rows_(rows), view_(view), itemFont_(itemFont()),
-      headingFont_(DesignFont::smallHeading()) {}
+      headingFont_(DesignFont::smallHeading()),
+      swipeFont_(DesignFont::system(11, QFont::DemiBold, FontScaling::fixed)) {}
 
 QFont DetailRowDelegate::itemFont() {
     return DesignFont::system(17);
@@ -26,9 +31,42 @@ void DetailRowDelegate::setWithStar(bool withStar) {
     heights_.clear();
 }
 
-void DetailRowDelegate::setSwipe(SwipeOffset offset, SwipePainter painter) {
-    swipeOffset_ = std::move(offset);
-    swipePainter_ = std::move(painter);
+void DetailRowDelegate::setControllers(const RowDragController* drag,
+                                       const RowSwipeController* swipe) {
+    drag_ = drag;
+    swipe_ = swipe;
+}
+
+void DetailRowDelegate::paintSwipeButtons(QPainter& painter, const QModelIndex& index) const {
+    const double offset = swipe_ ? swipe_->offset(index) : 0;
+    if (offset == 0)
+        return;
+    const bool leading = offset > 0;
+    const TBItem& item = rows_.row(index.row()).item;
+    const QList<QRect> rects = swipe_->buttonRects(
+        index, leading ? RowSwipeController::Edge::leading : RowSwipeController::Edge::trailing);
+    if (rects.isEmpty())
+        return;
+    const QRect button = rects.first();
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(button), 12, 12);
+    painter.fillPath(shape, (leading ? Theme::Colour::accent : Theme::Colour::error).resolved());
+    const QColor ink = leading ? Theme::Colour::onAccent.resolved() : QColor(Qt::white);
+    const QString symbol =
+        leading ? (item.pinned ? QStringLiteral("star.slash") : QStringLiteral("star"))
+                : QStringLiteral("trash");
+    const QString title = leading ? ItemRowText::starAction(item) : QStringLiteral("Delete");
+    const QFontMetrics metrics(swipeFont_);
+    const int block = 20 + 2 + metrics.height();
+    const int top = button.center().y() - block / 2;
+    Symbols::paint(painter, QRectF(button.left(), top, button.width(), 20), symbol, 17, ink);
+    painter.setFont(swipeFont_);
+    painter.setPen(ink);
+    painter.drawText(QRect(button.left(), top + 22, button.width(), metrics.height()),
+                     Qt::AlignCenter, title);
+    painter.restore();
 }
 
 QSize DetailRowDelegate::sizeHint(const QStyleOptionViewItem& option,
@@ -74,10 +112,9 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->save();
     switch (row.kind) {
     case DetailRow::Kind::item: {
-        const double offset = swipeOffset_ ? swipeOffset_(index) : 0;
-        if (offset != 0 && swipePainter_)
-            swipePainter_(*painter, index, box);
-        if (index.row() == dimmedRow_)
+        const double offset = swipe_ ? swipe_->offset(index) : 0;
+        paintSwipeButtons(*painter, index);
+        if (drag_ && index.row() == drag_->draggedRow())
             painter->setOpacity(0.35);
         paintItem(*painter, box.translated(int(offset), 0), index);
         break;

@@ -7,6 +7,8 @@
 
 class QAbstractItemView;
 class DetailRowModel;
+class RowDragController;
+class RowSwipeController;
 
 // Paints the list screen's rows (item cards, group headings, the completed header, the closing
 // spacer) and sizes them. The header and the filter chips are widgets placed on their rows;
@@ -16,15 +18,11 @@ class DetailRowDelegate : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    // How far a row is slid aside by a swipe, and a painter of what the slide reveals.
-    using SwipeOffset = std::function<double(const QModelIndex&)>;
-    using SwipePainter = std::function<void(QPainter&, const QModelIndex&, const QRect&)>;
-
     DetailRowDelegate(DetailRowModel& rows, QAbstractItemView* view, QObject* parent = nullptr);
 
     void setWithStar(bool withStar);
-    void setSwipe(SwipeOffset offset, SwipePainter painter);
-    void setDimmedRow(int row) { dimmedRow_ = row; }
+    // The drag dims the lifted row's place; the swipe slides a row and shows its buttons.
+    void setControllers(const RowDragController* drag, const RowSwipeController* swipe);
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -41,11 +39,13 @@ private:
     DetailRowModel& rows_;
     QAbstractItemView* view_;
     bool withStar_ = true;
-    int dimmedRow_ = -1;
-    SwipeOffset swipeOffset_;
-    SwipePainter swipePainter_;
+    void paintSwipeButtons(QPainter& painter, const QModelIndex& index) const;
+
+    const RowDragController* drag_ = nullptr;
+    const RowSwipeController* swipe_ = nullptr;
     QFont itemFont_;
     QFont headingFont_;
+    QFont swipeFont_;
     mutable int cachedWidth_ = -1;
     mutable QHash<QString, int> heights_;
 };

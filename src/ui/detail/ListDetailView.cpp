@@ -52,6 +52,7 @@ ListDetailView::ListDetailView(ListDetailModel& screen, QWidget* parent)
     // The empty state lies over the list and lets clicks through to it.
     empty_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
+    items_->installEventFilter(this); // the empty state follows the items' place and size
     connect(&screen_, &ListDetailModel::refreshed, this, &ListDetailView::follow);
     follow();
 }
@@ -92,6 +93,8 @@ void ListDetailView::placeEmptyState() {
 }
 
 bool ListDetailView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == items_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        placeEmptyState();
     if (watched == actionsMenu_ &&
         (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved))
         actions_->setVisible(!actionsMenu_->actions().isEmpty() ||

@@ -35,7 +35,7 @@ struct ListHeroView::Layout {
 ListHeroView::ListHeroView(const DetailSnapshot::Hero& hero, QWidget* parent)
     : QWidget(parent), hero_(hero), nameFont_(DesignFont::system(22, QFont::DemiBold)),
       statusFont_(DesignFont::monospaced(12, QFont::Medium)) {
-    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     if (hero_.editable) {
         setCursor(Qt::PointingHandCursor);

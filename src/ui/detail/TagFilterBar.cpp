@@ -13,10 +13,9 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setWidgetResizable(true);
-    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
     auto* strip = new QWidget;
-    strip->setAttribute(Qt::WA_TranslucentBackground);
     auto* row = new QHBoxLayout(strip);
     row->setContentsMargins(16, 0, 16, 8);
     row->setSpacing(8);
@@ -41,6 +40,8 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
     }
     row->addStretch(1);
     setWidget(strip);
+    // The chips lie on the list's own background (setWidget() would fill the strip).
+    strip->setAutoFillBackground(false);
 }
 
 int TagFilterBar::heightForWidth(int) const {

@@ -126,4 +126,48 @@ TEST_F(ListDetailViewTest, AReadOnlyListsRowsDoNotAct) {
     EXPECT_EQ(model.state().openItem, (ItemRoute{milk.id, list.id}));
 }
 
+TEST_F(ListDetailViewTest, OneDragIsOneStoreCallAndOneRefresh) {
+    const TBList list = t.list("Order");
+    QStringList ids;
+    for (const char* text : {"a", "b", "c", "d"})
+        ids.append(t.item(list, text).id);
+    open(list);
+    QWidget* viewport = view->items().viewport();
+    const QPoint from = ItemRowGeometry::of(rowRect(ids[0]), true).text.center();
+    const QPoint to(from.x(), rowRect(ids[2]).bottom() - 4);
+    QSignalSpy changes(t.store.get(), &ListStore::changed);
+    QSignalSpy refreshes(&model, &ListDetailModel::refreshed);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    for (int step = 1; step <= 4; ++step) {
+        const QPoint at = from + (to - from) * step / 4;
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QCoreApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(refreshes.count(), 1);
+    QStringList order;
+    for (const TBItem& item : t.store->items(list.id))
+        order.append(item.text);
+    EXPECT_EQ(order, QStringList({"b", "c", "a", "d"}));
+    EXPECT_EQ(model.state().openItem, std::nullopt); // the drag did not also click
+
+    const TBList theirs = t.list("Theirs");
+    const QString x = t.item(theirs, "x").id;
+    t.item(theirs, "y");
+    t.shareFromOwner(theirs.id, TBSharePermission::readOnly);
+    open(theirs);
+    QSignalSpy none(t.store.get(), &ListStore::changed);
+    const QPoint start = ItemRowGeometry::of(rowRect(x), false).text.center();
+    QTest::mousePress(view->items().viewport(), Qt::LeftButton, {}, start);
+    QMouseEvent move(QEvent::MouseMove, start + QPoint(0, 120),
+                     view->items().viewport()->mapToGlobal(start + QPoint(0, 120)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QCoreApplication::sendEvent(view->items().viewport(), &move);
+    QTest::mouseRelease(view->items().viewport(), Qt::LeftButton, {}, start + QPoint(0, 120));
+    EXPECT_EQ(none.count(), 0); // a read-only list's rows do not move
+}
+
 } // namespace
