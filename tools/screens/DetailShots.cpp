@@ -1,0 +1,154 @@
+// Gallery pictures of a list's pane: items with tags, a due date and ticked items; grouped;
+// filtered; completed section open; read-only; empty.
+#include "GalleryShot.h"
+
+#include "platform/Clock.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+#include "ui/detail/DetailItemsView.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/detail/ListDetailView.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+// A store of sample lists in a temporary folder, with the pane's model; it lives as long as the
+// pane that shows it.
+class SampleList : public QObject {
+public:
+    explicit SampleList(QObject* parent = nullptr)
+        : QObject(parent), clock(Date::fromUnixSeconds(1'796'000'000)),
+          store(dir.filePath("store.json"), false, false, defaults, clock), model(store, clock) {
+        model.setRelativeWords([](Date due, Date now) {
+            const int days = int(due.secondsSince(now) / 86400);
+            return days == 1 ? QStringLiteral("tomorrow") : QStringLiteral("in %1 days").arg(days);
+        });
+        model.setShareLookup(
+            [](const QString&, std::function<void(ListDetailModel::ShareAnswer)> r) {
+                r({2, false});
+            });
+    }
+
+    QString add(const QString& listID, const QString& text, bool done = false,
+                bool starred = false) {
+        store.addItem(listID, text);
+        QString id;
+        for (const TBItem& item : store.items(listID))
+            if (item.text == text)
+                id = item.id;
+        if (done) {
+            clock.advance(60);
+            store.setDone(id, true);
+        }
+        if (starred)
+            store.setItemPinned(id, true);
+        return id;
+    }
+
+    TBList trip() {
+        TBList list = store.addList(QStringLiteral("Weekend in the Lake District"));
+        list.icon = QStringLiteral("tent");
+        list.colourID = QStringLiteral("green");
+        list.pinned = true;
+        list.hasShare = true;
+        list.createdAt = clock.now().addingSeconds(-10 * 86400);
+        list.dueDate = clock.now().addingSeconds(3 * 86400 + 3600);
+        store.updateList(list);
+        add(list.id, "Tent #camp", true);
+        add(list.id, "Sleeping bags for everyone, the warm ones from the loft #camp", false, true);
+        const QString stove = add(list.id, "Camping stove and two gas canisters #camp");
+        store.addNote("Check the seals before packing", stove, "me", "Me");
+        add(list.id, "Walking boots #wear", true);
+        add(list.id, "Rain jackets #wear");
+        add(list.id, "Ordnance Survey map OL7 #maps");
+        add(list.id, "Sandwiches for the drive");
+        add(list.id, "Charge the power bank", true);
+        return list;
+    }
+
+    TBList groceries() {
+        TBList list = store.addList(QStringLiteral("Groceries"));
+        list.icon = QStringLiteral("cart");
+        list.colourID = QStringLiteral("orange");
+        list.kind = TBListKind::ongoing;
+        store.updateList(list);
+        add(list.id, "Sourdough loaf #bakery");
+        add(list.id, "Oat milk #dairy", false, true);
+        add(list.id, "Greek yoghurt #dairy");
+        add(list.id, "Cherry tomatoes #veg");
+        add(list.id, "Washing-up liquid");
+        add(list.id, "Croissants #bakery", true);
+        add(list.id, "Butter #dairy", true);
+        add(list.id, "Spinach #veg", true);
+        return list;
+    }
+
+    QTemporaryDir dir;
+    MemoryDefaults defaults;
+    FixedClock clock;
+    ListStore store;
+    ListDetailModel model;
+};
+
+QWidget* pane(SampleList* sample, const TBList& list,
+              const std::function<void(ListDetailModel&)>& arrange = {}) {
+    sample->model.show(list.id);
+    if (arrange)
+        arrange(sample->model);
+    auto* view = new ListDetailView(sample->model);
+    sample->setParent(view);
+    return view;
+}
+
+const GalleryShot::Add list{{"detail-list", 560, 760, [] {
+                                 auto* sample = new SampleList;
+                                 return pane(sample, sample->trip());
+                             }}};
+
+const GalleryShot::Add filtered{{"detail-filtered", 560, 560, [] {
+                                     auto* sample = new SampleList;
+                                     return pane(sample, sample->trip(), [](ListDetailModel& m) {
+                                         m.toggleTag(QStringLiteral("camp"));
+                                     });
+                                 }}};
+
+const GalleryShot::Add grouped{
+    {"detail-grouped", 560, 760, [] {
+         auto* sample = new SampleList;
+         const TBList list = sample->groceries();
+         sample->defaults.setStringList("tagOrder." + list.id, {"veg", "bakery", "dairy"});
+         return pane(sample, list, [](ListDetailModel& m) {
+             m.toggleGrouping();
+             m.toggleCompleted();
+         });
+     }}};
+
+const GalleryShot::Add completed{{"detail-completed", 560, 700, [] {
+                                      auto* sample = new SampleList;
+                                      return pane(sample, sample->groceries(),
+                                                  [](ListDetailModel& m) { m.toggleCompleted(); });
+                                  }}};
+
+const GalleryShot::Add readOnly{{"detail-read-only", 560, 640, [] {
+                                     auto* sample = new SampleList;
+                                     const TBList list = sample->groceries();
+                                     TBList theirs = list;
+                                     theirs.name = QStringLiteral("Sam's shopping");
+                                     theirs.zoneOwnerName = QStringLiteral("_sam");
+                                     theirs.sharePermission = TBSharePermission::readOnly;
+                                     sample->store.updateList(theirs);
+                                     return pane(sample, theirs);
+                                 }}};
+
+const GalleryShot::Add empty{{"detail-empty", 560, 560, [] {
+                                  auto* sample = new SampleList;
+                                  TBList list =
+                                      sample->store.addList(QStringLiteral("Birthday party"));
+                                  return pane(sample, list);
+                              }}};
+
+} // namespace
