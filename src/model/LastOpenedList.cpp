@@ -6,15 +6,15 @@
 
 namespace LastOpenedList {
 
-std::optional<QString> stored() {
-    return Defaults::standard().string(key);
+std::optional<QString> stored(const Defaults& defaults) {
+    return defaults.string(key);
 }
 
-void store(const std::optional<QString>& listID) {
+void store(Defaults& defaults, const std::optional<QString>& listID) {
     if (listID)
-        Defaults::standard().setString(key, *listID);
+        defaults.setString(key, *listID);
     else
-        Defaults::standard().remove(key);
+        defaults.remove(key);
 }
 
 std::optional<QString> resolve(const std::optional<QString>& remembered,

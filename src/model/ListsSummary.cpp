@@ -27,15 +27,15 @@ QString ListsSummary::rawValue() const {
     return QStringLiteral("dueToday");
 }
 
-ListsSummary ListsSummary::stored() {
-    const std::optional<QString> raw = Defaults::standard().string(key);
+ListsSummary ListsSummary::stored(const Defaults& defaults) {
+    const std::optional<QString> raw = defaults.string(key);
     if (!raw)
         return listCount;
     return fromRaw(*raw).value_or(listCount);
 }
 
-void ListsSummary::store(ListsSummary mode) {
-    Defaults::standard().setString(key, mode.rawValue());
+void ListsSummary::store(Defaults& defaults, ListsSummary mode) {
+    defaults.setString(key, mode.rawValue());
 }
 
 QString ListsSummary::text(qint64 lists, qint64 itemsToGo, qint64 dueToday) const {

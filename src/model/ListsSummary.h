@@ -5,6 +5,8 @@
 
 #include <optional>
 
+class Defaults;
+
 // What the footer line of the lists page counts. The choice is kept in the user's settings.
 class ListsSummary {
 public:
@@ -19,9 +21,10 @@ public:
     static std::optional<ListsSummary> fromRaw(const QString& raw);
     QString rawValue() const; // the case name
 
-    // The stored mode; listCount when none or an unknown one is stored.
-    static ListsSummary stored();
-    static void store(ListsSummary mode);
+    // The stored mode; listCount when none or an unknown one is stored. Kept under `key` in the
+    // given settings; their changed(key) tells a change.
+    static ListsSummary stored(const Defaults& defaults);
+    static void store(Defaults& defaults, ListsSummary mode);
 
     // The footer text of this mode. Counts are plain digits, never grouped.
     QString text(qint64 lists, qint64 itemsToGo, qint64 dueToday) const;

@@ -5,13 +5,13 @@
 
 namespace NoteAuthor {
 
-QString preferredName() {
+QString preferredName(const Defaults& defaults) {
     return Unicode::trimWhitespaceAndNewlines(
-        Defaults::standard().string(preferredNameKey).value_or(QString()));
+        defaults.string(preferredNameKey).value_or(QString()));
 }
 
-void setPreferredName(const QString& name) {
-    Defaults::standard().setString(preferredNameKey, Unicode::trimWhitespaceAndNewlines(name));
+void setPreferredName(Defaults& defaults, const QString& name) {
+    defaults.setString(preferredNameKey, Unicode::trimWhitespaceAndNewlines(name));
 }
 
 std::optional<QString> formatted(const std::optional<PersonNameComponents>& components) {

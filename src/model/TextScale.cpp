@@ -47,13 +47,13 @@ double TextScale::factor() const {
     return 1.5;
 }
 
-TextScale TextScale::stored() {
-    const std::optional<QString> raw = Defaults::standard().string(key);
+TextScale TextScale::stored(const Defaults& defaults) {
+    const std::optional<QString> raw = defaults.string(key);
     if (!raw)
         return standard;
     return fromRaw(*raw).value_or(standard);
 }
 
-void TextScale::store(TextScale scale) {
-    Defaults::standard().setString(key, scale.rawValue());
+void TextScale::store(Defaults& defaults, TextScale scale) {
+    defaults.setString(key, scale.rawValue());
 }

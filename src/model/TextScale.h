@@ -5,6 +5,8 @@
 
 #include <optional>
 
+class Defaults;
+
 // The size of the program's text, kept in the user's settings. Font sizes are multiplied by
 // the factor of the current scale.
 class TextScale {
@@ -23,9 +25,9 @@ public:
     double factor() const;
 
     // The stored scale; standard when none or an unknown one is stored (the text is left as
-    // it is).
-    static TextScale stored();
-    static void store(TextScale scale);
+    // it is). Kept under `key` in the given settings; their changed(key) tells a change.
+    static TextScale stored(const Defaults& defaults);
+    static void store(Defaults& defaults, TextScale scale);
 
 private:
     Value value_;

@@ -1,14 +1,22 @@
+// Typed settings over a JSON object, in memory or in a file shared between processes.
 #include "Defaults.h"
 
+#include "JsonRead.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLockFile>
+#include <QMetaObject>
 #include <QSaveFile>
 
 #include <sys/stat.h>
 
+#include <limits>
 #include <mutex>
+#include <utility>
 
 using JsonRead::toUtf8;
 
@@ -16,6 +24,9 @@ namespace {
 std::mutex standardMutex;
 std::shared_ptr<Defaults> standardDefaults;
 } // namespace
+
+Defaults::Defaults() = default;
+Defaults::~Defaults() = default;
 
 Defaults& Defaults::standard() {
     std::lock_guard lock(standardMutex);
@@ -30,6 +41,8 @@ void Defaults::setStandard(std::shared_ptr<Defaults> defaults) {
     standardDefaults = std::move(defaults);
 }
 
+bool Defaults::contains(const QString& key) const { return value(key).has_value(); }
+
 std::optional<bool> Defaults::boolValue(const QString& key) const {
     const std::optional<Json> v = value(key);
     if (!v || !v->is_boolean()) {
@@ -43,7 +56,8 @@ std::optional<qint64> Defaults::integer(const QString& key) const {
     if (!v || !v->is_number_integer()) {
         return std::nullopt;
     }
-    if (v->is_number_unsigned() && v->get<quint64>() > quint64(std::numeric_limits<qint64>::max())) {
+    if (v->is_number_unsigned() &&
+        v->get<quint64>() > quint64(std::numeric_limits<qint64>::max())) {
         return std::nullopt;
     }
     return v->get<qint64>();
@@ -88,23 +102,41 @@ std::optional<Json> Defaults::dictionary(const QString& key) const {
     return v;
 }
 
-void Defaults::setBool(const QString& key, bool value) { store(key, Json(value)); }
-void Defaults::setInteger(const QString& key, qint64 value) { store(key, Json(value)); }
-void Defaults::setNumber(const QString& key, double value) { store(key, Json(value)); }
+void Defaults::setBool(const QString& key, bool value) {
+    write(key, Json(value));
+}
+void Defaults::setInteger(const QString& key, qint64 value) {
+    write(key, Json(value));
+}
+void Defaults::setNumber(const QString& key, double value) {
+    write(key, Json(value));
+}
 void Defaults::setString(const QString& key, const QString& value) {
-    store(key, Json(toUtf8(value)));
+    write(key, Json(toUtf8(value)));
 }
 void Defaults::setStringList(const QString& key, const QStringList& value) {
-    store(key, JsonRead::fromStringList(value));
+    write(key, JsonRead::fromStringList(value));
 }
 void Defaults::setDictionary(const QString& key, const Json& object) {
-    store(key, object.is_object() ? object : Json::object());
+    write(key, object.is_object() ? object : Json::object());
 }
-void Defaults::remove(const QString& key) { store(key, std::nullopt); }
+void Defaults::remove(const QString& key) {
+    write(key, std::nullopt);
+}
+
+void Defaults::write(const QString& key, std::optional<Json> newValue) {
+    const bool same = value(key) == newValue;
+    store(key, std::move(newValue));
+    if (!same)
+        emit changed(key);
+}
+
+MemoryDefaults::MemoryDefaults() : values_(std::make_unique<Json>(Json::object())) {}
+MemoryDefaults::~MemoryDefaults() = default;
 
 std::optional<Json> MemoryDefaults::value(const QString& key) const {
-    const auto it = values_.find(toUtf8(key));
-    if (it == values_.end()) {
+    const auto it = values_->find(toUtf8(key));
+    if (it == values_->end()) {
         return std::nullopt;
     }
     return *it;
@@ -112,9 +144,9 @@ std::optional<Json> MemoryDefaults::value(const QString& key) const {
 
 void MemoryDefaults::store(const QString& key, std::optional<Json> value) {
     if (value) {
-        values_[toUtf8(key)] = std::move(*value);
+        (*values_)[toUtf8(key)] = std::move(*value);
     } else {
-        values_.erase(toUtf8(key));
+        values_->erase(toUtf8(key));
     }
 }
 
@@ -147,23 +179,94 @@ Json readObject(const QString& path) {
     }
 }
 
+// The keys whose values differ between two JSON objects.
+QStringList changedKeys(const Json& before, const Json& after) {
+    QStringList keys;
+    for (const auto& [key, value] : before.items()) {
+        const auto it = after.find(key);
+        if (it == after.end() || *it != value)
+            keys.append(JsonRead::toQString(key));
+    }
+    for (const auto& [key, value] : after.items()) {
+        if (!before.contains(key))
+            keys.append(JsonRead::toQString(key));
+    }
+    return keys;
+}
+
 } // namespace
 
-FileDefaults::FileDefaults(QString path) : path_(std::move(path)) { reloadIfChanged(); }
+FileDefaults::FileDefaults(QString path)
+    : path_(std::move(path)), values_(std::make_unique<Json>(Json::object())) {
+    reloadIfChanged(Announce::no);
+    // Watching needs the event loop of an application; a program without one (a tool, most
+    // tests) still notices other writers at its next read.
+    if (QCoreApplication::instance())
+        watch();
+}
 
-void FileDefaults::reloadIfChanged() const {
+FileDefaults::~FileDefaults() = default;
+
+void FileDefaults::watch() {
+    // The file is replaced by a rename on every write, which a watch on the file itself does
+    // not survive; the folder sees the rename. The file is watched too, for an editor that
+    // writes it in place.
+    const QString folder = QFileInfo(path_).absolutePath();
+    QDir().mkpath(folder);
+    watcher_ = new QFileSystemWatcher(this);
+    watcher_->addPath(folder);
+    if (QFileInfo::exists(path_))
+        watcher_->addPath(path_);
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, this,
+            &FileDefaults::fileMayHaveChanged);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &FileDefaults::fileMayHaveChanged);
+}
+
+void FileDefaults::fileMayHaveChanged() {
+    if (!watcher_->files().contains(path_) && QFileInfo::exists(path_))
+        watcher_->addPath(path_);
+    reloadIfChanged(Announce::yes);
+}
+
+void FileDefaults::reloadIfChanged(Announce announce) const {
     const QString stamp = fileStamp(path_);
     if (stamp == stamp_ && !stamp.isEmpty()) {
         return;
     }
     stamp_ = stamp;
-    values_ = stamp.isEmpty() ? Json::object() : readObject(path_);
+    Json fresh = stamp.isEmpty() ? Json::object() : readObject(path_);
+    if (announce == Announce::yes)
+        announceLater(changedKeys(*values_, fresh));
+    *values_ = std::move(fresh);
+}
+
+void FileDefaults::announceLater(const QStringList& keys) const {
+    if (keys.isEmpty())
+        return;
+    const bool queued = !unannounced_.isEmpty();
+    for (const QString& key : keys) {
+        if (!unannounced_.contains(key))
+            unannounced_.append(key);
+    }
+    if (queued)
+        return;
+    // Reads find these changes, and a reader must not be called back in the middle of its
+    // read: the keys are announced once the event loop runs again.
+    auto* self = const_cast<FileDefaults*>(this);
+    QMetaObject::invokeMethod(
+        self,
+        [self] {
+            const QStringList keys = std::exchange(self->unannounced_, {});
+            for (const QString& key : keys)
+                emit self->changed(key);
+        },
+        Qt::QueuedConnection);
 }
 
 std::optional<Json> FileDefaults::value(const QString& key) const {
-    reloadIfChanged();
-    const auto it = values_.find(toUtf8(key));
-    if (it == values_.end()) {
+    reloadIfChanged(Announce::yes);
+    const auto it = values_->find(toUtf8(key));
+    if (it == values_->end()) {
         return std::nullopt;
     }
     return *it;
@@ -176,16 +279,18 @@ void FileDefaults::store(const QString& key, std::optional<Json> value) {
     lock.setStaleLockTime(10000);
     const bool locked = lock.tryLock(2000);
 
+    // Read again under the lock, whatever the stamp says: other keys another process changed
+    // since the last read are merged in, and announced.
     stamp_.clear();
-    reloadIfChanged();
+    reloadIfChanged(Announce::yes);
     if (value) {
-        values_[toUtf8(key)] = std::move(*value);
+        (*values_)[toUtf8(key)] = std::move(*value);
     } else {
-        values_.erase(toUtf8(key));
+        values_->erase(toUtf8(key));
     }
 
     QSaveFile file(path_);
-    const std::string bytes = values_.dump(2) + "\n";
+    const std::string bytes = values_->dump(2) + "\n";
     lastWriteSucceeded_ = locked && file.open(QIODevice::WriteOnly) &&
                           file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&
                           file.commit();

@@ -1,20 +1,34 @@
 #pragma once
 
-#include "JsonRead.h"
-
+#include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include <nlohmann/json_fwd.hpp>
 
 #include <memory>
 #include <optional>
 
+class QFileSystemWatcher;
+
+// The program writes JSON with keys in a fixed order (see JsonRead.h, which includes the whole
+// library; this header only names the type, so its many includers do not parse it).
+using Json = nlohmann::ordered_json;
+
 // Typed user settings by key. A value stored with another type reads as absent, so a reader
 // never mistakes a number for a Boolean.
-class Defaults {
+//
+// changed(key) is emitted after a key's value changed: at once for a write through this object
+// that changes the value (writing the same value again is silent), and for a change another
+// process made to a shared file as soon as it is noticed (see FileDefaults). Screens that show
+// a setting listen for its key and redraw; nothing else needs to announce a settings change.
+// Used on one thread, the one the object lives in.
+class Defaults : public QObject {
+    Q_OBJECT
 public:
-    virtual ~Defaults() = default;
+    ~Defaults() override;
 
-    bool contains(const QString& key) const { return value(key).has_value(); }
+    bool contains(const QString& key) const;
     std::optional<bool> boolValue(const QString& key) const;
     std::optional<qint64> integer(const QString& key) const; // whole JSON numbers only
     std::optional<double> number(const QString& key) const;  // any JSON number
@@ -35,26 +49,45 @@ public:
     static Defaults& standard();
     static void setStandard(std::shared_ptr<Defaults> defaults);
 
+signals:
+    void changed(const QString& key);
+
 protected:
+    Defaults();
     virtual std::optional<Json> value(const QString& key) const = 0;
     virtual void store(const QString& key, std::optional<Json> value) = 0; // nothing removes
+
+private:
+    void write(const QString& key, std::optional<Json> value);
 };
 
 class MemoryDefaults final : public Defaults {
+    Q_OBJECT
+public:
+    MemoryDefaults();
+    ~MemoryDefaults() override;
+
 protected:
     std::optional<Json> value(const QString& key) const override;
     void store(const QString& key, std::optional<Json> value) override;
 
 private:
-    Json values_ = Json::object();
+    std::unique_ptr<Json> values_; // a JSON object
 };
 
 // Settings kept as one JSON object in a file. Every read notices when another process changed
 // the file and reads it again; every write merges into the file's current content under a
 // lock and replaces the file atomically, so two processes never lose each other's keys.
+//
+// A key another process changed is announced with changed() on the next turn of the event
+// loop after it is noticed: at the next read, or at once when the file's folder is watched,
+// which it is whenever the object is made in a program with an application object.
 class FileDefaults final : public Defaults {
+    Q_OBJECT
 public:
     explicit FileDefaults(QString path);
+    ~FileDefaults() override;
+
     QString path() const { return path_; }
     // False when the last write could not reach the disk (the value is still kept in memory).
     bool lastWriteSucceeded() const { return lastWriteSucceeded_; }
@@ -64,10 +97,16 @@ protected:
     void store(const QString& key, std::optional<Json> value) override;
 
 private:
-    void reloadIfChanged() const;
+    enum class Announce { no, yes };
+    void reloadIfChanged(Announce announce) const;
+    void announceLater(const QStringList& keys) const;
+    void watch();
+    void fileMayHaveChanged();
 
     QString path_;
-    mutable Json values_ = Json::object();
-    mutable QString stamp_; // size, modification time and inode of the file last read
+    mutable std::unique_ptr<Json> values_; // a JSON object
+    mutable QString stamp_;                // size, modification time and inode of the file read
+    mutable QStringList unannounced_;      // keys found changed, announced on the next turn
     bool lastWriteSucceeded_ = true;
+    QFileSystemWatcher* watcher_ = nullptr;
 };

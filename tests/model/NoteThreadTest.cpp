@@ -82,16 +82,14 @@ TEST(NoteThread, CanAddBelowAHundredNotesAndEightThousandCharacters) {
 
 TEST(NoteAuthor, PreferredNameIsStoredTrimmed) {
     const auto defaults = std::make_shared<MemoryDefaults>();
-    Defaults::setStandard(defaults);
-    EXPECT_EQ(NoteAuthor::preferredName(), QString());
+    EXPECT_EQ(NoteAuthor::preferredName(*defaults), QString());
     defaults->setString(QStringLiteral("notes.authorName"), QStringLiteral("\u00A0Bo \r\n"));
-    EXPECT_EQ(NoteAuthor::preferredName(), QStringLiteral("Bo"));
+    EXPECT_EQ(NoteAuthor::preferredName(*defaults), QStringLiteral("Bo"));
 
-    NoteAuthor::setPreferredName(QStringLiteral("  Ann Lee\n"));
+    NoteAuthor::setPreferredName(*defaults, QStringLiteral("  Ann Lee\n"));
     EXPECT_EQ(defaults->string(QStringLiteral("notes.authorName")), annLee);
-    NoteAuthor::setPreferredName(QStringLiteral(" \t \n"));
+    NoteAuthor::setPreferredName(*defaults, QStringLiteral(" \t \n"));
     EXPECT_EQ(defaults->string(QStringLiteral("notes.authorName")), QString(""));
-    Defaults::setStandard(std::make_shared<MemoryDefaults>());
 }
 
 TEST(NoteAuthor, FormattedGivesATrimmedNameOrNothing) {

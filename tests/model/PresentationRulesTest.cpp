@@ -13,19 +13,15 @@
 
 namespace {
 
-// Each test gets fresh settings, and a locale that groups digits, so any locale-aware number
-// formatting shows up as "1.000".
+// Each test gets fresh settings, handed to what it reads and writes, and a locale that groups
+// digits, so any locale-aware number formatting shows up as "1.000".
 class PresentationRules : public testing::Test {
 protected:
     void SetUp() override {
         defaults = std::make_shared<MemoryDefaults>();
-        Defaults::setStandard(defaults);
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
-    void TearDown() override {
-        QLocale::setDefault(previousLocale);
-        Defaults::setStandard(std::make_shared<MemoryDefaults>());
-    }
+    void TearDown() override { QLocale::setDefault(previousLocale); }
     std::shared_ptr<MemoryDefaults> defaults;
     QLocale previousLocale;
 };
@@ -72,19 +68,20 @@ TEST_F(PresentationRules, SummaryTextsCountInPlainDigits) {
 }
 
 TEST_F(PresentationRules, SummaryModeIsStoredByCaseName) {
-    EXPECT_EQ(ListsSummary::stored(), ListsSummary::listCount);
-    ListsSummary::store(ListsSummary::dueToday);
+    EXPECT_EQ(ListsSummary::stored(*defaults), ListsSummary::listCount);
+    ListsSummary::store(*defaults, ListsSummary::dueToday);
     EXPECT_EQ(defaults->string(QStringLiteral("listsSummaryView")), QStringLiteral("dueToday"));
-    EXPECT_EQ(ListsSummary::stored(), ListsSummary::dueToday);
-    ListsSummary::store(ListsSummary::itemCount);
-    EXPECT_EQ(ListsSummary::stored(), ListsSummary::itemCount);
+    EXPECT_EQ(ListsSummary::stored(*defaults), ListsSummary::dueToday);
+    ListsSummary::store(*defaults, ListsSummary::itemCount);
+    EXPECT_EQ(ListsSummary::stored(*defaults), ListsSummary::itemCount);
 
     for (const QString& unknown : {QStringLiteral("ItemCount"), QString()}) {
         defaults->setString(QStringLiteral("listsSummaryView"), unknown);
-        EXPECT_EQ(ListsSummary::stored(), ListsSummary::listCount) << unknown.toStdString();
+        EXPECT_EQ(ListsSummary::stored(*defaults), ListsSummary::listCount)
+            << unknown.toStdString();
     }
     defaults->setBool(QStringLiteral("listsSummaryView"), true);
-    EXPECT_EQ(ListsSummary::stored(), ListsSummary::listCount);
+    EXPECT_EQ(ListsSummary::stored(*defaults), ListsSummary::listCount);
 }
 
 TEST_F(PresentationRules, TextScaleIsStoredByCaseNameInSteppingOrder) {
@@ -96,16 +93,16 @@ TEST_F(PresentationRules, TextScaleIsStoredByCaseNameInSteppingOrder) {
     EXPECT_EQ(raws, QStringList({"small", "standard", "large", "larger", "largest"}));
     EXPECT_EQ(TextScale::fromRaw(QStringLiteral("Large")), std::nullopt);
 
-    EXPECT_EQ(TextScale::stored(), TextScale::standard);
-    TextScale::store(TextScale::larger);
+    EXPECT_EQ(TextScale::stored(*defaults), TextScale::standard);
+    TextScale::store(*defaults, TextScale::larger);
     EXPECT_EQ(defaults->string(QStringLiteral("textScale")), QStringLiteral("larger"));
-    EXPECT_DOUBLE_EQ(TextScale::stored().factor(), 1.3);
+    EXPECT_DOUBLE_EQ(TextScale::stored(*defaults).factor(), 1.3);
     defaults->setString(QStringLiteral("textScale"), QStringLiteral("gigantic"));
-    EXPECT_DOUBLE_EQ(TextScale::stored().factor(), 1.0);
+    EXPECT_DOUBLE_EQ(TextScale::stored(*defaults).factor(), 1.0);
     // Reading an unknown text leaves it as it is.
     EXPECT_EQ(defaults->string(QStringLiteral("textScale")), QStringLiteral("gigantic"));
     defaults->setNumber(QStringLiteral("textScale"), 1.5);
-    EXPECT_EQ(TextScale::stored(), TextScale::standard);
+    EXPECT_EQ(TextScale::stored(*defaults), TextScale::standard);
 }
 
 TEST(LastOpenedList, ResolvesToTheRememberedOrTheFirstList) {
@@ -125,13 +122,13 @@ TEST(LastOpenedList, ResolvesToTheRememberedOrTheFirstList) {
 }
 
 TEST_F(PresentationRules, LastOpenedListIsStoredAndForgotten) {
-    EXPECT_EQ(LastOpenedList::stored(), std::nullopt);
-    LastOpenedList::store(QStringLiteral("L1"));
+    EXPECT_EQ(LastOpenedList::stored(*defaults), std::nullopt);
+    LastOpenedList::store(*defaults, QStringLiteral("L1"));
     EXPECT_EQ(defaults->string(QStringLiteral("lastOpenedList")), QStringLiteral("L1"));
-    EXPECT_EQ(LastOpenedList::stored(), QStringLiteral("L1"));
-    LastOpenedList::store(std::nullopt);
+    EXPECT_EQ(LastOpenedList::stored(*defaults), QStringLiteral("L1"));
+    LastOpenedList::store(*defaults, std::nullopt);
     EXPECT_FALSE(defaults->contains(QStringLiteral("lastOpenedList")));
-    EXPECT_EQ(LastOpenedList::stored(), std::nullopt);
+    EXPECT_EQ(LastOpenedList::stored(*defaults), std::nullopt);
 }
 
 } // namespace

@@ -1,16 +1,32 @@
 #include "platform/Defaults.h"
 #include "platform/AppPaths.h"
+#include "platform/JsonRead.h"
 #include "platform/PersonNameFormatter.h"
+#include "support/TestApplication.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+// The keys announced while `step` runs, in order.
+QStringList announcedBy(Defaults& d, const std::function<void()>& step) {
+    QStringList keys;
+    const auto connection =
+        QObject::connect(&d, &Defaults::changed, [&](const QString& key) { keys.append(key); });
+    step();
+    QObject::disconnect(connection);
+    return keys;
+}
 
 void expectTypedReads(Defaults& d) {
     d.setBool("flag", true);
@@ -98,6 +114,90 @@ TEST(Defaults, AFileCutShortByARawNulReadsAsEmpty) {
     file.write(QByteArray("{\"a\": true}") + '\0' + "{\"b\": 1}");
     file.close();
     EXPECT_FALSE(FileDefaults(path).contains("a"));
+}
+
+// A screen redraws on changed(key): a write that changes a value says so once, at once; one
+// that changes nothing says nothing.
+void expectWritesAnnounced(Defaults& d) {
+    const struct {
+        const char* what;
+        std::function<void()> write;
+        QStringList announced;
+    } steps[] = {
+        {"a new key", [&] { d.setString("a", "1"); }, {"a"}},
+        {"the same value again", [&] { d.setString("a", "1"); }, {}},
+        {"another value", [&] { d.setString("a", "2"); }, {"a"}},
+        {"the same text as a number", [&] { d.setInteger("a", 2); }, {"a"}},
+        {"a list", [&] { d.setStringList("tags", {"x"}); }, {"tags"}},
+        {"the same list", [&] { d.setStringList("tags", {"x"}); }, {}},
+        {"a removed key", [&] { d.remove("a"); }, {"a"}},
+        {"a key removed again", [&] { d.remove("a"); }, {}},
+        {"a key never set, removed", [&] { d.remove("never"); }, {}},
+    };
+    for (const auto& step : steps)
+        EXPECT_EQ(announcedBy(d, step.write), step.announced) << step.what;
+}
+
+TEST(Defaults, MemoryDefaultsAnnounceChangedKeys) {
+    MemoryDefaults d;
+    expectWritesAnnounced(d);
+}
+
+TEST(Defaults, FileDefaultsAnnounceChangedKeys) {
+    QTemporaryDir dir;
+    FileDefaults d(dir.filePath("defaults.json"));
+    expectWritesAnnounced(d);
+}
+
+TEST(Defaults, KeysAnotherProcessChangedAreAnnouncedAfterTheReadThatFindsThem) {
+    testsupport::ensureApplication();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    FileDefaults window(path);
+    FileDefaults commandLine(path);
+    window.setString("kept", "same");
+    window.setString("textScale", "standard");
+
+    commandLine.setString("textScale", "large");
+    commandLine.setBool("siri.voiceCommandHasRun", true);
+    commandLine.setString("kept", "same");
+    // Nobody is called back in the middle of a read; the keys follow on the next turn, once.
+    const QStringList duringRead = announcedBy(window, [&] {
+        EXPECT_EQ(window.string("textScale"), QStringLiteral("large"));
+        EXPECT_EQ(window.string("kept"), QStringLiteral("same"));
+    });
+    EXPECT_EQ(duringRead, QStringList());
+    QStringList later = announcedBy(window, [] { QCoreApplication::processEvents(); });
+    later.sort();
+    EXPECT_EQ(later, QStringList({"siri.voiceCommandHasRun", "textScale"}));
+    EXPECT_EQ(announcedBy(window, [] { QCoreApplication::processEvents(); }), QStringList());
+
+    // A write merges the other process's new keys, and announces them besides its own.
+    commandLine.remove("kept");
+    later = announcedBy(window, [&] {
+        window.setString("textScale", "small");
+        QCoreApplication::processEvents();
+    });
+    EXPECT_EQ(later, QStringList({"textScale", "kept"}));
+}
+
+TEST(Defaults, AWatchedFileAnnouncesAnotherProcessesWriteWithoutARead) {
+    testsupport::ensureApplication();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config/defaults.json");
+    FileDefaults window(path); // made with an application object, so it watches its folder
+    QSignalSpy spy(&window, &Defaults::changed);
+    FileDefaults commandLine(path);
+    commandLine.setString("lastOpenedList", "L1");
+    // Only a guard: the folder's watch reports the new file within milliseconds.
+    ASSERT_TRUE(spy.wait(10000));
+    EXPECT_EQ(spy.takeFirst().at(0).toString(), QStringLiteral("lastOpenedList"));
+
+    // The file was replaced by a rename; the watch still sees the next one.
+    commandLine.setString("lastOpenedList", "L2");
+    ASSERT_TRUE(spy.wait(10000));
+    EXPECT_EQ(spy.takeFirst().at(0).toString(), QStringLiteral("lastOpenedList"));
+    EXPECT_EQ(window.string("lastOpenedList"), QStringLiteral("L2"));
 }
 
 TEST(Defaults, StandardIsInMemoryUntilReplaced) {
