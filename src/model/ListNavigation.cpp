@@ -1,3 +1,4 @@
+// The one shared request to open a list, and its claim by the lists page.
 #include "ListNavigation.h"
 
 ListNavigation& ListNavigation::shared() {
@@ -11,4 +12,17 @@ void ListNavigation::setRequestedListID(const std::optional<QString>& id) {
         return;
     requestedListID_ = id;
     emit requestedListIDChanged();
+}
+
+std::optional<QString>
+ListNavigation::claimAnyPendingList(const std::function<QList<TBList>()>& sortedLists) {
+    const std::optional<QString> requested = requestedListID_;
+    setRequestedListID(std::nullopt);
+    if (!requested)
+        return std::nullopt;
+    for (const TBList& list : sortedLists()) {
+        if (list.id == *requested)
+            return requested;
+    }
+    return std::nullopt;
 }
