@@ -16,7 +16,9 @@
 #include <utility>
 
 ProgramCore::ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent)
-    : QObject(parent), defaults_(defaults), cloud_(std::move(cloud)) {}
+    : QObject(parent), defaults_(defaults),
+      // Reminders cannot be delivered on this system, so the service's scheduler schedules none.
+      reminders_(std::make_shared<RemindersUnavailable>(), defaults_), cloud_(std::move(cloud)) {}
 
 ProgramCore::~ProgramCore() = default;
 

@@ -2,6 +2,7 @@
 
 #include "CloudSetup.h"
 #include "intents/IntentFrame.h"
+#include "model/ReminderService.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 
@@ -30,11 +31,15 @@ public:
     ListStore* store() const { return store_.get(); }
     // The store's cloud half, once started: sync passes and share look-ups.
     CloudSync* cloudSync() const { return cloudSync_; }
+    // The one reminder service, handed to every screen that offers reminders; it lives as long
+    // as the program.
+    ReminderService& reminders() { return reminders_; }
 
 private:
     void scheduleIndexRefresh();
 
     Defaults& defaults_;
+    ReminderService reminders_;
     CloudSetup cloud_;
     IntentFrame::SyncStep sync_;
     std::unique_ptr<ListStore> store_;
