@@ -8,6 +8,7 @@
 #include "intents/RequestClient.h"
 #include "model/ListNavigation.h"
 #include "platform/AppPaths.h"
+#include "platform/BundleInfo.h"
 #include "store/StoreLocation.h"
 
 #include <QCoreApplication>
@@ -61,7 +62,8 @@ int runProgram(Defaults& defaults, const CloudSetup& cloud, const QString& serve
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tallybird"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(TALLYBIRD_VERSION));
+    const QString version = BundleInfo::main().shortVersion.value_or(QStringLiteral("—"));
+    QCoreApplication::setApplicationVersion(version);
 
     const CommandLineOptions options = CommandLine::parse(QCoreApplication::arguments());
     if (options.error.isEmpty() && options.help) {
@@ -69,7 +71,7 @@ int main(int argc, char* argv[]) {
         return CommandLine::ok;
     }
     if (options.error.isEmpty() && options.version) {
-        QTextStream(stdout) << "tallybird " << TALLYBIRD_VERSION << "\n";
+        QTextStream(stdout) << "tallybird " << version << "\n";
         return CommandLine::ok;
     }
     if (options.profile)

@@ -1,12 +1,9 @@
 #include "lexicon/LexiconBundle.h"
 
+#include "platform/BundleInfo.h"
 #include "platform/Unicode.h"
 
 #include <QFile>
-
-#ifndef TALLYBIRD_BUILD_NUMBER
-#error "TALLYBIRD_BUILD_NUMBER must come from the build configuration"
-#endif
 
 LexiconBundle LexiconBundle::app() {
     LexiconBundle bundle;
@@ -17,6 +14,6 @@ LexiconBundle LexiconBundle::app() {
         bundle.publicKeyBase64 =
             Unicode::trimWhitespaceAndNewlines(QString::fromLatin1(key.read(256)));
     }
-    bundle.buildVersion = QStringLiteral(TALLYBIRD_BUILD_NUMBER);
+    bundle.buildVersion = BundleInfo::main().buildNumber.value_or(QString());
     return bundle;
 }
