@@ -6,11 +6,28 @@
 #include <algorithm>
 #include <deque>
 #include <mutex>
-#include <set>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace cloud {
 
 using Code = CloudError::Code;
+
+namespace {
+
+// Pending changes by themselves, for the look-ups of one send among tens of thousands.
+struct ChangeHash {
+    size_t operator()(const PendingRecordZoneChange& change) const {
+        const RecordID& id = change.recordID;
+        return qHashMulti(0, id.recordName, id.zoneID.zoneName, id.zoneID.ownerName,
+                          int(change.kind));
+    }
+};
+using ChangeSet = std::unordered_set<PendingRecordZoneChange, ChangeHash>;
+template <typename Value>
+using ChangeMap = std::unordered_map<PendingRecordZoneChange, Value, ChangeHash>;
+
+} // namespace
 
 // The part of an engine that outlives it while an operation runs.
 class SyncEngine::Core : public std::enable_shared_from_this<SyncEngine::Core> {
@@ -172,19 +189,18 @@ std::optional<CloudError> SyncEngine::Core::send() {
 
     // Each pending change is tried at most once per call, so a change the delegate queues
     // again after a failure waits for the next call.
-    std::set<PendingRecordZoneChange> tried;
+    ChangeSet tried;
     for (;;) {
-        std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> eligible;
-        for (const auto& entry : state.versionedRecordZoneChanges()) {
-            if (!tried.contains(entry.first))
-                eligible.push_back(entry);
+        ChangeMap<SyncEngineState::Version> eligible;
+        SendChangesContext context;
+        for (const auto& [change, version] : state.versionedRecordZoneChanges()) {
+            if (!tried.contains(change)) {
+                eligible.emplace(change, version);
+                context.pendingChanges.push_back(change);
+            }
         }
         if (eligible.empty())
             break;
-
-        SendChangesContext context;
-        for (const auto& entry : eligible)
-            context.pendingChanges.push_back(entry.first);
         context.batchSize = batchSize;
 
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> batch;
@@ -197,16 +213,14 @@ std::optional<CloudError> SyncEngine::Core::send() {
             auto offered = delegate->nextRecordZoneChangeBatch(context, *owner_);
             if (!offered)
                 return;
+            ChangeSet taken;
             for (const auto& change : offered->pendingChanges) {
                 if (int(batch.size()) >= batchSize)
                     break;
-                auto it = std::find_if(eligible.begin(), eligible.end(),
-                                       [&](const auto& entry) { return entry.first == change; });
-                if (it == eligible.end() ||
-                    std::any_of(batch.begin(), batch.end(),
-                                [&](const auto& entry) { return entry.first == change; }))
+                const auto it = eligible.find(change);
+                if (it == eligible.end() || !taken.insert(change).second)
                     continue;
-                batch.push_back(*it);
+                batch.emplace_back(change, it->second);
                 if (change.kind == PendingRecordZoneChange::Kind::deleteRecord) {
                     deletes.push_back(change.recordID);
                     continue;
@@ -217,7 +231,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
                 if (record && record->recordID() == change.recordID)
                     saves.push_back(std::move(*record));
                 else
-                    dropped.push_back(*it);
+                    dropped.emplace_back(change, it->second);
             }
         });
         if (batch.empty())

@@ -6,17 +6,23 @@
 
 namespace cloud {
 
-namespace {
-
-constexpr int formatVersion = 1;
-
-struct Decoded {
+struct StateSerialization::Contents {
     std::optional<QString> account;
     std::optional<QString> databaseToken;
     std::map<ZoneID, QString> zoneTokens;
     std::vector<PendingDatabaseChange> databaseChanges;
     std::vector<PendingRecordZoneChange> recordChanges;
+
+    // The JSON text, once made (or as it was read).
+    mutable std::mutex dataMutex;
+    mutable std::optional<QByteArray> data;
 };
+
+namespace {
+
+constexpr int formatVersion = 1;
+
+using Decoded = StateSerialization::Contents;
 
 Json zoneJson(const ZoneID& zone) {
     return Json{{"zone", utf8(zone.zoneName)}, {"owner", utf8(zone.ownerName)}};
@@ -48,170 +54,192 @@ bool optionalText(const Json& object, const char* key, std::optional<QString>& o
     return true;
 }
 
-std::optional<Decoded> decode(const QByteArray& data) {
+std::shared_ptr<Decoded> decode(const QByteArray& data) {
     if (JsonRead::hasRawNul(data))
-        return std::nullopt;
+        return nullptr;
     Json json = Json::parse(data.constData(), data.constData() + data.size(), nullptr, false);
     if (!json.is_object())
-        return std::nullopt;
+        return nullptr;
     auto version = json.find("version");
     if (version == json.end() || !version->is_number_integer() || *version != formatVersion)
-        return std::nullopt;
-    Decoded out;
+        return nullptr;
+    auto decoded = std::make_shared<Decoded>();
+    Decoded& out = *decoded;
     if (!optionalText(json, "account", out.account) ||
         !optionalText(json, "databaseToken", out.databaseToken))
-        return std::nullopt;
+        return nullptr;
     auto tokens = json.find("zoneTokens");
     auto dbChanges = json.find("pendingDatabaseChanges");
     auto recordChanges = json.find("pendingRecordZoneChanges");
     if (tokens == json.end() || !tokens->is_array() || dbChanges == json.end() ||
         !dbChanges->is_array() || recordChanges == json.end() || !recordChanges->is_array())
-        return std::nullopt;
+        return nullptr;
     for (const Json& entry : *tokens) {
         if (!entry.is_object())
-            return std::nullopt;
+            return nullptr;
         auto zone = zoneFrom(entry);
         auto token = text(entry, "token");
         if (!zone || !token)
-            return std::nullopt;
+            return nullptr;
         out.zoneTokens[*zone] = *token;
     }
     for (const Json& entry : *dbChanges) {
         if (!entry.is_object())
-            return std::nullopt;
+            return nullptr;
         auto kind = text(entry, "change");
         auto zone = zoneFrom(entry);
         if (!kind || !zone)
-            return std::nullopt;
+            return nullptr;
         if (*kind == QLatin1String("saveZone"))
             out.databaseChanges.push_back(PendingDatabaseChange::saveZone(*zone));
         else if (*kind == QLatin1String("deleteZone"))
             out.databaseChanges.push_back(PendingDatabaseChange::deleteZone(*zone));
         else
-            return std::nullopt;
+            return nullptr;
     }
     for (const Json& entry : *recordChanges) {
         if (!entry.is_object())
-            return std::nullopt;
+            return nullptr;
         auto kind = text(entry, "change");
         auto zone = zoneFrom(entry);
         auto name = text(entry, "record");
         if (!kind || !zone || !name || name->isEmpty())
-            return std::nullopt;
+            return nullptr;
         RecordID id{*name, *zone};
         if (*kind == QLatin1String("saveRecord"))
             out.recordChanges.push_back(PendingRecordZoneChange::saveRecord(id));
         else if (*kind == QLatin1String("deleteRecord"))
             out.recordChanges.push_back(PendingRecordZoneChange::deleteRecord(id));
         else
-            return std::nullopt;
+            return nullptr;
     }
-    return out;
-}
-
-template <typename Change> std::vector<Change> changesOf(const auto& list) {
-    std::vector<Change> changes;
-    changes.reserve(list.size());
-    for (const auto& entry : list)
-        changes.push_back(entry.first);
-    return changes;
+    out.data = data;
+    return decoded;
 }
 
 } // namespace
 
 std::optional<StateSerialization> StateSerialization::fromData(const QByteArray& data) {
-    if (!decode(data))
+    std::shared_ptr<Decoded> decoded = decode(data);
+    if (!decoded)
         return std::nullopt;
-    return StateSerialization(data);
+    return StateSerialization(std::move(decoded));
 }
 
 SyncEngineState::SyncEngineState(const std::optional<StateSerialization>& saved) {
     if (!saved)
         return;
-    auto decoded = decode(saved->data());
-    if (!decoded)
-        return;
+    const Decoded* decoded = saved->contents_.get();
     account_ = decoded->account;
     databaseToken_ = decoded->databaseToken;
     zoneTokens_ = decoded->zoneTokens;
     for (const auto& change : decoded->databaseChanges)
-        addTo(databaseChanges_, change, nextVersion_++);
+        databaseChanges_.add(change, nextVersion_++);
     for (const auto& change : decoded->recordChanges)
-        addTo(recordChanges_, change, nextVersion_++);
+        recordChanges_.add(change, nextVersion_++);
 }
 
 template <typename Change>
-void SyncEngineState::addTo(std::vector<std::pair<Change, Version>>& list, const Change& change,
-                            Version version) {
-    for (auto& entry : list) {
-        if (entry.first == change) {
-            entry.second = version;
-            return;
-        }
+void SyncEngineState::PendingList<Change>::add(const Change& change, Version version) {
+    const auto found = index_.find(change);
+    if (found != index_.end()) {
+        found->second->second = version;
+        return;
     }
-    list.emplace_back(change, version);
+    entries_.emplace_back(change, version);
+    index_.emplace(change, std::prev(entries_.end()));
+}
+
+template <typename Change> void SyncEngineState::PendingList<Change>::remove(const Change& change) {
+    const auto found = index_.find(change);
+    if (found == index_.end())
+        return;
+    entries_.erase(found->second);
+    index_.erase(found);
+}
+
+template <typename Change>
+void SyncEngineState::PendingList<Change>::removeIfUnchanged(const Change& change,
+                                                             Version version) {
+    const auto found = index_.find(change);
+    if (found != index_.end() && found->second->second == version)
+        remove(change);
+}
+
+template <typename Change> void SyncEngineState::PendingList<Change>::clear() {
+    entries_.clear();
+    index_.clear();
+}
+
+template <typename Change>
+std::vector<std::pair<Change, SyncEngineState::Version>>
+SyncEngineState::PendingList<Change>::versioned() const {
+    return {entries_.begin(), entries_.end()};
+}
+
+template <typename Change>
+std::vector<Change> SyncEngineState::PendingList<Change>::changes() const {
+    std::vector<Change> out;
+    out.reserve(entries_.size());
+    for (const auto& entry : entries_)
+        out.push_back(entry.first);
+    return out;
 }
 
 std::vector<PendingDatabaseChange> SyncEngineState::pendingDatabaseChanges() const {
     std::lock_guard lock(mutex_);
-    return changesOf<PendingDatabaseChange>(databaseChanges_);
+    return databaseChanges_.changes();
 }
 
 std::vector<PendingRecordZoneChange> SyncEngineState::pendingRecordZoneChanges() const {
     std::lock_guard lock(mutex_);
-    return changesOf<PendingRecordZoneChange>(recordChanges_);
+    return recordChanges_.changes();
 }
 
 void SyncEngineState::add(const std::vector<PendingDatabaseChange>& changes) {
     std::lock_guard lock(mutex_);
     for (const auto& change : changes)
-        addTo(databaseChanges_, change, nextVersion_++);
+        databaseChanges_.add(change, nextVersion_++);
 }
 
 void SyncEngineState::remove(const std::vector<PendingDatabaseChange>& changes) {
     std::lock_guard lock(mutex_);
-    std::erase_if(databaseChanges_, [&](const auto& entry) {
-        return std::find(changes.begin(), changes.end(), entry.first) != changes.end();
-    });
+    for (const auto& change : changes)
+        databaseChanges_.remove(change);
 }
 
 void SyncEngineState::add(const std::vector<PendingRecordZoneChange>& changes) {
     std::lock_guard lock(mutex_);
     for (const auto& change : changes)
-        addTo(recordChanges_, change, nextVersion_++);
+        recordChanges_.add(change, nextVersion_++);
 }
 
 void SyncEngineState::remove(const std::vector<PendingRecordZoneChange>& changes) {
     std::lock_guard lock(mutex_);
-    std::erase_if(recordChanges_, [&](const auto& entry) {
-        return std::find(changes.begin(), changes.end(), entry.first) != changes.end();
-    });
+    for (const auto& change : changes)
+        recordChanges_.remove(change);
 }
 
 std::vector<std::pair<PendingDatabaseChange, SyncEngineState::Version>>
 SyncEngineState::versionedDatabaseChanges() const {
     std::lock_guard lock(mutex_);
-    return databaseChanges_;
+    return databaseChanges_.versioned();
 }
 
 std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>>
 SyncEngineState::versionedRecordZoneChanges() const {
     std::lock_guard lock(mutex_);
-    return recordChanges_;
+    return recordChanges_.versioned();
 }
 
 void SyncEngineState::removeIfUnchanged(const PendingDatabaseChange& change, Version version) {
     std::lock_guard lock(mutex_);
-    std::erase_if(databaseChanges_, [&](const auto& entry) {
-        return entry.first == change && entry.second == version;
-    });
+    databaseChanges_.removeIfUnchanged(change, version);
 }
 
 void SyncEngineState::removeIfUnchanged(const PendingRecordZoneChange& change, Version version) {
     std::lock_guard lock(mutex_);
-    std::erase_if(recordChanges_, [&](const auto& entry) {
-        return entry.first == change && entry.second == version;
-    });
+    recordChanges_.removeIfUnchanged(change, version);
 }
 
 std::optional<QString> SyncEngineState::account() const {
@@ -260,20 +288,34 @@ void SyncEngineState::removeZoneToken(const ZoneID& zone) {
 }
 
 StateSerialization SyncEngineState::serialization() const {
+    auto contents = std::make_shared<StateSerialization::Contents>();
     std::lock_guard lock(mutex_);
+    contents->account = account_;
+    contents->databaseToken = databaseToken_;
+    contents->zoneTokens = zoneTokens_;
+    contents->databaseChanges = databaseChanges_.changes();
+    contents->recordChanges = recordChanges_.changes();
+    return StateSerialization(std::move(contents));
+}
+
+QByteArray StateSerialization::data() const {
+    const Contents& c = *contents_;
+    std::lock_guard lock(c.dataMutex);
+    if (c.data)
+        return *c.data;
     Json json = Json::object();
     json["version"] = formatVersion;
-    json["account"] = account_ ? Json(utf8(*account_)) : Json(nullptr);
-    json["databaseToken"] = databaseToken_ ? Json(utf8(*databaseToken_)) : Json(nullptr);
+    json["account"] = c.account ? Json(utf8(*c.account)) : Json(nullptr);
+    json["databaseToken"] = c.databaseToken ? Json(utf8(*c.databaseToken)) : Json(nullptr);
     Json tokens = Json::array();
-    for (const auto& [zone, token] : zoneTokens_) {
+    for (const auto& [zone, token] : c.zoneTokens) {
         Json entry = zoneJson(zone);
         entry["token"] = utf8(token);
         tokens.push_back(std::move(entry));
     }
     json["zoneTokens"] = std::move(tokens);
     Json dbChanges = Json::array();
-    for (const auto& [change, version] : databaseChanges_) {
+    for (const auto& change : c.databaseChanges) {
         Json entry{{"change", change.kind == PendingDatabaseChange::Kind::saveZone ? "saveZone"
                                                                                    : "deleteZone"}};
         entry.update(zoneJson(change.zoneID));
@@ -281,7 +323,7 @@ StateSerialization SyncEngineState::serialization() const {
     }
     json["pendingDatabaseChanges"] = std::move(dbChanges);
     Json recordChanges = Json::array();
-    for (const auto& [change, version] : recordChanges_) {
+    for (const auto& change : c.recordChanges) {
         Json entry{{"change", change.kind == PendingRecordZoneChange::Kind::saveRecord
                                   ? "saveRecord"
                                   : "deleteRecord"},
@@ -290,7 +332,8 @@ StateSerialization SyncEngineState::serialization() const {
         recordChanges.push_back(std::move(entry));
     }
     json["pendingRecordZoneChanges"] = std::move(recordChanges);
-    return StateSerialization(QByteArray::fromStdString(json.dump()));
+    c.data = QByteArray::fromStdString(json.dump());
+    return *c.data;
 }
 
 } // namespace cloud

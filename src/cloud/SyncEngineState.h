@@ -5,7 +5,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -22,6 +24,9 @@ struct PendingDatabaseChange {
         return {Kind::deleteZone, std::move(zone)};
     }
     bool operator==(const PendingDatabaseChange&) const = default;
+    bool operator<(const PendingDatabaseChange& o) const {
+        return kind != o.kind ? kind < o.kind : zoneID < o.zoneID;
+    }
 };
 
 struct PendingRecordZoneChange {
@@ -42,18 +47,23 @@ struct PendingRecordZoneChange {
 };
 
 // What an engine keeps between runs, in the JSON form its owner stores: the account it last
-// saw, its change tokens and its pending changes.
+// saw, its change tokens and its pending changes. An engine hands one over after every step of
+// its work; the JSON text, which for tens of thousands of pending changes takes a while to
+// write, is made only when someone asks for it.
 class StateSerialization {
 public:
-    QByteArray data() const { return data_; }
+    QByteArray data() const;
     // The serialization held in data, when it is one; anything else is absent.
     static std::optional<StateSerialization> fromData(const QByteArray& data);
-    bool operator==(const StateSerialization&) const = default;
+    bool operator==(const StateSerialization& o) const { return data() == o.data(); }
+
+    struct Contents; // what it says, as values
 
 private:
     friend class SyncEngineState;
-    explicit StateSerialization(QByteArray data) : data_(std::move(data)) {}
-    QByteArray data_;
+    explicit StateSerialization(std::shared_ptr<const Contents> contents)
+        : contents_(std::move(contents)) {}
+    std::shared_ptr<const Contents> contents_;
 };
 
 // An engine's state. Pending changes keep the order in which they were first added and hold
@@ -94,16 +104,30 @@ public:
     void removeZoneToken(const ZoneID& zone);
 
 private:
-    template <typename Change>
-    static void addTo(std::vector<std::pair<Change, Version>>& list, const Change& change,
-                      Version version);
+    // Changes in the order they were first added, each found by itself in logarithmic time:
+    // an engine may hold tens of thousands of them.
+    template <typename Change> class PendingList {
+    public:
+        // A change already there is renewed in its place.
+        void add(const Change& change, Version version);
+        void remove(const Change& change);
+        void removeIfUnchanged(const Change& change, Version version);
+        void clear();
+        std::vector<std::pair<Change, Version>> versioned() const;
+        std::vector<Change> changes() const;
+
+    private:
+        using Entries = std::list<std::pair<Change, Version>>;
+        Entries entries_;
+        std::map<Change, typename Entries::iterator> index_;
+    };
 
     mutable std::mutex mutex_;
     std::optional<QString> account_;
     std::optional<QString> databaseToken_;
     std::map<ZoneID, QString> zoneTokens_;
-    std::vector<std::pair<PendingDatabaseChange, Version>> databaseChanges_;
-    std::vector<std::pair<PendingRecordZoneChange, Version>> recordChanges_;
+    PendingList<PendingDatabaseChange> databaseChanges_;
+    PendingList<PendingRecordZoneChange> recordChanges_;
     Version nextVersion_ = 1;
 };
 
