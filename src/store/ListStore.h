@@ -102,6 +102,10 @@ public:
         return lastKnownUserRecordName_;
     }
     const UserIdentity& identity() const { return identity_; }
+    // The item or list with that id (the first one, should there be two), found by hash;
+    // absent when there is none. Valid until the store next changes.
+    const TBItem* findItem(const QString& itemID) const;
+    const TBList* findList(const QString& listID) const;
 
     const QString& fileURL() const { return fileURL_; }
     bool cloudSync() const { return cloudSync_; }
@@ -219,6 +223,7 @@ public:
     void setListPinned(const QString& listID, bool pinned);
 
     // --- Taking in the cloud's answers (ListStoreServer.cpp) ---
+    // None of these writes the store file: the sync side asks for one write per sync pass.
     // The record archives are kept as sent to them: the key and the record's encoded bytes.
     void setArchive(const QString& key, const QByteArray& data);
     void removeArchive(const QString& key);
@@ -297,9 +302,15 @@ private:
     void queueFilingRecord(const QString& listID);
     void queueItemDeletion(const QString& itemID, const QString& listID);
 
-    // Editing helpers (ListStoreEditing.cpp).
+    // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
+    // appendItem(), which keeps the item index whole; any other change in their number makes
+    // the next look-up build it again.
     qsizetype indexOfItem(const QString& itemID) const;
     qsizetype indexOfList(const QString& listID) const;
+    void appendItem(const TBItem& item);
+    void indexItems() const;
+
+    // Editing helpers (ListStoreEditing.cpp).
     void applyImportedNotes(const QStringList& notes, const QString& itemID);
     void forgetTombstones(const QString& listID);
     void itemsChanged();
@@ -369,6 +380,10 @@ private:
 
     QList<TBList> lists_;
     QList<TBItem> allItems_;
+    // Item id to its index in allItems_ (the first, should an id appear twice), true while
+    // allItems_ holds itemsIndexed_ items and none was added but through appendItem().
+    mutable QHash<QString, qsizetype> itemIndex_;
+    mutable qsizetype itemsIndexed_ = -1;
     bool derivedCacheValid_ = false;
     QList<TBList> sortedListsCache_;
     QHash<QString, QList<TBItem>> itemsByListCache_;

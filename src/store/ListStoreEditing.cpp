@@ -11,22 +11,6 @@
 
 #include <algorithm>
 
-qsizetype ListStore::indexOfItem(const QString& itemID) const {
-    for (qsizetype i = 0; i < allItems_.size(); ++i) {
-        if (allItems_[i].id == itemID)
-            return i;
-    }
-    return -1;
-}
-
-qsizetype ListStore::indexOfList(const QString& listID) const {
-    for (qsizetype i = 0; i < lists_.size(); ++i) {
-        if (lists_[i].id == listID)
-            return i;
-    }
-    return -1;
-}
-
 void ListStore::itemsChanged() {
     derivedCacheValid_ = false;
 }
@@ -64,7 +48,7 @@ std::optional<TBItem> ListStore::addItem(const QString& listID, const QString& t
     item.listID = listID;
     item.text = text;
     item.order = highest ? *highest + 1 : 0;
-    allItems_.append(item);
+    appendItem(item);
     itemsChanged();
     noteItemAdded(item);
     markItemDirty(item, allItemFields());

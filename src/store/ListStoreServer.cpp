@@ -45,7 +45,6 @@ void ListStore::removeArchive(const QString& key) {
 
 void ListStore::setEngineStateData(EngineScope scope, const std::optional<QByteArray>& data) {
     (scope == EngineScope::sharedDatabase ? sharedEngineStateData_ : engineStateData_) = data;
-    persist();
 }
 
 void ListStore::applyServerList(const TBList& server, const QByteArray& archive) {
@@ -105,7 +104,7 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
             noteItemChanged(before, local);
         }
     } else {
-        allItems_.append(server);
+        appendItem(server);
         itemsChanged();
         noteItemAdded(server);
     }
@@ -302,7 +301,6 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
     dirtyTombstones_ = QSet<QString>(tombstones_.keyBegin(), tombstones_.keyEnd());
     archivedRecords_.clear();
     requeueDirty();
-    persist();
 }
 
 void ListStore::signedOut() {
@@ -321,5 +319,4 @@ void ListStore::resetForAccount() {
     dirtyItems_.clear();
     dirtyFilings_.clear();
     dirtyTombstones_.clear();
-    persist();
 }
