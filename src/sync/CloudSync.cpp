@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+#include <utility>
+
 class CloudSync::Factory final : public EngineFactory {
 public:
     explicit Factory(CloudSync& sync) : sync_(sync) {}
@@ -62,13 +64,71 @@ void CloudSync::engineMade(CloudEngine& engine) {
 void CloudSync::engineGone(CloudEngine& engine) {
     CloudEngine*& slot =
         engine.scope() == EngineScope::sharedDatabase ? sharedEngine_ : privateEngine_;
-    if (slot == &engine)
-        slot = nullptr;
+    if (slot != &engine)
+        return;
+    slot = nullptr;
+    // Its last state is not written: the store keeps the one of the last pass's end, from
+    // which an engine made later does again what this one did since.
+    latestState(engine.scope()).reset();
 }
 
 void CloudSync::syncNow(Done done) {
     store_.startEnginesIfAllowed();
-    runStep(0, std::move(done));
+    ++passes_;
+    QPointer<CloudSync> self(this);
+    runStep(0, [self, done](std::optional<cloud::CloudError> error) {
+        if (self)
+            self->passEnded();
+        if (done)
+            done(error);
+    });
+}
+
+// What the engines report goes into the file once per pass, before the pass's caller hears
+// that it ended, instead of after every event: a pass of ten thousand records would otherwise
+// rewrite the whole file for every batch of records and every engine-state update. Nothing is
+// lost by the wait. The engines' states are kept in the same file as the data they describe,
+// and a state is never written ahead of the data it describes (an edit made during a pass
+// writes the data with the engine states of the last pass's end). A program that stops before
+// the pass's write loses what the pass took in together with the engine state that says so:
+// the engines then send again what the server already holds (a save answered with the
+// server's copy and merged, a deletion of something already gone) and fetch again what was
+// already taken in (merged to the same values). Events that arrive outside a pass are
+// written at once.
+void CloudSync::resultsChanged() {
+    unsaved_ = true;
+    if (passes_ == 0)
+        writeResults();
+}
+
+void CloudSync::passEnded() {
+    --passes_;
+    // Also when another pass is still under way: this pass's caller may answer a request that
+    // must not be answered before its change is on disk.
+    writeResults();
+}
+
+std::optional<cloud::StateSerialization>& CloudSync::latestState(EngineScope scope) {
+    return scope == EngineScope::sharedDatabase ? sharedState_ : privateState_;
+}
+
+void CloudSync::writeResults() {
+    bool changed = std::exchange(unsaved_, false);
+    for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+        std::optional<cloud::StateSerialization>& state = latestState(scope);
+        if (!state)
+            continue;
+        const QByteArray data = state->data();
+        state.reset();
+        const auto& saved = scope == EngineScope::sharedDatabase ? store_.sharedEngineStateData()
+                                                                 : store_.engineStateData();
+        if (saved != data) {
+            store_.setEngineStateData(scope, data);
+            changed = true;
+        }
+    }
+    if (changed)
+        store_.persist();
 }
 
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the

@@ -44,6 +44,7 @@ public:
     // Sends the private then the shared engine's changes, then fetches the private then the
     // shared engine's changes. The first error ends the pass and is handed to `done`; without
     // engines (no cloud, no cloud sync, or the switch off) it completes at once without error.
+    // What the pass changed in the store is written to the store file once, before `done`.
     void syncNow(Done done);
 
     // --- Engine events, on the store's thread ---
@@ -83,6 +84,13 @@ private:
     friend class CloudEngine;
     CloudSync(ListStore& store, cloud::Result<cloud::CloudDevice> device);
     void runStep(int step, Done done);
+    // The store took in something the engines reported.
+    void resultsChanged();
+    void passEnded();
+    std::optional<cloud::StateSerialization>& latestState(EngineScope scope);
+    // Hands the store the engines' latest states and writes the store file, when anything
+    // changed since the last write.
+    void writeResults();
     EngineQueue* engineForZone(const cloud::ZoneID& zone) const;
     void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
     void applyShare(const cloud::Record& share);
@@ -98,4 +106,9 @@ private:
     CloudEngine* privateEngine_ = nullptr;
     CloudEngine* sharedEngine_ = nullptr;
     ShareRecordLookup shareRecordLookup_;
+    int passes_ = 0;       // sync passes under way
+    bool unsaved_ = false; // taken in during a pass and not yet written
+    // The engines' states as last reported and not yet handed to the store.
+    std::optional<cloud::StateSerialization> privateState_;
+    std::optional<cloud::StateSerialization> sharedState_;
 };

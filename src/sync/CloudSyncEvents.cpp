@@ -8,32 +8,37 @@
 using namespace cloud;
 namespace Mapping = ListCloudMapping;
 
+// Each event's changes are made in one store batch, so they are announced once. When they reach
+// the file depends on whether a sync pass is under way (see resultsChanged()).
 void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
     if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
-        store_.setEngineStateData(scope, update->stateSerialization.data());
+        // Kept as it came and written out with the next results: an engine reports its state
+        // after every batch of records, and its JSON text is made only then.
+        latestState(scope) = update->stateSerialization;
+        if (passes_ == 0)
+            writeResults();
     } else if (const auto* account = std::get_if<SyncEvents::AccountChange>(&event)) {
-        handleAccountChange(*account, scope);
+        store_.batch([&] { handleAccountChange(*account, scope); });
+        resultsChanged();
     } else if (const auto* database = std::get_if<SyncEvents::FetchedDatabaseChanges>(&event)) {
         store_.batch([&] {
             for (const ZoneDeletion& deletion : database->deletions) {
                 if (const auto listID = Mapping::listID(deletion.zoneID))
                     store_.removeListLocally(*listID);
             }
-            store_.persist();
         });
+        resultsChanged();
     } else if (const auto* zone = std::get_if<SyncEvents::FetchedRecordZoneChanges>(&event)) {
-        store_.batch([&] {
-            applyRecordZoneChanges(*zone);
-            store_.persist();
-        });
+        store_.batch([&] { applyRecordZoneChanges(*zone); });
+        resultsChanged();
     } else if (const auto* sentZones = std::get_if<SyncEvents::SentDatabaseChanges>(&event)) {
         store_.batch([&] {
             for (const ZoneID& deleted : sentZones->deletedZoneIDs) {
                 if (const auto listID = Mapping::listID(deleted))
                     store_.confirmZoneDeleted(*listID);
             }
-            store_.persist();
         });
+        resultsChanged();
     } else if (const auto* sent = std::get_if<SyncEvents::SentRecordZoneChanges>(&event)) {
         store_.batch([&] {
             for (const Record& record : sent->savedRecords)
@@ -42,8 +47,8 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
                 store_.confirmRecordDeleted(CloudIds::fromCloud(deleted));
             for (const auto& [record, error] : sent->failedRecordSaves)
                 handleSaveFailure(record, error);
-            store_.persist();
         });
+        resultsChanged();
     }
 }
 
@@ -140,7 +145,6 @@ void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, Eng
     switch (change.type) {
     case SyncEvents::AccountChange::Type::signIn:
         store_.signedIn(change.currentUser.value_or(QString()), scope);
-        store_.persist();
         break;
     case SyncEvents::AccountChange::Type::signOut:
         store_.signedOut();

@@ -8,18 +8,6 @@
 using namespace cloud;
 namespace Mapping = ListCloudMapping;
 
-namespace {
-
-template <typename T> const T* findByID(const QList<T>& elements, const QString& id) {
-    for (const T& element : elements) {
-        if (element.id == id)
-            return &element;
-    }
-    return nullptr;
-}
-
-} // namespace
-
 QByteArray CloudSync::archive(const Record& record) {
     return RecordCoding::encode(record);
 }
@@ -42,7 +30,7 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     const auto listID = Mapping::listID(id.zoneID);
     if (!listID)
         return std::nullopt;
-    const TBList* list = findByID(store_.lists(), *listID);
+    const TBList* list = store_.findList(*listID);
     const std::optional<QString> owner = list ? list->zoneOwnerName : std::nullopt;
     if (name == CloudLayout::listRecordName) {
         if (!list)
@@ -53,12 +41,12 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
         const auto tombstone = store_.tombstones().find(*itemID);
         if (tombstone == store_.tombstones().end())
             return std::nullopt;
-        const TBList* itsList = findByID(store_.lists(), tombstone->listID);
+        const TBList* itsList = store_.findList(tombstone->listID);
         return Mapping::tombstoneRecord(*itemID, tombstone->listID,
                                         itsList ? itsList->zoneOwnerName : std::nullopt,
                                         tombstone->deletedAt);
     }
-    const TBItem* item = findByID(store_.allItems(), name);
+    const TBItem* item = store_.findItem(name);
     if (!item || item->listID != *listID)
         return std::nullopt;
     return Mapping::record(*item, unarchive(CloudLayout::itemArchiveKey(name)), owner);

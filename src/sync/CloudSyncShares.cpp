@@ -37,13 +37,7 @@ void CloudSync::refreshShareFlags(std::function<void()> done) {
 }
 
 void CloudSync::existingShare(const QString& listID, ShareDone done) {
-    const TBList* list = nullptr;
-    for (const TBList& candidate : store_.lists()) {
-        if (candidate.id == listID) {
-            list = &candidate;
-            break;
-        }
-    }
+    const TBList* list = store_.findList(listID);
     if (!list) {
         done(std::nullopt, SharingError::unknownList);
         return;
