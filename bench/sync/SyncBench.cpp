@@ -64,7 +64,7 @@ public:
             for (int i = 0; i < count; ++i) {
                 if (i % itemsPerList == 0)
                     listID = store_->addList(QStringLiteral("List %1").arg(i / itemsPerList)).id;
-                const TBItem item = store_->addItem(
+                const TBItem item = *store_->addItem(
                     listID, QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7));
                 if (i % 3 == 0)
                     store_->setDone(item.id, true);

@@ -31,6 +31,52 @@ protected:
     QString itemID;
 };
 
+// Everything one fetched event brings is announced once, and is in the store file by the time
+// the pass that fetched it ends; an event that arrives outside a pass is written at once.
+TEST_F(SyncBehaviourTest, AFetchedEventIsAnnouncedOnceAndOnDiskWhenThePassEnds) {
+    shared();
+    QStringList added;
+    for (const char* text : {"Nails", "Glue", "Tape"})
+        added.append(a->store().addItem(listID, text)->id);
+    a->store().renameItem(added[0], "Screws");
+    a->store().deleteItem(itemID);
+    ASSERT_FALSE(a->syncNow());
+
+    QList<StoreChange> heard;
+    int redraws = 0;
+    QObject::connect(&b->store(), &ListStore::storeChanged, &b->store(),
+                     [&](const StoreChange& change) { heard.append(change); });
+    QObject::connect(&b->store(), &ListStore::changed, &b->store(), [&] { ++redraws; });
+    ASSERT_FALSE(b->syncNow());
+    ASSERT_EQ(heard.size(), 1);
+    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(heard[0].items.value(listID).added, QSet<QString>(added.begin(), added.end()));
+    EXPECT_EQ(heard[0].items.value(listID).removed, QSet<QString>{itemID});
+
+    const auto onDisk = [&] {
+        return std::make_unique<ListStore>(b->store().fileURL(), true, false, b->defaults, b->clock,
+                                           ListStore::Access::readOnly);
+    };
+    auto written = onDisk();
+    EXPECT_EQ(contents(*written), contents(b->store()));
+    EXPECT_EQ(written->tombstones().keys(), QList<QString>{itemID});
+    EXPECT_EQ(written->archivedRecords(), b->store().archivedRecords());
+    EXPECT_EQ(written->engineStateData(), b->store().engineStateData());
+    EXPECT_EQ(
+        written->engineStateData(),
+        b->sync().engine(EngineScope::privateDatabase)->engine().state().serialization().data());
+
+    // An engine step on its own, outside a pass.
+    heard.clear();
+    Record late("TB_Item", RecordID{"LATE", ZoneID{"TB-" + listID}});
+    late.set("text", QString("Late"));
+    b->sync().handle(SyncEvents::FetchedRecordZoneChanges{{late}, {}},
+                     EngineScope::privateDatabase);
+    EXPECT_EQ(heard.size(), 1);
+    written = onDisk();
+    EXPECT_NE(item(*written, "LATE"), nullptr);
+}
+
 TEST_F(SyncBehaviourTest, TypedItemReachesTheOtherDeviceAndEveryMarkIsCleared) {
     shared("Milk #dairy");
     const TBItem* arrived = item(b->store(), itemID);
