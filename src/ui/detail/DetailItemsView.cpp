@@ -92,25 +92,35 @@ void DetailItemsView::placeWidgets() {
     const int heroRow = rows_->rowOf(DetailRow::Kind::hero);
     if (heroRow >= 0 && snapshot.hero) {
         const QModelIndex index = rows_->index(heroRow);
-        const QWidget* old = indexWidget(index);
-        auto* hero = new ListHeroView(*snapshot.hero);
-        connect(hero, &ListHeroView::editRequested, &screen_, &ListDetailModel::editList);
-        heightsChanged |= !old || old->heightForWidth(viewport()->width()) !=
-                                      hero->heightForWidth(viewport()->width());
-        setIndexWidget(index, hero);
+        const int width = viewport()->width();
+        if (auto* hero = qobject_cast<ListHeroView*>(indexWidget(index))) {
+            // In place: a new widget would make the view lay out every row again.
+            const int before = hero->heightForWidth(width);
+            hero->setHero(*snapshot.hero);
+            heightsChanged |= hero->heightForWidth(width) != before;
+        } else {
+            auto* fresh = new ListHeroView(*snapshot.hero);
+            connect(fresh, &ListHeroView::editRequested, &screen_, &ListDetailModel::editList);
+            setIndexWidget(index, fresh);
+            heightsChanged = true;
+        }
     }
     const int filterRow = rows_->rowOf(DetailRow::Kind::filterBar);
     if (filterRow >= 0) {
         const QModelIndex index = rows_->index(filterRow);
-        auto* bar = new TagFilterBar(snapshot.chips);
-        // Keep the chips where the user had scrolled them.
-        if (auto* old = qobject_cast<TagFilterBar*>(indexWidget(index)))
-            bar->horizontalScrollBar()->setValue(old->horizontalScrollBar()->value());
-        else
-            heightsChanged = true;
-        connect(bar, &TagFilterBar::groupingToggled, &screen_, &ListDetailModel::toggleGrouping);
-        connect(bar, &TagFilterBar::tagToggled, &screen_, &ListDetailModel::toggleTag);
-        setIndexWidget(index, bar);
+        auto* old = qobject_cast<TagFilterBar*>(indexWidget(index));
+        if (!old || old->chips() != snapshot.chips) {
+            auto* bar = new TagFilterBar(snapshot.chips);
+            // Keep the chips where the user had scrolled them.
+            if (old)
+                bar->horizontalScrollBar()->setValue(old->horizontalScrollBar()->value());
+            else
+                heightsChanged = true;
+            connect(bar, &TagFilterBar::groupingToggled, &screen_,
+                    &ListDetailModel::toggleGrouping);
+            connect(bar, &TagFilterBar::tagToggled, &screen_, &ListDetailModel::toggleTag);
+            setIndexWidget(index, bar);
+        }
     }
     if (heightsChanged)
         scheduleDelayedItemsLayout();

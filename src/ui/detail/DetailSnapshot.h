@@ -32,6 +32,7 @@ struct DetailSnapshot {
         QString text;
         bool selected = false;
         QString accessibilityLabel;
+        bool operator==(const FilterChip&) const = default;
     };
     struct CompletedHeader {
         int count = 0;

@@ -88,6 +88,23 @@ const ListDetailModel::Parsed& ListDetailModel::parsed(const TBItem& item) {
     return *found;
 }
 
+QStringList ListDetailModel::vocabulary(const QList<TBItem>& items) {
+    VocabularySource source;
+    source.texts.reserve(items.size());
+    for (const TBItem& item : items)
+        source.texts.append(item.text);
+    source.starterTags = store_.defaults().stringList(QStringLiteral("starterTags.") + listID_);
+    source.tagOrder = store_.defaults().stringList(QStringLiteral("tagOrder.") + listID_);
+    // A tick, a star or a move changes none of it; reading the tags of every item again
+    // would cost more than the rest of a refresh.
+    if (vocabularyListID_ != listID_ || !(source == vocabularySource_)) {
+        vocabulary_ = store_.vocabulary(listID_);
+        vocabularyListID_ = listID_;
+        vocabularySource_ = std::move(source);
+    }
+    return vocabulary_;
+}
+
 void ListDetailModel::refreshNow() {
     refreshPending_ = false;
     const ListDetailState before = state_;
@@ -115,7 +132,7 @@ void ListDetailModel::build(DetailSnapshot& next) {
     }
     next.canEdit = canEditList(next.list);
     next.items = store_.items(listID_);
-    next.vocabulary = store_.vocabulary(listID_);
+    next.vocabulary = vocabulary(next.items);
 
     // A filter or grouping that the vocabulary no longer backs would hide items with no chip
     // left to undo it.

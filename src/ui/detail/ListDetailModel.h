@@ -98,6 +98,18 @@ private:
     ListDetailState state_;
     DetailSnapshot snapshot_;
     QHash<QString, Parsed> parsed_;
+    // The vocabulary is read from the store again only when what it is made of changed: the
+    // texts of the list's items, its starter tags or its tag order.
+    struct VocabularySource {
+        QStringList texts;
+        std::optional<QStringList> starterTags;
+        std::optional<QStringList> tagOrder;
+        bool operator==(const VocabularySource&) const = default;
+    };
+    QStringList vocabulary(const QList<TBItem>& items);
+    QString vocabularyListID_;
+    VocabularySource vocabularySource_;
+    QStringList vocabulary_;
     std::optional<ShareAnswer> share_;
     ShareLookup shareLookup_;
     ListHeroText::RelativeWords relativeWords_;

@@ -37,6 +37,16 @@ ListHeroView::ListHeroView(const DetailSnapshot::Hero& hero, QWidget* parent)
       statusFont_(DesignFont::monospaced(12, QFont::Medium)) {
     setAutoFillBackground(false);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    describe();
+}
+
+void ListHeroView::setHero(const DetailSnapshot::Hero& hero) {
+    hero_ = hero;
+    describe();
+    update();
+}
+
+void ListHeroView::describe() {
     if (hero_.editable) {
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);

@@ -13,6 +13,8 @@ class ListHeroView : public QWidget {
 
 public:
     explicit ListHeroView(const DetailSnapshot::Hero& hero, QWidget* parent = nullptr);
+    // Shows new figures in place (a tick changes the progress).
+    void setHero(const DetailSnapshot::Hero& hero);
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -27,6 +29,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void describe();
     struct Layout;
     Layout layoutFor(int width) const;
 

@@ -8,7 +8,7 @@
 #include <QScrollBar>
 
 TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidget* parent)
-    : QScrollArea(parent) {
+    : QScrollArea(parent), chips_(chips) {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -15,8 +15,12 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int) const override;
     QSize sizeHint() const override;
+    const QList<DetailSnapshot::FilterChip>& chips() const { return chips_; }
 
 signals:
     void groupingToggled();
     void tagToggled(const QString& tag);
+
+private:
+    QList<DetailSnapshot::FilterChip> chips_;
 };
