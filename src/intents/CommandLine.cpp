@@ -28,9 +28,12 @@ const char* commandsHelp =
     "  start [NAME]                Start a new list.\n"
     "  open [LIST]                 Show a list in Tallybird.\n"
     "  read [LIST]                 Say what is left on a list (--yes or --no to the question).\n"
-    "  lists                       Print every list's id and name.\n"
+    "  lists                       Print every list, one a line: its id, a tab, its name.\n"
     "  say UTTERANCE [TEXT]        Run the request a spoken phrase asks for.\n"
-    "LIST is --list NAME or --list-id ID. A missing item or name is asked for on a terminal.\n";
+    "LIST is --list NAME or --list-id ID. A missing item or name is asked for on a terminal.\n"
+    "Names and items are printed as plain text: tabs, line breaks, other control characters\n"
+    "and bidirectional controls in them are shown as \xEF\xBF\xBD (U+FFFD), so a line of\n"
+    "\"lists\" splits at its only tab.\n";
 
 // One run of a command: its options, its environment and the way to the store.
 class Session {
@@ -101,7 +104,7 @@ int Session::lists() {
         return badParameter;
     }
     for (const ListEntity& entity : query_.suggestedEntities())
-        console_.say(entity.id + QStringLiteral("\t") + entity.name);
+        console_.sayFields({entity.id, entity.name});
     return ok;
 }
 
@@ -148,11 +151,11 @@ int Session::request(IntentKind kind, const std::optional<QString>& spokenList,
             text = textParameter(kind, code);
         if (!text)
             return code;
-        if (text->size() > RequestCodec::maxTextLength) {
+        request.text = *text;
+        if (!RequestCodec::fits(request)) {
             console_.note(QStringLiteral("The text is too long."));
             return badParameter;
         }
-        request.text = *text;
     }
     return finish(request, route_.perform(request));
 }
@@ -363,7 +366,7 @@ CommandLineOptions parse(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Tallybird keeps lists: shopping, packing, anything.\n\n") +
-        QString::fromLatin1(commandsHelp));
+        QString::fromUtf8(commandsHelp));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption profile(

@@ -1,6 +1,7 @@
 #include "intents/RequestCodec.h"
 
 #include "platform/JsonRead.h"
+#include "platform/Unicode.h"
 
 #include <initializer_list>
 #include <string>
@@ -58,13 +59,18 @@ bool onlyKeys(const Json& object, std::initializer_list<const char*> allowed) {
     return true;
 }
 
-std::optional<QString> text(const Json& object, const char* key,
-                            qsizetype maxLength = maxTextLength) {
+// A text of any length: the message's size bounds it.
+std::optional<QString> text(const Json& object, const char* key) {
     const auto found = object.find(key);
     if (found == object.end() || !found->is_string())
         return std::nullopt;
-    const QString value = JsonRead::toQString(found->get<std::string>());
-    if (value.size() > maxLength)
+    return JsonRead::toQString(found->get<std::string>());
+}
+
+// The text of a request, as long as it may be.
+std::optional<QString> requestText(const Json& object, const char* key) {
+    std::optional<QString> value = text(object, key);
+    if (value && Unicode::graphemeCount(*value) > maxTextLength)
         return std::nullopt;
     return value;
 }
@@ -111,6 +117,11 @@ bool isValidId(const QString& id) {
     return true;
 }
 
+bool fits(const IntentRequest& request) {
+    return Unicode::graphemeCount(request.text) <= maxTextLength &&
+           encode(request).size() <= maxMessageBytes;
+}
+
 QByteArray encode(const IntentRequest& request) {
     Json json = Json::object();
     json["request"] = JsonRead::toUtf8(IntentKinds::command(request.kind));
@@ -147,7 +158,7 @@ std::optional<IntentRequest> decodeRequest(const QByteArray& message) {
         return std::nullopt;
     }
     if (wantsText) {
-        const std::optional<QString> value = text(*json, "text");
+        const std::optional<QString> value = requestText(*json, "text");
         if (!value)
             return std::nullopt;
         request.text = *value;
@@ -188,7 +199,7 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
         return std::nullopt;
     // The answer's size bounds its texts.
     const std::optional<QString> name = text(*json, "outcome");
-    const std::optional<QString> said = text(*json, "text", maxAnswerBytes);
+    const std::optional<QString> said = text(*json, "text");
     if (!name || !said)
         return std::nullopt;
 
@@ -199,7 +210,7 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
                                                : IntentOutcome::failed(*said);
     }
     if (*name == QLatin1String("confirm")) {
-        const std::optional<QString> followUp = text(*json, "followUp", maxAnswerBytes);
+        const std::optional<QString> followUp = text(*json, "followUp");
         if (!followUp || json->contains("choices"))
             return std::nullopt;
         return IntentOutcome::confirm(*said, *followUp);
@@ -214,7 +225,7 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
             if (!entry.is_object() || !onlyKeys(entry, {"id", "text"}))
                 return std::nullopt;
             const std::optional<QString> choiceID = id(entry, "id");
-            const std::optional<QString> choiceText = text(entry, "text", maxAnswerBytes);
+            const std::optional<QString> choiceText = text(entry, "text");
             if (!choiceID || !choiceText)
                 return std::nullopt;
             choices.append(IntentChoice{*choiceID, *choiceText});

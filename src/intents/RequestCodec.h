@@ -13,8 +13,10 @@
 // bounds and refuses everything else.
 namespace RequestCodec {
 
-constexpr qsizetype maxMessageBytes = 64 * 1024;
-constexpr qsizetype maxTextLength = 10'000; // UTF-16 units of one text in a request
+// Room for a text at its longest even when most of its characters take several bytes.
+constexpr qsizetype maxMessageBytes = 256 * 1024;
+// One text in a request, in user-perceived characters like every other text limit.
+constexpr qsizetype maxTextLength = 10'000;
 // An answer repeats texts of the request and adds names and item texts from the store, so it
 // may be longer than any request; it is bounded as a whole.
 constexpr qsizetype maxAnswerBytes = 4 * 1024 * 1024;
@@ -23,6 +25,9 @@ constexpr qsizetype maxChoices = 1'000;
 
 // Ids are the program's own identifiers: letters, digits, "-", "_", "." and ":".
 bool isValidId(const QString& id);
+
+// Whether the request's text is within the limit and the request fits in one message.
+bool fits(const IntentRequest& request);
 
 QByteArray encode(const IntentRequest& request);
 std::optional<IntentRequest> decodeRequest(const QByteArray& message);

@@ -32,6 +32,7 @@ class FakeConsole final : public Console {
 public:
     bool interactive() const override { return isInteractive; }
     void say(const QString& sentence) override { said.append(sentence); }
+    void sayFields(const QStringList& fields) override { said.append(fields.join(u'\t')); }
     void note(const QString& text) override { notes.append(text); }
     void prompt(const QString&) override {}
     std::optional<QString> readLine() override {

@@ -163,15 +163,24 @@ TEST_F(ProgramProcess, OpeningWithNoProgramStartsItWithTheRequestSet) {
 }
 
 TEST_F(ProgramProcess, ControlCharactersFromTheStoreNeverReachTheTerminal) {
-    // A name that came from someone else through a shared list: a line break and an escape
-    // sequence that would retitle the terminal.
-    const QString odd = Seed(openStore()).list(QStringLiteral("Odd\nname\x1b]0;owned\x07\u009b2J"));
+    // Names that came from someone else through a shared list: a line break and an escape
+    // sequence that would retitle the terminal; a tab that would add a column to the list of
+    // lists; a right-to-left override and a line separator that would reorder or split a line.
+    Seed seed(openStore());
+    const QString odd = seed.list(QStringLiteral("Odd\nname\x1b]0;owned\x07\u009b2J"));
+    const QString tabbed = seed.list(QString::fromUtf16(u"Tab\there\u202Eevil\u2028x\u2066y"));
+    seed.release();
 
     const Typed listed = run({"lists"});
-    EXPECT_EQ(listed.out.count(u'\n'), 4) << "one line per list";
+    EXPECT_EQ(listed.out.count(u'\n'), 5) << "one line per list";
+    EXPECT_EQ(listed.out.count(u'\t'), 5) << "one tab per line";
     EXPECT_TRUE(listed.out.contains(odd + "\tOdd\uFFFDname\uFFFD]0;owned\uFFFD\uFFFD2J\n"));
+    EXPECT_TRUE(listed.out.contains(tabbed + "\tTab\uFFFDhere\uFFFDevil\uFFFDx\uFFFDy\n"));
     const Typed read = run({"read", "--list-id", odd});
     EXPECT_EQ(read.out, "Nothing left on Odd\uFFFDname\uFFFD]0;owned\uFFFD\uFFFD2J.\n");
+    EXPECT_EQ(run({"read", "--list-id", tabbed}).out,
+              "Nothing left on Tab\uFFFDhere\uFFFDevil\uFFFDx\uFFFDy.\n");
+    EXPECT_TRUE(run({"--help"}).out.contains("a line of\n\"lists\" splits at its only tab"));
 }
 
 } // namespace

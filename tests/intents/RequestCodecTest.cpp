@@ -74,6 +74,24 @@ TEST(RequestCodec, AnythingButAKnownRequestIsRefused) {
     EXPECT_TRUE(RequestCodec::isValidId("3966B90C-4F24-464D-97C1-11B78B96AA77"));
 }
 
+TEST(RequestCodec, ARequestTextIsCountedInCharactersAsPeopleSeeThem) {
+    // Each of these is one character on screen and four UTF-16 units.
+    const QString thumb = QString::fromUtf16(u"\U0001F44D\U0001F3FD");
+    const auto adding = [](const QString& text) {
+        return IntentRequest{IntentKind::addItem, "A", text, std::nullopt};
+    };
+    const IntentRequest longest = adding(thumb.repeated(RequestCodec::maxTextLength));
+    EXPECT_TRUE(RequestCodec::fits(longest));
+    EXPECT_EQ(RequestCodec::decodeRequest(RequestCodec::encode(longest)), longest);
+
+    const IntentRequest tooLong = adding(QString(RequestCodec::maxTextLength + 1, u'x'));
+    EXPECT_FALSE(RequestCodec::fits(tooLong));
+    EXPECT_FALSE(RequestCodec::decodeRequest(RequestCodec::encode(tooLong)));
+    // A text within the limit that no message could carry.
+    const QString heavy = QStringLiteral("e") + QString(30, QChar(0x0301));
+    EXPECT_FALSE(RequestCodec::fits(adding(heavy.repeated(RequestCodec::maxTextLength))));
+}
+
 TEST(RequestCodec, AnAnswerOfAnUnknownShapeIsRefused) {
     const QByteArray refused[] = {
         R"({"outcome":"reply"})",
