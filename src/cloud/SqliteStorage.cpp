@@ -151,11 +151,13 @@ SqliteStorage::SqliteStorage(const QString& path, int busyTimeoutMs) {
     }
     try {
         sqlite3_busy_timeout(db_, busyTimeoutMs);
+        // Looked at before the journal switch, which already writes to the file.
+        checkContents(path);
         // Two processes opening a new file at once both switch it to WAL; the loser is told
         // "busy" at once, without the busy timeout, so it waits here the same way.
         execWhileBusy("PRAGMA journal_mode=WAL", busyTimeoutMs);
         exec("PRAGMA synchronous=NORMAL");
-        createSchema();
+        createSchema(path);
     } catch (...) {
         sqlite3_close(db_);
         db_ = nullptr;
@@ -202,9 +204,63 @@ SqliteStatement SqliteStorage::prepare(const char* sql) {
     return SqliteStatement(db_, it->second);
 }
 
-void SqliteStorage::createSchema() {
+namespace {
+
+// A container made before files were marked carries the container's own meta rows.
+const char* const unmarkedContainerTest =
+    "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name = 'meta'";
+
+} // namespace
+
+bool SqliteStorage::checkContents(const QString& path) {
+    const auto integer = [this](const char* sql) {
+        auto stmt = prepare(sql);
+        if (!stmt.step())
+            raise(db_, "container file");
+        return stmt.integer(0);
+    };
+    qint64 id = 0;
+    qint64 version = 0;
+    qint64 tables = 0;
+    try {
+        id = integer("PRAGMA application_id");
+        version = integer("PRAGMA user_version");
+        tables = integer("SELECT count(*) FROM sqlite_schema");
+    } catch (const StorageError& e) {
+        throw StorageError(QStringLiteral("%1 is not a Tallybird cloud container: %2")
+                               .arg(path, QString::fromUtf8(e.what()))
+                               .toStdString());
+    }
+    if (id == applicationId) {
+        if (version > schemaVersion)
+            throw StorageError(QStringLiteral("%1 is a cloud container of a later version of "
+                                              "Tallybird; it was left as it is.")
+                                   .arg(path)
+                                   .toStdString());
+        return version == schemaVersion;
+    }
+    if (id == 0 && tables == 0)
+        return false;
+    if (id == 0 && integer(unmarkedContainerTest) == 1) {
+        auto meta = prepare("SELECT count(*) FROM meta WHERE key IN ('container', 'sequence')");
+        if (meta.step() && meta.integer(0) == 2)
+            return false;
+    }
+    throw StorageError(QStringLiteral("%1 is another program's database, not a Tallybird cloud "
+                                      "container; it was left as it is.")
+                           .arg(path)
+                           .toStdString());
+}
+
+void SqliteStorage::createSchema(const QString& path) {
     transact([&] {
+        // Again inside the transaction: another process may have set the file up meanwhile.
+        const bool marked = checkContents(path);
         exec(schema);
+        if (!marked) {
+            exec(("PRAGMA application_id = " + std::to_string(applicationId)).c_str());
+            exec(("PRAGMA user_version = " + std::to_string(schemaVersion)).c_str());
+        }
         auto find = prepare("SELECT value FROM meta WHERE key = 'container'");
         if (find.step()) {
             containerId_ = find.text(0);

@@ -15,8 +15,15 @@ class SqliteStatement;
 // Container tables in one SQLite file that several processes use at once: WAL journal, a busy
 // timeout, and each transaction taken with BEGIN IMMEDIATE so writers queue instead of failing
 // half-way. Every value goes through bound parameters.
+//
+// The file is marked as a container by SQLite's application id and its schema version by the
+// user version. A database that belongs to something else is refused before anything is
+// written to it; so is a container of a later schema.
 class SqliteStorage final : public ContainerStorage {
 public:
+    static constexpr int applicationId = 0x54424C59; // "TBLY"
+    static constexpr int schemaVersion = 1;
+
     // Opens or creates the file; throws StorageError when it is not a usable container.
     explicit SqliteStorage(const QString& path, int busyTimeoutMs = 10000);
     ~SqliteStorage() override;
@@ -75,7 +82,10 @@ private:
     void exec(const char* sql);
     void execWhileBusy(const char* sql, int timeoutMs);
     SqliteStatement prepare(const char* sql);
-    void createSchema();
+    // What the file holds, read without writing; throws when it is not ours to use.
+    // True when the file is already marked as a container of this schema.
+    bool checkContents(const QString& path);
+    void createSchema(const QString& path);
 
     sqlite3* db_ = nullptr;
     std::recursive_mutex mutex_;

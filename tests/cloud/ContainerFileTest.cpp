@@ -2,12 +2,15 @@
 
 #include "cloud/CloudDevice.h"
 #include "cloud/MemoryStorage.h"
+#include "cloud/SqliteStorage.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 #include <set>
 
@@ -30,7 +33,109 @@ QString populatedFile(const QTemporaryDir& dir) {
     return path;
 }
 
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Runs SQL on a database file the way another program would.
+void runSql(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "") << sql;
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+// The big-endian number at `offset` of a closed database file's header: 60 holds the user
+// version, 68 the application id.
+qint64 headerNumber(const QString& path, int offset) {
+    const QByteArray header = bytesOf(path).left(100);
+    if (header.size() < 100)
+        return -1;
+    quint32 value = 0;
+    for (int i = 0; i < 4; ++i)
+        value = value << 8 | quint8(header[offset + i]);
+    return value;
+}
+
 } // namespace
+
+TEST(ContainerFileTest, NewAndEmptyFilesAreMarkedAsContainers) {
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("new.sqlite"));
+    const QString empty = dir.filePath(QStringLiteral("empty.sqlite"));
+    QFile(empty).open(QIODevice::WriteOnly);
+    for (const QString& path : {fresh, empty}) {
+        ASSERT_TRUE(Container::openFile(path).ok()) << path.toStdString();
+        EXPECT_EQ(headerNumber(path, 68), SqliteStorage::applicationId);
+        EXPECT_EQ(headerNumber(path, 60), SqliteStorage::schemaVersion);
+        // Opening it again changes nothing.
+        const QByteArray before = bytesOf(path);
+        ASSERT_TRUE(Container::openFile(path).ok());
+        EXPECT_EQ(bytesOf(path), before);
+    }
+}
+
+TEST(ContainerFileTest, AnotherProgramsDatabaseIsRefusedAndNeverWritten) {
+    const std::string ours = std::to_string(SqliteStorage::applicationId);
+    const struct {
+        const char* what;
+        std::string sql;
+        const char* says;
+    } cases[] = {
+        {"tables of its own", "CREATE TABLE notes (t TEXT); INSERT INTO notes VALUES ('x');",
+         "another program's database"},
+        {"its own application id", "PRAGMA application_id = 1234;", "another program's database"},
+        {"a meta table without the container's rows",
+         "CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+         "INSERT INTO meta VALUES ('owner', 'x');",
+         "another program's database"},
+        {"a container's tables under another application id",
+         "PRAGMA application_id = 7; CREATE TABLE meta (key TEXT PRIMARY KEY, value TEXT);"
+         "INSERT INTO meta VALUES ('container', 'c'), ('sequence', '0');",
+         "another program's database"},
+        {"a container of a later version",
+         "PRAGMA application_id = " + ours + "; PRAGMA user_version = 2; CREATE TABLE t (x);",
+         "later version"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("other.sqlite"));
+        runSql(path, c.sql.c_str());
+        const QByteArray before = bytesOf(path);
+        ASSERT_FALSE(before.isEmpty());
+
+        auto opened = Container::openFile(path);
+        ASSERT_FALSE(opened.ok());
+        EXPECT_TRUE(opened.error().message.contains(QString::fromUtf8(c.says)))
+            << opened.error().message.toStdString();
+        EXPECT_TRUE(opened.error().message.contains(path));
+        EXPECT_FALSE(CloudDevice::open(path, dir.path()).ok());
+        EXPECT_EQ(bytesOf(path), before);
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+    }
+}
+
+TEST(ContainerFileTest, AContainerMadeBeforeFilesWereMarkedIsTakenOverWithItsRecords) {
+    QTemporaryDir dir;
+    const QString path = populatedFile(dir);
+    runSql(path, "PRAGMA application_id = 0; PRAGMA user_version = 0;");
+    ASSERT_EQ(headerNumber(path, 68), 0);
+    {
+        auto opened = Container::openFile(path);
+        ASSERT_TRUE(opened.ok()) << opened.error().message.toStdString();
+        auto changes =
+            opened.value()->fetchZoneChanges("d", DatabaseScope::privateScope, zone("TB-1"), {});
+        ASSERT_TRUE(changes.ok());
+        EXPECT_EQ(changes.value().modifications.size(), 200u);
+    }
+    EXPECT_EQ(headerNumber(path, 68), SqliteStorage::applicationId);
+    EXPECT_EQ(headerNumber(path, 60), SqliteStorage::schemaVersion);
+}
 
 TEST(ContainerFileTest, AFileThatIsNoDatabaseIsAnError) {
     QTemporaryDir dir;
