@@ -1,7 +1,10 @@
 #pragma once
 
 #include "intents/IntentFrame.h"
+#include "intents/RequestRoute.h"
+#include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "store/StoreLocation.h"
 
 #include <QString>
 
@@ -11,6 +14,9 @@ class CloudSync;
 // the device. Every store the process builds syncs through it.
 class CloudSetup {
 public:
+    // How long the command line may spend bringing the device up to date before a request.
+    static constexpr int catchUpMs = 2'000;
+
     explicit CloudSetup(QString containerPath) : containerPath_(std::move(containerPath)) {}
 
     const QString& containerPath() const { return containerPath_; }
@@ -20,8 +26,21 @@ public:
     CloudSync* attach(ListStore& store, QString* error = nullptr) const;
 
     // One sync pass of a store made for one request: attaches it, then syncs. `done` runs when
-    // the pass ends, whether it succeeded or not.
+    // the pass ends, whether it succeeded or not, with what went wrong.
     IntentFrame::SyncStep syncStep() const;
+
+    // Stands in for the platform delivering other devices' changes in the background while no
+    // program of this profile runs: fetches what changed in the cloud into the store file,
+    // within `catchUpMs` of getting the store, so that the request that follows reads a
+    // current store. It waits its turn at the store like a request, up to `waitMs`, and stops
+    // when a program starts meanwhile (the program keeps its store current). When sync is off
+    // it does nothing; when it cannot fetch (offline, no account, an error, out of time), the
+    // store stays as it was and `notice` says so.
+    void catchUp(const SharedStore::Source& source, Defaults& defaults, const QString& serverName,
+                 int waitMs, const RequestRoute::Notice& notice) const;
+
+    // Said when the device could not be brought up to date.
+    static QString notCaughtUpNote(const QString& why);
 
 private:
     QString containerPath_;

@@ -3,9 +3,13 @@
 #include "sync/CloudSync.h"
 #include "sync/MacSyncCoordinator.h"
 
+#include "intents/CoalescedSync.h"
+#include "intents/Console.h"
 #include "intents/IntentDispatch.h"
 #include "intents/ListEntityIndex.h"
 #include "intents/RequestServer.h"
+#include "intents/StoreNotice.h"
+#include "intents/StoreTurn.h"
 #include "store/StoreLocation.h"
 
 #include <QDeadlineTimer>
@@ -20,13 +24,22 @@ ProgramCore::ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent)
       // Reminders cannot be delivered on this system, so the service's scheduler schedules none.
       reminders_(std::make_shared<RemindersUnavailable>(), defaults_), cloud_(std::move(cloud)) {}
 
-ProgramCore::~ProgramCore() = default;
+ProgramCore::~ProgramCore() {
+    // The last word on the lists, stamped with the file as this store leaves it.
+    if (store_ && store_->canWrite())
+        ListEntityIndex::refresh(*store_);
+}
 
 bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
     const SharedStore::Source& source = SharedStore::source();
+    const QString storeFile = source.fileURL();
     const QDeadlineTimer deadline(waitMs);
     for (;;) {
-        store_ = std::make_unique<ListStore>(source.fileURL(), source.cloudSync, false, defaults_);
+        {
+            // In line with the command line's requests that hold the store for a moment.
+            const std::unique_ptr<StoreTurn> turn = StoreTurn::take(storeFile, deadline);
+            store_ = std::make_unique<ListStore>(storeFile, source.cloudSync, false, defaults_);
+        }
         if (store_->canWrite())
             break;
         if (deadline.hasExpired()) {
@@ -37,27 +50,39 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
         store_.reset();
         QThread::msleep(100);
     }
+    if (store_->unreadableCopy())
+        QTextStream(stderr) << printableText(
+                                   StoreNotice::unreadable(storeFile, *store_->unreadableCopy()))
+                            << "\n";
     QString cloudError;
     cloudSync_ = cloud_.attach(*store_, &cloudError);
     if (!cloudError.isEmpty() && source.cloudSync)
-        QTextStream(stderr) << "Tallybird cannot sync: " << cloudError << "\n";
-    sync_ = [sync = cloudSync_](ListStore&, std::function<void()> done) {
-        sync->syncNow([done](std::optional<cloud::CloudError>) { done(); });
-    };
+        QTextStream(stderr) << "Tallybird cannot sync: " << printableText(cloudError) << "\n";
+    // The requests that arrive while a pass runs share the next one; a request is told when its
+    // pass failed, or when there is no cloud to reach although sync is on.
+    sync_ = CoalescedSync([sync = cloudSync_, cloudError](ListStore& store,
+                                                          IntentFrame::SyncDone done) {
+                if (!cloudError.isEmpty() && store.cloudSync() && store.syncEnabled()) {
+                    done(cloudError);
+                    return;
+                }
+                sync->syncNow([done](std::optional<cloud::CloudError> failure) {
+                    done(failure ? std::optional<QString>(failure->message) : std::nullopt);
+                });
+            }).step();
     store_->start();
     // Local edits reach the cloud one second after the last of a burst.
     coordinator_ =
         new MacSyncCoordinator([sync = cloudSync_](ListStore&) { sync->syncNow({}); }, this);
     coordinator_->start(*store_);
     connect(store_.get(), &ListStore::changed, this, &ProgramCore::scheduleIndexRefresh);
-    store_->rebuildDerivedCacheIfNeeded();
-    ListEntityIndex::refresh(store_->sortedListsCache());
+    refreshIndexIfChanged();
 
     server_ = new RequestServer(
         [this](const IntentRequest& request, OutcomeHandler answer) {
             IntentDispatch::perform(request, IntentFrame(*store_, defaults_, sync_), answer);
         },
-        this);
+        [this] { return sortedLists(); }, this);
     connect(server_, &RequestServer::refused, this, [](const QString& why) {
         QTextStream(stderr) << "Refused a request on the socket: " << why << "\n";
     });
@@ -70,13 +95,29 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
 }
 
 void ProgramCore::scheduleIndexRefresh() {
-    // One rewrite for a burst of changes; it runs once the event loop is free.
+    // One look for a burst of changes; it runs once the event loop is free, and rewrites the
+    // index only when the lists or their names or order changed.
     if (indexRefreshPending_)
         return;
     indexRefreshPending_ = true;
     QTimer::singleShot(0, this, [this] {
         indexRefreshPending_ = false;
-        store_->rebuildDerivedCacheIfNeeded();
-        ListEntityIndex::refresh(store_->sortedListsCache());
+        refreshIndexIfChanged();
     });
+}
+
+void ProgramCore::refreshIndexIfChanged() {
+    const QList<ListEntity> lists = sortedLists();
+    if (lists == indexed_)
+        return;
+    indexed_ = lists;
+    ListEntityIndex::refresh(*store_);
+}
+
+QList<ListEntity> ProgramCore::sortedLists() const {
+    store_->rebuildDerivedCacheIfNeeded();
+    QList<ListEntity> lists;
+    for (const TBList& list : store_->sortedListsCache())
+        lists.append(ListEntity{list.id, list.name});
+    return lists;
 }

@@ -2,14 +2,17 @@
 
 #include "CloudSetup.h"
 #include "intents/IntentFrame.h"
+#include "intents/ListEntity.h"
 #include "model/ReminderService.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class CloudSync;
 class MacSyncCoordinator;
@@ -37,6 +40,8 @@ public:
 
 private:
     void scheduleIndexRefresh();
+    void refreshIndexIfChanged();
+    QList<ListEntity> sortedLists() const;
 
     Defaults& defaults_;
     ReminderService reminders_;
@@ -47,4 +52,5 @@ private:
     RequestServer* server_ = nullptr;
     MacSyncCoordinator* coordinator_ = nullptr;
     bool indexRefreshPending_ = false;
+    std::optional<QList<ListEntity>> indexed_; // what the index last got from this store
 };

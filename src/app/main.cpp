@@ -12,6 +12,7 @@
 #include "store/StoreLocation.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QTextStream>
 
@@ -27,9 +28,13 @@ int runProgram(Defaults& defaults, const CloudSetup& cloud, const QString& serve
         // Another program started since the command line looked: the request goes to it.
         if (requestedListID) {
             const IntentRequest open{IntentKind::openList, *requestedListID, {}, std::nullopt};
-            const RequestClient::Result sent = RequestClient::send(serverName, open);
+            const RequestClient::Result sent =
+                RequestClient::send(serverName, open, QDeadlineTimer(storeWaitMs));
             if (sent.reach != RequestClient::Result::Reach::answered) {
-                QTextStream(stderr) << RequestRoute::lostAnswer() << "\n";
+                QTextStream(stderr) << (sent.reach == RequestClient::Result::Reach::busy
+                                            ? RequestRoute::busyAnswer()
+                                            : RequestRoute::lostAnswer())
+                                    << "\n";
                 return CommandLine::failed;
             }
             if (sent.outcome.kind == IntentOutcome::Kind::failed) {
@@ -86,13 +91,19 @@ int main(int argc, char* argv[]) {
     const CloudSetup cloud(options.cloud.value_or(cloud::CloudDevice::defaultContainerPath()));
     const IntentFrame::SyncStep sync = cloud.syncStep();
     const QString serverName = RequestChannel::serverName();
-    constexpr int storeWaitMs = 5'000;
+    // Long enough for a crowd of requests to come through one after another.
+    constexpr int storeWaitMs = 60'000;
 
     TerminalConsole console;
     CommandLineEnvironment environment{
         console,
         defaults,
-        RequestRoute::Settings{SharedStore::source(), serverName, sync, storeWaitMs},
+        RequestRoute::Settings{
+            SharedStore::source(), serverName, sync, storeWaitMs, RequestRoute::Notice(),
+            [&](const RequestRoute::Notice& notice) {
+                cloud.catchUp(SharedStore::source(), defaults, serverName, storeWaitMs, notice);
+            },
+            QString()},
         [&](const std::optional<QString>& requestedListID) {
             return runProgram(defaults, cloud, serverName, storeWaitMs, requestedListID);
         },

@@ -9,6 +9,7 @@
 #include "intents/RequestCodec.h"
 
 #include <QCommandLineParser>
+#include <QSet>
 
 namespace CommandLine {
 
@@ -40,12 +41,18 @@ class Session {
 public:
     Session(const CommandLineOptions& options, CommandLineEnvironment& environment)
         : options_(options), env_(environment), console_(environment.console),
-          route_(environment.route, environment.defaults),
-          query_(environment.route.source, environment.defaults) {}
+          notice_([this](const QString& note) { tell(note); }),
+          route_(noticing(environment.route), environment.defaults), query_(route_.directory()) {}
 
     int run();
 
 private:
+    // Notes about the store, said on the console once each.
+    void tell(const QString& note);
+    RequestRoute::Settings noticing(RequestRoute::Settings settings) const;
+    // Brings the device up to date before the first look at the lists, when no program runs.
+    void ensureCurrent();
+
     int lists();
     int say();
     int request(IntentKind kind, const std::optional<QString>& spokenList,
@@ -65,9 +72,33 @@ private:
     const CommandLineOptions& options_;
     CommandLineEnvironment& env_;
     Console& console_;
+    QSet<QString> told_;
+    RequestRoute::Notice notice_;
+    bool current_ = false;
     RequestRoute route_;
     ListEntityQuery query_;
 };
+
+void Session::tell(const QString& note) {
+    if (told_.contains(note))
+        return;
+    told_.insert(note);
+    console_.note(note);
+}
+
+RequestRoute::Settings Session::noticing(RequestRoute::Settings settings) const {
+    settings.notice = notice_;
+    return settings;
+}
+
+void Session::ensureCurrent() {
+    if (current_)
+        return;
+    current_ = true;
+    const RequestRoute::Settings& settings = env_.route;
+    if (settings.catchUp && !RequestClient::programAnswers(settings.serverName))
+        settings.catchUp(notice_);
+}
 
 int Session::run() {
     const QString& command = options_.command;
@@ -103,6 +134,7 @@ int Session::lists() {
         console_.note(QStringLiteral("“lists” takes no text."));
         return badParameter;
     }
+    ensureCurrent();
     for (const ListEntity& entity : query_.suggestedEntities())
         console_.sayFields({entity.id, entity.name});
     return ok;
@@ -138,6 +170,7 @@ int Session::request(IntentKind kind, const std::optional<QString>& spokenList,
     int code = ok;
     IntentRequest request;
     request.kind = kind;
+    ensureCurrent();
     if (IntentKinds::takesList(kind)) {
         const std::optional<QString> id = listID(spokenList, code);
         if (!id)
@@ -169,6 +202,9 @@ int Session::open(const QString& listID) {
     case RequestClient::Result::Reach::lost:
         console_.note(RequestRoute::lostAnswer());
         return failed;
+    case RequestClient::Result::Reach::busy:
+        console_.note(RequestRoute::busyAnswer());
+        return failed;
     case RequestClient::Result::Reach::noProgram:
         break;
     }
@@ -181,6 +217,8 @@ int Session::finish(const IntentRequest& request, const IntentOutcome& outcome) 
     case IntentOutcome::Kind::reply:
         if (!outcome.text.isEmpty())
             console_.say(outcome.text);
+        if (!outcome.note.isEmpty())
+            console_.note(outcome.note);
         return ok;
     case IntentOutcome::Kind::failed:
         console_.note(outcome.text);

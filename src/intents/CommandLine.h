@@ -17,8 +17,8 @@ struct CommandLineOptions {
     bool version = false;
     std::optional<QString> profile;
     std::optional<QString> cloud; // --cloud FILE: the cloud container to sync through
-    QString command;       // empty: run the program
-    QStringList arguments; // the words after the command
+    QString command;              // empty: run the program
+    QStringList arguments;        // the words after the command
     std::optional<QString> listName;
     std::optional<QString> listID;
     std::optional<int> choice;  // --choose N, counted from 1

@@ -3,7 +3,7 @@
 #include <utility>
 
 IntentFrame::SyncStep IntentFrame::noSync() {
-    return [](ListStore&, std::function<void()> done) { done(); };
+    return [](ListStore&, SyncDone done) { done(std::nullopt); };
 }
 
 IntentFrame::IntentFrame(ListStore& store, Defaults& defaults, SyncStep sync)
@@ -34,5 +34,8 @@ void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done)
     }
     markVoiceCommandRun();
     // The reply is the same whether or not the sync succeeds: the change is saved either way.
-    sync_(store_, [done, reply] { done(IntentOutcome::reply(reply)); });
+    // A failed sync is said apart from it.
+    sync_(store_, [done, reply](const std::optional<QString>& error) {
+        done(IntentOutcome::reply(reply, error ? notSyncedNote(*error) : QString()));
+    });
 }

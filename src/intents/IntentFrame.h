@@ -14,9 +14,11 @@
 // id, and finishing a change (saved, flag set, one sync, then the reply).
 class IntentFrame {
 public:
+    // How a sync ended: nothing when it succeeded, otherwise what went wrong.
+    using SyncDone = std::function<void(const std::optional<QString>& error)>;
     // One sync of the store, asynchronous; calls `done` when it has finished, whether it
     // succeeded or not.
-    using SyncStep = std::function<void(ListStore& store, std::function<void()> done)>;
+    using SyncStep = std::function<void(ListStore& store, SyncDone done)>;
 
     // Completes at once without syncing: for a store that has no cloud to reach.
     static SyncStep noSync();
@@ -33,11 +35,15 @@ public:
     void markVoiceCommandRun() const;
 
     // To call right after one store operation. When the change reached the store file: sets
-    // the flag, awaits one sync and then hands over `reply`. When it did not: a failure, so
-    // that nobody is told the change was made.
+    // the flag, awaits one sync and then hands over `reply`, with a note when the sync failed.
+    // When it did not: a failure, so that nobody is told the change was made.
     void finishChange(const QString& reply, const OutcomeHandler& done) const;
 
     static QString listGoneReply() { return QStringLiteral("I couldn't find that list any more."); }
+    // The note of a saved change whose sync failed.
+    static QString notSyncedNote(const QString& error) {
+        return QStringLiteral("The change is saved here but could not be synced: %1").arg(error);
+    }
 
 private:
     ListStore& store_;

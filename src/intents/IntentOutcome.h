@@ -22,15 +22,20 @@ struct IntentOutcome {
                       // question; failed: what went wrong
     QString followUp; // confirm: said when the user agrees
     QList<IntentChoice> choices; // choose: in the list's order
+    // reply: said apart from the reply, on standard error (a saved change that could not be
+    // synced); empty: nothing to add.
+    QString note;
 
-    static IntentOutcome reply(const QString& text) { return {Kind::reply, text, {}, {}}; }
+    static IntentOutcome reply(const QString& text, const QString& note = {}) {
+        return {Kind::reply, text, {}, {}, note};
+    }
     static IntentOutcome choose(const QString& question, const QList<IntentChoice>& choices) {
-        return {Kind::choose, question, {}, choices};
+        return {Kind::choose, question, {}, choices, {}};
     }
     static IntentOutcome confirm(const QString& question, const QString& followUp) {
-        return {Kind::confirm, question, followUp, {}};
+        return {Kind::confirm, question, followUp, {}, {}};
     }
-    static IntentOutcome failed(const QString& why) { return {Kind::failed, why, {}, {}}; }
+    static IntentOutcome failed(const QString& why) { return {Kind::failed, why, {}, {}, {}}; }
 
     bool operator==(const IntentOutcome&) const = default;
 };

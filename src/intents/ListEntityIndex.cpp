@@ -1,16 +1,42 @@
+// Writing and reading the list index file.
 #include "intents/ListEntityIndex.h"
 
+#include "intents/RequestCodec.h"
 #include "platform/AppPaths.h"
 #include "platform/JsonRead.h"
+#include "store/ListStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
+
+#include <sys/stat.h>
+
+namespace {
+// An index larger than this is not one this program wrote.
+constexpr qint64 maxIndexBytes = 64 * 1024 * 1024;
+} // namespace
 
 QString ListEntityIndex::defaultPath() {
     return QDir(AppPaths::dataDir()).filePath(QStringLiteral("list-index.json"));
 }
 
-bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path) {
+QString ListEntityIndex::storeStamp(const QString& storeFile) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(storeFile).constData(), &info) != 0)
+        return QString();
+    // A save replaces the file, so the inode changes with every version as well.
+    return QStringLiteral("%1:%2:%3.%4:%5.%6")
+        .arg(qulonglong(info.st_ino))
+        .arg(qlonglong(info.st_size))
+        .arg(qlonglong(info.st_mtim.tv_sec))
+        .arg(qlonglong(info.st_mtim.tv_nsec))
+        .arg(qlonglong(info.st_ctim.tv_sec))
+        .arg(qlonglong(info.st_ctim.tv_nsec));
+}
+
+bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path,
+                              const QString& storeStamp) {
     Json entries = Json::array();
     for (const TBList& list : lists) {
         Json entry = Json::object();
@@ -20,6 +46,7 @@ bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path) {
     }
     Json document = Json::object();
     document["lists"] = std::move(entries);
+    document["store"] = JsonRead::toUtf8(storeStamp);
     const std::string text = document.dump(2) + "\n";
 
     QSaveFile file(path);
@@ -30,4 +57,37 @@ bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path) {
         return false;
     }
     return file.commit();
+}
+
+bool ListEntityIndex::refresh(ListStore& store, const QString& path) {
+    store.rebuildDerivedCacheIfNeeded();
+    // Only a store that holds its file knows the file is still the one it read.
+    const bool current = store.canWrite() && !store.unreadableCopy();
+    return refresh(store.sortedListsCache(), path,
+                   current ? storeStamp(store.fileURL()) : QString());
+}
+
+std::optional<QList<ListEntity>> ListEntityIndex::read(const QString& storeStamp,
+                                                       const QString& path) {
+    if (storeStamp.isEmpty())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxIndexBytes)
+        return std::nullopt;
+    try {
+        const Json document = JsonRead::parse(file.readAll());
+        if (JsonRead::string(document, "store", QString()) != storeStamp)
+            return std::nullopt;
+        QList<ListEntity> lists;
+        for (const Json& entry : JsonRead::requireArray(document.at("lists"), "lists")) {
+            ListEntity list{JsonRead::requiredString(entry, "id"),
+                            JsonRead::requiredString(entry, "name")};
+            if (!RequestCodec::isValidId(list.id))
+                return std::nullopt;
+            lists.append(list);
+        }
+        return lists;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }

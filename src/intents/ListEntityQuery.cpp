@@ -1,35 +1,18 @@
 #include "intents/ListEntityQuery.h"
 
 #include "lexicon/VoiceResolution.h"
-#include "store/ListStore.h"
 
 #include <QSet>
 
 #include <utility>
 
-namespace {
-ListEntity entityOf(const TBList& list) {
-    return ListEntity{list.id, list.name};
-}
-} // namespace
-
 ListEntityQuery::ListEntityQuery(SharedStore::Source source, Defaults& defaults)
-    : source_(std::move(source)), defaults_(defaults) {}
+    : directory_(ListDirectory::Settings{std::move(source), {}, {}, {}}, defaults) {}
 
-QList<TBList> ListEntityQuery::sortedLists() const {
-    // A reading store takes no lock and never writes, so a look-up never disturbs a program
-    // that holds the store.
-    ListStore store(source_.fileURL(), source_.cloudSync, false, defaults_, Clock::shared(),
-                    ListStore::Access::readOnly);
-    store.rebuildDerivedCacheIfNeeded();
-    return store.sortedListsCache();
-}
+ListEntityQuery::ListEntityQuery(ListDirectory directory) : directory_(std::move(directory)) {}
 
 QList<ListEntity> ListEntityQuery::allLists() const {
-    QList<ListEntity> entities;
-    for (const TBList& list : sortedLists())
-        entities.append(entityOf(list));
-    return entities;
+    return directory_.lists();
 }
 
 QList<ListEntity> ListEntityQuery::entities(const QStringList& ids) const {
@@ -46,10 +29,17 @@ QList<ListEntity> ListEntityQuery::entities(const QStringList& ids) const {
 }
 
 QList<ListEntity> ListEntityQuery::entitiesMatching(const QString& spoken) const {
-    const ListMatch match = VoiceResolution::resolve(spoken, sortedLists());
+    // The matcher goes by name alone.
+    QList<TBList> lists;
+    for (const ListEntity& entity : allLists()) {
+        TBList list;
+        list.id = entity.id;
+        list.name = entity.name;
+        lists.append(list);
+    }
     QList<ListEntity> found;
-    for (const TBList& list : match.lists)
-        found.append(entityOf(list));
+    for (const TBList& list : VoiceResolution::resolve(spoken, lists).lists)
+        found.append(ListEntity{list.id, list.name});
     return found;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "intents/ListDirectory.h"
 #include "intents/ListEntity.h"
 #include "model/TBList.h"
 #include "platform/Defaults.h"
@@ -11,13 +12,14 @@
 
 #include <optional>
 
-// Finds lists for requests: by ids, by a spoken name, or all of them. Every question reads the
-// store file afresh through a reading store, so it never needs the running program and always
-// sees the latest saved names.
+// Finds lists for requests: by ids, by a spoken name, or all of them. Every question takes the
+// lists afresh from the directory (the running program, the list index or the store file), so
+// it always sees the latest saved names.
 class ListEntityQuery {
 public:
     explicit ListEntityQuery(SharedStore::Source source = SharedStore::source(),
                              Defaults& defaults = Defaults::standard());
+    explicit ListEntityQuery(ListDirectory directory);
 
     // The lists with these ids that exist, in display order; unknown and repeated ids add nothing.
     QList<ListEntity> entities(const QStringList& ids) const;
@@ -31,9 +33,7 @@ public:
     std::optional<ListEntity> defaultResult() const;
 
 private:
-    QList<TBList> sortedLists() const;
     QList<ListEntity> allLists() const;
 
-    SharedStore::Source source_;
-    Defaults& defaults_;
+    ListDirectory directory_;
 };

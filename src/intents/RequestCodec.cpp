@@ -178,6 +178,8 @@ QByteArray encode(const IntentOutcome& outcome) {
     Json json = Json::object();
     json["outcome"] = JsonRead::toUtf8(outcomeName(outcome.kind));
     json["text"] = JsonRead::toUtf8(outcome.text);
+    if (outcome.kind == IntentOutcome::Kind::reply && !outcome.note.isEmpty())
+        json["note"] = JsonRead::toUtf8(outcome.note);
     if (outcome.kind == IntentOutcome::Kind::confirm)
         json["followUp"] = JsonRead::toUtf8(outcome.followUp);
     if (outcome.kind == IntentOutcome::Kind::choose) {
@@ -195,7 +197,7 @@ QByteArray encode(const IntentOutcome& outcome) {
 
 std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
     const std::optional<Json> json = parseObject(message, maxAnswerBytes);
-    if (!json || !onlyKeys(*json, {"outcome", "text", "followUp", "choices"}))
+    if (!json || !onlyKeys(*json, {"outcome", "text", "note", "followUp", "choices"}))
         return std::nullopt;
     // The answer's size bounds its texts.
     const std::optional<QString> name = text(*json, "outcome");
@@ -203,11 +205,18 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
     if (!name || !said)
         return std::nullopt;
 
-    if (*name == QLatin1String("reply") || *name == QLatin1String("failed")) {
+    const bool isReply = *name == QLatin1String("reply");
+    std::optional<QString> note;
+    if (json->contains("note")) {
+        note = text(*json, "note");
+        if (!note || !isReply)
+            return std::nullopt;
+    }
+    if (isReply || *name == QLatin1String("failed")) {
         if (json->contains("followUp") || json->contains("choices"))
             return std::nullopt;
-        return *name == QLatin1String("reply") ? IntentOutcome::reply(*said)
-                                               : IntentOutcome::failed(*said);
+        return isReply ? IntentOutcome::reply(*said, note.value_or(QString()))
+                       : IntentOutcome::failed(*said);
     }
     if (*name == QLatin1String("confirm")) {
         const std::optional<QString> followUp = text(*json, "followUp");
@@ -233,6 +242,53 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
         return IntentOutcome::choose(*said, choices);
     }
     return std::nullopt;
+}
+
+QByteArray taken() {
+    return QByteArrayLiteral(R"({"taken":true})");
+}
+
+bool isTaken(const QByteArray& message) {
+    return message == taken();
+}
+
+QByteArray listsQuery() {
+    return QByteArrayLiteral(R"({"request":"lists"})");
+}
+
+bool isListsQuery(const QByteArray& message) {
+    const std::optional<Json> json = parseObject(message, maxMessageBytes);
+    return json && json->size() == 1 && text(*json, "request") == QLatin1String("lists");
+}
+
+QByteArray encode(const QList<ListEntity>& lists) {
+    Json entries = Json::array();
+    for (const ListEntity& list : lists)
+        entries.push_back(
+            Json{{"id", JsonRead::toUtf8(list.id)}, {"name", JsonRead::toUtf8(list.name)}});
+    Json json = Json::object();
+    json["lists"] = std::move(entries);
+    return dumped(json);
+}
+
+std::optional<QList<ListEntity>> decodeLists(const QByteArray& message) {
+    const std::optional<Json> json = parseObject(message, maxAnswerBytes);
+    if (!json || !onlyKeys(*json, {"lists"}))
+        return std::nullopt;
+    const auto found = json->find("lists");
+    if (found == json->end() || !found->is_array())
+        return std::nullopt;
+    QList<ListEntity> lists;
+    for (const Json& entry : *found) {
+        if (!entry.is_object() || !onlyKeys(entry, {"id", "name"}))
+            return std::nullopt;
+        const std::optional<QString> listID = id(entry, "id");
+        const std::optional<QString> name = text(entry, "name");
+        if (!listID || !name)
+            return std::nullopt;
+        lists.append(ListEntity{*listID, *name});
+    }
+    return lists;
 }
 
 } // namespace RequestCodec

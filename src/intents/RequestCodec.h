@@ -2,6 +2,9 @@
 
 #include "intents/IntentOutcome.h"
 #include "intents/IntentRequest.h"
+#include "intents/ListEntity.h"
+
+#include <QList>
 
 #include <QByteArray>
 #include <QString>
@@ -34,5 +37,16 @@ std::optional<IntentRequest> decodeRequest(const QByteArray& message);
 
 QByteArray encode(const IntentOutcome& outcome);
 std::optional<IntentOutcome> decodeOutcome(const QByteArray& message);
+
+// The program's first line back once it has taken a request: from then on the request may have
+// been carried out, so the sender must not send it again.
+QByteArray taken();
+bool isTaken(const QByteArray& message);
+
+// Asking the running program for every list, in display order.
+QByteArray listsQuery();
+bool isListsQuery(const QByteArray& message);
+QByteArray encode(const QList<ListEntity>& lists);
+std::optional<QList<ListEntity>> decodeLists(const QByteArray& message);
 
 } // namespace RequestCodec

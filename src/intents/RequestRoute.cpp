@@ -1,8 +1,11 @@
+// Sending a request to the running program, or making it on the store file.
 #include "intents/RequestRoute.h"
 
 #include "intents/IntentDispatch.h"
 #include "intents/ListEntityIndex.h"
 #include "intents/RequestClient.h"
+#include "intents/StoreNotice.h"
+#include "intents/StoreTurn.h"
 #include "store/ListStore.h"
 
 #include <QDeadlineTimer>
@@ -15,28 +18,56 @@
 RequestRoute::RequestRoute(Settings settings, Defaults& defaults)
     : settings_(std::move(settings)), defaults_(defaults) {}
 
-IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
-    const QDeadlineTimer deadline(settings_.storeWaitMs);
-    // A read needs no lock: it never writes.
-    const ListStore::Access access = request.kind == IntentKind::readList
-                                         ? ListStore::Access::readOnly
-                                         : ListStore::Access::readWrite;
-    for (;;) {
-        const RequestClient::Result sent = RequestClient::send(settings_.serverName, request);
-        if (sent.reach == RequestClient::Result::Reach::answered)
-            return sent.outcome;
-        if (sent.reach == RequestClient::Result::Reach::lost)
-            return IntentOutcome::failed(lostAnswer());
+ListDirectory RequestRoute::directory() const {
+    return ListDirectory(ListDirectory::Settings{settings_.source, settings_.serverName,
+                                                 settings_.indexPath, settings_.notice},
+                         defaults_);
+}
 
-        ListStore store(settings_.source.fileURL(), settings_.source.cloudSync, false, defaults_,
-                        Clock::shared(), access);
-        if (access == ListStore::Access::readOnly || store.canWrite())
+IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
+    const QDeadlineTimer deadline(settings_.waitMs);
+    const QString storeFile = settings_.source.fileURL();
+    for (;;) {
+        const RequestClient::Result sent =
+            RequestClient::send(settings_.serverName, request, deadline);
+        switch (sent.reach) {
+        case RequestClient::Result::Reach::answered:
+            return sent.outcome;
+        case RequestClient::Result::Reach::lost:
+            return IntentOutcome::failed(lostAnswer());
+        case RequestClient::Result::Reach::busy:
+            return IntentOutcome::failed(busyAnswer());
+        case RequestClient::Result::Reach::noProgram:
+            break;
+        }
+
+        // A read needs no lock and no turn: it never writes.
+        if (request.kind == IntentKind::readList) {
+            ListStore store(storeFile, settings_.source.cloudSync, false, defaults_,
+                            Clock::shared(), ListStore::Access::readOnly);
+            StoreNotice::tell(store, settings_.notice);
             return performLocally(store, request);
-        // Another short request holds the store, or a program is starting and has not begun
-        // to listen yet: try both again shortly.
-        if (deadline.hasExpired())
-            return IntentOutcome::failed(store.lockError().value_or(QString()));
-        QThread::msleep(100);
+        }
+        // Wait in line behind other requests, unless a program starts meanwhile: then the
+        // request goes to it.
+        const std::unique_ptr<StoreTurn> turn = StoreTurn::take(storeFile, deadline, [this] {
+            return RequestClient::programAnswers(settings_.serverName, 50);
+        });
+        if (turn) {
+            ListStore store(storeFile, settings_.source.cloudSync, false, defaults_);
+            if (store.canWrite()) {
+                StoreNotice::tell(store, settings_.notice);
+                return performLocally(store, request);
+            }
+            // A program holds the store and has not begun to listen yet.
+            if (deadline.hasExpired())
+                return IntentOutcome::failed(store.lockError().value_or(QString()));
+        } else if (deadline.hasExpired()) {
+            return IntentOutcome::failed(
+                QStringLiteral("The store file “%1” is in use by another Tallybird process.")
+                    .arg(storeFile));
+        }
+        QThread::msleep(20);
     }
 }
 
@@ -57,9 +88,10 @@ IntentOutcome RequestRoute::performLocally(ListStore& store, const IntentRequest
         *waiting = nullptr;
     }
 
-    if (store.canWrite() && (*result)->kind == IntentOutcome::Kind::reply) {
-        store.rebuildDerivedCacheIfNeeded();
-        ListEntityIndex::refresh(store.sortedListsCache());
-    }
+    // The change, and whatever the sync brought, reach the index before the store goes.
+    if (store.canWrite() && (*result)->kind == IntentOutcome::Kind::reply)
+        ListEntityIndex::refresh(store, settings_.indexPath.isEmpty()
+                                            ? ListEntityIndex::defaultPath()
+                                            : settings_.indexPath);
     return **result;
 }

@@ -2,6 +2,7 @@
 
 #include "intents/IntentFrame.h"
 #include "intents/IntentRequest.h"
+#include "intents/ListDirectory.h"
 #include "platform/Defaults.h"
 #include "store/StoreLocation.h"
 
@@ -12,24 +13,41 @@
 // How a command-line request reaches the store. When a program holds the store it gets the
 // request over its socket and makes the change through its own store, so neither side writes
 // over the other's document. Only when no program runs does the request open the store file
-// itself, under the store's lock.
+// itself, under the store's lock, after waiting its turn behind other requests doing the same.
 class RequestRoute {
 public:
+    using Notice = std::function<void(const QString& note)>;
+
     struct Settings {
         SharedStore::Source source;
         QString serverName;
         IntentFrame::SyncStep sync = IntentFrame::noSync();
-        // How long to wait for a store held by another short request to come free.
-        int storeWaitMs = 5'000;
+        // How long a request may wait for the program to take it, or for its turn at the store
+        // behind other requests.
+        int waitMs = 60'000;
+        // Where notes about the store file go (a damaged file's copy).
+        Notice notice;
+        // Brings this device up to date from the cloud before anything reads the store, in
+        // place of a program that would; says on `notice` when it could not. Absent: nothing
+        // to bring.
+        std::function<void(const Notice& notice)> catchUp;
+        QString indexPath; // the list index; empty: its usual place
     };
 
     RequestRoute(Settings settings, Defaults& defaults);
 
     IntentOutcome perform(const IntentRequest& request) const;
 
+    // Where this route finds every list.
+    ListDirectory directory() const;
+
     // Said when a program took the request but gave no valid answer.
     static QString lostAnswer() {
         return QStringLiteral("Tallybird did not answer, so the change may not have been made.");
+    }
+    // Said when the program could not take the request within the wait.
+    static QString busyAnswer() {
+        return QStringLiteral("Tallybird was too busy to take the request; nothing was changed.");
     }
 
 private:

@@ -1,24 +1,22 @@
+// The program's socket: accepting, reading, queueing and answering requests.
 #include "intents/RequestServer.h"
 
 #include "intents/RequestCodec.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QPointer>
 #include <QTimer>
-#include <QVariant>
 
 #include <utility>
 
-namespace {
-// Set on a socket once its request has been taken, so later bytes are ignored.
-constexpr const char* takenProperty = "tallybirdRequestTaken";
-} // namespace
-
-RequestServer::RequestServer(Handler handler, QObject* parent)
-    : QObject(parent), handler_(std::move(handler)), server_(new QLocalServer(this)) {
+RequestServer::RequestServer(Handler handler, ListsHandler lists, QObject* parent,
+                             int requestTimeoutMs)
+    : QObject(parent), handler_(std::move(handler)), lists_(std::move(lists)),
+      server_(new QLocalServer(this)), requestTimeoutMs_(requestTimeoutMs) {
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    server_->setMaxPendingConnections(maxConnections);
+    server_->setListenBacklogSize(listenBacklog);
+    // Connections beyond the open ones stay with the system until there is room.
+    server_->setMaxPendingConnections(1);
     connect(server_, &QLocalServer::newConnection, this, &RequestServer::accept);
 }
 
@@ -34,60 +32,103 @@ QString RequestServer::errorString() const {
 }
 
 void RequestServer::accept() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        if (open_ >= maxConnections) {
-            emit refused(QStringLiteral("too many connections"));
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
+    while (open_ < maxOpenConnections) {
+        QLocalSocket* socket = server_->nextPendingConnection();
+        if (!socket)
+            return;
         ++open_;
+        received_.insert(socket, QByteArray());
         socket->setReadBufferSize(RequestCodec::maxMessageBytes + 1);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QObject::destroyed, this, [this] { --open_; });
+        connect(socket, &QObject::destroyed, this, [this, socket] { finished(socket); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readFrom(socket); });
-        // A connection may not hold its place for long without sending its request.
-        QTimer::singleShot(idleTimeoutMs, socket, [socket] {
-            if (!socket->property(takenProperty).toBool())
+        // Its whole request must arrive in time, however it trickles in.
+        QTimer::singleShot(requestTimeoutMs_, socket, [this, socket] {
+            if (received_.contains(socket)) {
                 socket->abort();
+                socket->deleteLater();
+            }
         });
         readFrom(socket);
     }
 }
 
+void RequestServer::finished(QLocalSocket* socket) {
+    received_.remove(socket);
+    --open_;
+    // Room for one more: take the next connection the system holds.
+    QTimer::singleShot(0, this, &RequestServer::accept);
+}
+
 void RequestServer::readFrom(QLocalSocket* socket) {
-    if (socket->property(takenProperty).toBool()) {
+    const auto pending = received_.find(socket);
+    if (pending == received_.end()) {
+        // The request has been taken; anything after it is ignored.
         socket->readAll();
         return;
     }
-    // Peek, so that nothing beyond the bound is ever buffered here.
-    const QByteArray pending = socket->peek(RequestCodec::maxMessageBytes + 1);
-    const qsizetype end = pending.indexOf('\n');
+    QByteArray& bytes = *pending;
+    const qsizetype searched = bytes.size();
+    bytes += socket->read(RequestCodec::maxMessageBytes + 1 - bytes.size());
+    const qsizetype end = bytes.indexOf('\n', searched);
     if (end < 0) {
-        if (pending.size() > RequestCodec::maxMessageBytes) {
+        if (bytes.size() > RequestCodec::maxMessageBytes) {
+            received_.erase(pending);
             emit refused(QStringLiteral("message too long"));
-            socket->setProperty(takenProperty, true);
-            answer(socket, IntentOutcome::failed(refusal()));
+            ready(enqueue(socket), RequestCodec::encode(IntentOutcome::failed(refusal())));
         }
         return;
     }
-    socket->setProperty(takenProperty, true);
-    socket->read(end + 1);
-    const std::optional<IntentRequest> request = RequestCodec::decodeRequest(pending.left(end));
-    if (!request) {
-        emit refused(QStringLiteral("unknown request shape"));
-        answer(socket, IntentOutcome::failed(refusal()));
+    const QByteArray message = bytes.left(end);
+    received_.erase(pending);
+    take(socket, message);
+}
+
+void RequestServer::take(QLocalSocket* socket, const QByteArray& message) {
+    const qint64 ticket = enqueue(socket);
+    if (lists_ && RequestCodec::isListsQuery(message)) {
+        ready(ticket, RequestCodec::encode(lists_()));
         return;
     }
-    QPointer<QLocalSocket> guarded(socket);
-    handler_(*request, [this, guarded](const IntentOutcome& outcome) {
-        if (guarded)
-            answer(guarded, outcome);
+    const std::optional<IntentRequest> request = RequestCodec::decodeRequest(message);
+    if (!request) {
+        emit refused(QStringLiteral("unknown request shape"));
+        ready(ticket, RequestCodec::encode(IntentOutcome::failed(refusal())));
+        return;
+    }
+    // Said before the change is made: a sender that loses the connection before this line
+    // knows nothing was done and may send the request again.
+    socket->write(RequestCodec::taken() + '\n');
+    socket->flush();
+    QPointer<RequestServer> self(this);
+    handler_(*request, [self, ticket](const IntentOutcome& outcome) {
+        if (self)
+            self->ready(ticket, RequestCodec::encode(outcome));
     });
 }
 
-void RequestServer::answer(QLocalSocket* socket, const IntentOutcome& outcome) {
-    socket->write(RequestCodec::encode(outcome) + '\n');
-    socket->flush();
-    socket->disconnectFromServer();
+qint64 RequestServer::enqueue(QLocalSocket* socket) {
+    answers_.push_back(Answer{socket, std::nullopt});
+    return firstTicket_ + qint64(answers_.size()) - 1;
+}
+
+void RequestServer::ready(qint64 ticket, const QByteArray& line) {
+    const qint64 index = ticket - firstTicket_;
+    if (index < 0 || index >= qint64(answers_.size()))
+        return;
+    answers_[size_t(index)].line = line;
+    sendReadyAnswers();
+}
+
+void RequestServer::sendReadyAnswers() {
+    while (!answers_.empty() && answers_.front().line) {
+        const Answer answer = std::move(answers_.front());
+        answers_.pop_front();
+        ++firstTicket_;
+        if (QLocalSocket* socket = answer.socket) {
+            socket->write(*answer.line + '\n');
+            socket->flush();
+            socket->disconnectFromServer();
+        }
+    }
 }

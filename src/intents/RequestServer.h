@@ -2,29 +2,49 @@
 
 #include "intents/IntentOutcome.h"
 #include "intents/IntentRequest.h"
+#include "intents/ListEntity.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <deque>
 #include <functional>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
 
 // The listening side of the program's socket. Each connection carries one request, a JSON
-// object ended by a line break, and gets one answer back the same way. A message that is too
-// long, malformed or of an unknown shape is refused without reaching the handler, and a
-// connection that stays silent is closed.
+// object ended by a line break. Once the request is read the server says it has taken it (one
+// line), hands it on, and later sends the answer (one more line) and closes the connection.
+//
+// Many requests may arrive at once: connections are accepted and queued up to a bound on the
+// memory they may hold (further ones wait in the system's queue, not refused), every connection
+// is served as soon as its whole request has arrived, and answers go out in the order the
+// requests arrived. A connection that stays silent or trickles is closed when its time is up and
+// meanwhile holds up nobody. A message that is too long, malformed or of an unknown shape is
+// refused without reaching the handler. Runs on the thread that owns it.
 class RequestServer : public QObject {
     Q_OBJECT
 public:
     // Makes the request's change and hands over how it ended; may answer later.
     using Handler = std::function<void(const IntentRequest& request, OutcomeHandler answer)>;
+    // Every list, in display order.
+    using ListsHandler = std::function<QList<ListEntity>()>;
 
-    static constexpr int maxConnections = 8;
-    static constexpr int idleTimeoutMs = 5'000;
+    // Connections open at once; each holds at most one message, so this bounds the memory.
+    static constexpr int maxOpenConnections = 256;
+    // Connections the system queues while that many are open.
+    static constexpr int listenBacklog = 1024;
+    // How long a connection may take to deliver its whole request.
+    static constexpr int defaultRequestTimeoutMs = 5'000;
 
-    explicit RequestServer(Handler handler, QObject* parent = nullptr);
+    explicit RequestServer(Handler handler, ListsHandler lists = {}, QObject* parent = nullptr,
+                           int requestTimeoutMs = defaultRequestTimeoutMs);
     ~RequestServer() override;
 
     // Listens on `name`, for this user only. A socket file left by a program that is gone is
@@ -39,11 +59,26 @@ signals:
     void refused(const QString& why);
 
 private:
+    struct Answer {
+        QPointer<QLocalSocket> socket;
+        std::optional<QByteArray> line; // absent until the answer is ready
+    };
+
     void accept();
     void readFrom(QLocalSocket* socket);
-    void answer(QLocalSocket* socket, const IntentOutcome& outcome);
+    void take(QLocalSocket* socket, const QByteArray& message);
+    // Queues the answer slot for a socket whose request has been read, in arrival order.
+    qint64 enqueue(QLocalSocket* socket);
+    void ready(qint64 ticket, const QByteArray& line);
+    void sendReadyAnswers();
+    void finished(QLocalSocket* socket);
 
     Handler handler_;
+    ListsHandler lists_;
     QLocalServer* server_;
+    int requestTimeoutMs_;
     int open_ = 0;
+    QHash<QLocalSocket*, QByteArray> received_; // bytes of requests still arriving
+    std::deque<Answer> answers_;                // in arrival order, from `firstTicket_` on
+    qint64 firstTicket_ = 0;
 };

@@ -101,29 +101,39 @@ TEST_F(IntentReplies, AFailedSaveIsReportedAndNeverAnsweredAsDone) {
 TEST_F(IntentReplies, TheReplyWaitsForTheSyncAndIsTheSameWhenItFails) {
     const QString groceries = Seed(openStore()).list("Groceries");
     auto store = openStore();
-    std::function<void()> finishSync;
+    IntentFrame::SyncDone finishSync;
     int syncs = 0;
     std::optional<IntentOutcome> result;
-    // A failing sync still ends by calling `done`.
-    const IntentFrame frame(*store, defaults, [&](ListStore&, std::function<void()> done) {
+    const IntentFrame frame(*store, defaults, [&](ListStore&, IntentFrame::SyncDone done) {
         ++syncs;
         finishSync = done;
     });
-    IntentDispatch::perform({IntentKind::addItem, groceries, "eggs", std::nullopt}, frame,
-                            [&](const IntentOutcome& outcome) { result = outcome; });
-    EXPECT_EQ(syncs, 1);
-    EXPECT_FALSE(result) << "answered before the sync finished";
-    EXPECT_EQ(itemTexts(groceries), QStringList{"eggs"}) << "saved before the sync";
-    finishSync();
-    EXPECT_EQ(result, reply("Added eggs to Groceries."));
+    for (const std::optional<QString>& error :
+         {std::optional<QString>(), std::optional<QString>("The device is offline.")}) {
+        result.reset();
+        syncs = 0;
+        IntentDispatch::perform({IntentKind::addItem, groceries, "eggs", std::nullopt}, frame,
+                                [&](const IntentOutcome& outcome) { result = outcome; });
+        EXPECT_EQ(syncs, 1);
+        EXPECT_FALSE(result) << "answered before the sync finished";
+        EXPECT_EQ(itemTexts(groceries).last(), "eggs") << "saved before the sync";
+        // A failing sync still ends by calling `done`; the reply stays, and a note says the
+        // change did not reach the other devices.
+        finishSync(error);
+        ASSERT_TRUE(result);
+        EXPECT_EQ(result->text, "Added eggs to Groceries.");
+        EXPECT_EQ(result->note, error ? "The change is saved here but could not be synced: "
+                                        "The device is offline."
+                                      : "");
+    }
 
     // Requests that change nothing ask for no sync.
     store.reset();
     Seed(openStore()).item(groceries, "Milk", true);
     syncs = 0;
-    auto counting = [&](ListStore&, std::function<void()> done) {
+    auto counting = [&](ListStore&, IntentFrame::SyncDone done) {
         ++syncs;
-        done();
+        done(std::nullopt);
     };
     run({IntentKind::addItem, "GONE", "x", std::nullopt}, counting);
     run({IntentKind::completeItem, groceries, "milk", std::nullopt}, counting);

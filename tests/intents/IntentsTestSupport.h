@@ -165,12 +165,15 @@ protected:
     int typed(const QStringList& words) {
         console.said.clear();
         console.notes.clear();
+        RequestRoute::Settings route;
+        route.source = SharedStore::source();
+        route.serverName = dir.filePath(QStringLiteral("nobody.sock"));
+        route.waitMs = 300;
+        route.catchUp = catchUp;
         CommandLineEnvironment environment{
             console,
             defaults,
-            RequestRoute::Settings{SharedStore::source(),
-                                   dir.filePath(QStringLiteral("nobody.sock")),
-                                   IntentFrame::noSync(), 300},
+            route,
             [this](const std::optional<QString>& requested) {
                 programRuns.append(requested.value_or(QStringLiteral("(none)")));
                 return 0;
@@ -182,4 +185,6 @@ protected:
 
     FakeConsole console;
     QStringList programRuns; // the open request each program start was given
+    // What brings the device up to date before a request; absent: nothing.
+    std::function<void(const RequestRoute::Notice&)> catchUp;
 };

@@ -1,0 +1,15 @@
+// Notes about the store file for the command line.
+#include "intents/StoreNotice.h"
+
+#include "store/ListStore.h"
+
+QString StoreNotice::unreadable(const QString& storeFile, const QString& copy) {
+    return QStringLiteral("The store file “%1” could not be read in full; its contents are kept "
+                          "in “%2”.")
+        .arg(storeFile, copy);
+}
+
+void StoreNotice::tell(const ListStore& store, const std::function<void(const QString&)>& notice) {
+    if (notice && store.unreadableCopy())
+        notice(unreadable(store.fileURL(), *store.unreadableCopy()));
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class ListStore;
+
+// What the command line says about a store file it opened, apart from any reply.
+namespace StoreNotice {
+
+// The store file could not be read in full; its bytes are kept in `copy`.
+QString unreadable(const QString& storeFile, const QString& copy);
+
+// Says `unreadable` on `notice` when the store kept a copy of its file.
+void tell(const ListStore& store, const std::function<void(const QString&)>& notice);
+
+} // namespace StoreNotice
