@@ -1,6 +1,9 @@
 // The command line without a running program: parameters, questions, exit codes.
 #include "IntentsTestSupport.h"
 
+#include "intents/StoreNotice.h"
+#include "store/UnreadableCopies.h"
+
 namespace {
 
 class CommandLineRequests : public CommandLineTest {
@@ -182,6 +185,86 @@ TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
     EXPECT_TRUE(console.said.isEmpty());
     EXPECT_EQ(console.notes, QStringList{"The change could not be saved to “" + path + "”."});
     EXPECT_FALSE(voiceFlag());
+}
+
+TEST_F(CommandLineRequests, TheDeviceIsBroughtUpToDateOnceBeforeAnyListIsLookedAt) {
+    int catchUps = 0;
+    catchUp = [&](const RequestRoute::Notice& notice) {
+        ++catchUps;
+        // What another device did arrives now.
+        Seed(openStore()).list("Weekend shop");
+        notice("Could not sync.");
+        notice("Could not sync.");
+    };
+    EXPECT_EQ(typed({"read", "--list", "weekend shop"}), CommandLine::ok);
+    EXPECT_EQ(console.said, QStringList{"Nothing left on Weekend shop."});
+    EXPECT_EQ(console.notes, QStringList{"Could not sync."}) << "each note once";
+    EXPECT_EQ(catchUps, 1);
+
+    catchUp = [&](const RequestRoute::Notice&) { ++catchUps; };
+    EXPECT_EQ(typed({"lists"}), CommandLine::ok);
+    EXPECT_EQ(console.said.size(), 4);
+    EXPECT_TRUE(console.said.last().endsWith("\tWeekend shop"));
+    EXPECT_EQ(typed({"start", "Packing"}), CommandLine::ok);
+    EXPECT_EQ(catchUps, 3);
+}
+
+TEST_F(CommandLineRequests, AChangeThatWasSavedButNotSyncedSaysSoApartFromTheReply) {
+    sync = [](ListStore&, IntentFrame::SyncDone done) { done(QStringLiteral("offline")); };
+    EXPECT_EQ(typed({"add", "--list", "Groceries", "eggs"}), CommandLine::ok);
+    EXPECT_EQ(console.said, QStringList{"Added eggs to Groceries."});
+    EXPECT_EQ(console.notes,
+              QStringList{"The change is saved here but could not be synced: offline"});
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk", "eggs"}));
+}
+
+TEST_F(CommandLineRequests, AStoreFileThatCannotBeReadInFullIsSaidOncePerCopy) {
+    const QByteArray damaged = QByteArray("{\"version\":3,\"lists\":[") + '\0' + "]}";
+    QFile file(storePath());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(damaged);
+    file.close();
+
+    EXPECT_EQ(typed({"lists"}), CommandLine::ok);
+    EXPECT_TRUE(console.said.isEmpty());
+    const QStringList copies = UnreadableCopies::copies(storePath());
+    ASSERT_EQ(copies.size(), 1);
+    const QString note = StoreNotice::unreadable(storePath(), copies.first());
+    EXPECT_EQ(console.notes, QStringList{note});
+    QFile copy(copies.first());
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), damaged);
+
+    // Asked again, it says so again: the index does not stand in for a damaged store.
+    EXPECT_EQ(typed({"lists"}), CommandLine::ok);
+    EXPECT_EQ(console.notes, QStringList{note});
+
+    // A request that reads the file twice (the name, then the change) says it once.
+    EXPECT_EQ(typed({"start", "Packing"}), CommandLine::ok);
+    EXPECT_EQ(console.said, QStringList{"Started Packing."});
+    EXPECT_EQ(console.notes, QStringList{note});
+    EXPECT_EQ(UnreadableCopies::copies(storePath()), copies);
+
+    // The store now reads in full.
+    EXPECT_EQ(typed({"lists"}), CommandLine::ok);
+    EXPECT_TRUE(console.notes.isEmpty());
+}
+
+TEST_F(CommandLineRequests, EveryRequestThatChangesTheListsLeavesTheIndexCurrent) {
+    const auto indexIsCurrent = [&] {
+        return ListEntityIndex::read(ListEntityIndex::storeStamp(storePath())).has_value() &&
+               indexLines() == listLines(true);
+    };
+    EXPECT_EQ(typed({"start", "Packing"}), CommandLine::ok);
+    EXPECT_TRUE(indexIsCurrent());
+    EXPECT_EQ(typed({"add", "--list", "Packing", "socks"}), CommandLine::ok);
+    EXPECT_TRUE(indexIsCurrent());
+    // Another writer changed the store behind the index: the next look-up reads the store.
+    Seed(openStore()).rename(groceries, "Shopping");
+    EXPECT_FALSE(indexIsCurrent());
+    EXPECT_EQ(typed({"read", "--list", "shopping"}), CommandLine::ok);
+    EXPECT_EQ(console.said, QStringList{"Two things left on Shopping: Oat milk and oat milk."});
+    EXPECT_TRUE(indexIsCurrent());
 }
 
 } // namespace

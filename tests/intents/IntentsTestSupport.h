@@ -170,6 +170,7 @@ protected:
         route.serverName = dir.filePath(QStringLiteral("nobody.sock"));
         route.waitMs = 300;
         route.catchUp = catchUp;
+        route.sync = sync;
         CommandLineEnvironment environment{
             console,
             defaults,
@@ -187,4 +188,5 @@ protected:
     QStringList programRuns; // the open request each program start was given
     // What brings the device up to date before a request; absent: nothing.
     std::function<void(const RequestRoute::Notice&)> catchUp;
+    IntentFrame::SyncStep sync = IntentFrame::noSync();
 };

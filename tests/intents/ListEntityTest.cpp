@@ -2,6 +2,7 @@
 // command line's tests.
 #include "IntentsTestSupport.h"
 
+#include "intents/ListDirectory.h"
 #include "intents/ListEntityQuery.h"
 
 namespace {
@@ -65,6 +66,66 @@ TEST_F(ListEntities, TheIndexHoldsExactlyTheCurrentListsAfterEveryChange) {
 
     const QString blocked = dir.filePath(QStringLiteral("no-such-folder/list-index.json"));
     EXPECT_FALSE(ListEntityIndex::refresh({}, blocked)) << "an index that cannot be written";
+}
+
+TEST_F(ListEntities, TheIndexAnswersOnlyWhileItWasWrittenFromTheStoreFileAsItIs) {
+    Seed seed(openStore());
+    seed.list("Groceries");
+    seed.release();
+    QStringList notes;
+    const ListDirectory directory(
+        {SharedStore::source(), {}, {}, [&](const QString& note) { notes.append(note); }},
+        defaults);
+    const QString index = ListEntityIndex::defaultPath();
+
+    // Written from this very file, the index is taken as it is: the store is not read.
+    TBList other;
+    other.id = QStringLiteral("INDEXED");
+    other.name = QStringLiteral("From the index");
+    ASSERT_TRUE(ListEntityIndex::refresh({other}, index, ListEntityIndex::storeStamp(storePath())));
+    EXPECT_EQ(names(directory.lists()), QStringList{"From the index"});
+
+    // Behind the store, missing, unreadable or unstamped: the store is read and the index
+    // written again from it.
+    const struct {
+        const char* what;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"behind the store", [&] { Seed(openStore()).list("Packing"); }},
+        {"missing", [&] { QFile::remove(index); }},
+        {"not JSON",
+         [&] {
+             QFile file(index);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             file.write(QByteArray("{\"lists\":[],\"store\":\"") + '\0');
+         }},
+        {"unstamped", [&] { ListEntityIndex::refresh({other}, index, QString()); }},
+        {"an id that is not one",
+         [&] {
+             TBList odd = other;
+             odd.id = QStringLiteral("../x");
+             ListEntityIndex::refresh({odd}, index, ListEntityIndex::storeStamp(storePath()));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.spoil();
+        EXPECT_EQ(names(directory.lists()), QStringList({"Groceries", "Packing"}));
+        EXPECT_EQ(indexLines(), listLines(true));
+        EXPECT_TRUE(ListEntityIndex::read(ListEntityIndex::storeStamp(storePath())));
+    }
+    EXPECT_TRUE(notes.isEmpty());
+
+    // A store file that does not read in full is said, and never stands behind an index.
+    QFile damaged(storePath());
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("{\"version\":3,");
+    damaged.close();
+    EXPECT_TRUE(directory.lists().isEmpty());
+    EXPECT_EQ(notes.size(), 1);
+    EXPECT_FALSE(ListEntityIndex::read(ListEntityIndex::storeStamp(storePath())));
+    EXPECT_TRUE(directory.lists().isEmpty());
+    EXPECT_EQ(notes.size(), 2) << "said each time the file is read";
 }
 
 } // namespace
