@@ -1,75 +1,19 @@
 // The real program and its command line, run as processes the way a user runs them, with and
 // without a running program that holds the store.
-#include "IntentsTestSupport.h"
-
-#include "intents/RequestChannel.h"
-#include "intents/RequestClient.h"
-
-#include <QDeadlineTimer>
-#include <QProcess>
-#include <QThread>
+#include "ProcessTestSupport.h"
 
 namespace {
 
-struct Typed {
-    int code = -1;
-    QString out;
-    QString err;
-};
-
-class ProgramProcess : public ProfileTest {
+class ProgramProcess : public ProcessTest {
 protected:
     void SetUp() override {
-        ProfileTest::SetUp();
-        // The socket lives here; the program's processes inherit the folder.
-        const QString runtimeDir = dir.filePath(QStringLiteral("run"));
-        QDir().mkpath(runtimeDir);
-        qputenv("XDG_RUNTIME_DIR", runtimeDir.toUtf8());
+        ProcessTest::SetUp();
         Seed seed(openStore());
         groceries = seed.list("Groceries");
         seed.item(groceries, "Oat milk");
         seed.item(groceries, "oat milk");
         seed.sharedList("Team", TBSharePermission::readOnly);
         seed.list("Chores");
-    }
-    // Each test is one device with a cloud of its own, so no other test's lists sync in.
-    void launch(QProcess& process, const QStringList& words) {
-        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
-                      QStringList{"--profile", dir.path(), "--cloud",
-                                  dir.filePath(QStringLiteral("cloud.sqlite"))} +
-                          words);
-    }
-
-    Typed run(const QStringList& words) {
-        QProcess process;
-        launch(process, words);
-        process.closeWriteChannel(); // not a terminal: nobody to ask
-        EXPECT_TRUE(process.waitForFinished(30'000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
-    }
-
-    // Starts a process that stays: the program itself, or `open` when no program runs.
-    void startProgram(const QStringList& words = {}) {
-        program = std::make_unique<QProcess>();
-        launch(*program, words);
-        ASSERT_TRUE(program->waitForStarted());
-        const QDeadlineTimer deadline(10'000);
-        while (!RequestClient::programAnswers(RequestChannel::serverName(), 100)) {
-            ASSERT_FALSE(deadline.hasExpired()) << "the program never listened";
-            ASSERT_EQ(program->state(), QProcess::Running)
-                << program->readAllStandardError().toStdString();
-            QThread::msleep(50);
-        }
-    }
-
-    // Ends the program as a desktop session would, and returns what it wrote on stderr.
-    QString stopProgram() {
-        program->terminate();
-        EXPECT_TRUE(program->waitForFinished(10'000));
-        EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(program->exitCode(), 0);
-        return QString::fromUtf8(program->readAllStandardError());
     }
 
     // Every branch of the requests, in an order where each one sees the ones before.
@@ -125,7 +69,6 @@ protected:
         EXPECT_EQ(indexLines(), listLines(true));
     }
 
-    std::unique_ptr<QProcess> program; // killed, if still running, when the test ends
     QString groceries;
 };
 

@@ -1,0 +1,75 @@
+// Running the real program and its command line as processes, the way a user runs them.
+#pragma once
+
+#include "IntentsTestSupport.h"
+
+#include "intents/RequestChannel.h"
+#include "intents/RequestClient.h"
+
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QThread>
+
+#include <memory>
+
+struct Typed {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// Each test is one device (its profile folder) with a cloud container of its own, so that no
+// other test's lists sync in; a second device may use the same container.
+class ProcessTest : public ProfileTest {
+protected:
+    void SetUp() override {
+        ProfileTest::SetUp();
+        // The socket lives here; the program's processes inherit the folder.
+        const QString runtimeDir = dir.filePath(QStringLiteral("run"));
+        QDir().mkpath(runtimeDir);
+        qputenv("XDG_RUNTIME_DIR", runtimeDir.toUtf8());
+    }
+
+    QString cloudFile() const { return dir.filePath(QStringLiteral("cloud.sqlite")); }
+
+    void launch(QProcess& process, const QStringList& words, const QString& profile = {}) {
+        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                      QStringList{"--profile", profile.isEmpty() ? dir.path() : profile, "--cloud",
+                                  cloudFile()} +
+                          words);
+    }
+
+    Typed run(const QStringList& words, const QString& profile = {}) {
+        QProcess process;
+        launch(process, words, profile);
+        process.closeWriteChannel(); // not a terminal: nobody to ask
+        EXPECT_TRUE(process.waitForFinished(60'000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // Starts a process that stays: the program itself, or `open` when no program runs.
+    void startProgram(const QStringList& words = {}) {
+        program = std::make_unique<QProcess>();
+        launch(*program, words);
+        ASSERT_TRUE(program->waitForStarted());
+        const QDeadlineTimer deadline(30'000);
+        while (!RequestClient::programAnswers(RequestChannel::serverName(), 100)) {
+            ASSERT_FALSE(deadline.hasExpired()) << "the program never listened";
+            ASSERT_EQ(program->state(), QProcess::Running)
+                << program->readAllStandardError().toStdString();
+            QThread::msleep(50);
+        }
+    }
+
+    // Ends the program as a desktop session would, and returns what it wrote on stderr.
+    QString stopProgram() {
+        program->terminate();
+        EXPECT_TRUE(program->waitForFinished(30'000));
+        EXPECT_EQ(program->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program->exitCode(), 0);
+        return QString::fromUtf8(program->readAllStandardError());
+    }
+
+    std::unique_ptr<QProcess> program; // killed, if still running, when the test ends
+};

@@ -1,0 +1,143 @@
+// Two profiles of the real program on one cloud container: what a request on one device sees
+// of the other's changes, and what it says when it cannot sync.
+#include "ProcessTestSupport.h"
+
+#include "cloud/CloudDevice.h"
+#include "store/UnreadableCopies.h"
+
+namespace {
+
+class TwoDevices : public ProcessTest {
+protected:
+    QString first() const { return dir.filePath(QStringLiteral("first")); }
+    QString second() const { return dir.filePath(QStringLiteral("second")); }
+
+    void setOffline(const QString& profile, bool offline) {
+        auto container = cloud::Container::openFile(cloudFile());
+        ASSERT_TRUE(container.ok());
+        ASSERT_FALSE(
+            container.value()->setOffline(cloud::CloudDevice::deviceIDForFolder(profile), offline));
+    }
+
+    // Runs a command that must succeed silently and returns what it said.
+    QString said(const QStringList& words, const QString& profile) {
+        const Typed typed = run(words, profile);
+        EXPECT_EQ(typed.code, 0) << words.join(' ').toStdString();
+        EXPECT_EQ(typed.err, QString()) << words.join(' ').toStdString();
+        return typed.out;
+    }
+};
+
+TEST_F(TwoDevices, ASecondDeviceAnswersFromTheCloudsLatestWithoutAProgramRunning) {
+    said({"start", "Weekend shop"}, first());
+    said({"add", "--list", "weekend shop", "bread"}, first());
+    said({"add", "--list", "weekend shop", "milk"}, first());
+
+    // Nothing of the second device's own happened in between: the cloud brings it all.
+    EXPECT_TRUE(said({"lists"}, second()).endsWith("\tWeekend shop\n"));
+    EXPECT_EQ(said({"read", "--list", "weekend shop"}, second()),
+              "Two things left on Weekend shop: bread and milk.\n");
+    EXPECT_EQ(said({"add", "--list", "weekend shop", "eggs"}, second()),
+              "Added eggs to Weekend shop.\n");
+    EXPECT_EQ(said({"tick", "--list", "weekend shop", "bread"}, first()), "Ticked off bread.\n");
+    EXPECT_EQ(said({"read", "--list", "weekend shop"}, second()),
+              "Two things left on Weekend shop: milk and eggs.\n");
+}
+
+TEST_F(TwoDevices, OfflineARequestGoesOnWithTheLocalStoreAndSaysItCouldNotSync) {
+    said({"start", "Weekend shop"}, first());
+    said({"lists"}, second());
+    said({"add", "--list", "weekend shop", "bread"}, first());
+    setOffline(second(), true);
+
+    // Read never syncs: only the catching up before it could not.
+    const Typed read = run({"read", "--list", "weekend shop"}, second());
+    EXPECT_EQ(read.code, 0);
+    EXPECT_EQ(read.out, "Nothing left on Weekend shop.\n");
+    EXPECT_TRUE(read.err.startsWith("Tallybird could not sync, so changes made on other devices "
+                                    "may be missing: "))
+        << read.err.toStdString();
+    EXPECT_EQ(read.err.count('\n'), 1);
+
+    // A change is saved and said; that it could not reach the cloud is said apart from it.
+    const Typed added = run({"add", "--list", "weekend shop", "eggs"}, second());
+    EXPECT_EQ(added.code, 0);
+    EXPECT_EQ(added.out, "Added eggs to Weekend shop.\n");
+    EXPECT_TRUE(added.err.contains("The change is saved here but could not be synced: "))
+        << added.err.toStdString();
+
+    // Online again, each device has both; the second one's change goes out with its next.
+    setOffline(second(), false);
+    EXPECT_EQ(said({"read", "--list", "weekend shop"}, second()),
+              "Two things left on Weekend shop: eggs and bread.\n");
+    said({"add", "--list", "weekend shop", "jam"}, second());
+    const QString onFirst = said({"read", "--list", "weekend shop"}, first());
+    EXPECT_TRUE(onFirst.startsWith("Three things left on Weekend shop: ")) << onFirst.toStdString();
+    for (const char* item : {"eggs", "bread", "jam"})
+        EXPECT_TRUE(onFirst.contains(item)) << item;
+}
+
+TEST_F(TwoDevices, WithTheProgramRunningTheCommandLineDoesNotCatchUp) {
+    said({"start", "Weekend shop"}, dir.path());
+    setOffline(dir.path(), true);
+    EXPECT_NE(run({"read", "--list", "weekend shop"}).err, QString()) << "it tried, and said so";
+    startProgram();
+    // The program keeps its own store current; the command line just asks it.
+    const Typed read = run({"read", "--list", "weekend shop"});
+    EXPECT_EQ(read.out, "Nothing left on Weekend shop.\n");
+    EXPECT_EQ(read.err, QString());
+    stopProgram();
+}
+
+TEST_F(TwoDevices, AnotherProgramsDatabaseAsTheContainerIsLeftAloneAndTheChangeStaysLocal) {
+    QFile foreign(cloudFile());
+    ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+    foreign.write(QByteArray("SQLite format 3") + '\0' + QByteArray(84, '\x01'));
+    foreign.close();
+    const QByteArray before = [&] {
+        QFile file(cloudFile());
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+
+    const Typed started = run({"start", "Packing"}, first());
+    EXPECT_EQ(started.code, 0);
+    EXPECT_EQ(started.out, "Started Packing.\n");
+    EXPECT_TRUE(started.err.contains("could not be synced")) << started.err.toStdString();
+    EXPECT_TRUE(started.err.contains("is not a Tallybird cloud container"))
+        << started.err.toStdString();
+    QFile file(cloudFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+}
+
+TEST_F(TwoDevices, ADamagedStoreFileIsSaidWithTheCopyThatKeepsIt) {
+    // With sync off, nothing from the cloud mends the file first.
+    FileDefaults(QDir(first()).filePath(QStringLiteral("defaults.json")))
+        .setBool(QStringLiteral("cloudSyncEnabled"), false);
+    said({"start", "Packing"}, first());
+    const QString store = QDir(first()).filePath(QStringLiteral("store.json"));
+    QFile file(store);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("{\"version\":3,\"lists\":[{\"id\":");
+    file.close();
+
+    const Typed listed = run({"lists"}, first());
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_EQ(listed.out, QString());
+    const QStringList copies = UnreadableCopies::copies(store);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(listed.err, "The store file “" + store +
+                              "” could not be read in full; its "
+                              "contents are kept in “" +
+                              copies.first() + "”.\n");
+
+    // Starting anew says it once, and the copy stays.
+    const Typed started = run({"start", "Groceries"}, first());
+    EXPECT_EQ(started.code, 0);
+    EXPECT_EQ(started.out, "Started Groceries.\n");
+    EXPECT_EQ(started.err, listed.err);
+    EXPECT_EQ(UnreadableCopies::copies(store), copies);
+}
+
+} // namespace
