@@ -159,6 +159,10 @@ SqliteStorage::SqliteStorage(const QString& path, int busyTimeoutMs) {
         exec("PRAGMA synchronous=NORMAL");
         createSchema(path);
     } catch (...) {
+        // A connection with statements left open is not closed, and would leak.
+        for (auto& [sql, stmt] : statements_)
+            sqlite3_finalize(stmt);
+        statements_.clear();
         sqlite3_close(db_);
         db_ = nullptr;
         throw;
@@ -226,9 +230,11 @@ bool SqliteStorage::checkContents(const QString& path) {
         id = integer("PRAGMA application_id");
         version = integer("PRAGMA user_version");
         tables = integer("SELECT count(*) FROM sqlite_schema");
-    } catch (const StorageError& e) {
-        throw StorageError(QStringLiteral("%1 is not a Tallybird cloud container: %2")
-                               .arg(path, QString::fromUtf8(e.what()))
+    } catch (const StorageError&) {
+        if (sqlite3_errcode(db_) != SQLITE_NOTADB)
+            throw;
+        throw StorageError(QStringLiteral("%1 is not a Tallybird cloud container (%2).")
+                               .arg(path, QString::fromUtf8(sqlite3_errmsg(db_)))
                                .toStdString());
     }
     if (id == applicationId) {

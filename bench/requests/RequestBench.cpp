@@ -1,0 +1,171 @@
+// How long one command-line request takes on a store of 10,000 items, with sync off, without a
+// program and through a running program, beside the floor of any request: starting the program
+// to print its version.
+#include "store/ListStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int itemCount = 10'000;
+constexpr int itemsPerList = 100;
+
+// An archived record as sync writes them: about 300 bytes of encoded record.
+QByteArray archivedRecord(const QString& id) {
+    QByteArray record = R"({"type":"TB_Item","name":")" + id.toUtf8() +
+                        R"(","zone":"TB-zone","owner":"__defaultOwner__","changeTag":"17",)"
+                        R"("fields":{"text":{"text":"Item number"},"done":{"int":0},)";
+    while (record.size() < 290)
+        record += ' ';
+    return record + "}}";
+}
+
+// A store file of realistic shape: 100 lists of 100 items, a note on every fifth item and an
+// archived record for every list and item.
+QByteArray storeFile() {
+    DiskV2 disk;
+    for (int l = 0; l < itemCount / itemsPerList; ++l) {
+        TBList list;
+        list.id = QStringLiteral("LIST-%1-0000-0000-0000-000000000000").arg(l, 8, 10, QChar('0'));
+        list.name = QStringLiteral("List %1").arg(l);
+        list.order = l;
+        list.createdAt = Date(700'000'000 + l);
+        disk.lists.append(list);
+        disk.archivedRecords.insert("L#" + list.id, archivedRecord(list.id).toBase64());
+        for (int i = 0; i < itemsPerList; ++i) {
+            TBItem item;
+            item.id = QStringLiteral("ITEM-%1-%2-0000-0000-000000000000")
+                          .arg(l, 8, 10, QChar('0'))
+                          .arg(i, 4, 10, QChar('0'));
+            item.listID = list.id;
+            item.text = QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7);
+            item.order = i;
+            if (i % 5 == 0)
+                item.notes = "NOTE-" + item.id + "\t2025-01-01T10:00:00Z\t_me\tMe\tget the big one";
+            disk.items.append(item);
+            disk.archivedRecords.insert("I#" + item.id, archivedRecord(item.id).toBase64());
+        }
+    }
+    disk.identity = UserIdentity{};
+    disk.circles = QList<TBCircle>{};
+    disk.aliases = QMap<QString, PersonAlias>{};
+    disk.filings = QMap<QString, QString>{};
+    disk.dirtyFilings = QSet<QString>{};
+    disk.pendingItemDeletions = QSet<QString>{};
+    disk.tombstones = QMap<QString, Tombstone>{};
+    disk.dirtyTombstones = QSet<QString>{};
+    disk.pendingZoneDeletions = QMap<QString, PendingZoneDeletion>{};
+    return disk.encode();
+}
+
+// A profile folder holding the store, with sync switched off, and a program when asked for.
+struct Profile {
+    explicit Profile(bool withProgram) {
+        QFile store(dir.filePath("store.json"));
+        store.open(QIODevice::WriteOnly);
+        store.write(storeFile());
+        store.close();
+        QFile defaults(dir.filePath("defaults.json"));
+        defaults.open(QIODevice::WriteOnly);
+        defaults.write(R"({"cloudSyncEnabled":false})");
+        defaults.close();
+        if (withProgram) {
+            program = std::make_unique<QProcess>();
+            program->start(QStringLiteral(TALLYBIRD_EXECUTABLE), arguments({}));
+            program->waitForStarted();
+            // Listening once a request goes through it.
+            while (run({"read", "--list-id", firstList()}) != 0)
+                QThread::msleep(50);
+        }
+    }
+    ~Profile() {
+        if (program) {
+            program->terminate();
+            program->waitForFinished(30'000);
+        }
+    }
+    QStringList arguments(const QStringList& words) const {
+        return QStringList{"--profile", dir.path(), "--cloud", dir.filePath("cloud.sqlite")} +
+               words;
+    }
+    int run(const QStringList& words) const {
+        QProcess process;
+        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE), arguments(words));
+        process.closeWriteChannel();
+        process.waitForFinished(60'000);
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    static QString firstList() {
+        return QStringLiteral("LIST-00000000-0000-0000-0000-000000000000");
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<QProcess> program;
+};
+
+Profile& profile(bool withProgram) {
+    static Profile alone(false);
+    static Profile running(true);
+    return withProgram ? running : alone;
+}
+
+void runEach(benchmark::State& state, const QStringList& words) {
+    const Profile& where = profile(state.range(0) != 0);
+    for (auto _ : state) {
+        if (where.run(words) != 0)
+            state.SkipWithError("the request failed");
+    }
+}
+
+void Floor(benchmark::State& state) {
+    runEach(state, {"--version"});
+}
+void Lists(benchmark::State& state) {
+    runEach(state, {"lists"});
+}
+void ReadByName(benchmark::State& state) {
+    runEach(state, {"read", "--list", "list 42", "--no"});
+}
+void AddByName(benchmark::State& state) {
+    runEach(state, {"add", "--list", "list 42", "bread"});
+}
+void AddById(benchmark::State& state) {
+    runEach(state, {"add", "--list-id", Profile::firstList(), "bread"});
+}
+void TickByName(benchmark::State& state) {
+    runEach(state, {"tick", "--list", "list 7", "item number 3 tag3"});
+}
+void StartTaken(benchmark::State& state) {
+    runEach(state, {"start", "List 9"});
+}
+
+// The argument: 0 without a program, 1 through a running program.
+#define REQUEST_BENCHMARK(name)                                                                    \
+    BENCHMARK(name)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0)
+
+REQUEST_BENCHMARK(Floor);
+REQUEST_BENCHMARK(Lists);
+REQUEST_BENCHMARK(ReadByName);
+REQUEST_BENCHMARK(AddByName);
+REQUEST_BENCHMARK(AddById);
+REQUEST_BENCHMARK(TickByName);
+REQUEST_BENCHMARK(StartTaken);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
