@@ -1,0 +1,90 @@
+#pragma once
+
+// A store in a temporary folder without cloud sync, in-memory settings, a clock fixed at a
+// known local time in Berlin, and helpers to make lists of every kind.
+#include "model/ListNavigation.h"
+#include "model/SettingsPresentation.h"
+#include "platform/Clock.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+
+inline const QTimeZone& berlin() {
+    static const QTimeZone zone("Europe/Berlin");
+    return zone;
+}
+
+// A local time in Berlin.
+inline Date berlinTime(int year, int month, int day, int hour, int minute = 0, int second = 0) {
+    const QDateTime local(QDate(year, month, day), QTime(hour, minute, second), berlin());
+    return Date::fromUnixSeconds(double(local.toMSecsSinceEpoch()) / 1000.0);
+}
+
+// Queued refreshes need an application object; widget tests make their own first.
+inline void ensureApplication() {
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "lists_tests";
+        static char* argv[] = {name, nullptr};
+        new QCoreApplication(argc, argv);
+    }
+}
+
+class ListsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        ListNavigation::shared().setRequestedListID(std::nullopt);
+        SettingsPresentation::shared().setOpen(false);
+        // Cloud sync on (without engines), so removals leave the marks a real store would.
+        store =
+            std::make_unique<ListStore>(dir.filePath("store.json"), true, false, defaults, clock);
+    }
+    // A fresh store and fresh settings, for the next row of a table.
+    void startAfresh() {
+        store.reset();
+        QFile::remove(dir.filePath("store.json"));
+        defaults = MemoryDefaults();
+        SetUp();
+    }
+
+    // Makes a list; `edit` adjusts it before it is stored.
+    template <typename Edit> TBList makeList(const QString& name, Edit edit) {
+        TBList list = store->addList(name);
+        edit(list);
+        store->updateList(list);
+        return list;
+    }
+    TBList makeList(const QString& name) {
+        return makeList(name, [](TBList&) {});
+    }
+    // Adds `open` items not done and `done` items done.
+    void addItems(const QString& listID, int open, int done) {
+        for (int i = 0; i < open + done; ++i) {
+            const TBItem item = store->addItem(listID, QStringLiteral("item %1").arg(i));
+            if (i >= open)
+                store->setDone(item.id, true);
+        }
+    }
+    // Lets queued refreshes run.
+    static void settle() { QCoreApplication::processEvents(); }
+
+    QTemporaryDir dir;
+    MemoryDefaults defaults;
+    FixedClock clock{berlinTime(2025, 3, 10, 11, 0)};
+    std::unique_ptr<ListStore> store;
+};
