@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "support/QStringPrinting.h"
+#include "support/TestApplication.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -17,11 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-    *os << '"' << text.toStdString() << '"';
-}
 
 inline const QTimeZone& berlin() {
     static const QTimeZone zone("Europe/Berlin");
@@ -34,20 +32,11 @@ inline Date berlinTime(int year, int month, int day, int hour, int minute = 0, i
     return Date::fromUnixSeconds(double(local.toMSecsSinceEpoch()) / 1000.0);
 }
 
-// Queued refreshes need an application object; widget tests make their own first.
-inline void ensureApplication() {
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "lists_tests";
-        static char* argv[] = {name, nullptr};
-        new QCoreApplication(argc, argv);
-    }
-}
-
 class ListsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ensureApplication();
+        // Queued refreshes need an application object; widget tests make theirs first.
+        testsupport::ensureApplication();
         ListNavigation::shared().setRequestedListID(std::nullopt);
         SettingsPresentation::shared().setOpen(false);
         // Cloud sync on (without engines), so removals leave the marks a real store would.
