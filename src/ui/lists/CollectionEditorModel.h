@@ -44,7 +44,8 @@ public:
     bool showsUngroupButton() const { return mode_.isEdit(); }
 
     const QString& name() const { return name_; }
-    void setName(const QString& name);
+    // Line breaks (pasted) become spaces: the name is one line.
+    void setName(const QString& typed);
     // The name as it would be saved: white space and line breaks trimmed from both ends.
     QString trimmedName() const;
     bool isChosen(const QString& listID) const { return chosen_.contains(listID); }

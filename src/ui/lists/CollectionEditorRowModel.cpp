@@ -85,6 +85,9 @@ QVariant CollectionEditorRowModel::data(const QModelIndex& index, int role) cons
         return entry.list.id;
     case ChosenRole:
         return chosen_.contains(entry.list.id);
+    case Qt::CheckStateRole:
+        // Read by screen readers as the row's ticked state.
+        return chosen_.contains(entry.list.id) ? Qt::Checked : Qt::Unchecked;
     default:
         return {};
     }
@@ -93,5 +96,5 @@ QVariant CollectionEditorRowModel::data(const QModelIndex& index, int role) cons
 Qt::ItemFlags CollectionEditorRowModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable;
 }

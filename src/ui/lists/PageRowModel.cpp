@@ -54,7 +54,10 @@ void PageRowModel::setRows(const QList<PageRowContent>& rows) {
     std::sort(oldMiddleIDs.begin(), oldMiddleIDs.end());
     std::sort(newMiddleIDs.begin(), newMiddleIDs.end());
 
-    if (oldMiddle == 0 && newMiddle == 0) {
+    const bool structural = oldMiddle != 0 || newMiddle != 0;
+    if (structural)
+        emit rowsAboutToChange();
+    if (!structural) {
         rows_ = rows;
     } else if (oldMiddle == 0) {
         beginInsertRows({}, prefix, prefix + newMiddle - 1);
@@ -100,6 +103,8 @@ void PageRowModel::setRows(const QList<PageRowContent>& rows) {
         reindex();
         endInsertRows();
     }
+    if (structural)
+        emit rowsChanged();
     emitChanged(changed);
 }
 

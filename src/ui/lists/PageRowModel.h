@@ -58,6 +58,11 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+signals:
+    // Around a setRows() that inserts, removes or rearranges rows (not around data changes).
+    void rowsAboutToChange();
+    void rowsChanged();
+
 private:
     std::optional<QString> dueSummary(const TBList& list) const;
     void emitChanged(QList<int> rows);

@@ -20,7 +20,6 @@
 
 #include <memory>
 
-
 inline const QTimeZone& berlin() {
     static const QTimeZone zone("Europe/Berlin");
     return zone;

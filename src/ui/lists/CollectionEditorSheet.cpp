@@ -1,0 +1,209 @@
+// The group editor sheet's widgets.
+#include "CollectionEditorSheet.h"
+
+#include "CollectionEditorModel.h"
+#include "CollectionEditorRowDelegate.h"
+#include "LabelButton.h"
+#include "ui/components/TextLabel.h"
+#include "ui/theme/DesignFont.h"
+#include "ui/theme/ThemeColour.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVBoxLayout>
+
+namespace {
+
+using namespace Theme;
+
+// A rounded card that holds one section's content.
+class Card : public QWidget {
+public:
+    explicit Card(QWidget* content, int padding) {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(padding, padding, padding, padding);
+        layout->addWidget(content);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()), 12, 12);
+        painter.fillPath(path, Colour::card.resolved());
+    }
+};
+
+// The list of lists: clicks and Space tick, nothing is selected.
+class TickList : public QListView {
+public:
+    explicit TickList(CollectionEditorModel& model) : model_(model) {
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setFrameShape(QFrame::NoFrame);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        viewport()->setAutoFillBackground(false);
+        setAutoFillBackground(false);
+        setStyleSheet(QStringLiteral("QListView { background: transparent; }"));
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const QModelIndex index = indexAt(event->position().toPoint());
+        QListView::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton && index.isValid()) {
+            setCurrentIndex(index);
+            toggle(index);
+        }
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Space && currentIndex().isValid()) {
+            toggle(currentIndex());
+            return;
+        }
+        QListView::keyPressEvent(event);
+    }
+
+private:
+    void toggle(const QModelIndex& index) {
+        model_.toggle(index.data(CollectionEditorRowModel::IdRole).toString());
+    }
+    CollectionEditorModel& model_;
+};
+
+QWidget* section(const QString& title, QWidget* content) {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    auto* heading = new TextLabel(title, DesignFont::smallHeading(), Colour::onSurfaceVariant);
+    heading->setContentsMargins(4, 0, 0, 0);
+    layout->addWidget(heading);
+    layout->addWidget(content, 1);
+    return box;
+}
+
+} // namespace
+
+CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionEditorMode& mode,
+                                             QWidget* parent)
+    : QDialog(parent), model_(new CollectionEditorModel(store, mode, this)) {
+    setObjectName(QStringLiteral("collectionEditor"));
+    setWindowTitle(model_->title());
+    setWindowModality(Qt::WindowModal);
+    resize(460, 620);
+
+    // The top bar: Cancel, the title, Save.
+    const QFont barFont = DesignFont::system(17);
+    cancel_ = new LabelButton(CollectionEditorModel::cancelTitle(),
+                              {barFont, Colour::primary, QMargins(8, 0, 8, 0), 44});
+    save_ = new LabelButton(
+        CollectionEditorModel::saveTitle(),
+        {DesignFont::system(17, QFont::DemiBold), Colour::primary, QMargins(8, 0, 8, 0), 44});
+    cancel_->setAccessible({CollectionEditorModel::cancelTitle(), {}, {}, {}, {}});
+    save_->setAccessible({CollectionEditorModel::saveAccessibilityLabel(), {}, {}, {}, {}});
+    auto* title =
+        new TextLabel(model_->title(), DesignFont::system(17, QFont::DemiBold), Colour::onSurface);
+    title->setAlignment(Qt::AlignCenter);
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(8, 4, 8, 4);
+    bar->addWidget(cancel_);
+    bar->addWidget(title, 1);
+    bar->addWidget(save_);
+
+    // The name.
+    name_ = new QLineEdit;
+    name_->setPlaceholderText(CollectionEditorModel::namePlaceholder());
+    name_->setFont(DesignFont::system(17));
+    name_->setText(model_->name());
+    name_->setAccessibleName(QStringLiteral("Name"));
+
+    // The lists.
+    QWidget* listsContent = nullptr;
+    if (model_->hasLists()) {
+        lists_ = new TickList(*model_);
+        lists_->setObjectName(QStringLiteral("groupEditorLists"));
+        lists_->setModel(&model_->rows());
+        lists_->setItemDelegate(new CollectionEditorRowDelegate(model_->rows(), lists_));
+        listsContent = new Card(lists_, 0);
+    } else {
+        noLists_ = new TextLabel(CollectionEditorModel::noListsText(), DesignFont::system(15),
+                                 Colour::onSurfaceVariant);
+        noLists_->setWordWrap(true);
+        listsContent = new Card(noLists_, 18);
+    }
+
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(16, 16, 16, 16);
+    body->setSpacing(24);
+    body->addWidget(section(CollectionEditorModel::nameSectionTitle(), new Card(name_, 18)));
+    body->addWidget(section(CollectionEditorModel::listsSectionTitle(), listsContent),
+                    model_->hasLists() ? 1 : 0);
+    if (model_->showsUngroupButton()) {
+        LabelButton::Look look{barFont, Colour::error, QMargins(8, 8, 8, 8), 44 + 16};
+        look.shape = LabelButton::Shape::card;
+        look.fill = Colour::card;
+        ungroup_ = new LabelButton(CollectionEditorModel::ungroupTitle(), look);
+        ungroup_->setAccessible({CollectionEditorModel::ungroupTitle(),
+                                 CollectionEditorModel::ungroupHint(),
+                                 {},
+                                 {},
+                                 {}});
+        body->addWidget(ungroup_);
+    }
+    if (!model_->hasLists())
+        body->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(bar);
+    layout->addLayout(body, 1);
+
+    // No button is the default: Return in the name field saves nothing.
+    connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(save_, &QAbstractButton::clicked, this, [this] {
+        if (model_->save())
+            accept();
+    });
+    if (ungroup_) {
+        connect(ungroup_, &QAbstractButton::clicked, this, [this] {
+            model_->ungroup();
+            accept();
+        });
+    }
+    connect(name_, &QLineEdit::textEdited, model_, &CollectionEditorModel::setName);
+    connect(model_, &CollectionEditorModel::changed, this, &CollectionEditorSheet::sync);
+    sync();
+}
+
+CollectionEditorSheet::~CollectionEditorSheet() = default;
+
+void CollectionEditorSheet::sync() {
+    save_->setEnabled(model_->canSave());
+    // A pasted line break became a space in the model; the field shows what will be saved.
+    if (name_->text() != model_->name())
+        name_->setText(model_->name());
+}
+
+void CollectionEditorSheet::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (model_->focusesNameOnOpen())
+        name_->setFocus(Qt::OtherFocusReason);
+    else if (lists_)
+        lists_->setFocus(Qt::OtherFocusReason);
+}
+
+void CollectionEditorSheet::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Colour::background.resolved());
+    painter.setPen(QPen(Colour::outlineVariant.resolved(), 1));
+    const int barBottom = save_->geometry().bottom() + 4;
+    painter.drawLine(0, barBottom, width(), barBottom);
+}

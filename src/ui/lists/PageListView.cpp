@@ -1,0 +1,249 @@
+// The lists page's list view: clicks, menus, keys, drags, swipes and a steady scroll position.
+#include "PageListView.h"
+
+#include "ListsScreenModel.h"
+#include "PageRowAccessibility.h"
+#include "PageRowDelegate.h"
+#include "ui/components/PlainText.h"
+#include "ui/components/RowDragController.h"
+#include "ui/components/RowSwipeController.h"
+#include "ui/theme/Symbols.h"
+#include "ui/theme/ThemeColour.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
+    : QListView(parent), screen_(screen) {
+    PageRowAccessibility::install();
+    setObjectName(QStringLiteral("listsPageRows"));
+    setModel(&screen_.rows());
+    delegate_ = new PageRowDelegate(screen_.rows(), this);
+    setItemDelegate(delegate_);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFrameShape(QFrame::NoFrame);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAutoFillBackground(false);
+    setAutoFillBackground(false);
+    verticalScrollBar()->setSingleStep(24);
+
+    drag_ = new RowDragController(this);
+    drag_->setLineColour([] { return Theme::Colour::primary.resolved(); });
+    drag_->setCanDrag([this](const QModelIndex& index, const QPoint& at) {
+        const QRect rect = visualRect(index);
+        return !swipe_->isOpen() && !delegate_->removeButtonRect(rect, index.row()).contains(at) &&
+               !delegate_->pencilRect(rect, index.row()).contains(at);
+    });
+    connect(drag_, &RowDragController::dropped, this,
+            [this](int row, int destination) { screen_.moveRows({row}, destination); });
+
+    swipe_ = new RowSwipeController(this);
+    swipe_->setSides([this](const QModelIndex& index) {
+        RowSwipeController::Sides sides;
+        const RowCommands leading = screen_.rows().leadingSwipe(index.row());
+        const RowCommands trailing = screen_.rows().trailingSwipe(index.row());
+        sides.leadingButtons = int(leading.size());
+        sides.trailingButtons = int(trailing.size());
+        sides.leadingFullSwipe = !leading.isEmpty() && leading.first().allowsFullSwipe;
+        sides.trailingFullSwipe = !trailing.isEmpty() && trailing.first().allowsFullSwipe;
+        return sides;
+    });
+    swipe_->setMargins([this](const QModelIndex& index) {
+        const QRect row = visualRect(index);
+        const QRect card = delegate_->cardRect(row, index.row());
+        return QMargins(card.left() - row.left(), card.top() - row.top(),
+                        row.right() - card.right(), row.bottom() - card.bottom());
+    });
+    connect(swipe_, &RowSwipeController::fullSwipe, this,
+            [this](const QModelIndex& index, RowSwipeController::Edge edge) {
+                const RowCommands commands = edge == RowSwipeController::Edge::leading
+                                                 ? screen_.rows().leadingSwipe(index.row())
+                                                 : screen_.rows().trailingSwipe(index.row());
+                if (!commands.isEmpty())
+                    screen_.perform(index.data(PageRowModel::IdRole).toString(),
+                                    commands.first().action);
+            });
+    delegate_->setControllers(drag_, swipe_);
+
+    connect(&screen_, &ListsScreenModel::changed, this, &PageListView::editingChanged);
+    // One refresh may remove, insert and rearrange: the anchor is taken before the first and
+    // put back after the last, when the view is laid out again.
+    connect(&screen_.rows(), &PageRowModel::rowsAboutToChange, this, &PageListView::rememberAnchor);
+    connect(&screen_.rows(), &PageRowModel::rowsChanged, this, &PageListView::restoreAnchor);
+}
+
+void PageListView::setSplit(bool split) {
+    split_ = split;
+    viewport()->update();
+}
+
+void PageListView::editingChanged() {
+    if (screen_.editing() == lastEditing_)
+        return;
+    lastEditing_ = screen_.editing();
+    // Swipes are off in edit mode, where the rows show their own buttons.
+    swipe_->close();
+    swipe_->setEnabled(!lastEditing_);
+    delegate_->editingChanged();
+}
+
+void PageListView::rememberAnchor() {
+    anchorID_.clear();
+    executeDelayedItemsLayout();
+    const QModelIndex top = indexAt(QPoint(viewport()->width() / 2, 1));
+    if (!top.isValid() || verticalScrollBar()->value() == 0)
+        return;
+    anchorID_ = top.data(PageRowModel::IdRole).toString();
+    anchorTop_ = visualRect(top).top();
+}
+
+void PageListView::restoreAnchor() {
+    if (anchorID_.isEmpty())
+        return;
+    const int row = screen_.rows().rowOf(anchorID_);
+    anchorID_.clear();
+    if (row < 0)
+        return;
+    executeDelayedItemsLayout();
+    const int now = visualRect(screen_.rows().index(row)).top();
+    verticalScrollBar()->setValue(verticalScrollBar()->value() + now - anchorTop_);
+}
+
+void PageListView::paintEvent(QPaintEvent* event) {
+    {
+        QPainter painter(viewport());
+        painter.fillRect(viewport()->rect(), split_ ? Theme::Colour::sidebarSurface.resolved()
+                                                    : Theme::Colour::listsPageSurface.resolved());
+    }
+    QListView::paintEvent(event);
+}
+
+void PageListView::mousePressEvent(QMouseEvent* event) {
+    pressed_ =
+        event->button() == Qt::LeftButton ? indexAt(event->position().toPoint()) : QModelIndex();
+    QListView::mousePressEvent(event);
+}
+
+void PageListView::mouseMoveEvent(QMouseEvent* event) {
+    // The drag controller owns moves with the button down; the view would only select.
+    if (!(event->buttons() & Qt::LeftButton))
+        QListView::mouseMoveEvent(event);
+}
+
+void PageListView::mouseReleaseEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    const QPersistentModelIndex pressed = pressed_;
+    pressed_ = QModelIndex();
+    QListView::mouseReleaseEvent(event);
+    if (event->button() != Qt::LeftButton || !pressed.isValid() || indexAt(at) != pressed)
+        return;
+    clickAt(at);
+}
+
+void PageListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // A second click does what a click does; the view's own double click would open an editor.
+    mousePressEvent(event);
+}
+
+void PageListView::clickAt(const QPoint& at) {
+    const QModelIndex index = indexAt(at);
+    if (!index.isValid())
+        return;
+    const QString id = index.data(PageRowModel::IdRole).toString();
+    if (const auto button = swipe_->buttonAt(at)) {
+        const RowCommands commands = button->first == RowSwipeController::Edge::leading
+                                         ? screen_.rows().leadingSwipe(index.row())
+                                         : screen_.rows().trailingSwipe(index.row());
+        swipe_->close();
+        if (button->second < commands.size())
+            screen_.perform(id, commands[button->second].action);
+        return;
+    }
+    const QRect rect = visualRect(index);
+    if (delegate_->removeButtonRect(rect, index.row()).contains(at)) {
+        screen_.perform(id, RowCommand::Action::remove);
+        return;
+    }
+    if (delegate_->pencilRect(rect, index.row()).contains(at)) {
+        screen_.perform(id, RowCommand::Action::editGroup);
+        return;
+    }
+    setCurrentIndex(index);
+    screen_.activate(id);
+}
+
+void PageListView::keyPressEvent(QKeyEvent* event) {
+    const QModelIndex current = currentIndex();
+    const QString id =
+        current.isValid() ? current.data(PageRowModel::IdRole).toString() : QString();
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (current.isValid()) {
+            screen_.activate(id);
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+    case Qt::Key_Backspace:
+        if (current.isValid() && !current.data(PageRowModel::IsHeaderRole).toBool()) {
+            screen_.perform(id, RowCommand::Action::remove);
+            return;
+        }
+        break;
+    case Qt::Key_Escape:
+        if (swipe_->isOpen()) {
+            swipe_->close();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QListView::keyPressEvent(event);
+}
+
+QMenu* PageListView::menuForRow(int row) {
+    auto* menu = new QMenu(this);
+    const QString id = screen_.rows().index(row).data(PageRowModel::IdRole).toString();
+    for (const RowCommand& command : screen_.rows().menu(row)) {
+        if (command.action == RowCommand::Action::separator) {
+            menu->addSeparator();
+            continue;
+        }
+        QAction* action = menu->addAction(PlainText::forButton(command.title));
+        if (command.destructive) {
+            action->setIcon(
+                QIcon(Symbols::pixmap(QStringLiteral("trash"), 14, Theme::Colour::error.resolved(),
+                                      devicePixelRatioF())));
+        }
+        const RowCommand::Action what = command.action;
+        connect(action, &QAction::triggered, this, [this, id, what] { screen_.perform(id, what); });
+    }
+    return menu;
+}
+
+void PageListView::contextMenuEvent(QContextMenuEvent* event) {
+    // The scroll area hands the viewport's event on: its position is in viewport coordinates.
+    QModelIndex index = indexAt(event->pos());
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard || !index.isValid()) {
+        index = currentIndex();
+        if (index.isValid())
+            at = viewport()->mapToGlobal(visualRect(index).center());
+    }
+    if (!index.isValid())
+        return;
+    swipe_->close();
+    QMenu* menu = menuForRow(index.row());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // popup(), not exec(): no nested event loop, and the store may change while it is open.
+    menu->popup(at);
+}

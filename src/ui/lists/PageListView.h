@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QListView>
+#include <QPersistentModelIndex>
+
+class ListsScreenModel;
+class PageRowDelegate;
+class QMenu;
+class RowDragController;
+class RowSwipeController;
+
+// The scrolling rows of the lists page: a list view over the screen model's rows with painted
+// rows. A click opens a list or folds a group (or presses a row's button), a right click or the
+// menu key opens the row's menu, a drag moves a row or a group (one store call per drop), a
+// horizontal touchpad swipe reveals a row's swipe buttons, Return opens and Delete removes
+// the current row. When rows come or go above the visible part, the rows in view stay where
+// they are. Main thread only.
+class PageListView : public QListView {
+    Q_OBJECT
+
+public:
+    explicit PageListView(ListsScreenModel& screen, QWidget* parent = nullptr);
+
+    ListsScreenModel& screen() { return screen_; }
+    PageRowDelegate& rowDelegate() { return *delegate_; }
+    RowDragController& drag() { return *drag_; }
+    RowSwipeController& swipe() { return *swipe_; }
+    // The menu of a row, as the context menu shows it; the caller owns it.
+    QMenu* menuForRow(int row);
+    // The surface colour painted behind the rows.
+    void setSplit(bool split);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void editingChanged();
+    void rememberAnchor();
+    void restoreAnchor();
+    void clickAt(const QPoint& position);
+
+    ListsScreenModel& screen_;
+    PageRowDelegate* delegate_;
+    RowDragController* drag_;
+    RowSwipeController* swipe_;
+    QPersistentModelIndex pressed_;
+    bool split_ = true;
+    bool lastEditing_ = false;
+    // The first row in view and how far down it stood, while rows come and go.
+    QString anchorID_;
+    int anchorTop_ = 0;
+};

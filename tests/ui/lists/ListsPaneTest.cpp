@@ -1,0 +1,372 @@
+// Wiring of the lists page's widgets: clicks, edit mode, menus, drags, swipes, the removal
+// question, the group editor and texts shown exactly as typed.
+#include "ListsTestSupport.h"
+
+#include "ui/components/FloatingAddButton.h"
+#include "ui/components/RowDragController.h"
+#include "ui/components/RowSwipeController.h"
+#include "ui/lists/CollectionEditorModel.h"
+#include "ui/lists/CollectionEditorSheet.h"
+#include "ui/lists/LabelButton.h"
+#include "ui/lists/ListRemovalAlert.h"
+#include "ui/lists/ListsEmptyState.h"
+#include "ui/lists/ListsFooter.h"
+#include "ui/lists/ListsHeading.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/NewGroupPill.h"
+#include "ui/lists/PageListView.h"
+#include "ui/lists/PageRowDelegate.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+
+namespace {
+
+class ListsPaneTest : public ListsTest {
+protected:
+    void build() {
+        screen = std::make_unique<ListsScreenModel>(
+            *store, defaults, clock, ListNavigation::shared(), SettingsPresentation::shared(),
+            nullptr, "en_US", berlin());
+        pane = std::make_unique<ListsPane>(*screen, *store);
+        pane->resize(340, 900);
+        pane->show();
+        settle();
+    }
+    void TearDown() override {
+        pane.reset();
+        screen.reset();
+    }
+
+    PageListView& view() { return *pane->rowsView(); }
+    QRect rowRect(int row) { return view().visualRect(screen->rows().index(row)); }
+    int rowOf(const TBList& list) { return screen->rows().rowOf("L#" + list.id); }
+    void click(const QPoint& at) {
+        QTest::mouseClick(view().viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        settle();
+    }
+    QStringList names() {
+        QStringList result;
+        for (const PageRow& row : store->pageRows())
+            result.append(row.isHeader() ? "[" + row.name + "]" : row.list.name);
+        return result;
+    }
+    void swipe(int row, int dx, Qt::ScrollPhase phase = Qt::ScrollUpdate) {
+        const QPoint at = rowRect(row).center();
+        QWheelEvent event(at, view().viewport()->mapToGlobal(at), QPoint(dx, 0), QPoint(dx * 3, 0),
+                          Qt::NoButton, Qt::NoModifier, phase, false);
+        QCoreApplication::sendEvent(view().viewport(), &event);
+    }
+    void endSwipe(int row) {
+        const QPoint at = rowRect(row).center();
+        QWheelEvent event(at, view().viewport()->mapToGlobal(at), QPoint(), QPoint(), Qt::NoButton,
+                          Qt::NoModifier, Qt::ScrollEnd, false);
+        QCoreApplication::sendEvent(view().viewport(), &event);
+        settle();
+    }
+    QAccessibleInterface* accessibleRow(int row) {
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&view());
+        return list ? list->child(row) : nullptr;
+    }
+
+    std::unique_ptr<ListsScreenModel> screen;
+    std::unique_ptr<ListsPane> pane;
+};
+
+TEST_F(ListsPaneTest, AClickOpensAListAndFoldsAGroup) {
+    const TBList a = makeList("A");
+    const TBList b = makeList("B");
+    store->setCollection(QString("Home"), b.id);
+    build();
+    EXPECT_EQ(screen->openListID(), a.id) << "the first list is restored when shown";
+    click(rowRect(rowOf(b)).center());
+    EXPECT_EQ(screen->openListID(), b.id);
+
+    click(rowRect(screen->rows().rowOf("H#Home")).center());
+    EXPECT_EQ(names(), (QStringList{"A", "[Home]"}));
+    EXPECT_EQ(screen->rows().rowCount(), 2);
+}
+
+TEST_F(ListsPaneTest, EditModeShowsRemoveAndPencilButtonsAndOpensNothing) {
+    const TBList a = makeList("A");
+    const TBList b = makeList("B");
+    store->setCollection(QString("Home"), b.id);
+    build();
+    screen->closeList();
+    QTest::mouseClick(pane->heading()->editButton(), Qt::LeftButton);
+    EXPECT_TRUE(screen->editing());
+    EXPECT_EQ(pane->heading()->editButton()->title(), "Done");
+    click(rowRect(rowOf(a)).center());
+    EXPECT_EQ(screen->openListID(), std::nullopt);
+
+    // The trash button asks about the row's list.
+    const QRect trash = view().rowDelegate().removeButtonRect(rowRect(rowOf(a)), rowOf(a));
+    ASSERT_FALSE(trash.isEmpty());
+    click(trash.center());
+    ASSERT_TRUE(pane->removalAlert()->box());
+    EXPECT_EQ(pane->removalAlert()->box()->text(), "Delete “A”?");
+    pane->removalAlert()->cancelButton()->click();
+    settle();
+
+    // The pencil opens the group editor for its group.
+    const int header = screen->rows().rowOf("H#Home");
+    click(view().rowDelegate().pencilRect(rowRect(header), header).center());
+    auto* sheet = qobject_cast<CollectionEditorSheet*>(pane->presentedSheet());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->model().mode(), CollectionEditorMode::edit("Home"));
+    sheet->reject();
+    settle();
+    EXPECT_EQ(screen->presentedSheet(), std::nullopt);
+}
+
+TEST_F(ListsPaneTest, MenusOfferWhatTheRowAllows) {
+    makeList("Mine");
+    makeList("Theirs", [](TBList& l) {
+        l.zoneOwnerName = "_o";
+        l.sharePermission = TBSharePermission::readOnly;
+    });
+    build();
+    const auto texts = [&](int row) {
+        std::unique_ptr<QMenu> menu(view().menuForRow(row));
+        QStringList result;
+        for (QAction* action : menu->actions())
+            result.append(action->isSeparator() ? "---" : action->text());
+        return result;
+    };
+    EXPECT_EQ(texts(0), (QStringList{"Rename…", "Pin", "---", "Delete"}));
+    EXPECT_EQ(texts(1), QStringList{"Remove from my lists"});
+
+    std::unique_ptr<QMenu> menu(view().menuForRow(0));
+    menu->actions()[1]->trigger();
+    settle();
+    EXPECT_TRUE(store->lists()[0].pinned);
+}
+
+TEST_F(ListsPaneTest, ADragMakesOneStoreMoveWithTheDroppedOffsets) {
+    for (const QString name : {"A", "B", "C", "D"})
+        makeList(name);
+    build();
+    screen->closeList();
+    QSignalSpy drops(&view().drag(), &RowDragController::dropped);
+    QWidget* viewport = view().viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, rowRect(0).center());
+    QTest::mouseMove(viewport, rowRect(1).center());
+    QTest::mouseMove(viewport, rowRect(2).bottomLeft() + QPoint(40, -3));
+    EXPECT_TRUE(view().drag().isDragging());
+    EXPECT_EQ(view().drag().destination(), 3);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier,
+                        rowRect(2).bottomLeft() + QPoint(40, -3));
+    settle();
+    ASSERT_EQ(drops.count(), 1);
+    EXPECT_EQ(drops[0][0].toInt(), 0);
+    EXPECT_EQ(drops[0][1].toInt(), 3);
+    EXPECT_EQ(names(), (QStringList{"B", "C", "A", "D"}));
+    EXPECT_EQ(screen->openListID(), std::nullopt) << "a drag is no click";
+
+    // Escape puts a lifted row back; a drop on its own place moves nothing.
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, rowRect(0).center());
+    QTest::mouseMove(viewport, rowRect(3).center());
+    QTest::keyClick(&view(), Qt::Key_Escape);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, rowRect(3).center());
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, rowRect(1).center());
+    QTest::mouseMove(viewport, rowRect(1).center() + QPoint(0, 12));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier,
+                        rowRect(1).center() + QPoint(0, 12));
+    settle();
+    EXPECT_EQ(drops.count(), 1);
+    EXPECT_EQ(names(), (QStringList{"B", "C", "A", "D"}));
+}
+
+TEST_F(ListsPaneTest, RowsInViewStayPutWhenRowsComeAndGoAboveThem) {
+    QList<TBList> lists;
+    for (int i = 0; i < 40; ++i)
+        lists.append(makeList(QStringLiteral("List %1").arg(i)));
+    build();
+    view().scrollTo(screen->rows().index(20), QAbstractItemView::PositionAtTop);
+    settle();
+    const QModelIndex before = view().indexAt(QPoint(100, 5));
+    const QString topID = before.data(PageRowModel::IdRole).toString();
+    const int top = view().visualRect(before).top();
+
+    // Another device adds a list at the top and deletes one further up.
+    makeList("New", [](TBList& l) { l.pinned = true; });
+    store->deleteList(lists[3].id);
+    settle();
+    const QModelIndex after = view().indexAt(QPoint(100, 5));
+    EXPECT_EQ(after.data(PageRowModel::IdRole).toString(), topID);
+    EXPECT_EQ(view().visualRect(after).top(), top);
+}
+
+TEST_F(ListsPaneTest, DraggingAHeaderMovesItsGroup) {
+    const TBList a = makeList("A");
+    const TBList b = makeList("B");
+    const TBList c = makeList("C");
+    store->setCollection(QString("Home"), b.id);
+    store->setCollection(QString("Home"), c.id);
+    build();
+    ASSERT_EQ(names(), (QStringList{"A", "[Home]", "B", "C"}));
+    QWidget* viewport = view().viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, rowRect(1).center());
+    QTest::mouseMove(viewport, rowRect(0).center());
+    QTest::mouseMove(viewport, rowRect(0).topLeft() + QPoint(40, 3));
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier,
+                        rowRect(0).topLeft() + QPoint(40, 3));
+    settle();
+    EXPECT_EQ(names(), (QStringList{"[Home]", "B", "C", "A"}));
+    (void)a;
+}
+
+TEST_F(ListsPaneTest, RemovalAlertDefaultsToCancelAndDeletesOnlyWhenAsked) {
+    const TBList list = makeList("<b>x</b> & y");
+    build();
+    screen->askToRemove(list.id);
+    settle();
+    QMessageBox* box = pane->removalAlert()->box();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(box->text(), "Delete “<b>x</b> & y”?");
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_EQ(box->informativeText(), "This cannot be undone.");
+    EXPECT_EQ(box->defaultButton(), pane->removalAlert()->cancelButton());
+    EXPECT_EQ(pane->removalAlert()->removeButton()->text(), "Delete");
+    EXPECT_EQ(pane->removalAlert()->cancelButton()->text(), "Cancel");
+
+    QTest::keyClick(box, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(screen->isConfirmingRemoval());
+    EXPECT_EQ(store->lists().size(), 1);
+
+    screen->askToRemove(list.id);
+    settle();
+    pane->removalAlert()->removeButton()->click();
+    settle();
+    EXPECT_TRUE(store->lists().isEmpty());
+    EXPECT_FALSE(pane->removalAlert()->box());
+}
+
+TEST_F(ListsPaneTest, NamesShowAsTypedInRowsHeadersAndMenus) {
+    const TBList list = makeList("<b>x</b> & y");
+    store->setCollection(QString("<i>Home</i> & co"), list.id);
+    build();
+    ASSERT_NE(accessibleRow(0), nullptr);
+    EXPECT_EQ(accessibleRow(0)->text(QAccessible::Name), "<i>Home</i> & co, 1 list");
+    EXPECT_EQ(accessibleRow(1)->text(QAccessible::Name), "<b>x</b> & y, Empty");
+    EXPECT_EQ(screen->rows().header(0).title, "<I>HOME</I> & CO");
+    EXPECT_EQ(screen->rows().listRow(1).name, "<b>x</b> & y");
+    // The swipe button's label names the list; a menu's "&" would be a shortcut mark.
+    EXPECT_EQ(screen->rows().trailingSwipe(1)[0].accessibleLabel, "Delete: <b>x</b> & y");
+}
+
+TEST_F(ListsPaneTest, TouchpadSwipesRevealButtonsAndAFullSwipeActs) {
+    const TBList own = makeList("Own");
+    const TBList theirs = makeList("Theirs", [](TBList& l) {
+        l.zoneOwnerName = "_o";
+        l.sharePermission = TBSharePermission::readOnly;
+    });
+    build();
+    // Sliding left a little and letting go leaves the trailing button open; a click on it asks.
+    swipe(rowOf(own), -50);
+    endSwipe(rowOf(own));
+    EXPECT_EQ(view().swipe().offset(screen->rows().index(rowOf(own))),
+              -RowSwipeController::buttonWidth);
+    const QList<QRect> buttons = view().swipe().buttonRects(screen->rows().index(rowOf(own)),
+                                                            RowSwipeController::Edge::trailing);
+    ASSERT_EQ(buttons.size(), 1);
+    click(buttons[0].center());
+    EXPECT_TRUE(screen->isConfirmingRemoval());
+    screen->cancelRemoval();
+
+    // A full swipe to the right pins at once.
+    swipe(rowOf(own), 150);
+    swipe(rowOf(own), 150);
+    endSwipe(rowOf(own));
+    EXPECT_TRUE(store->lists()[0].pinned);
+
+    // Another person's read-only list has nothing on its leading side.
+    swipe(rowOf(theirs), 300);
+    endSwipe(rowOf(theirs));
+    EXPECT_FALSE(view().swipe().isOpen());
+    EXPECT_FALSE(store->lists()[1].pinned);
+}
+
+TEST_F(ListsPaneTest, ScreenReadersGetTheRowsActions) {
+    const TBList list = makeList("Tea");
+    build();
+    QAccessibleInterface* row = accessibleRow(0);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->text(QAccessible::Description), "Double tap to open");
+    QAccessibleActionInterface* actions = row->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    EXPECT_EQ(actions->actionNames(),
+              (QStringList{QAccessibleActionInterface::pressAction(), "Rename…", "Pin", "Delete"}));
+    actions->doAction("Pin");
+    settle();
+    EXPECT_TRUE(store->lists()[0].pinned);
+    screen->closeList();
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(screen->openListID(), list.id);
+}
+
+TEST_F(ListsPaneTest, NewGroupPillOpensTheGroupEditorWhichSavesTickedLists) {
+    const TBList a = makeList("A");
+    makeList("B");
+    build();
+    EXPECT_TRUE(pane->footer()->pill()->isVisible());
+    QTest::mouseClick(pane->footer()->pill(), Qt::LeftButton);
+    settle();
+    auto* sheet = qobject_cast<CollectionEditorSheet*>(pane->presentedSheet());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    EXPECT_FALSE(sheet->saveButton()->isEnabled());
+
+    QTest::keyClicks(sheet->nameField(), "  Trip ");
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return); // Return saves nothing
+    settle();
+    EXPECT_EQ(pane->presentedSheet(), sheet);
+    EXPECT_FALSE(sheet->saveButton()->isEnabled());
+    QListView* lists = sheet->listsView();
+    QTest::mouseClick(lists->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      lists->visualRect(lists->model()->index(0, 0)).center());
+    EXPECT_TRUE(sheet->saveButton()->isEnabled());
+    QTest::mouseClick(sheet->saveButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(store->collection(a.id), "Trip");
+    EXPECT_EQ(pane->presentedSheet(), nullptr);
+    EXPECT_EQ(screen->presentedSheet(), std::nullopt);
+}
+
+TEST_F(ListsPaneTest, EmptyStoreShowsTheEmptyStateAndNoPill) {
+    build();
+    EXPECT_TRUE(pane->emptyState()->isVisible());
+    EXPECT_FALSE(pane->footer()->pill()->isVisible());
+    makeList("First");
+    settle();
+    EXPECT_FALSE(pane->emptyState()->isVisible());
+    EXPECT_TRUE(pane->footer()->pill()->isVisible());
+}
+
+TEST_F(ListsPaneTest, ANarrowRowShowsTheIconOnlyPillAndKeepsTheAddButtonAtTheEdge) {
+    makeList("A");
+    build();
+    ListsFooter* footer = pane->footer();
+    footer->resize(400, footer->height());
+    EXPECT_FALSE(footer->pill()->isIconOnly());
+    // Centred in the whole row while it is clear of the add button.
+    EXPECT_NEAR(footer->pill()->geometry().center().x(), 200, 1);
+    footer->resize(200, footer->height());
+    EXPECT_TRUE(footer->pill()->isIconOnly());
+    EXPECT_EQ(footer->addButton()->geometry().right(), 200 - 16 - 1);
+    EXPECT_LE(footer->pill()->geometry().right() + ListsFooter::gap,
+              footer->addButton()->geometry().left());
+}
+
+} // namespace
