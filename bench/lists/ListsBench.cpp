@@ -37,8 +37,8 @@ struct Fixture {
     QStringList ids;
 
     Fixture() {
-        store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, defaults,
-                                            clock);
+        store =
+            std::make_unique<ListStore>(dir.filePath("store.json"), false, false, defaults, clock);
         store->batch([&] {
             for (int i = 0; i < listCount; ++i) {
                 TBList list = store->addList(QStringLiteral("List number %1").arg(i));

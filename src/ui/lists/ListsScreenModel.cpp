@@ -77,6 +77,12 @@ void ListsScreenModel::refreshNow() {
     emit changed();
 }
 
+void ListsScreenModel::refreshDates() {
+    refreshPending_ = true;
+    refreshNow();
+    rows_.datedRowsChanged();
+}
+
 void ListsScreenModel::refresh() {
     refreshPending_ = false;
     const Date now = clock_.now();

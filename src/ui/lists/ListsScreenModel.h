@@ -42,6 +42,9 @@ public:
     const PageRowModel& rows() const { return rows_; }
     // Runs a pending refresh at once (the first show, and before acting on row offsets).
     void refreshNow();
+    // Time moved on (a new day, a wake from sleep): the due words and the lists due today are
+    // worked out again; nothing else in the store changed.
+    void refreshDates();
 
     // --- Launch and the open list ---
     // The pane is shown: a pending open request is claimed, then the remembered list restored.

@@ -1,6 +1,7 @@
 // Painting of the lists page's rows.
 #include "PageRowDelegate.h"
 
+#include "DueChip.h"
 #include "PageRowModel.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
@@ -46,7 +47,7 @@ void paintStripes(QPainter& painter, const QRectF& box, const QColor& colour) {
 
 PageRowDelegate::PageRowDelegate(const PageRowModel& rows, QObject* parent)
     : QStyledItemDelegate(parent), rows_(rows), nameFont_(DesignFont::system(17)),
-      detailFont_(DesignFont::monospaced(12, QFont::Medium)),
+      detailFont_(DueChip::font()),
       swipeFont_(DesignFont::system(11, QFont::DemiBold, FontScaling::fixed)) {}
 
 void PageRowDelegate::setControllers(const RowDragController* drag,
@@ -242,20 +243,8 @@ void PageRowDelegate::paintList(QPainter& painter, const QStyleOptionViewItem& o
     painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, count);
     if (p.dueText) {
         const int chipLeft = line.left() + detailMetrics.horizontalAdvance(count) + 8;
-        const int space = line.right() - chipLeft - 7 - 4;
-        if (space > 0) {
-            const std::optional<DynamicColour> dot = ListPalette::urgency(p.urgency);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(dot ? dot->resolved() : Colour::onSurfaceVariant.resolved());
-            painter.drawEllipse(QRectF(chipLeft, line.center().y() - 3.5 + 0.5, 7, 7));
-            // A due text cut to a letter or two says nothing: the dot alone stays then.
-            const QString due = detailMetrics.elidedText(*p.dueText, Qt::ElideRight, space);
-            if (due == *p.dueText || due.size() > 3) {
-                painter.setPen(Colour::onSurfaceVariant.resolved());
-                painter.drawText(QRect(chipLeft + 11, line.top(), space, line.height()),
-                                 Qt::AlignLeft | Qt::AlignVCenter, due);
-            }
-        }
+        DueChip::paint(painter, QRect(chipLeft, line.top(), line.right() - chipLeft, line.height()),
+                       *p.dueText, p.urgency, detailFont_);
     }
 }
 

@@ -148,6 +148,17 @@ void PageRowModel::setNow(Date now) {
     dueCache_.clear();
 }
 
+void PageRowModel::datedRowsChanged() {
+    QList<int> dated;
+    for (int i = 0; i < rows_.size(); ++i) {
+        const PageRowContent& content = rows_[i];
+        if (!content.isHeader() && content.row.list.dueDate &&
+            content.row.list.kind == TBListKind::oneOff)
+            dated.append(i);
+    }
+    emitChanged(dated);
+}
+
 std::optional<QString> PageRowModel::dueSummary(const TBList& list) const {
     if (list.kind == TBListKind::ongoing || !list.dueDate)
         return std::nullopt;

@@ -35,6 +35,8 @@ public:
     void setEditing(bool editing);
     void setSelectedListID(const std::optional<QString>& listID);
     void setNow(Date now);
+    // Repaints the rows whose words depend on the date (those with a due chip).
+    void datedRowsChanged();
 
     const QList<PageRowContent>& rows() const { return rows_; }
     const PageRowContent& content(int row) const { return rows_.at(row); }

@@ -238,6 +238,22 @@ TEST_F(ListsScreen, SummaryLineCountsListsItemsAndListsDueToday) {
     }
 }
 
+TEST_F(ListsScreen, ANewDayRefreshesDueWordsAndTheListsDueToday) {
+    clock.set(berlinTime(2025, 3, 10, 23, 0));
+    makeList("Trip", [&](TBList& l) { l.dueDate = berlinTime(2025, 3, 11, 10, 0); });
+    defaults.setString("listsSummaryView", "dueToday");
+    auto screen = makeScreen();
+    EXPECT_EQ(screen->rows().listRow(0).dueText, "in 11 hours");
+    EXPECT_EQ(screen->summaryText(), "Nothing due today");
+
+    QSignalSpy repainted(&screen->rows(), &QAbstractItemModel::dataChanged);
+    clock.advance(2 * 3600);
+    screen->refreshDates();
+    EXPECT_EQ(screen->rows().listRow(0).dueText, "in 9 hours");
+    EXPECT_EQ(screen->summaryText(), "1 due today");
+    EXPECT_EQ(repainted.count(), 1);
+}
+
 TEST_F(ListsScreen, SummaryOfAnEmptyStoreAndOfAnUnknownStoredMode) {
     const struct {
         const char* stored;
