@@ -187,6 +187,10 @@ void ListsScreenModel::closeList() {
     setOpenListID(std::nullopt);
 }
 
+void ListsScreenModel::followOpenList(const std::optional<QString>& listID) {
+    setOpenListID(listID && listExists(*listID) ? listID : std::nullopt);
+}
+
 void ListsScreenModel::claimAnyPendingList() {
     const std::optional<QString> requested = navigation_.requestedListID();
     navigation_.setRequestedListID(std::nullopt);

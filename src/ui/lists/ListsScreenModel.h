@@ -57,6 +57,9 @@ public:
     void openList(const QString& listID);
     // Going back from the list in the one-stack window.
     void closeList();
+    // The window opened or closed a list itself (or kept one open over a rebuilt page): the
+    // page follows, whatever the edit mode. An id that names no list closes.
+    void followOpenList(const std::optional<QString>& listID);
     void claimAnyPendingList();
     void restoreLastOpenedListIfWanted();
 
