@@ -8,8 +8,8 @@
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/PageListView.h"
 
+#include "ui/components/SingleLineField.h"
 #include <QCoreApplication>
-#include <QLineEdit>
 #include <QWheelEvent>
 
 namespace {
@@ -70,6 +70,7 @@ public:
         sheet_ =
             new CollectionEditorSheet(lists_.store(), CollectionEditorMode::edit("Home"), this);
         sheet_->setWindowFlags(Qt::Widget);
+        sheet_->setWindowModality(Qt::NonModal);
         sheet_->model().setName(QStringLiteral("Home and garden"));
         sheet_->nameField()->setText(sheet_->model().name());
     }

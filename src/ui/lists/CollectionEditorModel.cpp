@@ -30,14 +30,7 @@ QString CollectionEditorModel::trimmedName() const {
     return Unicode::trimWhitespaceAndNewlines(name_);
 }
 
-void CollectionEditorModel::setName(const QString& typed) {
-    // The name field is one line: a line break pasted into it becomes a space.
-    QString name = typed;
-    for (QChar& c : name) {
-        if (c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == QChar(0x85) ||
-            c == QChar(0x2028) || c == QChar(0x2029))
-            c = u' ';
-    }
+void CollectionEditorModel::setName(const QString& name) {
     if (name == name_)
         return;
     name_ = name;

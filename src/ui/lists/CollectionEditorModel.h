@@ -44,8 +44,7 @@ public:
     bool showsUngroupButton() const { return mode_.isEdit(); }
 
     const QString& name() const { return name_; }
-    // Line breaks (pasted) become spaces: the name is one line.
-    void setName(const QString& typed);
+    void setName(const QString& name);
     // The name as it would be saved: white space and line breaks trimmed from both ends.
     QString trimmedName() const;
     bool isChosen(const QString& listID) const { return chosen_.contains(listID); }

@@ -2,14 +2,13 @@
 #include "CollectionEditorRowDelegate.h"
 
 #include "CollectionEditorRowModel.h"
+#include "ui/components/ListBadge.h"
 #include "ui/theme/DesignFont.h"
-#include "ui/theme/ListPalette.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QPainterPath>
 
 namespace {
 constexpr int padding = 18;
@@ -56,10 +55,7 @@ void CollectionEditorRowDelegate::paint(QPainter* painter, const QStyleOptionVie
                    p.chosen ? Colour::primary.resolved() : Colour::onSurfaceVariant.resolved());
 
     const QRectF badge(tick.right() + spacing, centreY - badgeSide / 2.0, badgeSide, badgeSide);
-    QPainterPath tile;
-    tile.addRoundedRect(badge, badgeSide * 0.28, badgeSide * 0.28);
-    painter->fillPath(tile, ListPalette::colour(ListColour::find(p.colourID)).resolved());
-    Symbols::paint(*painter, badge, p.icon, badgeSide * 0.45, ListPalette::glyph.resolved());
+    ListBadge::paint(*painter, badge, p.icon, p.colourID);
 
     const int left = int(badge.right()) + spacing;
     const int width = std::max(0, content.right() - left);

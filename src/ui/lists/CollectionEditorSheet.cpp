@@ -4,13 +4,13 @@
 #include "CollectionEditorModel.h"
 #include "CollectionEditorRowDelegate.h"
 #include "LabelButton.h"
+#include "ui/components/SingleLineField.h"
 #include "ui/components/TextLabel.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QListView>
 #include <QPainter>
 #include <QPainterPath>
@@ -93,10 +93,9 @@ QWidget* section(const QString& title, QWidget* content) {
 
 CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionEditorMode& mode,
                                              QWidget* parent)
-    : QDialog(parent), model_(new CollectionEditorModel(store, mode, this)) {
+    : SheetDialog(parent), model_(new CollectionEditorModel(store, mode, this)) {
     setObjectName(QStringLiteral("collectionEditor"));
     setWindowTitle(model_->title());
-    setWindowModality(Qt::WindowModal);
     resize(460, 620);
 
     // The top bar: Cancel, the title, Save.
@@ -118,7 +117,8 @@ CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionE
     bar->addWidget(save_);
 
     // The name.
-    name_ = new QLineEdit;
+    name_ = new SingleLineField;
+    name_->setRoundedBorder(true);
     name_->setPlaceholderText(CollectionEditorModel::namePlaceholder());
     name_->setFont(DesignFont::system(17));
     name_->setText(model_->name());
@@ -187,22 +187,19 @@ CollectionEditorSheet::~CollectionEditorSheet() = default;
 
 void CollectionEditorSheet::sync() {
     save_->setEnabled(model_->canSave());
-    // A pasted line break became a space in the model; the field shows what will be saved.
-    if (name_->text() != model_->name())
-        name_->setText(model_->name());
 }
 
 void CollectionEditorSheet::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
+    SheetDialog::showEvent(event);
     if (model_->focusesNameOnOpen())
         name_->setFocus(Qt::OtherFocusReason);
     else if (lists_)
         lists_->setFocus(Qt::OtherFocusReason);
 }
 
-void CollectionEditorSheet::paintEvent(QPaintEvent*) {
+void CollectionEditorSheet::paintEvent(QPaintEvent* event) {
+    SheetDialog::paintEvent(event);
     QPainter painter(this);
-    painter.fillRect(rect(), Colour::background.resolved());
     painter.setPen(QPen(Colour::outlineVariant.resolved(), 1));
     const int barBottom = save_->geometry().bottom() + 4;
     painter.drawLine(0, barBottom, width(), barBottom);

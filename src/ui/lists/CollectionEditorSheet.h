@@ -2,20 +2,20 @@
 
 #include "CollectionEditorMode.h"
 
-#include <QDialog>
+#include "ui/components/SheetDialog.h"
 
 class CollectionEditorModel;
 class ListStore;
 class LabelButton;
-class QLineEdit;
+class SingleLineField;
 class QListView;
 class TextLabel;
 
-// The group editor sheet: a window-modal dialog with "Cancel", the title and "Save" at the top,
+// The group editor sheet: a window-modal sheet with "Cancel", the title and "Save" at the top,
 // the name field, the lists to tick (a list view, however many lists there are) and, for an
 // existing group, "Ungroup these lists". Return in the name field does nothing; Escape cancels.
 // Nothing reaches the store before Save or Ungroup.
-class CollectionEditorSheet : public QDialog {
+class CollectionEditorSheet : public SheetDialog {
     Q_OBJECT
 
 public:
@@ -24,7 +24,7 @@ public:
     ~CollectionEditorSheet() override;
 
     CollectionEditorModel& model() { return *model_; }
-    QLineEdit* nameField() const { return name_; }
+    SingleLineField* nameField() const { return name_; }
     LabelButton* saveButton() const { return save_; }
     LabelButton* cancelButton() const { return cancel_; }
     LabelButton* ungroupButton() const { return ungroup_; }
@@ -38,7 +38,7 @@ private:
     void sync();
 
     CollectionEditorModel* model_;
-    QLineEdit* name_;
+    SingleLineField* name_;
     LabelButton* cancel_;
     LabelButton* save_;
     LabelButton* ungroup_ = nullptr;

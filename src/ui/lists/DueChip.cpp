@@ -59,7 +59,8 @@ void DueChip::paint(QPainter& painter, const QRect& box, const QString& text, Li
         QRectF(box.left(), box.center().y() - dotSide / 2.0 + 0.5, dotSide, dotSide));
     const QFontMetrics metrics(font);
     const QString shown = metrics.elidedText(text, Qt::ElideRight, space);
-    if (shown == text || shown.size() > 3) {
+    // Four letters and the ellipsis at least, or the dot alone.
+    if (shown == text || shown.size() >= 5) {
         painter.setFont(font);
         painter.setPen(Theme::Colour::onSurfaceVariant.resolved());
         painter.drawText(QRect(box.left() + dotSide + spacing, box.top(), space, box.height()),

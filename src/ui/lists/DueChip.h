@@ -20,7 +20,7 @@ public:
 
     static QFont font();
     // Paints the chip from the left of `box`, vertically centred, within its width; a text cut
-    // to a letter or two is left out and the dot stays alone.
+    // to fewer than four letters is left out and the dot stays alone.
     static void paint(QPainter& painter, const QRect& box, const QString& text, ListUrgency urgency,
                       const QFont& font);
     static int width(const QString& text, const QFont& font);

@@ -5,11 +5,12 @@
 class FloatingAddButton;
 class NewGroupPill;
 
-// The controls at the bottom of the lists page: the "New group" pill and the round add button.
-// The add button keeps the trailing edge; the pill is centred in the whole row while it stays
-// 8 points clear of the add button, moves left when it would not, and shows only its icon when
-// even then it does not fit. In the sidebar the row has the sidebar's colour and a hairline on
-// top; on the one-stack page it floats over the list with nothing behind it.
+// The controls at the bottom of the lists page: the "New group" pill and the round add button,
+// in the centred footer layout (gap 8). The add button keeps the trailing edge; the pill is
+// centred in the whole row while it stays clear of the add button, moves left when it would
+// not, and shows only its icon when even then it does not fit. In the sidebar the row has the
+// sidebar's colour and a hairline on top; on the one-stack page it floats over the list with
+// nothing behind it.
 class ListsFooter : public QWidget {
     Q_OBJECT
 
@@ -23,20 +24,14 @@ public:
 
     static constexpr int gap = 8;
 
-    QSize sizeHint() const override;
-
 signals:
     void newGroupRequested();
     void newListRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void place();
-    QMargins padding() const;
-
     NewGroupPill* pill_;
     FloatingAddButton* add_;
     bool floating_ = false;

@@ -3,20 +3,26 @@
 
 #include "CollectionEditorSheet.h"
 #include "ListRemovalAlert.h"
-#include "ListsEmptyState.h"
 #include "ListsFooter.h"
 #include "ListsHeading.h"
 #include "PageListView.h"
 #include "ui/components/BrandHeader.h"
+#include "ui/components/EmptyState.h"
+#include "ui/components/SheetDialog.h"
 
 #include <QDialog>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 ListsPane::ListsPane(ListsScreenModel& screen, ListStore& store, QWidget* parent)
     : QWidget(parent), screen_(screen), store_(store), brand_(new BrandHeader),
       heading_(new ListsHeading(screen)), body_(new QWidget),
-      rows_(new PageListView(screen, body_)), empty_(new ListsEmptyState(body_)),
+      rows_(new PageListView(screen, body_)),
+      empty_(new EmptyState({ListsScreenModel::emptyTitle(), ListsScreenModel::emptyMessage(),
+                             ListsScreenModel::emptySymbol(), ListsScreenModel::emptyActionTitle(),
+                             [this] { screen_.requestNewList(); }},
+                            body_)),
       footer_(new ListsFooter) {
     setObjectName(QStringLiteral("listsPane"));
     auto* bodyLayout = new QVBoxLayout(body_);
@@ -36,8 +42,6 @@ ListsPane::ListsPane(ListsScreenModel& screen, ListStore& store, QWidget* parent
     connect(footer_, &ListsFooter::newListRequested, &screen_, &ListsScreenModel::requestNewList);
     connect(footer_, &ListsFooter::newGroupRequested, this,
             [this] { screen_.requestGroupEditor(CollectionEditorMode::create()); });
-    connect(empty_, &ListsEmptyState::makeListRequested, &screen_,
-            &ListsScreenModel::requestNewList);
     connect(&screen_, &ListsScreenModel::changed, this, &ListsPane::sync);
     // Queued: a sheet is never opened from inside the handler of another one's closing.
     connect(&screen_, &ListsScreenModel::sheetChanged, this, &ListsPane::presentSheet,
@@ -135,5 +139,15 @@ void ListsPane::presentSheet() {
         sheetKind_.reset();
         screen_.dismissSheet();
     });
-    dialog->open();
+    auto* sheet = qobject_cast<SheetDialog*>(dialog);
+    if (sheet && !sheet->present()) {
+        // Another part of the window shows a sheet: this one waits its turn.
+        sheet_ = nullptr;
+        sheetKind_.reset();
+        delete dialog;
+        QTimer::singleShot(250, this, &ListsPane::presentSheet);
+        return;
+    }
+    if (!sheet)
+        dialog->open();
 }

@@ -9,10 +9,10 @@
 #include <functional>
 
 class BrandHeader;
+class EmptyState;
 class CollectionEditorSheet;
 class ListRemovalAlert;
 class ListStore;
-class ListsEmptyState;
 class ListsFooter;
 class ListsHeading;
 class PageListView;
@@ -34,7 +34,7 @@ public:
     ListsHeading* heading() const { return heading_; }
     ListsFooter* footer() const { return footer_; }
     BrandHeader* brandHeader() const { return brand_; }
-    ListsEmptyState* emptyState() const { return empty_; }
+    EmptyState* emptyState() const { return empty_; }
     ListRemovalAlert* removalAlert() const { return alert_; }
     // The sheet shown now, when it is one this pane made.
     QDialog* presentedSheet() const { return sheet_; }
@@ -60,7 +60,7 @@ private:
     ListsHeading* heading_;
     QWidget* body_;
     PageListView* rows_;
-    ListsEmptyState* empty_;
+    EmptyState* empty_;
     ListsFooter* footer_;
     ListRemovalAlert* alert_;
     QPointer<QDialog> sheet_;

@@ -3,10 +3,12 @@
 
 #include "DueChip.h"
 #include "PageRowModel.h"
+#include "ui/components/DragStripes.h"
+#include "ui/components/ListBadge.h"
+#include "ui/components/ListTileBackground.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
 #include "ui/theme/DesignFont.h"
-#include "ui/theme/ListPalette.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
@@ -20,7 +22,6 @@ using namespace Theme;
 
 constexpr int badgeSide = 40;
 constexpr int tileRadius = 12;
-constexpr int stripesWidth = 44;
 constexpr int removeSide = 52;
 constexpr int pencilWidth = 44;
 constexpr int pencilHeight = 32;
@@ -32,15 +33,6 @@ QPainterPath rounded(const QRectF& rect, double radius) {
     QPainterPath path;
     path.addRoundedRect(rect, radius, radius);
     return path;
-}
-
-// The two-stripe drag handle, centred in its box.
-void paintStripes(QPainter& painter, const QRectF& box, const QColor& colour) {
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(colour);
-    const QPointF centre = box.center();
-    for (double dy : {-3.0, 3.0})
-        painter.drawRoundedRect(QRectF(centre.x() - 9, centre.y() + dy - 1, 18, 2), 1, 1);
 }
 
 } // namespace
@@ -179,14 +171,7 @@ void PageRowDelegate::paintList(QPainter& painter, const QStyleOptionViewItem& o
     }
 
     // The card, outlined when it is the open list.
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(Colour::card.resolved());
-    painter.drawPath(rounded(tile, tileRadius));
-    if (p.selected) {
-        painter.setPen(QPen(Colour::primary.resolved(), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(rounded(QRectF(tile).adjusted(0.5, 0.5, -0.5, -0.5), tileRadius - 0.5));
-    }
+    ListTileBackground::paint(painter, tile, p.selected);
     if (option.state & QStyle::State_HasFocus) {
         painter.setPen(QPen(Colour::primary.resolved(), 2));
         painter.setBrush(Qt::NoBrush);
@@ -198,10 +183,7 @@ void PageRowDelegate::paintList(QPainter& painter, const QStyleOptionViewItem& o
 
     // The badge.
     const QRectF badge(content.left(), centreY - badgeSide / 2.0, badgeSide, badgeSide);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(ListPalette::colour(ListColour::find(p.colourID)).resolved());
-    painter.drawPath(rounded(badge, badgeSide * 0.28));
-    Symbols::paint(painter, badge, p.icon, badgeSide * 0.45, ListPalette::glyph.resolved());
+    ListBadge::paint(painter, badge, p.icon, p.colourID);
 
     // Edit controls at the trailing edge, then the marks before them.
     int right = content.right();
@@ -209,8 +191,10 @@ void PageRowDelegate::paintList(QPainter& painter, const QStyleOptionViewItem& o
         const QRect remove = removeButtonRect(option.rect, row).translated(shift, 0);
         Symbols::paint(painter, remove, QStringLiteral("trash"), bodySymbol,
                        Colour::error.resolved());
-        const QRectF stripes(remove.left() - stripesWidth, centreY - 26, stripesWidth, 52);
-        paintStripes(painter, stripes, Colour::onSurfaceVariant.resolved());
+        const QRectF stripes(remove.left() - DragStripes::area.width(),
+                             centreY - DragStripes::area.height() / 2.0, DragStripes::area.width(),
+                             DragStripes::area.height());
+        DragStripes::paint(painter, stripes);
         right = int(stripes.left()) - 1;
     }
     const auto mark = [&](const QString& symbol, const QColor& colour) {

@@ -2,18 +2,19 @@
 // question, the group editor and texts shown exactly as typed.
 #include "ListsTestSupport.h"
 
+#include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
+#include "ui/components/NewGroupPill.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
+#include "ui/components/SingleLineField.h"
 #include "ui/lists/CollectionEditorModel.h"
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/lists/ListRemovalAlert.h"
-#include "ui/lists/ListsEmptyState.h"
 #include "ui/lists/ListsFooter.h"
 #include "ui/lists/ListsHeading.h"
 #include "ui/lists/ListsPane.h"
-#include "ui/lists/NewGroupPill.h"
 #include "ui/lists/PageListView.h"
 #include "ui/lists/PageRowDelegate.h"
 
