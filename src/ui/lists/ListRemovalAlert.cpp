@@ -10,6 +10,7 @@
 ListRemovalAlert::ListRemovalAlert(ListsScreenModel& screen, QWidget* anchor)
     : QObject(anchor), screen_(screen), anchor_(anchor) {
     connect(&screen_, &ListsScreenModel::removalChanged, this, &ListRemovalAlert::sync);
+    connect(&screen_, &ListsScreenModel::changed, this, &ListRemovalAlert::sync);
 }
 
 ListRemovalAlert::~ListRemovalAlert() {
@@ -20,7 +21,7 @@ void ListRemovalAlert::sync() {
     if (screen_.isConfirmingRemoval() && !box_)
         show();
     else if (screen_.isConfirmingRemoval() && box_)
-        box_->setText(screen_.removalTitle()); // the list was renamed meanwhile
+        retitle(); // the list was renamed or shared meanwhile
     else if (!screen_.isConfirmingRemoval() && box_)
         box_->done(QMessageBox::Cancel);
 }
@@ -39,6 +40,7 @@ void ListRemovalAlert::show() {
         box_->addButton(PlainText::forButton(screen_.removalVerb()), QMessageBox::DestructiveRole);
     cancel_ = box_->addButton(PlainText::forButton(ListsScreenModel::cancelTitle()),
                               QMessageBox::RejectRole);
+    retitle();
     box_->setDefaultButton(cancel_);
     box_->setEscapeButton(cancel_);
     connect(box_, &QMessageBox::buttonClicked, this,
@@ -51,6 +53,13 @@ void ListRemovalAlert::show() {
             screen_.cancelRemoval();
     });
     box_->open();
+}
+
+void ListRemovalAlert::retitle() {
+    box_->setText(screen_.removalTitle());
+    box_->setInformativeText(screen_.removalMessage());
+    PlainText::apply(*box_);
+    remove_->setText(PlainText::forButton(screen_.removalVerb()));
 }
 
 void ListRemovalAlert::clicked(QPushButton* button) {

@@ -27,6 +27,8 @@ public:
 private:
     void sync();
     void show();
+    // The texts follow the list: a rename or a new share while the question is up shows.
+    void retitle();
     void clicked(QPushButton* button);
 
     ListsScreenModel& screen_;

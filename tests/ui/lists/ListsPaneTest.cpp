@@ -241,6 +241,12 @@ TEST_F(ListsPaneTest, RemovalAlertDefaultsToCancelAndDeletesOnlyWhenAsked) {
     EXPECT_EQ(pane->removalAlert()->removeButton()->text(), "Delete");
     EXPECT_EQ(pane->removalAlert()->cancelButton()->text(), "Cancel");
 
+    // The list gets a share while the question is up: the question says what would happen now.
+    store->setHasShare(list.id);
+    settle();
+    EXPECT_EQ(box->text(), "Delete “<b>x</b> & y” for everyone?");
+    EXPECT_EQ(pane->removalAlert()->removeButton()->text(), "Delete for everyone");
+
     QTest::keyClick(box, Qt::Key_Escape);
     settle();
     EXPECT_FALSE(screen->isConfirmingRemoval());
