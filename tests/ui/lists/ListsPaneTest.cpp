@@ -26,6 +26,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
@@ -185,6 +186,26 @@ TEST_F(ListsPaneTest, ADragMakesOneStoreMoveWithTheDroppedOffsets) {
     settle();
     EXPECT_EQ(drops.count(), 1);
     EXPECT_EQ(names(), (QStringList{"B", "C", "A", "D"}));
+}
+
+TEST_F(ListsPaneTest, ADragNearTheBottomEdgeScrollsOnAndDropsFarDown) {
+    for (int i = 0; i < 40; ++i)
+        makeList(QStringLiteral("List %1").arg(i));
+    build();
+    QWidget* viewport = view().viewport();
+    const QPoint nearBottom(100, viewport->height() - 4);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, rowRect(0).center());
+    QTest::mouseMove(viewport, rowRect(1).center());
+    QTest::mouseMove(viewport, nearBottom);
+    const int shownAtFirst = view().drag().destination();
+    for (int i = 0; i < 400; ++i)
+        view().drag().stepAutoScroll();
+    EXPECT_EQ(view().verticalScrollBar()->value(), view().verticalScrollBar()->maximum());
+    EXPECT_EQ(view().drag().destination(), 40);
+    EXPECT_GT(40, shownAtFirst);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, nearBottom);
+    settle();
+    EXPECT_EQ(names().last(), "List 0");
 }
 
 TEST_F(ListsPaneTest, RowsInViewStayPutWhenRowsComeAndGoAboveThem) {
