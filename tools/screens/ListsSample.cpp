@@ -57,7 +57,7 @@ void ListsSample::fill() {
             edit(list);
         store_->updateList(list);
         for (int i = 0; i < open + done; ++i) {
-            const TBItem item = store_->addItem(list.id, QStringLiteral("Item %1").arg(i));
+            const TBItem item = *store_->addItem(list.id, QStringLiteral("Item %1").arg(i));
             if (i >= open)
                 store_->setDone(item.id, true);
         }

@@ -12,7 +12,7 @@ bool isShared(const TBList& list) {
 }
 
 bool canEditHere(const TBList& list) {
-    return !list.zoneOwnerName || list.sharePermission != TBSharePermission::readOnly;
+    return !list.isViewOnly();
 }
 
 QString countSummary(TBListKind kind, ItemCounts counts) {

@@ -13,6 +13,8 @@
 #include <QDateTime>
 #include <QHash>
 
+#include <utility>
+
 namespace {
 
 // The start of the day that `now` falls on in `zone`, and of the day after.
@@ -39,7 +41,7 @@ ListsScreenModel::ListsScreenModel(ListStore& store, Defaults& defaults, const C
     refresh();
     if (settings_.isOpen())
         sheets_.append(Sheet::settings);
-    connect(&store_, &ListStore::changed, this, &ListsScreenModel::scheduleRefresh);
+    connect(&store_, &ListStore::storeChanged, this, &ListsScreenModel::noteChange);
     connect(&navigation_, &ListNavigation::requestedListIDChanged, this,
             &ListsScreenModel::claimAnyPendingList);
     connect(&settings_, &SettingsPresentation::isOpenChanged, this,
@@ -47,6 +49,22 @@ ListsScreenModel::ListsScreenModel(ListStore& store, Defaults& defaults, const C
 }
 
 // --- Refreshing ---
+
+void ListsScreenModel::noteChange(const StoreChange& change) {
+    if (change.everything || !change.listsAdded.isEmpty() || !change.listsRemoved.isEmpty() ||
+        !change.filings.isEmpty() || !change.collapsedGroups.isEmpty() ||
+        change.listOrderChanged()) {
+        fullRefreshPending_ = true;
+    } else if (!change.listFields.isEmpty() || !change.items.isEmpty()) {
+        for (auto it = change.listFields.keyBegin(); it != change.listFields.keyEnd(); ++it)
+            changedLists_.insert(*it);
+        for (auto it = change.items.keyBegin(); it != change.items.keyEnd(); ++it)
+            changedLists_.insert(*it);
+    } else {
+        return; // circles, names, marks: nothing the page shows
+    }
+    scheduleRefresh();
+}
 
 void ListsScreenModel::scheduleRefresh() {
     if (refreshPending_)
@@ -58,6 +76,13 @@ void ListsScreenModel::scheduleRefresh() {
 void ListsScreenModel::refreshNow() {
     if (!refreshPending_)
         return;
+    if (!fullRefreshPending_) {
+        refreshPending_ = false;
+        const QSet<QString> lists = std::exchange(changedLists_, {});
+        refreshLists(lists);
+        emit changed();
+        return;
+    }
     const qint64 previousCount = listCount_;
     refresh();
 
@@ -79,12 +104,15 @@ void ListsScreenModel::refreshNow() {
 
 void ListsScreenModel::refreshDates() {
     refreshPending_ = true;
+    fullRefreshPending_ = true;
     refreshNow();
     rows_.datedRowsChanged();
 }
 
 void ListsScreenModel::refresh() {
     refreshPending_ = false;
+    fullRefreshPending_ = false;
+    changedLists_.clear();
     const Date now = clock_.now();
     store_.rebuildDerivedCacheIfNeeded();
     const QList<TBList>& lists = store_.sortedListsCache();
@@ -97,17 +125,12 @@ void ListsScreenModel::refresh() {
         if (!item.done)
             ++c.open;
     }
-    const auto [todayStart, tomorrowStart] = dayAround(now, zone_);
     QHash<QString, qint64> members;
     qint64 itemsToGo = 0;
-    qint64 dueToday = 0;
     for (const TBList& list : lists) {
         itemsToGo += counts.value(list.id).open;
         if (const std::optional<QString> group = store_.collection(list.id))
             ++members[*group];
-        if (list.kind == TBListKind::oneOff && list.dueDate && *list.dueDate >= todayStart &&
-            *list.dueDate < tomorrowStart)
-            ++dueToday;
     }
 
     const QList<PageRow> page = store_.pageRows();
@@ -131,8 +154,52 @@ void ListsScreenModel::refresh() {
     }
     rows_.setNow(now);
     rows_.setRows(contents);
+    itemCounts_ = std::move(counts);
     listCount_ = lists.size();
     itemsToGo_ = itemsToGo;
+    countDueToday(now);
+}
+
+void ListsScreenModel::refreshLists(const QSet<QString>& listIDs) {
+    const Date now = clock_.now();
+    // The items of the changed lists, counted afresh in one pass over all items.
+    QHash<QString, ItemCounts> counts;
+    for (const QString& id : listIDs)
+        counts.insert(id, {});
+    for (const TBItem& item : store_.allItems()) {
+        const auto found = counts.find(item.listID);
+        if (found == counts.end())
+            continue;
+        ++found->all;
+        if (!item.done)
+            ++found->open;
+    }
+    rows_.setNow(now);
+    for (const TBList& list : store_.lists()) {
+        const auto found = counts.constFind(list.id);
+        if (found == counts.cend())
+            continue;
+        itemsToGo_ += found->open - itemCounts_.value(list.id).open;
+        itemCounts_.insert(list.id, *found);
+        const int row = rows_.rowOf(QStringLiteral("L#") + list.id);
+        if (row < 0)
+            continue; // folded away in a collapsed group
+        PageRowContent content = rows_.content(row);
+        content.row.list = list;
+        content.counts = *found;
+        rows_.updateRow(row, content);
+    }
+    countDueToday(now);
+}
+
+void ListsScreenModel::countDueToday(Date now) {
+    const auto [todayStart, tomorrowStart] = dayAround(now, zone_);
+    qint64 dueToday = 0;
+    for (const TBList& list : store_.lists()) {
+        if (list.kind == TBListKind::oneOff && list.dueDate && *list.dueDate >= todayStart &&
+            *list.dueDate < tomorrowStart)
+            ++dueToday;
+    }
     dueToday_ = dueToday;
 }
 

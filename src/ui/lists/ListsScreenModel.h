@@ -6,7 +6,9 @@
 
 #include "model/ListsSummary.h"
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimeZone>
 
@@ -14,6 +16,7 @@
 #include <set>
 
 class Clock;
+struct StoreChange;
 class Defaults;
 class ListNavigation;
 class ListStore;
@@ -131,8 +134,15 @@ signals:
     void sheetChanged();
 
 private:
+    void noteChange(const StoreChange& change);
     void scheduleRefresh();
+    // Everything again from the store: rows, groups, counts. Runs after changes to which lists
+    // exist, their order, pins, groups or folding.
     void refresh();
+    // Only the named lists' rows and the counts: after changes to lists' other fields and to
+    // items, which never move a row.
+    void refreshLists(const QSet<QString>& listIDs);
+    void countDueToday(Date now);
     void setOpenListID(const std::optional<QString>& listID);
     bool listExists(const QString& listID) const;
     std::optional<TBList> currentList(const QString& listID) const;
@@ -150,6 +160,8 @@ private:
     PageRowModel rows_;
 
     bool refreshPending_ = false;
+    bool fullRefreshPending_ = false;
+    QSet<QString> changedLists_; // lists to refresh, when no full refresh is pending
     bool split_ = true;
     std::optional<QString> openListID_;
     bool hasRestoredLastOpened_ = false;
@@ -160,7 +172,8 @@ private:
     std::optional<CollectionEditorMode> collectionEditor_;
     QList<Sheet> sheets_;
 
-    // Counts of the last refresh.
+    // Counts of the last refresh; items per list, for lists in collapsed groups too.
+    QHash<QString, ItemCounts> itemCounts_;
     qint64 listCount_ = 0;
     qint64 itemsToGo_ = 0;
     qint64 dueToday_ = 0;

@@ -108,6 +108,14 @@ void PageRowModel::setRows(const QList<PageRowContent>& rows) {
     emitChanged(changed);
 }
 
+void PageRowModel::updateRow(int row, const PageRowContent& content) {
+    if (row < 0 || row >= rows_.size() || rows_[row] == content)
+        return;
+    rows_[row] = content;
+    dueCache_.remove(content.row.list.id);
+    emit dataChanged(index(row), index(row));
+}
+
 void PageRowModel::emitChanged(QList<int> rows) {
     std::sort(rows.begin(), rows.end());
     int start = 0;

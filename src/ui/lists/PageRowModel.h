@@ -31,6 +31,8 @@ public:
 
     // Replaces the rows, telling the view only what differs.
     void setRows(const QList<PageRowContent>& rows);
+    // Replaces one row's content in place (same id), repainting it when it differs.
+    void updateRow(int row, const PageRowContent& content);
     // Screen-wide state the rows draw with; each repaints only the rows it affects.
     void setEditing(bool editing);
     void setSelectedListID(const std::optional<QString>& listID);

@@ -500,6 +500,32 @@ TEST_F(ListsScreen, ManyStoreChangesRefreshOnceAndRepaintOnlyTheRowsThatChanged)
     EXPECT_EQ(inserted.count() + removed.count(), 1);
 }
 
+TEST_F(ListsScreen, ChangesToListsOutOfSightStillCount) {
+    const TBList shown = makeList("Shown");
+    const TBList hidden = makeList("Hidden");
+    store->setCollection(QString("Home"), hidden.id);
+    store->setCollectionCollapsed("Home", true);
+    defaults.setString("listsSummaryView", "itemCount");
+    auto screen = makeScreen();
+    ASSERT_EQ(page(*screen), (QStringList{"Shown", "[Home]"}));
+    QSignalSpy data(&screen->rows(), &QAbstractItemModel::dataChanged);
+
+    addItems(hidden.id, 2, 1);
+    settle();
+    EXPECT_EQ(screen->summaryText(), "2 items to go");
+    EXPECT_EQ(data.count(), 0) << "no row shows the hidden list";
+
+    TBList renamed = shown;
+    renamed.name = "Renamed";
+    store->updateList(renamed);
+    addItems(shown.id, 1, 0);
+    settle();
+    ASSERT_EQ(data.count(), 1);
+    EXPECT_EQ(screen->rows().listRow(0).name, "Renamed");
+    EXPECT_EQ(screen->rows().listRow(0).countSummary, "1 of 1 left");
+    EXPECT_EQ(screen->summaryText(), "3 items to go");
+}
+
 TEST_F(ListsScreen, ADropMovesWhatWasDraggedEvenWhenTheStoreChangedMeanwhile) {
     const TBList a = makeList("A");
     const TBList b = makeList("B");

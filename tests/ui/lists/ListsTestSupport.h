@@ -63,7 +63,7 @@ protected:
     // Adds `open` items not done and `done` items done.
     void addItems(const QString& listID, int open, int done) {
         for (int i = 0; i < open + done; ++i) {
-            const TBItem item = store->addItem(listID, QStringLiteral("item %1").arg(i));
+            const TBItem item = *store->addItem(listID, QStringLiteral("item %1").arg(i));
             if (i >= open)
                 store->setDone(item.id, true);
         }
