@@ -7,6 +7,8 @@
 #include "model/ArrayMove.h"
 #include "platform/Unicode.h"
 
+#include <QHash>
+
 #include <algorithm>
 
 namespace {
@@ -21,25 +23,35 @@ QSet<QString> ListStore::collapsedCollections() const {
 QList<PageRow> ListStore::pageRows() {
     rebuildDerivedCacheIfNeeded();
     const QSet<QString> collapsed = collapsedCollections();
-    QList<PageRow> rows;
-    QSet<QString> placed;
+    // Each list's group, and each group's members in display order, in one pass: a page of
+    // thousands of lists in dozens of groups is read on every change.
+    QList<const QString*> groupOf;
+    groupOf.reserve(sortedListsCache_.size());
+    QHash<QString, QList<const TBList*>> members;
     for (const TBList& list : sortedListsCache_) {
-        const auto group = filings_.find(list.id);
-        if (group == filings_.end()) {
-            rows.append(PageRow::listRow(list));
+        const auto group = filings_.constFind(list.id);
+        groupOf.append(group == filings_.cend() ? nullptr : &*group);
+        if (group != filings_.cend())
+            members[*group].append(&list);
+    }
+    QList<PageRow> rows;
+    rows.reserve(sortedListsCache_.size() + members.size());
+    QSet<QString> placed;
+    for (qsizetype i = 0; i < sortedListsCache_.size(); ++i) {
+        if (!groupOf[i]) {
+            rows.append(PageRow::listRow(sortedListsCache_[i]));
             continue;
         }
-        if (placed.contains(*group))
+        const QString& group = *groupOf[i];
+        if (placed.contains(group))
             continue;
         // A group stands where its first member would, with all its members under it.
-        placed.insert(*group);
-        rows.append(PageRow::groupHeader(*group));
-        if (collapsed.contains(*group))
+        placed.insert(group);
+        rows.append(PageRow::groupHeader(group));
+        if (collapsed.contains(group))
             continue;
-        for (const TBList& member : sortedListsCache_) {
-            if (filings_.value(member.id) == *group && filings_.contains(member.id))
-                rows.append(PageRow::listRow(member));
-        }
+        for (const TBList* member : members.value(group))
+            rows.append(PageRow::listRow(*member));
     }
     return rows;
 }
