@@ -259,10 +259,12 @@ void ListsScreenModel::followOpenList(const std::optional<QString>& listID) {
 }
 
 void ListsScreenModel::claimAnyPendingList() {
-    const std::optional<QString> requested = navigation_.requestedListID();
-    navigation_.setRequestedListID(std::nullopt);
-    if (requested && listExists(*requested))
-        setOpenListID(requested);
+    const std::optional<QString> claimed = navigation_.claimAnyPendingList([this] {
+        store_.rebuildDerivedCacheIfNeeded();
+        return store_.sortedListsCache();
+    });
+    if (claimed)
+        setOpenListID(claimed);
 }
 
 void ListsScreenModel::restoreLastOpenedListIfWanted() {

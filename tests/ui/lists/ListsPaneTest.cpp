@@ -37,7 +37,7 @@ class ListsPaneTest : public ListsTest {
 protected:
     void build() {
         screen = std::make_unique<ListsScreenModel>(
-            *store, defaults, clock, ListNavigation::shared(), SettingsPresentation::shared(),
+            *store, defaults(), clock, ListNavigation::shared(), SettingsPresentation::shared(),
             nullptr, "en_US", berlin());
         pane = std::make_unique<ListsPane>(*screen, *store);
         pane->resize(340, 900);

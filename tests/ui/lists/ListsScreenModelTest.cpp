@@ -10,7 +10,7 @@ class ListsScreen : public ListsTest {
 protected:
     std::unique_ptr<ListsScreenModel> makeScreen() {
         auto screen = std::make_unique<ListsScreenModel>(
-            *store, defaults, clock, ListNavigation::shared(), SettingsPresentation::shared(),
+            *store, defaults(), clock, ListNavigation::shared(), SettingsPresentation::shared(),
             nullptr, "en_US", berlin());
         return screen;
     }
@@ -60,13 +60,13 @@ TEST_F(ListsScreen, LaunchOpensTheRequestedTheRememberedOrTheFirstList) {
             return ids.value(*name, *name);
         };
         if (c.remembered)
-            defaults.setString("lastOpenedList", *idOf(c.remembered));
+            defaults().setString("lastOpenedList", *idOf(c.remembered));
         ListNavigation::shared().setRequestedListID(idOf(c.requested));
 
         auto screen = makeScreen();
         screen->shown();
         EXPECT_EQ(screen->openListID(), idOf(c.opens)) << c.what;
-        EXPECT_EQ(defaults.string("lastOpenedList"), idOf(c.opens)) << c.what;
+        EXPECT_EQ(defaults().string("lastOpenedList"), idOf(c.opens)) << c.what;
         EXPECT_EQ(ListNavigation::shared().requestedListID(), std::nullopt) << c.what;
     }
 }
@@ -74,14 +74,14 @@ TEST_F(ListsScreen, LaunchOpensTheRequestedTheRememberedOrTheFirstList) {
 TEST_F(ListsScreen, AClaimedRequestDoesNotCountAsTheRestore) {
     const TBList a = makeList("A");
     const TBList b = makeList("B");
-    defaults.setString("lastOpenedList", b.id);
+    defaults().setString("lastOpenedList", b.id);
     auto screen = makeScreen();
     ListNavigation::shared().setRequestedListID(a.id); // while the window is open
     EXPECT_EQ(screen->openListID(), a.id);
     screen->closeList();
     screen->shown(); // the restore has not run yet, so it runs now
     EXPECT_EQ(screen->openListID(), a.id) << "closing forgot the remembered list";
-    EXPECT_EQ(defaults.string("lastOpenedList"), a.id);
+    EXPECT_EQ(defaults().string("lastOpenedList"), a.id);
 
     // Two requests before a claim: the last one counts.
     ListNavigation::shared().setRequestedListID(b.id);
@@ -95,7 +95,7 @@ TEST_F(ListsScreen, AFirstListMadeAfterAnEmptyLaunchOpens) {
     auto screen = makeScreen();
     screen->shown();
     EXPECT_EQ(screen->openListID(), std::nullopt);
-    EXPECT_FALSE(defaults.contains("lastOpenedList"));
+    EXPECT_FALSE(defaults().contains("lastOpenedList"));
     EXPECT_TRUE(screen->showsEmptyState());
     EXPECT_FALSE(screen->showsNewGroupPill());
 
@@ -175,7 +175,7 @@ TEST_F(ListsScreen, ConfirmedRemovalDeletesAndClosesOnlyTheOpenList) {
     screen->confirmRemoval();
     EXPECT_TRUE(store->lists().isEmpty());
     EXPECT_EQ(screen->openListID(), std::nullopt);
-    EXPECT_FALSE(defaults.contains("lastOpenedList"));
+    EXPECT_FALSE(defaults().contains("lastOpenedList"));
 }
 
 TEST_F(ListsScreen, AnOpenListThatGoesAwayClosesAndAPendingRemovalEnds) {
@@ -193,7 +193,7 @@ TEST_F(ListsScreen, AnOpenListThatGoesAwayClosesAndAPendingRemovalEnds) {
     EXPECT_EQ(screen->openListID(), std::nullopt);
     EXPECT_EQ(opened.count(), 1);
     EXPECT_FALSE(screen->isConfirmingRemoval());
-    EXPECT_FALSE(defaults.contains("lastOpenedList"));
+    EXPECT_FALSE(defaults().contains("lastOpenedList"));
 
     // Confirming a question whose list went away in the same turn deletes nothing.
     const TBList c = makeList("C");
@@ -232,7 +232,7 @@ TEST_F(ListsScreen, SummaryLineCountsListsItemsAndListsDueToday) {
         EXPECT_EQ(screen->summaryMode(), step.mode);
         EXPECT_EQ(screen->summaryText(), step.text);
         EXPECT_EQ(screen->summaryAccessibilityLabel(), step.label);
-        EXPECT_EQ(defaults.string("listsSummaryView").value_or("listCount"),
+        EXPECT_EQ(defaults().string("listsSummaryView").value_or("listCount"),
                   ListsSummary(step.mode).rawValue());
         screen->advanceSummary();
     }
@@ -241,7 +241,7 @@ TEST_F(ListsScreen, SummaryLineCountsListsItemsAndListsDueToday) {
 TEST_F(ListsScreen, ANewDayRefreshesDueWordsAndTheListsDueToday) {
     clock.set(berlinTime(2025, 3, 10, 23, 0));
     makeList("Trip", [&](TBList& l) { l.dueDate = berlinTime(2025, 3, 11, 10, 0); });
-    defaults.setString("listsSummaryView", "dueToday");
+    defaults().setString("listsSummaryView", "dueToday");
     auto screen = makeScreen();
     EXPECT_EQ(screen->rows().listRow(0).dueText, "in 11 hours");
     EXPECT_EQ(screen->summaryText(), "Nothing due today");
@@ -266,7 +266,7 @@ TEST_F(ListsScreen, SummaryOfAnEmptyStoreAndOfAnUnknownStoredMode) {
         {"weekly", "No lists yet", "Lists: No lists yet"},
     };
     for (const auto& c : cases) {
-        defaults.setString("listsSummaryView", c.stored);
+        defaults().setString("listsSummaryView", c.stored);
         auto screen = makeScreen();
         EXPECT_EQ(screen->summaryText(), c.text) << c.stored;
         EXPECT_EQ(screen->summaryAccessibilityLabel(), c.label) << c.stored;
@@ -505,7 +505,7 @@ TEST_F(ListsScreen, ChangesToListsOutOfSightStillCount) {
     const TBList hidden = makeList("Hidden");
     store->setCollection(QString("Home"), hidden.id);
     store->setCollectionCollapsed("Home", true);
-    defaults.setString("listsSummaryView", "itemCount");
+    defaults().setString("listsSummaryView", "itemCount");
     auto screen = makeScreen();
     ASSERT_EQ(page(*screen), (QStringList{"Shown", "[Home]"}));
     QSignalSpy data(&screen->rows(), &QAbstractItemModel::dataChanged);

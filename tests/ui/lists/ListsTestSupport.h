@@ -40,13 +40,13 @@ protected:
         SettingsPresentation::shared().setOpen(false);
         // Cloud sync on (without engines), so removals leave the marks a real store would.
         store =
-            std::make_unique<ListStore>(dir.filePath("store.json"), true, false, defaults, clock);
+            std::make_unique<ListStore>(dir.filePath("store.json"), true, false, defaults(), clock);
     }
     // A fresh store and fresh settings, for the next row of a table.
     void startAfresh() {
         store.reset();
         QFile::remove(dir.filePath("store.json"));
-        defaults = MemoryDefaults();
+        settings = std::make_unique<MemoryDefaults>();
         SetUp();
     }
 
@@ -72,7 +72,9 @@ protected:
     static void settle() { QCoreApplication::processEvents(); }
 
     QTemporaryDir dir;
-    MemoryDefaults defaults;
+    // Fresh in-memory settings for each row of a table (startAfresh()).
+    MemoryDefaults& defaults() { return *settings; }
+    std::unique_ptr<MemoryDefaults> settings = std::make_unique<MemoryDefaults>();
     FixedClock clock{berlinTime(2025, 3, 10, 11, 0)};
     std::unique_ptr<ListStore> store;
 };
