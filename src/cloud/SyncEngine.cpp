@@ -15,17 +15,9 @@ using Code = CloudError::Code;
 
 namespace {
 
-// Pending changes by themselves, for the look-ups of one send among tens of thousands.
-struct ChangeHash {
-    size_t operator()(const PendingRecordZoneChange& change) const {
-        const RecordID& id = change.recordID;
-        return qHashMulti(0, id.recordName, id.zoneID.zoneName, id.zoneID.ownerName,
-                          int(change.kind));
-    }
-};
-using ChangeSet = std::unordered_set<PendingRecordZoneChange, ChangeHash>;
+using ChangeSet = std::unordered_set<PendingRecordZoneChange, PendingChangeHash>;
 template <typename Value>
-using ChangeMap = std::unordered_map<PendingRecordZoneChange, Value, ChangeHash>;
+using ChangeMap = std::unordered_map<PendingRecordZoneChange, Value, PendingChangeHash>;
 
 } // namespace
 

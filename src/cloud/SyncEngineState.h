@@ -3,6 +3,7 @@
 #include "RecordID.h"
 
 #include <QByteArray>
+#include <QHashFunctions>
 #include <QString>
 
 #include <list>
@@ -10,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace cloud {
@@ -24,9 +26,6 @@ struct PendingDatabaseChange {
         return {Kind::deleteZone, std::move(zone)};
     }
     bool operator==(const PendingDatabaseChange&) const = default;
-    bool operator<(const PendingDatabaseChange& o) const {
-        return kind != o.kind ? kind < o.kind : zoneID < o.zoneID;
-    }
 };
 
 struct PendingRecordZoneChange {
@@ -43,6 +42,18 @@ struct PendingRecordZoneChange {
     bool operator==(const PendingRecordZoneChange&) const = default;
     bool operator<(const PendingRecordZoneChange& o) const {
         return kind != o.kind ? kind < o.kind : recordID < o.recordID;
+    }
+};
+
+// Pending changes by themselves, for look-ups among tens of thousands of them.
+struct PendingChangeHash {
+    size_t operator()(const PendingDatabaseChange& change) const {
+        return qHashMulti(0, change.zoneID.zoneName, change.zoneID.ownerName, int(change.kind));
+    }
+    size_t operator()(const PendingRecordZoneChange& change) const {
+        const RecordID& id = change.recordID;
+        return qHashMulti(0, id.recordName, id.zoneID.zoneName, id.zoneID.ownerName,
+                          int(change.kind));
     }
 };
 
@@ -104,8 +115,8 @@ public:
     void removeZoneToken(const ZoneID& zone);
 
 private:
-    // Changes in the order they were first added, each found by itself in logarithmic time:
-    // an engine may hold tens of thousands of them.
+    // Changes in the order they were first added, each found by itself through a hash: an
+    // engine may hold tens of thousands of them.
     template <typename Change> class PendingList {
     public:
         // A change already there is renewed in its place.
@@ -119,7 +130,7 @@ private:
     private:
         using Entries = std::list<std::pair<Change, Version>>;
         Entries entries_;
-        std::map<Change, typename Entries::iterator> index_;
+        std::unordered_map<Change, typename Entries::iterator, PendingChangeHash> index_;
     };
 
     mutable std::mutex mutex_;

@@ -84,8 +84,8 @@ void CloudSync::syncNow(Done done) {
     });
 }
 
-// What the engines report goes into the file once per pass, before the pass's caller hears
-// that it ended, instead of after every event: a pass of ten thousand records would otherwise
+// What the engines report is saved once per pass, asked for before the pass's caller hears that
+// it ended, instead of after every event: a pass of ten thousand records would otherwise
 // rewrite the whole file for every batch of records and every engine-state update. Nothing is
 // lost by the wait. The engines' states are kept in the same file as the data they describe,
 // and a state is never written ahead of the data it describes (an edit made during a pass

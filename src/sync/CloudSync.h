@@ -44,7 +44,7 @@ public:
     // Sends the private then the shared engine's changes, then fetches the private then the
     // shared engine's changes. The first error ends the pass and is handed to `done`; without
     // engines (no cloud, no cloud sync, or the switch off) it completes at once without error.
-    // What the pass changed in the store is written to the store file once, before `done`.
+    // What the pass changed in the store is saved in one write, asked for before `done` runs.
     void syncNow(Done done);
 
     // --- Engine events, on the store's thread ---
