@@ -12,6 +12,7 @@
 #include "intents/StoreTurn.h"
 #include "store/StoreLocation.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTextStream>
 #include <QThread>
@@ -77,6 +78,10 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
     coordinator_->start(*store_);
     connect(store_.get(), &ListStore::changed, this, &ProgramCore::scheduleIndexRefresh);
     refreshIndexIfChanged();
+    // The store writes on a thread of its own; on the way out (a quit, SIGTERM or SIGINT) the
+    // last save is written before anything is torn down.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
+            [this] { store_->flushSaves(); });
 
     server_ = new RequestServer(
         [this](const IntentRequest& request, OutcomeHandler answer) {

@@ -27,15 +27,19 @@ void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done)
         done(IntentOutcome::failed(*store_.lockError()));
         return;
     }
-    if (!store_.canWrite() || !store_.lastSaveSucceeded()) {
-        done(IntentOutcome::failed(
-            QStringLiteral("The change could not be saved to “%1”.").arg(store_.fileURL())));
-        return;
-    }
-    markVoiceCommandRun();
-    // The reply is the same whether or not the sync succeeds: the change is saved either way.
-    // A failed sync is said apart from it.
-    sync_(store_, [done, reply](const std::optional<QString>& error) {
-        done(IntentOutcome::reply(reply, error ? notSyncedNote(*error) : QString()));
+    // The store writes on a thread of its own: the reply waits for the save that holds the
+    // change, so that nobody is told of a change that is not on disk.
+    store_.whenSaved([frame = *this, reply, done](bool saved) {
+        if (!saved) {
+            done(IntentOutcome::failed(QStringLiteral("The change could not be saved to “%1”.")
+                                           .arg(frame.store_.fileURL())));
+            return;
+        }
+        frame.markVoiceCommandRun();
+        // The reply is the same whether or not the sync succeeds: the change is saved either
+        // way. A failed sync is said apart from it.
+        frame.sync_(frame.store_, [done, reply](const std::optional<QString>& error) {
+            done(IntentOutcome::reply(reply, error ? notSyncedNote(*error) : QString()));
+        });
     });
 }

@@ -34,9 +34,10 @@ public:
     // Records that a voice command has run.
     void markVoiceCommandRun() const;
 
-    // To call right after one store operation. When the change reached the store file: sets
-    // the flag, awaits one sync and then hands over `reply`, with a note when the sync failed.
-    // When it did not: a failure, so that nobody is told the change was made.
+    // To call right after one store operation. Waits for the save that holds the change; when
+    // the change reached the store file: sets the flag, awaits one sync and then hands over
+    // `reply`, with a note when the sync failed. When it did not: a failure, so that nobody is
+    // told the change was made.
     void finishChange(const QString& reply, const OutcomeHandler& done) const;
 
     static QString listGoneReply() { return QStringLiteral("I couldn't find that list any more."); }

@@ -29,8 +29,8 @@ std::optional<StoreJson> parseStoreDocument(const QByteArray& bytes);
 
 using FieldSet = QSet<QString>;
 
-// The JSON text of each item as last written, with the item it was written from.
-using EncodedItems = QHash<QString, std::pair<TBItem, QByteArray>>;
+class QIODevice;
+struct StoreEncodingCache;
 
 // The current layout of the store file. Keys are written in the order of the fields below;
 // the optional fields are those an older file of this layout may lack.
@@ -59,9 +59,13 @@ struct DiskV2 {
     // `now` is the creation time of a list element that has none.
     static DiskV2 decode(const StoreJson& document, Date now);
 
-    // Compact JSON with "version" 3 first; absent optionals are left out. With a cache, items
-    // unchanged since the last call are not encoded again, and the cache is brought up to date.
-    QByteArray encode(EncodedItems* cache = nullptr) const;
+    // Compact JSON with "version" 3 first, written into `device` a block at a time; absent
+    // optionals are left out. With a cache, items unchanged since the last call are not encoded
+    // again, and the cache is brought up to date. False when the device refused a write.
+    bool encode(QIODevice& device, StoreEncodingCache* cache = nullptr) const;
+    QByteArray encode(StoreEncodingCache* cache = nullptr) const;
+    // One item's element, exactly as TBItem::toJson() dumps it.
+    static QByteArray encodeItem(const TBItem& item);
 };
 
 // The first layout: only lists and items.

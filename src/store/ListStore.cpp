@@ -1,13 +1,17 @@
 #include "ListStore.h"
 
 #include "RecordField.h"
+#include "StoreFileSink.h"
+#include "StoreWriter.h"
 #include "UnreadableCopies.h"
 
 #include "model/Markdown.h"
 #include "platform/Base64.h"
 #include "platform/Unicode.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 
 #include <algorithm>
 
@@ -59,14 +63,24 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
                 this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
         }
     }
+    // The writer exists before the file is read: an upgrade writes at once. Its reports are
+    // taken on this thread's event loop, when there is one, or by flushSaves().
+    // A store that cannot write has none.
+    if (canWrite())
+        writer_ = std::make_unique<StoreWriter>(fileURL_, StoreFileSink::durable());
+    if (writer_ && QCoreApplication::instance()) {
+        reportWatch_ = new QSocketNotifier(writer_->reportSignal(), QSocketNotifier::Read, this);
+        connect(reportWatch_, &QSocketNotifier::activated, this, [this] { takeSaveReports(); });
+    }
     load();
-    // The copy is taken at once, so that whoever opened the store can name it, even when this
-    // store never writes.
-    if (copyBeforeWrite_)
-        keepUnreadableCopy();
 }
 
-ListStore::~ListStore() = default;
+ListStore::~ListStore() {
+    // Every save asked for is written before the store, and with it the lock, goes. The watch
+    // goes first: it must not outlive the descriptor it watches.
+    delete reportWatch_;
+    writer_.reset();
+}
 
 bool ListStore::keepUnreadableCopy() {
     const std::optional<QString> copy = UnreadableCopies::keepCopy(fileURL_, clock_.now());

@@ -28,19 +28,27 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 
+class QSocketNotifier;
+class StoreFileSink;
+class StoreWriter;
+
 // The single owner of the user's data: every list and item, the circles, the names kept for
 // people, the grouping of lists and the marks of what is not yet sent to the cloud. Every change
-// goes through its operations, is written to the store file at once (or at the end of the open
-// batch) and is announced once per operation (see the signals below).
+// goes through its operations, is announced once per operation (see the signals below) and is
+// handed to the writer thread at once (or at the end of the open batch); whenSaved() tells
+// when it is on disk.
 //
 // Thread: a store is used from one thread at a time, the thread that owns it (the main thread
 // for the program's store); it has no locks. Every signal is emitted on that thread, from
 // inside the operation that caused it, so a direct connection sees the store already changed.
+// The store file is written by a thread of the store's own, which never changes the store's
+// state; a failed write is told on the owning thread once the writer reports it.
 //
 // Edit rights: another person's list shared read-only (TBList::isViewOnly) cannot be edited
 // here. Every operation that would change such a list, its fields or its items does nothing
@@ -161,7 +169,18 @@ public:
     // Runs `body` with the file write deferred to the end of the outermost batch, and with
     // every change announced once, together, when the outermost batch closes.
     void batch(const std::function<void()>& body);
+    // Hands the whole state to the store's writer thread and returns at once; the writer
+    // encodes it and replaces the file, in order, the newest state winning when saves queue.
     void persist();
+    // Calls `done` on this store's thread once every change made so far is on disk (true) or
+    // could not be written (false): at once when nothing is waiting, otherwise from the event
+    // loop (or flushSaves()). A change made inside an open batch waits for the batch's save.
+    void whenSaved(std::function<void(bool saved)> done);
+    // Blocks until every save asked for so far is written or has failed, and reports them.
+    // The destructor does the same, so nothing asked for is lost when a store goes.
+    void flushSaves();
+    // How the file is replaced (default: durably). Tests use it to skip fsync or to fail.
+    void setFileSink(std::shared_ptr<StoreFileSink> sink);
 
     // --- Change marks ---
     bool isShared(const QString& listID) const;
@@ -290,9 +309,12 @@ private:
     void adopt(const DiskV2& disk, const StoreJson& document);
     void migrateFilingOffTheListRecord(const StoreJson& document);
     DiskV2 snapshot() const;
-    bool writeFile();
     // Keeps a copy of a file that did not read in full; false when the copy failed.
     bool keepUnreadableCopy();
+    // The file did not read in full: it is copied aside before anything writes over it.
+    void copyAside();
+    // Takes the writer's reports on this store's thread and answers whoever waits for them.
+    void takeSaveReports();
 
     // Engines (ListStoreMarks.cpp).
     void startEngines();
@@ -428,5 +450,14 @@ private:
     StoreChange pendingChange_;
     int changeDepth_ = 0;
     bool announcing_ = false;
-    EncodedItems encodedItems_;
+
+    // Saving: the writer thread, the last save it reported and who waits for which save.
+    struct SaveWaiter {
+        quint64 save;
+        std::function<void(bool saved)> done;
+    };
+    std::unique_ptr<StoreWriter> writer_;
+    QSocketNotifier* reportWatch_ = nullptr;
+    quint64 savedThrough_ = 0;
+    std::deque<SaveWaiter> saveWaiters_;
 };

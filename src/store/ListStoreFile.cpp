@@ -1,14 +1,15 @@
 // Reading, upgrading and writing the store file.
 #include "ListStore.h"
 
+#include "StoreEncodingCache.h"
 #include "StoreLocation.h"
+#include "StoreWriter.h"
 #include "UnreadableCopies.h"
 #include "platform/AppPaths.h"
 #include "platform/Unicode.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 QString ListStore::defaultStoreURL() {
     // This platform has no folder shared by a group of programs: the data folder is the place.
@@ -34,7 +35,8 @@ void ListStore::load() {
     QFile file(fileURL_);
     if (!file.open(QIODevice::ReadOnly)) {
         // A file that is there but cannot be read must not be replaced without a copy.
-        copyBeforeWrite_ = file.exists();
+        if (file.exists())
+            copyAside();
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -51,7 +53,7 @@ void ListStore::load() {
     }
 
     // Anything but the current layout loses data when it is written over: keep a copy first.
-    copyBeforeWrite_ = true;
+    copyAside();
     if (!document)
         return;
     try {
@@ -68,10 +70,22 @@ void ListStore::load() {
     }
 }
 
+void ListStore::copyAside() {
+    // Taken at once, before anything is handed to the writer, so that whoever opened the store
+    // can name it, even when this store never writes. When it fails, the writer tries again
+    // before its first write and writes nothing while it cannot.
+    copyBeforeWrite_ = true;
+    if (!keepUnreadableCopy() && writer_)
+        writer_->keepCopyBeforeFirstWrite();
+}
+
 void ListStore::adopt(const DiskV2& disk, const StoreJson& document) {
     lists_ = disk.lists;
     allItems_ = disk.items;
     derivedCacheValid_ = false;
+    // The first save then writes only what changed, like every later one.
+    if (writer_)
+        writer_->primeCache(StoreEncodingCache::of(allItems_));
 
     // Marks of lists that no longer exist could never be sent and would recreate the list's
     // zone at every start; they are dropped.
@@ -162,20 +176,54 @@ void ListStore::persist() {
     }
     if (!canWrite() || !stillHoldsLock())
         return;
-    // After a failed write the state stays in memory and the next change writes it all.
-    reportSaveResult(writeFile());
+    // The containers are shared, not copied: the writer encodes them on its thread while this
+    // one goes on, and a later change here copies only what it changes.
+    writer_->save(snapshot(), clock_.now());
 }
 
-bool ListStore::writeFile() {
-    if (copyBeforeWrite_ && !keepUnreadableCopy())
-        return false;
-    QSaveFile file(fileURL_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = snapshot().encode(&encodedItems_);
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+void ListStore::takeSaveReports() {
+    if (!writer_)
+        return;
+    writer_->clearReportSignal();
+    // One report at a time: a waiter may change the store and save again from inside.
+    while (const std::optional<StoreWriter::Report> report = writer_->takeReport()) {
+        savedThrough_ = report->save;
+        if (report->copiedAside) {
+            copyBeforeWrite_ = false;
+            if (!report->copy.isEmpty())
+                unreadableCopy_ = report->copy;
+        }
+        // After a failed write the state stays in memory and the next change writes it all.
+        reportSaveResult(report->ok);
+        while (!saveWaiters_.empty() && saveWaiters_.front().save <= report->save) {
+            const std::function<void(bool)> done = std::move(saveWaiters_.front().done);
+            saveWaiters_.pop_front();
+            done(report->ok);
+        }
     }
-    return file.commit();
+}
+
+void ListStore::whenSaved(std::function<void(bool saved)> done) {
+    if (!canWrite()) {
+        done(false);
+        return;
+    }
+    const quint64 save = writer_->lastRequested() + (saveDeferred_ ? 1 : 0);
+    if (save <= savedThrough_) {
+        done(lastSaveSucceeded_);
+        return;
+    }
+    saveWaiters_.push_back({save, std::move(done)});
+}
+
+void ListStore::flushSaves() {
+    if (!writer_)
+        return;
+    writer_->waitUntilIdle();
+    takeSaveReports();
+}
+
+void ListStore::setFileSink(std::shared_ptr<StoreFileSink> sink) {
+    if (writer_)
+        writer_->setSink(std::move(sink));
 }

@@ -77,10 +77,22 @@ void CloudSync::syncNow(Done done) {
     ++passes_;
     QPointer<CloudSync> self(this);
     runStep(0, [self, done](std::optional<cloud::CloudError> error) {
-        if (self)
-            self->passEnded();
-        if (done)
-            done(error);
+        if (!self) {
+            if (done)
+                done(error);
+            return;
+        }
+        // The store writes on a thread of its own: the caller hears of the pass's end once
+        // what the pass wrote is on disk.
+        if (!self->passEnded()) {
+            if (done)
+                done(error);
+            return;
+        }
+        self->store_.whenSaved([done, error](bool) {
+            if (done)
+                done(error);
+        });
     });
 }
 
@@ -101,18 +113,18 @@ void CloudSync::resultsChanged() {
         writeResults();
 }
 
-void CloudSync::passEnded() {
+bool CloudSync::passEnded() {
     --passes_;
     // Also when another pass is still under way: this pass's caller may answer a request that
     // must not be answered before its change is on disk.
-    writeResults();
+    return writeResults();
 }
 
 std::optional<cloud::StateSerialization>& CloudSync::latestState(EngineScope scope) {
     return scope == EngineScope::sharedDatabase ? sharedState_ : privateState_;
 }
 
-void CloudSync::writeResults() {
+bool CloudSync::writeResults() {
     bool changed = std::exchange(unsaved_, false);
     for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
         std::optional<cloud::StateSerialization>& state = latestState(scope);
@@ -129,6 +141,7 @@ void CloudSync::writeResults() {
     }
     if (changed)
         store_.persist();
+    return changed;
 }
 
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the

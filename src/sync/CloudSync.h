@@ -86,11 +86,12 @@ private:
     void runStep(int step, Done done);
     // The store took in something the engines reported.
     void resultsChanged();
-    void passEnded();
+    // True when the pass's results were handed to the store's writer.
+    bool passEnded();
     std::optional<cloud::StateSerialization>& latestState(EngineScope scope);
     // Hands the store the engines' latest states and writes the store file, when anything
     // changed since the last write.
-    void writeResults();
+    bool writeResults();
     EngineQueue* engineForZone(const cloud::ZoneID& zone) const;
     void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
     void applyShare(const cloud::Record& share);

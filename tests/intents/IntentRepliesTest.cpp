@@ -12,9 +12,8 @@ protected:
     IntentOutcome run(const IntentRequest& request,
                       IntentFrame::SyncStep sync = IntentFrame::noSync()) {
         auto store = openStore();
-        std::optional<IntentOutcome> result;
-        IntentDispatch::perform(request, IntentFrame(*store, defaults, std::move(sync)),
-                                [&](const IntentOutcome& outcome) { result = outcome; });
+        const std::optional<IntentOutcome> result =
+            performAndWait(request, IntentFrame(*store, defaults, std::move(sync)));
         EXPECT_TRUE(result.has_value());
         return result.value_or(IntentOutcome::failed(QStringLiteral("no answer")));
     }
@@ -88,9 +87,8 @@ TEST_F(IntentReplies, AFailedSaveIsReportedAndNeverAnsweredAsDone) {
         {IntentKind::createList, {}, "Packing", std::nullopt},
     };
     for (const IntentRequest& request : requests) {
-        std::optional<IntentOutcome> result;
-        IntentDispatch::perform(request, IntentFrame(*store, defaults),
-                                [&](const IntentOutcome& outcome) { result = outcome; });
+        const std::optional<IntentOutcome> result =
+            performAndWait(request, IntentFrame(*store, defaults));
         ASSERT_TRUE(result);
         EXPECT_EQ(result->kind, IntentOutcome::Kind::failed) << result->text.toStdString();
         EXPECT_TRUE(result->text.contains(storePath()));
@@ -114,6 +112,8 @@ TEST_F(IntentReplies, TheReplyWaitsForTheSyncAndIsTheSameWhenItFails) {
         syncs = 0;
         IntentDispatch::perform({IntentKind::addItem, groceries, "eggs", std::nullopt}, frame,
                                 [&](const IntentOutcome& outcome) { result = outcome; });
+        EXPECT_FALSE(result) << "answered before the change was on disk";
+        store->flushSaves();
         EXPECT_EQ(syncs, 1);
         EXPECT_FALSE(result) << "answered before the sync finished";
         EXPECT_EQ(itemTexts(groceries).last(), "eggs") << "saved before the sync";

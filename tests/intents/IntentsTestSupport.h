@@ -2,6 +2,7 @@
 
 #include "intents/CommandLine.h"
 #include "intents/Console.h"
+#include "intents/IntentDispatch.h"
 #include "intents/IntentOutcome.h"
 #include "intents/ListEntityIndex.h"
 #include "platform/AppPaths.h"
@@ -11,6 +12,7 @@
 #include "platform/JsonRead.h"
 #include "store/ListStore.h"
 #include "store/StoreLocation.h"
+#include "support/CompletionWait.h"
 #include "support/QStringPrinting.h"
 #include "support/TestApplication.h"
 
@@ -45,12 +47,13 @@ public:
     QStringList notes;
 };
 
-// Seeds lists and items; the file is let go when the seed goes.
+// Seeds lists and items, each on disk before the next step; the file is let go when the seed
+// goes.
 class Seed {
 public:
     explicit Seed(std::unique_ptr<ListStore> store) : store_(std::move(store)) {}
 
-    QString list(const QString& name) { return store_->addList(name).id; }
+    QString list(const QString& name) { return saved(store_->addList(name).id); }
     // A list shared with the user, by default another person's.
     QString sharedList(const QString& name, std::optional<TBSharePermission> permission,
                        std::optional<QString> owner = QStringLiteral("_someoneElse")) {
@@ -58,13 +61,13 @@ public:
         list.zoneOwnerName = owner;
         list.sharePermission = permission;
         store_->updateList(list);
-        return list.id;
+        return saved(list.id);
     }
     QString item(const QString& listID, const QString& text, bool done = false) {
         if (const std::optional<TBItem> added = store_->addItem(listID, text)) {
             if (done)
                 store_->setDone(added->id, true);
-            return added->id;
+            return saved(added->id);
         }
         // A read-only list cannot be added to here: its items arrive from the cloud.
         TBItem item;
@@ -77,7 +80,7 @@ public:
             item.completedAt = store_->clock().now();
         store_->applyServerItem(item, QByteArray());
         store_->persist();
-        return item.id;
+        return saved(item.id);
     }
     void rename(const QString& listID, const QString& name) {
         const QList<TBList> lists = store_->lists();
@@ -87,13 +90,30 @@ public:
                 store_->updateList(list);
             }
         }
+        store_->flushSaves();
     }
     ListStore& store() { return *store_; }
     void release() { store_.reset(); }
 
 private:
+    // The store writes on a thread of its own; other readers of the file look at it next.
+    QString saved(const QString& id) {
+        store_->flushSaves();
+        return id;
+    }
     std::unique_ptr<ListStore> store_;
 };
+
+// Performs a request and waits for its answer: a change is answered once it is on disk, which
+// the store reports from the event loop.
+inline std::optional<IntentOutcome> performAndWait(const IntentRequest& request,
+                                                   const IntentFrame& frame) {
+    return testsupport::waitForCompletion<IntentOutcome>(
+        [&](std::function<void(IntentOutcome)> done) {
+            IntentDispatch::perform(request, frame, done);
+        },
+        std::chrono::seconds(10));
+}
 
 // A fresh profile folder for each test: the store file, the list index and the settings all
 // live in it, and the clock stands still.

@@ -120,8 +120,8 @@ TEST_F(PageTest, DroppedListTakesTheGroupOfItsPlace) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        QFile::remove(path());
         store.reset();
+        QFile::remove(path());
         defaults.setStringList("collapsedCollections", c.collapsed);
         store = open();
         ids.clear();

@@ -1,5 +1,6 @@
 #include "StoreTestSupport.h"
 
+#include "store/StoreEncodingCache.h"
 #include "store/UnreadableCopies.h"
 
 #include <QDir>
@@ -121,6 +122,7 @@ TEST_F(StoreTest, MissingFileGivesEmptyStoreAndNoWriteUntilFirstChange) {
     EXPECT_TRUE(store->lists().isEmpty());
     EXPECT_FALSE(QFile::exists(path()));
     store->addList("First");
+    store->flushSaves();
     EXPECT_TRUE(QFile::exists(path()));
 }
 
@@ -208,6 +210,7 @@ TEST_F(StoreTest, UnreadableFileIsCopiedAsideBeforeTheFirstWriteAndOnlyFiveAreKe
         EXPECT_EQ(fileBytes(), garbage) << "loading alone never writes";
         clock.advance(1);
         store->addList("New");
+        store->flushSaves();
         const QStringList copies = UnreadableCopies::copies(path());
         ASSERT_FALSE(copies.isEmpty());
         QFile newest(copies.last());
@@ -216,6 +219,7 @@ TEST_F(StoreTest, UnreadableFileIsCopiedAsideBeforeTheFirstWriteAndOnlyFiveAreKe
         EXPECT_EQ(copies.size(), std::min(run + 1, UnreadableCopies::kept));
         // Once written in the current layout, later saves take no more copies.
         store->addList("Another");
+        store->flushSaves();
         EXPECT_EQ(UnreadableCopies::copies(path()).size(), copies.size());
     }
 }
@@ -261,6 +265,7 @@ TEST_F(StoreTest, CopyOfAnUnreadableFileSurvivesCopiesStampedLater) {
     writeFile("not json");
     auto store = open();
     store->addList("New");
+    store->flushSaves();
     bool kept = false;
     for (const QString& copy : UnreadableCopies::copies(path())) {
         QFile file(copy);
@@ -302,6 +307,7 @@ TEST_F(StoreTest, LockLeftByAProcessThatDiedIsTakenOver) {
     auto store = open();
     EXPECT_FALSE(store->lockError().has_value());
     store->addList("Saved");
+    store->flushSaves();
     EXPECT_TRUE(QFile::exists(path()));
 }
 
@@ -310,12 +316,15 @@ TEST_F(StoreTest, FailedSaveKeepsStateAndTheNextChangeWritesEverything) {
     QDir().mkpath(folder);
     ListStore store(folder + "/store.json", true, false, defaults, clock);
     store.addList("One");
+    store.flushSaves();
     QDir(folder).removeRecursively();
     store.addList("Two");
+    store.flushSaves();
     EXPECT_FALSE(store.lastSaveSucceeded());
     EXPECT_EQ(store.lists().size(), 2);
     QDir().mkpath(folder);
     store.addList("Three");
+    store.flushSaves();
     EXPECT_TRUE(store.lastSaveSucceeded());
     store.batch([] {});
     ListStore reread(folder + "/store.json", true, false, defaults, clock,
@@ -359,4 +368,46 @@ TEST_F(StoreTest, ResolvedLocationCopiesTheLegacyFileOnce) {
     EXPECT_EQ(copied.readAll(), "old");
 
     EXPECT_EQ(ListStore::resolveStoreURL(std::nullopt, legacy), legacy + "/store.json");
+}
+
+TEST_F(StoreTest, ItemsAreWrittenExactlyAsTheJsonLibraryWritesThem) {
+    struct Case {
+        const char* what;
+        QString text;
+        double order;
+        std::optional<Date> completedAt;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double infinity = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {"plain", "Milk", 0, std::nullopt},
+        {"quotes and backslashes", R"(say "hi" \ bye)", 1, Date(800'000'000)},
+        {"control characters", QString("a\b\f\n\r\t\x01\x1f\x7f") + QChar(0), 2.5, std::nullopt},
+        {"beyond ASCII", QString::fromUtf8("Crème brûlée 🍮 #dessert"), -0.0, Date(-1.25)},
+        {"a lone surrogate", QString(QChar(0xD800)) + "x", 1e16, std::nullopt},
+        {"small and large numbers", "n", 1e-5, Date(123456789.123456789)},
+        {"the largest number", "n", 1.7976931348623157e308, Date(5e-324)},
+        {"not a number", "n", nan, Date(infinity)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TBItem item;
+        item.id = "I-" + c.text;
+        item.listID = "L";
+        item.text = c.text;
+        item.done = c.completedAt.has_value();
+        item.order = c.order;
+        item.completedAt = c.completedAt;
+        item.notes = c.text + "\n" + c.text;
+        DiskV2 disk;
+        disk.items = {item};
+        const QByteArray empty = DiskV2().encode();
+        QByteArray expected = empty;
+        expected.replace("\"items\":[]",
+                         "\"items\":[" + QByteArray::fromStdString(item.toJson().dump()) + "]");
+        EXPECT_EQ(disk.encode(), expected);
+        StoreEncodingCache cache;
+        EXPECT_EQ(disk.encode(&cache), expected);
+        EXPECT_EQ(disk.encode(&cache), expected) << "from the cache";
+    }
 }

@@ -4,6 +4,7 @@
 #include "support/QStringPrinting.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -89,7 +90,18 @@ protected:
 
     std::unique_ptr<ListStore> open(bool cloudSync = true,
                                     ListStore::Access access = ListStore::Access::readWrite) {
-        return std::make_unique<ListStore>(path(), cloudSync, false, defaults, clock, access);
+        auto store = std::make_unique<ListStore>(path(), cloudSync, false, defaults, clock, access);
+        opened.append(store.get());
+        return store;
+    }
+
+    // The stores write on threads of their own: a look at the file waits for what they were
+    // asked to write.
+    void flushStores() const {
+        for (const QPointer<ListStore>& store : opened) {
+            if (store)
+                store->flushSaves();
+        }
     }
 
     // A store whose engines record what they are given.
@@ -102,6 +114,7 @@ protected:
     }
 
     QByteArray fileBytes() const {
+        flushStores();
         QFile file(path());
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
@@ -116,11 +129,13 @@ protected:
 
     // Each save replaces the file, so its inode tells whether a write happened.
     ino_t fileIdentity() const {
+        flushStores();
         struct stat info {};
         return ::stat(QFile::encodeName(path()).constData(), &info) == 0 ? info.st_ino : 0;
     }
 
     QTemporaryDir dir;
+    QList<QPointer<ListStore>> opened;
     MemoryDefaults defaults;
     FixedClock clock{Date(start)};
     std::shared_ptr<RecordingFactory> factory = std::make_shared<RecordingFactory>();

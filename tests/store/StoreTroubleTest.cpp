@@ -59,18 +59,23 @@ TEST_F(StoreTest, EveryFailedWriteIsToldAndTheFirstGoodOneAfterIt) {
         QDir().mkpath(folder);
         ListStore store(folder + "/store.json", true, false, defaults, clock);
         Trouble trouble(store);
-        store.addList("One");
+        // Each change is written before the next: saves that queue are written as one.
+        const auto add = [&](const QString& name) {
+            store.addList(name);
+            store.flushSaves();
+        };
+        add("One");
         c.breakIt(folder);
-        store.addList("Two");
-        store.addList("Three");
+        add("Two");
+        add("Three");
         ASSERT_EQ(trouble.failed.size(), 2);
         EXPECT_TRUE(trouble.failed[0].contains(folder + "/store.json"));
         EXPECT_FALSE(store.lastSaveSucceeded());
         EXPECT_EQ(trouble.recovered, 0);
 
         c.repair(folder);
-        store.addList("Four");
-        store.addList("Five");
+        add("Four");
+        add("Five");
         EXPECT_EQ(trouble.recovered, 1);
         EXPECT_EQ(trouble.failed.size(), 2);
         EXPECT_TRUE(trouble.lock.isEmpty());
