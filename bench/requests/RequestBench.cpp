@@ -1,6 +1,7 @@
 // How long one command-line request takes on a store of 10,000 items, with sync off, without a
 // program and through a running program, beside the floor of any request: starting the program
 // to print its version.
+#include "store/DiskV2.h"
 #include "store/ListStore.h"
 
 #include <QCoreApplication>

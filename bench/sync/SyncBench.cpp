@@ -3,6 +3,7 @@
 // and one changed item each way; beside the floors of this design: the engines alone moving the
 // same records, a pass with nothing to do, and one write+fsync of the store file.
 #include "cloud/SyncEngine.h"
+#include "platform/Defaults.h"
 #include "sync/CloudSync.h"
 #include "sync/ListCloudMapping.h"
 

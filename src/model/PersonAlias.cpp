@@ -1,5 +1,7 @@
 #include "PersonAlias.h"
 
+#include "platform/JsonRead.h"
+
 #include "platform/Base64.h"
 #include "platform/Unicode.h"
 

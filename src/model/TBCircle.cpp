@@ -1,5 +1,7 @@
 #include "TBCircle.h"
 
+#include "platform/JsonRead.h"
+
 using namespace JsonRead;
 
 Json TBCircle::toJson() const {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TBPerson.h"
-#include "platform/JsonRead.h"
+#include "platform/JsonFwd.h"
 
 #include <QList>
 #include <QString>

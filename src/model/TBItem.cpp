@@ -1,5 +1,7 @@
 #include "TBItem.h"
 
+#include "platform/JsonRead.h"
+
 using namespace JsonRead;
 
 Json TBItem::toJson() const {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Date.h"
-#include "platform/JsonRead.h"
+#include "platform/JsonFwd.h"
 
 #include <QString>
 

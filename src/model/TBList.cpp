@@ -1,5 +1,7 @@
 #include "TBList.h"
 
+#include "platform/JsonRead.h"
+
 #include "platform/Clock.h"
 
 using namespace JsonRead;

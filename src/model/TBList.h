@@ -3,7 +3,7 @@
 #include "ListColour.h"
 #include "ListUrgency.h"
 #include "platform/Date.h"
-#include "platform/JsonRead.h"
+#include "platform/JsonFwd.h"
 
 #include <QString>
 

@@ -1,5 +1,7 @@
 #include "TBPerson.h"
 
+#include "platform/JsonRead.h"
+
 #include "platform/Unicode.h"
 
 using namespace JsonRead;

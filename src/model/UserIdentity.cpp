@@ -1,5 +1,7 @@
 #include "UserIdentity.h"
 
+#include "platform/JsonRead.h"
+
 #include "platform/Unicode.h"
 
 #include <algorithm>

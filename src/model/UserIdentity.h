@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/JsonRead.h"
+#include "platform/JsonFwd.h"
 
 #include <QString>
 

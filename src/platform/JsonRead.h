@@ -5,19 +5,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "JsonFwd.h"
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
-#include <stdexcept>
-
-// The program writes JSON with keys in a fixed order, so one JSON type is used throughout.
-using Json = nlohmann::ordered_json;
-
-// Thrown when a JSON document or element does not have the shape its reader expects.
-class DecodeError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Strict readers over JSON objects. No silent coercion: a Boolean never reads as a number or
 // the reverse, and a value of the wrong type throws DecodeError even under a key with a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FieldSet.h"
 #include "PendingZoneDeletion.h"
 #include "Tombstone.h"
 #include "model/PersonAlias.h"
@@ -16,18 +17,7 @@
 #include <QSet>
 #include <QString>
 
-#include <nlohmann/json.hpp>
-
 #include <optional>
-
-// The store file as parsed JSON. Its large objects (one key per item) are read into a sorted map,
-// which takes them in n log n; the ordered form used elsewhere inserts each key in linear time.
-using StoreJson = nlohmann::json;
-
-// The bytes as a JSON document, or nothing when they are not JSON.
-std::optional<StoreJson> parseStoreDocument(const QByteArray& bytes);
-
-using FieldSet = QSet<QString>;
 
 class QIODevice;
 struct StoreEncodingCache;
@@ -55,9 +45,9 @@ struct DiskV2 {
     std::optional<QSet<QString>> dirtyTombstones;
     std::optional<QMap<QString, PendingZoneDeletion>> pendingZoneDeletions;
 
-    // Throws DecodeError when a required key is missing or any key holds the wrong type.
-    // `now` is the creation time of a list element that has none.
-    static DiskV2 decode(const StoreJson& document, Date now);
+    // Throws DecodeError when the bytes are not JSON, a required key is missing or any key
+    // holds the wrong type. `now` is the creation time of a list element that has none.
+    static DiskV2 decode(const QByteArray& bytes, Date now);
 
     // Compact JSON with "version" 3 first, written into `device` a block at a time; absent
     // optionals are left out. With a cache, items unchanged since the last call are not encoded
@@ -73,7 +63,7 @@ struct DiskV1 {
     QList<TBList> lists;
     QList<TBItem> items;
 
-    static DiskV1 decode(const StoreJson& document, Date now); // throws DecodeError
+    static DiskV1 decode(const QByteArray& bytes, Date now); // throws DecodeError
 };
 
 // An old reading of the store file in which each list entry carried its group's name.
@@ -84,5 +74,5 @@ struct LegacyFilingFile {
     };
     QList<Entry> lists;
 
-    static LegacyFilingFile decode(const StoreJson& document); // throws DecodeError
+    static LegacyFilingFile decode(const QByteArray& bytes); // throws DecodeError
 };

@@ -3,6 +3,7 @@
 // was at the last save.
 #include "DiskV2.h"
 #include "StoreEncodingCache.h"
+#include "platform/JsonRead.h"
 
 #include <QBuffer>
 #include <QHash>

@@ -7,6 +7,7 @@
 
 #include "model/Markdown.h"
 #include "platform/Base64.h"
+#include "platform/Defaults.h"
 #include "platform/Unicode.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DiskV2.h"
 #include "EngineQueue.h"
+#include "FieldSet.h"
 #include "PageRow.h"
 #include "PendingZoneDeletion.h"
 #include "SharingError.h"
@@ -16,7 +16,6 @@
 #include "model/TBList.h"
 #include "model/UserIdentity.h"
 #include "platform/Clock.h"
-#include "platform/Defaults.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -34,9 +33,11 @@
 #include <optional>
 #include <set>
 
+class Defaults;
 class QSocketNotifier;
 class StoreFileSink;
 class StoreWriter;
+struct DiskV2;
 
 // The single owner of the user's data: every list and item, the circles, the names kept for
 // people, the grouping of lists and the marks of what is not yet sent to the cloud. Every change
@@ -306,8 +307,8 @@ signals:
 private:
     // Loading (ListStoreFile.cpp).
     void load();
-    void adopt(const DiskV2& disk, const StoreJson& document);
-    void migrateFilingOffTheListRecord(const StoreJson& document);
+    void adopt(const DiskV2& disk, const QByteArray& bytes);
+    void migrateFilingOffTheListRecord(const QByteArray& bytes);
     DiskV2 snapshot() const;
     // Keeps a copy of a file that did not read in full; false when the copy failed.
     bool keepUnreadableCopy();

@@ -1,6 +1,7 @@
 // Reading, upgrading and writing the store file.
 #include "ListStore.h"
 
+#include "DiskV2.h"
 #include "StoreEncodingCache.h"
 #include "StoreLocation.h"
 #include "StoreWriter.h"
@@ -42,22 +43,20 @@ void ListStore::load() {
     const QByteArray bytes = file.readAll();
     file.close();
     const Date now = clock_.now();
-    const std::optional<StoreJson> document = parseStoreDocument(bytes);
-    if (document) {
-        try {
-            const DiskV2 disk = DiskV2::decode(*document, now);
-            adopt(disk, *document);
-            return;
-        } catch (const std::exception&) {
-        }
+    std::optional<DiskV2> disk;
+    try {
+        disk = DiskV2::decode(bytes, now);
+    } catch (const DecodeError&) {
+    }
+    if (disk) {
+        adopt(*disk, bytes);
+        return;
     }
 
     // Anything but the current layout loses data when it is written over: keep a copy first.
     copyAside();
-    if (!document)
-        return;
     try {
-        const DiskV1 first = DiskV1::decode(*document, now);
+        const DiskV1 first = DiskV1::decode(bytes, now);
         lists_ = first.lists;
         allItems_ = first.items;
         derivedCacheValid_ = false;
@@ -66,7 +65,7 @@ void ListStore::load() {
         for (const TBItem& item : allItems_)
             dirtyItems_[item.id] = allItemFields();
         persist();
-    } catch (const std::exception&) {
+    } catch (const DecodeError&) {
     }
 }
 
@@ -79,7 +78,7 @@ void ListStore::copyAside() {
         writer_->keepCopyBeforeFirstWrite();
 }
 
-void ListStore::adopt(const DiskV2& disk, const StoreJson& document) {
+void ListStore::adopt(const DiskV2& disk, const QByteArray& bytes) {
     lists_ = disk.lists;
     allItems_ = disk.items;
     derivedCacheValid_ = false;
@@ -119,15 +118,15 @@ void ListStore::adopt(const DiskV2& disk, const StoreJson& document) {
         filings_ = *disk.filings;
         dirtyFilings_ = disk.dirtyFilings.value_or(QSet<QString>());
     } else {
-        migrateFilingOffTheListRecord(document);
+        migrateFilingOffTheListRecord(bytes);
     }
 }
 
-void ListStore::migrateFilingOffTheListRecord(const StoreJson& document) {
+void ListStore::migrateFilingOffTheListRecord(const QByteArray& bytes) {
     LegacyFilingFile legacy;
     try {
-        legacy = LegacyFilingFile::decode(document);
-    } catch (const std::exception&) {
+        legacy = LegacyFilingFile::decode(bytes);
+    } catch (const DecodeError&) {
         return;
     }
     bool taken = false;

@@ -1,5 +1,6 @@
 // Change marks: what is not yet confirmed sent, and queuing it on the sync engines.
 #include "ListStore.h"
+#include "platform/Defaults.h"
 
 #include "CloudLayout.h"
 

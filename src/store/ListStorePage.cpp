@@ -5,6 +5,7 @@
 
 #include "RecordField.h"
 #include "model/ArrayMove.h"
+#include "platform/Defaults.h"
 #include "platform/Unicode.h"
 
 #include <QHash>

@@ -1,5 +1,7 @@
 #include "PendingZoneDeletion.h"
 
+#include "platform/JsonRead.h"
+
 Json PendingZoneDeletion::toJson() const {
     Json element = Json::object();
     element["listID"] = JsonRead::toUtf8(listID);

@@ -1,5 +1,7 @@
 #include "Tombstone.h"
 
+#include "platform/JsonRead.h"
+
 Json Tombstone::toJson() const {
     Json element = Json::object();
     element["listID"] = JsonRead::toUtf8(listID);

@@ -3,6 +3,7 @@
 #include "model/TBItem.h"
 #include "model/TBList.h"
 #include "platform/Clock.h"
+#include "platform/JsonRead.h"
 
 #include <gtest/gtest.h>
 

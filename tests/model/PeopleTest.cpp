@@ -3,6 +3,7 @@
 #include "model/TBCircle.h"
 #include "model/TBPerson.h"
 #include "model/UserIdentity.h"
+#include "platform/JsonRead.h"
 
 #include <gtest/gtest.h>
 

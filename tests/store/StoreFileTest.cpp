@@ -77,7 +77,7 @@ TEST_F(StoreTest, RichStoreSurvivesRestartWithEveryField) {
     EXPECT_EQ(first->archivedRecord("L#SHARED-1"), QByteArray("\x00\x01\x02\xff", 4));
     first->persist();
     const QByteArray saved = fileBytes();
-    const DiskV2 before = DiskV2::decode(*parseStoreDocument(saved), Date(0));
+    const DiskV2 before = DiskV2::decode(saved, Date(0));
     first.reset();
 
     auto second = open();

@@ -46,12 +46,13 @@ protected:
     // The items on disk, which must be "1", "2", ... without a gap: each write is one whole
     // state of the program. Fails the test when the file does not read as the current layout.
     int itemsOnDisk() {
-        const std::optional<StoreJson> document = parseStoreDocument(fileBytes());
-        if (!document) {
-            ADD_FAILURE() << "the store file is not whole";
+        DiskV2 disk;
+        try {
+            disk = DiskV2::decode(fileBytes(), Date(0));
+        } catch (const DecodeError& error) {
+            ADD_FAILURE() << "the store file is not whole: " << error.what();
             return -1;
         }
-        const DiskV2 disk = DiskV2::decode(*document, Date(0));
         for (qsizetype i = 0; i < disk.items.size(); ++i) {
             if (disk.items[i].text != QString::number(i + 1)) {
                 ADD_FAILURE() << "item " << i << " is " << disk.items[i].text.toStdString();

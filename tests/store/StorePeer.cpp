@@ -6,6 +6,7 @@
 // SIGTERM and SIGINT end it the way they end the program.
 //   store_peer STORE_FILE
 #include "app/QuitOnSignal.h"
+#include "platform/Defaults.h"
 #include "store/ListStore.h"
 
 #include <QCoreApplication>

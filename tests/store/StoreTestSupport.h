@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/Defaults.h"
+#include "platform/JsonRead.h"
+#include "store/DiskV2.h"
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
 

@@ -140,7 +140,7 @@ TEST_F(StoreWriterTest, QueuedStatesCollapseToTheNewestAndEachChangeIsVisibleAtO
 
     const QList<QByteArray> written = gate->written();
     ASSERT_EQ(written.size(), 2) << "the states waiting behind the first collapse to one";
-    EXPECT_EQ(DiskV2::decode(*parseStoreDocument(written[0]), Date(0)).items.size(), 1);
+    EXPECT_EQ(DiskV2::decode(written[0], Date(0)).items.size(), 1);
     EXPECT_EQ(written[1], fileBytes());
     EXPECT_EQ(itemTextsOnDisk(), QStringList({"a", "b", "c", "d"}));
 }

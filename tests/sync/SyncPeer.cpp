@@ -3,6 +3,7 @@
 //   sync_peer CONTAINER FOLDER create NAME COUNT   a new list with COUNT items, then one pass
 //   sync_peer CONTAINER FOLDER edit PREFIX COUNT   COUNT added and ticked items, a pass each
 //   sync_peer CONTAINER FOLDER dump                two passes, then the lists and items
+#include "platform/Defaults.h"
 #include "sync/CloudSync.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cloud/CloudDevice.h"
+#include "platform/Defaults.h"
 #include "support/QStringPrinting.h"
 #include "sync/CloudEngine.h"
 #include "sync/CloudSync.h"

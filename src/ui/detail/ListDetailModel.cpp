@@ -4,6 +4,7 @@
 #include "model/CompletedOrder.h"
 #include "model/Markdown.h"
 #include "model/TagGrouping.h"
+#include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/sound/SoundEffects.h"
 

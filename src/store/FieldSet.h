@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+
+// Names of record fields: what a change mark holds.
+using FieldSet = QSet<QString>;
