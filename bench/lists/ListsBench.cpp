@@ -48,9 +48,10 @@ struct Fixture {
                 }
                 ids.append(list.id);
                 for (int k = 0; k < itemsPerList; ++k) {
-                    const TBItem item = *store->addItem(list.id, QStringLiteral("Item %1").arg(k));
-                    if (k % 3 == 0)
-                        store->setDone(item.id, true);
+                    const std::optional<TBItem> item =
+                        store->addItem(list.id, QStringLiteral("Item %1").arg(k));
+                    if (item && k % 3 == 0)
+                        store->setDone(item->id, true);
                 }
                 // Lists come in runs of ten to a group, so groups have 50 lists each.
                 store->setCollection(QStringLiteral("Group %1").arg((i / 10) % groupCount),

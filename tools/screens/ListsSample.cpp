@@ -50,17 +50,19 @@ void ListsSample::fill() {
     const auto make = [&](const QString& name, const QString& icon, const QString& colour, int open,
                           int done, const std::function<void(TBList&)>& edit) {
         TBList list = store_->addList(name);
+        // Items first: a list shared read-only takes none once it is one.
+        for (int i = 0; i < open + done; ++i) {
+            const std::optional<TBItem> item =
+                store_->addItem(list.id, QStringLiteral("Item %1").arg(i));
+            if (item && i >= open)
+                store_->setDone(item->id, true);
+        }
         list.icon = icon;
         list.colourID = colour;
         list.createdAt = now.addingSeconds(-6 * 86400);
         if (edit)
             edit(list);
         store_->updateList(list);
-        for (int i = 0; i < open + done; ++i) {
-            const TBItem item = *store_->addItem(list.id, QStringLiteral("Item %1").arg(i));
-            if (i >= open)
-                store_->setDone(item.id, true);
-        }
         return list.id;
     };
     make("Groceries", "cart", "green", 4, 3, [&](TBList& l) {

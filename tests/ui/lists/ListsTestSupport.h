@@ -63,9 +63,11 @@ protected:
     // Adds `open` items not done and `done` items done.
     void addItems(const QString& listID, int open, int done) {
         for (int i = 0; i < open + done; ++i) {
-            const TBItem item = *store->addItem(listID, QStringLiteral("item %1").arg(i));
+            const std::optional<TBItem> item =
+                store->addItem(listID, QStringLiteral("item %1").arg(i));
+            ASSERT_TRUE(item) << "the store refused an item";
             if (i >= open)
-                store->setDone(item.id, true);
+                store->setDone(item->id, true);
         }
     }
     // Lets queued refreshes run.
