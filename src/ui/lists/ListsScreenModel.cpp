@@ -51,6 +51,9 @@ ListsScreenModel::ListsScreenModel(ListStore& store, Defaults& defaults, const C
 // --- Refreshing ---
 
 void ListsScreenModel::noteChange(const StoreChange& change) {
+    if (change.everything || !change.items.isEmpty() || !change.listsAdded.isEmpty() ||
+        !change.listsRemoved.isEmpty())
+        countsStale_ = true;
     if (change.everything || !change.listsAdded.isEmpty() || !change.listsRemoved.isEmpty() ||
         !change.filings.isEmpty() || !change.collapsedGroups.isEmpty() ||
         change.listOrderChanged()) {
@@ -117,14 +120,20 @@ void ListsScreenModel::refresh() {
     store_.rebuildDerivedCacheIfNeeded();
     const QList<TBList>& lists = store_.sortedListsCache();
 
-    QHash<QString, ItemCounts> counts;
-    counts.reserve(lists.size());
-    for (const TBItem& item : store_.allItems()) {
-        ItemCounts& c = counts[item.listID];
-        ++c.all;
-        if (!item.done)
-            ++c.open;
+    // A move, a pin or a new group leaves every list's items as they were.
+    if (countsStale_) {
+        QHash<QString, ItemCounts> counts;
+        counts.reserve(lists.size());
+        for (const TBItem& item : store_.allItems()) {
+            ItemCounts& c = counts[item.listID];
+            ++c.all;
+            if (!item.done)
+                ++c.open;
+        }
+        itemCounts_ = std::move(counts);
+        countsStale_ = false;
     }
+    const QHash<QString, ItemCounts>& counts = itemCounts_;
     QHash<QString, qint64> members;
     qint64 itemsToGo = 0;
     for (const TBList& list : lists) {
@@ -154,7 +163,6 @@ void ListsScreenModel::refresh() {
     }
     rows_.setNow(now);
     rows_.setRows(contents);
-    itemCounts_ = std::move(counts);
     listCount_ = lists.size();
     itemsToGo_ = itemsToGo;
     countDueToday(now);
@@ -189,6 +197,8 @@ void ListsScreenModel::refreshLists(const QSet<QString>& listIDs) {
         content.counts = *found;
         rows_.updateRow(row, content);
     }
+    // Every item change since the last count was among these lists.
+    countsStale_ = false;
     countDueToday(now);
 }
 

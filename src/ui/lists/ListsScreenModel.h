@@ -162,6 +162,7 @@ private:
     bool refreshPending_ = false;
     bool fullRefreshPending_ = false;
     QSet<QString> changedLists_; // lists to refresh, when no full refresh is pending
+    bool countsStale_ = true;    // items came, went or changed since the last full count
     bool split_ = true;
     std::optional<QString> openListID_;
     bool hasRestoredLastOpened_ = false;

@@ -40,7 +40,9 @@ QPainterPath rounded(const QRectF& rect, double radius) {
 PageRowDelegate::PageRowDelegate(const PageRowModel& rows, QObject* parent)
     : QStyledItemDelegate(parent), rows_(rows), nameFont_(DesignFont::system(17)),
       detailFont_(DueChip::font()),
-      swipeFont_(DesignFont::system(11, QFont::DemiBold, FontScaling::fixed)) {}
+      swipeFont_(DesignFont::system(11, QFont::DemiBold, FontScaling::fixed)),
+      nameHeight_(QFontMetrics(nameFont_).height()),
+      detailHeight_(QFontMetrics(detailFont_).height()) {}
 
 void PageRowDelegate::setControllers(const RowDragController* drag,
                                      const RowSwipeController* swipe) {
@@ -56,13 +58,13 @@ void PageRowDelegate::editingChanged() {
 }
 
 int PageRowDelegate::listRowHeight() const {
-    const int text = QFontMetrics(nameFont_).height() + 4 + QFontMetrics(detailFont_).height();
+    const int text = nameHeight_ + 4 + detailHeight_;
     const int tile = std::max(56, std::max(badgeSide, text) + 16);
     return tile + 2 * insetVertical;
 }
 
 int PageRowDelegate::headerHeight() const {
-    const int text = QFontMetrics(detailFont_).height();
+    const int text = detailHeight_;
     const int content = rows_.editing() ? std::max(text, pencilHeight) : text;
     return content + 16 + 2 * insetVertical;
 }

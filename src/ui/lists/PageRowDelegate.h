@@ -57,4 +57,7 @@ private:
     QFont nameFont_;
     QFont detailFont_; // counts, due text, header names and counts
     QFont swipeFont_;
+    // Line heights of the two fonts: every row's size is asked for on each layout.
+    int nameHeight_;
+    int detailHeight_;
 };

@@ -524,6 +524,16 @@ TEST_F(ListsScreen, ChangesToListsOutOfSightStillCount) {
     EXPECT_EQ(screen->rows().listRow(0).name, "Renamed");
     EXPECT_EQ(screen->rows().listRow(0).countSummary, "1 of 1 left");
     EXPECT_EQ(screen->summaryText(), "3 items to go");
+
+    // A pin moves rows and keeps the counts; an item ticked in the same turn is counted.
+    store->setListPinned(hidden.id, true);
+    store->setDone(store->items(hidden.id).first().id, true);
+    store->setCollectionCollapsed("Home", false);
+    settle();
+    ASSERT_EQ(page(*screen), (QStringList{"[Home]", "Hidden", "Renamed"}));
+    EXPECT_EQ(screen->rows().listRow(1).countSummary, "1 of 3 left");
+    EXPECT_EQ(screen->rows().listRow(2).countSummary, "1 of 1 left");
+    EXPECT_EQ(screen->summaryText(), "2 items to go");
 }
 
 TEST_F(ListsScreen, ADropMovesWhatWasDraggedEvenWhenTheStoreChangedMeanwhile) {
