@@ -10,6 +10,7 @@
 #include "intents/RequestServer.h"
 #include "intents/StoreNotice.h"
 #include "intents/StoreTurn.h"
+#include "store/RecordField.h"
 #include "store/StoreLocation.h"
 
 #include <QCoreApplication>
@@ -76,7 +77,11 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
     coordinator_ =
         new MacSyncCoordinator([sync = cloudSync_](ListStore&) { sync->syncNow({}); }, this);
     coordinator_->start(*store_);
-    connect(store_.get(), &ListStore::changed, this, &ProgramCore::scheduleIndexRefresh);
+    // Whoever changed the lists (a screen, a request or a sync), the index follows.
+    connect(store_.get(), &ListStore::storeChanged, this, [this](const StoreChange& change) {
+        if (changesIndex(change))
+            scheduleIndexRefresh();
+    });
     refreshIndexIfChanged();
     // The store writes on a thread of its own; on the way out (a quit, SIGTERM or SIGINT) the
     // last save is written before anything is torn down.
@@ -97,6 +102,17 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
         return false;
     }
     return true;
+}
+
+bool ProgramCore::changesIndex(const StoreChange& change) {
+    // The index holds each list's id and name, in display order.
+    if (change.listOrderChanged())
+        return true;
+    for (const QSet<QString>& fields : change.listFields) {
+        if (fields.contains(RecordFields::name(ListField::name)))
+            return true;
+    }
+    return false;
 }
 
 void ProgramCore::scheduleIndexRefresh() {

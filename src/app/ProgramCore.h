@@ -39,6 +39,8 @@ public:
     ReminderService& reminders() { return reminders_; }
 
 private:
+    // Whether a change of the store touches what the list index holds.
+    static bool changesIndex(const StoreChange& change);
     void scheduleIndexRefresh();
     void refreshIndexIfChanged();
     QList<ListEntity> sortedLists() const;

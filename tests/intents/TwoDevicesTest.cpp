@@ -89,6 +89,23 @@ TEST_F(TwoDevices, WithTheProgramRunningTheCommandLineDoesNotCatchUp) {
     stopProgram();
 }
 
+TEST_F(TwoDevices, ListsThatASyncBringsToTheProgramReachItsIndex) {
+    startProgram();
+    said({"start", "Weekend shop"}, first());
+    // The program's own pass for this request also fetches the other device's list.
+    EXPECT_EQ(said({"start", "Packing"}, dir.path()), "Started Packing.\n");
+    const QDeadlineTimer deadline(10'000);
+    while (indexLines().size() < 2 && !deadline.hasExpired())
+        QThread::msleep(20);
+    QStringList names;
+    for (const QString& line : indexLines())
+        names.append(line.section(u' ', 1));
+    names.sort();
+    EXPECT_EQ(names, QStringList({"Packing", "Weekend shop"}));
+    EXPECT_TRUE(said({"lists"}, dir.path()).contains("\tWeekend shop\n"));
+    stopProgram();
+}
+
 TEST_F(TwoDevices, AnotherProgramsDatabaseAsTheContainerIsLeftAloneAndTheChangeStaysLocal) {
     QFile foreign(cloudFile());
     ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
