@@ -1,26 +1,12 @@
 #include "lexicon/LexiconVerifier.h"
 
-#include <sodium.h>
+#include "platform/Ed25519.h"
 
 namespace LexiconVerifier {
 
 bool isTrusted(const QByteArray& bytes, const std::optional<QByteArray>& signature,
                const QByteArray& publicKey) {
-    if (!signature || signature->isEmpty()) {
-        return false;
-    }
-    // The library reads fixed lengths from both buffers, so anything shorter must never reach it.
-    if (publicKey.size() != crypto_sign_PUBLICKEYBYTES || signature->size() != crypto_sign_BYTES) {
-        return false;
-    }
-    if (sodium_init() < 0) {
-        return false;
-    }
-    return crypto_sign_verify_detached(
-               reinterpret_cast<const unsigned char*>(signature->constData()),
-               reinterpret_cast<const unsigned char*>(bytes.constData()),
-               static_cast<unsigned long long>(bytes.size()),
-               reinterpret_cast<const unsigned char*>(publicKey.constData())) == 0;
+    return signature && Ed25519::verify(bytes, *signature, publicKey);
 }
 
 } // namespace LexiconVerifier
