@@ -1,0 +1,165 @@
+#include "ui/window/MainWindow.h"
+
+#include "model/SettingsPresentation.h"
+#include "ui/window/MacUpdater.h"
+#include "ui/window/TextScaleControls.h"
+#include "ui/window/TextScaleSetting.h"
+#include "ui/window/UpdateDialog.h"
+#include "ui/window/WindowContent.h"
+#include "ui/window/WindowMetrics.h"
+#include "ui/window/WindowNavigation.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolBar>
+
+MainWindow::MainWindow(ListStore& store, MacUpdater& updater, QWidget* parent)
+    : QMainWindow(parent), store_(store), updater_(updater),
+      navigation_(new WindowNavigation(this)) {
+    setWindowTitle(QString());
+    resize(WindowMetrics::defaultSize);
+    buildMenus();
+    buildToolbar();
+    rebuildContent();
+
+    connect(&updater_, &MacUpdater::canCheckForUpdatesChanged, this, &MainWindow::refreshCommands);
+    connect(&updater_, &MacUpdater::checkFinished, this, &MainWindow::showUpdateOutcome);
+    connect(&TextScaleSetting::shared(), &TextScaleSetting::changed, this, [this] {
+        rebuildContent();
+        refreshTextScaleButtons();
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::bringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+bool MainWindow::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::Paint && !painted_) {
+        painted_ = true;
+        // The window paints before its children; the frame is whole once this turn ends.
+        QTimer::singleShot(0, this, &MainWindow::firstFramePainted);
+    }
+    return handled;
+}
+
+void MainWindow::buildMenus() {
+    for (const WindowMenus::Menu& model : WindowMenus::menus({})) {
+        QMenu* menu = menuBar()->addMenu(model.title);
+        for (const WindowMenus::Entry& entry : model.entries) {
+            if (entry.separatorBefore)
+                menu->addSeparator();
+            QAction* action = menu->addAction(entry.title);
+            action->setMenuRole(QAction::NoRole);
+            action->setShortcut(QKeySequence::fromString(entry.shortcut));
+            const WindowMenus::Command command = entry.command;
+            connect(action, &QAction::triggered, this, [this, command] { run(command); });
+            actions_.insert(command, action);
+        }
+    }
+    refreshCommands();
+}
+
+void MainWindow::refreshCommands() {
+    const WindowMenus::State state{updater_.canCheckForUpdates(),
+                                   !content_ || content_->sidebarVisible()};
+    for (const WindowMenus::Menu& model : WindowMenus::menus(state)) {
+        for (const WindowMenus::Entry& entry : model.entries) {
+            QAction* action = actions_.value(entry.command);
+            action->setText(entry.title);
+            action->setEnabled(entry.enabled);
+        }
+    }
+}
+
+void MainWindow::buildToolbar() {
+    toolbar_ = addToolBar(QString());
+    toolbar_->setObjectName(QStringLiteral("windowToolbar"));
+    toolbar_->setMovable(false);
+    toolbar_->setFloatable(false);
+    toolbar_->toggleViewAction()->setVisible(false);
+    toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
+    for (const TextScaleControls::Button& button :
+         TextScaleControls::buttons(TextScale::standard, TextScaleControls::Form::window)) {
+        QAction* action = toolbar_->addAction(button.accessibilityLabel);
+        action->setToolTip(button.toolTip);
+        const TextScaleControls::Direction direction = button.direction;
+        connect(action, &QAction::triggered, this,
+                [direction] { TextScaleControls::press(direction); });
+        toolbar_->widgetForAction(action)->setAccessibleName(button.accessibilityLabel);
+        textScaleActions_.append(action);
+    }
+    refreshTextScaleButtons();
+}
+
+void MainWindow::refreshTextScaleButtons() {
+    const QList<TextScaleControls::Button> buttons = TextScaleControls::buttons(
+        TextScaleSetting::shared().current(), TextScaleControls::Form::window);
+    for (qsizetype i = 0; i < buttons.size() && i < textScaleActions_.size(); ++i)
+        textScaleActions_[i]->setEnabled(buttons[i].enabled);
+}
+
+void MainWindow::rebuildContent() {
+    auto* fresh = new WindowContent(store_, *navigation_);
+    connect(fresh, &WindowContent::detailTitleChanged, this, &QWidget::setWindowTitle);
+    if (QWidget* old = takeCentralWidget()) {
+        // The divider and the sidebar stay where the user left them.
+        fresh->setSplitterSizes(content_->splitterSizes());
+        fresh->setSidebarVisible(content_->sidebarVisible());
+        // The old content may be running the slot that asked for this rebuild.
+        old->hide();
+        old->deleteLater();
+    }
+    content_ = fresh;
+    setCentralWidget(fresh);
+}
+
+void MainWindow::run(WindowMenus::Command command) {
+    switch (command) {
+    case WindowMenus::Command::about:
+        showAbout();
+        return;
+    case WindowMenus::Command::checkForUpdates:
+        updater_.checkForUpdates();
+        return;
+    case WindowMenus::Command::settings:
+        SettingsPresentation::shared().setOpen(true);
+        return;
+    case WindowMenus::Command::quit:
+        QCoreApplication::quit();
+        return;
+    case WindowMenus::Command::toggleSidebar:
+        content_->setSidebarVisible(!content_->sidebarVisible());
+        refreshCommands();
+        return;
+    }
+}
+
+void MainWindow::showUpdateOutcome(const UpdateCheckResult& result) {
+    auto* dialog =
+        new UpdateDialog(UpdateCheckMessage::of(result, QCoreApplication::applicationVersion()),
+                         result.download, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void MainWindow::showAbout() {
+    auto* box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::WindowModal);
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowTitle(WindowMenus::aboutTitle());
+    box->setText(WindowMenus::aboutText(QCoreApplication::applicationVersion()));
+    box->setStandardButtons(QMessageBox::Ok);
+    box->open();
+}

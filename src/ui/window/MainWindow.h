@@ -1,0 +1,59 @@
+#pragma once
+
+#include "ui/window/WindowMenus.h"
+
+#include <QMainWindow>
+#include <QMap>
+
+class ListStore;
+class MacUpdater;
+class QAction;
+class QToolBar;
+class WindowContent;
+class WindowNavigation;
+struct UpdateCheckResult;
+
+// The program's one window: the menus, the toolbar with the text-size buttons and the content
+// (the lists beside the open list). It opens at its default size and cannot be made smaller
+// than its content's minimum. A new text scale rebuilds the content with every font at the new
+// size; the open list stays open.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    MainWindow(ListStore& store, MacUpdater& updater, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    WindowContent* content() const { return content_; }
+    WindowNavigation& navigation() const { return *navigation_; }
+    QToolBar* toolbar() const { return toolbar_; }
+    QAction* action(WindowMenus::Command command) const { return actions_.value(command); }
+
+    // Shows the window in front of the others, restoring it when it was minimised.
+    void bringToFront();
+
+signals:
+    // Once, when the window has been painted for the first time.
+    void firstFramePainted();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void refreshCommands();
+    void refreshTextScaleButtons();
+    void rebuildContent();
+    void run(WindowMenus::Command command);
+    void showUpdateOutcome(const UpdateCheckResult& result);
+    void showAbout();
+
+    ListStore& store_;
+    MacUpdater& updater_;
+    WindowNavigation* navigation_;
+    WindowContent* content_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QMap<WindowMenus::Command, QAction*> actions_;
+    QList<QAction*> textScaleActions_; // smaller, bigger
+    bool painted_ = false;
+};

@@ -1,0 +1,10 @@
+#include "ui/window/PaneLayout.h"
+
+namespace PaneLayouts {
+
+PaneLayout decide(std::optional<HorizontalSizeClass> horizontalSizeClass) {
+    return horizontalSizeClass == HorizontalSizeClass::regular ? PaneLayout::split
+                                                               : PaneLayout::stack;
+}
+
+} // namespace PaneLayouts

@@ -1,0 +1,101 @@
+#include "ui/window/WindowContent.h"
+
+#include "store/ListStore.h"
+#include "ui/window/ListPlaceholderModel.h"
+#include "ui/window/ListPlaceholderPane.h"
+#include "ui/window/SidebarPlaceholder.h"
+#include "ui/window/WindowMetrics.h"
+#include "ui/window/WindowNavigation.h"
+
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, QWidget* parent)
+    : QWidget(parent), store_(store), navigation_(navigation), splitter_(new QSplitter(this)),
+      sidebar_(nullptr), detail_(new QStackedWidget), placeholder_(nullptr) {
+    setMinimumSize(WindowMetrics::minimumContentSize);
+
+    sidebar_ = buildSidebar();
+    sidebar_->setMinimumWidth(WindowMetrics::sidebarMinimumWidth);
+    sidebar_->setMaximumWidth(WindowMetrics::sidebarMaximumWidth);
+
+    detail_->setMinimumWidth(WindowMetrics::detailMinimumWidth);
+    detail_->setProperty(inDetailPaneProperty, true);
+    ListPlaceholderModel placeholder;
+    placeholder.onNewList = [this] { emit newListRequested(); };
+    placeholder_ = new ListPlaceholderPane(placeholder);
+    detail_->addWidget(placeholder_);
+
+    splitter_->setChildrenCollapsible(false);
+    splitter_->addWidget(sidebar_);
+    splitter_->addWidget(detail_);
+    // A wider window widens the open list; the sidebar keeps its width.
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    splitter_->setSizes({WindowMetrics::sidebarIdealWidth,
+                         WindowMetrics::defaultSize.width() - WindowMetrics::sidebarIdealWidth});
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter_);
+
+    connect(&store_, &ListStore::changed, this, &WindowContent::scheduleDetailRefresh);
+    connect(&navigation_, &WindowNavigation::openListIDChanged, this,
+            &WindowContent::scheduleDetailRefresh);
+    refreshDetail();
+}
+
+QWidget* WindowContent::buildSidebar() {
+    // The lists pane's slot.
+    return new SidebarPlaceholder(store_);
+}
+
+bool WindowContent::showsPlaceholder() const {
+    return detail_->currentWidget() == placeholder_;
+}
+
+bool WindowContent::sidebarVisible() const {
+    return !sidebar_->isHidden();
+}
+
+void WindowContent::setSidebarVisible(bool visible) {
+    sidebar_->setVisible(visible);
+}
+
+QList<int> WindowContent::splitterSizes() const {
+    return splitter_->sizes();
+}
+
+void WindowContent::setSplitterSizes(const QList<int>& sizes) {
+    splitter_->setSizes(sizes);
+}
+
+void WindowContent::repaintDatedTexts() {
+    sidebar_->update();
+    detail_->update();
+}
+
+bool WindowContent::isInDetailPane(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget()) {
+        if (w->property(inDetailPaneProperty).toBool())
+            return true;
+    }
+    return false;
+}
+
+void WindowContent::scheduleDetailRefresh() {
+    if (detailRefreshPending_)
+        return;
+    detailRefreshPending_ = true;
+    QTimer::singleShot(0, this, &WindowContent::refreshDetail);
+}
+
+void WindowContent::refreshDetail() {
+    detailRefreshPending_ = false;
+    // The list screen takes the detail column for the list ListSelection finds open; until it
+    // exists, the column shows the placeholder whatever is open.
+    detail_->setCurrentWidget(placeholder_);
+    emit detailTitleChanged(ListPlaceholderModel::windowTitle());
+}
