@@ -32,7 +32,7 @@ ProgramCore::~ProgramCore() {
         ListEntityIndex::refresh(*store_);
 }
 
-bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
+bool ProgramCore::open(int waitMs, QString* error) {
     const SharedStore::Source& source = SharedStore::source();
     const QString storeFile = source.fileURL();
     const QDeadlineTimer deadline(waitMs);
@@ -72,22 +72,17 @@ bool ProgramCore::start(const QString& serverName, int waitMs, QString* error) {
                     done(failure ? std::optional<QString>(failure->message) : std::nullopt);
                 });
             }).step();
-    store_->start();
-    // Local edits reach the cloud one second after the last of a burst.
+    // Local edits reach the cloud one second after the last of a burst, once it is started.
     coordinator_ =
         new MacSyncCoordinator([sync = cloudSync_](ListStore&) { sync->syncNow({}); }, this);
-    coordinator_->start(*store_);
-    // Whoever changed the lists (a screen, a request or a sync), the index follows.
-    connect(store_.get(), &ListStore::storeChanged, this, [this](const StoreChange& change) {
-        if (changesIndex(change))
-            scheduleIndexRefresh();
-    });
-    refreshIndexIfChanged();
     // The store writes on a thread of its own; on the way out (a quit, SIGTERM or SIGINT) the
     // last save is written before anything is torn down.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
             [this] { store_->flushSaves(); });
+    return true;
+}
 
+bool ProgramCore::listen(const QString& serverName, QString* error) {
     server_ = new RequestServer(
         [this](const IntentRequest& request, OutcomeHandler answer) {
             IntentDispatch::perform(request, IntentFrame(*store_, defaults_, sync_), answer);
@@ -113,6 +108,34 @@ bool ProgramCore::changesIndex(const StoreChange& change) {
             return true;
     }
     return false;
+}
+
+void ProgramCore::startStore() {
+    store_->start();
+}
+
+void ProgramCore::startSyncCoordinator() {
+    coordinator_->start(*store_);
+}
+
+void ProgramCore::rebuildDerivedCaches() {
+    store_->rebuildDerivedCacheIfNeeded();
+}
+
+void ProgramCore::refreshListIndex() {
+    refreshIndexIfChanged();
+    if (!indexFollowsChanges_) {
+        indexFollowsChanges_ = true;
+        // Whoever changed the lists (a screen, a request or a sync), the index follows.
+        connect(store_.get(), &ListStore::storeChanged, this, [this](const StoreChange& change) {
+            if (changesIndex(change))
+                scheduleIndexRefresh();
+        });
+    }
+}
+
+void ProgramCore::syncNow() {
+    cloudSync_->syncNow({});
 }
 
 void ProgramCore::scheduleIndexRefresh() {

@@ -6,6 +6,7 @@
 #include "model/ReminderService.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "ui/window/LaunchTask.h"
 
 #include <QList>
 #include <QObject>
@@ -18,18 +19,30 @@ class CloudSync;
 class MacSyncCoordinator;
 class RequestServer;
 
-// The running program without its window: it holds the store (and with it the store's lock),
-// keeps the list index current and answers the command line's requests on its socket.
-class ProgramCore : public QObject {
+// What the window's process holds besides the window: the store (and with it the store's
+// lock), its sync side and coordinator, the list index, and the socket on which it answers the
+// command line's requests. Its launch steps are run by the window's launch task.
+class ProgramCore : public QObject, public LaunchSteps {
     Q_OBJECT
 public:
     ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent = nullptr);
     ~ProgramCore() override;
 
     // Opens the store, waiting up to `waitMs` for a short command-line request that holds it,
-    // then starts it, indexes the lists and begins to listen. False, with `error` set, when
-    // the store cannot be held or the socket cannot be opened.
-    bool start(const QString& serverName, int waitMs, QString* error);
+    // and gives it its sync side and coordinator (neither started yet). False, with `error`
+    // set, when the store cannot be held; nothing has been written then.
+    bool open(int waitMs, QString* error);
+    // Answers requests on `serverName` from now on. False, with `error` set, when it cannot.
+    bool listen(const QString& serverName, QString* error);
+
+    // The launch steps, in the order the launch task runs them.
+    void startStore() override;
+    void startSyncCoordinator() override;
+    void rebuildDerivedCaches() override;
+    void refreshListIndex() override;
+
+    // Starts one sync pass and drops its error; the next one tries again.
+    void syncNow();
 
     ListStore* store() const { return store_.get(); }
     // The store's cloud half, once started: sync passes and share look-ups.
@@ -53,6 +66,7 @@ private:
     CloudSync* cloudSync_ = nullptr; // a child of the store
     RequestServer* server_ = nullptr;
     MacSyncCoordinator* coordinator_ = nullptr;
+    bool indexFollowsChanges_ = false;
     bool indexRefreshPending_ = false;
     std::optional<QList<ListEntity>> indexed_; // what the index last got from this store
 };

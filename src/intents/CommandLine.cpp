@@ -23,7 +23,7 @@ QString quoted(const QString& text) {
 
 const char* commandsHelp =
     "Commands:\n"
-    "  (none)                      Run Tallybird.\n"
+    "  (none)                      Open Tallybird's window.\n"
     "  add [LIST] [ITEM]           Add an item to a list.\n"
     "  tick [LIST] [ITEM]          Tick an item off a list (--choose N when several match).\n"
     "  start [NAME]                Start a new list.\n"

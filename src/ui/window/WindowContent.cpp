@@ -69,6 +69,13 @@ QList<int> WindowContent::splitterSizes() const {
 }
 
 void WindowContent::setSplitterSizes(const QList<int>& sizes) {
+    // Sizes are shares of the splitter's width, so a splitter not yet laid out first takes the
+    // width they were measured in.
+    int total = splitter_->handleWidth() * (int(sizes.size()) - 1);
+    for (int size : sizes)
+        total += size;
+    if (splitter_->width() != total)
+        splitter_->resize(total, splitter_->height());
     splitter_->setSizes(sizes);
 }
 

@@ -1,0 +1,67 @@
+#include "TallybirdApp.h"
+
+#include "WindowChannel.h"
+#include "lexicon/VoiceController.h"
+#include "model/ListNavigation.h"
+#include "platform/Clock.h"
+#include "platform/FeedUpdateBackEnd.h"
+#include "platform/NetworkFeedFetcher.h"
+#include "ui/window/CloudRefresher.h"
+#include "ui/window/MacUpdater.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/WindowContent.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+#include <utility>
+
+TallybirdApp::TallybirdApp(Defaults& defaults, CloudSetup cloud, QObject* parent)
+    : QObject(parent), core_(defaults, std::move(cloud)), launchTask_(core_) {}
+
+TallybirdApp::~TallybirdApp() = default;
+
+bool TallybirdApp::start(const QString& serverName, int storeWaitMs, QString* error) {
+    if (!core_.open(storeWaitMs, error))
+        return false;
+    voice_ = new VoiceController(this);
+    // A build without an update feed can never check; the command stays greyed out.
+    updater_ =
+        new MacUpdater(std::make_shared<FeedUpdateBackEnd>(UpdateConfiguration::ofThisBuild(),
+                                                           std::make_shared<NetworkFeedFetcher>()),
+                       this);
+
+    channel_ = new WindowChannelServer(this);
+    if (!channel_->listen(WindowChannel::name(serverName))) {
+        *error = QStringLiteral("Cannot listen on “%1”: %2")
+                     .arg(WindowChannel::name(serverName), channel_->errorString());
+        return false;
+    }
+    return core_.listen(serverName, error);
+}
+
+void TallybirdApp::showWindow() {
+    window_ = std::make_unique<MainWindow>(*core_.store(), *updater_);
+    MainWindow* window = window_.get();
+    connect(channel_, &WindowChannelServer::raiseRequested, window, &MainWindow::bringToFront);
+    // Asked from outside to open a list: the window comes to the front to show it.
+    connect(&ListNavigation::shared(), &ListNavigation::requestedListIDChanged, window, [window] {
+        if (ListNavigation::shared().requestedListID())
+            window->bringToFront();
+    });
+
+    refresher_ = new CloudRefresher(
+        Clock::shared(), [this] { core_.syncNow(); }, this);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, refresher_,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    refresher_->activated();
+            });
+    connect(refresher_, &CloudRefresher::ticked, window,
+            [window] { window->content()->repaintDatedTexts(); });
+
+    window->show();
+    refresher_->start();
+    // The launch task runs once the window is up, not before its first frame.
+    QTimer::singleShot(0, this, [this] { launchTask_.run(); });
+}

@@ -1,0 +1,127 @@
+// One window per profile: this test process is the running program, and the real program,
+// launched again as a second process, hands over to it instead of opening a second window.
+#include "TallybirdApp.h"
+#include "WindowChannel.h"
+#include "intents/ListEntityIndex.h"
+#include "intents/RequestChannel.h"
+#include "model/ListNavigation.h"
+#include "platform/AppPaths.h"
+#include "platform/Defaults.h"
+#include "ui/window/CloudRefresher.h"
+#include "ui/window/MainWindow.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class SingleInstance : public testing::Test {
+protected:
+    void SetUp() override {
+        runtimeDir = dir.filePath(QStringLiteral("run"));
+        QDir().mkpath(runtimeDir);
+        QFile::setPermissions(runtimeDir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        previousRuntimeDir = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", runtimeDir.toUtf8());
+        AppPaths::setProfile(dir.filePath(QStringLiteral("profile")));
+        Defaults::setStandard(defaults);
+        program = std::make_unique<TallybirdApp>(*defaults, CloudSetup(cloudPath()));
+        QString error;
+        ASSERT_TRUE(program->start(RequestChannel::serverName(), 0, &error)) << error.toStdString();
+    }
+    void TearDown() override {
+        program.reset();
+        ListNavigation::shared().setRequestedListID(std::nullopt);
+        Defaults::setStandard(std::make_shared<MemoryDefaults>());
+        qputenv("XDG_RUNTIME_DIR", previousRuntimeDir);
+    }
+    QString cloudPath() const { return dir.filePath(QStringLiteral("cloud.sqlite")); }
+
+    // Launches the real program as a second process and keeps this one's event loop turning,
+    // so that this program answers it.
+    int launchAgain(const QStringList& words = {}) {
+        QProcess second;
+        second.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                     QStringList{"--profile", dir.filePath(QStringLiteral("profile")), "--cloud",
+                                 cloudPath()} +
+                         words);
+        EXPECT_TRUE(second.waitForStarted());
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 20'000));
+        secondErr = QString::fromUtf8(second.readAllStandardError());
+        return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+    }
+
+    QTemporaryDir dir;
+    QString runtimeDir;
+    QByteArray previousRuntimeDir;
+    std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
+    std::unique_ptr<TallybirdApp> program;
+    QString secondErr;
+};
+
+TEST_F(SingleInstance, ASecondLaunchRaisesTheFirstWindowAndExitsZero) {
+    program->showWindow();
+    MainWindow* window = program->window();
+    window->showMinimized();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window->isMinimized());
+
+    EXPECT_EQ(launchAgain(), 0) << secondErr.toStdString();
+    EXPECT_FALSE(window->isMinimized()) << "the running window came to the front";
+    EXPECT_EQ(program->core().store()->lockError(), std::nullopt) << "still the only owner";
+
+    window->hide();
+    EXPECT_EQ(launchAgain(), 0) << secondErr.toStdString();
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(SingleInstance, OpenFromALaterLaunchAsksTheRunningWindowForTheList) {
+    program->showWindow();
+    const QString groceries = program->core().store()->addList(QStringLiteral("Groceries")).id;
+    program->window()->hide();
+    EXPECT_EQ(launchAgain({"open", "--list", "Groceries"}), 0) << secondErr.toStdString();
+    EXPECT_EQ(ListNavigation::shared().requestedListID(), groceries);
+    EXPECT_TRUE(program->window()->isVisible());
+}
+
+TEST_F(SingleInstance, TheWindowChannelTakesOnlyItsOneLine) {
+    const QString name = WindowChannel::name(RequestChannel::serverName());
+    program->showWindow();
+    program->window()->hide();
+    int raises = 0;
+    // Another line, a longer one, and one never finished (let go after a while).
+    for (const QByteArray& line :
+         {QByteArray("lower\n"), QByteArray("raise now\n"), QByteArray("rais")}) {
+        QLocalSocket socket;
+        socket.connectToServer(name);
+        ASSERT_TRUE(socket.waitForConnected(1'000));
+        socket.write(line);
+        socket.flush();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return socket.state() == QLocalSocket::UnconnectedState; }, 5'000))
+            << line.toStdString();
+        raises += program->window()->isVisible() ? 1 : 0;
+    }
+    EXPECT_EQ(raises, 0);
+}
+
+TEST_F(SingleInstance, TheLaunchTaskRunsOnceTheWindowIsShownAndTheRefreshTicks) {
+    program->core().store()->addList(QStringLiteral("Packing"));
+    EXPECT_FALSE(program->launchTask().hasRun());
+    program->showWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program->launchTask().hasRun(); }, 5'000));
+    EXPECT_TRUE(program->refresher()->isTicking());
+    EXPECT_TRUE(QFile::exists(ListEntityIndex::defaultPath())) << "the list index was written";
+}
+
+} // namespace

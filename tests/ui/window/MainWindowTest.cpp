@@ -1,0 +1,221 @@
+// The window's wiring, offscreen: its menus and toolbar as built from their rules, its sizes,
+// the split view, the placeholder, and the content rebuilt at a new text scale.
+#include "ui/window/MainWindow.h"
+#include "model/SettingsPresentation.h"
+#include "model/TextScale.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+#include "ui/window/ListPlaceholderPane.h"
+#include "ui/window/MacUpdater.h"
+#include "ui/window/WindowContent.h"
+#include "ui/window/WindowNavigation.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class ScriptedBackEnd final : public UpdateBackEnd {
+public:
+    void start() override { emit canCheckForUpdatesChanged(can); }
+    bool canCheckForUpdates() const override { return can; }
+    void checkForUpdates() override { ++checks; }
+    bool can = false;
+    int checks = 0;
+};
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Defaults::setStandard(defaults);
+        store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, *defaults);
+        updater = std::make_unique<MacUpdater>(backEnd);
+        window = std::make_unique<MainWindow>(*store, *updater);
+    }
+    void TearDown() override {
+        window.reset();
+        Defaults::setStandard(std::make_shared<MemoryDefaults>());
+    }
+
+    static void dragDivider(QSplitter& splitter, int x) {
+        QSplitterHandle* handle = splitter.handle(1);
+        const QPoint grip = handle->rect().center();
+        const auto send = [&](QEvent::Type type, QPoint local, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, local, handle->mapToGlobal(local), Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QCoreApplication::sendEvent(handle, &event);
+        };
+        send(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+        const QPoint target = handle->mapFrom(&splitter, QPoint(x, grip.y()));
+        send(QEvent::MouseMove, target, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, target, Qt::NoButton);
+    }
+
+    QAbstractButton* toolButton(int index) const {
+        return qobject_cast<QAbstractButton*>(
+            window->toolbar()->widgetForAction(window->toolbar()->actions().at(index)));
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
+    std::shared_ptr<ScriptedBackEnd> backEnd = std::make_shared<ScriptedBackEnd>();
+    std::unique_ptr<ListStore> store;
+    std::unique_ptr<MacUpdater> updater;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(MainWindowTest, MenuBarHoldsTheCommandsInOrderWithTheirShortcuts) {
+    QStringList lines;
+    for (QAction* menuAction : window->menuBar()->actions()) {
+        lines.append(menuAction->text());
+        for (QAction* action : menuAction->menu()->actions()) {
+            lines.append(action->isSeparator()
+                             ? QStringLiteral("  ---")
+                             : QStringLiteral("  %1 [%2]%3")
+                                   .arg(action->text(),
+                                        action->shortcut().toString(QKeySequence::PortableText),
+                                        action->isEnabled() ? "" : " disabled"));
+        }
+    }
+    EXPECT_EQ(lines, QStringList({"Tallybird", "  About Tallybird []",
+                                  "  Check for Updates\u2026 [] disabled", "  ---",
+                                  "  Settings\u2026 [Ctrl+,]", "  ---", "  Quit Tallybird [Ctrl+Q]",
+                                  "View", "  Hide Sidebar [Ctrl+Alt+S]"}));
+}
+
+TEST_F(MainWindowTest, CommandsActAndFollowTheirState) {
+    QAction* check = window->action(WindowMenus::Command::checkForUpdates);
+    backEnd->can = true;
+    emit backEnd->canCheckForUpdatesChanged(true);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(check->isEnabled());
+    check->trigger();
+    EXPECT_EQ(backEnd->checks, 1);
+
+    SettingsPresentation::shared().setOpen(false);
+    window->action(WindowMenus::Command::settings)->trigger();
+    EXPECT_TRUE(SettingsPresentation::shared().isOpen());
+    SettingsPresentation::shared().setOpen(false);
+
+    QAction* sidebar = window->action(WindowMenus::Command::toggleSidebar);
+    sidebar->trigger();
+    EXPECT_FALSE(window->content()->sidebarVisible());
+    EXPECT_EQ(sidebar->text(), "Show Sidebar");
+    sidebar->trigger();
+    EXPECT_TRUE(window->content()->sidebarVisible());
+    EXPECT_EQ(sidebar->text(), "Hide Sidebar");
+}
+
+TEST_F(MainWindowTest, OpensAtItsDefaultSizeAndNeverShrinksBelowTheContentMinimum) {
+    window->show();
+    EXPECT_EQ(window->size(), QSize(1180, 800));
+    window->resize(300, 200);
+    QCoreApplication::processEvents();
+    EXPECT_GE(window->content()->width(), 820);
+    EXPECT_GE(window->content()->height(), 560);
+}
+
+TEST_F(MainWindowTest, SplitViewKeepsTheSidebarAndDetailWithinTheirWidths) {
+    window->show();
+    QCoreApplication::processEvents();
+    QSplitter* splitter = window->content()->splitter();
+    ASSERT_EQ(splitter->count(), 2);
+    EXPECT_EQ(splitter->sizes().at(0), 300) << "the sidebar starts at its ideal width";
+    EXPECT_EQ(splitter->widget(0)->minimumWidth(), 260);
+    EXPECT_EQ(splitter->widget(0)->maximumWidth(), 420);
+    EXPECT_EQ(splitter->widget(1)->minimumWidth(), 400);
+    EXPECT_FALSE(splitter->childrenCollapsible());
+    // Dragging the divider far either way stops at the sidebar's maximum and minimum.
+    for (const auto& [x, sidebar] : {std::pair{1100, 420}, std::pair{10, 260}}) {
+        dragDivider(*splitter, x);
+        EXPECT_EQ(splitter->widget(0)->width(), sidebar) << x;
+        EXPECT_GE(splitter->widget(1)->width(), 400) << x;
+    }
+
+    // With no list open the detail column shows the placeholder and the title is empty.
+    EXPECT_TRUE(window->content()->showsPlaceholder());
+    EXPECT_EQ(window->windowTitle(), QString());
+    const auto panes = window->findChildren<ListPlaceholderPane*>();
+    ASSERT_EQ(panes.size(), 1);
+    EXPECT_TRUE(WindowContent::isInDetailPane(panes[0]));
+    EXPECT_FALSE(WindowContent::isInDetailPane(window->content()->sidebar()));
+}
+
+TEST_F(MainWindowTest, BothNewListControlsOfThePlaceholderAskOnce) {
+    window->show();
+    QSignalSpy asked(window->content(), &WindowContent::newListRequested);
+    ListPlaceholderPane* pane = window->findChild<ListPlaceholderPane*>();
+    QTest::mouseClick(pane->newListButton(), Qt::LeftButton);
+    EXPECT_EQ(asked.count(), 1);
+    QTest::mouseClick(pane->addButton(), Qt::LeftButton);
+    EXPECT_EQ(asked.count(), 2);
+    EXPECT_EQ(pane->addButton()->accessibleName(), "New list");
+    // In a wide pane the text keeps to a centred reading column.
+    window->resize(2400, 900);
+    QCoreApplication::processEvents();
+    EXPECT_LE(pane->readingColumn()->width(), 640);
+    EXPECT_NEAR(pane->readingColumn()->geometry().center().x(), pane->rect().center().x(), 1);
+}
+
+TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
+    window->show();
+    ASSERT_EQ(window->toolbar()->actions().size(), 2);
+    QAbstractButton* smaller = toolButton(0);
+    QAbstractButton* bigger = toolButton(1);
+    EXPECT_EQ(smaller->accessibleName(), "Smaller text");
+    EXPECT_EQ(smaller->toolTip(), "Smaller text");
+    EXPECT_EQ(bigger->accessibleName(), "Bigger text");
+
+    const QString listID = store->addList("Groceries").id;
+    window->navigation().setOpenListID(listID);
+    window->content()->setSplitterSizes({350, 830});
+    QPointer<WindowContent> before = window->content();
+
+    QTest::mouseClick(bigger, Qt::LeftButton);
+    EXPECT_EQ(defaults->string(TextScale::key), "large");
+    EXPECT_NE(window->content(), before.data()) << "rebuilt at the new scale";
+    EXPECT_EQ(window->navigation().openListID(), listID);
+    EXPECT_EQ(window->content()->splitterSizes().at(0), 350);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(before.isNull()) << "the old content goes once its slot has returned";
+
+    QTest::mouseClick(bigger, Qt::LeftButton);
+    QTest::mouseClick(bigger, Qt::LeftButton);
+    EXPECT_EQ(defaults->string(TextScale::key), "largest");
+    EXPECT_FALSE(bigger->isEnabled());
+    EXPECT_TRUE(smaller->isEnabled());
+}
+
+TEST_F(MainWindowTest, BringToFrontShowsAHiddenOrMinimisedWindow) {
+    window->bringToFront();
+    EXPECT_TRUE(window->isVisible());
+    window->showMinimized();
+    window->bringToFront();
+    EXPECT_FALSE(window->isMinimized());
+}
+
+TEST_F(MainWindowTest, TheFirstPaintIsAnnouncedOnce) {
+    QSignalSpy painted(window.get(), &MainWindow::firstFramePainted);
+    window->show();
+    EXPECT_TRUE(painted.wait(5'000));
+    window->update();
+    window->repaint();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(painted.count(), 1);
+}
+
+} // namespace
