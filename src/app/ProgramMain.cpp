@@ -12,6 +12,7 @@
 #include "platform/AppPaths.h"
 #include "platform/BundleInfo.h"
 #include "store/StoreLocation.h"
+#include "ui/theme/Theme.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
@@ -92,6 +93,7 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     }
     if (requestedListID)
         OpenListIntent::perform(*requestedListID, defaults);
+    Theme::applyToApplication();
     program.showWindow();
     if (hooks.windowShown)
         hooks.windowShown(*program.window());

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "platform/FeedUpdateBackEnd.h"
 #include "platform/NetworkFeedFetcher.h"
+#include "ui/theme/ThemeAppearance.h"
 #include "ui/window/CloudRefresher.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
@@ -41,6 +42,9 @@ bool TallybirdApp::start(const QString& serverName, int storeWaitMs, QString* er
 }
 
 void TallybirdApp::showWindow() {
+    // The stored appearance is in force before anything is built, so no frame is ever painted
+    // in the other one; from now on it follows the setting and the desktop.
+    ThemeAppearance::shared().start();
     window_ = std::make_unique<MainWindow>(*core_.store(), *updater_);
     MainWindow* window = window_.get();
     connect(channel_, &WindowChannelServer::raiseRequested, window, &MainWindow::bringToFront);

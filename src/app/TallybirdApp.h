@@ -31,8 +31,9 @@ public:
     // store cannot be held or a socket cannot be opened.
     bool start(const QString& serverName, int storeWaitMs, QString* error);
 
-    // Applies the appearance and text scale, then shows the window; the launch task and the
-    // cloud refresh start once it is shown.
+    // Applies the stored appearance and text scale, then shows the window; the launch task and
+    // the cloud refresh start once it is shown. The application's theme is set already
+    // (Theme::applyToApplication()).
     void showWindow();
 
     ProgramCore& core() { return core_; }

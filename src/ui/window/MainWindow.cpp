@@ -1,6 +1,11 @@
 #include "ui/window/MainWindow.h"
 
 #include "model/SettingsPresentation.h"
+#include "ui/theme/Symbols.h"
+#include "ui/theme/Theme.h"
+#include "ui/theme/ThemeAppearance.h"
+#include "ui/theme/ThemeColour.h"
+#include "ui/window/AppIcon.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/TextScaleControls.h"
 #include "ui/window/TextScaleSetting.h"
@@ -17,10 +22,16 @@
 #include <QTimer>
 #include <QToolBar>
 
+namespace {
+// The toolbar's symbols are a fixed size: they do not follow the text scale.
+constexpr double toolbarSymbolPoints = 18;
+} // namespace
+
 MainWindow::MainWindow(ListStore& store, MacUpdater& updater, QWidget* parent)
     : QMainWindow(parent), store_(store), updater_(updater),
       navigation_(new WindowNavigation(this)) {
     setWindowTitle(QString());
+    setWindowIcon(AppIcon::icon());
     resize(WindowMetrics::defaultSize);
     buildMenus();
     buildToolbar();
@@ -32,6 +43,9 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, QWidget* parent)
         rebuildContent();
         refreshTextScaleButtons();
     });
+    // Symbols are pictures in the colours of one appearance.
+    connect(&ThemeAppearance::shared(), &ThemeAppearance::changed, this,
+            &MainWindow::refreshTextScaleButtons);
 }
 
 MainWindow::~MainWindow() = default;
@@ -87,6 +101,8 @@ void MainWindow::buildToolbar() {
     toolbar_->setObjectName(QStringLiteral("windowToolbar"));
     toolbar_->setMovable(false);
     toolbar_->setFloatable(false);
+    toolbar_->setIconSize(QSize(int(toolbarSymbolPoints), int(toolbarSymbolPoints)));
+    toolbar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
     toolbar_->toggleViewAction()->setVisible(false);
     toolbar_->setContextMenuPolicy(Qt::PreventContextMenu);
     for (const TextScaleControls::Button& button :
@@ -105,11 +121,21 @@ void MainWindow::buildToolbar() {
 void MainWindow::refreshTextScaleButtons() {
     const QList<TextScaleControls::Button> buttons = TextScaleControls::buttons(
         TextScaleSetting::shared().current(), TextScaleControls::Form::window);
-    for (qsizetype i = 0; i < buttons.size() && i < textScaleActions_.size(); ++i)
+    const qreal ratio = devicePixelRatioF();
+    for (qsizetype i = 0; i < buttons.size() && i < textScaleActions_.size(); ++i) {
+        QIcon icon(Symbols::pixmap(buttons[i].symbol, toolbarSymbolPoints,
+                                   Theme::Colour::onSurface.resolved(), ratio));
+        icon.addPixmap(Symbols::pixmap(buttons[i].symbol, toolbarSymbolPoints,
+                                       Theme::Colour::outline.resolved(), ratio),
+                       QIcon::Disabled);
+        textScaleActions_[i]->setIcon(icon);
         textScaleActions_[i]->setEnabled(buttons[i].enabled);
+    }
 }
 
 void MainWindow::rebuildContent() {
+    // Fonts take their size from the factor when they are built.
+    Theme::setTextScaleFactor(TextScaleSetting::shared().current().factor());
     auto* fresh = new WindowContent(store_, *navigation_);
     connect(fresh, &WindowContent::detailTitleChanged, this, &QWidget::setWindowTitle);
     if (QWidget* old = takeCentralWidget()) {

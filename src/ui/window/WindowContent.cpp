@@ -18,8 +18,8 @@ WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, QWi
     setMinimumSize(WindowMetrics::minimumContentSize);
 
     sidebar_ = buildSidebar();
-    sidebar_->setMinimumWidth(WindowMetrics::sidebarMinimumWidth);
-    sidebar_->setMaximumWidth(WindowMetrics::sidebarMaximumWidth);
+    sidebar_->setMinimumWidth(PlatformChrome::sidebarMinimumWidth);
+    sidebar_->setMaximumWidth(PlatformChrome::sidebarMaximumWidth);
 
     detail_->setMinimumWidth(WindowMetrics::detailMinimumWidth);
     detail_->setProperty(inDetailPaneProperty, true);
@@ -34,8 +34,8 @@ WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, QWi
     // A wider window widens the open list; the sidebar keeps its width.
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({WindowMetrics::sidebarIdealWidth,
-                         WindowMetrics::defaultSize.width() - WindowMetrics::sidebarIdealWidth});
+    splitter_->setSizes({PlatformChrome::sidebarIdealWidth,
+                         WindowMetrics::defaultSize.width() - PlatformChrome::sidebarIdealWidth});
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,5 +1,6 @@
-// One window per profile: this test process is the running program, and the real program,
-// launched again as a second process, hands over to it instead of opening a second window.
+// The application object, with this test process as the running program: one window per
+// profile (the real program, launched again as a second process, hands over to it instead of
+// opening a second window), the appearance in force before the first frame, and the launch.
 #include "TallybirdApp.h"
 #include "WindowChannel.h"
 #include "intents/ListEntityIndex.h"
@@ -7,6 +8,9 @@
 #include "model/ListNavigation.h"
 #include "platform/AppPaths.h"
 #include "platform/Defaults.h"
+#include "ui/theme/Theme.h"
+#include "ui/theme/ThemeAppearance.h"
+#include "ui/theme/ThemeColour.h"
 #include "ui/window/CloudRefresher.h"
 #include "ui/window/MainWindow.h"
 
@@ -24,7 +28,7 @@
 
 namespace {
 
-class SingleInstance : public testing::Test {
+class RunningProgram : public testing::Test {
 protected:
     void SetUp() override {
         runtimeDir = dir.filePath(QStringLiteral("run"));
@@ -69,7 +73,7 @@ protected:
     QString secondErr;
 };
 
-TEST_F(SingleInstance, ASecondLaunchRaisesTheFirstWindowAndExitsZero) {
+TEST_F(RunningProgram, ASecondLaunchRaisesTheFirstWindowAndExitsZero) {
     program->showWindow();
     MainWindow* window = program->window();
     window->showMinimized();
@@ -85,7 +89,7 @@ TEST_F(SingleInstance, ASecondLaunchRaisesTheFirstWindowAndExitsZero) {
     EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(SingleInstance, OpenFromALaterLaunchAsksTheRunningWindowForTheList) {
+TEST_F(RunningProgram, OpenFromALaterLaunchAsksTheRunningWindowForTheList) {
     program->showWindow();
     const QString groceries = program->core().store()->addList(QStringLiteral("Groceries")).id;
     program->window()->hide();
@@ -94,7 +98,7 @@ TEST_F(SingleInstance, OpenFromALaterLaunchAsksTheRunningWindowForTheList) {
     EXPECT_TRUE(program->window()->isVisible());
 }
 
-TEST_F(SingleInstance, TheWindowChannelTakesOnlyItsOneLine) {
+TEST_F(RunningProgram, TheWindowChannelTakesOnlyItsOneLine) {
     const QString name = WindowChannel::name(RequestChannel::serverName());
     program->showWindow();
     program->window()->hide();
@@ -115,13 +119,26 @@ TEST_F(SingleInstance, TheWindowChannelTakesOnlyItsOneLine) {
     EXPECT_EQ(raises, 0);
 }
 
-TEST_F(SingleInstance, TheLaunchTaskRunsOnceTheWindowIsShownAndTheRefreshTicks) {
+TEST_F(RunningProgram, TheLaunchTaskRunsOnceTheWindowIsShownAndTheRefreshTicks) {
     program->core().store()->addList(QStringLiteral("Packing"));
     EXPECT_FALSE(program->launchTask().hasRun());
     program->showWindow();
     EXPECT_TRUE(QTest::qWaitFor([&] { return program->launchTask().hasRun(); }, 5'000));
     EXPECT_TRUE(program->refresher()->isTicking());
     EXPECT_TRUE(QFile::exists(ListEntityIndex::defaultPath())) << "the list index was written";
+}
+
+TEST_F(RunningProgram, AStoredDarkAppearanceIsInForceBeforeTheFirstFrame) {
+    defaults->setString(QStringLiteral("appearance"), QStringLiteral("dark"));
+    program->showWindow();
+    // Nothing has been painted yet: the event loop has not turned.
+    EXPECT_TRUE(Theme::isDark());
+    EXPECT_EQ(program->window()->palette().color(QPalette::Window),
+              Theme::Colour::background.in(true));
+    ThemeAppearance::shared().choose(Appearance::light);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(program->window()->palette().color(QPalette::Window),
+              Theme::Colour::background.in(false));
 }
 
 } // namespace
