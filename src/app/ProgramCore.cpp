@@ -115,7 +115,8 @@ void ProgramCore::startStore() {
 }
 
 void ProgramCore::startSyncCoordinator() {
-    coordinator_->start(*store_);
+    if (coordinator_)
+        coordinator_->start(*store_);
 }
 
 void ProgramCore::rebuildDerivedCaches() {
@@ -136,6 +137,11 @@ void ProgramCore::refreshListIndex() {
 
 void ProgramCore::syncNow() {
     cloudSync_->syncNow({});
+}
+
+void ProgramCore::stopSyncCoordinator() {
+    delete coordinator_;
+    coordinator_ = nullptr;
 }
 
 void ProgramCore::scheduleIndexRefresh() {

@@ -43,6 +43,8 @@ public:
 
     // Starts one sync pass and drops its error; the next one tries again.
     void syncNow();
+    // No more passes after local edits; for quitting.
+    void stopSyncCoordinator();
 
     ListStore* store() const { return store_.get(); }
     // The store's cloud half, once started: sync passes and share look-ups.

@@ -22,6 +22,8 @@
 #include <QMessageBox>
 #include <QTextStream>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace ProgramMain {
@@ -78,9 +80,9 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     }
     if (const std::optional<int> handed = handOver(serverName, requestedListID))
         return *handed;
-    TallybirdApp program(defaults, cloud);
+    auto program = std::make_unique<TallybirdApp>(defaults, cloud);
     QString error;
-    if (!program.start(serverName, windowStoreWaitMs, &error)) {
+    if (!program->start(serverName, windowStoreWaitMs, &error)) {
         // Another launch may have won the store meanwhile; then it is the one to show.
         if (const std::optional<int> handed = handOver(serverName, requestedListID))
             return *handed;
@@ -94,11 +96,20 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     if (requestedListID)
         OpenListIntent::perform(*requestedListID, defaults);
     Theme::applyToApplication();
-    program.showWindow();
+    program->showWindow();
     if (hooks.windowShown)
-        hooks.windowShown(*program.window());
+        hooks.windowShown(*program->window());
     QuitOnSignal::install();
-    return QCoreApplication::exec();
+    const int code = QCoreApplication::exec();
+    const bool finished = program->finishBackgroundWork();
+    program.reset(); // the store is let go here
+    if (!finished) {
+        // A sync worker is still busy and would keep the process from ever ending.
+        QTextStream(stderr) << "Tallybird quit during a sync; the rest is sent next time.\n";
+        std::fflush(stderr);
+        std::_Exit(code);
+    }
+    return code;
 }
 
 // The window needs a QApplication, which needs a display; every other request does with less,

@@ -12,15 +12,42 @@
 #include "ui/window/MainWindow.h"
 #include "ui/window/WindowContent.h"
 
+#include <QDeadlineTimer>
 #include <QGuiApplication>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <utility>
 
+namespace {
+constexpr int launchFallbackMs = 500;
+} // namespace
+
 TallybirdApp::TallybirdApp(Defaults& defaults, CloudSetup cloud, QObject* parent)
     : QObject(parent), core_(defaults, std::move(cloud)), launchTask_(core_) {}
 
-TallybirdApp::~TallybirdApp() = default;
+TallybirdApp::~TallybirdApp() {
+    if (!finishing_)
+        finishBackgroundWork();
+}
+
+bool TallybirdApp::finishBackgroundWork(int timeoutMs) {
+    finishing_ = true;
+    if (window_)
+        window_->hide();
+    if (refresher_)
+        refresher_->stop();
+    core_.stopSyncCoordinator();
+    QThreadPool* workers = QThreadPool::globalInstance();
+    const QDeadlineTimer deadline(timeoutMs);
+    // Posted events only: the workers' hand-overs and completions, never a timer that could
+    // start another pass.
+    while (workers->activeThreadCount() > 0 && !deadline.hasExpired()) {
+        QCoreApplication::sendPostedEvents();
+        workers->waitForDone(5);
+    }
+    return workers->activeThreadCount() == 0;
+}
 
 bool TallybirdApp::start(const QString& serverName, int storeWaitMs, QString* error) {
     if (!core_.open(storeWaitMs, error))
@@ -56,16 +83,28 @@ void TallybirdApp::showWindow() {
 
     refresher_ = new CloudRefresher(
         Clock::shared(), [this] { core_.syncNow(); }, this);
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, refresher_,
-            [this](Qt::ApplicationState state) {
-                if (state == Qt::ApplicationActive)
-                    refresher_->activated();
-            });
     connect(refresher_, &CloudRefresher::ticked, window,
             [window] { window->content()->repaintDatedTexts(); });
 
     window->show();
     refresher_->start();
-    // The launch task runs once the window is up, not before its first frame.
-    QTimer::singleShot(0, this, [this] { launchTask_.run(); });
+    // The launch task runs once the window is up, after its first frame, so that starting the
+    // store's sync never holds the window back; a window that is not painted at once (shown
+    // minimised) gets it a little later all the same. Activations count from then on too.
+    connect(window, &MainWindow::firstFramePainted, this,
+            [this] { QTimer::singleShot(0, this, &TallybirdApp::launch); });
+    QTimer::singleShot(launchFallbackMs, this, &TallybirdApp::launch);
+}
+
+void TallybirdApp::launch() {
+    if (!launchTask_.run())
+        return;
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, refresher_,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    refresher_->activated();
+            });
+    // An activation before now went unheard.
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive)
+        refresher_->activated();
 }

@@ -24,7 +24,17 @@ class TallybirdApp : public QObject {
     Q_OBJECT
 public:
     TallybirdApp(Defaults& defaults, CloudSetup cloud, QObject* parent = nullptr);
+    // Lets a sync pass that is under way finish first, unless finishBackgroundWork() was
+    // called already.
     ~TallybirdApp() override;
+
+    // Sync passes run on worker threads that hand each event to the main thread and wait for
+    // it to be taken. Once the event loop has stopped nobody takes them, and quitting would
+    // wait for those workers for ever, holding the store. This hides the window, stops what
+    // starts new passes and serves the workers until they are done, for at most `timeoutMs`.
+    // True when none is left; otherwise the process should end without waiting for them
+    // (every change is in the store file already; the cloud gets the rest next time).
+    bool finishBackgroundWork(int timeoutMs = 5'000);
 
     // Holds the store (waiting up to `storeWaitMs` for a short request to let it go), builds
     // the long-lived objects and listens on both sockets. False, with `error` set, when the
@@ -42,6 +52,8 @@ public:
     CloudRefresher* refresher() const { return refresher_; }
 
 private:
+    void launch();
+
     ProgramCore core_;
     LaunchTask launchTask_;
     VoiceController* voice_ = nullptr;
@@ -49,4 +61,5 @@ private:
     WindowChannelServer* channel_ = nullptr;
     CloudRefresher* refresher_ = nullptr;
     std::unique_ptr<MainWindow> window_;
+    bool finishing_ = false;
 };

@@ -21,6 +21,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,17 @@ TEST_F(RunningProgram, TheLaunchTaskRunsOnceTheWindowIsShownAndTheRefreshTicks) 
     EXPECT_TRUE(QTest::qWaitFor([&] { return program->launchTask().hasRun(); }, 5'000));
     EXPECT_TRUE(program->refresher()->isTicking());
     EXPECT_TRUE(QFile::exists(ListEntityIndex::defaultPath())) << "the list index was written";
+}
+
+TEST_F(RunningProgram, QuittingDuringASyncPassLetsItFinishInsteadOfHanging) {
+    program->showWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program->launchTask().hasRun(); }, 5'000));
+    program->core().store()->addList(QStringLiteral("Groceries"));
+    // A pass under way when the event loop stops: its worker waits on the main thread.
+    program->core().syncNow();
+    program.reset();
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(5'000))
+        << "a sync worker was left waiting; the program would never end";
 }
 
 TEST_F(RunningProgram, AStoredDarkAppearanceIsInForceBeforeTheFirstFrame) {

@@ -21,6 +21,7 @@ public:
 
     // Starts the timer; the first activation or tick then starts the first refresh.
     void start();
+    void stop() { timer_.stop(); }
     bool isTicking() const { return timer_.isActive(); }
 
     // The program became the active one.
