@@ -6,12 +6,10 @@
 
 // The detail column while no list is open: it says so, points to the lists on the left and
 // offers a new list, inline and with the round add button in the corner. It keeps no state and
-// changes nothing itself: every action goes back to whoever shows it.
+// changes nothing itself: every action goes back to whoever shows it. (Voice is not available
+// on this build, so the voice button of the other corner is left out.)
 struct ListPlaceholderModel {
-    bool voiceIsAvailable = false; // the voice button in the other corner
-    bool isListening = false;
     std::function<void()> onNewList;
-    std::function<void()> onVoice;
 
     static QString title() { return QStringLiteral("No list open"); }
     static QString message() {
@@ -22,6 +20,4 @@ struct ListPlaceholderModel {
     static QString addButtonLabel() { return QStringLiteral("New list"); }
     // The window shows no list name while nothing is open.
     static QString windowTitle() { return QString(); }
-
-    bool showsVoiceButton() const { return voiceIsAvailable; }
 };

@@ -1,58 +1,45 @@
 #include "ui/window/ListPlaceholderPane.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QToolButton>
+#include "ui/components/EmptyState.h"
+#include "ui/components/FloatingAddButton.h"
+#include "ui/components/PrimaryButton.h"
+#include "ui/components/ReadingColumn.h"
+#include "ui/theme/ThemeColour.h"
+
 #include <QVBoxLayout>
 
 #include <utility>
 
 namespace {
-constexpr int readingColumnWidth = 640;
 constexpr int cornerPadding = 16;
-constexpr int addButtonSize = 56;
 } // namespace
 
 ListPlaceholderPane::ListPlaceholderPane(ListPlaceholderModel model, QWidget* parent)
-    : QWidget(parent), model_(std::move(model)), column_(new QWidget),
-      newListButton_(new QPushButton(ListPlaceholderModel::actionTitle())),
-      addButton_(new QToolButton(this)) {
-    auto* title = new QLabel(ListPlaceholderModel::title());
-    auto* message = new QLabel(ListPlaceholderModel::message());
-    for (QLabel* label : {title, message}) {
-        label->setTextFormat(Qt::PlainText);
-        label->setAlignment(Qt::AlignHCenter);
-        label->setWordWrap(true);
-    }
-    QFont titleFont = title->font();
-    titleFont.setBold(true);
-    title->setFont(titleFont);
-
-    auto* block = new QVBoxLayout(column_);
-    block->addStretch();
-    block->addWidget(title);
-    block->addWidget(message);
-    block->addWidget(newListButton_, 0, Qt::AlignHCenter);
-    block->addStretch();
-    column_->setMaximumWidth(readingColumnWidth);
-
-    auto* centred = new QHBoxLayout(this);
-    centred->addStretch();
-    centred->addWidget(column_, 1);
-    centred->addStretch();
-
-    addButton_->setText(QStringLiteral("+"));
-    addButton_->setAccessibleName(ListPlaceholderModel::addButtonLabel());
-    addButton_->setToolTip(ListPlaceholderModel::addButtonLabel());
-    addButton_->setFixedSize(addButtonSize, addButtonSize);
-
+    : QWidget(parent), model_(std::move(model)) {
     const auto newList = [this] {
         if (model_.onNewList)
             model_.onNewList();
     };
-    connect(newListButton_, &QAbstractButton::clicked, this, newList);
-    connect(addButton_, &QAbstractButton::clicked, this, newList);
+    auto* centred = new QWidget;
+    auto* block = new QVBoxLayout(centred);
+    block->setContentsMargins(0, 0, 0, 0);
+    block->addStretch();
+    auto* empty = new EmptyState({ListPlaceholderModel::title(), ListPlaceholderModel::message(),
+                                  ListPlaceholderModel::symbol(),
+                                  ListPlaceholderModel::actionTitle(), newList});
+    block->addWidget(empty);
+    block->addStretch();
+    newListButton_ = empty->findChild<PrimaryButton*>();
+
+    column_ = new ReadingColumn(centred, Theme::Colour::background, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(column_);
+
+    auto* add = new FloatingAddButton(ListPlaceholderModel::addButtonLabel(), false, this);
+    add->resize(add->sizeHint());
+    connect(add, &QAbstractButton::clicked, this, newList);
+    addButton_ = add;
     placeCornerButton();
 }
 
@@ -62,7 +49,12 @@ void ListPlaceholderPane::resizeEvent(QResizeEvent* event) {
 }
 
 void ListPlaceholderPane::placeCornerButton() {
-    addButton_->move(width() - cornerPadding - addButton_->width(),
-                     height() - cornerPadding - addButton_->height());
+    const QRect area =
+        rect().adjusted(cornerPadding, cornerPadding, -cornerPadding, -cornerPadding);
+    const QPoint corner =
+        layoutDirection() == Qt::RightToLeft
+            ? area.bottomLeft() - QPoint(0, addButton_->height() - 1)
+            : area.bottomRight() - QPoint(addButton_->width() - 1, addButton_->height() - 1);
+    addButton_->move(corner);
     addButton_->raise();
 }

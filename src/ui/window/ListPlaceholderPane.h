@@ -5,9 +5,10 @@
 #include <QWidget>
 
 class QAbstractButton;
+class ReadingColumn;
 
-// The detail column while no list is open (ListPlaceholderModel says what it shows): an empty
-// state in a centred reading column over the background, and the round add button in the
+// The detail column while no list is open (ListPlaceholderModel says what it shows): the empty
+// state, centred in a reading column over the background, and the round add button in the
 // bottom-trailing corner.
 class ListPlaceholderPane : public QWidget {
     Q_OBJECT
@@ -16,7 +17,7 @@ public:
 
     QAbstractButton* newListButton() const { return newListButton_; }
     QAbstractButton* addButton() const { return addButton_; }
-    QWidget* readingColumn() const { return column_; }
+    ReadingColumn* readingColumn() const { return column_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -25,7 +26,7 @@ private:
     void placeCornerButton();
 
     ListPlaceholderModel model_;
-    QWidget* column_;
+    ReadingColumn* column_;
     QAbstractButton* newListButton_;
     QAbstractButton* addButton_;
 };

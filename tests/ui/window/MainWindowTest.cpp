@@ -5,6 +5,7 @@
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "ui/components/ReadingColumn.h"
 #include "ui/window/ListPlaceholderPane.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/WindowContent.h"
@@ -167,8 +168,10 @@ TEST_F(MainWindowTest, BothNewListControlsOfThePlaceholderAskOnce) {
     // In a wide pane the text keeps to a centred reading column.
     window->resize(2400, 900);
     QCoreApplication::processEvents();
-    EXPECT_LE(pane->readingColumn()->width(), 640);
-    EXPECT_NEAR(pane->readingColumn()->geometry().center().x(), pane->rect().center().x(), 1);
+    const QRect column = pane->readingColumn()->content()->geometry();
+    EXPECT_EQ(column.width(), 640);
+    EXPECT_NEAR(column.center().x(), pane->readingColumn()->rect().center().x(), 1);
+    EXPECT_EQ(pane->readingColumn()->width(), pane->width()) << "the background fills the pane";
 }
 
 TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
