@@ -8,6 +8,7 @@
 #include "model/ListNavigation.h"
 #include "platform/AppPaths.h"
 #include "platform/Defaults.h"
+#include "store/ListStore.h"
 #include "ui/theme/Theme.h"
 #include "ui/theme/ThemeAppearance.h"
 #include "ui/theme/ThemeColour.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
@@ -151,6 +153,36 @@ TEST_F(RunningProgram, AStoredDarkAppearanceIsInForceBeforeTheFirstFrame) {
     QCoreApplication::processEvents();
     EXPECT_EQ(program->window()->palette().color(QPalette::Window),
               Theme::Colour::background.in(false));
+}
+
+TEST(StoreHeldElsewhere, TheWindowSaysSoAndEndsWithoutWriting) {
+    QTemporaryDir dir;
+    const QString runtime = dir.filePath(QStringLiteral("run"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString profile = dir.filePath(QStringLiteral("profile"));
+    QDir().mkpath(profile);
+    MemoryDefaults defaults;
+    // Another process's store, holding the lock: here, this test's own.
+    ListStore holder(QDir(profile).filePath(QStringLiteral("store.json")), false, false, defaults);
+    holder.addList(QStringLiteral("Kept"));
+    QFile file(holder.fileURL());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                  {"--profile", profile, "--cloud", dir.filePath(QStringLiteral("cloud.sqlite"))});
+    ASSERT_TRUE(program.waitForFinished(30'000));
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError())
+                    .contains(QStringLiteral("is in use by another Tallybird process")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before) << "the store was not written";
 }
 
 } // namespace

@@ -6,17 +6,21 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/components/ReadingColumn.h"
+#include "ui/theme/Theme.h"
 #include "ui/window/ListPlaceholderPane.h"
 #include "ui/window/MacUpdater.h"
+#include "ui/window/UpdateDialog.h"
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowNavigation.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -49,6 +53,7 @@ protected:
     }
     void TearDown() override {
         window.reset();
+        Theme::setTextScaleFactor(1.0);
         Defaults::setStandard(std::make_shared<MemoryDefaults>());
     }
 
@@ -64,6 +69,16 @@ protected:
         const QPoint target = handle->mapFrom(&splitter, QPoint(x, grip.y()));
         send(QEvent::MouseMove, target, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, target, Qt::NoButton);
+    }
+
+    QLabel& placeholderTitle() const {
+        for (QLabel* label : window->content()->findChildren<QLabel*>()) {
+            if (label->text() == "No list open")
+                return *label;
+        }
+        ADD_FAILURE() << "no title";
+        static QLabel none;
+        return none;
     }
 
     QAbstractButton* toolButton(int index) const {
@@ -187,9 +202,13 @@ TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
     window->navigation().setOpenListID(listID);
     window->content()->setSplitterSizes({350, 830});
     QPointer<WindowContent> before = window->content();
+    const double titleSize = placeholderTitle().font().pointSizeF();
 
     QTest::mouseClick(bigger, Qt::LeftButton);
     EXPECT_EQ(defaults->string(TextScale::key), "large");
+    EXPECT_DOUBLE_EQ(Theme::textScaleFactor(), 1.15);
+    EXPECT_NEAR(placeholderTitle().font().pointSizeF(), titleSize * 1.15, 0.01)
+        << "the fonts of the new content are built at the new scale";
     EXPECT_NE(window->content(), before.data()) << "rebuilt at the new scale";
     EXPECT_EQ(window->navigation().openListID(), listID);
     EXPECT_EQ(window->content()->splitterSizes().at(0), 350);
@@ -201,6 +220,24 @@ TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
     EXPECT_EQ(defaults->string(TextScale::key), "largest");
     EXPECT_FALSE(bigger->isEnabled());
     EXPECT_TRUE(smaller->isEnabled());
+}
+
+TEST_F(MainWindowTest, AnUpdateCheckShowsWhatTheFeedSaysAsPlainText) {
+    window->show();
+    emit backEnd->checkFinished({UpdateCheckResult::Kind::available, "9.0", "<b>New</b> & more",
+                                 QUrl("https://example.org/get")});
+    QCoreApplication::processEvents();
+    auto* dialog = window->findChild<UpdateDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+    auto* notes = dialog->findChild<QPlainTextEdit*>();
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(notes->toPlainText(), "<b>New</b> & more");
+    EXPECT_TRUE(notes->isReadOnly());
+    ASSERT_NE(dialog->openDownloadButton(), nullptr);
+    EXPECT_EQ(dialog->openDownloadButton()->text(), "Open Download Page");
+    dialog->reject();
 }
 
 TEST_F(MainWindowTest, BringToFrontShowsAHiddenOrMinimisedWindow) {
