@@ -9,6 +9,7 @@
 #include "ui/theme/Theme.h"
 #include "ui/window/ListPlaceholderPane.h"
 #include "ui/window/MacUpdater.h"
+#include "ui/window/TextScaleToolbarItems.h"
 #include "ui/window/UpdateDialog.h"
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowNavigation.h"
@@ -238,6 +239,21 @@ TEST_F(MainWindowTest, AnUpdateCheckShowsWhatTheFeedSaysAsPlainText) {
     ASSERT_NE(dialog->openDownloadButton(), nullptr);
     EXPECT_EQ(dialog->openDownloadButton()->text(), "Open Download Page");
     dialog->reject();
+}
+
+TEST_F(MainWindowTest, AScreensOwnTextSizeButtonsFollowTheSameRule) {
+    EXPECT_EQ(TextScaleToolbarItems::make(false), nullptr) << "hidden: nothing added";
+    defaults->setString(TextScale::key, "larger");
+    std::unique_ptr<TextScaleToolbarItems> items(TextScaleToolbarItems::make(true));
+    ASSERT_NE(items, nullptr);
+    EXPECT_EQ(items->smallerButton()->accessibleName(), "Smaller text");
+    EXPECT_EQ(items->biggerButton()->accessibleName(), "Bigger text");
+    EXPECT_EQ(items->biggerButton()->toolTip(), QString()) << "no tooltips in a screen's toolbar";
+    items->show();
+    QTest::mouseClick(items->biggerButton(), Qt::LeftButton);
+    EXPECT_EQ(defaults->string(TextScale::key), "largest");
+    EXPECT_FALSE(items->biggerButton()->isEnabled());
+    EXPECT_TRUE(items->smallerButton()->isEnabled());
 }
 
 TEST_F(MainWindowTest, BringToFrontShowsAHiddenOrMinimisedWindow) {
