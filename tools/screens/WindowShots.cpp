@@ -36,7 +36,7 @@ QWidget* emptyWindow() {
     // The window sizes its fonts from the stored scale: store the one this picture is for.
     for (TextScale scale : TextScale::allCases()) {
         if (scale.factor() == Theme::textScaleFactor())
-            TextScale::store(scale);
+            TextScale::store(Defaults::standard(), scale);
     }
     return new MainWindow(sample->store, sample->updater);
 }

@@ -1,6 +1,8 @@
 #include "ui/window/MainWindow.h"
 
 #include "model/SettingsPresentation.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/Theme.h"
 #include "ui/theme/ThemeAppearance.h"
@@ -8,7 +10,6 @@
 #include "ui/window/AppIcon.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/TextScaleControls.h"
-#include "ui/window/TextScaleSetting.h"
 #include "ui/window/UpdateDialog.h"
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowMetrics.h"
@@ -39,7 +40,9 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, QWidget* parent)
 
     connect(&updater_, &MacUpdater::canCheckForUpdatesChanged, this, &MainWindow::refreshCommands);
     connect(&updater_, &MacUpdater::checkFinished, this, &MainWindow::showUpdateOutcome);
-    connect(&TextScaleSetting::shared(), &TextScaleSetting::changed, this, [this] {
+    connect(&store_.defaults(), &Defaults::changed, this, [this](const QString& key) {
+        if (key != TextScale::key)
+            return;
         rebuildContent();
         refreshTextScaleButtons();
     });
@@ -111,7 +114,7 @@ void MainWindow::buildToolbar() {
         action->setToolTip(button.toolTip);
         const TextScaleControls::Direction direction = button.direction;
         connect(action, &QAction::triggered, this,
-                [direction] { TextScaleControls::press(direction); });
+                [this, direction] { TextScaleControls::press(direction, store_.defaults()); });
         toolbar_->widgetForAction(action)->setAccessibleName(button.accessibilityLabel);
         textScaleActions_.append(action);
     }
@@ -120,7 +123,7 @@ void MainWindow::buildToolbar() {
 
 void MainWindow::refreshTextScaleButtons() {
     const QList<TextScaleControls::Button> buttons = TextScaleControls::buttons(
-        TextScaleSetting::shared().current(), TextScaleControls::Form::window);
+        TextScale::stored(store_.defaults()), TextScaleControls::Form::window);
     const qreal ratio = devicePixelRatioF();
     for (qsizetype i = 0; i < buttons.size() && i < textScaleActions_.size(); ++i) {
         QIcon icon(Symbols::pixmap(buttons[i].symbol, toolbarSymbolPoints,
@@ -135,7 +138,7 @@ void MainWindow::refreshTextScaleButtons() {
 
 void MainWindow::rebuildContent() {
     // Fonts take their size from the factor when they are built.
-    Theme::setTextScaleFactor(TextScaleSetting::shared().current().factor());
+    Theme::setTextScaleFactor(TextScale::stored(store_.defaults()).factor());
     auto* fresh = new WindowContent(store_, *navigation_);
     connect(fresh, &WindowContent::detailTitleChanged, this, &QWidget::setWindowTitle);
     if (QWidget* old = takeCentralWidget()) {

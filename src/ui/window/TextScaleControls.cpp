@@ -1,6 +1,6 @@
 #include "ui/window/TextScaleControls.h"
 
-#include "ui/window/TextScaleSetting.h"
+#include "platform/Defaults.h"
 
 #include <algorithm>
 
@@ -33,11 +33,10 @@ TextScale stepped(Direction direction, TextScale current) {
     return all.at(next);
 }
 
-void press(Direction direction) {
-    TextScaleSetting& setting = TextScaleSetting::shared();
-    const TextScale current = setting.current();
+void press(Direction direction, Defaults& defaults) {
+    const TextScale current = TextScale::stored(defaults);
     if (canStep(direction, current))
-        setting.store(stepped(direction, current));
+        TextScale::store(defaults, stepped(direction, current));
 }
 
 } // namespace TextScaleControls

@@ -2,6 +2,8 @@
 
 #include "model/TextScale.h"
 
+class Defaults;
+
 #include <QList>
 #include <QString>
 
@@ -30,7 +32,8 @@ QList<Button> buttons(TextScale current, Form form);
 // The scale one step from `current`, held at the ends of the scale.
 TextScale stepped(Direction direction, TextScale current);
 
-// What a press does: stores the next scale. A press on a disabled button stores nothing.
-void press(Direction direction);
+// What a press does: stores the next scale in `defaults`, whose changed(TextScale::key) then
+// tells the window to rebuild its content. A press on a disabled button stores nothing.
+void press(Direction direction, Defaults& defaults);
 
 } // namespace TextScaleControls

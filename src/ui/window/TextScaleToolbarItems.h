@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class Defaults;
 class QAbstractButton;
 
 // The "Smaller text" and "Bigger text" buttons for a screen's own toolbar (the window's toolbar
@@ -10,10 +11,11 @@ class QAbstractButton;
 class TextScaleToolbarItems : public QWidget {
     Q_OBJECT
 public:
-    explicit TextScaleToolbarItems(QWidget* parent = nullptr);
+    // The buttons over the "textScale" setting of `defaults`.
+    explicit TextScaleToolbarItems(Defaults& defaults, QWidget* parent = nullptr);
 
     // The buttons for a screen's toolbar, or none (nullptr) when they are not to be shown.
-    static TextScaleToolbarItems* make(bool visible, QWidget* parent = nullptr);
+    static TextScaleToolbarItems* make(bool visible, Defaults& defaults, QWidget* parent = nullptr);
 
     QAbstractButton* smallerButton() const { return smaller_; }
     QAbstractButton* biggerButton() const { return bigger_; }
@@ -21,6 +23,7 @@ public:
 private:
     void refresh();
 
+    Defaults& defaults_;
     QAbstractButton* smaller_;
     QAbstractButton* bigger_;
 };

@@ -242,9 +242,9 @@ TEST_F(MainWindowTest, AnUpdateCheckShowsWhatTheFeedSaysAsPlainText) {
 }
 
 TEST_F(MainWindowTest, AScreensOwnTextSizeButtonsFollowTheSameRule) {
-    EXPECT_EQ(TextScaleToolbarItems::make(false), nullptr) << "hidden: nothing added";
+    EXPECT_EQ(TextScaleToolbarItems::make(false, *defaults), nullptr) << "hidden: nothing added";
     defaults->setString(TextScale::key, "larger");
-    std::unique_ptr<TextScaleToolbarItems> items(TextScaleToolbarItems::make(true));
+    std::unique_ptr<TextScaleToolbarItems> items(TextScaleToolbarItems::make(true, *defaults));
     ASSERT_NE(items, nullptr);
     EXPECT_EQ(items->smallerButton()->accessibleName(), "Smaller text");
     EXPECT_EQ(items->biggerButton()->accessibleName(), "Bigger text");

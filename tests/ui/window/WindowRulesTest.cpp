@@ -8,7 +8,6 @@
 #include "ui/window/ListSelection.h"
 #include "ui/window/PaneLayout.h"
 #include "ui/window/TextScaleControls.h"
-#include "ui/window/TextScaleSetting.h"
 #include "ui/window/WindowMenus.h"
 
 #include <QSignalSpy>
@@ -119,28 +118,26 @@ TEST_F(TextScaleButtons, EachStoredStepEnablesAndStoresAsTheRuleSays) {
         };
         reset();
         const QList<TextScaleControls::Button> buttons = TextScaleControls::buttons(
-            TextScaleSetting::shared().current(), TextScaleControls::Form::window);
+            TextScale::stored(*defaults), TextScaleControls::Form::window);
         ASSERT_EQ(buttons.size(), 2);
         EXPECT_EQ(buttons[0].enabled, row.smallerEnabled);
         EXPECT_EQ(buttons[1].enabled, row.biggerEnabled);
 
-        QSignalSpy announced(&TextScaleSetting::shared(), &TextScaleSetting::changed);
-        TextScaleControls::press(Direction::smaller);
+        TextScaleControls::press(Direction::smaller, *defaults);
         EXPECT_EQ(defaults->string(TextScale::key).value_or("nothing"),
                   row.smallerEnabled ? row.afterSmaller : row.stored.value_or("nothing"));
         reset();
-        TextScaleControls::press(Direction::bigger);
+        TextScaleControls::press(Direction::bigger, *defaults);
         EXPECT_EQ(defaults->string(TextScale::key).value_or("nothing"),
                   row.biggerEnabled ? row.afterBigger : row.stored.value_or("nothing"));
-        EXPECT_EQ(announced.count(), int(row.smallerEnabled) + int(row.biggerEnabled));
     }
 }
 
 TEST_F(TextScaleButtons, FourBiggerPressesFromSmallReachLargest) {
-    TextScaleSetting::shared().store(TextScale::small);
+    TextScale::store(*defaults, TextScale::small);
     QStringList stored;
     for (int press = 0; press < 5; ++press) {
-        TextScaleControls::press(TextScaleControls::Direction::bigger);
+        TextScaleControls::press(TextScaleControls::Direction::bigger, *defaults);
         stored.append(*defaults->string(TextScale::key));
     }
     EXPECT_EQ(stored, QStringList({"standard", "large", "larger", "largest", "largest"}));
