@@ -72,19 +72,20 @@ void TallybirdApp::showWindow() {
     // The stored appearance is in force before anything is built, so no frame is ever painted
     // in the other one; from now on it follows the setting and the desktop.
     ThemeAppearance::shared().start();
-    window_ = std::make_unique<MainWindow>(*core_.store(), *updater_);
+    // Asked from outside to open a list: the window comes to the front to show it. Heard before
+    // the lists page, which takes the request at once.
+    connect(&ListNavigation::shared(), &ListNavigation::requestedListIDChanged, this, [this] {
+        if (window_ && ListNavigation::shared().requestedListID())
+            window_->bringToFront();
+    });
+    window_ = std::make_unique<MainWindow>(*core_.store(), *updater_, voice_);
     MainWindow* window = window_.get();
     connect(channel_, &WindowChannelServer::raiseRequested, window, &MainWindow::bringToFront);
-    // Asked from outside to open a list: the window comes to the front to show it.
-    connect(&ListNavigation::shared(), &ListNavigation::requestedListIDChanged, window, [window] {
-        if (ListNavigation::shared().requestedListID())
-            window->bringToFront();
-    });
 
     refresher_ = new CloudRefresher(
         Clock::shared(), [this] { core_.syncNow(); }, this);
     connect(refresher_, &CloudRefresher::ticked, window,
-            [window] { window->content()->repaintDatedTexts(); });
+            [window] { window->content()->refreshDatedTexts(); });
 
     window->show();
     refresher_->start();

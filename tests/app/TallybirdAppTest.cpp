@@ -14,6 +14,7 @@
 #include "ui/theme/ThemeColour.h"
 #include "ui/window/CloudRefresher.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/WindowNavigation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -97,7 +98,9 @@ TEST_F(RunningProgram, OpenFromALaterLaunchAsksTheRunningWindowForTheList) {
     const QString groceries = program->core().store()->addList(QStringLiteral("Groceries")).id;
     program->window()->hide();
     EXPECT_EQ(launchAgain({"open", "--list", "Groceries"}), 0) << secondErr.toStdString();
-    EXPECT_EQ(ListNavigation::shared().requestedListID(), groceries);
+    // The lists page took the request and opened the list.
+    EXPECT_EQ(program->window()->navigation().openListID(), groceries);
+    EXPECT_EQ(ListNavigation::shared().requestedListID(), std::nullopt);
     EXPECT_TRUE(program->window()->isVisible());
 }
 

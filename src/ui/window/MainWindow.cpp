@@ -28,8 +28,9 @@ namespace {
 constexpr double toolbarSymbolPoints = 18;
 } // namespace
 
-MainWindow::MainWindow(ListStore& store, MacUpdater& updater, QWidget* parent)
-    : QMainWindow(parent), store_(store), updater_(updater),
+MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* voice,
+                       QWidget* parent)
+    : QMainWindow(parent), store_(store), updater_(updater), voice_(voice),
       navigation_(new WindowNavigation(this)) {
     setWindowTitle(QString());
     setWindowIcon(AppIcon::icon());
@@ -139,7 +140,7 @@ void MainWindow::refreshTextScaleButtons() {
 void MainWindow::rebuildContent() {
     // Fonts take their size from the factor when they are built.
     Theme::setTextScaleFactor(TextScale::stored(store_.defaults()).factor());
-    auto* fresh = new WindowContent(store_, *navigation_);
+    auto* fresh = new WindowContent(store_, *navigation_, voice_);
     connect(fresh, &WindowContent::detailTitleChanged, this, &QWidget::setWindowTitle);
     if (QWidget* old = takeCentralWidget()) {
         // The divider and the sidebar stay where the user left them.

@@ -9,6 +9,7 @@ class ListStore;
 class MacUpdater;
 class QAction;
 class QToolBar;
+class VoiceController;
 class WindowContent;
 class WindowNavigation;
 struct UpdateCheckResult;
@@ -20,7 +21,8 @@ struct UpdateCheckResult;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(ListStore& store, MacUpdater& updater, QWidget* parent = nullptr);
+    MainWindow(ListStore& store, MacUpdater& updater, VoiceController* voice = nullptr,
+               QWidget* parent = nullptr);
     ~MainWindow() override;
 
     WindowContent* content() const { return content_; }
@@ -50,6 +52,7 @@ private:
 
     ListStore& store_;
     MacUpdater& updater_;
+    VoiceController* voice_;
     WindowNavigation* navigation_;
     WindowContent* content_ = nullptr;
     QToolBar* toolbar_ = nullptr;

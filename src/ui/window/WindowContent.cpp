@@ -1,9 +1,11 @@
 #include "ui/window/WindowContent.h"
 
 #include "store/ListStore.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/ListsPaneFactory.h"
+#include "ui/lists/ListsScreenModel.h"
 #include "ui/window/ListPlaceholderModel.h"
 #include "ui/window/ListPlaceholderPane.h"
-#include "ui/window/SidebarPlaceholder.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
 
@@ -12,19 +14,28 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, QWidget* parent)
+WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, VoiceController* voice,
+                             QWidget* parent)
     : QWidget(parent), store_(store), navigation_(navigation), splitter_(new QSplitter(this)),
-      sidebar_(nullptr), detail_(new QStackedWidget), placeholder_(nullptr) {
+      sidebar_(makeListsPane(store, navigation.openListID(), voice)), detail_(new QStackedWidget),
+      placeholder_(nullptr) {
     setMinimumSize(WindowMetrics::minimumContentSize);
 
-    sidebar_ = buildSidebar();
+    // The lists page highlights the open list's row; a list it opens is the window's, and one
+    // the window opens (or keeps open over a rebuild) is shown on the page.
+    ListsScreenModel& lists = sidebar_->screen();
+    lists.setSplit(true);
+    connect(&lists, &ListsScreenModel::openListChanged, this,
+            [this] { navigation_.setOpenListID(sidebar_->screen().openListID()); });
+    connect(&navigation_, &WindowNavigation::openListIDChanged, this,
+            [this] { sidebar_->screen().followOpenList(navigation_.openListID()); });
     sidebar_->setMinimumWidth(PlatformChrome::sidebarMinimumWidth);
     sidebar_->setMaximumWidth(PlatformChrome::sidebarMaximumWidth);
 
     detail_->setMinimumWidth(WindowMetrics::detailMinimumWidth);
     detail_->setProperty(inDetailPaneProperty, true);
     ListPlaceholderModel placeholder;
-    placeholder.onNewList = [this] { emit newListRequested(); };
+    placeholder.onNewList = [this] { sidebar_->screen().requestNewList(); };
     placeholder_ = new ListPlaceholderPane(placeholder);
     detail_->addWidget(placeholder_);
 
@@ -45,11 +56,6 @@ WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, QWi
     connect(&navigation_, &WindowNavigation::openListIDChanged, this,
             &WindowContent::scheduleDetailRefresh);
     refreshDetail();
-}
-
-QWidget* WindowContent::buildSidebar() {
-    // The lists pane's slot.
-    return new SidebarPlaceholder(store_);
 }
 
 bool WindowContent::showsPlaceholder() const {
@@ -79,8 +85,8 @@ void WindowContent::setSplitterSizes(const QList<int>& sizes) {
     splitter_->setSizes(sizes);
 }
 
-void WindowContent::repaintDatedTexts() {
-    sidebar_->update();
+void WindowContent::refreshDatedTexts() {
+    sidebar_->screen().refreshDates();
     detail_->update();
 }
 

@@ -6,6 +6,8 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/components/ReadingColumn.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/ListsScreenModel.h"
 #include "ui/theme/Theme.h"
 #include "ui/window/ListPlaceholderPane.h"
 #include "ui/window/MacUpdater.h"
@@ -172,14 +174,15 @@ TEST_F(MainWindowTest, SplitViewKeepsTheSidebarAndDetailWithinTheirWidths) {
     EXPECT_FALSE(WindowContent::isInDetailPane(window->content()->sidebar()));
 }
 
-TEST_F(MainWindowTest, BothNewListControlsOfThePlaceholderAskOnce) {
+TEST_F(MainWindowTest, BothNewListControlsOfThePlaceholderAskForANewList) {
     window->show();
-    QSignalSpy asked(window->content(), &WindowContent::newListRequested);
+    ListsScreenModel& lists = window->content()->sidebar()->screen();
     ListPlaceholderPane* pane = window->findChild<ListPlaceholderPane*>();
-    QTest::mouseClick(pane->newListButton(), Qt::LeftButton);
-    EXPECT_EQ(asked.count(), 1);
-    QTest::mouseClick(pane->addButton(), Qt::LeftButton);
-    EXPECT_EQ(asked.count(), 2);
+    for (QAbstractButton* control : {pane->newListButton(), pane->addButton()}) {
+        QTest::mouseClick(control, Qt::LeftButton);
+        EXPECT_EQ(lists.presentedSheet(), ListsScreenModel::Sheet::createList);
+        lists.dismissSheet();
+    }
     EXPECT_EQ(pane->addButton()->accessibleName(), "New list");
     // In a wide pane the text keeps to a centred reading column.
     window->resize(2400, 900);
@@ -212,6 +215,8 @@ TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
         << "the fonts of the new content are built at the new scale";
     EXPECT_NE(window->content(), before.data()) << "rebuilt at the new scale";
     EXPECT_EQ(window->navigation().openListID(), listID);
+    EXPECT_EQ(window->content()->sidebar()->screen().openListID(), listID)
+        << "the rebuilt lists page shows the open list";
     EXPECT_EQ(window->content()->splitterSizes().at(0), 350);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(before.isNull()) << "the old content goes once its slot has returned";
@@ -221,6 +226,18 @@ TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
     EXPECT_EQ(defaults->string(TextScale::key), "largest");
     EXPECT_FALSE(bigger->isEnabled());
     EXPECT_TRUE(smaller->isEnabled());
+}
+
+TEST_F(MainWindowTest, TheListsPageAndTheWindowAgreeOnTheOpenList) {
+    const QString groceries = store->addList("Groceries").id;
+    const QString packing = store->addList("Packing").id;
+    window->show();
+    QCoreApplication::processEvents();
+    ListsScreenModel& lists = window->content()->sidebar()->screen();
+    lists.openList(packing);
+    EXPECT_EQ(window->navigation().openListID(), packing);
+    window->navigation().setOpenListID(groceries);
+    EXPECT_EQ(lists.openListID(), groceries);
 }
 
 TEST_F(MainWindowTest, AnUpdateCheckShowsWhatTheFeedSaysAsPlainText) {
