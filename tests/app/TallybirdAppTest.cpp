@@ -169,6 +169,7 @@ TEST(StoreHeldElsewhere, TheWindowSaysSoAndEndsWithoutWriting) {
     // Another process's store, holding the lock: here, this test's own.
     ListStore holder(QDir(profile).filePath(QStringLiteral("store.json")), false, false, defaults);
     holder.addList(QStringLiteral("Kept"));
+    holder.flushSaves();
     QFile file(holder.fileURL());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();

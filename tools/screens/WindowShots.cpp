@@ -3,6 +3,7 @@
 #include "GalleryShot.h"
 
 #include "model/TextScale.h"
+#include "platform/Defaults.h"
 #include "platform/UpdateBackEnd.h"
 #include "store/ListStore.h"
 #include "ui/theme/Theme.h"
