@@ -7,6 +7,9 @@
 #include <unicode/timezone.h>
 
 #include <cmath>
+#include <initializer_list>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -50,40 +53,80 @@ RelativeDueText::RelativeDueText(const QByteArray& locale, const QTimeZone& zone
 
 RelativeDueText::~RelativeDueText() = default;
 
+namespace {
+
+struct UnitStep {
+    UCalendarDateFields field;
+    URelativeDateTimeUnit unit;
+};
+
+// Counts from the calendar's time to `target` in the first of `steps` that is not zero, the
+// larger units first: fieldDifference moves the calendar on by the whole units it counts, so
+// each later field counts only what the larger ones left over. Nothing when ICU fails.
+std::optional<std::pair<double, URelativeDateTimeUnit>>
+largestUnit(icu::Calendar& calendar, UDate target, std::initializer_list<UnitStep> steps) {
+    UErrorCode status = U_ZERO_ERROR;
+    for (const UnitStep& step : steps) {
+        const int32_t difference = calendar.fieldDifference(target, step.field, status);
+        if (U_FAILURE(status))
+            return std::nullopt;
+        if (difference != 0)
+            return std::pair{double(difference), step.unit};
+    }
+    return std::pair{0.0, (steps.end() - 1)->unit};
+}
+
+// Noon of the calendar date `time` falls on: noon exists on every date, whatever the clocks do
+// at night.
+std::optional<UDate> noonOfDate(icu::Calendar& calendar, UDate time) {
+    UErrorCode status = U_ZERO_ERROR;
+    calendar.setTime(time, status);
+    calendar.set(UCAL_HOUR_OF_DAY, 12);
+    calendar.set(UCAL_MINUTE, 0);
+    calendar.set(UCAL_SECOND, 0);
+    calendar.set(UCAL_MILLISECOND, 0);
+    const UDate noon = calendar.getTime(status);
+    if (U_FAILURE(status))
+        return std::nullopt;
+    return noon;
+}
+
+} // namespace
+
 QString RelativeDueText::text(Date date, Date now) const {
     const auto& calendar_ = icu_->calendar;
     const auto& formatter_ = icu_->formatter;
     if (!calendar_ || !formatter_)
         return {};
-    static constexpr struct {
-        UCalendarDateFields field;
-        URelativeDateTimeUnit unit;
-    } units[] = {
-        {UCAL_YEAR, UDAT_REL_UNIT_YEAR},         {UCAL_MONTH, UDAT_REL_UNIT_MONTH},
-        {UCAL_WEEK_OF_YEAR, UDAT_REL_UNIT_WEEK}, {UCAL_DATE, UDAT_REL_UNIT_DAY},
-        {UCAL_HOUR_OF_DAY, UDAT_REL_UNIT_HOUR},  {UCAL_MINUTE, UDAT_REL_UNIT_MINUTE},
-        {UCAL_SECOND, UDAT_REL_UNIT_SECOND},
-    };
     // ICU counts in milliseconds; whole seconds keep "in 59 seconds" from reading as a minute.
     const UDate target = std::floor(date.unixSeconds()) * 1000.0;
+    const UDate start = std::floor(now.unixSeconds()) * 1000.0;
     UErrorCode status = U_ZERO_ERROR;
-    calendar_->setTime(std::floor(now.unixSeconds()) * 1000.0, status);
-    double offset = 0;
-    URelativeDateTimeUnit unit = UDAT_REL_UNIT_SECOND;
-    // fieldDifference moves the calendar on by the whole units it counts, so each later field
-    // counts only what the larger ones left over.
-    for (const auto& step : units) {
-        const int32_t difference = calendar_->fieldDifference(target, step.field, status);
-        if (U_FAILURE(status))
+    calendar_->setTime(start, status);
+    std::optional<std::pair<double, URelativeDateTimeUnit>> amount =
+        largestUnit(*calendar_, target,
+                    {{UCAL_DATE, UDAT_REL_UNIT_DAY},
+                     {UCAL_HOUR_OF_DAY, UDAT_REL_UNIT_HOUR},
+                     {UCAL_MINUTE, UDAT_REL_UNIT_MINUTE},
+                     {UCAL_SECOND, UDAT_REL_UNIT_SECOND}});
+    if (amount && amount->second == UDAT_REL_UNIT_DAY) {
+        // A day or more away: what counts is the date it falls on, not the time of day, so a
+        // date on the day after tomorrow reads "in 2 days" even when fewer than 48 hours away.
+        const std::optional<UDate> from = noonOfDate(*calendar_, start);
+        const std::optional<UDate> to = noonOfDate(*calendar_, target);
+        if (!from || !to)
             return {};
-        if (difference != 0) {
-            offset = difference;
-            unit = step.unit;
-            break;
-        }
+        calendar_->setTime(*from, status);
+        amount = largestUnit(*calendar_, *to,
+                             {{UCAL_YEAR, UDAT_REL_UNIT_YEAR},
+                              {UCAL_MONTH, UDAT_REL_UNIT_MONTH},
+                              {UCAL_WEEK_OF_YEAR, UDAT_REL_UNIT_WEEK},
+                              {UCAL_DATE, UDAT_REL_UNIT_DAY}});
     }
+    if (!amount || U_FAILURE(status))
+        return {};
     icu::UnicodeString result;
-    formatter_->format(offset, unit, result, status);
+    formatter_->format(amount->first, amount->second, result, status);
     if (U_FAILURE(status))
         return {};
     return fromIcu(result);

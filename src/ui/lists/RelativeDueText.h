@@ -9,12 +9,13 @@
 #include <memory>
 
 // A due date told relative to now in words: "now", "in 5 minutes", "in 23 hours", "tomorrow",
-// "in 3 days", "next week", "in 2 months". The one unit shown is the largest that is not zero
-// when the time between now and the date is broken into calendar years, months, weeks, days,
-// hours, minutes and seconds (in the given time zone, counting whole units), so a date 30 hours
-// away reads "tomorrow" and one 23 hours away reads "in 23 hours", whatever the clock says.
-// Named forms ("tomorrow", "next week") are used where the language has them; units are written
-// out in full. Not thread-safe: keep one per thread.
+// "in 3 days", "next week", "in 2 months". Under a day away the time counts: the largest whole
+// unit of hours, minutes and seconds. A day or more away the calendar dates count, in the given
+// time zone: on Wednesday at 10:00, Thursday at 09:00 is "in 23 hours", Friday at 09:00 "in 2
+// days" and the Wednesday a week on "next week", and the unit shown is the largest of years,
+// months, weeks and days that is not zero between the two dates. Named forms ("tomorrow", "next
+// week") are used where the language has them; units are written out in full. Not thread-safe:
+// keep one per thread.
 class RelativeDueText {
 public:
     // `locale`: an ICU locale name such as "en_GB"; empty takes the process's default locale.

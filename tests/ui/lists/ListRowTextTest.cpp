@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST(RelativeDueText, TakesTheLargestWholeCalendarUnit) {
+TEST(RelativeDueText, TakesTheLargestUnitOfTimeUnderADayAndOfDatesBeyond) {
     const RelativeDueText relative("en_US", berlin());
     const Date now = berlinTime(2025, 3, 10, 11, 0);
     const double minute = 60, hour = 3600, day = 86400;
@@ -24,10 +24,12 @@ TEST(RelativeDueText, TakesTheLargestWholeCalendarUnit) {
         {"just under a day", now.addingSeconds(day - 1), "in 23 hours"},
         {"tomorrow morning, the next calendar day", berlinTime(2025, 3, 11, 9, 0), "in 22 hours"},
         {"a whole day", now.addingSeconds(day), "tomorrow"},
-        {"just under two days", now.addingSeconds(2 * day - 1), "tomorrow"},
+        {"just under two days, on the day after tomorrow", now.addingSeconds(2 * day - 1),
+         "in 2 days"},
         {"two days", now.addingSeconds(2 * day), "in 2 days"},
         {"three days", now.addingSeconds(3 * day), "in 3 days"},
-        {"just under a week", now.addingSeconds(7 * day - 1), "in 6 days"},
+        {"just under a week, on the same weekday", now.addingSeconds(7 * day - 1), "next week"},
+        {"six dates on", berlinTime(2025, 3, 16, 23, 59), "in 6 days"},
         {"a week", now.addingSeconds(7 * day), "next week"},
         {"two weeks", now.addingSeconds(14 * day), "in 2 weeks"},
         {"a day short of a calendar month", berlinTime(2025, 4, 9, 11, 0), "in 4 weeks"},
@@ -38,6 +40,41 @@ TEST(RelativeDueText, TakesTheLargestWholeCalendarUnit) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(relative.text(c.due, now), c.text) << c.what;
+}
+
+TEST(RelativeDueText, DayWordsFollowTheDatesInTheTimeZone) {
+    const RelativeDueText relative("en_US", berlin());
+    // Wednesday 12 March 2025, 10:00 in Berlin.
+    const Date now = berlinTime(2025, 3, 12, 10, 0);
+    const struct {
+        const char* what;
+        Date due;
+        const char* text;
+    } cases[] = {
+        {"later today", berlinTime(2025, 3, 12, 23, 59), "in 13 hours"},
+        {"just after midnight, under a day", berlinTime(2025, 3, 13, 0, 30), "in 14 hours"},
+        {"Thursday, a minute short of a day", berlinTime(2025, 3, 13, 9, 59), "in 23 hours"},
+        {"Thursday, a whole day", berlinTime(2025, 3, 13, 10, 0), "tomorrow"},
+        {"Thursday, last minute", berlinTime(2025, 3, 13, 23, 59), "tomorrow"},
+        {"Friday, first minute", berlinTime(2025, 3, 14, 0, 0), "in 2 days"},
+        {"Friday morning, under 48 hours", berlinTime(2025, 3, 14, 9, 0), "in 2 days"},
+        {"Saturday morning", berlinTime(2025, 3, 15, 9, 0), "in 3 days"},
+        {"Tuesday next, late", berlinTime(2025, 3, 18, 23, 59), "in 6 days"},
+        {"Wednesday next, early", berlinTime(2025, 3, 19, 0, 0), "next week"},
+        {"an hour ago", berlinTime(2025, 3, 12, 9, 0), "1 hour ago"},
+        {"yesterday, a whole day ago", berlinTime(2025, 3, 11, 10, 0), "yesterday"},
+        {"Monday, under 48 hours ago", berlinTime(2025, 3, 10, 11, 0), "2 days ago"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(relative.text(c.due, now), c.text) << c.what;
+
+    // Late in the evening, the next date is near: 25 hours on is already the day after next.
+    const Date evening = berlinTime(2025, 3, 12, 23, 30);
+    const Date friday = berlinTime(2025, 3, 14, 0, 30);
+    EXPECT_EQ(relative.text(friday, evening), "in 2 days");
+    // An hour behind Berlin, the same two instants fall on Wednesday and Thursday.
+    const RelativeDueText utc("en_US", QTimeZone::utc());
+    EXPECT_EQ(utc.text(friday, evening), "tomorrow");
 }
 
 TEST(RelativeDueText, CountsCalendarDaysAcrossAClockChange) {
