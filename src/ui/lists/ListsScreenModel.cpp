@@ -89,10 +89,9 @@ void ListsScreenModel::refreshNow() {
     const qint64 previousCount = listCount_;
     refresh();
 
-    // The open list went away (deleted here, on another device or by a request): close it, so
-    // the detail pane falls back to its placeholder and nothing is added to a list that is gone.
-    if (openListID_ && !listExists(*openListID_))
-        setOpenListID(std::nullopt);
+    // An open list that went away (on another device, or not synced here yet) stays open by
+    // id: the detail column shows its placeholder while no list has the id, and the list
+    // shows again if it comes back by sync. Only a removal made here closes it.
     if (removingListID_ && !listExists(*removingListID_)) {
         removingListID_.reset();
         emit removalChanged();
@@ -265,7 +264,7 @@ void ListsScreenModel::closeList() {
 }
 
 void ListsScreenModel::followOpenList(const std::optional<QString>& listID) {
-    setOpenListID(listID && listExists(*listID) ? listID : std::nullopt);
+    setOpenListID(listID);
 }
 
 void ListsScreenModel::claimAnyPendingList() {

@@ -61,7 +61,7 @@ public:
     // Going back from the list in the one-stack window.
     void closeList();
     // The window opened or closed a list itself (or kept one open over a rebuilt page): the
-    // page follows, whatever the edit mode. An id that names no list closes.
+    // page follows, whatever the edit mode. An id that names no list (yet) is kept as it is.
     void followOpenList(const std::optional<QString>& listID);
     void claimAnyPendingList();
     void restoreLastOpenedListIfWanted();

@@ -178,7 +178,7 @@ TEST_F(ListsScreen, ConfirmedRemovalDeletesAndClosesOnlyTheOpenList) {
     EXPECT_FALSE(defaults().contains("lastOpenedList"));
 }
 
-TEST_F(ListsScreen, AnOpenListThatGoesAwayClosesAndAPendingRemovalEnds) {
+TEST_F(ListsScreen, AnOpenListThatGoesAwayStaysOpenByIdAndAPendingRemovalEnds) {
     const TBList a = makeList("A");
     const TBList b = makeList("B");
     auto screen = makeScreen();
@@ -186,14 +186,29 @@ TEST_F(ListsScreen, AnOpenListThatGoesAwayClosesAndAPendingRemovalEnds) {
     screen->askToRemove(b.id);
     QSignalSpy opened(screen.get(), &ListsScreenModel::openListChanged);
 
-    // Gone on another device (or by a request): no row, no open list, no question about it.
+    // Gone on another device: no row and no question about it, but the open list and the
+    // remembered one are kept, for the list may come back by sync.
     store->removeListLocally(a.id);
     store->removeListLocally(b.id);
     settle();
-    EXPECT_EQ(screen->openListID(), std::nullopt);
-    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(screen->openListID(), a.id);
+    EXPECT_EQ(opened.count(), 0);
     EXPECT_FALSE(screen->isConfirmingRemoval());
-    EXPECT_FALSE(defaults().contains("lastOpenedList"));
+    EXPECT_EQ(defaults().string("lastOpenedList"), a.id);
+
+    // Back by sync: its row is the open one again.
+    store->applyServerList(a, QByteArray());
+    settle();
+    EXPECT_EQ(screen->openListID(), a.id);
+    ASSERT_EQ(screen->rows().rowCount(), 1);
+    EXPECT_TRUE(screen->rows().listRow(0).selected);
+
+    // The window keeps an id that names no list as it is, too.
+    screen->followOpenList(QStringLiteral("not-synced-yet"));
+    EXPECT_EQ(screen->openListID(), "not-synced-yet");
+    EXPECT_EQ(defaults().string("lastOpenedList"), "not-synced-yet");
+    store->removeListLocally(a.id);
+    settle();
 
     // Confirming a question whose list went away in the same turn deletes nothing.
     const TBList c = makeList("C");
