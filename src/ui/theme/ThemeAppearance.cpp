@@ -10,7 +10,15 @@ ThemeAppearance& ThemeAppearance::shared() {
 }
 
 void ThemeAppearance::start() {
-    setting_ = AppearanceSetting::stored(Defaults::standard());
+    Defaults& defaults = Defaults::standard();
+    setting_ = AppearanceSetting::stored(defaults);
+    // The choice is followed wherever it is written: the settings sheet, or another process
+    // sharing the settings file (whose writes the settings announce when they notice them).
+    disconnect(followed_);
+    followed_ = connect(&defaults, &Defaults::changed, this, [this](const QString& key) {
+        if (key == AppearanceSetting::key)
+            reload();
+    });
     if (portal_ == nullptr) {
         portal_ = new ColourSchemePortal(this);
         connect(portal_, &ColourSchemePortal::schemeChanged, this,

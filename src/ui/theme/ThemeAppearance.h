@@ -13,8 +13,10 @@ class ThemeAppearance : public QObject {
 public:
     static ThemeAppearance& shared();
 
-    // Reads the stored choice from the standard settings, starts following the desktop, and
-    // applies the outcome. Call before the first window is shown, so it paints right at once.
+    // Reads the stored choice from the standard settings, starts following the desktop and
+    // every later change of the choice in those settings, and applies the outcome. Call before
+    // the first window is shown, so it paints right at once; again after replacing the
+    // standard settings.
     void start();
 
     Appearance setting() const { return setting_; }
@@ -39,4 +41,5 @@ private:
     bool systemPrefersDark_ = false;
     bool lastDark_ = false;
     ColourSchemePortal* portal_ = nullptr;
+    QMetaObject::Connection followed_; // to the standard settings' changes
 };

@@ -6,8 +6,10 @@
 
 #include "platform/Defaults.h"
 
+#include <QCoreApplication>
 #include <QDBusVariant>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -115,6 +117,45 @@ TEST(ThemeAppearanceTest, ChoosingStoresTheChoiceAndRepaintsInIt) {
     EXPECT_EQ(changes.count(), 4);
 
     appearance.setSystemPrefersDark(false);
+    Defaults::setStandard(nullptr);
+}
+
+TEST(ThemeAppearanceTest, FollowsTheChoiceWhereverItIsWritten) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    auto window = std::make_shared<FileDefaults>(path);
+    Defaults::setStandard(window);
+    ThemeAppearance& appearance = ThemeAppearance::shared();
+    appearance.start();
+    appearance.setSystemPrefersDark(true); // the desktop prefers dark
+    EXPECT_TRUE(Theme::isDark()) << "nothing stored follows the desktop";
+
+    // Written in this process (the settings sheet writes through the same settings).
+    window->setString("appearance", "light");
+    EXPECT_EQ(appearance.setting(), Appearance::light);
+    EXPECT_FALSE(Theme::isDark());
+
+    // Written by another process sharing the file: followed once the change is noticed.
+    FileDefaults commandLine(path);
+    commandLine.setString("appearance", "dark");
+    window->contains("appearance"); // a read notices the new file; the key follows next turn
+    QCoreApplication::processEvents();
+    EXPECT_EQ(appearance.setting(), Appearance::dark);
+    EXPECT_TRUE(Theme::isDark());
+    commandLine.setString("appearance", "sepia"); // names no case: the system's
+    window->contains("appearance");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(appearance.setting(), Appearance::system);
+
+    // Other keys leave it alone, and replaced settings are no longer followed.
+    appearance.setSystemPrefersDark(false);
+    QSignalSpy changes(&appearance, &ThemeAppearance::changed);
+    window->setString("textScale", "large");
+    Defaults::setStandard(std::make_shared<MemoryDefaults>());
+    appearance.start();
+    window->setString("appearance", "dark");
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_FALSE(Theme::isDark());
     Defaults::setStandard(nullptr);
 }
 
