@@ -7,6 +7,7 @@
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/PageListView.h"
+#include "ui/theme/PlatformChrome.h"
 
 #include "ui/components/SingleLineField.h"
 #include <QCoreApplication>
@@ -35,6 +36,25 @@ const GalleryShot::Add collapsedPicture{{"lists-collapsed-group", 340, 640, [] {
                                                      QStringLiteral("Home"), true);
                                              });
                                          }}};
+
+// The sidebar at its usual width in edit mode: counts and due words stay whole beside the
+// drag stripes and remove buttons.
+const GalleryShot::Add editSidebarPicture{
+    {"lists-edit-mode-sidebar", PlatformChrome::sidebarIdealWidth, 760, [] {
+         return pane(PlatformChrome::sidebarIdealWidth,
+                     [](ListsSample& sample) { sample.screen().toggleEditing(); });
+     }}};
+
+// A long name wraps onto as many lines as it takes; the row grows with it.
+const GalleryShot::Add longNamePicture{
+    {"lists-long-name", PlatformChrome::sidebarIdealWidth, 640, [] {
+         return pane(PlatformChrome::sidebarIdealWidth, [](ListsSample& sample) {
+             TBList list = *sample.store().findList(sample.idOf("Groceries"));
+             list.name = QStringLiteral("Groceries for the street party on Saturday, with the "
+                                        "neighbours from number twelve");
+             sample.store().updateList(list);
+         });
+     }}};
 
 // A page too narrow for the whole pill (a narrow one-stack window): it shows only its icon.
 const GalleryShot::Add narrowPicture{

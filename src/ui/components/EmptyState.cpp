@@ -14,6 +14,9 @@ EmptyState::EmptyState(EmptyStateContent content, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(32, 32, 32, 32);
     layout->setSpacing(12);
+    // Given more room than it needs, the block stays together in the middle: the room goes
+    // above and below it, never into the button.
+    layout->addStretch(1);
     // The large-title symbol stands over a 22-point title, so it is drawn half as large again
     // as the style's letters.
     layout->addWidget(new SymbolView(content_.systemImage,
@@ -36,5 +39,6 @@ EmptyState::EmptyState(EmptyStateContent content, QWidget* parent)
         connect(button, &QAbstractButton::clicked, this, [this] { content_.action(); });
         layout->addWidget(button, 0, Qt::AlignHCenter);
     }
+    layout->addStretch(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 }

@@ -19,7 +19,8 @@ struct EmptyStateContent {
 };
 
 // The centred block shown where a page has nothing to show yet. Title and message are shown as
-// given, as plain text.
+// given, as plain text, and wrap. Placed in a larger area it keeps its own height in the middle
+// of it (its height for a width: heightForWidth()).
 class EmptyState : public QWidget {
     Q_OBJECT
 public:

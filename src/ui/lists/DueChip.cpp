@@ -12,7 +12,7 @@
 
 namespace {
 constexpr int dotSide = 7;
-constexpr int spacing = 4;
+constexpr int spacing = DueChip::textInset - dotSide;
 } // namespace
 
 DueChip::DueChip(const QString& text, ListUrgency urgency, QWidget* parent) : QWidget(parent) {
@@ -51,12 +51,7 @@ void DueChip::paint(QPainter& painter, const QRect& box, const QString& text, Li
     if (space <= 0)
         return;
     painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    const std::optional<DynamicColour> dot = ListPalette::urgency(urgency);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(dot ? dot->resolved() : Theme::Colour::onSurfaceVariant.resolved());
-    painter.drawEllipse(
-        QRectF(box.left(), box.center().y() - dotSide / 2.0 + 0.5, dotSide, dotSide));
+    paintDot(painter, dotRect(box), urgency);
     const QFontMetrics metrics(font);
     const QString shown = metrics.elidedText(text, Qt::ElideRight, space);
     // Four letters and the ellipsis at least, or the dot alone.
@@ -66,6 +61,20 @@ void DueChip::paint(QPainter& painter, const QRect& box, const QString& text, Li
         painter.drawText(QRect(box.left() + dotSide + spacing, box.top(), space, box.height()),
                          Qt::AlignLeft | Qt::AlignVCenter, shown);
     }
+    painter.restore();
+}
+
+QRect DueChip::dotRect(const QRect& line) {
+    return QRect(line.left(), line.top() + (line.height() - dotSide + 1) / 2, dotSide, dotSide);
+}
+
+void DueChip::paintDot(QPainter& painter, const QRect& dot, ListUrgency urgency) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const std::optional<DynamicColour> colour = ListPalette::urgency(urgency);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour ? colour->resolved() : Theme::Colour::onSurfaceVariant.resolved());
+    painter.drawEllipse(dot);
     painter.restore();
 }
 

@@ -24,6 +24,11 @@ public:
     static void paint(QPainter& painter, const QRect& box, const QString& text, ListUrgency urgency,
                       const QFont& font);
     static int width(const QString& text, const QFont& font);
+    // The words start this far right of the chip's left edge, after the dot.
+    static constexpr int textInset = 7 + 4;
+    // The dot of a chip at `line` (the chip's first line of text), and its painting.
+    static QRect dotRect(const QRect& line);
+    static void paintDot(QPainter& painter, const QRect& dot, ListUrgency urgency);
 
     QSize sizeHint() const override;
 

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 ListsPane::ListsPane(ListsScreenModel& screen, ListStore& store, QWidget* parent)
     : QWidget(parent), screen_(screen), store_(store), brand_(new BrandHeader),
       heading_(new ListsHeading(screen)), body_(new QWidget),
@@ -89,7 +91,13 @@ void ListsPane::resizeEvent(QResizeEvent* event) {
 }
 
 void ListsPane::placeOverlays() {
-    empty_->setGeometry(body_->rect());
+    // The empty state is a block of the page's width and its own height, in the middle of the
+    // rows' place; it does not cover the whole column.
+    const QRect area = body_->rect();
+    const int wanted = empty_->heightForWidth(area.width());
+    const int height = std::min(area.height(), wanted >= 0 ? wanted : empty_->sizeHint().height());
+    empty_->setGeometry(area.left(), area.top() + (area.height() - height) / 2, area.width(),
+                        height);
     empty_->raise();
     if (!split_) {
         const int height = footer_->sizeHint().height();

@@ -4,6 +4,7 @@
 #include "ListsScreenModel.h"
 #include "PageRowAccessibility.h"
 #include "PageRowDelegate.h"
+#include "ui/components/OverlayScrollBar.h"
 #include "ui/components/PlainText.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
@@ -11,8 +12,10 @@
 #include "ui/theme/ThemeColour.h"
 
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScrollBar>
 
 PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
@@ -32,6 +35,8 @@ PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(24);
+    // Over the page's side margin: the cards keep the width a scroll bar would take.
+    new OverlayScrollBar(this);
 
     drag_ = new RowDragController(this);
     drag_->setLineColour([] { return Theme::Colour::primary.resolved(); });
@@ -72,6 +77,9 @@ PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
     delegate_->setControllers(drag_, swipe_);
 
     connect(&screen_, &ListsScreenModel::changed, this, &PageListView::editingChanged);
+    // A new name or count may take another number of lines: the rows are measured again.
+    connect(&screen_.rows(), &QAbstractItemModel::dataChanged, this,
+            [this] { scheduleDelayedItemsLayout(); });
     // One refresh may remove, insert and rearrange: the anchor is taken before the first and
     // put back after the last, when the view is laid out again.
     connect(&screen_.rows(), &PageRowModel::rowsAboutToChange, this, &PageListView::rememberAnchor);
@@ -124,7 +132,32 @@ void PageListView::paintEvent(QPaintEvent* event) {
     QListView::paintEvent(event);
 }
 
+void PageListView::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    // Names wrap to the width: another width, other row heights.
+    if (event->size().width() != event->oldSize().width())
+        scheduleDelayedItemsLayout();
+}
+
+void PageListView::showFocusRing(bool visible) {
+    if (delegate_->focusVisible() == visible)
+        return;
+    delegate_->setFocusVisible(visible);
+    viewport()->update();
+}
+
+void PageListView::focusInEvent(QFocusEvent* event) {
+    // Tabbing in shows where the keyboard is; a click or the window coming back does not.
+    if (event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason ||
+        event->reason() == Qt::ShortcutFocusReason)
+        showFocusRing(true);
+    else if (event->reason() == Qt::MouseFocusReason)
+        showFocusRing(false);
+    QListView::focusInEvent(event);
+}
+
 void PageListView::mousePressEvent(QMouseEvent* event) {
+    showFocusRing(false);
     pressed_ =
         event->button() == Qt::LeftButton ? indexAt(event->position().toPoint()) : QModelIndex();
     QListView::mousePressEvent(event);
@@ -179,6 +212,7 @@ void PageListView::clickAt(const QPoint& at) {
 }
 
 void PageListView::keyPressEvent(QKeyEvent* event) {
+    showFocusRing(true);
     const QModelIndex current = currentIndex();
     const QString id =
         current.isValid() ? current.data(PageRowModel::IdRole).toString() : QString();

@@ -13,8 +13,8 @@ class RowSwipeController;
 // rows. A click opens a list or folds a group (or presses a row's button), a right click or the
 // menu key opens the row's menu, a drag moves a row or a group (one store call per drop), a
 // horizontal touchpad swipe reveals a row's swipe buttons, Return opens and Delete removes
-// the current row. When rows come or go above the visible part, the rows in view stay where
-// they are. Main thread only.
+// the current row; only the keyboard shows a focus ring. When rows come or go above the visible
+// part, the rows in view stay where they are. Main thread only.
 class PageListView : public QListView {
     Q_OBJECT
 
@@ -38,9 +38,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void editingChanged();
+    void showFocusRing(bool visible);
     void rememberAnchor();
     void restoreAnchor();
     void clickAt(const QPoint& position);

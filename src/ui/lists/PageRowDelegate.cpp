@@ -2,6 +2,7 @@
 #include "PageRowDelegate.h"
 
 #include "DueChip.h"
+#include "ListRowLayout.h"
 #include "PageRowModel.h"
 #include "ui/components/DragStripes.h"
 #include "ui/components/ListBadge.h"
@@ -12,6 +13,7 @@
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QAbstractItemView>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,9 +22,7 @@ namespace {
 
 using namespace Theme;
 
-constexpr int badgeSide = 40;
 constexpr int tileRadius = 12;
-constexpr int removeSide = 52;
 constexpr int pencilWidth = 44;
 constexpr int pencilHeight = 32;
 // Symbols in the footnote and body text styles.
@@ -41,7 +41,6 @@ PageRowDelegate::PageRowDelegate(const PageRowModel& rows, QObject* parent)
     : QStyledItemDelegate(parent), rows_(rows), nameFont_(DesignFont::system(17)),
       detailFont_(DueChip::font()),
       swipeFont_(DesignFont::system(11, QFont::DemiBold, FontScaling::fixed)),
-      nameHeight_(QFontMetrics(nameFont_).height()),
       detailHeight_(QFontMetrics(detailFont_).height()) {}
 
 void PageRowDelegate::setControllers(const RowDragController* drag,
@@ -57,10 +56,10 @@ void PageRowDelegate::editingChanged() {
     }
 }
 
-int PageRowDelegate::listRowHeight() const {
-    const int text = nameHeight_ + 4 + detailHeight_;
-    const int tile = std::max(56, std::max(badgeSide, text) + 16);
-    return tile + 2 * insetVertical;
+int PageRowDelegate::listRowHeight(int row, int width) const {
+    const ListRowPresentation p = rows_.listRow(row);
+    const int tileWidth = width - (p.inGroup ? insetGrouped : insetSide) - insetSide;
+    return ListRowLayout::tileHeight(p, tileWidth, nameFont_, detailFont_) + 2 * insetVertical;
 }
 
 int PageRowDelegate::headerHeight() const {
@@ -71,8 +70,14 @@ int PageRowDelegate::headerHeight() const {
 
 QSize PageRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                 const QModelIndex& index) const {
-    const bool header = index.isValid() && rows_.content(index.row()).isHeader();
-    return QSize(option.rect.width(), header ? headerHeight() : listRowHeight());
+    // Rows are as wide as the view's viewport, and a list row's height follows its width.
+    int width = option.rect.width();
+    if (const auto* view = qobject_cast<const QAbstractItemView*>(option.widget))
+        width = view->viewport()->width();
+    if (!index.isValid() || index.row() >= rows_.rowCount() ||
+        rows_.content(index.row()).isHeader())
+        return QSize(width, headerHeight());
+    return QSize(width, listRowHeight(index.row(), width));
 }
 
 QRect PageRowDelegate::tileRect(const QRect& row, bool inGroup) const {
@@ -92,9 +97,9 @@ QRect PageRowDelegate::removeButtonRect(const QRect& row, int index) const {
     if (index < 0 || index >= rows_.rowCount() || rows_.content(index).isHeader() ||
         !rows_.editing())
         return {};
-    const QRect tile = tileRect(row, rows_.content(index).inGroup);
-    return QRect(tile.right() + 1 - removeSide, tile.center().y() - removeSide / 2, removeSide,
-                 removeSide);
+    return ListRowLayout::make(rows_.listRow(index), tileRect(row, rows_.content(index).inGroup),
+                               nameFont_, detailFont_)
+        .remove;
 }
 
 QRect PageRowDelegate::pencilRect(const QRect& row, int index) const {
@@ -104,6 +109,26 @@ QRect PageRowDelegate::pencilRect(const QRect& row, int index) const {
     const QRect content = row.adjusted(insetSide, insetVertical, -insetSide, -insetVertical);
     return QRect(content.right() + 1 - pencilWidth, content.center().y() - pencilHeight / 2,
                  pencilWidth, pencilHeight);
+}
+
+void PageRowDelegate::setFocusVisible(bool visible) {
+    focusVisible_ = visible;
+}
+
+bool PageRowDelegate::showsFocus(const QStyleOptionViewItem& option) const {
+    return focusVisible_ && (option.state & QStyle::State_HasFocus);
+}
+
+void PageRowDelegate::paintFocusRing(QPainter& painter, const QRect& around, double radius) {
+    // A soft halo just outside the shape, unlike the thin line inside the open list's card.
+    QColor ring = Colour::primary.resolved();
+    ring.setAlphaF(0.5);
+    painter.save();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(ring, focusRingWidth));
+    const double out = focusRingWidth / 2.0;
+    painter.drawPath(rounded(QRectF(around).adjusted(-out, -out, out, out), radius + out));
+    painter.restore();
 }
 
 void PageRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -172,66 +197,35 @@ void PageRowDelegate::paintList(QPainter& painter, const QStyleOptionViewItem& o
         painter.setClipRect(still.intersected(tile));
     }
 
-    // The card, outlined when it is the open list.
+    // The card, outlined when it is the open list; the keyboard's ring stands around it.
     ListTileBackground::paint(painter, tile, p.selected);
-    if (option.state & QStyle::State_HasFocus) {
-        painter.setPen(QPen(Colour::primary.resolved(), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(rounded(QRectF(tile).adjusted(1, 1, -1, -1), tileRadius - 1));
-    }
+    if (showsFocus(option))
+        paintFocusRing(painter, tile, tileRadius);
 
-    const QRect content = tile.adjusted(10, 8, p.editing ? 0 : -10, -8);
-    const int centreY = content.center().y();
-
-    // The badge.
-    const QRectF badge(content.left(), centreY - badgeSide / 2.0, badgeSide, badgeSide);
-    ListBadge::paint(painter, badge, p.icon, p.colourID);
-
-    // Edit controls at the trailing edge, then the marks before them.
-    int right = content.right();
+    const ListRowLayout l = ListRowLayout::make(p, tile, nameFont_, detailFont_);
+    ListBadge::paint(painter, l.badge, p.icon, p.colourID);
     if (p.editing) {
-        const QRect remove = removeButtonRect(option.rect, row).translated(shift, 0);
-        Symbols::paint(painter, remove, QStringLiteral("trash"), bodySymbol,
+        Symbols::paint(painter, l.remove, QStringLiteral("trash"), bodySymbol,
                        Colour::error.resolved());
-        const QRectF stripes(remove.left() - DragStripes::area.width(),
-                             centreY - DragStripes::area.height() / 2.0, DragStripes::area.width(),
-                             DragStripes::area.height());
-        DragStripes::paint(painter, stripes);
-        right = int(stripes.left()) - 1;
+        DragStripes::paint(painter, l.stripes);
     }
-    const auto mark = [&](const QString& symbol, const QColor& colour) {
-        const QRectF box(right - 16, centreY - 8, 16, 16);
-        Symbols::paint(painter, box, symbol, footnoteSymbol, colour);
-        right = int(box.left()) - 12;
-    };
     if (p.pinned)
-        mark(QStringLiteral("pin.fill"), Colour::accent.resolved());
+        Symbols::paint(painter, l.pinMark, QStringLiteral("pin.fill"), footnoteSymbol,
+                       Colour::accent.resolved());
     if (p.showsSharedMark)
-        mark(QStringLiteral("person.2.fill"), Colour::onSurfaceVariant.resolved());
+        Symbols::paint(painter, l.shareMark, QStringLiteral("person.2.fill"), footnoteSymbol,
+                       Colour::onSurfaceVariant.resolved());
 
-    // The name over the count line.
-    const int textLeft = int(badge.right()) + 12;
-    const int textWidth = std::max(0, right + 12 - 8 - textLeft);
-    const QFontMetrics nameMetrics(nameFont_);
-    const QFontMetrics detailMetrics(detailFont_);
-    const int textHeight = nameMetrics.height() + 4 + detailMetrics.height();
-    const int top = centreY - textHeight / 2;
     painter.setFont(nameFont_);
     painter.setPen(Colour::onSurface.resolved());
-    painter.drawText(QRect(textLeft, top, textWidth, nameMetrics.height()),
-                     Qt::AlignLeft | Qt::AlignVCenter,
-                     nameMetrics.elidedText(p.name, Qt::ElideRight, textWidth));
-
-    const QRect line(textLeft, top + nameMetrics.height() + 4, textWidth, detailMetrics.height());
+    for (const ListRowLayout::TextLine& line : l.name)
+        painter.drawText(line.box, Qt::AlignLeft | Qt::AlignVCenter, line.text);
     painter.setFont(detailFont_);
     painter.setPen(Colour::onSurfaceVariant.resolved());
-    const QString count = detailMetrics.elidedText(p.countSummary, Qt::ElideRight, line.width());
-    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, count);
-    if (p.dueText) {
-        const int chipLeft = line.left() + detailMetrics.horizontalAdvance(count) + 8;
-        DueChip::paint(painter, QRect(chipLeft, line.top(), line.right() - chipLeft, line.height()),
-                       *p.dueText, p.urgency, detailFont_);
-    }
+    for (const ListRowLayout::TextLine& line : l.counts + l.chip)
+        painter.drawText(line.box, Qt::AlignLeft | Qt::AlignVCenter, line.text);
+    if (p.dueText)
+        DueChip::paintDot(painter, l.chipDot, p.urgency);
 }
 
 void PageRowDelegate::paintHeader(QPainter& painter, const QStyleOptionViewItem& option,
@@ -248,11 +242,9 @@ void PageRowDelegate::paintHeader(QPainter& painter, const QStyleOptionViewItem&
         painter.setBrush(Colour::sidebarSurface.resolved());
         painter.drawRect(area);
     }
-    if (option.state & QStyle::State_HasFocus) {
-        painter.setPen(QPen(Colour::primary.resolved(), 2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(rounded(QRectF(area).adjusted(1, 1, -1, -1), 8));
-    }
+    // The ring stands clear of the header's words, in the page's side margin.
+    if (showsFocus(option))
+        paintFocusRing(painter, area.adjusted(-headerRingMargin, 0, headerRingMargin, 0), 8);
     const QRect content = area.adjusted(0, 8, 0, -8);
     const int centreY = content.center().y();
 

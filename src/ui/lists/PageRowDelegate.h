@@ -11,7 +11,8 @@ class RowSwipeController;
 
 // Paints the rows of the lists page: list rows on their card tiles (badge, name, counts, due
 // chip, shared and pin marks; drag stripes and a remove button in edit mode) and group headers
-// (chevron, upper-cased name, count or pencil). It also answers where its buttons are, so the
+// (chevron, upper-cased name, count or pencil). The open list's card has a thin outline; the
+// keyboard's current row a soft ring outside it. It also answers where its buttons are, so the
 // pane can tell a click on a button from a click on the row. Fonts are sized when it is made,
 // as everything on screen is. Main thread only.
 class PageRowDelegate : public QStyledItemDelegate {
@@ -32,9 +33,15 @@ public:
     // The card of a list row, or the area of a header, within the row's rectangle.
     QRect cardRect(const QRect& row, int index) const;
 
-    // The height of a list row and of a header; the same for every row of a kind.
-    int listRowHeight() const;
+    // The height of the list row at `row` in a view `width` wide (a long name wraps onto more
+    // lines), and of a header (the same for every header).
+    int listRowHeight(int row, int width) const;
     int headerHeight() const;
+    // Whether the current row shows the keyboard's focus ring: only after the keyboard moved
+    // to or in the rows, never after a click, so a clicked or right-clicked row is not taken
+    // for the open one.
+    void setFocusVisible(bool visible);
+    bool focusVisible() const { return focusVisible_; }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
@@ -44,9 +51,15 @@ public:
     static constexpr int insetVertical = 4;
     static constexpr int insetSide = 16;
     static constexpr int insetGrouped = 36;
+    // The focus ring lies outside the card (or the header's area) by this width, and around a
+    // header this far to the sides.
+    static constexpr int focusRingWidth = 3;
+    static constexpr int headerRingMargin = 6;
 
 private:
     QRect tileRect(const QRect& row, bool inGroup) const;
+    bool showsFocus(const QStyleOptionViewItem& option) const;
+    static void paintFocusRing(QPainter& painter, const QRect& around, double radius);
     void paintList(QPainter& painter, const QStyleOptionViewItem& option, int row) const;
     void paintHeader(QPainter& painter, const QStyleOptionViewItem& option, int row) const;
     void paintSwipeButtons(QPainter& painter, const QRect& tile, const QModelIndex& index) const;
@@ -57,7 +70,6 @@ private:
     QFont nameFont_;
     QFont detailFont_; // counts, due text, header names and counts
     QFont swipeFont_;
-    // Line heights of the two fonts: every row's size is asked for on each layout.
-    int nameHeight_;
-    int detailHeight_;
+    int detailHeight_; // the header's line height, asked for on each layout
+    bool focusVisible_ = false;
 };

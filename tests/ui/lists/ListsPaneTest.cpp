@@ -5,6 +5,7 @@
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/NewGroupPill.h"
+#include "ui/components/PrimaryButton.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
 #include "ui/components/SingleLineField.h"
@@ -17,6 +18,7 @@
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/PageListView.h"
 #include "ui/lists/PageRowDelegate.h"
+#include "ui/theme/Theme.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -380,6 +382,97 @@ TEST_F(ListsPaneTest, EmptyStoreShowsTheEmptyStateAndNoPill) {
     settle();
     EXPECT_FALSE(pane->emptyState()->isVisible());
     EXPECT_TRUE(pane->footer()->pill()->isVisible());
+}
+
+TEST_F(ListsPaneTest, TheEmptyStateIsACentredBlockAndItsButtonKeepsItsOwnSize) {
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(scale);
+        Theme::setTextScaleFactor(scale); // fonts take the scale when they are built
+        build();
+        const EmptyState* empty = pane->emptyState();
+        ASSERT_TRUE(empty->isVisible());
+        const QRect rows(view().mapTo(pane.get(), QPoint()), view().size());
+        const QRect block(empty->mapTo(pane.get(), QPoint()), empty->size());
+        EXPECT_EQ(block.height(), empty->heightForWidth(block.width()));
+        EXPECT_LT(block.height(), rows.height()) << "not stretched over the whole column";
+        EXPECT_NEAR(block.center().y(), rows.center().y(), 1);
+
+        auto* button = empty->findChild<PrimaryButton*>();
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->title(), "Make a list");
+        EXPECT_EQ(button->size(), button->sizeHint()) << "a capsule, not a square";
+        QSignalSpy sheets(screen.get(), &ListsScreenModel::sheetChanged);
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_GE(sheets.count(), 1);
+        TearDown();
+    }
+    Theme::setTextScaleFactor(1.0);
+}
+
+TEST_F(ListsPaneTest, RowsGrowWithAWrappedNameAndFollowTheWidth) {
+    const TBList shortName = makeList("Garden");
+    const TBList longName = makeList("Groceries for the street party on Saturday, with the "
+                                     "neighbours from number twelve");
+    build();
+    const int plain = rowRect(rowOf(shortName)).height();
+    const int wide = rowRect(rowOf(longName)).height();
+    EXPECT_GT(wide, plain);
+    pane->resize(260, 900);
+    settle();
+    view().doItemsLayout();
+    EXPECT_GT(rowRect(rowOf(longName)).height(), wide) << "narrower, more lines";
+    EXPECT_EQ(rowRect(rowOf(shortName)).height(), plain);
+    EXPECT_EQ(rowRect(rowOf(longName)).top(), rowRect(rowOf(shortName)).bottom() + 1);
+
+    // Renamed shorter: measured again.
+    TBList renamed = *store->findList(longName.id);
+    renamed.name = "Groceries";
+    store->updateList(renamed);
+    settle();
+    view().doItemsLayout();
+    EXPECT_EQ(rowRect(rowOf(longName)).height(), plain);
+}
+
+TEST_F(ListsPaneTest, OnlyTheKeyboardShowsAFocusRingAndItIsNotTheOpenListsOutline) {
+    const TBList a = makeList("A");
+    const TBList b = makeList("B");
+    const TBList c = makeList("C");
+    build();
+    PageRowDelegate& rows = view().rowDelegate();
+    view().setFocus(Qt::OtherFocusReason);
+
+    // A click opens B and puts the current row there, without a ring.
+    click(rowRect(rowOf(b)).center());
+    EXPECT_EQ(screen->openListID(), b.id);
+    EXPECT_FALSE(rows.focusVisible());
+
+    // A right click on C makes it current: still one outlined row and no ring.
+    QTest::mousePress(view().viewport(), Qt::RightButton, Qt::NoModifier,
+                      rowRect(rowOf(c)).center());
+    QTest::mouseRelease(view().viewport(), Qt::RightButton, Qt::NoModifier,
+                        rowRect(rowOf(c)).center());
+    EXPECT_FALSE(rows.focusVisible());
+    for (QMenu* menu : view().findChildren<QMenu*>())
+        menu->close();
+
+    // Arrow keys show where the keyboard is.
+    QTest::keyClick(&view(), Qt::Key_Up);
+    EXPECT_TRUE(rows.focusVisible());
+    EXPECT_EQ(view().currentIndex().row(), rowOf(b));
+    click(rowRect(rowOf(a)).center());
+    EXPECT_FALSE(rows.focusVisible());
+
+    // Painted: the ring lies outside the card, where the open list's outline never goes.
+    const auto pixelOutside = [&](int row) {
+        const QRect card = rows.cardRect(rowRect(row), row);
+        const QImage image = view().viewport()->grab().toImage();
+        return image.pixelColor(card.center().x(), card.top() - 2);
+    };
+    const QColor ground = pixelOutside(rowOf(c));
+    EXPECT_EQ(pixelOutside(rowOf(a)), ground) << "the open row has no ring";
+    QTest::keyClick(&view(), Qt::Key_Down);
+    ASSERT_EQ(view().currentIndex().row(), rowOf(b));
+    EXPECT_NE(pixelOutside(rowOf(b)), ground) << "the keyboard's row has one";
 }
 
 TEST_F(ListsPaneTest, ANarrowRowShowsTheIconOnlyPillAndKeepsTheAddButtonAtTheEdge) {
