@@ -1,12 +1,14 @@
 #include "ui/window/MainWindow.h"
 
 #include "model/SettingsPresentation.h"
+#include "platform/BundleInfo.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/Theme.h"
 #include "ui/theme/ThemeAppearance.h"
 #include "ui/theme/ThemeColour.h"
+#include "ui/window/AboutBox.h"
 #include "ui/window/AppIcon.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/TextScaleControls.h"
@@ -19,7 +21,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QTimer>
 #include <QToolBar>
 
@@ -184,12 +185,9 @@ void MainWindow::showUpdateOutcome(const UpdateCheckResult& result) {
 }
 
 void MainWindow::showAbout() {
-    auto* box = new QMessageBox(this);
+    auto* box = new AboutBox(AboutContent::of(BundleInfo::main()), this);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::WindowModal);
-    box->setTextFormat(Qt::PlainText);
-    box->setWindowTitle(WindowMenus::aboutTitle());
-    box->setText(WindowMenus::aboutText(QCoreApplication::applicationVersion()));
-    box->setStandardButtons(QMessageBox::Ok);
-    box->open();
+    // Never stacked on another sheet.
+    if (!box->present())
+        delete box;
 }

@@ -31,8 +31,4 @@ QString aboutTitle() {
     return QStringLiteral("About Tallybird");
 }
 
-QString aboutText(const QString& version) {
-    return QStringLiteral("Tallybird\nVersion %1").arg(version);
-}
-
 } // namespace WindowMenus

@@ -32,8 +32,7 @@ struct State {
 
 QList<Menu> menus(const State& state);
 
-// What "About Tallybird" shows.
+// The title of "About Tallybird" (the menu item and the About box).
 QString aboutTitle();
-QString aboutText(const QString& version);
 
 } // namespace WindowMenus

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+struct BundleInfo;
+
+// What the About box says: the program's name, the version line of this build and two plain
+// statements about the program. Plain values, no widgets.
+struct AboutContent {
+    QString windowTitle; // "About Tallybird"
+    QString name;        // "Tallybird"
+    // "Version " + the version, " (" + the build number + ") · " + the commit: "—" for a
+    // version or build number the build was not given, "unknown" for a missing commit.
+    QString version;
+    QString promise; // "Free forever. No account, no ads, nothing collected."
+    QString privacy; // "Your lists live in your own iCloud. They are never sent to us."
+    QString closeTitle;
+
+    static AboutContent of(const BundleInfo& bundle);
+};
