@@ -120,13 +120,13 @@ bool PageRowDelegate::showsFocus(const QStyleOptionViewItem& option) const {
 }
 
 void PageRowDelegate::paintFocusRing(QPainter& painter, const QRect& around, double radius) {
-    // A soft halo just outside the shape, unlike the thin line inside the open list's card.
+    // A ring standing off the shape by a gap, unlike the thin line inside the open list's card.
     QColor ring = Colour::primary.resolved();
-    ring.setAlphaF(0.5);
+    ring.setAlphaF(0.75);
     painter.save();
     painter.setBrush(Qt::NoBrush);
     painter.setPen(QPen(ring, focusRingWidth));
-    const double out = focusRingWidth / 2.0;
+    const double out = focusRingGap + focusRingWidth / 2.0;
     painter.drawPath(rounded(QRectF(around).adjusted(-out, -out, out, out), radius + out));
     painter.restore();
 }

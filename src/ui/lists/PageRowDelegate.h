@@ -51,9 +51,10 @@ public:
     static constexpr int insetVertical = 4;
     static constexpr int insetSide = 16;
     static constexpr int insetGrouped = 36;
-    // The focus ring lies outside the card (or the header's area) by this width, and around a
-    // header this far to the sides.
-    static constexpr int focusRingWidth = 3;
+    // The focus ring stands off the card (or the header's area) by a gap, within the row's
+    // inset, and around a header this far to the sides, clear of its words.
+    static constexpr int focusRingGap = 2;
+    static constexpr int focusRingWidth = 2;
     static constexpr int headerRingMargin = 6;
 
 private:

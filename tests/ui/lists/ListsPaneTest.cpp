@@ -466,13 +466,29 @@ TEST_F(ListsPaneTest, OnlyTheKeyboardShowsAFocusRingAndItIsNotTheOpenListsOutlin
     const auto pixelOutside = [&](int row) {
         const QRect card = rows.cardRect(rowRect(row), row);
         const QImage image = view().viewport()->grab().toImage();
-        return image.pixelColor(card.center().x(), card.top() - 2);
+        return image.pixelColor(card.center().x(), card.top() - 3); // across the gap
     };
     const QColor ground = pixelOutside(rowOf(c));
     EXPECT_EQ(pixelOutside(rowOf(a)), ground) << "the open row has no ring";
     QTest::keyClick(&view(), Qt::Key_Down);
     ASSERT_EQ(view().currentIndex().row(), rowOf(b));
     EXPECT_NE(pixelOutside(rowOf(b)), ground) << "the keyboard's row has one";
+
+    // On a group header the ring goes around the words and the count, never over them.
+    store->setCollection(QString("Home"), c.id);
+    settle();
+    const int header = screen->rows().rowOf("H#Home");
+    const QRect words = rows.cardRect(rowRect(header), header);
+    const QImage plain = view().viewport()->grab(words).toImage();
+    const QImage plainRow = view().viewport()->grab(rowRect(header)).toImage();
+    view().setCurrentIndex(screen->rows().index(header));
+    QTest::keyClick(&view(), Qt::Key_Up);
+    QTest::keyClick(&view(), Qt::Key_Down);
+    ASSERT_EQ(view().currentIndex().row(), header);
+    ASSERT_TRUE(rows.focusVisible());
+    EXPECT_EQ(view().viewport()->grab(words).toImage(), plain);
+    EXPECT_NE(view().viewport()->grab(rowRect(header)).toImage(), plainRow)
+        << "the ring is there, around them";
 }
 
 TEST_F(ListsPaneTest, ANarrowRowShowsTheIconOnlyPillAndKeepsTheAddButtonAtTheEdge) {
