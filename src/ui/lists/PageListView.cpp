@@ -77,9 +77,9 @@ PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
     delegate_->setControllers(drag_, swipe_);
 
     connect(&screen_, &ListsScreenModel::changed, this, &PageListView::editingChanged);
-    // A new name or count may take another number of lines: the rows are measured again.
-    connect(&screen_.rows(), &QAbstractItemModel::dataChanged, this,
-            [this] { scheduleDelayedItemsLayout(); });
+    // A new name or count may take another number of lines: the page is laid out again when a
+    // changed row's height is not the one it has.
+    connect(&screen_.rows(), &QAbstractItemModel::dataChanged, this, &PageListView::remeasureRows);
     // One refresh may remove, insert and rearrange: the anchor is taken before the first and
     // put back after the last, when the view is laid out again.
     connect(&screen_.rows(), &PageRowModel::rowsAboutToChange, this, &PageListView::rememberAnchor);
@@ -137,6 +137,18 @@ void PageListView::resizeEvent(QResizeEvent* event) {
     // Names wrap to the width: another width, other row heights.
     if (event->size().width() != event->oldSize().width())
         scheduleDelayedItemsLayout();
+}
+
+void PageListView::remeasureRows(const QModelIndex& top, const QModelIndex& bottom) {
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    for (int row = top.row(); row <= bottom.row(); ++row) {
+        const QModelIndex index = model()->index(row, 0);
+        if (visualRect(index).height() != delegate_->sizeHint(option, index).height()) {
+            scheduleDelayedItemsLayout();
+            return;
+        }
+    }
 }
 
 void PageListView::showFocusRing(bool visible) {

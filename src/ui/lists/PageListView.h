@@ -44,6 +44,7 @@ protected:
 private:
     void editingChanged();
     void showFocusRing(bool visible);
+    void remeasureRows(const QModelIndex& top, const QModelIndex& bottom);
     void rememberAnchor();
     void restoreAnchor();
     void clickAt(const QPoint& position);

@@ -57,9 +57,19 @@ void PageRowDelegate::editingChanged() {
 }
 
 int PageRowDelegate::listRowHeight(int row, int width) const {
+    const PageRowContent& content = rows_.content(row);
+    const bool dated = content.row.list.dueDate.has_value();
+    const std::optional<Date> now = dated ? std::optional(rows_.now()) : std::nullopt;
+    const auto known = measured_.constFind(content.row.list.id);
+    if (known != measured_.cend() && known->width == width && known->editing == rows_.editing() &&
+        known->now == now && known->content == content)
+        return known->height;
     const ListRowPresentation p = rows_.listRow(row);
     const int tileWidth = width - (p.inGroup ? insetGrouped : insetSide) - insetSide;
-    return ListRowLayout::tileHeight(p, tileWidth, nameFont_, detailFont_) + 2 * insetVertical;
+    const int height =
+        ListRowLayout::tileHeight(p, tileWidth, nameFont_, detailFont_) + 2 * insetVertical;
+    measured_.insert(content.row.list.id, {content, rows_.editing(), now, width, height});
+    return height;
 }
 
 int PageRowDelegate::headerHeight() const {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "PageRowContent.h"
 #include "RowPresentation.h"
 
 #include <QFont>
+#include <QHash>
 #include <QStyledItemDelegate>
+
+#include <optional>
 
 class PageRowModel;
 class RowDragController;
@@ -73,4 +77,14 @@ private:
     QFont swipeFont_;
     int detailHeight_; // the header's line height, asked for on each layout
     bool focusVisible_ = false;
+    // List rows' heights as last measured, by row id, with what they were measured from: a
+    // layout of the whole page measures again only the rows whose content changed.
+    struct Measured {
+        PageRowContent content;
+        bool editing = false;
+        std::optional<Date> now; // for rows with due words, which follow the time
+        int width = 0;
+        int height = 0;
+    };
+    mutable QHash<QString, Measured> measured_;
 };

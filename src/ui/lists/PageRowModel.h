@@ -44,6 +44,7 @@ public:
     const PageRowContent& content(int row) const { return rows_.at(row); }
     int rowOf(const QString& id) const; // -1 when no row has the id
     bool editing() const { return editing_; }
+    Date now() const { return now_; }
 
     ListRowPresentation listRow(int row) const;
     GroupHeaderPresentation header(int row) const;
