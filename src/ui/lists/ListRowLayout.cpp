@@ -92,6 +92,11 @@ QStringList wrappedLines(const QString& text, const QFont& font, int width) {
     return lines;
 }
 
+QRect ListRowLayout::removeRect(const QRect& tile) {
+    const int centreY = tile.top() + tile.height() / 2;
+    return QRect(tile.right() + 1 - removeSide, centreY - removeSide / 2, removeSide, removeSide);
+}
+
 int ListRowLayout::tileHeight(const ListRowPresentation& row, int tileWidth, const QFont& nameFont,
                               const QFont& detail) {
     const Columns c = columns(row, QRect(0, 0, tileWidth, leastTileHeight));
@@ -110,8 +115,7 @@ ListRowLayout ListRowLayout::make(const ListRowPresentation& row, const QRect& t
     // Edit controls at the trailing edge, then the marks before them.
     int right = c.content.right() + 1;
     if (row.editing) {
-        l.remove =
-            QRect(tile.right() + 1 - removeSide, centreY - removeSide / 2, removeSide, removeSide);
+        l.remove = removeRect(tile);
         l.stripes = QRect(l.remove.left() - DragStripes::area.width(),
                           centreY - DragStripes::area.height() / 2, DragStripes::area.width(),
                           DragStripes::area.height());

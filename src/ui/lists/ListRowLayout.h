@@ -38,6 +38,8 @@ struct ListRowLayout {
     // the counts and the chip.
     static ListRowLayout make(const ListRowPresentation& row, const QRect& tile,
                               const QFont& nameFont, const QFont& detail);
+    // Where the edit-mode trash button of a tile is.
+    static QRect removeRect(const QRect& tile);
     static int tileHeight(const ListRowPresentation& row, int tileWidth, const QFont& nameFont,
                           const QFont& detail);
 

@@ -107,9 +107,7 @@ QRect PageRowDelegate::removeButtonRect(const QRect& row, int index) const {
     if (index < 0 || index >= rows_.rowCount() || rows_.content(index).isHeader() ||
         !rows_.editing())
         return {};
-    return ListRowLayout::make(rows_.listRow(index), tileRect(row, rows_.content(index).inGroup),
-                               nameFont_, detailFont_)
-        .remove;
+    return ListRowLayout::removeRect(tileRect(row, rows_.content(index).inGroup));
 }
 
 QRect PageRowDelegate::pencilRect(const QRect& row, int index) const {
