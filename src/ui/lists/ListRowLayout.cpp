@@ -8,19 +8,24 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 constexpr int badgeSide = 40;
 constexpr int removeSide = 52;
 constexpr int markSide = 16;
-constexpr int spacing = 12;    // between the badge, the text and the marks
+constexpr int spacing = 12;    // between the badge and the text, and between the marks
+constexpr int markGap = 8;     // the least room between the text and the marks
 constexpr int chipSpacing = 8; // between the counts and the chip
 constexpr int lineSpacing = 4; // between the name and the count line
 
 // The horizontal places of everything, and how wide the text may be.
 struct Columns {
     QRect content;
+    int stripesLeft = 0;          // edit mode
+    std::optional<int> pinLeft;   // when pinned
+    std::optional<int> shareLeft; // when the shared mark shows
     int textLeft = 0;
     int textWidth = 1;
 };
@@ -28,13 +33,24 @@ struct Columns {
 Columns columns(const ListRowPresentation& row, const QRect& tile) {
     Columns c;
     c.content = tile.adjusted(10, 8, row.editing ? 0 : -10, -8);
+    // Edit controls at the trailing edge, then the marks before them.
     int right = c.content.right() + 1;
-    if (row.editing)
-        right -= removeSide + DragStripes::area.width();
+    if (row.editing) {
+        c.stripesLeft = ListRowLayout::removeRect(tile).left() - DragStripes::area.width();
+        right = c.stripesLeft;
+    }
+    bool marked = false;
+    const auto mark = [&] {
+        right -= (marked ? spacing : 0) + markSide;
+        marked = true;
+        return right;
+    };
     if (row.pinned)
-        right -= markSide + spacing;
+        c.pinLeft = mark();
     if (row.showsSharedMark)
-        right -= markSide + spacing;
+        c.shareLeft = mark();
+    if (marked)
+        right -= markGap;
     c.textLeft = c.content.left() + badgeSide + spacing;
     c.textWidth = std::max(1, right - c.textLeft);
     return c;
@@ -112,24 +128,18 @@ ListRowLayout ListRowLayout::make(const ListRowPresentation& row, const QRect& t
     const int centreY = tile.top() + tile.height() / 2;
     l.badge = QRect(c.content.left(), centreY - badgeSide / 2, badgeSide, badgeSide);
 
-    // Edit controls at the trailing edge, then the marks before them.
-    int right = c.content.right() + 1;
     if (row.editing) {
         l.remove = removeRect(tile);
-        l.stripes = QRect(l.remove.left() - DragStripes::area.width(),
-                          centreY - DragStripes::area.height() / 2, DragStripes::area.width(),
-                          DragStripes::area.height());
-        right = l.stripes.left();
+        l.stripes = QRect(c.stripesLeft, centreY - DragStripes::area.height() / 2,
+                          DragStripes::area.width(), DragStripes::area.height());
     }
-    const auto mark = [&] {
-        const QRect box(right - markSide, centreY - markSide / 2, markSide, markSide);
-        right = box.left() - spacing;
-        return box;
+    const auto mark = [&](int left) {
+        return QRect(left, centreY - markSide / 2, markSide, markSide);
     };
-    if (row.pinned)
-        l.pinMark = mark();
-    if (row.showsSharedMark)
-        l.shareMark = mark();
+    if (c.pinLeft)
+        l.pinMark = mark(*c.pinLeft);
+    if (c.shareLeft)
+        l.shareMark = mark(*c.shareLeft);
 
     // The name over the count line, the two centred together beside the badge.
     const TextBlock b = textBlock(row, c.textWidth, nameFont, detail);
