@@ -41,10 +41,10 @@ BrandHeader::BrandHeader(QWidget* parent) : QWidget(parent) {
     Accessibility::apply(name, {name->text(), {}, {}, AccessibleTrait::staticText, {}});
     layout->addWidget(name, 0, Qt::AlignVCenter);
     layout->addStretch(1);
-    auto* gear = new SymbolButton(QStringLiteral("gearshape"), 20, Theme::Colour::onBrand,
-                                  tr("Settings"), this);
-    connect(gear, &QAbstractButton::clicked, this, &BrandHeader::settingsRequested);
-    layout->addWidget(gear, 0, Qt::AlignVCenter);
+    gear_ = new SymbolButton(QStringLiteral("gearshape"), 20, Theme::Colour::onBrand,
+                             tr("Settings"), this);
+    connect(gear_, &QAbstractButton::clicked, this, &BrandHeader::settingsRequested);
+    layout->addWidget(gear_, 0, Qt::AlignVCenter);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     Accessibility::apply(this, {{}, {}, {}, AccessibleTrait::header, {}});
 }

@@ -38,6 +38,7 @@ EmptyState::EmptyState(EmptyStateContent content, QWidget* parent)
         auto* button = new PrimaryButton(*content_.actionTitle, false, this);
         connect(button, &QAbstractButton::clicked, this, [this] { content_.action(); });
         layout->addWidget(button, 0, Qt::AlignHCenter);
+        button_ = button;
     }
     layout->addStretch(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

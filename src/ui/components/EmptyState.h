@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+class QAbstractButton;
+
 // What an empty page shows: a large symbol, a title, a message and, only when both a title and
 // an action are given, one button.
 struct EmptyStateContent {
@@ -26,6 +28,10 @@ class EmptyState : public QWidget {
 public:
     explicit EmptyState(EmptyStateContent content, QWidget* parent = nullptr);
 
+    // The action's button; null when the content has none.
+    QAbstractButton* actionButton() const { return button_; }
+
 private:
     EmptyStateContent content_;
+    QAbstractButton* button_ = nullptr;
 };

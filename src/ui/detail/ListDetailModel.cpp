@@ -40,6 +40,26 @@ void ListDetailModel::show(const QString& listID) {
     emit stateChanged();
 }
 
+void ListDetailModel::setSheetsOffered(std::function<bool(Sheet)> offered) {
+    sheetsOffered_ = std::move(offered);
+    refreshNow();
+}
+
+void ListDetailModel::sheetClosed(Sheet sheet) {
+    switch (sheet) {
+    case Sheet::listEditor:
+        state_.editing = false;
+        break;
+    case Sheet::tagOrder:
+        state_.arrangingTags = false;
+        break;
+    case Sheet::itemEditor:
+        state_.openItem.reset();
+        break;
+    }
+    emit stateChanged();
+}
+
 bool ListDetailModel::mayWrite() const {
     return snapshot_.list && snapshot_.canEdit;
 }
@@ -176,7 +196,7 @@ void ListDetailModel::build(DetailSnapshot& next) {
         hero.dueText = ListHeroText::dueText(list, now, relativeWords_);
         hero.urgency = list.urgency(now);
         hero.pinned = list.pinned;
-        hero.editable = next.canEdit;
+        hero.editable = next.canEdit && offersSheet(Sheet::listEditor);
         hero.icon = list.icon;
         hero.colourID = list.colourID;
         next.hero = hero;
@@ -278,6 +298,8 @@ void ListDetailModel::toggleCompleted() {
 }
 
 void ListDetailModel::openItem(const QString& itemID) {
+    if (!offersSheet(Sheet::itemEditor))
+        return;
     state_.openItem = ItemRoute{itemID, listID_};
     emit stateChanged();
 }

@@ -34,12 +34,20 @@ public:
     };
     using ShareLookup =
         std::function<void(const QString& listID, std::function<void(ShareAnswer)> reply)>;
+    // The sheets the screen asks for through its state; the window shows them.
+    enum class Sheet { listEditor, tagOrder, itemEditor };
 
     ListDetailModel(ListStore& store, const Clock& clock = Clock::shared(),
                     QObject* parent = nullptr);
 
     void setShareLookup(ShareLookup lookup) { shareLookup_ = std::move(lookup); }
     void setRelativeWords(ListHeroText::RelativeWords words) { relativeWords_ = std::move(words); }
+    // Which sheets the window can show. A control that asks for a sheet the window cannot show
+    // is not offered (the header is no button, an item's text opens nothing). All by default.
+    void setSheetsOffered(std::function<bool(Sheet)> offered);
+    bool offersSheet(Sheet sheet) const { return !sheetsOffered_ || sheetsOffered_(sheet); }
+    // The window closed the sheet of that kind: the state that asked for it is reset.
+    void sheetClosed(Sheet sheet);
 
     // Shows a list: every state starts afresh, ticked items are pruned by the list's retention
     // (ongoing lists only) and the list's share is looked up for the badge.
@@ -112,6 +120,7 @@ private:
     QStringList vocabulary_;
     std::optional<ShareAnswer> share_;
     ShareLookup shareLookup_;
+    std::function<bool(Sheet)> sheetsOffered_;
     ListHeroText::RelativeWords relativeWords_;
     quint64 generation_ = 0;
     int shareLookups_ = 0;

@@ -8,8 +8,10 @@
 #include "PageListView.h"
 #include "ui/components/BrandHeader.h"
 #include "ui/components/EmptyState.h"
+#include "ui/components/FloatingAddButton.h"
 #include "ui/components/SheetDialog.h"
 
+#include <QAbstractButton>
 #include <QDialog>
 #include <QShowEvent>
 #include <QTimer>
@@ -49,6 +51,7 @@ ListsPane::ListsPane(ListsScreenModel& screen, ListStore& store, QWidget* parent
     connect(&screen_, &ListsScreenModel::sheetChanged, this, &ListsPane::presentSheet,
             Qt::QueuedConnection);
     sync();
+    showOfferedControls();
 }
 
 ListsPane::~ListsPane() {
@@ -58,6 +61,20 @@ ListsPane::~ListsPane() {
 void ListsPane::setPresenter(ListsScreenModel::Sheet sheet,
                              std::function<QDialog*(QWidget*)> make) {
     presenters_.insert(sheet, std::move(make));
+    showOfferedControls();
+}
+
+bool ListsPane::offers(ListsScreenModel::Sheet sheet) const {
+    return sheet == ListsScreenModel::Sheet::groupEditor || presenters_.contains(sheet);
+}
+
+void ListsPane::showOfferedControls() {
+    using Sheet = ListsScreenModel::Sheet;
+    brand_->settingsButton()->setVisible(offers(Sheet::settings));
+    footer_->addButton()->setVisible(offers(Sheet::createList));
+    if (QAbstractButton* make = empty_->actionButton())
+        make->setVisible(offers(Sheet::createList));
+    screen_.rows().setRenameOffered(offers(Sheet::editList));
 }
 
 void ListsPane::setSplit(bool split) {

@@ -40,8 +40,11 @@ public:
     QDialog* presentedSheet() const { return sheet_; }
 
     // Makes the dialog of a sheet the pane does not draw itself; it is shown window-modal and
-    // its closing dismisses the sheet. A sheet without a presenter is dismissed at once.
+    // its closing dismisses the sheet. A sheet without a presenter is dismissed at once, and
+    // the controls that would ask for it (the gear, the add buttons, "Rename…") are hidden.
     void setPresenter(ListsScreenModel::Sheet sheet, std::function<QDialog*(QWidget*)> make);
+    // Whether the pane can show that sheet: the group editor always, the others once given.
+    bool offers(ListsScreenModel::Sheet sheet) const;
     // Two panes (the sidebar) or one stack: the background and the bottom controls follow.
     void setSplit(bool split);
 
@@ -51,6 +54,7 @@ protected:
 
 private:
     void sync();
+    void showOfferedControls();
     void presentSheet();
     void placeOverlays();
 

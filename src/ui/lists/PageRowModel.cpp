@@ -280,6 +280,8 @@ RowCommands PageRowModel::menu(int row) const {
     const TBList& list = content.row.list;
     if (!ListRowText::canEditHere(list))
         return {removeCommand(list)};
+    if (!renameOffered_)
+        return {pinCommand(list), RowCommand::separatorLine(), removeCommand(list)};
     return {renameCommand(list), pinCommand(list), RowCommand::separatorLine(),
             removeCommand(list)};
 }

@@ -37,6 +37,8 @@ public:
     void setEditing(bool editing);
     void setSelectedListID(const std::optional<QString>& listID);
     void setNow(Date now);
+    // Whether lists offer "Rename…": only while the window can show the sheet it opens.
+    void setRenameOffered(bool offered) { renameOffered_ = offered; }
     // Repaints the rows whose words depend on the date (those with a due chip).
     void datedRowsChanged();
 
@@ -76,6 +78,7 @@ private:
     QList<PageRowContent> rows_;
     QHash<QString, int> rowByID_;
     bool editing_ = false;
+    bool renameOffered_ = true;
     std::optional<QString> selectedListID_;
     Date now_;
     RelativeDueText relative_;

@@ -11,11 +11,13 @@
 #include "ui/window/AboutBox.h"
 #include "ui/window/AppIcon.h"
 #include "ui/window/MacUpdater.h"
+#include "ui/window/StandardSheets.h"
 #include "ui/window/TextScaleControls.h"
 #include "ui/window/UpdateDialog.h"
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
+#include "ui/window/WindowSheets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +34,8 @@ constexpr double toolbarSymbolPoints = 18;
 MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* voice,
                        QWidget* parent)
     : QMainWindow(parent), store_(store), updater_(updater), voice_(voice),
-      navigation_(new WindowNavigation(this)) {
+      navigation_(new WindowNavigation(this)), sheets_(new WindowSheets(this)) {
+    addStandardSheets(*sheets_, store_);
     setWindowTitle(QString());
     setWindowIcon(AppIcon::icon());
     resize(WindowMetrics::defaultSize);
@@ -41,6 +44,7 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
     rebuildContent();
 
     connect(&updater_, &MacUpdater::canCheckForUpdatesChanged, this, &MainWindow::refreshCommands);
+    connect(sheets_, &WindowSheets::added, this, &MainWindow::refreshCommands);
     connect(&updater_, &MacUpdater::checkFinished, this, &MainWindow::showUpdateOutcome);
     connect(&store_.defaults(), &Defaults::changed, this, [this](const QString& key) {
         if (key != TextScale::key)
@@ -97,6 +101,9 @@ void MainWindow::refreshCommands() {
             QAction* action = actions_.value(entry.command);
             action->setText(entry.title);
             action->setEnabled(entry.enabled);
+            // A command whose sheet this build lacks is not offered (its shortcut neither).
+            action->setVisible(entry.command != WindowMenus::Command::settings ||
+                               sheets_->has(WindowSheet::settings));
         }
     }
 }
@@ -141,7 +148,7 @@ void MainWindow::refreshTextScaleButtons() {
 void MainWindow::rebuildContent() {
     // Fonts take their size from the factor when they are built.
     Theme::setTextScaleFactor(TextScale::stored(store_.defaults()).factor());
-    auto* fresh = new WindowContent(store_, *navigation_, voice_);
+    auto* fresh = new WindowContent(store_, *navigation_, *sheets_, voice_);
     connect(fresh, &WindowContent::detailTitleChanged, this, &QWidget::setWindowTitle);
     if (QWidget* old = takeCentralWidget()) {
         // The divider and the sidebar stay where the user left them.

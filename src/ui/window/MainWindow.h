@@ -12,12 +12,13 @@ class QToolBar;
 class VoiceController;
 class WindowContent;
 class WindowNavigation;
+class WindowSheets;
 struct UpdateCheckResult;
 
 // The program's one window: the menus, the toolbar with the text-size buttons and the content
-// (the lists beside the open list). It opens at its default size and cannot be made smaller
-// than its content's minimum. A new text scale rebuilds the content with every font at the new
-// size; the open list stays open.
+// (the lists beside the open list), and the sheets its screens ask for (WindowSheets). It opens at
+// its default size and cannot be made smaller than its content's minimum. A new text scale rebuilds
+// the content with every font at the new size; the open list stays open.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -27,6 +28,8 @@ public:
 
     WindowContent* content() const { return content_; }
     WindowNavigation& navigation() const { return *navigation_; }
+    // The sheets the window shows for its screens; a sheet added later shows its controls.
+    WindowSheets& sheets() const { return *sheets_; }
     QToolBar* toolbar() const { return toolbar_; }
     QAction* action(WindowMenus::Command command) const { return actions_.value(command); }
 
@@ -54,6 +57,7 @@ private:
     MacUpdater& updater_;
     VoiceController* voice_;
     WindowNavigation* navigation_;
+    WindowSheets* sheets_;
     WindowContent* content_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QMap<WindowMenus::Command, QAction*> actions_;

@@ -1,24 +1,51 @@
 #include "ui/window/WindowContent.h"
 
+#include "platform/Clock.h"
 #include "store/ListStore.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/detail/ListDetailView.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsPaneFactory.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/window/ListPlaceholderModel.h"
 #include "ui/window/ListPlaceholderPane.h"
+#include "ui/window/ListScreenSheets.h"
+#include "ui/window/ListSelection.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
+#include "ui/window/WindowSheets.h"
 
+#include <QAbstractButton>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
-WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, VoiceController* voice,
-                             QWidget* parent)
-    : QWidget(parent), store_(store), navigation_(navigation), splitter_(new QSplitter(this)),
+namespace {
+
+WindowSheet windowSheet(ListsScreenModel::Sheet sheet) {
+    switch (sheet) {
+    case ListsScreenModel::Sheet::settings:
+        return WindowSheet::settings;
+    case ListsScreenModel::Sheet::createList:
+        return WindowSheet::createList;
+    case ListsScreenModel::Sheet::editList:
+        return WindowSheet::editList;
+    case ListsScreenModel::Sheet::groupEditor:
+        break;
+    }
+    return WindowSheet::groupEditor;
+}
+
+} // namespace
+
+WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, WindowSheets& sheets,
+                             VoiceController* voice, QWidget* parent)
+    : QWidget(parent), store_(store), navigation_(navigation), sheets_(sheets),
+      splitter_(new QSplitter(this)),
       sidebar_(makeListsPane(store, navigation.openListID(), voice)), detail_(new QStackedWidget),
-      placeholder_(nullptr) {
+      placeholder_(nullptr), listScreen_(new ListDetailModel(store, Clock::shared(), this)),
+      listView_(nullptr), listSheets_(nullptr) {
     setMinimumSize(WindowMetrics::minimumContentSize);
 
     // The lists page highlights the open list's row; a list it opens is the window's, and one
@@ -38,6 +65,9 @@ WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, Voi
     placeholder.onNewList = [this] { sidebar_->screen().requestNewList(); };
     placeholder_ = new ListPlaceholderPane(placeholder);
     detail_->addWidget(placeholder_);
+    listView_ = new ListDetailView(*listScreen_);
+    detail_->addWidget(listView_);
+    listSheets_ = new ListScreenSheets(*listScreen_, sheets_, listView_);
 
     splitter_->setChildrenCollapsible(false);
     splitter_->addWidget(sidebar_);
@@ -55,7 +85,27 @@ WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, Voi
     connect(&store_, &ListStore::changed, this, &WindowContent::scheduleDetailRefresh);
     connect(&navigation_, &WindowNavigation::openListIDChanged, this,
             &WindowContent::scheduleDetailRefresh);
+    connect(&sheets_, &WindowSheets::added, this, &WindowContent::offerSheets);
+    offerSheets();
     refreshDetail();
+}
+
+void WindowContent::offerSheets() {
+    using Sheet = ListsScreenModel::Sheet;
+    for (Sheet sheet : {Sheet::settings, Sheet::createList, Sheet::editList, Sheet::groupEditor}) {
+        if (!sheets_.has(windowSheet(sheet)))
+            continue;
+        sidebar_->setPresenter(sheet, [this, sheet](QWidget* parent) {
+            const ListsScreenModel& lists = sidebar_->screen();
+            WindowSheetSubject subject;
+            subject.list = lists.editingList();
+            subject.group = lists.collectionEditor();
+            return sheets_.make(windowSheet(sheet), subject, parent);
+        });
+    }
+    const bool newList = sheets_.has(WindowSheet::createList);
+    placeholder_->newListButton()->setVisible(newList);
+    placeholder_->addButton()->setVisible(newList);
 }
 
 bool WindowContent::showsPlaceholder() const {
@@ -105,10 +155,28 @@ void WindowContent::scheduleDetailRefresh() {
     QTimer::singleShot(0, this, &WindowContent::refreshDetail);
 }
 
+void WindowContent::refreshDetailNow() {
+    if (detailRefreshPending_)
+        refreshDetail();
+}
+
 void WindowContent::refreshDetail() {
     detailRefreshPending_ = false;
-    // The list screen takes the detail column for the list ListSelection finds open; until it
-    // exists, the column shows the placeholder whatever is open.
-    detail_->setCurrentWidget(placeholder_);
-    emit detailTitleChanged(ListPlaceholderModel::windowTitle());
+    // The list screen takes the detail column for the list ListSelection finds open, else the
+    // placeholder does. The open id itself is left as it is.
+    store_.rebuildDerivedCacheIfNeeded();
+    const std::optional<QString> shown =
+        ListSelection::resolve(navigation_.openListID(), store_.sortedListsCache());
+    if (!shown) {
+        detail_->setCurrentWidget(placeholder_);
+        emit detailTitleChanged(ListPlaceholderModel::windowTitle());
+        return;
+    }
+    // Another list starts the screen afresh; the same one keeps its state (a filter, the
+    // completed section) through store changes.
+    if (listScreen_->listID() != *shown)
+        listScreen_->show(*shown);
+    detail_->setCurrentWidget(listView_);
+    // The list's name shows in its header; the window's title stays the program's.
+    emit detailTitleChanged(QString());
 }

@@ -3,27 +3,40 @@
 #include <QList>
 #include <QWidget>
 
+class ListDetailModel;
+class ListDetailView;
 class ListStore;
 class ListsPane;
+class ListPlaceholderPane;
+class ListScreenSheets;
 class QSplitter;
 class QStackedWidget;
 class VoiceController;
 class WindowNavigation;
+class WindowSheets;
 
 // The window's content: the lists page in a sidebar beside a detail column that shows the open
-// list, or the placeholder pane while none is open. The window builds a new one whenever the
-// text scale changes, so everything in it is built at the current scale; the open list lives in
-// WindowNavigation and so survives the rebuild, and the lists page follows it both ways.
+// list's screen while that list exists, or the placeholder pane. The window builds a new one
+// whenever the text scale changes, so everything in it is built at the current scale; the open
+// list lives in WindowNavigation and so survives the rebuild, and the lists page follows it both
+// ways. The sheets the lists page and the list screen ask for come from the window's
+// WindowSheets; a control whose sheet is not there is hidden.
 class WindowContent : public QWidget {
     Q_OBJECT
 public:
-    WindowContent(ListStore& store, WindowNavigation& navigation, VoiceController* voice = nullptr,
-                  QWidget* parent = nullptr);
+    WindowContent(ListStore& store, WindowNavigation& navigation, WindowSheets& sheets,
+                  VoiceController* voice = nullptr, QWidget* parent = nullptr);
 
     ListsPane* sidebar() const { return sidebar_; }
+    // The screen of the open list; it stays built (hidden) while the placeholder shows.
+    ListDetailModel& listScreen() const { return *listScreen_; }
+    ListDetailView* listView() const { return listView_; }
     QSplitter* splitter() const { return splitter_; }
     // Whether the detail column shows the placeholder pane.
     bool showsPlaceholder() const;
+    // Runs a pending change of what the detail column shows now, instead of at the end of this
+    // event-loop turn.
+    void refreshDetailNow();
 
     bool sidebarVisible() const;
     void setSidebarVisible(bool visible);
@@ -46,12 +59,17 @@ signals:
 private:
     void scheduleDetailRefresh();
     void refreshDetail();
+    void offerSheets();
 
     ListStore& store_;
     WindowNavigation& navigation_;
+    WindowSheets& sheets_;
     QSplitter* splitter_;
     ListsPane* sidebar_;
     QStackedWidget* detail_;
-    QWidget* placeholder_;
+    ListPlaceholderPane* placeholder_;
+    ListDetailModel* listScreen_;
+    ListDetailView* listView_;
+    ListScreenSheets* listSheets_;
     bool detailRefreshPending_ = false;
 };

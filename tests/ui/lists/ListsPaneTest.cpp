@@ -42,6 +42,10 @@ protected:
             *store, defaults(), clock, ListNavigation::shared(), SettingsPresentation::shared(),
             nullptr, "en_US", berlin());
         pane = std::make_unique<ListsPane>(*screen, *store);
+        // Every control shows once the window has its sheet; here none is drawn.
+        for (auto sheet : {ListsScreenModel::Sheet::settings, ListsScreenModel::Sheet::createList,
+                           ListsScreenModel::Sheet::editList})
+            pane->setPresenter(sheet, [](QWidget*) -> QDialog* { return nullptr; });
         pane->resize(340, 900);
         pane->show();
         settle();

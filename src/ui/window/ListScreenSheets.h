@@ -1,0 +1,27 @@
+#pragma once
+
+#include "ui/detail/ListDetailModel.h"
+
+#include <QObject>
+#include <QSet>
+
+class QWidget;
+class WindowSheets;
+
+// Shows the sheets the list screen asks for through its state (the list editor, the tag order,
+// the item editor) with the window's WindowSheets, and tells the screen when each has closed.
+// The screen offers only the sheets the window has. Main thread only.
+class ListScreenSheets : public QObject {
+    Q_OBJECT
+public:
+    ListScreenSheets(ListDetailModel& screen, WindowSheets& sheets, QWidget* host);
+
+private:
+    void follow();
+    void ask(ListDetailModel::Sheet sheet, bool wanted);
+
+    ListDetailModel& screen_;
+    WindowSheets& sheets_;
+    QWidget* host_;
+    QSet<ListDetailModel::Sheet> asked_; // handed to the window and not closed yet
+};

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "model/TBList.h"
+#include "ui/detail/ItemRoute.h"
+#include "ui/lists/CollectionEditorMode.h"
+
+#include <QDialog>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+// Every sheet a screen of the window may ask for.
+enum class WindowSheet { settings, createList, editList, groupEditor, tagOrder, itemEditor };
+
+// What a sheet is about, as the screen that asked for it knows it.
+struct WindowSheetSubject {
+    std::optional<TBList> list;                // editList (none: its list is gone), tagOrder
+    std::optional<ItemRoute> item;             // itemEditor
+    std::optional<CollectionEditorMode> group; // groupEditor
+};
+
+// The sheets the window can show, owned by the window and outliving its rebuilt content. A screen
+// asks has() before it shows a control that opens a sheet: a control with no sheet is hidden.
+// Contract: add(kind, factory) once, at start-up or later (controls appear on added()); the factory
+// returns a new, unshown dialog (a SheetDialog) for that parent, or null; the window shows it
+// window-modal, one sheet at a time, deletes it when closed and tells the screen. Main thread only.
+class WindowSheets : public QObject {
+    Q_OBJECT
+public:
+    using Factory = std::function<QDialog*(const WindowSheetSubject& subject, QWidget* parent)>;
+    using PlainFactory = std::function<QDialog*(QWidget* parent)>;
+
+    using QObject::QObject;
+
+    // A sheet registered again replaces the one before.
+    void add(WindowSheet kind, Factory make);
+    // For a sheet that needs nothing but its parent (settings, a new list).
+    void add(WindowSheet kind, PlainFactory make);
+    bool has(WindowSheet kind) const { return factories_.contains(kind); }
+    // A new dialog of that kind, not shown; null when none is registered or the factory made none.
+    QDialog* make(WindowSheet kind, const WindowSheetSubject& subject, QWidget* parent) const;
+
+    // Shows a sheet of that kind over `window`, window-modal, as soon as no other sheet is shown;
+    // `closed` runs once it has closed, however, or at once when none could be made. A request
+    // whose `requester` has gone by its turn is dropped without running `closed`.
+    void present(WindowSheet kind, const WindowSheetSubject& subject, QWidget* window,
+                 QObject* requester, std::function<void()> closed);
+    // The sheet this registry shows now, if any.
+    QDialog* presented() const { return presented_; }
+
+signals:
+    void added(WindowSheet kind);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Request {
+        WindowSheet kind;
+        WindowSheetSubject subject;
+        QPointer<QWidget> window;
+        QPointer<QObject> requester;
+        std::function<void()> closed;
+    };
+    void presentNext();
+    void waitForShownSheet();
+
+    QMap<WindowSheet, Factory> factories_;
+    QList<Request> waiting_;
+    QPointer<QDialog> presented_;
+    QPointer<QObject> watched_; // another part's sheet whose hiding lets the next one through
+};

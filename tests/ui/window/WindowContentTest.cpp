@@ -1,0 +1,349 @@
+// The window's content, offscreen: every way of opening a list shows it in the detail column, the
+// column follows the list (renamed, gone), and the window shows the sheets its screens ask for,
+// hiding each control whose sheet it does not have.
+#include "ui/window/WindowContent.h"
+#include "model/LastOpenedList.h"
+#include "model/ListNavigation.h"
+#include "model/SettingsPresentation.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+#include "support/QStringPrinting.h"
+#include "ui/components/BrandHeader.h"
+#include "ui/components/EmptyState.h"
+#include "ui/components/FloatingAddButton.h"
+#include "ui/components/NewGroupPill.h"
+#include "ui/components/SheetDialog.h"
+#include "ui/detail/DetailItemsView.h"
+#include "ui/detail/DetailRowModel.h"
+#include "ui/detail/ItemRowGeometry.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/detail/ListDetailView.h"
+#include "ui/detail/ListHeroView.h"
+#include "ui/lists/CollectionEditorSheet.h"
+#include "ui/lists/LabelButton.h"
+#include "ui/lists/ListsFooter.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/ListsScreenModel.h"
+#include "ui/lists/PageListView.h"
+#include "ui/window/ListPlaceholderPane.h"
+#include "ui/window/StandardSheets.h"
+#include "ui/window/WindowNavigation.h"
+#include "ui/window/WindowSheets.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A sheet that remembers what it was asked for.
+class FakeSheet : public SheetDialog {
+public:
+    FakeSheet(WindowSheet kind, WindowSheetSubject subject, QWidget* parent)
+        : SheetDialog(parent), kind(kind), subject(std::move(subject)) {}
+    WindowSheet kind;
+    WindowSheetSubject subject;
+};
+
+class WindowContentTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Defaults::setStandard(defaults);
+        store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, *defaults);
+    }
+    void TearDown() override {
+        content.reset();
+        ListNavigation::shared().setRequestedListID(std::nullopt);
+        SettingsPresentation::shared().setOpen(false);
+        Defaults::setStandard(std::make_shared<MemoryDefaults>());
+    }
+
+    WindowContent& show() {
+        content = std::make_unique<WindowContent>(*store, navigation, sheets);
+        content->resize(1180, 800);
+        content->show();
+        settle();
+        return *content;
+    }
+    void settle() {
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        content->refreshDetailNow();
+    }
+    void fake(WindowSheet kind) {
+        sheets.add(kind, [this, kind](const WindowSheetSubject& subject, QWidget* parent) {
+            auto* sheet = new FakeSheet(kind, subject, parent);
+            made.append(sheet);
+            return sheet;
+        });
+    }
+    ListsScreenModel& lists() { return content->sidebar()->screen(); }
+    void clickRow(const QString& listID) {
+        PageListView* view = content->sidebar()->rowsView();
+        lists().refreshNow();
+        const int row = lists().rows().rowOf(QStringLiteral("L#") + listID);
+        ASSERT_GE(row, 0);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          view->visualRect(lists().rows().index(row)).center());
+        settle();
+    }
+    // The list the detail column shows, or none while it shows the placeholder.
+    std::optional<QString> shownName() {
+        if (content->showsPlaceholder())
+            return std::nullopt;
+        const auto& hero = content->listScreen().snapshot().hero;
+        return hero ? std::optional(hero->name) : std::nullopt;
+    }
+    QRect itemRect(const QString& itemID) {
+        DetailItemsView& items = content->listView()->items();
+        items.doItemsLayout();
+        for (int i = 0; i < items.rows().rowCount(); ++i)
+            if (items.rows().row(i).kind == DetailRow::Kind::item &&
+                items.rows().row(i).item.id == itemID)
+                return items.visualRect(items.rows().index(i));
+        return {};
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
+    std::unique_ptr<ListStore> store;
+    WindowNavigation navigation;
+    WindowSheets sheets;
+    std::unique_ptr<WindowContent> content;
+    QList<QPointer<FakeSheet>> made;
+};
+
+TEST_F(WindowContentTest, EveryWayOfOpeningAListShowsItInTheDetailColumn) {
+    const QString groceries = store->addList("Groceries").id;
+    const QString packing = store->addList("Packing").id;
+    const QString garden = store->addList("Garden").id;
+    defaults->setString(LastOpenedList::key, packing);
+    show();
+    EXPECT_EQ(shownName(), "Packing") << "the remembered list, restored at launch";
+
+    clickRow(groceries);
+    EXPECT_EQ(shownName(), "Groceries") << "a click on its row";
+    EXPECT_EQ(defaults->string(LastOpenedList::key), groceries);
+
+    ListNavigation::shared().setRequestedListID(garden);
+    settle();
+    EXPECT_EQ(shownName(), "Garden") << "a request from the command line";
+    EXPECT_EQ(ListNavigation::shared().requestedListID(), std::nullopt);
+
+    navigation.setOpenListID(packing);
+    settle();
+    EXPECT_EQ(shownName(), "Packing") << "the window's own navigation";
+    EXPECT_EQ(lists().openListID(), packing) << "the row follows";
+}
+
+TEST_F(WindowContentTest, TheFirstListMadeOnAnEmptyProfileOpens) {
+    show();
+    EXPECT_TRUE(content->showsPlaceholder());
+    store->addList("Groceries");
+    settle();
+    EXPECT_EQ(shownName(), "Groceries");
+}
+
+TEST_F(WindowContentTest, TheDetailColumnFollowsARenameAndFallsBackWhenTheListGoes) {
+    TBList groceries = store->addList("Groceries");
+    const QString packing = store->addList("Packing").id;
+    show();
+    clickRow(groceries.id);
+    groceries.name = "Weekly shop";
+    store->updateList(groceries);
+    settle();
+    EXPECT_EQ(shownName(), "Weekly shop");
+    auto* hero = content->listView()->findChild<ListHeroView*>();
+    ASSERT_NE(hero, nullptr);
+    EXPECT_TRUE(hero->accessibleName().contains("Weekly shop") ||
+                hero->accessibleDescription().contains("Weekly shop"));
+
+    store->deleteList(packing);
+    settle();
+    EXPECT_EQ(shownName(), "Weekly shop") << "another list's removal leaves the open one";
+    store->deleteList(groceries.id);
+    settle();
+    EXPECT_TRUE(content->showsPlaceholder());
+    EXPECT_EQ(content->findChild<ListPlaceholderPane*>()->isVisible(), true);
+}
+
+TEST_F(WindowContentTest, AnotherListStartsTheScreenAfreshAndTheSameOneKeepsItsState) {
+    const TBList groceries = store->addList("Groceries");
+    store->addItem(groceries.id, "Milk #dairy");
+    const QString packing = store->addList("Packing").id;
+    show();
+    clickRow(groceries.id);
+    ListDetailModel& screen = content->listScreen();
+    screen.toggleGrouping();
+    ASSERT_TRUE(screen.state().grouping);
+    store->addItem(groceries.id, "Eggs #dairy");
+    settle();
+    EXPECT_TRUE(screen.state().grouping) << "a store change keeps the state";
+    clickRow(packing);
+    EXPECT_EQ(screen.state(), ListDetailState());
+    clickRow(groceries.id);
+    EXPECT_FALSE(screen.state().grouping);
+}
+
+TEST_F(WindowContentTest, AClickOnAnItemsTickTicksIt) {
+    const TBList groceries = store->addList("Groceries");
+    const QString milk = store->addItem(groceries.id, "Milk")->id;
+    show();
+    clickRow(groceries.id);
+    QTest::mouseClick(content->listView()->items().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ItemRowGeometry::of(itemRect(milk), true).tick.center());
+    EXPECT_TRUE(store->items(groceries.id).at(0).done);
+}
+
+TEST_F(WindowContentTest, AControlWithoutItsSheetIsHiddenUntilTheSheetIsAdded) {
+    const TBList groceries = store->addList("Groceries");
+    const QString milk = store->addItem(groceries.id, "Milk")->id;
+    show();
+    ListsPane& pane = *content->sidebar();
+    auto* placeholder = content->findChild<ListPlaceholderPane*>();
+    struct Control {
+        const char* what;
+        WindowSheet sheet;
+        std::function<bool()> offered;
+    };
+    const QList<Control> controls = {
+        {"the gear", WindowSheet::settings,
+         [&] { return pane.brandHeader()->settingsButton()->isVisibleTo(&pane); }},
+        {"the round add button", WindowSheet::createList,
+         [&] { return pane.footer()->addButton()->isVisibleTo(&pane); }},
+        {"Make a list", WindowSheet::createList,
+         [&] { return !pane.emptyState()->actionButton()->isHidden(); }},
+        {"the placeholder's New list", WindowSheet::createList,
+         [&] { return !placeholder->newListButton()->isHidden(); }},
+        {"the placeholder's add button", WindowSheet::createList,
+         [&] { return !placeholder->addButton()->isHidden(); }},
+        {"Rename…", WindowSheet::editList,
+         [&] {
+             const int row = lists().rows().rowOf(QStringLiteral("L#") + groceries.id);
+             for (const RowCommand& command : lists().rows().menu(row))
+                 if (command.action == RowCommand::Action::rename)
+                     return true;
+             return false;
+         }},
+        {"the list's header", WindowSheet::editList,
+         [&] { return content->listScreen().snapshot().hero->editable; }},
+        {"an item's text", WindowSheet::itemEditor,
+         [&] {
+             content->listScreen().openItem(milk);
+             const bool opened = content->listScreen().state().openItem.has_value();
+             content->listScreen().sheetClosed(ListDetailModel::Sheet::itemEditor);
+             return opened;
+         }},
+    };
+    navigation.setOpenListID(groceries.id);
+    settle();
+    for (const Control& control : controls)
+        EXPECT_FALSE(control.offered()) << control.what;
+    for (WindowSheet sheet : {WindowSheet::settings, WindowSheet::createList, WindowSheet::editList,
+                              WindowSheet::itemEditor})
+        fake(sheet);
+    settle();
+    for (const Control& control : controls)
+        EXPECT_TRUE(control.offered()) << control.what;
+}
+
+TEST_F(WindowContentTest, SheetsOpenWindowModalOneAtATimeAndEachCloses) {
+    fake(WindowSheet::createList);
+    fake(WindowSheet::settings);
+    const TBList groceries = store->addList("Groceries");
+    show();
+    QTest::mouseClick(content->sidebar()->footer()->addButton(), Qt::LeftButton);
+    QTest::mouseClick(content->sidebar()->brandHeader()->settingsButton(), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(made.size(), 1) << "the second waits";
+    EXPECT_EQ(made[0]->kind, WindowSheet::createList);
+    EXPECT_TRUE(made[0]->isVisible());
+    EXPECT_EQ(made[0]->windowModality(), Qt::WindowModal);
+    made[0]->reject();
+    QTRY_COMPARE(made.size(), 2);
+    EXPECT_EQ(made[1]->kind, WindowSheet::settings);
+    EXPECT_TRUE(made[1]->isVisible());
+    made[1]->reject();
+    settle();
+    EXPECT_FALSE(SettingsPresentation::shared().isOpen()) << "closing resets the request";
+    EXPECT_EQ(lists().presentedSheet(), std::nullopt);
+
+    // The list screen's header opens the list editor for its list, and again once closed.
+    fake(WindowSheet::editList);
+    clickRow(groceries.id);
+    for (int time = 0; time < 2; ++time) {
+        content->listScreen().editList();
+        QTRY_COMPARE(made.size(), 3 + time);
+        EXPECT_EQ(made.last()->kind, WindowSheet::editList);
+        ASSERT_TRUE(made.last()->subject.list.has_value());
+        EXPECT_EQ(made.last()->subject.list->id, groceries.id);
+        EXPECT_TRUE(made.last()->isVisible());
+        made.last()->reject();
+        settle();
+        EXPECT_FALSE(content->listScreen().state().editing);
+    }
+}
+
+TEST_F(WindowContentTest, TheGroupEditorShowsInTheWindow) {
+    addStandardSheets(sheets, *store);
+    store->addList("Groceries");
+    show();
+    ASSERT_TRUE(content->sidebar()->footer()->pill()->isVisibleTo(content.get()));
+    QTest::mouseClick(content->sidebar()->footer()->pill(), Qt::LeftButton);
+    settle();
+    auto* editor = qobject_cast<CollectionEditorSheet*>(SheetDialog::shown());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->windowModality(), Qt::WindowModal);
+    editor->cancelButton()->click();
+    settle();
+    EXPECT_EQ(lists().presentedSheet(), std::nullopt);
+}
+
+} // namespace
+
+namespace {
+
+TEST(WindowSheetsTest, ASheetThatCannotBeMadeClosesAtOnceAndAGoneRequesterIsSkipped) {
+    WindowSheets sheets;
+    QWidget window;
+    window.show();
+    int made = 0;
+    sheets.add(WindowSheet::tagOrder, [&](const WindowSheetSubject& subject, QWidget* parent) {
+        ++made;
+        return subject.list ? new SheetDialog(parent) : nullptr;
+    });
+    EXPECT_FALSE(sheets.has(WindowSheet::itemEditor));
+
+    QStringList closed;
+    QObject requester;
+    sheets.present(WindowSheet::itemEditor, {}, &window, &requester, [&] { closed << "none"; });
+    sheets.present(WindowSheet::tagOrder, {}, &window, &requester, [&] { closed << "no list"; });
+    EXPECT_EQ(closed, QStringList({"none", "no list"})) << "nothing to show: closed at once";
+
+    WindowSheetSubject subject;
+    subject.list = TBList();
+    sheets.present(WindowSheet::tagOrder, subject, &window, &requester, [&] { closed << "first"; });
+    QPointer<QDialog> first = sheets.presented();
+    ASSERT_NE(first, nullptr);
+    {
+        QObject gone;
+        sheets.present(WindowSheet::tagOrder, subject, &window, &gone, [&] { closed << "gone"; });
+    }
+    sheets.present(WindowSheet::tagOrder, subject, &window, &requester, [&] { closed << "third"; });
+    EXPECT_EQ(made, 2) << "one at a time: the later ones wait";
+    first->reject();
+    QTRY_VERIFY(sheets.presented() != nullptr && sheets.presented() != first);
+    EXPECT_EQ(made, 3) << "the request of a requester that went is dropped unmade";
+    sheets.presented()->reject();
+    QTRY_COMPARE(closed, QStringList({"none", "no list", "first", "third"}));
+    EXPECT_TRUE(first.isNull()) << "a closed sheet is deleted";
+}
+
+} // namespace
