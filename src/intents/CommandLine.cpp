@@ -21,20 +21,36 @@ QString quoted(const QString& text) {
     return QStringLiteral("“") + text + QStringLiteral("”");
 }
 
-const char* commandsHelp =
-    "Commands:\n"
-    "  (none)                      Open Tallybird's window.\n"
-    "  add [LIST] [ITEM]           Add an item to a list.\n"
-    "  tick [LIST] [ITEM]          Tick an item off a list (--choose N when several match).\n"
-    "  start [NAME]                Start a new list.\n"
-    "  open [LIST]                 Show a list in Tallybird.\n"
-    "  read [LIST]                 Say what is left on a list (--yes or --no to the question).\n"
-    "  lists                       Print every list, one a line: its id, a tab, its name.\n"
-    "  say UTTERANCE [TEXT]        Run the request a spoken phrase asks for.\n"
-    "LIST is --list NAME or --list-id ID. A missing item or name is asked for on a terminal.\n"
-    "Names and items are printed as plain text: tabs, line breaks, other control characters\n"
-    "and bidirectional controls in them are shown as \xEF\xBF\xBD (U+FFFD), so a line of\n"
-    "\"lists\" splits at its only tab.\n";
+// The commands, each request's parameters named by their titles, as the help shows them.
+QString commandsHelp() {
+    const auto line = [](const QString& usage, const QString& what) {
+        return QStringLiteral("  ") + usage.leftJustified(28) + what + QLatin1Char('\n');
+    };
+    const auto request = [&](IntentKind kind, const QString& what) {
+        QString usage = IntentKinds::command(kind);
+        for (const QString& title : IntentKinds::parameterTitles(kind))
+            usage += QStringLiteral(" [") + title + QLatin1Char(']');
+        return line(usage, what);
+    };
+    return QStringLiteral("Commands:\n") +
+           line(QStringLiteral("(none)"), QStringLiteral("Open Tallybird's window.")) +
+           request(IntentKind::addItem, QStringLiteral("Add an item to a list.")) +
+           request(IntentKind::completeItem,
+                   QStringLiteral("Tick an item off a list (--choose N when several match).")) +
+           request(IntentKind::createList, QStringLiteral("Start a new list.")) +
+           request(IntentKind::openList, QStringLiteral("Show a list in Tallybird.")) +
+           request(IntentKind::readList, QStringLiteral("Say what is left on a list (--yes or "
+                                                        "--no to the question).")) +
+           line(QStringLiteral("lists"),
+                QStringLiteral("Print every list, one a line: its id, a tab, its name.")) +
+           line(QStringLiteral("say UTTERANCE [TEXT]"),
+                QStringLiteral("Run the request a spoken phrase asks for.")) +
+           QStringLiteral("List is --list <name> or --list-id <id>. A missing Item or Name is "
+                          "asked for on a terminal.\n"
+                          "Names and items are printed as plain text: tabs, line breaks, other "
+                          "control characters\nand bidirectional controls in them are shown as "
+                          "\uFFFD (U+FFFD), so a line of\n\"lists\" splits at its only tab.\n");
+}
 
 // One run of a command: its options, its environment and the way to the store.
 class Session {
@@ -403,8 +419,7 @@ CommandLineOptions parse(const QStringList& arguments) {
     CommandLineOptions options;
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Tallybird keeps lists: shopping, packing, anything.\n\n") +
-        QString::fromUtf8(commandsHelp));
+        QStringLiteral("Tallybird keeps lists: shopping, packing, anything.\n\n") + commandsHelp());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption profile(

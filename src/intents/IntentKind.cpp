@@ -50,3 +50,17 @@ std::optional<IntentKind> IntentKinds::fromCommand(const QString& word) {
 bool IntentKinds::takesList(IntentKind kind) {
     return kind != IntentKind::createList;
 }
+
+QStringList IntentKinds::parameterTitles(IntentKind kind) {
+    switch (kind) {
+    case IntentKind::addItem:
+    case IntentKind::completeItem:
+        return {QStringLiteral("List"), QStringLiteral("Item")};
+    case IntentKind::createList:
+        return {QStringLiteral("Name")};
+    case IntentKind::readList:
+    case IntentKind::openList:
+        break;
+    }
+    return {QStringLiteral("List")};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -16,4 +17,7 @@ QString command(IntentKind kind);
 std::optional<IntentKind> fromCommand(const QString& word);
 // Whether the request names a list (every request but starting one).
 bool takesList(IntentKind kind);
+// The titles of the request's parameters, in order: "List", then "Item" or "Name" where the
+// request takes a text.
+QStringList parameterTitles(IntentKind kind);
 } // namespace IntentKinds

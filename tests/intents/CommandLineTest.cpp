@@ -268,3 +268,27 @@ TEST_F(CommandLineRequests, EveryRequestThatChangesTheListsLeavesTheIndexCurrent
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommandLineHelp, NamesEachRequestsParametersByTheirTitles) {
+    const QString help = CommandLine::parse({"tallybird", "--help"}).helpText;
+    const struct {
+        const char* what;
+        const char* line;
+    } rows[] = {
+        {"add", "  add [List] [Item]           Add an item to a list.\n"},
+        {"tick", "  tick [List] [Item]          Tick an item off a list"},
+        {"start", "  start [Name]                Start a new list.\n"},
+        {"open", "  open [List]                 Show a list in Tallybird.\n"},
+        {"read", "  read [List]                 Say what is left on a list"},
+        {"how a list is named", "List is --list <name> or --list-id <id>."},
+    };
+    for (const auto& row : rows)
+        EXPECT_TRUE(help.contains(QString::fromUtf8(row.line))) << row.what << "\n"
+                                                                << help.toStdString();
+    for (const char* placeholder : {"LIST", "ITEM", "NAME"})
+        EXPECT_FALSE(help.contains(QString::fromUtf8(placeholder))) << placeholder;
+}
+
+} // namespace
