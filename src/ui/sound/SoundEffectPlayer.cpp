@@ -6,6 +6,8 @@
 #include "SoundPlayback.h"
 #include "platform/Defaults.h"
 
+#include <QCoreApplication>
+
 namespace {
 std::unique_ptr<SoundEffectPlayer> sharedPlayer;
 } // namespace
@@ -36,6 +38,9 @@ SoundEffectPlayer& SoundEffectPlayer::shared() {
     if (!sharedPlayer) {
         sharedPlayer = std::make_unique<SoundEffectPlayer>(std::make_shared<SteadyClock>(),
                                                            std::make_shared<QtSoundOutput>());
+        // Qt's sound effects must go with the application object: at exit, after it, Qt
+        // Multimedia's sample cache is gone already and deleting one that played crashes.
+        qAddPostRoutine([] { sharedPlayer.reset(); });
     }
     return *sharedPlayer;
 }

@@ -1,0 +1,314 @@
+// A user's sessions with the real program on a real X server (run under xvfb-run by CTest). Each
+// launch is the real program (ProgramMain::run, as main() runs it) in a child process of this
+// test, on one profile and store file; its steps run in the program's window, clicking as a user
+// would, and the last one quits with Ctrl+Q. Between launches the test looks at the store through
+// the command line. A later screen adds its own steps: a named function, listed in `journey()`.
+#include "ProgramMain.h"
+#include "model/TBItem.h"
+#include "store/ListStore.h"
+#include "support/QStringPrinting.h"
+#include "ui/detail/DetailItemsView.h"
+#include "ui/detail/DetailRowModel.h"
+#include "ui/detail/ItemRowGeometry.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/detail/ListDetailView.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/ListsScreenModel.h"
+#include "ui/lists/PageListView.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/WindowContent.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr const char* launchFlag = "--journey-launch";
+constexpr int waitMs = 10'000;
+
+// What a step works with: the program's window, and the profile's paths for requests.
+class Session {
+public:
+    Session(MainWindow& window, QStringList profileArguments)
+        : window_(window), profileArguments_(std::move(profileArguments)) {}
+
+    MainWindow& window() const { return window_; }
+    WindowContent& content() const { return *window_.content(); }
+    ListsScreenModel& lists() const { return content().sidebar()->screen(); }
+    ListDetailModel& listScreen() const { return content().listScreen(); }
+
+    // Says what went wrong; the step returns false after it.
+    bool fail(const QString& what) {
+        failure_ = what;
+        return false;
+    }
+    const QString& failure() const { return failure_; }
+
+    // Waits, running the program, until `condition` holds; false (with `what` said) when it
+    // never does.
+    bool waitFor(const std::function<bool()>& condition, const QString& what) {
+        return QTest::qWaitFor(condition, waitMs) || fail(QStringLiteral("never: ") + what);
+    }
+
+    // The name of the list the detail column shows; empty while it shows the placeholder.
+    QString shownList() const {
+        if (content().showsPlaceholder() || !listScreen().snapshot().hero)
+            return {};
+        return listScreen().snapshot().hero->name;
+    }
+
+    // A click on the row of the list of that name, in the sidebar.
+    bool clickList(const QString& name) {
+        PageListView& view = *content().sidebar()->rowsView();
+        QRect rect;
+        const bool laidOut = waitFor(
+            [&] {
+                for (int row = 0; row < lists().rows().rowCount(); ++row) {
+                    const auto& row_ = lists().rows().content(row);
+                    if (!row_.isHeader() && row_.row.list.name == name)
+                        rect = view.visualRect(lists().rows().index(row));
+                }
+                return rect.isValid() && view.viewport()->rect().contains(rect.center());
+            },
+            QStringLiteral("a row for ") + name);
+        if (!laidOut)
+            return false;
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+        return true;
+    }
+
+    // The item of that text in the open list, as the list screen shows it.
+    std::optional<TBItem> shownItem(const QString& text) const {
+        for (const TBItem& item : listScreen().snapshot().items)
+            if (item.text == text)
+                return item;
+        return std::nullopt;
+    }
+
+    // A click on the tick of the item of that text in the open list.
+    bool clickTick(const QString& text) {
+        DetailItemsView& items = content().listView()->items();
+        QRect rect;
+        const bool laidOut = waitFor(
+            [&] {
+                for (int row = 0; row < items.rows().rowCount(); ++row) {
+                    const DetailRow& shown = items.rows().row(row);
+                    if (shown.kind == DetailRow::Kind::item && shown.item.text == text)
+                        rect = items.visualRect(items.rows().index(row));
+                }
+                return rect.isValid() && items.viewport()->rect().contains(rect.center());
+            },
+            QStringLiteral("a row for ") + text);
+        if (!laidOut)
+            return false;
+        const QPoint tick = ItemRowGeometry::of(rect, listScreen().mayWrite()).tick.center();
+        QTest::mouseClick(items.viewport(), Qt::LeftButton, Qt::NoModifier, tick);
+        return true;
+    }
+
+    // A request typed in another terminal while the program runs; true once it ended well,
+    // having said `reply`.
+    bool request(const QStringList& words, const QString& reply) {
+        QProcess process;
+        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE), profileArguments_ + words);
+        if (!waitFor([&] { return process.state() == QProcess::NotRunning; },
+                     words.join(' ') + QStringLiteral(" to end")))
+            return false;
+        const QString said = QString::fromUtf8(process.readAllStandardOutput()) +
+                             QString::fromUtf8(process.readAllStandardError());
+        return (process.exitCode() == 0 && said == reply) ||
+               fail(words.join(' ') +
+                    QStringLiteral(" ended with %1 and said: ").arg(process.exitCode()) +
+                    said.trimmed());
+    }
+
+private:
+    MainWindow& window_;
+    QStringList profileArguments_;
+    QString failure_;
+};
+
+// --- The steps ---
+
+bool findTheFirstListOpenAtLaunch(Session& s) {
+    return s.waitFor([&] { return s.lists().rows().rowCount() == 2; },
+                     "two lists in the sidebar") &&
+           s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch");
+}
+
+bool openPackingByAClick(Session& s) {
+    return s.clickList("Packing") &&
+           s.waitFor([&] { return s.shownList() == "Packing"; }, "Packing in the detail");
+}
+
+bool tickSocksByAClick(Session& s) {
+    return s.clickTick("Socks") &&
+           s.waitFor([&] { return s.shownItem("Socks").value_or(TBItem()).done; }, "Socks ticked");
+}
+
+bool openGroceriesByARequest(Session& s) {
+    return s.request({"open", "--list", "Groceries"}, "") &&
+           s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries in the detail") &&
+           s.waitFor([&] { return s.lists().openListID() == s.listScreen().listID(); },
+                     "Groceries' row highlighted");
+}
+
+bool findGroceriesStillOpen(Session& s) {
+    return s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch");
+}
+
+bool findSocksTicked(Session& s) {
+    return openPackingByAClick(s) &&
+           (s.shownItem("Socks").value_or(TBItem()).done || s.fail("Socks is not ticked"));
+}
+
+bool quitWithTheShortcut(Session& s) {
+    // Keys go to the active window, as they would to the one a user looks at.
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    bool quitting = false;
+    const QMetaObject::Connection heard =
+        QObject::connect(s.window().action(WindowMenus::Command::quit), &QAction::triggered,
+                         [&] { quitting = true; });
+    QTest::keyClick(&s.window(), Qt::Key_Q, Qt::ControlModifier);
+    QObject::disconnect(heard);
+    return quitting || s.fail("Ctrl+Q did not quit");
+}
+
+struct Step {
+    const char* name;
+    bool (*run)(Session&);
+};
+
+// Every launch of the journey, in order, with its steps; each launch ends by quitting.
+const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
+    static const std::vector<std::pair<const char*, std::vector<Step>>> launches = {
+        {"first",
+         {{"find the first list open at launch", findTheFirstListOpenAtLaunch},
+          {"open Packing by a click", openPackingByAClick},
+          {"tick Socks by a click", tickSocksByAClick},
+          {"open Groceries by a request", openGroceriesByARequest},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"again",
+         {{"find Groceries still open", findGroceriesStillOpen},
+          {"find Socks ticked", findSocksTicked},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
+    };
+    return launches;
+}
+
+// --- One launch, in the child process ---
+
+// Runs the program with the steps of the launch named `launch`; 0 when every step passed and the
+// program quit as a user quits it.
+int runLaunch(const char* launch, int argc, char* argv[]) {
+    const std::vector<Step>* steps = nullptr;
+    for (const auto& [name, its] : journey())
+        if (std::strcmp(name, launch) == 0)
+            steps = &its;
+    if (!steps)
+        return 64;
+    QStringList profileArguments;
+    for (int i = 1; i < argc; ++i)
+        profileArguments.append(QString::fromLocal8Bit(argv[i]));
+    bool passed = false;
+    ProgramMain::Hooks hooks;
+    hooks.windowShown = [&](MainWindow& window) {
+        QTimer::singleShot(0, &window, [&] {
+            Session session(window, profileArguments);
+            passed = true;
+            for (const Step& step : *steps) {
+                if (!step.run(session)) {
+                    std::fprintf(stderr, "journey: %s: %s: %s\n", launch, step.name,
+                                 qPrintable(session.failure()));
+                    passed = false;
+                    QCoreApplication::quit();
+                    return;
+                }
+                std::fprintf(stderr, "journey: %s: %s\n", launch, step.name);
+            }
+        });
+    };
+    const int code = ProgramMain::run(argc, argv, hooks);
+    return passed ? code : 65;
+}
+
+// --- The test, in this process ---
+
+class FirstSessionJourney : public testing::Test {
+protected:
+    QStringList profileArguments() const {
+        return {"--profile", dir.filePath("profile"), "--cloud", dir.filePath("cloud.sqlite")};
+    }
+    // A command-line request with no program running: its reply.
+    QString type(const QStringList& words) {
+        QProcess request;
+        request.start(QStringLiteral(TALLYBIRD_EXECUTABLE), profileArguments() + words);
+        EXPECT_TRUE(request.waitForFinished(waitMs));
+        return QString::fromUtf8(request.readAllStandardOutput());
+    }
+    // One launch of the program with the steps of `name`; its exit code and what it said.
+    std::pair<int, QString> launch(const char* name) {
+        QProcess program;
+        program.setProcessChannelMode(QProcess::MergedChannels);
+        program.start(QCoreApplication::applicationFilePath(),
+                      QStringList{launchFlag, name} + profileArguments());
+        if (!program.waitForFinished(40'000)) {
+            program.kill();
+            program.waitForFinished();
+            return {-1, QString::fromUtf8(program.readAll()) + "(did not end)"};
+        }
+        return {program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2,
+                QString::fromUtf8(program.readAll())};
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(FirstSessionJourney, ListsOpenTickAndStayAsLeftAcrossALaunch) {
+    ASSERT_EQ(type({"start", "Groceries"}), "Started Groceries.\n");
+    ASSERT_EQ(type({"add", "--list", "Groceries", "Oat milk #dairy"}),
+              "Added Oat milk #dairy to Groceries.\n");
+    ASSERT_EQ(type({"start", "Packing"}), "Started Packing.\n");
+    ASSERT_EQ(type({"add", "--list", "Packing", "Socks"}), "Added Socks to Packing.\n");
+
+    const auto [firstCode, firstSaid] = launch("first");
+    ASSERT_EQ(firstCode, 0) << firstSaid.toStdString();
+    // The tick is in the store file: Packing has nothing left, Groceries its one item.
+    EXPECT_FALSE(type({"read", "--list", "Packing", "--yes"}).contains("Socks"));
+    EXPECT_TRUE(type({"read", "--list", "Groceries", "--yes"}).contains("Oat milk"));
+
+    const auto [againCode, againSaid] = launch("again");
+    EXPECT_EQ(againCode, 0) << againSaid.toStdString();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], launchFlag) == 0) {
+        // The program's own arguments follow the launch's name; argv[0] stays the program.
+        const char* launch = argv[2];
+        std::vector<char*> arguments{argv[0]};
+        arguments.insert(arguments.end(), argv + 3, argv + argc);
+        arguments.push_back(nullptr);
+        return runLaunch(launch, int(arguments.size()) - 1, arguments.data());
+    }
+    QCoreApplication app(argc, argv);
+    // The program's sockets live in the runtime folder, which must be the user's own.
+    QFile::setPermissions(qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
