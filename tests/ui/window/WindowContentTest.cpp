@@ -131,15 +131,21 @@ TEST_F(WindowContentTest, EveryWayOfOpeningAListShowsItInTheDetailColumn) {
     EXPECT_EQ(shownName(), "Groceries") << "a click on its row";
     EXPECT_EQ(defaults->string(LastOpenedList::key), groceries);
 
-    ListNavigation::shared().setRequestedListID(garden);
+    PageListView& rows = *content->sidebar()->rowsView();
+    rows.setCurrentIndex(lists().rows().index(lists().rows().rowOf(QStringLiteral("L#") + garden)));
+    QTest::keyClick(&rows, Qt::Key_Return);
     settle();
-    EXPECT_EQ(shownName(), "Garden") << "a request from the command line";
+    EXPECT_EQ(shownName(), "Garden") << "Return on its row";
+
+    ListNavigation::shared().setRequestedListID(packing);
+    settle();
+    EXPECT_EQ(shownName(), "Packing") << "a request from the command line";
     EXPECT_EQ(ListNavigation::shared().requestedListID(), std::nullopt);
 
-    navigation.setOpenListID(packing);
+    navigation.setOpenListID(garden);
     settle();
-    EXPECT_EQ(shownName(), "Packing") << "the window's own navigation";
-    EXPECT_EQ(lists().openListID(), packing) << "the row follows";
+    EXPECT_EQ(shownName(), "Garden") << "the window's own navigation";
+    EXPECT_EQ(lists().openListID(), garden) << "the row follows";
 }
 
 TEST_F(WindowContentTest, TheFirstListMadeOnAnEmptyProfileOpens) {
