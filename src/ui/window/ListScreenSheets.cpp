@@ -19,8 +19,9 @@ WindowSheet windowSheet(ListDetailModel::Sheet sheet) {
 
 } // namespace
 
-ListScreenSheets::ListScreenSheets(ListDetailModel& screen, WindowSheets& sheets, QWidget* host)
-    : QObject(host), screen_(screen), sheets_(sheets), host_(host) {
+ListScreenSheets::ListScreenSheets(ListDetailModel& screen, WindowSheets& sheets, QWidget* host,
+                                   QObject* parent)
+    : QObject(parent), screen_(screen), sheets_(sheets), host_(host) {
     screen_.setSheetsOffered(
         [this](ListDetailModel::Sheet sheet) { return sheets_.has(windowSheet(sheet)); });
     // A sheet registered later makes its controls appear.

@@ -14,7 +14,9 @@ class WindowSheets;
 class ListScreenSheets : public QObject {
     Q_OBJECT
 public:
-    ListScreenSheets(ListDetailModel& screen, WindowSheets& sheets, QWidget* host);
+    // `host` is the widget whose window shows the sheets.
+    ListScreenSheets(ListDetailModel& screen, WindowSheets& sheets, QWidget* host,
+                     QObject* parent = nullptr);
 
 private:
     void follow();

@@ -2,14 +2,17 @@
 
 #include "model/SettingsPresentation.h"
 #include "platform/BundleInfo.h"
+#include "platform/Clock.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "ui/detail/ListDetailModel.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/Theme.h"
 #include "ui/theme/ThemeAppearance.h"
 #include "ui/theme/ThemeColour.h"
 #include "ui/window/AboutBox.h"
 #include "ui/window/AppIcon.h"
+#include "ui/window/ListScreenSheets.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/StandardSheets.h"
 #include "ui/window/TextScaleControls.h"
@@ -34,8 +37,10 @@ constexpr double toolbarSymbolPoints = 18;
 MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* voice,
                        QWidget* parent)
     : QMainWindow(parent), store_(store), updater_(updater), voice_(voice),
-      navigation_(new WindowNavigation(this)), sheets_(new WindowSheets(this)) {
+      navigation_(new WindowNavigation(this)), sheets_(new WindowSheets(this)),
+      listScreen_(new ListDetailModel(store, Clock::shared(), this)) {
     addStandardSheets(*sheets_, store_);
+    new ListScreenSheets(*listScreen_, *sheets_, this, this);
     setWindowTitle(QString());
     setWindowIcon(AppIcon::icon());
     resize(WindowMetrics::defaultSize);
@@ -148,7 +153,7 @@ void MainWindow::refreshTextScaleButtons() {
 void MainWindow::rebuildContent() {
     // Fonts take their size from the factor when they are built.
     Theme::setTextScaleFactor(TextScale::stored(store_.defaults()).factor());
-    auto* fresh = new WindowContent(store_, *navigation_, *sheets_, voice_);
+    auto* fresh = new WindowContent(store_, *navigation_, *sheets_, *listScreen_, voice_);
     connect(fresh, &WindowContent::detailTitleChanged, this, &QWidget::setWindowTitle);
     if (QWidget* old = takeCentralWidget()) {
         // The divider and the sidebar stay where the user left them.

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMap>
 
+class ListDetailModel;
 class ListStore;
 class MacUpdater;
 class QAction;
@@ -58,6 +59,7 @@ private:
     VoiceController* voice_;
     WindowNavigation* navigation_;
     WindowSheets* sheets_;
+    ListDetailModel* listScreen_; // the open list's screen, kept over rebuilds of the content
     WindowContent* content_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QMap<WindowMenus::Command, QAction*> actions_;

@@ -1,6 +1,5 @@
 #include "ui/window/WindowContent.h"
 
-#include "platform/Clock.h"
 #include "store/ListStore.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
@@ -9,7 +8,6 @@
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/window/ListPlaceholderModel.h"
 #include "ui/window/ListPlaceholderPane.h"
-#include "ui/window/ListScreenSheets.h"
 #include "ui/window/ListSelection.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
@@ -40,12 +38,11 @@ WindowSheet windowSheet(ListsScreenModel::Sheet sheet) {
 } // namespace
 
 WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, WindowSheets& sheets,
-                             VoiceController* voice, QWidget* parent)
+                             ListDetailModel& listScreen, VoiceController* voice, QWidget* parent)
     : QWidget(parent), store_(store), navigation_(navigation), sheets_(sheets),
       splitter_(new QSplitter(this)),
       sidebar_(makeListsPane(store, navigation.openListID(), voice)), detail_(new QStackedWidget),
-      placeholder_(nullptr), listScreen_(new ListDetailModel(store, Clock::shared(), this)),
-      listView_(nullptr), listSheets_(nullptr) {
+      placeholder_(nullptr), listScreen_(listScreen), listView_(nullptr) {
     setMinimumSize(WindowMetrics::minimumContentSize);
 
     // The lists page highlights the open list's row; a list it opens is the window's, and one
@@ -65,9 +62,8 @@ WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, Win
     placeholder.onNewList = [this] { sidebar_->screen().requestNewList(); };
     placeholder_ = new ListPlaceholderPane(placeholder);
     detail_->addWidget(placeholder_);
-    listView_ = new ListDetailView(*listScreen_);
+    listView_ = new ListDetailView(listScreen_);
     detail_->addWidget(listView_);
-    listSheets_ = new ListScreenSheets(*listScreen_, sheets_, listView_);
 
     splitter_->setChildrenCollapsible(false);
     splitter_->addWidget(sidebar_);
@@ -173,9 +169,9 @@ void WindowContent::refreshDetail() {
         return;
     }
     // Another list starts the screen afresh; the same one keeps its state (a filter, the
-    // completed section) through store changes.
-    if (listScreen_->listID() != *shown)
-        listScreen_->show(*shown);
+    // completed section) through store changes and rebuilds of the content.
+    if (listScreen_.listID() != *shown)
+        listScreen_.show(*shown);
     detail_->setCurrentWidget(listView_);
     // The list's name shows in its header; the window's title stays the program's.
     emit detailTitleChanged(QString());

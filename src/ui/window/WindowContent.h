@@ -8,7 +8,6 @@ class ListDetailView;
 class ListStore;
 class ListsPane;
 class ListPlaceholderPane;
-class ListScreenSheets;
 class QSplitter;
 class QStackedWidget;
 class VoiceController;
@@ -19,17 +18,19 @@ class WindowSheets;
 // list's screen while that list exists, or the placeholder pane. The window builds a new one
 // whenever the text scale changes, so everything in it is built at the current scale; the open
 // list lives in WindowNavigation and so survives the rebuild, and the lists page follows it both
-// ways. The sheets the lists page and the list screen ask for come from the window's
-// WindowSheets; a control whose sheet is not there is hidden.
+// ways; the list screen's model is the window's too, so a filter or the completed section stays
+// as it was. The sheets the lists page asks for come from the window's WindowSheets (the list
+// screen's through ListScreenSheets); a control whose sheet is not there is hidden.
 class WindowContent : public QWidget {
     Q_OBJECT
 public:
     WindowContent(ListStore& store, WindowNavigation& navigation, WindowSheets& sheets,
-                  VoiceController* voice = nullptr, QWidget* parent = nullptr);
+                  ListDetailModel& listScreen, VoiceController* voice = nullptr,
+                  QWidget* parent = nullptr);
 
     ListsPane* sidebar() const { return sidebar_; }
-    // The screen of the open list; it stays built (hidden) while the placeholder shows.
-    ListDetailModel& listScreen() const { return *listScreen_; }
+    // The screen of the open list; its view stays built (hidden) while the placeholder shows.
+    ListDetailModel& listScreen() const { return listScreen_; }
     ListDetailView* listView() const { return listView_; }
     QSplitter* splitter() const { return splitter_; }
     // Whether the detail column shows the placeholder pane.
@@ -68,8 +69,7 @@ private:
     ListsPane* sidebar_;
     QStackedWidget* detail_;
     ListPlaceholderPane* placeholder_;
-    ListDetailModel* listScreen_;
+    ListDetailModel& listScreen_;
     ListDetailView* listView_;
-    ListScreenSheets* listSheets_;
     bool detailRefreshPending_ = false;
 };

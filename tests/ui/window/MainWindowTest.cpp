@@ -7,6 +7,8 @@
 #include "store/ListStore.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SheetDialog.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/detail/ListDetailView.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/theme/Theme.h"
@@ -249,6 +251,22 @@ TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
     EXPECT_EQ(defaults->string(TextScale::key), "largest");
     EXPECT_FALSE(bigger->isEnabled());
     EXPECT_TRUE(smaller->isEnabled());
+}
+
+TEST_F(MainWindowTest, ANewTextSizeKeepsTheOpenListsScreenAsItWas) {
+    const QString groceries = store->addList("Groceries").id;
+    store->addItem(groceries, "Milk #dairy");
+    window->show();
+    window->navigation().setOpenListID(groceries);
+    window->content()->refreshDetailNow();
+    window->content()->listScreen().toggleTag("dairy");
+    QTest::mouseClick(toolButton(1), Qt::LeftButton);
+    window->content()->refreshDetailNow();
+    EXPECT_FALSE(window->content()->showsPlaceholder());
+    EXPECT_EQ(window->content()->listScreen().state().selectedTag, "dairy");
+    EXPECT_EQ(window->content()->listView()->parentWidget()->parentWidget(),
+              window->content()->splitter())
+        << "the rebuilt content shows the list in its own detail column";
 }
 
 TEST_F(MainWindowTest, TheListsPageAndTheWindowAgreeOnTheOpenList) {

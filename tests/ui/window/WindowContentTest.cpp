@@ -26,6 +26,7 @@
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/lists/PageListView.h"
 #include "ui/window/ListPlaceholderPane.h"
+#include "ui/window/ListScreenSheets.h"
 #include "ui/window/StandardSheets.h"
 #include "ui/window/WindowNavigation.h"
 #include "ui/window/WindowSheets.h"
@@ -58,14 +59,18 @@ protected:
         store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, *defaults);
     }
     void TearDown() override {
+        listSheets.reset();
         content.reset();
+        listScreen.reset();
         ListNavigation::shared().setRequestedListID(std::nullopt);
         SettingsPresentation::shared().setOpen(false);
         Defaults::setStandard(std::make_shared<MemoryDefaults>());
     }
 
     WindowContent& show() {
-        content = std::make_unique<WindowContent>(*store, navigation, sheets);
+        listScreen = std::make_unique<ListDetailModel>(*store);
+        content = std::make_unique<WindowContent>(*store, navigation, sheets, *listScreen);
+        listSheets = std::make_unique<ListScreenSheets>(*listScreen, sheets, content.get());
         content->resize(1180, 800);
         content->show();
         settle();
@@ -115,7 +120,9 @@ protected:
     std::unique_ptr<ListStore> store;
     WindowNavigation navigation;
     WindowSheets sheets;
+    std::unique_ptr<ListDetailModel> listScreen;
     std::unique_ptr<WindowContent> content;
+    std::unique_ptr<ListScreenSheets> listSheets;
     QList<QPointer<FakeSheet>> made;
 };
 
