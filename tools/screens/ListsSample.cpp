@@ -25,6 +25,10 @@ ListsSample::ListsSample(int width, const std::function<void(ListsSample&)>& pre
         prepare(*this);
     screen_->refreshNow();
     auto* pane = new ListsPane(*screen_, *store_, this);
+    // The page as it looks once the window has every sheet: the gear and the add buttons show.
+    for (auto sheet : {ListsScreenModel::Sheet::settings, ListsScreenModel::Sheet::createList,
+                       ListsScreenModel::Sheet::editList})
+        pane->setPresenter(sheet, [](QWidget*) -> QDialog* { return nullptr; });
     pane_ = pane;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
