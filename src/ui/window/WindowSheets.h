@@ -25,11 +25,11 @@ struct WindowSheetSubject {
     std::optional<CollectionEditorMode> group; // groupEditor
 };
 
-// The sheets the window can show, owned by the window and outliving its rebuilt content. A screen
-// asks has() before it shows a control that opens a sheet: a control with no sheet is hidden.
-// Contract: add(kind, factory) once, at start-up or later (controls appear on added()); the factory
-// returns a new, unshown dialog (a SheetDialog) for that parent, or null; the window shows it
-// window-modal, one sheet at a time, deletes it when closed and tells the screen. Main thread only.
+// The sheets the window can show, owned by the window; a control whose sheet has() no factory is
+// hidden. Main thread only. Contract, in two lines:
+// - add(kind, factory) once (in addStandardSheets), at start-up or later: its controls then appear.
+// - The factory returns a new, unshown SheetDialog for `parent` (or null); the window shows it
+//   window-modal, one sheet at a time, deletes it when it closes and tells the screen that asked.
 class WindowSheets : public QObject {
     Q_OBJECT
 public:
