@@ -104,11 +104,12 @@ void MainWindow::refreshCommands() {
     for (const WindowMenus::Menu& model : WindowMenus::menus(state)) {
         for (const WindowMenus::Entry& entry : model.entries) {
             QAction* action = actions_.value(entry.command);
+            // A command whose sheet this build lacks is not offered, nor is its shortcut.
+            const bool offered = entry.command != WindowMenus::Command::settings ||
+                                 sheets_->has(WindowSheet::settings);
             action->setText(entry.title);
-            action->setEnabled(entry.enabled);
-            // A command whose sheet this build lacks is not offered (its shortcut neither).
-            action->setVisible(entry.command != WindowMenus::Command::settings ||
-                               sheets_->has(WindowSheet::settings));
+            action->setVisible(offered);
+            action->setEnabled(entry.enabled && offered);
         }
     }
 }
