@@ -287,8 +287,18 @@ TEST_F(WindowContentTest, SheetsOpenWindowModalOneAtATimeAndEachCloses) {
     EXPECT_FALSE(SettingsPresentation::shared().isOpen()) << "closing resets the request";
     EXPECT_EQ(lists().presentedSheet(), std::nullopt);
 
-    // The list screen's header opens the list editor for its list, and again once closed.
+    // "Rename…" on a row opens the list editor for that row's list.
     fake(WindowSheet::editList);
+    lists().refreshNow();
+    lists().perform(QStringLiteral("L#") + groceries.id, RowCommand::Action::rename);
+    QTRY_COMPARE(made.size(), 3);
+    ASSERT_TRUE(made.last()->subject.list.has_value());
+    EXPECT_EQ(made.last()->subject.list->id, groceries.id);
+    made.last()->reject();
+    settle();
+    made.removeLast();
+
+    // The list screen's header opens the list editor for its list, and again once closed.
     clickRow(groceries.id);
     for (int time = 0; time < 2; ++time) {
         content->listScreen().editList();
