@@ -316,6 +316,11 @@ void ListDetailModel::editList() {
     emit stateChanged();
 }
 
+void ListDetailModel::showMessage(const QString& text) {
+    state_.message = text;
+    emit stateChanged();
+}
+
 void ListDetailModel::dismissMessage() {
     state_.message.reset();
     emit stateChanged();

@@ -69,6 +69,8 @@ public:
     void openItem(const QString& itemID);
     void closeItem();
     void editList(); // the header's action, only when the list may be edited
+    // The screen's alert, with that text as its title (a paste that went wrong, for one).
+    void showMessage(const QString& text);
     void dismissMessage();
 
     // --- Item actions (nothing happens while the screen may not write) ---

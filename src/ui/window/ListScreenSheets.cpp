@@ -35,6 +35,20 @@ void ListScreenSheets::follow() {
     ask(ListDetailModel::Sheet::listEditor, state.editing);
     ask(ListDetailModel::Sheet::tagOrder, state.arrangingTags);
     ask(ListDetailModel::Sheet::itemEditor, state.openItem.has_value());
+    askForMessage();
+}
+
+void ListScreenSheets::askForMessage() {
+    const std::optional<QString>& message = screen_.state().message;
+    if (!message || askedForMessage_)
+        return;
+    askedForMessage_ = true;
+    WindowSheetSubject subject;
+    subject.message = *message;
+    sheets_.present(WindowSheet::message, subject, host_, this, [this] {
+        askedForMessage_ = false;
+        screen_.dismissMessage();
+    });
 }
 
 void ListScreenSheets::ask(ListDetailModel::Sheet sheet, bool wanted) {

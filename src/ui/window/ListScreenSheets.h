@@ -9,8 +9,8 @@ class QWidget;
 class WindowSheets;
 
 // Shows the sheets the list screen asks for through its state (the list editor, the tag order,
-// the item editor) with the window's WindowSheets, and tells the screen when each has closed.
-// The screen offers only the sheets the window has. Main thread only.
+// the item editor, its message alert) with the window's WindowSheets, and tells the screen when
+// each has closed. The screen offers only the sheets the window has. Main thread only.
 class ListScreenSheets : public QObject {
     Q_OBJECT
 public:
@@ -21,9 +21,11 @@ public:
 private:
     void follow();
     void ask(ListDetailModel::Sheet sheet, bool wanted);
+    void askForMessage();
 
     ListDetailModel& screen_;
     WindowSheets& sheets_;
     QWidget* host_;
     QSet<ListDetailModel::Sheet> asked_; // handed to the window and not closed yet
+    bool askedForMessage_ = false;
 };

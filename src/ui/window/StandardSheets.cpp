@@ -4,7 +4,25 @@
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/window/WindowSheets.h"
 
+#include <QMessageBox>
+
+namespace {
+
+// A screen's message: its one line as the alert's text, and "OK".
+QDialog* messageAlert(const QString& text, QWidget* parent) {
+    auto* box = new QMessageBox(parent);
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    box->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
+    return box;
+}
+
+} // namespace
+
 void addStandardSheets(WindowSheets& sheets, ListStore& store) {
+    sheets.add(WindowSheet::message, [](const WindowSheetSubject& subject, QWidget* parent) {
+        return messageAlert(subject.message, parent);
+    });
     sheets.add(WindowSheet::groupEditor,
                [&store](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
                    return subject.group ? new CollectionEditorSheet(store, *subject.group, parent)

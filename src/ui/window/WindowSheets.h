@@ -16,13 +16,22 @@
 class QWidget;
 
 // Every sheet a screen of the window may ask for.
-enum class WindowSheet { settings, createList, editList, groupEditor, tagOrder, itemEditor };
+enum class WindowSheet {
+    settings,
+    createList,
+    editList,
+    groupEditor,
+    tagOrder,
+    itemEditor,
+    message
+};
 
 // What a sheet is about, as the screen that asked for it knows it.
 struct WindowSheetSubject {
     std::optional<TBList> list;                // editList (none: its list is gone), tagOrder
     std::optional<ItemRoute> item;             // itemEditor
     std::optional<CollectionEditorMode> group; // groupEditor
+    QString message;                           // message: the alert's one line
 };
 
 // The sheets the window can show, owned by the window; a control whose sheet has() no factory is

@@ -33,6 +33,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -311,6 +312,30 @@ TEST_F(WindowContentTest, SheetsOpenWindowModalOneAtATimeAndEachCloses) {
         settle();
         EXPECT_FALSE(content->listScreen().state().editing);
     }
+}
+
+TEST_F(WindowContentTest, TheListScreensMessageShowsAsAnAlertThatClosesWithOK) {
+    addStandardSheets(sheets, *store);
+    const TBList groceries = store->addList("Groceries");
+    show();
+    clickRow(groceries.id);
+    content->listScreen().showMessage("Could not paste <b>that</b>.");
+    settle();
+    auto* alert = qobject_cast<QMessageBox*>(sheets.presented());
+    ASSERT_NE(alert, nullptr);
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(alert->text(), "Could not paste <b>that</b>.");
+    EXPECT_EQ(alert->textFormat(), Qt::PlainText);
+    ASSERT_EQ(alert->buttons().size(), 1);
+    EXPECT_EQ(alert->buttons().at(0)->text(), "OK");
+    alert->buttons().at(0)->click();
+    settle();
+    EXPECT_EQ(content->listScreen().state().message, std::nullopt);
+    content->listScreen().showMessage("Again");
+    settle();
+    ASSERT_NE(sheets.presented(), nullptr) << "closing it lets the next one show";
+    sheets.presented()->reject();
 }
 
 TEST_F(WindowContentTest, TheGroupEditorShowsInTheWindow) {
