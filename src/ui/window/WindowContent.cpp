@@ -1,3 +1,5 @@
+// The window's content: the sidebar, the detail column and what it shows, the lists page's
+// sheets.
 #include "ui/window/WindowContent.h"
 
 #include "store/ListStore.h"
