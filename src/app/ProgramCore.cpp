@@ -44,7 +44,8 @@ bool ProgramCore::open(int waitMs, QString* error) {
         }
         if (store_->canWrite())
             break;
-        if (deadline.hasExpired()) {
+        // Only another process's lock ends by itself: any other reason is told at once.
+        if (!store_->lockHeldElsewhere() || deadline.hasExpired()) {
             *error = store_->lockError().value_or(QString());
             store_.reset();
             return false;

@@ -22,6 +22,14 @@ void IntentFrame::markVoiceCommandRun() const {
     defaults_.setBool(QStringLiteral("siri.voiceCommandHasRun"), true);
 }
 
+QString IntentFrame::notSavedReply(const ListStore& store) {
+    const QString reply =
+        QStringLiteral("The change could not be saved to “%1”.").arg(store.fileURL());
+    if (store.lastSaveError().isEmpty())
+        return reply;
+    return reply + QStringLiteral(" ") + store.lastSaveError();
+}
+
 void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done) const {
     if (store_.lockError()) {
         done(IntentOutcome::failed(*store_.lockError()));
@@ -31,8 +39,7 @@ void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done)
     // change, so that nobody is told of a change that is not on disk.
     store_.whenSaved([frame = *this, reply, done](bool saved) {
         if (!saved) {
-            done(IntentOutcome::failed(QStringLiteral("The change could not be saved to “%1”.")
-                                           .arg(frame.store_.fileURL())));
+            done(IntentOutcome::failed(notSavedReply(frame.store_)));
             return;
         }
         frame.markVoiceCommandRun();

@@ -41,6 +41,8 @@ public:
     void finishChange(const QString& reply, const OutcomeHandler& done) const;
 
     static QString listGoneReply() { return QStringLiteral("I couldn't find that list any more."); }
+    // The failure of a change whose save failed, with the reason when the store knows it.
+    static QString notSavedReply(const ListStore& store);
     // The note of a saved change whose sync failed.
     static QString notSyncedNote(const QString& error) {
         return QStringLiteral("The change is saved here but could not be synced: %1").arg(error);

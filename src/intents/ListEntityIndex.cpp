@@ -3,12 +3,12 @@
 
 #include "intents/RequestCodec.h"
 #include "platform/AppPaths.h"
+#include "platform/DurableFile.h"
 #include "platform/JsonRead.h"
 #include "store/ListStore.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -49,14 +49,7 @@ bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path,
     document["store"] = JsonRead::toUtf8(storeStamp);
     const std::string text = document.dump(2) + "\n";
 
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return DurableFile::replace(path, QByteArrayView(text.data(), qsizetype(text.size())));
 }
 
 bool ListEntityIndex::refresh(ListStore& store, const QString& path) {

@@ -1,6 +1,8 @@
 // Typed settings over a JSON object, in memory or in a file shared between processes.
 #include "Defaults.h"
 
+#include "DurableFile.h"
+#include "FileLock.h"
 #include "JsonRead.h"
 
 #include <QCoreApplication>
@@ -8,9 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QLockFile>
 #include <QMetaObject>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 
@@ -41,7 +41,9 @@ void Defaults::setStandard(std::shared_ptr<Defaults> defaults) {
     standardDefaults = std::move(defaults);
 }
 
-bool Defaults::contains(const QString& key) const { return value(key).has_value(); }
+bool Defaults::contains(const QString& key) const {
+    return value(key).has_value();
+}
 
 std::optional<bool> Defaults::boolValue(const QString& key) const {
     const std::optional<Json> v = value(key);
@@ -275,9 +277,9 @@ std::optional<Json> FileDefaults::value(const QString& key) const {
 void FileDefaults::store(const QString& key, std::optional<Json> value) {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     // The lock keeps two processes from merging into the same old version of the file.
-    QLockFile lock(path_ + QStringLiteral(".lock"));
-    lock.setStaleLockTime(10000);
-    const bool locked = lock.tryLock(2000);
+    // The kernel lets go of it when a writer dies, so a lock file left behind blocks nobody.
+    FileLock lock(path_ + QStringLiteral(".lock"));
+    const bool locked = lock.lock(2000) == FileLock::Outcome::locked;
 
     // Read again under the lock, whatever the stamp says: other keys another process changed
     // since the last read are merged in, and announced.
@@ -289,10 +291,9 @@ void FileDefaults::store(const QString& key, std::optional<Json> value) {
         values_->erase(toUtf8(key));
     }
 
-    QSaveFile file(path_);
     const std::string bytes = values_->dump(2) + "\n";
-    lastWriteSucceeded_ = locked && file.open(QIODevice::WriteOnly) &&
-                          file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&
-                          file.commit();
+    lastWriteSucceeded_ =
+        locked &&
+        DurableFile::replace(path_, QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     stamp_ = fileStamp(path_);
 }

@@ -8,6 +8,7 @@
 #include "model/Markdown.h"
 #include "platform/Base64.h"
 #include "platform/Defaults.h"
+#include "platform/FileLock.h"
 #include "platform/Unicode.h"
 
 #include <QCoreApplication>
@@ -36,12 +37,19 @@ void sortTags(QStringList& tags) {
     });
 }
 
-QString lockErrorText(const QString& fileURL, QLockFile::LockError error) {
+QString lockErrorText(const QString& fileURL, const FileLock& lock, FileLock::Outcome outcome) {
     const QString name = QStringLiteral("“") + fileURL + QStringLiteral("”");
-    if (error == QLockFile::LockFailedError)
+    if (outcome == FileLock::Outcome::held) {
+        if (const qint64 holder = lock.holder())
+            return QStringLiteral("The store file %1 is in use by another Tallybird process "
+                                  "(process %2).")
+                .arg(name)
+                .arg(holder);
         return QStringLiteral("The store file %1 is in use by another Tallybird process.")
             .arg(name);
-    return QStringLiteral("The store file %1 cannot be locked for writing.").arg(name);
+    }
+    return QStringLiteral("The store file %1 cannot be locked for writing: %2.")
+        .arg(name, lock.errorString());
 }
 
 } // namespace
@@ -52,12 +60,14 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
       defaults_(defaults), automaticSync_(automaticSync), clock_(clock), access_(access) {
     if (access_ == Access::readWrite) {
         // Held for the store's whole life, so two writing stores never overwrite each other's
-        // whole document. A lock left by a process that died is taken over; a lock held by a
-        // live process is never judged stale by its age, however long that process runs.
-        lock_ = std::make_unique<QLockFile>(fileURL_ + QStringLiteral(".lock"));
-        lock_->setStaleLockTime(0);
-        if (!lock_->tryLock(0)) {
-            lockError_ = lockErrorText(fileURL_, lock_->error());
+        // whole document. The kernel lets go of it when its holder ends, so a lock file left by
+        // a process that died (empty, naming a dead process or garbage) keeps nobody out; a
+        // lock held by a live process is never judged stale, however long that process runs.
+        lock_ = std::make_unique<FileLock>(fileURL_ + QStringLiteral(".lock"));
+        const FileLock::Outcome outcome = lock_->tryLock();
+        if (outcome != FileLock::Outcome::locked) {
+            lockError_ = lockErrorText(fileURL_, *lock_, outcome);
+            lockHeldElsewhere_ = outcome == FileLock::Outcome::held;
             lock_.reset();
             // Told from the event loop, once whoever made the store has connected to it.
             QMetaObject::invokeMethod(

@@ -20,7 +20,6 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
-#include <QLockFile>
 #include <QMap>
 #include <QObject>
 #include <QSet>
@@ -34,6 +33,7 @@
 #include <set>
 
 class Defaults;
+class FileLock;
 class QSocketNotifier;
 class StoreFileSink;
 class StoreWriter;
@@ -129,8 +129,13 @@ public:
     // this store cannot write.
     const std::optional<QString>& lockError() const { return lockError_; }
     bool canWrite() const { return access_ == Access::readWrite && !lockError_; }
-    // Whether the last attempt to write the file succeeded (true before any attempt).
+    // Whether lockError() is only another process holding the lock, which ends with it; any
+    // other reason (a folder that takes no lock file, a store file that cannot be opened) stays.
+    bool lockHeldElsewhere() const { return lockHeldElsewhere_; }
+    // Whether the last attempt to write the file succeeded (true before any attempt), and when
+    // it did not, why (a sentence).
     bool lastSaveSucceeded() const { return lastSaveSucceeded_; }
+    const QString& lastSaveError() const { return lastSaveError_; }
     // Where the bytes of a store file that could not be read in full are kept, once a copy of
     // them exists (taken at load, or at the latest before the first write over them).
     const std::optional<QString>& unreadableCopy() const { return unreadableCopy_; }
@@ -312,6 +317,8 @@ private:
     DiskV2 snapshot() const;
     // Keeps a copy of a file that did not read in full; false when the copy failed.
     bool keepUnreadableCopy();
+    // The file is there but cannot be opened: a writing store never writes over it.
+    void refuseUnopenedFile(const QString& error);
     // The file did not read in full: it is copied aside before anything writes over it.
     void copyAside();
     // Takes the writer's reports on this store's thread and answers whoever waits for them.
@@ -387,7 +394,7 @@ private:
     bool dropItem(const QString& itemID);
 
     // Saving's report: records the result of a write and tells of a failure or recovery.
-    void reportSaveResult(bool succeeded);
+    void reportSaveResult(bool succeeded, const QString& error = QString());
     // Whether this store still holds its file's lock; when another process took it over, the
     // store stops writing and says so.
     bool stillHoldsLock();
@@ -440,13 +447,15 @@ private:
     qint64 batchDepth_ = 0;
     bool saveDeferred_ = false;
 
-    std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<FileLock> lock_;
     std::optional<QString> lockError_;
+    bool lockHeldElsewhere_ = false;
     // Set when the file on disk did not read in full as the current layout: a copy of it is
     // kept aside before the first write over it.
     bool copyBeforeWrite_ = false;
     std::optional<QString> unreadableCopy_;
     bool lastSaveSucceeded_ = true;
+    QString lastSaveError_;
 
     StoreChange pendingChange_;
     int changeDepth_ = 0;

@@ -7,6 +7,7 @@
 #include "StoreWriter.h"
 #include "UnreadableCopies.h"
 #include "platform/AppPaths.h"
+#include "platform/DurableFile.h"
 #include "platform/Unicode.h"
 
 #include <QDir>
@@ -28,16 +29,15 @@ QString ListStore::resolveStoreURL(const std::optional<QString>& groupContainer,
     QDir().mkpath(*groupContainer);
     const QString groupFile = QDir(*groupContainer).filePath(fileName);
     if (!QFile::exists(groupFile) && QFile::exists(legacyFile))
-        QFile::copy(legacyFile, groupFile);
+        DurableFile::copy(legacyFile, groupFile);
     return groupFile;
 }
 
 void ListStore::load() {
     QFile file(fileURL_);
     if (!file.open(QIODevice::ReadOnly)) {
-        // A file that is there but cannot be read must not be replaced without a copy.
         if (file.exists())
-            copyAside();
+            refuseUnopenedFile(file.errorString());
         return;
     }
     const QByteArray bytes = file.readAll();
@@ -193,7 +193,7 @@ void ListStore::takeSaveReports() {
                 unreadableCopy_ = report->copy;
         }
         // After a failed write the state stays in memory and the next change writes it all.
-        reportSaveResult(report->ok);
+        reportSaveResult(report->ok, report->error);
         while (!saveWaiters_.empty() && saveWaiters_.front().save <= report->save) {
             const std::function<void(bool)> done = std::move(saveWaiters_.front().done);
             saveWaiters_.pop_front();

@@ -1,67 +1,76 @@
 // Telling of trouble with the store file: a failed write, a lock refused or taken over.
 #include "ListStore.h"
 
-#include <QCoreApplication>
-#include <QSysInfo>
-
-#include <vector>
+#include "platform/FileLock.h"
 
 namespace {
 
-// Locks that were taken over stay open, and are never unlocked, until the process ends:
-// unlocking deletes the lock file, which now belongs to the process that holds the lock.
-void abandon(std::unique_ptr<QLockFile> lock) {
-    static auto* const abandoned = new std::vector<QLockFile*>();
-    abandoned->push_back(lock.release());
+// An error as the end of a sentence.
+QString sentence(const QString& error) {
+    if (error.isEmpty() || error.endsWith(QLatin1Char('.')))
+        return error;
+    return error + QLatin1Char('.');
 }
 
 } // namespace
 
-void ListStore::reportSaveResult(bool succeeded) {
+void ListStore::reportSaveResult(bool succeeded, const QString& error) {
     const bool wasFailing = !lastSaveSucceeded_;
     lastSaveSucceeded_ = succeeded;
+    lastSaveError_ = succeeded ? QString() : sentence(error);
     if (!succeeded) {
-        emit saveFailed(QStringLiteral("Your lists could not be saved to “%1”. Your changes are "
+        const QString why =
+            lastSaveError_.isEmpty() ? QString() : QStringLiteral(" ") + lastSaveError_;
+        emit saveFailed(QStringLiteral("Your lists could not be saved to “%1”.%2 Your changes are "
                                        "kept while Tallybird runs, and saving is tried again "
                                        "with the next change.")
-                            .arg(fileURL_));
+                            .arg(fileURL_, why));
     } else if (wasFailing) {
         emit saveRecovered();
     }
 }
 
+void ListStore::refuseUnopenedFile(const QString& error) {
+    // A store file that is there but cannot be opened (a folder, or a file without the right
+    // to read it) is never written over: the store starts empty and says so at once, as for a
+    // refused lock, instead of failing at its first save.
+    if (!canWrite()) {
+        copyAside();
+        return;
+    }
+    lockError_ = QStringLiteral("The store file “%1” cannot be opened: %2.").arg(fileURL_, error);
+    QMetaObject::invokeMethod(
+        this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
+}
+
 bool ListStore::stillHoldsLock() {
     if (!lock_)
         return false;
-    qint64 pid = 0;
-    QString host;
-    QString program;
-    if (lock_->getLockInfo(&pid, &host, &program)) {
-        if (pid == QCoreApplication::applicationPid() && host == QSysInfo::machineHostName())
-            return true;
-        return lockTakenOver();
-    }
-    // The lock file is gone (deleted, or its folder removed): nobody holds the lock now, so it
-    // is taken again. The old lock object must not unlock: that would delete the new file.
-    auto again = std::make_unique<QLockFile>(lock_->fileName());
-    again->setStaleLockTime(0);
-    if (again->tryLock(0)) {
-        abandon(std::move(lock_));
+    if (lock_->stillHolds())
+        return true;
+    // The lock file is gone or was replaced (deleted, or its folder removed): whoever holds the
+    // lock on the file there now may be writing the store; when nobody does, it is taken again.
+    auto again = std::make_unique<FileLock>(lock_->path());
+    switch (again->tryLock()) {
+    case FileLock::Outcome::locked:
         lock_ = std::move(again);
         return true;
-    }
-    if (again->error() == QLockFile::LockFailedError)
+    case FileLock::Outcome::held:
         return lockTakenOver();
+    case FileLock::Outcome::failed:
+        break;
+    }
     // The folder cannot hold a lock file, so it cannot hold the store file either: a failed
     // save, tried again with the next change.
-    reportSaveResult(false);
+    reportSaveResult(false, again->errorString());
     return false;
 }
 
 bool ListStore::lockTakenOver() {
     // Another process holds the lock and may be writing the file: a write from here would
-    // replace its whole document, so nothing is written any more.
-    abandon(std::move(lock_));
+    // replace its whole document, so nothing is written any more. The lock file is theirs
+    // and stays.
+    lock_.reset();
     lockError_ = QStringLiteral("Another Tallybird process took over the store file “%1”. "
                                 "Changes made here are no longer saved.")
                      .arg(fileURL_);

@@ -1,5 +1,7 @@
 #include "UnreadableCopies.h"
 
+#include "platform/DurableFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,7 +61,8 @@ std::optional<QString> UnreadableCopies::keepCopy(const QString& storeFile, Date
     QString target = base;
     for (int n = 1; QFile::exists(target); ++n)
         target = base + QStringLiteral("-") + QString::number(n);
-    if (!QFile::copy(storeFile, target))
+    // Never a part of the bytes under the copy's name, even when the disk fills up.
+    if (!DurableFile::copy(storeFile, target))
         return std::nullopt;
 
     // The copy just taken is never the one to go, even when older copies carry later time

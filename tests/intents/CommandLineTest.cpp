@@ -3,6 +3,10 @@
 
 #include "intents/StoreNotice.h"
 #include "store/UnreadableCopies.h"
+#include "support/FileSizeLimit.h"
+
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -177,14 +181,43 @@ TEST_F(CommandLineRequests, AStoreHeldByAnotherWriterIsWaitedForThenReportedAsAF
 }
 
 TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
-    // The file cannot be replaced: a folder stands in its place.
     const QString path = storePath();
-    QFile::remove(path);
-    ASSERT_TRUE(QDir().mkdir(path));
-    EXPECT_EQ(typed({"start", "Packing"}), CommandLine::failed);
-    EXPECT_TRUE(console.said.isEmpty());
-    EXPECT_EQ(console.notes, QStringList{"The change could not be saved to “" + path + "”."});
-    EXPECT_FALSE(voiceFlag());
+    const auto fileBytes = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = fileBytes();
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt;
+        QString note;
+        bool fileKept; // the file still holds what it held
+    };
+    std::optional<testsupport::FileSizeLimit> limit;
+    const Case cases[] = {
+        // The whole new file would be larger than a process may write: the disk is full.
+        {"the file-size limit cuts the write short", [&] { limit.emplace(before.size()); },
+         "The change could not be saved to “" + path + "”. File too large.", true},
+        // Found when the store is opened, before any wait for the lock.
+        {"a folder stands where the file goes",
+         [&] {
+             QFile::remove(path);
+             ASSERT_TRUE(QDir().mkdir(path));
+         },
+         "The store file “" + path + "” cannot be opened: file to open is a directory.", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.breakIt();
+        EXPECT_EQ(typed({"start", "Packing"}), CommandLine::failed);
+        limit.reset();
+        EXPECT_TRUE(console.said.isEmpty());
+        EXPECT_EQ(console.notes, QStringList{c.note});
+        EXPECT_FALSE(voiceFlag());
+        if (c.fileKept) {
+            EXPECT_EQ(fileBytes(), before);
+        }
+    }
 }
 
 TEST_F(CommandLineRequests, TheDeviceIsBroughtUpToDateOnceBeforeAnyListIsLookedAt) {

@@ -3,6 +3,8 @@
 // on standard output what it did:
 //   "making N"    item N is about to be added to the store's memory
 //   "answered N"  item N is on disk: the program's reply to a request would go out now
+//   "refused N"   item N could not be saved: the reply would say so
+//   "saveFailed MESSAGE"  the store told of a failed write
 // SIGTERM and SIGINT end it the way they end the program.
 //   store_peer STORE_FILE
 #include "app/QuitOnSignal.h"
@@ -35,6 +37,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", qPrintable(store.lockError().value_or(QString())));
         return 1;
     }
+    QObject::connect(&store, &ListStore::saveFailed, [](const QString& message) {
+        std::printf("saveFailed %s\n", qPrintable(message));
+        std::fflush(stdout);
+    });
     const QString listID = store.addList(QStringLiteral("Edits")).id;
     int made = 0;
     QTimer edit;
@@ -43,10 +49,7 @@ int main(int argc, char** argv) {
         // Said first: a change is never on disk before it has been said.
         say("making", n);
         store.addItem(listID, QString::number(n));
-        store.whenSaved([n](bool saved) {
-            if (saved)
-                say("answered", n);
-        });
+        store.whenSaved([n](bool saved) { say(saved ? "answered" : "refused", n); });
     });
     edit.start(0);
     QuitOnSignal::install();

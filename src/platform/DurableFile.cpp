@@ -1,0 +1,175 @@
+// Writing a whole new file beside the old one and moving it over it, checking every step.
+#include "DurableFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemError(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Hands every write straight to the file: a write the file takes only part of is continued
+// until the file refuses, and the first refusal is kept. There is no buffer in between, so
+// once a write returned, its bytes are in the file.
+class FileOutput final : public QIODevice {
+public:
+    explicit FileOutput(int fd) : fd_(fd) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+    bool isSequential() const override { return true; }
+    // The error number of the first refused write; 0 when every write went through.
+    int failure() const { return failure_; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (failure_ != 0)
+            return -1;
+        qint64 done = 0;
+        while (done < size) {
+            const ssize_t n = ::write(fd_, data + done, size_t(size - done));
+            if (n > 0) {
+                done += n;
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else {
+                failure_ = n < 0 ? errno : EIO;
+                setErrorString(systemError(failure_));
+                return -1;
+            }
+        }
+        return done;
+    }
+
+private:
+    const int fd_;
+    int failure_ = 0;
+};
+
+// A new file beside `target`, hidden, with a name nobody else uses. Made with the mode a new
+// file gets (the umask applies); a file that is replaced passes its own mode on.
+int createBeside(const QString& target, QByteArray* name) {
+    const QFileInfo info(target);
+    const QByteArray base =
+        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *name = base + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void syncFolder(const QString& file) {
+    // Makes the rename itself last through a power cut. The new file is whole under whichever
+    // name it ends up with, so a folder that cannot be synced fails nothing.
+    const int fd = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
+                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool DurableFile::replace(const QString& path, const Content& content, QString* error, Sync sync) {
+    QString ignored;
+    QString& why = error ? *error : ignored;
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    const QByteArray targetName = QFile::encodeName(target);
+
+    QByteArray temporary;
+    int fd = createBeside(target, &temporary);
+    if (fd < 0) {
+        why = systemError(errno);
+        return false;
+    }
+    const auto fail = [&](int code) {
+        // A failed content leaves `why` empty: its caller knows why it gave up.
+        why = code != 0 ? systemError(code) : QString();
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(temporary.constData());
+        return false;
+    };
+    struct stat old {};
+    if (::stat(targetName.constData(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::fchmod(fd, old.st_mode & 07777) != 0)
+        return fail(errno);
+
+    bool made = false;
+    int refused = 0;
+    {
+        FileOutput output(fd);
+        made = content(output);
+        refused = output.failure();
+    }
+    if (refused != 0)
+        return fail(refused);
+    if (!made)
+        return fail(0);
+    if (sync == Sync::toDisk && ::fsync(fd) != 0)
+        return fail(errno);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0)
+        return fail(errno);
+    if (std::rename(temporary.constData(), targetName.constData()) != 0)
+        return fail(errno);
+    if (sync == Sync::toDisk)
+        syncFolder(target);
+    return true;
+}
+
+bool DurableFile::replace(const QString& path, QByteArrayView bytes, QString* error, Sync sync) {
+    return replace(
+        path,
+        [bytes](QIODevice& device) {
+            return device.write(bytes.data(), bytes.size()) == bytes.size();
+        },
+        error, sync);
+}
+
+bool DurableFile::copy(const QString& from, const QString& to, QString* error) {
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = source.errorString();
+        return false;
+    }
+    QString readError;
+    const bool copied = replace(
+        to,
+        [&](QIODevice& device) {
+            QByteArray block(1 << 20, Qt::Uninitialized);
+            for (;;) {
+                const qint64 n = source.read(block.data(), block.size());
+                if (n < 0) {
+                    readError = source.errorString();
+                    return false;
+                }
+                if (n == 0)
+                    return true;
+                if (device.write(block.constData(), n) != n)
+                    return false;
+            }
+        },
+        error);
+    if (!copied && error && error->isEmpty())
+        *error = readError;
+    return copied;
+}
