@@ -59,8 +59,9 @@ IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
                 StoreNotice::tell(store, settings_.notice);
                 return performLocally(store, request);
             }
-            // A program holds the store and has not begun to listen yet.
-            if (deadline.hasExpired())
+            // A program holds the store and has not begun to listen yet; any other reason
+            // (a folder that takes no lock file, a store file that cannot be opened) stays.
+            if (deadline.hasExpired() || !store.lockHeldElsewhere())
                 return IntentOutcome::failed(store.lockError().value_or(QString()));
         } else if (deadline.hasExpired()) {
             return IntentOutcome::failed(

@@ -17,6 +17,8 @@ constexpr qint64 stopCheckMs = 200;
 } // namespace
 
 StoreTurn::~StoreTurn() {
+    if (fd_ < 0)
+        return;
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
 }
@@ -25,8 +27,10 @@ std::unique_ptr<StoreTurn> StoreTurn::take(const QString& storeFile, const QDead
                                            const std::function<bool()>& stopWaiting) {
     const QByteArray path = QFile::encodeName(storeFile + QStringLiteral(".turn"));
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A folder that takes no file has no line to wait in, and no store anyone can write
+    // either: the turn is given at once, and opening the store says what is wrong.
     if (fd < 0)
-        return nullptr;
+        return std::unique_ptr<StoreTurn>(new StoreTurn(-1));
     QElapsedTimer sinceCheck;
     sinceCheck.start();
     // Short naps at first, longer ones while the line is long; the holder keeps the processor.

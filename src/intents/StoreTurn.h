@@ -18,7 +18,8 @@ public:
     StoreTurn& operator=(const StoreTurn&) = delete;
 
     // Waits for the turn until the deadline; absent when it did not come in time, or when
-    // `stopWaiting`, asked every so often, says the wait is no longer needed.
+    // `stopWaiting`, asked every so often, says the wait is no longer needed. Given at once
+    // when the turn file cannot be made: nobody can wait in line there.
     static std::unique_ptr<StoreTurn> take(const QString& storeFile, const QDeadlineTimer& deadline,
                                            const std::function<bool()>& stopWaiting = {});
 

@@ -2,6 +2,7 @@
 #include "platform/AppPaths.h"
 #include "platform/JsonRead.h"
 #include "platform/PersonNameFormatter.h"
+#include "support/FileSizeLimit.h"
 #include "support/TestApplication.h"
 
 #include <QCoreApplication>
@@ -104,6 +105,35 @@ TEST(Defaults, CorruptFileReadsAsEmptyAndIsReplacedOnWrite) {
     d.setBool("a", false);
     FileDefaults again(path);
     EXPECT_EQ(again.boolValue("a"), false);
+}
+
+TEST(Defaults, AWriteTheDiskCannotHoldLeavesTheFileAndALockLeftBehindBlocksNobody) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    FileDefaults d(path);
+    d.setString("kept", "yes");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    {
+        const testsupport::FileSizeLimit full(before.size());
+        d.setString("long", QString(4'096, 'x'));
+    }
+    EXPECT_FALSE(d.lastWriteSucceeded());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    file.close();
+
+    // A writer killed between making the lock file and naming itself in it.
+    QFile lock(path + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    d.setString("after", "yes");
+    EXPECT_TRUE(d.lastWriteSucceeded());
+    FileDefaults again(path);
+    EXPECT_EQ(again.string("kept"), QStringLiteral("yes"));
+    EXPECT_EQ(again.string("after"), QStringLiteral("yes"));
 }
 
 TEST(Defaults, AFileCutShortByARawNulReadsAsEmpty) {

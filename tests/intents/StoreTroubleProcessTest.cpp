@@ -1,0 +1,129 @@
+// Trouble with the store file, met by the real program and its command line: a disk that
+// cannot hold the new file, a lock file left by a writer that was killed, a lock that cannot
+// be taken at all.
+#include "ProcessTestSupport.h"
+
+#include "support/FileSizeLimit.h"
+
+#include <functional>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+class StoreTroubleProcess : public ProcessTest {
+protected:
+    void SetUp() override {
+        ProcessTest::SetUp();
+        Seed seed(openStore());
+        groceries = seed.list("Groceries");
+        seed.item(groceries, "Oat milk");
+    }
+
+    QByteArray storeBytes() const {
+        QFile file(storePath());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QString groceries;
+};
+
+TEST_F(StoreTroubleProcess, ARequestTheDiskCannotHoldIsAnsweredAsNotSaved) {
+    const QByteArray before = storeBytes();
+    QProcess process;
+    // A full disk: no file of the process may grow past the store file's present size.
+    process.setChildProcessModifier(
+        [limit = before.size()] { testsupport::FileSizeLimit::setForGood(limit); });
+    launch(process, {"add", "--list", "Groceries", "eggs"});
+    process.closeWriteChannel();
+    ASSERT_TRUE(process.waitForFinished(60'000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.readAllStandardOutput(), QByteArray()) << "it was answered as done";
+    EXPECT_TRUE(
+        QString::fromUtf8(process.readAllStandardError())
+            .contains("The change could not be saved to “" + storePath() + "”. File too large."));
+    EXPECT_EQ(storeBytes(), before);
+
+    // With room again the next request saves.
+    const Typed added = run({"add", "--list", "Groceries", "milk"});
+    EXPECT_EQ(added.code, 0) << added.err.toStdString();
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "milk"}));
+}
+
+TEST_F(StoreTroubleProcess, ALockFileLeftBehindHoldsUpNeitherARequestNorTheProgram) {
+    struct Case {
+        const char* what;
+        QByteArray lockFile;
+    };
+    const Case cases[] = {
+        {"empty", ""},
+        {"naming a process that is gone", "2147483000\ntallybird\nsomewhere\n"},
+        {"garbage", "\x7f\x45garbage"},
+    };
+    QStringList expected{"Oat milk"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto leave = [&] {
+            QFile lock(storePath() + ".lock");
+            ASSERT_TRUE(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            lock.write(c.lockFile);
+        };
+        leave();
+        const QString request = QStringLiteral("request, lock %1").arg(c.what);
+        const Typed added = run({"add", "--list", "Groceries", request});
+        EXPECT_EQ(added.code, 0) << added.err.toStdString();
+        EXPECT_EQ(added.out, "Added " + request + " to Groceries.\n");
+        expected.append(request);
+
+        leave();
+        startProgram();
+        const QString through = QStringLiteral("program, lock %1").arg(c.what);
+        EXPECT_EQ(run({"add", "--list", "Groceries", through}).code, 0);
+        expected.append(through);
+        stopProgram();
+    }
+    EXPECT_EQ(itemTexts(groceries), expected);
+}
+
+TEST_F(StoreTroubleProcess, AStoreThatCannotBeLockedIsToldAtOnce) {
+    const QByteArray before = storeBytes();
+    struct Case {
+        const char* what;
+        std::function<void()> breakIt, repair;
+        QString error;
+    };
+    std::vector<Case> cases = {
+        {"a folder stands where the lock file goes", [&] { QDir().mkpath(storePath() + ".lock"); },
+         [&] { QDir(storePath() + ".lock").removeRecursively(); }, "Is a directory"},
+    };
+    if (::geteuid() != 0) // the superuser writes into any folder
+        cases.push_back(
+            {"the profile folder is read-only",
+             [&] { QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner); },
+             [&] {
+                 QFile::setPermissions(dir.path(),
+                                       QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+             },
+             "Permission denied"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.breakIt();
+        const QString told =
+            "The store file “" + storePath() + "” cannot be locked for writing: " + c.error + ".";
+        // A request, and the program that would open a window, both give up without waiting
+        // for a lock that nobody holds.
+        for (const QStringList& words :
+             {QStringList{"add", "--list", "Groceries", "eggs"}, QStringList{}}) {
+            SCOPED_TRACE(words.join(u' ').toStdString());
+            const Typed result = run(words);
+            EXPECT_EQ(result.code, 1);
+            EXPECT_TRUE(result.err.contains(told)) << result.err.toStdString();
+        }
+        c.repair();
+        EXPECT_EQ(storeBytes(), before);
+    }
+}
+
+} // namespace

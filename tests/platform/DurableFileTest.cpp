@@ -1,0 +1,196 @@
+// Replacing a file when the disk is full: the old file stays whole unless every byte of the new
+// one was written. A full disk is a file-size limit on a child process, which needs no
+// privileges.
+#include "platform/DurableFile.h"
+#include "platform/FileLock.h"
+#include "support/FileSizeLimit.h"
+#include "support/QStringPrinting.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// The exit status of `body` run in a child process whose files may not grow past `limit`.
+int inChild(long long limit, const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        testsupport::FileSizeLimit::setForGood(limit);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// What a child reports: 0 replaced, 1 refused for the file-size limit, 2 refused otherwise.
+int outcome(bool replaced, const QString& error) {
+    if (replaced)
+        return 0;
+    return error == QStringLiteral("File too large") ? 1 : 2;
+}
+
+// The names in the folder other than `kept`: a temporary file left behind.
+QStringList leftOver(const QString& folder, const QStringList& kept) {
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.removeIf([&](const QString& name) { return kept.contains(name); });
+    return names;
+}
+
+class DurableFileTest : public ::testing::Test {
+protected:
+    QString path() const { return dir.filePath(QStringLiteral("file.json")); }
+    QTemporaryDir dir;
+    const QByteArray old = QByteArray(10'000, 'o');
+    const QByteArray next = QByteArray(30'000, 'n');
+};
+
+TEST_F(DurableFileTest, AFileSizeLimitAnywhereLeavesTheOldFileAndReportsTheFailure) {
+    // The new contents in pieces, as the store's encoder hands them over; one writer checks
+    // each write, the other does not, and neither may leave a cut file.
+    const auto pieces = [this](bool checks) {
+        return [this, checks](QIODevice& device) {
+            for (qsizetype at = 0; at < next.size(); at += 4'096) {
+                const QByteArray piece = next.mid(at, 4'096);
+                if (device.write(piece) != piece.size() && checks)
+                    return false;
+            }
+            return true;
+        };
+    };
+    struct Case {
+        const char* what;
+        long long limit;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"nothing may be written", 0, false},   {"below the old file's size", 5'000, false},
+        {"inside the new file", 15'000, false}, {"one byte short of the new file", 29'999, false},
+        {"exactly the new file", 30'000, true}, {"above the new file", 1 << 20, true},
+    };
+    for (const bool checks : {true, false}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (checks ? "" : ", writes not checked"));
+            writeBytes(path(), old);
+            const int status = inChild(c.limit, [&] {
+                QString error;
+                const bool replaced = DurableFile::replace(path(), pieces(checks), &error);
+                return outcome(replaced, error);
+            });
+            EXPECT_EQ(status, c.replaced ? 0 : 1);
+            EXPECT_EQ(bytesOf(path()), c.replaced ? next : old);
+            EXPECT_EQ(leftOver(dir.path(), {"file.json"}), QStringList());
+        }
+    }
+}
+
+TEST_F(DurableFileTest, AWriterThatGivesUpMidwayLeavesTheOldFile) {
+    writeBytes(path(), old);
+    QString error = QStringLiteral("stale");
+    EXPECT_FALSE(DurableFile::replace(
+        path(),
+        [this](QIODevice& device) {
+            device.write(next.left(20'000));
+            return false;
+        },
+        &error));
+    EXPECT_EQ(error, QString()) << "the writer knows why it gave up";
+    EXPECT_EQ(bytesOf(path()), old);
+    EXPECT_EQ(leftOver(dir.path(), {"file.json"}), QStringList());
+}
+
+TEST_F(DurableFileTest, TheReplacementKeepsTheOldFilesModeAndALinksTarget) {
+    writeBytes(path(), old);
+    QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner);
+    const QString link = dir.filePath(QStringLiteral("link.json"));
+    ASSERT_TRUE(QFile::link(path(), link));
+    QString error;
+    ASSERT_TRUE(DurableFile::replace(link, next, &error)) << error.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link was replaced instead of its target";
+    EXPECT_EQ(bytesOf(path()), next);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(DurableFileTest, ACopyIsWholeOrAbsent) {
+    writeBytes(path(), next);
+    const QString copy = dir.filePath(QStringLiteral("copy.json"));
+    EXPECT_EQ(inChild(15'000,
+                      [&] {
+                          QString error;
+                          return outcome(DurableFile::copy(path(), copy, &error), error);
+                      }),
+              1);
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_EQ(leftOver(dir.path(), {"file.json"}), QStringList());
+    QString error;
+    EXPECT_TRUE(DurableFile::copy(path(), copy, &error)) << error.toStdString();
+    EXPECT_EQ(bytesOf(copy), next);
+    EXPECT_FALSE(DurableFile::copy(dir.filePath(QStringLiteral("missing")), copy, &error));
+    EXPECT_EQ(bytesOf(copy), next);
+}
+
+TEST(FileLock, AHolderThatDiesLetsGoAndALiveOneIsNamed) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("store.json.lock"));
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        FileLock lock(path);
+        const char said = lock.tryLock() == FileLock::Outcome::locked ? 'y' : 'n';
+        [[maybe_unused]] const ssize_t written = ::write(ready[1], &said, 1);
+        ::pause(); // until killed: the lock file is never removed
+        ::_exit(0);
+    }
+    char said = 0;
+    ASSERT_EQ(::read(ready[0], &said, 1), 1);
+    ASSERT_EQ(said, 'y');
+    {
+        FileLock lock(path);
+        EXPECT_EQ(lock.tryLock(), FileLock::Outcome::held);
+        EXPECT_EQ(lock.holder(), qint64(holder));
+    }
+    EXPECT_TRUE(QFile::exists(path)) << "a refused lock removed the holder's file";
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    ASSERT_TRUE(QFile::exists(path)) << "the killed holder's file is the case to test";
+    {
+        FileLock lock(path);
+        EXPECT_EQ(lock.tryLock(), FileLock::Outcome::locked);
+        EXPECT_EQ(lock.holder(), QCoreApplication::applicationPid());
+    }
+    EXPECT_FALSE(QFile::exists(path)) << "the lock file goes with its holder";
+
+    FileLock nowhere(dir.filePath(QStringLiteral("missing/store.json.lock")));
+    EXPECT_EQ(nowhere.tryLock(), FileLock::Outcome::failed);
+    EXPECT_EQ(nowhere.errorString(), QStringLiteral("No such file or directory"));
+}
+
+} // namespace
