@@ -8,10 +8,10 @@
 #include "lexicon/LexiconPack.h"
 #include "lexicon/LexiconStore.h"
 #include "platform/Base64.h"
+#include "platform/DurableFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <sodium.h>
@@ -94,11 +94,9 @@ int main(int argc, char** argv) {
     sodium_memzero(secretKey, sizeof secretKey);
 
     const QString signaturePath = args.size() == 3 ? args[2] : defaultSignaturePath(args[1]);
-    QSaveFile out(signaturePath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(Base64::encode(signature).toLatin1()) < 0 ||
-        !out.commit()) {
-        return fail(QStringLiteral("cannot write %1").arg(signaturePath));
-    }
+    QString writeError;
+    if (!DurableFile::replace(signaturePath, Base64::encode(signature).toLatin1(), &writeError))
+        return fail(QStringLiteral("cannot write %1: %2").arg(signaturePath, writeError));
     err() << "Signed " << args[1] << " into " << signaturePath << " with the key "
           << Base64::encode(QByteArray(reinterpret_cast<const char*>(publicKey), sizeof publicKey))
           << Qt::endl;
