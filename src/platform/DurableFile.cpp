@@ -1,10 +1,12 @@
 // Writing a whole new file beside the old one and moving it over it, checking every step.
 #include "DurableFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -56,14 +58,19 @@ private:
     int failure_ = 0;
 };
 
+// The hidden name of a file written to replace `target`; `suffix` makes it one nobody else uses.
+QString temporaryName(const QFileInfo& target, const QString& suffix) {
+    return QStringLiteral(".") + target.fileName() + QStringLiteral(".") + suffix;
+}
+
 // A new file beside `target`, hidden, with a name nobody else uses. Made with the mode a new
 // file gets (the umask applies); a file that is replaced passes its own mode on.
 int createBeside(const QString& target, QByteArray* name) {
     const QFileInfo info(target);
-    const QByteArray base =
-        QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        *name = base + '.' + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+        const QString suffix =
+            QStringLiteral("tmp-") + QString::number(QRandomGenerator::global()->generate64(), 36);
+        *name = QFile::encodeName(info.absoluteDir().filePath(temporaryName(info, suffix)));
         const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -142,6 +149,20 @@ bool DurableFile::replace(const QString& path, QByteArrayView bytes, QString* er
             return device.write(bytes.data(), bytes.size()) == bytes.size();
         },
         error, sync);
+}
+
+void DurableFile::removeLeftovers(const QString& path) {
+    const QFileInfo info(path);
+    const QDir folder = info.absoluteDir();
+    // Only names of the form written above: a temporary file of another file that starts with
+    // the same name (a copy kept beside it) has a longer suffix and is left alone.
+    static const QRegularExpression suffix(QStringLiteral("^tmp-[0-9a-z]+$"));
+    const QString prefix = temporaryName(info, QString());
+    for (const QString& name :
+         folder.entryList({prefix + QStringLiteral("*")}, QDir::Files | QDir::Hidden)) {
+        if (suffix.match(name.mid(prefix.size())).hasMatch())
+            QFile::remove(folder.filePath(name));
+    }
 }
 
 bool DurableFile::copy(const QString& from, const QString& to, QString* error) {

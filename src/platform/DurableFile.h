@@ -30,6 +30,10 @@ bool replace(const QString& path, const Content& content, QString* error = nullp
 bool replace(const QString& path, QByteArrayView bytes, QString* error = nullptr,
              Sync sync = Sync::toDisk);
 
+// Removes the temporary files that writers of `path` killed in the middle of a write left
+// beside it. Only for a caller that knows nobody else is writing `path` now.
+void removeLeftovers(const QString& path);
+
 // Copies the file `from` to `to` the same way: `to` never holds part of the copy.
 bool copy(const QString& from, const QString& to, QString* error = nullptr);
 

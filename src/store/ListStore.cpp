@@ -8,6 +8,7 @@
 #include "model/Markdown.h"
 #include "platform/Base64.h"
 #include "platform/Defaults.h"
+#include "platform/DurableFile.h"
 #include "platform/FileLock.h"
 #include "platform/Unicode.h"
 
@@ -72,6 +73,10 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
             // Told from the event loop, once whoever made the store has connected to it.
             QMetaObject::invokeMethod(
                 this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
+        } else {
+            // Only the lock's holder writes the file: a temporary file beside it is what a
+            // holder killed in the middle of a write left.
+            DurableFile::removeLeftovers(fileURL_);
         }
     }
     // The writer exists before the file is read: an upgrade writes at once. Its reports are

@@ -153,6 +153,20 @@ TEST_F(DurableFileTest, ACopyIsWholeOrAbsent) {
     EXPECT_EQ(bytesOf(copy), next);
 }
 
+TEST_F(DurableFileTest, LeftoversOfAKilledWriterGoAndNothingElse) {
+    const QStringList kept = {"file.json", "file.json.unreadable-20260101T000000.000Z",
+                              ".file.json.unreadable-20260101T000000.000Z.tmp-k3x9",
+                              ".file.json.lock", ".other.json.tmp-k3x9"};
+    for (const QString& name : kept + QStringList{".file.json.tmp-k3x9", ".file.json.tmp-0"})
+        writeBytes(dir.filePath(name), old);
+    DurableFile::removeLeftovers(path());
+    QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    names.sort();
+    QStringList expected = kept;
+    expected.sort();
+    EXPECT_EQ(names, expected);
+}
+
 TEST(FileLock, AHolderThatDiesLetsGoAndALiveOneIsNamed) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("store.json.lock"));

@@ -2,6 +2,7 @@
 // change it answered; terminated, it writes everything before it goes.
 #include "StoreTestSupport.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QThread>
 
@@ -85,6 +86,12 @@ TEST_F(StoreKillTest, KilledWhileSavesQueueTheFileIsWholeAndHoldsEveryAnsweredCh
         queuedAtKill += run.made - run.answered;
     }
     EXPECT_GT(queuedAtKill, 0) << "no save was ever queued when the program died";
+
+    // The next writer clears away what a write cut short by the kill left beside the file.
+    auto store = open();
+    EXPECT_TRUE(store->canWrite()) << "the killed program's lock still keeps others out";
+    EXPECT_EQ(QDir(dir.path()).entryList({".store.json.*"}, QDir::Files | QDir::Hidden),
+              QStringList());
 }
 
 TEST_F(StoreKillTest, TerminatedWhileSavesQueueEveryChangeIsWrittenBeforeItEnds) {
