@@ -23,4 +23,14 @@ TEST(StoreTurn, OneHolderAtATimeAndTheNextGetsItWhenItIsGivenUp) {
     EXPECT_TRUE(StoreTurn::take(store, QDeadlineTimer(100)));
 }
 
+TEST(StoreTurn, AFolderThatTakesNoTurnFileHasNoLineToWaitIn) {
+    QTemporaryDir dir;
+    const QString store = dir.filePath(QStringLiteral("store.json"));
+    ASSERT_TRUE(QDir().mkpath(store + QStringLiteral(".turn")));
+    // Given at once, however long the deadline: the store itself then says what is wrong.
+    EXPECT_TRUE(StoreTurn::take(store, QDeadlineTimer(QDeadlineTimer::Forever)));
+    EXPECT_TRUE(StoreTurn::take(dir.filePath(QStringLiteral("missing/store.json")),
+                                QDeadlineTimer(QDeadlineTimer::Forever)));
+}
+
 } // namespace
