@@ -36,8 +36,9 @@ QList<ListEntity> ListDirectory::lists() const {
     QList<ListEntity> lists;
     for (const TBList& list : store.sortedListsCache())
         lists.append(ListEntity{list.id, list.name});
-    // A damaged file is left for the next reader to find, and to say so, again.
-    if (!store.unreadableCopy() && !stamp.isEmpty())
+    // A damaged file, or one that cannot be opened, is left for the next reader to find, and
+    // to say so, again.
+    if (!store.unreadableCopy() && !store.openError() && !stamp.isEmpty())
         ListEntityIndex::refresh(store.sortedListsCache(), settings_.indexPath, stamp);
     return lists;
 }

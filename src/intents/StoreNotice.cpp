@@ -10,6 +10,11 @@ QString StoreNotice::unreadable(const QString& storeFile, const QString& copy) {
 }
 
 void StoreNotice::tell(const ListStore& store, const std::function<void(const QString&)>& notice) {
-    if (notice && store.unreadableCopy())
+    if (!notice)
+        return;
+    // A writing store refuses to work on a file it cannot open, and whoever made it says so.
+    if (store.openError() && store.lockError() != store.openError())
+        notice(*store.openError());
+    if (store.unreadableCopy())
         notice(unreadable(store.fileURL(), *store.unreadableCopy()));
 }

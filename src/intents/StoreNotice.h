@@ -12,7 +12,8 @@ namespace StoreNotice {
 // The store file could not be read in full; its bytes are kept in `copy`.
 QString unreadable(const QString& storeFile, const QString& copy);
 
-// Says `unreadable` on `notice` when the store kept a copy of its file.
+// Says on `notice` that the store file could not be opened, or `unreadable` when the store
+// kept a copy of its file.
 void tell(const ListStore& store, const std::function<void(const QString&)>& notice);
 
 } // namespace StoreNotice

@@ -136,6 +136,9 @@ public:
     // it did not, why (a sentence).
     bool lastSaveSucceeded() const { return lastSaveSucceeded_; }
     const QString& lastSaveError() const { return lastSaveError_; }
+    // Why the store file, which is there, could not be opened (the store then holds nothing);
+    // absent when it was opened or is not there.
+    const std::optional<QString>& openError() const { return openError_; }
     // Where the bytes of a store file that could not be read in full are kept, once a copy of
     // them exists (taken at load, or at the latest before the first write over them).
     const std::optional<QString>& unreadableCopy() const { return unreadableCopy_; }
@@ -454,6 +457,7 @@ private:
     // kept aside before the first write over it.
     bool copyBeforeWrite_ = false;
     std::optional<QString> unreadableCopy_;
+    std::optional<QString> openError_;
     bool lastSaveSucceeded_ = true;
     QString lastSaveError_;
 

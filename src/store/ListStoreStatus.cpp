@@ -32,13 +32,12 @@ void ListStore::reportSaveResult(bool succeeded, const QString& error) {
 
 void ListStore::refuseUnopenedFile(const QString& error) {
     // A store file that is there but cannot be opened (a folder, or a file without the right
-    // to read it) is never written over: the store starts empty and says so at once, as for a
-    // refused lock, instead of failing at its first save.
-    if (!canWrite()) {
-        copyAside();
+    // to read it) cannot be copied aside either, and is never written over: the store starts
+    // empty and says so at once, as for a refused lock, instead of failing at its first save.
+    openError_ = QStringLiteral("The store file “%1” cannot be opened: %2.").arg(fileURL_, error);
+    if (!canWrite())
         return;
-    }
-    lockError_ = QStringLiteral("The store file “%1” cannot be opened: %2.").arg(fileURL_, error);
+    lockError_ = openError_;
     QMetaObject::invokeMethod(
         this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
 }

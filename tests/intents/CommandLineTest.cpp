@@ -218,6 +218,9 @@ TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
             EXPECT_EQ(fileBytes(), before);
         }
     }
+    // A look-up in the file that cannot be opened says why it finds no list.
+    EXPECT_EQ(typed({"read", "--list", "Groceries"}), CommandLine::badParameter);
+    EXPECT_EQ(console.notes.value(0), cases[1].note);
 }
 
 TEST_F(CommandLineRequests, TheDeviceIsBroughtUpToDateOnceBeforeAnyListIsLookedAt) {
