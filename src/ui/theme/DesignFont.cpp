@@ -51,8 +51,15 @@ QFont system(double base, QFont::Weight weight, FontScaling scaling) {
     return font;
 }
 
+QString monospacedFamily() {
+    return QStringLiteral("DejaVu Sans Mono");
+}
+
 QFont monospaced(double base, QFont::Weight weight, FontScaling scaling) {
+    // Chosen by name: the system's fixed font is fontconfig's "monospace", which resolves to
+    // another face on every desktop, on some not even to a fixed-pitch one.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setFamilies({monospacedFamily(), font.family()});
     font.setStyleHint(QFont::Monospace);
     setDesignSize(font, designSize(base, scaling));
     font.setWeight(weight);

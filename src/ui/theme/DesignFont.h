@@ -40,6 +40,9 @@ double styleSize(TextStyle style);
 // widget sizes its fonts when it is built.
 QFont system(double base, QFont::Weight weight = QFont::Normal,
              FontScaling scaling = FontScaling::scaled);
+// The monospaced faces are this family (installed with the program's fonts), else the system's
+// fixed font.
+QString monospacedFamily();
 QFont monospaced(double base, QFont::Weight weight = QFont::Normal,
                  FontScaling scaling = FontScaling::scaled);
 // A text style; headline is semibold unless a weight is given.

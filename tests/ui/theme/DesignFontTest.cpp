@@ -6,6 +6,7 @@
 #include "model/TextScale.h"
 
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontInfo>
 
 #include <gtest/gtest.h>
@@ -63,6 +64,18 @@ TEST(DesignFontTest, TextStylesAndTheBrandNeverScale) {
     EXPECT_DOUBLE_EQ(DesignFont::brand(21, FontScaling::fixed).pointSizeF(), 21 * 0.75);
     EXPECT_DOUBLE_EQ(DesignFont::smallHeading().pointSizeF(), 18 * 0.75);
     EXPECT_TRUE(QFontInfo(DesignFont::smallHeading()).fixedPitch());
+}
+
+TEST(DesignFontTest, TheMonospacedFaceIsTheInstalledFamilyWhateverMonospaceMeansHere) {
+    if (!QFontDatabase::families().contains(DesignFont::monospacedFamily()))
+        GTEST_SKIP() << "the monospaced family is not installed (scripts/setup installs it)";
+    // Every monospaced use: small headings, chips, status lines.
+    for (const QFont& font : {DesignFont::smallHeading(), DesignFont::monospaced(12),
+                              DesignFont::monospaced(15, QFont::Bold, FontScaling::fixed)}) {
+        const QFontInfo info(font);
+        EXPECT_EQ(info.family(), DesignFont::monospacedFamily());
+        EXPECT_TRUE(info.fixedPitch());
+    }
 }
 
 TEST(BrandFontTest, AMissingFontFileFallsBackWithoutFailing) {
