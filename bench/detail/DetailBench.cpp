@@ -10,6 +10,7 @@
 #include "ui/detail/ItemRowGeometry.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/sound/SoundEffectPlayer.h"
 #include "ui/theme/Theme.h"
 
 #include <QApplication>
@@ -184,6 +185,8 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Theme::applyToApplication();
+    // Ticks play the program's sound; Qt's sound objects go before the application object.
+    const SoundEffectPlayer::Installation sounds;
     Fixture::shared();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -2,6 +2,7 @@
 
 #include "CloudSetup.h"
 #include "ProgramCore.h"
+#include "ui/sound/SoundEffectPlayer.h"
 #include "ui/window/LaunchTask.h"
 
 #include <QObject>
@@ -54,6 +55,8 @@ public:
 private:
     void launch();
 
+    // The window's sounds; Qt's sound objects go with this object, before the application's.
+    SoundEffectPlayer::Installation sounds_;
     ProgramCore core_;
     LaunchTask launchTask_;
     VoiceController* voice_ = nullptr;

@@ -9,7 +9,15 @@
 #include <QCoreApplication>
 
 namespace {
+
+class NoSound final : public SoundOutput {
+public:
+    void play(const QString&) override {}
+};
+
+// Holds no Qt object, whatever is installed: an installation removes its player when it ends.
 std::unique_ptr<SoundEffectPlayer> sharedPlayer;
+
 } // namespace
 
 SoundEffectPlayer::SoundEffectPlayer(std::shared_ptr<const MonotonicClock> clock,
@@ -37,14 +45,20 @@ void SoundEffectPlayer::play(SoundEffect effect) {
 SoundEffectPlayer& SoundEffectPlayer::shared() {
     if (!sharedPlayer) {
         sharedPlayer = std::make_unique<SoundEffectPlayer>(std::make_shared<SteadyClock>(),
-                                                           std::make_shared<QtSoundOutput>());
-        // Qt's sound effects must go with the application object: at exit, after it, Qt
-        // Multimedia's sample cache is gone already and deleting one that played crashes.
-        qAddPostRoutine([] { sharedPlayer.reset(); });
+                                                           std::make_shared<NoSound>());
     }
     return *sharedPlayer;
 }
 
 void SoundEffectPlayer::setShared(std::unique_ptr<SoundEffectPlayer> player) {
     sharedPlayer = std::move(player);
+}
+
+SoundEffectPlayer::Installation::Installation() {
+    setShared(std::make_unique<SoundEffectPlayer>(std::make_shared<SteadyClock>(),
+                                                  std::make_shared<QtSoundOutput>()));
+}
+
+SoundEffectPlayer::Installation::~Installation() {
+    setShared(nullptr);
 }

@@ -21,10 +21,23 @@ public:
 
     void play(SoundEffect effect);
 
-    // The player SoundEffects::play uses: the steady clock and Qt's sound output unless one
-    // was installed. Installing nullptr brings those back.
+    // The player SoundEffects::play uses: the one installed, else one that plays nothing (a
+    // program that installs none, a tool or a benchmark, stays silent). Installing nullptr
+    // brings the silent one back.
     static SoundEffectPlayer& shared();
     static void setShared(std::unique_ptr<SoundEffectPlayer> player);
+
+    // Installs the program's player, the steady clock and Qt's sound output, while it lives.
+    // Qt's sound objects must be gone before the application object, so its owner ends first
+    // (the program's application object holds it); the player is never left to the end of the
+    // process.
+    class Installation {
+    public:
+        Installation();
+        ~Installation();
+        Installation(const Installation&) = delete;
+        Installation& operator=(const Installation&) = delete;
+    };
 
 private:
     std::shared_ptr<const MonotonicClock> clock_;
