@@ -42,7 +42,9 @@ bool ProgramCore::open(int waitMs, QString* error) {
             const std::unique_ptr<StoreTurn> turn = StoreTurn::take(storeFile, deadline);
             store_ = std::make_unique<ListStore>(storeFile, source.cloudSync, false, defaults_);
         }
-        if (store_->canWrite())
+        // Only a lock that another process holds is worth waiting for; a store that cannot
+        // write for another reason (a read-only folder) opens at once, and the window says so.
+        if (store_->canWrite() || !store_->lockHeldElsewhere())
             break;
         // Only another process's lock ends by itself: any other reason is told at once.
         if (!store_->lockHeldElsewhere() || deadline.hasExpired()) {

@@ -142,6 +142,9 @@ public:
     // Where the bytes of a store file that could not be read in full are kept, once a copy of
     // them exists (taken at load, or at the latest before the first write over them).
     const std::optional<QString>& unreadableCopy() const { return unreadableCopy_; }
+    // Whether the file is there but could not be read (in full, or at all: a folder, no
+    // permission) and no copy of it could be kept yet; nothing is written over it until one is.
+    bool unreadableNotCopied() const { return copyBeforeWrite_; }
 
     // Announces a change of something the store does not hold (a setting in defaults()), so
     // that every view redraws: a StoreChange with `everything` set.

@@ -61,6 +61,7 @@ const QHash<QString, SymbolGlyph>& table() {
         {QStringLiteral("chevron.right"), {0xE5CC}},                 // chevron_right
         {QStringLiteral("chevron.up.chevron.down"), {0xE5D7}},       // unfold_more
         {QStringLiteral("ellipsis.circle"), {0xEF64}},               // pending
+        {QStringLiteral("exclamationmark.triangle"), {0xE002}},      // warning
         {QStringLiteral("eye"), {0xE8F4}},                           // visibility
         {QStringLiteral("folder.badge.plus"), {0xE2CC}},             // create_new_folder
         {QStringLiteral("folder.badge.minus"), {0xEB34}},            // folder_delete

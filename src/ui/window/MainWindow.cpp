@@ -15,6 +15,9 @@
 #include "ui/window/ListScreenSheets.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/StandardSheets.h"
+#include "ui/window/QuitConfirmation.h"
+#include "ui/window/StoreNoticeBanner.h"
+#include "ui/window/StoreNoticeModel.h"
 #include "ui/window/TextScaleControls.h"
 #include "ui/window/UpdateDialog.h"
 #include "ui/window/WindowContent.h"
@@ -38,7 +41,8 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
                        QWidget* parent)
     : QMainWindow(parent), store_(store), updater_(updater), voice_(voice),
       navigation_(new WindowNavigation(this)), sheets_(new WindowSheets(this)),
-      listScreen_(new ListDetailModel(store, Clock::shared(), this)) {
+      listScreen_(new ListDetailModel(store, Clock::shared(), this)),
+      storeNotice_(new StoreNoticeModel(store, this)) {
     addStandardSheets(*sheets_, store_);
     new ListScreenSheets(*listScreen_, *sheets_, this, this);
     setWindowTitle(QString());
@@ -47,6 +51,7 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
     buildMenus();
     buildToolbar();
     rebuildContent();
+    new QuitConfirmation(*storeNotice_, *this);
 
     connect(&updater_, &MacUpdater::canCheckForUpdatesChanged, this, &MainWindow::refreshCommands);
     connect(sheets_, &WindowSheets::added, this, &MainWindow::refreshCommands);
@@ -165,7 +170,7 @@ void MainWindow::rebuildContent() {
         old->deleteLater();
     }
     content_ = fresh;
-    setCentralWidget(fresh);
+    setCentralWidget(StoreNoticeBanner::above(fresh, *storeNotice_));
 }
 
 void MainWindow::run(WindowMenus::Command command) {
@@ -180,7 +185,9 @@ void MainWindow::run(WindowMenus::Command command) {
         SettingsPresentation::shared().setOpen(true);
         return;
     case WindowMenus::Command::quit:
-        QCoreApplication::quit();
+        // Closing asks first when changes could not be saved.
+        if (close())
+            QCoreApplication::quit();
         return;
     case WindowMenus::Command::toggleSidebar:
         content_->setSidebarVisible(!content_->sidebarVisible());

@@ -10,6 +10,7 @@ class ListStore;
 class MacUpdater;
 class QAction;
 class QToolBar;
+class StoreNoticeModel;
 class VoiceController;
 class WindowContent;
 class WindowNavigation;
@@ -60,6 +61,7 @@ private:
     WindowNavigation* navigation_;
     WindowSheets* sheets_;
     ListDetailModel* listScreen_; // the open list's screen, kept over rebuilds of the content
+    StoreNoticeModel* storeNotice_;
     WindowContent* content_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QMap<WindowMenus::Command, QAction*> actions_;

@@ -1,0 +1,83 @@
+// The texts of the window's notice about the store file, and when it shows.
+#include "ui/window/StoreNoticeModel.h"
+
+#include "intents/StoreNotice.h"
+#include "store/ListStore.h"
+
+#include <QPointer>
+#include <QStringList>
+
+StoreNoticeModel::StoreNoticeModel(ListStore& store, QObject* parent)
+    : QObject(parent), store_(store) {
+    connect(&store_, &ListStore::saveFailed, this, [this](const QString& message) {
+        saveError_ = message;
+        refresh();
+    });
+    connect(&store_, &ListStore::saveRecovered, this, [this] {
+        saveError_.clear();
+        refresh();
+    });
+    connect(&store_, &ListStore::lockFailed, this, &StoreNoticeModel::refresh);
+    connect(&store_, &ListStore::storeChanged, this, &StoreNoticeModel::noteStoreChange);
+    refresh();
+}
+
+void StoreNoticeModel::tryAgain() {
+    store_.persist();
+    // A retry that succeeds without an earlier failure on record (a copy of an unreadable file
+    // kept at last) announces nothing: look again once it is done.
+    store_.whenSaved([self = QPointer<StoreNoticeModel>(this)](bool) {
+        if (self)
+            self->refresh();
+    });
+}
+
+bool StoreNoticeModel::quitLosesChanges() const {
+    return !store_.lastSaveSucceeded() || changedWithoutLock_;
+}
+
+void StoreNoticeModel::noteStoreChange(const StoreChange& change) {
+    // A setting announced through the store lives in the settings file, not in the store's.
+    StoreChange own = change;
+    own.everything = false;
+    if (store_.lockError() && !own.isEmpty())
+        changedWithoutLock_ = true;
+    refresh();
+}
+
+void StoreNoticeModel::refresh() {
+    const QString file = store_.fileURL();
+    const bool failing = !store_.lastSaveSucceeded();
+    const bool notCopied = store_.unreadableNotCopied();
+    QStringList paragraphs;
+    QString title;
+    if (store_.lockError()) {
+        paragraphs.append(*store_.lockError());
+        title = QStringLiteral("Your changes are not being saved");
+    } else if (failing) {
+        paragraphs.append(!saveError_.isEmpty()
+                              ? saveError_
+                              : QStringLiteral("Your lists could not be saved to “%1”.").arg(file));
+        title = QStringLiteral("Your changes are not being saved");
+    }
+    if (notCopied) {
+        paragraphs.append(QStringLiteral("The store file “%1” could not be opened, so your lists "
+                                         "could not be read. Nothing is saved over it until "
+                                         "a copy of it can be kept.")
+                              .arg(file));
+        if (title.isEmpty())
+            title = QStringLiteral("Your lists could not be read");
+    } else if (store_.unreadableCopy()) {
+        paragraphs.append(StoreNotice::unreadable(file, *store_.unreadableCopy()));
+        if (title.isEmpty())
+            title = QStringLiteral("Your lists could not be read in full");
+    }
+    const QString message = paragraphs.join(QLatin1Char('\n'));
+    const bool canTryAgain = !store_.lockError() && (failing || notCopied);
+    if (title == title_ && message == message_ && canTryAgain == canTryAgain_)
+        return;
+    title_ = title;
+    message_ = message;
+    canTryAgain_ = canTryAgain;
+    emit changed();
+}

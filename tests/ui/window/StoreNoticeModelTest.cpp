@@ -1,0 +1,176 @@
+// The window's notice about the store file: what it says for each trouble the store signals or
+// holds, when it offers to try again, when it goes, and when quitting asks first.
+#include "ui/window/StoreNoticeModel.h"
+
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+#include "support/QStringPrinting.h"
+#include "support/SwitchableSink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class StoreNoticeModelTest : public testing::Test {
+protected:
+    QString storeFile() const { return dir.filePath(QStringLiteral("store.json")); }
+    void open() {
+        store = std::make_unique<ListStore>(storeFile(), false, false, defaults);
+        store->setFileSink(sink);
+        notice = std::make_unique<StoreNoticeModel>(*store);
+    }
+    // A change, and its save reported.
+    void change(const QString& name = QStringLiteral("Groceries")) {
+        store->addList(name);
+        store->flushSaves();
+    }
+
+    QTemporaryDir dir;
+    MemoryDefaults defaults;
+    std::shared_ptr<SwitchableSink> sink = std::make_shared<SwitchableSink>();
+    std::unique_ptr<ListStore> store;
+    std::unique_ptr<StoreNoticeModel> notice;
+};
+
+TEST_F(StoreNoticeModelTest, AHealthyStoreShowsNothingAndQuitsWithoutAsking) {
+    open();
+    change();
+    EXPECT_FALSE(notice->visible());
+    EXPECT_TRUE(notice->title().isEmpty());
+    EXPECT_FALSE(notice->canTryAgain());
+    EXPECT_FALSE(notice->quitLosesChanges());
+}
+
+TEST_F(StoreNoticeModelTest, AFailedSaveIsToldInTheStoresWordsUntilASaveSucceeds) {
+    open();
+    QString said;
+    QObject::connect(store.get(), &ListStore::saveFailed, [&](const QString& m) { said = m; });
+    QSignalSpy changed(notice.get(), &StoreNoticeModel::changed);
+    sink->failing = true;
+    change();
+    ASSERT_TRUE(notice->visible());
+    EXPECT_EQ(notice->title(), "Your changes are not being saved");
+    EXPECT_EQ(notice->message(), said);
+    EXPECT_TRUE(notice->message().contains(storeFile())) << "where it failed";
+    EXPECT_TRUE(notice->canTryAgain());
+    EXPECT_TRUE(notice->quitLosesChanges());
+    EXPECT_EQ(changed.count(), 1);
+
+    // Failing again says the same: nothing new to show.
+    change(QStringLiteral("Hardware"));
+    EXPECT_EQ(changed.count(), 1);
+
+    sink->failing = false;
+    notice->tryAgain();
+    store->flushSaves();
+    EXPECT_FALSE(notice->visible());
+    EXPECT_FALSE(notice->quitLosesChanges());
+    // Everything made while failing reached the file.
+    ListStore reread(storeFile(), false, false, defaults, Clock::shared(),
+                     ListStore::Access::readOnly);
+    EXPECT_EQ(reread.lists().size(), 2);
+}
+
+TEST_F(StoreNoticeModelTest, TheNextChangeSavesAgainAndEndsTheNotice) {
+    open();
+    sink->failing = true;
+    change();
+    ASSERT_TRUE(notice->visible());
+    sink->failing = false;
+    change(QStringLiteral("Hardware"));
+    EXPECT_FALSE(notice->visible());
+}
+
+TEST_F(StoreNoticeModelTest, TroubleFoundWhenTheStoreOpensIsToldAtOnce) {
+    struct Row {
+        const char* what;
+        std::function<void(const QString& file)> prepare;
+        QString title;
+        QString mentions; // besides the store file's path
+        bool canTryAgain;
+    };
+    const Row rows[] = {
+        {"a file that does not read in full, its copy kept",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write("{ not a store");
+         },
+         "Your lists could not be read in full", ".unreadable-", false},
+        {"a folder in place of the file",
+         [](const QString& file) { ASSERT_TRUE(QDir().mkpath(file)); },
+         "Your lists could not be read", "could not be opened", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir here;
+        const QString file = here.filePath(QStringLiteral("store.json"));
+        row.prepare(file);
+        ListStore opened(file, false, false, defaults);
+        const StoreNoticeModel model(opened);
+        EXPECT_TRUE(model.visible());
+        EXPECT_EQ(model.title(), row.title);
+        EXPECT_TRUE(model.message().contains(file)) << model.message().toStdString();
+        EXPECT_TRUE(model.message().contains(row.mentions)) << model.message().toStdString();
+        EXPECT_EQ(model.canTryAgain(), row.canTryAgain);
+        EXPECT_FALSE(model.quitLosesChanges()) << "nothing was changed yet";
+    }
+}
+
+TEST_F(StoreNoticeModelTest, TheCopysPathIsNamedAndStaysWhileSavingFailsToo) {
+    QFile f(storeFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("{ not a store");
+    f.close();
+    open();
+    ASSERT_TRUE(store->unreadableCopy());
+    EXPECT_TRUE(notice->message().contains(*store->unreadableCopy()));
+    sink->failing = true;
+    change();
+    EXPECT_EQ(notice->title(), "Your changes are not being saved");
+    const QStringList paragraphs = notice->message().split('\n');
+    ASSERT_EQ(paragraphs.size(), 2);
+    EXPECT_TRUE(paragraphs[0].contains("could not be saved")) << "the pressing one first";
+    EXPECT_TRUE(paragraphs[1].contains(*store->unreadableCopy()));
+}
+
+TEST_F(StoreNoticeModelTest, AFolderInPlaceOfTheFileFailsEverySaveUntilItIsGone) {
+    ASSERT_TRUE(QDir().mkpath(storeFile()));
+    open();
+    change();
+    EXPECT_EQ(notice->title(), "Your changes are not being saved");
+    EXPECT_EQ(notice->message().split('\n').size(), 2);
+    EXPECT_TRUE(notice->quitLosesChanges());
+
+    // The folder taken away, trying again writes the lists.
+    ASSERT_TRUE(QDir(storeFile()).removeRecursively());
+    notice->tryAgain();
+    store->flushSaves();
+    EXPECT_FALSE(notice->visible()) << notice->message().toStdString();
+    EXPECT_TRUE(QFileInfo(storeFile()).isFile());
+}
+
+TEST_F(StoreNoticeModelTest, ALockHeldElsewhereIsToldAndChangesMadeAfterItAskBeforeQuitting) {
+    ListStore holder(storeFile(), false, false, defaults);
+    open();
+    ASSERT_TRUE(store->lockError());
+    EXPECT_TRUE(notice->visible());
+    EXPECT_EQ(notice->title(), "Your changes are not being saved");
+    EXPECT_EQ(notice->message(), *store->lockError());
+    EXPECT_FALSE(notice->canTryAgain()) << "trying again cannot take the lock";
+    EXPECT_FALSE(notice->quitLosesChanges());
+    // A setting is kept elsewhere; a list is not.
+    store->announceChange();
+    EXPECT_FALSE(notice->quitLosesChanges());
+    store->addList(QStringLiteral("Lost"));
+    EXPECT_TRUE(notice->quitLosesChanges());
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+// The notice about the store file in the real window, offscreen: the band above the content
+// while saving fails, its "Try Again", and the question before quitting throws changes away.
+#include "model/TextScale.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+#include "support/SwitchableSink.h"
+#include "ui/components/TextButton.h"
+#include "ui/components/TextLabel.h"
+#include "ui/window/MacUpdater.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/QuitConfirmation.h"
+#include "ui/window/StoreNoticeBanner.h"
+#include "ui/window/StoreNoticeModel.h"
+#include "ui/window/WindowContent.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class NoUpdates final : public UpdateBackEnd {
+public:
+    void start() override {}
+    bool canCheckForUpdates() const override { return false; }
+    void checkForUpdates() override {}
+};
+
+class StoreNoticeWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Defaults::setStandard(defaults);
+        store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, *defaults);
+        store->setFileSink(sink);
+        window = std::make_unique<MainWindow>(*store, updater);
+        window->show();
+    }
+    void TearDown() override {
+        window.reset();
+        Defaults::setStandard(std::make_shared<MemoryDefaults>());
+    }
+
+    StoreNoticeBanner* banner() const { return window->findChild<StoreNoticeBanner*>(); }
+    QMessageBox* question() const { return window->findChild<QuitConfirmation*>()->question(); }
+    QAbstractButton* questionButton(const QString& title) const {
+        for (QAbstractButton* button : question()->buttons())
+            if (button->text() == title)
+                return button;
+        ADD_FAILURE() << "no button " << title.toStdString();
+        return nullptr;
+    }
+    void failToSave() {
+        sink->failing = true;
+        store->addList(QStringLiteral("Groceries"));
+        store->flushSaves();
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
+    std::shared_ptr<SwitchableSink> sink = std::make_shared<SwitchableSink>();
+    MacUpdater updater{std::make_shared<NoUpdates>()};
+    std::unique_ptr<ListStore> store;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(StoreNoticeWindowTest, TheBandShowsAboveTheContentWhileSavingFailsAndGoesOnTryAgain) {
+    ASSERT_NE(banner(), nullptr);
+    EXPECT_FALSE(banner()->isVisible());
+
+    failToSave();
+    ASSERT_TRUE(banner()->isVisible());
+    EXPECT_EQ(banner()->titleLabel()->text(), "Your changes are not being saved");
+    EXPECT_TRUE(banner()->messageLabel()->text().contains(store->fileURL()));
+    EXPECT_EQ(banner()->messageLabel()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(banner()->accessibleName(), "Your changes are not being saved");
+    // Across the top of the content, which goes on working beneath it.
+    const QPoint bandTop = banner()->mapTo(window.get(), QPoint(0, 0));
+    const QPoint contentTop = window->content()->mapTo(window.get(), QPoint(0, 0));
+    EXPECT_LT(bandTop.y(), contentTop.y());
+    EXPECT_EQ(banner()->width(), window->content()->width());
+    EXPECT_TRUE(window->content()->isEnabled());
+
+    TextButton* retry = banner()->tryAgainButton();
+    ASSERT_TRUE(retry->isVisible());
+    EXPECT_EQ(retry->title(), "Try Again");
+    // Still failing: the band stays.
+    QTest::mouseClick(retry, Qt::LeftButton);
+    store->flushSaves();
+    EXPECT_TRUE(banner()->isVisible());
+    sink->failing = false;
+    QTest::mouseClick(retry, Qt::LeftButton);
+    store->flushSaves();
+    EXPECT_FALSE(banner()->isVisible());
+}
+
+TEST_F(StoreNoticeWindowTest, TheBandOutlivesANewTextScale) {
+    failToSave();
+    TextScale::store(*defaults, TextScale::largest);
+    ASSERT_NE(banner(), nullptr);
+    // The new content is shown, and the old one deleted, from the event loop.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->findChildren<StoreNoticeBanner*>().size(), 1);
+    EXPECT_TRUE(banner()->isVisible());
+    EXPECT_EQ(banner()->titleLabel()->text(), "Your changes are not being saved");
+}
+
+TEST_F(StoreNoticeWindowTest, QuittingWhileSavingFailsAsksFirst) {
+    QAction* quit = window->action(WindowMenus::Command::quit);
+    failToSave();
+    quit->trigger();
+    EXPECT_TRUE(window->isVisible()) << "closed without asking";
+    ASSERT_NE(question(), nullptr);
+    EXPECT_TRUE(question()->isVisible());
+    EXPECT_EQ(question()->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(question()->text(), "Quit without saving?");
+    EXPECT_EQ(question()->informativeText(),
+              "Your latest changes could not be saved. If you quit now, they are lost.");
+    EXPECT_EQ(static_cast<QAbstractButton*>(question()->defaultButton()), questionButton("Cancel"));
+
+    // Asked again while it is open: still one question.
+    window->close();
+    EXPECT_EQ(window->findChildren<QMessageBox*>().size(), 1);
+
+    QTest::mouseClick(questionButton("Cancel"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(question(), nullptr);
+
+    quit->trigger();
+    ASSERT_NE(question(), nullptr);
+    QTest::mouseClick(questionButton("Quit Anyway"), Qt::LeftButton);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(StoreNoticeWindowTest, QuittingWithEverythingSavedAsksNothing) {
+    store->addList(QStringLiteral("Groceries"));
+    store->flushSaves();
+    window->action(WindowMenus::Command::quit)->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->findChild<QMessageBox*>(), nullptr);
+}
+
+} // namespace
