@@ -1,0 +1,103 @@
+// Gallery pictures of the notice about the store file: the window whose saves fail (a folder
+// stands where the store file should be), and the band alone for each trouble it tells of.
+#include "GalleryShot.h"
+
+#include "model/TextScale.h"
+#include "platform/Defaults.h"
+#include "platform/UpdateBackEnd.h"
+#include "store/ListStore.h"
+#include "ui/theme/Theme.h"
+#include "ui/window/MacUpdater.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/StoreNoticeBanner.h"
+#include "ui/window/StoreNoticeModel.h"
+#include "ui/window/WindowMetrics.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+class NoUpdates final : public UpdateBackEnd {
+public:
+    void start() override { emit canCheckForUpdatesChanged(false); }
+    bool canCheckForUpdates() const override { return false; }
+    void checkForUpdates() override {}
+};
+
+// A store in trouble, owned by the picture's widget; the store goes before its folder. It opens
+// `file`, or a store file of its own made by `prepare`.
+class TroubledStore : public QObject {
+public:
+    TroubledStore(const std::function<void(const QString& file)>& prepare, QObject* parent,
+                  const QString& file = QString())
+        : QObject(parent) {
+        const QString opened = file.isEmpty() ? dir.filePath(QStringLiteral("store.json")) : file;
+        prepare(opened);
+        store = std::make_unique<ListStore>(opened, false, false, Defaults::standard());
+        notice = new StoreNoticeModel(*store, this);
+    }
+    // A change whose failed save is reported before the picture is taken.
+    void change() {
+        store->addList(QStringLiteral("Groceries"));
+        store->flushSaves();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<ListStore> store;
+    StoreNoticeModel* notice;
+    MacUpdater updater{std::make_shared<NoUpdates>()};
+};
+
+void folderInstead(const QString& file) {
+    QDir().mkpath(file);
+}
+
+void unreadableFile(const QString& file) {
+    QFile bytes(file);
+    if (bytes.open(QIODevice::WriteOnly))
+        bytes.write("{\"version\": 2, \"lists\": [");
+}
+
+void storeTheScaleOfThisPicture() {
+    for (TextScale scale : TextScale::allCases()) {
+        if (scale.factor() == Theme::textScaleFactor())
+            TextScale::store(Defaults::standard(), scale);
+    }
+}
+
+QWidget* windowFailingToSave() {
+    storeTheScaleOfThisPicture();
+    auto* sample = new TroubledStore(folderInstead, nullptr);
+    auto* window = new MainWindow(*sample->store, sample->updater);
+    sample->setParent(window);
+    sample->change();
+    return window;
+}
+
+QWidget* bands() {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    auto* failing = new TroubledStore(folderInstead, column);
+    failing->change();
+    auto* copied = new TroubledStore(unreadableFile, column);
+    auto* held = new TroubledStore([](const QString&) {}, column);
+    // A second store of the same file is refused the lock the first one holds.
+    auto* refused = new TroubledStore([](const QString&) {}, column, held->store->fileURL());
+    for (TroubledStore* sample : {failing, copied, refused})
+        layout->addWidget(new StoreNoticeBanner(*sample->notice, column));
+    return column;
+}
+
+const GalleryShot::Add windowShot{{"window-notice-save-failing", WindowMetrics::defaultSize.width(),
+                                   WindowMetrics::defaultSize.height(), windowFailingToSave}};
+const GalleryShot::Add bandsShot{{"components-store-notice", 720, 0, bands}};
+
+} // namespace
