@@ -23,7 +23,6 @@ StoreNoticeBanner::StoreNoticeBanner(StoreNoticeModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     using namespace Theme;
     setObjectName(QStringLiteral("storeNotice"));
-    setAccessibleName(model_.accessibleName());
     auto* symbol = new SymbolView(model_.symbol(), 20, Colour::error, this);
     title_ =
         new TextLabel(QString(), DesignFont::system(13, QFont::DemiBold), Colour::onSurface, this);
