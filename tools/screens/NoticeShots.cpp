@@ -1,10 +1,10 @@
 // Gallery pictures of the notice about the store file: the window whose saves fail (a folder
 // stands where the store file should be), and the band alone for each trouble it tells of.
 #include "GalleryShot.h"
+#include "NoUpdates.h"
 
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
-#include "platform/UpdateBackEnd.h"
 #include "store/ListStore.h"
 #include "ui/theme/Theme.h"
 #include "ui/window/MacUpdater.h"
@@ -22,13 +22,6 @@
 #include <memory>
 
 namespace {
-
-class NoUpdates final : public UpdateBackEnd {
-public:
-    void start() override { emit canCheckForUpdatesChanged(false); }
-    bool canCheckForUpdates() const override { return false; }
-    void checkForUpdates() override {}
-};
 
 // A store in trouble, owned by the picture's widget; the store goes before its folder. It opens
 // `file`, or a store file of its own made by `prepare`.

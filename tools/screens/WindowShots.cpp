@@ -1,10 +1,10 @@
 // Gallery pictures of the program's window at its default size: the empty window as it first
 // opens, with no list open, and a window with lists and one of them open.
 #include "GalleryShot.h"
+#include "NoUpdates.h"
 
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
-#include "platform/UpdateBackEnd.h"
 #include "store/ListStore.h"
 #include "ui/theme/Theme.h"
 #include "ui/window/MacUpdater.h"
@@ -18,14 +18,6 @@
 #include <memory>
 
 namespace {
-
-// An update back end of a build without a feed: the check stays greyed out.
-class NoUpdates final : public UpdateBackEnd {
-public:
-    void start() override { emit canCheckForUpdatesChanged(false); }
-    bool canCheckForUpdates() const override { return false; }
-    void checkForUpdates() override {}
-};
 
 // What the window needs, kept for the whole run.
 struct Sample {
