@@ -46,8 +46,7 @@ bool ProgramCore::open(int waitMs, QString* error) {
         // write for another reason (a read-only folder) opens at once, and the window says so.
         if (store_->canWrite() || !store_->lockHeldElsewhere())
             break;
-        // Only another process's lock ends by itself: any other reason is told at once.
-        if (!store_->lockHeldElsewhere() || deadline.hasExpired()) {
+        if (deadline.hasExpired()) {
             *error = store_->lockError().value_or(QString());
             store_.reset();
             return false;

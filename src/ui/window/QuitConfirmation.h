@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 
-class QMessageBox;
 class QWidget;
 class StoreNoticeModel;
 
