@@ -3,7 +3,6 @@
 #include "sync/CloudSync.h"
 #include "sync/MacSyncCoordinator.h"
 
-#include "intents/CoalescedSync.h"
 #include "intents/Console.h"
 #include "intents/IntentDispatch.h"
 #include "intents/ListEntityIndex.h"
@@ -20,6 +19,11 @@
 #include <QTimer>
 
 #include <utility>
+
+namespace {
+// How long quitting waits for its answers to leave; they are a few short lines.
+constexpr int answerFlushMs = 100;
+} // namespace
 
 ProgramCore::ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent)
     : QObject(parent), defaults_(defaults),
@@ -62,25 +66,26 @@ bool ProgramCore::open(int waitMs, QString* error) {
     cloudSync_ = cloud_.attach(*store_, &cloudError);
     if (!cloudError.isEmpty() && source.cloudSync)
         QTextStream(stderr) << "Tallybird cannot sync: " << printableText(cloudError) << "\n";
-    // The requests that arrive while a pass runs share the next one; a request is told when its
-    // pass failed, or when there is no cloud to reach although sync is on.
-    sync_ = CoalescedSync([sync = cloudSync_, cloudError](ListStore& store,
-                                                          IntentFrame::SyncDone done) {
-                if (!cloudError.isEmpty() && store.cloudSync() && store.syncEnabled()) {
-                    done(cloudError);
-                    return;
-                }
-                sync->syncNow([done](std::optional<cloud::CloudError> failure) {
-                    done(failure ? std::optional<QString>(failure->message) : std::nullopt);
-                });
-            }).step();
+    // Requests, the coordinator and the window's refresh share passes: whoever asks while a
+    // pass runs gets the next one. A request is told when its pass failed, did not end in
+    // time, or when there is no cloud to reach although sync is on.
+    passes_.emplace([sync = cloudSync_, cloudError](ListStore& store, IntentFrame::SyncDone done) {
+        if (!cloudError.isEmpty() && store.cloudSync() && store.syncEnabled()) {
+            done(cloudError);
+            return;
+        }
+        sync->syncNow([done](std::optional<cloud::CloudError> failure) {
+            done(failure ? std::optional<QString>(failure->message) : std::nullopt);
+        });
+    });
+    sync_ = passes_->step(replySyncWaitMs, IntentFrame::syncTooSlowReason());
     // Local edits reach the cloud one second after the last of a burst, once it is started.
-    coordinator_ =
-        new MacSyncCoordinator([sync = cloudSync_](ListStore&) { sync->syncNow({}); }, this);
+    coordinator_ = new MacSyncCoordinator(
+        [passes = *passes_](ListStore& store) { passes.syncNow(store); }, this);
     // The store writes on a thread of its own; on the way out (a quit, SIGTERM or SIGINT) the
-    // last save is written before anything is torn down.
+    // last save is written and every request answered before anything is torn down.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,
-            [this] { store_->flushSaves(); });
+            &ProgramCore::stopServing);
     return true;
 }
 
@@ -138,7 +143,20 @@ void ProgramCore::refreshListIndex() {
 }
 
 void ProgramCore::syncNow() {
-    cloudSync_->syncNow({});
+    passes_->syncNow(*store_);
+}
+
+void ProgramCore::stopServing() {
+    if (!store_)
+        return;
+    if (server_)
+        server_->stopTaking();
+    // Those waiting for a pass are answered now; those whose save is still being written are
+    // answered as it lands, without a pass.
+    passes_->stop(IntentFrame::quitBeforeSyncReason());
+    store_->flushSaves();
+    if (server_)
+        server_->flushAnswers(answerFlushMs);
 }
 
 void ProgramCore::stopSyncCoordinator() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CloudSetup.h"
+#include "intents/CoalescedSync.h"
 #include "intents/IntentFrame.h"
 #include "intents/ListEntity.h"
 #include "model/ReminderService.h"
@@ -41,10 +42,19 @@ public:
     void rebuildDerivedCaches() override;
     void refreshListIndex() override;
 
-    // Starts one sync pass and drops its error; the next one tries again.
+    // Asks for a sync pass, shared with any other asked for meanwhile, and drops its error;
+    // the next one tries again.
     void syncNow();
     // No more passes after local edits; for quitting.
     void stopSyncCoordinator();
+    // For quitting: takes no more requests, writes every change made so far and answers every
+    // request taken, without starting another sync pass. The senders of requests not yet
+    // taken make them themselves once this program has gone.
+    void stopServing();
+
+    // How long a request's reply waits for its sync pass after its change is saved: a busy or
+    // slow cloud delays the sync, not the reply.
+    static constexpr int replySyncWaitMs = 2'000;
 
     ListStore* store() const { return store_.get(); }
     // The store's cloud half, once started: sync passes and share look-ups.
@@ -63,7 +73,8 @@ private:
     Defaults& defaults_;
     ReminderService reminders_;
     CloudSetup cloud_;
-    IntentFrame::SyncStep sync_;
+    std::optional<CoalescedSync> passes_; // every sync pass of the store goes through it
+    IntentFrame::SyncStep sync_;          // the requests' step, bounded by replySyncWaitMs
     std::unique_ptr<ListStore> store_;
     CloudSync* cloudSync_ = nullptr; // a child of the store
     RequestServer* server_ = nullptr;

@@ -34,6 +34,8 @@ namespace {
 constexpr int storeWaitMs = 60'000;
 // Someone who starts the window hears why it cannot open well before that.
 constexpr int windowStoreWaitMs = 10'000;
+// How long quitting lets a sync pass under way go on before the program ends without it.
+constexpr int quitGraceMs = 100;
 
 QString noDisplayMessage() {
     return QStringLiteral(
@@ -80,6 +82,8 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     }
     if (const std::optional<int> handed = handOver(serverName, requestedListID))
         return *handed;
+    // From before the store is held and the sockets listen, a signal quits cleanly.
+    QuitOnSignal::install();
     auto program = std::make_unique<TallybirdApp>(defaults, cloud);
     QString error;
     if (!program->start(serverName, windowStoreWaitMs, &error)) {
@@ -99,9 +103,11 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     program->showWindow();
     if (hooks.windowShown)
         hooks.windowShown(*program->window());
-    QuitOnSignal::install();
-    const int code = QCoreApplication::exec();
-    const bool finished = program->finishBackgroundWork();
+    // A signal that came before the loop ran found nothing to quit.
+    const int code = QuitOnSignal::received() ? 0 : QCoreApplication::exec();
+    // Once every request is answered and the last change saved, a sync pass under way is not
+    // waited for: the cloud gets the rest next time.
+    const bool finished = program->finishBackgroundWork(quitGraceMs);
     program.reset(); // the store is let go here
     if (!finished) {
         // A sync worker is still busy and would keep the process from ever ending.

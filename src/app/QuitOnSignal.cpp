@@ -10,10 +10,12 @@
 
 namespace {
 int signalPipe[2] = {-1, -1};
+volatile sig_atomic_t signalled = 0;
 
 void onSignal(int) {
+    // A flag and a byte in a pipe: nothing else is safe to do inside a signal handler.
+    signalled = 1;
     const char byte = 1;
-    // Nothing else is safe to do inside a signal handler.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
 }
 } // namespace
@@ -36,4 +38,8 @@ void QuitOnSignal::install() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool QuitOnSignal::received() {
+    return signalled != 0;
 }

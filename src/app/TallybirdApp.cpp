@@ -38,6 +38,7 @@ bool TallybirdApp::finishBackgroundWork(int timeoutMs) {
     if (refresher_)
         refresher_->stop();
     core_.stopSyncCoordinator();
+    core_.stopServing();
     QThreadPool* workers = QThreadPool::globalInstance();
     const QDeadlineTimer deadline(timeoutMs);
     // Posted events only: the workers' hand-overs and completions, never a timer that could

@@ -32,7 +32,8 @@ public:
     // Sync passes run on worker threads that hand each event to the main thread and wait for
     // it to be taken. Once the event loop has stopped nobody takes them, and quitting would
     // wait for those workers for ever, holding the store. This hides the window, stops what
-    // starts new passes and serves the workers until they are done, for at most `timeoutMs`.
+    // starts new passes, answers every request taken (ProgramCore::stopServing()) and serves
+    // the workers until they are done, for at most `timeoutMs`.
     // True when none is left; otherwise the process should end without waiting for them
     // (every change is in the store file already; the cloud gets the rest next time).
     bool finishBackgroundWork(int timeoutMs = 5'000);

@@ -47,6 +47,13 @@ public:
     static QString notSyncedNote(const QString& error) {
         return QStringLiteral("The change is saved here but could not be synced: %1").arg(error);
     }
+    // Why a saved change's sync did not end before its reply.
+    static QString syncTooSlowReason() {
+        return QStringLiteral("the cloud did not answer in time.");
+    }
+    static QString quitBeforeSyncReason() {
+        return QStringLiteral("Tallybird quit before syncing it.");
+    }
 
 private:
     ListStore& store_;

@@ -3,6 +3,7 @@
 
 #include "intents/RequestCodec.h"
 
+#include <QDeadlineTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
@@ -31,8 +32,31 @@ QString RequestServer::errorString() const {
     return server_->errorString();
 }
 
+void RequestServer::stopTaking() {
+    if (!taking_)
+        return;
+    taking_ = false;
+    server_->close();
+    // Those still arriving were never said to be taken: their senders try again, find nobody
+    // listening and make the change themselves.
+    const QList<QLocalSocket*> arriving = received_.keys();
+    for (QLocalSocket* socket : arriving) {
+        received_.remove(socket);
+        socket->abort();
+        socket->deleteLater();
+    }
+}
+
+void RequestServer::flushAnswers(int waitMs) {
+    const QDeadlineTimer deadline(waitMs);
+    for (QLocalSocket* socket : findChildren<QLocalSocket*>()) {
+        while (socket->bytesToWrite() > 0 && !deadline.hasExpired())
+            socket->waitForBytesWritten(int(qMax<qint64>(1, deadline.remainingTime())));
+    }
+}
+
 void RequestServer::accept() {
-    while (open_ < maxOpenConnections) {
+    while (taking_ && open_ < maxOpenConnections) {
         QLocalSocket* socket = server_->nextPendingConnection();
         if (!socket)
             return;
@@ -62,7 +86,7 @@ void RequestServer::finished(QLocalSocket* socket) {
 
 void RequestServer::readFrom(QLocalSocket* socket) {
     const auto pending = received_.find(socket);
-    if (pending == received_.end()) {
+    if (pending == received_.end() || !taking_) {
         // The request has been taken; anything after it is ignored.
         socket->readAll();
         return;

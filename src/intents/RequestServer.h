@@ -52,6 +52,15 @@ public:
     bool listen(const QString& name);
     QString errorString() const;
 
+    // For quitting: stops listening (the socket file goes) and drops every connection whose
+    // request has not been taken, so that its sender knows nothing was done and makes the
+    // request itself once the program has gone. The requests already taken are still answered.
+    void stopTaking();
+    // Taken requests not yet answered.
+    int unanswered() const { return int(answers_.size()); }
+    // Waits, up to `waitMs` in all, until the answers sent so far have left this process.
+    void flushAnswers(int waitMs);
+
     static QString refusal() { return QStringLiteral("The request was refused."); }
 
 signals:
@@ -78,6 +87,7 @@ private:
     QLocalServer* server_;
     int requestTimeoutMs_;
     int open_ = 0;
+    bool taking_ = true;
     QHash<QLocalSocket*, QByteArray> received_; // bytes of requests still arriving
     std::deque<Answer> answers_;                // in arrival order, from `firstTicket_` on
     qint64 firstTicket_ = 0;
