@@ -3,6 +3,8 @@
 
 #include "intents/CoalescedSync.h"
 
+#include <QTest>
+
 #include <vector>
 
 namespace {
@@ -51,6 +53,53 @@ TEST_F(CoalescedSyncTest, RequestsDuringAPassShareTheNextOneAndEachWaitsForAPass
     request(immediate, *store, "f");
     request(immediate, *store, "g");
     EXPECT_EQ(ended.mid(5), QStringList({"f: ok", "g: ok"}));
+}
+
+TEST_F(CoalescedSyncTest, TheProgramsOwnPassesShareWithRequestsInsteadOfQueueing) {
+    auto store = openStore();
+    const CoalescedSync sync(pass);
+    IntentFrame::SyncStep step = sync.step();
+    sync.syncNow(*store);
+    request(step, *store, "a");
+    sync.syncNow(*store);
+    ASSERT_EQ(passes.size(), 1u) << "a and the second trigger wait for one next pass";
+    passes[0](QStringLiteral("offline"));
+    EXPECT_TRUE(ended.isEmpty()) << "nobody waited for the first pass";
+    ASSERT_EQ(passes.size(), 2u);
+    passes[1](std::nullopt);
+    EXPECT_EQ(ended, QStringList{"a: ok"});
+    EXPECT_EQ(passes.size(), 2u);
+}
+
+TEST_F(CoalescedSyncTest, ARequestHearsOnceWhicheverComesFirstOfItsPassAndTheBound) {
+    auto store = openStore();
+    const CoalescedSync sync(pass);
+    IntentFrame::SyncStep bounded = sync.step(20, QStringLiteral("too slow"));
+    request(bounded, *store, "a");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ended.isEmpty(); }, 5'000));
+    EXPECT_EQ(ended, QStringList{"a: too slow"});
+    // The pass goes on; its end tells a nobody more, and a pass that ends in time is heard.
+    request(bounded, *store, "b");
+    passes[0](std::nullopt);
+    ASSERT_EQ(passes.size(), 2u);
+    passes[1](std::nullopt);
+    QTest::qWait(60);
+    EXPECT_EQ(ended, QStringList({"a: too slow", "b: ok"}));
+}
+
+TEST_F(CoalescedSyncTest, StoppedItTellsEveryoneWaitingAndStartsNoPass) {
+    auto store = openStore();
+    const CoalescedSync sync(pass);
+    IntentFrame::SyncStep step = sync.step();
+    request(step, *store, "a"); // in the running pass
+    request(step, *store, "b"); // waiting for the next
+    sync.stop(QStringLiteral("quitting"));
+    EXPECT_EQ(ended, QStringList({"a: quitting", "b: quitting"}));
+    request(step, *store, "c");
+    sync.syncNow(*store);
+    passes[0](std::nullopt);
+    EXPECT_EQ(ended, QStringList({"a: quitting", "b: quitting", "c: quitting"}));
+    EXPECT_EQ(passes.size(), 1u) << "no pass after the stop";
 }
 
 } // namespace

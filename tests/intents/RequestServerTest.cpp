@@ -210,4 +210,40 @@ TEST_F(RequestServerTest, AConnectionThatNeverFinishesItsRequestIsClosedInTime) 
     EXPECT_EQ(handled, 0);
 }
 
+TEST_F(RequestServerTest, OnceItStopsTakingItStillAnswersWhatItTookAndNothingElse) {
+    // One taken and held; one still arriving when the server stops.
+    holdNext = true;
+    QLocalSocket taken;
+    taken.connectToServer(name());
+    taken.write(RequestCodec::encode(adding("eggs")) + '\n');
+    QLocalSocket arriving;
+    arriving.connectToServer(name());
+    arriving.write("{\"request\":");
+    const QDeadlineTimer deadline(5'000);
+    while (!held && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(held);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+
+    server->stopTaking();
+    EXPECT_FALSE(QFile::exists(name())) << "nobody new can connect";
+    EXPECT_EQ(server->unanswered(), 1);
+    held();
+    // Answered as soon as its change is on disk, without the event loop.
+    store->flushSaves();
+    EXPECT_EQ(server->unanswered(), 0);
+    server->flushAnswers(1'000);
+    for (QLocalSocket* socket : {&taken, &arriving}) {
+        while (socket->state() != QLocalSocket::UnconnectedState && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    const QList<QByteArray> lines = taken.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(RequestCodec::isTaken(lines[0]));
+    EXPECT_EQ(RequestCodec::decodeOutcome(lines[1]),
+              IntentOutcome::reply("Added eggs to Groceries."));
+    EXPECT_TRUE(arriving.readAll().isEmpty()) << "never taken: its sender may send it again";
+    EXPECT_EQ(handled, 1);
+}
+
 } // namespace
