@@ -16,9 +16,9 @@
 
 #include <memory>
 
-CloudSync* CloudSetup::attach(ListStore& store, QString* error) const {
+CloudSync* CloudSetup::attach(ListStore& store, QString* error, int busyTimeoutMs) const {
     cloud::Result<cloud::CloudDevice> device =
-        cloud::CloudDevice::open(containerPath_, AppPaths::dataDir());
+        cloud::CloudDevice::open(containerPath_, AppPaths::dataDir(), busyTimeoutMs);
     if (!device.ok() && error)
         *error = device.error().message;
     return CloudSync::attach(store, std::move(device));
@@ -33,7 +33,7 @@ IntentFrame::SyncStep CloudSetup::syncStep() const {
             return;
         }
         QString error;
-        CloudSync* cloud = setup.attach(store, &error);
+        CloudSync* cloud = setup.attach(store, &error, catchUpMs);
         // Without the cloud a pass would end at once, as if all went well.
         if (!error.isEmpty()) {
             done(error);
@@ -103,7 +103,7 @@ void CloudSetup::catchUp(const SharedStore::Source& source, Defaults& defaults,
     if (!store.canWrite())
         return;
     QString error;
-    CloudSync* cloud = attach(store, &error);
+    CloudSync* cloud = attach(store, &error, catchUpMs);
     if (!error.isEmpty()) {
         notice(notCaughtUpNote(error));
         return;

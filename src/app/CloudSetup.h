@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloud/Container.h"
 #include "intents/IntentFrame.h"
 #include "intents/RequestRoute.h"
 #include "platform/Defaults.h"
@@ -22,11 +23,15 @@ public:
     const QString& containerPath() const { return containerPath_; }
 
     // Gives the store its cloud half; call it once per store. When the container cannot be
-    // opened, `error` says why and the store keeps working without the cloud.
-    CloudSync* attach(ListStore& store, QString* error = nullptr) const;
+    // opened, `error` says why and the store keeps working without the cloud. `busyTimeoutMs`
+    // bounds each wait for another process's write to the container.
+    CloudSync* attach(ListStore& store, QString* error = nullptr,
+                      int busyTimeoutMs = cloud::Container::defaultBusyTimeoutMs) const;
 
     // One sync pass of a store made for one request: attaches it, then syncs. `done` runs when
-    // the pass ends, whether it succeeded or not, with what went wrong.
+    // the pass ends, whether it succeeded or not, with what went wrong. A container another
+    // process is writing to is waited for no longer than catching up may take: the command
+    // line has nothing to send the change later, and the next sync sends it.
     IntentFrame::SyncStep syncStep() const;
 
     // Stands in for the platform delivering other devices' changes in the background while no

@@ -18,12 +18,13 @@ QString CloudDevice::deviceIDForFolder(const QString& dataFolder) {
     return QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath());
 }
 
-Result<CloudDevice> CloudDevice::open(const QString& containerPath, const QString& dataFolder) {
+Result<CloudDevice> CloudDevice::open(const QString& containerPath, const QString& dataFolder,
+                                      int busyTimeoutMs) {
     const QFileInfo file(containerPath);
     if (!QDir().mkpath(file.absolutePath()))
         return CloudError::make(CloudError::Code::internalError,
                                 QStringLiteral("Cannot create %1.").arg(file.absolutePath()));
-    auto container = Container::openFile(file.absoluteFilePath());
+    auto container = Container::openFile(file.absoluteFilePath(), busyTimeoutMs);
     if (!container.ok())
         return container.error();
     return CloudDevice(container.value(), deviceIDForFolder(dataFolder));

@@ -20,7 +20,8 @@ public:
     // A device is named by the absolute, clean path of its data folder.
     static QString deviceIDForFolder(const QString& dataFolder);
     // Opens (creating when needed) the container file and names the device by its folder.
-    static Result<CloudDevice> open(const QString& containerPath, const QString& dataFolder);
+    static Result<CloudDevice> open(const QString& containerPath, const QString& dataFolder,
+                                    int busyTimeoutMs = Container::defaultBusyTimeoutMs);
 
     const std::shared_ptr<Container>& container() const { return container_; }
     const QString& deviceID() const { return deviceID_; }

@@ -248,9 +248,9 @@ std::shared_ptr<Container> Container::inMemory() {
     return std::make_shared<Container>(std::make_unique<MemoryStorage>());
 }
 
-Result<std::shared_ptr<Container>> Container::openFile(const QString& path) {
+Result<std::shared_ptr<Container>> Container::openFile(const QString& path, int busyTimeoutMs) {
     try {
-        return std::make_shared<Container>(std::make_unique<SqliteStorage>(path));
+        return std::make_shared<Container>(std::make_unique<SqliteStorage>(path, busyTimeoutMs));
     } catch (const std::exception& e) {
         return fail(Code::internalError, QString::fromUtf8(e.what()));
     }

@@ -28,8 +28,11 @@ public:
     explicit Container(std::unique_ptr<ContainerStorage> storage);
 
     static std::shared_ptr<Container> inMemory();
+    // How long a call waits for another process's write to the file before it fails.
+    static constexpr int defaultBusyTimeoutMs = 10'000;
     // Opens or creates a container file; a file that is not a container gives an error.
-    static Result<std::shared_ptr<Container>> openFile(const QString& path);
+    static Result<std::shared_ptr<Container>> openFile(const QString& path,
+                                                       int busyTimeoutMs = defaultBusyTimeoutMs);
 
     // --- device calls ---
 

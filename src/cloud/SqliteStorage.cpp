@@ -259,6 +259,15 @@ bool SqliteStorage::checkContents(const QString& path) {
 }
 
 void SqliteStorage::createSchema(const QString& path) {
+    // A container this version has set up already is only read, so that opening one while
+    // another process writes to it waits for nobody.
+    if (checkContents(path)) {
+        auto find = prepare("SELECT value FROM meta WHERE key = 'container'");
+        if (find.step()) {
+            containerId_ = find.text(0);
+            return;
+        }
+    }
     transact([&] {
         // Again inside the transaction: another process may have set the file up meanwhile.
         const bool marked = checkContents(path);

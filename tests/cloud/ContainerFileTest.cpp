@@ -4,6 +4,7 @@
 #include "cloud/MemoryStorage.h"
 #include "cloud/SqliteStorage.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -190,6 +191,20 @@ TEST(ContainerFileTest, ACorruptStoredRecordIsAnError) {
     auto conflict = container.modifyRecords("d", DatabaseScope::privateScope,
                                             {note("r", zone("TB-1"), "x")}, {});
     EXPECT_FALSE(conflict.ok());
+}
+
+TEST(ContainerFileTest, OpeningWhileAnotherProcessWritesWaitsForNobody) {
+    QTemporaryDir dir;
+    const QString path = populatedFile(dir);
+    const QString id = SqliteStorage(path).containerId();
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QElapsedTimer took;
+    took.start();
+    EXPECT_EQ(SqliteStorage(path).containerId(), id);
+    EXPECT_LT(took.elapsed(), 2'000) << "the busy timeout is ten seconds";
+    sqlite3_close(writer);
 }
 
 TEST(ContainerFileTest, DefaultPathIsSharedByEveryProfile) {

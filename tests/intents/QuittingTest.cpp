@@ -163,6 +163,22 @@ TEST_F(Quitting, ABusyContainerDelaysTheSyncButNeitherTheRepliesNorTheEnd) {
     EXPECT_LT(terminateAndTimeTheEnd(), lingerBoundMs);
 }
 
+TEST_F(Quitting, WithoutAProgramABusyContainerHoldsARequestOnlyForItsTwoBoundedWaits) {
+    ASSERT_EQ(run({"add", "--list", "Groceries", "first"}).code, 0);
+    ContainerHeld container(cloudFile());
+    ASSERT_TRUE(container.held());
+    QElapsedTimer took;
+    took.start();
+    const Typed added = run({"add", "--list", "Groceries", "eggs"});
+    EXPECT_EQ(added.out, "Added eggs to Groceries.\n");
+    EXPECT_TRUE(added.err.contains(IntentFrame::notSyncedNote(QString())))
+        << added.err.toStdString();
+    // Catching up and the sync attempt each wait two seconds at most.
+    EXPECT_LT(took.elapsed(), 6'000);
+    std::printf("[ figures  ] answered after %lld ms without a program, the container held\n",
+                static_cast<long long>(took.elapsed()));
+}
+
 TEST_F(Quitting, QuittingDuringASyncStuckOnTheContainerEndsAtOnce) {
     startProgram();
     ContainerHeld container(cloudFile());
