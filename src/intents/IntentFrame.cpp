@@ -19,7 +19,11 @@ std::optional<TBList> IntentFrame::findList(const QString& listID) const {
 }
 
 void IntentFrame::markVoiceCommandRun() const {
-    defaults_.setBool(QStringLiteral("siri.voiceCommandHasRun"), true);
+    const QString key = QStringLiteral("siri.voiceCommandHasRun");
+    // Set once: every write replaces the settings file, on this thread and under its lock,
+    // which a burst of requests would otherwise wait for one after another.
+    if (!defaults_.boolValue(key).value_or(false))
+        defaults_.setBool(key, true);
 }
 
 QString IntentFrame::notSavedReply(const ListStore& store) {

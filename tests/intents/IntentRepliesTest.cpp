@@ -5,6 +5,10 @@
 #include "intents/IntentDispatch.h"
 #include "model/ListNavigation.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+#include <QThread>
+
 namespace {
 
 class IntentReplies : public ProfileTest {
@@ -140,6 +144,25 @@ TEST_F(IntentReplies, TheReplyWaitsForTheSyncAndIsTheSameWhenItFails) {
     run({IntentKind::createList, {}, "Groceries", std::nullopt}, counting);
     run({IntentKind::readList, groceries, {}, std::nullopt}, counting);
     EXPECT_EQ(syncs, 0);
+}
+
+TEST_F(IntentReplies, TheVoiceFlagIsWrittenToTheSharedSettingsOnlyOnce) {
+    const QString groceries = Seed(openStore()).list("Groceries");
+    const QString path = dir.filePath(QStringLiteral("defaults.json"));
+    FileDefaults settings(path);
+    auto store = openStore();
+    const IntentFrame frame(*store, settings);
+    const auto add = [&](const QString& text) {
+        return performAndWait({IntentKind::addItem, groceries, text, std::nullopt}, frame);
+    };
+    ASSERT_TRUE(add(QStringLiteral("eggs")));
+    ASSERT_TRUE(QFile::exists(path));
+    // Every write replaces the file; a second request has nothing to change in it.
+    const QDateTime written = QFileInfo(path).lastModified();
+    QThread::msleep(5);
+    ASSERT_TRUE(add(QStringLiteral("milk")));
+    EXPECT_EQ(QFileInfo(path).lastModified(), written);
+    EXPECT_EQ(settings.boolValue(QStringLiteral("siri.voiceCommandHasRun")), true);
 }
 
 TEST_F(IntentReplies, TickingRefusesBeforeLookingAtItemsAndReadsAChoiceAfresh) {
