@@ -97,14 +97,19 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
             QMessageBox::critical(nullptr, QStringLiteral("Tallybird"), error);
         return CommandLine::failed;
     }
-    if (requestedListID)
-        OpenListIntent::perform(*requestedListID, defaults);
-    Theme::applyToApplication();
-    program->showWindow();
-    if (hooks.windowShown)
-        hooks.windowShown(*program->window());
-    // A signal that came before the loop ran found nothing to quit.
-    const int code = QuitOnSignal::received() ? 0 : QCoreApplication::exec();
+    // A signal that came while the program started found no event loop to quit: it ends
+    // here as it would from the loop.
+    int code = 0;
+    if (!QuitOnSignal::received()) {
+        if (requestedListID)
+            OpenListIntent::perform(*requestedListID, defaults);
+        Theme::applyToApplication();
+        program->showWindow();
+        if (hooks.windowShown)
+            hooks.windowShown(*program->window());
+        if (!QuitOnSignal::received())
+            code = QCoreApplication::exec();
+    }
     // Once every request is answered and the last change saved, a sync pass under way is not
     // waited for: the cloud gets the rest next time.
     const bool finished = program->finishBackgroundWork(quitGraceMs);
