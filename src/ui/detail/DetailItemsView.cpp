@@ -1,6 +1,7 @@
 // The list's scrolling content.
 #include "DetailItemsView.h"
 
+#include "DetailRowAccessibility.h"
 #include "DetailRowDelegate.h"
 #include "DetailRowModel.h"
 #include "ItemRowGeometry.h"
@@ -24,6 +25,7 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     : QListView(parent), screen_(screen), rows_(new DetailRowModel(screen, this)),
       delegate_(new DetailRowDelegate(*rows_, this, this)), drag_(new RowDragController(this)),
       swipe_(new RowSwipeController(this)) {
+    DetailRowAccessibility::install();
     setModel(rows_);
     setItemDelegate(delegate_);
     setFrameShape(QFrame::NoFrame);
@@ -146,6 +148,8 @@ DetailItemsView::Part DetailItemsView::partAt(const QPoint& point) const {
 }
 
 void DetailItemsView::mousePressEvent(QMouseEvent* event) {
+    // A click on the items ends typing in the add field, and still acts on the row.
+    screen_.tapList();
     // Clicks act on release, over the part they were pressed on; no selection is made.
     if (event->button() == Qt::LeftButton) {
         pressed_ = indexAt(event->position().toPoint());
@@ -242,7 +246,7 @@ QMenu* DetailItemsView::menuFor(const QModelIndex& index) {
     menu->addAction(ItemRowText::starAction(row.item),
                     [this, itemID] { screen_.toggleStar(itemID); });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Delete"), [this, itemID] { screen_.deleteItem(itemID); });
+    menu->addAction(ItemRowText::deleteAction(), [this, itemID] { screen_.deleteItem(itemID); });
     return menu;
 }
 

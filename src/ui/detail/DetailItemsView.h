@@ -26,6 +26,7 @@ public:
 
     DetailItemsView(ListDetailModel& screen, QWidget* parent = nullptr);
 
+    ListDetailModel& screen() const { return screen_; }
     DetailRowModel& rows() const { return *rows_; }
     DetailRowDelegate& delegate() const { return *delegate_; }
     // The part of a row at a point of the viewport.

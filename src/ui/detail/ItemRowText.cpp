@@ -3,8 +3,12 @@
 
 namespace ItemRowText {
 
+QString tickAction(const TBItem& item) {
+    return item.done ? QStringLiteral("Untick") : QStringLiteral("Tick");
+}
+
 QString tickLabel(const TBItem& item) {
-    return (item.done ? QStringLiteral("Untick ") : QStringLiteral("Tick ")) + item.text;
+    return tickAction(item) + QLatin1Char(' ') + item.text;
 }
 
 QString textLabel(const TBItem& item) {
@@ -27,8 +31,12 @@ QString starLabel(const TBItem& item) {
     return starAction(item) + QLatin1Char(' ') + item.text;
 }
 
+QString deleteAction() {
+    return QStringLiteral("Delete");
+}
+
 QString deleteLabel(const TBItem& item) {
-    return QStringLiteral("Delete ") + item.text;
+    return deleteAction() + QLatin1Char(' ') + item.text;
 }
 
 } // namespace ItemRowText

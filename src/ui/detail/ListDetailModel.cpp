@@ -1,6 +1,8 @@
 // The list screen's state, its snapshot of what is shown, and its actions.
 #include "ListDetailModel.h"
 
+#include "ItemRowText.h"
+#include "TagSuggester.h"
 #include "model/CompletedOrder.h"
 #include "model/Markdown.h"
 #include "model/TagGrouping.h"
@@ -21,9 +23,12 @@ bool canEditList(const std::optional<TBList>& list) {
 } // namespace
 
 ListDetailModel::ListDetailModel(ListStore& store, const Clock& clock, QObject* parent)
-    : QObject(parent), store_(store), clock_(clock) {
+    : QObject(parent), store_(store), clock_(clock), suggester_(new TagSuggester(this)) {
     connect(&store_, &ListStore::changed, this, &ListDetailModel::scheduleRefresh);
+    connect(suggester_, &TagSuggester::ready, this, &ListDetailModel::updateAddBar);
 }
+
+ListDetailModel::~ListDetailModel() = default;
 
 void ListDetailModel::show(const QString& listID) {
     listID_ = listID;
@@ -37,6 +42,7 @@ void ListDetailModel::show(const QString& listID) {
     if (snapshot_.list && snapshot_.list->kind == TBListKind::ongoing)
         store_.pruneCompleted(listID_);
     loadShare();
+    updateAddBar();
     emit stateChanged();
 }
 
@@ -122,6 +128,10 @@ QStringList ListDetailModel::vocabulary(const QList<TBItem>& items) {
         vocabulary_ = store_.vocabulary(listID_);
         vocabularyListID_ = listID_;
         vocabularySource_ = std::move(source);
+        hasTaggedItems_ = false;
+        for (const TBItem& item : items)
+            hasTaggedItems_ = hasTaggedItems_ || !parsed(item).tags.isEmpty();
+        suggesterFed_ = false; // the tagger's inputs are made again when next asked
     }
     return vocabulary_;
 }
@@ -135,6 +145,7 @@ void ListDetailModel::refreshNow() {
     if (state_ != before)
         emit stateChanged();
     emit refreshed();
+    updateAddBar();
     if (snapshot_.list)
         listWasThere_ = true;
     else if (listWasThere_) {
@@ -161,6 +172,12 @@ void ListDetailModel::build(DetailSnapshot& next) {
         state_.selectedTag.reset();
     if (state_.grouping && next.vocabulary.isEmpty())
         state_.grouping = false;
+    // The sheets of a list that went away close (the host goes back as well).
+    if (!next.list) {
+        state_.editing = false;
+        state_.arrangingTags = false;
+        state_.openItem.reset();
+    }
 
     if (state_.selectedTag) {
         for (const TBItem& item : next.items)
@@ -310,7 +327,7 @@ void ListDetailModel::closeItem() {
 }
 
 void ListDetailModel::editList() {
-    if (!snapshot_.hero || !snapshot_.hero->editable)
+    if (!mayWrite())
         return;
     state_.editing = true;
     emit stateChanged();
@@ -370,4 +387,13 @@ void ListDetailModel::moveOpenItem(int from, int to) {
     for (const TBItem& item : open)
         ids.append(item.id);
     store_.moveItems(listID_, ids, std::set<int>{from}, to);
+}
+
+QList<AccessibleAction> ListDetailModel::rowActions(const DetailRow& row) {
+    if (row.kind != DetailRow::Kind::item || !mayWrite())
+        return {};
+    const QString id = row.item.id;
+    return {{ItemRowText::tickAction(row.item), [this, id] { tick(id); }},
+            {ItemRowText::starAction(row.item), [this, id] { toggleStar(id); }},
+            {ItemRowText::deleteAction(), [this, id] { deleteItem(id); }}};
 }

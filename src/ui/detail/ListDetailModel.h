@@ -1,10 +1,14 @@
 #pragma once
 
+#include "AddBarFace.h"
 #include "DetailSnapshot.h"
+#include "ListActionsMenu.h"
+#include "ListDetailSheet.h"
 #include "ListDetailState.h"
 #include "ListHeroText.h"
 
 #include "platform/Clock.h"
+#include "ui/components/AccessibleSpec.h"
 
 #include <QHash>
 #include <QObject>
@@ -15,6 +19,7 @@
 #include <optional>
 
 class ListStore;
+class TagSuggester;
 
 // The screen of one list, without widgets: its state, what it shows (one DetailSnapshot per
 // store change, coalesced to one per event-loop turn, or per change of state), and its actions.
@@ -37,8 +42,12 @@ public:
     // The sheets the screen asks for through its state; the window shows them.
     enum class Sheet { listEditor, tagOrder, itemEditor };
 
+    // The plain text on the clipboard, or none when it holds no text.
+    using ClipboardReader = std::function<std::optional<QString>()>;
+
     ListDetailModel(ListStore& store, const Clock& clock = Clock::shared(),
                     QObject* parent = nullptr);
+    ~ListDetailModel() override;
 
     void setShareLookup(ShareLookup lookup) { shareLookup_ = std::move(lookup); }
     void setRelativeWords(ListHeroText::RelativeWords words) { relativeWords_ = std::move(words); }
@@ -48,6 +57,7 @@ public:
     bool offersSheet(Sheet sheet) const { return !sheetsOffered_ || sheetsOffered_(sheet); }
     // The window closed the sheet of that kind: the state that asked for it is reset.
     void sheetClosed(Sheet sheet);
+    void setClipboardReader(ClipboardReader reader) { clipboard_ = std::move(reader); }
 
     // Shows a list: every state starts afresh, ticked items are pruned by the list's retention
     // (ongoing lists only) and the list's share is looked up for the badge.
@@ -68,7 +78,8 @@ public:
     void toggleCompleted();
     void openItem(const QString& itemID);
     void closeItem();
-    void editList(); // the header's action, only when the list may be edited
+    // The header's action and "Edit list…": only while the list exists and may be edited.
+    void editList();
     // The screen's alert, with that text as its title (a paste that went wrong, for one).
     void showMessage(const QString& text);
     void dismissMessage();
@@ -81,14 +92,59 @@ public:
     // `to` (0 … count). One store call; nothing while grouped.
     void moveOpenItem(int from, int to);
     bool canDrag() const;
+    // The actions a screen reader offers on a row besides pressing it: for an item of a list
+    // that may be changed, those of its tick, its context menu and its swipe (Tick or Untick,
+    // Star or Unstar, Delete); none otherwise.
+    QList<AccessibleAction> rowActions(const DetailRow& row);
 
     // Makes the snapshot now instead of at the end of this event-loop turn.
     void refreshNow();
+
+    // --- Adding items (the add bar and its tag chips) ---
+    const AddBarFace& addBar() const { return addBar_; }
+    // Typing: the face follows at once; the proposed tag follows when it is worked out (off
+    // this call), and until then none is shown.
+    void setDraft(const QString& draft);
+    // The add field's focus as the field reports it. Gaining it starts adding; losing it ends
+    // adding unless a tag is being named.
+    void setInputFocused(bool focused);
+    void tapList(); // a click on the items takes the focus from the add field
+    void startNamingTag();
+    // The new-tag field's commit: naming ends (the add field takes the focus back) and the typed
+    // tag is put into the draft unless the draft carries it already.
+    void commitNewTag(const QString& typed);
+    // A chip: the suggested one turns the suggestion down; any other toggles its tag in the draft.
+    void pressChip(const QString& tag);
+    // Adds the draft as one item with the tag proposed for it (worked out afresh when needed),
+    // plays the item-added sound, empties the draft and keeps the focus in the field.
+    void addDraft();
+    TagSuggester& suggester() const { return *suggester_; }
+
+    // --- The list actions menu, paste, Markdown and the sheets ---
+    QList<ListActionsMenu::Entry> menuEntries() const;
+    void arrangeTags();
+    // The arranged order is stored as the list's tag order and every view regroups.
+    void saveTagOrder(const QStringList& order);
+    void pasteFromClipboard();
+    QString markdown() const;
+    QString exportFileName() const; // "Groceries.md"
+    void beginSave();
+    // The save dialog's outcome: a path to write to, or none when it was cancelled (silent).
+    void finishSave(const std::optional<QString>& path);
+    // The sheet the state asks for now, if any, and its closing (which resets its state).
+    std::optional<ListDetailSheet> presentedSheet() const;
+    void dismissSheet(ListDetailSheet sheet);
+    // Starting to share (the sharing set-up sheet's continue): a failure is shown in the alert.
+    using SharePreparer = std::function<void(
+        const QString& listID, std::function<void(std::optional<QString> error)> done)>;
+    void setSharePreparer(SharePreparer prepare) { sharePreparer_ = std::move(prepare); }
+    void presentShare();
 
 signals:
     void refreshed(); // a new snapshot
     void stateChanged();
     void listGone();
+    void addBarChanged();
 
 private:
     struct Parsed {
@@ -101,6 +157,14 @@ private:
     void scheduleRefresh();
     void loadShare();
     void build(DetailSnapshot& next);
+    void updateAddBar();
+    void setAdding(bool adding);
+    void setNamingTag(bool naming);
+    bool tagsDeclined() const;
+    // The proposed tag before the user's dismissal is applied: known now, or none while it is
+    // being worked out (`fresh`: worked out here when not known).
+    std::optional<QString> proposedTag(bool fresh);
+    void feedSuggester();
 
     ListStore& store_;
     const Clock& clock_;
@@ -120,6 +184,12 @@ private:
     QString vocabularyListID_;
     VocabularySource vocabularySource_;
     QStringList vocabulary_;
+    bool hasTaggedItems_ = false;
+    bool suggesterFed_ = false;
+    TagSuggester* suggester_;
+    AddBarFace addBar_;
+    ClipboardReader clipboard_;
+    SharePreparer sharePreparer_;
     std::optional<ShareAnswer> share_;
     ShareLookup shareLookup_;
     std::function<bool(Sheet)> sheetsOffered_;

@@ -1,22 +1,64 @@
 // The list's pane.
 #include "ListDetailView.h"
 
+#include "AddItemBar.h"
 #include "DetailItemsView.h"
 #include "ListDetailModel.h"
+#include "MarkdownExport.h"
 #include "ShareBadgeView.h"
 #include "ViewOnlyNote.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SymbolButton.h"
+#include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
 #include <QEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPainter>
+#include <QStandardPaths>
+
+namespace {
+
+// The save dialog of the Markdown export, modal to the window, proposing the list's name in the
+// documents folder.
+void chooseSaveFile(QWidget* parent, const QString& proposedName,
+                    std::function<void(std::optional<QString>)> done) {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    auto* dialog = new QFileDialog(parent, QString(), QDir(folder).filePath(proposedName));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setNameFilters(
+        {QStringLiteral("Markdown (*.md)"), QStringLiteral("Plain text (*.txt)")});
+    dialog->setDefaultSuffix(QStringLiteral("md"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    QObject::connect(dialog, &QDialog::finished, dialog, [dialog, done](int result) {
+        const QStringList files = dialog->selectedFiles();
+        if (result == QDialog::Accepted && !files.isEmpty())
+            done(files.first());
+        else
+            done(std::nullopt);
+    });
+    dialog->open();
+}
+
+QIcon menuIcon(const QString& symbol) {
+    return QIcon(Symbols::pixmap(symbol, 15, Theme::Colour::onSurface.resolved(), 2.0));
+}
+
+} // namespace
 
 ListDetailView::ListDetailView(ListDetailModel& screen, QWidget* parent)
-    : QWidget(parent), screen_(screen) {
+    : QWidget(parent), screen_(screen), chooseSave_(chooseSaveFile),
+      openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
@@ -28,18 +70,21 @@ ListDetailView::ListDetailView(ListDetailModel& screen, QWidget* parent)
     badge_ = new ShareBadgeView(this);
     toolbar->addWidget(badge_);
     actions_ = new SymbolButton(QStringLiteral("ellipsis.circle"), 17, Theme::Colour::primary,
-                                QStringLiteral("List actions"), this);
+                                ListActionsMenu::menuLabel(), this);
     actionsMenu_ = new QMenu(this);
-    connect(actions_, &QAbstractButton::clicked, this,
-            [this] { actionsMenu_->popup(actions_->mapToGlobal(QPoint(0, actions_->height()))); });
-    actionsMenu_->installEventFilter(this);
-    actions_->setVisible(false);
+    actionsMenu_->setAccessibleName(ListActionsMenu::menuLabel());
+    connect(actions_, &QAbstractButton::clicked, this, [this] {
+        fillActionsMenu();
+        actionsMenu_->popup(actions_->mapToGlobal(QPoint(0, actions_->height())));
+    });
     toolbar->addWidget(actions_);
     layout_->addLayout(toolbar);
 
     items_ = new DetailItemsView(screen_, this);
     layout_->addWidget(new ReadingColumn(items_, Theme::Colour::background, this), 1);
 
+    addBar_ = new AddItemBar(screen_, this);
+    layout_->addWidget(addBar_);
     viewOnly_ = new ViewOnlyNote(this);
     layout_->addWidget(viewOnly_);
 
@@ -52,8 +97,18 @@ ListDetailView::ListDetailView(ListDetailModel& screen, QWidget* parent)
     // The empty state lies over the list and lets clicks through to it.
     empty_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
+    sheets_ = new DetailSheetHost(screen_, this);
+    // The clipboard is read when the user pastes.
+    screen_.setClipboardReader([]() -> std::optional<QString> {
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        if (!data || !data->hasText())
+            return std::nullopt;
+        return data->text();
+    });
+
     items_->installEventFilter(this); // the empty state follows the items' place and size
     connect(&screen_, &ListDetailModel::refreshed, this, &ListDetailView::follow);
+    connect(&screen_, &ListDetailModel::stateChanged, this, &ListDetailView::followState);
     follow();
 }
 
@@ -61,14 +116,84 @@ bool ListDetailView::showsViewOnlyNote() const {
     return !viewOnly_->isHidden();
 }
 
+QMessageBox* ListDetailView::alert() const {
+    return alert_;
+}
+
 bool ListDetailView::showsEmptyState() const {
     return !empty_->isHidden();
 }
 
-void ListDetailView::setAddBar(QWidget* bar) {
-    addBar_ = bar;
-    layout_->insertWidget(layout_->indexOf(viewOnly_), bar);
-    follow();
+void ListDetailView::setPresenter(ListDetailSheet sheet, DetailSheetHost::Presenter make) {
+    sheets_->setPresenter(sheet, std::move(make));
+}
+
+void ListDetailView::fillActionsMenu() {
+    actionsMenu_->clear();
+    for (const ListActionsMenu::Entry& entry : screen_.menuEntries()) {
+        const QIcon icon = menuIcon(entry.symbol);
+        QString title = entry.title;
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        switch (entry.action) {
+        case ListActionsMenu::Action::editList:
+            actionsMenu_->addAction(icon, title, &screen_, &ListDetailModel::editList);
+            break;
+        case ListActionsMenu::Action::paste:
+            actionsMenu_->addAction(icon, title, &screen_, &ListDetailModel::pasteFromClipboard);
+            break;
+        case ListActionsMenu::Action::arrangeTags:
+            actionsMenu_->addAction(icon, title, &screen_, &ListDetailModel::arrangeTags);
+            break;
+        case ListActionsMenu::Action::share: {
+            QMenu* share = actionsMenu_->addMenu(icon, title);
+            for (const ListActionsMenu::ShareEntry& way : ListActionsMenu::shareEntries()) {
+                const bool mail = way.way == ListActionsMenu::ShareWay::mail;
+                share->addAction(menuIcon(way.symbol), way.title, this,
+                                 [this, mail] { shareMarkdown(mail); });
+            }
+            break;
+        }
+        case ListActionsMenu::Action::save:
+            actionsMenu_->addAction(icon, title, &screen_, &ListDetailModel::beginSave);
+            break;
+        }
+    }
+}
+
+void ListDetailView::shareMarkdown(bool mail) {
+    const QString markdown = screen_.markdown();
+    if (mail)
+        openUrl_(MarkdownExport::mailLink(markdown));
+    else
+        QGuiApplication::clipboard()->setText(markdown);
+}
+
+void ListDetailView::followState() {
+    const ListDetailState& state = screen_.state();
+    if (state.showingFileExporter && !choosingSave_) {
+        choosingSave_ = true;
+        QPointer<ListDetailView> self(this);
+        chooseSave_(window(), screen_.exportFileName(), [self](std::optional<QString> path) {
+            if (!self)
+                return;
+            self->choosingSave_ = false;
+            self->screen_.finishSave(path);
+        });
+    }
+    if (state.message && !alert_) {
+        // The alert's title is the message; its one button is "OK".
+        alert_ = new QMessageBox(QMessageBox::NoIcon, QString(), *state.message, QMessageBox::Ok,
+                                 window());
+        alert_->setTextFormat(Qt::PlainText);
+        alert_->setAttribute(Qt::WA_DeleteOnClose);
+        alert_->setWindowModality(Qt::WindowModal);
+        connect(alert_, &QDialog::finished, &screen_, &ListDetailModel::dismissMessage);
+        alert_->open();
+    } else if (state.message && alert_) {
+        alert_->setText(*state.message);
+    } else if (!state.message && alert_) {
+        alert_->close();
+    }
 }
 
 void ListDetailView::follow() {
@@ -77,8 +202,7 @@ void ListDetailView::follow() {
     if (snapshot.badge)
         badge_->setFace(*snapshot.badge);
     viewOnly_->setVisible(!snapshot.canEdit);
-    if (addBar_)
-        addBar_->setVisible(snapshot.canEdit);
+    addBar_->setVisible(snapshot.canEdit);
     empty_->setVisible(snapshot.showsEmptyState);
     placeEmptyState();
 }
@@ -95,10 +219,6 @@ void ListDetailView::placeEmptyState() {
 bool ListDetailView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == items_ && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
         placeEmptyState();
-    if (watched == actionsMenu_ &&
-        (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionRemoved))
-        actions_->setVisible(!actionsMenu_->actions().isEmpty() ||
-                             event->type() == QEvent::ActionAdded);
     return QWidget::eventFilter(watched, event);
 }
 

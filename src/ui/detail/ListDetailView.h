@@ -1,21 +1,31 @@
 #pragma once
 
+#include "DetailSheetHost.h"
+
+#include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
+
+class AddItemBar;
 class DetailItemsView;
 class EmptyState;
 class ListDetailModel;
 class ListStore;
 class QMenu;
+class QMessageBox;
 class QVBoxLayout;
 class ShareBadgeView;
 class SymbolButton;
 class ViewOnlyNote;
 
 // The detail pane of the window: one list. A slim toolbar (the people badge for shared lists,
-// then the list actions), the scrolling items in a reading column, the empty state over them when
-// the list has no items, and at the foot the view-only note for a list that may only be read.
-// Everything it shows comes from its ListDetailModel.
+// then the list actions menu), the scrolling items in a reading column, the empty state over
+// them when the list has no items, and at the foot the add bar, or the view-only note for a list
+// that may only be read. It shows the screen's alert, its save dialog and its sheets (through
+// DetailSheetHost). Everything it shows comes from its ListDetailModel.
 class ListDetailView : public QWidget {
     Q_OBJECT
 
@@ -25,12 +35,26 @@ public:
     ListDetailModel& screen() const { return screen_; }
     DetailItemsView& items() const { return *items_; }
     ShareBadgeView& badge() const { return *badge_; }
+    AddItemBar& addBar() const { return *addBar_; }
     bool showsViewOnlyNote() const;
     bool showsEmptyState() const;
-    // The list actions; the button shows once the menu holds an action.
+    SymbolButton& actionsButton() const { return *actions_; }
+    // The list actions, made afresh each time the menu is shown (fillActionsMenu()).
     QMenu& actionsMenu() const { return *actionsMenu_; }
-    // The foot's slot for the add bar on a list that may be edited.
-    void setAddBar(QWidget* bar);
+    void fillActionsMenu();
+    QMessageBox* alert() const;
+
+    // The sheets: the window gives presenters for the list editor and the item editor.
+    void setPresenter(ListDetailSheet sheet, DetailSheetHost::Presenter make);
+    DetailSheetHost& sheets() const { return *sheets_; }
+
+    // Asks where to save a file, proposing a name; answers with a path, or none when cancelled.
+    // By default a save dialog modal to the window.
+    using SaveChooser = std::function<void(QWidget* parent, const QString& proposedName,
+                                           std::function<void(std::optional<QString>)> done)>;
+    void setSaveChooser(SaveChooser choose) { chooseSave_ = std::move(choose); }
+    // Hands a link to the desktop (the mail program for "mailto:"); by default QDesktopServices.
+    void setUrlOpener(std::function<bool(const QUrl&)> open) { openUrl_ = std::move(open); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,7 +63,9 @@ protected:
 
 private:
     void follow();
+    void followState();
     void placeEmptyState();
+    void shareMarkdown(bool mail);
 
     ListDetailModel& screen_;
     DetailItemsView* items_;
@@ -48,6 +74,11 @@ private:
     QMenu* actionsMenu_;
     EmptyState* empty_;
     ViewOnlyNote* viewOnly_;
-    QWidget* addBar_ = nullptr;
+    AddItemBar* addBar_;
     QVBoxLayout* layout_;
+    DetailSheetHost* sheets_;
+    QPointer<QMessageBox> alert_;
+    bool choosingSave_ = false;
+    SaveChooser chooseSave_;
+    std::function<bool(const QUrl&)> openUrl_;
 };

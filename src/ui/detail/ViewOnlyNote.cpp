@@ -2,14 +2,12 @@
 #include "ViewOnlyNote.h"
 
 #include "ui/components/Accessibility.h"
-#include "ui/components/ReadingColumn.h"
 #include "ui/components/SymbolView.h"
 #include "ui/components/TextLabel.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 
 QString ViewOnlyNote::text() {
     return QStringLiteral("View only \u2014 you can read this list but not change it.");
@@ -19,7 +17,7 @@ QString ViewOnlyNote::accessibilityLabel() {
     return QStringLiteral("View only. You can read this list but not change it.");
 }
 
-ViewOnlyNote::ViewOnlyNote(QWidget* parent) : QWidget(parent) {
+ViewOnlyNote::ViewOnlyNote(QWidget* parent) : FootStrip(parent) {
     setObjectName(QStringLiteral("view-only-note"));
     const QFont font = DesignFont::system(15);
     auto* column = new QWidget;
@@ -34,16 +32,6 @@ ViewOnlyNote::ViewOnlyNote(QWidget* parent) : QWidget(parent) {
     label->setWordWrap(true);
     row->addWidget(eye, 0, Qt::AlignVCenter);
     row->addWidget(label, 1);
-    auto* outer = new QHBoxLayout(this);
-    outer->setContentsMargins(0, 1, 0, 0); // the hairline above the column
-    outer->addWidget(new ReadingColumn(column, Theme::Colour::card, this));
+    setColumn(column);
     Accessibility::apply(this, {accessibilityLabel(), {}, {}, AccessibleTrait::staticText, {}});
-}
-
-void ViewOnlyNote::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Theme::Colour::card.resolved());
-    QColor hairline = Theme::Colour::outlineVariant.resolved();
-    hairline.setAlphaF(0.3);
-    painter.fillRect(QRectF(0, 0, width(), 0.5), hairline);
 }

@@ -81,6 +81,8 @@ const QHash<QString, SymbolGlyph>& table() {
         {QStringLiteral("sidebar.left"), {0xF114}},                  // view_sidebar
         {QStringLiteral("speaker.wave.2"), {0xE050}},                // volume_up
         {QStringLiteral("square.and.arrow.up"), {0xE6B8}},           // ios_share
+        {QStringLiteral("folder"), {0xE2C7}},                        // folder
+        {QStringLiteral("doc.on.doc"), {0xE14D}},                    // content_copy
         {QStringLiteral("square.and.pencil"), {0xE745}},             // edit_note
         {QStringLiteral("square.stack.3d.up"), {0xE53B}},            // layers
         {QStringLiteral("star"), {0xE83A}},                          // star_border

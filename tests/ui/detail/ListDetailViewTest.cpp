@@ -1,9 +1,6 @@
 // The list pane's wiring: clicks on a row's parts, the context menu, read-only rows, the foot and
 // the empty state.
-#include "ui/detail/ListDetailView.h"
-#include "DetailTestStore.h"
-#include "support/ManualMonotonicClock.h"
-#include "support/RecordingSoundOutput.h"
+#include "DetailPaneTest.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
@@ -18,55 +15,7 @@
 
 namespace {
 
-class ListDetailViewTest : public ::testing::Test {
-protected:
-    ListDetailViewTest() {
-        Defaults::setStandard(settings);
-        SoundEffectPlayer::setShared(
-            std::make_unique<SoundEffectPlayer>(std::make_shared<ManualMonotonicClock>(), sound));
-    }
-    ~ListDetailViewTest() override {
-        SoundEffectPlayer::setShared(nullptr);
-        Defaults::setStandard(nullptr);
-    }
-
-    // Shows the list in a pane and returns the pane.
-    ListDetailView& open(const TBList& list) {
-        model.show(list.id);
-        view = std::make_unique<ListDetailView>(model);
-        view->resize(600, 800);
-        view->show();
-        QCoreApplication::processEvents();
-        view->items().doItemsLayout();
-        return *view;
-    }
-    int rowOf(const QString& itemID) const {
-        const DetailRowModel& rows = view->items().rows();
-        for (int i = 0; i < rows.rowCount(); ++i)
-            if (rows.row(i).kind == DetailRow::Kind::item && rows.row(i).item.id == itemID)
-                return i;
-        return -1;
-    }
-    QRect rowRect(const QString& itemID) const {
-        return view->items().visualRect(view->items().rows().index(rowOf(itemID)));
-    }
-    void click(const QPoint& at) {
-        QTest::mouseClick(view->items().viewport(), Qt::LeftButton, {}, at);
-        QCoreApplication::processEvents();
-    }
-    TBItem stored(const QString& itemID) {
-        for (const TBItem& item : t.store->allItems())
-            if (item.id == itemID)
-                return item;
-        return {};
-    }
-
-    std::shared_ptr<MemoryDefaults> settings = std::make_shared<MemoryDefaults>();
-    std::shared_ptr<RecordingSoundOutput> sound = std::make_shared<RecordingSoundOutput>();
-    DetailTestStore t;
-    ListDetailModel model{*t.store, t.clock};
-    std::unique_ptr<ListDetailView> view;
-};
+using ListDetailViewTest = DetailPaneTest;
 
 TEST_F(ListDetailViewTest, AClickOnTheTickTicksAndPlaysTheSoundAndUntickingIsSilent) {
     const TBList list = t.list("Shop");

@@ -1,0 +1,105 @@
+// The add bar.
+#include "AddItemBar.h"
+
+#include "ListDetailModel.h"
+#include "TagChipBar.h"
+#include "ui/components/AddItemField.h"
+#include "ui/components/SymbolButton.h"
+#include "ui/theme/DesignFont.h"
+#include "ui/theme/ThemeColour.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+// The field's capsule on the input colour, with the placeholder drawn under the field's text
+// while the draft is blank (the field itself is transparent).
+class Capsule : public QWidget {
+public:
+    explicit Capsule(QWidget* parent) : QWidget(parent) { setFixedHeight(44); }
+    void setPlaceholderShown(bool shown) {
+        if (shown != placeholder_) {
+            placeholder_ = shown;
+            update();
+        }
+    }
+    bool placeholderShown() const { return placeholder_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath capsule;
+        capsule.addRoundedRect(QRectF(rect()), height() / 2.0, height() / 2.0);
+        painter.fillPath(capsule, Theme::Colour::inputField.resolved());
+        if (placeholder_) {
+            painter.setFont(DesignFont::system(15));
+            painter.setPen(Theme::Colour::onSurfaceVariant.resolved());
+            // QLineEdit insets its text by 2 pixels: the placeholder starts where typing does.
+            painter.drawText(rect().adjusted(16 + 2, 0, -16, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                             QString::fromLatin1(AddBarFace::placeholder));
+        }
+    }
+
+private:
+    bool placeholder_ = true;
+};
+
+} // namespace
+
+AddItemBar::AddItemBar(ListDetailModel& screen, QWidget* parent)
+    : FootStrip(parent), screen_(screen) {
+    setObjectName(QStringLiteral("add-item-bar"));
+    auto* column = new QWidget;
+    auto* stack = new QVBoxLayout(column);
+    stack->setContentsMargins(0, 12, 0, 12);
+    stack->setSpacing(8);
+
+    chips_ = new TagChipBar(screen_, column);
+    stack->addWidget(chips_);
+
+    auto* fieldRow = new QHBoxLayout;
+    fieldRow->setContentsMargins(16, 0, 16, 0);
+    fieldRow->setSpacing(12);
+    capsule_ = new Capsule(column);
+    auto* inCapsule = new QHBoxLayout(capsule_);
+    inCapsule->setContentsMargins(16, 0, 16, 0);
+    field_ = new AddItemField(false, capsule_);
+    inCapsule->addWidget(field_);
+    fieldRow->addWidget(capsule_, 1);
+    plus_ = new SymbolButton(QStringLiteral("plus"), DesignFont::styleSize(TextStyle::title3),
+                             Theme::Colour::onSurfaceVariant,
+                             QString::fromLatin1(AddBarFace::plusLabel), column);
+    plus_->setFocusPolicy(Qt::NoFocus);
+    fieldRow->addWidget(plus_);
+    stack->addLayout(fieldRow);
+
+    setColumn(column);
+
+    connect(field_, &QLineEdit::textEdited, &screen_, &ListDetailModel::setDraft);
+    connect(field_, &AddItemField::submitted, &screen_, &ListDetailModel::addDraft);
+    connect(field_, &AddItemField::focusedChanged, &screen_, &ListDetailModel::setInputFocused);
+    connect(plus_, &QAbstractButton::clicked, &screen_, &ListDetailModel::addDraft);
+    connect(&screen_, &ListDetailModel::addBarChanged, this, &AddItemBar::follow);
+    follow();
+}
+
+bool AddItemBar::showsPlaceholder() const {
+    return static_cast<Capsule*>(capsule_)->placeholderShown();
+}
+
+void AddItemBar::follow() {
+    const AddBarFace& face = screen_.addBar();
+    if (field_->text() != face.draft)
+        field_->setText(face.draft);
+    static_cast<Capsule*>(capsule_)->setPlaceholderShown(face.blank);
+    plus_->setEnabled(!face.blank);
+    plus_->setColour(face.blank ? Theme::Colour::onSurfaceVariant : Theme::Colour::onAccent);
+    plus_->setCircle(face.blank ? Theme::Colour::chip : Theme::Colour::accentBold);
+    chips_->setVisible(face.showsChipBar);
+    if (face.showsChipBar)
+        chips_->follow(face);
+    field_->setFocused(face.inputFocused);
+}

@@ -1,0 +1,81 @@
+// The list screen's sheets.
+#include "DetailSheetHost.h"
+
+#include "ArrangeTagsSheet.h"
+#include "ListDetailModel.h"
+
+#include <QTimer>
+#include <QWidget>
+
+DetailSheetHost::DetailSheetHost(ListDetailModel& screen, QWidget* anchor)
+    : QObject(anchor), screen_(screen), anchor_(anchor) {
+    connect(&screen_, &ListDetailModel::stateChanged, this, &DetailSheetHost::follow);
+}
+
+DetailSheetHost::~DetailSheetHost() {
+    delete sheet_;
+}
+
+void DetailSheetHost::setPresenter(ListDetailSheet sheet, Presenter make) {
+    presenters_.insert(sheet, std::move(make));
+}
+
+QDialog* DetailSheetHost::make(ListDetailSheet sheet) {
+    const Request request{screen_.listID(),
+                          screen_.state().openItem ? screen_.state().openItem->itemID : QString()};
+    if (const Presenter presenter = presenters_.value(sheet))
+        return presenter(anchor_->window(), request);
+    if (sheet == ListDetailSheet::tagOrder) {
+        ListDetailModel* screen = &screen_;
+        return new ArrangeTagsSheet(
+            screen_.snapshot().vocabulary,
+            [screen](const QStringList& order) { screen->saveTagOrder(order); }, anchor_->window());
+    }
+    return nullptr;
+}
+
+void DetailSheetHost::follow() {
+    const std::optional<ListDetailSheet> wanted = screen_.presentedSheet();
+    if (sheet_ && wanted == kind_)
+        return;
+    if (sheet_) {
+        // The screen no longer asks for it: close it without dismissing what comes next.
+        QDialog* closing = sheet_;
+        sheet_ = nullptr;
+        kind_.reset();
+        closing->done(QDialog::Rejected);
+    }
+    if (!wanted)
+        return;
+    QDialog* dialog = make(*wanted);
+    if (!dialog) {
+        // Nothing draws it: let the next one through. The open item stays the screen's state,
+        // for a host that shows the item editor its own way.
+        if (*wanted != ListDetailSheet::itemEditor)
+            screen_.dismissSheet(*wanted);
+        return;
+    }
+    sheet_ = dialog;
+    kind_ = wanted;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    const ListDetailSheet kind = *wanted;
+    connect(dialog, &QDialog::finished, this, [this, dialog, kind] {
+        if (sheet_ != dialog)
+            return;
+        sheet_ = nullptr;
+        kind_.reset();
+        screen_.dismissSheet(kind);
+    });
+    auto* sheet = qobject_cast<SheetDialog*>(dialog);
+    if (sheet && !sheet->present()) {
+        // Another part of the window shows a sheet: this one waits its turn.
+        sheet_ = nullptr;
+        kind_.reset();
+        delete dialog;
+        QTimer::singleShot(250, this, &DetailSheetHost::follow);
+        return;
+    }
+    if (!sheet)
+        dialog->open();
+}

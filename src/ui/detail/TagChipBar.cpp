@@ -1,0 +1,153 @@
+// The add bar's tag chips.
+#include "TagChipBar.h"
+
+#include "ListDetailModel.h"
+#include "ui/components/SingleLineField.h"
+#include "ui/components/SymbolButton.h"
+#include "ui/components/TagChip.h"
+#include "ui/theme/DesignFont.h"
+#include "ui/theme/ThemeColour.h"
+
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace {
+
+// The new-tag field: a small rounded box in the chips' font with its own placeholder.
+class NewTagField : public SingleLineField {
+public:
+    NewTagField() {
+        setFrame(false);
+        setFont(DesignFont::monospaced(12, QFont::Medium));
+        QPalette palette;
+        palette.setColor(QPalette::Base, Qt::transparent);
+        palette.setColor(QPalette::Text, Theme::Colour::onSurface.resolved());
+        setPalette(palette);
+        setTextMargins(8, 0, 8, 0);
+        setMinimumSize(88, 44);
+        setPlaceholderText(QString()); // drawn below, in the theme's colour
+        setAccessibleName(QString::fromLatin1(AddBarFace::newTagLabel));
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QPainterPath box;
+            box.addRoundedRect(QRectF(rect()), 8, 8);
+            painter.fillPath(box, Theme::Colour::inputField.resolved());
+            if (text().isEmpty()) {
+                painter.setPen(Theme::Colour::onSurfaceVariant.resolved());
+                painter.setFont(font());
+                painter.drawText(rect().adjusted(8 + 2, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                                 QString::fromLatin1(AddBarFace::newTagPlaceholder));
+            }
+        }
+        SingleLineField::paintEvent(event);
+    }
+};
+
+} // namespace
+
+TagChipBar::TagChipBar(ListDetailModel& screen, QWidget* parent)
+    : QScrollArea(parent), screen_(screen) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    setFocusPolicy(Qt::NoFocus);
+    viewport()->setAutoFillBackground(false);
+    strip_ = new QWidget;
+    row_ = new QHBoxLayout(strip_);
+    row_->setContentsMargins(16, 0, 16, 0);
+    row_->setSpacing(8);
+
+    newTagButton_ = new SymbolButton(
+        QStringLiteral("plus"), DesignFont::styleSize(TextStyle::footnote),
+        Theme::Colour::onSurfaceVariant, QString::fromLatin1(AddBarFace::newTagLabel), strip_);
+    newTagButton_->setFocusPolicy(Qt::NoFocus);
+    connect(newTagButton_, &QAbstractButton::clicked, &screen_, &ListDetailModel::startNamingTag);
+    newTagField_ = new NewTagField;
+    newTagField_->setParent(strip_);
+    newTagField_->hide();
+    newTagField_->installEventFilter(this);
+    row_->addWidget(newTagButton_, 0, Qt::AlignVCenter);
+    row_->addWidget(newTagField_, 0, Qt::AlignVCenter);
+    row_->addStretch(1);
+    setWidget(strip_);
+    strip_->setAutoFillBackground(false);
+}
+
+QList<TagChip*> TagChipBar::chips() const {
+    return chipWidgets_;
+}
+
+void TagChipBar::follow(const AddBarFace& face) {
+    if (face.chips != shown_) {
+        qDeleteAll(chipWidgets_);
+        chipWidgets_.clear();
+        for (int i = 0; i < face.chips.size(); ++i) {
+            const AddBarFace::Chip& chip = face.chips.at(i);
+            auto* widget = new TagChip(chip.tag, chip.selected(), strip_);
+            widget->setFocusPolicy(Qt::NoFocus);
+            AccessibleTraits traits = AccessibleTrait::button;
+            if (chip.selected())
+                traits |= AccessibleTrait::selected;
+            widget->setAccessible(
+                {chip.accessibilityLabel, chip.accessibilityHint, {}, traits, {}});
+            const QString tag = chip.tag;
+            connect(widget, &QAbstractButton::clicked, &screen_,
+                    [this, tag] { screen_.pressChip(tag); });
+            row_->insertWidget(i, widget, 0, Qt::AlignVCenter);
+            chipWidgets_.append(widget);
+        }
+        shown_ = face.chips;
+    }
+    if (face.namingTag != newTagField_->isVisible()) {
+        newTagButton_->setVisible(!face.namingTag);
+        newTagField_->setVisible(face.namingTag);
+        if (face.namingTag) {
+            newTagField_->clear();
+            newTagField_->setFocus(Qt::OtherFocusReason); // shown: it takes the focus
+            ensureWidgetVisible(newTagField_);
+        }
+    }
+}
+
+void TagChipBar::commit() {
+    // The field is emptied first, so the commit of its losing the focus finds nothing.
+    const QString typed = newTagField_->text();
+    newTagField_->clear();
+    screen_.commitNewTag(typed);
+}
+
+bool TagChipBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == newTagField_) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                commit();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            // A menu or another window takes the focus only for a while.
+            if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason &&
+                newTagField_->isVisible())
+                commit();
+        }
+    }
+    return QScrollArea::eventFilter(watched, event);
+}
+
+int TagChipBar::heightForWidth(int) const {
+    return strip_->sizeHint().height();
+}
+
+QSize TagChipBar::sizeHint() const {
+    return {400, strip_->sizeHint().height()};
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "AddBarFace.h"
+
+#include <QScrollArea>
+
+class ListDetailModel;
+class QHBoxLayout;
+class SingleLineField;
+class SymbolButton;
+class TagChip;
+
+// The tag chips above the add field: one chip per tag the new item could carry (on when the
+// draft carries it, marked when it is the proposed tag), then the new-tag button, or the
+// new-tag field while a tag is being named. It scrolls sideways without scroll bars. Chips and
+// the button take no keyboard focus, so typing in the add field goes on after a click.
+class TagChipBar : public QScrollArea {
+    Q_OBJECT
+
+public:
+    explicit TagChipBar(ListDetailModel& screen, QWidget* parent = nullptr);
+
+    // Follows the add bar's face: chips are made again only when they changed.
+    void follow(const AddBarFace& face);
+    QList<TagChip*> chips() const;
+    SymbolButton* newTagButton() const { return newTagButton_; }
+    SingleLineField* newTagField() const { return newTagField_; }
+
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int) const override;
+    QSize sizeHint() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void commit();
+
+    ListDetailModel& screen_;
+    QWidget* strip_;
+    QHBoxLayout* row_;
+    QList<AddBarFace::Chip> shown_;
+    QList<TagChip*> chipWidgets_;
+    SymbolButton* newTagButton_;
+    SingleLineField* newTagField_;
+};
