@@ -1,16 +1,25 @@
 // Gallery pictures of a list's pane: items with tags, a due date and ticked items; grouped;
-// filtered; completed section open; read-only; empty.
+// filtered; completed section open; read-only; empty; the add bar idle, with a proposed tag and
+// with chips and a tag being named; the list actions menu; the tag order sheet.
 #include "GalleryShot.h"
 
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "ui/components/SymbolButton.h"
+#include "ui/detail/AddItemBar.h"
+#include "ui/detail/ArrangeTagsSheet.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/detail/TagSuggester.h"
+
+#include <QLabel>
+#include <QMenu>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -150,5 +159,75 @@ const GalleryShot::Add empty{{"detail-empty", 560, 560, [] {
                                       sample->store.addList(QStringLiteral("Birthday party"));
                                   return pane(sample, list);
                               }}};
+
+// The add bar alone, as the foot of a list's pane shows it.
+QWidget* addBar(SampleList* sample, const TBList& list,
+                const std::function<void(ListDetailModel&)>& arrange) {
+    sample->model.show(list.id);
+    auto* bar = new AddItemBar(sample->model);
+    sample->setParent(bar);
+    arrange(sample->model);
+    sample->model.suggester().settle();
+    QCoreApplication::processEvents();
+    return bar;
+}
+
+const GalleryShot::Add addIdle{{"detail-add-idle", 560, 0, [] {
+                                    auto* sample = new SampleList;
+                                    const TBList list = sample->store.addList("Birthday party");
+                                    sample->defaults.setBool("tagsDeclined." + list.id, true);
+                                    return addBar(sample, list, [](ListDetailModel&) {});
+                                }}};
+
+const GalleryShot::Add addSuggested{{"detail-add-suggested", 560, 0, [] {
+                                         auto* sample = new SampleList;
+                                         return addBar(sample, sample->groceries(),
+                                                       [](ListDetailModel& m) {
+                                                           m.setInputFocused(true);
+                                                           m.setDraft("Skimmed milk");
+                                                       });
+                                     }}};
+
+const GalleryShot::Add addChips{{"detail-add-chips", 560, 0, [] {
+                                     auto* sample = new SampleList;
+                                     return addBar(sample, sample->groceries(),
+                                                   [](ListDetailModel& m) {
+                                                       m.setInputFocused(true);
+                                                       m.setDraft("Frozen peas #veg #offers");
+                                                       m.startNamingTag();
+                                                   });
+                                 }}};
+
+// The pane with its actions menu open under the menu button (the menu is a window of its own,
+// drawn here into the picture).
+const GalleryShot::Add actionsMenu{
+    {"detail-actions-menu", 560, 520, [] {
+         auto* sample = new SampleList;
+         auto* view = static_cast<ListDetailView*>(pane(sample, sample->groceries()));
+         view->resize(560, 520);
+         view->show();
+         QCoreApplication::processEvents();
+         view->fillActionsMenu();
+         QMenu& menu = view->actionsMenu();
+         menu.setAttribute(Qt::WA_DontShowOnScreen);
+         menu.popup(QPoint(0, 0));
+         QCoreApplication::processEvents();
+         auto* picture = new QLabel(view);
+         picture->setPixmap(menu.grab());
+         menu.hide();
+         picture->adjustSize();
+         const QPoint under = view->actionsButton().mapTo(
+             view, QPoint(view->actionsButton().width(), view->actionsButton().height()));
+         picture->move(under.x() - picture->width(), under.y());
+         picture->raise();
+         picture->show();
+         return view;
+     }}};
+
+const GalleryShot::Add tagOrder{{"detail-tag-order", 420, 520, [] {
+                                     return new ArrangeTagsSheet(
+                                         {"veg", "bakery", "dairy", "frozen", "household"},
+                                         [](const QStringList&) {});
+                                 }}};
 
 } // namespace

@@ -114,9 +114,13 @@ ArrangeTagsSheet::ArrangeTagsSheet(const QStringList& tags,
     list->setContentsMargins(16, 8, 16, 0);
     list->addWidget(rows_, 1);
     list->addWidget(footer);
-    if (tags.isEmpty())
-        list->addStretch(1);
+    list->addStretch(0);
     body->addLayout(list, 1);
+    // The rows take the height they need, up to what the sheet has; the footer follows them.
+    int rowsHeight = 0;
+    for (int row = 0; row < order_->rowCount(); ++row)
+        rowsHeight += rows_->sizeHintForRow(row);
+    rows_->setMaximumHeight(rowsHeight + 2);
 
     connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);
     connect(done_, &QAbstractButton::clicked, this, [this] {
