@@ -5,19 +5,9 @@
 
 namespace {
 
+// LF, VT, FF, CR, NEL and the line and paragraph separators: white space that is not a blank.
 bool isLineBreak(QChar c) {
-    switch (c.unicode()) {
-    case 0x000A:
-    case 0x000B:
-    case 0x000C:
-    case 0x000D:
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
+    return Unicode::isWhitespaceOrNewline(c.unicode()) && !Unicode::isBlank(c.unicode());
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 // The list's scrolling content.
 #include "DetailItemsView.h"
 
-#include "DetailRowAccessibility.h"
 #include "DetailRowDelegate.h"
 #include "DetailRowModel.h"
 #include "ItemRowGeometry.h"
@@ -25,7 +24,7 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     : QListView(parent), screen_(screen), rows_(new DetailRowModel(screen, this)),
       delegate_(new DetailRowDelegate(*rows_, this, this)), drag_(new RowDragController(this)),
       swipe_(new RowSwipeController(this)) {
-    DetailRowAccessibility::install();
+    AccessibleRows::install();
     setModel(rows_);
     setItemDelegate(delegate_);
     setFrameShape(QFrame::NoFrame);
@@ -270,4 +269,62 @@ void DetailItemsView::resizeEvent(QResizeEvent* event) {
     QListView::resizeEvent(event);
     // Row heights depend on the width: the delegate re-measures when the width changed.
     scheduleDelayedItemsLayout();
+}
+
+// --- What a screen reader finds ---
+
+QString DetailItemsView::rowKey(int row) const {
+    return rows_->row(row).key();
+}
+
+int DetailItemsView::rowOfKey(const QString& key) const {
+    for (int i = 0; i < rows_->rowCount(); ++i)
+        if (rows_->row(i).key() == key)
+            return i;
+    return -1;
+}
+
+QAccessible::Role DetailItemsView::rowRole(int row) const {
+    return rows_->row(row).kind == DetailRow::Kind::groupHeading ? QAccessible::StaticText
+                                                                 : QAccessible::ListItem;
+}
+
+QAccessible::State DetailItemsView::rowState(int row) const {
+    QAccessible::State state;
+    const DetailRow& r = rows_->row(row);
+    if (r.kind == DetailRow::Kind::completedHeader) {
+        const bool expanded = screen_.state().showingCompleted;
+        state.expandable = true;
+        state.expanded = expanded;
+        state.collapsed = !expanded;
+    } else if (r.kind == DetailRow::Kind::item) {
+        state.checkable = true;
+        state.checked = r.item.done;
+    }
+    return state;
+}
+
+QStringList DetailItemsView::rowActions(int row) const {
+    const DetailRow& r = rows_->row(row);
+    QStringList names;
+    if (r.kind == DetailRow::Kind::item || r.kind == DetailRow::Kind::completedHeader)
+        names.append(QAccessibleActionInterface::pressAction());
+    for (const AccessibleAction& action : screen_.rowActions(r))
+        names.append(action.name);
+    return names;
+}
+
+void DetailItemsView::doRowAction(int row, const QString& name) {
+    const DetailRow r = rows_->row(row);
+    if (name == QAccessibleActionInterface::pressAction()) {
+        act(rows_->index(row),
+            r.kind == DetailRow::Kind::item ? Part::text : Part::completedHeader);
+        return;
+    }
+    for (const AccessibleAction& action : screen_.rowActions(r)) {
+        if (action.name == name) {
+            action.run();
+            return;
+        }
+    }
 }

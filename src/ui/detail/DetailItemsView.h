@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/components/AccessibleRows.h"
+
 #include <QListView>
 #include <QPersistentModelIndex>
 
@@ -17,8 +19,10 @@ class RowSwipeController;
 // context menu (Star or Unstar, Delete) and the same actions behind a sideways swipe on a
 // touchpad: Star or Unstar on the leading side, Delete on the trailing side, each acting at once
 // on a full swipe. The open items of an editable, ungrouped list are reordered by dragging their
-// text; a drop is one store operation.
-class DetailItemsView : public QListView {
+// text; a drop is one store operation. A screen reader finds every row with a press action (an
+// item opens, the completed header folds) and, on a list that may be changed, the actions of an
+// item's tick, menu and swipe ("Tick", "Star", "Delete").
+class DetailItemsView : public QListView, public AccessibleRows {
     Q_OBJECT
 
 public:
@@ -35,6 +39,14 @@ public:
     QMenu* menuFor(const QModelIndex& index);
     RowDragController& drag() const { return *drag_; }
     RowSwipeController& swipe() const { return *swipe_; }
+
+    // --- AccessibleRows ---
+    QString rowKey(int row) const override;
+    int rowOfKey(const QString& key) const override;
+    QAccessible::Role rowRole(int row) const override;
+    QAccessible::State rowState(int row) const override;
+    QStringList rowActions(int row) const override;
+    void doRowAction(int row, const QString& name) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

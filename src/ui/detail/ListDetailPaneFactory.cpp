@@ -8,9 +8,10 @@
 
 #include <memory>
 
-ListDetailView* makeListDetailPane(ListStore& store, CloudSync* cloud, QWidget* parent) {
-    auto* screen = new ListDetailModel(store);
-    const auto words = std::make_shared<RelativeDueText>();
+ListDetailView* makeListDetailPane(ListStore& store, CloudSync* cloud, QWidget* parent,
+                                   const Clock& clock, const QByteArray& locale) {
+    auto* screen = new ListDetailModel(store, clock);
+    const auto words = std::make_shared<RelativeDueText>(locale);
     screen->setRelativeWords([words](Date due, Date now) { return words->text(due, now); });
     if (cloud) {
         screen->setShareLookup(CloudShareLookup::lookup(*cloud));

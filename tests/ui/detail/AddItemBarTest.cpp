@@ -16,10 +16,7 @@
 namespace {
 
 QStringList texts(const QList<TBItem>& items) {
-    QStringList out;
-    for (const TBItem& item : items)
-        out.append(item.text);
-    return out;
+    return DetailTestStore::texts(items);
 }
 
 class AddItemBarTest : public DetailPaneTest {

@@ -1,7 +1,8 @@
-// What a screen reader finds on a list's rows and how the share look-up's answers reach the
-// people badge.
+// What a screen reader finds on a list's rows, how the share look-up's answers reach the people
+// badge, and the pane as the window builds it.
 #include "DetailPaneTest.h"
 #include "ui/detail/CloudShareLookup.h"
+#include "ui/detail/ListDetailPaneFactory.h"
 
 #include <QAccessible>
 
@@ -89,6 +90,25 @@ TEST(CloudShareLookup, AnswersFromTheCloud) {
         EXPECT_EQ(answer.otherParticipants, row.others) << row.what;
         EXPECT_EQ(answer.failed, row.failed) << row.what;
     }
+}
+
+TEST_F(DetailAccessibilityTest, ThePaneAsTheWindowBuildsItTellsTheDueDayInWordsAndLooksUpNothing) {
+    TBList list = t.list("Party");
+    list.dueDate = t.clock.now().addingSeconds(86400);
+    t.store->updateList(list);
+    std::unique_ptr<ListDetailView> pane(
+        makeListDetailPane(*t.store, nullptr, nullptr, t.clock, "en_GB"));
+    pane->screen().show(list.id);
+    ASSERT_TRUE(pane->screen().snapshot().hero);
+    EXPECT_EQ(pane->screen().snapshot().hero->dueText, "Due tomorrow");
+    // Without the cloud the look-up fails, silently: a shared list's count stays unknown.
+    list = t.current(list.id);
+    list.hasShare = true;
+    t.store->updateList(list);
+    pane->screen().show(list.id);
+    ASSERT_TRUE(pane->screen().snapshot().badge);
+    EXPECT_EQ(pane->screen().share(), std::nullopt);
+    EXPECT_EQ(pane->screen().state().message, std::nullopt);
 }
 
 } // namespace

@@ -52,6 +52,17 @@ protected:
         QTest::mouseClick(view->items().viewport(), Qt::LeftButton, {}, at);
         QCoreApplication::processEvents();
     }
+    // Presses at `from`, moves to `to` in four steps with the button held, releases there.
+    static void drag(QWidget* viewport, const QPoint& from, const QPoint& to) {
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 4; ++step) {
+            const QPoint at = from + (to - from) * step / 4;
+            QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, {});
+            QCoreApplication::sendEvent(viewport, &move);
+        }
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    }
     TBItem stored(const QString& itemID) {
         for (const TBItem& item : t.store->allItems())
             if (item.id == itemID)

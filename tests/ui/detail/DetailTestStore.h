@@ -57,6 +57,12 @@ public:
         store->updateList(list);
     }
     static void turn() { QCoreApplication::processEvents(); }
+    static QStringList texts(const QList<TBItem>& items) {
+        QStringList out;
+        for (const TBItem& item : items)
+            out.append(item.text);
+        return out;
+    }
 
     QTemporaryDir dir;
     MemoryDefaults defaults;

@@ -11,10 +11,7 @@
 namespace {
 
 QStringList texts(const QList<TBItem>& items) {
-    QStringList out;
-    for (const TBItem& item : items)
-        out.append(item.text);
-    return out;
+    return DetailTestStore::texts(items);
 }
 
 QStringList rowKeys(const DetailSnapshot& snapshot) {

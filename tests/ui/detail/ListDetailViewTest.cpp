@@ -86,14 +86,7 @@ TEST_F(ListDetailViewTest, OneDragIsOneStoreCallAndOneRefresh) {
     const QPoint to(from.x(), rowRect(ids[2]).bottom() - 4);
     QSignalSpy changes(t.store.get(), &ListStore::changed);
     QSignalSpy refreshes(&model, &ListDetailModel::refreshed);
-    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
-    for (int step = 1; step <= 4; ++step) {
-        const QPoint at = from + (to - from) * step / 4;
-        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
-                         Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &move);
-    }
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    drag(viewport, from, to);
     QCoreApplication::processEvents();
     EXPECT_EQ(changes.count(), 1);
     EXPECT_EQ(refreshes.count(), 1);

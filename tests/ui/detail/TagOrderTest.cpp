@@ -101,14 +101,7 @@ TEST_F(TagOrderTest, ADraggedOrderIsWrittenAndTheListRegroupsAtOnce) {
     QWidget* viewport = sheet->rows()->viewport();
     const QPoint from = sheet->rows()->visualRect(sheet->order().index(2)).center();
     const QPoint to = sheet->rows()->visualRect(sheet->order().index(0)).topLeft() + QPoint(20, 2);
-    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
-    for (int step = 1; step <= 4; ++step) {
-        const QPoint at = from + (to - from) * step / 4;
-        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
-                         Qt::LeftButton, {});
-        QCoreApplication::sendEvent(viewport, &move);
-    }
-    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    drag(viewport, from, to);
     EXPECT_EQ(sheet->order().order(), QStringList({"veg", "bakery", "dairy"}));
     sheet->doneButton()->click();
     EXPECT_EQ(t.store->defaults().stringList("tagOrder." + list.id),

@@ -1,10 +1,7 @@
-// Accessible interfaces of a list's items view and its rows.
-#include "DetailRowAccessibility.h"
+// Accessible interfaces of item views of painted rows, and of their rows.
+#include "AccessibleRows.h"
 
-#include "DetailItemsView.h"
-#include "DetailRowModel.h"
-#include "ListDetailModel.h"
-
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
 #include <QHash>
 #include <QPointer>
@@ -12,16 +9,10 @@
 
 namespace {
 
-int rowOfKey(const DetailRowModel& rows, const QString& key) {
-    for (int i = 0; i < rows.rowCount(); ++i)
-        if (rows.row(i).key() == key)
-            return i;
-    return -1;
-}
-
-class DetailRowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class RowAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    DetailRowAccessible(DetailItemsView* view, QString key) : view_(view), key_(std::move(key)) {}
+    RowAccessible(QAbstractItemView* view, AccessibleRows* rows, QString key)
+        : view_(view), rows_(rows), key_(std::move(key)) {}
 
     bool isValid() const override { return view_ && row() >= 0; }
     QObject* object() const override { return nullptr; }
@@ -38,7 +29,7 @@ public:
     QString text(QAccessible::Text t) const override {
         if (!isValid())
             return {};
-        const QModelIndex index = view_->rows().index(row());
+        const QModelIndex index = view_->model()->index(row(), 0);
         if (t == QAccessible::Name)
             return index.data(Qt::AccessibleTextRole).toString();
         if (t == QAccessible::Description)
@@ -50,31 +41,17 @@ public:
     QRect rect() const override {
         if (!isValid())
             return {};
-        const QRect local = view_->visualRect(view_->rows().index(row()));
+        const QRect local = view_->visualRect(view_->model()->index(row(), 0));
         return QRect(view_->viewport()->mapToGlobal(local.topLeft()), local.size());
     }
     QAccessible::Role role() const override {
-        const DetailRow::Kind kind =
-            isValid() ? view_->rows().row(row()).kind : DetailRow::Kind::item;
-        return kind == DetailRow::Kind::groupHeading ? QAccessible::StaticText
-                                                     : QAccessible::ListItem;
+        return isValid() ? rows_->rowRole(row()) : QAccessible::ListItem;
     }
     QAccessible::State state() const override {
+        if (isValid())
+            return rows_->rowState(row());
         QAccessible::State state;
-        if (!isValid()) {
-            state.invalid = true;
-            return state;
-        }
-        const DetailRow& r = view_->rows().row(row());
-        if (r.kind == DetailRow::Kind::completedHeader) {
-            const bool expanded = view_->screen().state().showingCompleted;
-            state.expandable = true;
-            state.expanded = expanded;
-            state.collapsed = !expanded;
-        } else if (r.kind == DetailRow::Kind::item) {
-            state.checkable = true;
-            state.checked = r.item.done;
-        }
+        state.invalid = true;
         return state;
     }
 
@@ -83,68 +60,47 @@ public:
             return static_cast<QAccessibleActionInterface*>(this);
         return nullptr;
     }
-
     QStringList actionNames() const override {
-        QStringList names;
-        if (!isValid())
-            return names;
-        const DetailRow& r = view_->rows().row(row());
-        if (r.kind == DetailRow::Kind::item || r.kind == DetailRow::Kind::completedHeader)
-            names.append(pressAction());
-        for (const AccessibleAction& action : view_->screen().rowActions(r))
-            names.append(action.name);
-        return names;
+        return isValid() ? rows_->rowActions(row()) : QStringList();
     }
     QString localizedActionDescription(const QString& name) const override {
         return name == pressAction() ? text(QAccessible::Description) : name;
     }
     void doAction(const QString& name) override {
-        if (!isValid())
-            return;
-        const DetailRow r = view_->rows().row(row());
-        ListDetailModel& screen = view_->screen();
-        if (name == pressAction()) {
-            if (r.kind == DetailRow::Kind::item)
-                screen.openItem(r.item.id);
-            else if (r.kind == DetailRow::Kind::completedHeader)
-                screen.toggleCompleted();
-            return;
-        }
-        for (const AccessibleAction& action : screen.rowActions(r)) {
-            if (action.name == name) {
-                action.run();
-                return;
-            }
-        }
+        if (isValid() && actionNames().contains(name))
+            rows_->doRowAction(row(), name);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    int row() const { return view_ ? rowOfKey(view_->rows(), key_) : -1; }
+    int row() const { return view_ ? rows_->rowOfKey(key_) : -1; }
 
-    QPointer<DetailItemsView> view_;
+    QPointer<QAbstractItemView> view_;
+    AccessibleRows* rows_; // the view itself
     QString key_;
 };
 
-class DetailListAccessible : public QAccessibleWidget {
+class RowsAccessible : public QAccessibleWidget {
 public:
-    explicit DetailListAccessible(DetailItemsView* view)
-        : QAccessibleWidget(view, QAccessible::List), view_(view) {}
-    ~DetailListAccessible() override {
+    RowsAccessible(QAbstractItemView* view, AccessibleRows* rows)
+        : QAccessibleWidget(view, QAccessible::List), view_(view), rows_(rows) {}
+    ~RowsAccessible() override {
         for (QAccessible::Id id : std::as_const(children_))
             QAccessible::deleteAccessibleInterface(id);
     }
 
-    int childCount() const override { return view_ ? view_->rows().rowCount() : 0; }
+    int childCount() const override {
+        return view_ && view_->model() ? view_->model()->rowCount() : 0;
+    }
     QAccessibleInterface* child(int index) const override {
         if (!view_ || index < 0 || index >= childCount())
             return nullptr;
-        const QString key = view_->rows().row(index).key();
+        const QString key = rows_->rowKey(index);
         // One interface per row key, so a row keeps its interface when it moves.
         const auto found = children_.constFind(key);
         if (found != children_.cend())
             return QAccessible::accessibleInterface(*found);
-        auto* row = new DetailRowAccessible(view_, key);
+        auto* row = new RowAccessible(view_, rows_, key);
         children_.insert(key, QAccessible::registerAccessibleInterface(row));
         return row;
     }
@@ -153,7 +109,7 @@ public:
             return -1;
         for (auto it = children_.cbegin(); it != children_.cend(); ++it)
             if (QAccessible::accessibleInterface(it.value()) == child)
-                return rowOfKey(view_->rows(), it.key());
+                return rows_->rowOfKey(it.key());
         return -1;
     }
     QAccessibleInterface* childAt(int x, int y) const override {
@@ -162,28 +118,31 @@ public:
         const QModelIndex index = view_->indexAt(view_->viewport()->mapFromGlobal(QPoint(x, y)));
         return index.isValid() ? child(index.row()) : nullptr;
     }
+    QAccessibleInterface* focusChild() const override {
+        if (!view_ || !view_->hasFocus() || !view_->currentIndex().isValid())
+            return nullptr;
+        return child(view_->currentIndex().row());
+    }
 
 private:
-    QPointer<DetailItemsView> view_;
+    QPointer<QAbstractItemView> view_;
+    AccessibleRows* rows_;
     mutable QHash<QString, QAccessible::Id> children_;
 };
 
 QAccessibleInterface* factory(const QString&, QObject* object) {
-    if (auto* view = qobject_cast<DetailItemsView*>(object))
-        return new DetailListAccessible(view);
+    auto* view = qobject_cast<QAbstractItemView*>(object);
+    if (auto* rows = dynamic_cast<AccessibleRows*>(view))
+        return new RowsAccessible(view, rows);
     return nullptr;
 }
 
 } // namespace
 
-namespace DetailRowAccessibility {
-
-void install() {
+void AccessibleRows::install() {
     static const bool installed = [] {
         QAccessible::installFactory(factory);
         return true;
     }();
     (void)installed;
 }
-
-} // namespace DetailRowAccessibility
