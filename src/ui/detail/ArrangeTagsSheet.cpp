@@ -2,6 +2,7 @@
 #include "ArrangeTagsSheet.h"
 
 #include "TagOrderModel.h"
+#include "store/ListStore.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/TagChip.h"
 #include "ui/components/TextButton.h"
@@ -129,4 +130,13 @@ ArrangeTagsSheet::ArrangeTagsSheet(const QStringList& tags,
             onSave_(order_->order());
         accept();
     });
+}
+
+ArrangeTagsSheet* ArrangeTagsSheet::forList(ListStore& store, const QString& listID,
+                                            QWidget* parent) {
+    ListStore* owner = &store;
+    return new ArrangeTagsSheet(
+        store.vocabulary(listID),
+        [owner, listID](const QStringList& order) { TagOrderModel::write(*owner, listID, order); },
+        parent);
 }

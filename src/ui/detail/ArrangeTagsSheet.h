@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class ListStore;
 class QListView;
 class RowDragController;
 class TagOrderModel;
@@ -21,6 +22,10 @@ class ArrangeTagsSheet : public SheetDialog {
 public:
     ArrangeTagsSheet(const QStringList& tags, std::function<void(const QStringList&)> onSave,
                      QWidget* parent = nullptr);
+
+    // The sheet of a list's tags (its vocabulary, in the order shown) whose "Done" stores the
+    // arranged order as the list's tag order: the sheet the window registers.
+    static ArrangeTagsSheet* forList(ListStore& store, const QString& listID, QWidget* parent);
 
     TagOrderModel& order() const { return *order_; }
     QListView* rows() const { return rows_; }

@@ -16,16 +16,27 @@ DetailSheetHost::~DetailSheetHost() {
     delete sheet_;
 }
 
-void DetailSheetHost::setPresenter(ListDetailSheet sheet, Presenter make) {
+void DetailSheetHost::setPresenter(Sheet sheet, Presenter make) {
     presenters_.insert(sheet, std::move(make));
 }
 
-QDialog* DetailSheetHost::make(ListDetailSheet sheet) {
+std::optional<DetailSheetHost::Sheet> DetailSheetHost::wanted() const {
+    const ListDetailState& state = screen_.state();
+    if (state.editing)
+        return Sheet::listEditor;
+    if (state.arrangingTags)
+        return Sheet::tagOrder;
+    if (state.openItem)
+        return Sheet::itemEditor;
+    return std::nullopt;
+}
+
+QDialog* DetailSheetHost::make(Sheet sheet) {
     const Request request{screen_.listID(),
                           screen_.state().openItem ? screen_.state().openItem->itemID : QString()};
     if (const Presenter presenter = presenters_.value(sheet))
         return presenter(anchor_->window(), request);
-    if (sheet == ListDetailSheet::tagOrder) {
+    if (sheet == Sheet::tagOrder) {
         ListDetailModel* screen = &screen_;
         return new ArrangeTagsSheet(
             screen_.snapshot().vocabulary,
@@ -35,7 +46,7 @@ QDialog* DetailSheetHost::make(ListDetailSheet sheet) {
 }
 
 void DetailSheetHost::follow() {
-    const std::optional<ListDetailSheet> wanted = screen_.presentedSheet();
+    const std::optional<Sheet> wanted = this->wanted();
     if (sheet_ && wanted == kind_)
         return;
     if (sheet_) {
@@ -51,21 +62,21 @@ void DetailSheetHost::follow() {
     if (!dialog) {
         // Nothing draws it: let the next one through. The open item stays the screen's state,
         // for a host that shows the item editor its own way.
-        if (*wanted != ListDetailSheet::itemEditor)
-            screen_.dismissSheet(*wanted);
+        if (*wanted != Sheet::itemEditor)
+            screen_.sheetClosed(*wanted);
         return;
     }
     sheet_ = dialog;
     kind_ = wanted;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
-    const ListDetailSheet kind = *wanted;
+    const Sheet kind = *wanted;
     connect(dialog, &QDialog::finished, this, [this, dialog, kind] {
         if (sheet_ != dialog)
             return;
         sheet_ = nullptr;
         kind_.reset();
-        screen_.dismissSheet(kind);
+        screen_.sheetClosed(kind);
     });
     auto* sheet = qobject_cast<SheetDialog*>(dialog);
     if (sheet && !sheet->present()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListDetailSheet.h"
+#include "ListDetailModel.h"
 
 #include <QDialog>
 #include <QMap>
@@ -10,19 +10,19 @@
 #include <functional>
 #include <optional>
 
-class ListDetailModel;
 class QWidget;
 
-// Shows the sheets a list's screen asks for, one at a time, window-modal over the pane's window,
-// and tells the screen when one closes. The tag order sheet is made here; the others are made by
-// whoever gives a presenter for them (the window: the list editor, later the item editor). A
-// sheet without a presenter is dismissed at once, except the item editor, whose open item stays
-// the screen's state. When the screen stops asking for the sheet
-// shown (its list went away) the sheet closes. Main thread only.
+// Shows the sheets a list's screen asks for, one at a time, window-modal over the anchor's
+// window, and tells the screen when one closes: for a host without the window's own sheets (the
+// gallery, the tests, a pane shown on its own). The tag order sheet is made here; the others by
+// whoever gives a presenter for them. A sheet without a presenter is closed at once, except the
+// item editor, whose open item stays the screen's state. When the screen stops asking for the
+// sheet shown (its list went away) the sheet closes. Main thread only.
 class DetailSheetHost : public QObject {
     Q_OBJECT
 
 public:
+    using Sheet = ListDetailModel::Sheet;
     // What a sheet is for: the list and, for the item editor, the item.
     struct Request {
         QString listID;
@@ -33,16 +33,17 @@ public:
     DetailSheetHost(ListDetailModel& screen, QWidget* anchor);
     ~DetailSheetHost() override;
 
-    void setPresenter(ListDetailSheet sheet, Presenter make);
+    void setPresenter(Sheet sheet, Presenter make);
     QDialog* presented() const { return sheet_; }
 
 private:
     void follow();
-    QDialog* make(ListDetailSheet sheet);
+    std::optional<Sheet> wanted() const;
+    QDialog* make(Sheet sheet);
 
     ListDetailModel& screen_;
     QWidget* anchor_;
-    QMap<ListDetailSheet, Presenter> presenters_;
+    QMap<Sheet, Presenter> presenters_;
     QPointer<QDialog> sheet_;
-    std::optional<ListDetailSheet> kind_;
+    std::optional<Sheet> kind_;
 };

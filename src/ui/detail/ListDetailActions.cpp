@@ -1,6 +1,7 @@
 // The list screen's actions menu, paste, Markdown export and sheets.
 #include "ListDetailModel.h"
 #include "MarkdownExport.h"
+#include "TagOrderModel.h"
 
 #include "model/Markdown.h"
 #include "platform/Defaults.h"
@@ -9,11 +10,20 @@
 #include <QPointer>
 
 QList<ListActionsMenu::Entry> ListDetailModel::menuEntries() const {
-    return ListActionsMenu::entries(mayWrite(), snapshot_.vocabulary.size());
+    QList<ListActionsMenu::Entry> entries =
+        ListActionsMenu::entries(mayWrite(), snapshot_.vocabulary.size());
+    // An entry whose sheet the window does not have is left out.
+    entries.removeIf([this](const ListActionsMenu::Entry& entry) {
+        return (entry.action == ListActionsMenu::Action::editList &&
+                !offersSheet(Sheet::listEditor)) ||
+               (entry.action == ListActionsMenu::Action::arrangeTags &&
+                !offersSheet(Sheet::tagOrder));
+    });
+    return entries;
 }
 
 void ListDetailModel::arrangeTags() {
-    if (!snapshot_.list)
+    if (!snapshot_.list || !offersSheet(Sheet::tagOrder))
         return;
     state_.arrangingTags = true;
     emit stateChanged();
@@ -22,8 +32,7 @@ void ListDetailModel::arrangeTags() {
 void ListDetailModel::saveTagOrder(const QStringList& order) {
     state_.arrangingTags = false;
     if (snapshot_.list) {
-        store_.defaults().setStringList(QStringLiteral("tagOrder.") + listID_, order);
-        store_.announceVocabularyChange(listID_);
+        TagOrderModel::write(store_, listID_, order);
         refreshNow(); // the list regroups at once
     }
     emit stateChanged();
@@ -70,47 +79,6 @@ void ListDetailModel::finishSave(const std::optional<QString>& path) {
     // A cancelled save says nothing; a failed one says so.
     if (path && !MarkdownExport::write(*path, markdown().toUtf8()))
         state_.message = QStringLiteral("Could not save the file.");
-    emit stateChanged();
-}
-
-std::optional<ListDetailSheet> ListDetailModel::presentedSheet() const {
-    if (state_.editing)
-        return ListDetailSheet::listEditor;
-    if (state_.arrangingTags)
-        return ListDetailSheet::tagOrder;
-    if (state_.openItem)
-        return ListDetailSheet::itemEditor;
-    if (state_.settingUpSharing)
-        return ListDetailSheet::sharingSetup;
-    if (state_.editingPerson)
-        return ListDetailSheet::person;
-    if (state_.showingShareSheet)
-        return ListDetailSheet::cloudSharing;
-    return std::nullopt;
-}
-
-void ListDetailModel::dismissSheet(ListDetailSheet sheet) {
-    switch (sheet) {
-    case ListDetailSheet::listEditor:
-        state_.editing = false;
-        break;
-    case ListDetailSheet::tagOrder:
-        state_.arrangingTags = false;
-        break;
-    case ListDetailSheet::itemEditor:
-        state_.openItem.reset();
-        break;
-    case ListDetailSheet::sharingSetup:
-        state_.settingUpSharing = false;
-        break;
-    case ListDetailSheet::person:
-        state_.editingPerson.reset();
-        break;
-    case ListDetailSheet::cloudSharing:
-        state_.showingShareSheet = false;
-        loadShare(); // the sharing may have changed
-        break;
-    }
     emit stateChanged();
 }
 

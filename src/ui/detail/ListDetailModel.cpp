@@ -1,6 +1,7 @@
 // The list screen's state, its snapshot of what is shown, and its actions.
 #include "ListDetailModel.h"
 
+#include "CloudShareLookup.h"
 #include "ItemRowText.h"
 #include "TagSuggester.h"
 #include "model/CompletedOrder.h"
@@ -8,6 +9,7 @@
 #include "model/TagGrouping.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "ui/lists/RelativeDueText.h"
 #include "ui/sound/SoundEffects.h"
 
 #include <QPointer>
@@ -26,6 +28,23 @@ ListDetailModel::ListDetailModel(ListStore& store, const Clock& clock, QObject* 
     : QObject(parent), store_(store), clock_(clock), suggester_(new TagSuggester(this)) {
     connect(&store_, &ListStore::changed, this, &ListDetailModel::scheduleRefresh);
     connect(suggester_, &TagSuggester::ready, this, &ListDetailModel::updateAddBar);
+    const auto words = std::make_shared<RelativeDueText>();
+    relativeWords_ = [words](Date due, Date now) { return words->text(due, now); };
+    // Looked for when asked: the cloud half may be attached after the screen is made.
+    QPointer<ListStore> cloudOwner(&store_);
+    shareLookup_ = [cloudOwner](const QString& listID, std::function<void(ShareAnswer)> reply) {
+        CloudSync* cloud = cloudOwner ? cloudOwner->findChild<CloudSync*>() : nullptr;
+        if (!cloud)
+            return reply({std::nullopt, true});
+        CloudShareLookup::lookup (*cloud)(listID, std::move(reply));
+    };
+    sharePreparer_ = [cloudOwner](const QString& listID,
+                                  std::function<void(std::optional<QString>)> done) {
+        CloudSync* cloud = cloudOwner ? cloudOwner->findChild<CloudSync*>() : nullptr;
+        if (!cloud)
+            return done(errorDescription(SharingError::notAvailableHere));
+        CloudShareLookup::preparer (*cloud)(listID, std::move(done));
+    };
 }
 
 ListDetailModel::~ListDetailModel() = default;
@@ -327,7 +346,7 @@ void ListDetailModel::closeItem() {
 }
 
 void ListDetailModel::editList() {
-    if (!mayWrite())
+    if (!mayWrite() || !offersSheet(Sheet::listEditor))
         return;
     state_.editing = true;
     emit stateChanged();

@@ -3,7 +3,6 @@
 #include "AddBarFace.h"
 #include "DetailSnapshot.h"
 #include "ListActionsMenu.h"
-#include "ListDetailSheet.h"
 #include "ListDetailState.h"
 #include "ListHeroText.h"
 
@@ -45,6 +44,9 @@ public:
     // The plain text on the clipboard, or none when it holds no text.
     using ClipboardReader = std::function<std::optional<QString>()>;
 
+    // The share look-up and preparation go to the cloud half of the store (its CloudSync
+    // child) until others are set; without one they fail, silently. The hero's due words are
+    // those of the user's locale and time zone until others are set.
     ListDetailModel(ListStore& store, const Clock& clock = Clock::shared(),
                     QObject* parent = nullptr);
     ~ListDetailModel() override;
@@ -122,7 +124,7 @@ public:
 
     // --- The list actions menu, paste, Markdown and the sheets ---
     QList<ListActionsMenu::Entry> menuEntries() const;
-    void arrangeTags();
+    void arrangeTags(); // only when the window has the tag order sheet
     // The arranged order is stored as the list's tag order and every view regroups.
     void saveTagOrder(const QStringList& order);
     void pasteFromClipboard();
@@ -131,9 +133,6 @@ public:
     void beginSave();
     // The save dialog's outcome: a path to write to, or none when it was cancelled (silent).
     void finishSave(const std::optional<QString>& path);
-    // The sheet the state asks for now, if any, and its closing (which resets its state).
-    std::optional<ListDetailSheet> presentedSheet() const;
-    void dismissSheet(ListDetailSheet sheet);
     // Starting to share (the sharing set-up sheet's continue): a failure is shown in the alert.
     using SharePreparer = std::function<void(
         const QString& listID, std::function<void(std::optional<QString> error)> done)>;

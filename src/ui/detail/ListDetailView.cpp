@@ -97,7 +97,6 @@ ListDetailView::ListDetailView(ListDetailModel& screen, QWidget* parent)
     // The empty state lies over the list and lets clicks through to it.
     empty_->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    sheets_ = new DetailSheetHost(screen_, this);
     // The clipboard is read when the user pastes.
     screen_.setClipboardReader([]() -> std::optional<QString> {
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
@@ -122,10 +121,6 @@ QMessageBox* ListDetailView::alert() const {
 
 bool ListDetailView::showsEmptyState() const {
     return !empty_->isHidden();
-}
-
-void ListDetailView::setPresenter(ListDetailSheet sheet, DetailSheetHost::Presenter make) {
-    sheets_->setPresenter(sheet, std::move(make));
 }
 
 void ListDetailView::fillActionsMenu() {

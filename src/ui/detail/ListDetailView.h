@@ -1,7 +1,5 @@
 #pragma once
 
-#include "DetailSheetHost.h"
-
 #include <QPointer>
 #include <QUrl>
 #include <QWidget>
@@ -24,8 +22,8 @@ class ViewOnlyNote;
 // The detail pane of the window: one list. A slim toolbar (the people badge for shared lists,
 // then the list actions menu), the scrolling items in a reading column, the empty state over
 // them when the list has no items, and at the foot the add bar, or the view-only note for a list
-// that may only be read. It shows the screen's alert, its save dialog and its sheets (through
-// DetailSheetHost). Everything it shows comes from its ListDetailModel.
+// that may only be read. It shows the screen's alert and its save dialog; its sheets are shown by
+// the window (or a DetailSheetHost). Everything it shows comes from its ListDetailModel.
 class ListDetailView : public QWidget {
     Q_OBJECT
 
@@ -43,10 +41,6 @@ public:
     QMenu& actionsMenu() const { return *actionsMenu_; }
     void fillActionsMenu();
     QMessageBox* alert() const;
-
-    // The sheets: the window gives presenters for the list editor and the item editor.
-    void setPresenter(ListDetailSheet sheet, DetailSheetHost::Presenter make);
-    DetailSheetHost& sheets() const { return *sheets_; }
 
     // Asks where to save a file, proposing a name; answers with a path, or none when cancelled.
     // By default a save dialog modal to the window.
@@ -76,7 +70,6 @@ private:
     ViewOnlyNote* viewOnly_;
     AddItemBar* addBar_;
     QVBoxLayout* layout_;
-    DetailSheetHost* sheets_;
     QPointer<QMessageBox> alert_;
     bool choosingSave_ = false;
     SaveChooser chooseSave_;

@@ -1,6 +1,9 @@
 // The tag order being arranged.
 #include "TagOrderModel.h"
 
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+
 TagOrderModel::TagOrderModel(const QStringList& tags, QObject* parent)
     : QAbstractListModel(parent), order_(tags) {}
 
@@ -26,6 +29,11 @@ QVariant TagOrderModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::AccessibleTextRole)
         return rowLabel(order_.at(index.row()));
     return {};
+}
+
+void TagOrderModel::write(ListStore& store, const QString& listID, const QStringList& order) {
+    store.defaults().setStringList(QStringLiteral("tagOrder.") + listID, order);
+    store.announceVocabularyChange(listID);
 }
 
 QString TagOrderModel::title() {

@@ -5,6 +5,8 @@
 
 // The rows of the tag order sheet: the list's tags in the order being arranged. The order starts
 // as given and changes only by moves; the sheet hands the whole order on when the user is done.
+class ListStore;
+
 class TagOrderModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -18,6 +20,10 @@ public:
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+
+    // Stores an arranged order as the list's tag order, and announces it so that every view of
+    // the list regroups.
+    static void write(ListStore& store, const QString& listID, const QStringList& order);
 
     static QString title();       // "Arrange tags"
     static QString cancelTitle(); // "Cancel"

@@ -1,6 +1,7 @@
 // The list actions menu: its entries, paste, the Markdown file and its name, sharing by copy
 // and by mail, and the list editor's sheet.
 #include "DetailPaneTest.h"
+#include "ui/detail/DetailSheetHost.h"
 #include "ui/detail/ListActionsMenu.h"
 #include "ui/detail/MarkdownExport.h"
 
@@ -231,12 +232,13 @@ TEST_F(ListActionsTest, TheListEditorOpensOnlyForAListThatExistsAndClosesWhenItG
     open(list);
     QStringList asked;
     QPointer<QDialog> editor;
-    view->setPresenter(ListDetailSheet::listEditor,
-                       [&](QWidget* parent, const DetailSheetHost::Request& request) {
-                           asked.append(request.listID);
-                           editor = new QDialog(parent);
-                           return editor.data();
-                       });
+    DetailSheetHost sheets(model, view.get());
+    sheets.setPresenter(ListDetailModel::Sheet::listEditor,
+                        [&](QWidget* parent, const DetailSheetHost::Request& request) {
+                            asked.append(request.listID);
+                            editor = new QDialog(parent);
+                            return editor.data();
+                        });
     menuAction("Edit list…")->trigger();
     ASSERT_EQ(asked, QStringList({list.id}));
     ASSERT_TRUE(editor);
@@ -259,6 +261,28 @@ TEST_F(ListActionsTest, TheListEditorOpensOnlyForAListThatExistsAndClosesWhenItG
     EXPECT_EQ(asked.size(), 2);
 }
 
+TEST_F(ListActionsTest, ControlsOfSheetsTheWindowLacksAreLeftOut) {
+    const TBList list = t.list("Groceries");
+    const TBItem milk = t.item(list, "Milk #dairy");
+    t.item(list, "Bread #bakery");
+    open(list);
+    model.setSheetsOffered([](ListDetailModel::Sheet) { return false; });
+    EXPECT_EQ(shownMenu(), QStringList({"Paste items from clipboard", "Share as Markdown",
+                                        "› Copy Markdown", "› Send by Email…", "Save…"}));
+    EXPECT_FALSE(model.snapshot().hero->editable);
+    model.editList();
+    model.arrangeTags();
+    model.openItem(milk.id);
+    EXPECT_FALSE(model.state().editing);
+    EXPECT_FALSE(model.state().arrangingTags);
+    EXPECT_EQ(model.state().openItem, std::nullopt);
+
+    model.setSheetsOffered(
+        [](ListDetailModel::Sheet sheet) { return sheet == ListDetailModel::Sheet::tagOrder; });
+    EXPECT_TRUE(shownMenu().contains("Arrange tags…"));
+    EXPECT_FALSE(shownMenu().contains("Edit list…"));
+}
+
 TEST_F(ListActionsTest, StartingToShareSaysWhyItCannot) {
     const TBList list = t.list("Groceries");
     model.show(list.id);
@@ -268,6 +292,12 @@ TEST_F(ListActionsTest, StartingToShareSaysWhyItCannot) {
     model.presentShare();
     EXPECT_EQ(model.state().message,
               "Could not start sharing. Invite people from your iPhone or iPad for now.");
+    // Without the cloud the store's own reason is given.
+    ListDetailModel plain(*t.store, t.clock);
+    plain.show(list.id);
+    plain.presentShare();
+    EXPECT_EQ(plain.state().message,
+              "Could not start sharing. " + errorDescription(SharingError::notAvailableHere));
 }
 
 } // namespace

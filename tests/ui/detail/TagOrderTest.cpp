@@ -4,10 +4,12 @@
 #include "ui/components/RowDragController.h"
 #include "ui/components/TextButton.h"
 #include "ui/detail/ArrangeTagsSheet.h"
+#include "ui/detail/DetailSheetHost.h"
 #include "ui/detail/TagOrderModel.h"
 
 #include <QListView>
 #include <QMenu>
+#include <QSignalSpy>
 
 namespace {
 
@@ -67,6 +69,7 @@ TEST_F(TagOrderTest, ADraggedOrderIsWrittenAndTheListRegroupsAtOnce) {
     t.item(list, "Bread #bakery");
     t.item(list, "Peas #veg");
     open(list);
+    DetailSheetHost sheets(model, view.get());
     model.toggleGrouping();
     auto headings = [&] {
         QStringList out;
@@ -81,7 +84,7 @@ TEST_F(TagOrderTest, ADraggedOrderIsWrittenAndTheListRegroupsAtOnce) {
     for (QAction* action : view->actionsMenu().actions())
         if (action->text() == "Arrange tags…")
             action->trigger();
-    auto* sheet = qobject_cast<ArrangeTagsSheet*>(view->sheets().presented());
+    auto* sheet = qobject_cast<ArrangeTagsSheet*>(sheets.presented());
     ASSERT_TRUE(sheet);
     EXPECT_EQ(sheet->order().order(), QStringList({"bakery", "dairy", "veg"}));
 
@@ -93,7 +96,7 @@ TEST_F(TagOrderTest, ADraggedOrderIsWrittenAndTheListRegroupsAtOnce) {
 
     // Drag "veg" from the bottom to the top, then Done.
     model.arrangeTags();
-    sheet = qobject_cast<ArrangeTagsSheet*>(view->sheets().presented());
+    sheet = qobject_cast<ArrangeTagsSheet*>(sheets.presented());
     ASSERT_TRUE(sheet);
     sheet->resize(420, 520);
     QCoreApplication::processEvents();
@@ -109,7 +112,21 @@ TEST_F(TagOrderTest, ADraggedOrderIsWrittenAndTheListRegroupsAtOnce) {
     EXPECT_EQ(headings(), QStringList({"VEG", "BAKERY", "DAIRY"}));
     EXPECT_EQ(model.snapshot().vocabulary, QStringList({"veg", "bakery", "dairy"}));
     QCoreApplication::processEvents();
-    EXPECT_FALSE(view->sheets().presented());
+    EXPECT_FALSE(sheets.presented());
+}
+
+TEST_F(TagOrderTest, TheWindowsTagOrderSheetWritesTheOrderForItsList) {
+    const TBList list = t.list("Shop");
+    t.item(list, "Milk #dairy");
+    t.item(list, "Peas #veg");
+    std::unique_ptr<ArrangeTagsSheet> sheet(ArrangeTagsSheet::forList(*t.store, list.id, nullptr));
+    EXPECT_EQ(sheet->order().order(), QStringList({"dairy", "veg"}));
+    sheet->order().move(1, 0);
+    QSignalSpy changes(t.store.get(), &ListStore::changed);
+    sheet->doneButton()->click();
+    EXPECT_EQ(t.store->defaults().stringList("tagOrder." + list.id), QStringList({"veg", "dairy"}));
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(t.store->vocabulary(list.id), QStringList({"veg", "dairy"}));
 }
 
 } // namespace
