@@ -88,7 +88,12 @@ QList<TagChip*> TagChipBar::chips() const {
 
 void TagChipBar::follow(const AddBarFace& face) {
     if (face.chips != shown_) {
-        qDeleteAll(chipWidgets_);
+        // A chip may be the sender whose click led here: it goes once its signal is over.
+        for (TagChip* old : std::as_const(chipWidgets_)) {
+            row_->removeWidget(old);
+            old->hide();
+            old->deleteLater();
+        }
         chipWidgets_.clear();
         for (int i = 0; i < face.chips.size(); ++i) {
             const AddBarFace::Chip& chip = face.chips.at(i);
