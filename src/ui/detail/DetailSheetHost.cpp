@@ -4,12 +4,36 @@
 #include "ArrangeTagsSheet.h"
 #include "ListDetailModel.h"
 
+#include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 
 DetailSheetHost::DetailSheetHost(ListDetailModel& screen, QWidget* anchor)
     : QObject(anchor), screen_(screen), anchor_(anchor) {
     connect(&screen_, &ListDetailModel::stateChanged, this, &DetailSheetHost::follow);
+    connect(&screen_, &ListDetailModel::stateChanged, this, &DetailSheetHost::followMessage);
+}
+
+QMessageBox* DetailSheetHost::alert() const {
+    return alert_;
+}
+
+void DetailSheetHost::followMessage() {
+    const std::optional<QString>& message = screen_.state().message;
+    if (message && !alert_) {
+        // The alert's title is the message; its one button is "OK".
+        alert_ = new QMessageBox(QMessageBox::NoIcon, QString(), *message, QMessageBox::Ok,
+                                 anchor_->window());
+        alert_->setTextFormat(Qt::PlainText);
+        alert_->setAttribute(Qt::WA_DeleteOnClose);
+        alert_->setWindowModality(Qt::WindowModal);
+        connect(alert_, &QDialog::finished, &screen_, &ListDetailModel::dismissMessage);
+        alert_->open();
+    } else if (message && alert_) {
+        alert_->setText(*message);
+    } else if (!message && alert_) {
+        alert_->close();
+    }
 }
 
 DetailSheetHost::~DetailSheetHost() {

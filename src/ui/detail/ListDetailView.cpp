@@ -21,7 +21,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QStandardPaths>
@@ -115,10 +114,6 @@ bool ListDetailView::showsViewOnlyNote() const {
     return !viewOnly_->isHidden();
 }
 
-QMessageBox* ListDetailView::alert() const {
-    return alert_;
-}
-
 bool ListDetailView::showsEmptyState() const {
     return !empty_->isHidden();
 }
@@ -174,20 +169,6 @@ void ListDetailView::followState() {
             self->choosingSave_ = false;
             self->screen_.finishSave(path);
         });
-    }
-    if (state.message && !alert_) {
-        // The alert's title is the message; its one button is "OK".
-        alert_ = new QMessageBox(QMessageBox::NoIcon, QString(), *state.message, QMessageBox::Ok,
-                                 window());
-        alert_->setTextFormat(Qt::PlainText);
-        alert_->setAttribute(Qt::WA_DeleteOnClose);
-        alert_->setWindowModality(Qt::WindowModal);
-        connect(alert_, &QDialog::finished, &screen_, &ListDetailModel::dismissMessage);
-        alert_->open();
-    } else if (state.message && alert_) {
-        alert_->setText(*state.message);
-    } else if (!state.message && alert_) {
-        alert_->close();
     }
 }
 

@@ -13,7 +13,6 @@ class EmptyState;
 class ListDetailModel;
 class ListStore;
 class QMenu;
-class QMessageBox;
 class QVBoxLayout;
 class ShareBadgeView;
 class SymbolButton;
@@ -22,7 +21,7 @@ class ViewOnlyNote;
 // The detail pane of the window: one list. A slim toolbar (the people badge for shared lists,
 // then the list actions menu), the scrolling items in a reading column, the empty state over
 // them when the list has no items, and at the foot the add bar, or the view-only note for a list
-// that may only be read. It shows the screen's alert and its save dialog; its sheets are shown by
+// that may only be read. It shows the screen's save dialog; its sheets and its alert are shown by
 // the window (or a DetailSheetHost). Everything it shows comes from its ListDetailModel.
 class ListDetailView : public QWidget {
     Q_OBJECT
@@ -40,7 +39,6 @@ public:
     // The list actions, made afresh each time the menu is shown (fillActionsMenu()).
     QMenu& actionsMenu() const { return *actionsMenu_; }
     void fillActionsMenu();
-    QMessageBox* alert() const;
 
     // Asks where to save a file, proposing a name; answers with a path, or none when cancelled.
     // By default a save dialog modal to the window.
@@ -70,7 +68,6 @@ private:
     ViewOnlyNote* viewOnly_;
     AddItemBar* addBar_;
     QVBoxLayout* layout_;
-    QPointer<QMessageBox> alert_;
     bool choosingSave_ = false;
     SaveChooser chooseSave_;
     std::function<bool(const QUrl&)> openUrl_;

@@ -1,6 +1,7 @@
 // The sheets the window shows. A sheet that is not registered here has its controls hidden.
 #include "ui/window/StandardSheets.h"
 
+#include "ui/detail/ArrangeTagsSheet.h"
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/window/WindowSheets.h"
 
@@ -27,5 +28,10 @@ void addStandardSheets(WindowSheets& sheets, ListStore& store) {
                [&store](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
                    return subject.group ? new CollectionEditorSheet(store, *subject.group, parent)
                                         : nullptr;
+               });
+    sheets.add(WindowSheet::tagOrder,
+               [&store](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
+                   return subject.list ? ArrangeTagsSheet::forList(store, subject.list->id, parent)
+                                       : nullptr;
                });
 }

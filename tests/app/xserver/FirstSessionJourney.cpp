@@ -7,6 +7,8 @@
 #include "model/TBItem.h"
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
+#include "ui/components/AddItemField.h"
+#include "ui/detail/AddItemBar.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
@@ -164,6 +166,32 @@ bool openGroceriesByARequest(Session& s) {
                      "Groceries' row highlighted");
 }
 
+bool addItemsInTheAddBar(Session& s) {
+    AddItemField& field = *s.content().listView()->addBar().field();
+    if (!s.waitFor([&] { return field.isVisible(); }, "the add field"))
+        return false;
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    QTest::mouseClick(&field, Qt::LeftButton);
+    if (!s.waitFor([&] { return field.hasFocus(); }, "the add field focused"))
+        return false;
+    // "Goat milk" is like "Oat milk #dairy": it is proposed the same tag.
+    QTest::keyClicks(&field, "Goat milk");
+    QTest::keyClick(&field, Qt::Key_Return);
+    if (!s.waitFor([&] { return s.shownItem("Goat milk #dairy").has_value(); },
+                   "Goat milk added with its tag"))
+        return false;
+    if (!field.hasFocus() || !field.text().isEmpty())
+        return s.fail("the add field did not stay focused and empty");
+    QTest::keyClicks(&field, "   ");
+    QTest::keyClick(&field, Qt::Key_Return);
+    QTest::keyClicks(&field, "Rye bread");
+    QTest::keyClick(&field, Qt::Key_Return);
+    return s.waitFor([&] { return s.listScreen().snapshot().items.size() == 3; },
+                     "Rye bread added, the blank draft not");
+}
+
 bool findGroceriesStillOpen(Session& s) {
     return s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch");
 }
@@ -200,6 +228,7 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"open Packing by a click", openPackingByAClick},
           {"tick Socks by a click", tickSocksByAClick},
           {"open Groceries by a request", openGroceriesByARequest},
+          {"add items in the add bar", addItemsInTheAddBar},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"again",
          {{"find Groceries still open", findGroceriesStillOpen},
@@ -288,7 +317,11 @@ TEST_F(FirstSessionJourney, ListsOpenTickAndStayAsLeftAcrossALaunch) {
     ASSERT_EQ(firstCode, 0) << firstSaid.toStdString();
     // The tick is in the store file: Packing has nothing left, Groceries its one item.
     EXPECT_FALSE(type({"read", "--list", "Packing", "--yes"}).contains("Socks"));
-    EXPECT_TRUE(type({"read", "--list", "Groceries", "--yes"}).contains("Oat milk"));
+    const QString groceries = type({"read", "--list", "Groceries", "--yes"});
+    EXPECT_TRUE(groceries.contains("Oat milk"));
+    // The items added in the add bar are in the store file too.
+    EXPECT_TRUE(groceries.contains("Goat milk")) << groceries.toStdString();
+    EXPECT_TRUE(groceries.contains("Rye bread")) << groceries.toStdString();
 
     const auto [againCode, againSaid] = launch("again");
     EXPECT_EQ(againCode, 0) << againSaid.toStdString();

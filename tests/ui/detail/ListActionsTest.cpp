@@ -196,6 +196,7 @@ TEST_F(ListActionsTest, SavingWritesTheMarkdownExportAndSaysWhenItFails) {
     t.item(list, "Crème fraîche #dairy");
     t.item(list, "Bread", true);
     open(list);
+    DetailSheetHost sheets(model, view.get());
     QTemporaryDir folder;
     QString proposed;
     std::optional<QString> answer;
@@ -220,9 +221,9 @@ TEST_F(ListActionsTest, SavingWritesTheMarkdownExportAndSaysWhenItFails) {
     answer = folder.filePath("no such folder/Groceries.md");
     menuAction("Save…")->trigger();
     EXPECT_EQ(model.state().message, "Could not save the file.");
-    ASSERT_TRUE(view->alert());
-    EXPECT_EQ(view->alert()->text(), "Could not save the file.");
-    view->alert()->button(QMessageBox::Ok)->click();
+    ASSERT_TRUE(sheets.alert());
+    EXPECT_EQ(sheets.alert()->text(), "Could not save the file.");
+    sheets.alert()->button(QMessageBox::Ok)->click();
     QCoreApplication::processEvents();
     EXPECT_EQ(model.state().message, std::nullopt);
 }
