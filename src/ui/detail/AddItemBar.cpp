@@ -100,7 +100,15 @@ void AddItemBar::follow() {
     plus_->setEnabled(!face.blank);
     plus_->setColour(face.blank ? Theme::Colour::onSurfaceVariant : Theme::Colour::onAccent);
     plus_->setCircle(face.blank ? Theme::Colour::chip : Theme::Colour::accentBold);
-    chips_->setVisible(face.showsChipBar);
+    if (chips_->isHidden() == face.showsChipBar) {
+        chips_->setVisible(face.showsChipBar);
+        // Heard by the layouts even while the pane is not shown yet, so it comes up at its
+        // new height.
+        for (QWidget* widget = chips_->parentWidget(); widget && widget != parentWidget();
+             widget = widget->parentWidget())
+            if (widget->layout())
+                widget->layout()->invalidate();
+    }
     if (face.showsChipBar)
         chips_->follow(face);
     field_->setFocused(face.inputFocused);

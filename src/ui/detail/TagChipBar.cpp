@@ -156,3 +156,7 @@ int TagChipBar::heightForWidth(int) const {
 QSize TagChipBar::sizeHint() const {
     return {400, strip_->sizeHint().height()};
 }
+
+QSize TagChipBar::minimumSizeHint() const {
+    return {0, strip_->sizeHint().height()};
+}

@@ -29,6 +29,7 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int) const override;
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override; // as high as the chips, never a scroll area's own
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -281,6 +281,34 @@ TEST_F(AddItemBarTest, TheChipBarOffersTheListsTagsAndTheDraftsOwn) {
               "Applied when you add the item. Double tap to remove.");
 }
 
+TEST_F(AddItemBarTest, TheAddBarComesUpAtItsFullHeightWhenItsChipsAppear) {
+    const TBList list = t.list("Shop");
+    t.item(list, "Milk #dairy");
+    for (const bool shownFirst : {false, true}) {
+        // As the window makes it: the pane first, then a list with tags shown in it, before or
+        // after the pane is first on screen.
+        model.show(t.list("Empty").id);
+        view = std::make_unique<ListDetailView>(model);
+        view->resize(900, 700);
+        if (shownFirst) {
+            view->show();
+            QCoreApplication::processEvents();
+        }
+        model.show(list.id);
+        view->show();
+        QCoreApplication::processEvents(); // one turn: the gallery grabs after one
+        AddItemBar& bar = view->addBar();
+        EXPECT_FALSE(bar.chipBar()->isHidden()) << shownFirst;
+        EXPECT_EQ(bar.chipBar()->height(), bar.chipBar()->sizeHint().height()) << shownFirst;
+        EXPECT_EQ(bar.height(), bar.sizeHint().height()) << shownFirst;
+        EXPECT_EQ(bar.geometry().bottom(), view->rect().bottom()) << shownFirst;
+        // The column keeps to the reading width, centred.
+        EXPECT_EQ(bar.chipBar()->width(), 640) << shownFirst;
+        EXPECT_EQ(bar.chipBar()->mapTo(view.get(), QPoint(0, 0)).x(), (900 - 640) / 2)
+            << shownFirst;
+    }
+}
+
 TEST_F(AddItemBarTest, AReadOnlyListHasNoAddBar) {
     const TBList list = t.list("Theirs");
     t.shareFromOwner(list.id, TBSharePermission::readOnly);
