@@ -1,9 +1,8 @@
 // Markdown files and mail links of a list.
 #include "MarkdownExport.h"
 
+#include "platform/DurableFile.h"
 #include "platform/Unicode.h"
-
-#include <QSaveFile>
 
 namespace MarkdownExport {
 
@@ -39,15 +38,7 @@ QString fileNameWithExtension(const std::optional<QString>& listName) {
 }
 
 bool write(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    // commit() flushes, syncs and renames, and fails when any of them does.
-    return file.commit();
+    return DurableFile::replace(path, QByteArrayView(bytes));
 }
 
 QUrl mailLink(const QString& markdown) {

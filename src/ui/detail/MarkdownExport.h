@@ -18,8 +18,8 @@ QString fileName(const std::optional<QString>& listName);
 QString fileNameWithExtension(const std::optional<QString>& listName);
 constexpr qsizetype maxNameBytes = 250;
 
-// Replaces the file at `path` with `bytes` in one step (a temporary file renamed over it); every
-// step is checked. False when any step failed: the old file, if any, is left as it was.
+// Replaces the file at `path` with `bytes`, whole or not at all (DurableFile). False when any step
+// failed: the old file, if any, is left as it was.
 bool write(const QString& path, const QByteArray& bytes);
 
 // "mailto:?body=…" with the Markdown as the message's body, nothing else filled in.
