@@ -353,6 +353,10 @@ private:
     void listsChanged();
     // Whether the list exists and may be edited here.
     bool isEditable(const QString& listID) const;
+    // The order an item added at the end of the list takes: one past its highest.
+    double nextItemOrder(const QString& listID) const;
+    // Appends an item to a list that may be edited, at `order`, and announces it.
+    TBItem appendNewItem(const QString& listID, const QString& text, double order);
     // The index of an item whose list may be edited here, or -1.
     qsizetype indexOfEditableItem(const QString& itemID) const;
 

@@ -37,17 +37,25 @@ std::optional<TBItem> ListStore::addItem(const QString& listID, const QString& t
     // an own list its sync would bring the deleted list's zone back.
     if (!isEditable(listID))
         return std::nullopt;
-    const ChangeScope scope(*this);
+    return appendNewItem(listID, text, nextItemOrder(listID));
+}
+
+double ListStore::nextItemOrder(const QString& listID) const {
     std::optional<double> highest;
     for (const TBItem& item : allItems_) {
         if (item.listID == listID)
             highest = std::max(highest.value_or(item.order), item.order);
     }
+    return highest ? *highest + 1 : 0;
+}
+
+TBItem ListStore::appendNewItem(const QString& listID, const QString& text, double order) {
+    const ChangeScope scope(*this);
     TBItem item;
     item.id = Ids::newId();
     item.listID = listID;
     item.text = text;
-    item.order = highest ? *highest + 1 : 0;
+    item.order = order;
     appendItem(item);
     itemsChanged();
     noteItemAdded(item);
@@ -351,13 +359,15 @@ int ListStore::add(const Markdown::ImportResult& imported, const QString& listID
     if (!isEditable(listID))
         return 0;
     batch([&] {
+        // One look for the list's last place, not one per item: a paste of thousands of lines
+        // would otherwise read every item of the store once per line.
+        double order = nextItemOrder(listID);
         for (const Markdown::ImportedItem& importedItem : imported.items) {
-            const std::optional<TBItem> item = addItem(listID, importedItem.text);
-            if (!item)
-                continue;
+            const TBItem item = appendNewItem(listID, importedItem.text, order);
+            order += 1;
             if (importedItem.done)
-                setDone(item->id, true);
-            applyImportedNotes(importedItem.notes, item->id);
+                setDone(item.id, true);
+            applyImportedNotes(importedItem.notes, item.id);
         }
     });
     return int(imported.items.size());

@@ -261,6 +261,26 @@ TEST_F(StoreTest, PastedMarkdownAddsItemsTicksThemAndKeepsTheirNotes) {
     EXPECT_TRUE(notes[0].authorID.isEmpty() && notes[0].authorName.isEmpty());
 }
 
+TEST_F(StoreTest, PastedItemsFollowTheListsLastItemInTheirOrder) {
+    auto store = open();
+    const TBList list = store->addList("L");
+    const TBList other = store->addList("O");
+    store->addItem(list.id, "a");
+    store->addItem(list.id, "b");
+    for (int i = 0; i < 5; ++i)
+        store->addItem(other.id, "elsewhere"); // other lists' places do not count
+    store->moveItems(list.id, {store->items(list.id)[0].id, store->items(list.id)[1].id}, {0}, 2);
+    Markdown::ImportResult imported;
+    imported.items = {{"c", false, {}}, {"d", true, {}}, {"e", false, {}}};
+    EXPECT_EQ(store->add(imported, list.id), 3);
+    const QList<TBItem> items = store->items(list.id);
+    ASSERT_EQ(texts(items), QStringList({"b", "a", "c", "d", "e"}));
+    for (qsizetype i = 1; i < items.size(); ++i)
+        EXPECT_GT(items[i].order, items[i - 1].order) << i;
+    store->addItem(list.id, "f"); // an item added after the paste comes after it
+    EXPECT_EQ(texts(store->items(list.id)).last(), "f");
+}
+
 TEST_F(StoreTest, MarksForListsThatAreGoneAreNeverKept) {
     auto store = openWithEngines();
     const TBList list = store->addList("L");
