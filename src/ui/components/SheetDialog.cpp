@@ -9,6 +9,16 @@
 
 namespace {
 QPointer<SheetDialog> current;
+
+// The nearest shown sheet this sheet stands over (a prompt raised by an editor sheet).
+SheetDialog* shownOwner(const QWidget* sheet) {
+    for (QWidget* owner = sheet->parentWidget(); owner; owner = owner->parentWidget()) {
+        auto* owning = qobject_cast<SheetDialog*>(owner);
+        if (owning && owning->isVisible())
+            return owning;
+    }
+    return nullptr;
+}
 } // namespace
 
 SheetDialog::SheetDialog(QWidget* parent) : QDialog(parent) {
@@ -26,7 +36,8 @@ SheetDialog* SheetDialog::shown() {
 }
 
 bool SheetDialog::present() {
-    if (current && current != this && current->isVisible())
+    // One sheet at a time, but a sheet may raise its own prompt over itself.
+    if (current && current != this && current->isVisible() && current != shownOwner(this))
         return false;
     current = this;
     show();
@@ -47,7 +58,7 @@ void SheetDialog::showEvent(QShowEvent* event) {
 
 void SheetDialog::hideEvent(QHideEvent* event) {
     if (current == this)
-        current = nullptr;
+        current = shownOwner(this);
     QDialog::hideEvent(event);
 }
 

@@ -12,7 +12,8 @@ public:
     ~SheetDialog() override;
 
     // Shows the sheet over its window without blocking. Refuses (false) while another sheet
-    // is shown; the caller keeps its request and presents again later.
+    // is shown, unless that sheet is this one's parent (a prompt over the sheet that raised
+    // it); the caller keeps its request and presents again later.
     bool present();
     // The sheet on screen now, if any.
     static SheetDialog* shown();

@@ -1,0 +1,320 @@
+// The list editor sheet's widgets.
+#include "ListEditorSheet.h"
+
+#include "DueDatePicker.h"
+#include "KindRowButton.h"
+#include "ListEditorHeading.h"
+#include "ListEditorModel.h"
+#include "MenuField.h"
+#include "PaletteCell.h"
+#include "SwitchRow.h"
+#include "TagOfferView.h"
+
+#include "ui/components/NamePromptSheet.h"
+#include "ui/components/SectionCard.h"
+#include "ui/components/SingleLineField.h"
+#include "ui/components/TextLabel.h"
+#include "ui/lists/LabelButton.h"
+#include "ui/theme/DesignFont.h"
+#include "ui/theme/Symbols.h"
+#include "ui/theme/ThemeColour.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace {
+
+using namespace Theme;
+
+constexpr int cardPadding = 18;
+
+QWidget* column(int spacing, const QList<QWidget*>& children) {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    for (QWidget* child : children)
+        layout->addWidget(child);
+    return box;
+}
+
+QWidget* titled(const QString& title, QWidget* content, int padding = cardPadding) {
+    return SectionCard::titled(ListEditorModel::sectionTitle(title),
+                               new SectionCard(content, padding));
+}
+
+TextLabel* explanation(const QString& text) {
+    auto* label = new TextLabel(text, DesignFont::system(15), Colour::onSurfaceVariant);
+    label->setWordWrap(true);
+    return label;
+}
+
+// A grid of equal columns, each cell centred in its column.
+QWidget* grid(const QList<PaletteCell*>& cells, int columns) {
+    auto* box = new QWidget;
+    auto* layout = new QGridLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setHorizontalSpacing(8);
+    layout->setVerticalSpacing(8);
+    for (int c = 0; c < columns; ++c) {
+        layout->setColumnStretch(c, 1);
+        layout->setColumnMinimumWidth(c, 10);
+    }
+    for (int i = 0; i < cells.size(); ++i)
+        layout->addWidget(cells[i], i / columns, i % columns, Qt::AlignCenter);
+    return box;
+}
+
+} // namespace
+
+ListEditorSheet::ListEditorSheet(ListStore& store, const ListEditorMode& mode, QWidget* parent)
+    : SheetDialog(parent), model_(new ListEditorModel(store, mode, this)) {
+    setObjectName(QStringLiteral("listEditor"));
+    setWindowTitle(model_->title());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildBar());
+    scroll_ = new QScrollArea;
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    scroll_->viewport()->setAutoFillBackground(false);
+    QWidget* content = buildContent();
+    content->setAutoFillBackground(false);
+    scroll_->setWidget(content);
+    layout->addWidget(scroll_, 1);
+
+    // No button is the default: Return in the name field saves nothing.
+    connect(cancel_, &QAbstractButton::clicked, this, &QDialog::reject);
+    connect(confirm_, &QAbstractButton::clicked, this, &ListEditorSheet::save);
+    connect(model_, &ListEditorModel::changed, this, &ListEditorSheet::sync);
+    connect(model_, &ListEditorModel::listGone, this, &QDialog::reject);
+    resize(480, 760);
+    sync();
+}
+
+ListEditorSheet::~ListEditorSheet() = default;
+
+QWidget* ListEditorSheet::buildBar() {
+    const QFont barFont = DesignFont::system(17);
+    cancel_ = new LabelButton(ListEditorModel::cancelTitle(),
+                              {barFont, Colour::primary, QMargins(8, 0, 8, 0), 44});
+    confirm_ = new LabelButton(model_->confirmTitle(), {DesignFont::system(17, QFont::DemiBold),
+                                                        Colour::primary, QMargins(8, 0, 8, 0), 44});
+    cancel_->setAccessible({ListEditorModel::cancelTitle(), {}, {}, {}, {}});
+    confirm_->setAccessible({model_->confirmAccessibilityLabel(), {}, {}, {}, {}});
+    auto* title =
+        new TextLabel(model_->title(), DesignFont::system(17, QFont::DemiBold), Colour::onSurface);
+    title->setAlignment(Qt::AlignCenter);
+
+    bar_ = new QWidget;
+    auto* bar = new QHBoxLayout(bar_);
+    bar->setContentsMargins(8, 4, 8, 4);
+    bar->addWidget(cancel_);
+    bar->addWidget(title, 1);
+    bar->addWidget(confirm_);
+    return bar_;
+}
+
+QWidget* ListEditorSheet::buildContent() {
+    auto* content = new QWidget;
+    auto* stack = new QVBoxLayout(content);
+    stack->setContentsMargins(16, 16, 16, 16);
+    stack->setSpacing(24);
+
+    heading_ = new ListEditorHeading(*model_);
+    stack->addWidget(heading_);
+
+    name_ = new SingleLineField;
+    name_->setRoundedBorder(true);
+    name_->setPlaceholderText(ListEditorModel::namePlaceholder());
+    name_->setFont(DesignFont::system(17));
+    name_->setText(model_->name());
+    name_->setAccessibleName(QStringLiteral("Name"));
+    connect(name_, &QLineEdit::textEdited, model_, &ListEditorModel::setName);
+    stack->addWidget(titled(QStringLiteral("Name"), name_));
+
+    stack->addWidget(kindSection());
+    stack->addWidget(dueSection_ = dueSection());
+    stack->addWidget(retentionSection_ = retentionSection());
+    stack->addWidget(iconSection());
+    tagOffer_ = new TagOfferView(*model_);
+    connect(tagOffer_, &TagOfferView::newTagRequested, this, [this] {
+        showPrompt(ListEditorModel::newTagPrompt(), &ListEditorModel::confirmNewTag);
+    });
+    stack->addWidget(tagSection_ = titled(QStringLiteral("Tags"), tagOffer_));
+    stack->addWidget(colourSection());
+    stack->addWidget(groupSection());
+    stack->addStretch(1);
+    return content;
+}
+
+QWidget* ListEditorSheet::kindSection() {
+    QList<QWidget*> rows;
+    for (const ListEditorModel::KindRow& row : model_->kindRows()) {
+        auto* button = new KindRowButton(row.name, row.explanation);
+        const TBListKind kind = row.kind;
+        connect(button, &QAbstractButton::clicked, model_, [this, kind] { model_->setKind(kind); });
+        kindRows_.append(button);
+        rows.append(button);
+    }
+    // The rows bring their own padding.
+    return titled(QStringLiteral("Kind"), column(0, rows), 0);
+}
+
+QWidget* ListEditorSheet::dueSection() {
+    dueSwitch_ = new SwitchRow(ListEditorModel::dueSwitchTitle());
+    connect(dueSwitch_, &QAbstractButton::clicked, model_,
+            [this](bool on) { model_->setHasDueDate(on); });
+    duePicker_ = new DueDatePicker(ListEditorModel::duePickerAccessibilityLabel());
+    connect(duePicker_, &DueDatePicker::edited, model_, &ListEditorModel::setDueDate);
+    return titled(QStringLiteral("Due"), column(8, {dueSwitch_, duePicker_}));
+}
+
+QWidget* ListEditorSheet::retentionSection() {
+    retentionMenu_ = new MenuField;
+    retentionMenu_->setObjectName(QStringLiteral("retentionMenu"));
+    connect(retentionMenu_, &QAbstractButton::clicked, this, &ListEditorSheet::showRetentionMenu);
+    return titled(
+        QStringLiteral("Keep completed items"),
+        column(8, {retentionMenu_, explanation(ListEditorModel::retentionExplanation())}));
+}
+
+QWidget* ListEditorSheet::iconSection() {
+    QList<QWidget*> groups;
+    for (const ListEditorModel::IconGroup& group : model_->iconGroups()) {
+        QList<PaletteCell*> cells;
+        for (const ListEditorModel::IconCell& cell : group.cells) {
+            auto* button = PaletteCell::icon(cell.symbol, cell.accessibilityLabel);
+            const QString symbol = cell.symbol;
+            connect(button, &QAbstractButton::clicked, model_,
+                    [this, symbol] { model_->setIcon(symbol); });
+            cells.append(button);
+        }
+        iconCells_.append(cells);
+        auto* name =
+            new TextLabel(group.title, DesignFont::smallHeading(), Colour::onSurfaceVariant);
+        groups.append(column(8, {name, grid(cells, 6)}));
+    }
+    return titled(QStringLiteral("Icon"), column(16, groups));
+}
+
+QWidget* ListEditorSheet::colourSection() {
+    for (const ListEditorModel::ColourCell& cell : model_->colourCells()) {
+        auto* button = PaletteCell::colour(cell.colour);
+        const QString id = cell.colour.id;
+        connect(button, &QAbstractButton::clicked, model_, [this, id] { model_->setColourID(id); });
+        colourCells_.append(button);
+    }
+    return titled(QStringLiteral("Colour"), grid(colourCells_, 8));
+}
+
+QWidget* ListEditorSheet::groupSection() {
+    groupMenu_ = new MenuField;
+    groupMenu_->setObjectName(QStringLiteral("groupMenu"));
+    connect(groupMenu_, &QAbstractButton::clicked, this, &ListEditorSheet::showGroupMenu);
+    return titled(QStringLiteral("Group"),
+                  column(8, {groupMenu_, explanation(ListEditorModel::groupExplanation())}));
+}
+
+void ListEditorSheet::showRetentionMenu() {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QList<ListEditorModel::MenuEntry> entries = model_->retentionEntries();
+    for (int i = 0; i < entries.size(); ++i) {
+        const CompletedRetention retention = CompletedRetention::allCases().at(i);
+        QAction* action = menu->addAction(entries[i].title, model_,
+                                          [this, retention] { model_->setRetention(retention); });
+        if (entries[i].checked)
+            action->setIcon(
+                QIcon(Symbols::pixmap(QStringLiteral("checkmark"), 15, Colour::onSurface.resolved(),
+                                      devicePixelRatioF())));
+    }
+    menu->popup(retentionMenu_->mapToGlobal(QPoint(0, retentionMenu_->height())));
+}
+
+void ListEditorSheet::showGroupMenu() {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Group names are people's text: "&" in them is no mnemonic.
+    const auto escaped = [](QString text) { return text.replace(QLatin1Char('&'), "&&"); };
+    menu->addAction(ListEditorModel::noGroupTitle(), model_,
+                    [this] { model_->setCollection(std::nullopt); });
+    for (const QString& name : model_->groupNames())
+        menu->addAction(escaped(name), model_, [this, name] { model_->setCollection(name); });
+    menu->addSeparator();
+    menu->addAction(ListEditorModel::newGroupTitle(), this, [this] {
+        showPrompt(ListEditorModel::newGroupPrompt(), &ListEditorModel::confirmNewGroup);
+    });
+    menu->popup(groupMenu_->mapToGlobal(QPoint(0, groupMenu_->height())));
+}
+
+void ListEditorSheet::showPrompt(const NamePromptModel& prompt,
+                                 void (ListEditorModel::*confirm)(const QString&)) {
+    if (prompt_)
+        return;
+    prompt_ = new NamePromptSheet(prompt, this);
+    prompt_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(prompt_, &NamePromptSheet::confirmed, model_,
+            [this, confirm](const QString& typed) { (model_->*confirm)(typed); });
+    connect(prompt_, &QObject::destroyed, this, [this] { prompt_ = nullptr; });
+    prompt_->present();
+}
+
+void ListEditorSheet::save() {
+    switch (model_->save()) {
+    case ListEditorModel::SaveResult::refused:
+        return;
+    case ListEditorModel::SaveResult::gone:
+        reject();
+        return;
+    case ListEditorModel::SaveResult::saved:
+        if (model_->createdListID())
+            emit listCreated(*model_->createdListID());
+        accept();
+        return;
+    }
+}
+
+void ListEditorSheet::sync() {
+    confirm_->setEnabled(model_->canConfirm());
+    heading_->sync();
+    for (int i = 0; i < kindRows_.size(); ++i) {
+        const ListEditorModel::KindRow row = model_->kindRows().at(i);
+        kindRows_[i]->setChosen(row.selected);
+        AccessibleSpec spec{row.accessibilityLabel, {}, {}, {}, {}};
+        if (row.selected)
+            spec.traits |= AccessibleTrait::selected;
+        kindRows_[i]->setAccessible(spec);
+    }
+    dueSection_->setVisible(model_->showsDueSection());
+    dueSwitch_->setChecked(model_->hasDueDate());
+    duePicker_->setVisible(model_->hasDueDate());
+    duePicker_->setDate(model_->dueDate());
+    retentionSection_->setVisible(model_->showsRetentionSection());
+    retentionMenu_->setValue(model_->retentionValue(), model_->retentionAccessibilityLabel());
+    const ListColour& tint = model_->iconColour();
+    for (PaletteCell* cell : iconCells_)
+        cell->setChosen(cell->value() == model_->icon(), tint);
+    for (PaletteCell* cell : colourCells_)
+        cell->setChosen(cell->value() == model_->colourID(), tint);
+    tagSection_->setVisible(model_->showsTagSection());
+    tagOffer_->sync();
+    groupMenu_->setValue(model_->groupValue(), model_->groupAccessibilityLabel());
+}
+
+void ListEditorSheet::paintEvent(QPaintEvent* event) {
+    SheetDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(QPen(Colour::outlineVariant.resolved(), 1));
+    const int barBottom = bar_->geometry().bottom();
+    painter.drawLine(0, barBottom, width(), barBottom);
+}
