@@ -318,3 +318,11 @@ void ListEditorSheet::paintEvent(QPaintEvent* event) {
     const int barBottom = bar_->geometry().bottom();
     painter.drawLine(0, barBottom, width(), barBottom);
 }
+
+void ListEditorSheet::showEvent(QShowEvent* event) {
+    SheetDialog::showEvent(event);
+    // Qt would hand the focus to the first button of the bar, where Space cancels; the name is
+    // the first field, as a new list's user expects to type it straight away.
+    if (!focusWidget() || focusWidget() == cancel_ || focusWidget() == confirm_)
+        name_->setFocus(Qt::OtherFocusReason);
+}

@@ -44,6 +44,7 @@ protected:
 TEST_F(ListEditorSheetTest, TypingANamePickingAKindAndSavingMakesTheList) {
     open(ListEditorMode::create());
     EXPECT_FALSE(sheet->confirmButton()->isEnabled());
+    EXPECT_EQ(sheet->focusWidget(), sheet->nameField());
     QTest::keyClicks(sheet->nameField(), "Pantry");
     EXPECT_TRUE(sheet->confirmButton()->isEnabled());
     click(sheet->kindRows().at(1));
