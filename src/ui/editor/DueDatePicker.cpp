@@ -24,6 +24,9 @@ DueDatePicker::DueDatePicker(const QString& accessibleLabel, QWidget* parent)
 }
 
 void DueDatePicker::setDate(Date date) {
+    // The date the user is picking comes back from the model: leave the field as it is.
+    if (Date::fromQDateTime(edit_->dateTime()) == date)
+        return;
     const QSignalBlocker quiet(edit_);
     edit_->setDateTime(date.toQDateTime().toLocalTime());
 }

@@ -29,8 +29,10 @@ ListEditorModel::ListEditorModel(ListStore& store, ListEditorMode mode, QObject*
     if (mode_.isEdit()) {
         const QString listID = mode_.list->id;
         connect(&store_, &ListStore::changed, this, [this, listID] {
-            if (!store_.findList(listID))
+            if (!gone_ && !store_.findList(listID)) {
+                gone_ = true;
                 emit listGone();
+            }
         });
     }
 }

@@ -193,4 +193,5 @@ private:
     bool loadedWantsReminder_ = false;
     StarterTagOffer offer_;
     std::optional<QString> createdListID_;
+    bool gone_ = false;
 };

@@ -9,12 +9,15 @@
 #include "ui/editor/ListEditorFactory.h"
 #include "ui/editor/ListEditorModel.h"
 #include "ui/editor/ListEditorSheet.h"
+#include "ui/editor/MenuField.h"
 #include "ui/editor/SwitchRow.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/window/WindowNavigation.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QDateTimeEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -135,6 +138,51 @@ TEST_F(ListEditorSheetTest, TheNewTagPromptStandsOverTheSheetAndReturnConfirmsIt
     // The editor is the shown sheet again: no other sheet may open over it.
     EXPECT_EQ(SheetDialog::shown(), sheet.data());
     EXPECT_TRUE(store->lists().isEmpty()) << "the prompt's Return saves no list";
+}
+
+// The menu a drop-down opened, and its action titled `title`.
+QAction* menuAction(const QString& title) {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* menu = qobject_cast<QMenu*>(widget);
+        if (!menu || !menu->isVisible())
+            continue;
+        for (QAction* action : menu->actions()) {
+            if (action->text() == title)
+                return action;
+        }
+    }
+    return nullptr;
+}
+
+TEST_F(ListEditorSheetTest, TheMenusChooseRetentionAndANewGroup) {
+    store->setCollection(QString("Work"), makeList("Reports").id);
+    open(ListEditorMode::create());
+    QTest::keyClicks(sheet->nameField(), "Pantry");
+    click(sheet->kindRows().at(1));
+    click(sheet->retentionMenu());
+    QAction* keep50 = menuAction("Last 50");
+    ASSERT_TRUE(keep50);
+    keep50->trigger();
+    settle();
+    EXPECT_EQ(sheet->model().retention(), CompletedRetention::keep50);
+
+    click(sheet->groupMenu());
+    EXPECT_TRUE(menuAction("Work"));
+    QAction* newGroup = menuAction("New group\u2026");
+    ASSERT_TRUE(newGroup);
+    newGroup->trigger();
+    settle();
+    ASSERT_TRUE(sheet->prompt());
+    QTest::keyClicks(sheet->prompt()->focusWidget(), "  Home ");
+    QTest::keyClick(sheet->prompt()->focusWidget(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(sheet->model().groupValue(), "Home");
+
+    click(sheet->confirmButton());
+    const TBList& made = store->lists().last();
+    EXPECT_EQ(made.name, "Pantry");
+    EXPECT_EQ(made.completedRetentionRaw, "50");
+    EXPECT_EQ(store->collection(made.id), "Home");
 }
 
 TEST_F(ListEditorSheetTest, TheSheetClosesWhenItsListIsDeleted) {
