@@ -2,6 +2,7 @@
 // prompt over the sheet, the window's factory and the sheet closing when its list goes.
 #include "lists/ListsTestSupport.h"
 
+#include "ui/components/Accessibility.h"
 #include "ui/components/NamePromptSheet.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/editor/DueDatePicker.h"
@@ -11,6 +12,7 @@
 #include "ui/editor/ListEditorSheet.h"
 #include "ui/editor/MenuField.h"
 #include "ui/editor/SwitchRow.h"
+#include "ui/editor/TagOfferView.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/window/WindowNavigation.h"
 
@@ -138,6 +140,44 @@ TEST_F(ListEditorSheetTest, TheNewTagPromptStandsOverTheSheetAndReturnConfirmsIt
     // The editor is the shown sheet again: no other sheet may open over it.
     EXPECT_EQ(SheetDialog::shown(), sheet.data());
     EXPECT_TRUE(store->lists().isEmpty()) << "the prompt's Return saves no list";
+}
+
+// The visible button whose accessible label is `label`.
+QAbstractButton* buttonLabelled(QWidget* in, const QString& label) {
+    for (QAbstractButton* button : in->findChildren<QAbstractButton*>()) {
+        const AccessibleSpec* spec = Accessibility::specOf(button);
+        if (spec && spec->label == label && button->isVisible())
+            return button;
+    }
+    return nullptr;
+}
+
+TEST_F(ListEditorSheetTest, PickingTheHammerAsksWhichKindAndTheChoiceOffersItsTags) {
+    open(ListEditorMode::create());
+    QTest::keyClicks(sheet->nameField(), "Deck");
+    EXPECT_FALSE(sheet->tagOffer()->isVisible());
+    QAbstractButton* hammer = buttonLabelled(sheet, "hammer");
+    ASSERT_TRUE(hammer);
+    click(hammer);
+    EXPECT_TRUE(sheet->tagOffer()->isVisible());
+    QAbstractButton* renovation = buttonLabelled(sheet, "Renovation list");
+    ASSERT_TRUE(renovation);
+    click(renovation);
+    EXPECT_TRUE(buttonLabelled(sheet, "Remove tag demolition"));
+    click(buttonLabelled(sheet, "Remove tag demolition"));
+    EXPECT_FALSE(buttonLabelled(sheet, "Remove tag demolition"));
+    click(buttonLabelled(sheet, "Red"));
+    EXPECT_EQ(sheet->model().colourID(), "red");
+    EXPECT_EQ(Accessibility::specOf(buttonLabelled(sheet, "hammer"))->traits &
+                  AccessibleTrait::selected,
+              AccessibleTrait::selected);
+
+    click(sheet->confirmButton());
+    const TBList& made = store->lists().first();
+    EXPECT_EQ(made.icon, "hammer");
+    EXPECT_EQ(made.colourID, "red");
+    EXPECT_EQ(defaults().stringList("starterTags." + made.id),
+              QStringList({"materials", "paint", "fittings", "hire"}));
 }
 
 // The menu a drop-down opened, and its action titled `title`.
