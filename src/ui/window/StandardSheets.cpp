@@ -2,6 +2,7 @@
 #include "ui/window/StandardSheets.h"
 
 #include "ui/detail/ArrangeTagsSheet.h"
+#include "ui/editor/ListEditorFactory.h"
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/window/WindowSheets.h"
 
@@ -20,7 +21,7 @@ QDialog* messageAlert(const QString& text, QWidget* parent) {
 
 } // namespace
 
-void addStandardSheets(WindowSheets& sheets, ListStore& store) {
+void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation& navigation) {
     sheets.add(WindowSheet::message, [](const WindowSheetSubject& subject, QWidget* parent) {
         return messageAlert(subject.message, parent);
     });
@@ -34,4 +35,12 @@ void addStandardSheets(WindowSheets& sheets, ListStore& store) {
                    return subject.list ? ArrangeTagsSheet::forList(store, subject.list->id, parent)
                                        : nullptr;
                });
+    sheets.add(WindowSheet::createList, [&store, &navigation](QWidget* parent) {
+        return makeListEditorSheet(store, &navigation, std::nullopt, parent);
+    });
+    sheets.add(WindowSheet::editList, [&store, &navigation](const WindowSheetSubject& subject,
+                                                            QWidget* parent) {
+        return subject.list ? makeListEditorSheet(store, &navigation, subject.list->id, parent)
+                            : nullptr;
+    });
 }

@@ -13,12 +13,15 @@
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/NewGroupPill.h"
 #include "ui/components/SheetDialog.h"
+#include "ui/components/SingleLineField.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
 #include "ui/detail/ListHeroView.h"
+#include "ui/editor/ListEditorModel.h"
+#include "ui/editor/ListEditorSheet.h"
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/lists/ListsFooter.h"
@@ -315,7 +318,7 @@ TEST_F(WindowContentTest, SheetsOpenWindowModalOneAtATimeAndEachCloses) {
 }
 
 TEST_F(WindowContentTest, TheListScreensMessageShowsAsAnAlertThatClosesWithOK) {
-    addStandardSheets(sheets, *store);
+    addStandardSheets(sheets, *store, navigation);
     const TBList groceries = store->addList("Groceries");
     show();
     clickRow(groceries.id);
@@ -338,8 +341,39 @@ TEST_F(WindowContentTest, TheListScreensMessageShowsAsAnAlertThatClosesWithOK) {
     sheets.presented()->reject();
 }
 
+TEST_F(WindowContentTest, AListMadeInTheEditorOpensAndItsHeaderEditsIt) {
+    addStandardSheets(sheets, *store, navigation);
+    show();
+    // A new user's only way in: the empty page's "Make a list".
+    ASSERT_TRUE(content->sidebar()->emptyState()->isVisibleTo(content.get()));
+    lists().requestNewList();
+    settle();
+    auto* editor = qobject_cast<ListEditorSheet*>(SheetDialog::shown());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->windowModality(), Qt::WindowModal);
+    QTest::keyClicks(editor->nameField(), "Weekend jobs");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    settle();
+    ASSERT_EQ(store->lists().size(), 1);
+    EXPECT_EQ(navigation.openListID(), store->lists().first().id);
+    EXPECT_EQ(shownName(), "Weekend jobs");
+    EXPECT_EQ(lists().openListID(), store->lists().first().id) << "its row is highlighted";
+
+    content->listScreen().editList();
+    settle();
+    editor = qobject_cast<ListEditorSheet*>(SheetDialog::shown());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->model().isEdit());
+    editor->nameField()->selectAll();
+    QTest::keyClicks(editor->nameField(), "Garden jobs");
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(shownName(), "Garden jobs");
+    EXPECT_FALSE(content->listScreen().state().editing);
+}
+
 TEST_F(WindowContentTest, TheGroupEditorShowsInTheWindow) {
-    addStandardSheets(sheets, *store);
+    addStandardSheets(sheets, *store, navigation);
     store->addList("Groceries");
     show();
     ASSERT_TRUE(content->sidebar()->footer()->pill()->isVisibleTo(content.get()));
