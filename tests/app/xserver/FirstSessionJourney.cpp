@@ -9,11 +9,17 @@
 #include "support/QStringPrinting.h"
 #include "ui/components/AddItemField.h"
 #include "ui/detail/AddItemBar.h"
+#include "ui/components/FloatingAddButton.h"
+#include "ui/components/SingleLineField.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/editor/KindRowButton.h"
+#include "ui/editor/ListEditorSheet.h"
+#include "ui/lists/LabelButton.h"
+#include "ui/lists/ListsFooter.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/lists/PageListView.h"
@@ -159,6 +165,26 @@ bool tickSocksByAClick(Session& s) {
            s.waitFor([&] { return s.shownItem("Socks").value_or(TBItem()).done; }, "Socks ticked");
 }
 
+// The round "+" of the sidebar opens the list editor with the name ready for typing; a name, the
+// ongoing kind and Create make the list, and the window opens it.
+bool makeAList(Session& s) {
+    QTest::mouseClick(s.content().sidebar()->footer()->addButton(), Qt::LeftButton);
+    ListEditorSheet* editor = nullptr;
+    if (!s.waitFor(
+            [&] {
+                editor = qobject_cast<ListEditorSheet*>(SheetDialog::shown());
+                return editor && editor->isVisible() && editor->nameField()->hasFocus();
+            },
+            "the list editor with its name field focused"))
+        return false;
+    QTest::keyClicks(editor->nameField(), "Weekend jobs");
+    QTest::mouseClick(editor->kindRows().at(1), Qt::LeftButton);
+    QTest::mouseClick(editor->confirmButton(), Qt::LeftButton);
+    return s.waitFor([&] { return s.shownList() == "Weekend jobs"; },
+                     "Weekend jobs open in the detail") &&
+           s.waitFor([&] { return s.lists().rows().rowCount() == 3; }, "three lists");
+}
+
 bool openGroceriesByARequest(Session& s) {
     return s.request({"open", "--list", "Groceries"}, "") &&
            s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries in the detail") &&
@@ -227,6 +253,7 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
          {{"find the first list open at launch", findTheFirstListOpenAtLaunch},
           {"open Packing by a click", openPackingByAClick},
           {"tick Socks by a click", tickSocksByAClick},
+          {"make a list", makeAList},
           {"open Groceries by a request", openGroceriesByARequest},
           {"add items in the add bar", addItemsInTheAddBar},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
@@ -322,6 +349,8 @@ TEST_F(FirstSessionJourney, ListsOpenTickAndStayAsLeftAcrossALaunch) {
     // The items added in the add bar are in the store file too.
     EXPECT_TRUE(groceries.contains("Goat milk")) << groceries.toStdString();
     EXPECT_TRUE(groceries.contains("Rye bread")) << groceries.toStdString();
+    // The list made in the window is in the store file too.
+    EXPECT_EQ(type({"read", "--list", "Weekend jobs", "--yes"}), "Nothing left on Weekend jobs.\n");
 
     const auto [againCode, againSaid] = launch("again");
     EXPECT_EQ(againCode, 0) << againSaid.toStdString();
