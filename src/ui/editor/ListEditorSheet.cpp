@@ -70,6 +70,13 @@ QWidget* grid(const QList<PaletteCell*>& cells, int columns) {
     return box;
 }
 
+// The scrolling page. Its height follows its width, where wrapped texts take fewer lines; the
+// minimum Qt works out for the narrowest width would leave empty space below the last section.
+class Page : public QWidget {
+public:
+    QSize minimumSizeHint() const override { return {QWidget::minimumSizeHint().width(), 0}; }
+};
+
 } // namespace
 
 ListEditorSheet::ListEditorSheet(ListStore& store, const ListEditorMode& mode, QWidget* parent)
@@ -125,7 +132,7 @@ QWidget* ListEditorSheet::buildBar() {
 }
 
 QWidget* ListEditorSheet::buildContent() {
-    auto* content = new QWidget;
+    auto* content = new Page;
     auto* stack = new QVBoxLayout(content);
     stack->setContentsMargins(16, 16, 16, 16);
     stack->setSpacing(24);
