@@ -165,8 +165,10 @@ void MainWindow::rebuildContent() {
         // The divider and the sidebar stay where the user left them.
         fresh->setSplitterSizes(content_->splitterSizes());
         fresh->setSidebarVisible(content_->sidebarVisible());
-        // The old content may be running the slot that asked for this rebuild.
+        // The old content may be running the slot that asked for this rebuild. It stays the
+        // window's child until it goes, so that it never outlives the window and the store.
         old->hide();
+        old->setParent(this);
         old->deleteLater();
     }
     content_ = fresh;
