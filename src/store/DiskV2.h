@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchivedRecords.h"
 #include "FieldSet.h"
 #include "PendingZoneDeletion.h"
 #include "Tombstone.h"
@@ -31,7 +32,7 @@ struct DiskV2 {
     QMap<QString, FieldSet> dirtyItems;
     // The archived records as their Base64 text: the store keeps them opaque and writes them back
     // as they came, so a save does not encode them again.
-    QMap<QString, QByteArray> archivedRecords;
+    ArchivedRecords archivedRecords;
     std::optional<QByteArray> engineState;
     std::optional<QByteArray> sharedEngineState;
     std::optional<QString> lastKnownUserRecordName;
@@ -46,8 +47,10 @@ struct DiskV2 {
     std::optional<QMap<QString, PendingZoneDeletion>> pendingZoneDeletions;
 
     // Throws DecodeError when the bytes are not JSON, a required key is missing or any key
-    // holds the wrong type. `now` is the creation time of a list element that has none.
+    // holds the wrong type. `now` is the creation time of a list element that has none. Bytes
+    // with `readingRoom` bytes of capacity after their end are read in place; others are copied.
     static DiskV2 decode(const QByteArray& bytes, Date now);
+    static constexpr qsizetype readingRoom = 64;
 
     // Compact JSON with "version" 3 first, written into `device` a block at a time; absent
     // optionals are left out. With a cache, items unchanged since the last call are not encoded
@@ -56,6 +59,8 @@ struct DiskV2 {
     QByteArray encode(StoreEncodingCache* cache = nullptr) const;
     // One item's element, exactly as TBItem::toJson() dumps it.
     static QByteArray encodeItem(const TBItem& item);
+    // An archived record's member of "archivedRecords": the key, then the Base64 text.
+    static QByteArray encodeArchiveMember(const QString& key, const QByteArray& base64);
 };
 
 // The first layout: only lists and items.

@@ -159,7 +159,7 @@ void appendJson(Output& out, const Json& value) {
     out += QByteArray::fromStdString(value.dump());
 }
 
-void appendString(Output& out, const QString& value) {
+template <typename Out> void appendString(Out& out, const QString& value) {
     // Ids and field names need no escaping: they go in as they are.
     const bool plain = std::all_of(value.begin(), value.end(), [](QChar c) {
         return c.unicode() >= 0x20 && c.unicode() < 0x7f && c != u'"' && c != u'\\';
@@ -169,7 +169,8 @@ void appendString(Output& out, const QString& value) {
         return;
     }
     out += '"';
-    out += value.toLatin1();
+    const QByteArray latin1 = value.toLatin1();
+    out.append(latin1.constData(), latin1.size());
     out += '"';
 }
 
@@ -229,10 +230,17 @@ void appendData(Output& out, const QByteArray& data) {
     out += '"';
 }
 
-void appendBase64Text(Output& out, const QByteArray& text) {
-    out += '"';
-    out += text;
-    out += '"';
+// The members are kept as the text they are written as (ArchivedRecords).
+void appendArchivedRecords(Output& out, const ArchivedRecords& records) {
+    out += '{';
+    bool first = true;
+    for (const QByteArray& member : records.members()) {
+        if (!first)
+            out += ',';
+        first = false;
+        out += member;
+    }
+    out += '}';
 }
 
 // Writes the items, taking each one's text from the cache when the item is the one it was
@@ -307,6 +315,16 @@ QByteArray DiskV2::encodeItem(const TBItem& item) {
     return text;
 }
 
+QByteArray DiskV2::encodeArchiveMember(const QString& key, const QByteArray& base64) {
+    QByteArray member;
+    member.reserve(key.size() + base64.size() + 8);
+    appendString(member, key);
+    member += ":\"";
+    member += base64;
+    member += '"';
+    return member;
+}
+
 bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
     Output out(device);
     out += "{\"version\":3";
@@ -320,7 +338,7 @@ bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
     appendKey(out, "dirtyItems");
     appendObject(out, dirtyItems, writeFields);
     appendKey(out, "archivedRecords");
-    appendObject(out, archivedRecords, appendBase64Text);
+    appendArchivedRecords(out, archivedRecords);
     if (engineState) {
         appendKey(out, "engineState");
         appendData(out, *engineState);
@@ -348,7 +366,7 @@ bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
     }
     if (filings) {
         appendKey(out, "filings");
-        appendObject(out, *filings, appendString);
+        appendObject(out, *filings, [](Output& o, const QString& f) { appendString(o, f); });
     }
     if (dirtyFilings) {
         appendKey(out, "dirtyFilings");

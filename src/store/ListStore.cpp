@@ -17,6 +17,7 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -130,24 +131,60 @@ const FieldSet& ListStore::allItemFields() {
 }
 
 std::optional<QByteArray> ListStore::archivedRecord(const QString& key) const {
-    const auto found = archivedRecords_.find(key);
-    if (found == archivedRecords_.end())
+    const std::optional<QByteArray> text = archivedRecords_.value(key);
+    if (!text)
         return std::nullopt;
-    return Base64::decode(*found);
+    return Base64::decode(*text);
 }
 
 void ListStore::rebuildDerivedCacheIfNeeded() {
-    if (derivedCacheValid_)
-        return;
-    sortedListsCache_ = lists_;
-    displaySort(sortedListsCache_);
-    QHash<QString, QList<TBItem>> byList;
-    for (const TBItem& item : allItems_)
-        byList[item.listID].append(item);
-    for (auto it = byList.begin(); it != byList.end(); ++it)
+    if (!listsCacheValid_) {
+        sortedListsCache_ = lists_;
+        displaySort(sortedListsCache_);
+        listsCacheValid_ = true;
+    }
+    if (!itemsCacheValid_) {
+        QHash<QString, QList<TBItem>> byList;
+        for (const TBItem& item : allItems_)
+            byList[item.listID].append(item);
+        for (auto it = byList.begin(); it != byList.end(); ++it)
+            displaySort(it.value());
+        itemsByListCache_ = std::move(byList);
+        itemsCacheValid_ = true;
+        staleItemLists_.clear();
+    } else if (!staleItemLists_.isEmpty()) {
+        rebuildItemsOf(std::exchange(staleItemLists_, {}));
+    }
+}
+
+void ListStore::rebuildItemsOf(const QSet<QString>& listIDs) {
+    // The items keep the order they have in allItems_ before the stable sort, as in a full
+    // rebuild. An edit touches one list nearly always: its id is compared without hashing.
+    QHash<QString, QList<TBItem>> fresh;
+    for (const QString& listID : listIDs)
+        fresh.insert(listID, {});
+    if (listIDs.size() == 1) {
+        const QString& only = *listIDs.begin();
+        QList<TBItem>& slot = fresh[only];
+        for (const TBItem& item : allItems_) {
+            if (item.listID == only)
+                slot.append(item);
+        }
+    } else {
+        for (const TBItem& item : allItems_) {
+            const auto slot = fresh.find(item.listID);
+            if (slot != fresh.end())
+                slot->append(item);
+        }
+    }
+    for (auto it = fresh.begin(); it != fresh.end(); ++it) {
+        if (it->isEmpty()) {
+            itemsByListCache_.remove(it.key());
+            continue;
+        }
         displaySort(it.value());
-    itemsByListCache_ = std::move(byList);
-    derivedCacheValid_ = true;
+        itemsByListCache_.insert(it.key(), std::move(it.value()));
+    }
 }
 
 QList<TBItem> ListStore::items(const QString& listID) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ArchivedRecords.h"
 #include "EngineQueue.h"
 #include "FieldSet.h"
 #include "PageRow.h"
@@ -100,7 +101,7 @@ public:
     const QMap<QString, Tombstone>& tombstones() const { return tombstones_; }
     const QSet<QString>& dirtyTombstones() const { return dirtyTombstones_; }
     // Archive key ("L#" + list id, "I#" + item id, ...) to the record's Base64 text, kept as read.
-    const QMap<QString, QByteArray>& archivedRecords() const { return archivedRecords_; }
+    const ArchivedRecords& archivedRecords() const { return archivedRecords_; }
     // The record's data, decoded; absent when there is none.
     std::optional<QByteArray> archivedRecord(const QString& key) const;
     const std::optional<QByteArray>& engineStateData() const { return engineStateData_; }
@@ -172,7 +173,9 @@ public:
     // --- Display order and queries ---
     void rebuildDerivedCacheIfNeeded();
     const QList<TBList>& sortedListsCache() const { return sortedListsCache_; }
-    bool derivedCacheValid() const { return derivedCacheValid_; }
+    bool derivedCacheValid() const {
+        return listsCacheValid_ && itemsCacheValid_ && staleItemLists_.isEmpty();
+    }
     QList<TBItem> items(const QString& listID);
     QStringList tags(const QString& listID);
     QStringList vocabulary(const QString& listID);
@@ -349,8 +352,11 @@ private:
     // Editing helpers (ListStoreEditing.cpp).
     void applyImportedNotes(const QStringList& notes, const QString& itemID);
     void forgetTombstones(const QString& listID);
+    // The display-order caches go stale: all items, the items of one list, or the lists.
     void itemsChanged();
+    void itemsChanged(const QString& listID);
     void listsChanged();
+    void rebuildItemsOf(const QSet<QString>& listIDs);
     // Whether the list exists and may be edited here.
     bool isEditable(const QString& listID) const;
     // The order an item added at the end of the list takes: one past its highest.
@@ -424,7 +430,12 @@ private:
     // allItems_ holds itemsIndexed_ items and none was added but through appendItem().
     mutable QHash<QString, qsizetype> itemIndex_;
     mutable qsizetype itemsIndexed_ = -1;
-    bool derivedCacheValid_ = false;
+    // The lists in display order, and each list's items in display order. A change of items
+    // makes stale only the lists it touched (staleItemLists_): rebuilding every list after each
+    // edit costs a large store most of an edit's time.
+    bool listsCacheValid_ = false;
+    bool itemsCacheValid_ = false;
+    QSet<QString> staleItemLists_;
     QList<TBList> sortedListsCache_;
     QHash<QString, QList<TBItem>> itemsByListCache_;
     QList<TBCircle> circles_;
@@ -437,7 +448,7 @@ private:
     QMap<QString, PendingZoneDeletion> pendingZoneDeletions_;
     QMap<QString, Tombstone> tombstones_;
     QSet<QString> dirtyTombstones_;
-    QMap<QString, QByteArray> archivedRecords_;
+    ArchivedRecords archivedRecords_;
     std::optional<QByteArray> engineStateData_;
     std::optional<QByteArray> sharedEngineStateData_;
     std::optional<QString> lastKnownUserRecordName_;

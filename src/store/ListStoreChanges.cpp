@@ -144,7 +144,8 @@ bool ListStore::dropItem(const QString& itemID) {
     if (dropped.isEmpty())
         return false;
     allItems_.removeIf([&](const TBItem& item) { return item.id == itemID; });
-    itemsChanged();
+    for (const TBItem& item : dropped)
+        itemsChanged(item.listID);
     // Noted only once the state is whole again: outside an operation a note announces at once.
     for (const TBItem& item : dropped)
         noteItemRemoved(item);

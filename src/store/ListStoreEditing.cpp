@@ -12,10 +12,15 @@
 #include <algorithm>
 
 void ListStore::itemsChanged() {
-    derivedCacheValid_ = false;
+    itemsCacheValid_ = false;
+    staleItemLists_.clear();
+}
+void ListStore::itemsChanged(const QString& listID) {
+    if (itemsCacheValid_)
+        staleItemLists_.insert(listID);
 }
 void ListStore::listsChanged() {
-    derivedCacheValid_ = false;
+    listsCacheValid_ = false;
 }
 
 bool ListStore::isEditable(const QString& listID) const {
@@ -57,7 +62,7 @@ TBItem ListStore::appendNewItem(const QString& listID, const QString& text, doub
     item.text = text;
     item.order = order;
     appendItem(item);
-    itemsChanged();
+    itemsChanged(listID);
     noteItemAdded(item);
     markItemDirty(item, allItemFields());
     return item;
@@ -72,7 +77,7 @@ void ListStore::setDone(const QString& itemID, bool done) {
     TBItem& item = allItems_[index];
     item.done = done;
     item.completedAt = done ? std::optional(clock_.now()) : std::nullopt;
-    itemsChanged();
+    itemsChanged(item.listID);
     noteItemChanged(before, item);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::done, ItemField::completedAt}));
 }
@@ -84,7 +89,7 @@ void ListStore::setItemPinned(const QString& itemID, bool pinned) {
     const ChangeScope scope(*this);
     const TBItem before = allItems_[index];
     allItems_[index].pinned = pinned;
-    itemsChanged();
+    itemsChanged(before.listID);
     noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::pinned}));
 }
@@ -96,7 +101,7 @@ void ListStore::renameItem(const QString& itemID, const QString& text) {
     const ChangeScope scope(*this);
     const TBItem before = allItems_[index];
     allItems_[index].text = text;
-    itemsChanged();
+    itemsChanged(before.listID);
     noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::text}));
 }
@@ -113,7 +118,7 @@ bool ListStore::addNote(const QString& text, const QString& itemID, const QStrin
     const ChangeScope scope(*this);
     const TBItem before = allItems_[index];
     allItems_[index].notes = *notes;
-    itemsChanged();
+    itemsChanged(before.listID);
     noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
     return true;
@@ -132,7 +137,7 @@ void ListStore::removeNote(const QString& noteID, const QString& itemID, const Q
         QStringLiteral("~") + noteID, clock_.now(), authorID, authorName, QString()});
     QString& notes = allItems_[index].notes;
     notes = notes.isEmpty() ? line : notes + QStringLiteral("\n") + line;
-    itemsChanged();
+    itemsChanged(before.listID);
     noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
 }
@@ -301,7 +306,7 @@ void ListStore::deleteList(const QString& listID) {
             itemIDs.append(item.id);
     }
     allItems_.removeIf([&](const TBItem& item) { return item.listID == listID; });
-    itemsChanged();
+    itemsChanged(listID);
     // The items go with their list: one note for both.
     if (removed || !itemIDs.isEmpty())
         noteListRemoved(listID);
@@ -348,7 +353,7 @@ void ListStore::moveItems(const QString& listID, const QStringList& visible,
                 continue;
             const TBItem before = allItems_[*found];
             allItems_[*found].order = double(position);
-            itemsChanged();
+            itemsChanged(listID);
             noteItemChanged(before, allItems_[*found]);
             markItemDirty(allItems_[*found], RecordFields::marks({ItemField::order}));
         }
@@ -401,7 +406,7 @@ void ListStore::applyImportedNotes(const QStringList& notes, const QString& item
     const ChangeScope scope(*this);
     const TBItem before = allItems_[index];
     allItems_[index].notes = thread;
-    itemsChanged();
+    itemsChanged(before.listID);
     noteItemChanged(before, allItems_[index]);
     markItemDirty(allItems_[index], RecordFields::marks({ItemField::notes}));
 }

@@ -33,6 +33,22 @@ QString ListStore::resolveStoreURL(const std::optional<QString>& groupContainer,
     return groupFile;
 }
 
+namespace {
+
+// The whole file, with the room after its end that the reader needs to read it in place.
+QByteArray readWithRoom(QFile& file) {
+    QByteArray bytes;
+    bytes.reserve(file.size() + DiskV2::readingRoom);
+    bytes.resize(file.size());
+    const qint64 read = file.read(bytes.data(), bytes.size());
+    bytes.resize(std::max<qint64>(read, 0));
+    if (!file.atEnd())
+        bytes += file.readAll(); // it grew meanwhile
+    return bytes;
+}
+
+} // namespace
+
 void ListStore::load() {
     QFile file(fileURL_);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -40,7 +56,7 @@ void ListStore::load() {
             refuseUnopenedFile(file.errorString());
         return;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readWithRoom(file);
     file.close();
     const Date now = clock_.now();
     std::optional<DiskV2> disk;
@@ -59,7 +75,8 @@ void ListStore::load() {
         const DiskV1 first = DiskV1::decode(bytes, now);
         lists_ = first.lists;
         allItems_ = first.items;
-        derivedCacheValid_ = false;
+        itemsChanged();
+        listsChanged();
         for (const TBList& list : lists_)
             dirtyLists_[list.id] = allListFields();
         for (const TBItem& item : allItems_)
@@ -81,7 +98,8 @@ void ListStore::copyAside() {
 void ListStore::adopt(const DiskV2& disk, const QByteArray& bytes) {
     lists_ = disk.lists;
     allItems_ = disk.items;
-    derivedCacheValid_ = false;
+    itemsChanged();
+    listsChanged();
     // The first save then writes only what changed, like every later one.
     if (writer_)
         writer_->primeCache(StoreEncodingCache::of(allItems_));

@@ -100,12 +100,13 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
                 field.copy(local, server);
         }
         if (!(local == before)) {
-            itemsChanged();
+            itemsChanged(before.listID);
+            itemsChanged(local.listID);
             noteItemChanged(before, local);
         }
     } else {
         appendItem(server);
-        itemsChanged();
+        itemsChanged(server.listID);
         noteItemAdded(server);
     }
     setArchive(itemArchiveKey(server.id), archive);
@@ -191,7 +192,7 @@ void ListStore::removeListLocally(const QString& listID) {
     }
     if (!itemIDs.isEmpty()) {
         allItems_.removeIf([&](const TBItem& item) { return item.listID == listID; });
-        itemsChanged();
+        itemsChanged(listID);
         noteListRemoved(listID);
     }
     dirtyLists_.remove(listID);

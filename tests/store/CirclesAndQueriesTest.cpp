@@ -1,5 +1,8 @@
 #include "StoreTestSupport.h"
 
+#include <algorithm>
+#include <random>
+
 TEST_F(StoreTest, CirclesTakeOrdersTrimmedNamesAndNeverRenumber) {
     auto store = open();
     EXPECT_EQ(store->addCircle(" \nFamily\t").name, "Family");
@@ -90,6 +93,106 @@ TEST_F(StoreTest, ItemsOfAListFollowEveryChangeInPlace) {
     store->setItemPinned(b.id, true);
     EXPECT_EQ(store->items(list)[0].id, b.id);
     EXPECT_TRUE(store->items("nothing").isEmpty());
+}
+
+namespace {
+
+// The items as a test compares them: id, tick and text, in order.
+QStringList shown(const QList<TBItem>& items) {
+    QStringList ids;
+    for (const TBItem& item : items)
+        ids.append(item.id + (item.done ? "+" : "") + item.text);
+    return ids;
+}
+
+// Each list's items in display order as a full rebuild makes them: the reference for the
+// cache, which after an edit rebuilds only the lists the edit touched.
+QStringList displayOrder(const ListStore& store, const QString& listID) {
+    QList<TBItem> items;
+    for (const TBItem& item : store.allItems()) {
+        if (item.listID == listID)
+            items.append(item);
+    }
+    std::stable_sort(items.begin(), items.end(), [](const TBItem& a, const TBItem& b) {
+        return a.pinned != b.pinned ? a.pinned : a.order < b.order;
+    });
+    return shown(items);
+}
+
+} // namespace
+
+TEST_F(StoreTest, ItemsOfEveryListStayRightWhateverTheEditsBetweenReads) {
+    auto store = open();
+    QStringList lists;
+    for (int l = 0; l < 4; ++l)
+        lists.append(store->addList(QString("L%1").arg(l)).id);
+    std::mt19937 random(11);
+    const auto pick = [&](const QStringList& from) { return from[int(random() % from.size())]; };
+    const auto anyItem = [&]() -> std::optional<TBItem> {
+        if (store->allItems().isEmpty())
+            return std::nullopt;
+        return store->allItems()[qsizetype(random() % store->allItems().size())];
+    };
+    for (int step = 0; step < 600; ++step) {
+        SCOPED_TRACE(step);
+        const std::optional<TBItem> some = anyItem();
+        switch (random() % 9) {
+        case 0:
+        case 1:
+            store->addItem(pick(lists), QString("t%1").arg(step));
+            break;
+        case 2:
+            if (some)
+                store->setDone(some->id, !some->done);
+            break;
+        case 3:
+            if (some)
+                store->setItemPinned(some->id, !some->pinned);
+            break;
+        case 4:
+            if (some)
+                store->renameItem(some->id, QString("r%1").arg(step));
+            break;
+        case 5:
+            if (some)
+                store->deleteItem(some->id);
+            break;
+        case 6: {
+            const QString list = pick(lists);
+            const QList<TBItem> shown = store->items(list);
+            if (shown.size() > 1)
+                store->moveItems(list, {}, {int(random() % shown.size())}, 0);
+            break;
+        }
+        case 7: {
+            // A server's version of an item, or one this store has not seen, in a batch with
+            // a local edit of another list.
+            TBItem server = some.value_or(TBItem{});
+            if (random() % 2 || !some) {
+                server.id = QString("S%1").arg(step);
+                server.listID = pick(lists);
+            }
+            server.order = double(random() % 5);
+            store->batch([&] {
+                store->applyServerItem(server, QByteArray("x"));
+                store->addItem(pick(lists), "b");
+            });
+            break;
+        }
+        default:
+            if (random() % 10 == 0) {
+                const QString gone = pick(lists);
+                store->deleteList(gone);
+                lists.removeAll(gone);
+                lists.append(store->addList("new").id);
+            }
+        }
+        // Reads come now and then, so that stale lists pile up between them.
+        if (random() % 3 == 0) {
+            for (const QString& list : lists)
+                ASSERT_EQ(shown(store->items(list)), displayOrder(*store, list));
+        }
+    }
 }
 
 TEST_F(StoreTest, TagsAndVocabularyFollowTheSavedOrderAndStarterTags) {
