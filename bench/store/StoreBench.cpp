@@ -1,48 +1,69 @@
-// How long the store takes to load, to save after one edit and to save a drag, beside the floor
-// of this design: writing and reading the same bytes with plain file calls and fsync.
+// What an edit costs at scale, beside the floors of this design. For a tick, an add and a drag
+// of a list's hundred items: the time on the UI thread, the view's next read of the list
+// included, and the time until the edit is on disk beside a plain write and fsync of the same
+// bytes (counter "x_plain"). For a load: the time, beside a plain read and parse of the file
+// by simdjson without building anything ("floor"), and the peak memory it adds to the process.
+//
+// The stores have the shape sync gives them: 100 items a list, a note on every fifth item, and
+// each list and item with its server record archived as sync archives it.
+#include "cloud/RecordCoding.h"
+#include "platform/Base64.h"
 #include "platform/Defaults.h"
 #include "store/DiskV2.h"
 #include "store/ListStore.h"
+#include "sync/ListCloudMapping.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <simdjson.h>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 namespace {
 
-// An archived record of realistic size: a record's fields, tag and identifiers, encoded.
-QByteArray archivedRecord(const QString& id) {
-    QByteArray record = "{\"type\":\"TB_Item\",\"id\":\"" + id.toUtf8() + "\",\"tag\":\"3f\",";
-    while (record.size() < 900)
-        record += "\"field\":\"some realistic value of a record field\",";
-    return record + "}";
+using Clocked = std::chrono::steady_clock;
+
+double secondsSince(Clocked::time_point start) {
+    return std::chrono::duration<double>(Clocked::now() - start).count();
 }
 
-// A store file with `itemCount` items, 100 a list, a short note on every fifth item and an
-// archived record for every list and item.
+// The record as the server last sent it, archived as sync archives it.
+QByteArray archive(cloud::Record record, int serial) {
+    record.setChangeTag(QStringLiteral("%1").arg(serial, 8, 16, QChar('0')));
+    return Base64::encode(cloud::RecordCoding::encode(record)).toUtf8();
+}
+
 QByteArray storeFile(int itemCount) {
     DiskV2 disk;
+    int serial = 0;
     for (int l = 0; l < itemCount / 100; ++l) {
         TBList list;
-        list.id = QStringLiteral("LIST-%1-0000-0000-0000-000000000000").arg(l, 8, 10, QChar('0'));
+        list.id = QStringLiteral("%1-5D1B-4C47-9E0A-3B5F2C6D7E8F").arg(l, 8, 16, QChar('0'));
         list.name = QStringLiteral("List %1").arg(l);
         list.order = l;
         list.createdAt = Date(700'000'000 + l);
         disk.lists.append(list);
-        disk.archivedRecords.insert("L#" + list.id, archivedRecord(list.id).toBase64());
+        disk.archivedRecords.insert(
+            "L#" + list.id, archive(ListCloudMapping::record(list, std::nullopt), ++serial));
         for (int i = 0; i < 100; ++i) {
             TBItem item;
-            item.id = QStringLiteral("ITEM-%1-%2-0000-0000-000000000000")
-                          .arg(l, 8, 10, QChar('0'))
-                          .arg(i, 4, 10, QChar('0'));
+            item.id = QStringLiteral("%1-%2-4A2B-8C3D-0123456789AB")
+                          .arg(l, 8, 16, QChar('0'))
+                          .arg(i, 4, 16, QChar('0'));
             item.listID = list.id;
             item.text = QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7);
             item.order = i;
@@ -52,7 +73,9 @@ QByteArray storeFile(int itemCount) {
             if (i % 5 == 0)
                 item.notes = "NOTE-" + item.id + "\t2025-01-01T10:00:00Z\t_me\tMe\tget the big one";
             disk.items.append(item);
-            disk.archivedRecords.insert("I#" + item.id, archivedRecord(item.id).toBase64());
+            disk.archivedRecords.insert(
+                "I#" + item.id,
+                archive(ListCloudMapping::record(item, std::nullopt, std::nullopt), ++serial));
         }
     }
     disk.identity = UserIdentity{};
@@ -111,19 +134,16 @@ void setBytes(benchmark::State& state, qsizetype bytes) {
     state.counters["MB"] = double(bytes) / 1e6;
 }
 
-void BM_PlainWrite(benchmark::State& state) {
-    Fixture& f = fixture(int(state.range(0)));
-    const QString path = f.dir.filePath("plain.json");
-    for (auto _ : state)
-        plainWrite(path, f.bytes);
-    setBytes(state, f.bytes.size());
-}
-
+// The floor of a load: the file read and parsed by simdjson, nothing built from it.
 void BM_PlainReadAndParse(benchmark::State& state) {
     Fixture& f = fixture(int(state.range(0)));
+    simdjson::dom::parser parser;
     for (auto _ : state) {
-        const DiskV2 disk = DiskV2::decode(plainRead(f.path), Date(0));
-        benchmark::DoNotOptimize(disk);
+        const QByteArray bytes = plainRead(f.path);
+        simdjson::dom::element document;
+        if (parser.parse(bytes.constData(), size_t(bytes.size())).get(document))
+            state.SkipWithError("the store file is no JSON");
+        benchmark::DoNotOptimize(document);
     }
     setBytes(state, f.bytes.size());
 }
@@ -141,6 +161,57 @@ void BM_Load(benchmark::State& state) {
     setBytes(state, f.bytes.size());
 }
 
+qint64 statusKiB(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0)
+            return std::stoll(line.substr(std::strlen(field)));
+    }
+    return -1;
+}
+
+// Loads the store at `path` in this fresh process and prints the peak memory the load added to
+// what the process held before it (KiB), or -1 when the file did not load.
+int peakOfLoad(const char* path, qsizetype items) {
+    const qint64 floor = statusKiB("VmRSS:");
+    qint64 grown = -1;
+    {
+        MemoryDefaults defaults;
+        ListStore store(QString::fromLocal8Bit(path), true, false, defaults, Clock::shared(),
+                        ListStore::Access::readOnly);
+        if (store.allItems().size() == items)
+            grown = statusKiB("VmHWM:") - floor;
+    }
+    std::printf("%lld\n", static_cast<long long>(grown));
+    return 0;
+}
+
+const char* const peakOption = "--peak-of-load";
+
+// The peak memory a load adds to a process: measured in a fresh process of this program, so
+// that nothing of earlier runs is counted or reused.
+void BM_LoadPeakMemory(benchmark::State& state) {
+    Fixture& f = fixture(int(state.range(0)));
+    const QByteArray command = QFile::encodeName(QFile::symLinkTarget("/proc/self/exe")) + " " +
+                               QByteArray(peakOption) + " " + QFile::encodeName(f.path) + " " +
+                               QByteArray::number(state.range(0));
+    double peakMiB = 0;
+    for (auto _ : state) {
+        FILE* child = ::popen(command.constData(), "r");
+        long long grown = -1;
+        if (!child || std::fscanf(child, "%lld", &grown) != 1)
+            grown = -1;
+        if (child)
+            ::pclose(child);
+        if (grown < 0)
+            state.SkipWithError("the store file did not load");
+        peakMiB = double(grown) / 1024;
+    }
+    state.counters["peak_MiB"] = peakMiB;
+    state.counters["x_file"] = peakMiB * 1024 * 1024 / double(f.bytes.size());
+}
+
 // The store under test writes into a copy so the prepared file stays as it is.
 struct WritingStore {
     explicit WritingStore(Fixture& f) {
@@ -148,6 +219,7 @@ struct WritingStore {
         QFile::copy(f.path, path);
         store = std::make_unique<ListStore>(path, true, false, defaults);
         listID = store->lists().first().id;
+        store->items(listID);
     }
     QTemporaryDir dir;
     QString path;
@@ -156,39 +228,109 @@ struct WritingStore {
     QString listID;
 };
 
-void BM_AddItem(benchmark::State& state) {
-    WritingStore w(fixture(int(state.range(0))));
-    for (auto _ : state)
-        w.store->addItem(w.listID, "One more thing #tag1");
-}
+// An edit as the UI thread makes it: the store's operation, then the view's read of the list.
+using Edit = std::function<void(WritingStore&)>;
 
-void BM_SetDone(benchmark::State& state) {
+// Times `edit` on the UI thread. Edits come seconds apart in use: each starts once the last
+// one is on disk and its save reported back.
+void uiThread(benchmark::State& state, const Edit& edit) {
     WritingStore w(fixture(int(state.range(0))));
-    const QString itemID = w.store->items(w.listID)[1].id;
-    bool done = false;
     for (auto _ : state) {
-        done = !done;
-        w.store->setDone(itemID, done);
+        edit(w);
+        benchmark::DoNotOptimize(w.store->items(w.listID).size());
+        state.PauseTiming();
+        w.store->flushSaves();
+        state.ResumeTiming();
     }
 }
 
-void BM_DragHundredItems(benchmark::State& state) {
+// Times `edit` until it is on disk, and beside each one a plain write and fsync of the bytes
+// it wrote, to another file of the same folder.
+void onDisk(benchmark::State& state, const Edit& edit) {
     WritingStore w(fixture(int(state.range(0))));
+    const QString plainPath = w.dir.filePath("plain.json");
+    double edits = 0;
+    double plains = 0;
+    qsizetype size = 0;
+    for (auto _ : state) {
+        const Clocked::time_point start = Clocked::now();
+        edit(w);
+        benchmark::DoNotOptimize(w.store->items(w.listID).size());
+        bool saved = false;
+        w.store->whenSaved([&saved](bool ok) { saved = ok; });
+        w.store->flushSaves();
+        const double seconds = secondsSince(start);
+        if (!saved)
+            state.SkipWithError("the edit was not saved");
+        const QByteArray written = plainRead(w.path);
+        size = written.size();
+        const Clocked::time_point plainStart = Clocked::now();
+        plainWrite(plainPath, written);
+        plains += secondsSince(plainStart);
+        edits += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["plain_ms"] = plains * 1000 / double(state.iterations());
+    state.counters["x_plain"] = edits / plains;
+    setBytes(state, size);
+}
+
+void tick(WritingStore& w) {
+    const TBItem item = w.store->items(w.listID).at(1);
+    w.store->setDone(item.id, !item.done);
+}
+
+void add(WritingStore& w) {
+    w.store->addItem(w.listID, "One more thing #tag1");
+}
+
+// The list's first item dragged to its end: every item of the list is renumbered.
+void drag(WritingStore& w) {
     QStringList visible;
     for (const TBItem& item : w.store->items(w.listID))
         visible.append(item.id);
-    for (auto _ : state)
-        w.store->moveItems(w.listID, visible, {0}, int(visible.size()));
+    w.store->moveItems(w.listID, visible, {0}, int(visible.size()));
 }
 
-#define STORE_SIZES ->Arg(1'000)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)
-BENCHMARK(BM_PlainWrite) STORE_SIZES;
+void BM_TickUIThread(benchmark::State& state) {
+    uiThread(state, tick);
+}
+void BM_AddUIThread(benchmark::State& state) {
+    uiThread(state, add);
+}
+void BM_DragUIThread(benchmark::State& state) {
+    uiThread(state, drag);
+}
+void BM_TickOnDisk(benchmark::State& state) {
+    onDisk(state, tick);
+}
+void BM_AddOnDisk(benchmark::State& state) {
+    onDisk(state, add);
+}
+void BM_DragOnDisk(benchmark::State& state) {
+    onDisk(state, drag);
+}
+
+#define STORE_SIZES ->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_PlainReadAndParse) STORE_SIZES;
 BENCHMARK(BM_Load) STORE_SIZES;
-BENCHMARK(BM_AddItem) STORE_SIZES;
-BENCHMARK(BM_SetDone) STORE_SIZES;
-BENCHMARK(BM_DragHundredItems) STORE_SIZES;
+BENCHMARK(BM_LoadPeakMemory) STORE_SIZES->Iterations(3);
+BENCHMARK(BM_TickUIThread) STORE_SIZES;
+BENCHMARK(BM_AddUIThread) STORE_SIZES;
+BENCHMARK(BM_DragUIThread) STORE_SIZES;
+BENCHMARK(BM_TickOnDisk) STORE_SIZES->UseManualTime();
+BENCHMARK(BM_AddOnDisk) STORE_SIZES->UseManualTime();
+BENCHMARK(BM_DragOnDisk) STORE_SIZES->UseManualTime();
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], peakOption) == 0)
+        return peakOfLoad(argv[2], std::atoll(argv[3]));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -145,7 +145,7 @@ void ListStore::rebuildDerivedCacheIfNeeded() {
     }
     if (!itemsCacheValid_) {
         QHash<QString, QList<TBItem>> byList;
-        for (const TBItem& item : allItems_)
+        for (const TBItem& item : std::as_const(allItems_))
             byList[item.listID].append(item);
         for (auto it = byList.begin(); it != byList.end(); ++it)
             displaySort(it.value());
@@ -158,6 +158,7 @@ void ListStore::rebuildDerivedCacheIfNeeded() {
 }
 
 void ListStore::rebuildItemsOf(const QSet<QString>& listIDs) {
+    // allItems_ is read as const: the writer may share it, and a detach would copy every item.
     // The items keep the order they have in allItems_ before the stable sort, as in a full
     // rebuild. An edit touches one list nearly always: its id is compared without hashing.
     QHash<QString, QList<TBItem>> fresh;
@@ -166,12 +167,12 @@ void ListStore::rebuildItemsOf(const QSet<QString>& listIDs) {
     if (listIDs.size() == 1) {
         const QString& only = *listIDs.begin();
         QList<TBItem>& slot = fresh[only];
-        for (const TBItem& item : allItems_) {
+        for (const TBItem& item : std::as_const(allItems_)) {
             if (item.listID == only)
                 slot.append(item);
         }
     } else {
-        for (const TBItem& item : allItems_) {
+        for (const TBItem& item : std::as_const(allItems_)) {
             const auto slot = fresh.find(item.listID);
             if (slot != fresh.end())
                 slot->append(item);
