@@ -331,9 +331,17 @@ DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
             });
         } else if (key == "items") {
             optional(members.items, value, "items", [](od::value& v, const char* what) {
+                // The items of a list come together: they share one copy of its id.
                 QList<TBItem> items;
-                eachElement(arrayOf(v, what), what,
-                            [&](od::value& element) { items.append(item(element)); });
+                QString listID;
+                eachElement(arrayOf(v, what), what, [&](od::value& element) {
+                    items.append(item(element));
+                    QString& read = items.last().listID;
+                    if (read == listID)
+                        read = listID;
+                    else
+                        listID = read;
+                });
                 return items;
             });
         } else if (key == "dirtyLists") {

@@ -56,7 +56,7 @@ void ListStore::load() {
             refuseUnopenedFile(file.errorString());
         return;
     }
-    const QByteArray bytes = readWithRoom(file);
+    QByteArray bytes = readWithRoom(file);
     file.close();
     const Date now = clock_.now();
     std::optional<DiskV2> disk;
@@ -66,6 +66,12 @@ void ListStore::load() {
     }
     if (disk) {
         adopt(*disk, bytes);
+        // The file's bytes go before the item texts are encoded: a large store would hold both.
+        bytes = QByteArray();
+        disk.reset();
+        // The first save then writes only what changed, like every later one.
+        if (writer_)
+            writer_->primeCache(StoreEncodingCache::of(allItems_));
         return;
     }
 
@@ -100,10 +106,6 @@ void ListStore::adopt(const DiskV2& disk, const QByteArray& bytes) {
     allItems_ = disk.items;
     itemsChanged();
     listsChanged();
-    // The first save then writes only what changed, like every later one.
-    if (writer_)
-        writer_->primeCache(StoreEncodingCache::of(allItems_));
-
     // Marks of lists that no longer exist could never be sent and would recreate the list's
     // zone at every start; they are dropped.
     QSet<QString> listIDs;
