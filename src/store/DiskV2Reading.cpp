@@ -332,9 +332,11 @@ DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
         } else if (key == "items") {
             optional(members.items, value, "items", [](od::value& v, const char* what) {
                 // The items of a list come together: they share one copy of its id.
+                od::array elements = arrayOf(v, what);
                 QList<TBItem> items;
+                items.reserve(qsizetype(take(elements.count_elements(), what)));
                 QString listID;
-                eachElement(arrayOf(v, what), what, [&](od::value& element) {
+                eachElement(elements, what, [&](od::value& element) {
                     items.append(item(element));
                     QString& read = items.last().listID;
                     if (read == listID)
