@@ -185,3 +185,40 @@ TEST(StoreFileReading, TheJsonTestSuiteIsReadAsTheStandardSays) {
             << "in an item";
     }
 }
+
+TEST(StoreFileReading, ArchivedRecordsWrittenAsKeptReadBackTheSame) {
+    struct Case {
+        const char* what;
+        QString key;
+        QByteArray text;
+    };
+    const Case cases[] = {
+        {"an item's record", "I#ITEM-1", "eyJhIjoxfQ=="},
+        {"no record data", "L#LIST", ""},
+        {"a quote and a backslash in the key", "I#a\"b\\c", "AAEC"},
+        {"a key that looks like a member", "I#\":\"AAAA", "AA=="},
+        {"a control character in the key", "I#a\tb", "AAA="},
+        {"a key beyond ASCII", QString::fromUtf8("F#Küche 🍎"), "AAAA"},
+    };
+    ArchivedRecords records;
+    for (const Case& c : cases)
+        records.insert(c.key, c.text);
+    DiskV2 disk;
+    disk.archivedRecords = records;
+    const std::optional<DiskV2> back = read(disk.encode());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->archivedRecords, records);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(records.value(c.key), c.text);
+        EXPECT_EQ(back->archivedRecords.value(c.key), c.text);
+    }
+    // A record replaced or removed is written so.
+    records.insert(cases[0].key, "AQID");
+    records.remove(cases[1].key);
+    disk.archivedRecords = records;
+    const Json written = JsonRead::parse(disk.encode())["archivedRecords"];
+    EXPECT_EQ(written.size(), std::size(cases) - 1);
+    EXPECT_EQ(written["I#ITEM-1"], "AQID");
+    EXPECT_FALSE(written.contains("L#LIST"));
+}
