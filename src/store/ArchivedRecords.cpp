@@ -3,6 +3,8 @@
 
 #include "DiskV2.h"
 
+#include <atomic>
+
 std::optional<QByteArray> ArchivedRecords::value(const QString& key) const {
     const auto found = members_.constFind(key);
     if (found == members_.cend())
@@ -15,8 +17,30 @@ std::optional<QByteArray> ArchivedRecords::value(const QString& key) const {
 
 void ArchivedRecords::insert(const QString& key, const QByteArray& base64) {
     members_.insert(key, DiskV2::encodeArchiveMember(key, base64));
+    changed();
 }
 
 void ArchivedRecords::append(const QString& key, const QByteArray& base64) {
     members_.insert(members_.cend(), key, DiskV2::encodeArchiveMember(key, base64));
+    changed();
+}
+
+bool ArchivedRecords::remove(const QString& key) {
+    if (members_.remove(key) == 0)
+        return false;
+    changed();
+    return true;
+}
+
+void ArchivedRecords::clear() {
+    if (members_.isEmpty())
+        return;
+    members_.clear();
+    changed();
+}
+
+void ArchivedRecords::changed() {
+    // Unique across every store of the process, so no two different sets share a version.
+    static std::atomic<quint64> last{0};
+    version_ = ++last;
 }

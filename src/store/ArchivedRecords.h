@@ -12,7 +12,8 @@
 // made when the record arrives: a save writes the members as they are, however many there are.
 //
 // The text given to insert() must be Base64 (it never needs escaping); the reader of the store
-// file checks that of every record it reads.
+// file checks that of every record it reads. Every change gives the records a new version, unique
+// in the process, which copies share: the store's writer keeps the members it wrote by version.
 class ArchivedRecords {
 public:
     bool contains(const QString& key) const { return members_.contains(key); }
@@ -25,14 +26,19 @@ public:
     void insert(const QString& key, const QByteArray& base64);
     // As insert(), quicker for keys that come in ascending order (as the store file has them).
     void append(const QString& key, const QByteArray& base64);
-    bool remove(const QString& key) { return members_.remove(key) > 0; }
-    void clear() { members_.clear(); }
+    bool remove(const QString& key);
+    void clear();
 
     // Key to the member's text in the store file, in key order (the order it is written in).
     const QMap<QString, QByteArray>& members() const { return members_; }
+    // Equal versions hold the same members; 0 is the version of none.
+    quint64 version() const { return version_; }
 
-    bool operator==(const ArchivedRecords&) const = default;
+    bool operator==(const ArchivedRecords& other) const { return members_ == other.members_; }
 
 private:
+    void changed();
+
     QMap<QString, QByteArray> members_;
+    quint64 version_ = 0;
 };

@@ -230,17 +230,62 @@ void appendData(Output& out, const QByteArray& data) {
     out += '"';
 }
 
-// The members are kept as the text they are written as (ArchivedRecords).
-void appendArchivedRecords(Output& out, const ArchivedRecords& records) {
-    out += '{';
-    bool first = true;
-    for (const QByteArray& member : records.members()) {
-        if (!first)
-            out += ',';
-        first = false;
-        out += member;
+// The members are kept as the text they are written as (ArchivedRecords). With a cache, the
+// members of the records' version are listed once, and saves that meet the same version write
+// them from that list.
+void appendArchivedRecords(Output& out, const ArchivedRecords& records, StoreEncodingCache* cache) {
+    if (cache && cache->archivesVersion != records.version()) {
+        for (QByteArray& member : cache->archiveMembers)
+            cache->dropped.push_back({TBItem{}, std::move(member)});
+        cache->archiveMembers.clear();
+        cache->archiveMembers.reserve(size_t(records.size()));
+        for (const QByteArray& member : records.members())
+            cache->archiveMembers.push_back(member);
+        cache->archivesVersion = records.version();
     }
-    out += '}';
+    const auto write = [&out](const auto& members) {
+        out += '{';
+        bool first = true;
+        for (const QByteArray& member : members) {
+            if (!first)
+                out += ',';
+            first = false;
+            out += member;
+        }
+        out += '}';
+    };
+    if (cache)
+        write(cache->archiveMembers);
+    else
+        write(records.members());
+}
+
+// The common save: the cache's entries are the first items, in their places (an edit, or items
+// added at the end). Each entry is brought up to date where it is, with nothing moved; false,
+// with nothing written, when the items are otherwise.
+bool appendItemsInPlace(Output& out, const QList<TBItem>& items, StoreEncodingCache& cache) {
+    std::vector<StoreEncodingCache::Entry>& entries = cache.entries;
+    if (entries.size() > size_t(items.size()))
+        return false;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].item.id != items[qsizetype(i)].id)
+            return false;
+    }
+    entries.reserve(size_t(items.size()));
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        const TBItem& item = items[i];
+        const auto at = size_t(i);
+        if (at == entries.size()) {
+            entries.push_back({item, DiskV2::encodeItem(item)});
+        } else if (!(entries[at].item == item)) {
+            cache.dropped.push_back(std::move(entries[at]));
+            entries[at] = {item, DiskV2::encodeItem(item)};
+        }
+        out += entries[at].text;
+    }
+    return true;
 }
 
 // Writes the items, taking each one's text from the cache when the item is the one it was
@@ -254,6 +299,10 @@ void appendItems(Output& out, const QList<TBItem>& items, StoreEncodingCache* ca
                 out += ',';
             appendItem(out, items[i]);
         }
+        out += ']';
+        return;
+    }
+    if (appendItemsInPlace(out, items, *cache)) {
         out += ']';
         return;
     }
@@ -338,7 +387,7 @@ bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
     appendKey(out, "dirtyItems");
     appendObject(out, dirtyItems, writeFields);
     appendKey(out, "archivedRecords");
-    appendArchivedRecords(out, archivedRecords);
+    appendArchivedRecords(out, archivedRecords, cache);
     if (engineState) {
         appendKey(out, "engineState");
         appendData(out, *engineState);

@@ -411,3 +411,54 @@ TEST_F(StoreTest, ItemsAreWrittenExactlyAsTheJsonLibraryWritesThem) {
         EXPECT_EQ(disk.encode(&cache), expected) << "from the cache";
     }
 }
+
+// Saves one after another through one cache write what a save without it writes, whatever
+// happened to the items and archived records between them.
+TEST(StoreFileEncoding, CachedSavesWriteWhatAFreshEncodingWrites) {
+    const auto item = [](const QString& id, const QString& text) {
+        TBItem made;
+        made.id = id;
+        made.listID = "L";
+        made.text = text;
+        return made;
+    };
+    DiskV2 disk;
+    disk.items = {item("a", "1"), item("b", "2"), item("c", "3")};
+    disk.archivedRecords.insert("I#a", "AAAA");
+    StoreEncodingCache cache = StoreEncodingCache::of(disk.items);
+    struct Step {
+        const char* what;
+        std::function<void(DiskV2&)> change;
+    };
+    const Step steps[] = {
+        {"nothing changed", [](DiskV2&) {}},
+        {"one item edited", [&](DiskV2& d) { d.items[1].text = "two"; }},
+        {"items added at the end",
+         [&](DiskV2& d) {
+             d.items += {item("d", "4"), item("e", "5")};
+         }},
+        {"an item removed in the middle", [&](DiskV2& d) { d.items.removeAt(1); }},
+        {"items in another order", [&](DiskV2& d) { std::swap(d.items[0], d.items[2]); }},
+        {"an item added in front", [&](DiskV2& d) { d.items.prepend(item("f", "6")); }},
+        {"a record added", [&](DiskV2& d) { d.archivedRecords.insert("I#b", "AQID"); }},
+        {"a record replaced and the first item edited",
+         [&](DiskV2& d) {
+             d.archivedRecords.insert("I#a", "AA==");
+             d.items[0].done = true;
+         }},
+        {"a record removed", [&](DiskV2& d) { d.archivedRecords.remove("I#b"); }},
+        {"the records of another store",
+         [&](DiskV2& d) {
+             ArchivedRecords other;
+             other.insert("I#z", "AAAA");
+             d.archivedRecords = other;
+         }},
+        {"every item gone", [&](DiskV2& d) { d.items.clear(); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change(disk);
+        EXPECT_EQ(disk.encode(&cache), disk.encode());
+        EXPECT_EQ(cache.entries.size(), size_t(disk.items.size()));
+    }
+}
