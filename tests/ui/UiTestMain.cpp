@@ -9,6 +9,16 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+
+// The text scale is the whole program's and a window sets it from its settings: every test starts
+// at the standard one, whatever the test before it left.
+class StandardTextScaleAtEachTest final : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { Theme::setTextScaleFactor(1.0); }
+};
+
+} // namespace
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // No desktop session either: the appearance must come out light without one.
@@ -19,5 +29,6 @@ int main(int argc, char** argv) {
     SoundEffectPlayer::setShared(std::make_unique<SoundEffectPlayer>(
         std::make_shared<ManualMonotonicClock>(), std::make_shared<RecordingSoundOutput>()));
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new StandardTextScaleAtEachTest);
     return RUN_ALL_TESTS();
 }

@@ -14,8 +14,8 @@
 #include "ui/window/AppIcon.h"
 #include "ui/window/ListScreenSheets.h"
 #include "ui/window/MacUpdater.h"
-#include "ui/window/StandardSheets.h"
 #include "ui/window/QuitConfirmation.h"
+#include "ui/window/StandardSheets.h"
 #include "ui/window/StoreNoticeBanner.h"
 #include "ui/window/StoreNoticeModel.h"
 #include "ui/window/TextScaleControls.h"
@@ -165,8 +165,10 @@ void MainWindow::rebuildContent() {
         // The divider and the sidebar stay where the user left them.
         fresh->setSplitterSizes(content_->splitterSizes());
         fresh->setSidebarVisible(content_->sidebarVisible());
-        // The old content may be running the slot that asked for this rebuild. It stays the
-        // window's child until it goes, so that it never outlives the window and the store.
+        // The old content may be running the slot that asked for this rebuild, so it goes at
+        // the next turn of the event loop. Until then it stays the window's: it reads the store,
+        // the settings and the window's models, and follows the shared navigation, so it must
+        // not outlive a window closed before that turn.
         old->hide();
         old->setParent(this);
         old->deleteLater();

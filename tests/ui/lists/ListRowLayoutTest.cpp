@@ -5,6 +5,7 @@
 #include "ui/theme/Theme.h"
 
 #include "support/QStringPrinting.h"
+#include "support/TextScaleGuard.h"
 
 #include <QFontMetrics>
 
@@ -51,7 +52,7 @@ TEST(ListRowLayout, EveryWordOfNameCountsAndDueTextFitsItsTile) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Theme::setTextScaleFactor(c.scale);
+        const TextScaleGuard scale(c.scale);
         const QFont nameFont = DesignFont::system(17);
         const QFont detail = DueChip::font();
         const ListRowPresentation p = row(c.name, c.editing, c.pinned, true);
@@ -88,10 +89,10 @@ TEST(ListRowLayout, EveryWordOfNameCountsAndDueTextFitsItsTile) {
         }
         EXPECT_GE(height, ListRowLayout::leastTileHeight);
     }
-    Theme::setTextScaleFactor(1.0);
 }
 
 TEST(ListRowLayout, TheChipSharesTheCountLineOnlyWhenBothFit) {
+    const TextScaleGuard scale(1.0);
     const QFont nameFont = DesignFont::system(17);
     const QFont detail = DueChip::font();
     const ListRowPresentation p = row("Groceries", false, false, false);
@@ -115,6 +116,8 @@ TEST(ListRowLayout, TheChipSharesTheCountLineOnlyWhenBothFit) {
 }
 
 TEST(ListRowLayout, WrappedLinesBreakAtBlanksAndInsideOnlyTooLongWords) {
+    // At another scale the words are other widths, and "Weekend in" may not end the first line.
+    const TextScaleGuard scale(1.0);
     const QFont font = DesignFont::system(17);
     const QFontMetrics metrics(font);
     const int width = metrics.horizontalAdvance(QStringLiteral("Weekend in"));

@@ -5,6 +5,8 @@
 
 #include "model/TextScale.h"
 
+#include "support/TextScaleGuard.h"
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -13,17 +15,11 @@
 
 namespace {
 
-// Restores the text scale a test changed.
-struct ScaleGuard {
-    explicit ScaleGuard(double factor) { Theme::setTextScaleFactor(factor); }
-    ~ScaleGuard() { Theme::setTextScaleFactor(1.0); }
-};
-
 TEST(DesignFontTest, DesignPointsAreLogicalPixelsNotQtPoints) {
     // A design point is one logical pixel; Qt's points assume 96 dpi.
     EXPECT_DOUBLE_EQ(DesignFont::qtPointSize(15), 11.25);
     EXPECT_DOUBLE_EQ(DesignFont::qtPointSize(12), 9.0);
-    const ScaleGuard guard(1.0);
+    const TextScaleGuard guard(1.0);
     const QFont font = DesignFont::system(24);
     EXPECT_DOUBLE_EQ(font.pointSizeF(), 18.0);
     EXPECT_EQ(QFontInfo(font).pixelSize(), 24); // drawn 24 logical pixels high on a 96-dpi screen
@@ -45,7 +41,7 @@ TEST(DesignFontTest, ScalableSizesFollowEveryTextScale) {
         for (int step = 0; step < TextScale::allCases().size(); ++step) {
             const TextScale scale = TextScale::allCases().at(step);
             SCOPED_TRACE(std::string(row.what) + " at " + scale.rawValue().toStdString());
-            const ScaleGuard guard(scale.factor());
+            const TextScaleGuard guard(scale.factor());
             EXPECT_NEAR(DesignFont::designSize(row.base, FontScaling::scaled), row.sizes[step],
                         1e-9);
             EXPECT_NEAR(DesignFont::system(row.base).pointSizeF(), row.sizes[step] * 0.75, 1e-9);
@@ -57,7 +53,7 @@ TEST(DesignFontTest, ScalableSizesFollowEveryTextScale) {
 }
 
 TEST(DesignFontTest, TextStylesAndTheBrandNeverScale) {
-    const ScaleGuard guard(1.5);
+    const TextScaleGuard guard(1.5);
     EXPECT_DOUBLE_EQ(DesignFont::style(TextStyle::body).pointSizeF(), 13 * 0.75);
     EXPECT_DOUBLE_EQ(DesignFont::style(TextStyle::largeTitle).pointSizeF(), 26 * 0.75);
     EXPECT_EQ(DesignFont::style(TextStyle::headline).weight(), QFont::DemiBold);

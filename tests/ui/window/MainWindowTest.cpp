@@ -1,6 +1,7 @@
 // The window's wiring, offscreen: its menus and toolbar as built from their rules, its sizes,
 // the split view, the placeholder, and the content rebuilt at a new text scale.
 #include "ui/window/MainWindow.h"
+#include "model/ListNavigation.h"
 #include "model/SettingsPresentation.h"
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
@@ -276,6 +277,22 @@ TEST_F(MainWindowTest, ANewTextSizeKeepsTheOpenListsScreenAsItWas) {
     EXPECT_EQ(window->content()->listView()->parentWidget()->parentWidget(),
               window->content()->splitter())
         << "the rebuilt content shows the list in its own detail column";
+}
+
+TEST_F(MainWindowTest, ContentReplacedAtANewTextSizeGoesWithAWindowClosedBeforeTheLoopTurns) {
+    const QString groceries = store->addList("Groceries").id;
+    window->show();
+    QPointer<WindowContent> before = window->content();
+    QTest::mouseClick(toolButton(1), Qt::LeftButton);
+    ASSERT_NE(window->content(), before.data());
+    ASSERT_FALSE(before.isNull()) << "the old content waits for the event loop";
+
+    // Left behind, its lists page would follow the shared navigation into a dead store and
+    // settings.
+    window.reset();
+    EXPECT_TRUE(before.isNull());
+    ListNavigation::shared().setRequestedListID(groceries);
+    ListNavigation::shared().setRequestedListID(std::nullopt);
 }
 
 TEST_F(MainWindowTest, TheListsPageAndTheWindowAgreeOnTheOpenList) {

@@ -6,6 +6,7 @@
 #include "support/SwitchableSink.h"
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
+#include "ui/theme/Theme.h"
 #include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/QuitConfirmation.h"
@@ -44,6 +45,8 @@ protected:
     }
     void TearDown() override {
         window.reset();
+        // A window built at a stored text scale sets the whole program's.
+        Theme::setTextScaleFactor(1.0);
         Defaults::setStandard(std::make_shared<MemoryDefaults>());
     }
 
