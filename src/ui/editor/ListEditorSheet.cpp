@@ -270,8 +270,9 @@ void ListEditorSheet::showPrompt(const NamePromptModel& prompt,
         return;
     prompt_ = new NamePromptSheet(prompt, this);
     prompt_->setAttribute(Qt::WA_DeleteOnClose);
+    // Only the model answers the prompt: the slot keeps nothing of the sheet.
     connect(prompt_, &NamePromptSheet::confirmed, model_,
-            [this, confirm](const QString& typed) { (model_->*confirm)(typed); });
+            [model = model_, confirm](const QString& typed) { (model->*confirm)(typed); });
     connect(prompt_, &QObject::destroyed, this, [this] { prompt_ = nullptr; });
     prompt_->present();
 }
