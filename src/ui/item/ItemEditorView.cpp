@@ -1,0 +1,176 @@
+// The item editor's widgets.
+#include "ItemEditorView.h"
+
+#include "EditorPage.h"
+#include "ItemNameField.h"
+#include "NotesSectionView.h"
+#include "TickButton.h"
+#include "ui/components/Accessibility.h"
+#include "ui/components/FlowLayout.h"
+#include "ui/components/ItemHeaderBar.h"
+#include "ui/components/SingleLineField.h"
+#include "ui/components/SymbolButton.h"
+#include "ui/components/TagChip.h"
+#include "ui/components/TextLabel.h"
+#include "ui/theme/DesignFont.h"
+#include "ui/theme/ThemeColour.h"
+
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+ItemEditorView::ItemEditorView(ListStore& store, QWidget* parent) : QWidget(parent), model_(store) {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    header_ = new ItemHeaderBar(true, this);
+    outer->addWidget(header_);
+
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(24);
+
+    auto* headerRow = new QHBoxLayout;
+    headerRow->setSpacing(16);
+    tick_ = new TickButton(content);
+    headerRow->addWidget(tick_, 0, Qt::AlignTop);
+    name_ = new ItemNameField(content);
+    name_->setPlaceholderText(ItemEditorModel::namePrompt);
+    Accessibility::apply(name_, {ItemEditorModel::nameLabel, {}, {}, {}, {}});
+    // The name's first line stands level with the 44-point buttons beside it.
+    auto* nameBox = new QVBoxLayout;
+    nameBox->setContentsMargins(0, qMax(0, (44 - name_->fontMetrics().lineSpacing()) / 2), 0, 0);
+    nameBox->addWidget(name_);
+    headerRow->addLayout(nameBox, 1);
+    star_ = new SymbolButton(QStringLiteral("star"), DesignFont::styleSize(TextStyle::title3),
+                             Theme::Colour::onSurfaceVariant, QString(), content);
+    headerRow->addWidget(star_, 0, Qt::AlignTop);
+    column->addLayout(headerRow);
+
+    auto* tags = new QVBoxLayout;
+    tags->setSpacing(8);
+    tags->addWidget(new TextLabel(ItemEditorModel::tagsCaption, DesignFont::smallHeading(),
+                                  Theme::Colour::onSurfaceVariant, content));
+    tagFlow_ = new QWidget(content);
+    new FlowLayout(4, tagFlow_);
+    tags->addWidget(tagFlow_);
+    column->addLayout(tags);
+
+    notes_ = new NotesSectionView(model_.notes(), content);
+    column->addWidget(notes_);
+    column->addStretch(1);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidget(new EditorPage(content));
+    outer->addWidget(scroll_, 1);
+
+    connect(header_, &ItemHeaderBar::backRequested, &model_, &ItemEditorModel::back);
+    connect(header_, &ItemHeaderBar::deleteRequested, &model_, &ItemEditorModel::deleteItem);
+    connect(tick_, &QAbstractButton::clicked, &model_, &ItemEditorModel::tick);
+    connect(star_, &QAbstractButton::clicked, &model_, &ItemEditorModel::toggleStar);
+    connect(name_, &ItemNameField::edited, &model_, &ItemEditorModel::editName);
+    connect(name_, &ItemNameField::focusChanged, &model_, &ItemEditorModel::setNameFocused);
+    connect(&model_, &ItemEditorModel::nameReplaced, this,
+            [this] { name_->replaceText(model_.name()); });
+    connect(&model_, &ItemEditorModel::changed, this, &ItemEditorView::refresh);
+    connect(&model_, &ItemEditorModel::closeRequested, this, &ItemEditorView::closeRequested);
+    refresh();
+}
+
+ItemEditorView::~ItemEditorView() {
+    // Taken away without Back (another list opened, the window closing): the name still counts.
+    model_.commit();
+}
+
+ItemEditorView* ItemEditorView::open(ListStore& store, const ItemRoute& route,
+                                     NoteAuthorName::ShareLookup lookup, QWidget* parent) {
+    auto* view = new ItemEditorView(store, parent);
+    view->model().notes().setShareLookup(std::move(lookup));
+    view->model().show(route);
+    return view;
+}
+
+void ItemEditorView::refresh() {
+    const ItemEditorModel::Face face = model_.face();
+    header_->setCanDelete(face.canDelete);
+    tick_->setDone(face.done, face.tickLabel);
+    star_->setSymbol(face.starred ? QStringLiteral("star.fill") : QStringLiteral("star"));
+    star_->setColour(face.starred ? Theme::Colour::accent : Theme::Colour::onSurfaceVariant);
+    star_->setAccessible({face.starLabel, {}, {}, {}, {}});
+    name_->setReadOnly(!face.canEdit);
+    name_->setEnabled(face.canEdit);
+    if (name_->text() != model_.name() && !name_->hasFocus())
+        name_->replaceText(model_.name());
+    rebuildTags(face);
+}
+
+void ItemEditorView::rebuildTags(const ItemEditorModel::Face& face) {
+    if (tagsShown_ && face.chips == shownChips_ && face.showsAddTag == shownAddTag_ &&
+        model_.addingTag() == shownAddingTag_)
+        return;
+    QLayout* flow = tagFlow_->layout();
+    // Later, not now: the button or field that asked for this may still be in its signal.
+    while (QLayoutItem* item = flow->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
+    }
+    chips_.clear();
+    addTag_ = nullptr;
+    newTag_ = nullptr;
+    for (const ItemEditorModel::Chip& chip : face.chips) {
+        auto* button = new TagChip(chip.tag, chip.selected, tagFlow_);
+        AccessibleSpec spec{chip.accessibilityLabel, {}, {}, {}, {}};
+        if (chip.selected)
+            spec.traits |= AccessibleTrait::selected;
+        button->setAccessible(spec);
+        button->setEnabled(face.canEdit);
+        const QString tag = chip.tag;
+        connect(button, &QAbstractButton::clicked, this, [this, tag] { model_.toggleTag(tag); });
+        flow->addWidget(button);
+        chips_.append(button);
+    }
+    if (face.showsAddTag && !model_.addingTag()) {
+        addTag_ =
+            new SymbolButton(QStringLiteral("plus"), DesignFont::styleSize(TextStyle::footnote),
+                             Theme::Colour::primary, ItemEditorModel::addTagLabel, tagFlow_);
+        connect(addTag_, &QAbstractButton::clicked, this, [this] {
+            model_.startNewTag();
+            if (newTag_)
+                newTag_->setFocus(Qt::OtherFocusReason);
+        });
+        flow->addWidget(addTag_);
+    } else if (face.showsAddTag) {
+        newTag_ = new SingleLineField(tagFlow_);
+        newTag_->setPlaceholderText(ItemEditorModel::newTagPrompt);
+        newTag_->setFont(DesignFont::monospaced(12, QFont::Medium));
+        newTag_->setFrame(false);
+        newTag_->setMinimumSize(90, 44);
+        newTag_->setText(model_.newTag());
+        Accessibility::apply(newTag_, {ItemEditorModel::newTagLabel, {}, {}, {}, {}});
+        connect(newTag_, &QLineEdit::textEdited, &model_, &ItemEditorModel::setNewTag);
+        connect(newTag_, &QLineEdit::returnPressed, &model_, &ItemEditorModel::commitNewTag);
+        flow->addWidget(newTag_);
+    }
+    shownChips_ = face.chips;
+    shownAddTag_ = face.showsAddTag;
+    shownAddingTag_ = model_.addingTag();
+    tagsShown_ = true;
+}
+
+void ItemEditorView::hideEvent(QHideEvent* event) {
+    model_.commit();
+    QWidget::hideEvent(event);
+}
+
+void ItemEditorView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Theme::Colour::background.resolved());
+}

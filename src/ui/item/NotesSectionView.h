@@ -1,0 +1,43 @@
+#pragma once
+
+#include "NotesThreadModel.h"
+
+#include <QList>
+#include <QWidget>
+
+class NoteComposer;
+class NoteRowView;
+class QVBoxLayout;
+class SymbolButton;
+class TextLabel;
+
+// The notes section of the item editor: the caption, the rows, then on a list that may be
+// edited the composer (or the limit text) and the last refusal. Everything comes from its
+// NotesThreadModel; the rows are made again only when they change.
+class NotesSectionView : public QWidget {
+    Q_OBJECT
+public:
+    NotesSectionView(NotesThreadModel& model, QWidget* parent = nullptr);
+
+    NoteComposer& composer() const { return *composer_; }
+    SymbolButton& saveButton() const { return *save_; }
+    const QList<NoteRowView*>& rows() const { return rows_; }
+    TextLabel& limitLabel() const { return *limit_; }
+    TextLabel& messageLabel() const { return *message_; }
+    bool showsComposer() const;
+
+private:
+    void refresh();
+    void showDraft();
+
+    NotesThreadModel& model_;
+    QVBoxLayout* rowsLayout_;
+    QList<NoteRowView*> rows_;
+    QList<NotesThreadModel::Row> shownRows_;
+    bool rowsShown_ = false;
+    QWidget* composerRow_;
+    NoteComposer* composer_;
+    SymbolButton* save_;
+    TextLabel* limit_;
+    TextLabel* message_;
+};
