@@ -31,14 +31,20 @@ QSize EditorPage::minimumSizeHint() const {
 
 bool EditorPage::eventFilter(QObject* watched, QEvent* event) {
     // The content grew or shrank (a note, a wrapped name): the scroll area asks again.
-    if (watched == content_ && event->type() == QEvent::LayoutRequest)
+    if (watched == content_ && event->type() == QEvent::LayoutRequest) {
+        place();
         updateGeometry();
+    }
     return QWidget::eventFilter(watched, event);
 }
 
-void EditorPage::resizeEvent(QResizeEvent*) {
+void EditorPage::place() {
     const QRect column = ReadingColumn::columnRect(rect());
-    content_->setGeometry(column.x(), 0, column.width(), heightForWidth(width()));
+    content_->setGeometry(column.x(), 0, column.width(), qMax(height(), heightForWidth(width())));
+}
+
+void EditorPage::resizeEvent(QResizeEvent*) {
+    place();
 }
 
 void EditorPage::paintEvent(QPaintEvent*) {

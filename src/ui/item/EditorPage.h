@@ -20,5 +20,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void place();
+
     QWidget* content_;
 };

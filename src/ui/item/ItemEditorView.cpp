@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QtMath>
 
 ItemEditorView::ItemEditorView(ListStore& store, QWidget* parent) : QWidget(parent), model_(store) {
     auto* outer = new QVBoxLayout(this);
@@ -141,6 +142,9 @@ void ItemEditorView::rebuildTags(const ItemEditorModel::Face& face) {
         addTag_ =
             new SymbolButton(QStringLiteral("plus"), DesignFont::styleSize(TextStyle::footnote),
                              Theme::Colour::primary, ItemEditorModel::addTagLabel, tagFlow_);
+        // As tall as a chip, so the plus stands level with the chips' words.
+        addTag_->setFixedHeight(
+            qCeil(TagChip::sizeFor(QStringLiteral("+"), TagChip::chipFont()).height()));
         connect(addTag_, &QAbstractButton::clicked, this, [this] {
             model_.startNewTag();
             if (newTag_)

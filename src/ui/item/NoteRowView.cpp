@@ -28,7 +28,9 @@ NoteRowView::NoteRowView(const NotesThreadModel::Row& row, QWidget* parent) : QW
     }
     auto* text = new TextLabel(row.text, DesignFont::system(17), Theme::Colour::onSurface, this);
     text->setWordWrap(true);
-    text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true); // a long note wraps in full
+    text->setSizePolicy(policy);
     column->addWidget(text);
     // Beside a 44-point badge or button, a one-line note sits in the middle of the row.
     if (row.showsAvatar || row.deleteLabel)
