@@ -17,8 +17,8 @@ const QString ItemEditorModel::newTagPrompt = QStringLiteral("new tag");
 const QString ItemEditorModel::newTagLabel = QStringLiteral("New tag name");
 
 ItemEditorModel::ItemEditorModel(ListStore& store, QObject* parent)
-    : QObject(parent), store_(store), notes_(store) {
-    connect(&store_, &ListStore::changed, this, &ItemEditorModel::scheduleRefresh);
+    : QObject(parent), store_(store), notes_(store), refresh_(*this, [this] { refreshNow(); }) {
+    connect(&store_, &ListStore::changed, this, [this] { refresh_.request(); });
 }
 
 void ItemEditorModel::show(const ItemRoute& route) {
@@ -73,21 +73,8 @@ ItemEditorModel::Face ItemEditorModel::face() const {
     return face;
 }
 
-void ItemEditorModel::scheduleRefresh() {
-    if (refreshPending_)
-        return;
-    refreshPending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (refreshPending_)
-                refreshNow();
-        },
-        Qt::QueuedConnection);
-}
-
 void ItemEditorModel::refreshNow() {
-    refreshPending_ = false;
+    refresh_.cancel();
     if (!nameFocused_ && !nameEdited())
         followStore();
     emit changed();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NotesThreadModel.h"
+#include "OncePerTurn.h"
 #include "model/TBItem.h"
 #include "ui/detail/ItemRoute.h"
 
@@ -97,7 +98,6 @@ signals:
     void closeRequested();
 
 private:
-    void scheduleRefresh();
     void refreshNow();
     QString storedName() const;
     void followStore();
@@ -110,5 +110,5 @@ private:
     bool nameFocused_ = false;
     bool addingTag_ = false;
     QString newTag_;
-    bool refreshPending_ = false;
+    OncePerTurn refresh_;
 };

@@ -42,21 +42,8 @@ std::optional<QString> refusal(const ListStore& store, const ItemRoute& route) {
 } // namespace
 
 NotesThreadModel::NotesThreadModel(ListStore& store, QObject* parent)
-    : QObject(parent), store_(store) {
-    connect(&store_, &ListStore::changed, this, &NotesThreadModel::scheduleRefresh);
-}
-
-void NotesThreadModel::scheduleRefresh() {
-    if (refreshPending_)
-        return;
-    refreshPending_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            refreshPending_ = false;
-            emit changed();
-        },
-        Qt::QueuedConnection);
+    : QObject(parent), store_(store), refresh_(*this, [this] { emit changed(); }) {
+    connect(&store_, &ListStore::changed, this, [this] { refresh_.request(); });
 }
 
 void NotesThreadModel::show(const ItemRoute& route) {

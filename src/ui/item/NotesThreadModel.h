@@ -1,6 +1,7 @@
 #pragma once
 
 #include "NoteAuthorName.h"
+#include "OncePerTurn.h"
 #include "model/NoteThread.h"
 #include "model/PersonDisplay.h"
 #include "ui/detail/ItemRoute.h"
@@ -94,7 +95,6 @@ signals:
 
 private:
     void answered(const QString& text, bool added);
-    void scheduleRefresh();
 
     ListStore& store_;
     ItemRoute route_;
@@ -104,5 +104,5 @@ private:
     QString authorName_;
     std::optional<PersonRoute> editingPerson_;
     quint64 generation_ = 0;
-    bool refreshPending_ = false;
+    OncePerTurn refresh_;
 };
