@@ -36,4 +36,17 @@ NoteAuthorName::ShareLookup lookup(CloudSync& cloud) {
     };
 }
 
+NoteAuthorName::ShareLookup throughStore(ListStore& store) {
+    QPointer<ListStore> owner(&store);
+    return [owner](const QString& listID,
+                   std::function<void(std::optional<NoteAuthorName::Share>)> reply) {
+        CloudSync* cloud = owner ? owner->findChild<CloudSync*>() : nullptr;
+        if (!cloud) {
+            reply(std::nullopt);
+            return;
+        }
+        lookup (*cloud)(listID, std::move(reply));
+    };
+}
+
 } // namespace CloudAuthorShare

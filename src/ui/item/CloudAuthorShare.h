@@ -13,5 +13,8 @@ std::optional<NoteAuthorName::Share> answer(const std::optional<cloud::Record>& 
 
 // Look-ups through `cloud`; once it is gone they answer as a failed look-up.
 NoteAuthorName::ShareLookup lookup(CloudSync& cloud);
+// Look-ups through the cloud half attached to `store`, looked for at each look-up (it may be
+// attached after the editor is made); without one they answer as a failed look-up.
+NoteAuthorName::ShareLookup throughStore(ListStore& store);
 
 } // namespace CloudAuthorShare

@@ -1,5 +1,6 @@
 // What the cloud's answer to a share look-up says about the names notes are written under.
 #include "ui/item/CloudAuthorShare.h"
+#include "detail/DetailTestStore.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,21 @@ TEST(CloudAuthorShareTest, AFailureOrNoShareCountsAsNoShare) {
     EXPECT_FALSE(CloudAuthorShare::answer(std::nullopt, std::nullopt));
     cloud::Record share = cloud::Record::zoneWideShare(cloud::ZoneID{"TB-list"});
     EXPECT_FALSE(CloudAuthorShare::answer(share, CloudSync::ShareError(SharingError::unknownList)));
+}
+
+} // namespace
+
+namespace {
+
+TEST(CloudAuthorShareTest, AStoreWithoutItsCloudHalfAnswersAsAFailedLookUp) {
+    DetailTestStore t;
+    int answers = 0;
+    CloudAuthorShare::throughStore (*t.store)("any",
+                                              [&](std::optional<NoteAuthorName::Share> share) {
+                                                  ++answers;
+                                                  EXPECT_FALSE(share);
+                                              });
+    EXPECT_EQ(answers, 1);
 }
 
 } // namespace
