@@ -22,8 +22,9 @@ WindowSheet windowSheet(ListDetailModel::Sheet sheet) {
 ListScreenSheets::ListScreenSheets(ListDetailModel& screen, WindowSheets& sheets, QWidget* host,
                                    QObject* parent)
     : QObject(parent), screen_(screen), sheets_(sheets), host_(host) {
-    screen_.setSheetsOffered(
-        [this](ListDetailModel::Sheet sheet) { return sheets_.has(windowSheet(sheet)); });
+    screen_.setSheetsOffered([this](ListDetailModel::Sheet sheet) {
+        return sheet == ListDetailModel::Sheet::itemEditor || sheets_.has(windowSheet(sheet));
+    });
     // A sheet registered later makes its controls appear.
     connect(&sheets_, &WindowSheets::added, this, [this] { screen_.refreshNow(); });
     connect(&screen_, &ListDetailModel::stateChanged, this, &ListScreenSheets::follow);
@@ -34,7 +35,6 @@ void ListScreenSheets::follow() {
     const ListDetailState& state = screen_.state();
     ask(ListDetailModel::Sheet::listEditor, state.editing);
     ask(ListDetailModel::Sheet::tagOrder, state.arrangingTags);
-    ask(ListDetailModel::Sheet::itemEditor, state.openItem.has_value());
     askForMessage();
 }
 

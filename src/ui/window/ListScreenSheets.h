@@ -9,8 +9,9 @@ class QWidget;
 class WindowSheets;
 
 // Shows the sheets the list screen asks for through its state (the list editor, the tag order,
-// the item editor, its message alert) with the window's WindowSheets, and tells the screen when
-// each has closed. The screen offers only the sheets the window has. Main thread only.
+// its message alert) with the window's WindowSheets, and tells the screen when each has closed.
+// The screen offers only the sheets the window has. An opened item is no sheet: the window's
+// detail column shows its editor (WindowContent). Main thread only.
 class ListScreenSheets : public QObject {
     Q_OBJECT
 public:

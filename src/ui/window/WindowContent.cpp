@@ -5,6 +5,8 @@
 #include "store/ListStore.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/item/CloudAuthorShare.h"
+#include "ui/item/ItemEditorView.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsPaneFactory.h"
 #include "ui/lists/ListsScreenModel.h"
@@ -83,6 +85,8 @@ WindowContent::WindowContent(ListStore& store, WindowNavigation& navigation, Win
     connect(&store_, &ListStore::changed, this, &WindowContent::scheduleDetailRefresh);
     connect(&navigation_, &WindowNavigation::openListIDChanged, this,
             &WindowContent::scheduleDetailRefresh);
+    connect(&listScreen_, &ListDetailModel::stateChanged, this,
+            &WindowContent::scheduleDetailRefresh);
     connect(&sheets_, &WindowSheets::added, this, &WindowContent::offerSheets);
     offerSheets();
     refreshDetail();
@@ -104,6 +108,21 @@ void WindowContent::offerSheets() {
     const bool newList = sheets_.has(WindowSheet::createList);
     placeholder_->newListButton()->setVisible(newList);
     placeholder_->addButton()->setVisible(newList);
+}
+
+void WindowContent::replaceItemEditor(ItemEditorView* editor) {
+    if (itemEditor_) {
+        // Hidden first, so the name it holds is written while the store is sure to be there;
+        // deleted later, as its Back may still be on the stack.
+        detail_->removeWidget(itemEditor_);
+        itemEditor_->hide();
+        itemEditor_->deleteLater();
+    }
+    itemEditor_ = editor;
+    if (!editor)
+        return;
+    detail_->addWidget(editor);
+    connect(editor, &ItemEditorView::closeRequested, &listScreen_, &ListDetailModel::closeItem);
 }
 
 bool WindowContent::showsPlaceholder() const {
@@ -166,6 +185,7 @@ void WindowContent::refreshDetail() {
     const std::optional<QString> shown =
         ListSelection::resolve(navigation_.openListID(), store_.sortedListsCache());
     if (!shown) {
+        replaceItemEditor(nullptr);
         detail_->setCurrentWidget(placeholder_);
         emit detailTitleChanged(ListPlaceholderModel::windowTitle());
         return;
@@ -174,7 +194,14 @@ void WindowContent::refreshDetail() {
     // completed section) through store changes and rebuilds of the content.
     if (listScreen_.listID() != *shown)
         listScreen_.show(*shown);
-    detail_->setCurrentWidget(listView_);
+    // An item opened on the list screen takes the column until its editor goes back.
+    const std::optional<ItemRoute>& item = listScreen_.state().openItem;
+    if (!item)
+        replaceItemEditor(nullptr);
+    else if (!itemEditor_ || !(itemEditor_->model().route() == *item))
+        replaceItemEditor(
+            ItemEditorView::open(store_, *item, CloudAuthorShare::throughStore(store_)));
+    detail_->setCurrentWidget(itemEditor_ ? static_cast<QWidget*>(itemEditor_) : listView_);
     // The list's name shows in its header; the window's title stays the program's.
     emit detailTitleChanged(QString());
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QWidget>
 
+class ItemEditorView;
 class ListDetailModel;
 class ListDetailView;
 class ListStore;
@@ -32,6 +33,8 @@ public:
     // The screen of the open list; its view stays built (hidden) while the placeholder shows.
     ListDetailModel& listScreen() const { return listScreen_; }
     ListDetailView* listView() const { return listView_; }
+    // The editor of the item opened from the list screen, while one is open.
+    ItemEditorView* itemEditor() const { return itemEditor_; }
     QSplitter* splitter() const { return splitter_; }
     // Whether the detail column shows the placeholder pane.
     bool showsPlaceholder() const;
@@ -61,6 +64,7 @@ private:
     void scheduleDetailRefresh();
     void refreshDetail();
     void offerSheets();
+    void replaceItemEditor(ItemEditorView* editor);
 
     ListStore& store_;
     WindowNavigation& navigation_;
@@ -71,5 +75,6 @@ private:
     ListPlaceholderPane* placeholder_;
     ListDetailModel& listScreen_;
     ListDetailView* listView_;
+    ItemEditorView* itemEditor_ = nullptr;
     bool detailRefreshPending_ = false;
 };

@@ -8,9 +8,12 @@
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
 #include "ui/components/AddItemField.h"
-#include "ui/detail/AddItemBar.h"
 #include "ui/components/FloatingAddButton.h"
+#include "ui/components/ItemHeaderBar.h"
+#include "ui/components/NoteField.h"
 #include "ui/components/SingleLineField.h"
+#include "ui/components/SymbolButton.h"
+#include "ui/detail/AddItemBar.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
@@ -18,6 +21,10 @@
 #include "ui/detail/ListDetailView.h"
 #include "ui/editor/KindRowButton.h"
 #include "ui/editor/ListEditorSheet.h"
+#include "ui/item/ItemEditorView.h"
+#include "ui/item/ItemNameField.h"
+#include "ui/item/NoteComposer.h"
+#include "ui/item/NotesSectionView.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/lists/ListsFooter.h"
 #include "ui/lists/ListsPane.h"
@@ -105,25 +112,9 @@ public:
     }
 
     // A click on the tick of the item of that text in the open list.
-    bool clickTick(const QString& text) {
-        DetailItemsView& items = content().listView()->items();
-        QRect rect;
-        const bool laidOut = waitFor(
-            [&] {
-                for (int row = 0; row < items.rows().rowCount(); ++row) {
-                    const DetailRow& shown = items.rows().row(row);
-                    if (shown.kind == DetailRow::Kind::item && shown.item.text == text)
-                        rect = items.visualRect(items.rows().index(row));
-                }
-                return rect.isValid() && items.viewport()->rect().contains(rect.center());
-            },
-            QStringLiteral("a row for ") + text);
-        if (!laidOut)
-            return false;
-        const QPoint tick = ItemRowGeometry::of(rect, listScreen().mayWrite()).tick.center();
-        QTest::mouseClick(items.viewport(), Qt::LeftButton, Qt::NoModifier, tick);
-        return true;
-    }
+    bool clickTick(const QString& text) { return clickItem(text, &ItemRowGeometry::tick); }
+    // A click on the words of the item of that text in the open list: it opens the item.
+    bool clickItemText(const QString& text) { return clickItem(text, &ItemRowGeometry::text); }
 
     // A request typed in another terminal while the program runs; true once it ended well,
     // having said `reply`.
@@ -142,6 +133,26 @@ public:
     }
 
 private:
+    bool clickItem(const QString& text, QRect ItemRowGeometry::*part) {
+        DetailItemsView& items = content().listView()->items();
+        QRect rect;
+        const bool laidOut = waitFor(
+            [&] {
+                for (int row = 0; row < items.rows().rowCount(); ++row) {
+                    const DetailRow& shown = items.rows().row(row);
+                    if (shown.kind == DetailRow::Kind::item && shown.item.text == text)
+                        rect = items.visualRect(items.rows().index(row));
+                }
+                return rect.isValid() && items.viewport()->rect().contains(rect.center());
+            },
+            QStringLiteral("a row for ") + text);
+        if (!laidOut)
+            return false;
+        const QPoint at = (ItemRowGeometry::of(rect, listScreen().mayWrite()).*part).center();
+        QTest::mouseClick(items.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        return true;
+    }
+
     MainWindow& window_;
     QStringList profileArguments_;
     QString failure_;
@@ -218,6 +229,38 @@ bool addItemsInTheAddBar(Session& s) {
                      "Rye bread added, the blank draft not");
 }
 
+bool editAnItem(Session& s) {
+    if (!s.clickItemText("Oat milk #dairy") ||
+        !s.waitFor([&] { return s.content().itemEditor() != nullptr; }, "the item's editor"))
+        return false;
+    ItemEditorView& editor = *s.content().itemEditor();
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    QTest::mouseClick(editor.nameField().viewport(), Qt::LeftButton);
+    QTest::keyClick(&editor.nameField(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(&editor.nameField(), " 2L");
+    NoteField& note = editor.notes().composer().field();
+    QTest::mouseClick(note.viewport(), Qt::LeftButton); // the name is written as it loses focus
+    if (!s.waitFor([&] { return s.shownItem("Oat milk 2L #dairy").has_value(); },
+                   "the name written when the field lost focus"))
+        return false;
+    QTest::keyClicks(&note, "Unsweetened");
+    QTest::keyClick(&note, Qt::Key_Return);
+    if (!s.waitFor(
+            [&] {
+                return s.shownItem("Oat milk 2L #dairy")
+                    .value_or(TBItem())
+                    .notes.contains("Unsweetened");
+            },
+            "the note added"))
+        return false;
+    QTest::mouseClick(editor.header().findChild<SymbolButton*>(), Qt::LeftButton);
+    return s.waitFor(
+        [&] { return !s.content().itemEditor() && s.content().listView()->isVisible(); },
+        "back on the list");
+}
+
 bool findGroceriesStillOpen(Session& s) {
     return s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch");
 }
@@ -256,6 +299,7 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"make a list", makeAList},
           {"open Groceries by a request", openGroceriesByARequest},
           {"add items in the add bar", addItemsInTheAddBar},
+          {"edit an item", editAnItem},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"again",
          {{"find Groceries still open", findGroceriesStillOpen},
@@ -346,6 +390,8 @@ TEST_F(FirstSessionJourney, ListsOpenTickAndStayAsLeftAcrossALaunch) {
     EXPECT_FALSE(type({"read", "--list", "Packing", "--yes"}).contains("Socks"));
     const QString groceries = type({"read", "--list", "Groceries", "--yes"});
     EXPECT_TRUE(groceries.contains("Oat milk"));
+    // The name edited in the item editor is in the store file too.
+    EXPECT_TRUE(groceries.contains("Oat milk 2L")) << groceries.toStdString();
     // The items added in the add bar are in the store file too.
     EXPECT_TRUE(groceries.contains("Goat milk")) << groceries.toStdString();
     EXPECT_TRUE(groceries.contains("Rye bread")) << groceries.toStdString();

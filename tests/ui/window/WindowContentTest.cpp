@@ -11,9 +11,11 @@
 #include "ui/components/BrandHeader.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
+#include "ui/components/ItemHeaderBar.h"
 #include "ui/components/NewGroupPill.h"
 #include "ui/components/SheetDialog.h"
 #include "ui/components/SingleLineField.h"
+#include "ui/components/SymbolButton.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
@@ -22,6 +24,8 @@
 #include "ui/detail/ListHeroView.h"
 #include "ui/editor/ListEditorModel.h"
 #include "ui/editor/ListEditorSheet.h"
+#include "ui/item/ItemEditorView.h"
+#include "ui/item/ItemNameField.h"
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/lists/ListsFooter.h"
@@ -218,6 +222,43 @@ TEST_F(WindowContentTest, AClickOnAnItemsTickTicksIt) {
     EXPECT_TRUE(store->items(groceries.id).at(0).done);
 }
 
+// The item editor is no sheet: it takes the detail column, whatever sheets the window has.
+TEST_F(WindowContentTest, AClickOnAnItemsTextOpensItsEditorAndBackReturnsToTheList) {
+    const TBList groceries = store->addList("Groceries");
+    const TBList packing = store->addList("Packing");
+    const QString milk = store->addItem(groceries.id, "Milk #dairy")->id;
+    show();
+    clickRow(groceries.id);
+    QTest::mouseClick(content->listView()->items().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ItemRowGeometry::of(itemRect(milk), true).text.center());
+    settle();
+    ItemEditorView* editor = content->itemEditor();
+    ASSERT_TRUE(editor);
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_FALSE(content->listView()->isVisible());
+    EXPECT_EQ(editor->nameField().text(), "Milk");
+
+    editor->nameField().selectAll();
+    QTest::keyClicks(&editor->nameField(), "Oat milk");
+    QTest::mouseClick(editor->header().findChild<SymbolButton*>(), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(content->itemEditor());
+    EXPECT_TRUE(content->listView()->isVisible());
+    EXPECT_EQ(store->items(groceries.id).at(0).text, "Oat milk #dairy");
+
+    // Opening another list takes the editor away, and the name typed in it is kept.
+    QTest::mouseClick(content->listView()->items().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ItemRowGeometry::of(itemRect(milk), true).text.center());
+    settle();
+    ASSERT_TRUE(content->itemEditor());
+    content->itemEditor()->nameField().selectAll();
+    QTest::keyClicks(&content->itemEditor()->nameField(), "Soy milk");
+    clickRow(packing.id);
+    EXPECT_FALSE(content->itemEditor());
+    EXPECT_EQ(shownName(), "Packing");
+    EXPECT_EQ(store->items(groceries.id).at(0).text, "Soy milk #dairy");
+}
+
 TEST_F(WindowContentTest, AControlWithoutItsSheetIsHiddenUntilTheSheetIsAdded) {
     const TBList groceries = store->addList("Groceries");
     const QString milk = store->addItem(groceries.id, "Milk")->id;
@@ -250,20 +291,13 @@ TEST_F(WindowContentTest, AControlWithoutItsSheetIsHiddenUntilTheSheetIsAdded) {
          }},
         {"the list's header", WindowSheet::editList,
          [&] { return content->listScreen().snapshot().hero->editable; }},
-        {"an item's text", WindowSheet::itemEditor,
-         [&] {
-             content->listScreen().openItem(milk);
-             const bool opened = content->listScreen().state().openItem.has_value();
-             content->listScreen().sheetClosed(ListDetailModel::Sheet::itemEditor);
-             return opened;
-         }},
     };
     navigation.setOpenListID(groceries.id);
     settle();
     for (const Control& control : controls)
         EXPECT_FALSE(control.offered()) << control.what;
-    for (WindowSheet sheet : {WindowSheet::settings, WindowSheet::createList, WindowSheet::editList,
-                              WindowSheet::itemEditor})
+    for (WindowSheet sheet :
+         {WindowSheet::settings, WindowSheet::createList, WindowSheet::editList})
         fake(sheet);
     settle();
     for (const Control& control : controls)
