@@ -103,7 +103,6 @@ void ItemEditorView::refresh() {
     star_->setSymbol(face.starred ? QStringLiteral("star.fill") : QStringLiteral("star"));
     star_->setColour(face.starred ? Theme::Colour::accent : Theme::Colour::onSurfaceVariant);
     star_->setAccessible({face.starLabel, {}, {}, {}, {}});
-    name_->setReadOnly(!face.canEdit);
     name_->setEnabled(face.canEdit);
     if (name_->text() != model_.name() && !name_->hasFocus())
         name_->replaceText(model_.name());
