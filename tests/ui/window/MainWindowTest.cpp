@@ -307,6 +307,19 @@ TEST_F(MainWindowTest, TheListsPageAndTheWindowAgreeOnTheOpenList) {
     EXPECT_EQ(lists.openListID(), groceries);
 }
 
+TEST_F(MainWindowTest, AContentReplacedByANewTextSizeGoesWithTheWindow) {
+    window->show();
+    QPointer<WindowContent> old = window->content();
+    defaults->setString(TextScale::key, "larger"); // builds a new content, the old one goes later
+    ASSERT_NE(window->content(), old.data());
+    ASSERT_FALSE(old.isNull());
+    // A refresh the old content asks for now must never run once the window and its store
+    // have gone.
+    window->navigation().setOpenListID(store->addList("Groceries").id);
+    window.reset();
+    EXPECT_TRUE(old.isNull());
+}
+
 TEST_F(MainWindowTest, AnUpdateCheckShowsWhatTheFeedSaysAsPlainText) {
     window->show();
     emit backEnd->checkFinished({UpdateCheckResult::Kind::available, "9.0", "<b>New</b> & more",
