@@ -262,6 +262,13 @@ void DetailItemsView::keyPressEvent(QKeyEvent* event) {
         swipe_->close();
         return;
     }
+    // Return on an item opens it, as a click on its words does.
+    const QModelIndex current = currentIndex();
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && current.isValid() &&
+        rows_->row(current.row()).kind == DetailRow::Kind::item) {
+        act(current, Part::text);
+        return;
+    }
     QListView::keyPressEvent(event);
 }
 

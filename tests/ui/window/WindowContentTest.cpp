@@ -246,9 +246,11 @@ TEST_F(WindowContentTest, AClickOnAnItemsTextOpensItsEditorAndBackReturnsToTheLi
     EXPECT_TRUE(content->listView()->isVisible());
     EXPECT_EQ(store->items(groceries.id).at(0).text, "Oat milk #dairy");
 
-    // Opening another list takes the editor away, and the name typed in it is kept.
-    QTest::mouseClick(content->listView()->items().viewport(), Qt::LeftButton, Qt::NoModifier,
-                      ItemRowGeometry::of(itemRect(milk), true).text.center());
+    // Return on the item opens it too. Opening another list takes the editor away, and the name
+    // typed in it is kept.
+    DetailItemsView& items = content->listView()->items();
+    items.setCurrentIndex(items.indexAt(itemRect(milk).center()));
+    QTest::keyClick(&items, Qt::Key_Return);
     settle();
     ASSERT_TRUE(content->itemEditor());
     content->itemEditor()->nameField().selectAll();
