@@ -2,7 +2,6 @@
 #include "PageListView.h"
 
 #include "ListsScreenModel.h"
-#include "PageRowAccessibility.h"
 #include "PageRowDelegate.h"
 #include "ui/components/OverlayScrollBar.h"
 #include "ui/components/PlainText.h"
@@ -20,7 +19,7 @@
 
 PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
     : QListView(parent), screen_(screen) {
-    PageRowAccessibility::install();
+    AccessibleRows::install();
     setObjectName(QStringLiteral("listsPageRows"));
     setModel(&screen_.rows());
     delegate_ = new PageRowDelegate(screen_.rows(), this);
@@ -292,4 +291,53 @@ void PageListView::contextMenuEvent(QContextMenuEvent* event) {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // popup(), not exec(): no nested event loop, and the store may change while it is open.
     menu->popup(at);
+}
+
+QString PageListView::rowKey(int row) const {
+    return screen_.rows().content(row).id();
+}
+
+int PageListView::rowOfKey(const QString& key) const {
+    return screen_.rows().rowOf(key);
+}
+
+QAccessible::State PageListView::rowState(int row) const {
+    QAccessible::State state;
+    const PageRowModel& rows = screen_.rows();
+    state.focusable = true;
+    state.focused = hasFocus() && currentIndex().row() == row;
+    if (rows.content(row).isHeader()) {
+        state.expandable = true;
+        state.expanded = !rows.content(row).collapsed;
+        state.collapsed = rows.content(row).collapsed;
+    } else {
+        state.selectable = true;
+        state.selected = rows.listRow(row).selected;
+    }
+    return state;
+}
+
+QStringList PageListView::rowActions(int row) const {
+    const PageRowModel& rows = screen_.rows();
+    QStringList names;
+    // In edit mode a list's row does not open.
+    if (rows.content(row).isHeader() || !rows.editing())
+        names.append(QAccessibleActionInterface::pressAction());
+    for (const RowCommand& command : rows.accessibleActions(row))
+        names.append(command.title);
+    return names;
+}
+
+void PageListView::doRowAction(int row, const QString& name) {
+    const QString id = rowKey(row);
+    if (name == QAccessibleActionInterface::pressAction()) {
+        screen_.activate(id);
+        return;
+    }
+    for (const RowCommand& command : screen_.rows().accessibleActions(row)) {
+        if (command.title == name) {
+            screen_.perform(id, command.action);
+            return;
+        }
+    }
 }

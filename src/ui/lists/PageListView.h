@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/components/AccessibleRows.h"
+
 #include <QListView>
 #include <QPersistentModelIndex>
 
@@ -14,8 +16,11 @@ class RowSwipeController;
 // menu key opens the row's menu, a drag moves a row or a group (one store call per drop), a
 // horizontal touchpad swipe reveals a row's swipe buttons, Return opens and Delete removes
 // the current row; only the keyboard shows a focus ring. When rows come or go above the visible
-// part, the rows in view stay where they are. Main thread only.
-class PageListView : public QListView {
+// part, the rows in view stay where they are. A screen reader finds every row with its state
+// (open group, open list), a press action (open the list, fold the group) and named actions for
+// everything its menu and swipe buttons offer ("Rename…", "Pin", "Delete", "Edit group",
+// "Ungroup lists"). Main thread only.
+class PageListView : public QListView, public AccessibleRows {
     Q_OBJECT
 
 public:
@@ -29,6 +34,13 @@ public:
     QMenu* menuForRow(int row);
     // The surface colour painted behind the rows.
     void setSplit(bool split);
+
+    // --- AccessibleRows ---
+    QString rowKey(int row) const override;
+    int rowOfKey(const QString& key) const override;
+    QAccessible::State rowState(int row) const override;
+    QStringList rowActions(int row) const override;
+    void doRowAction(int row, const QString& name) override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
