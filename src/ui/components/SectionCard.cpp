@@ -16,7 +16,7 @@ SectionCard::SectionCard(QWidget* content, int padding, QWidget* parent) : QWidg
     layout->addWidget(content);
 }
 
-QWidget* SectionCard::titled(const QString& title, QWidget* card) {
+QWidget* SectionCard::titled(const QString& title, QWidget* card, int cardStretch) {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -25,7 +25,7 @@ QWidget* SectionCard::titled(const QString& title, QWidget* card) {
         new TextLabel(title, DesignFont::smallHeading(), Theme::Colour::onSurfaceVariant);
     heading->setContentsMargins(4, 0, 0, 0);
     layout->addWidget(heading);
-    layout->addWidget(card);
+    layout->addWidget(card, cardStretch);
     return box;
 }
 

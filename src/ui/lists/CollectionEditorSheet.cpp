@@ -4,6 +4,7 @@
 #include "CollectionEditorModel.h"
 #include "CollectionEditorRowDelegate.h"
 #include "LabelButton.h"
+#include "ui/components/SectionCard.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/TextLabel.h"
 #include "ui/theme/DesignFont.h"
@@ -13,31 +14,11 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QPainter>
-#include <QPainterPath>
 #include <QVBoxLayout>
 
 namespace {
 
 using namespace Theme;
-
-// A rounded card that holds one section's content.
-class Card : public QWidget {
-public:
-    explicit Card(QWidget* content, int padding) {
-        auto* layout = new QVBoxLayout(this);
-        layout->setContentsMargins(padding, padding, padding, padding);
-        layout->addWidget(content);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath path;
-        path.addRoundedRect(QRectF(rect()), 12, 12);
-        painter.fillPath(path, Colour::card.resolved());
-    }
-};
 
 // The list of lists: clicks and Space tick, nothing is selected.
 class TickList : public QListView {
@@ -76,18 +57,6 @@ private:
     }
     CollectionEditorModel& model_;
 };
-
-QWidget* section(const QString& title, QWidget* content) {
-    auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    auto* heading = new TextLabel(title, DesignFont::smallHeading(), Colour::onSurfaceVariant);
-    heading->setContentsMargins(4, 0, 0, 0);
-    layout->addWidget(heading);
-    layout->addWidget(content, 1);
-    return box;
-}
 
 } // namespace
 
@@ -131,20 +100,22 @@ CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionE
         lists_->setObjectName(QStringLiteral("groupEditorLists"));
         lists_->setModel(&model_->rows());
         lists_->setItemDelegate(new CollectionEditorRowDelegate(model_->rows(), lists_));
-        listsContent = new Card(lists_, 0);
+        listsContent = new SectionCard(lists_, 0);
     } else {
         noLists_ = new TextLabel(CollectionEditorModel::noListsText(), DesignFont::system(15),
                                  Colour::onSurfaceVariant);
         noLists_->setWordWrap(true);
-        listsContent = new Card(noLists_, 18);
+        listsContent = new SectionCard(noLists_, 18);
     }
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(16, 16, 16, 16);
     body->setSpacing(24);
-    body->addWidget(section(CollectionEditorModel::nameSectionTitle(), new Card(name_, 18)));
-    body->addWidget(section(CollectionEditorModel::listsSectionTitle(), listsContent),
-                    model_->hasLists() ? 1 : 0);
+    body->addWidget(SectionCard::titled(CollectionEditorModel::nameSectionTitle(),
+                                        new SectionCard(name_, 18), 1));
+    body->addWidget(
+        SectionCard::titled(CollectionEditorModel::listsSectionTitle(), listsContent, 1),
+        model_->hasLists() ? 1 : 0);
     if (model_->showsUngroupButton()) {
         LabelButton::Look look{barFont, Colour::error, QMargins(8, 8, 8, 8), 44 + 16};
         look.shape = LabelButton::Shape::card;
