@@ -15,14 +15,13 @@
 #include "ui/components/SingleLineField.h"
 #include "ui/components/TextLabel.h"
 #include "ui/lists/LabelButton.h"
+#include "ui/lists/SheetTopBar.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QMenu>
-#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -87,7 +86,11 @@ ListEditorSheet::ListEditorSheet(ListStore& store, const ListEditorMode& mode, Q
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(buildBar());
+    auto* bar = new SheetTopBar({model_->title(), ListEditorModel::cancelTitle(),
+                                 model_->confirmTitle(), model_->confirmAccessibilityLabel()});
+    cancel_ = bar->cancelButton();
+    confirm_ = bar->confirmButton();
+    layout->addWidget(bar);
     scroll_ = new QScrollArea;
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
@@ -109,27 +112,6 @@ ListEditorSheet::ListEditorSheet(ListStore& store, const ListEditorMode& mode, Q
 }
 
 ListEditorSheet::~ListEditorSheet() = default;
-
-QWidget* ListEditorSheet::buildBar() {
-    const QFont barFont = DesignFont::system(17);
-    cancel_ = new LabelButton(ListEditorModel::cancelTitle(),
-                              {barFont, Colour::primary, QMargins(8, 0, 8, 0), 44});
-    confirm_ = new LabelButton(model_->confirmTitle(), {DesignFont::system(17, QFont::DemiBold),
-                                                        Colour::primary, QMargins(8, 0, 8, 0), 44});
-    cancel_->setAccessible({ListEditorModel::cancelTitle(), {}, {}, {}, {}});
-    confirm_->setAccessible({model_->confirmAccessibilityLabel(), {}, {}, {}, {}});
-    auto* title =
-        new TextLabel(model_->title(), DesignFont::system(17, QFont::DemiBold), Colour::onSurface);
-    title->setAlignment(Qt::AlignCenter);
-
-    bar_ = new QWidget;
-    auto* bar = new QHBoxLayout(bar_);
-    bar->setContentsMargins(8, 4, 8, 4);
-    bar->addWidget(cancel_);
-    bar->addWidget(title, 1);
-    bar->addWidget(confirm_);
-    return bar_;
-}
 
 QWidget* ListEditorSheet::buildContent() {
     auto* content = new Page;
@@ -317,14 +299,6 @@ void ListEditorSheet::sync() {
     tagSection_->setVisible(model_->showsTagSection());
     tagOffer_->sync();
     groupMenu_->setValue(model_->groupValue(), model_->groupAccessibilityLabel());
-}
-
-void ListEditorSheet::paintEvent(QPaintEvent* event) {
-    SheetDialog::paintEvent(event);
-    QPainter painter(this);
-    painter.setPen(QPen(Colour::outlineVariant.resolved(), 1));
-    const int barBottom = bar_->geometry().bottom();
-    painter.drawLine(0, barBottom, width(), barBottom);
 }
 
 void ListEditorSheet::showEvent(QShowEvent* event) {

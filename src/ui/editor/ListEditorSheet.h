@@ -52,11 +52,9 @@ signals:
     void listCreated(const QString& listID);
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    QWidget* buildBar();
     QWidget* buildContent();
     QWidget* kindSection();
     QWidget* dueSection();
@@ -74,7 +72,6 @@ private:
     ListEditorModel* model_;
     LabelButton* cancel_ = nullptr;
     LabelButton* confirm_ = nullptr;
-    QWidget* bar_ = nullptr;
     QScrollArea* scroll_ = nullptr;
     ListEditorHeading* heading_ = nullptr;
     SingleLineField* name_ = nullptr;

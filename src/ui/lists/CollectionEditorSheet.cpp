@@ -4,16 +4,15 @@
 #include "CollectionEditorModel.h"
 #include "CollectionEditorRowDelegate.h"
 #include "LabelButton.h"
+#include "SheetTopBar.h"
 #include "ui/components/SectionCard.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/TextLabel.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QListView>
-#include <QPainter>
 #include <QVBoxLayout>
 
 namespace {
@@ -67,23 +66,11 @@ CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionE
     setWindowTitle(model_->title());
     resize(460, 620);
 
-    // The top bar: Cancel, the title, Save.
-    const QFont barFont = DesignFont::system(17);
-    cancel_ = new LabelButton(CollectionEditorModel::cancelTitle(),
-                              {barFont, Colour::primary, QMargins(8, 0, 8, 0), 44});
-    save_ = new LabelButton(
-        CollectionEditorModel::saveTitle(),
-        {DesignFont::system(17, QFont::DemiBold), Colour::primary, QMargins(8, 0, 8, 0), 44});
-    cancel_->setAccessible({CollectionEditorModel::cancelTitle(), {}, {}, {}, {}});
-    save_->setAccessible({CollectionEditorModel::saveAccessibilityLabel(), {}, {}, {}, {}});
-    auto* title =
-        new TextLabel(model_->title(), DesignFont::system(17, QFont::DemiBold), Colour::onSurface);
-    title->setAlignment(Qt::AlignCenter);
-    auto* bar = new QHBoxLayout;
-    bar->setContentsMargins(8, 4, 8, 4);
-    bar->addWidget(cancel_);
-    bar->addWidget(title, 1);
-    bar->addWidget(save_);
+    auto* bar = new SheetTopBar({model_->title(), CollectionEditorModel::cancelTitle(),
+                                 CollectionEditorModel::saveTitle(),
+                                 CollectionEditorModel::saveAccessibilityLabel()});
+    cancel_ = bar->cancelButton();
+    save_ = bar->confirmButton();
 
     // The name.
     name_ = new SingleLineField;
@@ -117,7 +104,8 @@ CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionE
         SectionCard::titled(CollectionEditorModel::listsSectionTitle(), listsContent, 1),
         model_->hasLists() ? 1 : 0);
     if (model_->showsUngroupButton()) {
-        LabelButton::Look look{barFont, Colour::error, QMargins(8, 8, 8, 8), 44 + 16};
+        LabelButton::Look look{DesignFont::system(17), Colour::error, QMargins(8, 8, 8, 8),
+                               44 + 16};
         look.shape = LabelButton::Shape::card;
         look.fill = Colour::card;
         ungroup_ = new LabelButton(CollectionEditorModel::ungroupTitle(), look);
@@ -134,7 +122,7 @@ CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionE
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addLayout(bar);
+    layout->addWidget(bar);
     layout->addLayout(body, 1);
 
     // No button is the default: Return in the name field saves nothing.
@@ -166,12 +154,4 @@ void CollectionEditorSheet::showEvent(QShowEvent* event) {
         name_->setFocus(Qt::OtherFocusReason);
     else if (lists_)
         lists_->setFocus(Qt::OtherFocusReason);
-}
-
-void CollectionEditorSheet::paintEvent(QPaintEvent* event) {
-    SheetDialog::paintEvent(event);
-    QPainter painter(this);
-    painter.setPen(QPen(Colour::outlineVariant.resolved(), 1));
-    const int barBottom = save_->geometry().bottom() + 4;
-    painter.drawLine(0, barBottom, width(), barBottom);
 }

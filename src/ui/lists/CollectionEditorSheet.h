@@ -31,7 +31,6 @@ public:
     QListView* listsView() const { return lists_; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
