@@ -54,10 +54,7 @@ protected:
 } // namespace
 
 TagChipBar::TagChipBar(ListDetailModel& screen, QWidget* parent)
-    : QScrollArea(parent), screen_(screen) {
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    : SidewaysScrollArea(parent), screen_(screen) {
     setWidgetResizable(true);
     setFocusPolicy(Qt::NoFocus);
     viewport()->setAutoFillBackground(false);

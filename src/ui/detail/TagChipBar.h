@@ -2,7 +2,7 @@
 
 #include "AddBarFace.h"
 
-#include <QScrollArea>
+#include "SidewaysScrollArea.h"
 
 class ListDetailModel;
 class QHBoxLayout;
@@ -12,9 +12,9 @@ class TagChip;
 
 // The tag chips above the add field: one chip per tag the new item could carry (on when the
 // draft carries it, marked when it is the proposed tag), then the new-tag button, or the
-// new-tag field while a tag is being named. It scrolls sideways without scroll bars. Chips and
+// new-tag field while a tag is being named. It scrolls sideways. Chips and
 // the button take no keyboard focus, so typing in the add field goes on after a click.
-class TagChipBar : public QScrollArea {
+class TagChipBar : public SidewaysScrollArea {
     Q_OBJECT
 
 public:

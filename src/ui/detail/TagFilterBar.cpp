@@ -8,10 +8,7 @@
 #include <QScrollBar>
 
 TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidget* parent)
-    : QScrollArea(parent), chips_(chips) {
-    setFrameShape(QFrame::NoFrame);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    : SidewaysScrollArea(parent), chips_(chips) {
     setWidgetResizable(true);
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);

@@ -2,11 +2,11 @@
 
 #include "DetailSnapshot.h"
 
-#include <QScrollArea>
+#include "SidewaysScrollArea.h"
 
 // The row of filter chips above a list's items: the Group chip, then one chip per tag of the
-// list. It scrolls sideways (without scroll bars) when the chips are wider than the pane.
-class TagFilterBar : public QScrollArea {
+// list. It scrolls sideways when the chips are wider than the pane.
+class TagFilterBar : public SidewaysScrollArea {
     Q_OBJECT
 
 public:
