@@ -3,6 +3,8 @@
 #include "ui/window/WindowContent.h"
 
 #include "store/ListStore.h"
+#include "ui/detail/DetailItemsView.h"
+#include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
 #include "ui/item/CloudAuthorShare.h"
@@ -18,6 +20,7 @@
 #include "ui/window/WindowSheets.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
@@ -196,12 +199,32 @@ void WindowContent::refreshDetail() {
         listScreen_.show(*shown);
     // An item opened on the list screen takes the column until its editor goes back.
     const std::optional<ItemRoute>& item = listScreen_.state().openItem;
+    // An editor going back with the keyboard focus hands it to its item's row; otherwise the
+    // focus would fall to whatever comes next in the window (the lists page).
+    const std::optional<QString> leaving =
+        itemEditor_ && itemEditor_->isAncestorOf(QApplication::focusWidget()) && !item
+            ? std::optional(itemEditor_->model().route().itemID)
+            : std::nullopt;
     if (!item)
         replaceItemEditor(nullptr);
     else if (!itemEditor_ || !(itemEditor_->model().route() == *item))
         replaceItemEditor(
             ItemEditorView::open(store_, *item, CloudAuthorShare::throughStore(store_)));
     detail_->setCurrentWidget(itemEditor_ ? static_cast<QWidget*>(itemEditor_) : listView_);
+    if (leaving)
+        focusItemRow(*leaving);
     // The list's name shows in its header; the window's title stays the program's.
     emit detailTitleChanged(QString());
+}
+
+void WindowContent::focusItemRow(const QString& itemID) {
+    DetailItemsView& items = listView_->items();
+    for (int i = 0; i < items.rows().rowCount(); ++i) {
+        const DetailRow& row = items.rows().row(i);
+        if (row.kind == DetailRow::Kind::item && row.item.id == itemID) {
+            items.setCurrentIndex(items.rows().index(i));
+            break;
+        }
+    }
+    items.setFocus(Qt::OtherFocusReason);
 }

@@ -65,6 +65,7 @@ private:
     void refreshDetail();
     void offerSheets();
     void replaceItemEditor(ItemEditorView* editor);
+    void focusItemRow(const QString& itemID);
 
     ListStore& store_;
     WindowNavigation& navigation_;

@@ -261,6 +261,38 @@ TEST_F(WindowContentTest, AClickOnAnItemsTextOpensItsEditorAndBackReturnsToTheLi
     EXPECT_EQ(store->items(groceries.id).at(0).text, "Soy milk #dairy");
 }
 
+TEST_F(WindowContentTest, BackFromAnItemsEditorGivesTheFocusToItsRow) {
+    const TBList groceries = store->addList("Groceries");
+    store->addItem(groceries.id, "Bread");
+    const QString milk = store->addItem(groceries.id, "Milk")->id;
+    show();
+    clickRow(groceries.id);
+    QApplication::setActiveWindow(content.get());
+    DetailItemsView& items = content->listView()->items();
+    QTest::mouseClick(items.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ItemRowGeometry::of(itemRect(milk), true).text.center());
+    settle();
+    ASSERT_TRUE(content->itemEditor());
+    content->itemEditor()->nameField().setFocus();
+    ASSERT_TRUE(content->itemEditor()->isAncestorOf(QApplication::focusWidget()));
+
+    QTest::mouseClick(content->itemEditor()->header().findChild<SymbolButton*>(), Qt::LeftButton);
+    settle();
+    ASSERT_FALSE(content->itemEditor());
+    EXPECT_EQ(QApplication::focusWidget(), &items);
+    ASSERT_TRUE(items.currentIndex().isValid());
+    EXPECT_EQ(items.rows().row(items.currentIndex().row()).item.id, milk);
+
+    // Another list opened from the lists page leaves the focus where the click put it.
+    const TBList packing = store->addList("Packing");
+    QTest::keyClick(&items, Qt::Key_Return);
+    settle();
+    ASSERT_TRUE(content->itemEditor());
+    content->sidebar()->setFocus();
+    clickRow(packing.id);
+    EXPECT_NE(QApplication::focusWidget(), &items);
+}
+
 TEST_F(WindowContentTest, AControlWithoutItsSheetIsHiddenUntilTheSheetIsAdded) {
     const TBList groceries = store->addList("Groceries");
     const QString milk = store->addItem(groceries.id, "Milk")->id;
