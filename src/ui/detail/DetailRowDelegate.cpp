@@ -116,7 +116,10 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         paintSwipeButtons(*painter, index);
         if (drag_ && index.row() == drag_->draggedRow())
             painter->setOpacity(0.35);
-        paintItem(*painter, box.translated(int(offset), 0), index);
+        // The current row of a focused list is ringed, so the arrow keys and Return can be
+        // followed.
+        paintItem(*painter, box.translated(int(offset), 0), index,
+                  option.state.testFlag(QStyle::State_HasFocus));
         break;
     }
     case DetailRow::Kind::groupHeading: {
@@ -159,14 +162,20 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->restore();
 }
 
-void DetailRowDelegate::paintItem(QPainter& painter, const QRect& box,
-                                  const QModelIndex& index) const {
+void DetailRowDelegate::paintItem(QPainter& painter, const QRect& box, const QModelIndex& index,
+                                  bool focused) const {
     const DetailRow& row = rows_.row(index.row());
     const bool done = row.item.done;
     const ItemRowGeometry g = ItemRowGeometry::of(box, withStar_);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     CardRow::paint(painter, QRectF(g.card), done);
+    if (focused) {
+        // Inside the card's edge, where the next row cannot paint over it.
+        painter.setPen(QPen(Theme::Colour::primary.resolved(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(g.card).adjusted(1, 1, -1, -1), 11, 11);
+    }
 
     // The tick: an empty ring while open, a filled disc with a check mark when done.
     const QColor primary = Theme::Colour::primary.resolved();

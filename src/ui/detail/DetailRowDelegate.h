@@ -33,7 +33,8 @@ public:
     static constexpr int spacerHeight = 16;
 
     // Paints one item card into `box` (the row's rectangle): used for rows and drag pictures.
-    void paintItem(QPainter& painter, const QRect& box, const QModelIndex& index) const;
+    void paintItem(QPainter& painter, const QRect& box, const QModelIndex& index,
+                   bool focused) const;
 
 private:
     DetailRowModel& rows_;

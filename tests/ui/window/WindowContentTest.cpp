@@ -261,7 +261,7 @@ TEST_F(WindowContentTest, AClickOnAnItemsTextOpensItsEditorAndBackReturnsToTheLi
     EXPECT_EQ(store->items(groceries.id).at(0).text, "Soy milk #dairy");
 }
 
-TEST_F(WindowContentTest, BackFromAnItemsEditorGivesTheFocusToItsRow) {
+TEST_F(WindowContentTest, BackFromAnItemsEditorGivesTheFocusToItsRingedRow) {
     const TBList groceries = store->addList("Groceries");
     store->addItem(groceries.id, "Bread");
     const QString milk = store->addItem(groceries.id, "Milk")->id;
@@ -282,6 +282,13 @@ TEST_F(WindowContentTest, BackFromAnItemsEditorGivesTheFocusToItsRow) {
     EXPECT_EQ(QApplication::focusWidget(), &items);
     ASSERT_TRUE(items.currentIndex().isValid());
     EXPECT_EQ(items.rows().row(items.currentIndex().row()).item.id, milk);
+    // The focused row is ringed, so the keyboard's place can be seen; without focus it is not.
+    const QRect row = itemRect(milk);
+    const QImage ringed = items.viewport()->grab(row).toImage();
+    items.clearFocus();
+    EXPECT_NE(items.viewport()->grab(row).toImage(), ringed);
+    items.setFocus();
+    EXPECT_EQ(items.viewport()->grab(row).toImage(), ringed);
 
     // Another list opened from the lists page leaves the focus where the click put it.
     const TBList packing = store->addList("Packing");
