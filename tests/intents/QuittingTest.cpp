@@ -119,6 +119,8 @@ class ContainerHeld {
 public:
     explicit ContainerHeld(const QString& path) {
         sqlite3_open(path.toUtf8().constData(), &db_);
+        // The program may be in the middle of a pass of its own (its first, at launch).
+        sqlite3_busy_timeout(db_, 20'000);
         held_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
     }
     ~ContainerHeld() { sqlite3_close(db_); }
