@@ -1,30 +1,22 @@
 // The sheets the window shows. A sheet that is not registered here has its controls hidden.
 #include "ui/window/StandardSheets.h"
 
+#include "store/ListStore.h"
+#include "ui/components/MessageAlert.h"
 #include "ui/detail/ArrangeTagsSheet.h"
 #include "ui/editor/ListEditorFactory.h"
 #include "ui/lists/CollectionEditorSheet.h"
+#include "ui/people/PersonAliasSheet.h"
+#include "ui/people/SharingSetupSheet.h"
 #include "ui/window/WindowSheets.h"
 
 #include <QMessageBox>
 
-namespace {
-
-// A screen's message: its one line as the alert's text, and "OK".
-QDialog* messageAlert(const QString& text, QWidget* parent) {
-    auto* box = new QMessageBox(parent);
-    box->setTextFormat(Qt::PlainText);
-    box->setText(text);
-    box->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
-    return box;
-}
-
-} // namespace
-
 void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation& navigation) {
-    sheets.add(WindowSheet::message, [](const WindowSheetSubject& subject, QWidget* parent) {
-        return messageAlert(subject.message, parent);
-    });
+    sheets.add(WindowSheet::message,
+               [](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
+                   return MessageAlert::make(subject.message, parent);
+               });
     sheets.add(WindowSheet::groupEditor,
                [&store](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
                    return subject.group ? new CollectionEditorSheet(store, *subject.group, parent)
@@ -43,4 +35,14 @@ void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation&
         return subject.list ? makeListEditorSheet(store, &navigation, subject.list->id, parent)
                             : nullptr;
     });
+    sheets.add(WindowSheet::sharingSetup,
+               [&store](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
+                   return new SharingSetupSheet(store.defaults(), subject.confirmed, parent);
+               });
+    sheets.add(WindowSheet::person,
+               [&store](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
+                   return subject.person ? new PersonAliasSheet(store, subject.person->id,
+                                                                subject.person->storedName, parent)
+                                         : nullptr;
+               });
 }

@@ -2,6 +2,7 @@
 
 #include "model/TBList.h"
 #include "ui/detail/ItemRoute.h"
+#include "ui/detail/PersonRoute.h"
 #include "ui/lists/CollectionEditorMode.h"
 
 #include <QDialog>
@@ -23,7 +24,9 @@ enum class WindowSheet {
     groupEditor,
     tagOrder,
     itemEditor,
-    message
+    message,
+    sharingSetup,
+    person
 };
 
 // What a sheet is about, as the screen that asked for it knows it.
@@ -32,6 +35,9 @@ struct WindowSheetSubject {
     std::optional<ItemRoute> item;             // itemEditor
     std::optional<CollectionEditorMode> group; // groupEditor
     QString message;                           // message: the alert's one line
+    std::optional<PersonRoute> person;         // person: whose kept name is edited
+    // sharingSetup: runs once the name is stored and the sheet has closed (not on Cancel).
+    std::function<void()> confirmed;
 };
 
 // The sheets the window can show, owned by the window; a control whose sheet has() no factory is

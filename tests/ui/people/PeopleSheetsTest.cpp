@@ -1,0 +1,187 @@
+// The people screens' widgets: what Return, the buttons and the rows do, through the widgets.
+#include "PeopleTestStore.h"
+
+#include "model/NoteAuthor.h"
+#include "ui/components/EmptyState.h"
+#include "ui/components/NamePromptSheet.h"
+#include "ui/components/PrimaryButton.h"
+#include "ui/components/SingleLineField.h"
+#include "ui/components/SymbolButton.h"
+#include "ui/lists/LabelButton.h"
+#include "ui/people/CircleDetailModel.h"
+#include "ui/people/CircleDetailPage.h"
+#include "ui/people/CirclesModel.h"
+#include "ui/people/CirclesPage.h"
+#include "ui/people/PeopleCardList.h"
+#include "ui/people/PersonAliasModel.h"
+#include "ui/people/PersonAliasSheet.h"
+#include "ui/people/SharingSetupSheet.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SharingSetupSheetTest, ReturnConfirmsANameAndDoesNothingWithABlankOne) {
+    MemoryDefaults defaults;
+    NoteAuthor::setPreferredName(defaults, "Earlier");
+    QWidget window;
+    window.show();
+    int continued = 0;
+    bool closedFirst = false;
+    auto* sheet = new SharingSetupSheet(
+        defaults,
+        [&] {
+            ++continued;
+            closedFirst = true;
+        },
+        &window);
+    sheet->show();
+    QApplication::processEvents();
+    EXPECT_EQ(sheet->nameField()->text(), "");
+    EXPECT_FALSE(sheet->continueButton()->isEnabled());
+
+    sheet->nameField()->setText("\n\n"); // pasted breaks arrive as blanks: still no name
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_FALSE(sheet->continueButton()->isEnabled());
+    EXPECT_EQ(continued, 0);
+
+    sheet->nameField()->setText("  Ann ");
+    EXPECT_TRUE(sheet->continueButton()->isEnabled());
+    QObject::connect(sheet, &QDialog::finished, [&] { closedFirst = continued == 0; });
+    QTest::keyClick(sheet->nameField(), Qt::Key_Return);
+    EXPECT_FALSE(sheet->isVisible());
+    EXPECT_EQ(continued, 1);
+    EXPECT_TRUE(closedFirst) << "the sheet closes before sharing goes on";
+    EXPECT_EQ(NoteAuthor::preferredName(defaults), "Ann");
+    delete sheet;
+}
+
+TEST(SharingSetupSheetTest, CancelKeepsTheStoredNameAndDoesNotContinue) {
+    MemoryDefaults defaults;
+    NoteAuthor::setPreferredName(defaults, "Earlier");
+    int continued = 0;
+    SharingSetupSheet sheet(defaults, [&] { ++continued; });
+    sheet.show();
+    sheet.nameField()->setText("Ann");
+    sheet.cancelButton()->click();
+    EXPECT_FALSE(sheet.isVisible());
+    EXPECT_EQ(continued, 0);
+    EXPECT_EQ(NoteAuthor::preferredName(defaults), "Earlier");
+}
+
+TEST(PersonAliasSheetTest, ReturnSavesNothingAndDoneKeepsTheNickname) {
+    PeopleTestStore t;
+    PersonAliasSheet sheet(*t.store, "p1", "Ann");
+    sheet.show();
+    EXPECT_FALSE(sheet.doneButton()->isVisible()) << "only Cancel on the starting path";
+    sheet.pathButton()->click();
+    EXPECT_TRUE(sheet.doneButton()->isVisible());
+    EXPECT_EQ(sheet.nicknameField()->placeholderText(), "Ann");
+
+    QTest::keyClicks(sheet.nicknameField(), "Mum");
+    EXPECT_TRUE(sheet.useTheirNameButton()->isVisible());
+    QTest::keyClick(sheet.nicknameField(), Qt::Key_Return);
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_FALSE(t.store->alias("p1"));
+
+    sheet.doneButton()->click();
+    EXPECT_FALSE(sheet.isVisible());
+    ASSERT_TRUE(t.store->alias("p1"));
+    EXPECT_EQ(t.store->display("p1", "Ann").name, "Mum");
+}
+
+TEST(PersonAliasSheetTest, UseTheirNameEmptiesTheFieldAndHidesItself) {
+    PeopleTestStore t;
+    t.store->setAlias({"p1", QString("Mum"), std::nullopt, std::nullopt, {}});
+    PersonAliasSheet sheet(*t.store, "p1", "Ann");
+    sheet.show();
+    EXPECT_EQ(sheet.nicknameField()->text(), "Mum");
+    EXPECT_FALSE(sheet.removePhotoButton()->isVisible());
+    sheet.useTheirNameButton()->click();
+    EXPECT_EQ(sheet.nicknameField()->text(), "");
+    EXPECT_FALSE(sheet.useTheirNameButton()->isVisible());
+    sheet.cancelButton()->click();
+    EXPECT_EQ(t.store->alias("p1")->alias, "Mum") << "Cancel keeps nothing new";
+}
+
+TEST(CircleDetailPageTest, ReturnAddsNothingAndARefusedHandleShowsAnAlertReturnCannotClose) {
+    PeopleTestStore t;
+    const TBCircle circle = t.circle("Household");
+    QWidget window;
+    window.show();
+    auto* page = new CircleDetailPage(*t.store, circle.id, &window);
+    page->show();
+    QTest::keyClicks(page->handleField(), "ann@example.com");
+    QTest::keyClick(page->handleField(), Qt::Key_Return);
+    EXPECT_TRUE(t.store->circle(circle.id)->members.isEmpty());
+
+    page->addButton()->click();
+    EXPECT_EQ(page->members()->rows().size(), 1);
+    EXPECT_EQ(page->handleField()->text(), "");
+
+    page->nameField()->setText("Bo");
+    page->handleField()->setText("12-34");
+    page->addButton()->click();
+    QMessageBox* alert = page->alert();
+    ASSERT_TRUE(alert);
+    QApplication::processEvents();
+    EXPECT_EQ(alert->text(), CircleDetailModel::refusedHandle());
+    QTest::keyClick(alert, Qt::Key_Return);
+    EXPECT_TRUE(alert->isVisible()) << "no button of the alert is a default one";
+    QTest::keyClick(alert, Qt::Key_Escape);
+    QApplication::processEvents();
+    EXPECT_FALSE(page->alert());
+    EXPECT_FALSE(page->model().problem());
+    EXPECT_EQ(page->handleField()->text(), "12-34") << "the fields keep what was typed";
+    EXPECT_EQ(page->nameField()->text(), "Bo");
+}
+
+TEST(CirclesPageTest, ThePlusAndTheEmptyStatesButtonOpenOnePromptThatAddsACircle) {
+    PeopleTestStore t;
+    QWidget window;
+    window.resize(400, 600);
+    auto* page = new CirclesPage(*t.store, "Settings", &window);
+    page->resize(400, 600);
+    window.show();
+    ASSERT_TRUE(page->emptyState()->actionButton());
+    page->emptyState()->actionButton()->click();
+    ASSERT_TRUE(page->prompt());
+    NamePromptSheet* prompt = page->prompt();
+    page->newCircleButton()->click();
+    EXPECT_EQ(page->prompt(), prompt) << "one prompt at a time";
+
+    prompt->setText("  Household ");
+    prompt->confirm();
+    QApplication::processEvents();
+    EXPECT_FALSE(page->model().showingNewCircle());
+    ASSERT_EQ(page->circles()->rows().size(), 1);
+    EXPECT_EQ(page->circles()->rows().first().title, "Household");
+}
+
+TEST(CirclesPageTest, ACircleOpensInPlaceAndItsBackControlComesBack) {
+    PeopleTestStore t;
+    const TBCircle circle = t.circle("Household", {"ann@example.com"});
+    QWidget window;
+    window.resize(400, 600);
+    auto* page = new CirclesPage(*t.store, "Settings", &window);
+    page->resize(400, 600);
+    window.show();
+    QApplication::processEvents();
+    PeopleCardList* list = page->circles();
+    const QRect row = list->visualRect(list->model()->index(0, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    ASSERT_TRUE(page->detail());
+    EXPECT_EQ(page->detail()->model().circleID(), circle.id);
+    EXPECT_EQ(page->detail()->members()->rows().size(), 1);
+    page->showCircles();
+    QApplication::processEvents();
+    EXPECT_FALSE(page->detail());
+}
+
+} // namespace
