@@ -1,0 +1,182 @@
+// Two people and one list: the owner's profile and a second person's profile on one cloud
+// container, driven as a user would with the program's command line and `tallybird-cloud`, and
+// looked at in between through the stores and the people screens' models, as the window would
+// show them.
+#include "ProcessTestSupport.h"
+
+#include "cloud/CloudDevice.h"
+#include "model/NoteAuthor.h"
+#include "sync/CloudSync.h"
+#include "ui/people/PersonAliasModel.h"
+
+#include <QFile>
+
+namespace {
+
+using testsupport::waitForCompletion;
+using namespace std::chrono_literals;
+
+// One profile's store opened in this process, as its program would open it, syncing through
+// the same container. Only while no program of that profile runs (the store file is locked).
+class OpenProfile {
+public:
+    OpenProfile(const QString& folder, const QString& cloudFile)
+        : defaults(QDir(folder).filePath(QStringLiteral("defaults.json"))),
+          store(QDir(folder).filePath(QStringLiteral("store.json")), true, false, defaults) {
+        cloud = CloudSync::attach(store, cloud::CloudDevice::open(cloudFile, folder));
+        store.start();
+    }
+
+    void sync() {
+        const auto error = waitForCompletion<std::optional<cloud::CloudError>>(
+            [&](auto done) { cloud->syncNow(done); }, 20s);
+        ASSERT_TRUE(error.has_value()) << "the pass never ended";
+        ASSERT_FALSE(error->has_value()) << error->value().message.toStdString();
+    }
+    std::optional<cloud::Share> share(const QString& listID) {
+        using Answer =
+            std::pair<std::optional<cloud::Record>, std::optional<CloudSync::ShareError>>;
+        const auto answer = waitForCompletion<Answer>(
+            [&](auto done) {
+                cloud->existingShare(listID, [done](auto share, auto error) {
+                    done(Answer{share, error});
+                });
+            },
+            20s);
+        if (!answer || answer->second || !answer->first || !answer->first->share())
+            return std::nullopt;
+        return *answer->first->share();
+    }
+    std::optional<TBList> list(const QString& listID) const {
+        for (const TBList& list : store.lists())
+            if (list.id == listID)
+                return list;
+        return std::nullopt;
+    }
+    std::optional<TBItem> item(const QString& listID, const QString& text) {
+        for (const TBItem& item : store.items(listID))
+            if (item.text == text)
+                return item;
+        return std::nullopt;
+    }
+
+    FileDefaults defaults;
+    ListStore store;
+    CloudSync* cloud = nullptr;
+};
+
+// The number the owner's share badge shows: the share's participants other than its owner.
+int othersOnShare(const cloud::Share& share) {
+    return int(std::count_if(
+        share.participants.begin(), share.participants.end(),
+        [](const cloud::ShareParticipant& p) { return p.role != cloud::ParticipantRole::owner; }));
+}
+
+class SharingRoundTrip : public ProcessTest {
+protected:
+    QString owner() const { return dir.filePath(QStringLiteral("owner")); }
+    QString second() const { return dir.filePath(QStringLiteral("second")); }
+
+    // `tallybird-cloud` on this test's container; it must succeed.
+    QString admin(const QStringList& words) {
+        QProcess process;
+        process.start(QStringLiteral(TALLYBIRD_CLOUD_EXECUTABLE),
+                      QStringList{"--cloud", cloudFile()} + words);
+        EXPECT_TRUE(process.waitForFinished(30'000));
+        EXPECT_EQ(process.exitCode(), 0) << words.join(' ').toStdString() << ": "
+                                         << process.readAllStandardError().toStdString();
+        return QString::fromUtf8(process.readAllStandardOutput());
+    }
+    QString said(const QStringList& words, const QString& profile) {
+        const Typed typed = run(words, profile);
+        EXPECT_EQ(typed.code, 0) << words.join(' ').toStdString();
+        return typed.out;
+    }
+};
+
+TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOnTheWay) {
+    // The owner starts a list; the second person is a user of the container of their own.
+    said({"start", "Weekend shop"}, owner());
+    const QString listID = said({"lists"}, owner()).section(u'\t', 0, 0);
+    ASSERT_FALSE(listID.isEmpty());
+    const QString zone = QStringLiteral("TB-") + listID;
+    admin({"create-user", "sam", "Sam", "Jones"});
+    admin({"sign-in", second(), "sam"});
+    admin({"share", "local", zone, "sam", "read-write"});
+    admin({"accept", "local", zone, "sam"});
+
+    // It arrives on the second profile, read-write: the second person can add to it.
+    EXPECT_TRUE(said({"lists"}, second()).contains(listID + "\tWeekend shop\n"));
+    EXPECT_EQ(said({"add", "--list", "weekend shop", "bread"}, second()),
+              "Added bread to Weekend shop.\n");
+
+    QString authorID;
+    {
+        OpenProfile sam(second(), cloudFile());
+        sam.sync();
+        const std::optional<TBList> list = sam.list(listID);
+        ASSERT_TRUE(list);
+        EXPECT_TRUE(list->zoneOwnerName.has_value());
+        EXPECT_EQ(list->sharePermission, TBSharePermission::readWrite);
+        EXPECT_FALSE(list->isViewOnly());
+
+        // A note under the name the container gives the second person.
+        const std::optional<cloud::Share> share = sam.share(listID);
+        ASSERT_TRUE(share);
+        ASSERT_TRUE(share->currentUserParticipant());
+        const std::optional<QString> name =
+            NoteAuthor::formatted(share->currentUserParticipant()->userIdentity.nameComponents);
+        ASSERT_EQ(name, "Sam Jones");
+        authorID = sam.store.lastKnownUserRecordName().value_or(QString());
+        ASSERT_FALSE(authorID.isEmpty());
+        const std::optional<TBItem> bread = sam.item(listID, "bread");
+        ASSERT_TRUE(bread);
+        ASSERT_TRUE(sam.store.addNote("The seeded one", bread->id, authorID, *name));
+        sam.sync();
+    }
+
+    {
+        OpenProfile ann(owner(), cloudFile());
+        ann.sync();
+        // The owner's badge counts one person besides the owner.
+        const std::optional<cloud::Share> share = ann.share(listID);
+        ASSERT_TRUE(share);
+        EXPECT_EQ(othersOnShare(*share), 1);
+        EXPECT_TRUE(ann.list(listID)->hasShare);
+
+        // The note shows with the second person's name, then with the owner's nickname.
+        const std::optional<TBItem> bread = ann.item(listID, "bread");
+        ASSERT_TRUE(bread);
+        EXPECT_TRUE(bread->notes.contains("The seeded one"));
+        EXPECT_EQ(ann.store.display(authorID, "Sam Jones").name, "Sam Jones");
+        PersonAliasModel sheet(ann.store, authorID, "Sam Jones");
+        sheet.createProfile();
+        sheet.setAlias("Sammy");
+        sheet.save();
+        EXPECT_EQ(ann.store.display(authorID, "Sam Jones").name, "Sammy");
+        ann.sync();
+    }
+
+    // The nickname stays on the owner's device: not in the container, not on the second profile.
+    EXPECT_FALSE(admin({"list", "local", zone}).contains("Sammy"));
+    {
+        OpenProfile sam(second(), cloudFile());
+        sam.sync();
+        EXPECT_TRUE(sam.store.aliases().isEmpty());
+        EXPECT_EQ(sam.store.display(authorID, "Sam Jones").name, "Sam Jones");
+    }
+    QFile ownerFile(QDir(owner()).filePath("store.json"));
+    ASSERT_TRUE(ownerFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ownerFile.readAll().contains("Sammy"));
+
+    // Read-only from now on: the second profile's copy is view-only.
+    admin({"permission", "local", zone, "sam", "read-only"});
+    EXPECT_EQ(said({"add", "--list", "weekend shop", "eggs"}, second()),
+              "Weekend shop is view only, so I can't add to it.\n");
+    OpenProfile sam(second(), cloudFile());
+    EXPECT_EQ(sam.list(listID)->sharePermission, TBSharePermission::readOnly);
+    EXPECT_TRUE(sam.list(listID)->isViewOnly());
+    EXPECT_FALSE(sam.store.addItem(listID, "eggs"));
+}
+
+} // namespace
