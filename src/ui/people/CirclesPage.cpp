@@ -21,7 +21,7 @@
 CirclesPage::CirclesPage(ListStore& store, const QString& backTitle, QWidget* parent)
     : QWidget(parent), store_(store), model_(new CirclesModel(store, this)) {
     auto* bar = new PeopleNavBar(PeopleNavBar::Leading::back, backTitle, CirclesModel::title());
-    plus_ = new SymbolButton(QStringLiteral("plus"), 17, Theme::Colour::primary,
+    plus_ = new SymbolButton(QStringLiteral("plus"), 22, Theme::Colour::primary,
                              CirclesModel::newCircleLabel());
     bar->setTrailing(plus_);
     connect(bar, &PeopleNavBar::leadingClicked, this, &CirclesPage::backRequested);
@@ -70,6 +70,14 @@ CirclesPage::CirclesPage(ListStore& store, const QString& backTitle, QWidget* pa
 
     connect(model_, &CirclesModel::changed, this, &CirclesPage::sync);
     sync();
+}
+
+CircleDetailPage* CirclesPage::detail() const {
+    return detail_;
+}
+
+NamePromptSheet* CirclesPage::prompt() const {
+    return prompt_;
 }
 
 void CirclesPage::sync() {

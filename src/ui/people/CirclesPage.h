@@ -28,8 +28,8 @@ public:
     SymbolButton* newCircleButton() const { return plus_; }
     EmptyState* emptyState() const { return empty_; }
     // The circle shown now, or null while the circles are.
-    CircleDetailPage* detail() const { return detail_; }
-    NamePromptSheet* prompt() const { return prompt_; }
+    CircleDetailPage* detail() const;
+    NamePromptSheet* prompt() const;
 
     void openCircle(const QString& circleID);
     void showCircles();

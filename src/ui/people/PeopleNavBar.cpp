@@ -28,8 +28,37 @@ PeopleNavBar::PeopleNavBar(Leading leading, const QString& leadingTitle, const Q
     title_ = new TextLabel(title, DesignFont::system(17, QFont::DemiBold), Theme::Colour::onSurface,
                            this);
     title_->setAlignment(Qt::AlignCenter);
-    setMinimumHeight(std::max(barHeight, QFontMetrics(title_->font()).height() + 16));
-    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+}
+
+int PeopleNavBar::rowHeight() const {
+    return std::max(barHeight, QFontMetrics(title_->font()).height() + 16);
+}
+
+PeopleNavBar::Place PeopleNavBar::placeFor(int width) const {
+    const int leadingWidth = leading_ ? leading_->sizeHint().width() : 0;
+    const int trailingWidth = trailing_ ? trailing_->sizeHint().width() : 0;
+    const int titleWidth = QFontMetrics(title_->font()).horizontalAdvance(fullTitle_);
+    // Centred in the whole bar, clear of the wider of the two sides; else in all the room
+    // between the two sides; else on a row of its own under them.
+    const int centredSide = sideMargin + std::max(leadingWidth, trailingWidth) + 4;
+    if (titleWidth <= width - 2 * centredSide)
+        return {QRect(centredSide, 0, width - 2 * centredSide, rowHeight()), false};
+    const int left = sideMargin + leadingWidth + 4;
+    const int between = width - left - sideMargin - trailingWidth - 4;
+    if (titleWidth <= between)
+        return {QRect(left, 0, between, rowHeight()), false};
+    return {QRect(16, rowHeight() - 8, std::max(0, width - 32), rowHeight()), true};
+}
+
+QSize PeopleNavBar::sizeHint() const {
+    return {320, heightForWidth(width() > 0 ? width() : 320)};
+}
+
+int PeopleNavBar::heightForWidth(int width) const {
+    return placeFor(width).ownRow ? 2 * rowHeight() - 8 : rowHeight();
 }
 
 void PeopleNavBar::setTitle(const QString& title) {
@@ -54,23 +83,20 @@ void PeopleNavBar::resizeEvent(QResizeEvent*) {
 }
 
 void PeopleNavBar::placeTitle() {
-    const int h = height();
-    int leadingWidth = 0;
+    const int h = rowHeight();
     if (leading_) {
         const QSize size = leading_->sizeHint();
         leading_->setGeometry(sideMargin, (h - size.height()) / 2, size.width(), size.height());
-        leadingWidth = size.width();
     }
-    int trailingWidth = 0;
     if (trailing_) {
         const QSize size = trailing_->sizeHint();
         trailing_->setGeometry(width() - sideMargin - size.width(), (h - size.height()) / 2,
                                size.width(), size.height());
-        trailingWidth = size.width();
     }
-    // Centred in the whole bar, clear of the wider of the two sides.
-    const int side = sideMargin + std::max(leadingWidth, trailingWidth) + 4;
-    const int room = std::max(0, width() - 2 * side);
-    title_->setText(QFontMetrics(title_->font()).elidedText(fullTitle_, Qt::ElideRight, room));
-    title_->setGeometry(side, 0, room, h);
+    const Place place = placeFor(width());
+    const QFontMetrics metrics(title_->font());
+    title_->setText(metrics.elidedText(fullTitle_, Qt::ElideRight, place.title.width()));
+    title_->setGeometry(place.title);
+    if (height() != heightForWidth(width()))
+        updateGeometry();
 }

@@ -8,7 +8,7 @@ class TextLabel;
 
 // The top bar of the circles screens and the people sheets: a leading button (a back control
 // with a chevron, or "Cancel"), the title centred in the whole bar, and room for a trailing
-// control. The title elides only when the bar is too narrow for it.
+// control. A title too long for the room between the two goes on a row of its own under them.
 class PeopleNavBar : public QWidget {
     Q_OBJECT
 
@@ -24,6 +24,10 @@ public:
     void setTrailing(QWidget* control);
     LabelButton* leadingButton() const { return leading_; }
 
+    QSize sizeHint() const override;
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int width) const override;
+
 signals:
     void leadingClicked();
 
@@ -31,6 +35,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    struct Place {
+        QRect title;
+        bool ownRow = false; // the title is under the buttons
+    };
+    int rowHeight() const;
+    Place placeFor(int width) const;
     void placeTitle();
 
     LabelButton* leading_ = nullptr;

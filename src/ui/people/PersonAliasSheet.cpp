@@ -34,7 +34,13 @@ TextLabel* note(const QString& text) {
 // inside it and wrap as they need.
 class PathButton : public PaintedButton {
 public:
-    PathButton() { setMinimumHeight(44); }
+    PathButton() {
+        setMinimumHeight(44);
+        // A button takes its size hint as its least width: this one wraps its lines instead.
+        QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        setSizePolicy(policy);
+    }
 
 protected:
     void paintFace(QPainter& painter) override {
@@ -167,8 +173,9 @@ void PersonAliasSheet::build() {
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget "
-                                         "{ background: transparent; }"));
+    // The sheet's background shows through; a style sheet would restyle the fields inside.
+    scroll->viewport()->setAutoFillBackground(false);
+    column->setAutoFillBackground(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

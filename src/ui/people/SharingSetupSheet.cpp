@@ -18,7 +18,7 @@ SharingSetupSheet::SharingSetupSheet(Defaults& defaults, std::function<void()> o
       onContinue_(std::move(onContinue)) {
     setObjectName(QStringLiteral("sharingSetupSheet"));
     setWindowTitle(SharingSetupModel::title());
-    resize(420, 300);
+    resize(460, 300);
 
     auto* bar = new PeopleNavBar(PeopleNavBar::Leading::cancel, SharingSetupModel::cancelTitle(),
                                  SharingSetupModel::title());
