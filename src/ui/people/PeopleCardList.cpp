@@ -1,6 +1,7 @@
 // The circles screens' cards as a list view.
 #include "PeopleCardList.h"
 
+#include "PeopleCardAccessibility.h"
 #include "ui/components/CardRow.h"
 #include "ui/components/RowSwipeController.h"
 #include "ui/theme/DesignFont.h"
@@ -152,6 +153,7 @@ private:
 PeopleCardList::PeopleCardList(bool opens, QWidget* parent)
     : QListView(parent), opens_(opens), rows_(new Rows(this)),
       swipe_(new RowSwipeController(this)) {
+    PeopleCardAccessibility::install();
     setModel(rows_);
     setItemDelegate(new Delegate(*this, *swipe_, opens));
     setFrameShape(QFrame::NoFrame);

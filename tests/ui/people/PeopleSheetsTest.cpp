@@ -18,6 +18,7 @@
 #include "ui/people/SharingSetupSheet.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
@@ -182,6 +183,45 @@ TEST(CirclesPageTest, ACircleOpensInPlaceAndItsBackControlComesBack) {
     page->showCircles();
     QApplication::processEvents();
     EXPECT_FALSE(page->detail());
+}
+
+TEST(PeopleCardListTest, AScreenReaderReadsEachCardAndOffersItsActions) {
+    struct Row {
+        const char* what;
+        bool opens;
+        QStringList actions;
+    };
+    const Row rows[] = {
+        {"a circle opens and deletes", true, {"Press", "Delete Household"}},
+        {"a person is only removed", false, {"Delete Household"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        PeopleCardList list(row.opens);
+        list.resize(400, 300);
+        list.setRows(
+            {{"c1", "Household", "2 people", "Household, 2 people", "Delete", "Delete Household"}});
+        list.show();
+        QStringList opened, acted;
+        QObject::connect(&list, &PeopleCardList::opened, [&](const QString& id) { opened << id; });
+        QObject::connect(&list, &PeopleCardList::acted, [&](const QString& id) { acted << id; });
+        QAccessibleInterface* view = QAccessible::queryAccessibleInterface(&list);
+        ASSERT_TRUE(view);
+        ASSERT_EQ(view->childCount(), 1);
+        QAccessibleInterface* card = view->child(0);
+        EXPECT_EQ(card->text(QAccessible::Name), "Household, 2 people");
+        QAccessibleActionInterface* actions = card->actionInterface();
+        ASSERT_TRUE(actions);
+        QStringList names = actions->actionNames();
+        for (QString& name : names)
+            if (name == QAccessibleActionInterface::pressAction())
+                name = "Press";
+        EXPECT_EQ(names, row.actions);
+        actions->doAction("Delete Household");
+        EXPECT_EQ(acted, QStringList{"c1"});
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        EXPECT_EQ(opened, row.opens ? QStringList{"c1"} : QStringList{});
+    }
 }
 
 } // namespace
