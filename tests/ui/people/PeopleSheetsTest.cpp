@@ -5,6 +5,7 @@
 #include "ui/components/EmptyState.h"
 #include "ui/components/NamePromptSheet.h"
 #include "ui/components/PrimaryButton.h"
+#include "ui/components/SheetDialog.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/lists/LabelButton.h"
@@ -163,6 +164,24 @@ TEST(CirclesPageTest, ThePlusAndTheEmptyStatesButtonOpenOnePromptThatAddsACircle
     EXPECT_FALSE(page->model().showingNewCircle());
     ASSERT_EQ(page->circles()->rows().size(), 1);
     EXPECT_EQ(page->circles()->rows().first().title, "Household");
+}
+
+TEST(CirclesPageTest, InsideASheetTheClosedPromptLeavesThatSheetTheOneShown) {
+    PeopleTestStore t;
+    QWidget window;
+    window.show();
+    SheetDialog settings(&window);
+    auto* page = new CirclesPage(*t.store, "Settings", &settings);
+    ASSERT_TRUE(settings.present());
+    page->newCircleButton()->click();
+    ASSERT_TRUE(page->prompt());
+    EXPECT_TRUE(page->prompt()->isVisible()) << "shown over the sheet that holds the page";
+    EXPECT_EQ(SheetDialog::shown(), page->prompt());
+    page->prompt()->reject();
+    EXPECT_EQ(SheetDialog::shown(), &settings) << "no other sheet may come over it meanwhile";
+    SheetDialog other(&window);
+    EXPECT_FALSE(other.present());
+    settings.reject();
 }
 
 TEST(CirclesPageTest, ACircleOpensInPlaceAndItsBackControlComesBack) {
