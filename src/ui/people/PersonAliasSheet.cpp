@@ -104,6 +104,10 @@ void PersonAliasSheet::build() {
     names->addWidget(name_);
     names->addWidget(note_);
     headingRow->addLayout(names, 1);
+    // Read as one element, by the label sync() gives the heading.
+    for (QWidget* part : {static_cast<QWidget*>(circle_), static_cast<QWidget*>(name_),
+                          static_cast<QWidget*>(note_)})
+        Accessibility::hide(part);
 
     // The starting path: one card that is the button, and the privacy note.
     pathSection_ = new QWidget;
