@@ -189,13 +189,6 @@ const QList<PeopleRow>& PeopleCardList::rows() const {
     return rows_->rows;
 }
 
-int PeopleCardList::contentHeight() const {
-    int height = 0;
-    for (int row = 0; row < rows_->rowCount(); ++row)
-        height += sizeHintForRow(row);
-    return height;
-}
-
 void PeopleCardList::act(const QModelIndex& index) {
     if (!index.isValid())
         return;

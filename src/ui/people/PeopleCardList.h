@@ -22,8 +22,6 @@ public:
     const QList<PeopleRow>& rows() const;
     // Whether a card opens something (a circle) on a click, Return or a screen reader's press.
     bool opens() const { return opens_; }
-    // The height that shows every row, for a list that does not scroll by itself.
-    int contentHeight() const;
 
 signals:
     void opened(const QString& id);
