@@ -240,13 +240,17 @@ void PeopleCardList::keyPressEvent(QKeyEvent* event) {
 }
 
 void PeopleCardList::contextMenuEvent(QContextMenuEvent* event) {
-    const QModelIndex index = indexAt(event->pos());
+    // From the keyboard's menu key: the current card, wherever the pointer is.
+    const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QModelIndex index = byKeyboard ? currentIndex() : indexAt(event->pos());
     if (!index.isValid())
         return;
+    const QPoint at =
+        byKeyboard ? viewport()->mapToGlobal(visualRect(index).center()) : event->globalPos();
     const PeopleRow row = rows_->rows[index.row()];
     QMenu menu(this);
     QAction* action = menu.addAction(QString(row.actionTitle).replace('&', "&&"));
     action->setIcon(Symbols::pixmap(QStringLiteral("trash"), 15, Colour::error.resolved()));
-    if (menu.exec(event->globalPos()) == action)
+    if (menu.exec(at) == action)
         emit acted(row.id);
 }

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -202,6 +203,32 @@ TEST(CirclesPageTest, ACircleOpensInPlaceAndItsBackControlComesBack) {
     page->showCircles();
     QApplication::processEvents();
     EXPECT_FALSE(page->detail());
+}
+
+TEST(PeopleCardListTest, AFullTrailingSwipeActsAtOnceAndAShortOneOnlyShowsTheButton) {
+    PeopleTestStore t;
+    const TBCircle household = t.circle("Household", {"ann@example.com", "bo@example.com"});
+    CircleDetailPage page(*t.store, household.id);
+    page.resize(420, 600);
+    page.show();
+    QApplication::processEvents();
+    PeopleCardList* list = page.members();
+    const auto swipe = [&](int row, int dx, Qt::ScrollPhase phase) {
+        const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+        QWheelEvent event(at, list->viewport()->mapToGlobal(at), QPoint(dx, 0), QPoint(dx * 3, 0),
+                          Qt::NoButton, Qt::NoModifier, phase, false);
+        QCoreApplication::sendEvent(list->viewport(), &event);
+        QApplication::processEvents();
+    };
+    swipe(0, -50, Qt::ScrollUpdate);
+    swipe(0, 0, Qt::ScrollEnd);
+    EXPECT_EQ(t.store->circle(household.id)->members.size(), 2) << "the button shows, no more";
+
+    swipe(1, -200, Qt::ScrollUpdate);
+    swipe(1, -200, Qt::ScrollUpdate);
+    swipe(1, 0, Qt::ScrollEnd);
+    ASSERT_EQ(t.store->circle(household.id)->members.size(), 1);
+    EXPECT_EQ(t.store->circle(household.id)->members.first().emailAddress, "ann@example.com");
 }
 
 TEST(PeopleCardListTest, AScreenReaderReadsEachCardAndOffersItsActions) {
