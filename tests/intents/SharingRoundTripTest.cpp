@@ -7,6 +7,7 @@
 #include "cloud/CloudDevice.h"
 #include "model/NoteAuthor.h"
 #include "sync/CloudSync.h"
+#include "ui/detail/ListDetailModel.h"
 #include "ui/people/PersonAliasModel.h"
 
 #include <QFile>
@@ -65,11 +66,15 @@ public:
     CloudSync* cloud = nullptr;
 };
 
-// The number the owner's share badge shows: the share's participants other than its owner.
-int othersOnShare(const cloud::Share& share) {
-    return int(std::count_if(
-        share.participants.begin(), share.participants.end(),
-        [](const cloud::ShareParticipant& p) { return p.role != cloud::ParticipantRole::owner; }));
+// The list's screen as the window shows it; for an own list, once its share look-up has
+// answered (another person's share is never looked up).
+std::unique_ptr<ListDetailModel> listScreen(ListStore& store, const QString& listID, bool ownList) {
+    auto screen = std::make_unique<ListDetailModel>(store);
+    screen->show(listID);
+    const QDeadlineTimer deadline(20'000);
+    while (ownList && !screen->share() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return screen;
 }
 
 class SharingRoundTrip : public ProcessTest {
@@ -139,9 +144,12 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
         OpenProfile ann(owner(), cloudFile());
         ann.sync();
         // The owner's badge counts one person besides the owner.
-        const std::optional<cloud::Share> share = ann.share(listID);
-        ASSERT_TRUE(share);
-        EXPECT_EQ(othersOnShare(*share), 1);
+        const auto screen = listScreen(ann.store, listID, true);
+        ASSERT_TRUE(screen->share());
+        EXPECT_EQ(screen->share()->otherParticipants, 1);
+        ASSERT_TRUE(screen->snapshot().badge);
+        EXPECT_EQ(screen->snapshot().badge->countText, "+1");
+        EXPECT_EQ(screen->snapshot().badge->count, ShareBadgeFace::Count::shown);
         EXPECT_TRUE(ann.list(listID)->hasShare);
 
         // The note shows with the second person's name, then with the owner's nickname.
@@ -177,6 +185,9 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
     EXPECT_EQ(sam.list(listID)->sharePermission, TBSharePermission::readOnly);
     EXPECT_TRUE(sam.list(listID)->isViewOnly());
     EXPECT_FALSE(sam.store.addItem(listID, "eggs"));
+    const auto screen = listScreen(sam.store, listID, false);
+    EXPECT_FALSE(screen->snapshot().canEdit);
+    EXPECT_FALSE(screen->mayWrite());
 }
 
 } // namespace
