@@ -9,6 +9,7 @@
 #include "ui/detail/ListDetailView.h"
 #include "ui/item/CloudAuthorShare.h"
 #include "ui/item/ItemEditorView.h"
+#include "ui/item/NotesThreadModel.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsPaneFactory.h"
 #include "ui/lists/ListsScreenModel.h"
@@ -126,6 +127,15 @@ void WindowContent::replaceItemEditor(ItemEditorView* editor) {
         return;
     detail_->addWidget(editor);
     connect(editor, &ItemEditorView::closeRequested, &listScreen_, &ListDetailModel::closeItem);
+    // A note author's button asks for the person name sheet, which the window shows.
+    NotesThreadModel* notes = &editor->model().notes();
+    connect(notes, &NotesThreadModel::personRequested, editor,
+            [this, editor, notes](const PersonRoute& person) {
+                WindowSheetSubject subject;
+                subject.person = person;
+                sheets_.present(WindowSheet::person, subject, editor, notes,
+                                [notes] { notes->closePerson(); });
+            });
 }
 
 bool WindowContent::showsPlaceholder() const {

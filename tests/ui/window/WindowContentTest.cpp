@@ -26,12 +26,15 @@
 #include "ui/editor/ListEditorSheet.h"
 #include "ui/item/ItemEditorView.h"
 #include "ui/item/ItemNameField.h"
+#include "ui/item/NotesThreadModel.h"
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/lists/ListsFooter.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/lists/PageListView.h"
+#include "ui/people/PersonAliasModel.h"
+#include "ui/people/PersonAliasSheet.h"
 #include "ui/window/ListPlaceholderPane.h"
 #include "ui/window/ListScreenSheets.h"
 #include "ui/window/StandardSheets.h"
@@ -298,6 +301,37 @@ TEST_F(WindowContentTest, BackFromAnItemsEditorGivesTheFocusToItsRingedRow) {
     content->sidebar()->setFocus();
     clickRow(packing.id);
     EXPECT_NE(QApplication::focusWidget(), &items);
+}
+
+TEST_F(WindowContentTest, ANoteAuthorsButtonOpensThePersonSheetOverTheItemEditor) {
+    addStandardSheets(sheets, *store, navigation);
+    store->signedIn("_me", EngineScope::privateDatabase); // so the note is known as another's
+    TBList shared = store->addList("Groceries");
+    const QString milk = store->addItem(shared.id, "Milk")->id;
+    ASSERT_TRUE(store->addNote("The blue one", milk, "_sam", "Sam Jones"));
+    shared = store->lists().first();
+    shared.zoneOwnerName = QStringLiteral("_sam");
+    shared.sharePermission = TBSharePermission::readWrite;
+    store->updateList(shared);
+    show();
+    clickRow(shared.id);
+    QTest::mouseClick(content->listView()->items().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ItemRowGeometry::of(itemRect(milk), true).text.center());
+    settle();
+    ASSERT_TRUE(content->itemEditor());
+    NotesThreadModel& notes = content->itemEditor()->model().notes();
+    const QList<NoteThread::Row> rows = notes.thread().rows;
+    ASSERT_EQ(rows.size(), 1);
+    notes.editPerson(rows.first().id);
+    ASSERT_TRUE(notes.editingPerson()) << "the note is another person's";
+    settle();
+    auto* sheet = qobject_cast<PersonAliasSheet*>(sheets.presented());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->model().personID(), "_sam");
+    EXPECT_EQ(sheet->model().storedName(), "Sam Jones");
+    sheet->reject();
+    settle();
+    EXPECT_FALSE(notes.editingPerson());
 }
 
 TEST_F(WindowContentTest, AControlWithoutItsSheetIsHiddenUntilTheSheetIsAdded) {
