@@ -12,6 +12,12 @@ std::optional<QString> present(const char* value) {
 
 } // namespace
 
+QString BundleInfo::versionLine() const {
+    const QString dash = QStringLiteral("—");
+    return shortVersion.value_or(dash) + QStringLiteral(" (") + buildNumber.value_or(dash) +
+           QStringLiteral(") · ") + commit.value_or(QStringLiteral("unknown"));
+}
+
 const BundleInfo& BundleInfo::main() {
     static const BundleInfo info{present(TALLYBIRD_SHORT_VERSION), present(TALLYBIRD_BUILD_NUMBER),
                                  present(TALLYBIRD_GIT_COMMIT)};

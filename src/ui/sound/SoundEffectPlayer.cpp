@@ -35,9 +35,10 @@ void SoundEffectPlayer::play(SoundEffect effect) {
     const Defaults& defaults = Defaults::standard();
     if (!SoundEffects::isEnabled(defaults))
         return;
-    const std::optional<QString> chosen = defaults.string(SoundEffects::choiceKey(effect));
-    const SoundOption& option = chosen ? SoundEffects::option(*chosen, effect)
-                                       : SoundEffects::option(SoundEffects::defaultSoundID(effect));
+    preview(SoundEffects::chosen(defaults, effect));
+}
+
+void SoundEffectPlayer::preview(const SoundOption& option) {
     if (const std::optional<QString> name = SoundPlayback::soundName(option))
         output_->play(*name);
 }

@@ -2,6 +2,7 @@
 
 #include "MonotonicClock.h"
 #include "SoundEffect.h"
+#include "SoundOption.h"
 #include "SoundOutput.h"
 
 #include <memory>
@@ -20,6 +21,9 @@ public:
                       std::shared_ptr<SoundOutput> output);
 
     void play(SoundEffect effect);
+    // Plays one option as a sample of it, from the start: neither the sound switch nor the
+    // pause between additions applies. An option without a sound plays nothing.
+    void preview(const SoundOption& option);
 
     // The player SoundEffects::play uses: the one installed, else one that plays nothing (a
     // program that installs none, a tool or a benchmark, stays silent). Installing nullptr

@@ -48,6 +48,11 @@ bool isEnabled(const Defaults& defaults) {
     return defaults.boolValue(enabledKey).value_or(true);
 }
 
+const SoundOption& chosen(const Defaults& defaults, SoundEffect effect) {
+    const std::optional<QString> stored = defaults.string(choiceKey(effect));
+    return stored ? option(*stored, effect) : option(defaultSoundID(effect));
+}
+
 void play(SoundEffect effect) {
     SoundEffectPlayer::shared().play(effect);
 }

@@ -26,6 +26,9 @@ const SoundOption& option(const QString& id, SoundEffect effect);
 // False only when a Boolean false is stored under "soundEffects"; a missing value or a value
 // of another type means on.
 bool isEnabled(const Defaults& defaults);
+// The sound chosen for an effect: the stored choice, the effect's default for a stored id that
+// names no option, the effect's default sound when nothing is stored.
+const SoundOption& chosen(const Defaults& defaults, SoundEffect effect);
 
 // Plays the sound chosen for an effect through the shared player (SoundEffectPlayer). Never
 // fails; an added item within 1.5 seconds of the previous one stays silent.

@@ -67,6 +67,7 @@ const QHash<QString, SymbolGlyph>& table() {
         {QStringLiteral("folder.badge.minus"), {0xEB34}},            // folder_delete
         {QStringLiteral("gearshape"), {0xE8B8}},                     // settings
         {QStringLiteral("pencil"), {0xE3C9}},                        // edit
+        {QStringLiteral("person"), {0xE7FF}},                        // person_outline
         {QStringLiteral("person.2"), {0xE7FC}},                      // people_outline
         {QStringLiteral("person.2.fill"), {0xE7EF}},                 // group
         {QStringLiteral("person.badge.plus"), {0xE7FE}},             // person_add

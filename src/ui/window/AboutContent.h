@@ -9,8 +9,7 @@ struct BundleInfo;
 struct AboutContent {
     QString windowTitle; // "About Tallybird"
     QString name;        // "Tallybird"
-    // "Version " + the version, " (" + the build number + ") · " + the commit: "—" for a
-    // version or build number the build was not given, "unknown" for a missing commit.
+    // "Version " + the build's version line (BundleInfo::versionLine).
     QString version;
     QString promise; // "Free forever. No account, no ads, nothing collected."
     QString privacy; // "Your lists live in your own iCloud. They are never sent to us."

@@ -43,7 +43,7 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
       navigation_(new WindowNavigation(this)), sheets_(new WindowSheets(this)),
       listScreen_(new ListDetailModel(store, Clock::shared(), this)),
       storeNotice_(new StoreNoticeModel(store, this)) {
-    addStandardSheets(*sheets_, store_, *navigation_);
+    addStandardSheets(*sheets_, store_, *navigation_, voice_);
     new ListScreenSheets(*listScreen_, *sheets_, this, this);
     setWindowTitle(QString());
     setWindowIcon(AppIcon::icon());

@@ -1,18 +1,22 @@
 // The sheets the window shows. A sheet that is not registered here has its controls hidden.
 #include "ui/window/StandardSheets.h"
 
+#include "platform/BundleInfo.h"
 #include "store/ListStore.h"
 #include "ui/components/MessageAlert.h"
 #include "ui/detail/ArrangeTagsSheet.h"
 #include "ui/editor/ListEditorFactory.h"
 #include "ui/lists/CollectionEditorSheet.h"
+#include "ui/people/CirclesPage.h"
 #include "ui/people/PersonAliasSheet.h"
 #include "ui/people/SharingSetupSheet.h"
+#include "ui/settings/SettingsSheet.h"
 #include "ui/window/WindowSheets.h"
 
-#include <QMessageBox>
+#include <QCoreApplication>
 
-void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation& navigation) {
+void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation& navigation,
+                       VoiceController* voice) {
     sheets.add(WindowSheet::message,
                [](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
                    return MessageAlert::make(subject.message, parent);
@@ -45,4 +49,14 @@ void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation&
                                                                 subject.person->storedName, parent)
                                          : nullptr;
                });
+    sheets.add(WindowSheet::settings, [&store, voice](QWidget* parent) -> QDialog* {
+        // The Sharing row pushes the circles page; its back control returns to the settings.
+        auto circles = [&store](QWidget* pageParent, std::function<void()> back) -> QWidget* {
+            auto* page = new CirclesPage(store, QStringLiteral("Settings"), pageParent);
+            QObject::connect(page, &CirclesPage::backRequested, page, std::move(back));
+            return page;
+        };
+        return new SettingsSheet(store, voice, QCoreApplication::arguments(), BundleInfo::main(),
+                                 circles, parent);
+    });
 }

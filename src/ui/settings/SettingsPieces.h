@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ui/components/PaintedButton.h"
+
+#include <QWidget>
+
+// The small pieces of the settings rows.
+
+// A count on an accent capsule, at least 24 by 24; hidden from accessibility (the row says it).
+class SettingsCountBadge : public QWidget {
+    Q_OBJECT
+public:
+    explicit SettingsCountBadge(int count, QWidget* parent = nullptr);
+
+    void setCount(int count);
+    int count() const { return count_; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int count_;
+};
+
+// A hairline between rows, inset on the leading side (62: where row labels start; 16 in the
+// sound picker and between voice rows).
+class SettingsRowDivider : public QWidget {
+    Q_OBJECT
+public:
+    explicit SettingsRowDivider(int inset = 62, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int inset_;
+};
+
+// A card of a settings section: its content on the card colour with rounded corners, no padding
+// of its own (rows bring theirs).
+class SettingsCard : public QWidget {
+    Q_OBJECT
+public:
+    explicit SettingsCard(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A whole row that is one button: a click anywhere in it, empty space included, activates it.
+// The row's content is laid out inside; the button paints only the press and the focus ring.
+class SettingsLink : public PaintedButton {
+    Q_OBJECT
+public:
+    explicit SettingsLink(QWidget* content, QWidget* parent = nullptr);
+
+    QWidget* content() const { return content_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
+
+protected:
+    void paintFace(QPainter& painter) override;
+
+private:
+    QWidget* content_;
+};
+
+// An on/off switch: a capsule track in the primary colour when on, a round knob.
+class SettingsSwitch : public PaintedButton {
+    Q_OBJECT
+public:
+    explicit SettingsSwitch(QWidget* parent = nullptr);
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintFace(QPainter& painter) override;
+};
+
+// The chevron that folds an explanation: pointing down while closed, up while open, in a
+// 44 by 44 square that takes clicks; the footnote size at every text scale.
+class SettingsDisclosureChevron : public PaintedButton {
+    Q_OBJECT
+public:
+    explicit SettingsDisclosureChevron(QWidget* parent = nullptr);
+
+    void setOpen(bool open);
+    bool isOpen() const { return open_; }
+    QSize sizeHint() const override { return {44, 44}; }
+
+    // Paints the chevron of that state centred in `box`; the disclosure title uses it too.
+    static void paintChevron(QPainter& painter, const QRectF& box, bool open);
+
+protected:
+    void paintFace(QPainter& painter) override;
+
+private:
+    bool open_ = false;
+};

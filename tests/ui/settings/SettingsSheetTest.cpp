@@ -1,0 +1,222 @@
+// The settings sheet's wiring: closing it, pushing a page and coming back, choosing a sound,
+// the sound switch, and the appearance applied to the open sheet at once.
+#include "ui/settings/SettingsSheet.h"
+#include "SettingsTestStore.h"
+#include "ui/components/SegmentedPicker.h"
+#include "ui/components/SettingsHeaderBar.h"
+#include "ui/components/TextButton.h"
+#include "ui/components/TextLabel.h"
+#include "ui/settings/SettingsDisclosure.h"
+#include "ui/settings/SettingsModel.h"
+#include "ui/settings/SettingsPieces.h"
+#include "ui/settings/SettingsRootPage.h"
+#include "ui/settings/SoundPickerPage.h"
+#include "ui/theme/DesignFont.h"
+#include "ui/theme/Theme.h"
+#include "ui/window/StandardSheets.h"
+#include "ui/window/WindowNavigation.h"
+#include "ui/window/WindowSheets.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SettingsSheetTest : public ::testing::Test {
+protected:
+    void open(SettingsSheet::CirclesPageFactory circles = {}) {
+        window.resize(900, 800);
+        window.show();
+        sheet = new SettingsSheet(*test.store, nullptr, {"tallybird"}, {"0.4.1", "57", "abc"},
+                                  std::move(circles), &window);
+        sheet->present();
+        QCoreApplication::processEvents();
+    }
+    void TearDown() override {
+        delete sheet.data();
+        Theme::setTextScaleFactor(1.0);
+    }
+
+    // The clickable row whose accessible label starts with `label`.
+    SettingsLink* link(const QString& label) {
+        for (SettingsLink* each : sheet->findChildren<SettingsLink*>()) {
+            if (QAccessible::queryAccessibleInterface(each)
+                    ->text(QAccessible::Name)
+                    .startsWith(label))
+                return each;
+        }
+        return nullptr;
+    }
+    QAbstractButton* button(QWidget* parent, const QString& label) {
+        for (QAbstractButton* each : parent->findChildren<QAbstractButton*>()) {
+            if (QAccessible::queryAccessibleInterface(each)->text(QAccessible::Name) == label)
+                return each;
+        }
+        return nullptr;
+    }
+    static void click(QWidget* widget) {
+        ASSERT_NE(widget, nullptr);
+        QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(widget->width() - 4, 4));
+        QCoreApplication::processEvents();
+    }
+
+    SettingsTestStore test;
+    QWidget window;
+    QPointer<SettingsSheet> sheet;
+};
+
+TEST_F(SettingsSheetTest, DoneAndEscapeCloseTheSheet) {
+    open();
+    ASSERT_TRUE(sheet->isVisible());
+    TextButton* done = sheet->rootPage()->header()->findChild<TextButton*>();
+    ASSERT_NE(done, nullptr);
+    EXPECT_EQ(done->title(), "Done");
+    QTest::mouseClick(done, Qt::LeftButton);
+    EXPECT_FALSE(sheet->isVisible());
+
+    delete sheet.data();
+    open();
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+TEST_F(SettingsSheetTest, APushedPageReplacesTheHeaderUntilBack) {
+    open();
+    SettingsLink* adding = link("Adding sound, Tick");
+    click(adding);
+    auto* picker = qobject_cast<SoundPickerPage*>(sheet->pushedPage());
+    ASSERT_NE(picker, nullptr);
+    EXPECT_TRUE(picker->isVisible());
+    EXPECT_FALSE(sheet->rootPage()->header()->isVisible()) << "the whole page is replaced";
+    EXPECT_EQ(picker->model().title(), "Adding");
+
+    click(button(picker, "Back"));
+    EXPECT_EQ(sheet->pushedPage(), nullptr);
+    EXPECT_TRUE(sheet->rootPage()->header()->isVisible()) << "Done is reachable again";
+}
+
+TEST_F(SettingsSheetTest, ChoosingASoundStoresAndPlaysItAndTheRowShowsIt) {
+    open();
+    click(link("Completing sound, Ding"));
+    auto* picker = qobject_cast<SoundPickerPage*>(sheet->pushedPage());
+    ASSERT_NE(picker, nullptr);
+    ASSERT_EQ(picker->rowButtons().size(), 8);
+    click(picker->rowButtons()[5]); // Chime
+    EXPECT_EQ(test.defaults->string("soundChoice.itemCompleted"), "chime");
+    EXPECT_EQ(test.sounds->played, QStringList{"Ping"});
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(picker->rowButtons()[5])->state().selected);
+
+    click(button(picker, "Back"));
+    EXPECT_NE(link("Completing sound, Chime"), nullptr) << "the row shows the new choice";
+}
+
+TEST_F(SettingsSheetTest, TheSoundSwitchHidesTheSoundRows) {
+    open();
+    SettingsLink* adding = link("Adding sound");
+    ASSERT_NE(adding, nullptr);
+    EXPECT_TRUE(adding->isVisible());
+    click(button(sheet, "Sound effects"));
+    EXPECT_EQ(test.defaults->boolValue("soundEffects"), false);
+    EXPECT_FALSE(adding->isVisible());
+    click(button(sheet, "Sound effects"));
+    EXPECT_TRUE(adding->isVisible());
+    EXPECT_EQ(test.sounds->played, QStringList{"Glass"});
+}
+
+TEST_F(SettingsSheetTest, ChoosingDarkTurnsTheOpenSheetDarkAtOnce) {
+    open();
+    EXPECT_FALSE(Theme::isDark());
+    auto* picker = sheet->findChild<SegmentedPicker*>();
+    ASSERT_NE(picker, nullptr);
+    const QList<QAbstractButton*> segments = picker->findChildren<QAbstractButton*>();
+    ASSERT_EQ(segments.size(), 3);
+    click(segments[2]);
+    EXPECT_EQ(test.defaults->string("appearance"), "dark");
+    EXPECT_TRUE(Theme::isDark());
+    const QImage shot = sheet->grab().toImage();
+    EXPECT_LT(shot.pixelColor(shot.width() / 2, shot.height() - 4).lightness(), 60)
+        << "the sheet's background is painted dark";
+    click(segments[0]);
+    EXPECT_FALSE(Theme::isDark()) << "System follows the light desktop again";
+}
+
+TEST_F(SettingsSheetTest, TheNameFieldStoresTheTrimmedName) {
+    open();
+    auto* field = sheet->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->placeholderText(), "Your name");
+    QTest::keyClicks(field, " Ann ");
+    EXPECT_EQ(field->text(), " Ann ");
+    EXPECT_EQ(test.defaults->string("notes.authorName"), "Ann");
+}
+
+TEST_F(SettingsSheetTest, AChevronFoldsItsExplanation) {
+    open();
+    QAbstractButton* chevron = button(sheet, "About syncing");
+    ASSERT_NE(chevron, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(chevron)->text(QAccessible::Value),
+              "Collapsed");
+    click(chevron);
+    EXPECT_TRUE(sheet->model().isOpen(SettingsExplanation::sync));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(chevron)->text(QAccessible::Value), "Expanded");
+    auto* details = sheet->findChildren<SettingsDisclosure*>().value(0);
+    ASSERT_NE(details, nullptr);
+    click(details->titleButton());
+    EXPECT_TRUE(details->isOpen());
+}
+
+TEST_F(SettingsSheetTest, TheCirclesRowOpensNothingWithoutItsPage) {
+    test.store->addCircle("Family");
+    open();
+    EXPECT_EQ(link("Circles"), nullptr) << "no control that does nothing";
+    auto* badge = sheet->findChild<SettingsCountBadge*>();
+    ASSERT_NE(badge, nullptr);
+    EXPECT_EQ(badge->count(), 1);
+    delete sheet.data();
+
+    int backs = 0;
+    open([&](QWidget* parent, std::function<void()> back) {
+        auto* page = new QWidget(parent);
+        ++backs;
+        QObject::connect(page, &QObject::objectNameChanged, page, [back] { back(); });
+        return page;
+    });
+    click(link("Circles, a group you share to, 1 circle"));
+    ASSERT_NE(sheet->pushedPage(), nullptr);
+    sheet->pushedPage()->setObjectName("leave");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sheet->pushedPage(), nullptr);
+    EXPECT_EQ(backs, 1);
+}
+
+TEST_F(SettingsSheetTest, RowTextsFollowTheTextScale) {
+    for (const double scale : {1.0, 1.5}) {
+        Theme::setTextScaleFactor(scale);
+        open();
+        QAbstractButton* sync = button(sheet, "Sync with iCloud");
+        ASSERT_NE(sync, nullptr);
+        TextLabel* label = nullptr;
+        for (TextLabel* each : sheet->findChildren<TextLabel*>())
+            if (each->text() == "Sync with iCloud")
+                label = each;
+        ASSERT_NE(label, nullptr);
+        EXPECT_DOUBLE_EQ(label->font().pointSizeF(), DesignFont::qtPointSize(17 * scale));
+        delete sheet.data();
+    }
+}
+
+TEST_F(SettingsSheetTest, TheWindowOffersSettingsOnceTheSheetIsRegistered) {
+    WindowSheets sheets;
+    WindowNavigation navigation;
+    EXPECT_FALSE(sheets.has(WindowSheet::settings));
+    addStandardSheets(sheets, *test.store, navigation);
+    ASSERT_TRUE(sheets.has(WindowSheet::settings));
+    std::unique_ptr<QDialog> made(sheets.make(WindowSheet::settings, {}, &window));
+    EXPECT_NE(qobject_cast<SettingsSheet*>(made.get()), nullptr);
+}
+
+} // namespace
