@@ -25,6 +25,10 @@ QColor hairline() {
 
 } // namespace
 
+double settingsChevronPoints() {
+    return DesignFont::styleSize(TextStyle::footnote) + 4;
+}
+
 SettingsCountBadge::SettingsCountBadge(int count, QWidget* parent)
     : QWidget(parent), count_(count) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -141,7 +145,7 @@ void SettingsDisclosureChevron::setOpen(bool open) {
 }
 
 void SettingsDisclosureChevron::paintChevron(QPainter& painter, const QRectF& box, bool open) {
-    const double size = DesignFont::styleSize(TextStyle::footnote);
+    const double size = settingsChevronPoints();
     painter.save();
     // Half a turn about the centre while open, so the chevron points up.
     painter.translate(box.center());

@@ -6,6 +6,10 @@
 
 // The small pieces of the settings rows.
 
+// The size of the rows' chevrons, which never follows the text scale: the footnote size, plus
+// the margin the symbol font leaves around its chevrons.
+double settingsChevronPoints();
+
 // A count on an accent capsule, at least 24 by 24; hidden from accessibility (the row says it).
 class SettingsCountBadge : public QWidget {
     Q_OBJECT

@@ -203,8 +203,7 @@ QWidget* SettingsRootPage::sharing() {
     line->setSpacing(8);
     line->addWidget(badge);
     if (circlesOpen_) {
-        line->addWidget(new SymbolView(QStringLiteral("chevron.right"),
-                                       DesignFont::styleSize(TextStyle::footnote),
+        line->addWidget(new SymbolView(QStringLiteral("chevron.right"), settingsChevronPoints(),
                                        Colour::onSurfaceVariant));
     }
     auto* row = new SettingsRow(QStringLiteral("person.2"), SettingsModel::circlesLabel(),
@@ -285,8 +284,7 @@ QWidget* SettingsRootPage::sounds() {
         line->setContentsMargins(0, 0, 0, 0);
         line->setSpacing(8);
         line->addWidget(value);
-        line->addWidget(new SymbolView(QStringLiteral("chevron.right"),
-                                       DesignFont::styleSize(TextStyle::footnote),
+        line->addWidget(new SymbolView(QStringLiteral("chevron.right"), settingsChevronPoints(),
                                        Colour::onSurfaceVariant));
         auto* link =
             new SettingsLink(new SettingsSubRow(SoundPickerModel::effectLabel(effect), trailing));
