@@ -4,6 +4,7 @@
 // would, and the last one quits with Ctrl+Q. Between launches the test looks at the store through
 // the command line. A later screen adds its own steps: a named function, listed in `journey()`.
 #include "ProgramMain.h"
+#include "model/SettingsPresentation.h"
 #include "model/TBItem.h"
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
@@ -11,8 +12,11 @@
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/ItemHeaderBar.h"
 #include "ui/components/NoteField.h"
+#include "ui/components/SettingsHeaderBar.h"
+#include "ui/components/SheetDialog.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
+#include "ui/components/TextButton.h"
 #include "ui/detail/AddItemBar.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
@@ -30,12 +34,15 @@
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/lists/PageListView.h"
+#include "ui/settings/SettingsRootPage.h"
+#include "ui/settings/SettingsSheet.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/WindowContent.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -270,6 +277,49 @@ bool findSocksTicked(Session& s) {
            (s.shownItem("Socks").value_or(TBItem()).done || s.fail("Socks is not ticked"));
 }
 
+// Opens the settings sheet with Ctrl+, and returns it; null (with the failure said) when it never
+// shows.
+SettingsSheet* openSettingsWithTheShortcut(Session& s) {
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs)) {
+        s.fail("the window never became active");
+        return nullptr;
+    }
+    QTest::keyClick(&s.window(), Qt::Key_Comma, Qt::ControlModifier);
+    SettingsSheet* sheet = nullptr;
+    s.waitFor(
+        [&] {
+            sheet = qobject_cast<SettingsSheet*>(SheetDialog::shown());
+            return sheet && sheet->isVisible();
+        },
+        "the settings sheet shown after Ctrl+,");
+    return sheet && sheet->isVisible() ? sheet : nullptr;
+}
+
+// Gone from the screen, and the window no longer asks for it.
+bool settingsClosed(const QPointer<SettingsSheet>& sheet) {
+    return (!sheet || !sheet->isVisible()) && !SettingsPresentation::shared().isOpen();
+}
+
+bool openSettingsAndCloseWithEscape(Session& s) {
+    const QPointer<SettingsSheet> sheet = openSettingsWithTheShortcut(s);
+    if (!sheet)
+        return false;
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    return s.waitFor([&] { return settingsClosed(sheet); }, "the settings sheet closed by Escape");
+}
+
+bool openSettingsAndCloseWithDone(Session& s) {
+    const QPointer<SettingsSheet> sheet = openSettingsWithTheShortcut(s);
+    if (!sheet)
+        return false;
+    auto* done = sheet->rootPage()->header()->findChild<TextButton*>();
+    if (!done)
+        return s.fail("the settings sheet has no Done button");
+    QTest::mouseClick(done, Qt::LeftButton);
+    return s.waitFor([&] { return settingsClosed(sheet); }, "the settings sheet closed by Done");
+}
+
 bool quitWithTheShortcut(Session& s) {
     // Keys go to the active window, as they would to the one a user looks at.
     s.window().activateWindow();
@@ -300,6 +350,8 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"open Groceries by a request", openGroceriesByARequest},
           {"add items in the add bar", addItemsInTheAddBar},
           {"edit an item", editAnItem},
+          {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
+          {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"again",
          {{"find Groceries still open", findGroceriesStillOpen},
