@@ -328,3 +328,25 @@ TEST(CommandLineHelp, NamesEachRequestsParametersByTheirTitles) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommandLineParse, TheVoiceSettingsArgumentOpensTheWindowAsAnyLaunch) {
+    const struct {
+        const char* what;
+        QStringList arguments;
+        bool error;
+    } rows[] = {
+        {"the argument alone", {"tallybird", "-uitest-voice"}, false},
+        {"with a profile", {"tallybird", "--profile", "/tmp/p", "-uitest-voice"}, false},
+        {"another case", {"tallybird", "-UITEST-VOICE"}, true},
+        {"a longer argument", {"tallybird", "-uitest-voices"}, true},
+    };
+    for (const auto& row : rows) {
+        const CommandLineOptions options = CommandLine::parse(row.arguments);
+        EXPECT_EQ(!options.error.isEmpty(), row.error) << row.what;
+        EXPECT_TRUE(options.command.isEmpty()) << row.what << ": the window, not a request";
+    }
+}
+
+} // namespace
