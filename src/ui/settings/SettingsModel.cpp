@@ -8,6 +8,7 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/sound/SoundEffects.h"
+#include "ui/window/AboutContent.h"
 
 #include <set>
 
@@ -277,12 +278,13 @@ void SettingsModel::setAppearance(Appearance appearance) {
 
 // --- About ---
 
+// The same statements as the About box's.
 QString SettingsModel::promise() {
-    return QStringLiteral("Free forever. No account, no ads, nothing collected.");
+    return AboutContent::of({}).promise;
 }
 
 QString SettingsModel::privacy() {
-    return QStringLiteral("Your lists live in your own iCloud. They are never sent to us.");
+    return AboutContent::of({}).privacy;
 }
 
 QString SettingsModel::versionLine() const {

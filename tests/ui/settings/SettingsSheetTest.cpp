@@ -144,6 +144,25 @@ TEST_F(SettingsSheetTest, ChoosingDarkTurnsTheOpenSheetDarkAtOnce) {
     EXPECT_FALSE(Theme::isDark()) << "System follows the light desktop again";
 }
 
+TEST_F(SettingsSheetTest, TheOpenSheetFollowsSettingsChangedElsewhere) {
+    open();
+    // As another screen or process would change them: straight in the settings.
+    test.defaults->setString("soundChoice.itemAdded", "tap");
+    EXPECT_NE(link("Adding sound, Tap"), nullptr);
+    test.defaults->setBool("soundEffects", false);
+    EXPECT_FALSE(link("Adding sound")->isVisible());
+    test.defaults->setBool("cloudSyncEnabled", false);
+    EXPECT_FALSE(button(sheet, "Sync with iCloud")->isChecked());
+    test.defaults->setString("notes.authorName", "Bo");
+    EXPECT_EQ(sheet->findChild<QLineEdit*>()->text(), "Bo");
+    test.defaults->setString("appearance", "dark");
+    EXPECT_EQ(sheet->findChild<SegmentedPicker*>()->selected(), 2);
+    EXPECT_TRUE(Theme::isDark());
+    test.defaults->setString("appearance", "sepia");
+    EXPECT_EQ(sheet->findChild<SegmentedPicker*>()->selected(), 0) << "unknown: shown as System";
+    EXPECT_FALSE(Theme::isDark()) << "and applied as System";
+}
+
 TEST_F(SettingsSheetTest, TheNameFieldStoresTheTrimmedName) {
     open();
     auto* field = sheet->findChild<QLineEdit*>();
