@@ -36,6 +36,10 @@ bool isTextInput(const QWidget* widget) {
 QAccessible::Role roleFor(const QWidget* widget, AccessibleTraits traits) {
     if (traits & AccessibleTrait::hidden)
         return QAccessible::NoRole;
+    // A switch: a button that stays on or off.
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget);
+        button && button->isCheckable())
+        return QAccessible::CheckBox;
     if (traits & AccessibleTrait::button || qobject_cast<const QAbstractButton*>(widget))
         return QAccessible::Button;
     if (traits & AccessibleTrait::header)
@@ -75,6 +79,11 @@ public:
         }
         if (spec().traits & AccessibleTrait::hidden)
             state.invisible = true;
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget());
+            button && button->isCheckable()) {
+            state.checkable = true;
+            state.checked = button->isChecked();
+        }
         return state;
     }
 

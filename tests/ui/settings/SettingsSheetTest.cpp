@@ -151,8 +151,13 @@ TEST_F(SettingsSheetTest, TheOpenSheetFollowsSettingsChangedElsewhere) {
     EXPECT_NE(link("Adding sound, Tap"), nullptr);
     test.defaults->setBool("soundEffects", false);
     EXPECT_FALSE(link("Adding sound")->isVisible());
+    QAccessibleInterface* sync =
+        QAccessible::queryAccessibleInterface(button(sheet, "Sync with iCloud"));
+    EXPECT_EQ(sync->role(), QAccessible::CheckBox);
+    EXPECT_TRUE(sync->state().checked);
     test.defaults->setBool("cloudSyncEnabled", false);
     EXPECT_FALSE(button(sheet, "Sync with iCloud")->isChecked());
+    EXPECT_FALSE(sync->state().checked) << "a screen reader hears the switch is off";
     test.defaults->setString("notes.authorName", "Bo");
     EXPECT_EQ(sheet->findChild<QLineEdit*>()->text(), "Bo");
     test.defaults->setString("appearance", "dark");
