@@ -1,5 +1,5 @@
 // Gallery pictures of the settings sheet: its top, the whole sheet with every explanation open
-// and the voice settings shown, and a sound picker.
+// and the voice settings shown, the About section open, and a sound picker.
 #include "GalleryShot.h"
 
 #include "lexicon/VoiceController.h"
@@ -9,6 +9,8 @@
 #include "ui/settings/SettingsModel.h"
 #include "ui/settings/SettingsSheet.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -49,7 +51,7 @@ const GalleryShot::Add top{
     {"settings-top", 600, 820, [] { return (new SampleSettings)->sheet({"tallybird"}); }}};
 
 const GalleryShot::Add whole{
-    {"settings-whole", 600, 1900, [] {
+    {"settings-whole", 600, 2000, [] {
          SettingsSheet* sheet =
              (new SampleSettings)->sheet({"tallybird", SettingsModel::voiceArgument});
          for (SettingsExplanation each :
@@ -59,6 +61,17 @@ const GalleryShot::Add whole{
          sheet->model().copyVoiceLog();
          return sheet;
      }}};
+
+// The About section with its technical details open, at the foot of the sheet.
+const GalleryShot::Add about{{"settings-about", 600, 820, [] {
+                                  SettingsSheet* sheet = (new SampleSettings)->sheet({"tallybird"});
+                                  sheet->model().toggle(SettingsExplanation::technicalDetails);
+                                  QScrollBar* bar =
+                                      sheet->findChild<QScrollArea*>()->verticalScrollBar();
+                                  QObject::connect(bar, &QScrollBar::rangeChanged, bar,
+                                                   [bar](int, int end) { bar->setValue(end); });
+                                  return sheet;
+                              }}};
 
 const GalleryShot::Add picker{{"settings-sound-picker", 600, 760, [] {
                                    SettingsSheet* sheet =

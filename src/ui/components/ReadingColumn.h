@@ -17,8 +17,13 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // Wrapping content is as tall as it needs at the column's width, so a scroll area around the
+    // column scrolls it instead of squeezing it.
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

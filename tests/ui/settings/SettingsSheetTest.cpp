@@ -233,6 +233,24 @@ TEST_F(SettingsSheetTest, RowTextsFollowTheTextScale) {
     }
 }
 
+TEST_F(SettingsSheetTest, ALongSheetScrollsInsteadOfSqueezingItsTexts) {
+    Theme::setTextScaleFactor(1.5);
+    open();
+    for (SettingsExplanation each :
+         {SettingsExplanation::name, SettingsExplanation::sync, SettingsExplanation::sounds,
+          SettingsExplanation::technicalDetails})
+        sheet->model().toggle(each);
+    QCoreApplication::processEvents();
+    int checked = 0;
+    for (TextLabel* label : sheet->findChildren<TextLabel*>()) {
+        if (!label->isVisibleTo(sheet) || !label->wordWrap())
+            continue;
+        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 10);
+}
+
 TEST_F(SettingsSheetTest, TheWindowOffersSettingsOnceTheSheetIsRegistered) {
     WindowSheets sheets;
     WindowNavigation navigation;
