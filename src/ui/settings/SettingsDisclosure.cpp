@@ -18,7 +18,8 @@ constexpr int chevronWidth = 20;
 // The title row: the label, then the chevron at the trailing edge.
 class DisclosureTitle : public PaintedButton {
 public:
-    explicit DisclosureTitle(const QString& label, QWidget* parent) : PaintedButton(parent) {
+    explicit DisclosureTitle(const QString& label, QWidget* parent)
+        : PaintedButton(parent), turn_(this) {
         auto* layout = new QHBoxLayout(this);
         layout->setContentsMargins(18, 18, 18 + chevronWidth + 8, 18);
         auto* text = new TextLabel(label, DesignFont::system(17), Theme::Colour::onSurface, this);
@@ -28,11 +29,8 @@ public:
         setMinimumHeight(44);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     }
-    void setOpen(bool open) {
-        open_ = open;
-        update();
-    }
-    bool isOpen() const { return open_; }
+    void setOpen(bool open) { turn_.setOpen(open); }
+    bool isOpen() const { return turn_.isOpen(); }
     QSize sizeHint() const override { return layout()->sizeHint(); }
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override { return layout()->totalHeightForWidth(width); }
@@ -40,11 +38,11 @@ public:
 protected:
     void paintFace(QPainter& painter) override {
         const QRectF chevron(width() - 18 - chevronWidth, 0, chevronWidth, height());
-        SettingsDisclosureChevron::paintChevron(painter, chevron, open_);
+        turn_.paint(painter, chevron);
     }
 
 private:
-    bool open_ = false;
+    ChevronTurn turn_;
 };
 
 } // namespace

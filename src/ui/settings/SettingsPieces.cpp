@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
+#include <QVariantAnimation>
 
 namespace {
 
@@ -135,28 +136,49 @@ void SettingsSwitch::paintFace(QPainter& painter) {
     painter.drawEllipse(QRectF(x, track.top() + 2, knob, knob));
 }
 
-SettingsDisclosureChevron::SettingsDisclosureChevron(QWidget* parent) : PaintedButton(parent) {
-    setFixedSize(44, 44);
+ChevronTurn::ChevronTurn(QWidget* widget)
+    : widget_(widget), animation_(new QVariantAnimation(widget)) {
+    animation_->setDuration(200);
+    animation_->setEasingCurve(QEasingCurve::InOutQuad);
+    QObject::connect(animation_, &QVariantAnimation::valueChanged, widget,
+                     [this](const QVariant& value) {
+                         degrees_ = value.toDouble();
+                         widget_->update();
+                     });
 }
 
-void SettingsDisclosureChevron::setOpen(bool open) {
+void ChevronTurn::setOpen(bool open) {
+    if (open == open_)
+        return;
     open_ = open;
-    update();
+    const double target = open ? 180 : 0;
+    animation_->stop();
+    if (!widget_->isVisible()) {
+        degrees_ = target;
+        widget_->update();
+        return;
+    }
+    animation_->setStartValue(degrees_);
+    animation_->setEndValue(target);
+    animation_->start();
 }
 
-void SettingsDisclosureChevron::paintChevron(QPainter& painter, const QRectF& box, bool open) {
+void ChevronTurn::paint(QPainter& painter, const QRectF& box) const {
     const double size = settingsChevronPoints();
     painter.save();
-    // Half a turn about the centre while open, so the chevron points up.
     painter.translate(box.center());
-    if (open)
-        painter.rotate(180);
+    painter.rotate(degrees_);
     Symbols::paint(painter, QRectF(-size, -size, 2 * size, 2 * size),
                    QStringLiteral("chevron.down"), size,
                    Theme::Colour::onSurfaceVariant.resolved());
     painter.restore();
 }
 
+SettingsDisclosureChevron::SettingsDisclosureChevron(QWidget* parent)
+    : PaintedButton(parent), turn_(this) {
+    setFixedSize(44, 44);
+}
+
 void SettingsDisclosureChevron::paintFace(QPainter& painter) {
-    paintChevron(painter, QRectF(rect()), open_);
+    turn_.paint(painter, QRectF(rect()));
 }
