@@ -6,6 +6,7 @@
 #include "SettingsRow.h"
 #include "SoundPickerModel.h"
 #include "ui/components/Accessibility.h"
+#include "ui/components/OverlayScrollBar.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SegmentedPicker.h"
 #include "ui/components/SettingsHeaderBar.h"
@@ -82,7 +83,7 @@ SettingsRootPage::SettingsRootPage(SettingsModel& model, bool circlesOpen, QWidg
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    new OverlayScrollBar(scroll); // shown whenever there is more to see
     scroll->setWidget(new ReadingColumn(column, Colour::background));
     layout->addWidget(scroll, 1);
 

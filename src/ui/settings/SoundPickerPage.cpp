@@ -3,6 +3,7 @@
 
 #include "SettingsPageHeader.h"
 #include "SettingsPieces.h"
+#include "ui/components/OverlayScrollBar.h"
 #include "ui/components/SymbolView.h"
 #include "ui/components/TextLabel.h"
 #include "ui/theme/DesignFont.h"
@@ -36,6 +37,7 @@ SoundPickerPage::SoundPickerPage(SoundEffect effect, Defaults& defaults, QWidget
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    new OverlayScrollBar(scroll);
     auto* column = new QWidget;
     auto* stack = new QVBoxLayout(column);
     stack->setContentsMargins(0, 16, 0, 16);
