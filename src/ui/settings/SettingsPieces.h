@@ -90,7 +90,9 @@ protected:
 // turn over 0.2 seconds (eased in and out) when the state changes on screen.
 class ChevronTurn {
 public:
-    explicit ChevronTurn(QWidget* widget);
+    explicit ChevronTurn(QWidget* widget); // the animation is the widget's child
+    ChevronTurn(const ChevronTurn&) = delete;
+    ChevronTurn& operator=(const ChevronTurn&) = delete;
 
     void setOpen(bool open);
     bool isOpen() const { return open_; }
