@@ -14,6 +14,7 @@
 #include "ui/window/WindowSheets.h"
 
 #include <QCoreApplication>
+#include <QMessageBox>
 
 void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation& navigation,
                        VoiceController* voice) {
