@@ -1,6 +1,7 @@
-// How long one command-line request takes on a store of 10,000 items, with sync off, without a
-// program and through a running program, beside the floor of any request: starting the program
-// to print its version.
+// How long one command-line request takes on a store of 10,000 items, with sync off and on,
+// without a program and through a running program, beside the floor of any request: starting
+// the program to print its version. TALLYBIRD_BENCH_PROGRAM names another build of the program
+// to measure, for a figure before a change.
 #include "store/DiskV2.h"
 #include "store/ListStore.h"
 
@@ -68,20 +69,28 @@ QByteArray storeFile() {
     return disk.encode();
 }
 
-// A profile folder holding the store, with sync switched off, and a program when asked for.
+QString program() {
+    const QString other = qEnvironmentVariable("TALLYBIRD_BENCH_PROGRAM");
+    return other.isEmpty() ? QStringLiteral(TALLYBIRD_EXECUTABLE) : other;
+}
+
+// A profile folder holding the store, with sync switched off or on, and a program when asked
+// for. With sync on the store has been through its first sync, with a container of its own.
 struct Profile {
-    explicit Profile(bool withProgram) {
+    Profile(bool withProgram, bool syncOn) {
         QFile store(dir.filePath("store.json"));
         store.open(QIODevice::WriteOnly);
         store.write(storeFile());
         store.close();
         QFile defaults(dir.filePath("defaults.json"));
         defaults.open(QIODevice::WriteOnly);
-        defaults.write(R"({"cloudSyncEnabled":false})");
+        defaults.write(syncOn ? R"({"cloudSyncEnabled":true})" : R"({"cloudSyncEnabled":false})");
         defaults.close();
+        if (syncOn && run({"add", "--list-id", firstList(), "first sync"}) != 0)
+            qFatal("The first sync failed.");
         if (withProgram) {
             program = std::make_unique<QProcess>();
-            program->start(QStringLiteral(TALLYBIRD_EXECUTABLE), arguments({}));
+            program->start(::program(), arguments({}));
             program->waitForStarted();
             // Listening once a request goes through it.
             for (int attempt = 0; run({"read", "--list-id", firstList(), "--no"}) != 0; ++attempt) {
@@ -103,7 +112,7 @@ struct Profile {
     }
     int run(const QStringList& words) const {
         QProcess process;
-        process.start(QStringLiteral(TALLYBIRD_EXECUTABLE), arguments(words));
+        process.start(::program(), arguments(words));
         process.closeWriteChannel();
         process.waitForFinished(60'000);
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
@@ -116,14 +125,18 @@ struct Profile {
     std::unique_ptr<QProcess> program;
 };
 
-Profile& profile(bool withProgram) {
-    static Profile alone(false);
-    static Profile running(true);
+Profile& profile(bool withProgram, bool syncOn) {
+    static Profile alone(false, false);
+    static Profile running(true, false);
+    static Profile aloneSyncing(false, true);
+    static Profile runningSyncing(true, true);
+    if (syncOn)
+        return withProgram ? runningSyncing : aloneSyncing;
     return withProgram ? running : alone;
 }
 
 void runEach(benchmark::State& state, const QStringList& words) {
-    const Profile& where = profile(state.range(0) != 0);
+    const Profile& where = profile(state.range(0) != 0, state.range(1) != 0);
     for (auto _ : state) {
         if (where.run(words) != 0)
             state.SkipWithError("the request failed");
@@ -152,9 +165,14 @@ void StartTaken(benchmark::State& state) {
     runEach(state, {"start", "List 9"});
 }
 
-// The argument: 0 without a program, 1 through a running program.
+// The arguments: 0 without a program, 1 through a running program; then sync 0 off, 1 on.
 #define REQUEST_BENCHMARK(name)                                                                    \
-    BENCHMARK(name)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1.0)
+    BENCHMARK(name)                                                                                \
+        ->ArgsProduct({{0, 1}, {0, 1}})                                                            \
+        ->ArgNames({"program", "sync"})                                                            \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->UseRealTime()                                                                            \
+        ->MinTime(1.0)
 
 REQUEST_BENCHMARK(Floor);
 REQUEST_BENCHMARK(Lists);

@@ -1,28 +1,51 @@
 // Connecting stores to the cloud container, and catching the device up before a request.
 #include "CloudSetup.h"
 
-#include "intents/ListEntityIndex.h"
-#include "intents/RequestClient.h"
-#include "intents/StoreNotice.h"
-#include "intents/StoreTurn.h"
+#include "CatchUpMark.h"
 #include "platform/AppPaths.h"
 #include "sync/CloudEngine.h"
 #include "sync/CloudSync.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
-#include <QPointer>
 #include <QTimer>
 
 #include <memory>
 
 CloudSync* CloudSetup::attach(ListStore& store, QString* error, int busyTimeoutMs) const {
+    // The catch-up before a request attaches the store it hands on.
+    if (auto* attached = store.findChild<CloudSync*>(QString(), Qt::FindDirectChildrenOnly))
+        return attached;
     cloud::Result<cloud::CloudDevice> device =
         cloud::CloudDevice::open(containerPath_, AppPaths::dataDir(), busyTimeoutMs);
     if (!device.ok() && error)
         *error = device.error().message;
     return CloudSync::attach(store, std::move(device));
 }
+
+namespace {
+
+// Where this device keeps the mark of what it last took in.
+QString markFile() {
+    return QDir(AppPaths::dataDir()).filePath(QStringLiteral("cloud-caught-up"));
+}
+
+// One sync pass that marks, once it is saved, what the store then holds of the cloud.
+void passAndMark(CloudSync& cloud, const QString& storeFile,
+                 std::function<void(std::optional<cloud::CloudError>)> done) {
+    auto mark = std::make_shared<QString>();
+    const cloud::CloudDevice device = *cloud.device();
+    cloud.syncNow(
+        [mark, storeFile, done, file = markFile()](std::optional<cloud::CloudError> error) {
+            if (!error)
+                CatchUpMark(file, storeFile).record(*mark);
+            done(error);
+        },
+        [mark, device] { *mark = CatchUpMark::containerMark(device); });
+}
+
+} // namespace
 
 IntentFrame::SyncStep CloudSetup::syncStep() const {
     const CloudSetup setup = *this;
@@ -39,94 +62,59 @@ IntentFrame::SyncStep CloudSetup::syncStep() const {
             done(error);
             return;
         }
-        cloud->syncNow([done](std::optional<cloud::CloudError> failure) {
+        passAndMark(*cloud, store.fileURL(), [done](std::optional<cloud::CloudError> failure) {
             done(failure ? std::optional<QString>(failure->message) : std::nullopt);
         });
     };
 }
 
-QString CloudSetup::notCaughtUpNote(const QString& why) {
-    return QStringLiteral("Tallybird could not sync, so changes made on other devices may be "
-                          "missing: %1")
-        .arg(why);
-}
-
-namespace {
-
-// Fetches the changes of both engines, private then shared; `done` gets the first error. It is
-// never called once `alive` is false.
-void fetchBoth(CloudSync* cloud, std::shared_ptr<bool> alive,
-               std::function<void(std::optional<cloud::CloudError>)> done) {
-    CloudEngine* first = cloud->engine(EngineScope::privateDatabase);
-    if (!first) {
-        done(std::nullopt);
-        return;
-    }
-    QPointer<CloudSync> guard(cloud);
-    first->engine().fetchChanges([guard, alive, done](std::optional<cloud::CloudError> error) {
-        if (!*alive || !guard)
+RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
+    const QString containerPath = containerPath_;
+    RequestRoute::CatchUp catchUp;
+    catchUp.due = [containerPath, &defaults] {
+        const SharedStore::Source source = SharedStore::source();
+        if (!source.cloudSync ||
+            !defaults.boolValue(QStringLiteral("cloudSyncEnabled")).value_or(true))
+            return false;
+        const cloud::Result<cloud::CloudDevice> device =
+            cloud::CloudDevice::open(containerPath, AppPaths::dataDir(), catchUpMs);
+        // A container that cannot be opened is said by the catch-up.
+        if (!device.ok())
+            return true;
+        return !CatchUpMark(markFile(), source.fileURL())
+                    .current(CatchUpMark::containerMark(device.value()));
+    };
+    catchUp.run = [containerPath](ListStore& store, const RequestRoute::Notice& notice) {
+        if (!store.cloudSync() || !store.syncEnabled())
             return;
-        CloudEngine* second = guard->engine(EngineScope::sharedDatabase);
-        if (error || !second) {
-            done(error);
+        cloud::Result<cloud::CloudDevice> device =
+            cloud::CloudDevice::open(containerPath, AppPaths::dataDir(), catchUpMs);
+        if (!device.ok()) {
+            notice(RequestRoute::notCaughtUpNote(device.error().message));
             return;
         }
-        second->engine().fetchChanges([alive, done](std::optional<cloud::CloudError> error) {
-            if (*alive)
-                done(error);
-        });
-    });
-}
+        CloudSync* cloud = CloudSync::attach(store, std::move(device));
 
-} // namespace
-
-void CloudSetup::catchUp(const SharedStore::Source& source, Defaults& defaults,
-                         const QString& serverName, int waitMs,
-                         const RequestRoute::Notice& notice) const {
-    if (!source.cloudSync || !defaults.boolValue(QStringLiteral("cloudSyncEnabled")).value_or(true))
-        return;
-    const QString storeFile = source.fileURL();
-    bool programStarted = false;
-    const std::unique_ptr<StoreTurn> turn = StoreTurn::take(storeFile, QDeadlineTimer(waitMs), [&] {
-        programStarted = RequestClient::programAnswers(serverName, 50);
-        return programStarted;
-    });
-    if (programStarted)
-        return;
-    if (!turn) {
-        notice(notCaughtUpNote(QStringLiteral("the store stayed in use.")));
-        return;
-    }
-    ListStore store(storeFile, source.cloudSync, false, defaults);
-    StoreNotice::tell(store, notice);
-    // A program that started meanwhile holds the store and keeps it current itself.
-    if (!store.canWrite())
-        return;
-    QString error;
-    CloudSync* cloud = attach(store, &error, catchUpMs);
-    if (!error.isEmpty()) {
-        notice(notCaughtUpNote(error));
-        return;
-    }
-    store.startEnginesIfAllowed();
-    const QDeadlineTimer deadline(catchUpMs);
-
-    // The fetch may outlast the wait; its answer then finds nobody to tell.
-    auto alive = std::make_shared<bool>(true);
-    std::optional<std::optional<cloud::CloudError>> result;
-    QEventLoop loop;
-    QTimer::singleShot(qMax<qint64>(1, deadline.remainingTime()), &loop, &QEventLoop::quit);
-    fetchBoth(cloud, alive, [&result, &loop](std::optional<cloud::CloudError> error) {
-        result = error;
-        loop.quit();
-    });
-    if (!result)
-        loop.exec();
-    *alive = false;
-    if (!result)
-        notice(notCaughtUpNote(QStringLiteral("the cloud did not answer in time.")));
-    else if (*result)
-        notice(notCaughtUpNote((*result)->message));
-    // What the fetch changed in the lists reaches the index while the store is still held.
-    ListEntityIndex::refresh(store);
+        // The pass may outlast the wait; its answer then finds nobody to tell.
+        auto alive = std::make_shared<bool>(true);
+        std::optional<std::optional<cloud::CloudError>> result;
+        QEventLoop loop;
+        QTimer::singleShot(catchUpMs, &loop, &QEventLoop::quit);
+        passAndMark(*cloud, store.fileURL(),
+                    [alive, &result, &loop](std::optional<cloud::CloudError> error) {
+                        if (!*alive)
+                            return;
+                        result = error;
+                        loop.quit();
+                    });
+        if (!result)
+            loop.exec();
+        *alive = false;
+        if (!result)
+            notice(
+                RequestRoute::notCaughtUpNote(QStringLiteral("the cloud did not answer in time.")));
+        else if (*result)
+            notice(RequestRoute::notCaughtUpNote((*result)->message));
+    };
+    return catchUp;
 }

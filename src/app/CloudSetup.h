@@ -35,17 +35,12 @@ public:
     IntentFrame::SyncStep syncStep() const;
 
     // Stands in for the platform delivering other devices' changes in the background while no
-    // program of this profile runs: fetches what changed in the cloud into the store file,
-    // within `catchUpMs` of getting the store, so that the request that follows reads a
-    // current store. It waits its turn at the store like a request, up to `waitMs`, and stops
-    // when a program starts meanwhile (the program keeps its store current). When sync is off
-    // it does nothing; when it cannot fetch (offline, no account, an error, out of time), the
-    // store stays as it was and `notice` says so.
-    void catchUp(const SharedStore::Source& source, Defaults& defaults, const QString& serverName,
-                 int waitMs, const RequestRoute::Notice& notice) const;
-
-    // Said when the device could not be brought up to date.
-    static QString notCaughtUpNote(const QString& why);
+    // program of this profile runs: one sync pass on the request's own store, saved once,
+    // within `catchUpMs`, so that the request reads a current store. It is due only when the
+    // container changed since the store last took everything in (see CatchUpMark), and never
+    // when sync is off. When it cannot fetch (offline, no account, an error, out of time), the
+    // store stays as it was and the notice says so.
+    RequestRoute::CatchUp catchUp(Defaults& defaults) const;
 
 private:
     QString containerPath_;

@@ -2,23 +2,18 @@
 
 #include "CloudSetup.h"
 #include "QuitOnSignal.h"
+#include "RequestMain.h"
 #include "TallybirdApp.h"
 #include "WindowChannel.h"
-#include "cloud/CloudDevice.h"
 #include "intents/CommandLine.h"
 #include "intents/OpenListIntent.h"
-#include "intents/RequestChannel.h"
 #include "intents/RequestClient.h"
-#include "platform/AppPaths.h"
-#include "platform/BundleInfo.h"
-#include "store/StoreLocation.h"
 #include "ui/theme/Theme.h"
 #include "ui/window/MainWindow.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QMessageBox>
 #include <QTextStream>
 
@@ -36,12 +31,6 @@ constexpr int storeWaitMs = 60'000;
 constexpr int windowStoreWaitMs = 10'000;
 // How long quitting lets a sync pass under way go on before the program ends without it.
 constexpr int quitGraceMs = 100;
-
-QString noDisplayMessage() {
-    return QStringLiteral(
-        "Tallybird needs a display to open its window, and none was found. Without one, "
-        "start it under a virtual X server: xvfb-run tallybird");
-}
 
 // A program already holds the store: the request goes to it and this launch ends. Absent when
 // none answers.
@@ -77,7 +66,7 @@ std::optional<int> handOver(const QString& serverName,
 int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& serverName,
               const std::optional<QString>& requestedListID, const Hooks& hooks) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        QTextStream(stderr) << noDisplayMessage() << "\n";
+        QTextStream(stderr) << RequestMain::noDisplayMessage() << "\n";
         return CommandLine::failed;
     }
     if (const std::optional<int> handed = handOver(serverName, requestedListID))
@@ -132,64 +121,22 @@ bool mayOpenWindow(const CommandLineOptions& options) {
 
 } // namespace
 
-bool displayAvailable() {
-    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-           !qEnvironmentVariableIsEmpty("DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 int run(int argc, char* argv[], const Hooks& hooks) {
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments.append(QString::fromLocal8Bit(argv[i]));
     std::unique_ptr<QCoreApplication> app;
-    if (mayOpenWindow(CommandLine::parse(rawArguments)) && displayAvailable())
+    if (mayOpenWindow(CommandLine::parse(rawArguments)) && RequestMain::displayAvailable())
         app = std::make_unique<QApplication>(argc, argv);
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tallybird"));
-    const QString version = BundleInfo::main().shortVersion.value_or(QStringLiteral("—"));
-    QCoreApplication::setApplicationVersion(version);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Tallybird"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tallybird"));
-
-    const CommandLineOptions options = CommandLine::parse(QCoreApplication::arguments());
-    if (options.error.isEmpty() && options.help) {
-        QTextStream(stdout) << options.helpText;
-        return CommandLine::ok;
-    }
-    if (options.error.isEmpty() && options.version) {
-        QTextStream(stdout) << "tallybird " << version << "\n";
-        return CommandLine::ok;
-    }
-    if (options.profile)
-        AppPaths::setProfile(*options.profile);
-    // The settings file is shared with every other Tallybird process of this profile.
-    Defaults::setStandard(std::make_shared<FileDefaults>(
-        QDir(AppPaths::configDir()).filePath(QStringLiteral("defaults.json"))));
-    Defaults& defaults = Defaults::standard();
-
-    // Every store of this process syncs through one container, this profile being the device;
-    // both the command line's own store and the program's store use it.
-    const CloudSetup cloud(options.cloud.value_or(cloud::CloudDevice::defaultContainerPath()));
-    const IntentFrame::SyncStep sync = cloud.syncStep();
-    const QString serverName = RequestChannel::serverName();
-
-    TerminalConsole console;
-    CommandLineEnvironment environment{
-        console,
-        defaults,
-        RequestRoute::Settings{
-            SharedStore::source(), serverName, sync, storeWaitMs, RequestRoute::Notice(),
-            [&](const RequestRoute::Notice& notice) {
-                cloud.catchUp(SharedStore::source(), defaults, serverName, storeWaitMs, notice);
-            },
-            QString()},
-        [&](const std::optional<QString>& requestedListID) {
-            return runWindow(defaults, cloud, serverName, requestedListID, hooks);
-        },
-    };
-    return CommandLine::execute(options, environment);
+    return RequestMain::execute([&](Defaults& defaults, const CloudSetup& cloud,
+                                    const QString& serverName,
+                                    const std::optional<QString>& requestedListID) {
+        return runWindow(defaults, cloud, serverName, requestedListID, hooks);
+    });
 }
 
 } // namespace ProgramMain

@@ -4,7 +4,7 @@
 
 class MainWindow;
 
-// The whole program behind main(): the command line's requests, or the window.
+// The window program (`tallybird-window`): the window, or any request of the command line.
 namespace ProgramMain {
 
 struct Hooks {
@@ -13,8 +13,5 @@ struct Hooks {
 };
 
 int run(int argc, char* argv[], const Hooks& hooks = {});
-
-// Whether a window can be opened: a display, or a Qt platform named explicitly.
-bool displayAvailable();
 
 } // namespace ProgramMain

@@ -1,6 +1,6 @@
-// Tallybird: the window, or one request from the command line.
-#include "ProgramMain.h"
+// tallybird: one request from the command line, or the window.
+#include "RequestMain.h"
 
 int main(int argc, char* argv[]) {
-    return ProgramMain::run(argc, argv);
+    return RequestMain::run(argc, argv);
 }

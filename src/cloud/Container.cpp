@@ -286,6 +286,16 @@ Result<std::optional<QString>> Container::currentUser(const QString& device) {
     });
 }
 
+Result<QString> Container::changeMark(const QString& device) {
+    return run<QString>([&](Rules r) -> Result<QString> {
+        const DeviceRow row = r.device(device);
+        return QStringLiteral("%1 %2 %3")
+            .arg(r.s.containerId())
+            .arg(r.s.currentSequence())
+            .arg(row.user.value_or(QString()));
+    });
+}
+
 Result<ModifyZonesResult> Container::modifyZones(const QString& device, DatabaseScope scope,
                                                  const std::vector<ZoneID>& saves,
                                                  const std::vector<ZoneID>& deletes) {

@@ -45,6 +45,9 @@ public:
     Result<ModifyRecordsResult> modifyRecords(const QString& device, DatabaseScope scope,
                                               const std::vector<Record>& saves,
                                               const std::vector<RecordID>& deletes);
+    // Changes whenever anything the device could fetch may have changed: the container, its
+    // latest change and the user the device is signed into. Works offline.
+    Result<QString> changeMark(const QString& device);
     // An absent or unknown token gives every zone of the database.
     Result<DatabaseChanges> fetchDatabaseChanges(const QString& device, DatabaseScope scope,
                                                  const std::optional<QString>& token);

@@ -68,6 +68,8 @@ private:
     RequestRoute::Settings noticing(RequestRoute::Settings settings) const;
     // Brings the device up to date before the first look at the lists, when no program runs.
     void ensureCurrent();
+    // A line typed in answer; nobody waits for the store meanwhile.
+    std::optional<QString> readLine();
 
     int lists();
     int say();
@@ -111,9 +113,13 @@ void Session::ensureCurrent() {
     if (current_)
         return;
     current_ = true;
-    const RequestRoute::Settings& settings = env_.route;
-    if (settings.catchUp && !RequestClient::programAnswers(settings.serverName))
-        settings.catchUp(notice_);
+    if (!RequestClient::programAnswers(env_.route.serverName))
+        route_.catchUp();
+}
+
+std::optional<QString> Session::readLine() {
+    route_.letGo();
+    return console_.readLine();
 }
 
 int Session::run() {
@@ -210,6 +216,7 @@ int Session::request(IntentKind kind, const std::optional<QString>& spokenList,
 }
 
 int Session::open(const QString& listID) {
+    route_.letGo();
     IntentRequest request{IntentKind::openList, listID, {}, std::nullopt};
     const RequestClient::Result sent = RequestClient::send(env_.route.serverName, request);
     switch (sent.reach) {
@@ -274,7 +281,7 @@ int Session::confirm(const IntentOutcome& outcome) {
     for (int attempt = 0; !answer && console_.interactive() && attempt < attemptsAtAChoice;
          ++attempt) {
         console_.prompt(QStringLiteral("[y/n] "));
-        const std::optional<QString> line = console_.readLine();
+        const std::optional<QString> line = readLine();
         if (!line) {
             console_.note(QStringLiteral("Cancelled."));
             return failed;
@@ -317,7 +324,7 @@ std::optional<int> Session::pick(const QStringList& labels, int& code) {
     }
     for (int attempt = 0; attempt < attemptsAtAChoice; ++attempt) {
         console_.prompt(QStringLiteral("Choose 1 to %1: ").arg(labels.size()));
-        const std::optional<QString> line = console_.readLine();
+        const std::optional<QString> line = readLine();
         if (!line) {
             console_.note(QStringLiteral("Cancelled."));
             code = failed;
@@ -405,7 +412,7 @@ std::optional<QString> Session::textParameter(IntentKind kind, int& code) {
         return std::nullopt;
     }
     console_.say(prompt);
-    const std::optional<QString> line = console_.readLine();
+    const std::optional<QString> line = readLine();
     if (!line) {
         console_.note(QStringLiteral("Cancelled."));
         code = failed;

@@ -15,8 +15,48 @@
 #include <memory>
 #include <utility>
 
+// A store taken by the catch-up, kept for the request that follows. The store goes before its
+// turn (members go in reverse order).
+struct RequestRoute::Held {
+    std::unique_ptr<StoreTurn> turn;
+    std::unique_ptr<ListStore> store;
+};
+
 RequestRoute::RequestRoute(Settings settings, Defaults& defaults)
     : settings_(std::move(settings)), defaults_(defaults) {}
+
+void RequestRoute::catchUp() const {
+    const CatchUp& catchUp = settings_.catchUp;
+    if (held_ || !catchUp.run || (catchUp.due && !catchUp.due()))
+        return;
+    const QString storeFile = settings_.source.fileURL();
+    bool programStarted = false;
+    auto held = std::make_shared<Held>();
+    held->turn = StoreTurn::take(storeFile, QDeadlineTimer(settings_.waitMs), [&] {
+        programStarted = RequestClient::programAnswers(settings_.serverName, 50);
+        return programStarted;
+    });
+    if (programStarted)
+        return;
+    if (!held->turn) {
+        settings_.notice(notCaughtUpNote(QStringLiteral("the store stayed in use.")));
+        return;
+    }
+    held->store =
+        std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_);
+    StoreNotice::tell(*held->store, settings_.notice);
+    // A program that started meanwhile holds the store and keeps it current itself.
+    if (!held->store->canWrite())
+        return;
+    catchUp.run(*held->store, settings_.notice);
+    // What it brought reaches the index before any list is looked up by name.
+    refreshIndex(*held->store);
+    held_ = std::move(held);
+}
+
+void RequestRoute::letGo() const {
+    held_.reset();
+}
 
 ListDirectory RequestRoute::directory() const {
     return ListDirectory(ListDirectory::Settings{settings_.source, settings_.serverName,
@@ -25,6 +65,11 @@ ListDirectory RequestRoute::directory() const {
 }
 
 IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
+    // The store the catch-up brought up to date serves the request; no program can have taken
+    // it meanwhile.
+    if (const std::shared_ptr<Held> held = std::exchange(held_, nullptr))
+        return performLocally(*held->store, request);
+
     const QDeadlineTimer deadline(settings_.waitMs);
     const QString storeFile = settings_.source.fileURL();
     for (;;) {
@@ -89,10 +134,15 @@ IntentOutcome RequestRoute::performLocally(ListStore& store, const IntentRequest
         *waiting = nullptr;
     }
 
-    // The change, and whatever the sync brought, reach the index before the store goes.
-    if (store.canWrite() && (*result)->kind == IntentOutcome::Kind::reply)
-        ListEntityIndex::refresh(store, settings_.indexPath.isEmpty()
-                                            ? ListEntityIndex::defaultPath()
-                                            : settings_.indexPath);
+    // The change, and whatever the sync brought, reach the index before the store goes. A read
+    // changes nothing, and a catch-up before it brought the index up to date itself.
+    if (store.canWrite() && request.kind != IntentKind::readList &&
+        (*result)->kind == IntentOutcome::Kind::reply)
+        refreshIndex(store);
     return **result;
+}
+
+void RequestRoute::refreshIndex(ListStore& store) const {
+    ListEntityIndex::refresh(store, settings_.indexPath.isEmpty() ? ListEntityIndex::defaultPath()
+                                                                  : settings_.indexPath);
 }

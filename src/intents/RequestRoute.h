@@ -4,11 +4,13 @@
 #include "intents/IntentRequest.h"
 #include "intents/ListDirectory.h"
 #include "platform/Defaults.h"
+#include "store/ListStore.h"
 #include "store/StoreLocation.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 // How a command-line request reaches the store. When a program holds the store it gets the
 // request over its socket and makes the change through its own store, so neither side writes
@@ -17,6 +19,17 @@
 class RequestRoute {
 public:
     using Notice = std::function<void(const QString& note)>;
+
+    // Brings this device up to date from the cloud before anything reads the store, in place of
+    // a program that would.
+    struct CatchUp {
+        // Whether the cloud may hold anything the store has not taken in, told without opening
+        // the store. Absent: always.
+        std::function<bool()> due;
+        // Brings it into the store, opened for this request under its turn; says on `notice`
+        // when it could not. Absent: nothing to bring.
+        std::function<void(ListStore& store, const Notice& notice)> run;
+    };
 
     struct Settings {
         SharedStore::Source source;
@@ -27,16 +40,21 @@ public:
         int waitMs = 60'000;
         // Where notes about the store file go (a damaged file's copy).
         Notice notice;
-        // Brings this device up to date from the cloud before anything reads the store, in
-        // place of a program that would; says on `notice` when it could not. Absent: nothing
-        // to bring.
-        std::function<void(const Notice& notice)> catchUp;
+        // Brings this device up to date before a request; absent: nothing to bring.
+        CatchUp catchUp;
         QString indexPath; // the list index; empty: its usual place
     };
 
     RequestRoute(Settings settings, Defaults& defaults);
 
     IntentOutcome perform(const IntentRequest& request) const;
+
+    // Brings the device up to date when that is due (see CatchUp) and no program runs. The
+    // store it took for that stays held, under its turn, for the next request, so that a
+    // request loads the store once.
+    void catchUp() const;
+    // Lets go of a store catchUp() held: before waiting on a person, or handing over.
+    void letGo() const;
 
     // Where this route finds every list.
     ListDirectory directory() const;
@@ -45,6 +63,12 @@ public:
     static QString lostAnswer() {
         return QStringLiteral("Tallybird did not answer, so the change may not have been made.");
     }
+    // Said when the device could not be brought up to date.
+    static QString notCaughtUpNote(const QString& why) {
+        return QStringLiteral("Tallybird could not sync, so changes made on other devices may be "
+                              "missing: %1")
+            .arg(why);
+    }
     // Said when the program could not take the request within the wait.
     static QString busyAnswer() {
         return QStringLiteral("Tallybird was too busy to take the request; nothing was changed.");
@@ -52,7 +76,11 @@ public:
 
 private:
     IntentOutcome performLocally(ListStore& store, const IntentRequest& request) const;
+    void refreshIndex(ListStore& store) const;
+
+    struct Held;
 
     Settings settings_;
     Defaults& defaults_;
+    mutable std::shared_ptr<Held> held_;
 };

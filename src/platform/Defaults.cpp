@@ -127,7 +127,11 @@ void Defaults::remove(const QString& key) {
 }
 
 void Defaults::write(const QString& key, std::optional<Json> newValue) {
+    // A value already held is not written again: every request sets a flag that is nearly
+    // always set, and a durable rewrite of the file costs more than the request.
     const bool same = value(key) == newValue;
+    if (same && holdsWhatItSays())
+        return;
     store(key, std::move(newValue));
     if (!same)
         emit changed(key);

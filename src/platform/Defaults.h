@@ -56,6 +56,9 @@ protected:
     Defaults();
     virtual std::optional<Json> value(const QString& key) const = 0;
     virtual void store(const QString& key, std::optional<Json> value) = 0; // nothing removes
+    // False while a value read may be one that did not reach the storage: writing it again is
+    // then not idle.
+    virtual bool holdsWhatItSays() const { return true; }
 
 private:
     void write(const QString& key, std::optional<Json> value);
@@ -95,6 +98,7 @@ public:
 protected:
     std::optional<Json> value(const QString& key) const override;
     void store(const QString& key, std::optional<Json> value) override;
+    bool holdsWhatItSays() const override { return lastWriteSucceeded_; }
 
 private:
     enum class Announce { no, yes };

@@ -72,28 +72,31 @@ void CloudSync::engineGone(CloudEngine& engine) {
     latestState(engine.scope()).reset();
 }
 
-void CloudSync::syncNow(Done done) {
+void CloudSync::syncNow(Done done, std::function<void()> fetching) {
     store_.startEnginesIfAllowed();
     ++passes_;
     QPointer<CloudSync> self(this);
-    runStep(0, [self, done](std::optional<cloud::CloudError> error) {
-        if (!self) {
-            if (done)
-                done(error);
-            return;
-        }
-        // The store writes on a thread of its own: the caller hears of the pass's end once
-        // what the pass wrote is on disk.
-        if (!self->passEnded()) {
-            if (done)
-                done(error);
-            return;
-        }
-        self->store_.whenSaved([done, error](bool) {
-            if (done)
-                done(error);
-        });
-    });
+    runStep(
+        0,
+        [self, done](std::optional<cloud::CloudError> error) {
+            if (!self) {
+                if (done)
+                    done(error);
+                return;
+            }
+            // The store writes on a thread of its own: the caller hears of the pass's end once
+            // what the pass wrote is on disk.
+            if (!self->passEnded()) {
+                if (done)
+                    done(error);
+                return;
+            }
+            self->store_.whenSaved([done, error](bool) {
+                if (done)
+                    done(error);
+            });
+        },
+        std::move(fetching));
 }
 
 // What the engines report is saved once per pass, asked for before the pass's caller hears that
@@ -146,7 +149,9 @@ bool CloudSync::writeResults() {
 
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the
 // engine up anew, so one dropped by the sync switch meanwhile is skipped.
-void CloudSync::runStep(int step, Done done) {
+void CloudSync::runStep(int step, Done done, std::function<void()> fetching) {
+    if (step == 2 && fetching)
+        fetching();
     if (step > 3) {
         if (done)
             done(std::nullopt);
@@ -155,17 +160,17 @@ void CloudSync::runStep(int step, Done done) {
     CloudEngine* engine =
         this->engine(step % 2 == 0 ? EngineScope::privateDatabase : EngineScope::sharedDatabase);
     if (!engine) {
-        runStep(step + 1, std::move(done));
+        runStep(step + 1, std::move(done), std::move(fetching));
         return;
     }
     QPointer<CloudSync> self(this);
-    auto next = [self, step, done](std::optional<cloud::CloudError> error) {
+    auto next = [self, step, done, fetching](std::optional<cloud::CloudError> error) {
         if (error || !self) {
             if (done)
                 done(error);
             return;
         }
-        self->runStep(step + 1, done);
+        self->runStep(step + 1, done, fetching);
     };
     if (step < 2)
         engine->engine().sendChanges(next);

@@ -45,7 +45,9 @@ public:
     // shared engine's changes. The first error ends the pass and is handed to `done`; without
     // engines (no cloud, no cloud sync, or the switch off) it completes at once without error.
     // What the pass changed in the store is saved in one write, asked for before `done` runs.
-    void syncNow(Done done);
+    // `fetching`, when given, runs as the fetching begins: whatever the cloud holds by then,
+    // the pass brings unless it fails.
+    void syncNow(Done done, std::function<void()> fetching = {});
 
     // --- Engine events, on the store's thread ---
     void handle(const cloud::SyncEngineEvent& event, EngineScope scope);
@@ -83,7 +85,7 @@ public:
 private:
     friend class CloudEngine;
     CloudSync(ListStore& store, cloud::Result<cloud::CloudDevice> device);
-    void runStep(int step, Done done);
+    void runStep(int step, Done done, std::function<void()> fetching);
     // The store took in something the engines reported.
     void resultsChanged();
     // True when the pass's results were handed to the store's writer.

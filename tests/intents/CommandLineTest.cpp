@@ -225,10 +225,10 @@ TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
 
 TEST_F(CommandLineRequests, TheDeviceIsBroughtUpToDateOnceBeforeAnyListIsLookedAt) {
     int catchUps = 0;
-    catchUp = [&](const RequestRoute::Notice& notice) {
+    catchUp.run = [&](ListStore& store, const RequestRoute::Notice& notice) {
         ++catchUps;
         // What another device did arrives now.
-        Seed(openStore()).list("Weekend shop");
+        store.addList(QStringLiteral("Weekend shop"));
         notice("Could not sync.");
         notice("Could not sync.");
     };
@@ -237,12 +237,37 @@ TEST_F(CommandLineRequests, TheDeviceIsBroughtUpToDateOnceBeforeAnyListIsLookedA
     EXPECT_EQ(console.notes, QStringList{"Could not sync."}) << "each note once";
     EXPECT_EQ(catchUps, 1);
 
-    catchUp = [&](const RequestRoute::Notice&) { ++catchUps; };
+    catchUp.run = [&](ListStore&, const RequestRoute::Notice&) { ++catchUps; };
     EXPECT_EQ(typed({"lists"}), CommandLine::ok);
     EXPECT_EQ(console.said.size(), 4);
     EXPECT_TRUE(console.said.last().endsWith("\tWeekend shop"));
     EXPECT_EQ(typed({"start", "Packing"}), CommandLine::ok);
     EXPECT_EQ(catchUps, 3);
+
+    // Nothing new in the cloud: the store is not even opened for it.
+    catchUp.due = [] { return false; };
+    EXPECT_EQ(typed({"add", "--list", "packing", "socks"}), CommandLine::ok);
+    EXPECT_EQ(catchUps, 3);
+}
+
+TEST_F(CommandLineRequests, TheRequestWorksOnTheStoreTheCatchUpBroughtUpToDate) {
+    const ListStore* caughtUp = nullptr;
+    catchUp.run = [&](ListStore& store, const RequestRoute::Notice&) {
+        caughtUp = &store;
+        store.addList(QStringLiteral("Weekend shop"));
+    };
+    const ListStore* changed = nullptr;
+    sync = [&](ListStore& store, IntentFrame::SyncDone done) {
+        changed = &store;
+        done(std::nullopt);
+    };
+    EXPECT_EQ(typed({"add", "--list", "weekend shop", "bread"}), CommandLine::ok);
+    EXPECT_EQ(console.said, QStringList{"Added bread to Weekend shop."});
+    ASSERT_NE(caughtUp, nullptr);
+    EXPECT_EQ(changed, caughtUp) << "one store, loaded once";
+    catchUp = {};
+    EXPECT_EQ(typed({"read", "--list", "weekend shop"}), CommandLine::ok);
+    EXPECT_TRUE(console.said.value(0).endsWith(": bread.")) << console.said.value(0).toStdString();
 }
 
 TEST_F(CommandLineRequests, AChangeThatWasSavedButNotSyncedSaysSoApartFromTheReply) {

@@ -207,6 +207,6 @@ protected:
     FakeConsole console;
     QStringList programRuns; // the open request each program start was given
     // What brings the device up to date before a request; absent: nothing.
-    std::function<void(const RequestRoute::Notice&)> catchUp;
+    RequestRoute::CatchUp catchUp;
     IntentFrame::SyncStep sync = IntentFrame::noSync();
 };

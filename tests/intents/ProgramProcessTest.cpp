@@ -2,7 +2,29 @@
 // without a running program that holds the store.
 #include "ProcessTestSupport.h"
 
+#include "intents/StoreTurn.h"
+#include "store/StoreLocation.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
 namespace {
+
+// The Qt libraries a running process has loaded, by file name.
+QStringList loadedQtLibraries(qint64 pid) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    if (!maps.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    QStringList names;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const QString name = QFileInfo(QString::fromUtf8(line.mid(line.lastIndexOf(' ') + 1)))
+                                 .fileName()
+                                 .section(u'.', 0, 0);
+        if (name.startsWith(QLatin1String("libQt6")) && !names.contains(name))
+            names.append(name);
+    }
+    return names;
+}
 
 class ProgramProcess : public ProcessTest {
 protected:
@@ -106,6 +128,39 @@ TEST_F(ProgramProcess, OpeningWithNoProgramStartsItWithTheRequestSet) {
     EXPECT_EQ(added.out, QStringLiteral("Added eggs to Groceries.\n"));
     stopProgram();
     EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk", "eggs"}));
+}
+
+TEST_F(ProgramProcess, ARequestLoadsNoWindowLibrariesAndTheWindowKeepsTheProcessStarted) {
+    {
+        // Holding the store keeps a request waiting half-way, where it can be looked at.
+        std::unique_ptr<StoreTurn> turn =
+            StoreTurn::take(SharedStore::source().fileURL(), QDeadlineTimer(5'000));
+        ASSERT_TRUE(turn);
+        QProcess request;
+        launch(request, {"add", "--list", "Groceries", "eggs"});
+        ASSERT_TRUE(request.waitForStarted());
+        QElapsedTimer waited;
+        waited.start();
+        while (!loadedQtLibraries(request.processId()).contains(QLatin1String("libQt6Network")) ||
+               waited.elapsed() < 500)
+            QThread::msleep(20);
+        ASSERT_EQ(request.state(), QProcess::Running);
+        const QStringList loaded = loadedQtLibraries(request.processId());
+        for (const char* windowLibrary : {"libQt6Widgets", "libQt6Gui", "libQt6Multimedia"})
+            EXPECT_FALSE(loaded.contains(QLatin1String(windowLibrary)))
+                << windowLibrary << " in " << loaded.join(u' ').toStdString();
+        turn.reset();
+        request.closeWriteChannel();
+        ASSERT_TRUE(request.waitForFinished(60'000));
+        EXPECT_EQ(request.readAllStandardOutput(), "Added eggs to Groceries.\n");
+    }
+
+    startProgram();
+    EXPECT_TRUE(loadedQtLibraries(program->processId()).contains(QLatin1String("libQt6Widgets")))
+        << "the window runs in the process `tallybird` started as";
+    // Answered from the window's event loop, which runs once it quits on a signal.
+    EXPECT_EQ(run({"add", "--list", "Groceries", "jam"}).out, "Added jam to Groceries.\n");
+    stopProgram();
 }
 
 TEST_F(ProgramProcess, ControlCharactersFromTheStoreNeverReachTheTerminal) {

@@ -79,6 +79,8 @@ TEST_F(TwoDevices, OfflineARequestGoesOnWithTheLocalStoreAndSaysItCouldNotSync) 
 
 TEST_F(TwoDevices, WithTheProgramRunningTheCommandLineDoesNotCatchUp) {
     said({"start", "Weekend shop"}, dir.path());
+    // Something new in the cloud, which the device cannot fetch.
+    said({"start", "Packing"}, first());
     setOffline(dir.path(), true);
     EXPECT_NE(run({"read", "--list", "weekend shop"}).err, QString()) << "it tried, and said so";
     startProgram();

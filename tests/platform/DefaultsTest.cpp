@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -16,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -134,6 +137,58 @@ TEST(Defaults, AWriteTheDiskCannotHoldLeavesTheFileAndALockLeftBehindBlocksNobod
     FileDefaults again(path);
     EXPECT_EQ(again.string("kept"), QStringLiteral("yes"));
     EXPECT_EQ(again.string("after"), QStringLiteral("yes"));
+}
+
+// The file's inode and modification time: a write replaces the file, so either changes.
+QString fileVersion(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return QStringLiteral("%1 %2.%3")
+        .arg(info.st_ino)
+        .arg(info.st_mtim.tv_sec)
+        .arg(info.st_mtim.tv_nsec);
+}
+
+TEST(Defaults, AValueAlreadyHeldIsNotWrittenAgain) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    FileDefaults d(path);
+    d.setBool("flag", true);
+    d.setString("name", "Ann");
+    d.setStringList("tags", {"dairy"});
+    struct Case {
+        const char* what;
+        std::function<void()> write;
+        bool rewrites;
+    };
+    const Case cases[] = {
+        {"the same Boolean", [&] { d.setBool("flag", true); }, false},
+        {"the same text", [&] { d.setString("name", "Ann"); }, false},
+        {"the same list", [&] { d.setStringList("tags", {"dairy"}); }, false},
+        {"removing a key that is not there", [&] { d.remove("absent"); }, false},
+        {"a number where a Boolean was", [&] { d.setInteger("flag", 1); }, true},
+        {"another text", [&] { d.setString("name", "Bo"); }, true},
+        {"removing a key that is there", [&] { d.remove("tags"); }, true},
+    };
+    for (const Case& c : cases) {
+        const QString before = fileVersion(path);
+        ASSERT_FALSE(before.isEmpty());
+        // Past the file system's time granularity, so that a rewrite would show.
+        QThread::msleep(5);
+        c.write();
+        EXPECT_EQ(fileVersion(path) != before, c.rewrites) << c.what;
+    }
+
+    // A value that never reached the disk is written again when set again.
+    {
+        const testsupport::FileSizeLimit full(QFileInfo(path).size());
+        d.setString("long", QString(4'096, 'x'));
+    }
+    EXPECT_FALSE(d.lastWriteSucceeded());
+    d.setString("long", QString(4'096, 'x'));
+    EXPECT_TRUE(d.lastWriteSucceeded());
+    EXPECT_EQ(FileDefaults(path).string("long"), QString(4'096, 'x'));
 }
 
 TEST(Defaults, AFileCutShortByARawNulReadsAsEmpty) {

@@ -1,0 +1,142 @@
+#include "RequestMain.h"
+
+#include "cloud/CloudDevice.h"
+#include "intents/CommandLine.h"
+#include "intents/RequestChannel.h"
+#include "platform/AppPaths.h"
+#include "platform/BundleInfo.h"
+#include "store/StoreLocation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace RequestMain {
+
+namespace {
+
+// Long enough for a crowd of requests to come through one after another.
+constexpr int storeWaitMs = 60'000;
+
+// The window program: beside this one in a build, in the library folder once installed.
+QString windowProgram() {
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    const QDir folder = QFileInfo(self).absoluteDir();
+    const QString beside = folder.filePath(QStringLiteral("tallybird-window"));
+    if (QFileInfo::exists(beside))
+        return beside;
+    return QDir::cleanPath(folder.filePath(QStringLiteral(TALLYBIRD_WINDOW_FROM_BINDIR)));
+}
+
+// Replaces this process with the window program, given these arguments after the program's
+// name; returns only when that failed.
+int becomeWindow(const char* programName, const QStringList& arguments) {
+    const QByteArray program = QFile::encodeName(windowProgram());
+    std::vector<QByteArray> encoded{QByteArray(programName)};
+    for (const QString& argument : arguments)
+        encoded.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& argument : encoded)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    ::execv(program.constData(), argv.data());
+    const int error = errno;
+    QTextStream(stderr) << "Tallybird could not start its window program "
+                        << QFile::decodeName(program) << ": " << std::strerror(error) << "\n";
+    return CommandLine::failed;
+}
+
+// A launch with nothing to do but open the window goes there before anything else is done.
+bool onlyOpensWindow(const CommandLineOptions& options) {
+    return options.error.isEmpty() && !options.help && !options.version &&
+           options.command.isEmpty() && displayAvailable();
+}
+
+} // namespace
+
+bool displayAvailable() {
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+           !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QString noDisplayMessage() {
+    return QStringLiteral(
+        "Tallybird needs a display to open its window, and none was found. Without one, "
+        "start it under a virtual X server: xvfb-run tallybird");
+}
+
+int execute(const RunProgram& runProgram) {
+    QCoreApplication::setApplicationName(QStringLiteral("tallybird"));
+    const QString version = BundleInfo::main().shortVersion.value_or(QStringLiteral("—"));
+    QCoreApplication::setApplicationVersion(version);
+
+    const CommandLineOptions options = CommandLine::parse(QCoreApplication::arguments());
+    if (options.error.isEmpty() && options.help) {
+        QTextStream(stdout) << options.helpText;
+        return CommandLine::ok;
+    }
+    if (options.error.isEmpty() && options.version) {
+        QTextStream(stdout) << "tallybird " << version << "\n";
+        return CommandLine::ok;
+    }
+    if (options.profile)
+        AppPaths::setProfile(*options.profile);
+    // The settings file is shared with every other Tallybird process of this profile.
+    Defaults::setStandard(std::make_shared<FileDefaults>(
+        QDir(AppPaths::configDir()).filePath(QStringLiteral("defaults.json"))));
+    Defaults& defaults = Defaults::standard();
+
+    // Every store of this process syncs through one container, this profile being the device;
+    // both the command line's own store and the program's store use it.
+    const CloudSetup cloud(options.cloud.value_or(cloud::CloudDevice::defaultContainerPath()));
+    const QString serverName = RequestChannel::serverName();
+
+    TerminalConsole console;
+    CommandLineEnvironment environment{
+        console,
+        defaults,
+        RequestRoute::Settings{SharedStore::source(), serverName, cloud.syncStep(), storeWaitMs,
+                               RequestRoute::Notice(), cloud.catchUp(defaults), QString()},
+        [&](const std::optional<QString>& requestedListID) {
+            return runProgram(defaults, cloud, serverName, requestedListID);
+        },
+    };
+    return CommandLine::execute(options, environment);
+}
+
+int run(int argc, char* argv[]) {
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLineOptions options = CommandLine::parse(rawArguments);
+    if (onlyOpensWindow(options))
+        return becomeWindow(argv[0], rawArguments.mid(1));
+
+    QCoreApplication app(argc, argv);
+    return execute([&](Defaults&, const CloudSetup&, const QString&,
+                       const std::optional<QString>& requestedListID) {
+        if (!displayAvailable()) {
+            QTextStream(stderr) << noDisplayMessage() << "\n";
+            return int(CommandLine::failed);
+        }
+        // The list is settled here, by asking when need be: the window opens it by its id.
+        QStringList arguments;
+        if (options.profile)
+            arguments << QStringLiteral("--profile") << *options.profile;
+        if (options.cloud)
+            arguments << QStringLiteral("--cloud") << *options.cloud;
+        if (requestedListID)
+            arguments << QStringLiteral("open") << QStringLiteral("--list-id") << *requestedListID;
+        return becomeWindow(argv[0], arguments);
+    });
+}
+
+} // namespace RequestMain
