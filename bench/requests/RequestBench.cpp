@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -14,7 +15,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -135,34 +141,65 @@ Profile& profile(bool withProgram, bool syncOn) {
     return withProgram ? running : alone;
 }
 
-void runEach(benchmark::State& state, const QStringList& words) {
-    const Profile& where = profile(state.range(0) != 0, state.range(1) != 0);
+// Every run's time by request, without a program, for the summary against the targets: sync off
+// then on.
+std::map<std::string, std::vector<double>> aloneMs[2];
+
+void runEach(benchmark::State& state, const std::string& name, const QStringList& words) {
+    const bool withProgram = state.range(0) != 0;
+    const bool syncOn = state.range(1) != 0;
+    const Profile& where = profile(withProgram, syncOn);
     for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
         if (where.run(words) != 0)
             state.SkipWithError("the request failed");
+        if (!withProgram)
+            aloneMs[syncOn][name].push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The medians next to the targets: the floor, and each request without a program.
+void printSummary() {
+    std::printf("\nmedians without a program:\n");
+    if (const auto floor = aloneMs[0].find("Floor"); floor != aloneMs[0].end())
+        std::printf("  floor (tallybird --version) %.1f ms; target at most 5 ms\n",
+                    median(floor->second));
+    for (const bool syncOn : {false, true}) {
+        std::printf("  sync %s:", syncOn ? "on" : "off");
+        for (const auto& [name, times] : aloneMs[syncOn]) {
+            if (name != "Floor")
+                std::printf(" %s %.1f ms,", name.c_str(), median(times));
+        }
+        std::printf(" target under %d ms\n", syncOn ? 150 : 60);
     }
 }
 
 void Floor(benchmark::State& state) {
-    runEach(state, {"--version"});
+    runEach(state, "Floor", {"--version"});
 }
 void Lists(benchmark::State& state) {
-    runEach(state, {"lists"});
+    runEach(state, "Lists", {"lists"});
 }
 void ReadByName(benchmark::State& state) {
-    runEach(state, {"read", "--list", "list 42", "--no"});
+    runEach(state, "ReadByName", {"read", "--list", "list 42", "--no"});
 }
 void AddByName(benchmark::State& state) {
-    runEach(state, {"add", "--list", "list 42", "bread"});
+    runEach(state, "AddByName", {"add", "--list", "list 42", "bread"});
 }
 void AddById(benchmark::State& state) {
-    runEach(state, {"add", "--list-id", Profile::firstList(), "bread"});
+    runEach(state, "AddById", {"add", "--list-id", Profile::firstList(), "bread"});
 }
 void TickByName(benchmark::State& state) {
-    runEach(state, {"tick", "--list", "list 7", "item number 3 tag3"});
+    runEach(state, "TickByName", {"tick", "--list", "list 7", "item number 3 tag3"});
 }
 void StartTaken(benchmark::State& state) {
-    runEach(state, {"start", "List 9"});
+    runEach(state, "StartTaken", {"start", "List 9"});
 }
 
 // The arguments: 0 without a program, 1 through a running program; then sync 0 off, 1 on.
@@ -189,5 +226,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    printSummary();
     return 0;
 }

@@ -21,11 +21,13 @@ PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
     : QListView(parent), screen_(screen) {
     AccessibleRows::install();
     setObjectName(QStringLiteral("listsPageRows"));
-    setModel(&screen_.rows());
     delegate_ = new PageRowDelegate(screen_.rows(), this);
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::NoSelection);
+    // Before the model: with rows in place, a change of scroll mode lays every row out at once,
+    // measuring each, and the first show does it all again.
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setModel(&screen_.rows());
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
