@@ -42,6 +42,9 @@ void RequestRoute::catchUp() const {
         settings_.notice(notCaughtUpNote(QStringLiteral("the store stayed in use.")));
         return;
     }
+    // A request ahead in line may have brought it all meanwhile.
+    if (catchUp.due && !catchUp.due())
+        return;
     held->store =
         std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_);
     StoreNotice::tell(*held->store, settings_.notice);

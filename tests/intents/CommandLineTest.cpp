@@ -248,6 +248,13 @@ TEST_F(CommandLineRequests, TheDeviceIsBroughtUpToDateOnceBeforeAnyListIsLookedA
     catchUp.due = [] { return false; };
     EXPECT_EQ(typed({"add", "--list", "packing", "socks"}), CommandLine::ok);
     EXPECT_EQ(catchUps, 3);
+
+    // A request ahead in line brought it all while this one waited for its turn.
+    int asked = 0;
+    catchUp.due = [&] { return ++asked == 1; };
+    EXPECT_EQ(typed({"add", "--list", "packing", "shoes"}), CommandLine::ok);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(catchUps, 3);
 }
 
 TEST_F(CommandLineRequests, TheRequestWorksOnTheStoreTheCatchUpBroughtUpToDate) {
