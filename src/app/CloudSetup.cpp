@@ -68,6 +68,11 @@ IntentFrame::SyncStep CloudSetup::syncStep() const {
     };
 }
 
+namespace {
+// How long the look whether a catch-up is due waits for a container busy elsewhere.
+constexpr int dueLookMs = 100;
+} // namespace
+
 RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
     const QString containerPath = containerPath_;
     RequestRoute::CatchUp catchUp;
@@ -76,8 +81,10 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
         if (!source.cloudSync ||
             !defaults.boolValue(QStringLiteral("cloudSyncEnabled")).value_or(true))
             return false;
+        // Only a look: a container busy elsewhere makes the catch-up due, and the catch-up
+        // itself then waits its bounded time for it, once.
         const cloud::Result<cloud::CloudDevice> device =
-            cloud::CloudDevice::open(containerPath, AppPaths::dataDir(), catchUpMs);
+            cloud::CloudDevice::open(containerPath, AppPaths::dataDir(), dueLookMs);
         // A container that cannot be opened is said by the catch-up.
         if (!device.ok())
             return true;
