@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 class QIODevice;
 
@@ -23,10 +24,30 @@ enum class Sync {
 // or takes only part of fails the replacement whatever this returns.
 using Content = std::function<bool(QIODevice& device)>;
 
+// The old file a replacement took the place of, still open. The disk gives a file's blocks back
+// when its last name and its last open descriptor are gone, and giving back a large file's
+// blocks takes about as long as writing them: a caller that is waited for lets go of the old
+// file once it has answered, not before. Letting go is closing; the destructor does it too.
+class Displaced {
+public:
+    Displaced() = default;
+    explicit Displaced(int descriptor) : fd_(descriptor) {}
+    Displaced(Displaced&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Displaced& operator=(Displaced&& other) noexcept;
+    ~Displaced() { release(); }
+
+    bool holdsFile() const { return fd_ >= 0; }
+    void release();
+
+private:
+    int fd_ = -1;
+};
+
 // True when `path` now holds what `content` wrote; otherwise false, `path` as it was, and
 // `error` (when given) says why. A symbolic link at `path` is followed: its target is replaced.
+// With `displaced`, the old file, when there was one, is kept open in it after a replacement.
 bool replace(const QString& path, const Content& content, QString* error = nullptr,
-             Sync sync = Sync::toDisk);
+             Sync sync = Sync::toDisk, Displaced* displaced = nullptr);
 bool replace(const QString& path, QByteArrayView bytes, QString* error = nullptr,
              Sync sync = Sync::toDisk);
 

@@ -10,15 +10,19 @@ public:
     explicit FileSink(DurableFile::Sync sync) : sync_(sync) {}
 
     bool replace(const QString& path, const Content& content, QString* error) override {
-        if (DurableFile::replace(path, content, error, sync_))
+        replaced_.release();
+        if (DurableFile::replace(path, content, error, sync_, &replaced_))
             return true;
         if (error->isEmpty())
             *error = QStringLiteral("The store could not be encoded.");
         return false;
     }
 
+    void releaseReplaced() override { replaced_.release(); }
+
 private:
     const DurableFile::Sync sync_;
+    DurableFile::Displaced replaced_;
 };
 
 } // namespace

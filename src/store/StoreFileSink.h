@@ -20,6 +20,10 @@ public:
     // True when the file now holds what `content` wrote; false, with `error` set, when it still
     // holds what it held before.
     virtual bool replace(const QString& path, const Content& content, QString* error) = 0;
+    // Lets go of the file the last replacement took the place of. The writer calls it once the
+    // save is reported: giving a large file's blocks back to the disk is nothing a save needs
+    // to wait for.
+    virtual void releaseReplaced() {}
 
     // The program's sink: the bytes reach the disk (fsync) before they replace the old file.
     static std::shared_ptr<StoreFileSink> durable();

@@ -105,27 +105,35 @@ void StoreWriter::run() {
                 cache_ = std::move(primed_);
             }
         }
-        Report report = write(*job);
+        std::shared_ptr<StoreFileSink> sink;
+        {
+            const std::lock_guard lock(mutex_);
+            sink = sink_;
+        }
+        Report report = write(*job, *sink);
         report.handedBack = std::shared_ptr<const Job>(std::move(job));
         {
             const std::lock_guard lock(mutex_);
-            busy_ = false;
             reports_.push_back(std::move(report));
-            if (!waiting_)
-                idle_.notify_all();
         }
         const quint64 one = 1;
         [[maybe_unused]] const ssize_t written = ::write(signal_, &one, sizeof one);
+        // Only once the save is reported: the owner answers meanwhile.
+        sink->releaseReplaced();
+        {
+            const std::lock_guard lock(mutex_);
+            busy_ = false;
+            if (!waiting_)
+                idle_.notify_all();
+        }
     }
 }
 
-StoreWriter::Report StoreWriter::write(Job& job) {
+StoreWriter::Report StoreWriter::write(Job& job, StoreFileSink& sink) {
     Report report{job.save, false, {}, false, {}, {}};
-    std::shared_ptr<StoreFileSink> sink;
     bool copyFirst = false;
     {
         const std::lock_guard lock(mutex_);
-        sink = sink_;
         copyFirst = copyFirst_;
     }
     if (copyFirst) {
@@ -146,7 +154,7 @@ StoreWriter::Report StoreWriter::write(Job& job) {
             return false;
         }
     };
-    report.ok = sink->replace(path_, content, &report.error);
+    report.ok = sink.replace(path_, content, &report.error);
     job.dropped = std::exchange(cache_->dropped, {});
     return report;
 }

@@ -71,13 +71,14 @@ public:
     void clearReportSignal();
     // The oldest report not yet taken, if any.
     std::optional<Report> takeReport();
-    // Blocks until every save handed over so far is written or has failed.
+    // Blocks until every save handed over so far is written or has failed, and the writer has
+    // let go of the files they replaced.
     void waitUntilIdle();
 
 private:
     struct Job;
     void run();
-    Report write(Job& job);
+    Report write(Job& job, StoreFileSink& sink);
 
     const QString path_;
     const int signal_;
@@ -85,7 +86,7 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_; // a job or the end
-    std::condition_variable idle_; // nothing waiting and nothing being written
+    std::condition_variable idle_; // nothing waiting, being written or being let go of
     std::unique_ptr<Job> waiting_;
     bool busy_ = false;
     bool stopping_ = false;

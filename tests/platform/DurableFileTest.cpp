@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -165,6 +166,97 @@ TEST_F(DurableFileTest, LeftoversOfAKilledWriterGoAndNothingElse) {
     QStringList expected = kept;
     expected.sort();
     EXPECT_EQ(names, expected);
+}
+
+// The descriptors of this process that name a file deleted from `folder`.
+int deletedFilesHeldOpen(const QString& folder) {
+    int held = 0;
+    const QByteArray prefix = QFile::encodeName(QDir(folder).canonicalPath()) + '/';
+    const QStringList descriptors =
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System);
+    for (const QString& fd : descriptors) {
+        char target[4096];
+        const QByteArray link = QFile::encodeName(QStringLiteral("/proc/self/fd/") + fd);
+        const ssize_t size = ::readlink(link.constData(), target, sizeof target);
+        const QByteArray name(target, size > 0 ? size : 0);
+        held += name.startsWith(prefix) && name.endsWith(" (deleted)");
+    }
+    return held;
+}
+
+TEST_F(DurableFileTest, TheOldFileIsKeptOpenUntilItIsLetGo) {
+    struct Case {
+        const char* what;
+        bool oldFile;
+        bool succeeds;
+        bool held;
+    };
+    const Case cases[] = {
+        {"a replaced file", true, true, true},
+        {"no file before", false, true, false},
+        {"a writer that gives up", true, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path());
+        if (c.oldFile)
+            writeBytes(path(), old);
+        DurableFile::Displaced displaced;
+        QString error;
+        const bool replaced = DurableFile::replace(
+            path(),
+            [&](QIODevice& device) { return device.write(next) == next.size() && c.succeeds; },
+            &error, DurableFile::Sync::toDisk, &displaced);
+        EXPECT_EQ(replaced, c.succeeds) << error.toStdString();
+        EXPECT_EQ(bytesOf(path()), c.succeeds ? next : c.oldFile ? old : QByteArray());
+        EXPECT_EQ(displaced.holdsFile(), c.held);
+        EXPECT_EQ(deletedFilesHeldOpen(dir.path()), c.held ? 1 : 0);
+        displaced.release();
+        EXPECT_FALSE(displaced.holdsFile());
+        EXPECT_EQ(deletedFilesHeldOpen(dir.path()), 0) << "the old file was not let go";
+    }
+}
+
+TEST_F(DurableFileTest, AReplacementHeldOverAnotherLetsTheFirstGo) {
+    const auto writing = [](const QByteArray& bytes) {
+        return [bytes](QIODevice& device) { return device.write(bytes) == bytes.size(); };
+    };
+    writeBytes(path(), old);
+    DurableFile::Displaced displaced;
+    ASSERT_TRUE(DurableFile::replace(path(), writing(next), nullptr, DurableFile::Sync::toDisk,
+                                     &displaced));
+    {
+        DurableFile::Displaced second;
+        ASSERT_TRUE(DurableFile::replace(path(), writing(old), nullptr, DurableFile::Sync::toDisk,
+                                         &second));
+        EXPECT_EQ(deletedFilesHeldOpen(dir.path()), 2);
+        displaced = std::move(second);
+        EXPECT_EQ(deletedFilesHeldOpen(dir.path()), 1) << "a moved-over file was not let go";
+    }
+    EXPECT_EQ(deletedFilesHeldOpen(dir.path()), 1) << "a moved-from holder let go of the file";
+    EXPECT_EQ(bytesOf(path()), old);
+}
+
+TEST_F(DurableFileTest, ALargeFileWrittenInPiecesArrivesWhole) {
+    // Large enough that the disk is started on it while it is still being written.
+    QByteArray large(5 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < large.size(); ++i)
+        large[i] = char('a' + (i * 7919) % 26);
+    writeBytes(path(), old);
+    QString error;
+    ASSERT_TRUE(DurableFile::replace(
+        path(),
+        [&](QIODevice& device) {
+            for (qsizetype at = 0; at < large.size(); at += 300'000) {
+                const QByteArray piece = large.mid(at, 300'000);
+                if (device.write(piece) != piece.size())
+                    return false;
+            }
+            return true;
+        },
+        &error))
+        << error.toStdString();
+    EXPECT_EQ(bytesOf(path()), large);
 }
 
 TEST(FileLock, AHolderThatDiesLetsGoAndALiveOneIsNamed) {

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -106,6 +107,42 @@ public:
     }
 
     std::atomic<Fault> fault = Fault::none;
+};
+
+// Writes as the program does, and holds the letting go of each replaced file until the test
+// opens the gate.
+class ReleaseGatedSink final : public StoreFileSink {
+public:
+    bool replace(const QString& path, const Content& content, QString* error) override {
+        return StoreFileSink::unsynced()->replace(path, content, error);
+    }
+    void releaseReplaced() override {
+        std::unique_lock lock(mutex_);
+        ++releasing_;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+        ++released_;
+    }
+    void waitForRelease() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return releasing_ > 0; });
+    }
+    void open() {
+        const std::lock_guard lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    int released() {
+        const std::lock_guard lock(mutex_);
+        return released_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int releasing_ = 0;
+    int released_ = 0;
+    bool open_ = false;
 };
 
 class StoreWriterTest : public StoreTest {
@@ -255,6 +292,37 @@ TEST_F(StoreWriterTest, AnUnreadableFileIsCopiedAsideByTheWriterOnce) {
     store->flushSaves();
     EXPECT_EQ(UnreadableCopies::copies(path()).size(), 1);
     EXPECT_EQ(open(false, ListStore::Access::readOnly)->lists().size(), 3);
+}
+
+TEST_F(StoreWriterTest, AWaiterIsAnsweredBeforeTheReplacedFileIsLetGo) {
+    auto store = open(false);
+    const QString list = store->addList("L").id;
+    store->flushSaves();
+    auto sink = std::make_shared<ReleaseGatedSink>();
+    store->setFileSink(sink);
+
+    store->addItem(list, "a");
+    bool saved = false;
+    QEventLoop loop;
+    store->whenSaved([&](bool ok) {
+        saved = ok;
+        loop.quit();
+    });
+    sink->waitForRelease();
+    QTimer::singleShot(5'000, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_TRUE(saved) << "the answer waited for the old file to be let go";
+    EXPECT_EQ(sink->released(), 0);
+
+    // Waiting for the writer to be idle includes the letting go.
+    std::thread opener([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        sink->open();
+    });
+    store->flushSaves();
+    EXPECT_EQ(sink->released(), 1);
+    opener.join();
+    EXPECT_EQ(itemTextsOnDisk(), QStringList({"a"}));
 }
 
 } // namespace
