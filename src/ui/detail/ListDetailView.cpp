@@ -28,10 +28,13 @@
 namespace {
 
 // The save dialog of the Markdown export, modal to the window, proposing the list's name in the
-// documents folder.
+// documents folder, or in the home folder when there is none (the dialog would otherwise open
+// wherever the program was started from).
 void chooseSaveFile(QWidget* parent, const QString& proposedName,
                     std::function<void(std::optional<QString>)> done) {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
     auto* dialog = new QFileDialog(parent, QString(), QDir(folder).filePath(proposedName));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setNameFilters(

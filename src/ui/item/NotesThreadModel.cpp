@@ -113,6 +113,14 @@ void NotesThreadModel::setDraft(const QString& text) {
     emit changed();
 }
 
+void NotesThreadModel::restoreDraft(const QString& text) {
+    if (draft_ == text)
+        return;
+    draft_ = text;
+    emit draftReplaced();
+    emit changed();
+}
+
 void NotesThreadModel::commitNote() {
     const QString text = Unicode::trimWhitespaceAndNewlines(draft_);
     if (text.isEmpty() || !canEdit())

@@ -76,6 +76,9 @@ public:
 
     // --- Actions ---
     void setDraft(const QString& text);
+    // Puts back what was typed in an earlier editor of the same item, which the window builds
+    // anew at a new text size.
+    void restoreDraft(const QString& text);
     // Sends the composer's text as a note: nothing for a blank text; otherwise the composer is
     // emptied at once and the note added after the current event, under the author name.
     void commitNote();

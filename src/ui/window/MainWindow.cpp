@@ -159,22 +159,31 @@ void MainWindow::refreshTextScaleButtons() {
 void MainWindow::rebuildContent() {
     // Fonts take their size from the factor when they are built.
     Theme::setTextScaleFactor(TextScale::stored(store_.defaults()).factor());
+    // Taken before the old content hides, which moves the focus away from it.
+    const QWidget* focused = QApplication::focusWidget();
+    // Hidden before the new content is built: an item editor writes an edited name as it hides,
+    // and the new one then starts from it.
+    QWidget* old = takeCentralWidget();
+    if (old)
+        old->hide();
     auto* fresh = new WindowContent(store_, *navigation_, *sheets_, *listScreen_, voice_);
     connect(fresh, &WindowContent::detailTitleChanged, this, &QWidget::setWindowTitle);
-    if (QWidget* old = takeCentralWidget()) {
+    WindowContent* previous = std::exchange(content_, fresh);
+    if (old) {
         // The divider and the sidebar stay where the user left them.
-        fresh->setSplitterSizes(content_->splitterSizes());
-        fresh->setSidebarVisible(content_->sidebarVisible());
+        fresh->setSplitterSizes(previous->splitterSizes());
+        fresh->setSidebarVisible(previous->sidebarVisible());
         // The old content may be running the slot that asked for this rebuild, so it goes at
         // the next turn of the event loop. Until then it stays the window's: it reads the store,
         // the settings and the window's models, and follows the shared navigation, so it must
         // not outlive a window closed before that turn.
-        old->hide();
         old->setParent(this);
         old->deleteLater();
     }
-    content_ = fresh;
     setCentralWidget(StoreNoticeBanner::above(fresh, *storeNotice_));
+    // So does a half-typed note, once the focus can go to the new content.
+    if (old)
+        fresh->takeDraftsFrom(*previous, focused);
 }
 
 void MainWindow::run(WindowMenus::Command command) {

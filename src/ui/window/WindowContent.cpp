@@ -7,8 +7,12 @@
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/components/NoteField.h"
 #include "ui/item/CloudAuthorShare.h"
 #include "ui/item/ItemEditorView.h"
+#include "ui/item/ItemNameField.h"
+#include "ui/item/NoteComposer.h"
+#include "ui/item/NotesSectionView.h"
 #include "ui/item/NotesThreadModel.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsPaneFactory.h"
@@ -163,6 +167,19 @@ void WindowContent::setSplitterSizes(const QList<int>& sizes) {
     if (splitter_->width() != total)
         splitter_->resize(total, splitter_->height());
     splitter_->setSizes(sizes);
+}
+
+void WindowContent::takeDraftsFrom(const WindowContent& old, const QWidget* focused) {
+    if (!old.itemEditor_ || !itemEditor_ ||
+        !(old.itemEditor_->model().route() == itemEditor_->model().route()))
+        return;
+    itemEditor_->model().notes().restoreDraft(old.itemEditor_->model().notes().draft());
+    // The name needs nothing: the old editor writes an edited name as it goes, and this one
+    // follows the store.
+    if (focused && focused == &old.itemEditor_->notes().composer().field())
+        itemEditor_->notes().composer().field().setFocus();
+    else if (focused && focused == &old.itemEditor_->nameField())
+        itemEditor_->nameField().setFocus();
 }
 
 void WindowContent::refreshDatedTexts() {

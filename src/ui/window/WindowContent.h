@@ -47,6 +47,10 @@ public:
     // The divider's place, to carry over to the next content.
     QList<int> splitterSizes() const;
     void setSplitterSizes(const QList<int>& sizes);
+    // Carries over from the content this one replaces what its item editor held unsaved: a
+    // half-typed note, and the keyboard focus when it was in the editor's name or note field
+    // (`focused`, taken before the old content went), when both edit the same item.
+    void takeDraftsFrom(const WindowContent& old, const QWidget* focused);
 
     // Works out again what depends on the time: due texts and "due today" counts.
     void refreshDatedTexts();

@@ -6,10 +6,15 @@
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "ui/components/NoteField.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SheetDialog.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/item/ItemEditorView.h"
+#include "ui/item/ItemNameField.h"
+#include "ui/item/NoteComposer.h"
+#include "ui/item/NotesSectionView.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/theme/Theme.h"
@@ -277,6 +282,48 @@ TEST_F(MainWindowTest, ANewTextSizeKeepsTheOpenListsScreenAsItWas) {
     EXPECT_EQ(window->content()->listView()->parentWidget()->parentWidget(),
               window->content()->splitter())
         << "the rebuilt content shows the list in its own detail column";
+}
+
+TEST_F(MainWindowTest, ANewTextSizeKeepsWhatIsBeingTypedInTheItemEditor) {
+    const QString groceries = store->addList("Groceries").id;
+    const QString milk = store->addItem(groceries, "Milk #dairy")->id;
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->navigation().setOpenListID(groceries);
+    window->content()->refreshDetailNow();
+    window->content()->listScreen().openItem(milk);
+    window->content()->refreshDetailNow();
+    const auto editor = [this] {
+        ItemEditorView* open = window->content()->itemEditor();
+        EXPECT_NE(open, nullptr);
+        return open;
+    };
+    ASSERT_NE(editor(), nullptr);
+
+    // Typing in the name, then the size changes with the keyboard still in the name field.
+    editor()->nameField().setFocus();
+    editor()->nameField().moveCursor(QTextCursor::End);
+    QTest::keyClicks(&editor()->nameField(), " whole");
+    defaults->setString(TextScale::key, "larger");
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->nameField().text(), "Milk whole");
+    EXPECT_EQ(QApplication::focusWidget(), &editor()->nameField());
+    EXPECT_EQ(store->findItem(milk)->text, "Milk whole #dairy");
+
+    // Half a note, then another size.
+    NoteField& note = editor()->notes().composer().field();
+    note.setFocus();
+    QTest::keyClicks(&note, "the big one");
+    defaults->setString(TextScale::key, "largest");
+    ASSERT_NE(editor(), nullptr);
+    NoteField& rebuilt = editor()->notes().composer().field();
+    EXPECT_NE(&rebuilt, &note);
+    EXPECT_EQ(rebuilt.text(), "the big one");
+    EXPECT_EQ(editor()->model().notes().draft(), "the big one");
+    EXPECT_EQ(QApplication::focusWidget(), &rebuilt);
+    QTest::keyClicks(&rebuilt, ", please");
+    EXPECT_EQ(editor()->model().notes().draft(), "the big one, please");
 }
 
 TEST_F(MainWindowTest, ContentReplacedAtANewTextSizeGoesWithAWindowClosedBeforeTheLoopTurns) {
