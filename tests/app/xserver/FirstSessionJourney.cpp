@@ -40,6 +40,7 @@
 #include "ui/window/WindowContent.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
@@ -47,6 +48,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +71,18 @@ public:
     WindowContent& content() const { return *window_.content(); }
     ListsScreenModel& lists() const { return content().sidebar()->screen(); }
     ListDetailModel& listScreen() const { return content().listScreen(); }
+
+    // Clicks the toolbar's smaller (0) or bigger (1) text button.
+    bool clickTextSizeButton(int which) {
+        QToolBar* toolbar = window_.toolbar();
+        QWidget* button = toolbar && toolbar->actions().size() > which
+                              ? toolbar->widgetForAction(toolbar->actions().at(which))
+                              : nullptr;
+        if (!button || !button->isEnabled())
+            return fail(QStringLiteral("no text size button %1").arg(which));
+        QTest::mouseClick(button, Qt::LeftButton);
+        return true;
+    }
 
     // Says what went wrong; the step returns false after it.
     bool fail(const QString& what) {
@@ -252,8 +266,17 @@ bool editAnItem(Session& s) {
     if (!s.waitFor([&] { return s.shownItem("Oat milk 2L #dairy").has_value(); },
                    "the name written when the field lost focus"))
         return false;
-    QTest::keyClicks(&note, "Unsweetened");
-    QTest::keyClick(&note, Qt::Key_Return);
+    // Half a note, then a bigger text: the editor is built anew around what is being typed.
+    QTest::keyClicks(&note, "Unsweet");
+    if (!s.clickTextSizeButton(1))
+        return false;
+    QWidget* typing = QApplication::focusWidget();
+    if (!typing || typing == &note ||
+        !(s.content().itemEditor() &&
+          typing == &s.content().itemEditor()->notes().composer().field()))
+        return s.fail("the keyboard left the note at a new text size");
+    QTest::keyClicks(typing, "ened");
+    QTest::keyClick(typing, Qt::Key_Return);
     if (!s.waitFor(
             [&] {
                 return s.shownItem("Oat milk 2L #dairy")
@@ -262,7 +285,10 @@ bool editAnItem(Session& s) {
             },
             "the note added"))
         return false;
-    QTest::mouseClick(editor.header().findChild<SymbolButton*>(), Qt::LeftButton);
+    if (!s.clickTextSizeButton(0))
+        return false;
+    QTest::mouseClick(s.content().itemEditor()->header().findChild<SymbolButton*>(),
+                      Qt::LeftButton);
     return s.waitFor(
         [&] { return !s.content().itemEditor() && s.content().listView()->isVisible(); },
         "back on the list");
