@@ -4,30 +4,15 @@
 #include "ui/components/SingleLineField.h"
 #include "ui/theme/DesignFont.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QMimeData>
-#include <QtMath>
 
-ItemNameField::ItemNameField(QWidget* parent) : QPlainTextEdit(parent) {
-    setFrameShape(QFrame::NoFrame);
-    setFont(DesignFont::system(22, QFont::DemiBold));
-    setTabChangesFocus(true);
-    QPalette palette;
-    palette.setColor(QPalette::Base, Qt::transparent);
-    setPalette(palette);
-    viewport()->setAutoFillBackground(false);
-    document()->setDocumentMargin(0);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
-            &ItemNameField::fitHeight);
+ItemNameField::ItemNameField(QWidget* parent)
+    : GrowingTextField(DesignFont::system(22, QFont::DemiBold), 0, parent) {
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!replacing_)
             emit edited(toPlainText());
     });
-    fitHeight();
 }
 
 void ItemNameField::replaceText(const QString& text) {
@@ -36,17 +21,6 @@ void ItemNameField::replaceText(const QString& text) {
     replacing_ = true;
     setPlainText(text);
     replacing_ = false;
-}
-
-QSize ItemNameField::sizeHint() const {
-    const int lines = qMax(1, qCeil(document()->documentLayout()->documentSize().height()));
-    const QMargins margins = contentsMargins() + viewportMargins();
-    return {QPlainTextEdit::sizeHint().width(),
-            lines * fontMetrics().lineSpacing() + margins.top() + margins.bottom()};
-}
-
-void ItemNameField::fitHeight() {
-    setFixedHeight(ItemNameField::sizeHint().height());
 }
 
 void ItemNameField::keyPressEvent(QKeyEvent* event) {
@@ -71,9 +45,4 @@ void ItemNameField::focusOutEvent(QFocusEvent* event) {
 void ItemNameField::insertFromMimeData(const QMimeData* source) {
     if (source && source->hasText())
         insertPlainText(SingleLineField::flatten(source->text()));
-}
-
-void ItemNameField::resizeEvent(QResizeEvent* event) {
-    QPlainTextEdit::resizeEvent(event);
-    fitHeight(); // a new width wraps the name into another number of lines
 }

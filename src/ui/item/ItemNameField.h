@@ -1,21 +1,17 @@
 #pragma once
 
-#include <QPlainTextEdit>
+#include "ui/components/GrowingTextField.h"
 
-// The item editor's name field: borderless, wrapping over as many lines as the name needs.
-// A name is one line of text: Return ends the editing (the field gives up its focus), and line
-// breaks that are pasted or dropped in become spaces.
-class ItemNameField : public QPlainTextEdit {
+// The item editor's name field: wrapping over as many lines as the name needs. A name is one
+// line of text: Return ends the editing (the field gives up its focus), and line breaks that
+// are pasted or dropped in become spaces.
+class ItemNameField : public GrowingTextField {
     Q_OBJECT
 public:
     explicit ItemNameField(QWidget* parent = nullptr);
 
-    QString text() const { return toPlainText(); }
     // Replaces the text without announcing an edit.
     void replaceText(const QString& text);
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
 
 signals:
     void edited(const QString& text);
@@ -26,9 +22,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void fitHeight();
     bool replacing_ = false;
 };

@@ -3,6 +3,7 @@
 #include "ui/components/AddItemField.h"
 #include "ui/components/NoteField.h"
 #include "ui/components/SingleLineField.h"
+#include "ui/item/ItemNameField.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -124,6 +125,24 @@ TEST(NoteFieldTest, GrowsFromOneToSixLinesThenScrolls) {
     EXPECT_EQ(field.height(), sixLines);
     EXPECT_EQ(field.verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
     field.clear();
+    EXPECT_EQ(field.height(), oneLine);
+}
+
+TEST(GrowingTextFieldTest, TheNameFieldGrowsWithItsWrappedTextAndNeverScrolls) {
+    ItemNameField field;
+    field.resize(300, field.sizeHint().height());
+    field.show();
+    const int oneLine = field.height();
+    EXPECT_EQ(field.visibleLines(), 1);
+    field.replaceText(QString("A long name for one item ").repeated(12));
+    EXPECT_GT(field.visibleLines(), 6) << "no six-line limit for a name";
+    EXPECT_EQ(field.height(), field.visibleLines() * field.fontMetrics().lineSpacing());
+    EXPECT_EQ(field.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const int wrapped = field.visibleLines();
+    field.resize(600, field.height()); // wider: fewer lines, a lower field
+    EXPECT_LT(field.visibleLines(), wrapped);
+    EXPECT_EQ(field.height(), field.visibleLines() * field.fontMetrics().lineSpacing());
+    field.replaceText(QString());
     EXPECT_EQ(field.height(), oneLine);
 }
 
