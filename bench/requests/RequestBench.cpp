@@ -84,6 +84,8 @@ QString program() {
 // for. With sync on the store has been through its first sync, with a container of its own.
 struct Profile {
     Profile(bool withProgram, bool syncOn) {
+        QDir().mkpath(runtime());
+        QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile store(dir.filePath("store.json"));
         store.open(QIODevice::WriteOnly);
         store.write(storeFile());
@@ -96,12 +98,18 @@ struct Profile {
             qFatal("The first sync failed.");
         if (withProgram) {
             program = std::make_unique<QProcess>();
+            // The window draws offscreen: a benchmark has no display, and without one the
+            // program would end at once and every request would run on its own.
+            QProcessEnvironment environment = this->environment();
+            environment.insert("QT_QPA_PLATFORM", "offscreen");
+            program->setProcessEnvironment(environment);
             program->start(::program(), arguments({}));
             program->waitForStarted();
-            // Listening once a request goes through it.
-            for (int attempt = 0; run({"read", "--list-id", firstList(), "--no"}) != 0; ++attempt) {
-                if (attempt > 600)
-                    qFatal("The program never answered.");
+            // Listening once its socket is there (the command line's own fallback would answer
+            // a request without it).
+            for (int attempt = 0; !listening(); ++attempt) {
+                if (attempt > 600 || program->state() != QProcess::Running)
+                    qFatal("The program never started listening.");
                 QThread::msleep(50);
             }
         }
@@ -116,8 +124,19 @@ struct Profile {
         return QStringList{"--profile", dir.path(), "--cloud", dir.filePath("cloud.sqlite")} +
                words;
     }
+    // The program's sockets go to a folder of this profile's own, where nothing else listens.
+    QProcessEnvironment environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_RUNTIME_DIR", runtime());
+        return environment;
+    }
+    QString runtime() const { return dir.filePath("run"); }
+    bool listening() const {
+        return !QDir(runtime()).entryList({"*-window"}, QDir::System | QDir::Files).isEmpty();
+    }
     int run(const QStringList& words) const {
         QProcess process;
+        process.setProcessEnvironment(environment());
         process.start(::program(), arguments(words));
         process.closeWriteChannel();
         process.waitForFinished(60'000);
