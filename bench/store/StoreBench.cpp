@@ -177,13 +177,13 @@ qint64 statusKiB(const char* field) {
 
 // Loads the store at `path` in this fresh process and prints the peak memory the load added to
 // what the process held before it (KiB), or -1 when the file did not load.
-int peakOfLoad(const char* path, qsizetype items) {
+int peakOfLoad(const char* path, qsizetype items, ListStore::Access access) {
     const qint64 floor = statusKiB("VmRSS:");
     qint64 grown = -1;
     {
         MemoryDefaults defaults;
         ListStore store(QString::fromLocal8Bit(path), true, false, defaults, Clock::shared(),
-                        ListStore::Access::readOnly);
+                        access);
         if (store.allItems().size() == items)
             grown = statusKiB("VmHWM:") - floor;
     }
@@ -192,14 +192,17 @@ int peakOfLoad(const char* path, qsizetype items) {
 }
 
 const char* const peakOption = "--peak-of-load";
+const char* const writableOption = "--writable";
 
 // The peak memory a load adds to a process: measured in a fresh process of this program, so
-// that nothing of earlier runs is counted or reused.
-void BM_LoadPeakMemory(benchmark::State& state) {
+// that nothing of earlier runs is counted or reused. A writable store (the window's) also
+// encodes every item for its writer once the file is read.
+void loadPeak(benchmark::State& state, bool writable) {
     Fixture& f = fixture(int(state.range(0)));
     const QByteArray command = QFile::encodeName(QFile::symLinkTarget("/proc/self/exe")) + " " +
                                QByteArray(peakOption) + " " + QFile::encodeName(f.path) + " " +
-                               QByteArray::number(state.range(0));
+                               QByteArray::number(state.range(0)) +
+                               (writable ? QByteArray(" ") + writableOption : QByteArray());
     double peakMiB = 0;
     for (auto _ : state) {
         FILE* child = ::popen(command.constData(), "r");
@@ -214,6 +217,13 @@ void BM_LoadPeakMemory(benchmark::State& state) {
     }
     state.counters["peak_MiB"] = peakMiB;
     state.counters["x_file"] = peakMiB * 1024 * 1024 / double(f.bytes.size());
+}
+
+void BM_LoadPeakMemory(benchmark::State& state) {
+    loadPeak(state, false);
+}
+void BM_LoadPeakMemoryWritable(benchmark::State& state) {
+    loadPeak(state, true);
 }
 
 // Takes what it is given and keeps nothing: the encoding's cost without a file's.
@@ -384,6 +394,7 @@ void BM_DragOnDisk(benchmark::State& state) {
 BENCHMARK(BM_PlainReadAndParse) STORE_SIZES;
 BENCHMARK(BM_Load) STORE_SIZES;
 BENCHMARK(BM_LoadPeakMemory) STORE_SIZES->Iterations(3);
+BENCHMARK(BM_LoadPeakMemoryWritable) STORE_SIZES->Iterations(3);
 BENCHMARK(BM_EncodeSave) STORE_SIZES;
 BENCHMARK(BM_TickUIThread) STORE_SIZES;
 BENCHMARK(BM_AddUIThread) STORE_SIZES;
@@ -395,8 +406,11 @@ BENCHMARK(BM_DragOnDisk) STORE_SIZES->UseManualTime();
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], peakOption) == 0)
-        return peakOfLoad(argv[2], std::atoll(argv[3]));
+    if ((argc == 4 || argc == 5) && std::strcmp(argv[1], peakOption) == 0) {
+        const bool writable = argc == 5 && std::strcmp(argv[4], writableOption) == 0;
+        return peakOfLoad(argv[2], std::atoll(argv[3]),
+                          writable ? ListStore::Access::readWrite : ListStore::Access::readOnly);
+    }
     // The store takes its writer's reports on the event loop, as in the window.
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

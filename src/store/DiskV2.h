@@ -21,6 +21,7 @@
 #include <optional>
 
 class QIODevice;
+class StoreFileBytes;
 struct StoreEncodingCache;
 
 // The current layout of the store file. Keys are written in the order of the fields below;
@@ -50,6 +51,9 @@ struct DiskV2 {
     // holds the wrong type. `now` is the creation time of a list element that has none. Bytes
     // with `readingRoom` bytes of capacity after their end are read in place; others are copied.
     static DiskV2 decode(const QByteArray& bytes, Date now);
+    // As above, giving the bytes back as they are read (StoreFileBytes): even when it throws,
+    // they are no longer all there afterwards.
+    static DiskV2 decode(StoreFileBytes& bytes, Date now);
     static constexpr qsizetype readingRoom = 64;
 
     // Compact JSON with "version" 3 first, written into `device` a block at a time; absent

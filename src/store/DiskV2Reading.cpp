@@ -6,6 +6,7 @@
 // coerced to another type, and keys the program does not know are skipped (their values are
 // still checked to be JSON).
 #include "DiskV2.h"
+#include "StoreFileBytes.h"
 
 #include "platform/Base64.h"
 #include "platform/JsonRead.h"
@@ -168,14 +169,6 @@ QByteArray base64View(od::value& value, const char* what) {
     return QByteArray::fromRawData(text.data(), qsizetype(text.size()));
 }
 
-ArchivedRecords archivedRecordsOf(od::value& value, const char* what) {
-    ArchivedRecords records;
-    eachMember(objectOf(value, what), what, [&](od::field& field, od::value& text) {
-        records.append(keyOf(field, what), base64View(text, what));
-    });
-    return records;
-}
-
 QByteArray data(od::value& value, const char* what) {
     const std::optional<QByteArray> decoded = Base64::decode(base64View(value, what));
     if (!decoded)
@@ -290,22 +283,15 @@ template <typename T> T required(std::optional<T>& member, const char* key) {
 
 } // namespace
 
-DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
-    // A raw NUL is never JSON; simdjson would not look at one inside a value it skips.
-    if (JsonRead::hasRawNul(bytes))
-        throw DecodeError("not a JSON document");
-    // simdjson reads a little past the end: a file read for it leaves room (ListStore::load),
-    // anything else is copied once.
-    std::unique_ptr<simdjson::padded_string> copy;
-    simdjson::padded_string_view input;
-    static_assert(DiskV2::readingRoom >= qsizetype(simdjson::SIMDJSON_PADDING));
-    if (bytes.capacity() - bytes.size() >= readingRoom) {
-        input = simdjson::padded_string_view(bytes.constData(), size_t(bytes.size()),
-                                             size_t(bytes.capacity()));
-    } else {
-        copy = std::make_unique<simdjson::padded_string>(bytes.constData(), size_t(bytes.size()));
-        input = *copy;
-    }
+namespace {
+
+// Reads `input` in one pass. When `bytes` holds it, the bytes behind each item and archived
+// record read are given back as the reader moves on: nothing before that place is read again.
+DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes* bytes) {
+    const auto releaseBefore = [bytes](const char* position) {
+        if (bytes)
+            bytes->releaseBefore(position);
+    };
     od::parser parser;
     od::document document = take(parser.iterate(input), "store");
     if (take(document.type(), "store") != Type::object)
@@ -330,13 +316,14 @@ DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
                     v, what, [now](const Json& element) { return TBList::fromJson(element, now); });
             });
         } else if (key == "items") {
-            optional(members.items, value, "items", [](od::value& v, const char* what) {
+            optional(members.items, value, "items", [&](od::value& v, const char* what) {
                 // The items of a list come together: they share one copy of its id.
                 od::array elements = arrayOf(v, what);
                 QList<TBItem> items;
                 items.reserve(qsizetype(take(elements.count_elements(), what)));
                 QString listID;
                 eachElement(elements, what, [&](od::value& element) {
+                    releaseBefore(element.raw_json_token().data());
                     items.append(item(element));
                     QString& read = items.last().listID;
                     if (read == listID)
@@ -351,7 +338,16 @@ DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
         } else if (key == "dirtyItems") {
             optional(members.dirtyItems, value, "dirtyItems", fieldMap);
         } else if (key == "archivedRecords") {
-            optional(members.archivedRecords, value, "archivedRecords", archivedRecordsOf);
+            optional(members.archivedRecords, value, "archivedRecords",
+                     [&](od::value& v, const char* what) {
+                         ArchivedRecords records;
+                         eachMember(objectOf(v, what), what,
+                                    [&](od::field& field, od::value& text) {
+                                        releaseBefore(field.key().raw());
+                                        records.append(keyOf(field, what), base64View(text, what));
+                                    });
+                         return records;
+                     });
         } else if (key == "engineState") {
             optional(disk.engineState, value, "engineState", data);
         } else if (key == "sharedEngineState") {
@@ -412,4 +408,35 @@ DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
     disk.dirtyItems = required(members.dirtyItems, "dirtyItems");
     disk.archivedRecords = required(members.archivedRecords, "archivedRecords");
     return disk;
+}
+
+// A raw NUL is never JSON; simdjson would not look at one inside a value it skips.
+void refuseRawNul(const QByteArray& bytes) {
+    if (JsonRead::hasRawNul(bytes))
+        throw DecodeError("not a JSON document");
+}
+
+} // namespace
+
+DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
+    refuseRawNul(bytes);
+    // simdjson reads a little past the end: bytes with room after them are read in place,
+    // anything else is copied once.
+    static_assert(DiskV2::readingRoom >= qsizetype(simdjson::SIMDJSON_PADDING));
+    if (bytes.capacity() - bytes.size() >= readingRoom) {
+        return decodeInput(simdjson::padded_string_view(bytes.constData(), size_t(bytes.size()),
+                                                        size_t(bytes.capacity())),
+                           now, nullptr);
+    }
+    const simdjson::padded_string copy(bytes.constData(), size_t(bytes.size()));
+    return decodeInput(copy, now, nullptr);
+}
+
+DiskV2 DiskV2::decode(StoreFileBytes& bytes, Date now) {
+    refuseRawNul(bytes.view());
+    if (bytes.capacity() - bytes.size() < readingRoom)
+        throw DecodeError("no reading room after the store file's bytes");
+    return decodeInput(
+        simdjson::padded_string_view(bytes.data(), size_t(bytes.size()), size_t(bytes.capacity())),
+        now, &bytes);
 }

@@ -321,7 +321,7 @@ signals:
 private:
     // Loading (ListStoreFile.cpp).
     void load();
-    void adopt(const DiskV2& disk, const QByteArray& bytes);
+    void adopt(const DiskV2& disk);
     void migrateFilingOffTheListRecord(const QByteArray& bytes);
     DiskV2 snapshot() const;
     // Keeps a copy of a file that did not read in full; false when the copy failed.

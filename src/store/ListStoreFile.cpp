@@ -3,6 +3,7 @@
 
 #include "DiskV2.h"
 #include "StoreEncodingCache.h"
+#include "StoreFileBytes.h"
 #include "StoreLocation.h"
 #include "StoreWriter.h"
 #include "UnreadableCopies.h"
@@ -35,16 +36,10 @@ QString ListStore::resolveStoreURL(const std::optional<QString>& groupContainer,
 
 namespace {
 
-// The whole file, with the room after its end that the reader needs to read it in place.
-QByteArray readWithRoom(QFile& file) {
-    QByteArray bytes;
-    bytes.reserve(file.size() + DiskV2::readingRoom);
-    bytes.resize(file.size());
-    const qint64 read = file.read(bytes.data(), bytes.size());
-    bytes.resize(std::max<qint64>(read, 0));
-    if (!file.atEnd())
-        bytes += file.readAll(); // it grew meanwhile
-    return bytes;
+// The file's bytes once more, for the rare readings after the first one gave them back.
+QByteArray readAgain(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -56,18 +51,21 @@ void ListStore::load() {
             refuseUnopenedFile(file.errorString());
         return;
     }
-    QByteArray bytes = readWithRoom(file);
-    file.close();
     const Date now = clock_.now();
     std::optional<DiskV2> disk;
-    try {
-        disk = DiskV2::decode(bytes, now);
-    } catch (const DecodeError&) {
+    {
+        // Read in one pass that gives the bytes back behind it: a large store is not held
+        // both as text and as what was read from it.
+        std::optional<StoreFileBytes> bytes = StoreFileBytes::read(file, DiskV2::readingRoom);
+        file.close();
+        try {
+            if (bytes)
+                disk = DiskV2::decode(*bytes, now);
+        } catch (const DecodeError&) {
+        }
     }
     if (disk) {
-        adopt(*disk, bytes);
-        // The file's bytes go before the item texts are encoded: a large store would hold both.
-        bytes = QByteArray();
+        adopt(*disk);
         disk.reset();
         // The first save then writes only what changed, like every later one.
         if (writer_)
@@ -78,7 +76,7 @@ void ListStore::load() {
     // Anything but the current layout loses data when it is written over: keep a copy first.
     copyAside();
     try {
-        const DiskV1 first = DiskV1::decode(bytes, now);
+        const DiskV1 first = DiskV1::decode(readAgain(fileURL_), now);
         lists_ = first.lists;
         allItems_ = first.items;
         itemsChanged();
@@ -101,7 +99,7 @@ void ListStore::copyAside() {
         writer_->keepCopyBeforeFirstWrite();
 }
 
-void ListStore::adopt(const DiskV2& disk, const QByteArray& bytes) {
+void ListStore::adopt(const DiskV2& disk) {
     lists_ = disk.lists;
     allItems_ = disk.items;
     itemsChanged();
@@ -138,7 +136,7 @@ void ListStore::adopt(const DiskV2& disk, const QByteArray& bytes) {
         filings_ = *disk.filings;
         dirtyFilings_ = disk.dirtyFilings.value_or(QSet<QString>());
     } else {
-        migrateFilingOffTheListRecord(bytes);
+        migrateFilingOffTheListRecord(readAgain(fileURL_));
     }
 }
 
