@@ -1,25 +1,33 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QMap>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 // The server records the store keeps, by archive key ("L#" + list id, "I#" + item id, ...), as
 // their Base64 text. Each is held as the member the store file writes for it, `"key":"text"`,
 // made when the record arrives: a save writes the members as they are, however many there are.
 //
+// A large store holds one record per item, so the members read from the file (and, after many
+// changes, all of them) lie one after another in one block of text, which copies share and
+// nobody changes; the key of such a member is read from its text. Changes since are kept
+// beside the block until there are many.
+//
 // The text given to insert() must be Base64 (it never needs escaping); the reader of the store
 // file checks that of every record it reads. Every change gives the records a new version, unique
-// in the process, which copies share: the store's writer keeps the members it wrote by version.
+// in the process, which copies share.
 class ArchivedRecords {
 public:
-    bool contains(const QString& key) const { return members_.contains(key); }
-    bool isEmpty() const { return members_.isEmpty(); }
-    qsizetype size() const { return members_.size(); }
-    QStringList keys() const { return members_.keys(); }
+    bool contains(const QString& key) const;
+    bool isEmpty() const { return size_ == 0; }
+    qsizetype size() const { return size_; }
+    QStringList keys() const;
     // The record's Base64 text; absent when there is none.
     std::optional<QByteArray> value(const QString& key) const;
 
@@ -28,17 +36,58 @@ public:
     void append(const QString& key, const QByteArray& base64);
     bool remove(const QString& key);
     void clear();
+    // Room for appending members of this much text in all, and giving back what was not used.
+    void reserve(qsizetype text);
+    void squeeze();
 
-    // Key to the member's text in the store file, in key order (the order it is written in).
-    const QMap<QString, QByteArray>& members() const { return members_; }
+    // Calls `write(member)` with each member's text in the store file, in key order (the order
+    // it is written in).
+    template <typename Write> void forEachMember(Write write) const;
     // Equal versions hold the same members; 0 is the version of none.
     quint64 version() const { return version_; }
 
-    bool operator==(const ArchivedRecords& other) const { return members_ == other.members_; }
+    bool operator==(const ArchivedRecords& other) const;
 
 private:
+    struct Block {
+        QByteArray text;
+        std::vector<qsizetype> ends; // where each member's text ends, in key order
+    };
+
+    qsizetype blockSize() const { return block_ ? qsizetype(block_->ends.size()) : 0; }
+    QByteArrayView blockMember(qsizetype index) const;
+    bool isGone(qsizetype index) const { return !gone_.empty() && gone_[size_t(index)]; }
+    // The place of the key's member in the block, when it is there and not gone.
+    std::optional<qsizetype> findInBlock(const QString& key) const;
+    // The block, made when there is none, when this one alone holds it.
+    Block* blockToFill();
+    void markGone(qsizetype index);
+    void foldWhenLarge();
     void changed();
 
-    QMap<QString, QByteArray> members_;
+    // Changed only while held by this one alone (blockToFill()).
+    std::shared_ptr<Block> block_;
+    std::vector<bool> gone_; // members of the block removed since (empty when none are)
+    qsizetype goneCount_ = 0;
+    QMap<QString, QByteArray> added_; // members not in the block
+    qsizetype size_ = 0;
     quint64 version_ = 0;
 };
+
+// How the key of a member written as `"key":...` compares with `key` (as QString's order does).
+int compareMemberKey(QByteArrayView member, const QString& key);
+
+template <typename Write> void ArchivedRecords::forEachMember(Write write) const {
+    auto added = added_.cbegin();
+    const qsizetype count = blockSize();
+    for (qsizetype i = 0; i < count; ++i) {
+        if (isGone(i))
+            continue;
+        const QByteArrayView member = blockMember(i);
+        for (; added != added_.cend() && compareMemberKey(member, added.key()) > 0; ++added)
+            write(QByteArrayView(added.value()));
+        write(member);
+    }
+    for (; added != added_.cend(); ++added)
+        write(QByteArrayView(added.value()));
+}

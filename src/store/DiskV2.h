@@ -65,6 +65,7 @@ struct DiskV2 {
     static QByteArray encodeItem(const TBItem& item);
     // An archived record's member of "archivedRecords": the key, then the Base64 text.
     static QByteArray encodeArchiveMember(const QString& key, const QByteArray& base64);
+    static void appendArchiveMember(QByteArray& out, const QString& key, const QByteArray& base64);
 };
 
 // The first layout: only lists and items.

@@ -230,34 +230,17 @@ void appendData(Output& out, const QByteArray& data) {
     out += '"';
 }
 
-// The members are kept as the text they are written as (ArchivedRecords). With a cache, the
-// members of the records' version are listed once, and saves that meet the same version write
-// them from that list.
-void appendArchivedRecords(Output& out, const ArchivedRecords& records, StoreEncodingCache* cache) {
-    if (cache && cache->archivesVersion != records.version()) {
-        for (QByteArray& member : cache->archiveMembers)
-            cache->dropped.push_back({TBItem{}, std::move(member)});
-        cache->archiveMembers.clear();
-        cache->archiveMembers.reserve(size_t(records.size()));
-        for (const QByteArray& member : records.members())
-            cache->archiveMembers.push_back(member);
-        cache->archivesVersion = records.version();
-    }
-    const auto write = [&out](const auto& members) {
-        out += '{';
-        bool first = true;
-        for (const QByteArray& member : members) {
-            if (!first)
-                out += ',';
-            first = false;
-            out += member;
-        }
-        out += '}';
-    };
-    if (cache)
-        write(cache->archiveMembers);
-    else
-        write(records.members());
+// The members are kept as the text they are written as (ArchivedRecords).
+void appendArchivedRecords(Output& out, const ArchivedRecords& records) {
+    out += '{';
+    bool first = true;
+    records.forEachMember([&](QByteArrayView member) {
+        if (!first)
+            out += ',';
+        first = false;
+        out.append(member.data(), member.size());
+    });
+    out += '}';
 }
 
 // The common save: the cache's entries are the first items, in their places (an edit, or items
@@ -367,11 +350,15 @@ QByteArray DiskV2::encodeItem(const TBItem& item) {
 QByteArray DiskV2::encodeArchiveMember(const QString& key, const QByteArray& base64) {
     QByteArray member;
     member.reserve(key.size() + base64.size() + 8);
-    appendString(member, key);
-    member += ":\"";
-    member += base64;
-    member += '"';
+    appendArchiveMember(member, key, base64);
     return member;
+}
+
+void DiskV2::appendArchiveMember(QByteArray& out, const QString& key, const QByteArray& base64) {
+    appendString(out, key);
+    out += ":\"";
+    out += base64;
+    out += '"';
 }
 
 bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
@@ -387,7 +374,7 @@ bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
     appendKey(out, "dirtyItems");
     appendObject(out, dirtyItems, writeFields);
     appendKey(out, "archivedRecords");
-    appendArchivedRecords(out, archivedRecords, cache);
+    appendArchivedRecords(out, archivedRecords);
     if (engineState) {
         appendKey(out, "engineState");
         appendData(out, *engineState);

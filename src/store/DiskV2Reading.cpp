@@ -341,11 +341,16 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
             optional(members.archivedRecords, value, "archivedRecords",
                      [&](od::value& v, const char* what) {
                          ArchivedRecords records;
+                         // Their texts take no more room than in the file, which ends
+                         // with them: room only comes into use as it is filled.
+                         const char* const start = v.raw_json_token().data();
+                         records.reserve(qsizetype(input.data() + input.size() - start));
                          eachMember(objectOf(v, what), what,
                                     [&](od::field& field, od::value& text) {
                                         releaseBefore(field.key().raw());
                                         records.append(keyOf(field, what), base64View(text, what));
                                     });
+                         records.squeeze();
                          return records;
                      });
         } else if (key == "engineState") {

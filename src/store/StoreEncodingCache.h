@@ -19,14 +19,7 @@ struct StoreEncodingCache {
     std::vector<Entry> entries;
     // Entries the last save let go of. They share texts with the store's items, so the writer
     // thread hands them back to the store's thread to be dropped there (see StoreWriter.h).
-    // Archive members let go of go back the same way, as entries without an item.
     std::vector<Entry> dropped;
-
-    // The archived records' members in the order they are written, sharing their texts with
-    // the store's, as of the records' version `archivesVersion` (ArchivedRecords::version()):
-    // a save whose records are of that version writes them from here, without walking the map.
-    quint64 archivesVersion = 0;
-    std::vector<QByteArray> archiveMembers;
 
     // An entry for each item, encoded now.
     static StoreEncodingCache of(const QList<TBItem>& items);

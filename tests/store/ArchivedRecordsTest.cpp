@@ -1,0 +1,155 @@
+// The archived records against a plain map of the same changes, and as the store file has them.
+#include "StoreTestSupport.h"
+
+#include "store/ArchivedRecords.h"
+
+#include <QRandomGenerator>
+
+namespace {
+
+// Every member in writing order, as one text.
+QByteArray written(const ArchivedRecords& records) {
+    QByteArray text;
+    records.forEachMember([&text](QByteArrayView member) {
+        text.append(member);
+        text.append('\n');
+    });
+    return text;
+}
+
+QByteArray written(const QMap<QString, QByteArray>& expected) {
+    QByteArray text;
+    for (auto it = expected.begin(); it != expected.end(); ++it)
+        text += DiskV2::encodeArchiveMember(it.key(), it.value()) + '\n';
+    return text;
+}
+
+void expectSame(const ArchivedRecords& records, const QMap<QString, QByteArray>& expected) {
+    ASSERT_EQ(records.size(), expected.size());
+    EXPECT_EQ(records.isEmpty(), expected.isEmpty());
+    EXPECT_EQ(records.keys(), expected.keys());
+    EXPECT_EQ(written(records), written(expected));
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        EXPECT_TRUE(records.contains(it.key())) << it.key().toStdString();
+        EXPECT_EQ(records.value(it.key()), it.value()) << it.key().toStdString();
+    }
+}
+
+// Keys whose order differs between UTF-8 bytes, code points and QString's UTF-16 units, and
+// keys that need escaping.
+const QString oddKeys[] = {
+    QString::fromUtf8("I#\xF0\x9F\x8D\x8E"), // beyond the basic plane: before U+FF01 in UTF-16
+    QString::fromUtf8("I#\xEF\xBC\x81"),     // U+FF01
+    QString::fromUtf8("I#K\xC3\xBC"
+                      "che"),
+    "I#a\"b\\c",
+    "I#a\tb",
+    "I#~",
+};
+
+} // namespace
+
+TEST(ArchivedRecords, KeepWhatAMapOfTheSameChangesKeeps) {
+    struct Case {
+        const char* what;
+        int appended; // members appended in ascending order first, as a file is read
+        int changes;  // then this many inserts and removes
+    };
+    const Case cases[] = {
+        {"changes only", 0, 300},
+        {"a read block, then a few changes", 2000, 200},
+        {"a read block, then enough changes to fold them in", 2000, 5000},
+        {"no block and enough changes to fold", 0, 4000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QRandomGenerator random(7);
+        ArchivedRecords records;
+        QMap<QString, QByteArray> expected;
+        const auto keyOf = [](int n) { return QString("I#%1").arg(n, 6, 10, QChar('0')); };
+        for (int n = 0; n < c.appended; ++n) {
+            const QByteArray text = QByteArray::number(n).toBase64();
+            records.append(keyOf(2 * n), text);
+            expected.insert(keyOf(2 * n), text);
+        }
+        expectSame(records, expected);
+        const ArchivedRecords before = records;
+        const QMap<QString, QByteArray> expectedBefore = expected;
+        for (int step = 0; step < c.changes; ++step) {
+            const int pick = int(random.bounded(3 * c.appended + 600));
+            const QString key =
+                pick % 50 == 0 ? oddKeys[pick / 50 % std::size(oddKeys)] : keyOf(pick);
+            if (random.bounded(3) == 0) {
+                EXPECT_EQ(records.remove(key), expected.remove(key) == 1);
+            } else {
+                const QByteArray text = QByteArray::number(step).toBase64();
+                records.insert(key, text);
+                expected.insert(key, text);
+            }
+            if (step % 97 == 0)
+                expectSame(records, expected);
+        }
+        expectSame(records, expected);
+        // A copy taken earlier shares what it can and keeps what it had.
+        expectSame(before, expectedBefore);
+        EXPECT_EQ(records == before, expected == expectedBefore);
+        records.clear();
+        expectSame(records, {});
+    }
+}
+
+TEST(ArchivedRecords, AppendingOutOfOrderStillKeepsKeyOrder) {
+    ArchivedRecords records;
+    QMap<QString, QByteArray> expected;
+    const QString keys[] = {"L#b", "L#a", "L#c", "L#c", oddKeys[1], oddKeys[0], "L#"};
+    for (qsizetype i = 0; i < qsizetype(std::size(keys)); ++i) {
+        const QByteArray text = QByteArray::number(i).toBase64();
+        records.append(keys[i], text);
+        expected.insert(keys[i], text);
+    }
+    expectSame(records, expected);
+}
+
+TEST(ArchivedRecords, RecordsOfAFileInAnyOrderAreReadAsTheLastOfEqualKeysAndWrittenSorted) {
+    const QByteArray file =
+        R"({"version":3,"lists":[],"items":[],"dirtyLists":{},"dirtyItems":{},)"
+        R"("archivedRecords":{"I#b":"AA==","I#a":"AQ==","I#\u00e9":"AAAA","I#b":"Ag==",)"
+        R"("L#x":"","I#\"q":"AQID"}})";
+    const DiskV2 disk = DiskV2::decode(file, Date(0));
+    EXPECT_EQ(disk.archivedRecords.keys(),
+              (QStringList{"I#\"q", "I#a", "I#b", QString::fromUtf8("I#\xC3\xA9"), "L#x"}));
+    EXPECT_EQ(disk.archivedRecords.value("I#b"), "Ag==");
+    const QByteArray saved = disk.encode();
+    EXPECT_TRUE(saved.contains(
+        QString::fromUtf8(R"("archivedRecords":{"I#\"q":"AQID","I#a":"AQ==","I#b":"Ag==",)"
+                          R"("I#é":"AAAA","L#x":""})")
+            .toUtf8()))
+        << saved.toStdString();
+    // Read back, written again: the same bytes.
+    EXPECT_EQ(DiskV2::decode(saved, Date(0)).encode(), saved);
+}
+
+TEST_F(StoreTest, RecordsReadFromTheFileAreWrittenBackAsTheyWere) {
+    {
+        auto store = open();
+        store->addList("Groceries");
+    }
+    Json document = fileJson();
+    for (int n = 0; n < 3000; ++n)
+        document["archivedRecords"][QString("I#%1").arg(n, 5, 10, QChar('0')).toStdString()] =
+            QByteArray::number(n * 7919).toBase64().toStdString();
+    writeFile(QByteArray::fromStdString(document.dump()));
+    const QByteArray before = fileBytes();
+    const auto section = [](const QByteArray& bytes) {
+        const qsizetype start = bytes.indexOf("\"archivedRecords\":");
+        return bytes.mid(start, bytes.indexOf('}', start) - start);
+    };
+
+    auto store = open();
+    store->addList("Trip");
+    store->flushSaves();
+    const QByteArray after = fileBytes();
+    ASSERT_NE(after, before);
+    EXPECT_EQ(section(after), section(before));
+    EXPECT_EQ(store->archivedRecords().size(), 3000);
+}
