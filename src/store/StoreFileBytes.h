@@ -38,7 +38,7 @@ public:
     // `position` on stay as they are.
     void releaseBefore(const char* position);
     qsizetype releasedSize() const { return released_; }
-    static constexpr qsizetype releaseStep = qsizetype(256) << 10;
+    static constexpr qsizetype releaseStep = qsizetype(64) << 10;
 
 private:
     StoreFileBytes() = default;

@@ -66,13 +66,25 @@ TEST(StoreFileBytes, ReadsTheWholeFileAndGivesBackOnlyWholePagesBehind) {
     EXPECT_EQ(bytes->releasedSize(), kept);
 }
 
-TEST(StoreFileBytes, ReadsAnEmptyFile) {
-    const auto file = fileOf(QByteArray());
-    ASSERT_TRUE(file);
-    const std::optional<StoreFileBytes> bytes = StoreFileBytes::read(*file, 64);
-    ASSERT_TRUE(bytes);
-    EXPECT_EQ(bytes->size(), 0);
-    EXPECT_EQ(bytes->capacity(), 64);
+TEST(StoreFileBytes, ReadsAnEmptyFileAndOneLongerThanItsSizeSaid) {
+    const auto empty = fileOf(QByteArray());
+    ASSERT_TRUE(empty);
+    const std::optional<StoreFileBytes> none = StoreFileBytes::read(*empty, 64);
+    ASSERT_TRUE(none);
+    EXPECT_EQ(none->size(), 0);
+    EXPECT_EQ(none->capacity(), 64);
+
+    // The system's own files say they are empty and are not: read on to their end.
+    QFile said("/proc/version");
+    ASSERT_TRUE(said.open(QIODevice::ReadOnly));
+    ASSERT_EQ(said.size(), 0);
+    const std::optional<StoreFileBytes> grown = StoreFileBytes::read(said, 64);
+    ASSERT_TRUE(grown);
+    QFile again("/proc/version");
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(grown->view(), again.readAll());
+    EXPECT_GT(grown->size(), 0);
+    EXPECT_EQ(grown->capacity(), grown->size() + 64);
 }
 
 TEST(StoreFileBytes, DecodingGivesTheBytesBackAndReadsWhatTheInPlaceReadingReads) {
