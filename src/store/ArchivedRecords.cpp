@@ -29,13 +29,22 @@ QString keyOf(QByteArrayView member) {
 } // namespace
 
 int compareMemberKey(QByteArrayView member, const QString& key) {
-    const QByteArrayView written = writtenKey(member);
-    // Ids are ASCII without escapes: compared as they are written.
-    const bool plain = std::all_of(written.begin(), written.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x80 && c != '\\';
-    });
-    if (plain)
-        return -QStringView(key).compare(QLatin1String(written.data(), written.size()));
+    // Ids are ASCII without escapes: compared a unit at a time as they are written, up to the
+    // first difference. Any other key is read from the member first.
+    const char* const end = member.data() + member.size();
+    const char16_t* unit = reinterpret_cast<const char16_t*>(key.constData());
+    const char16_t* const keyEnd = unit + key.size();
+    for (const char* c = member.data() + 1; c != end; ++c, ++unit) {
+        const auto byte = static_cast<unsigned char>(*c);
+        if (byte == '"')
+            return unit == keyEnd ? 0 : -1;
+        if (byte >= 0x80 || byte == '\\')
+            break;
+        if (unit == keyEnd)
+            return 1;
+        if (byte != *unit)
+            return byte < *unit ? -1 : 1;
+    }
     return keyOf(member).compare(key);
 }
 
@@ -157,10 +166,11 @@ void ArchivedRecords::markGone(qsizetype index) {
 }
 
 void ArchivedRecords::foldWhenLarge() {
-    // Changes kept beside the block cost more memory each than the block's members and are
-    // slower to walk: once there are as many as half the block, all go into a new block.
+    // Changes kept beside the block cost more memory each than the block's members, and a
+    // copy of the records changed while the writer holds the last one copies them all: once
+    // there are an eighth as many as the block has, all go into a new block.
     const qsizetype changes = added_.size() + goneCount_;
-    if (changes < 1024 || changes < blockSize() / 2)
+    if (changes < 1024 || changes < blockSize() / 8)
         return;
     auto block = std::make_shared<Block>();
     qsizetype length = 0;
