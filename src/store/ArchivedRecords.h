@@ -16,8 +16,8 @@
 //
 // A large store holds one record per item, so the members read from the file (and, after many
 // changes, all of them) lie one after another in one block of text, which copies share and
-// nobody changes; the key of such a member is read from its text. Changes since are kept
-// beside the block until there are many.
+// nobody changes once it is shared; the key of such a member is read from its text. Changes
+// since are kept beside the block until there are many.
 //
 // The text given to insert() must be Base64 (it never needs escaping); the reader of the store
 // file checks that of every record it reads. Every change gives the records a new version, unique

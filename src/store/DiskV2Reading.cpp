@@ -341,8 +341,9 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
             optional(members.archivedRecords, value, "archivedRecords",
                      [&](od::value& v, const char* what) {
                          ArchivedRecords records;
-                         // Their texts take no more room than in the file, which ends
-                         // with them: room only comes into use as it is filled.
+                         // Written again, the members take no more room than in the rest
+                         // of the file: that much is reserved, is only taken up as it is
+                         // filled, and what is left over is let go of at the end.
                          const char* const start = v.raw_json_token().data();
                          records.reserve(qsizetype(input.data() + input.size() - start));
                          eachMember(objectOf(v, what), what,
