@@ -1,5 +1,6 @@
 #include "RequestMain.h"
 
+#include "RequestHeap.h"
 #include "cloud/CloudDevice.h"
 #include "intents/CommandLine.h"
 #include "intents/RequestChannel.h"
@@ -120,6 +121,7 @@ int run(int argc, char* argv[]) {
     if (onlyOpensWindow(options))
         return becomeWindow(argv[0], rawArguments.mid(1));
 
+    RequestHeap::prepare();
     QCoreApplication app(argc, argv);
     return execute([&](Defaults&, const CloudSetup&, const QString&,
                        const std::optional<QString>& requestedListID) {
