@@ -20,10 +20,9 @@ void CreateListIntent::outcome(const IntentFrame& frame, const QString& listName
         return;
     }
     ListStore& store = frame.store();
-    store.rebuildDerivedCacheIfNeeded();
     // Every list takes part, shared ones included. Several lists answering to the name leaves
     // it free.
-    const ListMatch match = VoiceResolution::resolve(name, store.sortedListsCache());
+    const ListMatch match = VoiceResolution::resolve(name, store.sortedLists());
     if (match.kind == ListMatch::Kind::matched) {
         done(IntentOutcome::reply(QStringLiteral("You've already got a ") +
                                   match.lists.first().name + QStringLiteral(" list.")));

@@ -10,8 +10,7 @@ IntentFrame::IntentFrame(ListStore& store, Defaults& defaults, SyncStep sync)
     : store_(store), defaults_(defaults), sync_(sync ? std::move(sync) : noSync()) {}
 
 std::optional<TBList> IntentFrame::findList(const QString& listID) const {
-    store_.rebuildDerivedCacheIfNeeded();
-    for (const TBList& list : store_.sortedListsCache()) {
+    for (const TBList& list : store_.sortedLists()) {
         if (list.id == listID)
             return list;
     }

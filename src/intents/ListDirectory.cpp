@@ -32,13 +32,12 @@ QList<ListEntity> ListDirectory::lists() const {
     ListStore store(storeFile, settings_.source.cloudSync, false, defaults_, Clock::shared(),
                     ListStore::Access::readOnly);
     StoreNotice::tell(store, settings_.notice);
-    store.rebuildDerivedCacheIfNeeded();
     QList<ListEntity> lists;
-    for (const TBList& list : store.sortedListsCache())
+    for (const TBList& list : store.sortedLists())
         lists.append(ListEntity{list.id, list.name});
     // A damaged file, or one that cannot be opened, is left for the next reader to find, and
     // to say so, again.
     if (!store.unreadableCopy() && !store.openError() && !stamp.isEmpty())
-        ListEntityIndex::refresh(store.sortedListsCache(), settings_.indexPath, stamp);
+        ListEntityIndex::refresh(store.sortedLists(), settings_.indexPath, stamp);
     return lists;
 }

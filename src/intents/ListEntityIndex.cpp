@@ -53,11 +53,9 @@ bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path,
 }
 
 bool ListEntityIndex::refresh(ListStore& store, const QString& path) {
-    store.rebuildDerivedCacheIfNeeded();
     // Only a store that holds its file knows the file is still the one it read.
     const bool current = store.canWrite() && !store.unreadableCopy();
-    return refresh(store.sortedListsCache(), path,
-                   current ? storeStamp(store.fileURL()) : QString());
+    return refresh(store.sortedLists(), path, current ? storeStamp(store.fileURL()) : QString());
 }
 
 std::optional<QList<ListEntity>> ListEntityIndex::read(const QString& storeStamp,

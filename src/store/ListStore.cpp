@@ -137,12 +137,17 @@ std::optional<QByteArray> ListStore::archivedRecord(const QString& key) const {
     return Base64::decode(*text);
 }
 
-void ListStore::rebuildDerivedCacheIfNeeded() {
+const QList<TBList>& ListStore::sortedLists() {
     if (!listsCacheValid_) {
         sortedListsCache_ = lists_;
         displaySort(sortedListsCache_);
         listsCacheValid_ = true;
     }
+    return sortedListsCache_;
+}
+
+void ListStore::rebuildDerivedCacheIfNeeded() {
+    sortedLists();
     if (!itemsCacheValid_) {
         QHash<QString, QList<TBItem>> byList;
         for (const TBItem& item : std::as_const(allItems_))

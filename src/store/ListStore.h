@@ -173,6 +173,9 @@ public:
     // --- Display order and queries ---
     void rebuildDerivedCacheIfNeeded();
     const QList<TBList>& sortedListsCache() const { return sortedListsCache_; }
+    // The lists in display order, brought up to date without sorting every list's items too:
+    // all that finding a list needs.
+    const QList<TBList>& sortedLists();
     bool derivedCacheValid() const {
         return listsCacheValid_ && itemsCacheValid_ && staleItemLists_.isEmpty();
     }

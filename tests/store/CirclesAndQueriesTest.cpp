@@ -1,6 +1,7 @@
 #include "StoreTestSupport.h"
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 TEST_F(StoreTest, CirclesTakeOrdersTrimmedNamesAndNeverRenumber) {
@@ -82,6 +83,48 @@ TEST_F(StoreTest, DisplayOrderIsPinnedFirstThenOrderAndStable) {
     EXPECT_FALSE(store->derivedCacheValid());
     store->rebuildDerivedCacheIfNeeded();
     EXPECT_EQ(store->sortedListsCache()[0].name, "c");
+}
+
+TEST_F(StoreTest, ListsInDisplayOrderFollowEveryListChangeWithoutSortingItems) {
+    writeFile(R"({"version":3,"lists":[
+        {"id":"a","name":"a","order":1},{"id":"b","name":"b","order":0},
+        {"id":"c","name":"c","order":2}],
+        "items":[{"id":"i1","listID":"a","text":"one","order":1},
+                 {"id":"i2","listID":"a","text":"two","order":0}],
+        "dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
+    auto store = open();
+    const auto names = [&] {
+        QStringList shown;
+        for (const TBList& list : store->sortedLists())
+            shown.append(list.name);
+        return shown;
+    };
+    EXPECT_EQ(names(), (QStringList{"b", "a", "c"}));
+    // Finding a list leaves the items unsorted until they are asked for.
+    EXPECT_FALSE(store->derivedCacheValid());
+
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        QStringList expected;
+    };
+    const Step steps[] = {
+        {"a pin", [&] { store->setListPinned("c", true); }, {"c", "b", "a"}},
+        {"a new list", [&] { store->addList("d"); }, {"c", "b", "a", "d"}},
+        {"a deleted list", [&] { store->deleteList("b"); }, {"c", "a", "d"}},
+        {"an unpin", [&] { store->setListPinned("c", false); }, {"a", "c", "d"}},
+    };
+    for (const Step& step : steps) {
+        step.change();
+        EXPECT_EQ(names(), step.expected) << step.what;
+    }
+    // The items, sorted when asked for, are those of a full rebuild.
+    QStringList texts;
+    for (const TBItem& item : store->items("a"))
+        texts.append(item.text);
+    EXPECT_EQ(texts, (QStringList{"two", "one"}));
+    store->rebuildDerivedCacheIfNeeded();
+    EXPECT_EQ(store->sortedListsCache(), store->sortedLists());
 }
 
 TEST_F(StoreTest, ItemsOfAListFollowEveryChangeInPlace) {
