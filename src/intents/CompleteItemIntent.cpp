@@ -23,7 +23,7 @@ void tick(const IntentFrame& frame, const TBItem& item, const OutcomeHandler& do
 // several items with the same folded text.
 void tickChosen(const IntentFrame& frame, const TBList& list, const QString& chosenText,
                 const QString& itemID, const OutcomeHandler& done) {
-    for (const TBItem& item : frame.store().items(list.id)) {
+    for (const TBItem& item : frame.store().itemsOf(list.id)) {
         if (item.id != itemID)
             continue;
         if (item.done)
@@ -64,7 +64,7 @@ void CompleteItemIntent::outcome(const IntentFrame& frame, const QString& listID
         return;
     }
 
-    const ItemMatch match = VoiceResolution::resolveItem(spoken, frame.store().items(list->id));
+    const ItemMatch match = VoiceResolution::resolveItem(spoken, frame.store().itemsOf(list->id));
     switch (match.kind) {
     case ItemMatch::Kind::matched:
         tick(frame, match.items.first(), done);

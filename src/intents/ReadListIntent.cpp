@@ -21,7 +21,7 @@ void ReadListIntent::outcome(const IntentFrame& frame, const QString& listID,
     }
     // No view-only test: every list that can be found can be read.
     QList<TBItem> outstanding;
-    for (const TBItem& item : frame.store().items(list->id)) {
+    for (const TBItem& item : frame.store().itemsOf(list->id)) {
         if (!item.done)
             outstanding.append(item);
     }

@@ -198,6 +198,19 @@ QList<TBItem> ListStore::items(const QString& listID) {
     return itemsByListCache_.value(listID);
 }
 
+QList<TBItem> ListStore::itemsOf(const QString& listID) const {
+    if (itemsCacheValid_ && !staleItemLists_.contains(listID))
+        return itemsByListCache_.value(listID);
+    // In the order they have in allItems_ before the stable sort, as in a rebuild.
+    QList<TBItem> items;
+    for (const TBItem& item : std::as_const(allItems_)) {
+        if (item.listID == listID)
+            items.append(item);
+    }
+    displaySort(items);
+    return items;
+}
+
 QStringList ListStore::tags(const QString& listID) {
     QSet<QString> pool;
     for (const TBItem& item : items(listID)) {

@@ -180,6 +180,9 @@ public:
         return listsCacheValid_ && itemsCacheValid_ && staleItemLists_.isEmpty();
     }
     QList<TBItem> items(const QString& listID);
+    // The same items, for a single look at one list: taken from the cache when it holds them,
+    // otherwise picked out and sorted without building the cache of every list.
+    QList<TBItem> itemsOf(const QString& listID) const;
     QStringList tags(const QString& listID);
     QStringList vocabulary(const QString& listID);
 
