@@ -26,7 +26,8 @@ void prepare() {
     const std::uintptr_t start = (end - mallinfo2().arena + page - 1) & ~(page - 1);
     // The whole heap: the kernel gives a large page to each whole one of it not yet touched,
     // and small pages elsewhere, or when it has no large page to give, or large pages are off.
-    madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    if (end > start)
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
 } // namespace RequestHeap
