@@ -11,6 +11,9 @@
 namespace RequestHeap {
 
 void prepare() {
+    // One heap for every thread: the store's writer thread encodes and writes while the main
+    // thread waits for it, and takes from the same advised pages what the main thread freed.
+    mallopt(M_ARENA_MAX, 1);
     mallopt(M_MMAP_THRESHOLD, int(mappedApartFrom));
     // Never shrunk: the process ends soon, and would only grow it again.
     mallopt(M_TRIM_THRESHOLD, int(4 * reservedBytes));
