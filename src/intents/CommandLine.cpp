@@ -193,6 +193,8 @@ int Session::request(IntentKind kind, const std::optional<QString>& spokenList,
     IntentRequest request;
     request.kind = kind;
     ensureCurrent();
+    if (IntentKinds::takesList(kind) && !options_.listID && spokenList)
+        route_.takeStoreForLookUp(kind);
     if (IntentKinds::takesList(kind)) {
         const std::optional<QString> id = listID(spokenList, code);
         if (!id)

@@ -61,6 +61,44 @@ void RequestRoute::letGo() const {
     held_.reset();
 }
 
+void RequestRoute::takeStoreForLookUp(IntentKind kind) const {
+    if (held_ || kind == IntentKind::openList)
+        return;
+    const QString storeFile = settings_.source.fileURL();
+    // Taken before the store is read, as a look-up does.
+    const QString stamp = ListEntityIndex::storeStamp(storeFile);
+    if (stamp.isEmpty() || ListEntityIndex::read(stamp, indexPath()) ||
+        RequestClient::programAnswers(settings_.serverName, 50))
+        return;
+    auto held = std::make_shared<Held>();
+    if (kind == IntentKind::readList) {
+        // A read takes no turn, as in perform().
+        held->store =
+            std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_,
+                                        Clock::shared(), ListStore::Access::readOnly);
+        StoreNotice::tell(*held->store, settings_.notice);
+        if (held->store->unreadableCopy() || held->store->openError())
+            return;
+        ListEntityIndex::refresh(held->store->sortedLists(), indexPath(), stamp);
+    } else {
+        bool programStarted = false;
+        held->turn = StoreTurn::take(storeFile, QDeadlineTimer(settings_.waitMs), [&] {
+            programStarted = RequestClient::programAnswers(settings_.serverName, 50);
+            return programStarted;
+        });
+        if (!held->turn || programStarted)
+            return;
+        held->store =
+            std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_);
+        // Whatever keeps this store from writing, perform() meets it again and says so.
+        if (!held->store->canWrite())
+            return;
+        StoreNotice::tell(*held->store, settings_.notice);
+        refreshIndex(*held->store);
+    }
+    held_ = std::move(held);
+}
+
 ListDirectory RequestRoute::directory() const {
     return ListDirectory(ListDirectory::Settings{settings_.source, settings_.serverName,
                                                  settings_.indexPath, settings_.notice},
@@ -146,6 +184,9 @@ IntentOutcome RequestRoute::performLocally(ListStore& store, const IntentRequest
 }
 
 void RequestRoute::refreshIndex(ListStore& store) const {
-    ListEntityIndex::refresh(store, settings_.indexPath.isEmpty() ? ListEntityIndex::defaultPath()
-                                                                  : settings_.indexPath);
+    ListEntityIndex::refresh(store, indexPath());
+}
+
+QString RequestRoute::indexPath() const {
+    return settings_.indexPath.isEmpty() ? ListEntityIndex::defaultPath() : settings_.indexPath;
 }

@@ -55,6 +55,11 @@ public:
     void catchUp() const;
     // Lets go of a store catchUp() held: before waiting on a person, or handing over.
     void letGo() const;
+    // Before a list of a `kind` request is looked up by name, when no program runs and the
+    // list index no longer answers for the store file (another writer changed it): takes the
+    // store now, as the request will, and brings the index up to date from it. The look-up then
+    // reads the index, and the request the store held for it, so that the store is read once.
+    void takeStoreForLookUp(IntentKind kind) const;
 
     // Where this route finds every list.
     ListDirectory directory() const;
@@ -77,6 +82,7 @@ public:
 private:
     IntentOutcome performLocally(ListStore& store, const IntentRequest& request) const;
     void refreshIndex(ListStore& store) const;
+    QString indexPath() const;
 
     struct Held;
 

@@ -8,6 +8,9 @@
 #include <functional>
 #include <optional>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 namespace {
 
 class CommandLineRequests : public CommandLineTest {
@@ -333,6 +336,63 @@ TEST_F(CommandLineRequests, EveryRequestThatChangesTheListsLeavesTheIndexCurrent
     EXPECT_EQ(typed({"read", "--list", "shopping"}), CommandLine::ok);
     EXPECT_EQ(console.said, QStringList{"Two things left on Shopping: Oat milk and oat milk."});
     EXPECT_TRUE(indexIsCurrent());
+}
+
+// Counts the times the store file is opened (read: a save writes a new file beside it).
+class StoreReads {
+public:
+    explicit StoreReads(const QString& path)
+        : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+          // Closes are watched too: two opens in a row, unread, would come as one event.
+          watch_(inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE)) {}
+    ~StoreReads() { ::close(fd_); }
+    int count() const {
+        int opens = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                opens += (event->mask & IN_OPEN) ? 1 : 0;
+                at += ssize_t(sizeof(inotify_event)) + event->len;
+            }
+        }
+        return opens;
+    }
+    bool watching() const { return watch_ >= 0; }
+
+private:
+    int fd_;
+    int watch_;
+};
+
+TEST_F(CommandLineRequests, ARequestByNameReadsAStoreChangedBehindTheIndexOnce) {
+    struct Case {
+        const char* what;
+        QStringList words;
+        QString said;
+    } cases[] = {
+        {"a change", {"add", "--list", "shopping", "eggs"}, "Added eggs to Shopping."},
+        {"a tick", {"tick", "--list", "shopping", "eggs"}, "Ticked off eggs."},
+        {"a read",
+         {"read", "--list", "shopping"},
+         "Two things left on Shopping: Oat milk and oat milk."},
+    };
+    Seed(openStore()).rename(groceries, "Shopping");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Another writer changed the store behind the index.
+        Seed(openStore()).item(work, c.what);
+        const StoreReads reads(storePath());
+        ASSERT_TRUE(reads.watching());
+        EXPECT_EQ(typed(c.words), CommandLine::ok);
+        EXPECT_EQ(console.said, QStringList{c.said});
+        EXPECT_EQ(reads.count(), 1);
+        EXPECT_TRUE(ListEntityIndex::read(ListEntityIndex::storeStamp(storePath())).has_value());
+    }
+    // Through a current index the store is read once as well.
+    const StoreReads reads(storePath());
+    EXPECT_EQ(typed({"add", "--list", "shopping", "bread"}), CommandLine::ok);
+    EXPECT_EQ(reads.count(), 1);
 }
 
 } // namespace
