@@ -338,25 +338,35 @@ TEST_F(CommandLineRequests, EveryRequestThatChangesTheListsLeavesTheIndexCurrent
     EXPECT_TRUE(indexIsCurrent());
 }
 
-// Counts the times the store file is opened (read: a save writes a new file beside it).
+// Counts the times the store file is read: opened and read from before it is closed. A save
+// opens the file it replaces too, without reading it (it holds it while the new one goes in).
 class StoreReads {
 public:
     explicit StoreReads(const QString& path)
         : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
           // Closes are watched too: two opens in a row, unread, would come as one event.
-          watch_(inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_OPEN | IN_CLOSE)) {}
+          watch_(inotify_add_watch(fd_, QFile::encodeName(path).constData(),
+                                   IN_OPEN | IN_ACCESS | IN_CLOSE)) {}
     ~StoreReads() { ::close(fd_); }
     int count() const {
-        int opens = 0;
+        int reads = 0;
+        bool opened = false;
         alignas(inotify_event) char buffer[4096];
         for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
             for (ssize_t at = 0; at < got;) {
                 const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                opens += (event->mask & IN_OPEN) ? 1 : 0;
+                if (event->mask & IN_OPEN)
+                    opened = true;
+                if ((event->mask & IN_ACCESS) && opened) {
+                    ++reads;
+                    opened = false;
+                }
+                if (event->mask & IN_CLOSE)
+                    opened = false;
                 at += ssize_t(sizeof(inotify_event)) + event->len;
             }
         }
-        return opens;
+        return reads;
     }
     bool watching() const { return watch_ >= 0; }
 
