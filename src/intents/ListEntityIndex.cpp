@@ -48,8 +48,14 @@ bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path,
     document["lists"] = std::move(entries);
     document["store"] = JsonRead::toUtf8(storeStamp);
     const std::string text = document.dump(2) + "\n";
-
-    return DurableFile::replace(path, QByteArrayView(text.data(), qsizetype(text.size())));
+    const QByteArrayView bytes(text.data(), qsizetype(text.size()));
+    // Most requests leave the lists and the store's file as they were: the index on disk is
+    // then already this one, and a durable rewrite would cost the request two disk syncs.
+    QFile current(path);
+    if (current.size() == bytes.size() && current.open(QIODevice::ReadOnly) &&
+        current.readAll() == bytes)
+        return true;
+    return DurableFile::replace(path, bytes);
 }
 
 bool ListEntityIndex::refresh(ListStore& store, const QString& path) {

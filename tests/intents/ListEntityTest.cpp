@@ -5,6 +5,9 @@
 #include "intents/ListDirectory.h"
 #include "intents/ListEntityQuery.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 class ListEntities : public ProfileTest {
@@ -66,6 +69,60 @@ TEST_F(ListEntities, TheIndexHoldsExactlyTheCurrentListsAfterEveryChange) {
 
     const QString blocked = dir.filePath(QStringLiteral("no-such-folder/list-index.json"));
     EXPECT_FALSE(ListEntityIndex::refresh({}, blocked)) << "an index that cannot be written";
+}
+
+TEST_F(ListEntities, AnIndexThatWouldNotChangeIsNotWrittenAgain) {
+    const QString index = ListEntityIndex::defaultPath();
+    // A second name for the file as it is: a rewrite puts a new file under the index's name,
+    // which leaves the old one with the second name alone.
+    const QString seen = index + QStringLiteral(".seen");
+    const auto markSeen = [&] {
+        QFile::remove(seen);
+        ASSERT_EQ(::link(QFile::encodeName(index).constData(), QFile::encodeName(seen).constData()),
+                  0);
+    };
+    const auto rewritten = [&] {
+        struct stat info {};
+        return ::stat(QFile::encodeName(index).constData(), &info) == 0 && info.st_nlink == 1;
+    };
+    TBList groceries;
+    groceries.id = QStringLiteral("GROCERIES");
+    groceries.name = QStringLiteral("Groceries");
+    ASSERT_TRUE(ListEntityIndex::refresh({groceries}, index, QStringLiteral("stamp 1")));
+    markSeen();
+    EXPECT_TRUE(ListEntityIndex::refresh({groceries}, index, QStringLiteral("stamp 1")));
+    EXPECT_FALSE(rewritten()) << "the same index was written again";
+
+    // Any difference is written: another name, another stamp, a file changed by hand.
+    TBList renamed = groceries;
+    renamed.name = QStringLiteral("Shopping");
+    const struct {
+        const char* what;
+        QList<TBList> lists;
+        QString stamp;
+        std::function<void()> before;
+    } cases[] = {
+        {"another name", {renamed}, QStringLiteral("stamp 1"), [] {}},
+        {"another stamp", {renamed}, QStringLiteral("stamp 2"), [] {}},
+        {"a file changed by hand",
+         {renamed},
+         QStringLiteral("stamp 2"),
+         [&] {
+             QFile file(index);
+             ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+             file.seek(file.size() - 3);
+             file.write("x");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.before();
+        markSeen();
+        EXPECT_TRUE(ListEntityIndex::refresh(c.lists, index, c.stamp));
+        EXPECT_TRUE(rewritten());
+        EXPECT_EQ(ListEntityIndex::read(c.stamp, index).value_or(QList<ListEntity>()),
+                  QList<ListEntity>({ListEntity{renamed.id, renamed.name}}));
+    }
 }
 
 TEST_F(ListEntities, TheIndexAnswersOnlyWhileItWasWrittenFromTheStoreFileAsItIs) {
