@@ -2,6 +2,7 @@
 
 #include "platform/JsonRead.h"
 
+#include "platform/PlatformWording.h"
 #include "platform/Unicode.h"
 
 #include <algorithm>
@@ -10,7 +11,7 @@ using namespace JsonRead;
 
 QString UserIdentity::report() const {
     if (byScope.empty())
-        return QStringLiteral("iCloud has not identified this device yet.");
+        return PlatformWording::identityUnknown();
     QStringList scopes;
     for (const auto& entry : byScope)
         scopes.append(entry.first);

@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-// The iCloud user record names this device has seen, and the one last seen in each database
+// The cloud user record names this device has seen, and the one last seen in each database
 // scope ("private", "shared", "migrated").
 struct UserIdentity {
     std::set<QString> knownRecordNames;

@@ -1,4 +1,5 @@
 #include "SharingError.h"
+#include "platform/PlatformWording.h"
 
 QString errorDescription(SharingError error) {
     switch (error) {
@@ -10,7 +11,7 @@ QString errorDescription(SharingError error) {
     case SharingError::notShared:
         return QStringLiteral("That list is not shared.");
     case SharingError::notAvailableHere:
-        return QStringLiteral("Invite people from your iPhone or iPad for now.");
+        return PlatformWording::inviteElsewhere();
     }
     return QString();
 }

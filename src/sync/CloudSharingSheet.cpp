@@ -1,10 +1,10 @@
 #include "CloudSharingSheet.h"
+#include "platform/PlatformWording.h"
 
 QString CloudSharingSheet::title() const {
-    return QStringLiteral("Sharing is not available on the Mac yet");
+    return PlatformWording::sharingUnavailableTitle();
 }
 
 QString CloudSharingSheet::message() const {
-    return QStringLiteral("Invite people from your iPhone or iPad for now. ") + listName +
-           QStringLiteral(" will keep syncing here.");
+    return PlatformWording::sharingUnavailableMessage(listName);
 }

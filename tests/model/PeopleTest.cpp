@@ -132,7 +132,7 @@ TEST(CircleTest, JsonRoundTripAndRequiredKeys) {
 TEST(UserIdentityTest, ReportListsScopesInTextOrder) {
     UserIdentity identity;
     identity.knownRecordNames = {"_a", "_b"};
-    EXPECT_EQ(identity.report(), "iCloud has not identified this device yet.");
+    EXPECT_EQ(identity.report(), "The cloud container has not identified this device yet.");
     identity.byScope = {{"shared", "_b"}, {"private", "_a"}, {"migrated", "_old"}};
     EXPECT_EQ(identity.report(),
               QStringLiteral("migrated: _old \u00B7 private: _a \u00B7 shared: _b"));

@@ -192,7 +192,7 @@ TEST_F(SharedListTest, SyncAndShareLookUpsAnswerWithSyncOffAndWithoutACloud) {
     offline.start();
 
     const QString noSuchList = "NO-SUCH-LIST";
-    const QString notHere = "Invite people from your iPhone or iPad for now.";
+    const QString notHere = "Invite people with tallybird-cloud for now.";
     const QString gone = "That list no longer exists.";
     const QString closed =
         CloudError::make(CloudError::Code::internalError, "no container").message;
@@ -241,15 +241,15 @@ TEST(SharingTexts, MessagesAreFixed) {
         {SharingError::notTheOwner,
          "Only the person who created a list can change who it is shared with."},
         {SharingError::notShared, "That list is not shared."},
-        {SharingError::notAvailableHere, "Invite people from your iPhone or iPad for now."},
+        {SharingError::notAvailableHere, "Invite people with tallybird-cloud for now."},
     };
     for (const auto& [error, message] : table)
         EXPECT_EQ(errorDescription(error), message);
 
     CloudSharingSheet sheet{Record::zoneWideShare(ZoneID{"TB-1"}), nullptr, "Groceries", {}};
-    EXPECT_EQ(sheet.title(), "Sharing is not available on the Mac yet");
+    EXPECT_EQ(sheet.title(), "Sharing is not available on this computer yet");
     EXPECT_EQ(sheet.message(),
-              "Invite people from your iPhone or iPad for now. Groceries will keep syncing here.");
+              "Invite people with tallybird-cloud for now. Groceries will keep syncing here.");
 }
 
 } // namespace

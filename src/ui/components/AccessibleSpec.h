@@ -7,7 +7,7 @@
 #include <functional>
 
 // What assistive technology is told about one element, in the words the screens' models use:
-// a label, a hint that names the gesture ("Double tap to open"), a value, traits, and named
+// a label, a hint that names the gesture ("Press to open"), a value, traits, and named
 // actions (the same actions a context menu or a swipe offers).
 enum class AccessibleTrait {
     button = 0x1,

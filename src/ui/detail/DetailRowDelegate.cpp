@@ -4,6 +4,7 @@
 #include "DetailRowModel.h"
 #include "ItemRowGeometry.h"
 #include "ItemRowText.h"
+#include "platform/PlatformWording.h"
 #include "ui/components/CardRow.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
@@ -137,7 +138,7 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         const int chevron = 16;
         const QRectF chevronBox(inner.left(), inner.center().y() - chevron / 2.0, chevron, chevron);
         const bool expanded = rows_.data(index, Qt::AccessibleDescriptionRole).toString() ==
-                              QStringLiteral("Double tap to hide");
+                              PlatformWording::hint(PlatformWording::Hint::hide);
         painter->save();
         painter->translate(chevronBox.center());
         painter->rotate(expanded ? 90 : 0);

@@ -38,7 +38,7 @@ struct DetailSnapshot {
         int count = 0;
         bool expanded = false;
         QString label; // "Completed, 3 items"
-        QString hint;  // "Double tap to show" / "Double tap to hide"
+        QString hint;  // "Press to show" / "Press to hide"
     };
 
     std::optional<TBList> list;

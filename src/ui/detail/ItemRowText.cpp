@@ -1,5 +1,6 @@
 // Spoken texts and action names of an item's row.
 #include "ItemRowText.h"
+#include "platform/PlatformWording.h"
 
 namespace ItemRowText {
 
@@ -20,7 +21,8 @@ QString textLabel(const TBItem& item) {
 }
 
 QString textHint(bool canEdit) {
-    return canEdit ? QStringLiteral("Double tap to open") : QStringLiteral("View only");
+    return canEdit ? PlatformWording::hint(PlatformWording::Hint::open)
+                   : QStringLiteral("View only");
 }
 
 QString starAction(const TBItem& item) {

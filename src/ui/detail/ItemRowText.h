@@ -11,7 +11,7 @@ namespace ItemRowText {
 QString tickAction(const TBItem& item);  // "Tick" / "Untick": the row's accessible action
 QString tickLabel(const TBItem& item);   // "Tick Bread #bakery" / "Untick …"
 QString textLabel(const TBItem& item);   // "Bread #bakery, not ticked, starred"
-QString textHint(bool canEdit);          // "Double tap to open" / "View only"
+QString textHint(bool canEdit);          // "Press to open" / "View only"
 QString starLabel(const TBItem& item);   // "Star …" / "Unstar …"
 QString starAction(const TBItem& item);  // "Star" / "Unstar": menu entry and swipe button
 QString deleteLabel(const TBItem& item); // "Delete …"

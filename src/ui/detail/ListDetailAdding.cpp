@@ -6,6 +6,7 @@
 #include "model/Markdown.h"
 #include "model/TagDraft.h"
 #include "platform/Defaults.h"
+#include "platform/PlatformWording.h"
 #include "store/ListStore.h"
 #include "ui/sound/SoundEffects.h"
 
@@ -64,8 +65,7 @@ void ListDetailModel::updateAddBar() {
             chip.suggested = !chip.on && face.suggestion == tag;
             if (chip.suggested) {
                 chip.accessibilityLabel = QStringLiteral("Suggested tag ") + tag;
-                chip.accessibilityHint =
-                    QStringLiteral("Applied when you add the item. Double tap to remove.");
+                chip.accessibilityHint = PlatformWording::suggestedTagHint();
             } else {
                 chip.accessibilityLabel =
                     (chip.on ? QStringLiteral("Remove tag ") : QStringLiteral("Tag with ")) + tag;

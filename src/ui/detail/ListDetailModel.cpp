@@ -8,6 +8,7 @@
 #include "model/Markdown.h"
 #include "model/TagGrouping.h"
 #include "platform/Defaults.h"
+#include "platform/PlatformWording.h"
 #include "store/ListStore.h"
 #include "ui/lists/RelativeDueText.h"
 #include "ui/sound/SoundEffects.h"
@@ -299,8 +300,8 @@ void ListDetailModel::build(DetailSnapshot& next) {
         header.label = QStringLiteral("Completed, %1 %2")
                            .arg(header.count)
                            .arg(header.count == 1 ? "item" : "items");
-        header.hint = header.expanded ? QStringLiteral("Double tap to hide")
-                                      : QStringLiteral("Double tap to show");
+        header.hint = PlatformWording::hint(header.expanded ? PlatformWording::Hint::hide
+                                                            : PlatformWording::Hint::show);
         next.completedHeader = header;
         rows.append(DetailRow::of(DetailRow::Kind::completedHeader));
         if (state_.showingCompleted)

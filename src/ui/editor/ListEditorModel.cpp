@@ -4,6 +4,7 @@
 #include "ListIcon.h"
 
 #include "platform/Defaults.h"
+#include "platform/PlatformWording.h"
 #include "platform/Unicode.h"
 #include "store/ListStore.h"
 
@@ -295,8 +296,7 @@ QString ListEditorModel::removeTagAccessibilityLabel(const QString& tag) {
 }
 
 QString ListEditorModel::offerHint() {
-    return QStringLiteral(
-        "Tags group and filter items \u2014 tap one while adding to tag without typing #.");
+    return PlatformWording::tagChipsExplanation();
 }
 
 void ListEditorModel::chooseTagType(ListType type) {

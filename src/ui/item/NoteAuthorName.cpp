@@ -3,6 +3,7 @@
 
 #include "model/NoteAuthor.h"
 #include "platform/Defaults.h"
+#include "platform/PlatformWording.h"
 #include "store/ListStore.h"
 
 namespace NoteAuthorName {
@@ -10,17 +11,15 @@ namespace NoteAuthorName {
 Choice choose(const std::optional<Share>& share, const QString& typedName) {
     if (share) {
         if (const std::optional<QString> name = NoteAuthor::formatted(share->currentUser))
-            return {*name, QStringLiteral("iCloud provided your name.")};
+            return {*name, PlatformWording::authorNameFromShare()};
         if (share->userIsOwner) {
             if (const std::optional<QString> name = NoteAuthor::formatted(share->owner))
-                return {*name, QStringLiteral("iCloud provided your name from the list you own.")};
+                return {*name, PlatformWording::authorNameFromOwnList()};
         }
     }
     if (!typedName.isEmpty())
-        return {typedName,
-                QStringLiteral("iCloud did not provide a name, so the one typed here is used.")};
-    return {QString(),
-            QStringLiteral("iCloud did not provide a name, and none has been typed here.")};
+        return {typedName, PlatformWording::authorNameTyped()};
+    return {QString(), PlatformWording::authorNameMissing()};
 }
 
 bool listIsShared(const ListStore& store, const QString& listID) {

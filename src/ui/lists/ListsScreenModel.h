@@ -5,6 +5,7 @@
 #include "RowCommand.h"
 
 #include "model/ListsSummary.h"
+#include "platform/PlatformWording.h"
 
 #include <QHash>
 #include <QObject>
@@ -72,7 +73,7 @@ public:
     QString summaryText() const;
     QString summaryAccessibilityLabel() const;
     static QString summaryAccessibilityHint() {
-        return QStringLiteral("Double tap to change what this line counts");
+        return PlatformWording::hint(PlatformWording::Hint::changeSummary);
     }
     void advanceSummary(); // a click on the line: the next count, remembered
     bool editing() const { return editing_; }

@@ -2,6 +2,7 @@
 #include "PageRowModel.h"
 
 #include "model/ListRemoval.h"
+#include "platform/PlatformWording.h"
 #include "platform/Unicode.h"
 
 #include <algorithm>
@@ -199,8 +200,8 @@ ListRowPresentation PageRowModel::listRow(int row) const {
     p.selected = selectedListID_ == list.id;
     p.editing = editing_;
     p.accessibilityLabel = ListRowText::accessibilityLabel(list, p.countSummary, p.dueText);
-    p.accessibilityHint =
-        editing_ ? QStringLiteral("Drag to reorder") : QStringLiteral("Double tap to open");
+    p.accessibilityHint = editing_ ? QStringLiteral("Drag to reorder")
+                                   : PlatformWording::hint(PlatformWording::Hint::open);
     p.removeButtonLabel = removal.verb + QStringLiteral(": ") + list.name;
     return p;
 }
@@ -216,8 +217,8 @@ GroupHeaderPresentation PageRowModel::header(int row) const {
     p.accessibilityLabel =
         p.name + QStringLiteral(", ") + p.countText +
         (content.memberCount == 1 ? QStringLiteral(" list") : QStringLiteral(" lists"));
-    p.accessibilityHint = content.collapsed ? QStringLiteral("Double tap to show")
-                                            : QStringLiteral("Double tap to hide");
+    p.accessibilityHint = PlatformWording::hint(content.collapsed ? PlatformWording::Hint::show
+                                                                  : PlatformWording::Hint::hide);
     p.pencilLabel = QStringLiteral("Edit group ") + p.name;
     return p;
 }

@@ -1,6 +1,7 @@
 // One circle's screen: its form, its members and its alert.
 #include "CircleDetailModel.h"
 
+#include "platform/PlatformWording.h"
 #include "platform/Unicode.h"
 #include "store/ListStore.h"
 #include "store/StoreChange.h"
@@ -12,8 +13,7 @@ CircleDetailModel::CircleDetailModel(ListStore& store, QString circleID, QObject
 }
 
 QString CircleDetailModel::refusedHandle() {
-    return QStringLiteral("That does not look like an email address or a mobile number. iCloud "
-                          "needs one of those to send an invitation.");
+    return PlatformWording::invitationNeedsHandle();
 }
 
 QString CircleDetailModel::title() const {

@@ -6,6 +6,7 @@
 #include "lexicon/VoiceLog.h"
 #include "model/NoteAuthor.h"
 #include "platform/Defaults.h"
+#include "platform/PlatformWording.h"
 #include "store/ListStore.h"
 #include "ui/sound/SoundEffects.h"
 #include "ui/window/AboutContent.h"
@@ -115,23 +116,14 @@ QString SettingsModel::explanationText(SettingsExplanation explanation) {
         return QStringLiteral("What people see beside notes you add to shared lists. Any name "
                               "you like — kept on this device, never sent to us.");
     case SettingsExplanation::sync:
-        return QStringLiteral(
-            "Switch this off on a device where you would rather not keep your lists — a work "
-            "computer signed into your iCloud, say. Your lists stay on this device, and nothing "
-            "is removed from iCloud or from your other devices. Anything you add while it is off "
-            "is uploaded if you switch it back on.");
+        return PlatformWording::syncExplanation();
     case SettingsExplanation::sounds:
         return QStringLiteral(
             "Click either one to hear the choices — every sound plays as you select it, so you "
             "never have to guess from the name. Adding several things quickly only sounds once, "
             "so typing out a whole list is not a drum roll.");
     case SettingsExplanation::microphone:
-        return QStringLiteral(
-            "The microphone only runs while Tallybird is open. Tallybird does not have "
-            "permission to record in the background, so iOS itself stops the microphone the "
-            "moment you leave the app — that is not a promise we keep, it is one the system "
-            "keeps for us. What you say is turned into text on your device and is never sent "
-            "to us.");
+        return PlatformWording::microphoneExplanation();
     case SettingsExplanation::technicalDetails:
         break;
     }
@@ -146,7 +138,7 @@ void SettingsModel::setAuthorName(const QString& typed) {
 }
 
 QString SettingsModel::accountNote() {
-    return QStringLiteral("No account needed — your lists sync through your own iCloud.");
+    return PlatformWording::accountNote();
 }
 
 // --- Sync ---
@@ -202,16 +194,12 @@ QList<SettingsModel::VoiceRow> SettingsModel::voiceRows() const {
                 QStringLiteral("The microphone is never used, and Tallybird never asks for it.");
             break;
         case VoiceActivation::tapToTalk:
-            row.title = QStringLiteral("Tap to talk");
-            row.description =
-                QStringLiteral("A microphone button on your lists and inside a list. Tap it to "
-                               "start, tap again or say “stop” to finish.");
+            row.title = PlatformWording::clickToTalk();
+            row.description = PlatformWording::clickToTalkDescription();
             break;
         case VoiceActivation::whenAppOpens:
             row.title = QStringLiteral("Listen when the app opens");
-            row.description = QStringLiteral(
-                "Starts listening as soon as you open Tallybird, however you opened it — "
-                "including “Hey Siri, open Tallybird”.");
+            row.description = PlatformWording::listenOnOpenDescription();
             break;
         }
         row.accessible = {row.title, {}, {}, selectedIf(row.chosen), {}};

@@ -2,6 +2,7 @@
 
 #include "lexicon/VoiceSettings.h"
 #include "platform/BundleInfo.h"
+#include "platform/PlatformWording.h"
 #include "ui/components/AccessibleSpec.h"
 #include "ui/sound/SoundEffect.h"
 #include "ui/theme/Appearance.h"
@@ -83,7 +84,7 @@ public:
     static QString accountNote();
 
     // --- Sync ---
-    static QString syncLabel() { return QStringLiteral("Sync with iCloud"); }
+    static QString syncLabel() { return PlatformWording::syncSwitch(); }
     static AccessibleSpec syncAccessible();
     bool syncOn() const;
     void setSyncOn(bool on);
@@ -123,7 +124,9 @@ public:
     // When the two sync engines saw different user record names, a note that says so.
     std::optional<QString> identityNote() const;
     QString identityReport() const;
-    QString identityAccessibleLabel() const { return "iCloud identity: " + identityReport(); }
+    QString identityAccessibleLabel() const {
+        return PlatformWording::identityLabel(identityReport());
+    }
     std::optional<QString> diagnosis() const;
 
     // The voice diagnostics (only with the launch argument).

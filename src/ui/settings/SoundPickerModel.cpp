@@ -2,6 +2,7 @@
 #include "SoundPickerModel.h"
 
 #include "platform/Defaults.h"
+#include "platform/PlatformWording.h"
 #include "ui/sound/SoundEffectPlayer.h"
 #include "ui/sound/SoundEffects.h"
 
@@ -16,7 +17,7 @@ QString SoundPickerModel::explanation() const {
 }
 
 QString SoundPickerModel::closingNote() {
-    return QStringLiteral("Click any of them to hear it. Your Mac's own sound settings still win.");
+    return PlatformWording::soundSettingsNote();
 }
 
 QList<SoundPickerModel::Row> SoundPickerModel::rows() const {

@@ -2,6 +2,7 @@
 #include "ui/window/AboutContent.h"
 
 #include "platform/BundleInfo.h"
+#include "platform/PlatformWording.h"
 #include "ui/window/WindowMenus.h"
 
 AboutContent AboutContent::of(const BundleInfo& bundle) {
@@ -10,8 +11,7 @@ AboutContent AboutContent::of(const BundleInfo& bundle) {
     content.name = QStringLiteral("Tallybird");
     content.version = QStringLiteral("Version ") + bundle.versionLine();
     content.promise = QStringLiteral("Free forever. No account, no ads, nothing collected.");
-    content.privacy =
-        QStringLiteral("Your lists live in your own iCloud. They are never sent to us.");
+    content.privacy = PlatformWording::privacyNote();
     content.closeTitle = QStringLiteral("Done");
     return content;
 }

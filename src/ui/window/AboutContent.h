@@ -12,7 +12,7 @@ struct AboutContent {
     // "Version " + the build's version line (BundleInfo::versionLine).
     QString version;
     QString promise; // "Free forever. No account, no ads, nothing collected."
-    QString privacy; // "Your lists live in your own iCloud. They are never sent to us."
+    QString privacy; // where the lists live, and that they are never sent to us
     QString closeTitle;
 
     static AboutContent of(const BundleInfo& bundle);

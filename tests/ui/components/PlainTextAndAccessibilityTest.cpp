@@ -58,14 +58,14 @@ TEST(AccessibilityTest, LabelHintValueTraitsAndNamedActionsReachQt) {
     QWidget row;
     int pinned = 0;
     Accessibility::apply(&row, {"Groceries, 3 to go",
-                                "Double tap to open",
+                                "Press to open",
                                 "40 %",
                                 AccessibleTrait::selected,
                                 {{"Pin", [&] { ++pinned; }}, {"Delete", [] {}}}});
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(&row);
     ASSERT_NE(face, nullptr);
     EXPECT_EQ(face->text(QAccessible::Name), "Groceries, 3 to go");
-    EXPECT_EQ(face->text(QAccessible::Description), "Double tap to open");
+    EXPECT_EQ(face->text(QAccessible::Description), "Press to open");
     EXPECT_EQ(face->text(QAccessible::Value), "40 %");
     EXPECT_TRUE(face->state().selected);
     QAccessibleActionInterface* actions = face->actionInterface();

@@ -278,7 +278,7 @@ TEST_F(AddItemBarTest, TheChipBarOffersTheListsTagsAndTheDraftsOwn) {
     settle();
     EXPECT_EQ(model.addBar().chips[1].accessibilityLabel, "Suggested tag dairy");
     EXPECT_EQ(model.addBar().chips[1].accessibilityHint,
-              "Applied when you add the item. Double tap to remove.");
+              "Applied when you add the item. Press to remove.");
 }
 
 TEST_F(AddItemBarTest, TheAddBarComesUpAtItsFullHeightWhenItsChipsAppear) {

@@ -20,7 +20,7 @@ TEST_F(DetailAccessibilityTest, ItemRowsOfferTheirMenuSwipeAndTickActions) {
     QAccessibleInterface* row = items->child(rowOf(milk.id));
     ASSERT_TRUE(row);
     EXPECT_EQ(row->text(QAccessible::Name), "Milk #dairy, not ticked");
-    EXPECT_EQ(row->text(QAccessible::Description), "Double tap to open");
+    EXPECT_EQ(row->text(QAccessible::Description), "Press to open");
     QAccessibleActionInterface* actions = row->actionInterface();
     ASSERT_TRUE(actions);
     EXPECT_EQ(actions->actionNames(),

@@ -288,11 +288,11 @@ TEST_F(ListActionsTest, StartingToShareSaysWhyItCannot) {
     const TBList list = t.list("Groceries");
     model.show(list.id);
     model.setSharePreparer([](const QString&, auto done) {
-        done(QString("Invite people from your iPhone or iPad for now."));
+        done(QString("Invite people with tallybird-cloud for now."));
     });
     model.presentShare();
     EXPECT_EQ(model.state().message,
-              "Could not start sharing. Invite people from your iPhone or iPad for now.");
+              "Could not start sharing. Invite people with tallybird-cloud for now.");
     // Without the cloud the store's own reason is given.
     ListDetailModel plain(*t.store, t.clock);
     plain.show(list.id);

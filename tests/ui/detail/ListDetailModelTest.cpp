@@ -136,11 +136,11 @@ TEST_F(ListDetailModelTest, RowsFlatGroupedAndWithTheCompletedSection) {
               QStringList({"hero", "filter", "Bread", "Soap", "Milk", "COMPLETED", "spacer"}));
     EXPECT_TRUE(model.snapshot().rows.at(2).draggable);
     EXPECT_EQ(model.snapshot().completedHeader->label, "Completed, 1 item");
-    EXPECT_EQ(model.snapshot().completedHeader->hint, "Double tap to show");
+    EXPECT_EQ(model.snapshot().completedHeader->hint, "Press to show");
 
     model.toggleCompleted();
     EXPECT_EQ(model.snapshot().rows.at(model.snapshot().rows.size() - 2).displayText, "Cream");
-    EXPECT_EQ(model.snapshot().completedHeader->hint, "Double tap to hide");
+    EXPECT_EQ(model.snapshot().completedHeader->hint, "Press to hide");
 
     model.toggleGrouping();
     EXPECT_EQ(rowKeys(model.snapshot()),

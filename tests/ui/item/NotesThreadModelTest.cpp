@@ -195,13 +195,13 @@ TEST_F(NotesThreadModelTest, NotesAreWrittenUnderTheNameTheSharedListsShareGives
     const Row rows[] = {
         {"a private list keeps the name empty", false, userNamed, "Typed", "", std::nullopt},
         {"the share names the user", true, userNamed, "Typed", "Ann Lee",
-         "iCloud provided your name."},
+         "The cloud container provided your name."},
         {"the owner's name for the list the user owns", true, ownerOnly, "Typed", "Bo Ray",
-         "iCloud provided your name from the list you own."},
+         "The cloud container provided your name from the list you own."},
         {"not the owner: the typed name", true, notOwner, "  Typed  ", "Typed",
-         "iCloud did not provide a name, so the one typed here is used."},
+         "The cloud container did not provide a name, so the one typed here is used."},
         {"no share and nothing typed", true, std::nullopt, "", "",
-         "iCloud did not provide a name, and none has been typed here."},
+         "The cloud container did not provide a name, and none has been typed here."},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -337,7 +337,7 @@ TEST_F(ListsPaneTest, ScreenReadersGetTheRowsActions) {
     build();
     QAccessibleInterface* row = accessibleRow(0);
     ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->text(QAccessible::Description), "Double tap to open");
+    EXPECT_EQ(row->text(QAccessible::Description), "Press to open");
     QAccessibleActionInterface* actions = row->actionInterface();
     ASSERT_NE(actions, nullptr);
     EXPECT_EQ(actions->actionNames(),

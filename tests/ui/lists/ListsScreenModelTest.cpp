@@ -313,7 +313,7 @@ TEST_F(ListsScreen, RowsAndHeadersSayWhatTheyShow) {
     EXPECT_TRUE(row.showsSharedMark);
     EXPECT_FALSE(row.inGroup);
     EXPECT_EQ(row.accessibilityLabel, "Groceries, 2 of 5 left, due tomorrow, shared, pinned");
-    EXPECT_EQ(row.accessibilityHint, "Double tap to open");
+    EXPECT_EQ(row.accessibilityHint, "Press to open");
     EXPECT_EQ(screen->rows().listRow(2).countSummary, "Empty");
     EXPECT_TRUE(screen->rows().listRow(2).inGroup);
     EXPECT_EQ(screen->rows().listRow(3).countSummary, "1 item");
@@ -322,7 +322,7 @@ TEST_F(ListsScreen, RowsAndHeadersSayWhatTheyShow) {
     EXPECT_EQ(header.title, "HOME");
     EXPECT_EQ(header.countText, "2");
     EXPECT_EQ(header.accessibilityLabel, "Home, 2 lists");
-    EXPECT_EQ(header.accessibilityHint, "Double tap to hide");
+    EXPECT_EQ(header.accessibilityHint, "Press to hide");
     EXPECT_EQ(header.pencilLabel, "Edit group Home");
 
     // A collapsed group keeps its full count; a group of one says "list".
@@ -332,7 +332,7 @@ TEST_F(ListsScreen, RowsAndHeadersSayWhatTheyShow) {
     header = screen->rows().header(1);
     EXPECT_TRUE(header.collapsed);
     EXPECT_EQ(header.countText, "2");
-    EXPECT_EQ(header.accessibilityHint, "Double tap to show");
+    EXPECT_EQ(header.accessibilityHint, "Press to show");
     store->setCollection(std::nullopt, chores.id);
     settle();
     EXPECT_EQ(screen->rows().header(1).accessibilityLabel, "Home, 1 list");

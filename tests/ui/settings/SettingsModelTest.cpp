@@ -133,7 +133,7 @@ TEST_F(SettingsModelTest, TheSyncSwitchIsTheStoresSetting) {
     const auto settings = model();
     EXPECT_TRUE(settings->syncOn()) << "on while nothing is stored";
     const AccessibleSpec accessible = SettingsModel::syncAccessible();
-    EXPECT_EQ(accessible.label, "Sync with iCloud");
+    EXPECT_EQ(accessible.label, "Sync with the cloud container");
     EXPECT_EQ(accessible.hint, "Turn off to keep your lists on this device only");
 
     QSignalSpy changed(settings.get(), &SettingsModel::changed);
@@ -181,7 +181,7 @@ TEST_F(SettingsModelTest, VoiceRowsMarkAndChooseTheActivation) {
         bool divider;
     } expected[] = {
         {VoiceActivation::off, "Off", "The microphone is never used", true},
-        {VoiceActivation::tapToTalk, "Tap to talk", "A microphone button on your lists", true},
+        {VoiceActivation::tapToTalk, "Click to talk", "A microphone button on your lists", true},
         {VoiceActivation::whenAppOpens, "Listen when the app opens", "Starts listening", false},
     };
     for (int i = 0; i < 3; ++i) {
@@ -289,7 +289,7 @@ TEST_F(SettingsModelTest, TheVersionLineShowsWhatTheBuildWasGiven) {
         EXPECT_EQ(model({"tallybird"}, c.bundle)->versionLine(), c.line) << c.what;
     EXPECT_EQ(SettingsModel::promise(), "Free forever. No account, no ads, nothing collected.");
     EXPECT_EQ(SettingsModel::privacy(),
-              "Your lists live in your own iCloud. They are never sent to us.");
+              "Your lists live in your own cloud container. They are never sent to us.");
 }
 
 TEST_F(SettingsModelTest, TheIdentityNoteShowsOnlyForTwoDifferentIds) {
@@ -300,7 +300,7 @@ TEST_F(SettingsModelTest, TheIdentityNoteShowsOnlyForTwoDifferentIds) {
         const char* report;
     } cases[] = {
         {"no identity", std::nullopt, std::nullopt, false,
-         "iCloud has not identified this device yet."},
+         "The cloud container has not identified this device yet."},
         {"one scope", "_ann", std::nullopt, false, "private: _ann"},
         {"the same id in both", "_ann", "_ann", false, "private: _ann · shared: _ann"},
         {"two ids", "_ann", "_bob", true, "private: _ann · shared: _bob"},
@@ -315,7 +315,7 @@ TEST_F(SettingsModelTest, TheIdentityNoteShowsOnlyForTwoDifferentIds) {
         SettingsModel settings(*fresh.store, nullptr, {"tallybird"}, {});
         EXPECT_EQ(settings.identityNote().has_value(), c.note);
         EXPECT_EQ(settings.identityReport(), c.report);
-        EXPECT_EQ(settings.identityAccessibleLabel(), QString("iCloud identity: ") + c.report);
+        EXPECT_EQ(settings.identityAccessibleLabel(), QString("Cloud identity: ") + c.report);
     }
 }
 

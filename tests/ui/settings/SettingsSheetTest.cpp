@@ -152,11 +152,11 @@ TEST_F(SettingsSheetTest, TheOpenSheetFollowsSettingsChangedElsewhere) {
     test.defaults->setBool("soundEffects", false);
     EXPECT_FALSE(link("Adding sound")->isVisible());
     QAccessibleInterface* sync =
-        QAccessible::queryAccessibleInterface(button(sheet, "Sync with iCloud"));
+        QAccessible::queryAccessibleInterface(button(sheet, "Sync with the cloud container"));
     EXPECT_EQ(sync->role(), QAccessible::CheckBox);
     EXPECT_TRUE(sync->state().checked);
     test.defaults->setBool("cloudSyncEnabled", false);
-    EXPECT_FALSE(button(sheet, "Sync with iCloud")->isChecked());
+    EXPECT_FALSE(button(sheet, "Sync with the cloud container")->isChecked());
     EXPECT_FALSE(sync->state().checked) << "a screen reader hears the switch is off";
     test.defaults->setString("notes.authorName", "Bo");
     EXPECT_EQ(sheet->findChild<QLineEdit*>()->text(), "Bo");
@@ -221,11 +221,11 @@ TEST_F(SettingsSheetTest, RowTextsFollowTheTextScale) {
     for (const double scale : {1.0, 1.5}) {
         Theme::setTextScaleFactor(scale);
         open();
-        QAbstractButton* sync = button(sheet, "Sync with iCloud");
+        QAbstractButton* sync = button(sheet, "Sync with the cloud container");
         ASSERT_NE(sync, nullptr);
         TextLabel* label = nullptr;
         for (TextLabel* each : sheet->findChildren<TextLabel*>())
-            if (each->text() == "Sync with iCloud")
+            if (each->text() == "Sync with the cloud container")
                 label = each;
         ASSERT_NE(label, nullptr);
         EXPECT_DOUBLE_EQ(label->font().pointSizeF(), DesignFont::qtPointSize(17 * scale));
@@ -245,7 +245,8 @@ TEST_F(SettingsSheetTest, ALongSheetScrollsInsteadOfSqueezingItsTexts) {
     for (TextLabel* label : sheet->findChildren<TextLabel*>()) {
         if (!label->isVisibleTo(sheet) || !label->wordWrap())
             continue;
-        EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+            << label->text().toStdString();
         ++checked;
     }
     EXPECT_GT(checked, 10);

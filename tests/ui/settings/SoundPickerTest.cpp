@@ -78,7 +78,7 @@ TEST(SoundPicker, EveryPageListsAllEightSoundsWithItsTexts) {
                   QStringList({"None", "Tick", "Tap", "Click", "Ding", "Chime", "Swoosh", "Done"}));
     }
     EXPECT_EQ(SoundPickerModel::closingNote(),
-              "Click any of them to hear it. Your Mac's own sound settings still win.");
+              "Click any of them to hear it. This computer's own sound settings still win.");
 }
 
 TEST(SoundPicker, ChoosingStoresAndPlaysEvenWithSoundsOff) {

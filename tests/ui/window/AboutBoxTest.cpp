@@ -39,7 +39,8 @@ TEST(AboutContent, VersionLineOfWhatTheBuildWasGiven) {
     EXPECT_EQ(content.windowTitle, "About Tallybird");
     EXPECT_EQ(content.name, "Tallybird");
     EXPECT_EQ(content.promise, "Free forever. No account, no ads, nothing collected.");
-    EXPECT_EQ(content.privacy, "Your lists live in your own iCloud. They are never sent to us.");
+    EXPECT_EQ(content.privacy,
+              "Your lists live in your own cloud container. They are never sent to us.");
 }
 
 TEST(AboutBox, EveryLineIsWholeAtEveryTextScale) {
