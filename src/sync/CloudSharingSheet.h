@@ -19,6 +19,9 @@ struct CloudSharingSheet {
     static constexpr double titlePointSize = 17;
     static constexpr double messagePointSize = 15;
 
+    // The name the sheet gives a list that has gone.
+    static QString missingListName() { return QStringLiteral("List"); }
+
     QString title() const;
     QString message() const;
 };

@@ -1,11 +1,13 @@
 // Gallery pictures of the people screens: the circles (some, and none), one circle with its
-// members, the person name sheet at its start and with a nickname, and the sharing set-up sheet.
+// members, the person name sheet at its start and with a nickname, the sharing set-up sheet, and
+// the sheet sharing opens into.
 #include "GalleryShot.h"
 
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/people/CirclesPage.h"
+#include "ui/people/CloudSharingSheetView.h"
 #include "ui/people/PersonAliasSheet.h"
 #include "ui/people/SharingSetupSheet.h"
 
@@ -79,6 +81,14 @@ QWidget* sharingSetup() {
     return unblocking(sample->own(new SharingSetupSheet(sample->defaults, {})));
 }
 
+QWidget* cloudSharing() {
+    CloudSharingSheet sheet{cloud::Record::zoneWideShare(cloud::ZoneID{"TB-1"}),
+                            nullptr,
+                            QStringLiteral("Weekend shop"),
+                            {}};
+    return unblocking(new CloudSharingSheetView(std::move(sheet)));
+}
+
 const GalleryShot::Add circlesShot{{"people-circles", 460, 620, [] { return circles(true); }}};
 const GalleryShot::Add noCircles{{"people-circles-empty", 460, 560, [] { return circles(false); }}};
 const GalleryShot::Add circleShot{{"people-circle", 460, 700, circle}};
@@ -86,5 +96,7 @@ const GalleryShot::Add personStart{{"people-person-start", 440, 520, [] { return
 const GalleryShot::Add personKept{
     {"people-person-nickname", 440, 640, [] { return person(true); }}};
 const GalleryShot::Add sharing{{"people-sharing-setup", 460, 300, sharingSetup}};
+// At the sheet's least width, where the second line wraps.
+const GalleryShot::Add cloudSharingShot{{"people-cloud-sharing", 320, 0, cloudSharing}};
 
 } // namespace

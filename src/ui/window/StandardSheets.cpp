@@ -3,11 +3,13 @@
 
 #include "platform/BundleInfo.h"
 #include "store/ListStore.h"
+#include "sync/CloudSync.h"
 #include "ui/components/MessageAlert.h"
 #include "ui/detail/ArrangeTagsSheet.h"
 #include "ui/editor/ListEditorFactory.h"
 #include "ui/lists/CollectionEditorSheet.h"
 #include "ui/people/CirclesPage.h"
+#include "ui/people/CloudSharingSheetView.h"
 #include "ui/people/PersonAliasSheet.h"
 #include "ui/people/SharingSetupSheet.h"
 #include "ui/settings/SettingsSheet.h"
@@ -49,6 +51,20 @@ void addStandardSheets(WindowSheets& sheets, ListStore& store, WindowNavigation&
                    return subject.person ? new PersonAliasSheet(store, subject.person->id,
                                                                 subject.person->storedName, parent)
                                          : nullptr;
+               });
+    sheets.add(WindowSheet::cloudSharing,
+               [&store](const WindowSheetSubject& subject, QWidget* parent) -> QDialog* {
+                   if (!subject.share)
+                       return nullptr;
+                   const CloudSync* cloud =
+                       store.findChild<CloudSync*>(QString(), Qt::FindDirectChildrenOnly);
+                   std::shared_ptr<cloud::Container> container;
+                   if (cloud && cloud->device())
+                       container = cloud->device()->container();
+                   const QString name =
+                       subject.list ? subject.list->name : CloudSharingSheet::missingListName();
+                   return new CloudSharingSheetView(
+                       {*subject.share, std::move(container), name, subject.shareChanged}, parent);
                });
     sheets.add(WindowSheet::settings, [&store, voice](QWidget* parent) -> QDialog* {
         // The Sharing row pushes the circles page; its back control returns to the settings.

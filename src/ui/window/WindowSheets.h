@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloud/Record.h"
 #include "model/TBList.h"
 #include "ui/detail/ItemRoute.h"
 #include "ui/detail/PersonRoute.h"
@@ -26,18 +27,23 @@ enum class WindowSheet {
     itemEditor,
     message,
     sharingSetup,
-    person
+    person,
+    cloudSharing
 };
 
 // What a sheet is about, as the screen that asked for it knows it.
 struct WindowSheetSubject {
-    std::optional<TBList> list;                // editList (none: its list is gone), tagOrder
-    std::optional<ItemRoute> item;             // itemEditor
+    std::optional<TBList> list;    // editList (none: its list is gone), tagOrder, cloudSharing
+    std::optional<ItemRoute> item; // itemEditor
     std::optional<CollectionEditorMode> group; // groupEditor
     QString message;                           // message: the alert's one line
     std::optional<PersonRoute> person;         // person: whose kept name is edited
     // sharingSetup: runs once the name is stored and the sheet has closed (not on Cancel).
     std::function<void()> confirmed;
+    // cloudSharing: the list's share (none: an empty sheet) and what runs when it changed; the
+    // list names the sheet's list.
+    std::optional<cloud::Record> share;
+    std::function<void()> shareChanged;
 };
 
 // The sheets the window can show, owned by the window; a control whose sheet has() no factory is
