@@ -23,12 +23,14 @@
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
+#include "ui/window/WindowPlaceKeeper.h"
 #include "ui/window/WindowSheets.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QTimer>
 #include <QToolBar>
 
@@ -42,7 +44,8 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
     : QMainWindow(parent), store_(store), updater_(updater), voice_(voice),
       navigation_(new WindowNavigation(this)), sheets_(new WindowSheets(this)),
       listScreen_(new ListDetailModel(store, Clock::shared(), this)),
-      storeNotice_(new StoreNoticeModel(store, this)) {
+      storeNotice_(new StoreNoticeModel(store, this)),
+      place_(new WindowPlaceKeeper(*this, store.defaults())) {
     addStandardSheets(*sheets_, store_, *navigation_, voice_);
     new ListScreenSheets(*listScreen_, *sheets_, this, this);
     setWindowTitle(QString());
@@ -51,6 +54,11 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
     buildMenus();
     buildToolbar();
     rebuildContent();
+    // Put back once the content's minimum is known, which the kept place is fitted to.
+    place_->restoreWindow();
+    QSplitter* split = content_->splitter();
+    if (const auto sizes = place_->keptSplit(width(), split->handleWidth()))
+        content_->setSplitterSizes(*sizes);
     new QuitConfirmation(*storeNotice_, *this);
 
     connect(&updater_, &MacUpdater::canCheckForUpdatesChanged, this, &MainWindow::refreshCommands);
@@ -181,6 +189,7 @@ void MainWindow::rebuildContent() {
         old->deleteLater();
     }
     setCentralWidget(StoreNoticeBanner::above(fresh, *storeNotice_));
+    place_->followSplit(fresh->splitter());
     // So does a half-typed note, once the focus can go to the new content.
     if (old)
         fresh->takeDraftsFrom(*previous, focused);

@@ -14,13 +14,15 @@ class StoreNoticeModel;
 class VoiceController;
 class WindowContent;
 class WindowNavigation;
+class WindowPlaceKeeper;
 class WindowSheets;
 struct UpdateCheckResult;
 
 // The program's one window: the menus, the toolbar with the text-size buttons and the content
-// (the lists beside the open list), and the sheets its screens ask for (WindowSheets). It opens at
-// its default size and cannot be made smaller than its content's minimum. A new text scale rebuilds
-// the content with every font at the new size; the open list stays open.
+// (the lists beside the open list), and the sheets its screens ask for (WindowSheets). It opens
+// where it was left, with its split where it was, fitted to the screens (WindowPlaceKeeper), else
+// at its default size, and cannot be made smaller than its content's minimum. A new text scale
+// rebuilds the content with every font at the new size; the open list stays open.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -66,5 +68,6 @@ private:
     QToolBar* toolbar_ = nullptr;
     QMap<WindowMenus::Command, QAction*> actions_;
     QList<QAction*> textScaleActions_; // smaller, bigger
+    WindowPlaceKeeper* place_;
     bool painted_ = false;
 };

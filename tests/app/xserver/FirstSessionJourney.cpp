@@ -43,8 +43,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QProcess>
+#include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -346,6 +348,44 @@ bool openSettingsAndCloseWithDone(Session& s) {
     return s.waitFor([&] { return settingsClosed(sheet); }, "the settings sheet closed by Done");
 }
 
+// Where the window is left when the first launch ends: smaller, elsewhere, with the lists
+// column dragged wider.
+constexpr QRect leftWindow(60, 40, 1000, 700);
+constexpr int leftSidebarWidth = 360;
+
+bool leaveTheWindowSmallerElsewhere(Session& s) {
+    s.window().setGeometry(leftWindow);
+    if (!s.waitFor([&] { return s.window().geometry() == leftWindow; }, "the window moved"))
+        return false;
+    // The divider dragged as a user drags it.
+    QSplitter& split = *s.content().splitter();
+    QSplitterHandle* handle = split.handle(1);
+    const QPoint grip = handle->rect().center();
+    // The handle follows the point it was gripped by.
+    const QPoint target = handle->mapFrom(&split, QPoint(leftSidebarWidth + grip.x(), grip.y()));
+    const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, handle->mapToGlobal(at), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(handle, &event);
+    };
+    send(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    send(QEvent::MouseMove, target, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, target, Qt::NoButton);
+    return s.waitFor([&] { return split.sizes().value(0) == leftSidebarWidth; },
+                     "the lists column dragged wider");
+}
+
+bool findTheWindowWhereItWasLeft(Session& s) {
+    return s.waitFor([&] { return s.window().geometry() == leftWindow; },
+                     QStringLiteral("the window back at 60,40 1000×700, not %1,%2 %3×%4")
+                         .arg(s.window().x())
+                         .arg(s.window().y())
+                         .arg(s.window().width())
+                         .arg(s.window().height())) &&
+           s.waitFor([&] { return s.content().splitter()->sizes().value(0) == leftSidebarWidth; },
+                     "the lists column as wide as it was left");
+}
+
 bool quitWithTheShortcut(Session& s) {
     // Keys go to the active window, as they would to the one a user looks at.
     s.window().activateWindow();
@@ -378,9 +418,11 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"edit an item", editAnItem},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
+          {"leave the window smaller, elsewhere", leaveTheWindowSmallerElsewhere},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"again",
-         {{"find Groceries still open", findGroceriesStillOpen},
+         {{"find the window where it was left", findTheWindowWhereItWasLeft},
+          {"find Groceries still open", findGroceriesStillOpen},
           {"find Socks ticked", findSocksTicked},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
     };
