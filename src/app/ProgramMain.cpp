@@ -47,11 +47,11 @@ std::optional<int> handOver(const QString& serverName,
                                         ? RequestRoute::busyAnswer()
                                         : RequestRoute::lostAnswer())
                                 << "\n";
-            return CommandLine::failed;
+            return CommandLine::unreachable;
         }
         if (sent.outcome.kind == IntentOutcome::Kind::failed) {
             QTextStream(stderr) << printableText(sent.outcome.text) << "\n";
-            return CommandLine::failed;
+            return sent.outcome.exit == CommandLine::ok ? CommandLine::failed : sent.outcome.exit;
         }
         return CommandLine::ok;
     }

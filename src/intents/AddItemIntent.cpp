@@ -16,25 +16,27 @@ void AddItemIntent::outcome(const IntentFrame& frame, const QString& listID, con
     // A blank item is refused before the list is looked at.
     const QStringList phrases = ItemPhrase::split(item);
     if (phrases.isEmpty()) {
-        done(IntentOutcome::reply(QStringLiteral("I didn't catch what to add.")));
+        done(IntentOutcome::notDone(QStringLiteral("I didn't catch what to add."),
+                                    ExitCode::refused));
         return;
     }
     const QString phrase = phrases.first();
 
     const std::optional<TBList> list = frame.findList(listID);
     if (!list) {
-        done(IntentOutcome::reply(IntentFrame::listGoneReply()));
+        done(IntentFrame::listGone());
         return;
     }
     if (list->isViewOnly()) {
-        done(IntentOutcome::reply(list->name +
-                                  QStringLiteral(" is view only, so I can't add to it.")));
+        done(IntentOutcome::notDone(list->name +
+                                        QStringLiteral(" is view only, so I can't add to it."),
+                                    ExitCode::refused));
         return;
     }
     // Stored as spoken: no tag is suggested or added. The store refuses only what was
     // checked above.
     if (!frame.store().addItem(list->id, phrase)) {
-        done(IntentOutcome::reply(IntentFrame::listGoneReply()));
+        done(IntentFrame::listGone());
         return;
     }
     frame.finishChange(QStringLiteral("Added ") + phrase + QStringLiteral(" to ") + list->name +

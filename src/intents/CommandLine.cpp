@@ -21,6 +21,14 @@ QString quoted(const QString& text) {
     return QStringLiteral("“") + text + QStringLiteral("”");
 }
 
+// What each exit code means; the sentence of a request that was not done is still printed.
+QString exitCodesHelp() {
+    QString help = QStringLiteral("\nExit codes (the reply is printed either way):\n");
+    for (const ExitCode::Meaning& meaning : ExitCode::meanings())
+        help += QStringLiteral("  %1  %2\n").arg(int(meaning.code)).arg(meaning.text);
+    return help;
+}
+
 // The commands, each request's parameters named by their titles, as the help shows them.
 QString commandsHelp() {
     const auto line = [](const QString& usage, const QString& what) {
@@ -49,7 +57,8 @@ QString commandsHelp() {
                           "asked for on a terminal.\n"
                           "Names and items are printed as plain text: tabs, line breaks, other "
                           "control characters\nand bidirectional controls in them are shown as "
-                          "\uFFFD (U+FFFD), so a line of\n\"lists\" splits at its only tab.\n");
+                          "\uFFFD (U+FFFD), so a line of\n\"lists\" splits at its only tab.\n") +
+           exitCodesHelp();
 }
 
 // One run of a command: its options, its environment and the way to the store.
@@ -226,10 +235,10 @@ int Session::open(const QString& listID) {
         return finish(request, sent.outcome);
     case RequestClient::Result::Reach::lost:
         console_.note(RequestRoute::lostAnswer());
-        return failed;
+        return unreachable;
     case RequestClient::Result::Reach::busy:
         console_.note(RequestRoute::busyAnswer());
-        return failed;
+        return unreachable;
     case RequestClient::Result::Reach::noProgram:
         break;
     }
@@ -244,10 +253,11 @@ int Session::finish(const IntentRequest& request, const IntentOutcome& outcome) 
             console_.say(outcome.text);
         if (!outcome.note.isEmpty())
             console_.note(outcome.note);
-        return ok;
+        // A request that was not done says why in its sentence, and exits with it.
+        return outcome.exit;
     case IntentOutcome::Kind::failed:
         console_.note(outcome.text);
-        return failed;
+        return outcome.exit == ok ? failed : outcome.exit;
     case IntentOutcome::Kind::choose:
         return chooseItem(request, outcome);
     case IntentOutcome::Kind::confirm:
@@ -352,7 +362,7 @@ std::optional<QString> Session::listID(const std::optional<QString>& spokenName,
             return candidates.first().id;
         if (candidates.isEmpty()) {
             console_.note(QStringLiteral("No list answers to %1.").arg(quoted(*spokenName)));
-            code = badParameter;
+            code = notFound;
             return std::nullopt;
         }
         console_.note(QStringLiteral("Several lists answer to %1:").arg(quoted(*spokenName)));
@@ -365,7 +375,7 @@ std::optional<QString> Session::listID(const std::optional<QString>& spokenName,
         candidates = query_.suggestedEntities();
         if (candidates.isEmpty()) {
             console_.note(QStringLiteral("There are no lists yet."));
-            code = badParameter;
+            code = notFound;
             return std::nullopt;
         }
         console_.note(QStringLiteral("Which list?"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "intents/Console.h"
+#include "intents/ExitCode.h"
 #include "intents/IntentKind.h"
 #include "intents/RequestRoute.h"
 
@@ -41,12 +42,8 @@ struct CommandLineEnvironment {
 // route and prints the spoken sentences.
 namespace CommandLine {
 
-enum ExitCode : int {
-    ok = 0,
-    failed = 1,       // a change that was not saved, or another error
-    badParameter = 2, // a missing, unknown or ambiguous parameter
-    cannotAsk = 3     // a question that nobody is there to answer
-};
+// The exit codes, by their names: CommandLine::ok, CommandLine::notFound, …
+using enum ExitCode::Code;
 
 CommandLineOptions parse(const QStringList& arguments); // arguments[0] is the program
 int execute(const CommandLineOptions& options, CommandLineEnvironment& environment);

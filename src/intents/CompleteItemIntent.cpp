@@ -27,12 +27,12 @@ void tickChosen(const IntentFrame& frame, const TBList& list, const QString& cho
         if (item.id != itemID)
             continue;
         if (item.done)
-            done(IntentOutcome::reply(alreadyTicked(item)));
+            done(IntentOutcome::notDone(alreadyTicked(item), ExitCode::refused));
         else
             tick(frame, item, done);
         return;
     }
-    done(IntentOutcome::reply(notFound(chosenText, list)));
+    done(IntentOutcome::notDone(notFound(chosenText, list), ExitCode::notFound));
 }
 
 } // namespace
@@ -50,13 +50,14 @@ void CompleteItemIntent::outcome(const IntentFrame& frame, const QString& listID
                                  const OutcomeHandler& done) {
     const std::optional<TBList> list = frame.findList(listID);
     if (!list) {
-        done(IntentOutcome::reply(IntentFrame::listGoneReply()));
+        done(IntentFrame::listGone());
         return;
     }
     // Refused before the item is looked at.
     if (list->isViewOnly()) {
-        done(IntentOutcome::reply(list->name +
-                                  QStringLiteral(" is view only, so I can't change it.")));
+        done(IntentOutcome::notDone(list->name +
+                                        QStringLiteral(" is view only, so I can't change it."),
+                                    ExitCode::refused));
         return;
     }
     if (chosenItemID) {
@@ -70,7 +71,7 @@ void CompleteItemIntent::outcome(const IntentFrame& frame, const QString& listID
         tick(frame, match.items.first(), done);
         return;
     case ItemMatch::Kind::alreadyDone:
-        done(IntentOutcome::reply(alreadyTicked(match.items.first())));
+        done(IntentOutcome::notDone(alreadyTicked(match.items.first()), ExitCode::refused));
         return;
     case ItemMatch::Kind::ambiguous: {
         QList<IntentChoice> choices;
@@ -81,7 +82,7 @@ void CompleteItemIntent::outcome(const IntentFrame& frame, const QString& listID
     }
     case ItemMatch::Kind::none:
         // The spoken text exactly as it arrived, blanks included.
-        done(IntentOutcome::reply(notFound(spoken, *list)));
+        done(IntentOutcome::notDone(notFound(spoken, *list), ExitCode::notFound));
         return;
     }
 }

@@ -16,7 +16,8 @@ void CreateListIntent::outcome(const IntentFrame& frame, const QString& listName
                                const OutcomeHandler& done) {
     const QString name = Unicode::trimWhitespaceAndNewlines(listName);
     if (name.isEmpty()) {
-        done(IntentOutcome::reply(QStringLiteral("I didn't catch what to call it.")));
+        done(IntentOutcome::notDone(QStringLiteral("I didn't catch what to call it."),
+                                    ExitCode::refused));
         return;
     }
     ListStore& store = frame.store();
@@ -24,8 +25,9 @@ void CreateListIntent::outcome(const IntentFrame& frame, const QString& listName
     // it free.
     const ListMatch match = VoiceResolution::resolve(name, store.sortedLists());
     if (match.kind == ListMatch::Kind::matched) {
-        done(IntentOutcome::reply(QStringLiteral("You've already got a ") +
-                                  match.lists.first().name + QStringLiteral(" list.")));
+        done(IntentOutcome::notDone(QStringLiteral("You've already got a ") +
+                                        match.lists.first().name + QStringLiteral(" list."),
+                                    ExitCode::refused));
         return;
     }
     const TBList list = store.addList(name);

@@ -35,14 +35,14 @@ QString IntentFrame::notSavedReply(const ListStore& store) {
 
 void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done) const {
     if (store_.lockError()) {
-        done(IntentOutcome::failed(*store_.lockError()));
+        done(IntentOutcome::failed(*store_.lockError(), ExitCode::unreachable));
         return;
     }
     // The store writes on a thread of its own: the reply waits for the save that holds the
     // change, so that nobody is told of a change that is not on disk.
     store_.whenSaved([frame = *this, reply, done](bool saved) {
         if (!saved) {
-            done(IntentOutcome::failed(notSavedReply(frame.store_)));
+            done(IntentOutcome::failed(notSavedReply(frame.store_), ExitCode::notSaved));
             return;
         }
         frame.markVoiceCommandRun();

@@ -41,6 +41,10 @@ public:
     void finishChange(const QString& reply, const OutcomeHandler& done) const;
 
     static QString listGoneReply() { return QStringLiteral("I couldn't find that list any more."); }
+    // The reply when the request's list is no longer there.
+    static IntentOutcome listGone() {
+        return IntentOutcome::notDone(listGoneReply(), ExitCode::notFound);
+    }
     // The failure of a change whose save failed, with the reason when the store knows it.
     static QString notSavedReply(const ListStore& store);
     // The note of a saved change whose sync failed.

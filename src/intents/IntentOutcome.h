@@ -1,5 +1,7 @@
 #pragma once
 
+#include "intents/ExitCode.h"
+
 #include <QList>
 #include <QString>
 
@@ -25,17 +27,26 @@ struct IntentOutcome {
     // reply: said apart from the reply, on standard error (a saved change that could not be
     // synced); empty: nothing to add.
     QString note;
+    // reply: ok when the request was done, else why not (the reply says it in words); failed:
+    // what kind of failure; the command line exits with it.
+    ExitCode::Code exit = ExitCode::ok;
 
     static IntentOutcome reply(const QString& text, const QString& note = {}) {
-        return {Kind::reply, text, {}, {}, note};
+        return {Kind::reply, text, {}, {}, note, ExitCode::ok};
+    }
+    // A reply to a request that was not done: "Team is view only, so I can't add to it."
+    static IntentOutcome notDone(const QString& text, ExitCode::Code why) {
+        return {Kind::reply, text, {}, {}, {}, why};
     }
     static IntentOutcome choose(const QString& question, const QList<IntentChoice>& choices) {
-        return {Kind::choose, question, {}, choices, {}};
+        return {Kind::choose, question, {}, choices, {}, ExitCode::ok};
     }
     static IntentOutcome confirm(const QString& question, const QString& followUp) {
-        return {Kind::confirm, question, followUp, {}, {}};
+        return {Kind::confirm, question, followUp, {}, {}, ExitCode::ok};
     }
-    static IntentOutcome failed(const QString& why) { return {Kind::failed, why, {}, {}, {}}; }
+    static IntentOutcome failed(const QString& why, ExitCode::Code code = ExitCode::failed) {
+        return {Kind::failed, why, {}, {}, {}, code};
+    }
 
     bool operator==(const IntentOutcome&) const = default;
 };

@@ -16,7 +16,7 @@ void ReadListIntent::outcome(const IntentFrame& frame, const QString& listID,
                              const OutcomeHandler& done) {
     const std::optional<TBList> list = frame.findList(listID);
     if (!list) {
-        done(IntentOutcome::reply(IntentFrame::listGoneReply()));
+        done(IntentFrame::listGone());
         return;
     }
     // No view-only test: every list that can be found can be read.

@@ -87,6 +87,24 @@ QByteArray dumped(const Json& json) {
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
+// A reply says whether its request was done, a failure what kind it is.
+bool carriesExit(IntentOutcome::Kind kind) {
+    return kind == IntentOutcome::Kind::reply || kind == IntentOutcome::Kind::failed;
+}
+
+// One of the codes a request's outcome may end with: never a code of the command line's own.
+std::optional<ExitCode::Code> outcomeExit(const Json& value) {
+    if (!value.is_number_integer())
+        return std::nullopt;
+    const auto code = value.get<long long>();
+    for (const ExitCode::Code known : {ExitCode::failed, ExitCode::notFound, ExitCode::refused,
+                                       ExitCode::unreachable, ExitCode::notSaved}) {
+        if (code == known)
+            return known;
+    }
+    return std::nullopt;
+}
+
 QString outcomeName(IntentOutcome::Kind kind) {
     switch (kind) {
     case IntentOutcome::Kind::reply:
@@ -180,6 +198,8 @@ QByteArray encode(const IntentOutcome& outcome) {
     json["text"] = JsonRead::toUtf8(outcome.text);
     if (outcome.kind == IntentOutcome::Kind::reply && !outcome.note.isEmpty())
         json["note"] = JsonRead::toUtf8(outcome.note);
+    if (carriesExit(outcome.kind) && outcome.exit != ExitCode::ok)
+        json["exit"] = int(outcome.exit);
     if (outcome.kind == IntentOutcome::Kind::confirm)
         json["followUp"] = JsonRead::toUtf8(outcome.followUp);
     if (outcome.kind == IntentOutcome::Kind::choose) {
@@ -197,7 +217,7 @@ QByteArray encode(const IntentOutcome& outcome) {
 
 std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
     const std::optional<Json> json = parseObject(message, maxAnswerBytes);
-    if (!json || !onlyKeys(*json, {"outcome", "text", "note", "followUp", "choices"}))
+    if (!json || !onlyKeys(*json, {"outcome", "text", "note", "followUp", "choices", "exit"}))
         return std::nullopt;
     // The answer's size bounds its texts.
     const std::optional<QString> name = text(*json, "outcome");
@@ -212,11 +232,20 @@ std::optional<IntentOutcome> decodeOutcome(const QByteArray& message) {
         if (!note || !isReply)
             return std::nullopt;
     }
-    if (isReply || *name == QLatin1String("failed")) {
+    const bool isFailure = *name == QLatin1String("failed");
+    std::optional<ExitCode::Code> exit = isFailure ? ExitCode::failed : ExitCode::ok;
+    if (json->contains("exit")) {
+        exit = (isReply || isFailure) ? outcomeExit(json->at("exit")) : std::nullopt;
+        if (!exit)
+            return std::nullopt;
+    }
+    if (isReply || isFailure) {
         if (json->contains("followUp") || json->contains("choices"))
             return std::nullopt;
-        return isReply ? IntentOutcome::reply(*said, note.value_or(QString()))
-                       : IntentOutcome::failed(*said);
+        IntentOutcome outcome = isReply ? IntentOutcome::reply(*said, note.value_or(QString()))
+                                        : IntentOutcome::failed(*said);
+        outcome.exit = *exit;
+        return outcome;
     }
     if (*name == QLatin1String("confirm")) {
         const std::optional<QString> followUp = text(*json, "followUp");

@@ -120,9 +120,9 @@ IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
         case RequestClient::Result::Reach::answered:
             return sent.outcome;
         case RequestClient::Result::Reach::lost:
-            return IntentOutcome::failed(lostAnswer());
+            return IntentOutcome::failed(lostAnswer(), ExitCode::unreachable);
         case RequestClient::Result::Reach::busy:
-            return IntentOutcome::failed(busyAnswer());
+            return IntentOutcome::failed(busyAnswer(), ExitCode::unreachable);
         case RequestClient::Result::Reach::noProgram:
             break;
         }
@@ -148,11 +148,13 @@ IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
             // A program holds the store and has not begun to listen yet; any other reason
             // (a folder that takes no lock file, a store file that cannot be opened) stays.
             if (deadline.hasExpired() || !store.lockHeldElsewhere())
-                return IntentOutcome::failed(store.lockError().value_or(QString()));
+                return IntentOutcome::failed(store.lockError().value_or(QString()),
+                                             ExitCode::unreachable);
         } else if (deadline.hasExpired()) {
             return IntentOutcome::failed(
                 QStringLiteral("The store file “%1” is in use by another Tallybird process.")
-                    .arg(storeFile));
+                    .arg(storeFile),
+                ExitCode::unreachable);
         }
         QThread::msleep(20);
     }

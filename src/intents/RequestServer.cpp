@@ -99,7 +99,8 @@ void RequestServer::readFrom(QLocalSocket* socket) {
         if (bytes.size() > RequestCodec::maxMessageBytes) {
             received_.erase(pending);
             emit refused(QStringLiteral("message too long"));
-            ready(enqueue(socket), RequestCodec::encode(IntentOutcome::failed(refusal())));
+            ready(enqueue(socket),
+                  RequestCodec::encode(IntentOutcome::failed(refusal(), ExitCode::refused)));
         }
         return;
     }
@@ -117,7 +118,7 @@ void RequestServer::take(QLocalSocket* socket, const QByteArray& message) {
     const std::optional<IntentRequest> request = RequestCodec::decodeRequest(message);
     if (!request) {
         emit refused(QStringLiteral("unknown request shape"));
-        ready(ticket, RequestCodec::encode(IntentOutcome::failed(refusal())));
+        ready(ticket, RequestCodec::encode(IntentOutcome::failed(refusal(), ExitCode::refused)));
         return;
     }
     // Said before the change is made: a sender that loses the connection before this line

@@ -37,7 +37,6 @@ TEST_F(CommandLineRequests, ScriptedParametersThatAreWrongExitWithTwoAndSayNothi
         QStringList words;
         const char* note; // the first note
     } cases[] = {
-        {{"add", "--list", "Garden", "eggs"}, "No list answers to “Garden”."},
         {{"add", "eggs"}, "Name the list with --list NAME or --list-id ID."},
         {{"add", "--list", "Groceries"}, "Say what to add after the command."},
         {{"tick", "--list", "Groceries"}, "Say which item to tick off after the command."},
@@ -53,7 +52,6 @@ TEST_F(CommandLineRequests, ScriptedParametersThatAreWrongExitWithTwoAndSayNothi
         {{"fly"}, "Unknown command “fly”; see tallybird --help."},
         {{"say", "Sing Groceries in Tallybird"},
          "No request answers to “Sing Groceries in Tallybird”."},
-        {{"say", "Read Garden in Tallybird"}, "No list answers to “Garden”."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.words.join(' ').toStdString());
@@ -63,6 +61,103 @@ TEST_F(CommandLineRequests, ScriptedParametersThatAreWrongExitWithTwoAndSayNothi
         EXPECT_EQ(console.notes.first(), QString::fromUtf8(c.note));
     }
     EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk"}));
+}
+
+// A script tells by the exit code alone whether its request was done; the sentence is said as
+// it would be spoken either way, and nothing is changed.
+TEST_F(CommandLineRequests, ARequestThatWasNotDoneExitsWithWhyAndStillSaysItsSentence) {
+    Seed seed(openStore());
+    const QString team = seed.sharedList("Team", TBSharePermission::readOnly);
+    seed.item(groceries, "Eggs", true);
+    seed.release();
+    const struct {
+        const char* what;
+        QStringList words;
+        int code;
+        const char* said; // on standard output; null: a note on standard error instead
+        const char* note;
+    } cases[] = {
+        {"no such item",
+         {"tick", "--list", "Groceries", "bacon"},
+         CommandLine::notFound,
+         "I couldn't find bacon on Groceries.",
+         nullptr},
+        {"no such list",
+         {"add", "--list", "Garden", "eggs"},
+         CommandLine::notFound,
+         nullptr,
+         "No list answers to “Garden”."},
+        {"no such list, said",
+         {"say", "Read Garden in Tallybird"},
+         CommandLine::notFound,
+         nullptr,
+         "No list answers to “Garden”."},
+        {"the list is gone",
+         {"read", "--list-id", "GONE"},
+         CommandLine::notFound,
+         "I couldn't find that list any more.",
+         nullptr},
+        {"the list is gone for a tick",
+         {"tick", "--list-id", "GONE", "eggs"},
+         CommandLine::notFound,
+         "I couldn't find that list any more.",
+         nullptr},
+        {"view only, adding",
+         {"add", "--list", "Team", "eggs"},
+         CommandLine::refused,
+         "Team is view only, so I can't add to it.",
+         nullptr},
+        {"view only, ticking",
+         {"tick", "--list-id", team, "eggs"},
+         CommandLine::refused,
+         "Team is view only, so I can't change it.",
+         nullptr},
+        {"already ticked off",
+         {"tick", "--list", "Groceries", "eggs"},
+         CommandLine::refused,
+         "Eggs was already ticked off.",
+         nullptr},
+        {"the name is taken",
+         {"start", "my groceries list"},
+         CommandLine::refused,
+         "You've already got a Groceries list.",
+         nullptr},
+        {"nothing to add",
+         {"add", "--list", "Groceries", " \t "},
+         CommandLine::refused,
+         "I didn't catch what to add.",
+         nullptr},
+        {"nothing to call it",
+         {"start", " "},
+         CommandLine::refused,
+         "I didn't catch what to call it.",
+         nullptr},
+        {"done",
+         {"add", "--list", "Groceries", "bread"},
+         CommandLine::ok,
+         "Added bread to Groceries.",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(typed(c.words), c.code);
+        EXPECT_EQ(console.said, c.said ? QStringList{c.said} : QStringList());
+        EXPECT_EQ(console.notes, c.note ? QStringList{c.note} : QStringList());
+    }
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk", "Eggs ✓", "bread"}));
+    EXPECT_EQ(listLines(), QStringList({"Groceries", "Work", "work", "Team"}));
+}
+
+TEST(CommandLineExitCodes, EachCodeIsNamedOnceAndTheHelpSaysWhatItMeans) {
+    const QString help = CommandLine::parse({"tallybird", "--help"}).helpText;
+    QList<int> codes;
+    for (const ExitCode::Meaning& meaning : ExitCode::meanings()) {
+        EXPECT_FALSE(codes.contains(meaning.code)) << int(meaning.code);
+        codes.append(meaning.code);
+        const QString line = QStringLiteral("  %1  %2\n").arg(int(meaning.code)).arg(meaning.text);
+        EXPECT_TRUE(help.contains(line)) << line.toStdString() << help.toStdString();
+    }
+    EXPECT_EQ(codes, QList<int>({0, 1, 2, 3, 4, 5, 6, 7}));
 }
 
 TEST_F(CommandLineRequests, AnAmbiguousListNameListsTheCandidatesWithTheirIds) {
@@ -173,7 +268,7 @@ TEST_F(CommandLineRequests, ALongReadAsksFirst) {
 
 TEST_F(CommandLineRequests, AStoreHeldByAnotherWriterIsWaitedForThenReportedAsAFailure) {
     auto holder = openStore(); // holds the lock and does not answer on any socket
-    EXPECT_EQ(typed({"add", "--list", "Groceries", "eggs"}), CommandLine::failed);
+    EXPECT_EQ(typed({"add", "--list", "Groceries", "eggs"}), CommandLine::unreachable);
     EXPECT_TRUE(console.said.isEmpty());
     ASSERT_EQ(console.notes.size(), 1);
     EXPECT_TRUE(console.notes.first().contains("in use by another Tallybird process"));
@@ -195,24 +290,27 @@ TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
         std::function<void()> breakIt;
         QString note;
         bool fileKept; // the file still holds what it held
+        int code;
     };
     std::optional<testsupport::FileSizeLimit> limit;
     const Case cases[] = {
         // The whole new file would be larger than a process may write: the disk is full.
         {"the file-size limit cuts the write short", [&] { limit.emplace(before.size()); },
-         "The change could not be saved to “" + path + "”. File too large.", true},
+         "The change could not be saved to “" + path + "”. File too large.", true,
+         CommandLine::notSaved},
         // Found when the store is opened, before any wait for the lock.
         {"a folder stands where the file goes",
          [&] {
              QFile::remove(path);
              ASSERT_TRUE(QDir().mkdir(path));
          },
-         "The store file “" + path + "” cannot be opened: file to open is a directory.", false},
+         "The store file “" + path + "” cannot be opened: file to open is a directory.", false,
+         CommandLine::unreachable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c.breakIt();
-        EXPECT_EQ(typed({"start", "Packing"}), CommandLine::failed);
+        EXPECT_EQ(typed({"start", "Packing"}), c.code);
         limit.reset();
         EXPECT_TRUE(console.said.isEmpty());
         EXPECT_EQ(console.notes, QStringList{c.note});
@@ -222,7 +320,7 @@ TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
         }
     }
     // A look-up in the file that cannot be opened says why it finds no list.
-    EXPECT_EQ(typed({"read", "--list", "Groceries"}), CommandLine::badParameter);
+    EXPECT_EQ(typed({"read", "--list", "Groceries"}), CommandLine::notFound);
     EXPECT_EQ(console.notes.value(0), cases[1].note);
 }
 

@@ -33,13 +33,16 @@ protected:
     }
 };
 
-IntentOutcome reply(const char* text) {
-    return IntentOutcome::reply(QString::fromUtf8(text));
+// A reply, and the exit code of the command line that carried it: ok when the request was done.
+IntentOutcome reply(const char* text, ExitCode::Code exit = ExitCode::ok) {
+    return exit == ExitCode::ok ? IntentOutcome::reply(QString::fromUtf8(text))
+                                : IntentOutcome::notDone(QString::fromUtf8(text), exit);
 }
 
 struct Case {
     QString listID, text;
     const char* reply;
+    ExitCode::Code exit = ExitCode::ok;
 };
 
 TEST_F(IntentReplies, AddingRefusesBeforeWritingAndRepliesWithTheStoredListName) {
@@ -54,8 +57,9 @@ TEST_F(IntentReplies, AddingRefusesBeforeWritingAndRepliesWithTheStoredListName)
 
     // Refusals come first: none of them writes or sets the flag.
     const Case cases[] = {
-        {"GONE", "  ", "I didn't catch what to add."}, // before the list is looked for
-        {team, "eggs", "Team is view only, so I can't add to it."},
+        {"GONE", "  ", "I didn't catch what to add.", ExitCode::refused}, // before the look-up
+        {team, "eggs", "Team is view only, so I can't add to it.", ExitCode::refused},
+        {"GONE", "eggs", "I couldn't find that list any more.", ExitCode::notFound},
         {groceries, "  milk #dairy \n", "Added milk #dairy to Groceries."},
         {theirs, "eggs", "Added eggs to Theirs."},
         {unrecorded, "eggs", "Added eggs to Unrecorded."},
@@ -63,7 +67,7 @@ TEST_F(IntentReplies, AddingRefusesBeforeWritingAndRepliesWithTheStoredListName)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.reply);
-        EXPECT_EQ(add(c.listID, c.text), reply(c.reply));
+        EXPECT_EQ(add(c.listID, c.text), reply(c.reply, c.exit));
         EXPECT_EQ(voiceFlag(), QString(c.reply).startsWith("Added"));
     }
     EXPECT_TRUE(itemTexts(team).isEmpty());
@@ -177,24 +181,26 @@ TEST_F(IntentReplies, TickingRefusesBeforeLookingAtItemsAndReadsAChoiceAfresh) {
 
     const char* gone = "I couldn't find that list any more.";
     const char* viewOnly = "Team is view only, so I can't change it.";
+    const auto notFound = ExitCode::notFound, refused = ExitCode::refused;
     const struct {
         QString listID, spoken;
         std::optional<QString> chosen;
         const char* reply;
+        ExitCode::Code exit;
     } cases[] = {
-        {groceries, "milk", {}, "I couldn't find milk on Groceries."}, // tag words count
-        {groceries, "Eggs", eggs, "Eggs was already ticked off."},
-        {groceries, "Eggs", "GONE-ITEM", "I couldn't find Eggs on Groceries."},
-        {chores, "Eggs", eggs, "I couldn't find Eggs on Chores."}, // another list's item
-        {"GONE", "Eggs", eggs, gone},
-        {"GONE", "milk", {}, gone},
-        {team, "milk", {}, viewOnly},
-        {team, "nothing like it", {}, viewOnly},
-        {team, "Milk", teamMilk, viewOnly},
+        {groceries, "milk", {}, "I couldn't find milk on Groceries.", notFound}, // tag words count
+        {groceries, "Eggs", eggs, "Eggs was already ticked off.", refused},
+        {groceries, "Eggs", "GONE-ITEM", "I couldn't find Eggs on Groceries.", notFound},
+        {chores, "Eggs", eggs, "I couldn't find Eggs on Chores.", notFound}, // another list's
+        {"GONE", "Eggs", eggs, gone, notFound},
+        {"GONE", "milk", {}, gone, notFound},
+        {team, "milk", {}, viewOnly, refused},
+        {team, "nothing like it", {}, viewOnly, refused},
+        {team, "Milk", teamMilk, viewOnly, refused},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.spoken.toStdString() + " on " + c.listID.toStdString());
-        EXPECT_EQ(tick(c.listID, c.spoken, c.chosen), reply(c.reply));
+        EXPECT_EQ(tick(c.listID, c.spoken, c.chosen), reply(c.reply, c.exit));
     }
     EXPECT_EQ(itemTexts(groceries), QStringList({"Milk #dairy", "Eggs ✓"}));
     EXPECT_EQ(itemTexts(team), QStringList{"Milk"});
@@ -226,16 +232,17 @@ TEST_F(IntentReplies, StartingAListRefusesNamesThatAlreadyAnswer) {
     seed.release();
 
     const Case cases[] = {
-        {{}, "   ", "I didn't catch what to call it."},
-        {{}, "team jobs", "You've already got a Team Jobs list."}, // shared lists count
-        {{}, "Work", "You've already got a Work list."},           // the exact name wins
+        {{}, "   ", "I didn't catch what to call it.", ExitCode::refused},
+        // Shared lists count; the exact name wins.
+        {{}, "team jobs", "You've already got a Team Jobs list.", ExitCode::refused},
+        {{}, "Work", "You've already got a Work list.", ExitCode::refused},
         {{}, "SHOP", "Started SHOP."}, // several folded matches leave the name free
         {{}, "  Packing \n", "Started Packing."},
-        {{}, "my packing list", "You've already got a Packing list."},
+        {{}, "my packing list", "You've already got a Packing list.", ExitCode::refused},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
-        EXPECT_EQ(run({IntentKind::createList, {}, c.text, std::nullopt}), reply(c.reply));
+        EXPECT_EQ(run({IntentKind::createList, {}, c.text, std::nullopt}), reply(c.reply, c.exit));
     }
     EXPECT_EQ(listLines(), QStringList({"Groceries", "Work", "Work", "Shop", "shop", "Team Jobs",
                                         "SHOP", "Packing"}));
@@ -251,7 +258,7 @@ TEST_F(IntentReplies, ReadingSaysOrAsksByHowMuchIsLeft) {
         seed.item(team, text);
     seed.release();
 
-    EXPECT_EQ(read("GONE"), reply("I couldn't find that list any more."));
+    EXPECT_EQ(read("GONE"), reply("I couldn't find that list any more.", ExitCode::notFound));
     EXPECT_FALSE(voiceFlag());
     EXPECT_EQ(read(team), reply("Three things left on Groceries: Eggs, Milk and #dairy."));
     EXPECT_TRUE(voiceFlag());

@@ -24,6 +24,10 @@ TEST(RequestCodec, EveryRequestAndOutcomeSurvivesTheTrip) {
         IntentOutcome::reply("Added eggs to Groceries."),
         IntentOutcome::reply(QString()),
         IntentOutcome::failed("The change could not be saved to “x”."),
+        IntentOutcome::failed("The change could not be saved to “x”.", ExitCode::notSaved),
+        IntentOutcome::failed("Tallybird was too busy.", ExitCode::unreachable),
+        IntentOutcome::notDone("Team is view only, so I can't add to it.", ExitCode::refused),
+        IntentOutcome::notDone("I couldn't find milk on Groceries.", ExitCode::notFound),
         IntentOutcome::confirm("Four things left on G. Shall I read them?", "a, b, c and d."),
         IntentOutcome::choose("Which one?", {{"I-1", "Oat milk"}, {"I-2", "oat milk"}}),
     };
@@ -102,6 +106,15 @@ TEST(RequestCodec, AnAnswerOfAnUnknownShapeIsRefused) {
         R"({"outcome":"choose","text":"x","choices":[{"id":"a b","text":"y"}]})",
         R"({"outcome":"choose","text":"x","choices":["y"]})",
         R"({"outcome":"reply","text":true})",
+        // Only the codes a request can end with, as numbers, on a reply or a failure.
+        R"({"outcome":"reply","text":"x","exit":2})",
+        R"({"outcome":"failed","text":"x","exit":3})",
+        R"({"outcome":"reply","text":"x","exit":99})",
+        R"({"outcome":"reply","text":"x","exit":-4})",
+        R"({"outcome":"reply","text":"x","exit":"4"})",
+        R"({"outcome":"reply","text":"x","exit":4.5})",
+        R"({"outcome":"reply","text":"x","exit":true})",
+        R"({"outcome":"confirm","text":"x","followUp":"y","exit":4})",
     };
     for (const QByteArray& message : refused) {
         SCOPED_TRACE(message.toStdString());

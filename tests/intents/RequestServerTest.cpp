@@ -100,7 +100,7 @@ TEST_F(RequestServerTest, UntrustedMessagesAreRefusedBeforeAnyChange) {
     QObject::connect(server.get(), &RequestServer::refused,
                      [&](const QString& why) { reasons.append(why); });
     const QByteArray refusal =
-        RequestCodec::encode(IntentOutcome::failed(RequestServer::refusal()));
+        RequestCodec::encode(IntentOutcome::failed(RequestServer::refusal(), ExitCode::refused));
     const QByteArray messages[] = {
         "hello\n", "{\"request\":\"add\",\"list\":\"" + groceries.toUtf8() + "\",\"text\":1}\n",
         "{\"request\":\"add\",\"list\":\"" + groceries.toUtf8() +

@@ -179,8 +179,9 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
 
     // Read-only from now on: the second profile's copy is view-only.
     admin({"permission", "local", zone, "sam", "read-only"});
-    EXPECT_EQ(said({"add", "--list", "weekend shop", "eggs"}, second()),
-              "Weekend shop is view only, so I can't add to it.\n");
+    const Typed refused = run({"add", "--list", "weekend shop", "eggs"}, second());
+    EXPECT_EQ(refused.out, "Weekend shop is view only, so I can't add to it.\n");
+    EXPECT_EQ(refused.code, CommandLine::refused) << "a script sees it was not done";
     OpenProfile sam(second(), cloudFile());
     EXPECT_EQ(sam.list(listID)->sharePermission, TBSharePermission::readOnly);
     EXPECT_TRUE(sam.list(listID)->isViewOnly());

@@ -39,7 +39,7 @@ TEST_F(StoreTroubleProcess, ARequestTheDiskCannotHoldIsAnsweredAsNotSaved) {
     process.closeWriteChannel();
     ASSERT_TRUE(process.waitForFinished(60'000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_EQ(process.exitCode(), CommandLine::notSaved);
     EXPECT_EQ(process.readAllStandardOutput(), QByteArray()) << "it was answered as done";
     EXPECT_TRUE(
         QString::fromUtf8(process.readAllStandardError())
@@ -115,7 +115,7 @@ TEST_F(StoreTroubleProcess, AStoreThatCannotBeLockedIsToldAtOnce) {
         // A request gives up without waiting for a lock that nobody holds. (The window opens
         // at once and says so in its notice: tested with the window.)
         const Typed result = run({"add", "--list", "Groceries", "eggs"});
-        EXPECT_EQ(result.code, 1);
+        EXPECT_EQ(result.code, CommandLine::unreachable);
         EXPECT_TRUE(result.err.contains(told)) << result.err.toStdString();
         c.repair();
         EXPECT_EQ(storeBytes(), before);
