@@ -1,6 +1,7 @@
 #include "lexicon/VoiceResolution.h"
 
 #include "lexicon/Folding.h"
+#include "model/Markdown.h"
 #include "platform/Unicode.h"
 
 #include <unicode/uchar.h>
@@ -51,6 +52,31 @@ ListMatch collect(const QString& key, const QList<TBList>& lists,
         return ListMatch::ambiguous(found);
     }
     return ListMatch::none();
+}
+
+// Every item whose key equals `key`: open ones first, then the first done one.
+ItemMatch matchItems(const QString& key, const QList<TBItem>& items,
+                     const std::function<QString(const TBItem&)>& keyOf) {
+    QList<TBItem> found;
+    QList<TBItem> open;
+    for (const TBItem& item : items) {
+        if (keyOf(item) == key) {
+            found.append(item);
+            if (!item.done) {
+                open.append(item);
+            }
+        }
+    }
+    if (open.size() == 1) {
+        return ItemMatch::matched(open.first());
+    }
+    if (open.size() > 1) {
+        return ItemMatch::ambiguous(open);
+    }
+    if (!found.isEmpty()) {
+        return ItemMatch::alreadyDone(found.first());
+    }
+    return ItemMatch::none();
 }
 
 } // namespace
@@ -116,26 +142,16 @@ ItemMatch resolveItem(const QString& spoken, const QList<TBItem>& items) {
     if (key.isEmpty()) {
         return ItemMatch::none();
     }
-    QList<TBItem> found;
-    QList<TBItem> open;
-    for (const TBItem& item : items) {
-        if (fold(item.text) == key) {
-            found.append(item);
-            if (!item.done) {
-                open.append(item);
-            }
-        }
+    // The whole text, tag words included, decides whenever it finds anything ("milk dairy" for
+    // "Milk #dairy"). Only then the text without its tags: the add bar tags most new items by
+    // itself, and people say "milk" for the milk they added, not its tag.
+    const ItemMatch whole =
+        matchItems(key, items, [](const TBItem& item) { return fold(item.text); });
+    if (whole.kind != ItemMatch::Kind::none) {
+        return whole;
     }
-    if (open.size() == 1) {
-        return ItemMatch::matched(open.first());
-    }
-    if (open.size() > 1) {
-        return ItemMatch::ambiguous(open);
-    }
-    if (!found.isEmpty()) {
-        return ItemMatch::alreadyDone(found.first());
-    }
-    return ItemMatch::none();
+    return matchItems(
+        key, items, [](const TBItem& item) { return fold(Markdown::textWithoutTags(item.text)); });
 }
 
 } // namespace VoiceResolution

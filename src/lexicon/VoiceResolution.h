@@ -24,8 +24,9 @@ QString stripFiller(const QString& folded);
 // without filler words. `lists` are in display order.
 ListMatch resolve(const QString& spoken, const QList<TBList>& lists);
 
-// The item a spoken text means among one list's items (in display order), compared folded with
-// the item's whole text, tag words included.
+// The item a spoken text means among one list's items (in display order): compared folded with
+// the item's whole text, tag words included, and only when that finds nothing, with the text
+// without its tags ("milk" finds "Milk #dairy"). Open items first, then the first done one.
 ItemMatch resolveItem(const QString& spoken, const QList<TBItem>& items);
 
 } // namespace VoiceResolution

@@ -188,7 +188,7 @@ TEST_F(IntentReplies, TickingRefusesBeforeLookingAtItemsAndReadsAChoiceAfresh) {
         const char* reply;
         ExitCode::Code exit;
     } cases[] = {
-        {groceries, "milk", {}, "I couldn't find milk on Groceries.", notFound}, // tag words count
+        {groceries, "dairy", {}, "I couldn't find dairy on Groceries.", notFound}, // no tag alone
         {groceries, "Eggs", eggs, "Eggs was already ticked off.", refused},
         {groceries, "Eggs", "GONE-ITEM", "I couldn't find Eggs on Groceries.", notFound},
         {chores, "Eggs", eggs, "I couldn't find Eggs on Chores.", notFound}, // another list's
@@ -208,6 +208,24 @@ TEST_F(IntentReplies, TickingRefusesBeforeLookingAtItemsAndReadsAChoiceAfresh) {
 
     EXPECT_EQ(tick(groceries, "milk dairy"), reply("Ticked off Milk #dairy."));
     EXPECT_TRUE(voiceFlag());
+}
+
+TEST_F(IntentReplies, TickingFindsATaggedItemByItsWordsAlone) {
+    Seed seed(openStore());
+    const QString groceries = seed.list("Groceries");
+    seed.item(groceries, "Milk #dairy");
+    seed.item(groceries, "Oat milk #dairy");
+    seed.item(groceries, "Eggs #fresh", true);
+    seed.item(groceries, "bread #bakery");
+    seed.item(groceries, "Bread");
+    seed.release();
+
+    EXPECT_EQ(tick(groceries, "milk"), reply("Ticked off Milk #dairy."));
+    EXPECT_EQ(tick(groceries, "eggs"),
+              reply("Eggs #fresh was already ticked off.", ExitCode::refused));
+    EXPECT_EQ(tick(groceries, "bread"), reply("Ticked off Bread.")); // the whole text first
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Milk #dairy ✓", "Oat milk #dairy",
+                                                 "Eggs #fresh ✓", "bread #bakery", "Bread ✓"}));
 }
 
 TEST_F(IntentReplies, SeveralMatchesAskWhichOneAndTheChoiceTicksThatVeryItem) {

@@ -87,11 +87,58 @@ TEST(VoiceResolutionItems, OpenItemsFirst) {
         {"milk", {doneMilk, openMilk2}, ItemMatch::matched(openMilk2)},
         {"milk", {doneMilk, doneMilk2}, ItemMatch::alreadyDone(doneMilk)},
         {"milk dairy", {tagged}, ItemMatch::matched(tagged)},
-        {"milk", {tagged}, ItemMatch::none()},
         {"the milk", {openMilk}, ItemMatch::none()}, // no filler removal for items
         {" ?! ", {openMilk}, ItemMatch::none()},
     };
     for (const auto& [spoken, items, expected] : cases) {
         EXPECT_EQ(VoiceResolution::resolveItem(spoken, items), expected) << spoken;
+    }
+}
+
+TEST(VoiceResolutionItems, TextWithoutTagsOnlyWhenTheWholeTextFindsNothing) {
+    const TBItem tagged = item("1", "Milk #dairy"), taggedTwice = item("2", "milk #dairy #fresh");
+    const TBItem doneTagged = item("3", "Milk #dairy", true);
+    const TBItem doneTagged2 = item("4", "milk #cold", true);
+    const TBItem plain = item("5", "Milk"), onlyTag = item("6", "#milk");
+    const TBItem midTag = item("7", "oat #dairy milk"), dairy = item("8", "dairy");
+    const TBItem notATag = item("9", "milk #dairy,"); // a comma makes it a word, not a tag
+
+    const struct {
+        const char* what;
+        const char* spoken;
+        QList<TBItem> items;
+        ItemMatch expected;
+    } cases[] = {
+        {"a tagged item by its words", "milk", {tagged}, ItemMatch::matched(tagged)},
+        {"tags anywhere in the text", "oat milk", {midTag}, ItemMatch::matched(midTag)},
+        {"several tagged open items ask",
+         "MILK",
+         {tagged, taggedTwice},
+         ItemMatch::ambiguous({tagged, taggedTwice})},
+        {"a ticked tagged item",
+         "milk",
+         {doneTagged, doneTagged2},
+         ItemMatch::alreadyDone(doneTagged)},
+        {"an open one wins over a ticked one",
+         "milk",
+         {doneTagged, taggedTwice},
+         ItemMatch::matched(taggedTwice)},
+        {"the whole text decides first", "milk", {tagged, plain}, ItemMatch::matched(plain)},
+        {"even when it finds a ticked item",
+         "milk",
+         {tagged, doneTagged2, item("10", "milk", true)},
+         ItemMatch::alreadyDone(item("10", "milk", true))},
+        {"the tag's word with its tag stays first",
+         "milk dairy",
+         {tagged, plain},
+         ItemMatch::matched(tagged)},
+        {"a tag alone is still its word", "milk", {onlyTag}, ItemMatch::matched(onlyTag)},
+        {"the tag is not a name of the item", "dairy", {tagged, taggedTwice}, ItemMatch::none()},
+        {"a word that only looks like a tag", "milk", {notATag}, ItemMatch::none()},
+        {"no other words are dropped", "the milk", {tagged}, ItemMatch::none()},
+        {"nothing like it", "bread", {tagged, dairy}, ItemMatch::none()},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VoiceResolution::resolveItem(c.spoken, c.items), c.expected) << c.what;
     }
 }
