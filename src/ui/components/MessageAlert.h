@@ -6,8 +6,11 @@ class QMessageBox;
 class QWidget;
 
 // A screen's message as an alert: its one line as the title (plain text), with no further
-// message, and one "OK" that closes it. Return does not press "OK" for the user; Escape closes.
-// Modal to `parent`'s window, not shown yet.
+// message, and one "OK" that closes it. Shown, it takes the keyboard focus, and Return presses
+// "OK" as on every desktop dialog, but only a Return pressed while the alert is up: one held
+// down from before (the key that led to the alert, or its repeats) lets go without closing it.
+// Escape closes too. The box is wide enough for its window title, the program's name, so the
+// title bar never cuts it. Modal to `parent`'s window, not shown yet.
 namespace MessageAlert {
 
 QMessageBox* make(const QString& text, QWidget* parent);

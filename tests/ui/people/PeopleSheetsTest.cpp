@@ -135,9 +135,10 @@ TEST(CircleDetailPageTest, ReturnAddsNothingAndARefusedHandleShowsAnAlertReturnC
     ASSERT_TRUE(alert);
     QApplication::processEvents();
     EXPECT_EQ(alert->text(), CircleDetailModel::refusedHandle());
+    // The Return of the field that led here was let go before; one pressed now closes it.
+    QTest::keyRelease(alert, Qt::Key_Return);
+    EXPECT_TRUE(alert->isVisible()) << "a Return let go that began before the alert";
     QTest::keyClick(alert, Qt::Key_Return);
-    EXPECT_TRUE(alert->isVisible()) << "no button of the alert is a default one";
-    QTest::keyClick(alert, Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_FALSE(page->alert());
     EXPECT_FALSE(page->model().problem());
