@@ -4,7 +4,11 @@
 #include "Accessibility.h"
 #include "ui/theme/DesignFont.h"
 
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 
 AddItemField::AddItemField(bool focused, QWidget* parent)
     : SingleLineField(parent), focused_(focused) {
@@ -40,7 +44,55 @@ void AddItemField::noteFocus(bool focused) {
     emit focusedChanged(focused);
 }
 
+namespace {
+
+// The standard menu's Paste: named "edit-paste" in newer Qt, known by its text in older.
+QAction* pasteAction(const QMenu& menu) {
+    const QString title = QLineEdit::tr("&Paste");
+    for (QAction* action : menu.actions()) {
+        if (action->objectName() == QLatin1String("edit-paste") ||
+            action->text().section(QLatin1Char('\t'), 0, 0) == title)
+            return action;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool AddItemField::offerPaste(QClipboard::Mode mode) {
+    if (!pasteHandler_ || isReadOnly())
+        return false;
+    return pasteHandler_(QGuiApplication::clipboard()->text(mode));
+}
+
+void AddItemField::mouseReleaseEvent(QMouseEvent* event) {
+    // The middle button pastes the selection where the system has one (X11).
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection() &&
+        offerPaste(QClipboard::Selection)) {
+        event->accept();
+        return;
+    }
+    SingleLineField::mouseReleaseEvent(event);
+}
+
+void AddItemField::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (QAction* paste = pasteAction(*menu)) {
+        disconnect(paste, nullptr, this, nullptr); // its own paste()
+        connect(paste, &QAction::triggered, this, [this] {
+            if (!offerPaste(QClipboard::Clipboard))
+                this->paste();
+        });
+    }
+    menu->popup(event->globalPos());
+}
+
 void AddItemField::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste) && offerPaste(QClipboard::Clipboard)) {
+        event->accept();
+        return;
+    }
     const bool returnKey = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (returnKey && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         emit submitted();

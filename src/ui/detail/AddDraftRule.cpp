@@ -35,4 +35,21 @@ bool isBlank(const QString& draft) {
     return itemText(draft).isEmpty();
 }
 
+bool holdsSeveralLines(const QString& pasted) {
+    int lines = 0;
+    bool lineHolds = false;
+    for (const QChar c : pasted) {
+        if (isLineBreak(c)) {
+            lineHolds = false; // CR LF ends one line: the LF ends an empty one
+            continue;
+        }
+        if (!lineHolds && !Unicode::isWhitespaceOrNewline(c.unicode())) {
+            lineHolds = true;
+            if (++lines == 2)
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace AddDraftRule

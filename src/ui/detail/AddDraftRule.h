@@ -11,5 +11,8 @@ namespace AddDraftRule {
 QString itemText(const QString& draft);
 // Whether nothing would be added: the bar shows its placeholder and disables its plus button.
 bool isBlank(const QString& draft);
+// Whether a text pasted into the add field holds several lines with something on them: such a
+// paste adds one item a line, as the actions menu's paste does, instead of going into the draft.
+bool holdsSeveralLines(const QString& pasted);
 
 } // namespace AddDraftRule

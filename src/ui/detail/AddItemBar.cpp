@@ -81,6 +81,7 @@ AddItemBar::AddItemBar(ListDetailModel& screen, QWidget* parent)
     setColumn(column);
 
     connect(field_, &QLineEdit::textEdited, &screen_, &ListDetailModel::setDraft);
+    field_->setPasteHandler([this](const QString& text) { return screen_.pasteIntoAddBar(text); });
     connect(field_, &AddItemField::submitted, &screen_, &ListDetailModel::addDraft);
     connect(field_, &AddItemField::focusedChanged, &screen_, &ListDetailModel::setInputFocused);
     connect(plus_, &QAbstractButton::clicked, &screen_, &ListDetailModel::addDraft);

@@ -84,7 +84,18 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
                     }
                 }
             });
+    connect(&screen_, &ListDetailModel::revealItem, this, &DetailItemsView::reveal);
     placeWidgets();
+}
+
+// An item just added lands at the end of a long list, below the fold: it scrolls into sight.
+void DetailItemsView::reveal(const QString& itemID) {
+    for (int row = 0; row < rows_->rowCount(); ++row) {
+        if (rows_->row(row).kind == DetailRow::Kind::item && rows_->row(row).item.id == itemID) {
+            scrollTo(rows_->index(row), QAbstractItemView::EnsureVisible);
+            return;
+        }
+    }
 }
 
 void DetailItemsView::placeWidgets() {

@@ -59,6 +59,7 @@ protected:
 
 private:
     void placeWidgets();
+    void reveal(const QString& itemID);
     void act(const QModelIndex& index, Part part);
     void swipeAction(const QModelIndex& index, bool leading);
     void drop(int row, int destination);

@@ -44,18 +44,23 @@ void ListDetailModel::pasteFromClipboard() {
     const std::optional<QString> text = clipboard_ ? clipboard_() : std::nullopt;
     if (!text) {
         state_.message = QStringLiteral("The clipboard has no text.");
+        emit stateChanged();
+        return;
+    }
+    addPasted(*text);
+}
+
+void ListDetailModel::addPasted(const QString& text) {
+    const Markdown::ImportResult imported = Markdown::parsePasted(text);
+    const qsizetype count = imported.items.size();
+    if (count == 0) {
+        state_.message = QStringLiteral("There is nothing on the clipboard to add.");
     } else {
-        const Markdown::ImportResult imported = Markdown::parsePasted(*text);
-        const qsizetype count = imported.items.size();
-        if (count == 0) {
-            state_.message = QStringLiteral("There is nothing on the clipboard to add.");
-        } else {
-            // One store batch: one file write and one change announcement for all of them.
-            store_.add(imported, listID_);
-            state_.message = QStringLiteral("Added %1 item%2.")
-                                 .arg(count)
-                                 .arg(count == 1 ? QString() : QStringLiteral("s"));
-        }
+        // One store batch: one file write and one change announcement for all of them.
+        store_.add(imported, listID_);
+        state_.message = QStringLiteral("Added %1 item%2.")
+                             .arg(count)
+                             .arg(count == 1 ? QString() : QStringLiteral("s"));
     }
     emit stateChanged();
 }

@@ -153,9 +153,19 @@ void ListDetailModel::addDraft() {
         if (!Markdown::tags(text).contains(*tag))
             text = TagDraft::toggle(*tag, text);
     state_.dismissedSuggestion.reset();
-    store_.addItem(listID_, text);
+    if (const std::optional<TBItem> added = store_.addItem(listID_, text))
+        revealPending_ = added->id;
     SoundEffects::play(SoundEffect::itemAdded);
     state_.draft.clear();
     setInputFocused(true);
     updateAddBar();
+}
+
+bool ListDetailModel::pasteIntoAddBar(const QString& text) {
+    if (!AddDraftRule::holdsSeveralLines(text))
+        return false;
+    // Lines never go into the one-line draft, also where nothing may be added.
+    if (mayWrite())
+        addPasted(text);
+    return true;
 }

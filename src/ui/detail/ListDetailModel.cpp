@@ -16,6 +16,7 @@
 #include <QPointer>
 
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -53,6 +54,7 @@ ListDetailModel::~ListDetailModel() = default;
 void ListDetailModel::show(const QString& listID) {
     listID_ = listID;
     state_ = ListDetailState();
+    revealPending_.reset();
     share_.reset();
     ++generation_; // answers for the list shown before are dropped
     listWasThere_ = false;
@@ -165,6 +167,9 @@ void ListDetailModel::refreshNow() {
     if (state_ != before)
         emit stateChanged();
     emit refreshed();
+    // The refresh after an add is the first to hold the item; a filter may hide it still.
+    if (const std::optional<QString> added = std::exchange(revealPending_, std::nullopt))
+        emit revealItem(*added);
     updateAddBar();
     if (snapshot_.list)
         listWasThere_ = true;

@@ -118,8 +118,13 @@ public:
     // A chip: the suggested one turns the suggestion down; any other toggles its tag in the draft.
     void pressChip(const QString& tag);
     // Adds the draft as one item with the tag proposed for it (worked out afresh when needed),
-    // plays the item-added sound, empties the draft and keeps the focus in the field.
+    // plays the item-added sound, empties the draft and keeps the focus in the field. Once the
+    // item is among the rows, revealItem() asks the view to scroll it into sight.
     void addDraft();
+    // A paste into the add field. Several lines are added as the actions menu's paste adds
+    // them, one item a line, and said in the alert ("Added 3 items."); the draft stays as it
+    // was (true: taken). One line is the field's to insert into the draft (false).
+    bool pasteIntoAddBar(const QString& text);
     TagSuggester& suggester() const { return *suggester_; }
 
     // --- The list actions menu, paste, Markdown and the sheets ---
@@ -144,6 +149,8 @@ signals:
     void stateChanged();
     void listGone();
     void addBarChanged();
+    // An item the add bar added is among the rows now: the view scrolls it into sight.
+    void revealItem(const QString& itemID);
 
 private:
     struct Parsed {
@@ -157,6 +164,8 @@ private:
     void loadShare();
     void build(DetailSnapshot& next);
     void updateAddBar();
+    // Adds the items of a pasted text and says how many in the alert.
+    void addPasted(const QString& text);
     void setAdding(bool adding);
     void setNamingTag(bool naming);
     bool tagsDeclined() const;
@@ -196,5 +205,6 @@ private:
     quint64 generation_ = 0;
     int shareLookups_ = 0;
     bool refreshPending_ = false;
+    std::optional<QString> revealPending_; // added by the add bar, not yet among the rows
     bool listWasThere_ = false;
 };

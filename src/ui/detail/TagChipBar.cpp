@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 
 namespace {
 
@@ -109,6 +110,13 @@ void TagChipBar::follow(const AddBarFace& face) {
         }
         shown_ = face.chips;
     }
+    // Each time a tag is proposed (a proposal goes while the draft's own is worked out, and
+    // comes back), not on every change of the bar.
+    if (face.suggestion != revealedSuggestion_) {
+        revealedSuggestion_ = face.suggestion;
+        if (face.suggestion)
+            QTimer::singleShot(0, this, &TagChipBar::revealSuggestion);
+    }
     if (face.namingTag != newTagField_->isVisible()) {
         newTagButton_->setVisible(!face.namingTag);
         newTagField_->setVisible(face.namingTag);
@@ -117,6 +125,16 @@ void TagChipBar::follow(const AddBarFace& face) {
             newTagField_->setFocus(Qt::OtherFocusReason); // shown: it takes the focus
             ensureWidgetVisible(newTagField_);
         }
+    }
+}
+
+void TagChipBar::revealSuggestion() {
+    for (int i = 0; i < chipWidgets_.size() && i < shown_.size(); ++i) {
+        if (!shown_.at(i).suggested)
+            continue;
+        strip_->layout()->activate();
+        ensureWidgetVisible(chipWidgets_.at(i), 16, 0);
+        return;
     }
 }
 

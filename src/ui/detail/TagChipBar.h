@@ -12,7 +12,8 @@ class TagChip;
 
 // The tag chips above the add field: one chip per tag the new item could carry (on when the
 // draft carries it, marked when it is the proposed tag), then the new-tag button, or the
-// new-tag field while a tag is being named. It scrolls sideways. Chips and
+// new-tag field while a tag is being named. It scrolls sideways; a proposed tag's chip beyond
+// its edge is scrolled into sight when the tag is proposed. Chips and
 // the button take no keyboard focus, so typing in the add field goes on after a click.
 class TagChipBar : public SidewaysScrollArea {
     Q_OBJECT
@@ -36,11 +37,14 @@ protected:
 
 private:
     void commit();
+    // Scrolls the proposed tag's chip into sight once the strip is laid out.
+    void revealSuggestion();
 
     ListDetailModel& screen_;
     QWidget* strip_;
     QHBoxLayout* row_;
     QList<AddBarFace::Chip> shown_;
+    std::optional<QString> revealedSuggestion_;
     QList<TagChip*> chipWidgets_;
     SymbolButton* newTagButton_;
     SingleLineField* newTagField_;

@@ -10,8 +10,14 @@
 #include "ui/detail/TagChipBar.h"
 #include "ui/detail/TagSuggester.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScrollBar>
 
 namespace {
 
@@ -318,6 +324,178 @@ TEST_F(AddItemBarTest, AReadOnlyListHasNoAddBar) {
     model.setDraft("milk");
     model.addDraft();
     EXPECT_TRUE(t.store->items(list.id).isEmpty());
+}
+
+// A paste of several lines into the add field adds one item a line, as the actions menu's paste
+// does; one line goes into the draft as text.
+TEST_F(AddItemBarTest, APasteOfSeveralLinesAddsAnItemALineAndOneLineGoesIntoTheDraft) {
+    const struct {
+        const char* what;
+        QString pasted;
+        QStringList added; // "x " marks a done item
+        QString draft;     // after "half " was typed and the paste made
+        std::optional<QString> message;
+    } rows[] = {
+        {"one line", "Bread", {}, "half Bread", std::nullopt},
+        {"one line and its line break", "Bread\n", {}, "half Bread ", std::nullopt},
+        {"one line among blank ones", "\n \nBread\n\n", {}, "half    Bread  ", std::nullopt},
+        {"lines", "Bread\nEggs\n\nTea", {"Bread", "Eggs", "Tea"}, "half ", "Added 3 items."},
+        {"lines ended by CR LF", "Bread\r\nEggs\r\n", {"Bread", "Eggs"}, "half ", "Added 2 items."},
+        {"a checklist",
+         "- [ ] Soap #home\n- [x] Towels",
+         {"Soap #home", "x Towels"},
+         "half ",
+         "Added 2 items."},
+        {"bullets and numbers", "* Soap\n2. Towels", {"Soap", "Towels"}, "half ", "Added 2 items."},
+        {"lines of bullets alone",
+         "-\n*",
+         {},
+         "half ",
+         "There is nothing on the clipboard to add."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBList list = t.list(row.what);
+        t.item(list, "Already there");
+        AddItemField& field = typingIn(list);
+        QTest::keyClicks(&field, "half ");
+        QGuiApplication::clipboard()->setText(row.pasted);
+        QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+
+        QStringList added;
+        const QList<TBItem> items = t.store->items(list.id);
+        for (qsizetype i = 1; i < items.size(); ++i)
+            added.append((items[i].done ? "x " : "") + items[i].text);
+        EXPECT_EQ(added, row.added);
+        EXPECT_EQ(field.text(), row.draft);
+        EXPECT_EQ(model.state().draft, row.draft);
+        EXPECT_EQ(model.state().message, row.message);
+        EXPECT_TRUE(field.hasFocus());
+        model.dismissMessage();
+    }
+    EXPECT_TRUE(sound->played.isEmpty()); // pasting is silent, as from the menu
+}
+
+// The context menu's Paste, by its title.
+QAction* pasteIn(const QMenu& menu) {
+    for (QAction* action : menu.actions())
+        if (action->text().startsWith(QLineEdit::tr("&Paste")))
+            return action;
+    return nullptr;
+}
+
+TEST_F(AddItemBarTest, TheFieldsContextMenuPastesLinesAsItemsToo) {
+    const TBList list = t.list("Shop");
+    AddItemField& field = typingIn(list);
+    QGuiApplication::clipboard()->setText(QStringLiteral("Bread\nEggs"));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, field.rect().center(),
+                            field.mapToGlobal(field.rect().center()));
+    QApplication::sendEvent(&field, &event);
+    QMenu* menu = field.findChild<QMenu*>();
+    ASSERT_TRUE(menu);
+    QAction* paste = pasteIn(*menu);
+    ASSERT_TRUE(paste);
+    paste->trigger();
+    menu->close();
+    EXPECT_EQ(texts(t.store->items(list.id)), QStringList({"Bread", "Eggs"}));
+    EXPECT_EQ(model.state().message, "Added 2 items.");
+    EXPECT_EQ(field.text(), "");
+
+    // One line through the menu goes into the field, as a paste always did.
+    model.dismissMessage();
+    QGuiApplication::clipboard()->setText(QStringLiteral("Tea"));
+    QApplication::sendEvent(&field, &event);
+    menu = nullptr;
+    for (QMenu* shown : field.findChildren<QMenu*>())
+        if (shown->isVisible())
+            menu = shown;
+    ASSERT_TRUE(menu);
+    ASSERT_TRUE(pasteIn(*menu));
+    pasteIn(*menu)->trigger();
+    menu->close();
+    EXPECT_EQ(field.text(), "Tea");
+    EXPECT_EQ(texts(t.store->items(list.id)), QStringList({"Bread", "Eggs"}));
+}
+
+// In a list longer than the pane, the item the add bar adds lands below the fold: the list
+// scrolls it into sight. Where a filter hides it, nothing moves.
+TEST_F(AddItemBarTest, AnAddedItemIsScrolledIntoSight) {
+    const TBList list = t.list("Long");
+    for (int i = 1; i <= 40; ++i)
+        t.item(list, QStringLiteral("thing %1").arg(i));
+    AddItemField& field = typingIn(list);
+    DetailItemsView& items = view->items();
+    ASSERT_GT(items.verticalScrollBar()->maximum(), 0) << "the list is longer than the pane";
+    ASSERT_EQ(items.verticalScrollBar()->value(), 0);
+
+    QTest::keyClicks(&field, "the new one");
+    QTest::keyClick(&field, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    const QString added = t.store->items(list.id).last().id;
+    ASSERT_GE(rowOf(added), 0);
+    EXPECT_TRUE(items.viewport()->rect().contains(rowRect(added)))
+        << "the new row at " << rowRect(added).y() << " in a view of "
+        << items.viewport()->height();
+    EXPECT_TRUE(field.hasFocus());
+
+    // Shown from the top again, an item a filter leaves out is not looked for.
+    t.item(list, "tagged #red");
+    model.toggleTag("red");
+    QCoreApplication::processEvents();
+    items.verticalScrollBar()->setValue(0);
+    QTest::keyClicks(&field, "plain");
+    QTest::keyClick(&field, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(items.verticalScrollBar()->value(), 0);
+}
+
+// A strip of chips wider than the column: the proposed tag's chip is scrolled into sight each
+// time it is proposed, as the draft is typed.
+TEST_F(AddItemBarTest, TheProposedChipIsScrolledIntoSight) {
+    const TBList list = t.list("Many tags");
+    for (int i = 1; i <= 16; ++i)
+        t.item(list, QStringLiteral("thing %1 #tag%2").arg(i).arg(i, 2, 10, QChar(u'0')));
+    t.item(list, "Milk #zdairy");
+    AddItemField& field = typingIn(list);
+    TagChipBar& bar = *view->addBar().chipBar();
+    const auto chipOf = [&](const QString& tag) -> TagChip* {
+        for (TagChip* chip : bar.chips())
+            if (chip->tag() == tag)
+                return chip;
+        return nullptr;
+    };
+    const auto inSight = [&](const QString& tag) {
+        TagChip* chip = chipOf(tag);
+        if (!chip)
+            return false;
+        const QRect shown(chip->mapTo(bar.viewport(), QPoint(0, 0)), chip->size());
+        return bar.viewport()->rect().contains(shown);
+    };
+    ASSERT_FALSE(inSight("zdairy")) << "the last chip starts beyond the column's edge";
+
+    QTest::keyClicks(&field, "oat milk");
+    settle();
+    ASSERT_EQ(model.addBar().suggestion, "zdairy");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(inSight("zdairy"));
+
+    // The user scrolls back and types on: the proposal, worked out again, comes back in sight.
+    bar.horizontalScrollBar()->setValue(0);
+    QTest::keyClicks(&field, " 2L");
+    settle();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.addBar().suggestion, "zdairy");
+    EXPECT_TRUE(inSight("zdairy"));
+
+    // Turned down, nothing is proposed and the strip stays where the user leaves it.
+    model.pressChip("zdairy");
+    bar.horizontalScrollBar()->setValue(0);
+    QTest::keyClicks(&field, "!");
+    settle();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(model.addBar().suggestion, std::nullopt);
+    EXPECT_EQ(bar.horizontalScrollBar()->value(), 0);
 }
 
 } // namespace
