@@ -1,14 +1,37 @@
 // The due-date picker.
 #include "DueDatePicker.h"
 
+#include "PopupPlacement.h"
+
 #include "ui/theme/DesignFont.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QWheelEvent>
+
+namespace {
+
+// The date and time field. A wheel turned over it scrolls the sheet it is in: a field that
+// changed its value under the wheel would change the date of a user who only scrolled past it,
+// focused or not. The date changes by typing, the arrow keys and the calendar.
+class DateField final : public QDateTimeEdit {
+public:
+    explicit DateField(QWidget* parent) : QDateTimeEdit(parent) {
+        // The wheel neither focuses it (its default for a spin box) nor reaches its value.
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    void wheelEvent(QWheelEvent* event) override { event->ignore(); }
+};
+
+} // namespace
 
 DueDatePicker::DueDatePicker(const QString& accessibleLabel, QWidget* parent)
-    : QWidget(parent), edit_(new QDateTimeEdit(this)) {
+    : QWidget(parent), edit_(new DateField(this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     edit_->setTimeSpec(Qt::LocalTime);
@@ -17,6 +40,9 @@ DueDatePicker::DueDatePicker(const QString& accessibleLabel, QWidget* parent)
     edit_->setFont(DesignFont::system(17));
     edit_->setMinimumHeight(36);
     edit_->setAccessibleName(accessibleLabel);
+    // The calendar's own window, made now: it is placed each time it opens.
+    if (QCalendarWidget* calendar = edit_->calendarWidget())
+        calendar->window()->installEventFilter(this);
     layout->addWidget(edit_);
     layout->addStretch(1);
     connect(edit_, &QDateTimeEdit::dateTimeChanged, this,
@@ -29,4 +55,18 @@ void DueDatePicker::setDate(Date date) {
         return;
     const QSignalBlocker quiet(edit_);
     edit_->setDateTime(date.toQDateTime().toLocalTime());
+}
+
+bool DueDatePicker::eventFilter(QObject* watched, QEvent* event) {
+    // QDateTimeEdit has placed it under the field, fitting the screen only; it is shown next.
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* popup = static_cast<QWidget*>(watched);
+        const QScreen* screen = edit_->screen();
+        const QRect field(edit_->mapToGlobal(QPoint(0, 0)), edit_->size());
+        popup->move(PopupPlacement::place(field, popup->size(), edit_->window()->geometry(),
+                                          screen ? screen->availableGeometry()
+                                                 : edit_->window()->geometry(),
+                                          edit_->layoutDirection() == Qt::RightToLeft));
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -27,12 +27,17 @@ ListEditorModel::ListEditorModel(ListStore& store, ListEditorMode mode, QObject*
       dueDate_(store.clock().now().addingSeconds(aWeek)) {
     load();
     offer_.recognise(recognisedTypes()); // the first value sets the start, nothing else
+    viewOnly_ = isViewOnlyNow();
     if (mode_.isEdit()) {
         const QString listID = mode_.list->id;
         connect(&store_, &ListStore::changed, this, [this, listID] {
-            if (!gone_ && !store_.findList(listID)) {
+            const TBList* list = store_.findList(listID);
+            if (!gone_ && !list) {
                 gone_ = true;
                 emit listGone();
+            } else if (list && !viewOnly_ && list->isViewOnly()) {
+                viewOnly_ = true;
+                emit listTurnedViewOnly();
             }
         });
     }
@@ -371,13 +376,29 @@ void ListEditorModel::saveNew(const QString& name) {
     });
 }
 
+bool ListEditorModel::isViewOnlyNow() const {
+    if (!isEdit())
+        return false;
+    const TBList* current = store_.findList(mode_.list->id);
+    return current && current->isViewOnly();
+}
+
+QString ListEditorModel::viewOnlyMessage() const {
+    const TBList* current = isEdit() ? store_.findList(mode_.list->id) : nullptr;
+    const QString name = current ? current->name : (isEdit() ? mode_.list->name : name_);
+    return name + QStringLiteral(" is view only now, so your changes were not saved.");
+}
+
 ListEditorModel::SaveResult ListEditorModel::saveEdit(const QString& name) {
     const TBList& loaded = *mode_.list;
     const TBList* current = store_.findList(loaded.id);
     // A list deleted while the editor was open stays deleted: no filing, no setting, no record.
     if (!current)
         return SaveResult::gone;
-    const bool editable = !current->isViewOnly();
+    // Its owner made it view only meanwhile: nothing of the edit is kept, the group included,
+    // and the sheet says so rather than closing as if it had saved.
+    if (current->isViewOnly())
+        return SaveResult::viewOnly;
 
     // What the user left as loaded keeps its loaded value, so a save without a change differs
     // from the loaded list in nothing (a name with blanks around it, a due date an ongoing list
@@ -400,13 +421,11 @@ ListEditorModel::SaveResult ListEditorModel::saveEdit(const QString& name) {
         edited.completedRetentionRaw = retention_.rawValue();
 
     store_.batch([&] {
-        // The store takes no field of a list that turned read-only; the group is the user's
-        // own arrangement and stays theirs to change.
         store_.updateListFields(loaded, edited);
         if (collection_ != loadedCollection_)
             store_.setCollection(collection_, loaded.id);
         // The flag changes only when the kind or due date the user chose changes it.
-        if (editable && wantsReminder() != loadedWantsReminder_)
+        if (wantsReminder() != loadedWantsReminder_)
             store_.defaults().setBool(reminderKey(loaded.id), wantsReminder());
     });
     return SaveResult::saved;

@@ -158,17 +158,26 @@ public:
 
     // --- Saving ---
     enum class SaveResult {
-        refused, // a blank name: nothing written, the sheet stays
-        saved,   // written (or nothing to write), the sheet closes
-        gone,    // the edited list was deleted meanwhile: nothing written, the sheet closes
+        refused,  // a blank name: nothing written, the sheet stays
+        saved,    // written (or nothing to write), the sheet closes
+        gone,     // the edited list was deleted meanwhile: nothing written, the sheet closes
+        viewOnly, // the edited list turned view only meanwhile: nothing written, the sheet
+                  // says so (viewOnlyMessage()) and closes
     };
     SaveResult save();
+    // Whether the edited list may no longer be changed here: its owner made it view only.
+    bool isViewOnlyNow() const;
+    // What the sheet says when the list turned view only: "Weekend shop is view only now, so
+    // your changes were not saved.", with the list's name as the store has it.
+    QString viewOnlyMessage() const;
     // The list save() made, in create mode.
     const std::optional<QString>& createdListID() const { return createdListID_; }
 
 signals:
     void changed();  // any state or text of the sheet
     void listGone(); // the edited list was deleted while the editor is open
+    // The edited list turned view only while the editor is open; once.
+    void listTurnedViewOnly();
 
 private:
     void load();
@@ -194,4 +203,5 @@ private:
     StarterTagOffer offer_;
     std::optional<QString> createdListID_;
     bool gone_ = false;
+    bool viewOnly_ = false;
 };

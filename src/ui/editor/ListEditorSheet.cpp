@@ -10,6 +10,7 @@
 #include "SwitchRow.h"
 #include "TagOfferView.h"
 
+#include "ui/components/MessageAlert.h"
 #include "ui/components/NamePromptSheet.h"
 #include "ui/components/SectionCard.h"
 #include "ui/components/SingleLineField.h"
@@ -22,6 +23,7 @@
 
 #include <QGridLayout>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -107,6 +109,7 @@ ListEditorSheet::ListEditorSheet(ListStore& store, const ListEditorMode& mode, Q
     connect(confirm_, &QAbstractButton::clicked, this, &ListEditorSheet::save);
     connect(model_, &ListEditorModel::changed, this, &ListEditorSheet::sync);
     connect(model_, &ListEditorModel::listGone, this, &QDialog::reject);
+    connect(model_, &ListEditorModel::listTurnedViewOnly, this, &ListEditorSheet::tellViewOnly);
     resize(480, 760);
     sync();
 }
@@ -266,6 +269,9 @@ void ListEditorSheet::save() {
     case ListEditorModel::SaveResult::gone:
         reject();
         return;
+    case ListEditorModel::SaveResult::viewOnly:
+        tellViewOnly();
+        return;
     case ListEditorModel::SaveResult::saved:
         if (model_->createdListID())
             emit listCreated(*model_->createdListID());
@@ -274,8 +280,24 @@ void ListEditorSheet::save() {
     }
 }
 
+void ListEditorSheet::tellViewOnly() {
+    if (viewOnlyAlert_)
+        return;
+    // A name prompt over the sheet goes first: its answer could not be saved either.
+    if (prompt_)
+        prompt_->reject();
+    confirm_->setEnabled(false);
+    viewOnlyAlert_ = MessageAlert::make(model_->viewOnlyMessage(), this);
+    viewOnlyAlert_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(viewOnlyAlert_, &QDialog::finished, this, [this] {
+        viewOnlyAlert_ = nullptr;
+        reject();
+    });
+    viewOnlyAlert_->open();
+}
+
 void ListEditorSheet::sync() {
-    confirm_->setEnabled(model_->canConfirm());
+    confirm_->setEnabled(model_->canConfirm() && !viewOnlyAlert_);
     heading_->sync();
     for (int i = 0; i < kindRows_.size(); ++i) {
         const ListEditorModel::KindRow row = model_->kindRows().at(i);

@@ -16,6 +16,7 @@ class MenuField;
 class NamePromptModel;
 class NamePromptSheet;
 class PaletteCell;
+class QMessageBox;
 class QScrollArea;
 class SingleLineField;
 class SwitchRow;
@@ -26,6 +27,8 @@ class TagOfferView;
 // items, Icon, Tags (a new list whose name or icon is recognised), Colour and Group. Return does
 // nothing but in its name prompts, where it confirms; Escape cancels. Nothing reaches the
 // store before the confirm button. The sheet closes itself when the edited list is deleted.
+// When the edited list turns view only (its owner changed the permission), an alert over the
+// sheet says the changes were not saved, and the sheet closes with it.
 class ListEditorSheet : public SheetDialog {
     Q_OBJECT
 
@@ -45,6 +48,8 @@ public:
     TagOfferView* tagOffer() const { return tagOffer_; }
     // The prompt shown over the sheet now, if any.
     NamePromptSheet* prompt() const { return prompt_; }
+    // The alert that the list turned view only, while it is shown.
+    QMessageBox* viewOnlyAlert() const { return viewOnlyAlert_; }
     QScrollArea* scrollArea() const { return scroll_; }
 
 signals:
@@ -68,6 +73,7 @@ private:
                     void (ListEditorModel::*confirm)(const QString&));
     void save();
     void sync();
+    void tellViewOnly();
 
     ListEditorModel* model_;
     LabelButton* cancel_ = nullptr;
@@ -87,4 +93,5 @@ private:
     QList<PaletteCell*> colourCells_;
     MenuField* groupMenu_ = nullptr;
     NamePromptSheet* prompt_ = nullptr;
+    QMessageBox* viewOnlyAlert_ = nullptr;
 };

@@ -23,8 +23,10 @@
 #include "ui/detail/ItemRowGeometry.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/editor/DueDatePicker.h"
 #include "ui/editor/KindRowButton.h"
 #include "ui/editor/ListEditorSheet.h"
+#include "ui/editor/SwitchRow.h"
 #include "ui/item/ItemEditorView.h"
 #include "ui/item/ItemNameField.h"
 #include "ui/item/NoteComposer.h"
@@ -41,11 +43,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QDateTimeEdit>
 #include <QFile>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProcess>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,6 +260,33 @@ bool addItemsInTheAddBar(Session& s) {
                      "Rye bread added, the blank draft not");
 }
 
+// Two lines pasted into the add field are two items, said in an alert that takes the focus;
+// Return closes it, and typing goes on in the add field.
+bool pasteTwoLinesAndCloseTheAlertWithReturn(Session& s) {
+    AddItemField& field = *s.content().listView()->addBar().field();
+    const int before = int(s.listScreen().snapshot().items.size());
+    QGuiApplication::clipboard()->setText(QStringLiteral("Eggs\nTea\n"));
+    QTest::keyClick(&field, Qt::Key_V, Qt::ControlModifier);
+    QMessageBox* alert = nullptr;
+    if (!s.waitFor(
+            [&] {
+                alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                return alert && alert->isVisible() && QApplication::activeWindow() == alert;
+            },
+            "the alert shown and active"))
+        return false;
+    if (alert->text() != QStringLiteral("Added 2 items."))
+        return s.fail(QStringLiteral("the alert said: ") + alert->text());
+    if (s.listScreen().snapshot().items.size() != before + 2 || !s.shownItem("Eggs") ||
+        !s.shownItem("Tea"))
+        return s.fail(QStringLiteral("the lines were not added as two items"));
+    const QPointer<QMessageBox> shown = alert;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    return s.waitFor([&] { return !shown || !shown->isVisible(); }, "the alert closed by Return") &&
+           s.waitFor([&] { return field.hasFocus(); }, "the add field focused again") &&
+           (field.text().isEmpty() || s.fail("the lines went into the add field"));
+}
+
 bool editAnItem(Session& s) {
     if (!s.clickItemText("Oat milk #dairy") ||
         !s.waitFor([&] { return s.content().itemEditor() != nullptr; }, "the item's editor"))
@@ -303,6 +338,46 @@ bool findGroceriesStillOpen(Session& s) {
 bool findSocksTicked(Session& s) {
     return openPackingByAClick(s) &&
            (s.shownItem("Socks").value_or(TBItem()).done || s.fail("Socks is not ticked"));
+}
+
+// The due date's calendar, opened from a field near the sheet's bottom edge, opens over the
+// field, whole inside the sheet; Escape closes it and the sheet closes without a change.
+bool openTheCalendarNearTheSheetsBottom(Session& s) {
+    s.listScreen().editList();
+    ListEditorSheet* editor = nullptr;
+    if (!s.waitFor(
+            [&] {
+                editor = qobject_cast<ListEditorSheet*>(SheetDialog::shown());
+                return editor && editor->isVisible();
+            },
+            "the list editor"))
+        return false;
+    const QPointer<ListEditorSheet> sheet = editor;
+    QTest::mouseClick(editor->dueSwitch(), Qt::LeftButton);
+    QDateTimeEdit* field = editor->duePicker()->editor();
+    if (!s.waitFor([&] { return field->isVisible(); }, "the due date field"))
+        return false;
+    // The field's foot a few pixels above the sheet's bottom edge.
+    QScrollArea* scroll = editor->scrollArea();
+    scroll->verticalScrollBar()->setValue(0);
+    const int foot = field->mapTo(scroll->viewport(), QPoint(0, field->height())).y();
+    scroll->verticalScrollBar()->setValue(foot - scroll->viewport()->height() + 8);
+    QTest::mouseClick(field, Qt::LeftButton, Qt::NoModifier,
+                      QPoint(field->width() - 6, field->height() / 2));
+    QWidget* calendar = field->calendarWidget() ? field->calendarWidget()->window() : nullptr;
+    if (!calendar || !s.waitFor([&] { return calendar->isVisible(); }, "the calendar open"))
+        return false;
+    const QRect fieldRect(field->mapToGlobal(QPoint(0, 0)), field->size());
+    if (!editor->geometry().contains(calendar->geometry()))
+        return s.fail(QStringLiteral("the calendar is cut by the sheet's edge"));
+    if (calendar->geometry().bottom() >= fieldRect.top())
+        return s.fail(QStringLiteral("the calendar does not open over the field"));
+    QTest::keyClick(calendar, Qt::Key_Escape);
+    if (!s.waitFor([&] { return !calendar->isVisible(); }, "the calendar closed by Escape"))
+        return false;
+    QTest::mouseClick(editor->cancelButton(), Qt::LeftButton);
+    return s.waitFor([&] { return !sheet || !sheet->isVisible(); }, "the editor cancelled") &&
+           (!s.listScreen().snapshot().list->dueDate || s.fail("a due date was saved"));
 }
 
 // Opens the settings sheet with Ctrl+, and returns it; null (with the failure said) when it never
@@ -415,7 +490,11 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"make a list", makeAList},
           {"open Groceries by a request", openGroceriesByARequest},
           {"add items in the add bar", addItemsInTheAddBar},
+          {"paste two lines and close the alert with Return",
+           pasteTwoLinesAndCloseTheAlertWithReturn},
           {"edit an item", editAnItem},
+          {"open the due date's calendar near the sheet's bottom edge",
+           openTheCalendarNearTheSheetsBottom},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
           {"leave the window smaller, elsewhere", leaveTheWindowSmallerElsewhere},

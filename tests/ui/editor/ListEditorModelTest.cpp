@@ -532,7 +532,7 @@ TEST_F(ListEditor, OnlyListsThatMayBeEditedHereOpen) {
     EXPECT_FALSE(ListEditorModel::canOpen(*store, ListEditorMode::edit(deleted)));
 }
 
-TEST_F(ListEditor, AListThatTurnedReadOnlyKeepsItsFields) {
+TEST_F(ListEditor, AListThatTurnedReadOnlyKeepsItsFieldsAndSaysSo) {
     const TBList list = makeList("Shared", [&](TBList& l) {
         l.zoneOwnerName = "_sam";
         l.sharePermission = TBSharePermission::readWrite;
@@ -544,15 +544,21 @@ TEST_F(ListEditor, AListThatTurnedReadOnlyKeepsItsFields) {
     editor->setName("Mine now");
     editor->setKind(TBListKind::ongoing);
     editor->setCollection(QString("Friends"));
+    QSignalSpy turned(editor.get(), &ListEditorModel::listTurnedViewOnly);
+    EXPECT_FALSE(editor->isViewOnlyNow());
     store->applySharePermission(list.id, TBSharePermission::readOnly);
+    makeList("Other"); // a later change says nothing more
+    EXPECT_EQ(turned.count(), 1);
+    EXPECT_TRUE(editor->isViewOnlyNow());
     const TBList before = *store->findList(list.id);
 
-    EXPECT_EQ(editor->save(), ListEditorModel::SaveResult::saved);
+    EXPECT_EQ(editor->save(), ListEditorModel::SaveResult::viewOnly);
+    EXPECT_EQ(editor->viewOnlyMessage(),
+              "Shared is view only now, so your changes were not saved.");
     EXPECT_EQ(*store->findList(list.id), before);
     EXPECT_FALSE(store->dirtyLists().contains(list.id));
     EXPECT_EQ(defaults().boolValue("reminder." + list.id), true);
-    // Where the user files a list is their own arrangement.
-    EXPECT_EQ(store->collection(list.id), "Friends");
+    EXPECT_FALSE(store->collection(list.id)) << "nothing of the edit is kept";
 }
 
 TEST_F(ListEditor, TheReminderFlagFollowsTheKindAndDueDate) {

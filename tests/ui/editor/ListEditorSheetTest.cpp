@@ -20,9 +20,13 @@
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace {
 
@@ -41,6 +45,22 @@ protected:
     void click(QWidget* widget) {
         QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
         settle();
+    }
+
+    // A wheel turned over the middle of a widget, handed from the widget under the pointer to
+    // its parents until one takes it, as the application does with the wheel of a real mouse.
+    static void wheelOver(QWidget* widget, int notches) {
+        const QPoint global = widget->mapToGlobal(widget->rect().center());
+        QWidget* under = widget->childAt(widget->rect().center());
+        for (QWidget* w = under ? under : widget; w; w = w->parentWidget()) {
+            const QPointF local = w->mapFromGlobal(QPointF(global));
+            QWheelEvent wheel(local, QPointF(global), QPoint(), QPoint(0, 120 * notches),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w, &wheel);
+            if (wheel.isAccepted() || w->isWindow())
+                break;
+        }
+        QApplication::processEvents();
     }
 
     QPointer<ListEditorSheet> sheet;
@@ -121,6 +141,49 @@ TEST_F(ListEditorSheetTest, TheDatePickerCountsOnlyWhenTheUserPicks) {
     edit->setSelectedSection(QDateTimeEdit::YearSection);
     QTest::keyClick(edit, Qt::Key_Down);
     EXPECT_NE(sheet->model().dueDate(), *list.dueDate) << "a date the user picked counts";
+}
+
+// Scrolling the sheet with the wheel while the date passes under the pointer, or while the
+// field has the focus, scrolls the sheet and leaves the date alone.
+TEST_F(ListEditorSheetTest, TheWheelScrollsTheSheetAndNeverChangesTheDate) {
+    const Date due = Date::fromQDateTime(QDateTime(QDate(2025, 12, 18), QTime(9, 0)));
+    const TBList list = makeList("Trip", [&](TBList& l) { l.dueDate = due; });
+    const struct {
+        const char* what;
+        bool focused;
+        QDateTimeEdit::Section section;
+        int notches; // up is positive
+    } cases[] = {
+        {"passing under the pointer", false, QDateTimeEdit::DaySection, -1},
+        {"passing, the other way", false, QDateTimeEdit::DaySection, 2},
+        {"with the focus on its day", true, QDateTimeEdit::DaySection, -2},
+        {"with the focus on its year", true, QDateTimeEdit::YearSection, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        open(ListEditorMode::edit(*store->findList(list.id)));
+        sheet->resize(480, 420); // shorter than the sheet's content: it scrolls
+        settle();
+        QScrollBar* bar = sheet->scrollArea()->verticalScrollBar();
+        ASSERT_GT(bar->maximum(), 0);
+        bar->setValue(bar->maximum() / 2);
+        QDateTimeEdit* edit = sheet->duePicker()->editor();
+        sheet->scrollArea()->ensureWidgetVisible(edit);
+        if (c.focused) {
+            edit->setFocus();
+            edit->setCurrentSection(c.section);
+        }
+        const int before = bar->value();
+        wheelOver(edit, c.notches);
+        EXPECT_EQ(Date::fromQDateTime(edit->dateTime()), due);
+        EXPECT_EQ(sheet->model().dueDate(), due);
+        if (c.notches < 0)
+            EXPECT_GT(bar->value(), before) << "the sheet scrolled down";
+        else
+            EXPECT_LT(bar->value(), before) << "the sheet scrolled up";
+        sheet->reject();
+        settle();
+    }
 }
 
 TEST_F(ListEditorSheetTest, TheNewTagPromptStandsOverTheSheetAndReturnConfirmsIt) {
@@ -233,6 +296,62 @@ TEST_F(ListEditorSheetTest, TheSheetClosesWhenItsListIsDeleted) {
     settle();
     EXPECT_TRUE(sheet.isNull());
     EXPECT_TRUE(store->lists().isEmpty());
+}
+
+// The owner makes a shared list view only while it is being edited here: the edit cannot be
+// kept, and the sheet says so instead of closing as if it had saved.
+TEST_F(ListEditorSheetTest, AListTurnedViewOnlyIsSaidAndNothingIsSaved) {
+    const struct {
+        const char* what;
+        bool promptOpen; // a name prompt stands over the sheet when the right goes
+        bool turnsFirst; // the right goes before Save is pressed (else the store is told only
+                         // by the save's own look, as when its change had not been heard yet)
+    } cases[] = {
+        {"while editing", false, true},
+        {"while a prompt is open", true, true},
+        {"found by Save", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        startAfresh();
+        const TBList list = makeList("Weekend shop", [](TBList& l) {
+            l.zoneOwnerName = "_sam";
+            l.sharePermission = TBSharePermission::readWrite;
+        });
+        settleMarksOf(list.id);
+        open(ListEditorMode::edit(list));
+        QTest::keyClicks(sheet->nameField(), " again");
+        if (c.promptOpen) {
+            sheet->groupMenu()->click();
+            QMenu* menu = sheet->findChild<QMenu*>();
+            ASSERT_TRUE(menu);
+            menu->actions().last()->trigger(); // "New group…"
+            ASSERT_TRUE(sheet->prompt());
+        }
+        const TBList before = *store->findList(list.id);
+        if (c.turnsFirst) {
+            store->applySharePermission(list.id, TBSharePermission::readOnly);
+            settle();
+        } else {
+            const QSignalBlocker unheard(store.get());
+            store->applySharePermission(list.id, TBSharePermission::readOnly);
+        }
+        if (!c.turnsFirst)
+            click(sheet->confirmButton());
+
+        ASSERT_FALSE(sheet.isNull()) << "the sheet stays until the alert is read";
+        QMessageBox* alert = sheet->viewOnlyAlert();
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->text(), "Weekend shop is view only now, so your changes were not saved.");
+        EXPECT_FALSE(sheet->prompt());
+        EXPECT_FALSE(sheet->confirmButton()->isEnabled());
+        alert->buttons().first()->click();
+        settle();
+        EXPECT_TRUE(sheet.isNull()) << "the sheet closes with the alert";
+        EXPECT_EQ(store->findList(list.id)->name, before.name);
+        EXPECT_EQ(store->findList(list.id)->sharePermission, TBSharePermission::readOnly);
+        EXPECT_FALSE(store->dirtyLists().contains(list.id));
+    }
 }
 
 TEST_F(ListEditorSheetTest, TheWindowsFactoryOpensOnlyEditableListsAndOpensWhatItMade) {
