@@ -267,6 +267,12 @@ void ListsScreenModel::followOpenList(const std::optional<QString>& listID) {
     setOpenListID(listID);
 }
 
+void ListsScreenModel::carryOn(const ListsScreenModel& earlier) {
+    // Done stays done; a restore still pending (a claimed request opened the list) stays
+    // pending, as it would have on the earlier page.
+    hasRestoredLastOpened_ = hasRestoredLastOpened_ || earlier.hasRestoredLastOpened_;
+}
+
 void ListsScreenModel::claimAnyPendingList() {
     const std::optional<QString> claimed = navigation_.claimAnyPendingList([this] {
         store_.rebuildDerivedCacheIfNeeded();

@@ -64,6 +64,10 @@ public:
     // The window opened or closed a list itself (or kept one open over a rebuilt page): the
     // page follows, whatever the edit mode. An id that names no list (yet) is kept as it is.
     void followOpenList(const std::optional<QString>& listID);
+    // A page built in place of an earlier one (at a new text size) carries on from it: when the
+    // earlier page restored the remembered list already, this one does not restore it again,
+    // even while no list is open.
+    void carryOn(const ListsScreenModel& earlier);
     void claimAnyPendingList();
     void restoreLastOpenedListIfWanted();
 

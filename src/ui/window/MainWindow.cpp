@@ -6,6 +6,8 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/detail/ListDetailModel.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/ListsScreenModel.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/Theme.h"
 #include "ui/theme/ThemeAppearance.h"
@@ -180,6 +182,7 @@ void MainWindow::rebuildContent() {
     if (old) {
         // The divider and the sidebar stay where the user left them.
         fresh->setSplitterSizes(previous->splitterSizes());
+        fresh->sidebar()->screen().carryOn(previous->sidebar()->screen());
         fresh->setSidebarVisible(previous->sidebarVisible());
         // The old content may be running the slot that asked for this rebuild, so it goes at
         // the next turn of the event loop. Until then it stays the window's: it reads the store,

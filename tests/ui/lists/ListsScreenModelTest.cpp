@@ -112,6 +112,66 @@ TEST_F(ListsScreen, AFirstListMadeAfterAnEmptyLaunchOpens) {
     EXPECT_EQ(screen->openListID(), std::nullopt);
 }
 
+// The window builds a new page at each text size; the page carries on where the one it
+// replaces left off, so the remembered list is never restored a second time.
+TEST_F(ListsScreen, APageBuiltInPlaceOfAnotherCarriesOnItsRestore) {
+    const struct {
+        const char* what;
+        bool claimFirst;   // the earlier page opened A by a claimed request, not by the restore
+        bool removeBefore; // A was removed on the earlier page, before the new one was built
+        std::optional<QString> opensAfterRemoval; // "B", or none: the placeholder
+    } cases[] = {
+        {"the restored list is removed on the new page", false, false, std::nullopt},
+        {"the new page is built over the placeholder", false, true, std::nullopt},
+        {"a restore still pending stays pending", true, false, "B"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        startAfresh();
+        const TBList a = makeList("A");
+        const TBList b = makeList("B");
+        defaults().setString("lastOpenedList", a.id);
+        if (c.claimFirst)
+            ListNavigation::shared().setRequestedListID(a.id);
+        auto earlier = makeScreen();
+        earlier->shown();
+        ASSERT_EQ(earlier->openListID(), a.id);
+        const auto remove = [&](ListsScreenModel& screen) {
+            screen.askToRemove(a.id);
+            screen.confirmRemoval();
+            settle();
+        };
+        if (c.removeBefore)
+            remove(*earlier);
+
+        // As the window builds it: the open list first, then the earlier page's state.
+        auto page = makeScreen();
+        page->followOpenList(earlier->openListID());
+        page->carryOn(*earlier);
+        earlier.reset();
+        page->shown();
+        if (!c.removeBefore)
+            remove(*page);
+        const std::optional<QString> expected =
+            c.opensAfterRemoval ? std::optional<QString>(b.id) : std::nullopt;
+        EXPECT_EQ(page->openListID(), expected);
+        EXPECT_EQ(defaults().string("lastOpenedList"), expected);
+    }
+}
+
+TEST_F(ListsScreen, APageBuiltOverAnEmptyLaunchStillRestoresTheFirstList) {
+    auto earlier = makeScreen();
+    earlier->shown();
+    auto page = makeScreen();
+    page->followOpenList(std::nullopt);
+    page->carryOn(*earlier);
+    earlier.reset();
+    page->shown();
+    const TBList first = makeList("First");
+    settle();
+    EXPECT_EQ(page->openListID(), first.id);
+}
+
 TEST_F(ListsScreen, RemovalIsWordedByWhoseListItIs) {
     const struct {
         const char* what;

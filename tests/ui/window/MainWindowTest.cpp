@@ -268,6 +268,51 @@ TEST_F(MainWindowTest, TextSizeButtonsRebuildTheContentAndKeepTheOpenList) {
     EXPECT_TRUE(smaller->isEnabled());
 }
 
+// Removing the open list shows the placeholder, however often the text size was changed
+// before or after: the remembered list is restored at launch only.
+TEST_F(MainWindowTest, RemovingTheOpenListAfterANewTextSizeShowsThePlaceholder) {
+    const struct {
+        const char* what;
+        QList<int> before; // the toolbar buttons pressed before the removal: 0 A−, 1 A+
+        QList<int> after;  // and after it
+    } cases[] = {
+        {"no new size", {}, {}},
+        {"bigger then smaller", {1, 0}, {}},
+        {"bigger", {1}, {}},
+        {"a new size over the placeholder", {}, {1, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        window.reset();
+        defaults->remove(TextScale::key);
+        store = std::make_unique<ListStore>(dir.filePath(QStringLiteral("%1.json").arg(c.what)),
+                                            false, false, *defaults);
+        const QString groceries = store->addList("Groceries").id;
+        store->addList("Packing");
+        defaults->setString("lastOpenedList", groceries);
+        window = std::make_unique<MainWindow>(*store, *updater);
+        window->show();
+        QCoreApplication::processEvents();
+        ASSERT_EQ(window->navigation().openListID(), groceries) << "restored at launch";
+
+        for (int button : c.before)
+            QTest::mouseClick(toolButton(button), Qt::LeftButton);
+        ListsScreenModel& lists = window->content()->sidebar()->screen();
+        lists.askToRemove(groceries);
+        lists.confirmRemoval();
+        QCoreApplication::processEvents();
+        for (int button : c.after)
+            QTest::mouseClick(toolButton(button), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        window->content()->refreshDetailNow();
+
+        EXPECT_EQ(window->navigation().openListID(), std::nullopt);
+        EXPECT_EQ(window->content()->sidebar()->screen().openListID(), std::nullopt);
+        EXPECT_TRUE(window->content()->showsPlaceholder());
+        EXPECT_FALSE(defaults->contains("lastOpenedList"));
+    }
+}
+
 TEST_F(MainWindowTest, ANewTextSizeKeepsTheOpenListsScreenAsItWas) {
     const QString groceries = store->addList("Groceries").id;
     store->addItem(groceries, "Milk #dairy");
