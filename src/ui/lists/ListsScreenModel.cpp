@@ -264,12 +264,16 @@ void ListsScreenModel::closeList() {
 }
 
 void ListsScreenModel::followOpenList(const std::optional<QString>& listID) {
+    // A list the window has open that this page did not open (one kept open over a page built
+    // anew, one made in the editor) is past any restore: removing it shows the placeholder.
+    // The page's own opens come back here unchanged and leave the restore as it was.
+    if (listID && listID != openListID_)
+        hasRestoredLastOpened_ = true;
     setOpenListID(listID);
 }
 
 void ListsScreenModel::carryOn(const ListsScreenModel& earlier) {
-    // Done stays done; a restore still pending (a claimed request opened the list) stays
-    // pending, as it would have on the earlier page.
+    // Done stays done; one still pending (an empty launch) stays pending.
     hasRestoredLastOpened_ = hasRestoredLastOpened_ || earlier.hasRestoredLastOpened_;
 }
 

@@ -63,6 +63,7 @@ public:
     void closeList();
     // The window opened or closed a list itself (or kept one open over a rebuilt page): the
     // page follows, whatever the edit mode. An id that names no list (yet) is kept as it is.
+    // A list the window opened is past the launch's restore, which then never runs.
     void followOpenList(const std::optional<QString>& listID);
     // A page built in place of an earlier one (at a new text size) carries on from it: when the
     // earlier page restored the remembered list already, this one does not restore it again,
