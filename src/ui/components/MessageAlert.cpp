@@ -45,6 +45,14 @@ public:
     }
 
 protected:
+    // QMessageBox sizes itself to its text again on each layout request.
+    bool event(QEvent* event) override {
+        const bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::LayoutRequest)
+            widenForTitle();
+        return handled;
+    }
+
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event); // sizes the box to its text
         widenForTitle();

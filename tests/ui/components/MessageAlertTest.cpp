@@ -132,6 +132,10 @@ TEST(MessageAlert, IsWideEnoughForItsTitleAndShowsItsWholeText) {
         SCOPED_TRACE(text.toStdString());
         std::unique_ptr<QMessageBox> alert(MessageAlert::make(text, &behind.window));
         alert->show();
+        // The box sizes itself to its text again at each layout request (on X11, after it
+        // is shown).
+        QEvent layout(QEvent::LayoutRequest);
+        QApplication::sendEvent(alert.get(), &layout);
         EXPECT_EQ(alert->windowTitle(), QStringLiteral("Tallybird"));
         EXPECT_GE(alert->width(),
                   QFontMetrics(alert->font()).horizontalAdvance(alert->windowTitle()) + 100);
