@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 namespace cloud {
 
@@ -18,8 +19,24 @@ QString CloudDevice::deviceIDForFolder(const QString& dataFolder) {
     return QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath());
 }
 
-Result<CloudDevice> CloudDevice::open(const QString& containerPath, const QString& dataFolder,
+QString CloudDevice::deviceID(const QString& location, const QString& dataFolder) {
+    if (!Container::isServerLocation(location))
+        return deviceIDForFolder(dataFolder);
+    QString machine = QString::fromLatin1(QSysInfo::machineUniqueId());
+    if (machine.isEmpty())
+        machine = QSysInfo::machineHostName();
+    return machine + QLatin1Char(':') + deviceIDForFolder(dataFolder);
+}
+
+Result<CloudDevice> CloudDevice::open(const QString& location, const QString& dataFolder,
                                       int busyTimeoutMs) {
+    if (Container::isServerLocation(location)) {
+        auto container = Container::openServer(location, busyTimeoutMs);
+        if (!container.ok())
+            return container.error();
+        return CloudDevice(container.value(), deviceID(location, dataFolder));
+    }
+    const QString& containerPath = location;
     const QFileInfo file(containerPath);
     if (!QDir().mkpath(file.absolutePath()))
         return CloudError::make(CloudError::Code::internalError,

@@ -1,6 +1,7 @@
 #include "Container.h"
 
 #include "MemoryStorage.h"
+#include "PostgresStorage.h"
 #include "RecordCoding.h"
 #include "SqliteStorage.h"
 
@@ -52,17 +53,20 @@ class Rules {
 public:
     explicit Rules(ContainerStorage& storage) : s(storage) {}
 
+    // A device seen for the first time is signed into the user the server knows the caller
+    // as, or else into the default user.
     DeviceRow device(const QString& id) {
         if (auto row = s.findDevice(id))
             return *row;
         ensureDefaultUser();
-        DeviceRow row{id, Container::defaultUserName, false};
+        DeviceRow row{id, s.sessionUser().value_or(Container::defaultUserName), false, {}};
         s.putDevice(row);
         return row;
     }
 
+    // Where the server names the callers, there is no default user to make.
     void ensureDefaultUser() {
-        if (!s.findUser(Container::defaultUserName))
+        if (!s.sessionUser() && !s.findUser(Container::defaultUserName))
             s.putUser(UserRow{Container::defaultUserName, std::nullopt});
     }
 
@@ -144,10 +148,7 @@ public:
     }
 
     void touchZone(const QString& owner, const QString& zoneName, qint64 seq) {
-        if (auto zone = s.findZone(owner, zoneName)) {
-            zone->changedSeq = seq;
-            s.putZone(*zone);
-        }
+        s.touchZone(owner, zoneName, seq);
     }
 
     // A new version of the zone's share record, so that its participants reach every device.
@@ -225,14 +226,7 @@ private:
         return seq;
     }
 
-    void consume(FaultRow fault) {
-        if (fault.remaining < 0)
-            return;
-        if (--fault.remaining <= 0)
-            s.removeFault(fault.id);
-        else
-            s.putFault(fault);
-    }
+    void consume(const FaultRow& fault) { s.consumeFault(fault); }
 
     static CloudError injected(const FaultRow& fault) {
         auto code = CloudError::codeFromRaw(fault.code).value_or(Code::internalError);
@@ -256,12 +250,51 @@ Result<std::shared_ptr<Container>> Container::openFile(const QString& path, int 
     }
 }
 
-template <typename T, typename F> Result<T> Container::run(F&& work) {
+namespace {
+
+// A server that cannot be reached is the container being offline.
+CloudError storageFailure(const std::exception& e) {
+    const QString message = QString::fromUtf8(e.what());
+    if (dynamic_cast<const StorageUnreachable*>(&e))
+        return fail(Code::networkUnavailable, message);
+    return fail(Code::internalError, message);
+}
+
+} // namespace
+
+Result<std::shared_ptr<Container>> Container::openServer(const QString& uri, int timeoutMs) {
+    if (auto error = PostgresConnection::checkUri(uri))
+        return fail(Code::invalidArguments, *error);
+    return std::make_shared<Container>(std::make_unique<PostgresStorage>(uri, timeoutMs));
+}
+
+std::optional<CloudError> Container::createOnServer(const QString& uri, int timeoutMs) {
+    if (auto error = PostgresConnection::checkUri(uri))
+        return fail(Code::invalidArguments, *error);
+    try {
+        PostgresStorage::createContainer(uri, timeoutMs);
+    } catch (const std::exception& e) {
+        return storageFailure(e);
+    }
+    return std::nullopt;
+}
+
+bool Container::isServerLocation(const QString& location) {
+    return location.startsWith(QLatin1String("postgresql://")) ||
+           location.startsWith(QLatin1String("postgres://"));
+}
+
+QString Container::describeLocation(const QString& location) {
+    return isServerLocation(location) ? PostgresConnection::describe(location) : location;
+}
+
+template <typename T, typename F>
+Result<T> Container::run(ContainerStorage::Step step, F&& work) {
     std::optional<Result<T>> out;
     try {
-        storage_->transact([&] { out.emplace(work(Rules(*storage_))); });
+        storage_->transact(step, [&] { out.emplace(work(Rules(*storage_))); });
     } catch (const std::exception& e) {
-        return fail(Code::internalError, QString::fromUtf8(e.what()));
+        return storageFailure(e);
     }
     return std::move(*out);
 }
@@ -270,15 +303,15 @@ std::optional<CloudError>
 Container::runAdmin(const std::function<std::optional<CloudError>()>& work) {
     std::optional<CloudError> error;
     try {
-        storage_->transact([&] { error = work(); });
+        storage_->transact(ContainerStorage::Step::writing, [&] { error = work(); });
     } catch (const std::exception& e) {
-        return fail(Code::internalError, QString::fromUtf8(e.what()));
+        return storageFailure(e);
     }
     return error;
 }
 
 Result<std::optional<QString>> Container::currentUser(const QString& device) {
-    return run<std::optional<QString>>([&](Rules r) -> Result<std::optional<QString>> {
+    return run<std::optional<QString>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::optional<QString>> {
         DeviceRow row = r.device(device);
         if (row.user && !r.s.findUser(*row.user))
             return std::optional<QString>();
@@ -287,7 +320,7 @@ Result<std::optional<QString>> Container::currentUser(const QString& device) {
 }
 
 Result<QString> Container::changeMark(const QString& device) {
-    return run<QString>([&](Rules r) -> Result<QString> {
+    return run<QString>(ContainerStorage::Step::reading, [&](Rules r) -> Result<QString> {
         const DeviceRow row = r.device(device);
         return QStringLiteral("%1 %2 %3")
             .arg(r.s.containerId())
@@ -299,7 +332,7 @@ Result<QString> Container::changeMark(const QString& device) {
 Result<ModifyZonesResult> Container::modifyZones(const QString& device, DatabaseScope scope,
                                                  const std::vector<ZoneID>& saves,
                                                  const std::vector<ZoneID>& deletes) {
-    return run<ModifyZonesResult>([&](Rules r) -> Result<ModifyZonesResult> {
+    return run<ModifyZonesResult>(ContainerStorage::Step::writing, [&](Rules r) -> Result<ModifyZonesResult> {
         auto user = r.actingUser(device);
         if (!user.ok())
             return user.error();
@@ -334,10 +367,11 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                 if (auto zone = r.s.findZone(me, zoneID.zoneName))
                     r.deleteZone(*zone);
             } else if (!isOwnZone(zoneID.ownerName, me)) {
-                // Deleting a shared zone means leaving it; the owner keeps it.
+                // Deleting a shared zone means leaving it; the owner keeps it. The share is
+                // touched while the user still takes part: a server lets only participants.
                 if (auto p = r.participantRow(zoneID.ownerName, zoneID.zoneName, me)) {
-                    r.s.removeParticipant(p->owner, p->zone, me);
                     const qint64 seq = r.touchShare(p->owner, p->zone);
+                    r.s.removeParticipant(p->owner, p->zone, me);
                     if (p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
                         r.s.addZoneRemoval(ZoneRemovalRow{seq, me, scope, p->owner, p->zone,
                                                           rawValue(ZoneDeletionReason::left)});
@@ -355,7 +389,7 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
 Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, DatabaseScope scope,
                                                      const std::vector<Record>& saves,
                                                      const std::vector<RecordID>& deletes) {
-    return run<ModifyRecordsResult>([&](Rules r) -> Result<ModifyRecordsResult> {
+    return run<ModifyRecordsResult>(ContainerStorage::Step::writing, [&](Rules r) -> Result<ModifyRecordsResult> {
         auto user = r.actingUser(device);
         if (!user.ok())
             return user.error();
@@ -429,7 +463,7 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
 
 Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, DatabaseScope scope,
                                                         const std::optional<QString>& token) {
-    return run<DatabaseChanges>([&](Rules r) -> Result<DatabaseChanges> {
+    return run<DatabaseChanges>(ContainerStorage::Step::reading, [&](Rules r) -> Result<DatabaseChanges> {
         auto user = r.actingUser(device);
         if (!user.ok())
             return user.error();
@@ -470,7 +504,7 @@ Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, D
 Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseScope scope,
                                                 const ZoneID& zoneID,
                                                 const std::optional<QString>& token) {
-    return run<ZoneChanges>([&](Rules r) -> Result<ZoneChanges> {
+    return run<ZoneChanges>(ContainerStorage::Step::reading, [&](Rules r) -> Result<ZoneChanges> {
         auto user = r.actingUser(device);
         if (!user.ok())
             return user.error();
@@ -499,7 +533,7 @@ Result<std::vector<std::pair<RecordID, Result<Record>>>>
 Container::fetchRecords(const QString& device, DatabaseScope scope,
                         const std::vector<RecordID>& ids) {
     using Fetched = std::vector<std::pair<RecordID, Result<Record>>>;
-    return run<Fetched>([&](Rules r) -> Result<Fetched> {
+    return run<Fetched>(ContainerStorage::Step::reading, [&](Rules r) -> Result<Fetched> {
         auto user = r.actingUser(device);
         if (!user.ok())
             return user.error();
@@ -532,22 +566,24 @@ std::optional<CloudError> Container::createUser(const QString& name,
         if (!validUserName(name))
             return fail(Code::invalidArguments,
                         QStringLiteral("A user name uses only letters, digits and . _ @ -."));
-        if (storage_->findUser(name))
+        if (storage_->hasUser(name))
             return fail(Code::invalidArguments, QStringLiteral("The user %1 exists.").arg(name));
+        if (auto refusal = storage_->preparePerson(name))
+            return fail(Code::invalidArguments, *refusal);
         storage_->putUser(UserRow{name, names});
         return std::nullopt;
     });
 }
 
 Result<std::vector<UserRow>> Container::users() {
-    return run<std::vector<UserRow>>([&](Rules r) -> Result<std::vector<UserRow>> {
+    return run<std::vector<UserRow>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<UserRow>> {
         r.ensureDefaultUser();
         return r.s.users();
     });
 }
 
 Result<std::vector<DeviceRow>> Container::devices() {
-    return run<std::vector<DeviceRow>>(
+    return run<std::vector<DeviceRow>>(ContainerStorage::Step::reading, 
         [&](Rules r) -> Result<std::vector<DeviceRow>> { return r.s.devices(); });
 }
 
@@ -557,7 +593,8 @@ std::optional<CloudError> Container::signIn(const QString& device, const QString
         r.ensureDefaultUser();
         if (!storage_->findUser(user))
             return fail(Code::invalidArguments, QStringLiteral("There is no user %1.").arg(user));
-        DeviceRow row = r.device(device);
+        // Not made through `device`, which on a server would leave a row for the caller.
+        DeviceRow row = storage_->findDevice(device).value_or(DeviceRow{device, {}, false, {}});
         row.user = user;
         storage_->putDevice(row);
         return std::nullopt;
@@ -590,7 +627,7 @@ std::optional<CloudError> Container::shareZone(const QString& owner, const QStri
         if (!storage_->findZone(owner, zoneName))
             return fail(Code::zoneNotFound,
                         QStringLiteral("%1 has no zone %2.").arg(owner, zoneName));
-        if (!storage_->findUser(user))
+        if (!storage_->hasUser(user))
             return fail(Code::invalidArguments, QStringLiteral("There is no user %1.").arg(user));
         if (user == owner)
             return fail(Code::invalidArguments, QStringLiteral("The owner already has the zone."));
@@ -694,12 +731,12 @@ std::optional<CloudError> Container::clearFaults() {
 }
 
 Result<std::vector<FaultRow>> Container::faults() {
-    return run<std::vector<FaultRow>>(
+    return run<std::vector<FaultRow>>(ContainerStorage::Step::reading, 
         [&](Rules r) -> Result<std::vector<FaultRow>> { return r.s.faults(); });
 }
 
 Result<std::vector<Container::ZoneSummary>> Container::zones() {
-    return run<std::vector<ZoneSummary>>([&](Rules r) -> Result<std::vector<ZoneSummary>> {
+    return run<std::vector<ZoneSummary>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<ZoneSummary>> {
         std::vector<ZoneSummary> summaries;
         for (const ZoneRow& zone : r.s.allZones()) {
             ZoneSummary summary{zone, 0, r.s.participants(zone.owner, zone.name)};
@@ -711,7 +748,7 @@ Result<std::vector<Container::ZoneSummary>> Container::zones() {
 }
 
 Result<std::vector<Record>> Container::records(const QString& owner, const QString& zoneName) {
-    return run<std::vector<Record>>([&](Rules r) -> Result<std::vector<Record>> {
+    return run<std::vector<Record>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<Record>> {
         if (!r.s.findZone(owner, zoneName))
             return fail(Code::zoneNotFound);
         std::vector<Record> records;

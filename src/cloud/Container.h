@@ -33,6 +33,19 @@ public:
     // Opens or creates a container file; a file that is not a container gives an error.
     static Result<std::shared_ptr<Container>> openFile(const QString& path,
                                                        int busyTimeoutMs = defaultBusyTimeoutMs);
+    // A container on a PostgreSQL server, named by a postgresql:// URI. Nothing is connected
+    // yet: the first call connects, so a server that is away is only the container being
+    // offline. `timeoutMs` bounds the connection and every wait for the server.
+    static Result<std::shared_ptr<Container>> openServer(const QString& uri,
+                                                         int timeoutMs = defaultBusyTimeoutMs);
+    // Makes a container in the empty database a postgresql:// URI names, as its administrator
+    // (the role that connects); a database that holds anything else is refused.
+    static std::optional<CloudError> createOnServer(const QString& uri,
+                                                    int timeoutMs = defaultBusyTimeoutMs);
+    // Whether a container's location names a server rather than a file.
+    static bool isServerLocation(const QString& location);
+    // The location fit for a message: a server's address without its password.
+    static QString describeLocation(const QString& location);
 
     // --- device calls ---
 
@@ -97,7 +110,7 @@ public:
     Result<std::vector<Record>> records(const QString& owner, const QString& zoneName);
 
 private:
-    template <typename T, typename F> Result<T> run(F&& work);
+    template <typename T, typename F> Result<T> run(ContainerStorage::Step step, F&& work);
     std::optional<CloudError> runAdmin(const std::function<std::optional<CloudError>()>& work);
 
     std::unique_ptr<ContainerStorage> storage_;

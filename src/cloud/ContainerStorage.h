@@ -20,6 +20,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The storage's server could not be reached, or stopped answering: the container is offline
+// until it answers again.
+class StorageUnreachable : public StorageError {
+public:
+    using StorageError::StorageError;
+};
+
 struct UserRow {
     QString name;
     std::optional<PersonNameComponents> nameComponents;
@@ -29,6 +36,7 @@ struct DeviceRow {
     QString id;
     std::optional<QString> user; // absent: signed out
     bool offline = false;
+    QString holder; // on a server, the role the row belongs to; empty in a file
 };
 
 struct ZoneRow {
@@ -90,9 +98,26 @@ class ContainerStorage {
 public:
     virtual ~ContainerStorage() = default;
 
+    // What a step is expected to do. A storage may let steps that only read run side by side;
+    // a step expected to read that writes after all still works, at some cost.
+    enum class Step { reading, writing };
+
     // Runs work as one atomic step against other callers and processes; when work throws,
-    // nothing it changed is kept and the exception passes on.
-    virtual void transact(const std::function<void()>& work) = 0;
+    // nothing it changed is kept and the exception passes on. Work may run more than once
+    // (only the last run counts), so it keeps its results in variables it sets anew.
+    virtual void transact(Step step, const std::function<void()>& work) = 0;
+
+    // The user this storage acts for when the server decides who is calling (a server role);
+    // absent for a file, where the container's own rules decide.
+    virtual std::optional<QString> sessionUser() { return std::nullopt; }
+    // Whether a user of this name exists, also one the caller may not read.
+    virtual bool hasUser(const QString& name) { return findUser(name).has_value(); }
+    // Gets a new user ready outside the container's tables (a server role and its rights);
+    // says why not when it cannot be.
+    virtual std::optional<QString> preparePerson(const QString& name) {
+        (void)name;
+        return std::nullopt;
+    }
 
     virtual QString containerId() = 0;
     virtual qint64 currentSequence() = 0;
@@ -111,6 +136,13 @@ public:
     virtual void removeZone(const QString& owner, const QString& name) = 0;
     virtual std::vector<ZoneRow> zones(const QString& owner) = 0; // by name
     virtual std::vector<ZoneRow> allZones() = 0;
+    // Notes the latest change to a zone, when the zone exists.
+    virtual void touchZone(const QString& owner, const QString& name, qint64 seq) {
+        if (auto zone = findZone(owner, name)) {
+            zone->changedSeq = seq;
+            putZone(*zone);
+        }
+    }
 
     virtual std::optional<RecordRow> findRecord(const QString& owner, const QString& zone,
                                                 const QString& name) = 0;
@@ -141,6 +173,15 @@ public:
     virtual void putFault(const FaultRow& row) = 0; // id 0 adds a new fault
     virtual void removeFault(qint64 id) = 0;
     virtual void removeAllFaults() = 0;
+    // A fault has struck once: one fewer time to go, gone when none is left.
+    virtual void consumeFault(FaultRow fault) {
+        if (fault.remaining < 0)
+            return;
+        if (--fault.remaining <= 0)
+            removeFault(fault.id);
+        else
+            putFault(fault);
+    }
 };
 
 } // namespace cloud

@@ -27,7 +27,7 @@ MemoryStorage::MemoryStorage() {
     tables_.containerId = QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
-void MemoryStorage::transact(const std::function<void()>& work) {
+void MemoryStorage::transact(Step, const std::function<void()>& work) {
     std::lock_guard lock(mutex_);
     Tables before = tables_;
     try {

@@ -14,7 +14,7 @@ class MemoryStorage final : public ContainerStorage {
 public:
     MemoryStorage();
 
-    void transact(const std::function<void()>& work) override;
+    void transact(Step step, const std::function<void()>& work) override;
 
     QString containerId() override { return tables_.containerId; }
     qint64 currentSequence() override { return tables_.sequence; }

@@ -268,7 +268,7 @@ void SqliteStorage::createSchema(const QString& path) {
             return;
         }
     }
-    transact([&] {
+    transact(Step::writing, [&] {
         // Again inside the transaction: another process may have set the file up meanwhile.
         const bool marked = checkContents(path);
         exec(schema);
@@ -289,7 +289,7 @@ void SqliteStorage::createSchema(const QString& path) {
     });
 }
 
-void SqliteStorage::transact(const std::function<void()>& work) {
+void SqliteStorage::transact(Step, const std::function<void()>& work) {
     std::lock_guard lock(mutex_);
     exec("BEGIN IMMEDIATE");
     try {
@@ -345,7 +345,7 @@ std::optional<DeviceRow> SqliteStorage::findDevice(const QString& id) {
     stmt.bind(1, id);
     if (!stmt.step())
         return std::nullopt;
-    return DeviceRow{stmt.text(0), stmt.optionalText(1), stmt.integer(2) != 0};
+    return DeviceRow{stmt.text(0), stmt.optionalText(1), stmt.integer(2) != 0, {}};
 }
 
 void SqliteStorage::putDevice(const DeviceRow& row) {
@@ -360,7 +360,7 @@ std::vector<DeviceRow> SqliteStorage::devices() {
     auto stmt = prepare("SELECT id, user, offline FROM devices ORDER BY id");
     std::vector<DeviceRow> rows;
     while (stmt.step())
-        rows.push_back(DeviceRow{stmt.text(0), stmt.optionalText(1), stmt.integer(2) != 0});
+        rows.push_back(DeviceRow{stmt.text(0), stmt.optionalText(1), stmt.integer(2) != 0, {}});
     return rows;
 }
 

@@ -30,7 +30,7 @@ public:
     SqliteStorage(const SqliteStorage&) = delete;
     SqliteStorage& operator=(const SqliteStorage&) = delete;
 
-    void transact(const std::function<void()>& work) override;
+    void transact(Step step, const std::function<void()>& work) override;
 
     QString containerId() override;
     qint64 currentSequence() override;

@@ -6,15 +6,20 @@
 
 namespace cloudtest {
 
-// Runs each test once on the in-memory container and once on a SQLite file.
-class BackendTest : public ::testing::TestWithParam<bool> {
+// Runs each test on every storage: in memory, a SQLite file and a PostgreSQL server.
+class BackendTest : public ::testing::TestWithParam<Storage> {
 protected:
     void SetUp() override {
         ensureApplication();
+        if (GetParam() == Storage::postgres)
+            TALLYBIRD_REQUIRE_POSTGRES();
         backend = std::make_unique<Backend>(GetParam());
         ASSERT_TRUE(backend->container);
         c = backend->container;
     }
+    bool onServer() const { return GetParam() == Storage::postgres; }
+    // The container as a device reaches it (see Backend::forDevice).
+    std::shared_ptr<Container> on(const QString& deviceID) { return backend->forDevice(deviceID); }
 
     struct Device {
         std::unique_ptr<RecordingDelegate> delegate;
@@ -27,7 +32,7 @@ protected:
                   int batchSize = 400, std::optional<StateSerialization> state = std::nullopt) {
         Device made{std::make_unique<RecordingDelegate>(), nullptr};
         made.engine = std::make_unique<SyncEngine>(SyncEngine::Configuration{
-            Database(c, id, scope), std::move(state), made.delegate.get(), false, batchSize});
+            Database(on(id), id, scope), std::move(state), made.delegate.get(), false, batchSize});
         return made;
     }
 
@@ -55,8 +60,20 @@ protected:
     Device bob;
 };
 
-inline std::string backendName(const ::testing::TestParamInfo<bool>& info) {
-    return info.param ? "sqlite" : "memory";
+// The storages every contract test runs on.
+inline const auto everyStorage =
+    ::testing::Values(Storage::memory, Storage::sqlite, Storage::postgres);
+
+inline std::string backendName(const ::testing::TestParamInfo<Storage>& info) {
+    switch (info.param) {
+    case Storage::memory:
+        return "memory";
+    case Storage::sqlite:
+        return "sqlite";
+    case Storage::postgres:
+        break;
+    }
+    return "postgres";
 }
 
 } // namespace cloudtest

@@ -180,7 +180,7 @@ TEST(ContainerFileTest, ATruncatedContainerGivesErrorsNotCrashes) {
 
 TEST(ContainerFileTest, ACorruptStoredRecordIsAnError) {
     auto storage = std::make_unique<MemoryStorage>();
-    storage->putDevice(DeviceRow{"d", QStringLiteral("u"), false});
+    storage->putDevice(DeviceRow{"d", QStringLiteral("u"), false, {}});
     storage->putUser(UserRow{"u", std::nullopt});
     storage->putZone(ZoneRow{"u", "TB-1", "i", 1});
     storage->putRecord(RecordRow{"u", "TB-1", "r", "Note", "t1", "{not json", 1});

@@ -196,7 +196,7 @@ TEST_P(SyncEngineTest, ConflictRulesOfTheServer) {
                                   {reserved, Code::permissionFailure}};
     for (const Case& test : cases) {
         auto result =
-            c->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {test.record}, {});
+            on(QStringLiteral("mac"))->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {test.record}, {});
         ASSERT_TRUE(result.ok());
         ASSERT_EQ(result.value().failedRecordSaves.size(), 1u)
             << test.record.recordID().recordName.toStdString();
@@ -214,7 +214,7 @@ TEST_P(SyncEngineTest, ConflictRulesOfTheServer) {
     update.setChangeTag(current.changeTag());
     update.set(QStringLiteral("other"), qint64(5));
     auto result =
-        c->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {update}, {});
+        on(QStringLiteral("mac"))->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {update}, {});
     ASSERT_EQ(result.value().savedRecords.size(), 1u);
     EXPECT_NE(result.value().savedRecords[0].changeTag(), current.changeTag());
     auto fetched = mac.e().database().recordNow(current.recordID());
@@ -341,15 +341,15 @@ TEST_P(SyncEngineTest, NothingOutsideTheUsersDatabasesIsReachable) {
                                   {DatabaseScope::sharedScope, annZone, Code::zoneNotFound},
                                   {DatabaseScope::sharedScope, zone("TB-1"), Code::zoneNotFound}};
     for (const Case& test : cases) {
-        EXPECT_EQ(c->fetchZoneChanges("carolMac", test.scope, test.zone, std::nullopt).error().code,
+        EXPECT_EQ(on("carolMac")->fetchZoneChanges("carolMac", test.scope, test.zone, std::nullopt).error().code,
                   test.code);
-        auto saved = c->modifyRecords("carolMac", test.scope, {note("x", test.zone, "x")}, {});
+        auto saved = on("carolMac")->modifyRecords("carolMac", test.scope, {note("x", test.zone, "x")}, {});
         ASSERT_EQ(saved.value().failedRecordSaves.size(), 1u);
         EXPECT_EQ(saved.value().failedRecordSaves[0].second.code, test.code);
     }
     // A pending participant does not see the zone yet.
     ASSERT_FALSE(c->shareZone("ann", "TB-1", "carol", ParticipantPermission::readWrite));
-    EXPECT_EQ(c->fetchZoneChanges("carolMac", DatabaseScope::sharedScope, annZone, std::nullopt)
+    EXPECT_EQ(on("carolMac")->fetchZoneChanges("carolMac", DatabaseScope::sharedScope, annZone, std::nullopt)
                   .error()
                   .code,
               Code::zoneNotFound);
@@ -390,6 +390,10 @@ TEST_P(SyncEngineTest, RemovedParticipantLosesTheZone) {
 }
 
 TEST_P(SyncEngineTest, AccountSignInSwitchAndSignOut) {
+    // On a server the role a device connects as is its user: another user is another login,
+    // not a switch the administrator makes (PostgresContainerTest covers signing out there).
+    if (onServer())
+        GTEST_SKIP() << "a server's device cannot be switched to another role's user";
     auto mac = device(QStringLiteral("mac"));
     ASSERT_FALSE(fetch(mac.e()));
     auto changes = mac.d().eventsOf<SyncEvents::AccountChange>();
@@ -453,12 +457,12 @@ TEST_P(SyncEngineTest, AnUnknownTokenGivesAFullFetch) {
     queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
     ASSERT_FALSE(send(mac.e()));
     for (const char* token : {"garbage", "z:other:x:1", "z:::", "d:1:99999999"}) {
-        auto changes = c->fetchZoneChanges("mac", DatabaseScope::privateScope, listZone,
+        auto changes = on("mac")->fetchZoneChanges("mac", DatabaseScope::privateScope, listZone,
                                            QString::fromLatin1(token));
         ASSERT_TRUE(changes.ok());
         EXPECT_EQ(changes.value().modifications.size(), 1u) << token;
         auto zones =
-            c->fetchDatabaseChanges("mac", DatabaseScope::privateScope, QString::fromLatin1(token));
+            on("mac")->fetchDatabaseChanges("mac", DatabaseScope::privateScope, QString::fromLatin1(token));
         EXPECT_EQ(zones.value().modifications.size(), 1u) << token;
     }
 }
@@ -558,4 +562,4 @@ TEST_P(SyncEngineTest, OperationsRunOneAtATimeInOrder) {
     EXPECT_EQ(names(mac.d().fetchedRecords()), std::vector<QString>{"a"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SyncEngineTest, ::testing::Values(false, true), backendName);
+INSTANTIATE_TEST_SUITE_P(Backends, SyncEngineTest, everyStorage, backendName);

@@ -20,16 +20,51 @@ std::optional<CloudError> fetch(SyncEngine& engine) {
     return wait([&](SyncEngine::Completion done) { engine.fetchChanges(std::move(done)); });
 }
 
-Backend::Backend(bool sqlite) {
-    if (!sqlite) {
+Backend::Backend(Storage storage) {
+    switch (storage) {
+    case Storage::memory:
         container = Container::inMemory();
         return;
+    case Storage::sqlite: {
+        dir_ = std::make_unique<QTemporaryDir>();
+        path = dir_->filePath(QStringLiteral("container.sqlite"));
+        auto opened = Container::openFile(path);
+        if (opened.ok())
+            container = opened.value();
+        return;
     }
-    dir_ = std::make_unique<QTemporaryDir>();
-    path = dir_->filePath(QStringLiteral("container.sqlite"));
-    auto opened = Container::openFile(path);
-    if (opened.ok())
-        container = opened.value();
+    case Storage::postgres:
+        server = std::make_unique<testsupport::PostgresTestDatabase>();
+        if (!server->ok()) {
+            ADD_FAILURE() << server->error().toStdString();
+            return;
+        }
+        container = server->admin();
+        server->addPerson(Container::defaultUserName);
+        return;
+    }
+}
+
+Backend::~Backend() {
+    // Every connection closes before the database goes.
+    roles_.clear();
+    container.reset();
+}
+
+std::shared_ptr<Container> Backend::forDevice(const QString& deviceID) {
+    if (!server)
+        return container;
+    QString role = Container::defaultUserName;
+    if (auto devices = container->devices(); devices.ok()) {
+        for (const DeviceRow& row : devices.value()) {
+            if (row.id == deviceID)
+                role = row.user.value_or(row.holder);
+        }
+    }
+    auto& made = roles_[role];
+    if (!made)
+        made = Container::openServer(server->uri(role)).value();
+    return made;
 }
 
 ZoneID zone(const QString& name, const QString& owner) {

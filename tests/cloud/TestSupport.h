@@ -2,6 +2,7 @@
 
 #include "cloud/Container.h"
 #include "cloud/SyncEngine.h"
+#include "support/PostgresTestServer.h"
 #include "support/TestApplication.h"
 
 #include <QTemporaryDir>
@@ -24,15 +25,27 @@ std::optional<CloudError> wait(const std::function<void(SyncEngine::Completion)>
 std::optional<CloudError> send(SyncEngine& engine);
 std::optional<CloudError> fetch(SyncEngine& engine);
 
-// A container on one of the two back ends, in a folder of its own.
+// Where a test's container keeps its tables.
+enum class Storage { memory, sqlite, postgres };
+
+// A container on one of the storages, in a folder (or a server database) of its own. On the
+// server the default user is a person with a role of that name, like every other user.
 class Backend {
 public:
-    explicit Backend(bool sqlite);
+    explicit Backend(Storage storage);
+    ~Backend();
+    // The administrator's container; in a file, every device's too.
     std::shared_ptr<Container> container;
     QString path; // the file, for SQLite
+    std::unique_ptr<testsupport::PostgresTestDatabase> server;
+
+    // The container a device reaches: on a server, connected as the role of the user the
+    // device is signed into (the default user for a device not seen yet).
+    std::shared_ptr<Container> forDevice(const QString& deviceID);
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
+    std::map<QString, std::shared_ptr<Container>> roles_;
 };
 
 ZoneID zone(const QString& name, const QString& owner = currentUserDefaultName);

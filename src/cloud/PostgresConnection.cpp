@@ -1,0 +1,472 @@
+// A libpq connection in pipeline mode, with bound waits and prepared statements.
+#include "PostgresConnection.h"
+
+#include "ContainerStorage.h"
+
+#include <QDeadlineTimer>
+#include <QtEndian>
+
+#include <libpq-fe.h>
+#include <poll.h>
+
+namespace cloud {
+
+namespace {
+
+// The type the server is told for each kind of value (from the server's pg_type.h).
+unsigned int typeOid(PgValue::Type type) {
+    switch (type) {
+    case PgValue::Type::text:
+        return 25;
+    case PgValue::Type::integer:
+        return 20;
+    case PgValue::Type::bytes:
+        return 17;
+    case PgValue::Type::boolean:
+        return 16;
+    case PgValue::Type::null:
+        break;
+    }
+    return 0; // the server infers it
+}
+
+// Connection failures and server stops are the server being away, not a refusal.
+bool meansUnreachable(const QString& sqlState) {
+    return sqlState.startsWith(QLatin1String("08")) || sqlState == QLatin1String("57P01") ||
+           sqlState == QLatin1String("57P02") || sqlState == QLatin1String("57P03") ||
+           sqlState == QLatin1String("53300");
+}
+
+// What libpq said, on one line.
+QString oneLine(const char* message) {
+    return QString::fromUtf8(message).simplified();
+}
+
+} // namespace
+
+PgValue PgValue::integer(qint64 value) {
+    QByteArray data(8, Qt::Uninitialized);
+    qToBigEndian(value, data.data());
+    return PgValue(Type::integer, data);
+}
+
+PgRows::PgRows(pg_result* result) : result_(result) {}
+PgRows::~PgRows() {
+    PQclear(result_);
+}
+PgRows::PgRows(PgRows&& other) noexcept : result_(other.result_) {
+    other.result_ = nullptr;
+}
+
+int PgRows::size() const {
+    return PQntuples(result_);
+}
+
+bool PgRows::isNull(int row, int column) const {
+    return PQgetisnull(result_, row, column);
+}
+
+QString PgRows::text(int row, int column) const {
+    return QString::fromUtf8(PQgetvalue(result_, row, column), PQgetlength(result_, row, column));
+}
+
+std::optional<QString> PgRows::optionalText(int row, int column) const {
+    if (isNull(row, column))
+        return std::nullopt;
+    return text(row, column);
+}
+
+qint64 PgRows::integer(int row, int column) const {
+    const char* data = PQgetvalue(result_, row, column);
+    switch (PQgetlength(result_, row, column)) {
+    case 8:
+        return qFromBigEndian<qint64>(data);
+    case 4:
+        return qFromBigEndian<qint32>(data);
+    case 2:
+        return qFromBigEndian<qint16>(data);
+    default:
+        throw StorageError("The server sent a number of an unexpected size.");
+    }
+}
+
+QByteArray PgRows::bytes(int row, int column) const {
+    return QByteArray(PQgetvalue(result_, row, column), PQgetlength(result_, row, column));
+}
+
+bool PgRows::boolean(int row, int column) const {
+    return PQgetlength(result_, row, column) == 1 && PQgetvalue(result_, row, column)[0] != 0;
+}
+
+PostgresConnection::PostgresConnection(QString uri, int timeoutMs)
+    : uri_(std::move(uri)), timeoutMs_(std::max(1, timeoutMs)) {}
+
+PostgresConnection::~PostgresConnection() {
+    close();
+}
+
+bool PostgresConnection::isOpen() const {
+    return conn_ && PQstatus(conn_) == CONNECTION_OK;
+}
+
+void PostgresConnection::close() {
+    if (conn_)
+        PQfinish(conn_);
+    conn_ = nullptr;
+    statements_.clear();
+    pending_.clear();
+    syncs_ = 0;
+}
+
+namespace {
+
+// Waits until the socket is ready for `events` or the deadline passes; false when it passed.
+bool waitFor(int socket, short events, const QDeadlineTimer& deadline) {
+    for (;;) {
+        pollfd fd{socket, events, 0};
+        const qint64 left = deadline.remainingTime();
+        const int rc = ::poll(&fd, 1, int(std::min<qint64>(left < 0 ? 0 : left, 60'000)));
+        if (rc > 0)
+            return true;
+        if (rc == 0 && deadline.hasExpired())
+            return false;
+        if (rc < 0 && errno != EINTR)
+            return false;
+    }
+}
+
+} // namespace
+
+void PostgresConnection::open() {
+    close();
+    const QDeadlineTimer deadline(timeoutMs_);
+    const QByteArray uri = uri_.toUtf8();
+    const char* const keys[] = {"dbname", "fallback_application_name", nullptr};
+    const char* const values[] = {uri.constData(), "tallybird", nullptr};
+    conn_ = PQconnectStartParams(keys, values, 1);
+    if (!conn_)
+        throw StorageError("Out of memory for a connection to the cloud server.");
+    if (PQstatus(conn_) == CONNECTION_BAD)
+        fail(QStringLiteral("cannot connect"));
+    PostgresPollingStatusType status = PGRES_POLLING_WRITING;
+    while (status != PGRES_POLLING_OK) {
+        if (status == PGRES_POLLING_FAILED)
+            fail(QStringLiteral("cannot connect"));
+        const short events = status == PGRES_POLLING_READING ? POLLIN : POLLOUT;
+        if (!waitFor(PQsocket(conn_), events, deadline))
+            lost(QStringLiteral("The cloud server %1 did not answer within %2 ms.")
+                     .arg(describe(uri_))
+                     .arg(timeoutMs_));
+        status = PQconnectPoll(conn_);
+    }
+    if (PQsetnonblocking(conn_, 1) != 0)
+        fail(QStringLiteral("cannot connect"));
+
+    // The server's own bounds match the client's: a lock held elsewhere or a slow statement
+    // ends in an error, and a client that went away mid-transaction lets go of its locks.
+    const QByteArray setup = QStringLiteral("SET statement_timeout = %1; SET lock_timeout = %1; "
+                                            "SET idle_in_transaction_session_timeout = %2; "
+                                            "SELECT current_user::text")
+                                 .arg(timeoutMs_)
+                                 .arg(timeoutMs_ + 1000)
+                                 .toUtf8();
+    if (!PQsendQuery(conn_, setup.constData()))
+        fail(QStringLiteral("cannot set up the connection"));
+    flush();
+    for (;;) {
+        pg_result* result = nextResult();
+        if (!result)
+            break;
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_TUPLES_OK && PQntuples(result) == 1)
+            role_ = QString::fromUtf8(PQgetvalue(result, 0, 0));
+        else if (status != PGRES_COMMAND_OK)
+            failWith(result);
+        PQclear(result);
+    }
+    if (!PQenterPipelineMode(conn_))
+        fail(QStringLiteral("cannot enter pipeline mode"));
+}
+
+void PostgresConnection::fail(const QString& what) {
+    const QString message = conn_ ? oneLine(PQerrorMessage(conn_)) : QString();
+    const bool answered = message.contains(QLatin1String("FATAL")) &&
+                          !message.contains(QLatin1String("the database system is")) &&
+                          !message.contains(QLatin1String("too many clients"));
+    const bool connectionGone = !conn_ || PQstatus(conn_) == CONNECTION_BAD;
+    const QString text = QStringLiteral("The cloud server %1: %2 (%3)")
+                             .arg(describe(uri_), what, message.isEmpty() ? what : message);
+    close();
+    // A server that answered with a refusal (a wrong password, an unknown role) is not away.
+    if (connectionGone && !answered)
+        throw StorageUnreachable(text.toStdString());
+    throw StorageError(text.toStdString());
+}
+
+void PostgresConnection::failWith(pg_result* result) {
+    const QString state = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    const QString message = oneLine(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+    PQclear(result);
+    if (meansUnreachable(state))
+        lost(QStringLiteral("The cloud server %1 stopped: %2").arg(describe(uri_), message));
+    throw StorageError(
+        QStringLiteral("The cloud server refused: %1 (%2)").arg(message, state).toStdString());
+}
+
+void PostgresConnection::lost(const QString& why) {
+    close();
+    throw StorageUnreachable(why.toStdString());
+}
+
+void PostgresConnection::flush() {
+    const QDeadlineTimer deadline(timeoutMs_ + 1000);
+    for (;;) {
+        const int rc = PQflush(conn_);
+        if (rc == 0)
+            return;
+        if (rc < 0)
+            lost(QStringLiteral("The connection to the cloud server %1 broke: %2")
+                     .arg(describe(uri_), oneLine(PQerrorMessage(conn_))));
+        // The server may wait for us to read before it reads more.
+        if (!waitFor(PQsocket(conn_), POLLIN | POLLOUT, deadline))
+            lost(QStringLiteral("The cloud server %1 did not take what was sent within %2 ms.")
+                     .arg(describe(uri_))
+                     .arg(timeoutMs_));
+        if (!PQconsumeInput(conn_))
+            lost(QStringLiteral("The connection to the cloud server %1 broke: %2")
+                     .arg(describe(uri_), oneLine(PQerrorMessage(conn_))));
+    }
+}
+
+// The next result the server sent, waiting for it; null marks the end of one statement's
+// results (outside pipeline mode, of all of them).
+pg_result* PostgresConnection::nextResult() {
+    // The server gives up first (its statement and lock timeouts), so its error arrives.
+    const QDeadlineTimer deadline(timeoutMs_ + std::min(timeoutMs_, 1000));
+    while (PQisBusy(conn_)) {
+        if (!waitFor(PQsocket(conn_), POLLIN, deadline))
+            lost(QStringLiteral("The cloud server %1 did not answer within %2 ms.")
+                     .arg(describe(uri_))
+                     .arg(timeoutMs_));
+        if (!PQconsumeInput(conn_))
+            lost(QStringLiteral("The connection to the cloud server %1 broke: %2")
+                     .arg(describe(uri_), oneLine(PQerrorMessage(conn_))));
+    }
+    return PQgetResult(conn_);
+}
+
+const std::string& PostgresConnection::prepared(const char* sql,
+                                                const std::vector<PgValue>& params) {
+    if (!isOpen())
+        throw StorageUnreachable("The connection to the cloud server is closed.");
+    auto it = statements_.find(sql);
+    if (it != statements_.end())
+        return it->second;
+    const std::string name = "tb" + std::to_string(statements_.size() + 1);
+    std::vector<unsigned int> types;
+    for (const PgValue& value : params)
+        types.push_back(typeOid(value.type()));
+    if (!PQsendPrepare(conn_, name.c_str(), sql, int(types.size()), types.data()))
+        fail(QStringLiteral("cannot prepare a statement"));
+    pending_.push_back({Pending::Kind::prepare});
+    return statements_.emplace(sql, name).first->second;
+}
+
+void PostgresConnection::sendPrepared(const std::string& name, const std::vector<PgValue>& params) {
+    std::vector<const char*> values;
+    std::vector<int> lengths;
+    std::vector<int> formats(params.size(), 1);
+    for (const PgValue& value : params) {
+        values.push_back(value.type() == PgValue::Type::null ? nullptr : value.data().constData());
+        lengths.push_back(int(value.data().size()));
+    }
+    if (!PQsendQueryPrepared(conn_, name.c_str(), int(params.size()), values.data(),
+                             lengths.data(), formats.data(), 1))
+        fail(QStringLiteral("cannot send a statement"));
+}
+
+void PostgresConnection::send(const char* sql, const std::vector<PgValue>& params) {
+    const std::string& name = prepared(sql, params);
+    sendPrepared(name, params);
+    pending_.push_back({Pending::Kind::command});
+}
+
+void PostgresConnection::sendOnce(const QByteArray& sql) {
+    if (!isOpen())
+        throw StorageUnreachable("The connection to the cloud server is closed.");
+    if (!PQsendQueryParams(conn_, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1))
+        fail(QStringLiteral("cannot send a statement"));
+    pending_.push_back({Pending::Kind::command});
+}
+
+QString PostgresConnection::quoteIdentifier(const QString& name) {
+    if (!isOpen())
+        throw StorageUnreachable("The connection to the cloud server is closed.");
+    const QByteArray utf8 = name.toUtf8();
+    char* quoted = PQescapeIdentifier(conn_, utf8.constData(), size_t(utf8.size()));
+    if (!quoted)
+        throw StorageError("A name cannot be quoted for the server.");
+    const QString out = QString::fromUtf8(quoted);
+    PQfreemem(quoted);
+    return out;
+}
+
+void PostgresConnection::sendExpecting(const char* sql, const std::vector<PgValue>& params,
+                                       qint64 expected) {
+    const std::string& name = prepared(sql, params);
+    sendPrepared(name, params);
+    pending_.push_back({Pending::Kind::value, expected});
+}
+
+PgRows PostgresConnection::query(const char* sql, const std::vector<PgValue>& params) {
+    const std::string& name = prepared(sql, params);
+    sendPrepared(name, params);
+    pending_.push_back({Pending::Kind::rows});
+    if (!PQsendFlushRequest(conn_))
+        fail(QStringLiteral("cannot send a statement"));
+    flush();
+    for (;;) {
+        const bool last = pending_.size() == 1;
+        std::optional<PgRows> rows = take();
+        if (last)
+            return std::move(*rows);
+    }
+}
+
+std::optional<PgRows> PostgresConnection::take() {
+    const Pending next = pending_.front();
+    pending_.pop_front();
+    pg_result* result = nullptr;
+    while (!result)
+        result = nextResult();
+    const ExecStatusType status = PQresultStatus(result);
+    if (status == PGRES_FATAL_ERROR)
+        failWith(result);
+    if (status == PGRES_PIPELINE_ABORTED) {
+        PQclear(result);
+        throw StorageError("The cloud server dropped a statement after an earlier failure.");
+    }
+    switch (next.kind) {
+    case Pending::Kind::prepare:
+    case Pending::Kind::command:
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            failWith(result);
+        PQclear(result);
+        return std::nullopt;
+    case Pending::Kind::value: {
+        PgRows rows(result);
+        if (status != PGRES_TUPLES_OK || rows.size() != 1 || rows.integer(0, 0) != next.expected)
+            throw StorageError("The container's sequence moved while it was held.");
+        return std::nullopt;
+    }
+    case Pending::Kind::rows:
+        if (status != PGRES_TUPLES_OK)
+            failWith(result);
+        return PgRows(result);
+    }
+    return std::nullopt;
+}
+
+void PostgresConnection::sync() {
+    if (!isOpen())
+        throw StorageUnreachable("The connection to the cloud server is closed.");
+    if (!PQpipelineSync(conn_))
+        fail(QStringLiteral("cannot send"));
+    ++syncs_;
+    flush();
+    while (!pending_.empty())
+        take();
+    while (syncs_ > 0) {
+        pg_result* result = nextResult();
+        if (!result)
+            continue;
+        const ExecStatusType status = PQresultStatus(result);
+        PQclear(result);
+        if (status == PGRES_PIPELINE_SYNC)
+            --syncs_;
+    }
+}
+
+void PostgresConnection::recover() {
+    if (!isOpen()) {
+        close();
+        return;
+    }
+    try {
+        if (!PQpipelineSync(conn_))
+            throw StorageError("cannot send");
+        ++syncs_;
+        flush();
+        // Whatever was pending failed or was dropped; only the end of the pipeline matters.
+        while (syncs_ > 0) {
+            pg_result* result = nextResult();
+            if (!result)
+                continue;
+            const ExecStatusType status = PQresultStatus(result);
+            PQclear(result);
+            if (status == PGRES_PIPELINE_SYNC)
+                --syncs_;
+        }
+        pending_.clear();
+        if (PQtransactionStatus(conn_) != PQTRANS_IDLE) {
+            send("ROLLBACK");
+            sync();
+        }
+    } catch (const std::exception&) {
+        close();
+    }
+}
+
+QString PostgresConnection::describe(const QString& uri) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
+    PQfreemem(error);
+    if (!options)
+        return QStringLiteral("(an address that cannot be read)");
+    QString user;
+    QString host;
+    QString port;
+    QString dbname;
+    QString service;
+    for (PQconninfoOption* option = options; option->keyword; ++option) {
+        if (!option->val)
+            continue;
+        const QString value = QString::fromUtf8(option->val);
+        const QLatin1String key(option->keyword);
+        if (key == QLatin1String("user"))
+            user = value;
+        else if (key == QLatin1String("host"))
+            host = value;
+        else if (key == QLatin1String("port"))
+            port = value;
+        else if (key == QLatin1String("dbname"))
+            dbname = value;
+        else if (key == QLatin1String("service"))
+            service = value;
+    }
+    PQconninfoFree(options);
+    QString text = QStringLiteral("postgresql://");
+    if (!user.isEmpty())
+        text += user + QLatin1Char('@');
+    text += host;
+    if (!port.isEmpty())
+        text += QLatin1Char(':') + port;
+    text += QLatin1Char('/') + dbname;
+    if (!service.isEmpty())
+        text += QStringLiteral("?service=") + service;
+    return text;
+}
+
+std::optional<QString> PostgresConnection::checkUri(const QString& uri) {
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
+    // libpq's own message may quote the address, password and all.
+    PQfreemem(error);
+    if (!options)
+        return QStringLiteral("The cloud address is not a PostgreSQL connection URI that libpq "
+                              "can read.");
+    PQconninfoFree(options);
+    return std::nullopt;
+}
+
+} // namespace cloud

@@ -1,0 +1,530 @@
+// Container tables on a PostgreSQL server.
+#include "PostgresStorage.h"
+
+#include "PostgresSchema.h"
+#include "RecordCoding.h"
+
+namespace cloud {
+
+namespace {
+
+// Thrown inside a step that was to read only and wants to write: the step runs again as one
+// that writes. Not an exception of the standard kind, so nothing on the way catches it.
+struct StepWrites {};
+
+PgValue text(const QString& value) {
+    return PgValue::text(value);
+}
+PgValue number(qint64 value) {
+    return PgValue::integer(value);
+}
+
+QString namesToText(const std::optional<PersonNameComponents>& names) {
+    return names ? QString::fromStdString(RecordCoding::toJson(*names).dump()) : QString();
+}
+
+std::optional<PersonNameComponents> namesFromText(const QString& value) {
+    if (value.isEmpty())
+        return std::nullopt;
+    std::optional<PersonNameComponents> names;
+    try {
+        names = RecordCoding::namesFromJson(JsonRead::parse(value.toUtf8()));
+    } catch (const DecodeError&) {
+    }
+    if (!names)
+        throw StorageError("A stored user name does not decode.");
+    return names;
+}
+
+DeviceRow deviceRow(const PgRows& rows, int i) {
+    return DeviceRow{rows.text(i, 1), rows.optionalText(i, 2), rows.boolean(i, 3), rows.text(i, 0)};
+}
+ZoneRow zoneRow(const PgRows& rows, int i) {
+    return ZoneRow{rows.text(i, 0), rows.text(i, 1), rows.text(i, 2), rows.integer(i, 3)};
+}
+RecordRow recordRow(const PgRows& rows, int i) {
+    return RecordRow{rows.text(i, 0), rows.text(i, 1),  rows.text(i, 2),   rows.text(i, 3),
+                     rows.text(i, 4), rows.bytes(i, 5), rows.integer(i, 6)};
+}
+ParticipantRow participantRow(const PgRows& rows, int i) {
+    return ParticipantRow{rows.text(i, 0), rows.text(i, 1), rows.text(i, 2),   rows.text(i, 3),
+                          rows.text(i, 4), rows.text(i, 5), rows.integer(i, 6)};
+}
+
+} // namespace
+
+PostgresStorage::PostgresStorage(QString uri, int timeoutMs)
+    : connection_(std::move(uri), timeoutMs) {}
+
+PostgresStorage::~PostgresStorage() = default;
+
+void PostgresStorage::createContainer(const QString& uri, int timeoutMs) {
+    PostgresConnection connection(uri, timeoutMs);
+    connection.open();
+    try {
+        PostgresSchema::create(connection);
+    } catch (const StorageUnreachable&) {
+        throw;
+    } catch (const StorageError&) {
+        connection.recover();
+        throw;
+    }
+}
+
+void PostgresStorage::open() {
+    connection_.open();
+    try {
+        PgRows meta = connection_.query(
+            "SELECT key, value FROM tallybird.meta WHERE key IN ('container', 'version')");
+        connection_.sync();
+        QString version;
+        containerId_.clear();
+        for (int i = 0; i < meta.size(); ++i) {
+            if (meta.text(i, 0) == QLatin1String("container"))
+                containerId_ = meta.text(i, 1);
+            else
+                version = meta.text(i, 1);
+        }
+        if (containerId_.isEmpty() || version.isEmpty())
+            throw StorageError("The container's own rows are missing.");
+        if (version.toInt() > PostgresSchema::version)
+            throw StorageError("The database is a cloud container of a later version of "
+                               "Tallybird.");
+    } catch (const StorageUnreachable&) {
+        throw;
+    } catch (const StorageError& e) {
+        connection_.close();
+        throw StorageError(QStringLiteral("The database holds no Tallybird container this user "
+                                          "may use (tallybird-cloud init makes one, create-user "
+                                          "lets a person in): %1")
+                               .arg(QString::fromUtf8(e.what()))
+                               .toStdString());
+    }
+}
+
+void PostgresStorage::transact(Step step, const std::function<void()>& work) {
+    std::lock_guard lock(mutex_);
+    bool writes = step == Step::writing;
+    bool retried = false;
+    for (;;) {
+        const bool fresh = !connection_.isOpen();
+        bool committing = false;
+        try {
+            if (fresh)
+                open();
+            cache_ = StepCache();
+            writer_ = writes;
+            inStep_ = true;
+            connection_.send("BEGIN ISOLATION LEVEL REPEATABLE READ");
+            if (writes)
+                connection_.send("LOCK TABLE tallybird.writer IN EXCLUSIVE MODE");
+            work();
+            committing = true;
+            connection_.send("COMMIT");
+            connection_.sync();
+            inStep_ = false;
+            return;
+        } catch (const StepWrites&) {
+            inStep_ = false;
+            connection_.recover();
+            writes = true;
+        } catch (const StorageUnreachable&) {
+            inStep_ = false;
+            connection_.close();
+            // A connection kept from an earlier step may have been dropped by a server that
+            // restarted since. Nothing of this step was committed, so it runs again, once, on
+            // a new connection.
+            if (fresh || retried || committing)
+                throw;
+            retried = true;
+        } catch (...) {
+            inStep_ = false;
+            connection_.recover();
+            throw;
+        }
+    }
+}
+
+PostgresConnection& PostgresStorage::reading() {
+    if (!inStep_)
+        throw StorageError("The container was used outside a step.");
+    return connection_;
+}
+
+PostgresConnection& PostgresStorage::writing() {
+    if (!inStep_)
+        throw StorageError("The container was used outside a step.");
+    if (!writer_)
+        throw StepWrites();
+    return connection_;
+}
+
+std::optional<QString> PostgresStorage::sessionUser() {
+    return reading().role();
+}
+
+bool PostgresStorage::hasUser(const QString& name) {
+    PgRows rows = reading().query("SELECT tallybird.person_exists($1)", {text(name)});
+    return rows.boolean(0, 0);
+}
+
+std::optional<QString> PostgresStorage::preparePerson(const QString& name) {
+    return PostgresSchema::preparePerson(writing(), name);
+}
+
+QString PostgresStorage::containerId() {
+    return containerId_;
+}
+
+qint64 PostgresStorage::currentSequence() {
+    if (!cache_.sequence) {
+        PgRows rows = reading().query("SELECT value FROM tallybird.sequence");
+        if (rows.size() != 1)
+            throw StorageError("The container has no sequence.");
+        cache_.sequence = rows.integer(0, 0);
+    }
+    return *cache_.sequence;
+}
+
+qint64 PostgresStorage::nextSequence() {
+    PostgresConnection& connection = writing();
+    if (!cache_.sequence) {
+        PgRows rows = connection.query("SELECT tallybird.next_sequence()");
+        cache_.sequence = rows.integer(0, 0);
+        return *cache_.sequence;
+    }
+    // Nobody else moves the sequence while this step holds the writer table, so the value is
+    // known before the server answers; the answer is checked with the next read.
+    const qint64 next = *cache_.sequence + 1;
+    connection.sendExpecting("SELECT tallybird.next_sequence()", {}, next);
+    cache_.sequence = next;
+    return next;
+}
+
+std::optional<UserRow> PostgresStorage::findUser(const QString& name) {
+    auto cached = cache_.users.find(name);
+    if (cached != cache_.users.end())
+        return cached->second;
+    PgRows rows =
+        reading().query("SELECT name, names FROM tallybird.users WHERE name = $1", {text(name)});
+    std::optional<UserRow> row;
+    if (rows.size() == 1)
+        row = UserRow{rows.text(0, 0), namesFromText(rows.text(0, 1))};
+    cache_.users.emplace(name, row);
+    return row;
+}
+
+void PostgresStorage::putUser(const UserRow& row) {
+    writing().send("INSERT INTO tallybird.users (name, names) VALUES ($1, NULLIF($2, '')) "
+                   "ON CONFLICT (name) DO UPDATE SET names = EXCLUDED.names",
+                   {text(row.name), text(namesToText(row.nameComponents))});
+    cache_.users.erase(row.name);
+}
+
+std::vector<UserRow> PostgresStorage::users() {
+    PgRows rows = reading().query("SELECT name, names FROM tallybird.users ORDER BY name");
+    std::vector<UserRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(UserRow{rows.text(i, 0), namesFromText(rows.text(i, 1))});
+    return out;
+}
+
+std::optional<DeviceRow> PostgresStorage::findDevice(const QString& id) {
+    auto cached = cache_.devices.find(id);
+    if (cached != cache_.devices.end())
+        return cached->second;
+    // A person sees only their own rows; the administrator gets the first of that id.
+    PgRows rows = reading().query("SELECT holder, id, user_name, offline FROM tallybird.devices "
+                                  "WHERE id = $1 ORDER BY holder LIMIT 1",
+                                  {text(id)});
+    std::optional<DeviceRow> row;
+    if (rows.size() == 1)
+        row = deviceRow(rows, 0);
+    cache_.devices.emplace(id, row);
+    return row;
+}
+
+void PostgresStorage::putDevice(const DeviceRow& row) {
+    // A device signed into a user is that user's row; a signed-out one stays with its holder.
+    writing().send("INSERT INTO tallybird.devices (holder, id, user_name, offline) "
+                   "VALUES (COALESCE($3::text, NULLIF($4::text, ''), session_user::text), "
+                   "$1::text, $3::text, $2::boolean) "
+                   "ON CONFLICT (holder, id) DO UPDATE "
+                   "SET user_name = EXCLUDED.user_name, offline = EXCLUDED.offline",
+                   {text(row.id), PgValue::boolean(row.offline), PgValue::text(row.user),
+                    text(row.holder)});
+    cache_.devices.erase(row.id);
+}
+
+std::vector<DeviceRow> PostgresStorage::devices() {
+    PgRows rows = reading().query(
+        "SELECT holder, id, user_name, offline FROM tallybird.devices ORDER BY id, holder");
+    std::vector<DeviceRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(deviceRow(rows, i));
+    return out;
+}
+
+std::optional<ZoneRow> PostgresStorage::findZone(const QString& owner, const QString& name) {
+    const ZoneKey key{owner, name};
+    auto cached = cache_.zones.find(key);
+    if (cached != cache_.zones.end())
+        return cached->second;
+    PgRows rows = reading().query("SELECT owner, name, incarnation, changed_seq "
+                                  "FROM tallybird.zones WHERE owner = $1 AND name = $2",
+                                  {text(owner), text(name)});
+    std::optional<ZoneRow> row;
+    if (rows.size() == 1)
+        row = zoneRow(rows, 0);
+    cache_.zones.emplace(key, row);
+    return row;
+}
+
+void PostgresStorage::putZone(const ZoneRow& row) {
+    // The rules put only new zones; a zone's later changes go through touchZone.
+    writing().send("INSERT INTO tallybird.zones (owner, name, incarnation, changed_seq) "
+                   "VALUES ($1, $2, $3, $4) ON CONFLICT (owner, name) DO UPDATE "
+                   "SET changed_seq = EXCLUDED.changed_seq",
+                   {text(row.owner), text(row.name), text(row.incarnation), number(row.changedSeq)});
+    cache_.zones.insert_or_assign(ZoneKey{row.owner, row.name}, row);
+}
+
+void PostgresStorage::touchZone(const QString& owner, const QString& name, qint64 seq) {
+    writing().send("UPDATE tallybird.zones SET changed_seq = $3 WHERE owner = $1 AND name = $2",
+                   {text(owner), text(name), number(seq)});
+    auto cached = cache_.zones.find(ZoneKey{owner, name});
+    if (cached != cache_.zones.end() && cached->second)
+        cached->second->changedSeq = seq;
+}
+
+void PostgresStorage::removeZone(const QString& owner, const QString& name) {
+    writing().send("DELETE FROM tallybird.zones WHERE owner = $1 AND name = $2",
+                   {text(owner), text(name)});
+    cache_.zones.insert_or_assign(ZoneKey{owner, name}, std::nullopt);
+}
+
+std::vector<ZoneRow> PostgresStorage::zones(const QString& owner) {
+    PgRows rows = reading().query("SELECT owner, name, incarnation, changed_seq "
+                                  "FROM tallybird.zones WHERE owner = $1 ORDER BY name",
+                                  {text(owner)});
+    std::vector<ZoneRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(zoneRow(rows, i));
+    return out;
+}
+
+std::vector<ZoneRow> PostgresStorage::allZones() {
+    PgRows rows = reading().query("SELECT owner, name, incarnation, changed_seq "
+                                  "FROM tallybird.zones ORDER BY owner, name");
+    std::vector<ZoneRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(zoneRow(rows, i));
+    return out;
+}
+
+std::optional<RecordRow> PostgresStorage::findRecord(const QString& owner, const QString& zone,
+                                                     const QString& name) {
+    PgRows rows = reading().query("SELECT owner, zone, name, type, tag, data, seq "
+                                  "FROM tallybird.records "
+                                  "WHERE owner = $1 AND zone = $2 AND name = $3",
+                                  {text(owner), text(zone), text(name)});
+    if (rows.size() != 1)
+        return std::nullopt;
+    return recordRow(rows, 0);
+}
+
+void PostgresStorage::putRecord(const RecordRow& row) {
+    writing().send("INSERT INTO tallybird.records (owner, zone, name, type, tag, data, seq) "
+                   "VALUES ($1, $2, $3, $4, $5, $6, $7) "
+                   "ON CONFLICT (owner, zone, name) DO UPDATE SET type = EXCLUDED.type, "
+                   "tag = EXCLUDED.tag, data = EXCLUDED.data, seq = EXCLUDED.seq",
+                   {text(row.owner), text(row.zone), text(row.name), text(row.type), text(row.tag),
+                    PgValue::bytes(row.data), number(row.seq)});
+}
+
+void PostgresStorage::removeRecord(const QString& owner, const QString& zone,
+                                   const QString& name) {
+    writing().send("DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2 AND name = $3",
+                   {text(owner), text(zone), text(name)});
+}
+
+std::vector<RecordRow> PostgresStorage::recordsSince(const QString& owner, const QString& zone,
+                                                     qint64 seq) {
+    PgRows rows = reading().query("SELECT owner, zone, name, type, tag, data, seq "
+                                  "FROM tallybird.records "
+                                  "WHERE owner = $1 AND zone = $2 AND seq > $3 ORDER BY seq",
+                                  {text(owner), text(zone), number(seq)});
+    std::vector<RecordRow> out;
+    out.reserve(size_t(rows.size()));
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(recordRow(rows, i));
+    return out;
+}
+
+void PostgresStorage::removeZoneRecords(const QString& owner, const QString& zone) {
+    writing().send("DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2",
+                   {text(owner), text(zone)});
+}
+
+void PostgresStorage::putDeletion(const DeletionRow& row) {
+    writing().send("INSERT INTO tallybird.deletions (owner, zone, name, type, seq) "
+                   "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (owner, zone, name) DO UPDATE "
+                   "SET type = EXCLUDED.type, seq = EXCLUDED.seq",
+                   {text(row.owner), text(row.zone), text(row.name), text(row.type),
+                    number(row.seq)});
+}
+
+void PostgresStorage::removeDeletion(const QString& owner, const QString& zone,
+                                     const QString& name) {
+    writing().send("DELETE FROM tallybird.deletions WHERE owner = $1 AND zone = $2 AND name = $3",
+                   {text(owner), text(zone), text(name)});
+}
+
+std::vector<DeletionRow> PostgresStorage::deletionsSince(const QString& owner, const QString& zone,
+                                                         qint64 seq) {
+    PgRows rows = reading().query("SELECT owner, zone, name, type, seq FROM tallybird.deletions "
+                                  "WHERE owner = $1 AND zone = $2 AND seq > $3 ORDER BY seq",
+                                  {text(owner), text(zone), number(seq)});
+    std::vector<DeletionRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(DeletionRow{rows.text(i, 0), rows.text(i, 1), rows.text(i, 2),
+                                  rows.text(i, 3), rows.integer(i, 4)});
+    return out;
+}
+
+void PostgresStorage::removeZoneDeletions(const QString& owner, const QString& zone) {
+    writing().send("DELETE FROM tallybird.deletions WHERE owner = $1 AND zone = $2",
+                   {text(owner), text(zone)});
+}
+
+std::vector<ParticipantRow> PostgresStorage::participants(const QString& owner,
+                                                          const QString& zone) {
+    const ZoneKey key{owner, zone};
+    auto cached = cache_.participants.find(key);
+    if (cached != cache_.participants.end())
+        return cached->second;
+    PgRows rows = reading().query(
+        "SELECT owner, zone, user_name, role, permission, acceptance, seq "
+        "FROM tallybird.participants WHERE owner = $1 AND zone = $2 ORDER BY user_name",
+        {text(owner), text(zone)});
+    std::vector<ParticipantRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(participantRow(rows, i));
+    cache_.participants.emplace(key, out);
+    return out;
+}
+
+std::vector<ParticipantRow> PostgresStorage::participations(const QString& user) {
+    PgRows rows = reading().query(
+        "SELECT owner, zone, user_name, role, permission, acceptance, seq "
+        "FROM tallybird.participants WHERE user_name = $1 ORDER BY owner, zone",
+        {text(user)});
+    std::vector<ParticipantRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(participantRow(rows, i));
+    return out;
+}
+
+void PostgresStorage::putParticipant(const ParticipantRow& row) {
+    writing();
+    // An update and an insert are told apart here: the server checks an insert's policy even
+    // when it would turn into an update, and a participant may only update.
+    std::vector<ParticipantRow> rows = participants(row.owner, row.zone);
+    const auto it = std::find_if(rows.begin(), rows.end(),
+                                 [&](const ParticipantRow& p) { return p.user == row.user; });
+    const std::vector<PgValue> values{text(row.owner), text(row.zone),       text(row.user),
+                                      text(row.role),  text(row.permission), text(row.acceptance),
+                                      number(row.seq)};
+    if (it != rows.end()) {
+        connection_.send("UPDATE tallybird.participants SET role = $4, permission = $5, "
+                         "acceptance = $6, seq = $7 "
+                         "WHERE owner = $1 AND zone = $2 AND user_name = $3",
+                         values);
+        *it = row;
+    } else {
+        connection_.send("INSERT INTO tallybird.participants "
+                         "(owner, zone, user_name, role, permission, acceptance, seq) "
+                         "VALUES ($1, $2, $3, $4, $5, $6, $7)",
+                         values);
+        rows.push_back(row);
+    }
+    cache_.participants.insert_or_assign(ZoneKey{row.owner, row.zone}, std::move(rows));
+}
+
+void PostgresStorage::removeParticipant(const QString& owner, const QString& zone,
+                                        const QString& user) {
+    writing().send("DELETE FROM tallybird.participants "
+                   "WHERE owner = $1 AND zone = $2 AND user_name = $3",
+                   {text(owner), text(zone), text(user)});
+    auto cached = cache_.participants.find(ZoneKey{owner, zone});
+    if (cached != cache_.participants.end())
+        std::erase_if(cached->second, [&](const ParticipantRow& p) { return p.user == user; });
+}
+
+void PostgresStorage::addZoneRemoval(const ZoneRemovalRow& row) {
+    writing().send("INSERT INTO tallybird.zone_removals "
+                   "(seq, user_name, scope, zone_owner, zone_name, reason) "
+                   "VALUES ($1, $2, $3, $4, $5, $6)",
+                   {number(row.seq), text(row.user), text(rawValue(row.scope)), text(row.zoneOwner),
+                    text(row.zoneName), text(row.reason)});
+}
+
+std::vector<ZoneRemovalRow> PostgresStorage::zoneRemovalsSince(const QString& user,
+                                                               DatabaseScope scope, qint64 seq) {
+    PgRows rows = reading().query(
+        "SELECT seq, user_name, zone_owner, zone_name, reason FROM tallybird.zone_removals "
+        "WHERE user_name = $1 AND scope = $2 AND seq > $3 ORDER BY seq, id",
+        {text(user), text(rawValue(scope)), number(seq)});
+    std::vector<ZoneRemovalRow> out;
+    for (int i = 0; i < rows.size(); ++i)
+        out.push_back(ZoneRemovalRow{rows.integer(i, 0), rows.text(i, 1), scope, rows.text(i, 2),
+                                     rows.text(i, 3), rows.text(i, 4)});
+    return out;
+}
+
+std::vector<FaultRow> PostgresStorage::faults() {
+    if (!cache_.faults) {
+        // The administrator gets every fault; a person only those aimed at their devices.
+        PgRows rows = reading().query(
+            "SELECT id, device, pattern, code, remaining FROM tallybird.device_faults()");
+        std::vector<FaultRow> out;
+        for (int i = 0; i < rows.size(); ++i)
+            out.push_back(FaultRow{rows.integer(i, 0), rows.text(i, 1), rows.text(i, 2),
+                                   int(rows.integer(i, 3)), int(rows.integer(i, 4))});
+        cache_.faults = std::move(out);
+    }
+    return *cache_.faults;
+}
+
+void PostgresStorage::putFault(const FaultRow& row) {
+    if (row.id == 0)
+        writing().send("INSERT INTO tallybird.faults (device, pattern, code, remaining) "
+                       "VALUES ($1, $2, $3, $4)",
+                       {text(row.device), text(row.pattern), number(row.code),
+                        number(row.remaining)});
+    else
+        writing().send("UPDATE tallybird.faults SET device = $2, pattern = $3, code = $4, "
+                       "remaining = $5 WHERE id = $1",
+                       {number(row.id), text(row.device), text(row.pattern), number(row.code),
+                        number(row.remaining)});
+    cache_.faults.reset();
+}
+
+void PostgresStorage::removeFault(qint64 id) {
+    writing().send("DELETE FROM tallybird.faults WHERE id = $1", {number(id)});
+    cache_.faults.reset();
+}
+
+void PostgresStorage::removeAllFaults() {
+    writing().send("DELETE FROM tallybird.faults");
+    cache_.faults.reset();
+}
+
+void PostgresStorage::consumeFault(FaultRow fault) {
+    if (fault.remaining < 0)
+        return;
+    writing().send("SELECT tallybird.consume_fault($1)", {number(fault.id)});
+    cache_.faults.reset();
+}
+
+} // namespace cloud

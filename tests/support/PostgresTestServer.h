@@ -1,0 +1,68 @@
+// The throw-away PostgreSQL server of a test run, and containers on it, one database each.
+#pragma once
+
+#include "cloud/Container.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace testsupport {
+
+// The server CTest starts for the suites that need one (scripts/pg-cluster, named by the
+// TALLYBIRD_TEST_POSTGRES folder). Run by hand without it, those tests are skipped with a
+// message that says so; under CTest a missing server fails them.
+class PostgresTestServer {
+public:
+    // Why there is no server to test on, when there is none.
+    static std::optional<QString> unavailable();
+    // Whether a missing server is a failure (CTest named one) rather than a reason to skip.
+    static bool required();
+    // libpq's connection string of the administrator (the role `tallybird`), over the socket.
+    static QString adminConnection();
+    // The folder the server lives in (its socket is there) and its loopback port.
+    static QString socketFolder();
+    static int port();
+};
+
+// A fresh database holding an empty container, made by the administrator; dropped at the end
+// (with whatever connections are still open to it).
+class PostgresTestDatabase {
+public:
+    PostgresTestDatabase();
+    ~PostgresTestDatabase();
+    PostgresTestDatabase(const PostgresTestDatabase&) = delete;
+    PostgresTestDatabase& operator=(const PostgresTestDatabase&) = delete;
+
+    bool ok() const { return error_.isEmpty(); }
+    const QString& error() const { return error_; }
+    const QString& name() const { return name_; }
+
+    // A postgresql:// URI to this database as `role`, over the socket (trusted).
+    QString uri(const QString& role) const;
+    QString adminUri() const { return uri(QStringLiteral("tallybird")); }
+    // The same over the loopback port, where the server asks for a password.
+    QString tcpUri(const QString& role) const;
+    // The administrator's container.
+    std::shared_ptr<cloud::Container> admin();
+    // A user of the container and the role behind it, with a password for the loopback port.
+    void addPerson(const QString& name, const QString& password = QStringLiteral("secret"));
+
+private:
+    QString name_;
+    QString error_;
+    std::shared_ptr<cloud::Container> admin_;
+};
+
+} // namespace testsupport
+
+// Skips (by hand) or fails (under CTest) a test that needs the server when there is none.
+#define TALLYBIRD_REQUIRE_POSTGRES()                                                               \
+    do {                                                                                           \
+        if (auto missing = ::testsupport::PostgresTestServer::unavailable()) {                     \
+            if (::testsupport::PostgresTestServer::required())                                     \
+                FAIL() << missing->toStdString();                                                  \
+            GTEST_SKIP() << missing->toStdString();                                                \
+        }                                                                                          \
+    } while (false)
