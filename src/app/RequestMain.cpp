@@ -97,7 +97,11 @@ int execute(const RunProgram& runProgram) {
 
     // Every store of this process syncs through one container, this profile being the device;
     // both the command line's own store and the program's store use it.
-    const CloudSetup cloud(options.cloud.value_or(cloud::CloudDevice::defaultContainerPath()));
+    // --cloud, else the cloud setting (a file or a postgresql:// URI), else the shared file.
+    const QString cloudSetting =
+        defaults.string(QStringLiteral("cloudContainer")).value_or(QString());
+    const CloudSetup cloud(options.cloud.value_or(
+        cloudSetting.isEmpty() ? cloud::CloudDevice::defaultContainerPath() : cloudSetting));
     const QString serverName = RequestChannel::serverName();
 
     TerminalConsole console;

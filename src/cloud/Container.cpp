@@ -288,8 +288,7 @@ QString Container::describeLocation(const QString& location) {
     return isServerLocation(location) ? PostgresConnection::describe(location) : location;
 }
 
-template <typename T, typename F>
-Result<T> Container::run(ContainerStorage::Step step, F&& work) {
+template <typename T, typename F> Result<T> Container::run(ContainerStorage::Step step, F&& work) {
     std::optional<Result<T>> out;
     try {
         storage_->transact(step, [&] { out.emplace(work(Rules(*storage_))); });
@@ -311,12 +310,13 @@ Container::runAdmin(const std::function<std::optional<CloudError>()>& work) {
 }
 
 Result<std::optional<QString>> Container::currentUser(const QString& device) {
-    return run<std::optional<QString>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::optional<QString>> {
-        DeviceRow row = r.device(device);
-        if (row.user && !r.s.findUser(*row.user))
-            return std::optional<QString>();
-        return row.user;
-    });
+    return run<std::optional<QString>>(ContainerStorage::Step::reading,
+                                       [&](Rules r) -> Result<std::optional<QString>> {
+                                           DeviceRow row = r.device(device);
+                                           if (row.user && !r.s.findUser(*row.user))
+                                               return std::optional<QString>();
+                                           return row.user;
+                                       });
 }
 
 Result<QString> Container::changeMark(const QString& device) {
@@ -332,173 +332,179 @@ Result<QString> Container::changeMark(const QString& device) {
 Result<ModifyZonesResult> Container::modifyZones(const QString& device, DatabaseScope scope,
                                                  const std::vector<ZoneID>& saves,
                                                  const std::vector<ZoneID>& deletes) {
-    return run<ModifyZonesResult>(ContainerStorage::Step::writing, [&](Rules r) -> Result<ModifyZonesResult> {
-        auto user = r.actingUser(device);
-        if (!user.ok())
-            return user.error();
-        const QString& me = user.value();
-        ModifyZonesResult result;
-        for (const ZoneID& zoneID : saves) {
-            if (scope == DatabaseScope::sharedScope) {
-                result.failedZoneSaves.emplace_back(
-                    zoneID, fail(Code::permissionFailure,
-                                 QStringLiteral("Zones are not created in the shared database.")));
-                continue;
-            }
-            auto access = r.access(me, scope, zoneID);
-            if (!access.ok()) {
-                result.failedZoneSaves.emplace_back(zoneID, access.error());
-                continue;
-            }
-            if (!r.s.findZone(me, zoneID.zoneName)) {
-                const qint64 seq = r.s.nextSequence();
-                r.s.putZone(ZoneRow{me, zoneID.zoneName,
-                                    QUuid::createUuid().toString(QUuid::WithoutBraces), seq});
-            }
-            result.savedZones.push_back(zoneID);
-        }
-        for (const ZoneID& zoneID : deletes) {
-            if (scope == DatabaseScope::privateScope) {
-                auto access = r.access(me, scope, zoneID);
-                if (!access.ok()) {
-                    result.failedZoneDeletes.emplace_back(zoneID, access.error());
+    return run<ModifyZonesResult>(
+        ContainerStorage::Step::writing, [&](Rules r) -> Result<ModifyZonesResult> {
+            auto user = r.actingUser(device);
+            if (!user.ok())
+                return user.error();
+            const QString& me = user.value();
+            ModifyZonesResult result;
+            for (const ZoneID& zoneID : saves) {
+                if (scope == DatabaseScope::sharedScope) {
+                    result.failedZoneSaves.emplace_back(
+                        zoneID,
+                        fail(Code::permissionFailure,
+                             QStringLiteral("Zones are not created in the shared database.")));
                     continue;
                 }
-                if (auto zone = r.s.findZone(me, zoneID.zoneName))
-                    r.deleteZone(*zone);
-            } else if (!isOwnZone(zoneID.ownerName, me)) {
-                // Deleting a shared zone means leaving it; the owner keeps it. The share is
-                // touched while the user still takes part: a server lets only participants.
-                if (auto p = r.participantRow(zoneID.ownerName, zoneID.zoneName, me)) {
-                    const qint64 seq = r.touchShare(p->owner, p->zone);
-                    r.s.removeParticipant(p->owner, p->zone, me);
-                    if (p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
-                        r.s.addZoneRemoval(ZoneRemovalRow{seq, me, scope, p->owner, p->zone,
-                                                          rawValue(ZoneDeletionReason::left)});
+                auto access = r.access(me, scope, zoneID);
+                if (!access.ok()) {
+                    result.failedZoneSaves.emplace_back(zoneID, access.error());
+                    continue;
                 }
-            } else {
-                result.failedZoneDeletes.emplace_back(zoneID, fail(Code::zoneNotFound));
-                continue;
+                if (!r.s.findZone(me, zoneID.zoneName)) {
+                    const qint64 seq = r.s.nextSequence();
+                    r.s.putZone(ZoneRow{me, zoneID.zoneName,
+                                        QUuid::createUuid().toString(QUuid::WithoutBraces), seq});
+                }
+                result.savedZones.push_back(zoneID);
             }
-            result.deletedZoneIDs.push_back(zoneID);
-        }
-        return result;
-    });
+            for (const ZoneID& zoneID : deletes) {
+                if (scope == DatabaseScope::privateScope) {
+                    auto access = r.access(me, scope, zoneID);
+                    if (!access.ok()) {
+                        result.failedZoneDeletes.emplace_back(zoneID, access.error());
+                        continue;
+                    }
+                    if (auto zone = r.s.findZone(me, zoneID.zoneName))
+                        r.deleteZone(*zone);
+                } else if (!isOwnZone(zoneID.ownerName, me)) {
+                    // Deleting a shared zone means leaving it; the owner keeps it. The share is
+                    // touched while the user still takes part: a server lets only participants.
+                    if (auto p = r.participantRow(zoneID.ownerName, zoneID.zoneName, me)) {
+                        const qint64 seq = r.touchShare(p->owner, p->zone);
+                        r.s.removeParticipant(p->owner, p->zone, me);
+                        if (p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
+                            r.s.addZoneRemoval(ZoneRemovalRow{seq, me, scope, p->owner, p->zone,
+                                                              rawValue(ZoneDeletionReason::left)});
+                    }
+                } else {
+                    result.failedZoneDeletes.emplace_back(zoneID, fail(Code::zoneNotFound));
+                    continue;
+                }
+                result.deletedZoneIDs.push_back(zoneID);
+            }
+            return result;
+        });
 }
 
 Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, DatabaseScope scope,
                                                      const std::vector<Record>& saves,
                                                      const std::vector<RecordID>& deletes) {
-    return run<ModifyRecordsResult>(ContainerStorage::Step::writing, [&](Rules r) -> Result<ModifyRecordsResult> {
-        auto user = r.actingUser(device);
-        if (!user.ok())
-            return user.error();
-        const QString& me = user.value();
-        ModifyRecordsResult result;
+    return run<ModifyRecordsResult>(
+        ContainerStorage::Step::writing, [&](Rules r) -> Result<ModifyRecordsResult> {
+            auto user = r.actingUser(device);
+            if (!user.ok())
+                return user.error();
+            const QString& me = user.value();
+            ModifyRecordsResult result;
 
-        // Checks shared by saves and deletes; on success, the real owner of the zone.
-        auto writable = [&](const RecordID& id, bool reserved) -> Result<QString> {
-            if (auto fault = r.recordFault(device, id.recordName))
-                return *fault;
-            auto access = r.access(me, scope, id.zoneID);
-            if (!access.ok())
-                return access.error();
-            if (!r.s.findZone(access.value().owner, id.zoneID.zoneName))
-                return fail(Code::zoneNotFound);
-            if (access.value().permission != ParticipantPermission::readWrite)
-                return fail(Code::permissionFailure, QStringLiteral("The share is read-only."));
-            if (reserved)
-                return fail(Code::permissionFailure,
-                            QStringLiteral("Shares are managed by their owner."));
-            return access.value().owner;
-        };
+            // Checks shared by saves and deletes; on success, the real owner of the zone.
+            auto writable = [&](const RecordID& id, bool reserved) -> Result<QString> {
+                if (auto fault = r.recordFault(device, id.recordName))
+                    return *fault;
+                auto access = r.access(me, scope, id.zoneID);
+                if (!access.ok())
+                    return access.error();
+                if (!r.s.findZone(access.value().owner, id.zoneID.zoneName))
+                    return fail(Code::zoneNotFound);
+                if (access.value().permission != ParticipantPermission::readWrite)
+                    return fail(Code::permissionFailure, QStringLiteral("The share is read-only."));
+                if (reserved)
+                    return fail(Code::permissionFailure,
+                                QStringLiteral("Shares are managed by their owner."));
+                return access.value().owner;
+            };
 
-        for (const Record& record : saves) {
-            const RecordID& id = record.recordID();
-            auto owner = writable(id, isReserved(record));
-            if (!owner.ok()) {
-                result.failedRecordSaves.emplace_back(record, owner.error());
-                continue;
-            }
-            auto existing = r.s.findRecord(owner.value(), id.zoneID.zoneName, id.recordName);
-            if (record.changeTag() && !existing) {
-                result.failedRecordSaves.emplace_back(record, fail(Code::unknownItem));
-                continue;
-            }
-            if (existing && (!record.changeTag() || *record.changeTag() != existing->tag)) {
-                result.failedRecordSaves.emplace_back(
-                    record, CloudError::conflict(r.deliver(*existing, scope, me)));
-                continue;
-            }
-            const qint64 seq = r.s.nextSequence();
-            Record stored = record.withZoneOwner(owner.value());
-            stored.setChangeTag(changeTagFor(seq));
-            r.s.putRecord(RecordRow{owner.value(), id.zoneID.zoneName, id.recordName,
-                                    record.recordType(), changeTagFor(seq),
-                                    RecordCoding::encode(stored), seq});
-            r.s.removeDeletion(owner.value(), id.zoneID.zoneName, id.recordName);
-            r.touchZone(owner.value(), id.zoneID.zoneName, seq);
-            Record saved = record;
-            saved.setChangeTag(changeTagFor(seq));
-            result.savedRecords.push_back(std::move(saved));
-        }
-        for (const RecordID& id : deletes) {
-            auto owner = writable(id, id.recordName.startsWith(QLatin1Char('~')));
-            if (!owner.ok()) {
-                result.failedRecordDeletes.emplace_back(id, owner.error());
-                continue;
-            }
-            if (auto existing = r.s.findRecord(owner.value(), id.zoneID.zoneName, id.recordName)) {
+            for (const Record& record : saves) {
+                const RecordID& id = record.recordID();
+                auto owner = writable(id, isReserved(record));
+                if (!owner.ok()) {
+                    result.failedRecordSaves.emplace_back(record, owner.error());
+                    continue;
+                }
+                auto existing = r.s.findRecord(owner.value(), id.zoneID.zoneName, id.recordName);
+                if (record.changeTag() && !existing) {
+                    result.failedRecordSaves.emplace_back(record, fail(Code::unknownItem));
+                    continue;
+                }
+                if (existing && (!record.changeTag() || *record.changeTag() != existing->tag)) {
+                    result.failedRecordSaves.emplace_back(
+                        record, CloudError::conflict(r.deliver(*existing, scope, me)));
+                    continue;
+                }
                 const qint64 seq = r.s.nextSequence();
-                r.s.removeRecord(existing->owner, existing->zone, existing->name);
-                r.s.putDeletion(DeletionRow{existing->owner, existing->zone, existing->name,
-                                            existing->type, seq});
-                r.touchZone(existing->owner, existing->zone, seq);
+                Record stored = record.withZoneOwner(owner.value());
+                stored.setChangeTag(changeTagFor(seq));
+                r.s.putRecord(RecordRow{owner.value(), id.zoneID.zoneName, id.recordName,
+                                        record.recordType(), changeTagFor(seq),
+                                        RecordCoding::encode(stored), seq});
+                r.s.removeDeletion(owner.value(), id.zoneID.zoneName, id.recordName);
+                r.touchZone(owner.value(), id.zoneID.zoneName, seq);
+                Record saved = record;
+                saved.setChangeTag(changeTagFor(seq));
+                result.savedRecords.push_back(std::move(saved));
             }
-            result.deletedRecordIDs.push_back(id);
-        }
-        return result;
-    });
+            for (const RecordID& id : deletes) {
+                auto owner = writable(id, id.recordName.startsWith(QLatin1Char('~')));
+                if (!owner.ok()) {
+                    result.failedRecordDeletes.emplace_back(id, owner.error());
+                    continue;
+                }
+                if (auto existing =
+                        r.s.findRecord(owner.value(), id.zoneID.zoneName, id.recordName)) {
+                    const qint64 seq = r.s.nextSequence();
+                    r.s.removeRecord(existing->owner, existing->zone, existing->name);
+                    r.s.putDeletion(DeletionRow{existing->owner, existing->zone, existing->name,
+                                                existing->type, seq});
+                    r.touchZone(existing->owner, existing->zone, seq);
+                }
+                result.deletedRecordIDs.push_back(id);
+            }
+            return result;
+        });
 }
 
 Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, DatabaseScope scope,
                                                         const std::optional<QString>& token) {
-    return run<DatabaseChanges>(ContainerStorage::Step::reading, [&](Rules r) -> Result<DatabaseChanges> {
-        auto user = r.actingUser(device);
-        if (!user.ok())
-            return user.error();
-        const QString& me = user.value();
-        const auto since = r.readDatabaseToken(token);
-        DatabaseChanges changes;
-        if (scope == DatabaseScope::privateScope) {
-            for (const ZoneRow& zone : r.s.zones(me)) {
-                if (!since || zone.changedSeq > *since)
-                    changes.modifications.push_back(visibleZone(scope, zone.owner, zone.name));
+    return run<DatabaseChanges>(
+        ContainerStorage::Step::reading, [&](Rules r) -> Result<DatabaseChanges> {
+            auto user = r.actingUser(device);
+            if (!user.ok())
+                return user.error();
+            const QString& me = user.value();
+            const auto since = r.readDatabaseToken(token);
+            DatabaseChanges changes;
+            if (scope == DatabaseScope::privateScope) {
+                for (const ZoneRow& zone : r.s.zones(me)) {
+                    if (!since || zone.changedSeq > *since)
+                        changes.modifications.push_back(visibleZone(scope, zone.owner, zone.name));
+                }
+            } else {
+                for (const ParticipantRow& p : r.s.participations(me)) {
+                    if (p.user == p.owner ||
+                        p.acceptance != rawValue(ParticipantAcceptanceStatus::accepted) ||
+                        p.permission == rawValue(ParticipantPermission::none))
+                        continue;
+                    auto zone = r.s.findZone(p.owner, p.zone);
+                    if (zone && (!since || std::max(zone->changedSeq, p.seq) > *since))
+                        changes.modifications.push_back(
+                            visibleZone(scope, zone->owner, zone->name));
+                }
             }
-        } else {
-            for (const ParticipantRow& p : r.s.participations(me)) {
-                if (p.user == p.owner ||
-                    p.acceptance != rawValue(ParticipantAcceptanceStatus::accepted) ||
-                    p.permission == rawValue(ParticipantPermission::none))
-                    continue;
-                auto zone = r.s.findZone(p.owner, p.zone);
-                if (zone && (!since || std::max(zone->changedSeq, p.seq) > *since))
-                    changes.modifications.push_back(visibleZone(scope, zone->owner, zone->name));
+            if (since) {
+                for (const ZoneRemovalRow& removal : r.s.zoneRemovalsSince(me, scope, *since)) {
+                    ZoneDeletion deletion{visibleZone(scope, removal.zoneOwner, removal.zoneName),
+                                          zoneDeletionReasonFromRaw(removal.reason)
+                                              .value_or(ZoneDeletionReason::deleted)};
+                    std::erase_if(changes.deletions,
+                                  [&](const auto& d) { return d.zoneID == deletion.zoneID; });
+                    changes.deletions.push_back(deletion);
+                }
             }
-        }
-        if (since) {
-            for (const ZoneRemovalRow& removal : r.s.zoneRemovalsSince(me, scope, *since)) {
-                ZoneDeletion deletion{visibleZone(scope, removal.zoneOwner, removal.zoneName),
-                                      zoneDeletionReasonFromRaw(removal.reason)
-                                          .value_or(ZoneDeletionReason::deleted)};
-                std::erase_if(changes.deletions,
-                              [&](const auto& d) { return d.zoneID == deletion.zoneID; });
-                changes.deletions.push_back(deletion);
-            }
-        }
-        changes.token = r.databaseToken();
-        return changes;
-    });
+            changes.token = r.databaseToken();
+            return changes;
+        });
 }
 
 Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseScope scope,
@@ -576,14 +582,16 @@ std::optional<CloudError> Container::createUser(const QString& name,
 }
 
 Result<std::vector<UserRow>> Container::users() {
-    return run<std::vector<UserRow>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<UserRow>> {
-        r.ensureDefaultUser();
-        return r.s.users();
-    });
+    return run<std::vector<UserRow>>(ContainerStorage::Step::reading,
+                                     [&](Rules r) -> Result<std::vector<UserRow>> {
+                                         r.ensureDefaultUser();
+                                         return r.s.users();
+                                     });
 }
 
 Result<std::vector<DeviceRow>> Container::devices() {
-    return run<std::vector<DeviceRow>>(ContainerStorage::Step::reading, 
+    return run<std::vector<DeviceRow>>(
+        ContainerStorage::Step::reading,
         [&](Rules r) -> Result<std::vector<DeviceRow>> { return r.s.devices(); });
 }
 
@@ -731,35 +739,38 @@ std::optional<CloudError> Container::clearFaults() {
 }
 
 Result<std::vector<FaultRow>> Container::faults() {
-    return run<std::vector<FaultRow>>(ContainerStorage::Step::reading, 
+    return run<std::vector<FaultRow>>(
+        ContainerStorage::Step::reading,
         [&](Rules r) -> Result<std::vector<FaultRow>> { return r.s.faults(); });
 }
 
 Result<std::vector<Container::ZoneSummary>> Container::zones() {
-    return run<std::vector<ZoneSummary>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<ZoneSummary>> {
-        std::vector<ZoneSummary> summaries;
-        for (const ZoneRow& zone : r.s.allZones()) {
-            ZoneSummary summary{zone, 0, r.s.participants(zone.owner, zone.name)};
-            summary.recordCount = qsizetype(r.s.recordsSince(zone.owner, zone.name, 0).size());
-            summaries.push_back(std::move(summary));
-        }
-        return summaries;
-    });
+    return run<std::vector<ZoneSummary>>(
+        ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<ZoneSummary>> {
+            std::vector<ZoneSummary> summaries;
+            for (const ZoneRow& zone : r.s.allZones()) {
+                ZoneSummary summary{zone, 0, r.s.participants(zone.owner, zone.name)};
+                summary.recordCount = qsizetype(r.s.recordsSince(zone.owner, zone.name, 0).size());
+                summaries.push_back(std::move(summary));
+            }
+            return summaries;
+        });
 }
 
 Result<std::vector<Record>> Container::records(const QString& owner, const QString& zoneName) {
-    return run<std::vector<Record>>(ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<Record>> {
-        if (!r.s.findZone(owner, zoneName))
-            return fail(Code::zoneNotFound);
-        std::vector<Record> records;
-        for (const RecordRow& row : r.s.recordsSince(owner, zoneName, 0)) {
-            auto record = RecordCoding::decode(row.data);
-            if (!record)
-                throw StorageError("A stored record does not decode.");
-            records.push_back(std::move(*record));
-        }
-        return records;
-    });
+    return run<std::vector<Record>>(
+        ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<Record>> {
+            if (!r.s.findZone(owner, zoneName))
+                return fail(Code::zoneNotFound);
+            std::vector<Record> records;
+            for (const RecordRow& row : r.s.recordsSince(owner, zoneName, 0)) {
+                auto record = RecordCoding::decode(row.data);
+                if (!record)
+                    throw StorageError("A stored record does not decode.");
+                records.push_back(std::move(*record));
+            }
+            return records;
+        });
 }
 
 } // namespace cloud

@@ -280,8 +280,8 @@ void PostgresConnection::sendPrepared(const std::string& name, const std::vector
         values.push_back(value.type() == PgValue::Type::null ? nullptr : value.data().constData());
         lengths.push_back(int(value.data().size()));
     }
-    if (!PQsendQueryPrepared(conn_, name.c_str(), int(params.size()), values.data(),
-                             lengths.data(), formats.data(), 1))
+    if (!PQsendQueryPrepared(conn_, name.c_str(), int(params.size()), values.data(), lengths.data(),
+                             formats.data(), 1))
         fail(QStringLiteral("cannot send a statement"));
 }
 

@@ -246,13 +246,13 @@ std::optional<DeviceRow> PostgresStorage::findDevice(const QString& id) {
 
 void PostgresStorage::putDevice(const DeviceRow& row) {
     // A device signed into a user is that user's row; a signed-out one stays with its holder.
-    writing().send("INSERT INTO tallybird.devices (holder, id, user_name, offline) "
-                   "VALUES (COALESCE($3::text, NULLIF($4::text, ''), session_user::text), "
-                   "$1::text, $3::text, $2::boolean) "
-                   "ON CONFLICT (holder, id) DO UPDATE "
-                   "SET user_name = EXCLUDED.user_name, offline = EXCLUDED.offline",
-                   {text(row.id), PgValue::boolean(row.offline), PgValue::text(row.user),
-                    text(row.holder)});
+    writing().send(
+        "INSERT INTO tallybird.devices (holder, id, user_name, offline) "
+        "VALUES (COALESCE($3::text, NULLIF($4::text, ''), session_user::text), "
+        "$1::text, $3::text, $2::boolean) "
+        "ON CONFLICT (holder, id) DO UPDATE "
+        "SET user_name = EXCLUDED.user_name, offline = EXCLUDED.offline",
+        {text(row.id), PgValue::boolean(row.offline), PgValue::text(row.user), text(row.holder)});
     cache_.devices.erase(row.id);
 }
 
@@ -282,10 +282,11 @@ std::optional<ZoneRow> PostgresStorage::findZone(const QString& owner, const QSt
 
 void PostgresStorage::putZone(const ZoneRow& row) {
     // The rules put only new zones; a zone's later changes go through touchZone.
-    writing().send("INSERT INTO tallybird.zones (owner, name, incarnation, changed_seq) "
-                   "VALUES ($1, $2, $3, $4) ON CONFLICT (owner, name) DO UPDATE "
-                   "SET changed_seq = EXCLUDED.changed_seq",
-                   {text(row.owner), text(row.name), text(row.incarnation), number(row.changedSeq)});
+    writing().send(
+        "INSERT INTO tallybird.zones (owner, name, incarnation, changed_seq) "
+        "VALUES ($1, $2, $3, $4) ON CONFLICT (owner, name) DO UPDATE "
+        "SET changed_seq = EXCLUDED.changed_seq",
+        {text(row.owner), text(row.name), text(row.incarnation), number(row.changedSeq)});
     cache_.zones.insert_or_assign(ZoneKey{row.owner, row.name}, row);
 }
 
@@ -342,8 +343,7 @@ void PostgresStorage::putRecord(const RecordRow& row) {
                     PgValue::bytes(row.data), number(row.seq)});
 }
 
-void PostgresStorage::removeRecord(const QString& owner, const QString& zone,
-                                   const QString& name) {
+void PostgresStorage::removeRecord(const QString& owner, const QString& zone, const QString& name) {
     writing().send("DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2 AND name = $3",
                    {text(owner), text(zone), text(name)});
 }
@@ -367,11 +367,11 @@ void PostgresStorage::removeZoneRecords(const QString& owner, const QString& zon
 }
 
 void PostgresStorage::putDeletion(const DeletionRow& row) {
-    writing().send("INSERT INTO tallybird.deletions (owner, zone, name, type, seq) "
-                   "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (owner, zone, name) DO UPDATE "
-                   "SET type = EXCLUDED.type, seq = EXCLUDED.seq",
-                   {text(row.owner), text(row.zone), text(row.name), text(row.type),
-                    number(row.seq)});
+    writing().send(
+        "INSERT INTO tallybird.deletions (owner, zone, name, type, seq) "
+        "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (owner, zone, name) DO UPDATE "
+        "SET type = EXCLUDED.type, seq = EXCLUDED.seq",
+        {text(row.owner), text(row.zone), text(row.name), text(row.type), number(row.seq)});
 }
 
 void PostgresStorage::removeDeletion(const QString& owner, const QString& zone,
@@ -415,10 +415,10 @@ std::vector<ParticipantRow> PostgresStorage::participants(const QString& owner,
 }
 
 std::vector<ParticipantRow> PostgresStorage::participations(const QString& user) {
-    PgRows rows = reading().query(
-        "SELECT owner, zone, user_name, role, permission, acceptance, seq "
-        "FROM tallybird.participants WHERE user_name = $1 ORDER BY owner, zone",
-        {text(user)});
+    PgRows rows =
+        reading().query("SELECT owner, zone, user_name, role, permission, acceptance, seq "
+                        "FROM tallybird.participants WHERE user_name = $1 ORDER BY owner, zone",
+                        {text(user)});
     std::vector<ParticipantRow> out;
     for (int i = 0; i < rows.size(); ++i)
         out.push_back(participantRow(rows, i));
@@ -498,10 +498,10 @@ std::vector<FaultRow> PostgresStorage::faults() {
 
 void PostgresStorage::putFault(const FaultRow& row) {
     if (row.id == 0)
-        writing().send("INSERT INTO tallybird.faults (device, pattern, code, remaining) "
-                       "VALUES ($1, $2, $3, $4)",
-                       {text(row.device), text(row.pattern), number(row.code),
-                        number(row.remaining)});
+        writing().send(
+            "INSERT INTO tallybird.faults (device, pattern, code, remaining) "
+            "VALUES ($1, $2, $3, $4)",
+            {text(row.device), text(row.pattern), number(row.code), number(row.remaining)});
     else
         writing().send("UPDATE tallybird.faults SET device = $2, pattern = $3, code = $4, "
                        "remaining = $5 WHERE id = $1",

@@ -195,8 +195,9 @@ TEST_P(SyncEngineTest, ConflictRulesOfTheServer) {
                                   {noZone, Code::zoneNotFound},
                                   {reserved, Code::permissionFailure}};
     for (const Case& test : cases) {
-        auto result =
-            on(QStringLiteral("mac"))->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {test.record}, {});
+        auto result = on(QStringLiteral("mac"))
+                          ->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope,
+                                          {test.record}, {});
         ASSERT_TRUE(result.ok());
         ASSERT_EQ(result.value().failedRecordSaves.size(), 1u)
             << test.record.recordID().recordName.toStdString();
@@ -214,7 +215,8 @@ TEST_P(SyncEngineTest, ConflictRulesOfTheServer) {
     update.setChangeTag(current.changeTag());
     update.set(QStringLiteral("other"), qint64(5));
     auto result =
-        on(QStringLiteral("mac"))->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {update}, {});
+        on(QStringLiteral("mac"))
+            ->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope, {update}, {});
     ASSERT_EQ(result.value().savedRecords.size(), 1u);
     EXPECT_NE(result.value().savedRecords[0].changeTag(), current.changeTag());
     auto fetched = mac.e().database().recordNow(current.recordID());
@@ -341,15 +343,20 @@ TEST_P(SyncEngineTest, NothingOutsideTheUsersDatabasesIsReachable) {
                                   {DatabaseScope::sharedScope, annZone, Code::zoneNotFound},
                                   {DatabaseScope::sharedScope, zone("TB-1"), Code::zoneNotFound}};
     for (const Case& test : cases) {
-        EXPECT_EQ(on("carolMac")->fetchZoneChanges("carolMac", test.scope, test.zone, std::nullopt).error().code,
+        EXPECT_EQ(on("carolMac")
+                      ->fetchZoneChanges("carolMac", test.scope, test.zone, std::nullopt)
+                      .error()
+                      .code,
                   test.code);
-        auto saved = on("carolMac")->modifyRecords("carolMac", test.scope, {note("x", test.zone, "x")}, {});
+        auto saved =
+            on("carolMac")->modifyRecords("carolMac", test.scope, {note("x", test.zone, "x")}, {});
         ASSERT_EQ(saved.value().failedRecordSaves.size(), 1u);
         EXPECT_EQ(saved.value().failedRecordSaves[0].second.code, test.code);
     }
     // A pending participant does not see the zone yet.
     ASSERT_FALSE(c->shareZone("ann", "TB-1", "carol", ParticipantPermission::readWrite));
-    EXPECT_EQ(on("carolMac")->fetchZoneChanges("carolMac", DatabaseScope::sharedScope, annZone, std::nullopt)
+    EXPECT_EQ(on("carolMac")
+                  ->fetchZoneChanges("carolMac", DatabaseScope::sharedScope, annZone, std::nullopt)
                   .error()
                   .code,
               Code::zoneNotFound);
@@ -458,11 +465,11 @@ TEST_P(SyncEngineTest, AnUnknownTokenGivesAFullFetch) {
     ASSERT_FALSE(send(mac.e()));
     for (const char* token : {"garbage", "z:other:x:1", "z:::", "d:1:99999999"}) {
         auto changes = on("mac")->fetchZoneChanges("mac", DatabaseScope::privateScope, listZone,
-                                           QString::fromLatin1(token));
+                                                   QString::fromLatin1(token));
         ASSERT_TRUE(changes.ok());
         EXPECT_EQ(changes.value().modifications.size(), 1u) << token;
-        auto zones =
-            on("mac")->fetchDatabaseChanges("mac", DatabaseScope::privateScope, QString::fromLatin1(token));
+        auto zones = on("mac")->fetchDatabaseChanges("mac", DatabaseScope::privateScope,
+                                                     QString::fromLatin1(token));
         EXPECT_EQ(zones.value().modifications.size(), 1u) << token;
     }
 }

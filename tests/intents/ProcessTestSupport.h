@@ -31,12 +31,17 @@ protected:
     }
 
     QString cloudFile() const { return dir.filePath(QStringLiteral("cloud.sqlite")); }
+    // The container a profile syncs through: the one file, unless a test gives each its own
+    // way in (a server, where each person is a role).
+    virtual QString cloudFor(const QString& profile) const {
+        (void)profile;
+        return cloudFile();
+    }
 
     void launch(QProcess& process, const QStringList& words, const QString& profile = {}) {
+        const QString folder = profile.isEmpty() ? dir.path() : profile;
         process.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
-                      QStringList{"--profile", profile.isEmpty() ? dir.path() : profile, "--cloud",
-                                  cloudFile()} +
-                          words);
+                      QStringList{"--profile", folder, "--cloud", cloudFor(folder)} + words);
     }
 
     Typed run(const QStringList& words, const QString& profile = {}) {

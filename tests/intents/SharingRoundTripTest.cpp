@@ -6,6 +6,7 @@
 
 #include "cloud/CloudDevice.h"
 #include "model/NoteAuthor.h"
+#include "support/PostgresTestServer.h"
 #include "sync/CloudSync.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/people/PersonAliasModel.h"
@@ -77,16 +78,39 @@ std::unique_ptr<ListDetailModel> listScreen(ListStore& store, const QString& lis
     return screen;
 }
 
-class SharingRoundTrip : public ProcessTest {
+// Once on a container file, where both profiles are devices of one machine, and once on a
+// PostgreSQL server, where the owner and the second person each connect as their own role.
+class SharingRoundTrip : public ProcessTest, public ::testing::WithParamInterface<bool> {
 protected:
+    void SetUp() override {
+        ProcessTest::SetUp();
+        if (!onServer())
+            return;
+        TALLYBIRD_REQUIRE_POSTGRES();
+        server = std::make_unique<testsupport::PostgresTestDatabase>();
+        ASSERT_TRUE(server->ok()) << server->error().toStdString();
+        admin({"create-user", ownerName()});
+    }
+
+    bool onServer() const { return GetParam(); }
     QString owner() const { return dir.filePath(QStringLiteral("owner")); }
     QString second() const { return dir.filePath(QStringLiteral("second")); }
+    // The owner's user: the default user of a file, a person's role on a server.
+    QString ownerName() const {
+        return onServer() ? QStringLiteral("ann") : cloud::Container::defaultUserName;
+    }
+    QString cloudFor(const QString& profile) const override {
+        if (!onServer())
+            return cloudFile();
+        return server->uri(profile == second() ? QStringLiteral("sam") : ownerName());
+    }
 
-    // `tallybird-cloud` on this test's container; it must succeed.
+    // `tallybird-cloud` on this test's container, as its administrator; it must succeed.
     QString admin(const QStringList& words) {
         QProcess process;
         process.start(QStringLiteral(TALLYBIRD_CLOUD_EXECUTABLE),
-                      QStringList{"--cloud", cloudFile()} + words);
+                      QStringList{"--cloud", onServer() ? server->adminUri() : cloudFile()} +
+                          words);
         EXPECT_TRUE(process.waitForFinished(30'000));
         EXPECT_EQ(process.exitCode(), 0) << words.join(' ').toStdString() << ": "
                                          << process.readAllStandardError().toStdString();
@@ -97,9 +121,11 @@ protected:
         EXPECT_EQ(typed.code, 0) << words.join(' ').toStdString();
         return typed.out;
     }
+
+    std::unique_ptr<testsupport::PostgresTestDatabase> server;
 };
 
-TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOnTheWay) {
+TEST_P(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOnTheWay) {
     // The owner starts a list; the second person is a user of the container of their own.
     said({"start", "Weekend shop"}, owner());
     const QString listID = said({"lists"}, owner()).section(u'\t', 0, 0);
@@ -107,8 +133,8 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
     const QString zone = QStringLiteral("TB-") + listID;
     admin({"create-user", "sam", "Sam", "Jones"});
     admin({"sign-in", second(), "sam"});
-    admin({"share", "local", zone, "sam", "read-write"});
-    admin({"accept", "local", zone, "sam"});
+    admin({"share", ownerName(), zone, "sam", "read-write"});
+    admin({"accept", ownerName(), zone, "sam"});
 
     // It arrives on the second profile, read-write: the second person can add to it.
     EXPECT_TRUE(said({"lists"}, second()).contains(listID + "\tWeekend shop\n"));
@@ -117,7 +143,7 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
 
     QString authorID;
     {
-        OpenProfile sam(second(), cloudFile());
+        OpenProfile sam(second(), cloudFor(second()));
         sam.sync();
         const std::optional<TBList> list = sam.list(listID);
         ASSERT_TRUE(list);
@@ -141,7 +167,7 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
     }
 
     {
-        OpenProfile ann(owner(), cloudFile());
+        OpenProfile ann(owner(), cloudFor(owner()));
         ann.sync();
         // The owner's badge counts one person besides the owner.
         const auto screen = listScreen(ann.store, listID, true);
@@ -166,9 +192,9 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
     }
 
     // The nickname stays on the owner's device: not in the container, not on the second profile.
-    EXPECT_FALSE(admin({"list", "local", zone}).contains("Sammy"));
+    EXPECT_FALSE(admin({"list", ownerName(), zone}).contains("Sammy"));
     {
-        OpenProfile sam(second(), cloudFile());
+        OpenProfile sam(second(), cloudFor(second()));
         sam.sync();
         EXPECT_TRUE(sam.store.aliases().isEmpty());
         EXPECT_EQ(sam.store.display(authorID, "Sam Jones").name, "Sam Jones");
@@ -178,11 +204,11 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
     EXPECT_TRUE(ownerFile.readAll().contains("Sammy"));
 
     // Read-only from now on: the second profile's copy is view-only.
-    admin({"permission", "local", zone, "sam", "read-only"});
+    admin({"permission", ownerName(), zone, "sam", "read-only"});
     const Typed refused = run({"add", "--list", "weekend shop", "eggs"}, second());
     EXPECT_EQ(refused.out, "Weekend shop is view only, so I can't add to it.\n");
     EXPECT_EQ(refused.code, CommandLine::refused) << "a script sees it was not done";
-    OpenProfile sam(second(), cloudFile());
+    OpenProfile sam(second(), cloudFor(second()));
     EXPECT_EQ(sam.list(listID)->sharePermission, TBSharePermission::readOnly);
     EXPECT_TRUE(sam.list(listID)->isViewOnly());
     EXPECT_FALSE(sam.store.addItem(listID, "eggs"));
@@ -190,5 +216,8 @@ TEST_F(SharingRoundTrip, AListSharedReadWriteThenReadOnlyWithANoteAndANicknameOn
     EXPECT_FALSE(screen->snapshot().canEdit);
     EXPECT_FALSE(screen->mayWrite());
 }
+
+INSTANTIATE_TEST_SUITE_P(Containers, SharingRoundTrip, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "server" : "file"; });
 
 } // namespace

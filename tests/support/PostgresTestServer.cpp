@@ -17,17 +17,18 @@ QString infoFolder() {
     return qEnvironmentVariable("TALLYBIRD_TEST_POSTGRES");
 }
 
-QString readInfo(const char* name) {
-    QFile file(QDir(infoFolder()).filePath(QString::fromLatin1(name)));
+QString readInfo(const char* name, const QString& info = {}) {
+    QFile file(QDir(info.isEmpty() ? infoFolder() : info).filePath(QString::fromLatin1(name)));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).trimmed();
 }
 
-// Runs one statement as the administrator on `database`; returns libpq's complaint, if any.
-QString runAsAdmin(const QString& database, const QString& sql) {
-    const QString conninfo = PostgresTestServer::adminConnection() +
-                             QStringLiteral(" dbname=") + database;
+// Runs SQL as `role` on `database`; returns libpq's complaint, if any, and the first value.
+QString runAs(const QString& info, const QString& role, const QString& database, const QString& sql,
+              QString* value = nullptr) {
+    const QString conninfo = PostgresTestServer::adminConnection(info) + QStringLiteral(" user=") +
+                             role + QStringLiteral(" dbname=") + database;
     PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
     QString error;
     if (PQstatus(conn) != CONNECTION_OK) {
@@ -37,10 +38,16 @@ QString runAsAdmin(const QString& database, const QString& sql) {
         const ExecStatusType status = PQresultStatus(result);
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
             error = QString::fromUtf8(PQresultErrorMessage(result));
+        else if (value && PQntuples(result) > 0 && PQnfields(result) > 0)
+            *value = QString::fromUtf8(PQgetvalue(result, 0, 0));
         PQclear(result);
     }
     PQfinish(conn);
     return error;
+}
+
+QString runAsAdmin(const QString& info, const QString& database, const QString& sql) {
+    return runAs(info, QStringLiteral("tallybird"), database, sql);
 }
 
 } // namespace
@@ -61,28 +68,35 @@ std::optional<QString> PostgresTestServer::unavailable() {
     return std::nullopt;
 }
 
-QString PostgresTestServer::adminConnection() {
+QString PostgresTestServer::adminConnection(const QString& info) {
     // The file says dbname=postgres; a later dbname overrides it.
-    return readInfo("conninfo");
+    return readInfo("conninfo", info);
 }
 
-QString PostgresTestServer::socketFolder() {
-    return readInfo("cluster");
+QString PostgresTestServer::socketFolder(const QString& info) {
+    return readInfo("cluster", info);
 }
 
-int PostgresTestServer::port() {
-    return readInfo("port").toInt();
+int PostgresTestServer::port(const QString& info) {
+    return readInfo("port", info).toInt();
 }
 
-PostgresTestDatabase::PostgresTestDatabase() {
-    if (auto missing = PostgresTestServer::unavailable()) {
-        error_ = *missing;
-        return;
+QString PostgresTestServer::clusterScript() {
+    return QStringLiteral(TALLYBIRD_PG_CLUSTER_SCRIPT);
+}
+
+PostgresTestDatabase::PostgresTestDatabase(bool withContainer, QString info)
+    : info_(std::move(info)) {
+    if (info_.isEmpty()) {
+        if (auto missing = PostgresTestServer::unavailable()) {
+            error_ = *missing;
+            return;
+        }
     }
     name_ = QStringLiteral("tb_") + QUuid::createUuid().toString(QUuid::Id128).left(16);
-    error_ = runAsAdmin(QStringLiteral("postgres"),
+    error_ = runAsAdmin(info_, QStringLiteral("postgres"),
                         QStringLiteral("CREATE DATABASE %1 STRATEGY FILE_COPY").arg(name_));
-    if (!error_.isEmpty())
+    if (!error_.isEmpty() || !withContainer)
         return;
     if (auto failed = cloud::Container::createOnServer(adminUri()))
         error_ = failed->message;
@@ -91,7 +105,7 @@ PostgresTestDatabase::PostgresTestDatabase() {
 PostgresTestDatabase::~PostgresTestDatabase() {
     admin_.reset();
     if (!name_.isEmpty())
-        runAsAdmin(QStringLiteral("postgres"),
+        runAsAdmin(info_, QStringLiteral("postgres"),
                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
 }
 
@@ -100,14 +114,14 @@ QString PostgresTestDatabase::uri(const QString& role) const {
     // place holder.
     return QStringLiteral("postgresql://") + role + QStringLiteral("@/") + name_ +
            QStringLiteral("?host=") +
-           QString::fromUtf8(QUrl::toPercentEncoding(PostgresTestServer::socketFolder())) +
-           QStringLiteral("&port=") + QString::number(PostgresTestServer::port());
+           QString::fromUtf8(QUrl::toPercentEncoding(PostgresTestServer::socketFolder(info_))) +
+           QStringLiteral("&port=") + QString::number(PostgresTestServer::port(info_));
 }
 
 QString PostgresTestDatabase::tcpUri(const QString& role) const {
     return QStringLiteral("postgresql://%1@127.0.0.1:%2/%3")
         .arg(role)
-        .arg(PostgresTestServer::port())
+        .arg(PostgresTestServer::port(info_))
         .arg(name_);
 }
 
@@ -124,9 +138,19 @@ void PostgresTestDatabase::addPerson(const QString& name, const QString& passwor
     if (auto error = admin()->createUser(name, std::nullopt))
         ADD_FAILURE() << "create " << name.toStdString() << ": " << error->message.toStdString();
     const QString failed = runAsAdmin(
-        name_, QStringLiteral("ALTER ROLE \"%1\" PASSWORD '%2'").arg(name, password));
+        info_, name_, QStringLiteral("ALTER ROLE \"%1\" PASSWORD '%2'").arg(name, password));
     if (!failed.isEmpty())
         ADD_FAILURE() << failed.toStdString();
+}
+
+QString PostgresTestDatabase::run(const QString& sql, const QString& role) const {
+    return runAs(info_, role, name_, sql);
+}
+
+QString PostgresTestDatabase::value(const QString& sql, const QString& role) const {
+    QString out;
+    runAs(info_, role, name_, sql, &out);
+    return out;
 }
 
 } // namespace testsupport

@@ -13,6 +13,9 @@ namespace testsupport {
 // The server CTest starts for the suites that need one (scripts/pg-cluster, named by the
 // TALLYBIRD_TEST_POSTGRES folder). Run by hand without it, those tests are skipped with a
 // message that says so; under CTest a missing server fails them.
+//
+// A test that stops and starts its server (see scripts/pg-cluster) has one of its own: then
+// `info` names the folder `scripts/pg-cluster start` wrote; empty, it is the run's server.
 class PostgresTestServer {
 public:
     // Why there is no server to test on, when there is none.
@@ -20,17 +23,19 @@ public:
     // Whether a missing server is a failure (CTest named one) rather than a reason to skip.
     static bool required();
     // libpq's connection string of the administrator (the role `tallybird`), over the socket.
-    static QString adminConnection();
+    static QString adminConnection(const QString& info = {});
     // The folder the server lives in (its socket is there) and its loopback port.
-    static QString socketFolder();
-    static int port();
+    static QString socketFolder(const QString& info = {});
+    static int port(const QString& info = {});
+    // The helper script that starts, halts, resumes and stops a server.
+    static QString clusterScript();
 };
 
-// A fresh database holding an empty container, made by the administrator; dropped at the end
-// (with whatever connections are still open to it).
+// A fresh database holding an empty container (or nothing at all), made by the administrator;
+// dropped at the end (with whatever connections are still open to it).
 class PostgresTestDatabase {
 public:
-    PostgresTestDatabase();
+    explicit PostgresTestDatabase(bool withContainer = true, QString info = {});
     ~PostgresTestDatabase();
     PostgresTestDatabase(const PostgresTestDatabase&) = delete;
     PostgresTestDatabase& operator=(const PostgresTestDatabase&) = delete;
@@ -48,8 +53,13 @@ public:
     std::shared_ptr<cloud::Container> admin();
     // A user of the container and the role behind it, with a password for the loopback port.
     void addPerson(const QString& name, const QString& password = QStringLiteral("secret"));
+    // Runs SQL in this database as `role` over the socket; libpq's complaint, if any.
+    QString run(const QString& sql, const QString& role = QStringLiteral("tallybird")) const;
+    // The one value a query returns, as text (empty on failure or null).
+    QString value(const QString& sql, const QString& role = QStringLiteral("tallybird")) const;
 
 private:
+    QString info_;
     QString name_;
     QString error_;
     std::shared_ptr<cloud::Container> admin_;

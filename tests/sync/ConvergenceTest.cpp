@@ -5,6 +5,7 @@
 #include "SyncTestSupport.h"
 
 #include "model/ItemNotes.h"
+#include "support/PostgresTestServer.h"
 #include "sync/MacCloudRefresh.h"
 
 #include <QRegularExpression>
@@ -35,15 +36,20 @@ QStringList difference(const QStringList& a, const QStringList& b) {
 
 class World {
 public:
-    World(std::shared_ptr<Container> container, unsigned seed)
+    // How a person's device reaches the container: on a server, as that person's role.
+    using Reach = std::function<std::shared_ptr<Container>(const QString& user)>;
+
+    World(std::shared_ptr<Container> container, unsigned seed, const Reach& reach = {})
         : container_(container), random_(seed) {
         container->createUser("ann", std::nullopt);
         container->createUser("bob", std::nullopt);
         for (const char* id : {"annMac", "annPhone"})
             container->signIn(id, "ann");
         container->signIn("bobMac", "bob");
-        for (const char* id : {"annMac", "annPhone", "bobMac"})
-            devices_.push_back(std::make_unique<Device>(container, id));
+        for (const char* id : {"annMac", "annPhone", "bobMac"}) {
+            const QString user = QString::fromLatin1(id).startsWith("ann") ? "ann" : "bob";
+            devices_.push_back(std::make_unique<Device>(reach ? reach(user) : container, id));
+        }
         sharedList_ = ann().store().addList("Shared").id;
         written("annMac", sharedList_, "name", "Shared");
         EXPECT_FALSE(ann().syncNow());
@@ -349,11 +355,11 @@ private:
     std::map<FieldKey, std::map<QString, QString>> lastWrites_;
 };
 
-std::vector<unsigned> seeds() {
+std::vector<unsigned> seeds(const char* countVariable = "SYNC_SEEDS", unsigned count = 100) {
     if (const QByteArray one = qgetenv("SYNC_SEED"); !one.isEmpty())
         return {one.toUInt()};
-    const QByteArray count = qgetenv("SYNC_SEEDS");
-    const unsigned n = count.isEmpty() ? 100 : count.toUInt();
+    const QByteArray given = qgetenv(countVariable);
+    const unsigned n = given.isEmpty() ? count : given.toUInt();
     std::vector<unsigned> all;
     for (unsigned seed = 1; seed <= n; ++seed)
         all.push_back(seed);
@@ -368,6 +374,34 @@ TEST(Convergence, RandomEditsOnThreeDevicesEndTheSameEverywhere) {
         world.play(160);
         ASSERT_TRUE(world.settle()) << "still sending after 30 rounds";
         world.check();
+        if (::testing::Test::HasFailure())
+            break;
+    }
+}
+
+// The same on a PostgreSQL server, where Ann's devices and Bob's connect as their own roles and
+// the server's policies hold each to what is theirs. Fewer seeds by default (SYNC_SERVER_SEEDS):
+// each takes a database of its own and real round trips.
+TEST(Convergence, RandomEditsOnThreeDevicesOfTwoRolesEndTheSameOnAServer) {
+    ensureApplication();
+    TALLYBIRD_REQUIRE_POSTGRES();
+    for (unsigned seed : seeds("SYNC_SERVER_SEEDS", 10)) {
+        SCOPED_TRACE("SYNC_SEED=" + std::to_string(seed));
+        testsupport::PostgresTestDatabase db;
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        std::map<QString, std::shared_ptr<Container>> roles;
+        {
+            World world(db.admin(), seed, [&](const QString& user) {
+                auto& made = roles[user];
+                if (!made)
+                    made = Container::openServer(db.uri(user)).value();
+                return made;
+            });
+            world.play(160);
+            ASSERT_TRUE(world.settle()) << "still sending after 30 rounds";
+            world.check();
+        }
+        roles.clear();
         if (::testing::Test::HasFailure())
             break;
     }

@@ -13,10 +13,14 @@ using namespace cloud;
 
 namespace {
 
-const char* const usage = R"(usage: tallybird-cloud [--cloud FILE] COMMAND [ARGUMENTS]
+const char* const usage = R"(usage: tallybird-cloud [--cloud FILE|URI] COMMAND [ARGUMENTS]
 
+  init                                    make the container (on a server: in an empty
+                                          database, with its roles' rules)
   users                                   list users
   create-user NAME [GIVEN-NAME [FAMILY-NAME]]
+                                          on a server also a role of that name, without a
+                                          password: it says how to give it one
   devices                                 list devices, their user and network state
   sign-in DEVICE USER                     sign a device into a user (also to switch users)
   sign-out DEVICE
@@ -32,19 +36,26 @@ const char* const usage = R"(usage: tallybird-cloud [--cloud FILE] COMMAND [ARGU
   list [OWNER ZONE]                       what is stored, or the records of one zone
 
 DEVICE is a profile folder, or "default" for the folder used without --profile.
-FILE defaults to the shared container in the XDG data home.
+FILE defaults to the shared container in the XDG data home. URI names a PostgreSQL server's
+database (postgresql://ROLE@HOST:PORT/DATABASE); the password comes from ~/.pgpass,
+PGPASSWORD or a service file, as for every libpq program. On a server, every role acts within
+what the server lets it do: the administrator (the role that ran init) does everything, a person
+shares, accepts and leaves their own.
 )";
 
 struct UsageError {
     QString message;
 };
 
+// The container the tool works on, for naming devices the way the program does.
+QString location;
+
 QString deviceID(const QString& argument) {
     if (argument == QLatin1String("default"))
-        return CloudDevice::deviceIDForFolder(
-            QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                .filePath(QStringLiteral("tallybird")));
-    return CloudDevice::deviceIDForFolder(argument);
+        return CloudDevice::deviceID(
+            location, QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                          .filePath(QStringLiteral("tallybird")));
+    return CloudDevice::deviceID(location, argument);
 }
 
 ParticipantPermission permissionArgument(const QString& text) {
@@ -69,20 +80,11 @@ QString describe(const FieldValue& value) {
 
 // How many arguments each command takes, at least and at most.
 const std::map<QString, std::pair<int, int>> arities{
-    {"users", {0, 0}},
-    {"create-user", {1, 3}},
-    {"devices", {0, 0}},
-    {"sign-in", {2, 2}},
-    {"sign-out", {1, 1}},
-    {"offline", {1, 1}},
-    {"online", {1, 1}},
-    {"share", {4, 4}},
-    {"accept", {3, 3}},
-    {"permission", {4, 4}},
-    {"remove-participant", {3, 3}},
-    {"fault", {1, 7}},
-    {"clear-faults", {0, 0}},
-    {"list", {0, 2}},
+    {"init", {0, 0}},    {"users", {0, 0}},        {"create-user", {1, 3}},
+    {"devices", {0, 0}}, {"sign-in", {2, 2}},      {"sign-out", {1, 1}},
+    {"offline", {1, 1}}, {"online", {1, 1}},       {"share", {4, 4}},
+    {"accept", {3, 3}},  {"permission", {4, 4}},   {"remove-participant", {3, 3}},
+    {"fault", {1, 7}},   {"clear-faults", {0, 0}}, {"list", {0, 2}},
 };
 
 void checkArguments(const QString& command, const QStringList& a) {
@@ -110,7 +112,10 @@ public:
                      names->givenName = a.value(1);
                      names->familyName = a.value(2);
                  }
-                 return c.createUser(a[0], names);
+                 auto error = c.createUser(a[0], names);
+                 if (!error && Container::isServerLocation(location))
+                     out << passwordAdvice(a[0]);
+                 return error;
              }},
             {"devices", [&] { return listDevices(); }},
             {"sign-in", [&] { return c.signIn(deviceID(a[0]), a[1]); }},
@@ -132,6 +137,17 @@ public:
     }
 
 private:
+    // A password is never taken on a command line, where others may see it: psql asks for it
+    // and sends only its hash.
+    static QString passwordAdvice(const QString& name) {
+        return QStringLiteral("%1 signs in to the server as the role %1 once it has a password. "
+                              "The administrator sets it, typed at psql's prompt:\n"
+                              "  psql \"%2\" -c '\\password %1'\n"
+                              "and %1 keeps it in ~/.pgpass (or a service file) on each of their "
+                              "machines.\n")
+            .arg(name, Container::describeLocation(location));
+    }
+
     std::optional<CloudError> listUsers() {
         auto users = c.users();
         if (!users.ok())
@@ -248,10 +264,11 @@ int runCloudAdmin(const QStringList& arguments, QTextStream& out, QTextStream& e
     try {
         if (!args.isEmpty() && args.first() == QLatin1String("--cloud")) {
             if (args.size() < 2)
-                throw UsageError{QStringLiteral("--cloud needs a file.")};
+                throw UsageError{QStringLiteral("--cloud needs a file or a URI.")};
             args.removeFirst();
             path = args.takeFirst();
         }
+        location = path;
         if (args.isEmpty() || args.first() == QLatin1String("--help") ||
             args.first() == QLatin1String("help")) {
             (args.isEmpty() ? err : out) << usage;
@@ -260,11 +277,33 @@ int runCloudAdmin(const QStringList& arguments, QTextStream& out, QTextStream& e
         const QString command = args.takeFirst();
         // The container is opened only for a command that exists and has its arguments.
         checkArguments(command, args);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        auto opened = Container::openFile(path);
+        const bool server = Container::isServerLocation(path);
+        if (command == QLatin1String("init") && server) {
+            if (auto error = Container::createOnServer(path)) {
+                err << "tallybird-cloud: " << Container::describeLocation(path) << ": "
+                    << error->message << "\n";
+                return 1;
+            }
+            out << "A Tallybird container is ready in " << Container::describeLocation(path)
+                << "; create-user lets each person in.\n";
+            return 0;
+        }
+        if (!server)
+            QDir().mkpath(QFileInfo(path).absolutePath());
+        auto opened = server ? Container::openServer(path) : Container::openFile(path);
         if (!opened.ok()) {
-            err << "tallybird-cloud: " << path << ": " << opened.error().message << "\n";
+            err << "tallybird-cloud: " << Container::describeLocation(path) << ": "
+                << opened.error().message << "\n";
             return 1;
+        }
+        if (command == QLatin1String("init")) {
+            // A file is made a container as it is opened; the look proves it is one.
+            if (auto users = opened.value()->users(); !users.ok()) {
+                err << "tallybird-cloud: " << path << ": " << users.error().message << "\n";
+                return 1;
+            }
+            out << path << " is a Tallybird container.\n";
+            return 0;
         }
         Admin admin(*opened.value(), out);
         if (auto error = admin.run(command, args)) {

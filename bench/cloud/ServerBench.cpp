@@ -1,0 +1,344 @@
+// Sync through the cloud container on a PostgreSQL server over the loopback port, each person
+// connecting as their own role with a password (scram-sha-256) from a password file: the first
+// upload of 10,000 items, an edit's round trip from one device's pass to another device's store,
+// the look a request takes before it catches up (beside the same look at a container file), and
+// 50 devices of 10 people syncing at once for a minute, each in a process of its own.
+//
+// The server is a throw-away one that scripts/pg-cluster starts and removes, unless
+// TALLYBIRD_BENCH_POSTGRES names the folder of one already started that way.
+#include "cloud/CloudDevice.h"
+#include "platform/Defaults.h"
+#include "sync/CloudSync.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+#include <QUuid>
+
+#include <benchmark/benchmark.h>
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace {
+
+using cloud::CloudError;
+
+constexpr int itemsPerList = 100;
+const char* const password = "bench-password";
+
+std::optional<CloudError>
+await(const std::function<void(std::function<void(std::optional<CloudError>)>)>& start) {
+    QEventLoop loop;
+    bool finished = false;
+    std::optional<CloudError> result;
+    start([&](std::optional<CloudError> error) {
+        result = error;
+        finished = true;
+        loop.quit();
+    });
+    if (!finished)
+        loop.exec();
+    return result;
+}
+
+QString readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+// The server, and one database with a container on it.
+class Server {
+public:
+    Server() {
+        info_ = qEnvironmentVariable("TALLYBIRD_BENCH_POSTGRES");
+        if (info_.isEmpty()) {
+            info_ = dir_.filePath("server");
+            own_ = QProcess::execute(TALLYBIRD_PG_CLUSTER_SCRIPT, {"start", info_}) == 0;
+            if (!own_)
+                qFatal("the benchmark's server did not start");
+        }
+        port_ = readFile(QDir(info_).filePath("port")).toInt();
+        admin_ = readFile(QDir(info_).filePath("conninfo"));
+        // libpq's own password file: the program never sees a password.
+        const QString passFile = dir_.filePath("pgpass");
+        QFile file(passFile);
+        file.open(QIODevice::WriteOnly);
+        file.write(QStringLiteral("127.0.0.1:%1:*:*:%2\n").arg(port_).arg(password).toUtf8());
+        file.close();
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        qputenv("PGPASSFILE", passFile.toUtf8());
+    }
+    ~Server() {
+        if (own_)
+            QProcess::execute(TALLYBIRD_PG_CLUSTER_SCRIPT, {"stop", info_});
+    }
+
+    // A new database with a container and the people, each with the bench's password.
+    QString database(const QStringList& people) {
+        const QString name = "bench_" + QUuid::createUuid().toString(QUuid::Id128).left(12);
+        sql("postgres", "CREATE DATABASE " + name);
+        if (auto error = cloud::Container::createOnServer(uri(name, "tallybird", false)))
+            qFatal("%s", qPrintable(error->message));
+        auto admin = cloud::Container::openServer(uri(name, "tallybird", false)).value();
+        for (const QString& person : people) {
+            if (auto error = admin->createUser(person, std::nullopt))
+                qFatal("%s", qPrintable(error->message));
+            sql(name, QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(person, password));
+        }
+        return name;
+    }
+    // Over the loopback port with a password; the administrator over the socket.
+    QString uri(const QString& database, const QString& role, bool tcp = true) const {
+        if (tcp)
+            return QStringLiteral("postgresql://%1@127.0.0.1:%2/%3")
+                .arg(role)
+                .arg(port_)
+                .arg(database);
+        return QStringLiteral("postgresql://%1@/%2?host=").arg(role, database) +
+               QString::fromUtf8(
+                   QUrl::toPercentEncoding(readFile(QDir(info_).filePath("cluster")))) +
+               QStringLiteral("&port=") + QString::number(port_);
+    }
+
+private:
+    void sql(const QString& database, const QString& statement) {
+        PGconn* conn = PQconnectdb((admin_ + " dbname=" + database).toUtf8().constData());
+        PGresult* result = PQexec(conn, statement.toUtf8().constData());
+        if (PQresultStatus(result) != PGRES_COMMAND_OK)
+            qFatal("%s", PQresultErrorMessage(result));
+        PQclear(result);
+        PQfinish(conn);
+    }
+
+    QTemporaryDir dir_;
+    QString info_;
+    QString admin_;
+    int port_ = 0;
+    bool own_ = false;
+};
+
+Server& server() {
+    static Server instance;
+    return instance;
+}
+
+// One profile: a data folder with its store file, a device of the container.
+class Profile {
+public:
+    Profile(const QString& container, const QString& folder) {
+        QDir().mkpath(folder);
+        store_ = std::make_unique<ListStore>(QDir(folder).filePath("store.json"), true, false,
+                                             defaults_);
+        sync_ = CloudSync::attach(*store_, cloud::CloudDevice::open(container, folder));
+        store_->start();
+    }
+    ListStore& store() { return *store_; }
+    std::optional<CloudError> syncNow() {
+        return await([&](auto done) { sync_->syncNow(done); });
+    }
+    void fill(int count) {
+        store_->batch([&] {
+            QString listID;
+            for (int i = 0; i < count; ++i) {
+                if (i % itemsPerList == 0)
+                    listID = store_->addList(QStringLiteral("List %1").arg(i / itemsPerList)).id;
+                store_->addItem(listID, QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7));
+            }
+        });
+        store_->flushSaves();
+    }
+
+private:
+    MemoryDefaults defaults_;
+    std::unique_ptr<ListStore> store_;
+    CloudSync* sync_ = nullptr;
+};
+
+void BM_ServerFirstUpload(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        const QString db = server().database({"ann"});
+        Profile mac(server().uri(db, "ann"), dir.filePath("mac"));
+        mac.fill(int(state.range(0)));
+        state.ResumeTiming();
+        if (auto error = mac.syncNow())
+            state.SkipWithError(qPrintable(error->message));
+    }
+}
+
+// From the start of the editing device's pass until the other device's pass has the change in
+// its store, on stores of `range` items.
+void BM_ServerEditRoundTrip(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString db = server().database({"ann"});
+    Profile mac(server().uri(db, "ann"), dir.filePath("mac"));
+    Profile laptop(server().uri(db, "ann"), dir.filePath("laptop"));
+    mac.fill(int(state.range(0)));
+    if (mac.syncNow() || laptop.syncNow())
+        state.SkipWithError("set-up failed");
+    const QString itemID = mac.store().allItems()[state.range(0) / 2].id;
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString text = QStringLiteral("renamed %1").arg(round++);
+        mac.store().renameItem(itemID, text);
+        mac.store().flushSaves();
+        state.ResumeTiming();
+        const bool ok = !mac.syncNow() && !laptop.syncNow();
+        laptop.store().flushSaves();
+        const TBItem* arrived = laptop.store().findItem(itemID);
+        if (!ok || !arrived || arrived->text != text)
+            state.SkipWithError("the change did not arrive");
+    }
+}
+
+// What a request does before it decides to catch up: open the container and read its mark.
+// Arg 0: a container file; arg 1: the server over the loopback port.
+void BM_CatchUpLook(benchmark::State& state) {
+    QTemporaryDir dir;
+    QString location = dir.filePath("container.sqlite");
+    if (state.range(0) == 1)
+        location = server().uri(server().database({"ann"}), "ann");
+    const QString folder = dir.filePath("profile");
+    for (auto _ : state) {
+        auto device = cloud::CloudDevice::open(location, folder, 100);
+        auto mark = device.value().container()->changeMark(device.value().deviceID());
+        if (!mark.ok())
+            state.SkipWithError(qPrintable(mark.error().message));
+    }
+    state.SetLabel(state.range(0) == 1 ? "server" : "file");
+}
+
+// --- 50 devices of 10 people at once ---
+
+constexpr int people = 10;
+constexpr int devicesPerPerson = 5;
+
+// One device's minute, in a process of its own: edit, sync, again. Prints its passes' times.
+int deviceMinute(const QString& uri, const QString& folder, const QString& tag, int seconds) {
+    Profile device(uri, folder);
+    if (auto error = device.syncNow())
+        std::fprintf(stderr, "first pass: %s\n", qPrintable(error->message));
+    QString listID;
+    for (const TBList& list : device.store().lists())
+        listID = list.id;
+    if (listID.isEmpty())
+        listID = device.store().addList("Shared by my devices").id;
+    QElapsedTimer minute;
+    minute.start();
+    int added = 0;
+    int failed = 0;
+    std::vector<double> passes;
+    while (minute.elapsed() < seconds * 1000) {
+        device.store().addItem(listID, QStringLiteral("%1 item %2").arg(tag).arg(added++));
+        QElapsedTimer pass;
+        pass.start();
+        if (auto error = device.syncNow()) {
+            ++failed;
+            std::fprintf(stderr, "%s: %s\n", qPrintable(tag), qPrintable(error->message));
+        }
+        passes.push_back(double(pass.nsecsElapsed()) / 1e6);
+        QThread::msleep(100); // a person's pace, faster than any real one
+    }
+    std::printf("added %d failed %d passes", added, failed);
+    for (double ms : passes)
+        std::printf(" %.2f", ms);
+    std::printf("\n");
+    return 0;
+}
+
+void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
+    const int seconds = int(state.range(0));
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        QStringList names;
+        for (int p = 0; p < people; ++p)
+            names.append(QStringLiteral("person%1").arg(p));
+        const QString db = server().database(names);
+        // Each person's first device makes the list the others then add to.
+        for (const QString& name : names) {
+            Profile first(server().uri(db, name), dir.filePath(name + "-0"));
+            first.store().addList("Shared by my devices");
+            first.syncNow();
+        }
+        std::vector<std::unique_ptr<QProcess>> running;
+        for (const QString& name : names) {
+            for (int d = 0; d < devicesPerPerson; ++d) {
+                auto process = std::make_unique<QProcess>();
+                process->start(QCoreApplication::applicationFilePath(),
+                               {"--device", server().uri(db, name),
+                                dir.filePath(QStringLiteral("%1-%2").arg(name).arg(d)),
+                                QStringLiteral("%1-%2").arg(name).arg(d),
+                                QString::number(seconds)});
+                running.push_back(std::move(process));
+            }
+        }
+        int added = 0;
+        int failed = 0;
+        std::vector<double> passes;
+        std::map<QString, int> addedBy;
+        for (size_t i = 0; i < running.size(); ++i) {
+            running[i]->waitForFinished(seconds * 1000 + 120'000);
+            const QStringList words = QString::fromUtf8(running[i]->readAllStandardOutput())
+                                          .split(' ', Qt::SkipEmptyParts);
+            if (words.size() < 5) {
+                ++failed;
+                continue;
+            }
+            added += words[1].toInt();
+            failed += words[3].toInt();
+            addedBy[names[int(i) / devicesPerPerson]] += words[1].toInt();
+            for (int w = 5; w < words.size(); ++w)
+                passes.push_back(words[w].toDouble());
+        }
+        std::sort(passes.begin(), passes.end());
+        // Every device of a person ends with every item any of them added, once.
+        int lost = 0;
+        for (const QString& name : names) {
+            for (int d = 0; d < devicesPerPerson; ++d) {
+                Profile device(server().uri(db, name),
+                               dir.filePath(QStringLiteral("%1-%2").arg(name).arg(d)));
+                device.syncNow();
+                device.syncNow();
+                lost += std::abs(int(device.store().allItems().size()) - addedBy[name]);
+            }
+        }
+        state.counters["devices"] = double(running.size());
+        state.counters["passes_per_s"] = double(passes.size()) / seconds;
+        state.counters["p50_pass_ms"] = passes.empty() ? 0 : passes[passes.size() / 2];
+        state.counters["p99_pass_ms"] = passes.empty() ? 0 : passes[passes.size() * 99 / 100];
+        state.counters["items_added"] = added;
+        state.counters["failed_passes"] = failed;
+        state.counters["items_missing_or_doubled"] = lost;
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ServerFirstUpload)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ServerEditRoundTrip)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_CatchUpLook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_ServerFiftyDevicesForAMinute)->Arg(60)->Unit(benchmark::kSecond)->Iterations(1);
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 6 && args[1] == QLatin1String("--device"))
+        return deviceMinute(args[2], args[3], args[4], args[5].toInt());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

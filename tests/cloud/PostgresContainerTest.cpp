@@ -1,0 +1,202 @@
+// The container on a PostgreSQL server, where it differs from a file: how a database becomes a
+// container, a server that is away or drops the connection, credentials and sign-out.
+#include "TestSupport.h"
+
+#include "support/QStringPrinting.h"
+
+#include "cloud/CloudDevice.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+using namespace cloudtest;
+using Code = CloudError::Code;
+using testsupport::PostgresTestDatabase;
+using testsupport::PostgresTestServer;
+
+namespace {
+
+class PostgresContainerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        TALLYBIRD_REQUIRE_POSTGRES();
+    }
+};
+
+TEST_F(PostgresContainerTest, AContainerIsMadeOnlyInADatabaseThatHoldsNothingElse) {
+    const struct {
+        const char* what;
+        const char* before;  // SQL run first, as the administrator
+        const char* refusal; // empty: the container is made
+    } cases[] = {
+        {"an empty database", "", ""},
+        {"a table of another program", "CREATE TABLE public.orders (id int)", "other things"},
+        {"a schema of another program", "CREATE SCHEMA shop", "other things"},
+        {"a function of another program",
+         "CREATE FUNCTION public.f() RETURNS int LANGUAGE sql AS 'SELECT 1'", "other things"},
+        {"a container already", "", "already"},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        PostgresTestDatabase db(false);
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        if (*test.before) {
+            ASSERT_EQ(db.run(test.before), QString());
+        }
+        if (QLatin1String(test.what) == QLatin1String("a container already")) {
+            ASSERT_FALSE(Container::createOnServer(db.adminUri()));
+        }
+        const QString schemasBefore =
+            db.value("SELECT string_agg(nspname, ',' ORDER BY nspname) FROM pg_namespace");
+        const auto error = Container::createOnServer(db.adminUri());
+        if (!*test.refusal) {
+            EXPECT_FALSE(error);
+            db.addPerson(Container::defaultUserName);
+            auto device = Container::openServer(db.uri(Container::defaultUserName)).value();
+            EXPECT_EQ(device->currentUser("mac").value(), Container::defaultUserName);
+            continue;
+        }
+        ASSERT_TRUE(error);
+        EXPECT_TRUE(error->message.contains(test.refusal)) << error->message.toStdString();
+        EXPECT_EQ(db.value("SELECT string_agg(nspname, ',' ORDER BY nspname) FROM pg_namespace"),
+                  schemasBefore);
+    }
+}
+
+TEST_F(PostgresContainerTest, ADatabaseWithoutAContainerOrOfALaterVersionIsAnError) {
+    PostgresTestDatabase empty(false);
+    ASSERT_TRUE(empty.ok());
+    auto none = Container::openServer(empty.adminUri()).value()->users();
+    ASSERT_FALSE(none.ok());
+    EXPECT_EQ(none.error().code, Code::internalError);
+    EXPECT_TRUE(none.error().message.contains("init")) << none.error().message.toStdString();
+
+    PostgresTestDatabase later;
+    ASSERT_TRUE(later.ok());
+    ASSERT_EQ(later.run("UPDATE tallybird.meta SET value = '2' WHERE key = 'version'"), QString());
+    auto refused = Container::openServer(later.adminUri()).value()->users();
+    ASSERT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error().message.contains("later version"))
+        << refused.error().message.toStdString();
+}
+
+TEST_F(PostgresContainerTest, AServerThatIsAwayIsOfflineWithinTheTimeout) {
+    // A port nobody listens on, and one that takes connections and never answers.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const struct {
+        const char* what;
+        quint16 port;
+    } cases[] = {{"nothing listens", closedPort}, {"nothing answers", silent.serverPort()}};
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        auto container = Container::openServer(
+            QStringLiteral("postgresql://local@127.0.0.1:%1/none").arg(test.port), 300);
+        ASSERT_TRUE(container.ok());
+        QElapsedTimer timer;
+        timer.start();
+        auto user = container.value()->currentUser("mac");
+        ASSERT_FALSE(user.ok());
+        EXPECT_EQ(user.error().code, Code::networkUnavailable)
+            << user.error().message.toStdString();
+        EXPECT_LT(timer.elapsed(), 1500);
+        // And again: a container that was away is tried anew at each call.
+        EXPECT_EQ(container.value()->changeMark("mac").error().code, Code::networkUnavailable);
+    }
+}
+
+TEST_F(PostgresContainerTest, CredentialsComeFromLibpqAndAPasswordIsNeverPrinted) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok());
+    db.addPerson("ann", "hunter2");
+    QString uri = db.tcpUri("ann");
+    const QString withPassword = uri.replace("ann@", "ann:hunter2@");
+    const QString wrongPassword = QString(withPassword).replace("hunter2", "swordfish");
+    EXPECT_FALSE(Container::describeLocation(withPassword).contains("hunter2"));
+
+    // A wrong password is a refusal, not the server being away, and is not repeated.
+    auto refused = Container::openServer(wrongPassword).value()->currentUser("annMac");
+    ASSERT_FALSE(refused.ok());
+    EXPECT_EQ(refused.error().code, Code::internalError);
+    EXPECT_FALSE(refused.error().message.contains("swordfish"))
+        << refused.error().message.toStdString();
+
+    EXPECT_EQ(Container::openServer(withPassword).value()->currentUser("annMac").value(), "ann");
+
+    // Without a password in the address, libpq takes it from the password file.
+    QTemporaryDir dir;
+    const QString passFile = dir.filePath("pgpass");
+    QFile file(passFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("127.0.0.1:%1:%2:ann:hunter2\n")
+                   .arg(PostgresTestServer::port())
+                   .arg(db.name())
+                   .toUtf8());
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray saved = qgetenv("PGPASSFILE");
+    qputenv("PGPASSFILE", passFile.toUtf8());
+    auto fromFile = Container::openServer(db.tcpUri("ann")).value()->currentUser("annMac");
+    qputenv("PGPASSFILE", saved);
+    ASSERT_TRUE(fromFile.ok()) << fromFile.error().message.toStdString();
+    EXPECT_EQ(fromFile.value(), "ann");
+}
+
+TEST_F(PostgresContainerTest, AConnectionTheServerDroppedIsMadeAgainWithoutAFailure) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok());
+    db.addPerson("ann");
+    auto ann = Container::openServer(db.uri("ann")).value();
+    ASSERT_TRUE(ann->modifyZones("annMac", DatabaseScope::privateScope, {zone("TB-1")}, {}).ok());
+
+    // The server ends the session, as a restart or an idle timeout would.
+    ASSERT_EQ(db.run("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                     "WHERE usename = 'ann' AND datname = current_database()",
+                     "tallybird_super"),
+              QString());
+    auto saved = ann->modifyRecords("annMac", DatabaseScope::privateScope,
+                                    {note("a", zone("TB-1"), "x")}, {});
+    ASSERT_TRUE(saved.ok()) << saved.error().message.toStdString();
+    EXPECT_EQ(saved.value().savedRecords.size(), 1u);
+    EXPECT_EQ(db.value("SELECT count(*) FROM tallybird.records"), "1");
+}
+
+TEST_F(PostgresContainerTest, ADeviceIsItsRolesAndSignsOutAndInAgain) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok());
+    db.addPerson("ann");
+    db.addPerson("bob");
+    auto ann = Container::openServer(db.uri("ann")).value();
+    auto bob = Container::openServer(db.uri("bob")).value();
+    // A device first seen is signed into the role it connects as; the same folder name on
+    // another role is another device.
+    EXPECT_EQ(ann->currentUser("mac").value(), "ann");
+    EXPECT_EQ(bob->currentUser("mac").value(), "bob");
+    EXPECT_EQ(db.value("SELECT count(*) FROM tallybird.devices"), "2");
+
+    auto admin = db.admin();
+    ASSERT_FALSE(admin->signOut("mac"));
+    // The administrator signed out the first of them: Ann's, by the order of the roles.
+    EXPECT_EQ(ann->currentUser("mac").value(), std::nullopt);
+    EXPECT_EQ(
+        ann->fetchDatabaseChanges("mac", DatabaseScope::privateScope, std::nullopt).error().code,
+        Code::notAuthenticated);
+    EXPECT_EQ(bob->currentUser("mac").value(), "bob");
+    ASSERT_FALSE(admin->signIn("mac", "ann"));
+    EXPECT_EQ(ann->currentUser("mac").value(), "ann");
+
+    // The device ids of a server carry the machine's, so one folder on two machines differs.
+    const QString id = CloudDevice::deviceID(db.uri("ann"), "/home/ann/.local/share/tallybird");
+    EXPECT_TRUE(id.endsWith(":/home/ann/.local/share/tallybird")) << id.toStdString();
+    EXPECT_GT(id.size(), QStringLiteral(":/home/ann/.local/share/tallybird").size());
+}
+
+} // namespace
