@@ -178,6 +178,35 @@ void BM_ServerFirstUpload(benchmark::State& state) {
     }
 }
 
+// The container's part of the first upload alone: 10,000 records in batches of 400 straight to
+// the container as one device, without the store and the engines around it.
+void BM_ServerContainerUpload(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString db = server().database({"ann"});
+        auto container = cloud::Container::openServer(server().uri(db, "ann")).value();
+        std::vector<cloud::ZoneID> zones;
+        for (int z = 0; z < int(state.range(0)) / itemsPerList; ++z)
+            zones.push_back(cloud::ZoneID{QStringLiteral("TB-%1").arg(z)});
+        state.ResumeTiming();
+        container->modifyZones("mac", cloud::DatabaseScope::privateScope, zones, {});
+        for (int start = 0; start < state.range(0); start += 400) {
+            std::vector<cloud::Record> batch;
+            for (int i = start; i < std::min<int>(int(state.range(0)), start + 400); ++i) {
+                cloud::Record record("TB_Item", cloud::RecordID{QStringLiteral("item-%1").arg(i),
+                                                                zones[size_t(i / itemsPerList)]});
+                record.set("text", QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7));
+                record.set("order", double(i));
+                batch.push_back(std::move(record));
+            }
+            auto saved =
+                container->modifyRecords("mac", cloud::DatabaseScope::privateScope, batch, {});
+            if (!saved.ok() || !saved.value().failedRecordSaves.empty())
+                state.SkipWithError("a batch failed");
+        }
+    }
+}
+
 // From the start of the editing device's pass until the other device's pass has the change in
 // its store, on stores of `range` items.
 void BM_ServerEditRoundTrip(benchmark::State& state) {
@@ -205,12 +234,13 @@ void BM_ServerEditRoundTrip(benchmark::State& state) {
 }
 
 // What a request does before it decides to catch up: open the container and read its mark.
-// Arg 0: a container file; arg 1: the server over the loopback port.
+// Arg 0: a container file; 1: the server over the loopback port, with a password; 2: the
+// server over its Unix socket, trusted (what the connection's handshake costs).
 void BM_CatchUpLook(benchmark::State& state) {
     QTemporaryDir dir;
     QString location = dir.filePath("container.sqlite");
-    if (state.range(0) == 1)
-        location = server().uri(server().database({"ann"}), "ann");
+    if (state.range(0) > 0)
+        location = server().uri(server().database({"ann"}), "ann", state.range(0) == 1);
     const QString folder = dir.filePath("profile");
     for (auto _ : state) {
         auto device = cloud::CloudDevice::open(location, folder, 100);
@@ -218,7 +248,8 @@ void BM_CatchUpLook(benchmark::State& state) {
         if (!mark.ok())
             state.SkipWithError(qPrintable(mark.error().message));
     }
-    state.SetLabel(state.range(0) == 1 ? "server" : "file");
+    const char* const labels[] = {"file", "server, loopback", "server, socket"};
+    state.SetLabel(labels[state.range(0)]);
 }
 
 // --- 50 devices of 10 people at once ---
@@ -328,8 +359,9 @@ void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(BM_ServerFirstUpload)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ServerContainerUpload)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ServerEditRoundTrip)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(30);
-BENCHMARK(BM_CatchUpLook)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_CatchUpLook)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(50);
 BENCHMARK(BM_ServerFiftyDevicesForAMinute)->Arg(60)->Unit(benchmark::kSecond)->Iterations(1);
 
 int main(int argc, char** argv) {

@@ -9,6 +9,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <map>
 
 namespace cloud {
 
@@ -415,6 +416,16 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
                                 QStringLiteral("Shares are managed by their owner."));
                 return access.value().owner;
             };
+
+            // The records about to be looked up, by zone, as their owner keeps them.
+            std::map<std::pair<QString, QString>, std::vector<QString>> expected;
+            for (const Record& record : saves) {
+                const ZoneID& zone = record.recordID().zoneID;
+                const QString owner = isOwnZone(zone.ownerName, me) ? me : zone.ownerName;
+                expected[{owner, zone.zoneName}].push_back(record.recordID().recordName);
+            }
+            for (const auto& [zone, names] : expected)
+                r.s.expectRecords(zone.first, zone.second, names);
 
             for (const Record& record : saves) {
                 const RecordID& id = record.recordID();

@@ -146,6 +146,12 @@ public:
 
     virtual std::optional<RecordRow> findRecord(const QString& owner, const QString& zone,
                                                 const QString& name) = 0;
+    // The records of a zone this step is about to look up one by one; a storage may fetch
+    // them at once.
+    virtual void expectRecords(const QString& owner, const QString& zone,
+                               const std::vector<QString>& names) {
+        (void)owner, (void)zone, (void)names;
+    }
     virtual void putRecord(const RecordRow& row) = 0;
     virtual void removeRecord(const QString& owner, const QString& zone, const QString& name) = 0;
     // Records changed after seq, oldest change first.

@@ -116,6 +116,7 @@ void PostgresConnection::close() {
     statements_.clear();
     pending_.clear();
     syncs_ = 0;
+    behind_ = false;
 }
 
 namespace {
@@ -137,12 +138,38 @@ bool waitFor(int socket, short events, const QDeadlineTimer& deadline) {
 
 } // namespace
 
+namespace {
+
+// The server's own bounds match the client's: a lock held elsewhere or a slow statement ends
+// in an error, and a client that went away mid-transaction lets go of its locks. They travel
+// with the connection request, after any options the address gives.
+QByteArray serverOptions(const QString& uri, int timeoutMs) {
+    QString options;
+    char* error = nullptr;
+    if (PQconninfoOption* parsed = PQconninfoParse(uri.toUtf8().constData(), &error)) {
+        for (PQconninfoOption* option = parsed; option->keyword; ++option) {
+            if (option->val && QLatin1String(option->keyword) == QLatin1String("options"))
+                options = QString::fromUtf8(option->val) + QLatin1Char(' ');
+        }
+        PQconninfoFree(parsed);
+    }
+    PQfreemem(error);
+    options += QStringLiteral("-c statement_timeout=%1 -c lock_timeout=%1 "
+                              "-c idle_in_transaction_session_timeout=%2")
+                   .arg(timeoutMs)
+                   .arg(timeoutMs + 1000);
+    return options.toUtf8();
+}
+
+} // namespace
+
 void PostgresConnection::open() {
     close();
     const QDeadlineTimer deadline(timeoutMs_);
     const QByteArray uri = uri_.toUtf8();
-    const char* const keys[] = {"dbname", "fallback_application_name", nullptr};
-    const char* const values[] = {uri.constData(), "tallybird", nullptr};
+    const QByteArray options = serverOptions(uri_, timeoutMs_);
+    const char* const keys[] = {"dbname", "options", "fallback_application_name", nullptr};
+    const char* const values[] = {uri.constData(), options.constData(), "tallybird", nullptr};
     conn_ = PQconnectStartParams(keys, values, 1);
     if (!conn_)
         throw StorageError("Out of memory for a connection to the cloud server.");
@@ -159,33 +186,10 @@ void PostgresConnection::open() {
                      .arg(timeoutMs_));
         status = PQconnectPoll(conn_);
     }
-    if (PQsetnonblocking(conn_, 1) != 0)
-        fail(QStringLiteral("cannot connect"));
-
-    // The server's own bounds match the client's: a lock held elsewhere or a slow statement
-    // ends in an error, and a client that went away mid-transaction lets go of its locks.
-    const QByteArray setup = QStringLiteral("SET statement_timeout = %1; SET lock_timeout = %1; "
-                                            "SET idle_in_transaction_session_timeout = %2; "
-                                            "SELECT current_user::text")
-                                 .arg(timeoutMs_)
-                                 .arg(timeoutMs_ + 1000)
-                                 .toUtf8();
-    if (!PQsendQuery(conn_, setup.constData()))
+    if (PQsetnonblocking(conn_, 1) != 0 || !PQenterPipelineMode(conn_))
         fail(QStringLiteral("cannot set up the connection"));
-    flush();
-    for (;;) {
-        pg_result* result = nextResult();
-        if (!result)
-            break;
-        const ExecStatusType status = PQresultStatus(result);
-        if (status == PGRES_TUPLES_OK && PQntuples(result) == 1)
-            role_ = QString::fromUtf8(PQgetvalue(result, 0, 0));
-        else if (status != PGRES_COMMAND_OK)
-            failWith(result);
-        PQclear(result);
-    }
-    if (!PQenterPipelineMode(conn_))
-        fail(QStringLiteral("cannot enter pipeline mode"));
+    // The role the server took the login as: what policies compare with.
+    role_ = QString::fromUtf8(PQuser(conn_));
 }
 
 void PostgresConnection::fail(const QString& what) {
@@ -255,10 +259,47 @@ pg_result* PostgresConnection::nextResult() {
     return PQgetResult(conn_);
 }
 
+void PostgresConnection::catchUp() {
+    if (!behind_)
+        return;
+    behind_ = false;
+    try {
+        while (!pending_.empty()) {
+            pending_.front().kind = Pending::Kind::ignored;
+            take();
+        }
+        drain();
+    } catch (const StorageUnreachable&) {
+        throw;
+    } catch (const StorageError&) {
+        // A read-only step's commit failed after all: nothing was lost, but the pipeline
+        // must be ended before the next step.
+        recover();
+    }
+}
+
+void PostgresConnection::syncLater() {
+    if (!isOpen())
+        throw StorageUnreachable("The connection to the cloud server is closed.");
+    if (!PQpipelineSync(conn_))
+        fail(QStringLiteral("cannot send"));
+    ++syncs_;
+    flush();
+    behind_ = true;
+}
+
+void PostgresConnection::sendKeeping(const char* sql, const std::vector<PgValue>& params,
+                                     std::shared_ptr<std::optional<PgRows>> slot) {
+    const std::string& name = prepared(sql, params);
+    sendPrepared(name, params);
+    pending_.push_back({Pending::Kind::kept, 0, std::move(slot)});
+}
+
 const std::string& PostgresConnection::prepared(const char* sql,
                                                 const std::vector<PgValue>& params) {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
+    catchUp();
     auto it = statements_.find(sql);
     if (it != statements_.end())
         return it->second;
@@ -294,6 +335,7 @@ void PostgresConnection::send(const char* sql, const std::vector<PgValue>& param
 void PostgresConnection::sendOnce(const QByteArray& sql) {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
+    catchUp();
     if (!PQsendQueryParams(conn_, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1))
         fail(QStringLiteral("cannot send a statement"));
     pending_.push_back({Pending::Kind::command});
@@ -318,18 +360,26 @@ void PostgresConnection::sendExpecting(const char* sql, const std::vector<PgValu
     pending_.push_back({Pending::Kind::value, expected});
 }
 
-PgRows PostgresConnection::query(const char* sql, const std::vector<PgValue>& params) {
+PgRows PostgresConnection::query(const char* sql, const std::vector<PgValue>& params, bool ending) {
     const std::string& name = prepared(sql, params);
     sendPrepared(name, params);
     pending_.push_back({Pending::Kind::rows});
-    if (!PQsendFlushRequest(conn_))
+    if (ending) {
+        if (!PQpipelineSync(conn_))
+            fail(QStringLiteral("cannot send a statement"));
+        ++syncs_;
+    } else if (!PQsendFlushRequest(conn_)) {
         fail(QStringLiteral("cannot send a statement"));
+    }
     flush();
     for (;;) {
         const bool last = pending_.size() == 1;
         std::optional<PgRows> rows = take();
-        if (last)
-            return std::move(*rows);
+        if (!last)
+            continue;
+        if (ending)
+            drain();
+        return std::move(*rows);
     }
 }
 
@@ -340,6 +390,10 @@ std::optional<PgRows> PostgresConnection::take() {
     while (!result)
         result = nextResult();
     const ExecStatusType status = PQresultStatus(result);
+    if (next.kind == Pending::Kind::ignored) {
+        PQclear(result);
+        return std::nullopt;
+    }
     if (status == PGRES_FATAL_ERROR)
         failWith(result);
     if (status == PGRES_PIPELINE_ABORTED) {
@@ -363,6 +417,13 @@ std::optional<PgRows> PostgresConnection::take() {
         if (status != PGRES_TUPLES_OK)
             failWith(result);
         return PgRows(result);
+    case Pending::Kind::kept:
+        if (status != PGRES_TUPLES_OK)
+            failWith(result);
+        next.slot->emplace(result);
+        return std::nullopt;
+    case Pending::Kind::ignored:
+        break;
     }
     return std::nullopt;
 }
@@ -370,10 +431,15 @@ std::optional<PgRows> PostgresConnection::take() {
 void PostgresConnection::sync() {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
+    catchUp();
     if (!PQpipelineSync(conn_))
         fail(QStringLiteral("cannot send"));
     ++syncs_;
     flush();
+    drain();
+}
+
+void PostgresConnection::drain() {
     while (!pending_.empty())
         take();
     while (syncs_ > 0) {
@@ -408,6 +474,7 @@ void PostgresConnection::recover() {
                 --syncs_;
         }
         pending_.clear();
+        behind_ = false;
         if (PQtransactionStatus(conn_) != PQTRANS_IDLE) {
             send("ROLLBACK");
             sync();

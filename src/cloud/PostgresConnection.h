@@ -91,10 +91,18 @@ public:
     void sendOnce(const QByteArray& sql);
     // A name quoted for a statement that cannot take it as a parameter.
     QString quoteIdentifier(const QString& name);
+    // Queues a statement whose rows are kept in `slot` when the pipeline is next read.
+    void sendKeeping(const char* sql, const std::vector<PgValue>& params,
+                     std::shared_ptr<std::optional<PgRows>> slot);
+    // Ends the server's pipeline without waiting for its answers: they are read (and their
+    // failures dropped) before the connection is next used. For the end of a step that only
+    // read, whose commit cannot lose anything.
+    void syncLater();
     // Queues a statement that returns one whole number, which must then be `expected`.
     void sendExpecting(const char* sql, const std::vector<PgValue>& params, qint64 expected);
-    // Sends a statement and waits for its rows (and for everything queued before it).
-    PgRows query(const char* sql, const std::vector<PgValue>& params = {});
+    // Sends a statement and waits for its rows (and for everything queued before it); with
+    // `ending`, ends the server's pipeline too, as `sync` does.
+    PgRows query(const char* sql, const std::vector<PgValue>& params = {}, bool ending = false);
     // Waits for everything queued and ends the server's pipeline; throws the first failure.
     void sync();
     // After a failure: lets the server forget the failed pipeline and rolls back what was
@@ -108,13 +116,18 @@ public:
 
 private:
     struct Pending {
-        enum class Kind { prepare, command, value, rows } kind;
+        enum class Kind { prepare, command, value, rows, kept, ignored } kind;
         qint64 expected = 0;
+        std::shared_ptr<std::optional<PgRows>> slot = {};
     };
 
     const std::string& prepared(const char* sql, const std::vector<PgValue>& params);
     void sendPrepared(const std::string& name, const std::vector<PgValue>& params);
     void flush();
+    // Reads the answers to everything pending, up to the end of the server's pipeline.
+    void drain();
+    // Reads what `syncLater` left, before anything new is sent.
+    void catchUp();
     pg_result* nextResult();
     // Reads the answer to the oldest pending statement; returns its rows when it has some.
     std::optional<PgRows> take();
@@ -128,7 +141,8 @@ private:
     QString role_;
     std::unordered_map<const char*, std::string> statements_; // by the text's address
     std::deque<Pending> pending_;
-    int syncs_ = 0; // pipeline syncs sent whose answer has not been read
+    int syncs_ = 0;       // pipeline syncs sent whose answer has not been read
+    bool behind_ = false; // answers sent by `syncLater` still to be read
 };
 
 } // namespace cloud

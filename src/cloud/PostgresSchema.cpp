@@ -17,9 +17,12 @@ namespace {
 const char* const statements[] = {
     "CREATE SCHEMA tallybird",
     "CREATE TABLE tallybird.meta (key text PRIMARY KEY, value text NOT NULL)",
+    // The container's sequence: its latest value, and the values the transaction that last
+    // moved it took (above `floor`, up to `value`), which are the only ones its changes may
+    // carry.
     "CREATE TABLE tallybird.sequence (one boolean PRIMARY KEY DEFAULT true CHECK (one), "
-    "value bigint NOT NULL)",
-    "INSERT INTO tallybird.sequence (value) VALUES (0)",
+    "value bigint NOT NULL, floor bigint NOT NULL, taker xid8)",
+    "INSERT INTO tallybird.sequence (value, floor) VALUES (0, 0)",
     // Never holds a row: a transaction that writes locks it first, before it reads anything,
     // so writers take turns and each one sees everything the one before it wrote.
     "CREATE TABLE tallybird.writer (one boolean PRIMARY KEY CHECK (one))",
@@ -79,16 +82,31 @@ const char* const statements[] = {
     "CREATE FUNCTION tallybird.person_exists(person text) RETURNS boolean "
     "LANGUAGE sql STABLE SECURITY DEFINER AS $$ "
     "SELECT EXISTS (SELECT 1 FROM tallybird.users u WHERE u.name = person) $$",
-    "CREATE FUNCTION tallybird.current_sequence() RETURNS bigint LANGUAGE sql STABLE AS $$ "
-    "SELECT s.value FROM tallybird.sequence s $$",
-    // The only way the sequence moves. A caller that did not lock the writer table first gets
-    // the lock here, so values are still taken and committed in order.
-    "CREATE FUNCTION tallybird.next_sequence() RETURNS bigint LANGUAGE plpgsql VOLATILE "
-    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
-    "DECLARE taken bigint; BEGIN "
+    // Whether a change may carry this value: one the calling transaction took.
+    "CREATE FUNCTION tallybird.fresh(stamp bigint) RETURNS boolean LANGUAGE sql STABLE AS $$ "
+    "SELECT s.taker = pg_catalog.pg_current_xact_id() AND stamp > s.floor AND stamp <= s.value "
+    "FROM tallybird.sequence s $$",
+    // The only way the sequence moves: forward, by `count` values for the calling transaction.
+    // A caller that did not lock the writer table first gets the lock here, so values are
+    // still taken and committed in order.
+    "CREATE FUNCTION tallybird.take_sequence(count integer) RETURNS bigint LANGUAGE plpgsql "
+    "VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE top bigint; BEGIN "
+    "IF count < 1 OR count > 100000 THEN "
+    "RAISE EXCEPTION 'A step takes 1 to 100000 values.' USING ERRCODE = '22023'; END IF; "
     "LOCK TABLE tallybird.writer IN EXCLUSIVE MODE; "
-    "UPDATE tallybird.sequence SET value = value + 1 RETURNING value INTO taken; "
-    "RETURN taken; END $$",
+    "UPDATE tallybird.sequence SET floor = CASE WHEN taker = pg_current_xact_id() THEN floor "
+    "ELSE value END, taker = pg_current_xact_id(), value = value + count "
+    "RETURNING value INTO top; "
+    "RETURN top; END $$",
+    // A zone's latest change only moves forward.
+    "CREATE FUNCTION tallybird.check_zone_change() RETURNS trigger LANGUAGE plpgsql "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "IF NEW.changed_seq < OLD.changed_seq OR NEW.incarnation <> OLD.incarnation THEN "
+    "RAISE EXCEPTION 'A zone''s changes only move forward.' USING ERRCODE = '42501'; END IF; "
+    "RETURN NEW; END $$",
+    "CREATE TRIGGER zone_change BEFORE UPDATE ON tallybird.zones "
+    "FOR EACH ROW EXECUTE FUNCTION tallybird.check_zone_change()",
     // A participant may write the share record only as the container itself writes it.
     "CREATE FUNCTION tallybird.is_bare_share(zone_owner text, zone_name text, record_name text, "
     "record_type text, record_tag text, record_data bytea, record_seq bigint) RETURNS boolean "
@@ -145,21 +163,21 @@ const char* const statements[] = {
     "CREATE POLICY seen ON tallybird.zones FOR SELECT "
     "USING (tallybird.may_read(owner, name) OR tallybird.takes_part(owner, name))",
     "CREATE POLICY made ON tallybird.zones FOR INSERT "
-    "WITH CHECK (owner = session_user AND changed_seq = tallybird.current_sequence())",
+    "WITH CHECK (owner = session_user AND tallybird.fresh(changed_seq))",
     "CREATE POLICY touched ON tallybird.zones FOR UPDATE USING (tallybird.takes_part(owner, name)) "
     "WITH CHECK (tallybird.takes_part(owner, name) "
-    "AND changed_seq = tallybird.current_sequence())",
+    "AND tallybird.fresh(changed_seq))",
     "CREATE POLICY removed ON tallybird.zones FOR DELETE USING (owner = session_user)",
 
     "CREATE POLICY seen ON tallybird.records FOR SELECT USING (tallybird.may_read(owner, zone) "
     "OR (name = '~zone-share' AND tallybird.takes_part(owner, zone)))",
     "CREATE POLICY made ON tallybird.records FOR INSERT "
-    "WITH CHECK (seq = tallybird.current_sequence() AND (tallybird.may_write(owner, zone) "
+    "WITH CHECK (tallybird.fresh(seq) AND (tallybird.may_write(owner, zone) "
     "OR (tallybird.takes_part(owner, zone) "
     "AND tallybird.is_bare_share(owner, zone, name, type, tag, data, seq))))",
     "CREATE POLICY changed ON tallybird.records FOR UPDATE USING (tallybird.may_write(owner, zone) "
     "OR (name = '~zone-share' AND tallybird.takes_part(owner, zone))) "
-    "WITH CHECK (seq = tallybird.current_sequence() AND (tallybird.may_write(owner, zone) "
+    "WITH CHECK (tallybird.fresh(seq) AND (tallybird.may_write(owner, zone) "
     "OR (tallybird.takes_part(owner, zone) "
     "AND tallybird.is_bare_share(owner, zone, name, type, tag, data, seq))))",
     "CREATE POLICY removed ON tallybird.records FOR DELETE "
@@ -167,29 +185,29 @@ const char* const statements[] = {
 
     "CREATE POLICY seen ON tallybird.deletions FOR SELECT USING (tallybird.may_read(owner, zone))",
     "CREATE POLICY made ON tallybird.deletions FOR INSERT "
-    "WITH CHECK (tallybird.may_write(owner, zone) AND seq = tallybird.current_sequence())",
+    "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.fresh(seq))",
     "CREATE POLICY changed ON tallybird.deletions FOR UPDATE "
     "USING (tallybird.may_write(owner, zone)) "
-    "WITH CHECK (tallybird.may_write(owner, zone) AND seq = tallybird.current_sequence())",
+    "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.fresh(seq))",
     "CREATE POLICY removed ON tallybird.deletions FOR DELETE "
     "USING (tallybird.may_write(owner, zone))",
 
     "CREATE POLICY seen ON tallybird.participants FOR SELECT USING (user_name = session_user "
     "OR owner = session_user OR tallybird.may_read(owner, zone))",
     "CREATE POLICY invited ON tallybird.participants FOR INSERT "
-    "WITH CHECK (owner = session_user AND seq = tallybird.current_sequence() "
+    "WITH CHECK (owner = session_user AND tallybird.fresh(seq) "
     "AND (user_name = owner OR acceptance = 'pending'))",
     "CREATE POLICY changed ON tallybird.participants FOR UPDATE "
     "USING (owner = session_user OR user_name = session_user) "
     "WITH CHECK ((owner = session_user OR user_name = session_user) "
-    "AND seq = tallybird.current_sequence())",
+    "AND tallybird.fresh(seq))",
     "CREATE POLICY removed ON tallybird.participants FOR DELETE "
     "USING (owner = session_user OR user_name = session_user)",
 
     "CREATE POLICY own ON tallybird.zone_removals FOR SELECT USING (user_name = session_user)",
     "CREATE POLICY told ON tallybird.zone_removals FOR INSERT "
     "WITH CHECK ((zone_owner = session_user OR user_name = session_user) "
-    "AND seq = tallybird.current_sequence())",
+    "AND tallybird.fresh(seq))",
 };
 
 // Objects of other programs: any schema but the server's and an empty public one.

@@ -4,6 +4,10 @@
 #include "PostgresSchema.h"
 #include "RecordCoding.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
 namespace cloud {
 
 namespace {
@@ -11,6 +15,8 @@ namespace {
 // Thrown inside a step that was to read only and wants to write: the step runs again as one
 // that writes. Not an exception of the standard kind, so nothing on the way catches it.
 struct StepWrites {};
+
+const char* const sequenceQuery = "SELECT value FROM tallybird.sequence";
 
 PgValue text(const QString& value) {
     return PgValue::text(value);
@@ -75,8 +81,8 @@ void PostgresStorage::open() {
     connection_.open();
     try {
         PgRows meta = connection_.query(
-            "SELECT key, value FROM tallybird.meta WHERE key IN ('container', 'version')");
-        connection_.sync();
+            "SELECT key, value FROM tallybird.meta WHERE key IN ('container', 'version')", {},
+            true);
         QString version;
         containerId_.clear();
         for (int i = 0; i < meta.size(); ++i) {
@@ -116,12 +122,23 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
             writer_ = writes;
             inStep_ = true;
             connection_.send("BEGIN ISOLATION LEVEL REPEATABLE READ");
-            if (writes)
+            if (writes) {
                 connection_.send("LOCK TABLE tallybird.writer IN EXCLUSIVE MODE");
+            } else {
+                // Every step that reads wants the sequence; it comes with the first answer.
+                cache_.sequenceAnswer = std::make_shared<std::optional<PgRows>>();
+                connection_.sendKeeping(sequenceQuery, {}, cache_.sequenceAnswer);
+            }
             work();
+            writeEverything();
             committing = true;
             connection_.send("COMMIT");
-            connection_.sync();
+            // A step that only read has nothing to lose at its commit: the next step reads
+            // the answer first.
+            if (writer_)
+                connection_.sync();
+            else
+                connection_.syncLater();
             inStep_ = false;
             return;
         } catch (const StepWrites&) {
@@ -177,8 +194,11 @@ QString PostgresStorage::containerId() {
 }
 
 qint64 PostgresStorage::currentSequence() {
+    if (!cache_.sequence && cache_.sequenceAnswer && *cache_.sequenceAnswer &&
+        (*cache_.sequenceAnswer)->size() == 1)
+        cache_.sequence = (*cache_.sequenceAnswer)->integer(0, 0);
     if (!cache_.sequence) {
-        PgRows rows = reading().query("SELECT value FROM tallybird.sequence");
+        PgRows rows = reading().query(sequenceQuery);
         if (rows.size() != 1)
             throw StorageError("The container has no sequence.");
         cache_.sequence = rows.integer(0, 0);
@@ -188,17 +208,27 @@ qint64 PostgresStorage::currentSequence() {
 
 qint64 PostgresStorage::nextSequence() {
     PostgresConnection& connection = writing();
-    if (!cache_.sequence) {
-        PgRows rows = connection.query("SELECT tallybird.next_sequence()");
-        cache_.sequence = rows.integer(0, 0);
-        return *cache_.sequence;
+    if (!cache_.sequence || cache_.nextValue == 0 || cache_.nextValue > *cache_.sequence) {
+        // Values are taken in blocks that double, so a step of many changes moves the
+        // sequence's row a few times rather than once per change (each move is a new version
+        // of that row, which every later read in the step walks through). The values a step
+        // leaves unused are never used: the sequence only has to grow.
+        const qint64 count = std::clamp<qint64>(cache_.taken, 1, 1024);
+        if (!cache_.sequence) {
+            PgRows rows =
+                connection.query("SELECT tallybird.take_sequence($1::integer)", {number(count)});
+            cache_.sequence = rows.integer(0, 0);
+        } else {
+            // Nobody else moves the sequence while this step holds the writer table, so the
+            // answer is known before it comes; it is checked with the next read.
+            connection.sendExpecting("SELECT tallybird.take_sequence($1::integer)", {number(count)},
+                                     *cache_.sequence + count);
+            cache_.sequence = *cache_.sequence + count;
+        }
+        cache_.nextValue = *cache_.sequence - count + 1;
+        cache_.taken += count;
     }
-    // Nobody else moves the sequence while this step holds the writer table, so the value is
-    // known before the server answers; the answer is checked with the next read.
-    const qint64 next = *cache_.sequence + 1;
-    connection.sendExpecting("SELECT tallybird.next_sequence()", {}, next);
-    cache_.sequence = next;
-    return next;
+    return cache_.nextValue++;
 }
 
 std::optional<UserRow> PostgresStorage::findUser(const QString& name) {
@@ -276,6 +306,8 @@ std::optional<ZoneRow> PostgresStorage::findZone(const QString& owner, const QSt
     std::optional<ZoneRow> row;
     if (rows.size() == 1)
         row = zoneRow(rows, 0);
+    if (auto touched = cache_.touched.find(key); row && touched != cache_.touched.end())
+        row->changedSeq = touched->second;
     cache_.zones.emplace(key, row);
     return row;
 }
@@ -291,20 +323,33 @@ void PostgresStorage::putZone(const ZoneRow& row) {
 }
 
 void PostgresStorage::touchZone(const QString& owner, const QString& name, qint64 seq) {
-    writing().send("UPDATE tallybird.zones SET changed_seq = $3 WHERE owner = $1 AND name = $2",
-                   {text(owner), text(name), number(seq)});
+    writing();
+    // Written once at the end of the step, not once per record: nobody else reads the zone
+    // before this step ends.
+    cache_.touched.insert_or_assign(ZoneKey{owner, name}, seq);
     auto cached = cache_.zones.find(ZoneKey{owner, name});
     if (cached != cache_.zones.end() && cached->second)
         cached->second->changedSeq = seq;
 }
 
+void PostgresStorage::writeTouchedZones() {
+    for (const auto& [zone, seq] : cache_.touched)
+        connection_.send("UPDATE tallybird.zones SET changed_seq = $3 "
+                         "WHERE owner = $1 AND name = $2",
+                         {text(zone.first), text(zone.second), number(seq)});
+    cache_.touched.clear();
+}
+
 void PostgresStorage::removeZone(const QString& owner, const QString& name) {
-    writing().send("DELETE FROM tallybird.zones WHERE owner = $1 AND name = $2",
-                   {text(owner), text(name)});
+    writing();
+    cache_.touched.erase(ZoneKey{owner, name});
+    connection_.send("DELETE FROM tallybird.zones WHERE owner = $1 AND name = $2",
+                     {text(owner), text(name)});
     cache_.zones.insert_or_assign(ZoneKey{owner, name}, std::nullopt);
 }
 
 std::vector<ZoneRow> PostgresStorage::zones(const QString& owner) {
+    writeTouchedZones();
     PgRows rows = reading().query("SELECT owner, name, incarnation, changed_seq "
                                   "FROM tallybird.zones WHERE owner = $1 ORDER BY name",
                                   {text(owner)});
@@ -315,6 +360,7 @@ std::vector<ZoneRow> PostgresStorage::zones(const QString& owner) {
 }
 
 std::vector<ZoneRow> PostgresStorage::allZones() {
+    writeTouchedZones();
     PgRows rows = reading().query("SELECT owner, name, incarnation, changed_seq "
                                   "FROM tallybird.zones ORDER BY owner, name");
     std::vector<ZoneRow> out;
@@ -325,31 +371,97 @@ std::vector<ZoneRow> PostgresStorage::allZones() {
 
 std::optional<RecordRow> PostgresStorage::findRecord(const QString& owner, const QString& zone,
                                                      const QString& name) {
+    const RecordKey key{owner, zone, name};
+    if (auto written = cache_.recordWrites.find(key); written != cache_.recordWrites.end())
+        return written->second;
+    if (auto known = cache_.records.find(key); known != cache_.records.end())
+        return known->second;
     PgRows rows = reading().query("SELECT owner, zone, name, type, tag, data, seq "
                                   "FROM tallybird.records "
                                   "WHERE owner = $1 AND zone = $2 AND name = $3",
                                   {text(owner), text(zone), text(name)});
-    if (rows.size() != 1)
-        return std::nullopt;
-    return recordRow(rows, 0);
+    std::optional<RecordRow> row;
+    if (rows.size() == 1)
+        row = recordRow(rows, 0);
+    cache_.records.emplace(key, row);
+    return row;
+}
+
+void PostgresStorage::expectRecords(const QString& owner, const QString& zone,
+                                    const std::vector<QString>& names) {
+    nlohmann::json wanted = nlohmann::json::array();
+    for (const QString& name : names) {
+        const RecordKey key{owner, zone, name};
+        if (!cache_.recordWrites.contains(key) && !cache_.records.contains(key))
+            wanted.push_back(name.toStdString());
+    }
+    if (wanted.size() < 2)
+        return;
+    PgRows rows = reading().query(
+        "SELECT owner, zone, name, type, tag, data, seq FROM tallybird.records "
+        "WHERE owner = $1 AND zone = $2 AND name IN (SELECT jsonb_array_elements_text($3::jsonb))",
+        {text(owner), text(zone), text(QString::fromStdString(wanted.dump()))});
+    for (const auto& name : wanted)
+        cache_.records.emplace(RecordKey{owner, zone, QString::fromStdString(name)}, std::nullopt);
+    for (int i = 0; i < rows.size(); ++i) {
+        RecordRow row = recordRow(rows, i);
+        cache_.records.insert_or_assign(RecordKey{row.owner, row.zone, row.name}, std::move(row));
+    }
 }
 
 void PostgresStorage::putRecord(const RecordRow& row) {
-    writing().send("INSERT INTO tallybird.records (owner, zone, name, type, tag, data, seq) "
-                   "VALUES ($1, $2, $3, $4, $5, $6, $7) "
-                   "ON CONFLICT (owner, zone, name) DO UPDATE SET type = EXCLUDED.type, "
-                   "tag = EXCLUDED.tag, data = EXCLUDED.data, seq = EXCLUDED.seq",
-                   {text(row.owner), text(row.zone), text(row.name), text(row.type), text(row.tag),
-                    PgValue::bytes(row.data), number(row.seq)});
+    writing();
+    cache_.recordWrites.insert_or_assign(RecordKey{row.owner, row.zone, row.name}, row);
 }
 
 void PostgresStorage::removeRecord(const QString& owner, const QString& zone, const QString& name) {
-    writing().send("DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2 AND name = $3",
-                   {text(owner), text(zone), text(name)});
+    writing();
+    cache_.recordWrites.insert_or_assign(RecordKey{owner, zone, name}, std::nullopt);
+}
+
+void PostgresStorage::writeRecords() {
+    if (cache_.recordWrites.empty())
+        return;
+    nlohmann::json puts = nlohmann::json::array();
+    nlohmann::json removals = nlohmann::json::array();
+    for (const auto& [key, row] : cache_.recordWrites) {
+        const auto& [owner, zone, name] = key;
+        if (!row) {
+            removals.push_back({{"owner", owner.toStdString()},
+                                {"zone", zone.toStdString()},
+                                {"name", name.toStdString()}});
+            continue;
+        }
+        puts.push_back({{"owner", owner.toStdString()},
+                        {"zone", zone.toStdString()},
+                        {"name", name.toStdString()},
+                        {"type", row->type.toStdString()},
+                        {"tag", row->tag.toStdString()},
+                        {"data", row->data.toBase64().toStdString()},
+                        {"seq", row->seq}});
+    }
+    if (!removals.empty())
+        connection_.send("DELETE FROM tallybird.records r USING jsonb_to_recordset($1::jsonb) "
+                         "AS d(owner text, zone text, name text) "
+                         "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name",
+                         {text(QString::fromStdString(removals.dump()))});
+    if (!puts.empty())
+        connection_.send(
+            "INSERT INTO tallybird.records (owner, zone, name, type, tag, data, seq) "
+            "SELECT p.owner, p.zone, p.name, p.type, p.tag, decode(p.data, 'base64'), p.seq "
+            "FROM jsonb_to_recordset($1::jsonb) AS p(owner text, zone text, name text, "
+            "type text, tag text, data text, seq bigint) "
+            "ON CONFLICT (owner, zone, name) DO UPDATE SET type = EXCLUDED.type, "
+            "tag = EXCLUDED.tag, data = EXCLUDED.data, seq = EXCLUDED.seq",
+            {text(QString::fromStdString(puts.dump()))});
+    for (auto& [key, row] : cache_.recordWrites)
+        cache_.records.insert_or_assign(key, std::move(row));
+    cache_.recordWrites.clear();
 }
 
 std::vector<RecordRow> PostgresStorage::recordsSince(const QString& owner, const QString& zone,
                                                      qint64 seq) {
+    writeRecords();
     PgRows rows = reading().query("SELECT owner, zone, name, type, tag, data, seq "
                                   "FROM tallybird.records "
                                   "WHERE owner = $1 AND zone = $2 AND seq > $3 ORDER BY seq",
@@ -362,26 +474,69 @@ std::vector<RecordRow> PostgresStorage::recordsSince(const QString& owner, const
 }
 
 void PostgresStorage::removeZoneRecords(const QString& owner, const QString& zone) {
-    writing().send("DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2",
-                   {text(owner), text(zone)});
+    writing();
+    writeRecords();
+    connection_.send("DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2",
+                     {text(owner), text(zone)});
+    std::erase_if(cache_.records, [&](const auto& entry) {
+        return std::get<0>(entry.first) == owner && std::get<1>(entry.first) == zone;
+    });
 }
 
 void PostgresStorage::putDeletion(const DeletionRow& row) {
-    writing().send(
-        "INSERT INTO tallybird.deletions (owner, zone, name, type, seq) "
-        "VALUES ($1, $2, $3, $4, $5) ON CONFLICT (owner, zone, name) DO UPDATE "
-        "SET type = EXCLUDED.type, seq = EXCLUDED.seq",
-        {text(row.owner), text(row.zone), text(row.name), text(row.type), number(row.seq)});
+    writing();
+    cache_.deletionWrites.insert_or_assign(RecordKey{row.owner, row.zone, row.name}, row);
 }
 
 void PostgresStorage::removeDeletion(const QString& owner, const QString& zone,
                                      const QString& name) {
-    writing().send("DELETE FROM tallybird.deletions WHERE owner = $1 AND zone = $2 AND name = $3",
-                   {text(owner), text(zone), text(name)});
+    writing();
+    cache_.deletionWrites.insert_or_assign(RecordKey{owner, zone, name}, std::nullopt);
+}
+
+void PostgresStorage::writeDeletions() {
+    if (cache_.deletionWrites.empty())
+        return;
+    nlohmann::json puts = nlohmann::json::array();
+    nlohmann::json removals = nlohmann::json::array();
+    for (const auto& [key, row] : cache_.deletionWrites) {
+        const auto& [owner, zone, name] = key;
+        nlohmann::json entry{{"owner", owner.toStdString()},
+                             {"zone", zone.toStdString()},
+                             {"name", name.toStdString()}};
+        if (!row) {
+            removals.push_back(std::move(entry));
+            continue;
+        }
+        entry["type"] = row->type.toStdString();
+        entry["seq"] = row->seq;
+        puts.push_back(std::move(entry));
+    }
+    if (!removals.empty())
+        connection_.send("DELETE FROM tallybird.deletions r USING jsonb_to_recordset($1::jsonb) "
+                         "AS d(owner text, zone text, name text) "
+                         "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name",
+                         {text(QString::fromStdString(removals.dump()))});
+    if (!puts.empty())
+        connection_.send("INSERT INTO tallybird.deletions (owner, zone, name, type, seq) "
+                         "SELECT p.owner, p.zone, p.name, p.type, p.seq "
+                         "FROM jsonb_to_recordset($1::jsonb) "
+                         "AS p(owner text, zone text, name text, type text, seq bigint) "
+                         "ON CONFLICT (owner, zone, name) DO UPDATE "
+                         "SET type = EXCLUDED.type, seq = EXCLUDED.seq",
+                         {text(QString::fromStdString(puts.dump()))});
+    cache_.deletionWrites.clear();
+}
+
+void PostgresStorage::writeEverything() {
+    writeTouchedZones();
+    writeRecords();
+    writeDeletions();
 }
 
 std::vector<DeletionRow> PostgresStorage::deletionsSince(const QString& owner, const QString& zone,
                                                          qint64 seq) {
+    writeDeletions();
     PgRows rows = reading().query("SELECT owner, zone, name, type, seq FROM tallybird.deletions "
                                   "WHERE owner = $1 AND zone = $2 AND seq > $3 ORDER BY seq",
                                   {text(owner), text(zone), number(seq)});
@@ -393,8 +548,10 @@ std::vector<DeletionRow> PostgresStorage::deletionsSince(const QString& owner, c
 }
 
 void PostgresStorage::removeZoneDeletions(const QString& owner, const QString& zone) {
-    writing().send("DELETE FROM tallybird.deletions WHERE owner = $1 AND zone = $2",
-                   {text(owner), text(zone)});
+    writing();
+    writeDeletions();
+    connection_.send("DELETE FROM tallybird.deletions WHERE owner = $1 AND zone = $2",
+                     {text(owner), text(zone)});
 }
 
 std::vector<ParticipantRow> PostgresStorage::participants(const QString& owner,
@@ -427,6 +584,9 @@ std::vector<ParticipantRow> PostgresStorage::participations(const QString& user)
 
 void PostgresStorage::putParticipant(const ParticipantRow& row) {
     writing();
+    // What the server lets a role write depends on who takes part: what was written while
+    // the participants were as they were goes out first.
+    writeEverything();
     // An update and an insert are told apart here: the server checks an insert's policy even
     // when it would turn into an update, and a participant may only update.
     std::vector<ParticipantRow> rows = participants(row.owner, row.zone);
@@ -453,9 +613,11 @@ void PostgresStorage::putParticipant(const ParticipantRow& row) {
 
 void PostgresStorage::removeParticipant(const QString& owner, const QString& zone,
                                         const QString& user) {
-    writing().send("DELETE FROM tallybird.participants "
-                   "WHERE owner = $1 AND zone = $2 AND user_name = $3",
-                   {text(owner), text(zone), text(user)});
+    writing();
+    writeEverything();
+    connection_.send("DELETE FROM tallybird.participants "
+                     "WHERE owner = $1 AND zone = $2 AND user_name = $3",
+                     {text(owner), text(zone), text(user)});
     auto cached = cache_.participants.find(ZoneKey{owner, zone});
     if (cached != cache_.participants.end())
         std::erase_if(cached->second, [&](const ParticipantRow& p) { return p.user == user; });

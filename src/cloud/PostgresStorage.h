@@ -5,6 +5,7 @@
 
 #include <map>
 #include <mutex>
+#include <tuple>
 
 namespace cloud {
 
@@ -58,6 +59,8 @@ public:
 
     std::optional<RecordRow> findRecord(const QString& owner, const QString& zone,
                                         const QString& name) override;
+    void expectRecords(const QString& owner, const QString& zone,
+                       const std::vector<QString>& names) override;
     void putRecord(const RecordRow& row) override;
     void removeRecord(const QString& owner, const QString& zone, const QString& name) override;
     std::vector<RecordRow> recordsSince(const QString& owner, const QString& zone,
@@ -87,6 +90,7 @@ public:
 
 private:
     using ZoneKey = std::pair<QString, QString>;
+    using RecordKey = std::tuple<QString, QString, QString>;
     // What this step has read or written already. Valid for the whole step: a reader sees one
     // snapshot, and nobody else writes while a writer holds the writer table.
     struct StepCache {
@@ -95,10 +99,27 @@ private:
         std::map<ZoneKey, std::optional<ZoneRow>> zones;
         std::map<ZoneKey, std::vector<ParticipantRow>> participants;
         std::optional<std::vector<FaultRow>> faults;
-        std::optional<qint64> sequence;
+        std::optional<qint64> sequence; // the container's latest value, as this step sees it
+        // The same, asked for with the step's first statement when the step only reads.
+        std::shared_ptr<std::optional<PgRows>> sequenceAnswer;
+        qint64 nextValue = 0;              // values taken and not handed out yet: nextValue...
+        qint64 taken = 0;                  // ...up to `sequence`, `taken` of them in all
+        std::map<ZoneKey, qint64> touched; // zones' latest changes not written yet
+        // Records as the server holds them (absent: none), read in this step...
+        std::map<RecordKey, std::optional<RecordRow>> records;
+        // ...and records and deletions to write: a row, or its removal. They go out together,
+        // a statement or two for all, before anything reads those tables and at the end.
+        std::map<RecordKey, std::optional<RecordRow>> recordWrites;
+        std::map<RecordKey, std::optional<DeletionRow>> deletionWrites;
     };
 
     void open();
+    // Writes the zones' latest changes kept back until the step ends or reads zones.
+    void writeTouchedZones();
+    // Writes the records and deletions kept back until the step ends or reads them.
+    void writeRecords();
+    void writeDeletions();
+    void writeEverything();
     PostgresConnection& reading();
     PostgresConnection& writing();
 
