@@ -50,6 +50,24 @@ TEST_F(CloudAdminTest, BadArgumentsExitWithTwoAndSayWhy) {
     }
 }
 
+TEST_F(CloudAdminTest, InitMakesAFileAContainerAndLeavesAnotherProgramsAlone) {
+    const AdminRun made = run({"init"});
+    EXPECT_EQ(made.status, 0) << made.err.toStdString();
+    EXPECT_TRUE(made.out.contains("is a Tallybird container")) << made.out.toStdString();
+    EXPECT_EQ(run({"init"}).status, 0);
+
+    QFile other(dir.filePath("other.sqlite"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(QByteArray(4096, '\x5a'));
+    other.close();
+    QStringList arguments{"--cloud", dir.filePath("other.sqlite"), "init"};
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    EXPECT_EQ(runCloudAdmin(arguments, outStream, errStream), 1);
+}
+
 TEST_F(CloudAdminTest, UsersAndDevicesAreKeptInTheContainer) {
     ASSERT_EQ(run({"create-user", "ann", "Ann", "Lee"}).status, 0);
     const QString device = dir.filePath("profile-a");
