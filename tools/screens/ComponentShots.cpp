@@ -1,6 +1,7 @@
 // Gallery pictures of the shared components, with sample data.
 #include "GalleryBoard.h"
 #include "GalleryShot.h"
+#include "KeyboardFocus.h"
 #include "PaintedSample.h"
 
 #include "model/TBList.h"
@@ -27,6 +28,7 @@
 #include "ui/components/TagChip.h"
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
+#include "ui/detail/GroupChip.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
@@ -111,6 +113,49 @@ QWidget* buttons() {
                     new SymbolButton("pin.slash", 17, Colour::onSurfaceVariant, "Unpin")}));
     board->add("New group pill, full and icon only",
                row({new NewGroupPill(false), new NewGroupPill(true)}, 24));
+    board->addStretch();
+    return board;
+}
+
+// Every kind of painted button as Tab leaves it: ringed, with a band of the background between
+// the ring and a filled face.
+QWidget* focusRings() {
+    using KeyboardFocus::picture;
+    auto* board = new GalleryBoard(Colour::background);
+    auto* back = new SymbolButton("chevron.backward", 20, Colour::primary, "Back");
+    back->setCircle(Colour::chip);
+    auto* plus = new SymbolButton("plus", 22, Colour::onAccent, "Add");
+    plus->setCircle(Colour::accentBold);
+    board->add("Floating add button, active and inactive",
+               row({picture(new FloatingAddButton("New list"), Colour::background),
+                    picture(new FloatingAddButton("New list", true), Colour::background)}));
+    board->add("Back, the add bar's plus, list actions, star",
+               row({picture(back, Colour::background), picture(plus, Colour::background),
+                    picture(new SymbolButton("ellipsis.circle", 17, Colour::primary, "Actions"),
+                            Colour::background),
+                    picture(new SymbolButton("star", 17, Colour::onSurfaceVariant, "Star"),
+                            Colour::background)}));
+    auto* brand = new BrandHeader;
+    board->add("The gear on the brand bar", picture(brand, Colour::brand, brand->settingsButton()));
+    board->add(
+        "Text buttons: plain, in the error colour, on a capsule",
+        row({picture(new TextButton("Cancel", {DesignFont::system(17), Colour::primary,
+                                               QMargins(4, 0, 4, 0), 44, std::nullopt}),
+                     Colour::background),
+             picture(new TextButton("Delete item",
+                                    {DesignFont::system(15, QFont::DemiBold), Colour::error,
+                                     QMargins(16, 0, 16, 0), 44, std::nullopt}),
+                     Colour::background),
+             picture(new TextButton("Done", {DesignFont::system(15, QFont::DemiBold), Colour::brand,
+                                             QMargins(16, 6, 16, 6), 0, Colour::onBrand}),
+                     Colour::brand)}));
+    board->add("Primary button, New group pill",
+               row({picture(new PrimaryButton("Create list"), Colour::background),
+                    picture(new NewGroupPill(false), Colour::sidebarSurface)}));
+    board->add("Chips: Group, a tag, a selected tag",
+               row({picture(new GroupChip(false, "Group by tag"), Colour::background),
+                    picture(new TagChip("dairy", false), Colour::background),
+                    picture(new TagChip("bakery", true), Colour::background)}));
     board->addStretch();
     return board;
 }
@@ -268,6 +313,7 @@ QWidget* readingColumn() {
 const GalleryShot::Add headersShot({"components-headers", 480, 0, headers});
 const GalleryShot::Add buttonsShot({"components-buttons", 480, 0, buttons});
 const GalleryShot::Add chipsShot({"components-chips-and-picker", 420, 0, chipsAndPicker});
+const GalleryShot::Add focusShot({"components-focus-rings", 480, 0, focusRings});
 const GalleryShot::Add badgesShot({"components-badges-cards-tiles", 480, 0, badgesAndRows});
 const GalleryShot::Add fieldsShot({"components-text-fields", 420, 0, textFields});
 const GalleryShot::Add emptyShot({"components-empty-states", 420, 0, emptyStates});

@@ -2,6 +2,7 @@
 // filtered; completed section open; read-only; empty; the add bar idle, with a proposed tag and
 // with chips and a tag being named; the list actions menu; the tag order sheet.
 #include "GalleryShot.h"
+#include "KeyboardFocus.h"
 
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
@@ -10,6 +11,7 @@
 #include "ui/detail/AddItemBar.h"
 #include "ui/detail/ArrangeTagsSheet.h"
 #include "ui/detail/DetailItemsView.h"
+#include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
 #include "ui/detail/TagSuggester.h"
@@ -141,6 +143,20 @@ const GalleryShot::Add completed{{"detail-completed", 560, 700, [] {
                                       return pane(sample, sample->groceries(),
                                                   [](ListDetailModel& m) { m.toggleCompleted(); });
                                   }}};
+
+// The keyboard on the completed section's header: Space or Return folds it.
+const GalleryShot::Add keyboard{
+    {"detail-keyboard-completed-header", 560, 700,
+     [] {
+         auto* sample = new SampleList;
+         return pane(sample, sample->groceries(), [](ListDetailModel& m) { m.toggleCompleted(); });
+     },
+     [](QWidget* shown) {
+         DetailItemsView& items = static_cast<ListDetailView*>(shown)->items();
+         KeyboardFocus::give(&items);
+         items.setCurrentIndex(
+             items.rows().index(items.rows().rowOf(DetailRow::Kind::completedHeader)));
+     }}};
 
 const GalleryShot::Add readOnly{{"detail-read-only", 560, 640, [] {
                                      auto* sample = new SampleList;

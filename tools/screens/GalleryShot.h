@@ -19,6 +19,9 @@ struct GalleryShot {
     int height = 0;
     // Builds the widget with the appearance and text scale already set, as the window does.
     std::function<QWidget*()> build;
+    // Runs once the widget is shown, before the picture is taken (to give a control the keyboard
+    // focus, which only a shown window's controls can have); none by default.
+    std::function<void(QWidget*)> shown = {};
 
     static QList<GalleryShot>& all();
 

@@ -1,6 +1,7 @@
 // Gallery pictures of the item editor: an item of a shared list with a long thread of notes
 // from three people, and the same item on a list shared read-only.
 #include "GalleryShot.h"
+#include "KeyboardFocus.h"
 
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
@@ -66,6 +67,17 @@ const GalleryShot::Add thread{{"item-editor-thread", 560, 1000, [] {
                                    auto* sample = new SampleItem;
                                    return sample->editor();
                                }}};
+
+// Opened from the keyboard: the focus on Back, which Space, Return, Escape and Alt+Left press.
+const GalleryShot::Add keyboard{{"item-editor-keyboard", 560, 400,
+                                 [] {
+                                     auto* sample = new SampleItem;
+                                     return sample->editor();
+                                 },
+                                 [](QWidget* shown) {
+                                     KeyboardFocus::give(shown);
+                                     static_cast<ItemEditorView*>(shown)->takeFocus();
+                                 }}};
 
 const GalleryShot::Add readOnly{{"item-editor-read-only", 560, 1000, [] {
                                      auto* sample = new SampleItem;

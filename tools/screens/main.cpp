@@ -35,6 +35,10 @@ bool render(const GalleryShot& shot, const QString& path) {
     widget->resize(shot.width, qMax(height, widget->minimumSizeHint().height()));
     widget->show();
     QCoreApplication::processEvents();
+    if (shot.shown) {
+        shot.shown(widget.get());
+        QCoreApplication::processEvents();
+    }
     return widget->grab().save(path);
 }
 

@@ -41,8 +41,11 @@ BrandHeader::BrandHeader(QWidget* parent) : QWidget(parent) {
     Accessibility::apply(name, {name->text(), {}, {}, AccessibleTrait::staticText, {}});
     layout->addWidget(name, 0, Qt::AlignVCenter);
     layout->addStretch(1);
-    gear_ = new SymbolButton(QStringLiteral("gearshape"), 20, Theme::Colour::onBrand,
-                             tr("Settings"), this);
+    auto* gear = new SymbolButton(QStringLiteral("gearshape"), 20, Theme::Colour::onBrand,
+                                  tr("Settings"), this);
+    // The usual ring would hardly show on the brand colour.
+    gear->setFocusRingColour(Theme::Colour::onBrand);
+    gear_ = gear;
     connect(gear_, &QAbstractButton::clicked, this, &BrandHeader::settingsRequested);
     layout->addWidget(gear_, 0, Qt::AlignVCenter);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

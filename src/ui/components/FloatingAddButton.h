@@ -17,6 +17,7 @@ public:
 protected:
     void paintFace(QPainter& painter) override;
     QPainterPath focusShape() const override;
+    bool fillsFocusShape() const override { return true; }
 
 private:
     bool inactive_;

@@ -5,6 +5,7 @@
 #include "ui/theme/ThemeColour.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 
 PaintedButton::PaintedButton(QWidget* parent) : QAbstractButton(parent) {
@@ -30,22 +31,63 @@ void PaintedButton::paintEvent(QPaintEvent*) {
     if (isDown())
         painter.setOpacity(0.6);
     paintFace(painter);
-    if (hasFocus() && keyboardFocus_) {
+    if (showsFocusRing()) {
         painter.setOpacity(1.0);
         painter.setBrush(Qt::NoBrush);
-        painter.setPen(QPen(Theme::Colour::primary.resolved(), 2));
-        painter.drawPath(focusShape());
+        const QPainterPath shape = focusShape();
+        if (fillsFocusShape()) {
+            painter.save();
+            painter.setClipPath(shape);
+            painter.setPen(QPen(Theme::Colour::background.resolved(), 6));
+            painter.drawPath(shape);
+            painter.restore();
+        }
+        painter.setPen(QPen(ringColour_.value_or(Theme::Colour::primary).resolved(), 2));
+        painter.drawPath(shape);
     }
 }
 
+void PaintedButton::setFocusRingColour(DynamicColour colour) {
+    ringColour_ = colour;
+    update();
+}
+
+namespace {
+// The focus leaves for a while only: a menu or another window (a sheet) is in front.
+bool forAWhile(Qt::FocusReason reason) {
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+}
+} // namespace
+
 void PaintedButton::focusInEvent(QFocusEvent* event) {
-    keyboardFocus_ = event->reason() == Qt::TabFocusReason ||
-                     event->reason() == Qt::BacktabFocusReason ||
-                     event->reason() == Qt::ShortcutFocusReason;
+    // A button never takes the focus from a click, so it came by the keyboard or was put here
+    // (back from a sheet it opened); coming back with its window keeps the ring as it was.
+    if (!forAWhile(event->reason()))
+        keyboardFocus_ = event->reason() != Qt::MouseFocusReason;
     QAbstractButton::focusInEvent(event);
 }
 
 void PaintedButton::focusOutEvent(QFocusEvent* event) {
-    keyboardFocus_ = false;
+    if (!forAWhile(event->reason()))
+        keyboardFocus_ = false;
     QAbstractButton::focusOutEvent(event);
+}
+
+void PaintedButton::keyPressEvent(QKeyEvent* event) {
+    keyboardFocus_ = true;
+    const bool returnKey = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (returnKey && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        // Return presses the button that has the focus, as Space does.
+        if (!event->isAutoRepeat())
+            click();
+        event->accept();
+        return;
+    }
+    update();
+    QAbstractButton::keyPressEvent(event);
+}
+
+void PaintedButton::mousePressEvent(QMouseEvent* event) {
+    keyboardFocus_ = false;
+    QAbstractButton::mousePressEvent(event);
 }

@@ -1,13 +1,19 @@
 #pragma once
 
 #include "AccessibleSpec.h"
+#include "ui/theme/DynamicColour.h"
 
 #include <QAbstractButton>
 #include <QPainterPath>
 
+#include <optional>
+
 // The base of the theme's buttons: each paints itself in design colours at paint time. Titles
 // are painted as plain text (never through setText(), which would read "&" as a mnemonic), the
-// press dims the button, and keyboard focus shows a ring around its shape.
+// press dims the button, and keyboard focus shows a ring around its shape. A click never gives
+// it the focus; Space and Return press it while it has the focus. The ring shows while the focus
+// came by the keyboard (or was put there by the program), not after a click, and it survives
+// the window going to the back and coming again.
 class PaintedButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -15,17 +21,28 @@ public:
 
     // What assistive technology says of the button (its label names the action).
     void setAccessible(const AccessibleSpec& spec);
+    // Whether the focus ring is drawn now.
+    bool showsFocusRing() const { return hasFocus() && keyboardFocus_; }
+    // The ring's colour: the primary colour, unless the button stands on a ground of that hue
+    // (the gear on the brand bar).
+    void setFocusRingColour(DynamicColour colour);
 
 protected:
     // Paints the button's face in `painter`, already antialiased and dimmed while pressed.
     virtual void paintFace(QPainter& painter) = 0;
     // The outline the focus ring follows; the whole rectangle unless overridden.
     virtual QPainterPath focusShape() const;
+    // Whether the face fills its focus shape (a disc, a capsule). The ring then keeps a band of
+    // the background colour between itself and the fill, so that it shows on any colour.
+    virtual bool fillsFocusShape() const { return false; }
 
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     bool keyboardFocus_ = false;
+    std::optional<DynamicColour> ringColour_;
 };

@@ -89,7 +89,9 @@ bool PrimaryButton::hitButton(const QPoint& position) const {
 }
 
 void PrimaryButton::keyPressEvent(QKeyEvent* event) {
-    if (inactive_ && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Select)) {
+    const bool presses = event->key() == Qt::Key_Space || event->key() == Qt::Key_Select ||
+                         event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (inactive_ && presses) {
         event->ignore();
         return;
     }

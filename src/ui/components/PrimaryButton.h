@@ -3,8 +3,8 @@
 #include "PaintedButton.h"
 
 // The main action of a screen or sheet: a title on an orange capsule. While inactive it is grey
-// and takes no clicks (nor Space), though it is not disabled, so it stays in the focus chain
-// and keeps announcing its title. A long title wraps onto more lines, centred, and the button
+// and takes no clicks (nor Space or Return), though it is not disabled, so it stays in the focus
+// chain and keeps announcing its title. A long title wraps onto more lines, centred, and the button
 // grows taller than its usual 44 points.
 class PrimaryButton : public PaintedButton {
     Q_OBJECT
@@ -24,6 +24,7 @@ public:
 protected:
     void paintFace(QPainter& painter) override;
     QPainterPath focusShape() const override;
+    bool fillsFocusShape() const override { return true; }
     bool hitButton(const QPoint& position) const override;
     void keyPressEvent(QKeyEvent* event) override;
 

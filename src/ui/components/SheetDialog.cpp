@@ -1,6 +1,7 @@
 // The sheet base.
 #include "SheetDialog.h"
 
+#include "FocusReturn.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QPainter>
@@ -40,6 +41,9 @@ bool SheetDialog::present() {
     if (current && current != this && current->isVisible() && current != shownOwner(this))
         return false;
     current = this;
+    // When it closes, the keyboard goes back to where the user was (unless whoever asked for the
+    // sheet named that place already).
+    FocusReturn::arm(this, FocusReturn::focusIn(parentWidget()));
     show();
     raise();
     activateWindow();

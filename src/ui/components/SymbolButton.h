@@ -23,6 +23,7 @@ public:
 protected:
     void paintFace(QPainter& painter) override;
     QPainterPath focusShape() const override;
+    bool fillsFocusShape() const override { return circle_.has_value(); }
 
 private:
     QString symbol_;

@@ -27,6 +27,8 @@ public:
 
 protected:
     void paintFace(QPainter& painter) override;
+    // Selected, the chip is filled with the ring's own colour.
+    bool fillsFocusShape() const override { return selected_; }
 
 private:
     void updateAccessible();

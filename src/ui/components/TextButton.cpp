@@ -42,6 +42,8 @@ void TextButton::paintFace(QPainter& painter) {
 QPainterPath TextButton::focusShape() const {
     QPainterPath path;
     const QRectF box = QRectF(rect()).adjusted(1, 1, -1, -1);
-    path.addRoundedRect(box, box.height() / 2, box.height() / 2);
+    // A bare title keeps its ring clear of its first and last letters.
+    const double radius = look_.capsule ? box.height() / 2 : 8;
+    path.addRoundedRect(box, radius, radius);
     return path;
 }

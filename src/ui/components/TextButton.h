@@ -30,6 +30,7 @@ public:
 protected:
     void paintFace(QPainter& painter) override;
     QPainterPath focusShape() const override;
+    bool fillsFocusShape() const override { return look_.capsule.has_value(); }
 
 private:
     QString title_;

@@ -74,7 +74,6 @@ AddItemBar::AddItemBar(ListDetailModel& screen, QWidget* parent)
     plus_ = new SymbolButton(QStringLiteral("plus"), DesignFont::styleSize(TextStyle::title2),
                              Theme::Colour::onSurfaceVariant,
                              QString::fromLatin1(AddBarFace::plusLabel), column);
-    plus_->setFocusPolicy(Qt::NoFocus);
     fieldRow->addWidget(plus_);
     stack->addLayout(fieldRow);
 

@@ -12,7 +12,9 @@
 #include "ui/components/RowSwipeController.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -35,6 +37,7 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     setUniformItemSizes(false);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
     viewport()->setAutoFillBackground(false);
     setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(24);
@@ -70,9 +73,24 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     delegate_->setControllers(drag_, swipe_);
 
     connect(rows_, &QAbstractItemModel::modelAboutToBeReset, swipe_, &RowSwipeController::close);
+    connect(rows_, &QAbstractItemModel::modelAboutToBeReset, this,
+            &DetailItemsView::rememberCurrent);
     connect(rows_, &DetailRowModel::rowsReplaced, this, [this] {
         delegate_->setWithStar(screen_.snapshot().canEdit);
         placeWidgets();
+        restoreCurrent();
+        followKeyRows();
+    });
+    // The header or a chip taking the focus by Tab brings its row into sight.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now || !viewport()->isAncestorOf(now))
+            return;
+        for (const DetailRow::Kind kind : {DetailRow::Kind::hero, DetailRow::Kind::filterBar}) {
+            const QModelIndex index = rows_->index(rows_->rowOf(kind));
+            const QWidget* widget = index.isValid() ? indexWidget(index) : nullptr;
+            if (widget && (widget == now || widget->isAncestorOf(now)))
+                scrollTo(index);
+        }
     });
     connect(rows_, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex& from, const QModelIndex& to) {
@@ -86,6 +104,13 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
             });
     connect(&screen_, &ListDetailModel::revealItem, this, &DetailItemsView::reveal);
     placeWidgets();
+    followKeyRows();
+}
+
+void DetailItemsView::followKeyRows() {
+    // Without a row to rest on, Tab passes the rows by; a click still takes the focus (from the
+    // add field, for one).
+    setFocusPolicy(hasKeyRows() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 // An item just added lands at the end of a long list, below the fold: it scrolls into sight.
@@ -138,6 +163,157 @@ void DetailItemsView::placeWidgets() {
         scheduleDelayedItemsLayout();
 }
 
+QWidget* DetailItemsView::heroView() const {
+    const int row = rows_->rowOf(DetailRow::Kind::hero);
+    return row >= 0 ? indexWidget(rows_->index(row)) : nullptr;
+}
+
+TagFilterBar* DetailItemsView::filterBar() const {
+    const int row = rows_->rowOf(DetailRow::Kind::filterBar);
+    return row >= 0 ? qobject_cast<TagFilterBar*>(indexWidget(rows_->index(row))) : nullptr;
+}
+
+// --- The keyboard ---
+
+bool DetailItemsView::takesKeys(int row) const {
+    if (row < 0 || row >= rows_->rowCount())
+        return false;
+    const DetailRow::Kind kind = rows_->row(row).kind;
+    return kind == DetailRow::Kind::item || kind == DetailRow::Kind::completedHeader;
+}
+
+bool DetailItemsView::hasKeyRows() const {
+    return keyRowFrom(0, 1) >= 0;
+}
+
+int DetailItemsView::keyRowFrom(int row, int direction) const {
+    for (int i = row; i >= 0 && i < rows_->rowCount(); i += direction)
+        if (takesKeys(i))
+            return i;
+    return -1;
+}
+
+void DetailItemsView::setFocusVisible(bool visible) {
+    if (focusVisible_ == visible)
+        return;
+    focusVisible_ = visible;
+    delegate_->setFocusVisible(visible);
+    viewport()->update();
+}
+
+QModelIndex DetailItemsView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    const QModelIndex current = currentIndex();
+    const int at = current.isValid() ? current.row() : -1;
+    const int last = rows_->rowCount() - 1;
+    int row = -1;
+    switch (action) {
+    case MoveUp:
+    case MovePrevious:
+        row = at < 0 ? keyRowFrom(last, -1) : keyRowFrom(at - 1, -1);
+        break;
+    case MoveDown:
+    case MoveNext:
+        row = keyRowFrom(at + 1, 1);
+        break;
+    case MoveHome:
+        row = keyRowFrom(0, 1);
+        break;
+    case MoveEnd:
+        row = keyRowFrom(last, -1);
+        break;
+    case MovePageUp:
+    case MovePageDown: {
+        const QModelIndex paged = QListView::moveCursor(action, modifiers);
+        const int direction = action == MovePageDown ? 1 : -1;
+        if (paged.isValid()) {
+            row = keyRowFrom(paged.row(), direction);
+            if (row < 0)
+                row = keyRowFrom(paged.row(), -direction);
+        }
+        break;
+    }
+    case MoveLeft:
+    case MoveRight:
+        break;
+    }
+    // At an end, or sideways, the keyboard stays on its row.
+    if (row < 0)
+        return takesKeys(at) ? current : QModelIndex();
+    return rows_->index(row);
+}
+
+void DetailItemsView::keyboardSearch(const QString& search) {
+    // Typing finds an item by its words; a heading it finds hands on to the first item below.
+    QListView::keyboardSearch(search);
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && !takesKeys(current.row())) {
+        int row = keyRowFrom(current.row(), 1);
+        if (row < 0)
+            row = keyRowFrom(current.row(), -1);
+        setCurrentIndex(row >= 0 ? rows_->index(row) : QModelIndex());
+    }
+}
+
+void DetailItemsView::focusInEvent(QFocusEvent* event) {
+    const Qt::FocusReason reason = event->reason();
+    // A click does not ring the row; the keyboard, or the program putting the focus back, does;
+    // the window or a menu coming and going leaves the ring as it was.
+    if (reason == Qt::MouseFocusReason)
+        setFocusVisible(false);
+    else if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        setFocusVisible(true);
+    QListView::focusInEvent(event);
+    const QModelIndex current = currentIndex();
+    if (reason != Qt::MouseFocusReason && !takesKeys(current.row())) {
+        const int from = current.isValid() ? current.row() : 0;
+        int row = keyRowFrom(from, 1);
+        if (row < 0)
+            row = keyRowFrom(from, -1);
+        if (row >= 0)
+            setCurrentIndex(rows_->index(row));
+    }
+    if (focusVisible_ && currentIndex().isValid())
+        scrollTo(currentIndex());
+}
+
+void DetailItemsView::rememberCurrent() {
+    keptKey_.clear();
+    keptPlace_ = -1;
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || !takesKeys(current.row()))
+        return;
+    keptKey_ = rows_->row(current.row()).key();
+    keptPlace_ = 0;
+    for (int i = 0; i < current.row(); ++i)
+        keptPlace_ += takesKeys(i) ? 1 : 0;
+}
+
+void DetailItemsView::restoreCurrent() {
+    if (keptPlace_ < 0)
+        return;
+    int row = rowOfKey(keptKey_);
+    if (!takesKeys(row)) {
+        // Its row went: the one that took its place has the keyboard, or the last one.
+        row = -1;
+        int place = 0;
+        for (int i = 0; i < rows_->rowCount() && place <= keptPlace_; ++i) {
+            if (takesKeys(i)) {
+                row = i;
+                ++place;
+            }
+        }
+    }
+    keptKey_.clear();
+    keptPlace_ = -1;
+    if (row < 0)
+        return;
+    // Scrolled to only while the keyboard is here: a click's tick keeps the place in view.
+    const bool scroll = hasAutoScroll();
+    setAutoScroll(scroll && hasFocus() && focusVisible_);
+    setCurrentIndex(rows_->index(row));
+    setAutoScroll(scroll);
+}
+
 DetailItemsView::Part DetailItemsView::partAt(const QPoint& point) const {
     const QModelIndex index = indexAt(point);
     if (!index.isValid())
@@ -160,9 +336,18 @@ DetailItemsView::Part DetailItemsView::partAt(const QPoint& point) const {
 void DetailItemsView::mousePressEvent(QMouseEvent* event) {
     // A click on the items ends typing in the add field, and still acts on the row.
     screen_.tapList();
-    // Clicks act on release, over the part they were pressed on; no selection is made.
+    setFocusVisible(false);
+    // Clicks act on release, over the part they were pressed on; no selection is made. The row
+    // becomes the keyboard's, without scrolling under the pointer.
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (takesKeys(index.row())) {
+        const bool scroll = hasAutoScroll();
+        setAutoScroll(false);
+        setCurrentIndex(index);
+        setAutoScroll(scroll);
+    }
     if (event->button() == Qt::LeftButton) {
-        pressed_ = indexAt(event->position().toPoint());
+        pressed_ = index;
         pressedPart_ = partAt(event->position().toPoint());
     }
     event->accept();
@@ -260,24 +445,71 @@ QMenu* DetailItemsView::menuFor(const QModelIndex& index) {
     return menu;
 }
 
-void DetailItemsView::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu* menu = menuFor(indexAt(event->pos()));
+void DetailItemsView::popUpMenu(const QModelIndex& index, const QPoint& globalAt) {
+    QMenu* menu = menuFor(index);
     if (!menu)
         return;
+    swipe_->close();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(event->globalPos());
+    // popup(), not exec(): no nested event loop, and the store may change while it is open.
+    menu->popup(globalAt);
+}
+
+void DetailItemsView::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu key asks for the menu of the keyboard's row, shown over that row.
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid())
+            popUpMenu(current, viewport()->mapToGlobal(visualRect(current).center()));
+        return;
+    }
+    // The scroll area hands the viewport's event on: its position is in viewport coordinates.
+    const QModelIndex index = indexAt(event->pos());
+    if (takesKeys(index.row())) {
+        const bool scroll = hasAutoScroll();
+        setAutoScroll(false);
+        setCurrentIndex(index);
+        setAutoScroll(scroll);
+    }
+    popUpMenu(index, event->globalPos());
 }
 
 void DetailItemsView::keyPressEvent(QKeyEvent* event) {
+    setFocusVisible(true);
     if (event->key() == Qt::Key_Escape && swipe_->isOpen()) {
         swipe_->close();
         return;
     }
-    // Return on an item opens it, as a click on its words does.
     const QModelIndex current = currentIndex();
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && current.isValid() &&
-        rows_->row(current.row()).kind == DetailRow::Kind::item) {
-        act(current, Part::text);
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (takesKeys(current.row()) && modifiers == Qt::NoModifier) {
+        const DetailRow& row = rows_->row(current.row());
+        const bool item = row.kind == DetailRow::Kind::item;
+        switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Select:
+            // Space ticks, as a click on the tick does (held down, it ticks once).
+            if (!event->isAutoRepeat())
+                act(current, item ? Part::tick : Part::completedHeader);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Return opens, as a click on the words does.
+            if (!event->isAutoRepeat())
+                act(current, item ? Part::text : Part::completedHeader);
+            return;
+        case Qt::Key_Delete:
+            if (item) {
+                screen_.deleteItem(row.item.id); // as the menu's Delete; nothing when view only
+                return;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    if (takesKeys(current.row()) && event->key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier) {
+        popUpMenu(current, viewport()->mapToGlobal(visualRect(current).center()));
         return;
     }
     QListView::keyPressEvent(event);
@@ -318,6 +550,10 @@ QAccessible::State DetailItemsView::rowState(int row) const {
     } else if (r.kind == DetailRow::Kind::item) {
         state.checkable = true;
         state.checked = r.item.done;
+    }
+    if (takesKeys(row)) {
+        state.focusable = true;
+        state.focused = hasFocus() && currentIndex().row() == row;
     }
     return state;
 }

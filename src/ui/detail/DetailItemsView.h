@@ -11,6 +11,7 @@ class ListDetailModel;
 class QMenu;
 class RowDragController;
 class RowSwipeController;
+class TagFilterBar;
 
 // The scrolling content of a list: header, filter chips, item rows, group headings, the
 // completed section and the closing spacer, as painted rows over DetailRowModel (only the rows in
@@ -22,6 +23,14 @@ class RowSwipeController;
 // text; a drop is one store operation. A screen reader finds every row with a press action (an
 // item opens, the completed header folds) and, on a list that may be changed, the actions of an
 // item's tick, menu and swipe ("Tick", "Star", "Delete").
+//
+// From the keyboard the rows are one stop: the focus rests on an item or the completed header,
+// never on the header, the chips, a heading or the spacer, and the arrow keys move it among
+// them. On the focused row Space ticks or folds, Return opens or folds, the menu key (or
+// Shift+F10) opens the row's menu and Delete removes the item as the menu's Delete does. A
+// click on a row makes it the keyboard's row too. When the rows are made anew (a tick, a
+// removal) the focus stays on its item, or goes to the row that took its place. The focused row
+// is ringed while the keyboard is in use, not after a click.
 class DetailItemsView : public QListView, public AccessibleRows {
     Q_OBJECT
 
@@ -39,6 +48,15 @@ public:
     QMenu* menuFor(const QModelIndex& index);
     RowDragController& drag() const { return *drag_; }
     RowSwipeController& swipe() const { return *swipe_; }
+    // The header and the filter chips shown on their rows, or null.
+    QWidget* heroView() const;
+    TagFilterBar* filterBar() const;
+
+    // Whether a row takes the keyboard: an item, or the completed section's header.
+    bool takesKeys(int row) const;
+    bool hasKeyRows() const;
+    // Whether the focused row is ringed now.
+    bool showsFocusRing() const { return hasFocus() && focusVisible_; }
 
     // --- AccessibleRows ---
     QString rowKey(int row) const override;
@@ -55,11 +73,22 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void keyboardSearch(const QString& search) override;
 
 private:
     void placeWidgets();
     void reveal(const QString& itemID);
+    void followKeyRows();
+    void setFocusVisible(bool visible);
+    // The row that takes the keyboard nearest to `row` in a direction (1 down, -1 up), `row`
+    // itself included; -1 when there is none.
+    int keyRowFrom(int row, int direction) const;
+    void popUpMenu(const QModelIndex& index, const QPoint& globalAt);
+    void rememberCurrent();
+    void restoreCurrent();
     void act(const QModelIndex& index, Part part);
     void swipeAction(const QModelIndex& index, bool leading);
     void drop(int row, int destination);
@@ -71,4 +100,9 @@ private:
     RowSwipeController* swipe_;
     QPersistentModelIndex pressed_;
     Part pressedPart_ = Part::none;
+    bool focusVisible_ = false;
+    // The keyboard's row across a replacement of the rows: its key, and its place among the
+    // rows that take the keyboard.
+    QString keptKey_;
+    int keptPlace_ = -1;
 };

@@ -120,7 +120,7 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         // The current row of a focused list is ringed, so the arrow keys and Return can be
         // followed.
         paintItem(*painter, box.translated(int(offset), 0), index,
-                  option.state.testFlag(QStyle::State_HasFocus));
+                  focusVisible_ && option.state.testFlag(QStyle::State_HasFocus));
         break;
     }
     case DetailRow::Kind::groupHeading: {
@@ -153,6 +153,16 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         const QString label = rows_.data(index, Qt::AccessibleTextRole).toString();
         const QString count = label.section(QLatin1Char(' '), 1, 1);
         painter->drawText(text, Qt::AlignRight | Qt::AlignVCenter, count);
+        if (focusVisible_ && option.state.testFlag(QStyle::State_HasFocus)) {
+            // Space and Return fold the section from the keyboard: its header is ringed too.
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setPen(QPen(Theme::Colour::primary.resolved(), 2));
+            painter->setBrush(Qt::NoBrush);
+            // As wide as the cards above and below it.
+            const QRectF ring = QRectF(box).adjusted(ItemRowGeometry::rowInsetSide + 1, 4 + 8 - 4,
+                                                     -ItemRowGeometry::rowInsetSide - 1, -1);
+            painter->drawRoundedRect(ring, 11, 11);
+        }
         break;
     }
     case DetailRow::Kind::hero:

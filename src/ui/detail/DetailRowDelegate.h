@@ -21,6 +21,8 @@ public:
     DetailRowDelegate(DetailRowModel& rows, QAbstractItemView* view, QObject* parent = nullptr);
 
     void setWithStar(bool withStar);
+    // Whether the focused row is ringed: while the keyboard is in use, not after a click.
+    void setFocusVisible(bool visible) { focusVisible_ = visible; }
     // The drag dims the lifted row's place; the swipe slides a row and shows its buttons.
     void setControllers(const RowDragController* drag, const RowSwipeController* swipe);
 
@@ -40,6 +42,7 @@ private:
     DetailRowModel& rows_;
     QAbstractItemView* view_;
     bool withStar_ = true;
+    bool focusVisible_ = true;
     void paintSwipeButtons(QPainter& painter, const QModelIndex& index) const;
 
     const RowDragController* drag_ = nullptr;

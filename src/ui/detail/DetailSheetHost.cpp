@@ -3,6 +3,7 @@
 
 #include "ArrangeTagsSheet.h"
 #include "ListDetailModel.h"
+#include "ui/components/FocusReturn.h"
 
 #include <QMessageBox>
 #include <QTimer>
@@ -28,6 +29,7 @@ void DetailSheetHost::followMessage() {
         alert_->setAttribute(Qt::WA_DeleteOnClose);
         alert_->setWindowModality(Qt::WindowModal);
         connect(alert_, &QDialog::finished, &screen_, &ListDetailModel::dismissMessage);
+        FocusReturn::arm(alert_, FocusReturn::focusIn(anchor_));
         alert_->open();
     } else if (message && alert_) {
         alert_->setText(*message);
@@ -111,6 +113,8 @@ void DetailSheetHost::follow() {
         QTimer::singleShot(250, this, &DetailSheetHost::follow);
         return;
     }
-    if (!sheet)
+    if (!sheet) {
+        FocusReturn::arm(dialog, FocusReturn::focusIn(anchor_));
         dialog->open();
+    }
 }

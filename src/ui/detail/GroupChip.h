@@ -15,6 +15,7 @@ public:
 protected:
     void paintFace(QPainter& painter) override;
     QPainterPath focusShape() const override;
+    bool fillsFocusShape() const override { return grouping_; }
 
 private:
     bool grouping_;

@@ -6,7 +6,10 @@
 #include "ListDetailModel.h"
 #include "MarkdownExport.h"
 #include "ShareBadgeView.h"
+#include "TagChipBar.h"
+#include "TagFilterBar.h"
 #include "ViewOnlyNote.h"
+#include "ui/components/AddItemField.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SymbolButton.h"
@@ -111,6 +114,18 @@ ListDetailView::ListDetailView(ListDetailModel& screen, QWidget* parent)
     connect(&screen_, &ListDetailModel::refreshed, this, &ListDetailView::follow);
     connect(&screen_, &ListDetailModel::stateChanged, this, &ListDetailView::followState);
     follow();
+}
+
+QList<QWidget*> ListDetailView::focusStops() const {
+    QList<QWidget*> stops{items_};
+    // The new-tag field takes the focus only when asked for; from it Tab goes on to the field.
+    stops << addBar_->chipBar()->newTagField() << addBar_->field() << addBar_->plusButton();
+    if (QWidget* hero = items_->heroView())
+        stops << hero;
+    if (TagFilterBar* chips = items_->filterBar())
+        stops << chips->chipButtons();
+    stops << badge_ << actions_;
+    return stops;
 }
 
 bool ListDetailView::showsViewOnlyNote() const {

@@ -23,6 +23,10 @@ class ViewOnlyNote;
 // them when the list has no items, and at the foot the add bar, or the view-only note for a list
 // that may only be read. It shows the screen's save dialog; its sheets and its alert are shown by
 // the window (or a DetailSheetHost). Everything it shows comes from its ListDetailModel.
+//
+// Tab goes first where the main job is: the items (one stop; the arrow keys move among them),
+// the add field and its plus button; then the header's edit button, the filter chips and the
+// list actions menu.
 class ListDetailView : public QWidget {
     Q_OBJECT
 
@@ -39,6 +43,9 @@ public:
     // The list actions, made afresh each time the menu is shown (fillActionsMenu()).
     QMenu& actionsMenu() const { return *actionsMenu_; }
     void fillActionsMenu();
+    // The stops of Tab in this pane, in order, including ones that do not take Tab now (hidden,
+    // disabled, or a field Tab never stops on) so that the focus can leave them.
+    QList<QWidget*> focusStops() const;
 
     // Asks where to save a file, proposing a name; answers with a path, or none when cancelled.
     // By default a save dialog modal to the window.

@@ -56,6 +56,9 @@ void ListHeroView::describe() {
                                     AccessibleTrait::button,
                                     {}});
     } else {
+        // Not a button: Tab passes it by.
+        unsetCursor();
+        setFocusPolicy(Qt::NoFocus);
         Accessibility::apply(this,
                              {hero_.accessibleSummary, {}, {}, AccessibleTrait::staticText, {}});
     }

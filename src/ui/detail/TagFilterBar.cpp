@@ -10,6 +10,7 @@
 TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidget* parent)
     : SidewaysScrollArea(parent), chips_(chips) {
     setWidgetResizable(true);
+    setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(false);
     viewport()->setAutoFillBackground(false);
     auto* strip = new QWidget;
@@ -21,6 +22,7 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
             auto* group = new GroupChip(chip.selected, chip.accessibilityLabel, strip);
             connect(group, &QAbstractButton::clicked, this, &TagFilterBar::groupingToggled);
             row->addWidget(group, 0, Qt::AlignVCenter);
+            buttons_.append(group);
         } else {
             auto* tag = new TagChip(chip.tag, chip.selected, strip);
             tag->setAccessible({chip.accessibilityLabel,
@@ -33,6 +35,7 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
             const QString name = chip.tag;
             connect(tag, &QAbstractButton::clicked, this, [this, name] { emit tagToggled(name); });
             row->addWidget(tag, 0, Qt::AlignVCenter);
+            buttons_.append(tag);
         }
     }
     row->addStretch(1);

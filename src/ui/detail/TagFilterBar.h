@@ -5,7 +5,8 @@
 #include "SidewaysScrollArea.h"
 
 // The row of filter chips above a list's items: the Group chip, then one chip per tag of the
-// list. It scrolls sideways when the chips are wider than the pane.
+// list. It scrolls sideways when the chips are wider than the pane. The strip itself takes no
+// focus; Tab stops on each chip, and the strip scrolls to show it.
 class TagFilterBar : public SidewaysScrollArea {
     Q_OBJECT
 
@@ -16,6 +17,8 @@ public:
     int heightForWidth(int) const override;
     QSize sizeHint() const override;
     const QList<DetailSnapshot::FilterChip>& chips() const { return chips_; }
+    // The chips' buttons, from the left: Tab stops on each.
+    QList<QWidget*> chipButtons() const { return buttons_; }
 
 signals:
     void groupingToggled();
@@ -23,4 +26,5 @@ signals:
 
 private:
     QList<DetailSnapshot::FilterChip> chips_;
+    QList<QWidget*> buttons_;
 };

@@ -7,6 +7,7 @@
 #include "TickButton.h"
 #include "ui/components/Accessibility.h"
 #include "ui/components/FlowLayout.h"
+#include "ui/components/FocusOrder.h"
 #include "ui/components/ItemHeaderBar.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
@@ -18,6 +19,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <QtMath>
 
@@ -67,6 +69,8 @@ ItemEditorView::ItemEditorView(ListStore& store, QWidget* parent) : QWidget(pare
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(true);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The page scrolls to whatever control Tab reaches; the area itself is no stop.
+    scroll_->setFocusPolicy(Qt::NoFocus);
     scroll_->setWidget(new EditorPage(content));
     outer->addWidget(scroll_, 1);
 
@@ -80,6 +84,11 @@ ItemEditorView::ItemEditorView(ListStore& store, QWidget* parent) : QWidget(pare
             [this] { name_->replaceText(model_.name()); });
     connect(&model_, &ItemEditorModel::changed, this, &ItemEditorView::refresh);
     connect(&model_, &ItemEditorModel::closeRequested, this, &ItemEditorView::closeRequested);
+    for (const QKeySequence& keys :
+         QKeySequence::keyBindings(QKeySequence::Back) + QList{QKeySequence(Qt::Key_Escape)}) {
+        auto* back = new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(back, &QShortcut::activated, &model_, &ItemEditorModel::back);
+    }
     refresh();
 }
 
@@ -94,6 +103,16 @@ ItemEditorView* ItemEditorView::open(ListStore& store, const ItemRoute& route,
     view->model().notes().setShareLookup(std::move(lookup));
     view->model().show(route);
     return view;
+}
+
+QList<QWidget*> ItemEditorView::focusStops() {
+    return FocusOrder::inReadingOrder(this);
+}
+
+void ItemEditorView::takeFocus() {
+    const QList<QWidget*> stops = focusStops();
+    if (!stops.isEmpty())
+        FocusOrder::focus(stops.first(), true);
 }
 
 void ItemEditorView::refresh() {

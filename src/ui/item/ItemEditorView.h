@@ -17,7 +17,9 @@ class TickButton;
 // The item editor, pushed in the window's detail column: the header bar (Back, "Delete item"),
 // then a scrolling page with the tick, the name and the star, the tags, and the notes.
 // Everything it shows comes from its ItemEditorModel; leaving (Back, or the editor going away)
-// writes a changed name. closeRequested() asks the host to take the editor away.
+// writes a changed name. closeRequested() asks the host to take the editor away. Escape and
+// Alt+Left (the desktop's Back) do what Back does while the keyboard is in the editor; Tab goes
+// through its controls in reading order.
 class ItemEditorView : public QWidget {
     Q_OBJECT
 
@@ -39,6 +41,11 @@ public:
     SingleLineField* newTagField() const { return newTag_; }
     NotesSectionView& notes() const { return *notes_; }
     QScrollArea& scrollArea() const { return *scroll_; }
+    // The stops of Tab in the editor, in reading order.
+    QList<QWidget*> focusStops();
+    // Gives the keyboard to the editor's first control, as Tab would (the window does when the
+    // editor opens while the keyboard was on the list).
+    void takeFocus();
 
 signals:
     void closeRequested();

@@ -25,7 +25,10 @@ void ItemNameField::replaceText(const QString& text) {
 
 void ItemNameField::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        clearFocus();
+        // The name is done: the keyboard moves on to the next control, as with Tab, rather than
+        // to nowhere (where the next Tab would start again from the window's first control).
+        if (!focusNextPrevChild(true))
+            clearFocus();
         event->accept();
         return;
     }

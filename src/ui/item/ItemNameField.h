@@ -3,8 +3,8 @@
 #include "ui/components/GrowingTextField.h"
 
 // The item editor's name field: wrapping over as many lines as the name needs. A name is one
-// line of text: Return ends the editing (the field gives up its focus), and line breaks that
-// are pasted or dropped in become spaces.
+// line of text: Return ends the editing (the focus moves on to the next control), and line
+// breaks that are pasted or dropped in become spaces.
 class ItemNameField : public GrowingTextField {
     Q_OBJECT
 public:

@@ -2,6 +2,7 @@
 #include "ListsPane.h"
 
 #include "CollectionEditorSheet.h"
+#include "LabelButton.h"
 #include "ListRemovalAlert.h"
 #include "ListsFooter.h"
 #include "ListsHeading.h"
@@ -9,6 +10,7 @@
 #include "ui/components/BrandHeader.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
+#include "ui/components/NewGroupPill.h"
 #include "ui/components/SheetDialog.h"
 
 #include <QAbstractButton>
@@ -91,6 +93,15 @@ void ListsPane::setSplit(bool split) {
         footer_->show();
     }
     placeOverlays();
+}
+
+QList<QWidget*> ListsPane::focusStops() const {
+    QList<QWidget*> stops{brand_->settingsButton(), heading_->summaryButton(),
+                          heading_->editButton(), rows_};
+    if (empty_->actionButton())
+        stops << empty_->actionButton();
+    stops << footer_->pill() << footer_->addButton();
+    return stops;
 }
 
 void ListsPane::showEvent(QShowEvent* event) {

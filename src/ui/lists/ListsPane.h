@@ -47,6 +47,10 @@ public:
     bool offers(ListsScreenModel::Sheet sheet) const;
     // Two panes (the sidebar) or one stack: the background and the bottom controls follow.
     void setSplit(bool split);
+    // The stops of Tab in this pane, from the top: the gear, the summary line, Edit, the rows
+    // (one stop; the arrow keys move among them), the empty state's button, New group and the
+    // add button.
+    QList<QWidget*> focusStops() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -3,11 +3,12 @@
 #include "ui/window/WindowContent.h"
 
 #include "store/ListStore.h"
+#include "ui/components/FocusOrder.h"
+#include "ui/components/NoteField.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
-#include "ui/components/NoteField.h"
 #include "ui/item/CloudAuthorShare.h"
 #include "ui/item/ItemEditorView.h"
 #include "ui/item/ItemNameField.h"
@@ -142,6 +143,44 @@ void WindowContent::replaceItemEditor(ItemEditorView* editor) {
             });
 }
 
+QList<QWidget*> WindowContent::focusStops() const {
+    QList<QWidget*> stops;
+    if (!sidebar_->isHidden())
+        stops = sidebar_->focusStops();
+    if (itemEditor_ && detail_->currentWidget() == itemEditor_)
+        stops += itemEditor_->focusStops();
+    else if (detail_->currentWidget() == listView_)
+        stops += listView_->focusStops();
+    else
+        stops += FocusOrder::inReadingOrder(placeholder_);
+    return stops;
+}
+
+bool WindowContent::focusNextPrevChild(bool next) {
+    const QList<QWidget*> stops = focusStops();
+    const int at = FocusOrder::stopOf(stops, QApplication::focusWidget());
+    if (at < 0)
+        return QWidget::focusNextPrevChild(next);
+    int to = FocusOrder::nextStop(stops, at, next);
+    if (to < 0) {
+        // Past the end: the window's controls outside the content come next, when it has any.
+        QList<QWidget*> outside;
+        for (QWidget* widget = window()->nextInFocusChain(); widget && widget != window();
+             widget = widget->nextInFocusChain())
+            if (!isAncestorOf(widget) && FocusOrder::takesTab(widget))
+                outside.append(widget);
+        if (!outside.isEmpty()) {
+            FocusOrder::focus(next ? outside.first() : outside.last(), next);
+            return true;
+        }
+        to = FocusOrder::nextStop(stops, next ? -1 : int(stops.size()), next);
+    }
+    if (to < 0)
+        return false;
+    FocusOrder::focus(stops.at(to), next);
+    return true;
+}
+
 bool WindowContent::showsPlaceholder() const {
     return detail_->currentWidget() == placeholder_;
 }
@@ -232,6 +271,10 @@ void WindowContent::refreshDetail() {
         itemEditor_ && itemEditor_->isAncestorOf(QApplication::focusWidget()) && !item
             ? std::optional(itemEditor_->model().route().itemID)
             : std::nullopt;
+    // An item opened while the keyboard was on the list hands the keyboard to its editor; Qt
+    // would otherwise move it to the next control in the window as the list goes out of sight.
+    const bool entering =
+        item && !itemEditor_ && listView_->isAncestorOf(QApplication::focusWidget());
     if (!item)
         replaceItemEditor(nullptr);
     else if (!itemEditor_ || !(itemEditor_->model().route() == *item))
@@ -240,6 +283,8 @@ void WindowContent::refreshDetail() {
     detail_->setCurrentWidget(itemEditor_ ? static_cast<QWidget*>(itemEditor_) : listView_);
     if (leaving)
         focusItemRow(*leaving);
+    else if (entering && itemEditor_)
+        itemEditor_->takeFocus();
     // The list's name shows in its header; the window's title stays the program's.
     emit detailTitleChanged(QString());
 }

@@ -22,6 +22,10 @@ class WindowSheets;
 // ways; the list screen's model is the window's too, so a filter or the completed section stays
 // as it was. The sheets the lists page asks for come from the window's WindowSheets (the list
 // screen's through ListScreenSheets); a control whose sheet is not there is hidden.
+//
+// Tab and Shift+Tab go round the lists page's stops, then those of what the detail column shows
+// (each pane names its own, in its own order), and past the last to the window's other
+// controls (a notice's button) before coming round again.
 class WindowContent : public QWidget {
     Q_OBJECT
 public:
@@ -60,9 +64,15 @@ public:
     static constexpr const char* inDetailPaneProperty = "isInDetailPane";
     static bool isInDetailPane(const QWidget* widget);
 
+    // The stops of Tab in the window's content, in order.
+    QList<QWidget*> focusStops() const;
+
 signals:
     // Shown after every change of what the detail column shows: the window's title.
     void detailTitleChanged(const QString& title);
+
+protected:
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void scheduleDetailRefresh();

@@ -1,6 +1,7 @@
 // The window's registry of sheets, and the one-at-a-time showing of them.
 #include "ui/window/WindowSheets.h"
 
+#include "ui/components/FocusReturn.h"
 #include "ui/components/SheetDialog.h"
 
 #include <QDialog>
@@ -26,7 +27,8 @@ QDialog* WindowSheets::make(WindowSheet kind, const WindowSheetSubject& subject,
 
 void WindowSheets::present(WindowSheet kind, const WindowSheetSubject& subject, QWidget* window,
                            QObject* requester, std::function<void()> closed) {
-    waiting_.append({kind, subject, window, requester, std::move(closed)});
+    waiting_.append(
+        {kind, subject, window, requester, std::move(closed), FocusReturn::focusIn(window)});
     presentNext();
 }
 
@@ -47,6 +49,7 @@ void WindowSheets::presentNext() {
             continue;
         }
         presented_ = dialog;
+        FocusReturn::arm(dialog, request.opener);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowModality(Qt::WindowModal);
         QPointer<QObject> requester = request.requester;

@@ -69,7 +69,9 @@ public:
 
     // Shows a sheet of that kind over `window`, window-modal, as soon as no other sheet is shown;
     // `closed` runs once it has closed, however, or at once when none could be made. A request
-    // whose `requester` has gone by its turn is dropped without running `closed`.
+    // whose `requester` has gone by its turn is dropped without running `closed`. When the sheet
+    // closes, the keyboard focus goes back to the control that had it when the sheet was asked
+    // for (or to what that control lay in, when it has gone).
     void present(WindowSheet kind, const WindowSheetSubject& subject, QWidget* window,
                  QObject* requester, std::function<void()> closed);
     // The sheet this registry shows now, if any.
@@ -88,6 +90,7 @@ private:
         QPointer<QWidget> window;
         QPointer<QObject> requester;
         std::function<void()> closed;
+        QPointer<QWidget> opener; // where the keyboard was when the sheet was asked for
     };
     void presentNext();
     void waitForShownSheet();

@@ -1,8 +1,9 @@
 // A user's sessions with the real program on a real X server (run under xvfb-run by CTest). Each
 // launch is the real program (ProgramMain::run, as main() runs it) in a child process of this
-// test, on one profile and store file; its steps run in the program's window, clicking as a user
-// would, and the last one quits with Ctrl+Q. Between launches the test looks at the store through
-// the command line. A later screen adds its own steps: a named function, listed in `journey()`.
+// test, on one profile and store file; its steps run in the program's window, clicking and
+// typing as a user would, and the last one quits with Ctrl+Q. Between launches the test looks at
+// the store through the command line. A later screen adds its own steps: a named function,
+// listed in `journey()`.
 #include "ProgramMain.h"
 #include "model/SettingsPresentation.h"
 #include "model/TBItem.h"
@@ -146,6 +147,33 @@ public:
     bool clickTick(const QString& text) { return clickItem(text, &ItemRowGeometry::tick); }
     // A click on the words of the item of that text in the open list: it opens the item.
     bool clickItemText(const QString& text) { return clickItem(text, &ItemRowGeometry::text); }
+
+    // A key pressed on the keyboard: it reaches the window as the desktop's keys do, through
+    // the window's shortcuts and then whatever has the focus.
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(window_.windowHandle(), key, modifiers);
+        QCoreApplication::processEvents();
+    }
+    void type(const QString& text) {
+        for (const QChar c : text)
+            QTest::keyClick(window_.windowHandle(), c.toLatin1());
+        QCoreApplication::processEvents();
+    }
+    // Presses Tab until `arrived` holds, at most once round the window; false when it never does.
+    bool tabTo(const std::function<bool()>& arrived, const QString& what) {
+        for (int tab = 0; tab < 40 && !arrived(); ++tab)
+            key(Qt::Key_Tab);
+        return arrived() || fail(QStringLiteral("Tab never reached ") + what);
+    }
+    // What the keyboard is on in the open list: the item's text, or empty.
+    QString keyboardItem() const {
+        const DetailItemsView& items = content().listView()->items();
+        const QModelIndex index = items.currentIndex();
+        if (!items.hasFocus() || !index.isValid() ||
+            items.rows().row(index.row()).kind != DetailRow::Kind::item)
+            return {};
+        return items.rows().row(index.row()).item.text;
+    }
 
     // A request typed in another terminal while the program runs; true once it ended well,
     // having said `reply`.
@@ -331,8 +359,70 @@ bool editAnItem(Session& s) {
         "back on the list");
 }
 
-bool findGroceriesStillOpen(Session& s) {
-    return s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch");
+// The main job with the keyboard alone: to the lists with Tab, down to Weekend jobs and open it,
+// two items typed in the add field, back to the items with Shift+Tab, Space ticks the first,
+// Return opens the one the keyboard moved on to, and Escape comes back to it.
+bool doTheMainJobByKeyboard(Session& s) {
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    PageListView& lists = *s.content().sidebar()->rowsView();
+    if (!s.tabTo([&] { return lists.hasFocus(); }, "the lists"))
+        return false;
+    auto rowName = [&] {
+        const QModelIndex index = lists.currentIndex();
+        const auto& row = s.lists().rows().content(index.isValid() ? index.row() : 0);
+        return index.isValid() && !row.isHeader() ? row.row.list.name : QString();
+    };
+    s.key(Qt::Key_Home);
+    for (int down = 0; down < 5 && rowName() != "Weekend jobs"; ++down)
+        s.key(Qt::Key_Down);
+    if (rowName() != "Weekend jobs")
+        return s.fail("the arrows never reached Weekend jobs");
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return s.shownList() == "Weekend jobs"; }, "Weekend jobs open by Return"))
+        return false;
+
+    AddItemField& field = *s.content().listView()->addBar().field();
+    if (!s.tabTo([&] { return field.hasFocus(); }, "the add field"))
+        return false;
+    s.type("Paint the fence");
+    s.key(Qt::Key_Return);
+    s.type("Fix the gate");
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return s.listScreen().snapshot().items.size() == 2; }, "two items added"))
+        return false;
+
+    s.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    if (s.keyboardItem() != "Paint the fence")
+        return s.fail("Shift+Tab from the add field did not reach the first item, but " +
+                      s.keyboardItem());
+    s.key(Qt::Key_Space);
+    if (!s.waitFor([&] { return s.shownItem("Paint the fence").value_or(TBItem()).done; },
+                   "Paint the fence ticked by Space"))
+        return false;
+    // Ticked on an ongoing list, it went to the completed section: the keyboard is on the next.
+    if (!s.waitFor([&] { return s.keyboardItem() == "Fix the gate"; },
+                   "the keyboard on Fix the gate"))
+        return false;
+    s.key(Qt::Key_Return);
+    if (!s.waitFor(
+            [&] {
+                return s.content().itemEditor() &&
+                       s.content().itemEditor()->nameField().toPlainText() == "Fix the gate";
+            },
+            "Fix the gate open in its editor"))
+        return false;
+    s.key(Qt::Key_Escape);
+    return s.waitFor([&] { return !s.content().itemEditor(); }, "back on the list by Escape") &&
+           s.waitFor([&] { return s.keyboardItem() == "Fix the gate"; },
+                     "the keyboard back on Fix the gate");
+}
+
+// The list open last, by the keyboard, opens again.
+bool findWeekendJobsStillOpen(Session& s) {
+    return s.waitFor([&] { return s.shownList() == "Weekend jobs"; },
+                     "Weekend jobs open at launch");
 }
 
 bool findSocksTicked(Session& s) {
@@ -495,13 +585,14 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"edit an item", editAnItem},
           {"open the due date's calendar near the sheet's bottom edge",
            openTheCalendarNearTheSheetsBottom},
+          {"do the main job by keyboard", doTheMainJobByKeyboard},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
           {"leave the window smaller, elsewhere", leaveTheWindowSmallerElsewhere},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"again",
          {{"find the window where it was left", findTheWindowWhereItWasLeft},
-          {"find Groceries still open", findGroceriesStillOpen},
+          {"find Weekend jobs still open", findWeekendJobsStillOpen},
           {"find Socks ticked", findSocksTicked},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
     };
@@ -594,8 +685,10 @@ TEST_F(FirstSessionJourney, ListsOpenTickAndStayAsLeftAcrossALaunch) {
     // The items added in the add bar are in the store file too.
     EXPECT_TRUE(groceries.contains("Goat milk")) << groceries.toStdString();
     EXPECT_TRUE(groceries.contains("Rye bread")) << groceries.toStdString();
-    // The list made in the window is in the store file too.
-    EXPECT_EQ(type({"read", "--list", "Weekend jobs", "--yes"}), "Nothing left on Weekend jobs.\n");
+    // The list made in the window is in the store file too, with what the keyboard did there.
+    const QString weekend = type({"read", "--list", "Weekend jobs", "--yes"});
+    EXPECT_TRUE(weekend.contains("Fix the gate")) << weekend.toStdString();
+    EXPECT_FALSE(weekend.contains("Paint the fence")) << weekend.toStdString();
 
     const auto [againCode, againSaid] = launch("again");
     EXPECT_EQ(againCode, 0) << againSaid.toStdString();
