@@ -1,3 +1,4 @@
+// Finding the test run's PostgreSQL server and making databases on it, through plain libpq.
 #include "PostgresTestServer.h"
 
 #include <QDir>
