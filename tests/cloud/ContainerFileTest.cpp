@@ -214,10 +214,11 @@ TEST(ContainerFileTest, DefaultPathIsSharedByEveryProfile) {
               QStringLiteral("/tmp/b"));
 }
 
-TEST(TwoProcessTest, TwoDevicesSyncThroughOneFileWithoutLossOrDoubles) {
-    ensureApplication();
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("shared.sqlite"));
+namespace {
+
+// Two processes save records of their own and raise one counter at once through the container
+// at `path`; a third device then finds every record once and every raise.
+void twoPeers(const QString& path, const QTemporaryDir& dir) {
     const int records = 40;
     const int increments = 15;
     QProcess first;
@@ -247,4 +248,23 @@ TEST(TwoProcessTest, TwoDevicesSyncThroughOneFileWithoutLossOrDoubles) {
     }
     EXPECT_EQ(seen.size(), size_t(2 * records + 1));
     EXPECT_EQ(count, 2 * increments); // no raise lost to a conflict
+}
+
+} // namespace
+
+TEST(TwoProcessTest, TwoDevicesSyncThroughOneFileWithoutLossOrDoubles) {
+    ensureApplication();
+    QTemporaryDir dir;
+    twoPeers(dir.filePath(QStringLiteral("shared.sqlite")), dir);
+}
+
+// On a server the writers' turns are the server's lock, not the file's.
+TEST(TwoProcessTest, TwoDevicesSyncThroughOneServerWithoutLossOrDoubles) {
+    ensureApplication();
+    TALLYBIRD_REQUIRE_POSTGRES();
+    testsupport::PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    db.addPerson(Container::defaultUserName);
+    QTemporaryDir dir;
+    twoPeers(db.uri(Container::defaultUserName), dir);
 }
