@@ -1,13 +1,18 @@
 // Qt accessible interfaces that speak from an AccessibleSpec.
 #include "Accessibility.h"
 
+#include "AccessibleRows.h"
+
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
-#include <QAccessible>
 #include <QAccessibleWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextEdit>
+
+#include <optional>
 
 namespace {
 
@@ -18,6 +23,10 @@ public:
         setObjectName(QStringLiteral("tallybird-accessible-spec"));
     }
     AccessibleSpec spec;
+    // Set by setChildren(): the children found in place of the widget's own, and the element
+    // found above the widget in place of its parent widget's.
+    std::optional<QList<QPointer<QWidget>>> children;
+    QPointer<QWidget> parent;
 };
 
 SpecHolder* holderOf(const QWidget* widget) {
@@ -36,6 +45,9 @@ bool isTextInput(const QWidget* widget) {
 QAccessible::Role roleFor(const QWidget* widget, AccessibleTraits traits) {
     if (traits & AccessibleTrait::hidden)
         return QAccessible::NoRole;
+    // A toggle is a button that stays on or off, as Qt describes a checkable push button.
+    if (traits & AccessibleTrait::toggle)
+        return QAccessible::Button;
     // A switch: a button that stays on or off.
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget);
         button && button->isCheckable())
@@ -51,6 +63,21 @@ QAccessible::Role roleFor(const QWidget* widget, AccessibleTraits traits) {
     return QAccessible::Grouping;
 }
 
+// The spec's part of an element's state; `state` holds what the widget says of itself.
+QAccessible::State withTraits(QAccessible::State state, AccessibleTraits traits) {
+    if (traits & AccessibleTrait::selected) {
+        state.selectable = true;
+        state.selected = true;
+    }
+    if (traits & AccessibleTrait::toggle) {
+        state.checkable = true;
+        state.checked = bool(traits & AccessibleTrait::selected);
+    }
+    if (traits & AccessibleTrait::hidden)
+        state.invisible = true;
+    return state;
+}
+
 class SpecAccessible : public QAccessibleWidget {
 public:
     explicit SpecAccessible(QWidget* widget)
@@ -63,7 +90,7 @@ public:
         case QAccessible::Name:
             return spec().label;
         case QAccessible::Description:
-            return spec().hint;
+            return Accessibility::descriptionOf(spec());
         case QAccessible::Value:
             return spec().value;
         default:
@@ -72,13 +99,7 @@ public:
     }
 
     QAccessible::State state() const override {
-        QAccessible::State state = QAccessibleWidget::state();
-        if (spec().traits & AccessibleTrait::selected) {
-            state.selectable = true;
-            state.selected = true;
-        }
-        if (spec().traits & AccessibleTrait::hidden)
-            state.invisible = true;
+        QAccessible::State state = withTraits(QAccessibleWidget::state(), spec().traits);
         if (const auto* button = qobject_cast<const QAbstractButton*>(widget());
             button && button->isCheckable()) {
             state.checkable = true;
@@ -87,12 +108,44 @@ public:
         return state;
     }
 
+    QAccessibleInterface* parent() const override {
+        if (const SpecHolder* holder = holderOf(widget()); holder && holder->parent)
+            return QAccessible::queryAccessibleInterface(holder->parent.data());
+        // A widget shown on a row of painted rows stands among the rows.
+        if (QAbstractItemView* view = AccessibleRows::viewShowing(widget()))
+            return QAccessible::queryAccessibleInterface(view);
+        return QAccessibleWidget::parent();
+    }
+    int childCount() const override {
+        const SpecHolder* holder = holderOf(widget());
+        return holder && holder->children ? int(shownChildren().size())
+                                          : QAccessibleWidget::childCount();
+    }
+    QAccessibleInterface* child(int index) const override {
+        const SpecHolder* holder = holderOf(widget());
+        if (!holder || !holder->children)
+            return QAccessibleWidget::child(index);
+        const QList<QWidget*> children = shownChildren();
+        return index >= 0 && index < children.size()
+                   ? QAccessible::queryAccessibleInterface(children.at(index))
+                   : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        const SpecHolder* holder = holderOf(widget());
+        if (!holder || !holder->children)
+            return QAccessibleWidget::indexOfChild(child);
+        if (child == nullptr)
+            return -1;
+        return int(shownChildren().indexOf(qobject_cast<QWidget*>(child->object())));
+    }
+
     QStringList actionNames() const override {
         QStringList names;
         if (qobject_cast<QAbstractButton*>(widget()))
             names << pressAction();
         for (const AccessibleAction& action : spec().actions)
-            names << action.name;
+            if (!names.contains(action.name))
+                names << action.name;
         return names + QAccessibleWidget::actionNames();
     }
 
@@ -125,6 +178,14 @@ private:
         static const AccessibleSpec none;
         const SpecHolder* holder = holderOf(widget());
         return holder ? holder->spec : none;
+    }
+    // The children given by setChildren() that are still there.
+    QList<QWidget*> shownChildren() const {
+        QList<QWidget*> shown;
+        for (const QPointer<QWidget>& child : *holderOf(widget())->children)
+            if (child)
+                shown.append(child.data());
+        return shown;
     }
 };
 
@@ -166,8 +227,11 @@ void apply(QWidget* widget, const AccessibleSpec& spec) {
         } else if (!fresh && QAccessible::isActive()) {
             QAccessibleEvent nameChanged(widget, QAccessible::NameChanged);
             QAccessible::updateAccessibility(&nameChanged);
+            QAccessibleEvent descriptionChanged(widget, QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&descriptionChanged);
             QAccessible::State changed;
             changed.selected = true;
+            changed.checked = true;
             QAccessibleStateChangeEvent stateChanged(widget, changed);
             QAccessible::updateAccessibility(&stateChanged);
         }
@@ -181,6 +245,34 @@ void hide(QWidget* widget) {
 const AccessibleSpec* specOf(const QWidget* widget) {
     const SpecHolder* holder = holderOf(widget);
     return holder ? &holder->spec : nullptr;
+}
+
+void setChildren(QWidget* container, const QList<QWidget*>& children) {
+    SpecHolder* holder = holderOf(container);
+    if (holder == nullptr)
+        return;
+    holder->children.emplace();
+    for (QWidget* child : children) {
+        holder->children->append(child);
+        if (SpecHolder* childHolder = holderOf(child))
+            childHolder->parent = container;
+    }
+}
+
+QAccessible::Role roleOf(const AccessibleSpec& spec) {
+    return roleFor(nullptr, spec.traits);
+}
+
+QAccessible::State stateOf(const AccessibleSpec& spec) {
+    return withTraits(QAccessible::State(), spec.traits);
+}
+
+QString descriptionOf(const AccessibleSpec& spec) {
+    if (spec.value.isEmpty())
+        return spec.hint;
+    if (spec.hint.isEmpty())
+        return spec.value;
+    return spec.value + QStringLiteral(". ") + spec.hint;
 }
 
 } // namespace Accessibility

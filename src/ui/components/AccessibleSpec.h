@@ -16,6 +16,7 @@ enum class AccessibleTrait {
     image = 0x8,
     staticText = 0x10,
     hidden = 0x20, // decorative: not announced
+    toggle = 0x40, // a button that stays on or off; `selected` says it is on
 };
 Q_DECLARE_FLAGS(AccessibleTraits, AccessibleTrait)
 Q_DECLARE_OPERATORS_FOR_FLAGS(AccessibleTraits)

@@ -49,7 +49,8 @@ BrandHeader::BrandHeader(QWidget* parent) : QWidget(parent) {
     connect(gear_, &QAbstractButton::clicked, this, &BrandHeader::settingsRequested);
     layout->addWidget(gear_, 0, Qt::AlignVCenter);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    Accessibility::apply(this, {{}, {}, {}, AccessibleTrait::header, {}});
+    // A heading is found by its name: the program's, as the bar shows it.
+    Accessibility::apply(this, {name->text(), {}, {}, AccessibleTrait::header, {}});
 }
 
 void BrandHeader::paintEvent(QPaintEvent*) {

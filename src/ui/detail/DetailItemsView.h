@@ -20,9 +20,11 @@ class TagFilterBar;
 // context menu (Star or Unstar, Delete) and the same actions behind a sideways swipe on a
 // touchpad: Star or Unstar on the leading side, Delete on the trailing side, each acting at once
 // on a full swipe. The open items of an editable, ungrouped list are reordered by dragging their
-// text; a drop is one store operation. A screen reader finds every row with a press action (an
-// item opens, the completed header folds) and, on a list that may be changed, the actions of an
-// item's tick, menu and swipe ("Tick", "Star", "Delete").
+// text; a drop is one store operation. A screen reader finds the header and the filter chips as
+// the widgets on their rows, the group headings as headings, every item and the completed header
+// with a press action (an item opens, the header folds) and, on a list that may be changed, the
+// actions of an item's tick, menu and swipe ("Tick", "Star", "Delete"); an item's tick and star
+// are its children (DetailItemsAccessibility.cpp).
 //
 // From the keyboard the rows are one stop: the focus rests on an item or the completed header,
 // never on the header, the chips, a heading or the spacer, and the arrow keys move it among
@@ -65,6 +67,8 @@ public:
     QAccessible::State rowState(int row) const override;
     QStringList rowActions(int row) const override;
     void doRowAction(int row, const QString& name) override;
+    bool rowIsDecoration(int row) const override;
+    QList<AccessibleRows::Control> rowControls(int row) const override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -4,7 +4,6 @@
 #include "DetailRowModel.h"
 #include "ItemRowGeometry.h"
 #include "ItemRowText.h"
-#include "platform/PlatformWording.h"
 #include "ui/components/CardRow.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
@@ -137,8 +136,7 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
                                          -ItemRowGeometry::rowInsetSide - 4, -4);
         const int chevron = 16;
         const QRectF chevronBox(inner.left(), inner.center().y() - chevron / 2.0, chevron, chevron);
-        const bool expanded = rows_.data(index, Qt::AccessibleDescriptionRole).toString() ==
-                              PlatformWording::hint(PlatformWording::Hint::hide);
+        const bool expanded = rows_.data(index, DetailRowModel::expandedRole).toBool();
         painter->save();
         painter->translate(chevronBox.center());
         painter->rotate(expanded ? 90 : 0);
@@ -150,9 +148,8 @@ void DetailRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
         painter->setPen(colour);
         const QRect text = inner.adjusted(chevron + 8, 0, 0, 0);
         painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("COMPLETED"));
-        const QString label = rows_.data(index, Qt::AccessibleTextRole).toString();
-        const QString count = label.section(QLatin1Char(' '), 1, 1);
-        painter->drawText(text, Qt::AlignRight | Qt::AlignVCenter, count);
+        painter->drawText(text, Qt::AlignRight | Qt::AlignVCenter,
+                          QString::number(rows_.data(index, DetailRowModel::countRole).toInt()));
         if (focusVisible_ && option.state.testFlag(QStyle::State_HasFocus)) {
             // Space and Return fold the section from the keyboard: its header is ringed too.
             painter->setRenderHint(QPainter::Antialiasing);

@@ -29,6 +29,13 @@ QVariant DetailRowModel::data(const QModelIndex& index, int role) const {
         return int(row.kind);
     case itemIDRole:
         return row.item.id;
+    case expandedRole:
+    case countRole: {
+        const auto& header = screen_.snapshot().completedHeader;
+        if (row.kind != DetailRow::Kind::completedHeader || !header)
+            return {};
+        return role == expandedRole ? QVariant(header->expanded) : QVariant(header->count);
+    }
     case Qt::DisplayRole:
         return row.kind == DetailRow::Kind::item ? row.displayText : row.heading;
     case Qt::AccessibleTextRole:

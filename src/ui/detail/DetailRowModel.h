@@ -14,7 +14,9 @@ class DetailRowModel : public QAbstractListModel {
     Q_OBJECT
 
 public:
-    enum Role { rowKindRole = Qt::UserRole + 1, itemIDRole };
+    // The completed section's header also answers whether its section is open (a bool) and how
+    // many items it holds (an int).
+    enum Role { rowKindRole = Qt::UserRole + 1, itemIDRole, expandedRole, countRole };
 
     explicit DetailRowModel(ListDetailModel& screen, QObject* parent = nullptr);
 

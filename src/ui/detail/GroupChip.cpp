@@ -22,8 +22,8 @@ GroupChip::GroupChip(bool grouping, const QString& accessibilityLabel, QWidget* 
     setAccessible({accessibilityLabel,
                    {},
                    {},
-                   grouping ? AccessibleTraits(AccessibleTrait::button | AccessibleTrait::selected)
-                            : AccessibleTraits(AccessibleTrait::button),
+                   grouping ? AccessibleTraits(AccessibleTrait::toggle | AccessibleTrait::selected)
+                            : AccessibleTraits(AccessibleTrait::toggle),
                    {}});
 }
 

@@ -8,6 +8,7 @@
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -50,11 +51,13 @@ void ListHeroView::describe() {
     if (hero_.editable) {
         setCursor(Qt::PointingHandCursor);
         setFocusPolicy(Qt::TabFocus);
+        // The summary is the button's value: it says which list is open.
         Accessibility::apply(this, {QStringLiteral("Edit list details"),
                                     QStringLiteral("Opens this list's name, icon and colour"),
                                     hero_.accessibleSummary,
                                     AccessibleTrait::button,
-                                    {}});
+                                    {{QAccessibleActionInterface::pressAction(),
+                                      [this] { emit editRequested(); }}}});
     } else {
         // Not a button: Tab passes it by.
         unsetCursor();

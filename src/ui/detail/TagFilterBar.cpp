@@ -2,6 +2,7 @@
 #include "TagFilterBar.h"
 
 #include "GroupChip.h"
+#include "ui/components/Accessibility.h"
 #include "ui/components/TagChip.h"
 
 #include <QHBoxLayout>
@@ -25,12 +26,13 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
             buttons_.append(group);
         } else {
             auto* tag = new TagChip(chip.tag, chip.selected, strip);
+            // A toggle: on while its tag filters the items.
             tag->setAccessible({chip.accessibilityLabel,
                                 {},
                                 {},
-                                chip.selected ? AccessibleTraits(AccessibleTrait::button |
+                                chip.selected ? AccessibleTraits(AccessibleTrait::toggle |
                                                                  AccessibleTrait::selected)
-                                              : AccessibleTraits(AccessibleTrait::button),
+                                              : AccessibleTraits(AccessibleTrait::toggle),
                                 {}});
             const QString name = chip.tag;
             connect(tag, &QAbstractButton::clicked, this, [this, name] { emit tagToggled(name); });
@@ -42,6 +44,9 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
     setWidget(strip);
     // The chips lie on the list's own background (setWidget() would fill the strip).
     strip->setAutoFillBackground(false);
+    // A screen reader finds the chips directly in the bar, without the scroll area's parts.
+    Accessibility::apply(this, {});
+    Accessibility::setChildren(this, buttons_);
 }
 
 int TagFilterBar::heightForWidth(int) const {

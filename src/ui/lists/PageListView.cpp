@@ -303,6 +303,10 @@ int PageListView::rowOfKey(const QString& key) const {
     return screen_.rows().rowOf(key);
 }
 
+QAccessible::Role PageListView::rowRole(int row) const {
+    return screen_.rows().content(row).isHeader() ? QAccessible::Button : QAccessible::ListItem;
+}
+
 QAccessible::State PageListView::rowState(int row) const {
     QAccessible::State state;
     const PageRowModel& rows = screen_.rows();
@@ -342,4 +346,32 @@ void PageListView::doRowAction(int row, const QString& name) {
             return;
         }
     }
+}
+
+QList<AccessibleRows::Control> PageListView::rowControls(int row) const {
+    const PageRowModel& rows = screen_.rows();
+    if (!rows.editing())
+        return {};
+    const QRect rect = visualRect(rows.index(row));
+    const QString id = rows.content(row).id();
+    ListsScreenModel* screen = &screen_;
+    const auto press = [screen, id](RowCommand::Action action) {
+        return AccessibleAction{QAccessibleActionInterface::pressAction(),
+                                [screen, id, action] { screen->perform(id, action); }};
+    };
+    if (rows.content(row).isHeader())
+        return {{QStringLiteral("pencil"),
+                 {rows.header(row).pencilLabel,
+                  {},
+                  {},
+                  AccessibleTrait::button,
+                  {press(RowCommand::Action::editGroup)}},
+                 delegate_->pencilRect(rect, row)}};
+    return {{QStringLiteral("remove"),
+             {rows.listRow(row).removeButtonLabel,
+              {},
+              {},
+              AccessibleTrait::button,
+              {press(RowCommand::Action::remove)}},
+             delegate_->removeButtonRect(rect, row)}};
 }

@@ -19,7 +19,9 @@ class RowSwipeController;
 // part, the rows in view stay where they are. A screen reader finds every row with its state
 // (open group, open list), a press action (open the list, fold the group) and named actions for
 // everything its menu and swipe buttons offer ("Rename…", "Pin", "Delete", "Edit group",
-// "Ungroup lists"). Main thread only.
+// "Ungroup lists"). A group header is a button that folds its group; in edit mode its pencil,
+// and each list's remove button, are the row's children, with their own labels. Main thread
+// only.
 class PageListView : public QListView, public AccessibleRows {
     Q_OBJECT
 
@@ -38,9 +40,11 @@ public:
     // --- AccessibleRows ---
     QString rowKey(int row) const override;
     int rowOfKey(const QString& key) const override;
+    QAccessible::Role rowRole(int row) const override;
     QAccessible::State rowState(int row) const override;
     QStringList rowActions(int row) const override;
     void doRowAction(int row, const QString& name) override;
+    QList<AccessibleRows::Control> rowControls(int row) const override;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

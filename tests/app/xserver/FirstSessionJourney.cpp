@@ -5,6 +5,7 @@
 // the store through the command line. A later screen adds its own steps: a named function,
 // listed in `journey()`.
 #include "ProgramMain.h"
+#include "ScreenReader.h"
 #include "model/SettingsPresentation.h"
 #include "model/TBItem.h"
 #include "store/ListStore.h"
@@ -22,6 +23,7 @@
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
+#include "ui/detail/ItemRowText.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
 #include "ui/editor/DueDatePicker.h"
@@ -79,6 +81,7 @@ public:
         : window_(window), profileArguments_(std::move(profileArguments)) {}
 
     MainWindow& window() const { return window_; }
+    ScreenReader& reader() { return reader_; }
     WindowContent& content() const { return *window_.content(); }
     ListsScreenModel& lists() const { return content().sidebar()->screen(); }
     ListDetailModel& listScreen() const { return content().listScreen(); }
@@ -215,6 +218,7 @@ private:
     MainWindow& window_;
     QStringList profileArguments_;
     QString failure_;
+    ScreenReader reader_;
 };
 
 // --- The steps ---
@@ -357,6 +361,138 @@ bool editAnItem(Session& s) {
     return s.waitFor(
         [&] { return !s.content().itemEditor() && s.content().listView()->isVisible(); },
         "back on the list");
+}
+
+// --- What a screen reader finds (over the accessibility bus when the test has one) ---
+
+using ReaderTree = QList<ScreenReader::Element>;
+
+std::optional<ReaderTree> readerTree(Session& s) {
+    std::optional<ReaderTree> tree = s.reader().tree();
+    if (!tree)
+        s.fail(s.reader().failure());
+    return tree;
+}
+
+bool readerAct(Session& s, const QString& name) {
+    return s.reader().act(name, QStringLiteral("Press")) || s.fail(s.reader().failure());
+}
+
+const ScreenReader::Element* elementNamed(const ReaderTree& tree, const QString& name) {
+    for (const ScreenReader::Element& e : tree)
+        if (e.name == name)
+            return &e;
+    return nullptr;
+}
+
+// The elements under the list screen's scrolling content: the list that holds the header.
+ReaderTree listScreenElements(const ReaderTree& tree) {
+    for (int i = 1; i < tree.size(); ++i) {
+        if (tree.at(i).name != "Edit list details" || tree.at(i - 1).role != "list")
+            continue;
+        ReaderTree under;
+        for (int j = i; j < tree.size() && tree.at(j).depth > tree.at(i - 1).depth; ++j)
+            under.append(tree.at(j));
+        return under;
+    }
+    return {};
+}
+
+QStringList namesOfRole(const ReaderTree& tree, const QString& role) {
+    QStringList names;
+    for (const ScreenReader::Element& e : tree)
+        if (e.role == role)
+            names.append(e.name);
+    return names;
+}
+
+// The header is a button that edits the list, and says which list is open.
+bool hearWhichListIsOpen(Session& s) {
+    const auto tree = readerTree(s);
+    if (!tree)
+        return false;
+    const ScreenReader::Element* hero = elementNamed(*tree, "Edit list details");
+    if (!hero)
+        return s.fail("no element named Edit list details");
+    const QString said = hero->role + ": " + hero->description;
+    return (hero->role == "push button" && hero->description.startsWith("Groceries, ") &&
+            hero->description.endsWith(". Opens this list's name, icon and colour") &&
+            hero->actions.contains("Press")) ||
+           s.fail("the header says " + said);
+}
+
+bool filterByATagThroughTheScreenReader(Session& s) {
+    QStringList dairy;
+    for (const TBItem& item : s.listScreen().snapshot().items)
+        if (item.text.contains("#dairy"))
+            dairy.append(ItemRowText::textLabel(item));
+    if (dairy.size() < 2 || dairy.size() == s.listScreen().snapshot().items.size())
+        return s.fail("Groceries should hold dairy and other items");
+    if (!readerAct(s, "Filter by dairy") ||
+        !s.waitFor([&] { return s.listScreen().state().selectedTag == "dairy"; },
+                   "the list filtered by dairy"))
+        return false;
+    const auto tree = readerTree(s);
+    if (!tree)
+        return false;
+    const ReaderTree shown = listScreenElements(*tree);
+    const ScreenReader::Element* chip = elementNamed(shown, "Stop filtering by dairy");
+    if (!chip || !chip->states.contains("checked"))
+        return s.fail("no checked chip named Stop filtering by dairy");
+    const QStringList items = namesOfRole(shown, "list item");
+    return items == dairy || s.fail("the items heard are " + items.join(" | "));
+}
+
+bool groupByTagThroughTheScreenReader(Session& s) {
+    if (!readerAct(s, "Group by tag") ||
+        !s.waitFor([&] { return s.listScreen().state().grouping; }, "the items grouped"))
+        return false;
+    const auto tree = readerTree(s);
+    if (!tree)
+        return false;
+    const ReaderTree shown = listScreenElements(*tree);
+    const ScreenReader::Element* chip = elementNamed(shown, "Stop grouping by tag");
+    if (!chip || !chip->states.contains("checked"))
+        return s.fail("no checked chip named Stop grouping by tag");
+    const QStringList headings = namesOfRole(shown, "heading");
+    return headings == QStringList{"DAIRY"} ||
+           s.fail("the headings heard are " + headings.join(" | "));
+}
+
+// Every element shown that takes a press, shows words or is a stop of its own (a row, a button)
+// has a name to be heard by.
+bool walkTheWindowForNamelessElements(Session& s) {
+    const auto tree = readerTree(s);
+    if (!tree)
+        return false;
+    QStringList nameless;
+    QStringList above; // the roles and names of the elements above the one looked at
+    for (const ScreenReader::Element& e : *tree) {
+        above.resize(e.depth);
+        QStringList presses = e.actions;
+        presses.removeAll("SetFocus");
+        const bool showsWords = e.role == "label" || e.role == "heading" || !e.text.isEmpty();
+        // A row or a button is a stop of its own, which must have something to say.
+        const bool stop = e.role == "list item" || e.role == "push button" || e.role == "check box";
+        if ((!presses.isEmpty() || showsWords || stop) && e.name.trimmed().isEmpty())
+            nameless.append(QStringLiteral("a %1 in %2 (%3)")
+                                .arg(e.role, above.join(" > "),
+                                     presses.isEmpty() ? "text: " + e.text : presses.join(", ")));
+        above.append(e.role + (e.name.isEmpty() ? QString() : " '" + e.name + "'"));
+    }
+    if (tree->size() < 30)
+        return s.fail(QStringLiteral("only %1 elements found").arg(tree->size()));
+    return nameless.isEmpty() || s.fail("nameless: " + nameless.join("; "));
+}
+
+bool stopGroupingAndFilteringThroughTheScreenReader(Session& s) {
+    return readerAct(s, "Stop grouping by tag") && readerAct(s, "Stop filtering by dairy") &&
+           s.waitFor(
+               [&] {
+                   return !s.listScreen().state().grouping &&
+                          !s.listScreen().state().selectedTag.has_value();
+               },
+               "the items ungrouped and unfiltered");
 }
 
 // The main job with the keyboard alone: to the lists with Tab, down to Weekend jobs and open it,
@@ -585,6 +721,12 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"edit an item", editAnItem},
           {"open the due date's calendar near the sheet's bottom edge",
            openTheCalendarNearTheSheetsBottom},
+          {"hear which list is open", hearWhichListIsOpen},
+          {"filter by a tag through the screen reader", filterByATagThroughTheScreenReader},
+          {"group by tag through the screen reader", groupByTagThroughTheScreenReader},
+          {"walk the window for nameless elements", walkTheWindowForNamelessElements},
+          {"stop grouping and filtering through the screen reader",
+           stopGroupingAndFilteringThroughTheScreenReader},
           {"do the main job by keyboard", doTheMainJobByKeyboard},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
@@ -619,6 +761,9 @@ int runLaunch(const char* launch, int argc, char* argv[]) {
         QTimer::singleShot(0, &window, [&] {
             Session session(window, profileArguments);
             passed = true;
+            std::fprintf(stderr, "journey: %s: the screen reader asks %s\n", launch,
+                         session.reader().onTheBus() ? "over the accessibility bus"
+                                                     : "inside the program (no bus)");
             for (const Step& step : *steps) {
                 if (!step.run(session)) {
                     std::fprintf(stderr, "journey: %s: %s: %s\n", launch, step.name,

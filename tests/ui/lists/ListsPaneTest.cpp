@@ -2,6 +2,8 @@
 // question, the group editor and texts shown exactly as typed.
 #include "ListsTestSupport.h"
 
+#include "support/AccessibleWalk.h"
+
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/NewGroupPill.h"
@@ -348,6 +350,60 @@ TEST_F(ListsPaneTest, ScreenReadersGetTheRowsActions) {
     screen->closeList();
     actions->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(screen->openListID(), list.id);
+}
+
+TEST_F(ListsPaneTest, AGroupHeaderIsAFoldingButtonAndEditModesPaintedButtonsAreItsChildren) {
+    const TBList a = makeList("A");
+    const TBList b = makeList("B");
+    store->setCollection(QString("Home"), b.id);
+    build();
+    const int header = screen->rows().rowOf("H#Home");
+    QAccessibleInterface* row = accessibleRow(header);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->role(), QAccessible::Button);
+    EXPECT_EQ(row->text(QAccessible::Name), "Home, 1 list");
+    EXPECT_TRUE(row->state().expandable && row->state().expanded);
+    EXPECT_EQ(row->childCount(), 0) << "no pencil outside edit mode";
+    EXPECT_EQ(accessibleRow(rowOf(a))->role(), QAccessible::ListItem);
+
+    screen->toggleEditing();
+    settle();
+    const struct {
+        const char* what;
+        int row;
+        QString name;
+    } controls[] = {
+        {"the group's pencil", header, "Edit group Home"},
+        {"a list's remove button", rowOf(a), "Delete: A"},
+    };
+    for (const auto& control : controls) {
+        QAccessibleInterface* parent = accessibleRow(control.row);
+        ASSERT_EQ(parent->childCount(), 1) << control.what;
+        QAccessibleInterface* button = parent->child(0);
+        EXPECT_EQ(button->text(QAccessible::Name), control.name) << control.what;
+        EXPECT_EQ(button->role(), QAccessible::Button) << control.what;
+        EXPECT_EQ(button->parent(), parent) << control.what;
+        EXPECT_EQ(AccessibleWalk::actionsOf(button),
+                  QStringList{QAccessibleActionInterface::pressAction()})
+            << control.what;
+    }
+    accessibleRow(header)->child(0)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    settle();
+    auto* sheet = qobject_cast<CollectionEditorSheet*>(pane->presentedSheet());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->model().mode(), CollectionEditorMode::edit("Home"));
+    sheet->reject();
+    settle();
+    accessibleRow(rowOf(a))->child(0)->actionInterface()->doAction(
+        QAccessibleActionInterface::pressAction());
+    settle();
+    ASSERT_TRUE(pane->removalAlert()->box());
+    EXPECT_EQ(pane->removalAlert()->box()->text(), "Delete “A”?");
+    pane->removalAlert()->cancelButton()->click();
+    settle();
+    EXPECT_EQ(AccessibleWalk::faults(QAccessible::queryAccessibleInterface(pane.get())),
+              QStringList());
 }
 
 TEST_F(ListsPaneTest, NewGroupPillOpensTheGroupEditorWhichSavesTickedLists) {

@@ -1,0 +1,113 @@
+// The whole window as a screen reader walks it, offscreen, in the states a first week of use
+// brings: every element shown that takes a press or shows words has a name, and every element
+// names as its parent the element it was found under.
+#include "model/TBItem.h"
+#include "platform/Defaults.h"
+#include "store/ListStore.h"
+#include "support/AccessibleWalk.h"
+#include "support/QStringPrinting.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/ListsScreenModel.h"
+#include "ui/window/MacUpdater.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/WindowContent.h"
+
+#include <QAccessible>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+class NoUpdates final : public UpdateBackEnd {
+public:
+    void start() override {}
+    bool canCheckForUpdates() const override { return false; }
+    void checkForUpdates() override {}
+};
+
+class WindowReaderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        Defaults::setStandard(defaults);
+        store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, *defaults);
+        updater = std::make_unique<MacUpdater>(std::make_shared<NoUpdates>());
+    }
+    void TearDown() override {
+        window.reset();
+        Defaults::setStandard(std::make_shared<MemoryDefaults>());
+    }
+    void settle() {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir dir;
+    std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
+    std::unique_ptr<ListStore> store;
+    std::unique_ptr<MacUpdater> updater;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(WindowReaderTest, EveryElementThatTakesAPressOrShowsWordsHasAName) {
+    TBList groceries = store->addList("Groceries");
+    groceries.kind = TBListKind::ongoing;
+    groceries.pinned = true;
+    store->updateList(groceries);
+    for (const char* text : {"Milk #dairy", "Bread #bakery", "Soap", "Eggs #dairy"})
+        store->addItem(groceries.id, text);
+    store->setDone(store->items(groceries.id).last().id, true);
+    const TBList packing = store->addList("Packing");
+    store->addItem(packing.id, "Socks");
+    store->setCollection(QString("Trips"), packing.id);
+    TBList theirs = store->addList("Theirs");
+    store->addItem(theirs.id, "Tea");
+    theirs.zoneOwnerName = QStringLiteral("_owner");
+    theirs.sharePermission = TBSharePermission::readOnly;
+    store->updateList(theirs);
+
+    window = std::make_unique<MainWindow>(*store, *updater);
+    window->resize(1180, 800);
+    window->show();
+    settle();
+    const auto open = [&](const QString& listID) {
+        window->content()->sidebar()->screen().openList(listID);
+        settle();
+    };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } rows[] = {
+        {"a list open", [&] { open(groceries.id); }},
+        {"filtered, grouped, completed shown",
+         [&] {
+             ListDetailModel& screen = window->content()->listScreen();
+             screen.toggleTag("dairy");
+             screen.toggleGrouping();
+             screen.toggleCompleted();
+         }},
+        {"the lists in edit mode", [&] { window->content()->sidebar()->screen().toggleEditing(); }},
+        {"a list that may only be read", [&] { open(theirs.id); }},
+        {"a group folded, no list open",
+         [&] {
+             ListsScreenModel& lists = window->content()->sidebar()->screen();
+             lists.toggleEditing();
+             lists.activate(QStringLiteral("H#Trips"));
+             lists.closeList();
+         }},
+    };
+    for (const auto& row : rows) {
+        row.change();
+        settle();
+        QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+        ASSERT_NE(root, nullptr);
+        EXPECT_GT(AccessibleWalk::shown(root).size(), 20) << row.what;
+        EXPECT_EQ(AccessibleWalk::faults(root), QStringList()) << row.what;
+    }
+}
+
+} // namespace
