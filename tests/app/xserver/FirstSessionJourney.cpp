@@ -374,8 +374,8 @@ std::optional<ReaderTree> readerTree(Session& s) {
     return tree;
 }
 
-bool readerAct(Session& s, const QString& name) {
-    return s.reader().act(name, QStringLiteral("Press")) || s.fail(s.reader().failure());
+bool readerAct(Session& s, const QString& name, const QString& action = QStringLiteral("Press")) {
+    return s.reader().act(name, action) || s.fail(s.reader().failure());
 }
 
 const ScreenReader::Element* elementNamed(const ReaderTree& tree, const QString& name) {
@@ -419,6 +419,45 @@ bool hearWhichListIsOpen(Session& s) {
             hero->description.endsWith(". Opens this list's name, icon and colour") &&
             hero->actions.contains("Press")) ||
            s.fail("the header says " + said);
+}
+
+// An item's row offers what its tick, menu and swipe do, by name: starring it through the screen
+// reader stars it, and then the row says so and offers to unstar it.
+bool starAnItemThroughTheScreenReader(Session& s) {
+    const QString text = "Goat milk #dairy";
+    // The item's row as the screen reader hears it, once the item is starred or not.
+    const auto heard = [&](bool starred) -> std::optional<ScreenReader::Element> {
+        const std::optional<TBItem> item = s.shownItem(text);
+        if (!item || item->pinned != starred) {
+            s.fail(text + (starred ? " is not starred" : " is starred"));
+            return std::nullopt;
+        }
+        const auto tree = readerTree(s);
+        if (!tree)
+            return std::nullopt;
+        const ScreenReader::Element* row = elementNamed(*tree, ItemRowText::textLabel(*item));
+        if (!row || row->role != "list item") {
+            s.fail("no row named " + ItemRowText::textLabel(*item));
+            return std::nullopt;
+        }
+        return *row;
+    };
+    std::optional<ScreenReader::Element> row = heard(false);
+    if (!row)
+        return false;
+    if (row->actions != QStringList{"Press", "Tick", "Star", "Delete"})
+        return s.fail("the row offers " + row->actions.join(", "));
+    if (!readerAct(s, row->name, "Star") ||
+        !s.waitFor([&] { return s.shownItem(text).value_or(TBItem()).pinned; }, text + " starred"))
+        return false;
+    row = heard(true);
+    if (!row)
+        return false;
+    if (!row->name.endsWith(", starred") || !row->actions.contains("Unstar"))
+        return s.fail("the starred row is heard as " + row->name + ": " + row->actions.join(", "));
+    return readerAct(s, row->name, "Unstar") &&
+           s.waitFor([&] { return !s.shownItem(text).value_or(TBItem()).pinned; },
+                     text + " unstarred");
 }
 
 bool filterByATagThroughTheScreenReader(Session& s) {
@@ -722,6 +761,7 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"open the due date's calendar near the sheet's bottom edge",
            openTheCalendarNearTheSheetsBottom},
           {"hear which list is open", hearWhichListIsOpen},
+          {"star an item through the screen reader", starAnItemThroughTheScreenReader},
           {"filter by a tag through the screen reader", filterByATagThroughTheScreenReader},
           {"group by tag through the screen reader", groupByTagThroughTheScreenReader},
           {"walk the window for nameless elements", walkTheWindowForNamelessElements},
