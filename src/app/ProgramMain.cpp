@@ -69,6 +69,10 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
         QTextStream(stderr) << RequestMain::noDisplayMessage() << "\n";
         return CommandLine::failed;
     }
+    // The window takes its requests on the socket: without one (its reason was said on
+    // standard error) it does not start, and nothing has been taken yet.
+    if (serverName.isEmpty())
+        return CommandLine::failed;
     if (const std::optional<int> handed = handOver(serverName, requestedListID))
         return *handed;
     // From before the store is held and the sockets listen, a signal quits cleanly.

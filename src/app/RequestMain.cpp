@@ -102,7 +102,12 @@ int execute(const RunProgram& runProgram) {
         defaults.string(QStringLiteral("cloudContainer")).value_or(QString());
     const CloudSetup cloud(options.cloud.value_or(
         cloudSetting.isEmpty() ? cloud::CloudDevice::defaultContainerPath() : cloudSetting));
-    const QString serverName = RequestChannel::serverName();
+    // Without a socket, requests still reach the store; only a running program cannot be
+    // asked, and the window cannot open.
+    const RequestChannel::Place channel = RequestChannel::place();
+    if (!channel.error.isEmpty())
+        QTextStream(stderr) << channel.error << "\n";
+    const QString& serverName = channel.serverName;
 
     TerminalConsole console;
     CommandLineEnvironment environment{

@@ -1,4 +1,7 @@
+// Asking a running program to bring its window forward, and answering such asks.
 #include "WindowChannel.h"
+
+#include "intents/RequestChannel.h"
 
 #include <QDeadlineTimer>
 #include <QLocalServer>
@@ -8,12 +11,16 @@
 namespace {
 const QByteArray raiseLine = "raise\n";
 const QByteArray raisedLine = "raised\n";
+
+// The request socket's path leaves room for this after it, within a socket's address.
+constexpr char suffix[] = "-window";
+static_assert(qsizetype(sizeof suffix) - 1 <= RequestChannel::longestSuffix);
 } // namespace
 
 namespace WindowChannel {
 
 QString name(const QString& requestServerName) {
-    return requestServerName + QStringLiteral("-window");
+    return requestServerName + QLatin1String(suffix);
 }
 
 bool askToRaise(const QString& name, int timeoutMs) {
