@@ -1,5 +1,8 @@
 #include "CatchUpMark.h"
 
+#include "platform/DurableFile.h"
+#include "platform/RegularFile.h"
+
 #include <QFile>
 
 #include <sys/stat.h>
@@ -35,19 +38,18 @@ QString CatchUpMark::contentFor(const QString& containerMark) const {
 
 bool CatchUpMark::current(const QString& containerMark) const {
     const QString expected = contentFor(containerMark);
-    QFile file(markFile_);
-    if (expected.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (expected.isEmpty())
         return false;
-    return QString::fromUtf8(file.readAll()) == expected;
+    // The mark is a line or two: anything longer, or not a file, is no mark.
+    const std::optional<QByteArray> mark = RegularFile::read(markFile_, nullptr, 4096);
+    return mark && QString::fromUtf8(*mark) == expected;
 }
 
 void CatchUpMark::record(const QString& containerMark) const {
     const QString content = contentFor(containerMark);
-    QFile file(markFile_);
-    // Not kept durably: a mark lost or torn only brings one more catch-up.
-    if (content.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Not synced to the disk: a mark lost only brings one more catch-up. Replaced, never
+    // opened in place, so that a pipe at its name is not waited on.
+    if (content.isEmpty() ||
+        !DurableFile::replace(markFile_, content.toUtf8(), nullptr, DurableFile::Sync::skip))
         QFile::remove(markFile_);
-        return;
-    }
-    file.write(content.toUtf8());
 }

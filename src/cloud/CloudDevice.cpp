@@ -1,5 +1,7 @@
 #include "CloudDevice.h"
 
+#include "platform/PrivateFolder.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -38,7 +40,8 @@ Result<CloudDevice> CloudDevice::open(const QString& location, const QString& da
     }
     const QString& containerPath = location;
     const QFileInfo file(containerPath);
-    if (!QDir().mkpath(file.absolutePath()))
+    // The container holds the person's lists: its folder is theirs alone.
+    if (!PrivateFolder::make(file.absolutePath()))
         return CloudError::make(CloudError::Code::internalError,
                                 QStringLiteral("Cannot create %1.").arg(file.absolutePath()));
     auto container = Container::openFile(file.absoluteFilePath(), busyTimeoutMs);

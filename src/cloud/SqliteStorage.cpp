@@ -2,7 +2,10 @@
 
 #include "RecordCoding.h"
 
+#include "platform/RegularFile.h"
+
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QThread>
 #include <QUuid>
 
@@ -10,12 +13,37 @@
 
 #include <unordered_map>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace cloud {
 
 namespace {
 
 [[noreturn]] void raise(sqlite3* db, const char* what) {
     throw StorageError(std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "no database"));
+}
+
+// A new container file is made for its owner only, whatever the umask; SQLite gives its journal
+// files the same mode. Anything but a regular file in its place is refused: SQLite would wait
+// for ever on a pipe's first read.
+void prepareFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info {};
+    if (::stat(name.constData(), &info) == 0) {
+        if (!S_ISREG(info.st_mode))
+            throw StorageError("cannot open the container: " +
+                               RegularFile::notRegular(info.st_mode).toStdString());
+        return;
+    }
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return; // made by another process meanwhile, or SQLite says what is wrong
+    ::fchmod(fd, 0600);
+    ::close(fd);
 }
 
 } // namespace
@@ -140,6 +168,7 @@ std::optional<PersonNameComponents> namesFromText(const QString& text) {
 } // namespace
 
 SqliteStorage::SqliteStorage(const QString& path, int busyTimeoutMs) {
+    prepareFile(path);
     const int rc =
         sqlite3_open_v2(path.toUtf8().constData(), &db_,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);

@@ -55,7 +55,8 @@ bool optionalText(const Json& object, const char* key, std::optional<QString>& o
 }
 
 std::shared_ptr<Decoded> decode(const QByteArray& data) {
-    if (JsonRead::hasRawNul(data))
+    if (JsonRead::hasRawNul(data) ||
+        JsonRead::nestsDeeperThan(std::string_view(data.constData(), size_t(data.size()))))
         return nullptr;
     Json json = Json::parse(data.constData(), data.constData() + data.size(), nullptr, false);
     if (!json.is_object())

@@ -5,10 +5,12 @@
 #include "platform/AppPaths.h"
 #include "platform/DurableFile.h"
 #include "platform/JsonRead.h"
+#include "platform/RegularFile.h"
 #include "store/ListStore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <sys/stat.h>
 
@@ -51,10 +53,11 @@ bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path,
     const QByteArrayView bytes(text.data(), qsizetype(text.size()));
     // Most requests leave the lists and the store's file as they were: the index on disk is
     // then already this one, and a durable rewrite would cost the request two disk syncs.
-    QFile current(path);
-    if (current.size() == bytes.size() && current.open(QIODevice::ReadOnly) &&
-        current.readAll() == bytes)
-        return true;
+    if (QFileInfo(path).size() == bytes.size()) {
+        const std::optional<QByteArray> current = RegularFile::read(path, nullptr, bytes.size());
+        if (current && *current == bytes)
+            return true;
+    }
     return DurableFile::replace(path, bytes);
 }
 
@@ -68,11 +71,12 @@ std::optional<QList<ListEntity>> ListEntityIndex::read(const QString& storeStamp
                                                        const QString& path) {
     if (storeStamp.isEmpty())
         return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxIndexBytes)
+    // Only a regular file: a pipe in its place would keep every request waiting.
+    const std::optional<QByteArray> bytes = RegularFile::read(path, nullptr, maxIndexBytes);
+    if (!bytes)
         return std::nullopt;
     try {
-        const Json document = JsonRead::parse(file.readAll());
+        const Json document = JsonRead::parse(*bytes);
         if (JsonRead::string(document, "store", QString()) != storeStamp)
             return std::nullopt;
         QList<ListEntity> lists;

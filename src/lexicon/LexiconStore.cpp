@@ -3,6 +3,7 @@
 #include "lexicon/LexiconVerifier.h"
 #include "platform/AppPaths.h"
 #include "platform/Base64.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,32 +19,11 @@ namespace {
 // A signature file holds 88 characters; anything far longer cannot be one.
 constexpr qint64 maxSignatureFileBytes = 4096;
 
-// The whole file, or nothing when it is missing, unreadable or longer than `limit`. The limit is
-// checked before reading and again while reading, in case the file grows in between.
+// The whole file, or nothing when it is missing, unreadable, not a regular file or longer than
+// `limit`. The limit is checked before reading and again while reading, in case the file grows
+// in between.
 std::optional<QByteArray> readBounded(const QString& path, qint64 limit) {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > limit) {
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    QByteArray bytes;
-    while (true) {
-        const QByteArray chunk = file.read(64 * 1024);
-        if (file.error() != QFileDevice::NoError) {
-            return std::nullopt;
-        }
-        if (chunk.isEmpty()) {
-            break;
-        }
-        if (bytes.size() + chunk.size() > limit) {
-            return std::nullopt;
-        }
-        bytes.append(chunk);
-    }
-    return bytes;
+    return RegularFile::read(path, nullptr, limit);
 }
 
 LexiconPack shippedPack(const QString& path) {

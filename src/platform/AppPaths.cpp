@@ -1,5 +1,7 @@
 #include "AppPaths.h"
 
+#include "PrivateFolder.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -9,8 +11,9 @@ namespace {
 std::mutex profileMutex;
 QString profileDir;
 
+// A folder made here holds a person's lists and settings: it is made for them alone.
 QString ensured(const QString& dir) {
-    QDir().mkpath(dir);
+    PrivateFolder::make(dir);
     return dir;
 }
 

@@ -8,7 +8,8 @@ namespace AppPaths {
 void setProfile(const QString& dir); // empty returns to the XDG folders
 QString profile();
 
-// Each folder is created when asked for; the path is returned even if creating it failed.
+// Each folder is created when asked for, for its owner only (see PrivateFolder); the path is
+// returned even if creating it failed.
 QString dataDir();
 QString configDir();
 QString cacheDir();

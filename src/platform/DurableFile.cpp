@@ -1,6 +1,8 @@
 // Writing a whole new file beside the old one and moving it over it, checking every step.
 #include "DurableFile.h"
 
+#include "RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -76,15 +78,15 @@ QString temporaryName(const QFileInfo& target, const QString& suffix) {
     return QStringLiteral(".") + target.fileName() + QStringLiteral(".") + suffix;
 }
 
-// A new file beside `target`, hidden, with a name nobody else uses. Made with the mode a new
-// file gets (the umask applies); a file that is replaced passes its own mode on.
-int createBeside(const QString& target, QByteArray* name) {
+// A new file beside `target`, hidden, with a name nobody else uses, made with `mode` less the
+// umask.
+int createBeside(const QString& target, QByteArray* name, mode_t mode) {
     const QFileInfo info(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString suffix =
             QStringLiteral("tmp-") + QString::number(QRandomGenerator::global()->generate64(), 36);
         *name = QFile::encodeName(info.absoluteDir().filePath(temporaryName(info, suffix)));
-        const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -119,7 +121,7 @@ void DurableFile::Displaced::release() {
 }
 
 bool DurableFile::replace(const QString& path, const Content& content, QString* error, Sync sync,
-                          Displaced* displaced) {
+                          Displaced* displaced, NewFile mode) {
     QString ignored;
     QString& why = error ? *error : ignored;
     const QFileInfo info(path);
@@ -127,7 +129,7 @@ bool DurableFile::replace(const QString& path, const Content& content, QString* 
     const QByteArray targetName = QFile::encodeName(target);
 
     QByteArray temporary;
-    int fd = createBeside(target, &temporary);
+    int fd = createBeside(target, &temporary, mode == NewFile::ownerOnly ? 0600 : 0666);
     if (fd < 0) {
         why = systemError(errno);
         return false;
@@ -143,7 +145,11 @@ bool DurableFile::replace(const QString& path, const Content& content, QString* 
     struct stat oldStatus {};
     const bool replacesFile =
         ::stat(targetName.constData(), &oldStatus) == 0 && S_ISREG(oldStatus.st_mode);
+    // A file that is replaced passes its own mode on. A private new one is made 0600 even
+    // when the umask would take the owner's own rights away.
     if (replacesFile && ::fchmod(fd, oldStatus.st_mode & 07777) != 0)
+        return fail(errno);
+    if (!replacesFile && mode == NewFile::ownerOnly && ::fchmod(fd, 0600) != 0)
         return fail(errno);
 
     bool made = false;
@@ -179,13 +185,14 @@ bool DurableFile::replace(const QString& path, const Content& content, QString* 
     return true;
 }
 
-bool DurableFile::replace(const QString& path, QByteArrayView bytes, QString* error, Sync sync) {
+bool DurableFile::replace(const QString& path, QByteArrayView bytes, QString* error, Sync sync,
+                          NewFile mode) {
     return replace(
         path,
         [bytes](QIODevice& device) {
             return device.write(bytes.data(), bytes.size()) == bytes.size();
         },
-        error, sync);
+        error, sync, nullptr, mode);
 }
 
 void DurableFile::removeLeftovers(const QString& path) {
@@ -203,10 +210,12 @@ void DurableFile::removeLeftovers(const QString& path) {
 }
 
 bool DurableFile::copy(const QString& from, const QString& to, QString* error) {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly)) {
+    // Only a regular file: a pipe or a device in its place would never end the copy.
+    QFile source;
+    QString openError;
+    if (RegularFile::open(source, from, &openError) != RegularFile::Outcome::opened) {
         if (error)
-            *error = source.errorString();
+            *error = openError.isEmpty() ? systemError(ENOENT) : openError;
         return false;
     }
     QString readError;

@@ -20,6 +20,12 @@ enum class Sync {
     skip,   // for tests, which write a great deal and never lose power
 };
 
+// The mode of a file made where there was none; a file that is replaced keeps its own mode.
+enum class NewFile {
+    ownerOnly, // 0600 whatever the umask: the person's lists, settings and copies of them
+    umask,     // what the umask leaves of 0666: a file made for use outside the program
+};
+
 // Writes the new contents into the device; false when it gives up. A write the device refuses
 // or takes only part of fails the replacement whatever this returns.
 using Content = std::function<bool(QIODevice& device)>;
@@ -47,15 +53,17 @@ private:
 // `error` (when given) says why. A symbolic link at `path` is followed: its target is replaced.
 // With `displaced`, the old file, when there was one, is kept open in it after a replacement.
 bool replace(const QString& path, const Content& content, QString* error = nullptr,
-             Sync sync = Sync::toDisk, Displaced* displaced = nullptr);
+             Sync sync = Sync::toDisk, Displaced* displaced = nullptr,
+             NewFile mode = NewFile::ownerOnly);
 bool replace(const QString& path, QByteArrayView bytes, QString* error = nullptr,
-             Sync sync = Sync::toDisk);
+             Sync sync = Sync::toDisk, NewFile mode = NewFile::ownerOnly);
 
 // Removes the temporary files that writers of `path` killed in the middle of a write left
 // beside it. Only for a caller that knows nobody else is writing `path` now.
 void removeLeftovers(const QString& path);
 
-// Copies the file `from` to `to` the same way: `to` never holds part of the copy.
+// Copies the regular file `from` to `to` the same way: `to` never holds part of the copy. A new
+// `to` is its owner's only.
 bool copy(const QString& from, const QString& to, QString* error = nullptr);
 
 } // namespace DurableFile

@@ -1,6 +1,8 @@
 // An flock(2) on a lock file, which the kernel releases with the holder's last descriptor.
 #include "FileLock.h"
 
+#include "RegularFile.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -41,9 +43,26 @@ FileLock::Outcome FileLock::tryLock() {
         return Outcome::locked;
     const QByteArray name = QFile::encodeName(path_);
     for (;;) {
-        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        // Without blocking: a pipe in its place is refused below, not waited on. A new one
+        // is private like the file it guards, whatever the umask: one the umask left
+        // unwritable would keep everyone out once its holder died without removing it.
+        const int flags = O_RDWR | O_CLOEXEC | O_NONBLOCK;
+        int fd = ::open(name.constData(), flags | O_CREAT | O_EXCL, 0600);
+        if (fd >= 0) {
+            ::fchmod(fd, 0600);
+        } else if (errno == EEXIST) {
+            fd = ::open(name.constData(), flags);
+            if (fd < 0 && errno == ENOENT)
+                continue; // removed by its holder between the two opens
+        }
         if (fd < 0) {
             error_ = QString::fromLocal8Bit(std::strerror(errno));
+            return Outcome::failed;
+        }
+        struct stat opened {};
+        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            error_ = RegularFile::notRegular(opened.st_mode);
+            ::close(fd);
             return Outcome::failed;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -92,8 +111,8 @@ bool FileLock::stillHolds() const {
 }
 
 qint64 FileLock::holder() const {
-    QFile file(path_);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (RegularFile::open(file, path_) != RegularFile::Outcome::opened)
         return 0;
     bool number = false;
     const qint64 pid = file.readLine(32).trimmed().toLongLong(&number);

@@ -56,15 +56,51 @@ bool hasRawNul(const QByteArray& bytes) {
     return bytes.contains('\0');
 }
 
-Json parse(const QByteArray& bytes) {
-    if (hasRawNul(bytes)) {
+bool nestsDeeperThan(std::string_view text, int limit) {
+    int depth = 0;
+    const char* c = text.data();
+    const char* const end = c + text.size();
+    while (c != end) {
+        switch (*c++) {
+        case '"':
+            // To the string's closing quote; an escaped character is never one.
+            while (c != end && *c != '"')
+                c += (*c == '\\' && c + 1 != end) ? 2 : 1;
+            if (c != end)
+                ++c;
+            break;
+        case '[':
+        case '{':
+            if (++depth > limit)
+                return true;
+            break;
+        case ']':
+        case '}':
+            --depth;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+Json parse(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) {
         throw DecodeError("a raw NUL byte is not JSON");
     }
-    Json document = Json::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
+    if (nestsDeeperThan(text)) {
+        throw DecodeError("nested too deeply");
+    }
+    Json document = Json::parse(text.begin(), text.end(), nullptr, false);
     if (document.is_discarded()) {
         throw DecodeError("not a JSON document");
     }
     return document;
+}
+
+Json parse(const QByteArray& bytes) {
+    return parse(std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
 const Json& requireObject(const Json& value, const char* what) {

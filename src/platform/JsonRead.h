@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include <optional>
+#include <string_view>
 
 // Strict readers over JSON objects. No silent coercion: a Boolean never reads as a number or
 // the reverse, and a value of the wrong type throws DecodeError even under a key with a
@@ -19,10 +20,19 @@ namespace JsonRead {
 QString toQString(const std::string& utf8);
 std::string toUtf8(const QString& text);
 
-// Parses a whole document; throws DecodeError on malformed JSON. A raw NUL byte anywhere is
-// malformed too: the parser would stop reading at it and take what came before as the whole
-// document.
+// How deeply arrays and objects may nest in any document the program reads. Its own documents
+// nest a few levels; copying, comparing or writing a value goes down its levels on the stack,
+// and a document a hundred thousand levels deep would overflow it.
+constexpr int maxDepth = 512;
+
+// Parses a whole document; throws DecodeError on malformed JSON, and on a document nested
+// deeper than maxDepth. A raw NUL byte anywhere is malformed too: the parser would stop
+// reading at it and take what came before as the whole document.
 Json parse(const QByteArray& bytes);
+Json parse(std::string_view text);
+// Whether arrays and objects in the text nest deeper than `limit`. Looks only at brackets
+// outside strings: a parser never goes deeper into a text than this finds, valid or not.
+bool nestsDeeperThan(std::string_view text, int limit = maxDepth);
 // Whether the bytes hold a raw NUL, which no JSON text may; for readers that parse themselves.
 bool hasRawNul(const QByteArray& bytes);
 

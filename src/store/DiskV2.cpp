@@ -14,6 +14,8 @@ using StoreJson = nlohmann::json;
 StoreJson parse(const QByteArray& bytes) {
     if (JsonRead::hasRawNul(bytes))
         throw DecodeError("not a JSON document");
+    if (JsonRead::nestsDeeperThan(std::string_view(bytes.constData(), size_t(bytes.size()))))
+        throw DecodeError("nested too deeply");
     StoreJson document = StoreJson::parse(bytes.constBegin(), bytes.constEnd(), nullptr, false);
     if (document.is_discarded())
         throw DecodeError("not a JSON document");

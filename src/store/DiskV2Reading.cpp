@@ -195,6 +195,8 @@ QMap<QString, FieldSet> fieldMap(od::value& value, const char* what) {
 // An element read by its type's own JSON reader, from its text in the file.
 Json elementJson(od::value& value, const char* what) {
     const std::string_view raw = take(objectOf(value, what).raw_json(), what);
+    if (JsonRead::nestsDeeperThan(raw))
+        fail(what, "an object nested no deeper than the program reads");
     Json json = Json::parse(raw.begin(), raw.end(), nullptr, false);
     if (json.is_discarded())
         fail(what, "an object");

@@ -9,6 +9,8 @@
 #include "UnreadableCopies.h"
 #include "platform/AppPaths.h"
 #include "platform/DurableFile.h"
+#include "platform/PrivateFolder.h"
+#include "platform/RegularFile.h"
 #include "platform/Unicode.h"
 
 #include <QDir>
@@ -24,10 +26,10 @@ QString ListStore::resolveStoreURL(const std::optional<QString>& groupContainer,
     const QString fileName = QStringLiteral("store.json");
     const QString legacyFile = QDir(legacy).filePath(fileName);
     if (!groupContainer) {
-        QDir().mkpath(legacy);
+        PrivateFolder::make(legacy);
         return legacyFile;
     }
-    QDir().mkpath(*groupContainer);
+    PrivateFolder::make(*groupContainer);
     const QString groupFile = QDir(*groupContainer).filePath(fileName);
     if (!QFile::exists(groupFile) && QFile::exists(legacyFile))
         DurableFile::copy(legacyFile, groupFile);
@@ -38,17 +40,23 @@ namespace {
 
 // The file's bytes once more, for the rare readings after the first one gave them back.
 QByteArray readAgain(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return RegularFile::read(path).value_or(QByteArray());
 }
 
 } // namespace
 
 void ListStore::load() {
-    QFile file(fileURL_);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (file.exists())
-            refuseUnopenedFile(file.errorString());
+    // Only a regular file is read: a pipe in its place would block the open for ever, and a
+    // device such as /dev/zero would never end.
+    QFile file;
+    QString error;
+    switch (RegularFile::open(file, fileURL_, &error)) {
+    case RegularFile::Outcome::opened:
+        break;
+    case RegularFile::Outcome::missing:
+        return;
+    case RegularFile::Outcome::refused:
+        refuseUnopenedFile(error);
         return;
     }
     const Date now = clock_.now();

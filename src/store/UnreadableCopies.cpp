@@ -1,6 +1,7 @@
 #include "UnreadableCopies.h"
 
 #include "platform/DurableFile.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +30,7 @@ QStringList UnreadableCopies::copies(const QString& storeFile) {
 namespace {
 
 QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return RegularFile::read(path).value_or(QByteArray());
 }
 
 // A copy already holding exactly these bytes.

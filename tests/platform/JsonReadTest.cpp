@@ -77,4 +77,41 @@ TEST(JsonRead, TextsRoundTripAsUtf8) {
     EXPECT_EQ(JsonRead::requiredString(back, "t"), text);
 }
 
+// Arrays and objects `depth` levels deep, innermost empty.
+std::string nested(int depth, char open = '[', char close = ']') {
+    return std::string(size_t(depth), open) + std::string(size_t(depth), close);
+}
+
+TEST(JsonRead, ADocumentNestedDeeperThanTheProgramReadsIsRefused) {
+    const int limit = JsonRead::maxDepth;
+    struct Case {
+        const char* what;
+        std::string text;
+        bool tooDeep;
+    };
+    const Case cases[] = {
+        {"arrays as deep as the limit", nested(limit), false},
+        {"one level more", nested(limit + 1), true},
+        {"objects and arrays mixed, one level more",
+         "{\"a\":" + nested(limit - 1) + ", \"b\": {\"c\": " + nested(limit) + "}}", true},
+        {"brackets in a string count for nothing",
+         "[\"" + std::string(size_t(limit) * 2, '[') + "\"]", false},
+        {"an escaped quote does not end the string",
+         "[\"\\\"" + std::string(size_t(limit) * 2, '{') + "\"]", false},
+        {"an escaped backslash does", "[\"\\\\\"" + nested(limit) + "]", true},
+        {"a hundred thousand levels", nested(100'000), true},
+        {"a hundred thousand levels, left open", std::string(100'000, '['), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(JsonRead::nestsDeeperThan(c.text), c.tooDeep);
+        if (c.tooDeep) {
+            EXPECT_THROW(JsonRead::parse(QByteArray::fromStdString(c.text)), DecodeError);
+        }
+    }
+    // Within the limit a document reads, and copies, as any other.
+    const Json deep = JsonRead::parse(QByteArray::fromStdString(nested(limit)));
+    EXPECT_EQ(Json(deep), deep);
+}
+
 } // namespace

@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
 
     const QString signaturePath = args.size() == 3 ? args[2] : defaultSignaturePath(args[1]);
     QString writeError;
-    if (!DurableFile::replace(signaturePath, Base64::encode(signature).toLatin1(), &writeError))
+    if (!DurableFile::replace(signaturePath, Base64::encode(signature).toLatin1(), &writeError,
+                              DurableFile::Sync::toDisk, DurableFile::NewFile::umask))
         return fail(QStringLiteral("cannot write %1: %2").arg(signaturePath, writeError));
     err() << "Signed " << args[1] << " into " << signaturePath << " with the key "
           << Base64::encode(QByteArray(reinterpret_cast<const char*>(publicKey), sizeof publicKey))

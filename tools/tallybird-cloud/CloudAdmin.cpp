@@ -2,6 +2,7 @@
 
 #include "cloud/CloudDevice.h"
 #include "cloud/RecordCoding.h"
+#include "platform/PrivateFolder.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -288,8 +289,9 @@ int runCloudAdmin(const QStringList& arguments, QTextStream& out, QTextStream& e
                 << "; create-user lets each person in.\n";
             return 0;
         }
+        // The container holds people's lists: its folder is made for its owner alone.
         if (!server)
-            QDir().mkpath(QFileInfo(path).absolutePath());
+            PrivateFolder::make(QFileInfo(path).absolutePath());
         auto opened = server ? Container::openServer(path) : Container::openFile(path);
         if (!opened.ok()) {
             err << "tallybird-cloud: " << Container::describeLocation(path) << ": "

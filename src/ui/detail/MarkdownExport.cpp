@@ -38,7 +38,9 @@ QString fileNameWithExtension(const std::optional<QString>& listName) {
 }
 
 bool write(const QString& path, const QByteArray& bytes) {
-    return DurableFile::replace(path, QByteArrayView(bytes));
+    // An export is for use outside the program: its mode is the umask's, like any new file.
+    return DurableFile::replace(path, QByteArrayView(bytes), nullptr, DurableFile::Sync::toDisk,
+                                DurableFile::NewFile::umask);
 }
 
 QUrl mailLink(const QString& markdown) {
