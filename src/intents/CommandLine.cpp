@@ -132,6 +132,9 @@ std::optional<QString> Session::readLine() {
 }
 
 int Session::run() {
+    // A settings file that could not be read was set aside when the settings were first read.
+    if (const std::optional<QString> notice = env_.defaults.unreadableFileNotice())
+        tell(*notice);
     const QString& command = options_.command;
     if (command.isEmpty())
         return env_.runProgram(std::nullopt);

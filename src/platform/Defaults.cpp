@@ -1,17 +1,25 @@
 // Typed settings over a JSON object, in memory or in a file shared between processes.
 #include "Defaults.h"
 
+#include "DefaultsTable.h"
 #include "DurableFile.h"
 #include "FileLock.h"
 #include "JsonRead.h"
+#include "PrivateFolder.h"
+#include "RegularFile.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QMetaObject>
 
+#include <cerrno>
+#include <cstdio>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <limits>
@@ -137,20 +145,20 @@ void Defaults::write(const QString& key, std::optional<Json> newValue) {
         emit changed(key);
 }
 
-MemoryDefaults::MemoryDefaults() : values_(std::make_unique<Json>(Json::object())) {}
+MemoryDefaults::MemoryDefaults() : values_(std::make_unique<DefaultsTable>()) {}
 MemoryDefaults::~MemoryDefaults() = default;
 
 std::optional<Json> MemoryDefaults::value(const QString& key) const {
-    const auto it = values_->find(toUtf8(key));
-    if (it == values_->end()) {
+    const Json* found = values_->find(toUtf8(key));
+    if (!found) {
         return std::nullopt;
     }
-    return *it;
+    return *found;
 }
 
 void MemoryDefaults::store(const QString& key, std::optional<Json> value) {
     if (value) {
-        (*values_)[toUtf8(key)] = std::move(*value);
+        values_->set(toUtf8(key), std::move(*value));
     } else {
         values_->erase(toUtf8(key));
     }
@@ -172,38 +180,44 @@ QString fileStamp(const QString& path) {
         .arg(qlonglong(info.st_mtim.tv_nsec));
 }
 
-Json readObject(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return Json::object();
+// Moves the file at `from` to a name beside it nobody uses, the time it was set aside in it;
+// the new name, or nothing when it could not be moved.
+std::optional<QString> moveAside(const QString& from) {
+    const QString base =
+        from + QStringLiteral(".unreadable-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss.zzz'Z'"));
+    const QByteArray source = QFile::encodeName(from);
+    for (int n = 0; n < 100; ++n) {
+        const QString to = n == 0 ? base : base + QStringLiteral("-") + QString::number(n);
+        // Never over another file: a copy set aside before is kept too.
+        const QByteArray target = QFile::encodeName(to);
+        if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(),
+                        RENAME_NOREPLACE) == 0)
+            return to;
+        if (errno == EINVAL) {
+            // A file system that cannot refuse to replace: the name is checked first.
+            struct stat existing {};
+            if (::lstat(target.constData(), &existing) == 0)
+                continue;
+            return std::rename(source.constData(), target.constData()) == 0
+                       ? std::optional<QString>(to)
+                       : std::nullopt;
+        }
+        if (errno != EEXIST)
+            return std::nullopt;
     }
-    try {
-        Json document = JsonRead::parse(file.readAll());
-        return document.is_object() ? document : Json::object();
-    } catch (const DecodeError&) {
-        return Json::object();
-    }
+    return std::nullopt;
 }
 
-// The keys whose values differ between two JSON objects.
-QStringList changedKeys(const Json& before, const Json& after) {
-    QStringList keys;
-    for (const auto& [key, value] : before.items()) {
-        const auto it = after.find(key);
-        if (it == after.end() || *it != value)
-            keys.append(JsonRead::toQString(key));
-    }
-    for (const auto& [key, value] : after.items()) {
-        if (!before.contains(key))
-            keys.append(JsonRead::toQString(key));
-    }
-    return keys;
+bool isFolder(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 } // namespace
 
 FileDefaults::FileDefaults(QString path)
-    : path_(std::move(path)), values_(std::make_unique<Json>(Json::object())) {
+    : path_(std::move(path)), values_(std::make_unique<DefaultsTable>()) {
     reloadIfChanged(Announce::no);
     // Watching needs the event loop of an application; a program without one (a tool, most
     // tests) still notices other writers at its next read.
@@ -218,7 +232,7 @@ void FileDefaults::watch() {
     // not survive; the folder sees the rename. The file is watched too, for an editor that
     // writes it in place.
     const QString folder = QFileInfo(path_).absolutePath();
-    QDir().mkpath(folder);
+    PrivateFolder::make(folder);
     watcher_ = new QFileSystemWatcher(this);
     watcher_->addPath(folder);
     if (QFileInfo::exists(path_))
@@ -234,16 +248,48 @@ void FileDefaults::fileMayHaveChanged() {
     reloadIfChanged(Announce::yes);
 }
 
-void FileDefaults::reloadIfChanged(Announce announce) const {
+void FileDefaults::reloadIfChanged(Announce announce, Locked locked) const {
     const QString stamp = fileStamp(path_);
     if (stamp == stamp_ && !stamp.isEmpty()) {
         return;
     }
     stamp_ = stamp;
-    Json fresh = stamp.isEmpty() ? Json::object() : readObject(path_);
+    DefaultsTable fresh;
+    if (!stamp.isEmpty()) {
+        // Only a regular file is read: a pipe in its place would keep every request waiting.
+        QString why;
+        std::optional<DefaultsTable> read;
+        if (const std::optional<QByteArray> bytes = RegularFile::read(path_, &why))
+            read = DefaultsTable::parse(*bytes, &why);
+        if (read)
+            fresh = std::move(*read);
+        else if (!why.isEmpty()) // empty: the file went meanwhile
+            setAside(stamp, why, locked);
+    }
     if (announce == Announce::yes)
-        announceLater(changedKeys(*values_, fresh));
+        announceLater(DefaultsTable::changedKeys(*values_, fresh));
     *values_ = std::move(fresh);
+}
+
+void FileDefaults::setAside(const QString& stamp, const QString& why, Locked locked) const {
+    // Moved, not copied: a pipe or a device cannot be copied, and a file that stays would be
+    // read, and found unreadable, by every request. Under the lock, so that a file another
+    // process has just written in its place is never the one moved.
+    std::optional<QString> kept;
+    if (!isFolder(path_)) {
+        FileLock lock(path_ + QStringLiteral(".lock"));
+        if ((locked == Locked::yes || lock.lock(2000) == FileLock::Outcome::locked) &&
+            fileStamp(path_) == stamp)
+            kept = moveAside(path_);
+    }
+    stamp_ = fileStamp(path_);
+    const QString name = QStringLiteral("“") + path_ + QStringLiteral("”");
+    notice_ = kept ? QStringLiteral("The settings file %1 could not be read: %2. It was moved to "
+                                    "“%3”, and Tallybird uses its usual settings.")
+                         .arg(name, why, *kept)
+                   : QStringLiteral("The settings file %1 cannot be read: %2. Tallybird uses "
+                                    "its usual settings.")
+                         .arg(name, why);
 }
 
 void FileDefaults::announceLater(const QStringList& keys) const {
@@ -271,15 +317,15 @@ void FileDefaults::announceLater(const QStringList& keys) const {
 
 std::optional<Json> FileDefaults::value(const QString& key) const {
     reloadIfChanged(Announce::yes);
-    const auto it = values_->find(toUtf8(key));
-    if (it == values_->end()) {
+    const Json* found = values_->find(toUtf8(key));
+    if (!found) {
         return std::nullopt;
     }
-    return *it;
+    return *found;
 }
 
 void FileDefaults::store(const QString& key, std::optional<Json> value) {
-    QDir().mkpath(QFileInfo(path_).absolutePath());
+    PrivateFolder::make(QFileInfo(path_).absolutePath());
     // The lock keeps two processes from merging into the same old version of the file.
     // The kernel lets go of it when a writer dies, so a lock file left behind blocks nobody.
     FileLock lock(path_ + QStringLiteral(".lock"));
@@ -288,14 +334,14 @@ void FileDefaults::store(const QString& key, std::optional<Json> value) {
     // Read again under the lock, whatever the stamp says: other keys another process changed
     // since the last read are merged in, and announced.
     stamp_.clear();
-    reloadIfChanged(Announce::yes);
+    reloadIfChanged(Announce::yes, locked ? Locked::yes : Locked::no);
     if (value) {
-        (*values_)[toUtf8(key)] = std::move(*value);
+        values_->set(toUtf8(key), std::move(*value));
     } else {
         values_->erase(toUtf8(key));
     }
 
-    const std::string bytes = values_->dump(2) + "\n";
+    const std::string bytes = values_->text();
     lastWriteSucceeded_ =
         locked &&
         DurableFile::replace(path_, QByteArrayView(bytes.data(), qsizetype(bytes.size())));

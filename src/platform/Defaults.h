@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+class DefaultsTable;
 class QFileSystemWatcher;
 
 // The program writes JSON with keys in a fixed order (see JsonRead.h, which includes the whole
@@ -44,6 +45,11 @@ public:
     void setDictionary(const QString& key, const Json& object);
     void remove(const QString& key);
 
+    // What became of a settings file that could not be read (it was found malformed, nested
+    // too deeply or not a file, and was moved aside), for the person to be told; nothing when
+    // the settings were read.
+    virtual std::optional<QString> unreadableFileNotice() const { return std::nullopt; }
+
     // The settings of this program. Until the application installs its file-backed settings
     // this is an empty in-memory set, so tests and tools never touch the user's files.
     static Defaults& standard();
@@ -75,12 +81,16 @@ protected:
     void store(const QString& key, std::optional<Json> value) override;
 
 private:
-    std::unique_ptr<Json> values_; // a JSON object
+    std::unique_ptr<DefaultsTable> values_;
 };
 
 // Settings kept as one JSON object in a file. Every read notices when another process changed
 // the file and reads it again; every write merges into the file's current content under a
 // lock and replaces the file atomically, so two processes never lose each other's keys.
+//
+// A file that cannot be read as settings (malformed, nested too deeply, a pipe or a device in
+// its place) is moved aside under a name beside it, so that the next write loses nothing of it,
+// and the settings read as empty; unreadableFileNotice() says so. A folder in its place stays.
 //
 // A key another process changed is announced with changed() on the next turn of the event
 // loop after it is noticed: at the next read, or at once when the file's folder is watched,
@@ -92,6 +102,7 @@ public:
     ~FileDefaults() override;
 
     QString path() const { return path_; }
+    std::optional<QString> unreadableFileNotice() const override { return notice_; }
     // False when the last write could not reach the disk (the value is still kept in memory).
     bool lastWriteSucceeded() const { return lastWriteSucceeded_; }
 
@@ -102,15 +113,18 @@ protected:
 
 private:
     enum class Announce { no, yes };
-    void reloadIfChanged(Announce announce) const;
+    enum class Locked { no, yes }; // whether this process holds the file's lock
+    void reloadIfChanged(Announce announce, Locked locked = Locked::no) const;
+    void setAside(const QString& stamp, const QString& why, Locked locked) const;
     void announceLater(const QStringList& keys) const;
     void watch();
     void fileMayHaveChanged();
 
     QString path_;
-    mutable std::unique_ptr<Json> values_; // a JSON object
-    mutable QString stamp_;                // size, modification time and inode of the file read
-    mutable QStringList unannounced_;      // keys found changed, announced on the next turn
+    mutable std::unique_ptr<DefaultsTable> values_;
+    mutable QString stamp_; // size, modification time and inode of the file read
+    mutable std::optional<QString> notice_;
+    mutable QStringList unannounced_; // keys found changed, announced on the next turn
     bool lastWriteSucceeded_ = true;
     QFileSystemWatcher* watcher_ = nullptr;
 };

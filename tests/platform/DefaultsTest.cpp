@@ -2,11 +2,13 @@
 #include "platform/AppPaths.h"
 #include "platform/JsonRead.h"
 #include "platform/PersonNameFormatter.h"
+#include "support/ChildWithin.h"
 #include "support/FileSizeLimit.h"
 #include "support/TestApplication.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -283,6 +285,166 @@ TEST(Defaults, AWatchedFileAnnouncesAnotherProcessesWriteWithoutARead) {
     ASSERT_TRUE(spy.wait(10000));
     EXPECT_EQ(spy.takeFirst().at(0).toString(), QStringLiteral("lastOpenedList"));
     EXPECT_EQ(window.string("lastOpenedList"), QStringLiteral("L2"));
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// One bad settings file must not stop every request: whatever stands where the file goes, the
+// settings read as empty at once, the file is moved aside whole and the person is told where.
+TEST(Defaults, AFileThatCannotBeReadIsSetAsideWithANoticeAndNeverStopsAReader) {
+    const QByteArray deep = "{\"a\": " + QByteArray(100'000, '[') + QByteArray(100'000, ']') + "}";
+    struct Case {
+        const char* what;
+        std::function<void(const QString& path)> make;
+        const char* why;
+        mode_t type; // of what is set aside
+    };
+    const Case cases[] = {
+        {"malformed", [](const QString& p) { writeFile(p, "{\"a\": tru"); }, "not a JSON document",
+         S_IFREG},
+        {"an array", [](const QString& p) { writeFile(p, "[{\"a\": true}]"); }, "not a JSON object",
+         S_IFREG},
+        {"a raw NUL", [](const QString& p) { writeFile(p, QByteArray("{\"a\": 1}\0", 10)); },
+         "not a JSON document", S_IFREG},
+        {"nested a hundred thousand levels deep", [&](const QString& p) { writeFile(p, deep); },
+         "nested too deeply", S_IFREG},
+        {"a named pipe",
+         [](const QString& p) { ASSERT_EQ(::mkfifo(QFile::encodeName(p).constData(), 0600), 0); },
+         "file to open is a named pipe, not a regular file", S_IFIFO},
+        {"a link to /dev/zero", [](const QString& p) { ASSERT_TRUE(QFile::link("/dev/zero", p)); },
+         "file to open is a device, not a regular file", S_IFLNK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("defaults.json");
+        c.make(path);
+        const QByteArray before = c.type == S_IFREG ? fileBytes(path) : QByteArray();
+        // In a child: a reader that waits on the pipe, or overflows its stack, ends there.
+        const QString noticeFile = dir.filePath("notice");
+        const int status = testsupport::inChildWithin(10'000, [&] {
+            FileDefaults d(path);
+            if (d.contains("a"))
+                return 1;
+            d.setBool("b", true);
+            QFile notice(noticeFile);
+            if (!notice.open(QIODevice::WriteOnly))
+                return 2;
+            notice.write(d.unreadableFileNotice().value_or(QString()).toUtf8());
+            return 0;
+        });
+        ASSERT_EQ(status, 0) << (status == testsupport::timedOut ? "timed out" : "failed");
+
+        const QString notice = QString::fromUtf8(fileBytes(noticeFile));
+        const QString start = "The settings file “" + path + "” could not be read: " + c.why +
+                              ". It was moved to “" + path + ".unreadable-";
+        ASSERT_TRUE(notice.startsWith(start)) << notice.toStdString();
+        EXPECT_TRUE(notice.endsWith("”, and Tallybird uses its usual settings."))
+            << notice.toStdString();
+        const QString aside =
+            path + ".unreadable-" + notice.mid(start.size()).section(QStringLiteral("”"), 0, 0);
+        struct stat info {};
+        ASSERT_EQ(::lstat(QFile::encodeName(aside).constData(), &info), 0) << aside.toStdString();
+        EXPECT_EQ(info.st_mode & S_IFMT, c.type) << "what was there is what was set aside";
+        if (c.type == S_IFREG) {
+            EXPECT_EQ(fileBytes(aside), before);
+        }
+        // The write after it made a file of its own, which reads.
+        EXPECT_EQ(FileDefaults(path).boolValue("b"), true);
+        EXPECT_EQ(FileDefaults(path).unreadableFileNotice(), std::nullopt);
+    }
+}
+
+TEST(Defaults, AFolderWhereTheFileGoesIsLeftAndSaidSo) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    ASSERT_TRUE(QDir().mkdir(path));
+    FileDefaults d(path);
+    EXPECT_FALSE(d.contains("a"));
+    EXPECT_EQ(d.unreadableFileNotice(),
+              "The settings file “" + path +
+                  "” cannot be read: file to open is a directory. Tallybird uses its usual "
+                  "settings.");
+    d.setBool("a", true);
+    EXPECT_FALSE(d.lastWriteSucceeded());
+    EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+// The file is written back in the order it was read in, with new keys last; a key given twice
+// keeps its first place and its last value, as the JSON library's reader does.
+TEST(Defaults, TheFileKeepsItsKeyOrderThroughAWrite) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    writeFile(path, R"({"zebra": 1, "apple": {"y": [1, {"q": 2, "p": 3}], "x": null},
+                        "mango": "m", "apple2": {"b": 1, "a": 2, "b": 3}, "zebra": 4})");
+    FileDefaults d(path);
+    EXPECT_EQ(d.integer("zebra"), 4);
+    EXPECT_EQ(d.dictionary("apple2")->dump(), R"({"b":3,"a":2})");
+    d.setString("new", "last");
+    d.setString("mango", "changed in place");
+    EXPECT_EQ(fileBytes(path), R"({
+  "zebra": 4,
+  "apple": {
+    "y": [
+      1,
+      {
+        "q": 2,
+        "p": 3
+      }
+    ],
+    "x": null
+  },
+  "mango": "changed in place",
+  "apple2": {
+    "b": 3,
+    "a": 2
+  },
+  "new": "last"
+}
+)");
+    d.remove("apple");
+    EXPECT_EQ(FileDefaults(path).string("new"), QStringLiteral("last"));
+    EXPECT_FALSE(FileDefaults(path).contains("apple"));
+    EXPECT_EQ(FileDefaults(path).integer("zebra"), 4);
+}
+
+// A key is found without looking at the others: keys for each list grow with the lists, and
+// every request reads the file and looks up many keys. Reading 100,000 keys once took seconds
+// per request; now it takes a fraction of a second, far inside this bound.
+TEST(Defaults, AHundredThousandKeysAreReadAndFoundInLinearTime) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("defaults.json");
+    constexpr int keys = 100'000;
+    QByteArray text = "{";
+    for (int n = 0; n < keys; ++n)
+        text += "\"list." + QByteArray::number(n) + ".sort\": " + QByteArray::number(n) + ",";
+    text += "\"last\": true}";
+    writeFile(path, text);
+
+    constexpr qint64 boundMs = 10'000;
+    QElapsedTimer timer;
+    timer.start();
+    {
+        FileDefaults d(path);
+        for (int n = 0; n < keys && timer.elapsed() < boundMs; ++n)
+            ASSERT_EQ(d.integer(QStringLiteral("list.%1.sort").arg(n)), n);
+        d.setInteger(QStringLiteral("list.new.sort"), 1);
+        d.remove(QStringLiteral("list.0.sort"));
+    }
+    FileDefaults again(path);
+    EXPECT_EQ(again.integer(QStringLiteral("list.new.sort")), 1);
+    EXPECT_FALSE(again.contains(QStringLiteral("list.0.sort")));
+    EXPECT_EQ(again.integer(QStringLiteral("list.99999.sort")), 99'999);
+    EXPECT_LT(timer.elapsed(), boundMs);
 }
 
 TEST(Defaults, StandardIsInMemoryUntilReplaced) {
