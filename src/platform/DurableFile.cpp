@@ -125,7 +125,15 @@ bool DurableFile::replace(const QString& path, const Content& content, QString* 
     QString ignored;
     QString& why = error ? *error : ignored;
     const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    // A link is followed to the file it leads to, or to where that file is to be made. A link
+    // to anything else (a device, a pipe, a folder) is replaced itself: nothing is ever moved
+    // over what is not a regular file, wherever it is.
+    QString target = path;
+    if (info.isSymLink()) {
+        struct stat led {};
+        if (::stat(QFile::encodeName(path).constData(), &led) != 0 || S_ISREG(led.st_mode))
+            target = info.symLinkTarget();
+    }
     const QByteArray targetName = QFile::encodeName(target);
 
     QByteArray temporary;

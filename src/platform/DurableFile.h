@@ -50,7 +50,8 @@ private:
 };
 
 // True when `path` now holds what `content` wrote; otherwise false, `path` as it was, and
-// `error` (when given) says why. A symbolic link at `path` is followed: its target is replaced.
+// `error` (when given) says why. A symbolic link at `path` to a regular file (or to nothing) is
+// followed: its target is replaced; a link to anything else is replaced itself.
 // With `displaced`, the old file, when there was one, is kept open in it after a replacement.
 bool replace(const QString& path, const Content& content, QString* error = nullptr,
              Sync sync = Sync::toDisk, Displaced* displaced = nullptr,

@@ -136,6 +136,23 @@ TEST_F(DurableFileTest, TheReplacementKeepsTheOldFilesModeAndALinksTarget) {
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+// A link in the profile that leads to a device or a pipe is never followed to write over it:
+// the link itself makes way for the file.
+TEST_F(DurableFileTest, ALinkToWhatIsNoRegularFileIsReplacedItself) {
+    const QString pipe = dir.filePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString link = dir.filePath(QStringLiteral("link.json"));
+    ASSERT_TRUE(QFile::link(pipe, link));
+    QString error;
+    ASSERT_TRUE(DurableFile::replace(link, next, &error)) << error.toStdString();
+    struct stat info {};
+    ASSERT_EQ(::lstat(QFile::encodeName(pipe).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the pipe was written over";
+    ASSERT_EQ(::lstat(QFile::encodeName(link).constData(), &info), 0);
+    EXPECT_TRUE(S_ISREG(info.st_mode));
+    EXPECT_EQ(bytesOf(link), next);
+}
+
 TEST_F(DurableFileTest, ACopyIsWholeOrAbsent) {
     writeBytes(path(), next);
     const QString copy = dir.filePath(QStringLiteral("copy.json"));
