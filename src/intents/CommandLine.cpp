@@ -169,7 +169,12 @@ int Session::lists() {
         return badParameter;
     }
     ensureCurrent();
-    for (const ListEntity& entity : query_.suggestedEntities())
+    // A store file that cannot be opened is no list at all, not an empty one: a script must not
+    // take it for one. Why was said on the notice.
+    const std::optional<QList<ListEntity>> lists = route_.directory().readableLists();
+    if (!lists)
+        return unreachable;
+    for (const ListEntity& entity : *lists)
         console_.sayFields({entity.id, entity.name});
     return ok;
 }

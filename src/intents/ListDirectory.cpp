@@ -14,7 +14,7 @@ ListDirectory::ListDirectory(Settings settings, Defaults& defaults)
         settings_.indexPath = ListEntityIndex::defaultPath();
 }
 
-QList<ListEntity> ListDirectory::lists() const {
+std::optional<QList<ListEntity>> ListDirectory::readableLists() const {
     if (!settings_.serverName.isEmpty()) {
         if (std::optional<QList<ListEntity>> running = RequestClient::lists(settings_.serverName))
             return *running;
@@ -32,12 +32,13 @@ QList<ListEntity> ListDirectory::lists() const {
     ListStore store(storeFile, settings_.source.cloudSync, false, defaults_, Clock::shared(),
                     ListStore::Access::readOnly);
     StoreNotice::tell(store, settings_.notice);
+    if (store.openError())
+        return std::nullopt;
     QList<ListEntity> lists;
     for (const TBList& list : store.sortedLists())
         lists.append(ListEntity{list.id, list.name});
-    // A damaged file, or one that cannot be opened, is left for the next reader to find, and
-    // to say so, again.
-    if (!store.unreadableCopy() && !store.openError() && !stamp.isEmpty())
+    // A damaged file is left for the next reader to find, and to say so, again.
+    if (!store.unreadableCopy() && !stamp.isEmpty())
         ListEntityIndex::refresh(store.sortedLists(), settings_.indexPath, stamp);
     return lists;
 }

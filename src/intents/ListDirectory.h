@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 // Where the command line finds every list, in display order, without building a store it does
 // not need: the running program's own store when a program runs; else the list index when it
@@ -24,7 +25,10 @@ public:
 
     ListDirectory(Settings settings, Defaults& defaults);
 
-    QList<ListEntity> lists() const;
+    QList<ListEntity> lists() const { return readableLists().value_or(QList<ListEntity>()); }
+    // The same, or nothing when the store file could not be opened at all (the notice has
+    // said why): no lists, as opposed to none to show.
+    std::optional<QList<ListEntity>> readableLists() const;
 
 private:
     Settings settings_;

@@ -3,6 +3,8 @@
 // where the settings go. Every request ends, and says which file is at fault.
 #include "ProcessTestSupport.h"
 
+#include "intents/ExitCode.h"
+
 #include <functional>
 
 #include <sys/stat.h>
@@ -57,6 +59,7 @@ TEST_F(OddProfileFiles, AStoreFileThatIsNoFileIsNamedAndNoRequestWaitsOnIt) {
         EXPECT_EQ(added.out, QString()) << "answered as done";
         EXPECT_TRUE(added.err.contains(said)) << added.err.toStdString();
         const Typed lists = ended({"lists"});
+        EXPECT_EQ(lists.code, ExitCode::unreachable) << "no lists were told as none";
         EXPECT_EQ(lists.out, QString());
         EXPECT_TRUE(lists.err.contains(said)) << lists.err.toStdString();
     }
