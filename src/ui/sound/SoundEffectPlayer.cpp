@@ -15,8 +15,14 @@ public:
     void play(const QString&) override {}
 };
 
-// Holds no Qt object, whatever is installed: an installation removes its player when it ends.
+// The player given to setShared() (a test's, playing into a recording), else a silent one made
+// on first use. Neither holds a Qt object: these are destroyed with the process's statics, when
+// Qt's own may be gone already.
 std::unique_ptr<SoundEffectPlayer> sharedPlayer;
+// The installed player, which plays through Qt's sound objects. Owned by its installation, never
+// by a static: a process that ends by exit() before the installation ends (Qt's X11 plugin does
+// when the display goes away) must not destroy Qt's sound objects among the statics.
+SoundEffectPlayer* installedPlayer = nullptr;
 
 } // namespace
 
@@ -44,6 +50,8 @@ void SoundEffectPlayer::preview(const SoundOption& option) {
 }
 
 SoundEffectPlayer& SoundEffectPlayer::shared() {
+    if (installedPlayer)
+        return *installedPlayer;
     if (!sharedPlayer) {
         sharedPlayer = std::make_unique<SoundEffectPlayer>(std::make_shared<SteadyClock>(),
                                                            std::make_shared<NoSound>());
@@ -55,11 +63,13 @@ void SoundEffectPlayer::setShared(std::unique_ptr<SoundEffectPlayer> player) {
     sharedPlayer = std::move(player);
 }
 
-SoundEffectPlayer::Installation::Installation() {
-    setShared(std::make_unique<SoundEffectPlayer>(std::make_shared<SteadyClock>(),
-                                                  std::make_shared<QtSoundOutput>()));
+SoundEffectPlayer::Installation::Installation()
+    : player_(std::make_unique<SoundEffectPlayer>(std::make_shared<SteadyClock>(),
+                                                  std::make_shared<QtSoundOutput>())) {
+    installedPlayer = player_.get();
 }
 
 SoundEffectPlayer::Installation::~Installation() {
-    setShared(nullptr);
+    if (installedPlayer == player_.get())
+        installedPlayer = nullptr;
 }

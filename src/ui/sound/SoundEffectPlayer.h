@@ -25,22 +25,27 @@ public:
     // pause between additions applies. An option without a sound plays nothing.
     void preview(const SoundOption& option);
 
-    // The player SoundEffects::play uses: the one installed, else one that plays nothing (a
-    // program that installs none, a tool or a benchmark, stays silent). Installing nullptr
-    // brings the silent one back.
+    // The player SoundEffects::play uses: the installation's while one lives, else the one
+    // given to setShared(), else one that plays nothing (a program that installs none, a tool
+    // or a benchmark, stays silent). Setting nullptr brings the silent one back. A player given
+    // to setShared() lives until the process ends, so it must hold no Qt object.
     static SoundEffectPlayer& shared();
     static void setShared(std::unique_ptr<SoundEffectPlayer> player);
 
     // Installs the program's player, the steady clock and Qt's sound output, while it lives.
     // Qt's sound objects must be gone before the application object, so its owner ends first
-    // (the program's application object holds it); the player is never left to the end of the
-    // process.
+    // (the program's application object holds it). The installation owns the player: when the
+    // process ends without it ending, the player is never destroyed, rather than destroyed
+    // among the statics after Qt's own.
     class Installation {
     public:
         Installation();
         ~Installation();
         Installation(const Installation&) = delete;
         Installation& operator=(const Installation&) = delete;
+
+    private:
+        std::unique_ptr<SoundEffectPlayer> player_;
     };
 
 private:
