@@ -62,7 +62,7 @@ std::optional<int> handOver(const QString& serverName,
     return CommandLine::ok;
 }
 
-// Runs until the window closes, the Quit command, SIGTERM or SIGINT.
+// Runs until the window closes, the Quit command, SIGTERM, SIGINT or SIGHUP.
 int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& serverName,
               const std::optional<QString>& requestedListID, const Hooks& hooks) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -80,13 +80,17 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     auto program = std::make_unique<TallybirdApp>(defaults, cloud);
     QString error;
     if (!program->start(serverName, windowStoreWaitMs, &error)) {
+        // Nothing that failed to start is kept: the store, and with it its lock, is let go
+        // before anything is said.
+        program.reset();
         // Another launch may have won the store meanwhile; then it is the one to show.
         if (const std::optional<int> handed = handOver(serverName, requestedListID))
             return *handed;
         QTextStream(stderr) << error << "\n";
         // Started from a launcher there is no terminal to read the message: show it, unless
-        // nobody can see a window either.
-        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        // nobody can see a window either, or a signal already asked the program to end.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen") &&
+            !QuitOnSignal::received())
             QMessageBox::critical(nullptr, QStringLiteral("Tallybird"), error);
         return CommandLine::failed;
     }

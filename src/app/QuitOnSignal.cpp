@@ -30,7 +30,11 @@ void QuitOnSignal::install() {
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(signalPipe[1], &byte, 1);
-        QCoreApplication::quit();
+        // Not quit(): Qt asks every window to close first and gives up when one refuses, and
+        // quit() does nothing before the application's loop runs (an error box at start-up
+        // runs a loop of its own). exit() ends every loop, nested ones too, and no loop started
+        // after it runs.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
@@ -38,6 +42,11 @@ void QuitOnSignal::install() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    // Unless whoever started the program ignores it: `nohup` does, so that the program
+    // outlives its terminal.
+    struct sigaction hangUp = {};
+    if (::sigaction(SIGHUP, nullptr, &hangUp) != 0 || hangUp.sa_handler != SIG_IGN)
+        ::sigaction(SIGHUP, &action, nullptr);
 }
 
 bool QuitOnSignal::received() {
