@@ -11,6 +11,7 @@
 #include "intents/StoreTurn.h"
 #include "store/RecordField.h"
 #include "store/StoreLocation.h"
+#include "store/UnsavedCopies.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -31,6 +32,7 @@ ProgramCore::ProgramCore(Defaults& defaults, CloudSetup cloud, QObject* parent)
       reminders_(std::make_shared<RemindersUnavailable>(), defaults_), cloud_(std::move(cloud)) {}
 
 ProgramCore::~ProgramCore() {
+    keepUnsavedChanges();
     // The last word on the lists, stamped with the file as this store leaves it.
     if (store_ && store_->canWrite())
         ListEntityIndex::refresh(*store_);
@@ -62,6 +64,8 @@ bool ProgramCore::open(int waitMs, QString* error) {
         QTextStream(stderr) << printableText(
                                    StoreNotice::unreadable(storeFile, *store_->unreadableCopy()))
                             << "\n";
+    for (const QString& copy : UnsavedCopies::copies(storeFile))
+        QTextStream(stderr) << printableText(StoreNotice::unsavedCopy(copy)) << "\n";
     QString cloudError;
     cloudSync_ = cloud_.attach(*store_, &cloudError);
     if (!cloudError.isEmpty() && source.cloudSync)
@@ -157,6 +161,20 @@ void ProgramCore::stopServing() {
     store_->flushSaves();
     if (server_)
         server_->flushAnswers(answerFlushMs);
+}
+
+void ProgramCore::keepUnsavedChanges() {
+    if (!store_ || unsavedKept_)
+        return;
+    store_->flushSaves();
+    if (!store_->holdsUnsavedChanges())
+        return;
+    unsavedKept_ = true;
+    QString error;
+    const std::optional<QString> copy = UnsavedCopies::keep(*store_, store_->clock().now(), &error);
+    QTextStream(stderr) << printableText(copy ? StoreNotice::unsavedKept(store_->fileURL(), *copy)
+                                              : StoreNotice::unsavedLost(store_->fileURL(), error))
+                        << "\n";
 }
 
 void ProgramCore::stopSyncCoordinator() {

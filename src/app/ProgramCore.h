@@ -51,6 +51,10 @@ public:
     // request taken, without starting another sync pass. The senders of requests not yet
     // taken make them themselves once this program has gone.
     void stopServing();
+    // For the end, however the program ends: once every save is written or has failed, changes
+    // the store file does not hold are kept in a file of their own (UnsavedCopies), named on
+    // standard error. The destructor does it too; once is enough.
+    void keepUnsavedChanges();
 
     // How long a request's reply waits for its sync pass after its change is saved: a busy or
     // slow cloud delays the sync, not the reply.
@@ -79,6 +83,7 @@ private:
     CloudSync* cloudSync_ = nullptr; // a child of the store
     RequestServer* server_ = nullptr;
     MacSyncCoordinator* coordinator_ = nullptr;
+    bool unsavedKept_ = false;
     bool indexFollowsChanges_ = false;
     bool indexRefreshPending_ = false;
     std::optional<QList<ListEntity>> indexed_; // what the index last got from this store

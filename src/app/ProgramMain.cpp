@@ -104,6 +104,8 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
         program->showWindow();
         if (hooks.windowShown)
             hooks.windowShown(*program->window());
+        if (hooks.programShown)
+            hooks.programShown(*program);
         if (!QuitOnSignal::received())
             code = QCoreApplication::exec();
     }

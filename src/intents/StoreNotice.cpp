@@ -9,6 +9,24 @@ QString StoreNotice::unreadable(const QString& storeFile, const QString& copy) {
         .arg(storeFile, copy);
 }
 
+QString StoreNotice::unsavedKept(const QString& storeFile, const QString& copy) {
+    return QStringLiteral("Your latest changes could not be saved to “%1”. They are kept in "
+                          "“%2”.")
+        .arg(storeFile, copy);
+}
+
+QString StoreNotice::unsavedLost(const QString& storeFile, const QString& error) {
+    return QStringLiteral("Your latest changes could not be saved to “%1”, nor kept in a file "
+                          "of their own, and are lost. %2")
+        .arg(storeFile, error)
+        .trimmed();
+}
+
+QString StoreNotice::unsavedCopy(const QString& copy) {
+    return QStringLiteral("Changes Tallybird could not save when it ended are kept in “%1”.")
+        .arg(copy);
+}
+
 void StoreNotice::tell(const ListStore& store, const std::function<void(const QString&)>& notice) {
     if (!notice)
         return;

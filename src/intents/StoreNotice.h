@@ -12,6 +12,15 @@ namespace StoreNotice {
 // The store file could not be read in full; its bytes are kept in `copy`.
 QString unreadable(const QString& storeFile, const QString& copy);
 
+// Said when the program ends: its latest changes could not be saved to `storeFile` and are
+// kept in `copy` (UnsavedCopies) instead.
+QString unsavedKept(const QString& storeFile, const QString& copy);
+// Said when the program ends: its latest changes could be neither saved nor kept; `error` says
+// why.
+QString unsavedLost(const QString& storeFile, const QString& error);
+// Said at the next start, for each file such changes were kept in.
+QString unsavedCopy(const QString& copy);
+
 // Says on `notice` that the store file could not be opened, or `unreadable` when the store
 // kept a copy of its file.
 void tell(const ListStore& store, const std::function<void(const QString&)>& notice);

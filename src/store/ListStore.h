@@ -146,6 +146,13 @@ public:
     // Whether the file is there but could not be read (in full, or at all: a folder, no
     // permission) and no copy of it could be kept yet; nothing is written over it until one is.
     bool unreadableNotCopied() const { return copyBeforeWrite_; }
+    // Whether this store holds changes its file does not: the last save failed, or lists, items,
+    // groups, circles or names changed while the store could not write at all (it never writes
+    // again then). Changes the next sync makes again (the account, change marks) do not count.
+    bool holdsUnsavedChanges() const { return !lastSaveSucceeded_ || changedWithoutWriting_; }
+    // Writes the whole state, as a store file, to a new file at `path` (never the store's own
+    // file): for keeping changes that cannot be saved. False, with `error` set, when it could not.
+    bool writeCopy(const QString& path, QString* error) const;
 
     // Announces a change of something the store does not hold (a setting in defaults()), so
     // that every view redraws: a StoreChange with `everything` set.
@@ -483,6 +490,7 @@ private:
     std::optional<QString> unreadableCopy_;
     std::optional<QString> openError_;
     bool lastSaveSucceeded_ = true;
+    bool changedWithoutWriting_ = false;
     QString lastSaveError_;
 
     StoreChange pendingChange_;

@@ -33,6 +33,19 @@ ListStore::AccountWatch::~AccountWatch() {
         store_.announcePending();
 }
 
+namespace {
+
+// Whether a change touches what the store file holds for the person: lists, items, groups,
+// circles, names. Not the account's identity or change marks, which the next sync makes again,
+// nor settings, which live in their own file.
+bool touchesContent(const StoreChange& change) {
+    return !change.listsAdded.isEmpty() || !change.listsRemoved.isEmpty() ||
+           !change.listFields.isEmpty() || !change.items.isEmpty() || !change.filings.isEmpty() ||
+           change.circles || change.aliases;
+}
+
+} // namespace
+
 void ListStore::announcePending() {
     // A change made by a slot while an announcement is under way waits for it to finish, so
     // every observer hears the changes in the order they were made.
@@ -45,6 +58,9 @@ void ListStore::announcePending() {
     } done{announcing_};
     while (!pendingChange_.isEmpty()) {
         const StoreChange change = std::exchange(pendingChange_, StoreChange());
+        // A writing store that cannot write never writes again: the change is in memory only.
+        if (access_ == Access::readWrite && !canWrite() && touchesContent(change))
+            changedWithoutWriting_ = true;
         if (change.identity)
             emit identityChanged();
         if (change.lastKnownUserRecordName)

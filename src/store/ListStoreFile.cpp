@@ -15,6 +15,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <exception>
 
 QString ListStore::defaultStoreURL() {
     // This platform has no folder shared by a group of programs: the data folder is the place.
@@ -204,6 +207,22 @@ void ListStore::persist() {
     // The containers are shared, not copied: the writer encodes them on its thread while this
     // one goes on, and a later change here copies only what it changes.
     writer_->save(snapshot(), clock_.now());
+}
+
+bool ListStore::writeCopy(const QString& path, QString* error) const {
+    if (QFileInfo(path).absoluteFilePath() == QFileInfo(fileURL_).absoluteFilePath()) {
+        *error = QStringLiteral("A copy cannot take the store file's place.");
+        return false;
+    }
+    const DiskV2 state = snapshot();
+    const auto content = [&](QIODevice& device) {
+        try {
+            return state.encode(device);
+        } catch (const std::exception&) {
+            return false;
+        }
+    };
+    return DurableFile::replace(path, content, error);
 }
 
 void ListStore::takeSaveReports() {

@@ -1,5 +1,6 @@
 // Gallery pictures of the notice about the store file: the window whose saves fail (a folder
-// stands where the store file should be), and the band alone for each trouble it tells of.
+// stands where the store file should be), and the band alone for each trouble it tells of and
+// for changes kept in a file of their own when the program last ended.
 #include "GalleryShot.h"
 #include "NoUpdates.h"
 
@@ -57,6 +58,13 @@ void unreadableFile(const QString& file) {
         bytes.write("{\"version\": 2, \"lists\": [");
 }
 
+// Changes the program could not save when it last ended, kept beside the store file.
+void changesKeptBeside(const QString& file) {
+    QFile kept(file + QStringLiteral(".unsaved-20250301T101500.000Z"));
+    if (kept.open(QIODevice::WriteOnly))
+        kept.write("{}");
+}
+
 void storeTheScaleOfThisPicture() {
     for (TextScale scale : TextScale::allCases()) {
         if (scale.factor() == Theme::textScaleFactor())
@@ -84,7 +92,8 @@ QWidget* bands() {
     auto* held = new TroubledStore([](const QString&) {}, column);
     // A second store of the same file is refused the lock the first one holds.
     auto* refused = new TroubledStore([](const QString&) {}, column, held->store->fileURL());
-    for (TroubledStore* sample : {failing, copied, refused})
+    auto* kept = new TroubledStore(changesKeptBeside, column);
+    for (TroubledStore* sample : {failing, copied, refused, kept})
         layout->addWidget(new StoreNoticeBanner(*sample->notice, column));
     return column;
 }

@@ -1,4 +1,4 @@
-// Asking before quitting throws unsaved changes away.
+// Asking before quitting leaves changes out of the store file.
 #include "ui/window/QuitConfirmation.h"
 
 #include "ui/window/StoreNoticeModel.h"
@@ -16,7 +16,7 @@ QuitConfirmation::QuitConfirmation(StoreNoticeModel& model, QWidget& window)
 
 bool QuitConfirmation::eventFilter(QObject* watched, QEvent* event) {
     if (watched != &window_ || event->type() != QEvent::Close || confirmed_ ||
-        !model_.quitLosesChanges())
+        !model_.quitAsksFirst())
         return false;
     event->ignore();
     ask();

@@ -7,10 +7,11 @@
 class QWidget;
 class StoreNoticeModel;
 
-// Stands between closing the window and changes that were never saved: while they would be
-// lost (StoreNoticeModel::quitLosesChanges), closing is held back and a window-modal question
-// asks first; "Quit Anyway" closes the window and quits, "Cancel" keeps it open. Lives as a
-// child of the window it watches.
+// Stands between closing the window and changes that were never saved: while trying again could
+// still save them (StoreNoticeModel::quitAsksFirst), closing is held back and a window-modal
+// question asks first; "Quit Anyway" closes the window and quits (the changes are then kept in
+// a separate file), "Cancel" keeps it open. A signal ends the program without asking
+// (QuitOnSignal). Lives as a child of the window it watches.
 class QuitConfirmation : public QObject {
     Q_OBJECT
 public:

@@ -3,12 +3,13 @@
 
 #include "intents/StoreNotice.h"
 #include "store/ListStore.h"
+#include "store/UnsavedCopies.h"
 
 #include <QPointer>
 #include <QStringList>
 
 StoreNoticeModel::StoreNoticeModel(ListStore& store, QObject* parent)
-    : QObject(parent), store_(store) {
+    : QObject(parent), store_(store), unsavedCopies_(UnsavedCopies::copies(store.fileURL())) {
     connect(&store_, &ListStore::saveFailed, this, [this](const QString& message) {
         saveError_ = message;
         refresh();
@@ -18,7 +19,7 @@ StoreNoticeModel::StoreNoticeModel(ListStore& store, QObject* parent)
         refresh();
     });
     connect(&store_, &ListStore::lockFailed, this, &StoreNoticeModel::refresh);
-    connect(&store_, &ListStore::storeChanged, this, &StoreNoticeModel::noteStoreChange);
+    connect(&store_, &ListStore::storeChanged, this, &StoreNoticeModel::refresh);
     refresh();
 }
 
@@ -32,17 +33,8 @@ void StoreNoticeModel::tryAgain() {
     });
 }
 
-bool StoreNoticeModel::quitLosesChanges() const {
-    return !store_.lastSaveSucceeded() || changedWithoutLock_;
-}
-
-void StoreNoticeModel::noteStoreChange(const StoreChange& change) {
-    // A setting announced through the store lives in the settings file, not in the store's.
-    StoreChange own = change;
-    own.everything = false;
-    if (store_.lockError() && !own.isEmpty())
-        changedWithoutLock_ = true;
-    refresh();
+bool StoreNoticeModel::quitAsksFirst() const {
+    return store_.holdsUnsavedChanges() && !store_.lockError();
 }
 
 void StoreNoticeModel::refresh() {
@@ -72,6 +64,10 @@ void StoreNoticeModel::refresh() {
         if (title.isEmpty())
             title = QStringLiteral("Your lists could not be read in full");
     }
+    for (const QString& copy : unsavedCopies_)
+        paragraphs.append(StoreNotice::unsavedCopy(copy));
+    if (title.isEmpty() && !unsavedCopies_.isEmpty())
+        title = QStringLiteral("Changes kept in a separate file");
     const QString message = paragraphs.join(QLatin1Char('\n'));
     const bool canTryAgain = !store_.lockError() && (failing || notCopied);
     if (title == title_ && message == message_ && canTryAgain == canTryAgain_)

@@ -2,13 +2,15 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 class ListStore;
-struct StoreChange;
 
 // What the window tells of trouble with the store file, from what the store signals and holds:
-// saves that fail (until one succeeds again), a lock refused or taken over, and a store file
-// that could not be read in full (with where its copy is kept) or not at all. It keeps every
+// saves that fail (until one succeeds again), a lock refused or taken over, a store file that
+// could not be read in full (with where its copy is kept) or not at all, and the files where
+// changes that could not be saved were kept when the program last ended (UnsavedCopies, as
+// they were when the window opened). It keeps every
 // text of the notice and of the question asked before quitting would throw changes away, and
 // offers the retry. Main thread only; the store outlives it.
 class StoreNoticeModel : public QObject {
@@ -32,12 +34,16 @@ public:
     // Asks the store to write its whole state again; the notice follows what the save reports.
     void tryAgain();
 
-    // Whether quitting now throws away changes that are not in the store file.
-    bool quitLosesChanges() const;
+    // Whether quitting should ask first: changes are not in the store file, and since the store
+    // can still write, trying again could yet put them there. A store that can never write (its
+    // file could not be opened, no lock can be had, or another process took it over) has
+    // nothing to try again: quitting then keeps the changes in a separate file without asking.
+    bool quitAsksFirst() const;
     static QString quitTitle() { return QStringLiteral("Quit without saving?"); }
     static QString quitMessage() {
         return QStringLiteral("Your latest changes could not be saved. If you quit now, they "
-                              "are lost.");
+                              "are kept in a separate file instead, which Tallybird names when "
+                              "it next starts.");
     }
     static QString quitButton() { return QStringLiteral("Quit Anyway"); }
     static QString cancelButton() { return QStringLiteral("Cancel"); }
@@ -48,13 +54,11 @@ signals:
 
 private:
     void refresh();
-    void noteStoreChange(const StoreChange& change);
 
     ListStore& store_;
+    const QStringList unsavedCopies_;
     // The store's own words for the last failed save, until a save succeeds.
     QString saveError_;
-    // Changes were made while the store could not write at all.
-    bool changedWithoutLock_ = false;
     QString title_;
     QString message_;
     bool canTryAgain_ = false;

@@ -2,6 +2,7 @@
 // holds, when it offers to try again, when it goes, and when quitting asks first.
 #include "ui/window/StoreNoticeModel.h"
 
+#include "intents/StoreNotice.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
@@ -45,7 +46,7 @@ TEST_F(StoreNoticeModelTest, AHealthyStoreShowsNothingAndQuitsWithoutAsking) {
     EXPECT_FALSE(notice->visible());
     EXPECT_TRUE(notice->title().isEmpty());
     EXPECT_FALSE(notice->canTryAgain());
-    EXPECT_FALSE(notice->quitLosesChanges());
+    EXPECT_FALSE(notice->quitAsksFirst());
 }
 
 TEST_F(StoreNoticeModelTest, AFailedSaveIsToldInTheStoresWordsUntilASaveSucceeds) {
@@ -60,7 +61,7 @@ TEST_F(StoreNoticeModelTest, AFailedSaveIsToldInTheStoresWordsUntilASaveSucceeds
     EXPECT_EQ(notice->message(), said);
     EXPECT_TRUE(notice->message().contains(storeFile())) << "where it failed";
     EXPECT_TRUE(notice->canTryAgain());
-    EXPECT_TRUE(notice->quitLosesChanges());
+    EXPECT_TRUE(notice->quitAsksFirst());
     EXPECT_EQ(changed.count(), 1);
 
     // Failing again says the same: nothing new to show.
@@ -71,7 +72,7 @@ TEST_F(StoreNoticeModelTest, AFailedSaveIsToldInTheStoresWordsUntilASaveSucceeds
     notice->tryAgain();
     store->flushSaves();
     EXPECT_FALSE(notice->visible());
-    EXPECT_FALSE(notice->quitLosesChanges());
+    EXPECT_FALSE(notice->quitAsksFirst());
     // Everything made while failing reached the file.
     ListStore reread(storeFile(), false, false, defaults, Clock::shared(),
                      ListStore::Access::readOnly);
@@ -120,7 +121,7 @@ TEST_F(StoreNoticeModelTest, TroubleFoundWhenTheStoreOpensIsToldAtOnce) {
         EXPECT_TRUE(model.message().contains(file)) << model.message().toStdString();
         EXPECT_TRUE(model.message().contains(row.mentions)) << model.message().toStdString();
         EXPECT_EQ(model.canTryAgain(), row.canTryAgain);
-        EXPECT_FALSE(model.quitLosesChanges()) << "nothing was changed yet";
+        EXPECT_FALSE(model.quitAsksFirst()) << "nothing was changed yet";
     }
 }
 
@@ -141,7 +142,7 @@ TEST_F(StoreNoticeModelTest, TheCopysPathIsNamedAndStaysWhileSavingFailsToo) {
     EXPECT_TRUE(paragraphs[1].contains(*store->unreadableCopy()));
 }
 
-TEST_F(StoreNoticeModelTest, AFolderInPlaceOfTheFileIsToldAndChangesAskBeforeQuitting) {
+TEST_F(StoreNoticeModelTest, AFolderInPlaceOfTheFileIsToldAndQuittingKeepsChangesWithoutAsking) {
     ASSERT_TRUE(QDir().mkpath(storeFile()));
     open();
     EXPECT_TRUE(notice->visible());
@@ -149,11 +150,12 @@ TEST_F(StoreNoticeModelTest, AFolderInPlaceOfTheFileIsToldAndChangesAskBeforeQui
     EXPECT_EQ(notice->title(), "Your changes are not being saved");
     EXPECT_TRUE(notice->message().contains("cannot be opened")) << notice->message().toStdString();
     EXPECT_FALSE(notice->canTryAgain()) << "the store never writes over what it could not open";
-    EXPECT_TRUE(notice->quitLosesChanges());
+    EXPECT_TRUE(store->holdsUnsavedChanges());
+    EXPECT_FALSE(notice->quitAsksFirst()) << "nothing to try again: they are kept aside";
     EXPECT_TRUE(QFileInfo(storeFile()).isDir()) << "nothing was written in its place";
 }
 
-TEST_F(StoreNoticeModelTest, ALockHeldElsewhereIsToldAndChangesMadeAfterItAskBeforeQuitting) {
+TEST_F(StoreNoticeModelTest, ALockHeldElsewhereIsToldAndOnlyChangesOfTheListsAreUnsaved) {
     ListStore holder(storeFile(), false, false, defaults);
     open();
     ASSERT_TRUE(store->lockError());
@@ -161,12 +163,42 @@ TEST_F(StoreNoticeModelTest, ALockHeldElsewhereIsToldAndChangesMadeAfterItAskBef
     EXPECT_EQ(notice->title(), "Your changes are not being saved");
     EXPECT_EQ(notice->message(), *store->lockError());
     EXPECT_FALSE(notice->canTryAgain()) << "trying again cannot take the lock";
-    EXPECT_FALSE(notice->quitLosesChanges());
+    EXPECT_FALSE(store->holdsUnsavedChanges());
     // A setting is kept elsewhere; a list is not.
     store->announceChange();
-    EXPECT_FALSE(notice->quitLosesChanges());
-    store->addList(QStringLiteral("Lost"));
-    EXPECT_TRUE(notice->quitLosesChanges());
+    EXPECT_FALSE(store->holdsUnsavedChanges());
+    store->addList(QStringLiteral("Unsaved"));
+    EXPECT_TRUE(store->holdsUnsavedChanges());
+    EXPECT_FALSE(notice->quitAsksFirst()) << "trying again cannot take the lock";
+}
+
+TEST_F(StoreNoticeModelTest, ChangesKeptWhenTheProgramLastEndedAreNamedUntilMovedAway) {
+    open();
+    change();
+    ASSERT_FALSE(notice->visible());
+    const QString kept = storeFile() + QStringLiteral(".unsaved-20240301T101500.000Z");
+    QFile file(kept);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+
+    // Told by the next window, not by one already open.
+    EXPECT_FALSE(notice->visible());
+    StoreNoticeModel next(*store);
+    EXPECT_TRUE(next.visible());
+    EXPECT_EQ(next.title(), "Changes kept in a separate file");
+    EXPECT_EQ(next.message(), StoreNotice::unsavedCopy(kept));
+    EXPECT_FALSE(next.canTryAgain());
+    EXPECT_FALSE(next.quitAsksFirst());
+    // A failing save is the more pressing news.
+    sink->failing = true;
+    change(QStringLiteral("Hardware"));
+    EXPECT_EQ(next.title(), "Your changes are not being saved");
+    EXPECT_EQ(next.message().split('\n').last(), StoreNotice::unsavedCopy(kept));
+
+    ASSERT_TRUE(QFile::remove(kept));
+    sink->failing = false;
+    change(QStringLiteral("Tools"));
+    EXPECT_FALSE(StoreNoticeModel(*store).visible());
 }
 
 } // namespace

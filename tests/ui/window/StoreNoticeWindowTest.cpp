@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -23,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -125,7 +127,8 @@ TEST_F(StoreNoticeWindowTest, QuittingWhileSavingFailsAsksFirst) {
     EXPECT_EQ(question()->windowModality(), Qt::WindowModal);
     EXPECT_EQ(question()->text(), "Quit without saving?");
     EXPECT_EQ(question()->informativeText(),
-              "Your latest changes could not be saved. If you quit now, they are lost.");
+              "Your latest changes could not be saved. If you quit now, they are kept in a "
+              "separate file instead, which Tallybird names when it next starts.");
     EXPECT_EQ(static_cast<QAbstractButton*>(question()->defaultButton()), questionButton("Cancel"));
 
     // Asked again while it is open: still one question.
@@ -143,12 +146,30 @@ TEST_F(StoreNoticeWindowTest, QuittingWhileSavingFailsAsksFirst) {
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST_F(StoreNoticeWindowTest, QuittingWithEverythingSavedAsksNothing) {
-    store->addList(QStringLiteral("Groceries"));
-    store->flushSaves();
-    window->action(WindowMenus::Command::quit)->trigger();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->findChild<QMessageBox*>(), nullptr);
+TEST_F(StoreNoticeWindowTest, QuittingAsksNothingWhenNoRetryCouldSave) {
+    struct Row {
+        const char* what;
+        std::function<void(const QString& storeFile)> arrange;
+    };
+    const Row rows[] = {
+        {"everything saved", [](const QString&) {}},
+        {"a folder in place of the store file: its changes are kept aside",
+         [](const QString& storeFile) { QDir().mkpath(storeFile); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir here;
+        const QString storeFile = here.filePath(QStringLiteral("store.json"));
+        row.arrange(storeFile);
+        ListStore own(storeFile, false, false, *defaults);
+        MainWindow shown(own, updater);
+        shown.show();
+        own.addList(QStringLiteral("Groceries"));
+        own.flushSaves();
+        shown.action(WindowMenus::Command::quit)->trigger();
+        EXPECT_FALSE(shown.isVisible());
+        EXPECT_EQ(shown.findChild<QMessageBox*>(), nullptr);
+    }
 }
 
 } // namespace
