@@ -1,5 +1,6 @@
 #include "ProgramMain.h"
 
+#include "AbruptExit.h"
 #include "CloudSetup.h"
 #include "QuitOnSignal.h"
 #include "RequestMain.h"
@@ -62,7 +63,8 @@ std::optional<int> handOver(const QString& serverName,
     return CommandLine::ok;
 }
 
-// Runs until the window closes, the Quit command, SIGTERM, SIGINT or SIGHUP.
+// Runs until the window closes, the Quit command, SIGTERM, SIGINT or SIGHUP, or the display
+// goes away.
 int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& serverName,
               const std::optional<QString>& requestedListID, const Hooks& hooks) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
@@ -78,10 +80,18 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     // From before the store is held and the sockets listen, a signal quits cleanly.
     QuitOnSignal::install();
     auto program = std::make_unique<TallybirdApp>(defaults, cloud);
+    // Qt ends the process with exit() when the display goes away; from now on that ends it
+    // cleanly instead, at once, with every change saved and without tearing anything down.
+    AbruptExit::arm([&program] {
+        QTextStream(stderr) << "Tallybird lost its display and has ended.\n";
+        if (program)
+            program->finishAtOnce();
+    });
     QString error;
     if (!program->start(serverName, windowStoreWaitMs, &error)) {
         // Nothing that failed to start is kept: the store, and with it its lock, is let go
         // before anything is said.
+        AbruptExit::disarm();
         program.reset();
         // Another launch may have won the store meanwhile; then it is the one to show.
         if (const std::optional<int> handed = handOver(serverName, requestedListID))
@@ -112,6 +122,9 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
     // Once every request is answered and the last change saved, a sync pass under way is not
     // waited for: the cloud gets the rest next time.
     const bool finished = program->finishBackgroundWork(quitGraceMs);
+    // Nothing beneath an event loop runs from here on; the guard must not run the last words
+    // of a program being torn down.
+    AbruptExit::disarm();
     program.reset(); // the store is let go here
     if (!finished) {
         // A sync worker is still busy and would keep the process from ever ending.

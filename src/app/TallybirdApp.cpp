@@ -50,6 +50,12 @@ bool TallybirdApp::finishBackgroundWork(int timeoutMs) {
     return workers->activeThreadCount() == 0;
 }
 
+void TallybirdApp::finishAtOnce() {
+    finishing_ = true;
+    core_.stopServing();
+    core_.keepUnsavedChanges();
+}
+
 bool TallybirdApp::start(const QString& serverName, int storeWaitMs, QString* error) {
     if (!core_.open(storeWaitMs, error))
         return false;

@@ -37,6 +37,10 @@ public:
     // True when none is left; otherwise the process should end without waiting for them
     // (every change is in the store file already; the cloud gets the rest next time).
     bool finishBackgroundWork(int timeoutMs = 5'000);
+    // For a process that must end at once, from wherever it is (AbruptExit): takes no more
+    // requests, answers those taken, writes every change made so far or keeps it aside
+    // (ProgramCore::keepUnsavedChanges()). Tears nothing down and waits for no sync pass.
+    void finishAtOnce();
 
     // Holds the store (waiting up to `storeWaitMs` for a short request to let it go), builds
     // the long-lived objects and listens on both sockets. False, with `error` set, when the
