@@ -35,11 +35,13 @@ void AddItemIntent::outcome(const IntentFrame& frame, const QString& listID, con
     }
     // Stored as spoken: no tag is suggested or added. The store refuses only what was
     // checked above.
-    if (!frame.store().addItem(list->id, phrase)) {
+    ListStore& store = frame.store();
+    const std::optional<TBItem> added = store.addItem(list->id, phrase);
+    if (!added) {
         done(IntentFrame::listGone());
         return;
     }
     frame.finishChange(QStringLiteral("Added ") + phrase + QStringLiteral(" to ") + list->name +
                            QStringLiteral("."),
-                       done);
+                       done, [&store, id = added->id] { store.withdrawItem(id); });
 }

@@ -15,8 +15,11 @@ QString alreadyTicked(const TBItem& item) {
 }
 
 void tick(const IntentFrame& frame, const TBItem& item, const OutcomeHandler& done) {
-    frame.store().setDone(item.id, true);
-    frame.finishChange(QStringLiteral("Ticked off ") + item.text + QStringLiteral("."), done);
+    ListStore& store = frame.store();
+    const FieldSet marks = store.dirtyItems().value(item.id);
+    store.setDone(item.id, true);
+    frame.finishChange(QStringLiteral("Ticked off ") + item.text + QStringLiteral("."), done,
+                       [&store, item, marks] { store.withdrawDone(item, marks); });
 }
 
 // The user's choice, by id: matching the chosen text again could never single out one of

@@ -31,5 +31,6 @@ void CreateListIntent::outcome(const IntentFrame& frame, const QString& listName
         return;
     }
     const TBList list = store.addList(name);
-    frame.finishChange(QStringLiteral("Started ") + list.name + QStringLiteral("."), done);
+    frame.finishChange(QStringLiteral("Started ") + list.name + QStringLiteral("."), done,
+                       [&store, id = list.id] { store.withdrawList(id); });
 }

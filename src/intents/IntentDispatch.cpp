@@ -8,6 +8,16 @@
 
 void IntentDispatch::perform(const IntentRequest& request, const IntentFrame& frame,
                              const OutcomeHandler& done) {
+    // A change the store cannot keep is refused before anything is changed.
+    const bool changes = request.kind == IntentKind::addItem ||
+                         request.kind == IntentKind::completeItem ||
+                         request.kind == IntentKind::createList;
+    if (changes) {
+        if (const std::optional<IntentOutcome> refused = frame.refusal()) {
+            done(*refused);
+            return;
+        }
+    }
     switch (request.kind) {
     case IntentKind::addItem:
         AddItemIntent::outcome(frame, request.listID, request.text, done);

@@ -33,15 +33,31 @@ QString IntentFrame::notSavedReply(const ListStore& store) {
     return reply + QStringLiteral(" ") + store.lastSaveError();
 }
 
-void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done) const {
+std::optional<IntentOutcome> IntentFrame::refusal() const {
+    // Like a view-only list, a store from a newer Tallybird is there and says no.
+    if (store_.editRefusal())
+        return IntentOutcome::failed(*store_.editRefusal(), ExitCode::refused);
+    if (store_.lockError())
+        return IntentOutcome::failed(*store_.lockError(), ExitCode::unreachable);
+    return std::nullopt;
+}
+
+void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done,
+                               const TakeBack& takeBack) const {
     if (store_.lockError()) {
+        takeBack();
         done(IntentOutcome::failed(*store_.lockError(), ExitCode::unreachable));
         return;
     }
     // The store writes on a thread of its own: the reply waits for the save that holds the
-    // change, so that nobody is told of a change that is not on disk.
-    store_.whenSaved([frame = *this, reply, done](bool saved) {
+    // change, so that nobody is told of a change that is not on disk. When no save could write
+    // it, it is taken back before the answer goes: in the window's store, where it would
+    // otherwise stay and be written by the next save that succeeds, a request tried again
+    // after the failure would be made twice. Whatever else that save held stays, to be
+    // written with the next change.
+    store_.whenSaved([frame = *this, reply, done, takeBack](bool saved) {
         if (!saved) {
+            takeBack();
             done(IntentOutcome::failed(notSavedReply(frame.store_), ExitCode::notSaved));
             return;
         }

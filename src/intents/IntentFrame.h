@@ -34,11 +34,21 @@ public:
     // Records that a voice command has run.
     void markVoiceCommandRun() const;
 
+    // The failure of a request that would change something while the store cannot take a change
+    // (it cannot write its file, or takes no change at all), given before anything is changed;
+    // absent when it can take one.
+    std::optional<IntentOutcome> refusal() const;
+
+    // Undoes the change of one store operation (ListStore's withdraw operations).
+    using TakeBack = std::function<void()>;
+
     // To call right after one store operation. Waits for the save that holds the change; when
     // the change reached the store file: sets the flag, awaits one sync and then hands over
-    // `reply`, with a note when the sync failed. When it did not: a failure, so that nobody is
-    // told the change was made.
-    void finishChange(const QString& reply, const OutcomeHandler& done) const;
+    // `reply`, with a note when the sync failed. When it did not, the change is taken back
+    // (`takeBack`) and the request fails: so nobody is told of a change that is not on disk, and
+    // trying again makes it once, not twice.
+    void finishChange(const QString& reply, const OutcomeHandler& done,
+                      const TakeBack& takeBack) const;
 
     static QString listGoneReply() { return QStringLiteral("I couldn't find that list any more."); }
     // The reply when the request's list is no longer there.

@@ -37,8 +37,9 @@ std::optional<QList<ListEntity>> ListDirectory::readableLists() const {
     QList<ListEntity> lists;
     for (const TBList& list : store.sortedLists())
         lists.append(ListEntity{list.id, list.name});
-    // A damaged file is left for the next reader to find, and to say so, again.
-    if (!store.unreadableCopy() && !stamp.isEmpty())
+    // A damaged file is left for the next reader to find, and to say so, again; a newer
+    // program's file, with its index, to that program.
+    if (!store.unreadableCopy() && !store.editRefusal() && !stamp.isEmpty())
         ListEntityIndex::refresh(store.sortedLists(), settings_.indexPath, stamp);
     return lists;
 }

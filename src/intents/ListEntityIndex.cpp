@@ -62,6 +62,9 @@ bool ListEntityIndex::refresh(const QList<TBList>& lists, const QString& path,
 }
 
 bool ListEntityIndex::refresh(ListStore& store, const QString& path) {
+    // A newer program's store is left, with its index, to that program.
+    if (store.editRefusal())
+        return false;
     // Only a store that holds its file knows the file is still the one it read.
     const bool current = store.canWrite() && !store.unreadableCopy();
     return refresh(store.sortedLists(), path, current ? storeStamp(store.fileURL()) : QString());

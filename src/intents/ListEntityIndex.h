@@ -35,7 +35,8 @@ bool refresh(const QList<TBList>& lists, const QString& path = defaultPath(),
 
 // Refreshes the index from a store. It is stamped with the store file as it is now when the
 // store holds the file's lock and read the file in full (a damaged file must still be read by a
-// store, which says so); call it after the store's last save.
+// store, which says so); call it after the store's last save. Nothing is written for a store
+// from a newer program (ListStore::editRefusal), whose index that program keeps.
 bool refresh(ListStore& store, const QString& path = defaultPath());
 
 // The index's lists, when it was written from the store file version `storeStamp`.

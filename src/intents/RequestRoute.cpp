@@ -77,7 +77,7 @@ void RequestRoute::takeStoreForLookUp(IntentKind kind) const {
             std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_,
                                         Clock::shared(), ListStore::Access::readOnly);
         StoreNotice::tell(*held->store, settings_.notice);
-        if (held->store->unreadableCopy() || held->store->openError())
+        if (held->store->unreadableCopy() || held->store->openError() || held->store->editRefusal())
             return;
         ListEntityIndex::refresh(held->store->sortedLists(), indexPath(), stamp);
     } else {
@@ -146,10 +146,12 @@ IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
                 return performLocally(store, request);
             }
             // A program holds the store and has not begun to listen yet; any other reason
-            // (a folder that takes no lock file, a store file that cannot be opened) stays.
+            // (a folder that takes no lock file, a store file that cannot be opened, a store
+            // from a newer Tallybird, which says no) stays.
             if (deadline.hasExpired() || !store.lockHeldElsewhere())
                 return IntentOutcome::failed(store.lockError().value_or(QString()),
-                                             ExitCode::unreachable);
+                                             store.editRefusal() ? ExitCode::refused
+                                                                 : ExitCode::unreachable);
         } else if (deadline.hasExpired()) {
             return IntentOutcome::failed(
                 QStringLiteral("The store file “%1” is in use by another Tallybird process.")

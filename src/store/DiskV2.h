@@ -27,6 +27,12 @@ struct StoreEncodingCache;
 // The current layout of the store file. Keys are written in the order of the fields below;
 // the optional fields are those an older file of this layout may lack.
 struct DiskV2 {
+    // The layout this program writes. A file naming a higher version comes from a newer
+    // program, which may keep more in it than this one reads.
+    static constexpr double currentVersion = 3;
+
+    // The file's "version" as read (written: always currentVersion).
+    double version = currentVersion;
     QList<TBList> lists;
     QList<TBItem> items;
     QMap<QString, FieldSet> dirtyLists;
@@ -55,6 +61,10 @@ struct DiskV2 {
     // they are no longer all there afterwards.
     static DiskV2 decode(StoreFileBytes& bytes, Date now);
     static constexpr qsizetype readingRoom = 64;
+    // The "version" a document names at its top (the last, should it name several), as far as
+    // it can be read: absent when the bytes are no JSON object or name no numeric version
+    // before they stop reading as JSON. For a document that does not decode in full.
+    static std::optional<double> declaredVersion(const QByteArray& bytes);
 
     // Compact JSON with "version" 3 first, written into `device` a block at a time; absent
     // optionals are left out. With a cache, items unchanged since the last call are not encoded

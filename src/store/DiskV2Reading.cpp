@@ -407,8 +407,8 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
     if (document.current_location().error() != simdjson::OUT_OF_BOUNDS)
         throw DecodeError("\"store\": more after the document");
 
-    const double version = required(members.version, "version");
-    if (std::trunc(version) != version)
+    disk.version = required(members.version, "version");
+    if (std::trunc(disk.version) != disk.version)
         fail("version", "an integer");
     disk.lists = required(members.lists, "lists");
     disk.items = required(members.items, "items");
@@ -425,6 +425,64 @@ void refuseRawNul(const QByteArray& bytes) {
 }
 
 } // namespace
+
+namespace {
+
+// Follows a document's top level as it is read, keeping its "version" when that is a number.
+// A document that stops reading as JSON keeps what was read before that place.
+class VersionScan final : public nlohmann::json_sax<Json> {
+public:
+    std::optional<double> version;
+
+    bool null() override { return value(std::nullopt); }
+    bool boolean(bool) override { return value(std::nullopt); }
+    bool number_integer(number_integer_t number) override { return value(double(number)); }
+    bool number_unsigned(number_unsigned_t number) override { return value(double(number)); }
+    bool number_float(number_float_t number, const string_t&) override { return value(number); }
+    bool string(string_t&) override { return value(std::nullopt); }
+    bool binary(binary_t&) override { return value(std::nullopt); }
+    bool start_object(std::size_t) override { return open(); }
+    bool start_array(std::size_t) override { return open(); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+    bool key(string_t& key) override {
+        // Only the members of the top object are the document's own.
+        atVersion_ = depth_ == 1 && key == "version";
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+private:
+    // The last of equal keys counts; a version that is no number names none.
+    bool value(std::optional<double> read) {
+        if (atVersion_)
+            version = read;
+        atVersion_ = false;
+        return true;
+    }
+    bool open() {
+        value(std::nullopt);
+        ++depth_;
+        return true;
+    }
+    bool close() {
+        --depth_;
+        return true;
+    }
+
+    int depth_ = 0;
+    bool atVersion_ = false;
+};
+
+} // namespace
+
+std::optional<double> DiskV2::declaredVersion(const QByteArray& bytes) {
+    VersionScan scan;
+    Json::sax_parse(bytes.begin(), bytes.end(), &scan);
+    return scan.version;
+}
 
 DiskV2 DiskV2::decode(const QByteArray& bytes, Date now) {
     refuseRawNul(bytes);

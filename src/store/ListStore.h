@@ -56,6 +56,11 @@ struct DiskV2;
 // here. Every operation that would change such a list, its fields or its items does nothing
 // and writes nothing. What is the user's own arrangement stays open: the list's pin and place
 // on the lists page, its group, and removing it from the user's lists.
+//
+// A store file written by a newer Tallybird (a higher "version") may hold what this program
+// does not know, and would lose it if written over. Such a store is shown but never changed:
+// editRefusal() says why, every operation that would change its state does nothing (the
+// user's edits tell editRefused()), nothing is synced, and the file is never written.
 class ListStore : public QObject {
     Q_OBJECT
 
@@ -153,6 +158,11 @@ public:
     // Writes the whole state, as a store file, to a new file at `path` (never the store's own
     // file): for keeping changes that cannot be saved. False, with `error` set, when it could not.
     bool writeCopy(const QString& path, QString* error) const;
+    // Why this store takes no change at all (its file comes from a newer Tallybird); absent
+    // when it takes changes. A writing store then holds no lock either, and its lockError()
+    // is the same sentence.
+    const std::optional<QString>& editRefusal() const { return editRefusal_; }
+    static QString newerVersionText(const QString& fileURL);
 
     // Announces a change of something the store does not hold (a setting in defaults()), so
     // that every view redraws: a StoreChange with `everything` set.
@@ -203,12 +213,29 @@ public:
     // Calls `done` on this store's thread once every change made so far is on disk (true) or
     // could not be written (false): at once when nothing is waiting, otherwise from the event
     // loop (or flushSaves()). A change made inside an open batch waits for the batch's save.
+    // When a save fails while a later one, which holds the same changes, is already asked for,
+    // the next save's outcome is the answer.
     void whenSaved(std::function<void(bool saved)> done);
     // Blocks until every save asked for so far is written or has failed, and reports them.
     // The destructor does the same, so nothing asked for is lost when a store goes.
     void flushSaves();
     // How the file is replaced (default: durably). Tests use it to skip fsync or to fail.
     void setFileSink(std::shared_ptr<StoreFileSink> sink);
+
+    // --- Taking back a change that was not saved (ListStoreWithdraw.cpp) ---
+    // A request whose save failed is answered as not made, so its change is taken back: each
+    // of these undoes what one operation did, and only that; every other change (the window's
+    // own, made before or since) stays. A change that never reached the cloud goes without a
+    // trace. One that a sync sent meanwhile is undone the way the user would undo it: the
+    // item or list is deleted, the earlier value is marked to be sent. Announced and saved
+    // like any change.
+    // Takes back addItem(): the item goes.
+    void withdrawItem(const QString& itemID);
+    // Takes back addList(): the list goes, with whatever was put in it since.
+    void withdrawList(const QString& listID);
+    // Takes back setDone() on the item as it was before it (`before`, with the marks it had
+    // then); nothing when its done mark has changed again since.
+    void withdrawDone(const TBItem& before, const FieldSet& marksBefore);
 
     // --- Change marks ---
     bool isShared(const QString& listID) const;
@@ -330,6 +357,9 @@ signals:
     // another process took the lock over (found when saving; nothing is written from then on).
     // lockError() holds the same message.
     void lockFailed(const QString& message);
+    // An edit was refused because this store takes none (editRefusal() says why); once per
+    // refused operation.
+    void editRefused(const QString& why);
 
 private:
     // Loading (ListStoreFile.cpp).
@@ -343,8 +373,15 @@ private:
     void refuseUnopenedFile(const QString& error);
     // The file did not read in full: it is copied aside before anything writes over it.
     void copyAside();
+    // The file comes from a newer program: this store changes nothing and never writes.
+    void refuseNewerFile();
+    // Whether the store takes no change; when it does not, a user's edit is told as refused.
+    bool refusesEdit();
+    bool frozen() const { return editRefusal_.has_value(); }
     // Takes the writer's reports on this store's thread and answers whoever waits for them.
     void takeSaveReports();
+    // The number of the save that holds every change made so far.
+    quint64 saveHoldingAll() const;
 
     // Engines (ListStoreMarks.cpp).
     void startEngines();
@@ -489,6 +526,7 @@ private:
     bool copyBeforeWrite_ = false;
     std::optional<QString> unreadableCopy_;
     std::optional<QString> openError_;
+    std::optional<QString> editRefusal_;
     bool lastSaveSucceeded_ = true;
     bool changedWithoutWriting_ = false;
     QString lastSaveError_;
@@ -501,6 +539,7 @@ private:
     struct SaveWaiter {
         quint64 save;
         std::function<void(bool saved)> done;
+        bool deferred = false; // its save failed, and the next one decides
     };
     std::unique_ptr<StoreWriter> writer_;
     QSocketNotifier* reportWatch_ = nullptr;

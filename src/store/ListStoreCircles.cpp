@@ -8,6 +8,8 @@
 #include <algorithm>
 
 TBCircle ListStore::addCircle(const QString& name) {
+    if (refusesEdit())
+        return {};
     const ChangeScope scope(*this);
     std::optional<double> highest;
     for (const TBCircle& circle : circles_)
@@ -23,6 +25,8 @@ TBCircle ListStore::addCircle(const QString& name) {
 }
 
 void ListStore::deleteCircle(const QString& circleID) {
+    if (refusesEdit())
+        return;
     const ChangeScope scope(*this);
     if (circles_.removeIf([&](const TBCircle& circle) { return circle.id == circleID; }) > 0)
         noteCircles();
@@ -39,6 +43,8 @@ std::optional<TBCircle> ListStore::circle(const QString& circleID) const {
 
 std::optional<TBPerson> ListStore::addPerson(const QString& name, const QString& handle,
                                              const QString& circleID) {
+    if (refusesEdit())
+        return std::nullopt;
     const auto found = std::find_if(circles_.begin(), circles_.end(),
                                     [&](const TBCircle& circle) { return circle.id == circleID; });
     if (found == circles_.end())
@@ -61,6 +67,8 @@ std::optional<TBPerson> ListStore::addPerson(const QString& name, const QString&
 }
 
 void ListStore::removePerson(const QString& personID, const QString& circleID) {
+    if (refusesEdit())
+        return;
     const auto found = std::find_if(circles_.begin(), circles_.end(),
                                     [&](const TBCircle& circle) { return circle.id == circleID; });
     if (found == circles_.end())
@@ -79,6 +87,8 @@ std::optional<PersonAlias> ListStore::alias(const QString& personID) const {
 }
 
 void ListStore::setAlias(const PersonAlias& alias) {
+    if (refusesEdit())
+        return;
     if (alias.personID.isEmpty())
         return;
     const ChangeScope scope(*this);

@@ -1,5 +1,5 @@
 // Adding, changing and deleting items and lists. An edit of a view-only list, or of one of its
-// items, does nothing.
+// items, does nothing; so does every edit of a store that takes none (editRefusal()).
 #include "ListStore.h"
 
 #include "CloudLayout.h"
@@ -38,6 +38,8 @@ qsizetype ListStore::indexOfEditableItem(const QString& itemID) const {
 }
 
 std::optional<TBItem> ListStore::addItem(const QString& listID, const QString& text) {
+    if (refusesEdit())
+        return std::nullopt;
     // An item of a list that is not there would be saved and synced under a dead id, and for
     // an own list its sync would bring the deleted list's zone back.
     if (!isEditable(listID))
@@ -69,6 +71,8 @@ TBItem ListStore::appendNewItem(const QString& listID, const QString& text, doub
 }
 
 void ListStore::setDone(const QString& itemID, bool done) {
+    if (refusesEdit())
+        return;
     const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0 || allItems_[index].done == done)
         return;
@@ -83,6 +87,8 @@ void ListStore::setDone(const QString& itemID, bool done) {
 }
 
 void ListStore::setItemPinned(const QString& itemID, bool pinned) {
+    if (refusesEdit())
+        return;
     const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
@@ -95,6 +101,8 @@ void ListStore::setItemPinned(const QString& itemID, bool pinned) {
 }
 
 void ListStore::renameItem(const QString& itemID, const QString& text) {
+    if (refusesEdit())
+        return;
     const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
@@ -108,6 +116,8 @@ void ListStore::renameItem(const QString& itemID, const QString& text) {
 
 bool ListStore::addNote(const QString& text, const QString& itemID, const QString& authorID,
                         const QString& authorName) {
+    if (refusesEdit())
+        return false;
     const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return false;
@@ -126,6 +136,8 @@ bool ListStore::addNote(const QString& text, const QString& itemID, const QStrin
 
 void ListStore::removeNote(const QString& noteID, const QString& itemID, const QString& authorID,
                            const QString& authorName) {
+    if (refusesEdit())
+        return;
     const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
@@ -143,6 +155,8 @@ void ListStore::removeNote(const QString& noteID, const QString& itemID, const Q
 }
 
 void ListStore::deleteItem(const QString& itemID) {
+    if (refusesEdit())
+        return;
     const qsizetype index = indexOfEditableItem(itemID);
     if (index < 0)
         return;
@@ -167,6 +181,8 @@ void ListStore::deleteItem(const QString& itemID) {
 }
 
 TBList ListStore::addList(const QString& name) {
+    if (refusesEdit())
+        return {};
     const ChangeScope scope(*this);
     std::optional<double> highest;
     for (const TBList& list : lists_)
@@ -184,6 +200,8 @@ TBList ListStore::addList(const QString& name) {
 }
 
 void ListStore::updateList(const TBList& list) {
+    if (refusesEdit())
+        return;
     const qsizetype index = indexOfList(list.id);
     if (index < 0 || lists_[index].isViewOnly())
         return;
@@ -196,6 +214,8 @@ void ListStore::updateList(const TBList& list) {
 }
 
 FieldSet ListStore::updateListFields(const TBList& loaded, const TBList& edited) {
+    if (refusesEdit())
+        return {};
     const qsizetype index = indexOfList(loaded.id);
     if (index < 0 || lists_[index].isViewOnly())
         return {};
@@ -221,6 +241,8 @@ FieldSet ListStore::updateListFields(const TBList& loaded, const TBList& edited)
 }
 
 void ListStore::setCompletedRetention(CompletedRetention retention, const QString& listID) {
+    if (refusesEdit())
+        return;
     // Only the list editor calls this, for a list it holds; an id of a deleted list is ignored
     // so that no mark is left for a list that is gone.
     const qsizetype index = indexOfList(listID);
@@ -235,6 +257,8 @@ void ListStore::setCompletedRetention(CompletedRetention retention, const QStrin
 }
 
 void ListStore::pruneCompleted(const QString& listID) {
+    if (frozen())
+        return;
     const qsizetype index = indexOfList(listID);
     if (index < 0)
         return;
@@ -290,6 +314,8 @@ void ListStore::forgetTombstones(const QString& listID) {
 }
 
 void ListStore::deleteList(const QString& listID) {
+    if (refusesEdit())
+        return;
     // Open for a view-only list too: it leaves this user's lists and stays with its owner.
     const ChangeScope scope(*this);
     const ZoneRef zone = zoneID(listID);
@@ -333,6 +359,8 @@ void ListStore::deleteList(const QString& listID) {
 
 void ListStore::moveItems(const QString& listID, const QStringList& visible,
                           const std::set<int>& offsets, int destination) {
+    if (refusesEdit())
+        return;
     if (!isEditable(listID))
         return;
     QStringList all;
@@ -361,6 +389,8 @@ void ListStore::moveItems(const QString& listID, const QStringList& visible,
 }
 
 int ListStore::add(const Markdown::ImportResult& imported, const QString& listID) {
+    if (refusesEdit())
+        return 0;
     if (!isEditable(listID))
         return 0;
     batch([&] {

@@ -19,6 +19,8 @@
 
 #include <exception>
 
+#include <algorithm>
+
 QString ListStore::defaultStoreURL() {
     // This platform has no folder shared by a group of programs: the data folder is the place.
     return resolveStoreURL(std::nullopt, AppPaths::dataDir());
@@ -76,6 +78,8 @@ void ListStore::load() {
         }
     }
     if (disk) {
+        if (disk->version > DiskV2::currentVersion)
+            refuseNewerFile();
         adopt(*disk);
         disk.reset();
         // The first save then writes only what changed, like every later one.
@@ -84,14 +88,26 @@ void ListStore::load() {
         return;
     }
 
-    // Anything but the current layout loses data when it is written over: keep a copy first.
-    copyAside();
+    const QByteArray bytes = readAgain(fileURL_);
+    // A newer program's file that does not read as this layout is neither upgraded nor copied:
+    // what this program can read of it is shown, and the file stays as it is.
+    const std::optional<double> version = DiskV2::declaredVersion(bytes);
+    const bool newer = version && *version > DiskV2::currentVersion;
+    if (newer) {
+        refuseNewerFile();
+    } else {
+        // Anything but the current layout loses data when it is written over: keep a copy
+        // first.
+        copyAside();
+    }
     try {
-        const DiskV1 first = DiskV1::decode(readAgain(fileURL_), now);
+        const DiskV1 first = DiskV1::decode(bytes, now);
         lists_ = first.lists;
         allItems_ = first.items;
         itemsChanged();
         listsChanged();
+        if (newer)
+            return;
         for (const TBList& list : lists_)
             dirtyLists_[list.id] = allListFields();
         for (const TBItem& item : allItems_)
@@ -146,7 +162,7 @@ void ListStore::adopt(const DiskV2& disk) {
     if (disk.filings) {
         filings_ = *disk.filings;
         dirtyFilings_ = disk.dirtyFilings.value_or(QSet<QString>());
-    } else {
+    } else if (!frozen()) {
         migrateFilingOffTheListRecord(readAgain(fileURL_));
     }
 }
@@ -240,11 +256,27 @@ void ListStore::takeSaveReports() {
         // After a failed write the state stays in memory and the next change writes it all.
         reportSaveResult(report->ok, report->error);
         while (!saveWaiters_.empty() && saveWaiters_.front().save <= report->save) {
-            const std::function<void(bool)> done = std::move(saveWaiters_.front().done);
+            SaveWaiter waiter = std::move(saveWaiters_.front());
             saveWaiters_.pop_front();
-            done(report->ok);
+            // A later save asked for since holds the same changes and may still write them: the
+            // next report answers instead. Only once, so that edits made without pause while
+            // every save fails cannot keep a waiter waiting.
+            if (!report->ok && !waiter.deferred && saveHoldingAll() > report->save) {
+                waiter.save = report->save + 1;
+                waiter.deferred = true;
+                const auto place = std::upper_bound(
+                    saveWaiters_.begin(), saveWaiters_.end(), waiter.save,
+                    [](quint64 save, const SaveWaiter& other) { return save < other.save; });
+                saveWaiters_.insert(place, std::move(waiter));
+                continue;
+            }
+            waiter.done(report->ok);
         }
     }
+}
+
+quint64 ListStore::saveHoldingAll() const {
+    return writer_->lastRequested() + (saveDeferred_ ? 1 : 0);
 }
 
 void ListStore::whenSaved(std::function<void(bool saved)> done) {
@@ -252,7 +284,7 @@ void ListStore::whenSaved(std::function<void(bool saved)> done) {
         done(false);
         return;
     }
-    const quint64 save = writer_->lastRequested() + (saveDeferred_ ? 1 : 0);
+    const quint64 save = saveHoldingAll();
     if (save <= savedThrough_) {
         done(lastSaveSucceeded_);
         return;
@@ -261,10 +293,14 @@ void ListStore::whenSaved(std::function<void(bool saved)> done) {
 }
 
 void ListStore::flushSaves() {
-    if (!writer_)
-        return;
-    writer_->waitUntilIdle();
-    takeSaveReports();
+    // A waiter answered here may ask for another save (a change taken back): that one is
+    // written and answered too.
+    while (writer_) {
+        writer_->waitUntilIdle();
+        takeSaveReports();
+        if (!writer_ || savedThrough_ >= writer_->lastRequested())
+            break;
+    }
 }
 
 void ListStore::setFileSink(std::shared_ptr<StoreFileSink> sink) {

@@ -1,4 +1,5 @@
-// Change marks: what is not yet confirmed sent, and queuing it on the sync engines.
+// Change marks: what is not yet confirmed sent, and queuing it on the sync engines. A store that
+// takes no change (editRefusal()) marks and queues nothing: it never syncs.
 #include "ListStore.h"
 #include "platform/Defaults.h"
 
@@ -35,6 +36,8 @@ EngineQueue* ListStore::engineFor(const QString& listID) const {
 }
 
 void ListStore::queueMetaZone() {
+    if (frozen())
+        return;
     if (privateEngine_)
         privateEngine_->saveZone(ZoneRef{CloudLayout::metaZoneName, currentUserOwnerName});
 }
@@ -70,6 +73,8 @@ void ListStore::queueItemDeletion(const QString& itemID, const QString& listID) 
 }
 
 void ListStore::markListDirty(const QString& listID, const FieldSet& fields) {
+    if (frozen())
+        return;
     // A mark for a list that is not there could never be sent, and would make every start
     // recreate that list's zone.
     if (indexOfList(listID) < 0)
@@ -81,6 +86,8 @@ void ListStore::markListDirty(const QString& listID, const FieldSet& fields) {
 }
 
 void ListStore::markItemDirty(const TBItem& item, const FieldSet& fields) {
+    if (frozen())
+        return;
     dirtyItems_[item.id].unite(fields);
     queueItemRecord(item);
     persist();
@@ -88,6 +95,8 @@ void ListStore::markItemDirty(const TBItem& item, const FieldSet& fields) {
 }
 
 void ListStore::markFilingDirty(const QString& listID) {
+    if (frozen())
+        return;
     dirtyFilings_.insert(listID);
     queueMetaZone();
     queueFilingRecord(listID);
@@ -96,6 +105,8 @@ void ListStore::markFilingDirty(const QString& listID) {
 }
 
 void ListStore::requeueDirty() {
+    if (frozen())
+        return;
     for (auto it = dirtyLists_.begin(); it != dirtyLists_.end(); ++it) {
         if (!it.value().isEmpty() && indexOfList(it.key()) >= 0)
             queueListRecord(it.key());
@@ -148,6 +159,8 @@ void ListStore::startEngines() {
 }
 
 void ListStore::startEnginesIfAllowed() {
+    if (frozen())
+        return;
     if (cloudSync_ && syncEnabled() && !enginesStarted_) {
         enginesStarted_ = true;
         startEngines();
@@ -155,6 +168,9 @@ void ListStore::startEnginesIfAllowed() {
 }
 
 void ListStore::start() {
+    // A store that takes no change neither syncs nor prunes.
+    if (frozen())
+        return;
     startEnginesIfAllowed();
     pruneTombstones(clock_.now());
     if (shareFlagRefresh_)
@@ -178,6 +194,8 @@ void ListStore::setSyncEnabled(bool on) {
 }
 
 void ListStore::pruneTombstones(Date now) {
+    if (frozen())
+        return;
     QStringList expired;
     for (auto it = tombstones_.begin(); it != tombstones_.end(); ++it) {
         if (now.secondsSince(it->deletedAt) > tombstoneLifetime)

@@ -76,6 +76,8 @@ std::optional<QString> ListStore::collection(const QString& listID) const {
 }
 
 void ListStore::setCollection(const std::optional<QString>& name, const QString& listID) {
+    if (refusesEdit())
+        return;
     const ChangeScope scope(*this);
     const QString trimmed = Unicode::trimWhitespaceAndNewlines(name.value_or(QString()));
     const std::optional<QString> before = collection(listID);
@@ -89,6 +91,8 @@ void ListStore::setCollection(const std::optional<QString>& name, const QString&
 }
 
 void ListStore::dissolveCollection(const QString& name) {
+    if (refusesEdit())
+        return;
     QStringList members;
     for (auto it = filings_.begin(); it != filings_.end(); ++it) {
         if (it.value() == name)
@@ -120,6 +124,8 @@ void ListStore::setCollectionCollapsed(const QString& name, bool collapsed) {
 }
 
 void ListStore::setListPinned(const QString& listID, bool pinned) {
+    if (refusesEdit())
+        return;
     const qsizetype index = indexOfList(listID);
     if (index < 0)
         return;
@@ -133,6 +139,8 @@ void ListStore::setListPinned(const QString& listID, bool pinned) {
 }
 
 void ListStore::movePageRows(const std::set<int>& offsets, int destination) {
+    if (refusesEdit())
+        return;
     const QList<PageRow> rows = pageRows();
     if (offsets.empty())
         return;

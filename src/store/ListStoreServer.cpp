@@ -1,6 +1,7 @@
 // Taking in what the cloud answers: fetched records and deletions, confirmed saves and
 // deletions, engine states and account changes. The merge rule is per field: a field keeps the
-// local value while it is marked here, and takes the server's value otherwise.
+// local value while it is marked here, and takes the server's value otherwise. A store that
+// takes no change (editRefusal()) takes nothing from the cloud either.
 #include "ListStore.h"
 
 #include "CloudLayout.h"
@@ -36,18 +37,26 @@ void dropSentMarks(FieldSet& marks, const Model& local, const Model& sent, const
 } // namespace
 
 void ListStore::setArchive(const QString& key, const QByteArray& data) {
+    if (frozen())
+        return;
     archivedRecords_.insert(key, data.isEmpty() ? QByteArray() : Base64::encode(data).toUtf8());
 }
 
 void ListStore::removeArchive(const QString& key) {
+    if (frozen())
+        return;
     archivedRecords_.remove(key);
 }
 
 void ListStore::setEngineStateData(EngineScope scope, const std::optional<QByteArray>& data) {
+    if (frozen())
+        return;
     (scope == EngineScope::sharedDatabase ? sharedEngineStateData_ : engineStateData_) = data;
 }
 
 void ListStore::applyServerList(const TBList& server, const QByteArray& archive) {
+    if (frozen())
+        return;
     if (pendingZoneDeletions_.contains(server.id))
         return;
     const FieldSet marks = dirtyLists_.value(server.id);
@@ -80,6 +89,8 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
 }
 
 void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive) {
+    if (frozen())
+        return;
     if (pendingItemDeletions_.contains(server.id) || pendingZoneDeletions_.contains(server.listID))
         return;
     if (tombstones_.contains(server.id)) {
@@ -113,6 +124,8 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
 }
 
 void ListStore::applyServerTombstone(const QString& itemID, const QString& listID, Date deletedAt) {
+    if (frozen())
+        return;
     tombstones_.insert(itemID, Tombstone{listID, deletedAt});
     dirtyTombstones_.remove(itemID);
     dropItem(itemID);
@@ -123,6 +136,8 @@ void ListStore::applyServerTombstone(const QString& itemID, const QString& listI
 
 void ListStore::applyServerFiling(const QString& listID, const QString& collection,
                                   const QByteArray& archive) {
+    if (frozen())
+        return;
     if (!dirtyFilings_.contains(listID) && filings_.value(listID) != collection) {
         filings_.insert(listID, collection);
         noteFiling(listID);
@@ -131,6 +146,8 @@ void ListStore::applyServerFiling(const QString& listID, const QString& collecti
 }
 
 bool ListStore::applySharePermission(const QString& listID, TBSharePermission permission) {
+    if (frozen())
+        return false;
     const qsizetype index = indexOfList(listID);
     if (index < 0) {
         archivedRecords_.insert(waitingShareKey(listID),
@@ -146,6 +163,8 @@ bool ListStore::applySharePermission(const QString& listID, TBSharePermission pe
 }
 
 bool ListStore::setHasShare(const QString& listID) {
+    if (frozen())
+        return false;
     const qsizetype index = indexOfList(listID);
     if (index < 0)
         return false;
@@ -159,6 +178,8 @@ bool ListStore::setHasShare(const QString& listID) {
 }
 
 void ListStore::applyServerDeletion(const RecordRef& record) {
+    if (frozen())
+        return;
     const QString& name = record.recordName;
     if (record.zone.zoneName == CloudLayout::metaZoneName) {
         if (!dirtyFilings_.contains(name) && filings_.remove(name) > 0)
@@ -180,6 +201,8 @@ void ListStore::applyServerDeletion(const RecordRef& record) {
 }
 
 void ListStore::removeListLocally(const QString& listID) {
+    if (frozen())
+        return;
     const ChangeScope scope(*this);
     if (lists_.removeIf([&](const TBList& list) { return list.id == listID; }) > 0) {
         listsChanged();
@@ -210,6 +233,8 @@ void ListStore::removeListLocally(const QString& listID) {
 }
 
 void ListStore::confirmListSaved(const TBList& sent, const QByteArray& archive) {
+    if (frozen())
+        return;
     const qsizetype index = indexOfList(sent.id);
     if (index < 0) {
         dirtyLists_.remove(sent.id);
@@ -228,6 +253,8 @@ void ListStore::confirmListSaved(const TBList& sent, const QByteArray& archive) 
 }
 
 void ListStore::confirmItemSaved(const TBItem& sent, const QByteArray& archive) {
+    if (frozen())
+        return;
     const qsizetype index = indexOfItem(sent.id);
     if (index < 0) {
         dirtyItems_.remove(sent.id);
@@ -246,6 +273,8 @@ void ListStore::confirmItemSaved(const TBItem& sent, const QByteArray& archive) 
 
 void ListStore::confirmFilingSaved(const QString& listID, const QString& collection,
                                    const QByteArray& archive) {
+    if (frozen())
+        return;
     setArchive(filingArchiveKey(listID), archive);
     if (!dirtyFilings_.contains(listID))
         return;
@@ -260,10 +289,14 @@ void ListStore::confirmFilingSaved(const QString& listID, const QString& collect
 }
 
 void ListStore::confirmTombstoneSaved(const QString& itemID) {
+    if (frozen())
+        return;
     dirtyTombstones_.remove(itemID);
 }
 
 void ListStore::confirmRecordDeleted(const RecordRef& record) {
+    if (frozen())
+        return;
     if (record.zone.zoneName == CloudLayout::metaZoneName) {
         archivedRecords_.remove(filingArchiveKey(record.recordName));
         if (!filings_.contains(record.recordName)) {
@@ -279,10 +312,14 @@ void ListStore::confirmRecordDeleted(const RecordRef& record) {
 }
 
 void ListStore::confirmZoneDeleted(const QString& listID) {
+    if (frozen())
+        return;
     pendingZoneDeletions_.remove(listID);
 }
 
 void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
+    if (frozen())
+        return;
     const AccountWatch watch(*this);
     lastKnownUserRecordName_ = userRecordName;
     if (userRecordName.isEmpty())
@@ -305,12 +342,16 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
 }
 
 void ListStore::signedOut() {
+    if (frozen())
+        return;
     const AccountWatch watch(*this);
     lastKnownUserRecordName_.reset();
     resetForAccount();
 }
 
 void ListStore::resetForAccount() {
+    if (frozen())
+        return;
     const AccountWatch watch(*this);
     identity_.knownRecordNames.clear();
     identity_.byScope.clear();

@@ -1,7 +1,11 @@
-// Telling of trouble with the store file: a failed write, a lock refused or taken over.
+// Telling of trouble with the store file: a failed write, a lock refused or taken over, a file
+// from a newer Tallybird that is only shown.
 #include "ListStore.h"
 
+#include "StoreWriter.h"
 #include "platform/FileLock.h"
+
+#include <QSocketNotifier>
 
 namespace {
 
@@ -75,4 +79,32 @@ bool ListStore::lockTakenOver() {
                      .arg(fileURL_);
     emit lockFailed(*lockError_);
     return false;
+}
+
+QString ListStore::newerVersionText(const QString& fileURL) {
+    return QStringLiteral("The lists in “%1” come from a newer version of Tallybird and cannot "
+                          "be changed here.")
+        .arg(fileURL);
+}
+
+void ListStore::refuseNewerFile() {
+    editRefusal_ = newerVersionText(fileURL_);
+    if (!canWrite())
+        return;
+    // Nothing is ever written over the file, so the writer goes, and the lock with it: the
+    // newer program may take the file while this one shows it.
+    delete reportWatch_;
+    reportWatch_ = nullptr;
+    writer_.reset();
+    lock_.reset();
+    lockError_ = editRefusal_;
+    QMetaObject::invokeMethod(
+        this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
+}
+
+bool ListStore::refusesEdit() {
+    if (!editRefusal_)
+        return false;
+    emit editRefused(*editRefusal_);
+    return true;
 }

@@ -5,9 +5,11 @@
 
 #include "support/FileSizeLimit.h"
 
+#include <csignal>
 #include <functional>
 #include <vector>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -46,10 +48,50 @@ TEST_F(StoreTroubleProcess, ARequestTheDiskCannotHoldIsAnsweredAsNotSaved) {
             .contains("The change could not be saved to “" + storePath() + "”. File too large."));
     EXPECT_EQ(storeBytes(), before);
 
-    // With room again the next request saves.
+    // With room again the next request saves, and the one that failed, tried again, is made
+    // once.
     const Typed added = run({"add", "--list", "Groceries", "milk"});
     EXPECT_EQ(added.code, 0) << added.err.toStdString();
-    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "milk"}));
+    const Typed again = run({"add", "--list", "Groceries", "eggs"});
+    EXPECT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "milk", "eggs"}));
+}
+
+TEST_F(StoreTroubleProcess, ARequestTheProgramCouldNotSaveIsNotMadeAndTryingAgainMakesItOnce) {
+    const QByteArray before = storeBytes();
+    // The program's disk is full: none of its files may grow past the store file's present
+    // size (a soft limit, which this test lifts again later).
+    program = std::make_unique<QProcess>();
+    program->setChildProcessModifier([limit = before.size()] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit fileSize{};
+        ::getrlimit(RLIMIT_FSIZE, &fileSize);
+        fileSize.rlim_cur = rlim_t(limit);
+        ::setrlimit(RLIMIT_FSIZE, &fileSize);
+    });
+    launch(*program, {});
+    ASSERT_TRUE(program->waitForStarted());
+    const QDeadlineTimer deadline(30'000);
+    while (!RequestClient::programAnswers(RequestChannel::serverName(), 100)) {
+        ASSERT_FALSE(deadline.hasExpired()) << "the program never listened";
+        ASSERT_EQ(program->state(), QProcess::Running);
+        QThread::msleep(50);
+    }
+
+    const Typed failed = run({"add", "--list", "Groceries", "butter"});
+    EXPECT_EQ(failed.code, CommandLine::notSaved) << "a script would not know to try again";
+    EXPECT_EQ(failed.out, QString()) << "it was answered as done";
+    EXPECT_TRUE(failed.err.contains("could not be saved")) << failed.err.toStdString();
+    EXPECT_EQ(storeBytes(), before);
+
+    // Room again: the same request, tried again, is made once.
+    const rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY};
+    ASSERT_EQ(::prlimit(pid_t(program->processId()), RLIMIT_FSIZE, &unlimited, nullptr), 0);
+    const Typed again = run({"add", "--list", "Groceries", "butter"});
+    EXPECT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_EQ(again.out, "Added butter to Groceries.\n");
+    stopProgram();
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "butter"}));
 }
 
 TEST_F(StoreTroubleProcess, ALockFileLeftBehindHoldsUpNeitherARequestNorTheProgram) {

@@ -149,7 +149,7 @@ TEST_F(StoreTest, LayoutsThatAreNotCurrentFallBackAsDescribed) {
         bool upgraded; // read as the first layout
     };
     const Case cases[] = {
-        {"version 7 is read like 3",
+        {"version 7 is read (and only shown)",
          R"({"version":7,"lists":[{"id":"L","name":"n"}],"items":[],"dirtyLists":{},
              "dirtyItems":{},"archivedRecords":{}})",
          1, false},

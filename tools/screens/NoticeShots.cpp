@@ -1,6 +1,7 @@
 // Gallery pictures of the notice about the store file: the window whose saves fail (a folder
-// stands where the store file should be), and the band alone for each trouble it tells of and
-// for changes kept in a file of their own when the program last ended.
+// stands where the store file should be), the window showing lists from a newer Tallybird, and
+// the band alone for each trouble it tells of and for changes kept in a file of their own when
+// the program last ended.
 #include "GalleryShot.h"
 #include "NoUpdates.h"
 
@@ -13,6 +14,7 @@
 #include "ui/window/StoreNoticeBanner.h"
 #include "ui/window/StoreNoticeModel.h"
 #include "ui/window/WindowMetrics.h"
+#include "ui/window/WindowNavigation.h"
 
 #include <QDir>
 #include <QFile>
@@ -65,6 +67,17 @@ void changesKeptBeside(const QString& file) {
         kept.write("{}");
 }
 
+// A store file written by a newer Tallybird, with a field this version does not know.
+void newerFile(const QString& file) {
+    QFile bytes(file);
+    if (bytes.open(QIODevice::WriteOnly))
+        bytes.write(R"({"version":4,"lists":[{"id":"L","name":"Groceries","icon":"cart",)"
+                    R"("colourID":"green"}],"items":[{"id":"A","listID":"L","text":"Oat milk",)"
+                    R"("order":0},{"id":"B","listID":"L","text":"Bread","order":1}],)"
+                    R"("dirtyLists":{},"dirtyItems":{},"archivedRecords":{},"filings":{},)"
+                    R"("reminders":[]})");
+}
+
 void storeTheScaleOfThisPicture() {
     for (TextScale scale : TextScale::allCases()) {
         if (scale.factor() == Theme::textScaleFactor())
@@ -81,6 +94,15 @@ QWidget* windowFailingToSave() {
     return window;
 }
 
+QWidget* windowFromNewerVersion() {
+    storeTheScaleOfThisPicture();
+    auto* sample = new TroubledStore(newerFile, nullptr);
+    auto* window = new MainWindow(*sample->store, sample->updater);
+    sample->setParent(window);
+    window->navigation().setOpenListID(QStringLiteral("L"));
+    return window;
+}
+
 QWidget* bands() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
@@ -93,13 +115,16 @@ QWidget* bands() {
     // A second store of the same file is refused the lock the first one holds.
     auto* refused = new TroubledStore([](const QString&) {}, column, held->store->fileURL());
     auto* kept = new TroubledStore(changesKeptBeside, column);
-    for (TroubledStore* sample : {failing, copied, refused, kept})
+    auto* newer = new TroubledStore(newerFile, column);
+    for (TroubledStore* sample : {failing, copied, refused, kept, newer})
         layout->addWidget(new StoreNoticeBanner(*sample->notice, column));
     return column;
 }
 
 const GalleryShot::Add windowShot{{"window-notice-save-failing", WindowMetrics::defaultSize.width(),
                                    WindowMetrics::defaultSize.height(), windowFailingToSave}};
+const GalleryShot::Add newerShot{{"window-notice-newer-store", WindowMetrics::defaultSize.width(),
+                                  WindowMetrics::defaultSize.height(), windowFromNewerVersion}};
 const GalleryShot::Add bandsShot{{"components-store-notice", 720, 0, bands}};
 
 } // namespace

@@ -187,7 +187,8 @@ void ListDetailModel::build(DetailSnapshot& next) {
             break;
         }
     }
-    next.canEdit = canEditList(next.list);
+    // A store from a newer Tallybird takes no change: every list shows as view only.
+    next.canEdit = !store_.editRefusal() && canEditList(next.list);
     next.items = store_.items(listID_);
     next.vocabulary = vocabulary(next.items);
 

@@ -44,6 +44,9 @@ ListEditorModel::ListEditorModel(ListStore& store, ListEditorMode mode, QObject*
 }
 
 bool ListEditorModel::canOpen(const ListStore& store, const ListEditorMode& mode) {
+    // A store from a newer Tallybird takes no list, new or edited.
+    if (store.editRefusal())
+        return false;
     if (!mode.isEdit())
         return true;
     const TBList* list = store.findList(mode.list->id);

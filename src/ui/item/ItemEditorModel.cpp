@@ -41,7 +41,7 @@ std::optional<TBItem> ItemEditorModel::item() const {
 
 bool ItemEditorModel::canEdit() const {
     const TBList* list = store_.findList(route_.listID);
-    return !(list && list->isViewOnly());
+    return !store_.editRefusal() && !(list && list->isViewOnly());
 }
 
 QString ItemEditorModel::storedName() const {

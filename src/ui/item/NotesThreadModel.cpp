@@ -29,7 +29,7 @@ namespace {
 // edited, where the section shows no composer and no message.
 std::optional<QString> refusal(const ListStore& store, const ItemRoute& route) {
     const TBList* list = store.findList(route.listID);
-    if (list && list->isViewOnly())
+    if (store.editRefusal() || (list && list->isViewOnly()))
         return std::nullopt;
     const TBItem* item = store.findItem(route.itemID);
     if (!item)
@@ -60,7 +60,7 @@ void NotesThreadModel::show(const ItemRoute& route) {
 
 bool NotesThreadModel::canEdit() const {
     const TBList* list = store_.findList(route_.listID);
-    return !(list && list->isViewOnly());
+    return !store_.editRefusal() && !(list && list->isViewOnly());
 }
 
 NoteThread NotesThreadModel::thread() const {

@@ -518,7 +518,7 @@ void ListsScreenModel::requestNewList() {
 
 void ListsScreenModel::requestRename(const QString& listID) {
     const std::optional<TBList> list = currentList(listID);
-    if (!list || !ListRowText::canEditHere(*list))
+    if (!list || !ListRowText::canEditHere(*list) || store_.editRefusal())
         return;
     editingListID_ = listID;
     enqueue(Sheet::editList);

@@ -20,6 +20,7 @@ StoreNoticeModel::StoreNoticeModel(ListStore& store, QObject* parent)
     });
     connect(&store_, &ListStore::lockFailed, this, &StoreNoticeModel::refresh);
     connect(&store_, &ListStore::storeChanged, this, &StoreNoticeModel::refresh);
+    connect(&store_, &ListStore::editRefused, this, &StoreNoticeModel::refresh);
     refresh();
 }
 
@@ -43,7 +44,11 @@ void StoreNoticeModel::refresh() {
     const bool notCopied = store_.unreadableNotCopied();
     QStringList paragraphs;
     QString title;
-    if (store_.lockError()) {
+    if (store_.editRefusal()) {
+        // Nothing is changed, so nothing goes unsaved either.
+        paragraphs.append(*store_.editRefusal());
+        title = newerTitle();
+    } else if (store_.lockError()) {
         paragraphs.append(*store_.lockError());
         title = QStringLiteral("Your changes are not being saved");
     } else if (failing) {

@@ -8,9 +8,10 @@ class ListStore;
 
 // What the window tells of trouble with the store file, from what the store signals and holds:
 // saves that fail (until one succeeds again), a lock refused or taken over, a store file that
-// could not be read in full (with where its copy is kept) or not at all, and the files where
-// changes that could not be saved were kept when the program last ended (UnsavedCopies, as
-// they were when the window opened). It keeps every
+// could not be read in full (with where its copy is kept) or not at all, a store file from a
+// newer Tallybird that is only shown, and the files where changes that could not be saved were
+// kept when the program last ended (UnsavedCopies, as they were when the window opened). It
+// keeps every
 // text of the notice and of the question asked before quitting would throw changes away, and
 // offers the retry. Main thread only; the store outlives it.
 class StoreNoticeModel : public QObject {
@@ -24,6 +25,8 @@ public:
     // One paragraph per trouble, most pressing first.
     QString message() const { return message_; }
     QString symbol() const { return QStringLiteral("exclamationmark.triangle"); }
+    // The title while the store file comes from a newer Tallybird: shown, never changed.
+    static QString newerTitle() { return QStringLiteral("Lists from a newer Tallybird"); }
     // Offered while saving fails and trying again could help (not when another process holds
     // the file or it cannot be locked at all).
     bool canTryAgain() const { return canTryAgain_; }

@@ -3,6 +3,11 @@
 #include "ui/window/StoreNoticeModel.h"
 
 #include "intents/StoreNotice.h"
+#include "ui/detail/ListDetailModel.h"
+#include "ui/editor/ListEditorModel.h"
+#include "ui/item/ItemEditorModel.h"
+#include "ui/item/NotesThreadModel.h"
+
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
@@ -108,6 +113,13 @@ TEST_F(StoreNoticeModelTest, TroubleFoundWhenTheStoreOpensIsToldAtOnce) {
         {"a folder in place of the file",
          [](const QString& file) { ASSERT_TRUE(QDir().mkpath(file)); },
          "Your changes are not being saved", "cannot be opened", false},
+        {"a file from a newer Tallybird",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(R"({"version":4,"lists":[],"items":[]})");
+         },
+         StoreNoticeModel::newerTitle(), "come from a newer version of Tallybird", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -199,6 +211,51 @@ TEST_F(StoreNoticeModelTest, ChangesKeptWhenTheProgramLastEndedAreNamedUntilMove
     sink->failing = false;
     change(QStringLiteral("Tools"));
     EXPECT_FALSE(StoreNoticeModel(*store).visible());
+}
+
+TEST_F(StoreNoticeModelTest, ANewerStoreIsShownAsViewOnlyAndNothingIsLostOnQuitting) {
+    QFile f(storeFile());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QByteArray newer = R"({"version":4,"lists":[{"id":"L","name":"Food"}],)"
+                             R"("items":[{"id":"I","listID":"L","text":"milk"}],"dirtyLists":{},)"
+                             R"("dirtyItems":{},"archivedRecords":{},"more":true})";
+    f.write(newer);
+    f.close();
+    open();
+    const QString why = ListStore::newerVersionText(storeFile());
+    EXPECT_EQ(notice->title(), StoreNoticeModel::newerTitle());
+    EXPECT_EQ(notice->message(), why) << "said once, not as a lock and a refusal both";
+    EXPECT_FALSE(notice->canTryAgain());
+
+    // The screens show every list as view only and offer no editor.
+    ListDetailModel detail(*store);
+    detail.show(QStringLiteral("L"));
+    EXPECT_FALSE(detail.snapshot().canEdit);
+    EXPECT_FALSE(detail.mayWrite());
+    ItemEditorModel item(*store);
+    item.show({QStringLiteral("I"), QStringLiteral("L")});
+    EXPECT_FALSE(item.canEdit());
+    NotesThreadModel notes(*store);
+    notes.show({QStringLiteral("I"), QStringLiteral("L")});
+    EXPECT_FALSE(notes.canEdit());
+    EXPECT_FALSE(ListEditorModel::canOpen(*store, ListEditorMode::create()));
+    EXPECT_FALSE(ListEditorModel::canOpen(*store, ListEditorMode::edit(store->lists().value(0))));
+
+    // What the screens still offer is refused and told, and never asks before quitting.
+    QSignalSpy changed(notice.get(), &StoreNoticeModel::changed);
+    QSignalSpy refused(store.get(), &ListStore::editRefused);
+    store->setListPinned(QStringLiteral("L"), true);
+    store->deleteList(QStringLiteral("L"));
+    store->setCollectionCollapsed(QStringLiteral("Home"), true);
+    EXPECT_EQ(refused.count(), 2);
+    EXPECT_EQ(changed.count(), 0) << "the notice already says it";
+    EXPECT_EQ(store->lists().size(), 1);
+    EXPECT_FALSE(store->holdsUnsavedChanges());
+    EXPECT_FALSE(notice->quitAsksFirst());
+    notice.reset();
+    store.reset();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), newer);
 }
 
 } // namespace
