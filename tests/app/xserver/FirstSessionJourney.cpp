@@ -19,6 +19,7 @@
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/components/TextButton.h"
+#include "ui/components/TextLabel.h"
 #include "ui/detail/AddItemBar.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
@@ -42,6 +43,8 @@
 #include "ui/settings/SettingsRootPage.h"
 #include "ui/settings/SettingsSheet.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/StoreNoticeBanner.h"
+#include "ui/window/StoreNoticeModel.h"
 #include "ui/window/WindowContent.h"
 
 #include <QAction>
@@ -50,6 +53,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -82,6 +86,7 @@ public:
 
     MainWindow& window() const { return window_; }
     ScreenReader& reader() { return reader_; }
+    const QStringList& profileArguments() const { return profileArguments_; }
     WindowContent& content() const { return *window_.content(); }
     ListsScreenModel& lists() const { return content().sidebar()->screen(); }
     ListDetailModel& listScreen() const { return content().listScreen(); }
@@ -740,6 +745,43 @@ bool quitWithTheShortcut(Session& s) {
     return quitting || s.fail("Ctrl+Q did not quit");
 }
 
+// --- A store file from a newer Tallybird: shown, never changed ---
+
+bool findTheNewerStoreShownViewOnly(Session& s) {
+    auto* banner = s.window().findChild<StoreNoticeBanner*>();
+    if (!banner)
+        return s.fail("the window has no store notice");
+    return s.waitFor(
+               [&] {
+                   return banner->isVisible() &&
+                          banner->titleLabel()->text() == StoreNoticeModel::newerTitle();
+               },
+               "the notice of a store from a newer Tallybird") &&
+           s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch") &&
+           s.waitFor([&] { return s.content().listView()->showsViewOnlyNote(); },
+                     "Groceries shown as view only");
+}
+
+bool tickOatMilkByAClickChangesNothing(Session& s) {
+    if (!s.clickTick("Oat milk"))
+        return false;
+    QTest::qWait(200);
+    return !s.shownItem("Oat milk").value_or(TBItem()).done || s.fail("Oat milk was ticked");
+}
+
+bool addByARequestIsRefused(Session& s) {
+    QProcess process;
+    process.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                  s.profileArguments() + QStringList{"add", "--list", "Groceries", "butter"});
+    if (!s.waitFor([&] { return process.state() == QProcess::NotRunning; }, "the request to end"))
+        return false;
+    const QString said = QString::fromUtf8(process.readAllStandardError());
+    return (process.exitCode() != 0 && said.contains("come from a newer version of Tallybird") &&
+            !s.shownItem("butter")) ||
+           s.fail(QStringLiteral("the request ended with %1 and said: ").arg(process.exitCode()) +
+                  said.trimmed());
+}
+
 struct Step {
     const char* name;
     bool (*run)(Session&);
@@ -777,6 +819,12 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"find Weekend jobs still open", findWeekendJobsStillOpen},
           {"find Socks ticked", findSocksTicked},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"newer",
+         {{"find the lists of a newer Tallybird shown as view only",
+           findTheNewerStoreShownViewOnly},
+          {"tick Oat milk by a click, which changes nothing", tickOatMilkByAClickChangesNothing},
+          {"add by a request, which is refused", addByARequestIsRefused},
+          {"quit with Ctrl+Q, asked nothing", quitWithTheShortcut}}},
     };
     return launches;
 }
@@ -877,6 +925,24 @@ TEST_F(FirstSessionJourney, ListsOpenTickAndStayAsLeftAcrossALaunch) {
 
     const auto [againCode, againSaid] = launch("again");
     EXPECT_EQ(againCode, 0) << againSaid.toStdString();
+}
+
+TEST_F(FirstSessionJourney, ListsFromANewerVersionAreShownAndTheirFileLeftAsItWas) {
+    const QByteArray newer =
+        R"({"version":4,"lists":[{"id":"0C5A3D9E-1111-4222-8333-944455556666","name":"Groceries"}],)"
+        R"("items":[{"id":"1C5A3D9E-1111-4222-8333-944455556666",)"
+        R"("listID":"0C5A3D9E-1111-4222-8333-944455556666","text":"Oat milk","aisle":7}],)"
+        R"("dirtyLists":{},"dirtyItems":{},"archivedRecords":{},"reminders":[]})";
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("profile")));
+    QFile file(dir.filePath("profile/store.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(newer);
+    file.close();
+
+    const auto [code, said] = launch("newer");
+    EXPECT_EQ(code, 0) << said.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), newer);
 }
 
 } // namespace
