@@ -94,6 +94,35 @@ TEST_F(StoreTroubleProcess, ARequestTheProgramCouldNotSaveIsNotMadeAndTryingAgai
     EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "butter"}));
 }
 
+TEST_F(StoreTroubleProcess, AStoreFromANewerVersionIsReadButNeverChangedWithOrWithoutTheProgram) {
+    QByteArray newer = storeBytes();
+    ASSERT_TRUE(newer.startsWith("{\"version\":3,"));
+    newer.replace(0, 13, "{\"version\":4,\"more\":[1],");
+    {
+        QFile file(storePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(newer);
+    }
+    QFile::remove(ListEntityIndex::defaultPath());
+    const QString told = ListStore::newerVersionText(storePath());
+    const auto changesAreRefused = [&] {
+        const Typed added = run({"add", "--list", "Groceries", "eggs"});
+        EXPECT_EQ(added.code, CommandLine::refused);
+        EXPECT_TRUE(added.err.contains(told)) << added.err.toStdString();
+        const Typed started = run({"start", "Party"});
+        EXPECT_EQ(started.code, CommandLine::refused);
+        const Typed read = run({"read", "--list", "Groceries"});
+        EXPECT_EQ(read.code, 0) << read.err.toStdString();
+        EXPECT_TRUE(read.out.contains("Oat milk")) << read.out.toStdString();
+    };
+    changesAreRefused();
+    startProgram();
+    changesAreRefused();
+    stopProgram();
+    EXPECT_EQ(storeBytes(), newer);
+    EXPECT_FALSE(QFile::exists(ListEntityIndex::defaultPath())) << "the index was written";
+}
+
 TEST_F(StoreTroubleProcess, ALockFileLeftBehindHoldsUpNeitherARequestNorTheProgram) {
     struct Case {
         const char* what;
