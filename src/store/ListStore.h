@@ -393,11 +393,16 @@ private:
 
     // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
     // appendItem(), which keeps the item index whole; any other change in their number makes
-    // the next look-up build it again.
+    // the next look-up build it again. Lists are appended only through appendList(); any other
+    // change of lists_ but a change of fields in place (a removal, a new array) makes the next
+    // look-up build the list index again.
     qsizetype indexOfItem(const QString& itemID) const;
     qsizetype indexOfList(const QString& listID) const;
     void appendItem(const TBItem& item);
+    void appendList(const TBList& list);
     void indexItems() const;
+    void indexLists() const;
+    bool listIndexWhole() const;
 
     // Editing helpers (ListStoreEditing.cpp).
     void applyImportedNotes(const QStringList& notes, const QString& itemID);
@@ -480,6 +485,11 @@ private:
     // allItems_ holds itemsIndexed_ items and none was added but through appendItem().
     mutable QHash<QString, qsizetype> itemIndex_;
     mutable qsizetype itemsIndexed_ = -1;
+    // List id to its index in lists_ (the first, should an id appear twice), true while
+    // lists_ is the array of listsIndexed_ lists at listsIndexedAt_ it was built from.
+    mutable QHash<QString, qsizetype> listIndex_;
+    mutable qsizetype listsIndexed_ = -1;
+    mutable const TBList* listsIndexedAt_ = nullptr;
     // The lists in display order, and each list's items in display order. A change of items
     // makes stale only the lists it touched (staleItemLists_): rebuilding every list after each
     // edit costs a large store most of an edit's time.

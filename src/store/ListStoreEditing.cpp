@@ -192,7 +192,7 @@ TBList ListStore::addList(const QString& name) {
     list.name = name;
     list.order = highest ? *highest + 1 : 0;
     list.createdAt = clock_.now();
-    lists_.append(list);
+    appendList(list);
     listsChanged();
     noteListAdded(list.id);
     markListDirty(list.id, allListFields());

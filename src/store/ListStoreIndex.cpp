@@ -1,5 +1,7 @@
 // Finding items and lists by id. A store holds tens of thousands of items and a sync pass looks
-// each of them up, so items are found through a hash of their ids; lists are few.
+// each of them up, so items are found through a hash of their ids. Lists are found the same
+// way: a large store has a thousand of them, and queuing its items for sync looks up each
+// item's list several times.
 #include "ListStore.h"
 
 void ListStore::indexItems() const {
@@ -36,12 +38,44 @@ void ListStore::appendItem(const TBItem& item) {
     itemsIndexed_ = allItems_.size();
 }
 
+void ListStore::indexLists() const {
+    listIndex_.clear();
+    listIndex_.reserve(lists_.size());
+    for (qsizetype i = lists_.size() - 1; i >= 0; --i)
+        listIndex_.insert(lists_[i].id, i);
+    listsIndexed_ = lists_.size();
+    listsIndexedAt_ = lists_.constData();
+}
+
+// A new array (a load, a removal that moved lists up, a copy made because a save shares the
+// old one) changes where the lists lie; fields changed in place do not.
+bool ListStore::listIndexWhole() const {
+    return listsIndexed_ == lists_.size() && listsIndexedAt_ == lists_.constData();
+}
+
 qsizetype ListStore::indexOfList(const QString& listID) const {
-    for (qsizetype i = 0; i < lists_.size(); ++i) {
-        if (lists_[i].id == listID)
-            return i;
+    if (!listIndexWhole())
+        indexLists();
+    const auto found = listIndex_.constFind(listID);
+    if (found == listIndex_.cend())
+        return -1;
+    if (lists_[*found].id == listID)
+        return *found;
+    indexLists();
+    return listIndex_.value(listID, -1);
+}
+
+void ListStore::appendList(const TBList& list) {
+    const bool whole = listIndexWhole();
+    lists_.append(list);
+    if (!whole) {
+        listsIndexed_ = -1;
+        return;
     }
-    return -1;
+    if (!listIndex_.contains(list.id))
+        listIndex_.insert(list.id, lists_.size() - 1);
+    listsIndexed_ = lists_.size();
+    listsIndexedAt_ = lists_.constData();
 }
 
 const TBItem* ListStore::findItem(const QString& itemID) const {

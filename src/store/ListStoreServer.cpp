@@ -81,7 +81,7 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
             added.hasShare = true;
             archivedRecords_.remove(waitingShareKey(server.id));
         }
-        lists_.append(added);
+        appendList(added);
         listsChanged();
         noteListAdded(added.id);
     }
