@@ -3,8 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The store's view of a sync engine: the list of pending changes it queues into. The sync
 // engines implement it; without them the store only records its change marks.
@@ -33,6 +35,21 @@ public:
     virtual void deleteZone(const ZoneRef& zone) = 0;
     virtual void saveRecord(const RecordRef& record) = 0;
     virtual void deleteRecord(const RecordRef& record) = 0;
+    // Zone and record saves worked out by `make`, the same as saveZone() for each zone, then
+    // saveRecord() for each record. `make` reads only what it holds, so that an engine may run
+    // it away from the calling thread, for queuing a whole store at once, as long as what is
+    // queued after it still comes after it.
+    struct Saves {
+        std::vector<ZoneRef> zones;
+        std::vector<RecordRef> records;
+    };
+    virtual void queueSaves(std::function<Saves()> make) {
+        const Saves saves = make();
+        for (const ZoneRef& zone : saves.zones)
+            saveZone(zone);
+        for (const RecordRef& record : saves.records)
+            saveRecord(record);
+    }
 };
 
 // Builds the engine of one database from its saved state (absent: a first start).

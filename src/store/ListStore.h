@@ -35,7 +35,9 @@
 
 class Defaults;
 class FileLock;
+class MarkScan;
 class QSocketNotifier;
+class RecordQueue;
 class StoreFileSink;
 class StoreWriter;
 struct DiskV2;
@@ -247,6 +249,9 @@ public:
     void markItemDirty(const TBItem& item, const FieldSet& fields);
     void markFilingDirty(const QString& listID);
     void requeueDirty();
+    // The engines have asked after the account: what the last requeue kept to answer a
+    // sign-in quickly is let go.
+    void releaseMarkScan();
 
     // --- Items and lists ---
     // Absent, and nothing written, when no list has the id or the list is view-only.
@@ -390,6 +395,7 @@ private:
     void queueItemRecord(const TBItem& item);
     void queueFilingRecord(const QString& listID);
     void queueItemDeletion(const QString& itemID, const QString& listID);
+    void markEveryItem(RecordQueue& queue);
 
     // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
     // appendItem(), which keeps the item index whole; any other change in their number makes
@@ -401,6 +407,8 @@ private:
     void appendItem(const TBItem& item);
     void appendList(const TBList& list);
     void indexItems() const;
+    // How many different item ids there are.
+    qsizetype distinctItemCount() const;
     void indexLists() const;
     bool listIndexWhole() const;
 
@@ -525,6 +533,9 @@ private:
     std::function<void()> shareFlagRefresh_;
     std::unique_ptr<EngineQueue> privateEngine_;
     std::unique_ptr<EngineQueue> sharedEngine_;
+    // The look through the items' marks of the last requeue, until a sign-in or the engines'
+    // first word with the account.
+    std::shared_ptr<MarkScan> markScan_;
     qint64 batchDepth_ = 0;
     bool saveDeferred_ = false;
 

@@ -26,6 +26,12 @@ qsizetype ListStore::indexOfItem(const QString& itemID) const {
     return itemIndex_.value(itemID, -1);
 }
 
+qsizetype ListStore::distinctItemCount() const {
+    if (itemsIndexed_ != allItems_.size())
+        indexItems();
+    return itemIndex_.size();
+}
+
 void ListStore::appendItem(const TBItem& item) {
     const bool whole = itemsIndexed_ == allItems_.size();
     allItems_.append(item);

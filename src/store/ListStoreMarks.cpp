@@ -4,6 +4,8 @@
 #include "platform/Defaults.h"
 
 #include "CloudLayout.h"
+#include "MarkScan.h"
+#include "RecordQueue.h"
 
 namespace {
 constexpr double tombstoneLifetime = 2'592'000; // 30 days, in seconds
@@ -104,21 +106,23 @@ void ListStore::markFilingDirty(const QString& listID) {
     noteMarked();
 }
 
+// Linear in the marks. A store that never synced has every item marked, all of which are
+// queued when the engines start: the items are looked through by the engines as they take them
+// in, away from this thread (see MarkScan), and what is queued after them comes after them.
 void ListStore::requeueDirty() {
     if (frozen())
         return;
-    for (auto it = dirtyLists_.begin(); it != dirtyLists_.end(); ++it) {
+    RecordQueue queue(*this);
+    for (auto it = dirtyLists_.cbegin(); it != dirtyLists_.cend(); ++it) {
         if (!it.value().isEmpty() && indexOfList(it.key()) >= 0)
-            queueListRecord(it.key());
+            queue.saveList(it.key());
     }
-    QHash<QString, qsizetype> itemIndex;
-    for (qsizetype i = 0; i < allItems_.size(); ++i)
-        itemIndex.insert(allItems_[i].id, i);
-    for (auto it = dirtyItems_.begin(); it != dirtyItems_.end(); ++it) {
-        const auto found = itemIndex.find(it.key());
-        if (!it.value().isEmpty() && found != itemIndex.end())
-            queueItemRecord(allItems_[*found]);
+    markScan_.reset();
+    if (!dirtyItems_.isEmpty() && (privateEngine_ || sharedEngine_)) {
+        markScan_ = std::make_shared<MarkScan>(dirtyItems_, allItems_);
+        queue.saveMarkedItems(markScan_, lists_);
     }
+    queue.flush();
     if (!dirtyFilings_.isEmpty()) {
         queueMetaZone();
         for (const QString& listID : dirtyFilings_)
@@ -145,6 +149,12 @@ void ListStore::requeueDirty() {
         if (tombstone != tombstones_.end())
             queueItemDeletion(itemID, tombstone->listID);
     }
+}
+
+void ListStore::releaseMarkScan() {
+    if (markScan_)
+        markScan_->release();
+    markScan_.reset();
 }
 
 void ListStore::startEngines() {

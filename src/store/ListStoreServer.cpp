@@ -5,7 +5,9 @@
 #include "ListStore.h"
 
 #include "CloudLayout.h"
+#include "MarkScan.h"
 #include "RecordField.h"
+#include "RecordQueue.h"
 
 #include "model/ItemNotes.h"
 #include "platform/Base64.h"
@@ -39,7 +41,12 @@ void dropSentMarks(FieldSet& marks, const Model& local, const Model& sent, const
 void ListStore::setArchive(const QString& key, const QByteArray& data) {
     if (frozen())
         return;
-    archivedRecords_.insert(key, data.isEmpty() ? QByteArray() : Base64::encode(data).toUtf8());
+    const QByteArray text = data.isEmpty() ? QByteArray() : Base64::encode(data).toUtf8();
+    // A fetch brings back every record this device has just sent: the copy kept is the same,
+    // and keeping it again would only make the records fold anew.
+    if (archivedRecords_.value(key) == text)
+        return;
+    archivedRecords_.insert(key, text);
 }
 
 void ListStore::removeArchive(const QString& key) {
@@ -330,15 +337,62 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
     if (!identity_.knownRecordNames.insert(userRecordName).second)
         return;
     // A user this device has never seen: everything is sent in full, as new records; what
-    // the server already holds comes back as a conflict and is merged.
-    for (const TBList& list : lists_)
-        dirtyLists_[list.id] = allListFields();
-    for (const TBItem& item : allItems_)
-        dirtyItems_[item.id] = allItemFields();
+    // the server already holds comes back as a conflict and is merged. What was marked before
+    // was queued when it was marked, or when the engines started, and nothing was sent since
+    // (this is the engine's first word with the account): only what had no mark is queued now.
+    RecordQueue queue(*this);
+    for (const TBList& list : lists_) {
+        FieldSet& marks = dirtyLists_[list.id];
+        if (marks.isEmpty())
+            queue.saveList(list.id);
+        marks = allListFields();
+    }
+    markEveryItem(queue);
+    releaseMarkScan();
+    queue.flush();
+    QStringList newFilings;
+    for (auto it = filings_.keyBegin(); it != filings_.keyEnd(); ++it) {
+        if (!dirtyFilings_.contains(*it))
+            newFilings.append(*it);
+    }
     dirtyFilings_ = QSet<QString>(filings_.keyBegin(), filings_.keyEnd());
-    dirtyTombstones_ = QSet<QString>(tombstones_.keyBegin(), tombstones_.keyEnd());
+    if (!newFilings.isEmpty()) {
+        queueMetaZone();
+        for (const QString& listID : newFilings)
+            queueFilingRecord(listID);
+    }
+    for (auto it = tombstones_.cbegin(); it != tombstones_.cend(); ++it) {
+        if (dirtyTombstones_.contains(it.key()))
+            continue;
+        dirtyTombstones_.insert(it.key());
+        if (EngineQueue* engine = engineFor(it->listID))
+            engine->saveRecord(tombstoneRecordID(it.key()));
+    }
     archivedRecords_.clear();
-    requeueDirty();
+}
+
+// Marks every item with every field, queuing those that had no mark. Looking every item up
+// among the marks takes a large store longer than a window may stop answering, so the look
+// the engines made when they started is taken when no mark changed since: a store that never
+// synced has every item marked in full already, and nothing is left to do.
+void ListStore::markEveryItem(RecordQueue& queue) {
+    const FieldSet& all = allItemFields();
+    const auto mark = [&](const TBItem& item) {
+        FieldSet& marks = dirtyItems_[item.id];
+        if (marks.isEmpty())
+            queue.saveItem(item);
+        marks = all;
+    };
+    // Found when the engines started, and no mark changed since.
+    if (markScan_ && markScan_->done() && markScan_->stillFor(dirtyItems_)) {
+        for (const QString& itemID : markScan_->notFullyMarked()) {
+            if (const qsizetype index = indexOfItem(itemID); index >= 0)
+                mark(allItems_[index]);
+        }
+        return;
+    }
+    for (const TBItem& item : std::as_const(allItems_))
+        mark(item);
 }
 
 void ListStore::signedOut() {

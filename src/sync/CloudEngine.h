@@ -3,12 +3,22 @@
 #include "cloud/SyncEngine.h"
 #include "store/EngineQueue.h"
 
+#include <condition_variable>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class CloudSync;
 
 // One of the store's two engines: what the store queues goes into the engine's pending
 // changes, and what the engine reports goes to the store's sync side on the main thread.
+//
+// Queuing a whole store at once (queueSaves(), when the engines start) is worked out and taken in
+// away from the main thread: for a hundred thousand items it takes longer than a window may stop
+// answering. Whatever is queued after it waits for it, so the pending changes always change in
+// the order they were queued, and a send asked for meanwhile starts once they are all in.
 class CloudEngine final : public EngineQueue, public cloud::SyncEngineDelegate {
 public:
     CloudEngine(CloudSync& owner, EngineScope scope, cloud::Database database,
@@ -22,6 +32,13 @@ public:
     void deleteZone(const ZoneRef& zone) override;
     void saveRecord(const RecordRef& record) override;
     void deleteRecord(const RecordRef& record) override;
+    void queueSaves(std::function<Saves()> make) override;
+
+    // The engine's send, once everything queued so far is among its pending changes.
+    void sendChanges(cloud::SyncEngine::Completion done);
+    // Waits until everything queued so far is among the engine's pending changes, for a look
+    // at them.
+    void settle();
 
     void handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEngine& engine) override;
     std::optional<cloud::RecordZoneChangeBatch>
@@ -29,7 +46,19 @@ public:
                               cloud::SyncEngine& engine) override;
 
 private:
+    using StateChange = std::function<void(cloud::SyncEngineState&)>;
+    // Made at once, or after the changes still being taken in.
+    void apply(StateChange change);
+    // On a pool thread: the changes waiting, in order, then the sends waiting for them.
+    void takeIn();
+
     CloudSync& owner_;
     EngineScope scope_;
     std::unique_ptr<cloud::SyncEngine> engine_;
+
+    std::mutex mutex_;
+    std::condition_variable settled_;
+    bool takingIn_ = false;
+    std::deque<StateChange> waiting_;
+    std::vector<cloud::SyncEngine::Completion> sends_;
 };

@@ -173,7 +173,7 @@ void CloudSync::runStep(int step, Done done, std::function<void()> fetching) {
         self->runStep(step + 1, done, fetching);
     };
     if (step < 2)
-        engine->engine().sendChanges(next);
+        engine->sendChanges(next);
     else
         engine->engine().fetchChanges(next);
 }

@@ -11,7 +11,11 @@ namespace Mapping = ListCloudMapping;
 // Each event's changes are made in one store batch, so they are announced once. When they reach
 // the file depends on whether a sync pass is under way (see resultsChanged()).
 void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
-    if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
+    if (std::holds_alternative<SyncEvents::WillSendChanges>(event) ||
+        std::holds_alternative<SyncEvents::WillFetchChanges>(event)) {
+        // The engine has asked after the account: a sign-in would have come by now.
+        store_.releaseMarkScan();
+    } else if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
         // Kept as it came and written out with the next results: an engine reports its state
         // after every batch of records, and its JSON text is made only then.
         latestState(scope) = update->stateSerialization;

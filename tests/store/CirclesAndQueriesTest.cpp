@@ -297,10 +297,10 @@ TEST_F(StoreTest, MarksAndEnginesFollowTheSyncSwitch) {
     store->setSyncEnabled(true);
     EXPECT_TRUE(store->enginesStarted());
     const QString zone = "TB-" + own.id;
+    // The list's zone once, for its record and its item's.
     const QStringList expected{
         "private saveZone " + zone + " __defaultOwner__",
         "private saveRecord " + zone + " list",
-        "private saveZone " + zone + " __defaultOwner__",
         "private saveRecord " + zone + " " + item.id,
         "private saveZone TBMeta __defaultOwner__",
         "private saveRecord TBMeta " + own.id,

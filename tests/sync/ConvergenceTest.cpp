@@ -195,6 +195,8 @@ private:
     static bool idle(Device& d) {
         for (EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
             CloudEngine* engine = d.sync().engine(scope);
+            if (engine)
+                engine->settle();
             if (engine && (!engine->engine().state().pendingRecordZoneChanges().empty() ||
                            !engine->engine().state().pendingDatabaseChanges().empty()))
                 return false;

@@ -74,6 +74,7 @@ QStringList Device::pending(EngineScope scope) {
     QStringList out;
     if (!engine)
         return out;
+    engine->settle();
     for (const auto& change : engine->engine().state().pendingRecordZoneChanges())
         out.append(QString(change.kind == PendingRecordZoneChange::Kind::saveRecord ? "save "
                                                                                     : "delete ") +

@@ -1,0 +1,152 @@
+// Queuing what is marked, when the engines start and when an account is seen for the first
+// time: each record once, each list's zone once, in time that grows with the items alone.
+#include "StoreTestSupport.h"
+
+#include <QElapsedTimer>
+
+#include <functional>
+
+namespace {
+
+// What one part of a RecordingFactory log queued: record saves by record name (a list's record
+// by its zone and "list"), zone saves by zone name.
+struct Queued {
+    QMap<QString, int> records;
+    QMap<QString, int> zones;
+};
+
+Queued queued(const QStringList& log) {
+    Queued out;
+    for (const QString& line : log) {
+        const QStringList words = line.split(' ');
+        if (words.value(1) == "saveRecord")
+            ++out.records[words.value(3) == "list" ? words.value(2) + "/list" : words.value(3)];
+        else if (words.value(1) == "saveZone")
+            ++out.zones[words.value(2)];
+    }
+    return out;
+}
+
+class RequeueTest : public StoreTest {
+protected:
+    // Two lists of three items each, in a store that never synced: everything marked.
+    std::unique_ptr<ListStore> filled() {
+        auto store = open();
+        for (const char* name : {"Groceries", "Hardware"}) {
+            const QString list = store->addList(name).id;
+            lists.append(list);
+            for (const char* text : {"one", "two", "three"})
+                items.append(store->addItem(list, text).value().id);
+        }
+        return store;
+    }
+
+    QStringList lists;
+    QStringList items;
+};
+
+TEST_F(RequeueTest, AFirstSignInQueuesOnlyWhatHadNoMarkAndMarksEverything) {
+    struct Case {
+        const char* what;
+        // Done before the engines start; the marks as it leaves them are what start queues.
+        std::function<void(ListStore&, const QStringList& items)> before;
+        // Done after the engines start, before the engine reports the sign-in.
+        std::function<void(ListStore&, const QStringList& items)> after;
+    };
+    const Case cases[] = {
+        {"a store that never synced", {}, {}},
+        {"a store whose changes were all sent",
+         [](ListStore& store, const QStringList&) { store.resetForAccount(); },
+         {}},
+        {"two items ticked off since everything was sent",
+         [](ListStore& store, const QStringList& items) {
+             store.resetForAccount();
+             store.setDone(items[1], true);
+             store.setDone(items[4], true);
+         },
+         {}},
+        {"an item renamed after the engines started",
+         {},
+         [](ListStore& store, const QStringList& items) { store.renameItem(items[2], "renamed"); }},
+        {"everything sent, then an item renamed after the engines started",
+         [](ListStore& store, const QStringList&) { store.resetForAccount(); },
+         [](ListStore& store, const QStringList& items) { store.renameItem(items[0], "renamed"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        lists.clear();
+        items.clear();
+        auto store = filled();
+        if (c.before)
+            c.before(*store, items);
+        const QMap<QString, FieldSet> markedBeforeStart = store->dirtyItems();
+        factory->log.clear();
+        store->setEngineFactory(factory);
+        store->start();
+        const Queued atStart = queued(factory->log);
+        for (const QString& item : items)
+            EXPECT_EQ(atStart.records.value(item), markedBeforeStart.value(item).isEmpty() ? 0 : 1)
+                << item.toStdString();
+        for (auto it = atStart.zones.begin(); it != atStart.zones.end(); ++it)
+            EXPECT_EQ(it.value(), 1) << "each list's zone once: " << it.key().toStdString();
+
+        if (c.after)
+            c.after(*store, items);
+        const QMap<QString, FieldSet> markedBeforeSignIn = store->dirtyItems();
+        const QMap<QString, FieldSet> listsBeforeSignIn = store->dirtyLists();
+        factory->log.clear();
+        store->signedIn("_ann", EngineScope::privateDatabase);
+        const Queued atSignIn = queued(factory->log);
+        for (const QString& item : items) {
+            EXPECT_EQ(atSignIn.records.value(item),
+                      markedBeforeSignIn.value(item).isEmpty() ? 1 : 0)
+                << "queued again only when it had no mark: " << item.toStdString();
+            EXPECT_EQ(store->dirtyItems().value(item), ListStore::allItemFields());
+        }
+        for (const QString& list : lists) {
+            EXPECT_EQ(atSignIn.records.value("TB-" + list + "/list"),
+                      listsBeforeSignIn.value(list).isEmpty() ? 1 : 0);
+            EXPECT_EQ(store->dirtyLists().value(list), ListStore::allListFields());
+        }
+        EXPECT_TRUE(store->archivedRecords().isEmpty());
+
+        // The other engine's word on the same account changes nothing.
+        factory->log.clear();
+        store->signedIn("_ann", EngineScope::sharedDatabase);
+        EXPECT_TRUE(queued(factory->log).records.isEmpty());
+        store.reset();
+        QFile::remove(path());
+    }
+}
+
+// Each item's list is found by its id: looking it up among all the lists, as it once was, takes
+// this store seconds for every start of the engines. The bound leaves room for a slow machine.
+TEST_F(RequeueTest, StartingTheEnginesTakesTimeInTheItemsNotTheItemsTimesTheLists) {
+    constexpr int count = 20'000; // lists, of one marked item each
+    QByteArray lists;
+    QByteArray items;
+    QByteArray marks;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray n = QByteArray::number(i).rightJustified(5, '0');
+        const QByteArray separator = i == 0 ? "" : ",";
+        lists += separator + R"({"id":"list-)" + n + R"(","name":"List )" + n + R"("})";
+        items +=
+            separator + R"({"id":"item-)" + n + R"(","listID":"list-)" + n + R"(","text":"item"})";
+        marks += separator + R"("item-)" + n + R"(":["text","done"])";
+    }
+    writeFile(R"({"version":3,"lists":[)" + lists + R"(],"items":[)" + items +
+              R"(],"dirtyLists":{},"dirtyItems":{)" + marks + R"(},"archivedRecords":{}})");
+    auto store = open();
+    ASSERT_EQ(store->allItems().size(), count);
+    store->setEngineFactory(factory);
+    QElapsedTimer timer;
+    timer.start();
+    store->start();
+    const qint64 took = timer.elapsed();
+    const Queued atStart = queued(factory->log);
+    EXPECT_EQ(atStart.zones.size(), count);
+    EXPECT_EQ(atStart.records.size(), count);
+    EXPECT_LT(took, 3000);
+}
+
+} // namespace
