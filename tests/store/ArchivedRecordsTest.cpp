@@ -153,3 +153,16 @@ TEST_F(StoreTest, RecordsReadFromTheFileAreWrittenBackAsTheyWere) {
     EXPECT_EQ(section(after), section(before));
     EXPECT_EQ(store->archivedRecords().size(), 3000);
 }
+
+// A fetch brings back every record the device has just sent: kept again as it is, it changes
+// nothing, so the records are not folded anew for it.
+TEST_F(StoreTest, ARecordKeptAgainAsItIsChangesNothing) {
+    auto store = open();
+    store->setArchive("I#a", "record one");
+    const quint64 version = store->archivedRecords().version();
+    store->setArchive("I#a", "record one");
+    EXPECT_EQ(store->archivedRecords().version(), version);
+    store->setArchive("I#a", "record two");
+    EXPECT_NE(store->archivedRecords().version(), version);
+    EXPECT_EQ(store->archivedRecord("I#a"), "record two");
+}
