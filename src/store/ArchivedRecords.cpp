@@ -4,8 +4,11 @@
 #include "DiskV2.h"
 #include "platform/JsonRead.h"
 
+#include <QThreadPool>
+
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace {
 
@@ -48,9 +51,13 @@ int compareMemberKey(QByteArrayView member, const QString& key) {
     return keyOf(member).compare(key);
 }
 
+QByteArrayView ArchivedRecords::memberOf(const Block& block, qsizetype index) {
+    const qsizetype begin = index > 0 ? block.ends[size_t(index - 1)] : 0;
+    return QByteArrayView(block.text).sliced(begin, block.ends[size_t(index)] - begin);
+}
+
 QByteArrayView ArchivedRecords::blockMember(qsizetype index) const {
-    const qsizetype begin = index > 0 ? block_->ends[size_t(index - 1)] : 0;
-    return QByteArrayView(block_->text).sliced(begin, block_->ends[size_t(index)] - begin);
+    return memberOf(*block_, index);
 }
 
 std::optional<qsizetype> ArchivedRecords::findInBlock(const QString& key) const {
@@ -94,6 +101,7 @@ std::optional<QByteArray> ArchivedRecords::value(const QString& key) const {
 }
 
 void ArchivedRecords::insert(const QString& key, const QByteArray& base64) {
+    changing(key);
     if (const std::optional<qsizetype> index = findInBlock(key)) {
         markGone(*index);
         --size_;
@@ -107,8 +115,9 @@ void ArchivedRecords::insert(const QString& key, const QByteArray& base64) {
 
 void ArchivedRecords::append(const QString& key, const QByteArray& base64) {
     // The block is built in place while it is this one's alone and the keys come after it.
+    takeFinishedFold();
     const qsizetype count = blockSize();
-    Block* const block = added_.isEmpty() && goneCount_ == 0 &&
+    Block* const block = !fold_ && added_.isEmpty() && goneCount_ == 0 &&
                                  (count == 0 || compareMemberKey(blockMember(count - 1), key) < 0)
                              ? blockToFill()
                              : nullptr;
@@ -123,6 +132,7 @@ void ArchivedRecords::append(const QString& key, const QByteArray& base64) {
 }
 
 bool ArchivedRecords::remove(const QString& key) {
+    changing(key);
     if (added_.remove(key) == 0) {
         const std::optional<qsizetype> index = findInBlock(key);
         if (!index)
@@ -165,26 +175,91 @@ void ArchivedRecords::markGone(qsizetype index) {
     ++goneCount_;
 }
 
+struct ArchivedRecords::Fold {
+    // What the records held when it began.
+    std::shared_ptr<const Block> block;
+    std::vector<bool> gone;
+    QMap<QString, QByteArray> added;
+    qsizetype size = 0;
+    // The block of all of them, once `done`.
+    std::shared_ptr<Block> result;
+    std::atomic<bool> done{false};
+};
+
+namespace {
+
+ArchivedRecords::FoldRunner& foldRunner() {
+    static ArchivedRecords::FoldRunner runner;
+    return runner;
+}
+
+} // namespace
+
+void ArchivedRecords::setFoldRunner(FoldRunner runner) {
+    foldRunner() = std::move(runner);
+}
+
 void ArchivedRecords::foldWhenLarge() {
     // Changes kept beside the block cost more memory each than the block's members, and a
     // copy of the records changed while the writer holds the last one copies them all: once
     // there are an eighth as many as the block has, all go into a new block.
+    takeFinishedFold();
     const qsizetype changes = added_.size() + goneCount_;
-    if (changes < 1024 || changes < blockSize() / 8)
+    if (fold_ || changes < 1024 || changes < blockSize() / 8)
         return;
-    auto block = std::make_shared<Block>();
-    qsizetype length = 0;
-    forEachMember([&length](QByteArrayView member) { length += member.size(); });
-    block->text.reserve(length);
-    block->ends.reserve(size_t(size_));
-    forEachMember([&block](QByteArrayView member) {
-        block->text.append(member);
-        block->ends.push_back(block->text.size());
-    });
-    block_ = std::move(block);
+    auto fold = std::make_shared<Fold>();
+    fold->block = block_;
+    fold->gone = gone_;
+    fold->added = added_;
+    fold->size = size_;
+    fold_ = fold;
+    changedSinceFold_.clear();
+    auto work = [fold] {
+        auto block = std::make_shared<Block>();
+        qsizetype length = 0;
+        forEachMemberOf(fold->block.get(), fold->gone, fold->added,
+                        [&length](QByteArrayView member) { length += member.size(); });
+        block->text.reserve(length);
+        block->ends.reserve(size_t(fold->size));
+        forEachMemberOf(fold->block.get(), fold->gone, fold->added,
+                        [&block](QByteArrayView member) {
+                            block->text.append(member);
+                            block->ends.push_back(block->text.size());
+                        });
+        fold->result = std::move(block);
+        fold->done.store(true, std::memory_order_release);
+    };
+    if (foldRunner())
+        foldRunner()(std::move(work));
+    else
+        QThreadPool::globalInstance()->start(std::move(work));
+}
+
+void ArchivedRecords::takeFinishedFold() {
+    if (!fold_ || !fold_->done.load(std::memory_order_acquire))
+        return;
+    const std::shared_ptr<Fold> fold = std::exchange(fold_, nullptr);
+    QMap<QString, QByteArray> stillAdded;
+    for (const QString& key : std::as_const(changedSinceFold_)) {
+        if (const auto it = added_.constFind(key); it != added_.cend())
+            stillAdded.insert(key, *it);
+    }
+    block_ = fold->result;
     gone_.clear();
     goneCount_ = 0;
-    added_.clear();
+    added_ = std::move(stillAdded);
+    // The new block holds those keys as they were when the fold began.
+    for (const QString& key : std::as_const(changedSinceFold_)) {
+        if (const std::optional<qsizetype> index = findInBlock(key))
+            markGone(*index);
+    }
+    changedSinceFold_.clear();
+}
+
+void ArchivedRecords::changing(const QString& key) {
+    takeFinishedFold();
+    if (fold_)
+        changedSinceFold_.insert(key);
 }
 
 bool ArchivedRecords::operator==(const ArchivedRecords& other) const {

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <QSet>
+
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -18,6 +21,11 @@
 // changes, all of them) lie one after another in one block of text, which copies share and
 // nobody changes once it is shared; the key of such a member is read from its text. Changes
 // since are kept beside the block until there are many.
+//
+// Folding the changes into a new block copies every member's text, which for a large store takes
+// longer than a window may stop answering: it is done on another thread from what the records
+// held when it began, and the new block is taken at the next change once it is ready, with the
+// changes made meanwhile kept beside it.
 //
 // The text given to insert() must be Base64 (it never needs escaping); the reader of the store
 // file checks that of every record it reads. Every change gives the records a new version, unique
@@ -48,11 +56,21 @@ public:
 
     bool operator==(const ArchivedRecords& other) const;
 
+    // Where folds run (by default on Qt's global thread pool), for tests that hold one back.
+    using FoldRunner = std::function<void(std::function<void()> fold)>;
+    static void setFoldRunner(FoldRunner runner);
+
 private:
     struct Block {
         QByteArray text;
         std::vector<qsizetype> ends; // where each member's text ends, in key order
     };
+    struct Fold;
+
+    template <typename Write>
+    static void forEachMemberOf(const Block* block, const std::vector<bool>& gone,
+                                const QMap<QString, QByteArray>& added, Write write);
+    static QByteArrayView memberOf(const Block& block, qsizetype index);
 
     qsizetype blockSize() const { return block_ ? qsizetype(block_->ends.size()) : 0; }
     QByteArrayView blockMember(qsizetype index) const;
@@ -63,6 +81,10 @@ private:
     Block* blockToFill();
     void markGone(qsizetype index);
     void foldWhenLarge();
+    // Takes the block of a fold that is ready; the keys changed since it began stay beside it.
+    void takeFinishedFold();
+    // Before a change of the key.
+    void changing(const QString& key);
     void changed();
 
     // Changed only while held by this one alone (blockToFill()).
@@ -72,22 +94,30 @@ private:
     QMap<QString, QByteArray> added_; // members not in the block
     qsizetype size_ = 0;
     quint64 version_ = 0;
+    std::shared_ptr<Fold> fold_; // under way
+    QSet<QString> changedSinceFold_;
 };
 
 // How the key of a member written as `"key":...` compares with `key` (as QString's order does).
 int compareMemberKey(QByteArrayView member, const QString& key);
 
-template <typename Write> void ArchivedRecords::forEachMember(Write write) const {
-    auto added = added_.cbegin();
-    const qsizetype count = blockSize();
+template <typename Write>
+void ArchivedRecords::forEachMemberOf(const Block* block, const std::vector<bool>& gone,
+                                      const QMap<QString, QByteArray>& added, Write write) {
+    auto next = added.cbegin();
+    const qsizetype count = block ? qsizetype(block->ends.size()) : 0;
     for (qsizetype i = 0; i < count; ++i) {
-        if (isGone(i))
+        if (!gone.empty() && gone[size_t(i)])
             continue;
-        const QByteArrayView member = blockMember(i);
-        for (; added != added_.cend() && compareMemberKey(member, added.key()) > 0; ++added)
-            write(QByteArrayView(added.value()));
+        const QByteArrayView member = memberOf(*block, i);
+        for (; next != added.cend() && compareMemberKey(member, next.key()) > 0; ++next)
+            write(QByteArrayView(next.value()));
         write(member);
     }
-    for (; added != added_.cend(); ++added)
-        write(QByteArrayView(added.value()));
+    for (; next != added.cend(); ++next)
+        write(QByteArrayView(next.value()));
+}
+
+template <typename Write> void ArchivedRecords::forEachMember(Write write) const {
+    forEachMemberOf(block_.get(), gone_, added_, write);
 }

@@ -98,6 +98,87 @@ TEST(ArchivedRecords, KeepWhatAMapOfTheSameChangesKeeps) {
     }
 }
 
+// A fold runs on another thread from what the records held when it began; changes made before
+// its block is taken stay beside that block. Here the fold is held back until each kind of
+// change was made meanwhile.
+TEST(ArchivedRecords, ChangesMadeWhileAFoldRunsAreKeptOverItsBlock) {
+    std::vector<std::function<void()>> held;
+    ArchivedRecords::setFoldRunner([&held](std::function<void()> fold) { held.push_back(fold); });
+    const auto keyOf = [](int n) { return QString("I#%1").arg(n, 6, 10, QChar('0')); };
+    struct Case {
+        const char* what;
+        std::function<void(ArchivedRecords&, QMap<QString, QByteArray>&)> meanwhile;
+    };
+    const auto insert = [](ArchivedRecords& r, QMap<QString, QByteArray>& m, const QString& key,
+                           const QByteArray& text) {
+        r.insert(key, text);
+        m.insert(key, text);
+    };
+    const auto remove = [](ArchivedRecords& r, QMap<QString, QByteArray>& m, const QString& key) {
+        EXPECT_EQ(r.remove(key), m.remove(key) == 1);
+    };
+    const Case cases[] = {
+        {"nothing", {}},
+        {"new keys",
+         [&](auto& r, auto& m) {
+             insert(r, m, keyOf(1), "bmV3");
+             insert(r, m, "L#new", "bmV3");
+         }},
+        {"a key of the old block changed again",
+         [&](auto& r, auto& m) { insert(r, m, keyOf(2000), "YWdhaW4="); }},
+        {"a key changed before the fold, changed again",
+         [&](auto& r, auto& m) { insert(r, m, keyOf(10), "YWdhaW4="); }},
+        {"keys of the old block and of the changes removed",
+         [&](auto& r, auto& m) {
+             remove(r, m, keyOf(2002));
+             remove(r, m, keyOf(12));
+             remove(r, m, "I#none");
+         }},
+        {"a key removed, then added back",
+         [&](auto& r, auto& m) {
+             remove(r, m, keyOf(2004));
+             insert(r, m, keyOf(2004), "YmFjaw==");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        held.clear();
+        ArchivedRecords records;
+        QMap<QString, QByteArray> expected;
+        for (int n = 0; n < 4000; n += 2) {
+            records.append(keyOf(1000 + n), "b2xk");
+            expected.insert(keyOf(1000 + n), "b2xk");
+        }
+        // Enough changes to fold: a quarter new keys, the rest of the block's.
+        for (int n = 0; n < 1100; ++n)
+            insert(records, expected, n % 4 == 0 ? keyOf(2 * n) : keyOf(1000 + 2 * n), "Y2hhbmdl");
+        ASSERT_EQ(held.size(), 1u);
+        if (c.meanwhile)
+            c.meanwhile(records, expected);
+        expectSame(records, expected);
+        held.front()();
+        const ArchivedRecords copy = records;
+        insert(records, expected, "L#after", "YWZ0ZXI="); // takes the fold's block
+        expectSame(records, expected);
+        expectSame(copy, [&] {
+            QMap<QString, QByteArray> before = expected;
+            before.remove("L#after");
+            return before;
+        }());
+        // Later folds still fold everything.
+        for (int n = 0; n < 3000; ++n)
+            insert(records, expected, keyOf(5000 + n), "bGF0ZXI=");
+        while (!held.empty()) {
+            const auto fold = held.back();
+            held.pop_back();
+            fold();
+            insert(records, expected, "L#after", "YWZ0ZXI=");
+        }
+        expectSame(records, expected);
+    }
+    ArchivedRecords::setFoldRunner({});
+}
+
 TEST(ArchivedRecords, AppendingOutOfOrderStillKeepsKeyOrder) {
     ArchivedRecords records;
     QMap<QString, QByteArray> expected;
