@@ -30,6 +30,10 @@ struct DatabaseChanges {
     std::vector<ZoneID> modifications;
     std::vector<ZoneDeletion> deletions;
     QString token;
+    // The token given is not one this database knows (a container made anew, or an older copy
+    // of it): the modifications are every zone it holds, and what the device sent it before
+    // may be gone.
+    bool tokenExpired = false;
 };
 
 struct RecordDeletion {

@@ -514,6 +514,7 @@ Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, D
                 }
             }
             changes.token = r.databaseToken();
+            changes.tokenExpired = token.has_value() && !since;
             return changes;
         });
 }

@@ -264,9 +264,15 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
         database.deviceID(), database.databaseScope(), state.databaseToken());
     if (!changes.ok())
         return finish(changes.error());
-    if (!changes.value().modifications.empty() || !changes.value().deletions.empty())
+    if (changes.value().tokenExpired) {
+        // The zones' tokens are of what the database no longer holds: every zone comes whole.
+        state.removeZoneTokens();
+    }
+    if (!changes.value().modifications.empty() || !changes.value().deletions.empty() ||
+        changes.value().tokenExpired)
         post(SyncEvents::FetchedDatabaseChanges{changes.value().modifications,
-                                                changes.value().deletions});
+                                                changes.value().deletions,
+                                                changes.value().tokenExpired});
     for (const ZoneDeletion& deletion : changes.value().deletions)
         state.removeZoneToken(deletion.zoneID);
 

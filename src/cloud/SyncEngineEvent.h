@@ -26,6 +26,9 @@ struct AccountChange {
 struct FetchedDatabaseChanges {
     std::vector<ZoneID> modifications;
     std::vector<ZoneDeletion> deletions;
+    // The database no longer knew where this engine had got to: the modifications are every
+    // zone it holds, and what was sent to it before may be gone. Reported also with no zone.
+    bool tokenExpired = false;
 };
 
 struct FetchedRecordZoneChanges {

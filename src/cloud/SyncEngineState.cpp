@@ -288,6 +288,11 @@ void SyncEngineState::removeZoneToken(const ZoneID& zone) {
     zoneTokens_.erase(zone);
 }
 
+void SyncEngineState::removeZoneTokens() {
+    std::lock_guard lock(mutex_);
+    zoneTokens_.clear();
+}
+
 StateSerialization SyncEngineState::serialization() const {
     auto contents = std::make_shared<StateSerialization::Contents>();
     std::lock_guard lock(mutex_);

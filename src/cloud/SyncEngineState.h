@@ -113,6 +113,7 @@ public:
     std::optional<QString> zoneToken(const ZoneID& zone) const;
     void setZoneToken(const ZoneID& zone, const QString& token);
     void removeZoneToken(const ZoneID& zone);
+    void removeZoneTokens();
 
 private:
     // Changes in the order they were first added, each found by itself through a hash: an

@@ -333,6 +333,14 @@ public:
     void confirmRecordDeleted(const RecordRef& record);
     void confirmZoneDeleted(const QString& listID);
 
+    // One database no longer holds what this device sent it (a container made anew, or an
+    // older copy of it): the server copies kept of its records are let go.
+    void serverCopiesLost(EngineScope scope);
+    // After a whole fetch from such a database: every list, item, group assignment and
+    // deletion of the user's own that the fetch did not bring back is marked in full and
+    // queued, to go again. Returns whether there was any.
+    bool resendWhatTheServerLacks(EngineScope scope);
+
     // Account changes seen by one engine.
     void signedIn(const QString& userRecordName, EngineScope scope);
     void signedOut();

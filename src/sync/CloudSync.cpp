@@ -148,23 +148,31 @@ bool CloudSync::writeResults() {
 }
 
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the
-// engine up anew, so one dropped by the sync switch meanwhile is skipped.
+// engine up anew, so one dropped by the sync switch meanwhile is skipped. When a fetch found
+// that the cloud no longer holds what this device sent, what it lacks is sent again in steps 4
+// and 5 (private, shared), so that one pass brings the other devices everything.
 void CloudSync::runStep(int step, Done done, std::function<void()> fetching) {
     if (step == 2 && fetching)
         fetching();
-    if (step > 3) {
+    if (step == 4 && !std::exchange(resendOwed_, false))
+        step = 6;
+    if (step > 5) {
         if (done)
             done(std::nullopt);
         return;
     }
-    CloudEngine* engine =
-        this->engine(step % 2 == 0 ? EngineScope::privateDatabase : EngineScope::sharedDatabase);
+    const EngineScope scope =
+        step % 2 == 0 ? EngineScope::privateDatabase : EngineScope::sharedDatabase;
+    CloudEngine* engine = this->engine(scope);
     if (!engine) {
         runStep(step + 1, std::move(done), std::move(fetching));
         return;
     }
     QPointer<CloudSync> self(this);
-    auto next = [self, step, done, fetching](std::optional<cloud::CloudError> error) {
+    const bool fetch = step == 2 || step == 3;
+    auto next = [self, step, scope, fetch, done, fetching](std::optional<cloud::CloudError> error) {
+        if (self && fetch)
+            self->fetched(scope, !error);
         if (error || !self) {
             if (done)
                 done(error);
@@ -172,8 +180,24 @@ void CloudSync::runStep(int step, Done done, std::function<void()> fetching) {
         }
         self->runStep(step + 1, done, fetching);
     };
-    if (step < 2)
-        engine->sendChanges(next);
-    else
+    if (fetch)
         engine->engine().fetchChanges(next);
+    else
+        engine->sendChanges(next);
+}
+
+void CloudSync::fetched(EngineScope scope, bool whole) {
+    // A fetch that failed is made again from the same token, which tells of the loss again.
+    if (!std::exchange(serverForgot(scope), false) || !whole)
+        return;
+    bool resend = false;
+    store_.batch([&] { resend = store_.resendWhatTheServerLacks(scope); });
+    if (resend) {
+        resendOwed_ = true;
+        resultsChanged();
+    }
+}
+
+bool& CloudSync::serverForgot(EngineScope scope) {
+    return scope == EngineScope::sharedDatabase ? sharedServerForgot_ : privateServerForgot_;
 }

@@ -42,8 +42,10 @@ public:
     CloudEngine* engine(EngineScope scope) const;
 
     // Sends the private then the shared engine's changes, then fetches the private then the
-    // shared engine's changes. The first error ends the pass and is handed to `done`; without
-    // engines (no cloud, no cloud sync, or the switch off) it completes at once without error.
+    // shared engine's changes; when a fetch finds that the cloud no longer holds what this
+    // device sent (a container made anew), sends again what it lacks. The first error ends the
+    // pass and is handed to `done`; without engines (no cloud, no cloud sync, or the switch
+    // off) it completes at once without error.
     // What the pass changed in the store is saved in one write, asked for before `done` runs.
     // `fetching`, when given, runs as the fetching begins: whatever the cloud holds by then,
     // the pass brings unless it fails.
@@ -86,6 +88,10 @@ private:
     friend class CloudEngine;
     CloudSync(ListStore& store, cloud::Result<cloud::CloudDevice> device);
     void runStep(int step, Done done, std::function<void()> fetching);
+    // A pass's fetch of one database ended, all of it or not.
+    void fetched(EngineScope scope, bool whole);
+    // Whether a fetch under way found that database no longer holds what this device sent.
+    bool& serverForgot(EngineScope scope);
     // The store took in something the engines reported.
     void resultsChanged();
     // True when the pass's results were handed to the store's writer.
@@ -109,8 +115,11 @@ private:
     CloudEngine* privateEngine_ = nullptr;
     CloudEngine* sharedEngine_ = nullptr;
     ShareRecordLookup shareRecordLookup_;
-    int passes_ = 0;       // sync passes under way
-    bool unsaved_ = false; // taken in during a pass and not yet written
+    int passes_ = 0; // sync passes under way
+    bool privateServerForgot_ = false;
+    bool sharedServerForgot_ = false;
+    bool resendOwed_ = false; // by the pass under way
+    bool unsaved_ = false;    // taken in during a pass and not yet written
     // The engines' states as last reported and not yet handed to the store.
     std::optional<cloud::StateSerialization> privateState_;
     std::optional<cloud::StateSerialization> sharedState_;

@@ -26,6 +26,11 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         resultsChanged();
     } else if (const auto* database = std::get_if<SyncEvents::FetchedDatabaseChanges>(&event)) {
         store_.batch([&] {
+            if (database->tokenExpired) {
+                // Sent again, once the fetch has brought back whatever the cloud still holds.
+                store_.serverCopiesLost(scope);
+                serverForgot(scope) = true;
+            }
             for (const ZoneDeletion& deletion : database->deletions) {
                 if (const auto listID = Mapping::listID(deletion.zoneID))
                     store_.removeListLocally(*listID);

@@ -53,6 +53,12 @@ void Device::restart() {
     open();
 }
 
+void Device::moveTo(std::shared_ptr<Container> container) {
+    store_.reset();
+    container_ = std::move(container);
+    open();
+}
+
 std::optional<CloudError> Device::syncNow() {
     return wait([&](auto done) { sync_->syncNow(done); });
 }

@@ -32,6 +32,8 @@ public:
 
     // Quits and starts the program again on the same files.
     void restart();
+    // Quits and starts the program again on the same store, with another container.
+    void moveTo(std::shared_ptr<cloud::Container> container);
     // One sync pass, waited for.
     std::optional<cloud::CloudError> syncNow();
     // Only a fetch of both engines, as when sending found nothing.

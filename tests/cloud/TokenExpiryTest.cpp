@@ -1,0 +1,92 @@
+// A token the container does not know (one of another container, or beyond what this one has
+// seen, as when an older copy is put back): the changes are every zone, the container says the
+// token expired, and the engine fetches every zone whole and tells its owner, zones or none.
+#include "BackendFixture.h"
+
+using namespace cloudtest;
+
+namespace {
+
+class TokenExpiryTest : public BackendTest {};
+
+const ZoneID listZone = zone(QStringLiteral("TB-L"));
+
+TEST_P(TokenExpiryTest, TheContainerSaysWhichTokensItNoLongerKnows) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    ASSERT_FALSE(send(mac.e()));
+    const auto now = on("mac")->fetchDatabaseChanges("mac", DatabaseScope::privateScope, {});
+    ASSERT_TRUE(now.ok());
+    const QString current = now.value().token;
+    QString beyond = current.section(QLatin1Char(':'), 0, -2) + QStringLiteral(":99999999");
+    struct Case {
+        const char* what;
+        std::optional<QString> token;
+        bool expired;
+        size_t zones;
+    };
+    const Case cases[] = {
+        {"no token: a first fetch", std::nullopt, false, 1},
+        {"the current token", current, false, 0},
+        {"a token of another container", QStringLiteral("d:another:1"), true, 1},
+        {"a token beyond what this container has seen", beyond, true, 1},
+        {"no token at all", QStringLiteral("garbage"), true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto changes =
+            on("mac")->fetchDatabaseChanges("mac", DatabaseScope::privateScope, c.token);
+        ASSERT_TRUE(changes.ok());
+        EXPECT_EQ(changes.value().tokenExpired, c.expired);
+        EXPECT_EQ(changes.value().modifications.size(), c.zones);
+        EXPECT_TRUE(changes.value().deletions.empty());
+    }
+}
+
+TEST_P(TokenExpiryTest, TheEngineTellsOfItEvenWithNoZoneAndFetchesEveryZoneWhole) {
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    ASSERT_FALSE(send(mac.e()));
+    ASSERT_FALSE(fetch(mac.e()));
+    const StateSerialization synced = mac.e().state().serialization();
+
+    struct Case {
+        const char* what;
+        bool emptyContainer; // the device's state meets a container made anew
+        size_t records;      // fetched
+    };
+    const Case cases[] = {{"a container that holds the zone", false, 1},
+                          {"a container made anew, empty", true, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // The state as saved, with the database's token no longer one the container knows;
+        // the zone's token is still a good one of this container.
+        QByteArray data = synced.data();
+        data.replace(mac.e().state().databaseToken()->toUtf8(), "d:another:1");
+        auto state = StateSerialization::fromData(data);
+        ASSERT_TRUE(state);
+        std::unique_ptr<Backend> fresh;
+        std::shared_ptr<Container> reaches = on("mac");
+        if (c.emptyContainer) {
+            fresh = std::make_unique<Backend>(GetParam());
+            reaches = fresh->forDevice("mac");
+        }
+        RecordingDelegate delegate;
+        SyncEngine again(
+            {Database(reaches, "mac", DatabaseScope::privateScope), state, &delegate, false, 400});
+        ASSERT_FALSE(fetch(again));
+        const auto told = delegate.eventsOf<SyncEvents::FetchedDatabaseChanges>();
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_TRUE(told[0].tokenExpired);
+        EXPECT_EQ(delegate.fetchedRecords().size(), c.records);
+
+        // Once fetched again, the token is known and nothing more is told.
+        delegate.events.clear();
+        ASSERT_FALSE(fetch(again));
+        EXPECT_TRUE(delegate.eventsOf<SyncEvents::FetchedDatabaseChanges>().empty());
+    }
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Backends, TokenExpiryTest, everyStorage, backendName);
