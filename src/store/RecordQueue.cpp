@@ -36,13 +36,14 @@ void RecordQueue::saveItem(const TBItem& item) {
             .push_back(RecordRef{item.id, to.zone});
 }
 
+// One by one, at once: the engine may be sending, and takes in at once what its events queue.
 void RecordQueue::flush() {
     const auto hand = [](EngineQueue* engine, std::vector<RecordRef>& saves) {
-        if (saves.empty() || !engine)
-            return;
-        engine->queueSaves([records = std::exchange(saves, {})] {
-            return EngineQueue::Saves{{}, records};
-        });
+        if (engine) {
+            for (const RecordRef& record : saves)
+                engine->saveRecord(record);
+        }
+        saves.clear();
     };
     hand(store_.privateEngine(), privateSaves_);
     hand(store_.sharedEngine(), sharedSaves_);

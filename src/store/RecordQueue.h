@@ -15,9 +15,9 @@ struct TBItem;
 struct TBList;
 
 // Queues the record saves of many lists and items at once, as starting the engines does for
-// everything marked: each list's zone and engine are worked out once, not once per item, the
-// zone of each of the user's own lists is queued once, and each engine is handed its record
-// saves together, in the order they were asked for. Used within one store operation.
+// everything marked: each list's zone and engine are worked out once, not once per item, and
+// the zone of each of the user's own lists is queued once. Saves are handed over in the order
+// they were asked for. Used within one store operation.
 class RecordQueue {
 public:
     explicit RecordQueue(const ListStore& store);
@@ -26,8 +26,9 @@ public:
     // Hands each engine what was asked for so far.
     void flush();
     // After what was asked for so far: the items `scan` finds marked, which each engine works
-    // out as it takes them in. An item of a list that is not here goes to the user's own zone
-    // of that list, as when it was marked.
+    // out as it takes them in, away from this thread. For engines just made, which send only
+    // once they have taken them in. An item of a list that is not here goes to the user's own
+    // zone of that list, as when it was marked.
     void saveMarkedItems(const std::shared_ptr<MarkScan>& scan, const QList<TBList>& lists);
 
 private:
