@@ -23,6 +23,8 @@ std::optional<QString> listOfKey(const QString& key, const ListStore& store) {
 } // namespace
 
 void ListStore::serverCopiesLost(EngineScope scope) {
+    if (frozen())
+        return;
     const bool shared = scope == EngineScope::sharedDatabase;
     // What lies in the other database, and the share permissions waiting for their lists, stay.
     QList<std::pair<QString, QByteArray>> kept;
@@ -42,7 +44,7 @@ void ListStore::serverCopiesLost(EngineScope scope) {
 
 bool ListStore::resendWhatTheServerLacks(EngineScope scope) {
     // Someone else's zone is theirs to fill again; this device only keeps no copy of it.
-    if (scope == EngineScope::sharedDatabase)
+    if (frozen() || scope == EngineScope::sharedDatabase)
         return false;
     const ChangeScope changes(*this);
     const auto lacks = [this](const QString& key) { return !archivedRecords_.contains(key); };
