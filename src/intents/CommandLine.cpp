@@ -67,7 +67,8 @@ public:
     Session(const CommandLineOptions& options, CommandLineEnvironment& environment)
         : options_(options), env_(environment), console_(environment.console),
           notice_([this](const QString& note) { tell(note); }),
-          route_(noticing(environment.route), environment.defaults), query_(route_.directory()) {}
+          route_(noticing(environment.route), environment.defaults),
+          directory_(route_.directory()) {}
 
     int run();
 
@@ -95,6 +96,9 @@ private:
     std::optional<int> pick(const QStringList& labels, int& code);
 
     std::optional<QString> textArgument(qsizetype from) const;
+    // Every list, or none and `code` set when the store that holds them could not be opened
+    // (it said why on the console).
+    std::optional<QList<ListEntity>> allLists(int& code) const;
 
     const CommandLineOptions& options_;
     CommandLineEnvironment& env_;
@@ -103,7 +107,7 @@ private:
     RequestRoute::Notice notice_;
     bool current_ = false;
     RequestRoute route_;
-    ListEntityQuery query_;
+    ListDirectory directory_;
 };
 
 void Session::tell(const QString& note) {
@@ -171,10 +175,11 @@ int Session::lists() {
     ensureCurrent();
     // A store file that cannot be opened is no list at all, not an empty one: a script must not
     // take it for one. Why was said on the notice.
-    const std::optional<QList<ListEntity>> lists = route_.directory().readableLists();
-    if (!lists)
-        return unreachable;
-    for (const ListEntity& entity : *lists)
+    int code = ok;
+    const std::optional<QList<ListEntity>> found = allLists(code);
+    if (!found)
+        return code;
+    for (const ListEntity& entity : *found)
         console_.sayFields({entity.id, entity.name});
     return ok;
 }
@@ -363,9 +368,18 @@ std::optional<QString> Session::listID(const std::optional<QString>& spokenName,
     if (options_.listID)
         return options_.listID;
 
+    // Without a name and a terminal there is nothing to look up.
+    if (!spokenName && !console_.interactive()) {
+        console_.note(QStringLiteral("Name the list with --list NAME or --list-id ID."));
+        code = badParameter;
+        return std::nullopt;
+    }
+    const std::optional<QList<ListEntity>> found = allLists(code);
+    if (!found)
+        return std::nullopt;
     QList<ListEntity> candidates;
     if (spokenName) {
-        candidates = query_.entitiesMatching(*spokenName);
+        candidates = ListEntityQuery::matching(*spokenName, *found);
         if (candidates.size() == 1)
             return candidates.first().id;
         if (candidates.isEmpty()) {
@@ -375,12 +389,7 @@ std::optional<QString> Session::listID(const std::optional<QString>& spokenName,
         }
         console_.note(QStringLiteral("Several lists answer to %1:").arg(quoted(*spokenName)));
     } else {
-        if (!console_.interactive()) {
-            console_.note(QStringLiteral("Name the list with --list NAME or --list-id ID."));
-            code = badParameter;
-            return std::nullopt;
-        }
-        candidates = query_.suggestedEntities();
+        candidates = *found;
         if (candidates.isEmpty()) {
             console_.note(QStringLiteral("There are no lists yet."));
             code = notFound;
@@ -393,7 +402,8 @@ std::optional<QString> Session::listID(const std::optional<QString>& spokenName,
         for (const ListEntity& entity : candidates)
             console_.note(QStringLiteral("  %1  %2").arg(entity.id, entity.name));
         console_.note(QStringLiteral("Choose one with --list-id ID."));
-        code = badParameter;
+        // As with an item that several answer to: a question nobody is there to answer.
+        code = cannotAsk;
         return std::nullopt;
     }
     QStringList labels;
@@ -407,6 +417,13 @@ std::optional<QString> Session::listID(const std::optional<QString>& spokenName,
     if (!index)
         return std::nullopt;
     return candidates[*index].id;
+}
+
+std::optional<QList<ListEntity>> Session::allLists(int& code) const {
+    std::optional<QList<ListEntity>> found = directory_.readableLists();
+    if (!found)
+        code = unreachable;
+    return found;
 }
 
 std::optional<QString> Session::textParameter(IntentKind kind, int& code) {

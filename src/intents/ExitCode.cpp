@@ -7,7 +7,7 @@ QList<Meaning> meanings() {
         {ok, QStringLiteral("done as asked (a question answered no included)")},
         {failed, QStringLiteral("something else went wrong")},
         {badParameter, QStringLiteral("the command line could not be read")},
-        {cannotAsk, QStringLiteral("a question needs --choose, --yes or --no")},
+        {cannotAsk, QStringLiteral("a question needs --list-id, --choose, --yes or --no")},
         {notFound, QStringLiteral("no list or item answers to the name")},
         {refused, QStringLiteral("not done: view only, already there or ticked off, nothing "
                                  "caught")},

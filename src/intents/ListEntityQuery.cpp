@@ -29,9 +29,14 @@ QList<ListEntity> ListEntityQuery::entities(const QStringList& ids) const {
 }
 
 QList<ListEntity> ListEntityQuery::entitiesMatching(const QString& spoken) const {
+    return matching(spoken, allLists());
+}
+
+QList<ListEntity> ListEntityQuery::matching(const QString& spoken,
+                                            const QList<ListEntity>& entities) {
     // The matcher goes by name alone.
     QList<TBList> lists;
-    for (const ListEntity& entity : allLists()) {
+    for (const ListEntity& entity : entities) {
         TBList list;
         list.id = entity.id;
         list.name = entity.name;

@@ -26,6 +26,8 @@ public:
     // The lists a spoken name answers to: one when it singles one out, every candidate when
     // several answer, none otherwise.
     QList<ListEntity> entitiesMatching(const QString& spoken) const;
+    // The same among lists already found.
+    static QList<ListEntity> matching(const QString& spoken, const QList<ListEntity>& lists);
     // Every list, in display order.
     QList<ListEntity> suggestedEntities() const;
     QList<ListEntity> results() const { return suggestedEntities(); }

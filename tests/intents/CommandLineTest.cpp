@@ -163,7 +163,7 @@ TEST(CommandLineExitCodes, EachCodeIsNamedOnceAndTheHelpSaysWhatItMeans) {
 TEST_F(CommandLineRequests, AnAmbiguousListNameListsTheCandidatesWithTheirIds) {
     EXPECT_EQ(typed({"read", "--list", "Work"}), CommandLine::ok) << "the exact name wins";
     EXPECT_EQ(console.said, QStringList{"Nothing left on Work."});
-    EXPECT_EQ(typed({"read", "--list", "WORK"}), CommandLine::badParameter);
+    EXPECT_EQ(typed({"read", "--list", "WORK"}), CommandLine::cannotAsk);
     EXPECT_EQ(console.notes,
               QStringList({"Several lists answer to “WORK”:", "  " + work + "  Work",
                            "  " + otherWork + "  work", "Choose one with --list-id ID."}));
@@ -319,9 +319,73 @@ TEST_F(CommandLineRequests, AFailedSavePrintsAnErrorInsteadOfTheReply) {
             EXPECT_EQ(fileBytes(), before);
         }
     }
-    // A look-up in the file that cannot be opened says why it finds no list.
-    EXPECT_EQ(typed({"read", "--list", "Groceries"}), CommandLine::notFound);
-    EXPECT_EQ(console.notes.value(0), cases[1].note);
+}
+
+// A look-up that finds no one answer exits as the same situation does for an item: several
+// answer, and nobody is there to choose (3); the store could not be opened to look in (6), said
+// once, never as a list that is not there.
+TEST_F(CommandLineRequests, AListLookUpWithoutOneAnswerExitsAsTheSameSituationDoesForAnItem) {
+    const QString folderNote =
+        "The store file “" + storePath() + "” cannot be opened: file to open is a directory.";
+    const struct {
+        const char* what;
+        bool storeIsAFolder;
+        QStringList words;
+        int code;
+        QStringList notes;
+    } cases[] = {
+        {"several lists answer",
+         false,
+         {"add", "--list", "WORK", "eggs"},
+         CommandLine::cannotAsk,
+         {"Several lists answer to “WORK”:", "  " + work + "  Work", "  " + otherWork + "  work",
+          "Choose one with --list-id ID."}},
+        {"several items answer",
+         false,
+         {"tick", "--list", "Groceries", "OAT MILK"},
+         CommandLine::cannotAsk,
+         {"  1. Oat milk", "  2. oat milk", "Choose one with --choose N."}},
+        {"no list is named",
+         false,
+         {"read"},
+         CommandLine::badParameter,
+         {"Name the list with --list NAME or --list-id ID."}},
+        {"reading a list by name",
+         true,
+         {"read", "--list", "Groceries"},
+         CommandLine::unreachable,
+         {folderNote}},
+        {"adding to a list by name",
+         true,
+         {"add", "--list", "Groceries", "eggs"},
+         CommandLine::unreachable,
+         {folderNote}},
+        {"said",
+         true,
+         {"say", "Read Groceries in Tallybird"},
+         CommandLine::unreachable,
+         {folderNote}},
+        {"every list", true, {"lists"}, CommandLine::unreachable, {folderNote}},
+        {"no list is named, in a folder",
+         true,
+         {"read"},
+         CommandLine::badParameter,
+         {"Name the list with --list NAME or --list-id ID."}},
+    };
+    const QString path = storePath();
+    const QString aside = path + ".aside";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.storeIsAFolder && !QFileInfo(path).isDir()) {
+            ASSERT_TRUE(QFile::rename(path, aside));
+            ASSERT_TRUE(QDir().mkdir(path));
+        }
+        EXPECT_EQ(typed(c.words), c.code);
+        EXPECT_EQ(console.notes, c.notes);
+    }
+    ASSERT_TRUE(QDir().rmdir(path));
+    ASSERT_TRUE(QFile::rename(aside, path));
+    EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk"}));
 }
 
 TEST_F(CommandLineRequests, TheDeviceIsBroughtUpToDateOnceBeforeAnyListIsLookedAt) {
