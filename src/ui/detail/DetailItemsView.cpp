@@ -8,6 +8,8 @@
 #include "ListDetailModel.h"
 #include "ListHeroView.h"
 #include "TagFilterBar.h"
+#include "ui/components/FocusOrder.h"
+#include "ui/components/PaintedButton.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
 #include "ui/theme/ThemeColour.h"
@@ -21,6 +23,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <utility>
 
 DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     : QListView(parent), screen_(screen), rows_(new DetailRowModel(screen, this)),
@@ -103,6 +106,14 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
                 }
             });
     connect(&screen_, &ListDetailModel::revealItem, this, &DetailItemsView::reveal);
+    // A screen reader says which list's items these are.
+    const auto followName = [this] {
+        // Set only when it changes: each setting is announced to a screen reader.
+        if (accessibleName() != screen_.snapshot().itemsLabel)
+            setAccessibleName(screen_.snapshot().itemsLabel);
+    };
+    connect(&screen_, &ListDetailModel::refreshed, this, followName);
+    followName();
     placeWidgets();
     followKeyRows();
 }
@@ -124,6 +135,7 @@ void DetailItemsView::reveal(const QString& itemID) {
 }
 
 void DetailItemsView::placeWidgets() {
+    keepWidgetFocus();
     const DetailSnapshot& snapshot = screen_.snapshot();
     bool heightsChanged = false;
     const int heroRow = rows_->rowOf(DetailRow::Kind::hero);
@@ -161,6 +173,57 @@ void DetailItemsView::placeWidgets() {
     }
     if (heightsChanged)
         scheduleDelayedItemsLayout();
+    restoreWidgetFocus();
+}
+
+void DetailItemsView::keepWidgetFocus() {
+    QWidget* focus = QApplication::focusWidget();
+    if (keptFocus_ || !focus)
+        return;
+    if (QWidget* hero = heroView(); hero && hero == focus) {
+        keptFocus_ = KeptFocus{true, {}, 0, true};
+    } else if (TagFilterBar* bar = filterBar()) {
+        const int place = bar->placeOf(focus);
+        if (place < 0)
+            return;
+        const auto* chip = qobject_cast<const PaintedButton*>(bar->chipButtons().at(place));
+        keptFocus_ =
+            KeptFocus{false, bar->chips().at(place).tag, place, !chip || chip->showsFocusRing()};
+    }
+}
+
+void DetailItemsView::restoreWidgetFocus() {
+    const std::optional<KeptFocus> kept = std::exchange(keptFocus_, std::nullopt);
+    if (!kept)
+        return;
+    QWidget* to = nullptr;
+    if (kept->hero) {
+        to = heroView();
+    } else if (TagFilterBar* bar = filterBar(); bar && !bar->chipButtons().isEmpty()) {
+        int place = bar->placeOfTag(kept->tag);
+        if (place < 0)
+            place = std::min(kept->place, int(bar->chipButtons().size()) - 1);
+        to = bar->chipButtons().at(place);
+    }
+    if (to && !FocusOrder::takesTab(to))
+        to = nullptr; // a header that no longer opens the list editor
+    if (to) {
+        if (QApplication::focusWidget() != to)
+            to->setFocus(kept->ring ? Qt::OtherFocusReason : Qt::MouseFocusReason);
+        return;
+    }
+    // The control went: the rows around it have the focus, as after a sheet that it opened.
+    if (FocusOrder::takesTab(this))
+        setFocus(Qt::OtherFocusReason);
+    else
+        focusNextChild();
+}
+
+bool DetailItemsView::focusNextPrevChild(bool next) {
+    // A header or a chip made again hides the old one; the focus waits for the new one.
+    if (keptFocus_)
+        return true;
+    return QListView::focusNextPrevChild(next);
 }
 
 QWidget* DetailItemsView::heroView() const {
@@ -277,6 +340,8 @@ void DetailItemsView::focusInEvent(QFocusEvent* event) {
 }
 
 void DetailItemsView::rememberCurrent() {
+    // Before the reset hides the header and the chips.
+    keepWidgetFocus();
     keptKey_.clear();
     keptPlace_ = -1;
     const QModelIndex current = currentIndex();

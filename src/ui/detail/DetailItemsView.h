@@ -5,6 +5,8 @@
 #include <QListView>
 #include <QPersistentModelIndex>
 
+#include <optional>
+
 class DetailRowDelegate;
 class DetailRowModel;
 class ListDetailModel;
@@ -32,7 +34,10 @@ class TagFilterBar;
 // Shift+F10) opens the row's menu and Delete removes the item as the menu's Delete does. A
 // click on a row makes it the keyboard's row too. When the rows are made anew (a tick, a
 // removal) the focus stays on its item, or goes to the row that took its place. The focused row
-// is ringed while the keyboard is in use, not after a click.
+// is ringed while the keyboard is in use, not after a click. The header and the chips are
+// widgets made again when their row is (a chip pressed makes the whole bar again): the focus
+// stays on the header, or on the chip of the same tag (or the one that took its place), ringed
+// as it was; when there is none, or the header no longer opens anything, the rows have it.
 class DetailItemsView : public QListView, public AccessibleRows {
     Q_OBJECT
 
@@ -81,6 +86,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyboardSearch(const QString& search) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void placeWidgets();
@@ -93,6 +99,8 @@ private:
     void popUpMenu(const QModelIndex& index, const QPoint& globalAt);
     void rememberCurrent();
     void restoreCurrent();
+    void keepWidgetFocus();
+    void restoreWidgetFocus();
     void act(const QModelIndex& index, Part part);
     void swipeAction(const QModelIndex& index, bool leading);
     void drop(int row, int destination);
@@ -109,4 +117,13 @@ private:
     // rows that take the keyboard.
     QString keptKey_;
     int keptPlace_ = -1;
+    // The header or the chip that has the focus while its widget is made again. Meanwhile Qt
+    // does not hand the focus on to the next control, as it would from a hidden widget.
+    struct KeptFocus {
+        bool hero = false;
+        QString tag; // the chip's; empty for Group
+        int place = 0;
+        bool ring = true;
+    };
+    std::optional<KeptFocus> keptFocus_;
 };

@@ -42,6 +42,7 @@ struct DetailSnapshot {
     };
 
     std::optional<TBList> list;
+    QString itemsLabel; // what a screen reader calls the rows: "Items of Groceries"
     bool canEdit = true;
     QList<TBItem> items;       // all the list's items, display order
     QList<TBItem> visible;     // after the tag filter

@@ -223,6 +223,7 @@ void ListDetailModel::build(DetailSnapshot& next) {
     }
     next.showsEmptyState = next.items.isEmpty();
 
+    next.itemsLabel = ListHeroText::itemsLabel(next.list ? next.list->name : QString());
     if (next.list) {
         const TBList& list = *next.list;
         int done = 0;

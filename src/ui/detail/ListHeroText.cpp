@@ -29,6 +29,13 @@ QString accessibleSummary(const QString& name, const QString& statusLine, bool p
     return parts.join(QStringLiteral(", "));
 }
 
+QString itemsLabel(const QString& name) {
+    // A list without a name (none is made so, but a peer may send one) still names its rows.
+    if (name.trimmed().isEmpty())
+        return QStringLiteral("Items");
+    return QStringLiteral("Items of ") + name;
+}
+
 std::optional<QString> dueText(const TBList& list, Date now, const RelativeWords& relative) {
     if (list.kind != TBListKind::oneOff || !list.dueDate)
         return std::nullopt;

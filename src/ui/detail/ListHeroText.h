@@ -25,6 +25,8 @@ QString statusLine(const std::optional<Progress>& progress, int itemCount);
 int percent(const Progress& progress);
 // Name, status and "pinned" when pinned, joined with ", ".
 QString accessibleSummary(const QString& name, const QString& statusLine, bool pinned);
+// What a screen reader calls the rows of the list's items: "Items of Groceries".
+QString itemsLabel(const QString& name);
 
 // Describes a due date relative to now ("tomorrow", "in 3 days").
 using RelativeWords = std::function<QString(Date due, Date now)>;

@@ -49,6 +49,20 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
     Accessibility::setChildren(this, buttons_);
 }
 
+int TagFilterBar::placeOf(const QWidget* widget) const {
+    for (int i = 0; i < buttons_.size(); ++i)
+        if (widget && (buttons_.at(i) == widget || buttons_.at(i)->isAncestorOf(widget)))
+            return i;
+    return -1;
+}
+
+int TagFilterBar::placeOfTag(const QString& tag) const {
+    for (int i = 0; i < chips_.size(); ++i)
+        if (chips_.at(i).tag == tag)
+            return i;
+    return -1;
+}
+
 int TagFilterBar::heightForWidth(int) const {
     return widget()->sizeHint().height();
 }

@@ -19,6 +19,10 @@ public:
     const QList<DetailSnapshot::FilterChip>& chips() const { return chips_; }
     // The chips' buttons, from the left: Tab stops on each.
     QList<QWidget*> chipButtons() const { return buttons_; }
+    // The place of the chip that is `widget` or holds it, or -1.
+    int placeOf(const QWidget* widget) const;
+    // The place of the chip of `tag` (empty for Group), or -1.
+    int placeOfTag(const QString& tag) const;
 
 signals:
     void groupingToggled();

@@ -34,6 +34,7 @@ ListsPane::ListsPane(ListsScreenModel& screen, ListStore& store, QWidget* parent
     auto* bodyLayout = new QVBoxLayout(body_);
     bodyLayout->setContentsMargins(0, 0, 0, 0);
     bodyLayout->addWidget(rows_);
+    rows_->setAccessibleName(ListsScreenModel::rowsLabel());
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -99,6 +99,8 @@ public:
     static QString newListLabel() { return QStringLiteral("New list"); }
     static QString newGroupLabel() { return QStringLiteral("New group"); }
     static QString settingsLabel() { return QStringLiteral("Settings"); }
+    // What a screen reader calls the rows of lists and groups.
+    static QString rowsLabel() { return QStringLiteral("Lists"); }
 
     // --- Rows ---
     // A click on a row: a header collapses or expands its group, a list opens.

@@ -51,6 +51,9 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
     addStandardSheets(*sheets_, store_, *navigation_, voice_);
     new ListScreenSheets(*listScreen_, *sheets_, this, this);
     setWindowTitle(QString());
+    // The title bar shows the open list's name, or nothing; a screen reader names the window
+    // by the program whatever is open.
+    setAccessibleName(WindowMenus::programName());
     setWindowIcon(AppIcon::icon());
     resize(WindowMetrics::defaultSize);
     buildMenus();

@@ -5,7 +5,7 @@ namespace WindowMenus {
 QList<Menu> menus(const State& state) {
     const QString ellipsis = QStringLiteral("\u2026");
     Menu program{
-        QStringLiteral("Tallybird"),
+        programName(),
         {
             {Command::about, QStringLiteral("About Tallybird"), {}, true, false},
             {Command::checkForUpdates,
@@ -25,6 +25,10 @@ QList<Menu> menus(const State& state) {
              QStringLiteral("Ctrl+Alt+S"), true, false},
         }};
     return {program, view};
+}
+
+QString programName() {
+    return QStringLiteral("Tallybird");
 }
 
 QString aboutTitle() {

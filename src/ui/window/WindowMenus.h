@@ -32,6 +32,9 @@ struct State {
 
 QList<Menu> menus(const State& state);
 
+// The program's name: the program menu's title, and the window's name for a screen reader.
+QString programName();
+
 // The title of "About Tallybird" (the menu item and the About box).
 QString aboutTitle();
 

@@ -72,6 +72,21 @@ inline bool isStop(QAccessibleInterface* element) {
     }
 }
 
+// Whether a screen reader names the element as the place it is in: the window, a list of rows.
+// Entering an unnamed one it says nothing of where the user is.
+inline bool namesAPlace(QAccessibleInterface* element) {
+    switch (element->role()) {
+    case QAccessible::Window:
+    case QAccessible::Dialog:
+    case QAccessible::List:
+    case QAccessible::Tree:
+    case QAccessible::Table:
+        return true;
+    default:
+        return false;
+    }
+}
+
 inline QString describe(QAccessibleInterface* element) {
     QString what =
         QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(element->role()));
@@ -84,8 +99,9 @@ inline QString describe(QAccessibleInterface* element) {
     return what;
 }
 
-// What is wrong under the root: an element shown that takes a press, shows text or is a stop
-// of its own (a row, a button) without a name, and an element that does not name the element it was
+// What is wrong under the root: an element shown that takes a press, shows text, is a stop of
+// its own (a row, a button) or is a place (the window, a list of rows) without a name, and an
+// element that does not name the element it was
 // found under as its parent, or is not found at its own place there (a screen reader moving up and
 // down the tree gets lost).
 inline QStringList faults(QAccessibleInterface* root) {
@@ -100,6 +116,8 @@ inline QStringList faults(QAccessibleInterface* root) {
             found.append(describe(e.element) + QStringLiteral(" shows text but has no name"));
         else if (unnamed && isStop(e.element))
             found.append(describe(e.element) + QStringLiteral(" is a stop with nothing to say"));
+        else if (unnamed && namesAPlace(e.element))
+            found.append(describe(e.element) + QStringLiteral(" is a place without a name"));
         if (e.parent) {
             if (e.element->parent() != e.parent)
                 found.append(describe(e.element) + QStringLiteral(" names another parent than ") +

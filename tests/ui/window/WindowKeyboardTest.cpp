@@ -1,7 +1,8 @@
 // The window from the keyboard alone, offscreen: Tab goes round the lists page and the open
 // list in order, an item opened by Return hands the keyboard to its editor and Escape, Alt+Left,
-// or Space or Return on Back bring it back to the item's row, and a sheet closing gives the
-// focus back to where the user was.
+// or Space or Return on Back bring it back to the item's row, a sheet closing gives the focus
+// back to where the user was, a chip pressed keeps it while its bar is made again, and a header
+// that stops opening anything gives it up.
 #include "model/ListNavigation.h"
 #include "model/SettingsPresentation.h"
 #include "platform/Defaults.h"
@@ -12,6 +13,7 @@
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/ItemHeaderBar.h"
 #include "ui/components/NewGroupPill.h"
+#include "ui/components/PaintedButton.h"
 #include "ui/components/SheetDialog.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/detail/AddItemBar.h"
@@ -32,6 +34,7 @@
 #include "ui/window/WindowNavigation.h"
 #include "ui/window/WindowSheets.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -216,6 +219,129 @@ TEST_F(WindowKeyboardTest, AnItemOpenedByReturnGoesBackToItsRowByEveryWayBack) {
         EXPECT_EQ(currentItem(), "Bread #bakery");
         EXPECT_TRUE(items().showsFocusRing());
     }
+}
+
+// Pressing a chip filters or groups, which makes the whole bar again: the keyboard stays on the
+// chip of the same tag, ringed, so that the next press undoes it.
+TEST_F(WindowKeyboardTest, APressedChipKeepsTheFocusAndItsRingWhenItsBarIsMadeAgain) {
+    const struct {
+        const char* what;
+        std::function<void(QWidget* chip)> press;
+    } ways[] = {
+        {"Space", [](QWidget* chip) { QTest::keyClick(chip, Qt::Key_Space); }},
+        {"Return", [](QWidget* chip) { QTest::keyClick(chip, Qt::Key_Return); }},
+        {"its accessible action",
+         [](QWidget* chip) {
+             QAccessible::queryAccessibleInterface(chip)->actionInterface()->doAction(
+                 QAccessibleActionInterface::pressAction());
+         }},
+    };
+    showGroceries();
+    for (const auto& way : ways) {
+        for (const QString tag : {"", "bakery", "dairy"}) {
+            // On, then off again from the same place.
+            for (int press = 1; press <= 2; ++press) {
+                SCOPED_TRACE(std::string(way.what) + " on the chip of \"" + tag.toStdString() +
+                             "\", press " + std::to_string(press));
+                TagFilterBar* before = items().filterBar();
+                ASSERT_NE(before, nullptr);
+                const int place = before->placeOfTag(tag);
+                ASSERT_GE(place, 0);
+                const bool wasOn = before->chips().at(place).selected;
+                if (press == 1)
+                    before->chipButtons().at(place)->setFocus(Qt::TabFocusReason);
+                ASSERT_EQ(QApplication::focusWidget(), before->chipButtons().at(place));
+                way.press(before->chipButtons().at(place));
+                settle();
+                TagFilterBar* after = items().filterBar();
+                ASSERT_NE(after, nullptr);
+                ASSERT_EQ(after->placeOfTag(tag), place);
+                EXPECT_NE(after->chips().at(place).selected, wasOn) << "the press took";
+                auto* chip = qobject_cast<PaintedButton*>(after->chipButtons().at(place));
+                EXPECT_EQ(QApplication::focusWidget(), chip);
+                ASSERT_NE(chip, nullptr);
+                EXPECT_TRUE(chip->showsFocusRing());
+            }
+        }
+    }
+}
+
+// A chip that goes while it has the focus hands it to the chip that took its place, or, with
+// the whole bar gone, to the rows; never to a control elsewhere in the window.
+TEST_F(WindowKeyboardTest, AFocusedChipThatGoesHandsTheFocusToItsNeighbourOrTheRows) {
+    showGroceries();
+    const auto itemID = [this](const QString& text) {
+        for (const TBItem& item : store->items(listScreen->listID()))
+            if (item.text == text)
+                return item.id;
+        return QString();
+    };
+    const struct {
+        const char* what;
+        QStringList removed;
+        std::function<QWidget*(WindowKeyboardTest&)> expected;
+    } rows[] = {
+        {"#bakery goes: #dairy took its place",
+         {"Bread #bakery"},
+         [](WindowKeyboardTest& test) -> QWidget* {
+             return test.items().filterBar()->chipButtons().at(1);
+         }},
+        {"the last tag goes with the bar",
+         {"Milk #dairy"},
+         [](WindowKeyboardTest& test) -> QWidget* { return &test.items(); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_NE(items().filterBar(), nullptr);
+        items().filterBar()->chipButtons().at(1)->setFocus(Qt::TabFocusReason);
+        for (const QString& text : row.removed)
+            store->deleteItem(itemID(text));
+        settle();
+        EXPECT_EQ(QApplication::focusWidget(), row.expected(*this));
+    }
+}
+
+// The header keeps the focus while its row is made again. A shared list whose permission turns
+// view only while its header has the focus: the header no longer opens the editor, so it gives
+// up the focus (to the rows), its pointing hand and its place in the Tab order.
+TEST_F(WindowKeyboardTest, AHeaderThatStopsOpeningTheEditorGivesUpTheFocusAndThePointingHand) {
+    showGroceries();
+    TBList list = *store->findList(listScreen->listID());
+    const auto permit = [&](TBSharePermission permission) {
+        list.zoneOwnerName = QStringLiteral("_owner");
+        list.sharePermission = permission;
+        store->updateList(list);
+        settle();
+    };
+    const auto tabStops = [&] {
+        QList<QWidget*> reached;
+        for (int i = 0; i < 30; ++i) {
+            press(Qt::Key_Tab);
+            reached.append(QApplication::focusWidget());
+        }
+        return reached;
+    };
+    permit(TBSharePermission::readWrite);
+    QWidget* hero = items().heroView();
+    ASSERT_NE(hero, nullptr);
+    EXPECT_EQ(hero->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_TRUE(tabStops().contains(hero));
+    hero->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), hero);
+    // Rows made anew (an item added elsewhere) make the header again: it keeps the focus.
+    store->addItem(list.id, "Butter #dairy");
+    settle();
+    hero = items().heroView();
+    EXPECT_EQ(QApplication::focusWidget(), hero);
+
+    permit(TBSharePermission::readOnly);
+    ASSERT_EQ(items().heroView(), hero) << "the same header, told it no longer opens the editor";
+    EXPECT_EQ(QApplication::focusWidget(), &items());
+    EXPECT_TRUE(items().showsFocusRing());
+    EXPECT_NE(hero->cursor().shape(), Qt::PointingHandCursor);
+    const QList<QWidget*> reached = tabStops();
+    EXPECT_FALSE(reached.contains(hero)) << "Tab passes it by";
+    EXPECT_TRUE(reached.contains(items().filterBar()->chipButtons().first())) << "and goes on";
 }
 
 TEST_F(WindowKeyboardTest, AClosingSheetGivesTheFocusBackToWhereTheUserWas) {

@@ -1,6 +1,7 @@
 // The whole window as a screen reader walks it, offscreen, in the states a first week of use
-// brings: every element shown that takes a press or shows words has a name, and every element
-// names as its parent the element it was found under.
+// brings: the window and every element shown that takes a press, shows words or holds rows has
+// a name (the window the program's, each list of rows what it holds), and every element names
+// as its parent the element it was found under.
 #include "model/TBItem.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
@@ -81,24 +82,34 @@ TEST_F(WindowReaderTest, EveryElementThatTakesAPressOrShowsWordsHasAName) {
     const struct {
         const char* what;
         std::function<void()> change;
+        QStringList rowLists; // the names of the lists of rows
     } rows[] = {
-        {"a list open", [&] { open(groceries.id); }},
+        {"a list open", [&] { open(groceries.id); }, {"Lists", "Items of Groceries"}},
         {"filtered, grouped, completed shown",
          [&] {
              ListDetailModel& screen = window->content()->listScreen();
              screen.toggleTag("dairy");
              screen.toggleGrouping();
              screen.toggleCompleted();
-         }},
-        {"the lists in edit mode", [&] { window->content()->sidebar()->screen().toggleEditing(); }},
-        {"a list that may only be read", [&] { open(theirs.id); }},
+         },
+         {"Lists", "Items of Groceries"}},
+        {"the lists in edit mode",
+         [&] { window->content()->sidebar()->screen().toggleEditing(); },
+         {"Lists", "Items of Groceries"}},
+        {"a list that may only be read",
+         [&] {
+             // A list opens only outside edit mode.
+             window->content()->sidebar()->screen().toggleEditing();
+             open(theirs.id);
+         },
+         {"Lists", "Items of Theirs"}},
         {"a group folded, no list open",
          [&] {
              ListsScreenModel& lists = window->content()->sidebar()->screen();
-             lists.toggleEditing();
              lists.activate(QStringLiteral("H#Trips"));
              lists.closeList();
-         }},
+         },
+         {"Lists"}},
     };
     for (const auto& row : rows) {
         row.change();
@@ -107,6 +118,12 @@ TEST_F(WindowReaderTest, EveryElementThatTakesAPressOrShowsWordsHasAName) {
         ASSERT_NE(root, nullptr);
         EXPECT_GT(AccessibleWalk::shown(root).size(), 20) << row.what;
         EXPECT_EQ(AccessibleWalk::faults(root), QStringList()) << row.what;
+        EXPECT_EQ(root->text(QAccessible::Name), "Tallybird") << row.what;
+        QStringList rowLists = AccessibleWalk::namesOf(root, QAccessible::List);
+        rowLists.sort();
+        QStringList expected = row.rowLists;
+        expected.sort();
+        EXPECT_EQ(rowLists, expected) << row.what;
     }
 }
 
