@@ -5,6 +5,16 @@
 #include <QPainter>
 #include <QtMath>
 
+#include <algorithm>
+
+namespace {
+// The focus ring runs 1 px inside the edge and is 2 px wide. A bare title keeps at least this much
+// room from the sides, and from the top and bottom, whatever padding its look asks for, so that
+// the ring stays clear of its letters at every text size (a capsule's ring follows the capsule).
+constexpr int ringRoomSide = 8;
+constexpr int ringRoomEnds = 4;
+} // namespace
+
 TextButton::TextButton(const QString& title, Look look, QWidget* parent)
     : PaintedButton(parent), look_(std::move(look)) {
     setFont(look_.font);
@@ -19,11 +29,19 @@ void TextButton::setTitle(const QString& title) {
     update();
 }
 
+QMargins TextButton::padding() const {
+    const QMargins& asked = look_.padding;
+    if (look_.capsule)
+        return asked;
+    return {std::max(asked.left(), ringRoomSide), std::max(asked.top(), ringRoomEnds),
+            std::max(asked.right(), ringRoomSide), std::max(asked.bottom(), ringRoomEnds)};
+}
+
 QSize TextButton::sizeHint() const {
     const QFontMetricsF metrics(font());
-    const double width =
-        metrics.horizontalAdvance(title_) + look_.padding.left() + look_.padding.right();
-    const double height = metrics.height() + look_.padding.top() + look_.padding.bottom();
+    const QMargins room = padding();
+    const double width = metrics.horizontalAdvance(title_) + room.left() + room.right();
+    const double height = metrics.height() + room.top() + room.bottom();
     return {qCeil(width), qMax(look_.minimumHeight, qCeil(height))};
 }
 
@@ -35,7 +53,7 @@ void TextButton::paintFace(QPainter& painter) {
     }
     painter.setPen(look_.colour.resolved());
     painter.setFont(font());
-    painter.drawText(QRectF(rect()).marginsRemoved(look_.padding.toMarginsF()),
+    painter.drawText(QRectF(rect()).marginsRemoved(padding().toMarginsF()),
                      Qt::AlignCenter | Qt::TextSingleLine, title_);
 }
 

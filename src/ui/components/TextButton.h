@@ -28,6 +28,9 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
+    // The room around the title: the look's padding, widened where a bare title needs room for
+    // the focus ring.
+    QMargins padding() const;
     void paintFace(QPainter& painter) override;
     QPainterPath focusShape() const override;
     bool fillsFocusShape() const override { return look_.capsule.has_value(); }

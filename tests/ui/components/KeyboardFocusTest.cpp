@@ -1,6 +1,8 @@
 // The keyboard in the shared components: every painted button is pressed by Space and Return and
 // ringed while the keyboard is on it (not after a click, and still after a sheet in front has
-// gone); Tab's stops in reading order.
+// gone); a text button's ring keeps clear of its title at every text size; Tab's stops in reading
+// order.
+#include "support/TextScaleGuard.h"
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/FocusOrder.h"
 #include "ui/components/NewGroupPill.h"
@@ -19,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -150,6 +154,66 @@ TEST(PaintedButtonKeysTest, TheRingShowsWhileTheKeyboardIsOnTheButton) {
         host.field->setFocus(Qt::MouseFocusReason);
         button->setFocus(Qt::MouseFocusReason);
         EXPECT_FALSE(button->showsFocusRing());
+    }
+}
+
+// The pixels of `image` whose colour is far from `ground`'s.
+QList<QPoint> inked(const QImage& image, const QImage& ground) {
+    QList<QPoint> found;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor a = image.pixelColor(x, y);
+            const QColor b = ground.pixelColor(x, y);
+            if (std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+                    std::abs(a.blue() - b.blue()) >
+                32)
+                found.append({x, y});
+        }
+    return found;
+}
+
+// A title without a capsule, however little padding its look asks for, at the standard and the
+// largest text size: the ring, drawn inside the button's edge, leaves clear ground between itself
+// and the letters (it touched a "Cancel" padded by 4 at the largest size).
+TEST(PaintedButtonKeysTest, ATextButtonsRingKeepsClearOfItsTitleAtEveryTextSize) {
+    const struct {
+        const char* what;
+        int padding;
+        double scale;
+    } rows[] = {
+        {"flush, standard size", 0, 1.0},        {"flush, largest size", 0, 1.5},
+        {"padded by 4, standard size", 4, 1.0},  {"padded by 4, largest size", 4, 1.5},
+        {"padded by 16, largest size", 16, 1.5},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TextScaleGuard scale(row.scale);
+        Host host;
+        host.window.resize(400, 120);
+        auto* button = new TextButton("Cancel",
+                                      {DesignFont::system(17), Theme::Colour::primary,
+                                       QMargins(row.padding, 0, row.padding, 0), 44, std::nullopt},
+                                      &host.window);
+        button->adjustSize();
+        button->show();
+        const QImage bare = host.picture(button);
+        button->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(button->showsFocusRing());
+        const QImage ringed = host.picture(button);
+        // The ground is the same everywhere but under the letters: a corner shows it.
+        QImage ground(bare.size(), bare.format());
+        ground.fill(bare.pixelColor(0, 0));
+        const QList<QPoint> letters = inked(bare, ground);
+        const QList<QPoint> ring = inked(ringed, bare);
+        ASSERT_FALSE(letters.isEmpty());
+        ASSERT_FALSE(ring.isEmpty());
+        double nearest = 1e9;
+        for (const QPoint& r : ring)
+            for (const QPoint& l : letters)
+                nearest =
+                    std::min(nearest, std::hypot(double(r.x() - l.x()), double(r.y() - l.y())));
+        // Pixel centres 6 apart leave 5 pixels of ground between ring and letters.
+        EXPECT_GE(nearest / button->devicePixelRatioF(), 6.0) << "px between ring and letters";
     }
 }
 
