@@ -411,11 +411,18 @@ QStringList namesOfRole(const ReaderTree& tree, const QString& role) {
     return names;
 }
 
-// The header is a button that edits the list, and says which list is open.
+// The header is a button that edits the list, and says which list is open; the window is the
+// program's, and the two lists of rows say what they hold.
 bool hearWhichListIsOpen(Session& s) {
     const auto tree = readerTree(s);
     if (!tree)
         return false;
+    if (!namesOfRole(*tree, "frame").contains("Tallybird"))
+        return s.fail("the window is called " + namesOfRole(*tree, "frame").join(", "));
+    const QStringList lists = namesOfRole(*tree, "list");
+    for (const char* name : {"Lists", "Items of Groceries"})
+        if (!lists.contains(name))
+            return s.fail(QStringLiteral("no list named %1 among %2").arg(name, lists.join(", ")));
     const ScreenReader::Element* hero = elementNamed(*tree, "Edit list details");
     if (!hero)
         return s.fail("no element named Edit list details");
@@ -503,8 +510,8 @@ bool groupByTagThroughTheScreenReader(Session& s) {
            s.fail("the headings heard are " + headings.join(" | "));
 }
 
-// Every element shown that takes a press, shows words or is a stop of its own (a row, a button)
-// has a name to be heard by.
+// Every element shown that takes a press, shows words, is a stop of its own (a row, a button) or
+// a place (the window, a list of rows) has a name to be heard by.
 bool walkTheWindowForNamelessElements(Session& s) {
     const auto tree = readerTree(s);
     if (!tree)
@@ -518,7 +525,8 @@ bool walkTheWindowForNamelessElements(Session& s) {
         const bool showsWords = e.role == "label" || e.role == "heading" || !e.text.isEmpty();
         // A row or a button is a stop of its own, which must have something to say.
         const bool stop = e.role == "list item" || e.role == "push button" || e.role == "check box";
-        if ((!presses.isEmpty() || showsWords || stop) && e.name.trimmed().isEmpty())
+        const bool place = e.role == "frame" || e.role == "list";
+        if ((!presses.isEmpty() || showsWords || stop || place) && e.name.trimmed().isEmpty())
             nameless.append(QStringLiteral("a %1 in %2 (%3)")
                                 .arg(e.role, above.join(" > "),
                                      presses.isEmpty() ? "text: " + e.text : presses.join(", ")));

@@ -147,6 +147,8 @@ private:
             return QStringLiteral("heading");
         case QAccessible::List:
             return QStringLiteral("list");
+        case QAccessible::Window:
+            return QStringLiteral("frame");
         case QAccessible::ListItem:
             return QStringLiteral("list item");
         case QAccessible::StaticText:
