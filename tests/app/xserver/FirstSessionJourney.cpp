@@ -14,6 +14,7 @@
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/ItemHeaderBar.h"
 #include "ui/components/NoteField.h"
+#include "ui/components/PaintedButton.h"
 #include "ui/components/SettingsHeaderBar.h"
 #include "ui/components/SheetDialog.h"
 #include "ui/components/SingleLineField.h"
@@ -27,6 +28,7 @@
 #include "ui/detail/ItemRowText.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/detail/TagFilterBar.h"
 #include "ui/editor/DueDatePicker.h"
 #include "ui/editor/KindRowButton.h"
 #include "ui/editor/ListEditorSheet.h"
@@ -550,6 +552,34 @@ bool stopGroupingAndFilteringThroughTheScreenReader(Session& s) {
 // The main job with the keyboard alone: to the lists with Tab, down to Weekend jobs and open it,
 // two items typed in the add field, back to the items with Shift+Tab, Space ticks the first,
 // Return opens the one the keyboard moved on to, and Escape comes back to it.
+// Space on a chip filters the list and makes the filter bar again; the keyboard stays on the
+// chip, ringed, and Space again takes the filter off.
+bool filterByAChipFromTheKeyboard(Session& s) {
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    DetailItemsView& items = s.content().listView()->items();
+    const auto dairyChip = [&]() -> PaintedButton* {
+        TagFilterBar* bar = items.filterBar();
+        const int place = bar ? bar->placeOfTag("dairy") : -1;
+        return place < 0 ? nullptr : qobject_cast<PaintedButton*>(bar->chipButtons().at(place));
+    };
+    const auto onTheChip = [&] {
+        PaintedButton* chip = dairyChip();
+        return chip && chip->hasFocus() && chip->showsFocusRing();
+    };
+    if (!s.tabTo(onTheChip, "the #dairy chip"))
+        return false;
+    for (const bool filtered : {true, false}) {
+        s.key(Qt::Key_Space);
+        if (!s.waitFor([&] { return s.listScreen().state().selectedTag.has_value() == filtered; },
+                       filtered ? "the list filtered by Space" : "the filter taken off by Space") ||
+            !s.waitFor(onTheChip, "the keyboard still on the #dairy chip, ringed"))
+            return false;
+    }
+    return true;
+}
+
 bool doTheMainJobByKeyboard(Session& s) {
     s.window().activateWindow();
     if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
@@ -817,6 +847,7 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"walk the window for nameless elements", walkTheWindowForNamelessElements},
           {"stop grouping and filtering through the screen reader",
            stopGroupingAndFilteringThroughTheScreenReader},
+          {"filter by a chip from the keyboard", filterByAChipFromTheKeyboard},
           {"do the main job by keyboard", doTheMainJobByKeyboard},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
