@@ -65,6 +65,7 @@ void ListsHeading::sync() {
                              {},
                              {},
                              {}});
+    edit_->setVisible(screen_.showsEditButton());
     edit_->setTitle(screen_.editButtonTitle());
     edit_->setAccessible({screen_.editButtonAccessibilityLabel(), {}, {}, {}, {}});
 }

@@ -74,10 +74,17 @@ bool ListsPane::offers(ListsScreenModel::Sheet sheet) const {
 void ListsPane::showOfferedControls() {
     using Sheet = ListsScreenModel::Sheet;
     brand_->settingsButton()->setVisible(offers(Sheet::settings));
-    footer_->addButton()->setVisible(offers(Sheet::createList));
+    const bool newList = offers(Sheet::createList) && screen_.offersNewList();
+    footer_->addButton()->setVisible(newList);
     if (QAbstractButton* make = empty_->actionButton())
-        make->setVisible(offers(Sheet::createList));
+        make->setVisible(newList);
     screen_.rows().setRenameOffered(offers(Sheet::editList));
+    showFooterWhenItHoldsAControl();
+}
+
+void ListsPane::showFooterWhenItHoldsAControl() {
+    // A footer with neither button would be an empty band across the bottom.
+    footer_->setVisible(!footer_->pill()->isHidden() || !footer_->addButton()->isHidden());
 }
 
 void ListsPane::setSplit(bool split) {
@@ -91,7 +98,7 @@ void ListsPane::setSplit(bool split) {
         // On the one-stack page the controls float over the list.
         layout()->removeWidget(footer_);
         footer_->setParent(body_);
-        footer_->show();
+        showFooterWhenItHoldsAControl();
     }
     placeOverlays();
 }
@@ -139,6 +146,7 @@ void ListsPane::sync() {
     // Decided from the lists alone: lists all in collapsed groups still count.
     empty_->setVisible(screen_.showsEmptyState());
     footer_->setPillShown(screen_.showsNewGroupPill());
+    showFooterWhenItHoldsAControl();
     placeOverlays();
 }
 

@@ -59,6 +59,7 @@ protected:
 private:
     void sync();
     void showOfferedControls();
+    void showFooterWhenItHoldsAControl();
     void presentSheet();
     void placeOverlays();
 

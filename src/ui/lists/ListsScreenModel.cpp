@@ -161,6 +161,7 @@ void ListsScreenModel::refresh() {
         contents.append(content);
     }
     rows_.setNow(now);
+    rows_.setChangesOffered(offersChanges());
     rows_.setRows(contents);
     listCount_ = lists.size();
     itemsToGo_ = itemsToGo;
@@ -327,6 +328,8 @@ void ListsScreenModel::advanceSummary() {
 }
 
 void ListsScreenModel::toggleEditing() {
+    if (!editing_ && !offersChanges())
+        return;
     editing_ = !editing_;
     rows_.setEditing(editing_);
     emit changed();
@@ -338,6 +341,10 @@ QString ListsScreenModel::editButtonTitle() const {
 
 QString ListsScreenModel::editButtonAccessibilityLabel() const {
     return editing_ ? QStringLiteral("Done editing lists") : QStringLiteral("Edit lists");
+}
+
+bool ListsScreenModel::offersChanges() const {
+    return !store_.editRefusal();
 }
 
 // --- Rows ---
@@ -355,6 +362,9 @@ void ListsScreenModel::activate(const QString& rowID) {
 }
 
 void ListsScreenModel::perform(const QString& rowID, RowCommand::Action action) {
+    // A store that takes no change would only refuse: nothing is asked of it.
+    if (!offersChanges())
+        return;
     refreshNow();
     const int row = rows_.rowOf(rowID);
     if (row < 0)
@@ -387,6 +397,8 @@ void ListsScreenModel::perform(const QString& rowID, RowCommand::Action action) 
 }
 
 void ListsScreenModel::moveRows(const std::set<int>& offsets, int destination) {
+    if (!offersChanges())
+        return;
     const QList<PageRowContent>& shown = rows_.rows();
     const QList<PageRow> current = store_.pageRows();
     bool same = shown.size() == current.size();
@@ -425,7 +437,7 @@ void ListsScreenModel::moveRows(const std::set<int>& offsets, int destination) {
 // --- Removal ---
 
 void ListsScreenModel::askToRemove(const QString& listID) {
-    if (!listExists(listID))
+    if (!offersChanges() || !listExists(listID))
         return;
     removingListID_ = listID;
     emit removalChanged();
@@ -513,18 +525,21 @@ void ListsScreenModel::dequeue(Sheet sheet) {
 }
 
 void ListsScreenModel::requestNewList() {
-    enqueue(Sheet::createList);
+    if (offersChanges())
+        enqueue(Sheet::createList);
 }
 
 void ListsScreenModel::requestRename(const QString& listID) {
     const std::optional<TBList> list = currentList(listID);
-    if (!list || !ListRowText::canEditHere(*list) || store_.editRefusal())
+    if (!list || !ListRowText::canEditHere(*list) || !offersChanges())
         return;
     editingListID_ = listID;
     enqueue(Sheet::editList);
 }
 
 void ListsScreenModel::requestGroupEditor(const CollectionEditorMode& mode) {
+    if (!offersChanges())
+        return;
     collectionEditor_ = mode;
     enqueue(Sheet::groupEditor);
 }

@@ -82,14 +82,23 @@ public:
     }
     void advanceSummary(); // a click on the line: the next count, remembered
     bool editing() const { return editing_; }
+    // Edit mode is never turned on while the page offers no changes.
     void toggleEditing();
+    bool showsEditButton() const { return offersChanges(); }
     QString editButtonTitle() const;
     QString editButtonAccessibilityLabel() const;
 
     // --- The page's other parts ---
+    // Whether the page offers to change the lists: not while the store takes no change (its
+    // file comes from a newer Tallybird). The page then shows no way to make a list or a group,
+    // no edit mode and no row commands, lets no row be dragged, and does nothing when asked for
+    // any of them; lists still open and groups still fold.
+    bool offersChanges() const;
     bool hasLists() const { return listCount_ > 0; }
     bool showsEmptyState() const { return !hasLists(); }
-    bool showsNewGroupPill() const { return hasLists(); }
+    bool showsNewGroupPill() const { return hasLists() && offersChanges(); }
+    // The add buttons and the empty state's button, which make a list.
+    bool offersNewList() const { return offersChanges(); }
     static QString emptyTitle() { return QStringLiteral("No lists yet"); }
     static QString emptyMessage() {
         return QStringLiteral("Make your first list — a shopping list, a packing list, anything.");
@@ -106,7 +115,8 @@ public:
     // A click on a row: a header collapses or expands its group, a list opens.
     void activate(const QString& rowID);
     // One of a row's commands (menu, swipe, edit-mode button or screen-reader action), for the
-    // row of that id as the store has it now; nothing when the row has gone.
+    // row of that id as the store has it now; nothing when the row has gone or the page offers
+    // no changes.
     void perform(const QString& rowID, RowCommand::Action action);
     // A drop: the rows at `offsets` of the rows shown go before the row shown at `destination`.
     // One store call; offsets are carried over to the store's current rows by row id.

@@ -43,7 +43,8 @@ PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
     drag_->setLineColour([] { return Theme::Colour::primary.resolved(); });
     drag_->setCanDrag([this](const QModelIndex& index, const QPoint& at) {
         const QRect rect = visualRect(index);
-        return !swipe_->isOpen() && !delegate_->removeButtonRect(rect, index.row()).contains(at) &&
+        return screen_.offersChanges() && !swipe_->isOpen() &&
+               !delegate_->removeButtonRect(rect, index.row()).contains(at) &&
                !delegate_->pencilRect(rect, index.row()).contains(at);
     });
     connect(drag_, &RowDragController::dropped, this,
@@ -286,7 +287,8 @@ void PageListView::contextMenuEvent(QContextMenuEvent* event) {
         if (index.isValid())
             at = viewport()->mapToGlobal(visualRect(index).center());
     }
-    if (!index.isValid())
+    // A row with nothing to offer shows no menu at all, rather than an empty one.
+    if (!index.isValid() || screen_.rows().menu(index.row()).isEmpty())
         return;
     swipe_->close();
     QMenu* menu = menuForRow(index.row());

@@ -274,6 +274,8 @@ RowCommand ungroupCommand(const QString& name, const QString& title) {
 
 RowCommands PageRowModel::menu(int row) const {
     const PageRowContent& content = rows_.at(row);
+    if (!changesOffered_)
+        return {};
     if (content.isHeader()) {
         return {editGroupCommand(content.row.name), RowCommand::separatorLine(),
                 ungroupCommand(content.row.name, QStringLiteral("Ungroup lists"))};
@@ -289,13 +291,15 @@ RowCommands PageRowModel::menu(int row) const {
 
 RowCommands PageRowModel::leadingSwipe(int row) const {
     const PageRowContent& content = rows_.at(row);
-    if (content.isHeader() || !ListRowText::canEditHere(content.row.list))
+    if (!changesOffered_ || content.isHeader() || !ListRowText::canEditHere(content.row.list))
         return {};
     return {pinCommand(content.row.list)};
 }
 
 RowCommands PageRowModel::trailingSwipe(int row) const {
     const PageRowContent& content = rows_.at(row);
+    if (!changesOffered_)
+        return {};
     if (content.isHeader())
         return {ungroupCommand(content.row.name, QStringLiteral("Ungroup"))};
     return {removeCommand(content.row.list)};

@@ -39,6 +39,8 @@ public:
     void setNow(Date now);
     // Whether lists offer "Rename…": only while the window can show the sheet it opens.
     void setRenameOffered(bool offered) { renameOffered_ = offered; }
+    // Whether rows offer any command at all: not while the store takes no change.
+    void setChangesOffered(bool offered) { changesOffered_ = offered; }
     // Repaints the rows whose words depend on the date (those with a due chip).
     void datedRowsChanged();
 
@@ -52,7 +54,7 @@ public:
     GroupHeaderPresentation header(int row) const;
     // The context menu: for a list "Rename…", "Pin"/"Unpin", a separator and the removal verb
     // (the first two only for lists that can be changed here); for a header "Edit group" and
-    // "Ungroup lists".
+    // "Ungroup lists". Menus, swipes and actions are empty while no changes are offered.
     RowCommands menu(int row) const;
     // Swipe buttons: the leading edge pins a list; the trailing edge removes a list or
     // ungroups a header.
@@ -79,6 +81,7 @@ private:
     QHash<QString, int> rowByID_;
     bool editing_ = false;
     bool renameOffered_ = true;
+    bool changesOffered_ = true;
     std::optional<QString> selectedListID_;
     Date now_;
     RelativeDueText relative_;

@@ -114,7 +114,7 @@ void WindowContent::offerSheets() {
             return sheets_.make(windowSheet(sheet), subject, parent);
         });
     }
-    const bool newList = sheets_.has(WindowSheet::createList);
+    const bool newList = sheets_.has(WindowSheet::createList) && sidebar_->screen().offersNewList();
     placeholder_->newListButton()->setVisible(newList);
     placeholder_->addButton()->setVisible(newList);
 }

@@ -13,6 +13,7 @@
 #include "ui/components/AddItemField.h"
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/ItemHeaderBar.h"
+#include "ui/components/NewGroupPill.h"
 #include "ui/components/NoteField.h"
 #include "ui/components/PaintedButton.h"
 #include "ui/components/SettingsHeaderBar.h"
@@ -39,6 +40,7 @@
 #include "ui/item/NotesSectionView.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/lists/ListsFooter.h"
+#include "ui/lists/ListsHeading.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/lists/PageListView.h"
@@ -800,6 +802,42 @@ bool findTheNewerStoreShownViewOnly(Session& s) {
                      "Groceries shown as view only");
 }
 
+// The sidebar offers nothing that would change these lists: no "+", no New group, no Edit; a
+// right click on a row opens no menu, and a screen reader hears the row offer only to open.
+bool findNothingInTheSidebarThatChangesTheLists(Session& s) {
+    ListsPane& pane = *s.content().sidebar();
+    const struct {
+        const char* what;
+        QWidget* control;
+    } hidden[] = {{"+", pane.footer()->addButton()},
+                  {"New group", pane.footer()->pill()},
+                  {"Edit", pane.heading()->editButton()}};
+    for (const auto& control : hidden)
+        if (control.control->isVisible())
+            return s.fail(QStringLiteral("the sidebar offers ") + control.what);
+
+    // Through the window, as the desktop delivers it: the window turns it into a menu request.
+    PageListView& view = *pane.rowsView();
+    const QPoint at =
+        view.viewport()->mapTo(&s.window(), view.visualRect(s.lists().rows().index(0)).center());
+    QTest::mouseClick(s.window().windowHandle(), Qt::RightButton, Qt::NoModifier, at);
+    QTest::qWait(200);
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+        return s.fail("a right click on Groceries opened a menu");
+    }
+
+    const auto tree = readerTree(s);
+    if (!tree)
+        return false;
+    const QString label = s.lists().rows().listRow(0).accessibilityLabel;
+    const ScreenReader::Element* row = elementNamed(*tree, label);
+    if (!row)
+        return s.fail("no row named " + label);
+    return row->actions == QStringList{"Press"} ||
+           s.fail("the row offers " + row->actions.join(", "));
+}
+
 bool tickOatMilkByAClickChangesNothing(Session& s) {
     if (!s.clickTick("Oat milk"))
         return false;
@@ -861,6 +899,8 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
         {"newer",
          {{"find the lists of a newer Tallybird shown as view only",
            findTheNewerStoreShownViewOnly},
+          {"find nothing in the sidebar that changes the lists",
+           findNothingInTheSidebarThatChangesTheLists},
           {"tick Oat milk by a click, which changes nothing", tickOatMilkByAClickChangesNothing},
           {"add by a request, which is refused", addByARequestIsRefused},
           {"quit with Ctrl+Q, asked nothing", quitWithTheShortcut}}},

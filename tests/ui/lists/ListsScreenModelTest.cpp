@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include <functional>
+
 namespace {
 
 class ListsScreen : public ListsTest {
@@ -154,7 +156,8 @@ TEST_F(ListsScreen, APageBuiltInPlaceOfAnotherCarriesOnItsRestore) {
         page->shown();
         if (!c.removeBefore)
             remove(*page);
-        EXPECT_EQ(page->openListID(), std::nullopt) << "the placeholder, not " << b.name.toStdString();
+        EXPECT_EQ(page->openListID(), std::nullopt)
+            << "the placeholder, not " << b.name.toStdString();
         EXPECT_FALSE(defaults().contains("lastOpenedList"));
     }
 }
@@ -465,6 +468,110 @@ TEST_F(ListsScreen, OnlyListsThatCanBeChangedHereOfferRenameAndPin) {
         const bool editable = c.permission != TBSharePermission::readOnly;
         EXPECT_EQ(store->lists()[0].pinned, editable ? !c.pinned : c.pinned) << c.what;
         EXPECT_EQ(screen->presentedSheet().has_value(), editable) << c.what;
+    }
+}
+
+// A store from a newer Tallybird takes no change: the page offers none, and whatever asks for
+// one anyway leaves the store unasked. Lists still open and groups still fold.
+TEST_F(ListsScreen, AStoreThatTakesNoChangeIsOfferedNone) {
+    using Action = RowCommand::Action;
+    using Sheet = ListsScreenModel::Sheet;
+    const struct {
+        const char* what;
+        std::function<bool(ListsScreenModel&, const QString& list)> offered;
+    } offers[] = {
+        {"the Edit button",
+         [](ListsScreenModel& s, const QString&) { return s.showsEditButton(); }},
+        {"edit mode",
+         [](ListsScreenModel& s, const QString&) {
+             s.toggleEditing();
+             const bool on = s.editing();
+             if (on)
+                 s.toggleEditing();
+             return on;
+         }},
+        {"the New group pill",
+         [](ListsScreenModel& s, const QString&) { return s.showsNewGroupPill(); }},
+        {"the add buttons", [](ListsScreenModel& s, const QString&) { return s.offersNewList(); }},
+        {"the new list sheet",
+         [](ListsScreenModel& s, const QString&) {
+             s.requestNewList();
+             const bool shown = s.presentedSheet() == Sheet::createList;
+             s.dismissSheet();
+             return shown;
+         }},
+        {"the group editor",
+         [](ListsScreenModel& s, const QString&) {
+             s.perform("H#Home", Action::editGroup);
+             s.requestGroupEditor(CollectionEditorMode::create());
+             const bool shown = s.presentedSheet() == Sheet::groupEditor;
+             s.dismissSheet();
+             return shown;
+         }},
+        {"the rename sheet",
+         [](ListsScreenModel& s, const QString& list) {
+             s.perform(list, Action::rename);
+             const bool shown = s.presentedSheet() == Sheet::editList;
+             s.dismissSheet();
+             return shown;
+         }},
+        {"the removal question",
+         [](ListsScreenModel& s, const QString& list) {
+             s.perform(list, Action::remove);
+             const bool asked = s.isConfirmingRemoval();
+             s.cancelRemoval();
+             return asked;
+         }},
+        {"a list's menu",
+         [](ListsScreenModel& s, const QString& list) {
+             return !s.rows().menu(s.rows().rowOf(list)).isEmpty();
+         }},
+        {"a list's swipes",
+         [](ListsScreenModel& s, const QString& list) {
+             const int row = s.rows().rowOf(list);
+             return !s.rows().leadingSwipe(row).isEmpty() || !s.rows().trailingSwipe(row).isEmpty();
+         }},
+        {"a list's actions for a screen reader",
+         [](ListsScreenModel& s, const QString& list) {
+             return !s.rows().accessibleActions(s.rows().rowOf(list)).isEmpty();
+         }},
+        {"a group's menu, swipe and actions",
+         [](ListsScreenModel& s, const QString&) {
+             const int row = s.rows().rowOf("H#Home");
+             return !s.rows().menu(row).isEmpty() || !s.rows().trailingSwipe(row).isEmpty() ||
+                    !s.rows().accessibleActions(row).isEmpty();
+         }},
+    };
+    for (const bool newer : {false, true}) {
+        SCOPED_TRACE(newer ? "a store from a newer Tallybird" : "a store that takes changes");
+        startAfresh();
+        const TBList list = makeList("Tea");
+        const TBList grouped = makeList("Hardware");
+        store->setCollection(QString("Home"), grouped.id);
+        if (newer)
+            reopenFromANewerVersion();
+        auto screen = makeScreen();
+        QSignalSpy refused(store.get(), &ListStore::editRefused);
+        for (const auto& offer : offers)
+            EXPECT_EQ(offer.offered(*screen, "L#" + list.id), !newer) << offer.what;
+
+        // Asked directly all the same: a drop, a pin, an ungrouping.
+        const QStringList before = page(*screen);
+        screen->moveRows({0}, 3);
+        screen->perform("L#" + list.id, Action::pin);
+        screen->perform("H#Home", Action::ungroup);
+        settle();
+        EXPECT_EQ(page(*screen) != before, !newer);
+        EXPECT_EQ(refused.count(), 0) << "the store was asked for a change it cannot make";
+
+        // What changes nothing in the store is still there.
+        screen->openList(list.id);
+        EXPECT_EQ(screen->openListID(), list.id);
+        if (newer) {
+            screen->activate("H#Home");
+            settle();
+            EXPECT_EQ(page(*screen), (QStringList{"Tea", "[Home]"})) << "the group folded";
+        }
     }
 }
 

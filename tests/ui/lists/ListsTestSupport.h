@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -48,6 +50,24 @@ protected:
         QFile::remove(dir.filePath("store.json"));
         settings = std::make_unique<MemoryDefaults>();
         SetUp();
+    }
+
+    // Opens the store again as a newer Tallybird would have left it: what it holds now, in a
+    // file of a higher version, which this program shows and never changes.
+    void reopenFromANewerVersion() {
+        store->flushSaves();
+        store.reset();
+        QFile file(dir.filePath("store.json"));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QJsonObject document = QJsonDocument::fromJson(file.readAll()).object();
+        file.close();
+        document.insert("version", document.value("version").toInt() + 1);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QJsonDocument(document).toJson());
+        file.close();
+        store =
+            std::make_unique<ListStore>(dir.filePath("store.json"), true, false, defaults(), clock);
+        ASSERT_TRUE(store->editRefusal());
     }
 
     // Makes a list; `edit` adjusts it before it is stored.
