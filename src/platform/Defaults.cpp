@@ -284,12 +284,20 @@ void FileDefaults::setAside(const QString& stamp, const QString& why, Locked loc
     }
     stamp_ = fileStamp(path_);
     const QString name = QStringLiteral("“") + path_ + QStringLiteral("”");
+    const std::optional<QString> before = notice_;
     notice_ = kept ? QStringLiteral("The settings file %1 could not be read: %2. It was moved to "
                                     "“%3”, and Tallybird uses its usual settings.")
                          .arg(name, why, *kept)
                    : QStringLiteral("The settings file %1 cannot be read: %2. Tallybird uses "
                                     "its usual settings.")
                          .arg(name, why);
+    // A window that shows the notice learns of a file set aside while it runs (one edited by
+    // hand, say); the reader is not called back in the middle of its read.
+    if (notice_ != before && QCoreApplication::instance()) {
+        auto* self = const_cast<FileDefaults*>(this);
+        QMetaObject::invokeMethod(
+            self, [self] { emit self->unreadableFileNoticeChanged(); }, Qt::QueuedConnection);
+    }
 }
 
 void FileDefaults::announceLater(const QStringList& keys) const {

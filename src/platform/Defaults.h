@@ -57,6 +57,9 @@ public:
 
 signals:
     void changed(const QString& key);
+    // unreadableFileNotice() came to say something new: announced on the next turn of the
+    // event loop, as it is found in the middle of a read.
+    void unreadableFileNoticeChanged();
 
 protected:
     Defaults();

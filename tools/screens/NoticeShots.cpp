@@ -1,7 +1,7 @@
 // Gallery pictures of the notice about the store file: the window whose saves fail (a folder
 // stands where the store file should be), the window showing lists from a newer Tallybird, and
-// the band alone for each trouble it tells of and for changes kept in a file of their own when
-// the program last ended.
+// the band alone for each trouble it tells of, for changes kept in a file of their own when
+// the program last ended, and for a settings file moved aside.
 #include "GalleryShot.h"
 #include "NoUpdates.h"
 
@@ -38,6 +38,18 @@ public:
         store = std::make_unique<ListStore>(opened, false, false, Defaults::standard());
         notice = new StoreNoticeModel(*store, this);
     }
+    // A healthy store whose settings file, beside it, is not JSON: it is moved aside when read.
+    explicit TroubledStore(QObject* parent) : QObject(parent) {
+        const QString path = dir.filePath(QStringLiteral("defaults.json"));
+        QFile broken(path);
+        if (broken.open(QIODevice::WriteOnly))
+            broken.write("{\"textScale\": ");
+        broken.close();
+        settings = std::make_unique<FileDefaults>(path);
+        store = std::make_unique<ListStore>(dir.filePath(QStringLiteral("store.json")), false,
+                                            false, *settings);
+        notice = new StoreNoticeModel(*store, this);
+    }
     // A change whose failed save is reported before the picture is taken.
     void change() {
         store->addList(QStringLiteral("Groceries"));
@@ -45,6 +57,7 @@ public:
     }
 
     QTemporaryDir dir;
+    std::unique_ptr<FileDefaults> settings; // only when the store has settings of its own
     std::unique_ptr<ListStore> store;
     StoreNoticeModel* notice;
     MacUpdater updater{std::make_shared<NoUpdates>()};
@@ -116,7 +129,8 @@ QWidget* bands() {
     auto* refused = new TroubledStore([](const QString&) {}, column, held->store->fileURL());
     auto* kept = new TroubledStore(changesKeptBeside, column);
     auto* newer = new TroubledStore(newerFile, column);
-    for (TroubledStore* sample : {failing, copied, refused, kept, newer})
+    auto* settings = new TroubledStore(column);
+    for (TroubledStore* sample : {failing, copied, refused, kept, newer, settings})
         layout->addWidget(new StoreNoticeBanner(*sample->notice, column));
     return column;
 }

@@ -2,6 +2,7 @@
 #include "ui/window/StoreNoticeModel.h"
 
 #include "intents/StoreNotice.h"
+#include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "store/UnsavedCopies.h"
 
@@ -21,6 +22,8 @@ StoreNoticeModel::StoreNoticeModel(ListStore& store, QObject* parent)
     connect(&store_, &ListStore::lockFailed, this, &StoreNoticeModel::refresh);
     connect(&store_, &ListStore::storeChanged, this, &StoreNoticeModel::refresh);
     connect(&store_, &ListStore::editRefused, this, &StoreNoticeModel::refresh);
+    connect(&store_.defaults(), &Defaults::unreadableFileNoticeChanged, this,
+            &StoreNoticeModel::refresh);
     refresh();
 }
 
@@ -73,6 +76,12 @@ void StoreNoticeModel::refresh() {
         paragraphs.append(StoreNotice::unsavedCopy(copy));
     if (title.isEmpty() && !unsavedCopies_.isEmpty())
         title = QStringLiteral("Changes kept in a separate file");
+    // The settings' own words, as the command line says them: where the file was moved to.
+    if (const std::optional<QString> settings = store_.defaults().unreadableFileNotice()) {
+        paragraphs.append(*settings);
+        if (title.isEmpty())
+            title = settingsTitle();
+    }
     const QString message = paragraphs.join(QLatin1Char('\n'));
     const bool canTryAgain = !store_.lockError() && (failing || notCopied);
     if (title == title_ && message == message_ && canTryAgain == canTryAgain_)

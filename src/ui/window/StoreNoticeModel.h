@@ -10,10 +10,11 @@ class ListStore;
 // saves that fail (until one succeeds again), a lock refused or taken over, a store file that
 // could not be read in full (with where its copy is kept) or not at all, a store file from a
 // newer Tallybird that is only shown, and the files where changes that could not be saved were
-// kept when the program last ended (UnsavedCopies, as they were when the window opened). It
-// keeps every
-// text of the notice and of the question asked before quitting would throw changes away, and
-// offers the retry. Main thread only; the store outlives it.
+// kept when the program last ended (UnsavedCopies, as they were when the window opened); and,
+// least pressing, a settings file (the store's defaults()) that could not be read and was moved
+// aside, whenever that is found. It keeps every text of the notice and of the question asked
+// before quitting would throw changes away, and offers the retry. Main thread only; the store
+// outlives it.
 class StoreNoticeModel : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +28,8 @@ public:
     QString symbol() const { return QStringLiteral("exclamationmark.triangle"); }
     // The title while the store file comes from a newer Tallybird: shown, never changed.
     static QString newerTitle() { return QStringLiteral("Lists from a newer Tallybird"); }
+    // The title while the settings file's trouble is all there is to tell.
+    static QString settingsTitle() { return QStringLiteral("Your settings could not be read"); }
     // Offered while saving fails and trying again could help (not when another process holds
     // the file or it cannot be locked at all).
     bool canTryAgain() const { return canTryAgain_; }

@@ -20,7 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -211,6 +214,91 @@ TEST_F(StoreNoticeModelTest, ChangesKeptWhenTheProgramLastEndedAreNamedUntilMove
     sink->failing = false;
     change(QStringLiteral("Tools"));
     EXPECT_FALSE(StoreNoticeModel(*store).visible());
+}
+
+// A settings file that cannot be read is moved aside when it is read; the window names where,
+// in the words the command line uses, after whatever is wrong with the store file itself.
+TEST_F(StoreNoticeModelTest, ASettingsFileSetAsideIsToldWithWhereItWent) {
+    const auto write = [](const QByteArray& bytes) {
+        return [bytes](const QString& path) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+    };
+    struct Row {
+        const char* what;
+        std::function<void(const QString& settings)> make;
+        std::function<void(const QString& storeFile)> store; // trouble of the store file besides
+        QString title;
+        int paragraph; // where the settings' words stand
+    };
+    const Row rows[] = {
+        {"not JSON", write("{ \"textScale\": "), {}, StoreNoticeModel::settingsTitle(), 0},
+        {"nested too deeply",
+         write("{\"a\": " + QByteArray(600, '[') + QByteArray(600, ']') + "}"),
+         {},
+         StoreNoticeModel::settingsTitle(),
+         0},
+        {"a named pipe",
+         [](const QString& path) {
+             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+         },
+         {},
+         StoreNoticeModel::settingsTitle(),
+         0},
+        {"not JSON, and a store file that does not read in full", write("[1"),
+         write("{ not a store"), "Your lists could not be read in full", 1},
+        {"not JSON, and a store file from a newer Tallybird", write("nul"),
+         write(R"({"version":4,"lists":[],"items":[]})"), StoreNoticeModel::newerTitle(), 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        QTemporaryDir here;
+        const QString path = here.filePath("defaults.json");
+        row.make(path);
+        const QString storeFile = here.filePath("store.json");
+        if (row.store)
+            row.store(storeFile);
+        FileDefaults settings(path);
+        ListStore opened(storeFile, false, false, settings);
+        const StoreNoticeModel model(opened);
+
+        const QStringList aside =
+            QDir(here.path())
+                .entryList({"defaults.json.unreadable-*"}, QDir::AllEntries | QDir::System);
+        ASSERT_EQ(aside.size(), 1) << "the file was moved aside";
+        EXPECT_TRUE(model.visible());
+        EXPECT_EQ(model.title(), row.title);
+        EXPECT_EQ(model.accessibleName(), row.title);
+        const QStringList paragraphs = model.message().split('\n');
+        ASSERT_EQ(paragraphs.size(), row.paragraph + 1) << model.message().toStdString();
+        EXPECT_EQ(paragraphs[row.paragraph], settings.unreadableFileNotice())
+            << "as the command line says it";
+        EXPECT_TRUE(paragraphs[row.paragraph].contains(here.filePath(aside[0])));
+        EXPECT_FALSE(model.canTryAgain());
+        EXPECT_FALSE(model.quitAsksFirst());
+    }
+}
+
+TEST_F(StoreNoticeModelTest, ASettingsFileSetAsideWhileTheWindowIsOpenIsToldThen) {
+    const QString path = dir.filePath("defaults.json");
+    FileDefaults settings(path);
+    settings.setBool("soundsOn", true);
+    ListStore opened(storeFile(), false, false, settings);
+    StoreNoticeModel model(opened);
+    ASSERT_FALSE(model.visible());
+
+    // Edited by hand, and left broken.
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Append));
+    f.write("{ broken");
+    f.close();
+    QSignalSpy changed(&model, &StoreNoticeModel::changed);
+    EXPECT_EQ(settings.boolValue("soundsOn"), std::nullopt);
+    ASSERT_TRUE(changed.wait(2000));
+    EXPECT_EQ(model.title(), StoreNoticeModel::settingsTitle());
+    EXPECT_EQ(model.message(), settings.unreadableFileNotice());
 }
 
 TEST_F(StoreNoticeModelTest, ANewerStoreIsShownAsViewOnlyAndNothingIsLostOnQuitting) {

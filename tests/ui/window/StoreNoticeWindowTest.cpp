@@ -1,5 +1,6 @@
 // The notice about the store file in the real window, offscreen: the band above the content
-// while saving fails, its "Try Again", and the question before quitting throws changes away.
+// while saving fails, its "Try Again", the settings file set aside, and the question before
+// quitting throws changes away.
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
@@ -144,6 +145,32 @@ TEST_F(StoreNoticeWindowTest, QuittingWhileSavingFailsAsksFirst) {
     ASSERT_NE(question(), nullptr);
     QTest::mouseClick(questionButton("Quit Anyway"), Qt::LeftButton);
     EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(StoreNoticeWindowTest, TheBandNamesWhereAnUnreadableSettingsFileWasMoved) {
+    QTemporaryDir here;
+    const QString path = here.filePath(QStringLiteral("defaults.json"));
+    QFile broken(path);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("{ \"textScale\": ");
+    broken.close();
+    auto settings = std::make_shared<FileDefaults>(path);
+    Defaults::setStandard(settings);
+    ListStore own(here.filePath(QStringLiteral("store.json")), false, false, *settings);
+    MainWindow shown(own, updater);
+    shown.show();
+
+    auto* band = shown.findChild<StoreNoticeBanner*>();
+    ASSERT_NE(band, nullptr);
+    ASSERT_TRUE(band->isVisible());
+    EXPECT_EQ(band->titleLabel()->text(), "Your settings could not be read");
+    const QString said = band->messageLabel()->text();
+    const QStringList aside = QDir(here.path()).entryList({"defaults.json.unreadable-*"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_TRUE(said.contains("“" + here.filePath(aside[0]) + "”")) << said.toStdString();
+    EXPECT_EQ(said, settings->unreadableFileNotice());
+    EXPECT_FALSE(band->tryAgainButton()->isVisible()) << "nothing to try again";
+    EXPECT_TRUE(shown.content()->isEnabled());
 }
 
 TEST_F(StoreNoticeWindowTest, QuittingAsksNothingWhenNoRetryCouldSave) {
