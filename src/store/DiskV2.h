@@ -73,6 +73,10 @@ struct DiskV2 {
     QByteArray encode(StoreEncodingCache* cache = nullptr) const;
     // One item's element, exactly as TBItem::toJson() dumps it.
     static QByteArray encodeItem(const TBItem& item);
+    // How many items encodeItem() has encoded, on the calling thread and on every thread: the
+    // work a save's encoding cache saves, and where it was done.
+    static quint64 itemsEncodedOnThisThread();
+    static quint64 itemsEncodedInAll();
     // An archived record's member of "archivedRecords": the key, then the Base64 text.
     static QByteArray encodeArchiveMember(const QString& key, const QByteArray& base64);
     static void appendArchiveMember(QByteArray& out, const QString& key, const QByteArray& base64);

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -340,10 +341,28 @@ void appendItems(Output& out, const QList<TBItem>& items, StoreEncodingCache* ca
 
 } // namespace
 
+namespace {
+thread_local quint64 itemsEncodedHere = 0;
+std::atomic<quint64> itemsEncoded{0};
+} // namespace
+
+quint64 DiskV2::itemsEncodedOnThisThread() {
+    return itemsEncodedHere;
+}
+
+quint64 DiskV2::itemsEncodedInAll() {
+    return itemsEncoded.load();
+}
+
 QByteArray DiskV2::encodeItem(const TBItem& item) {
+    ++itemsEncodedHere;
+    itemsEncoded.fetch_add(1, std::memory_order_relaxed);
     QByteArray text;
     text.reserve(160 + 3 * (item.text.size() + item.notes.size()));
     appendItem(text, item);
+    // Kept in the encoding cache for as long as the item is unchanged: without the room
+    // reserved for the worst case.
+    text.squeeze();
     return text;
 }
 

@@ -148,60 +148,24 @@ const QList<TBList>& ListStore::sortedLists() {
 
 void ListStore::rebuildDerivedCacheIfNeeded() {
     sortedLists();
-    if (!itemsCacheValid_) {
-        QHash<QString, QList<TBItem>> byList;
-        for (const TBItem& item : std::as_const(allItems_))
-            byList[item.listID].append(item);
-        for (auto it = byList.begin(); it != byList.end(); ++it)
-            displaySort(it.value());
-        itemsByListCache_ = std::move(byList);
-        itemsCacheValid_ = true;
-        staleItemLists_.clear();
-    } else if (!staleItemLists_.isEmpty()) {
-        rebuildItemsOf(std::exchange(staleItemLists_, {}));
-    }
-}
-
-void ListStore::rebuildItemsOf(const QSet<QString>& listIDs) {
-    // allItems_ is read as const: the writer may share it, and a detach would copy every item.
-    // The items keep the order they have in allItems_ before the stable sort, as in a full
-    // rebuild. An edit touches one list nearly always: its id is compared without hashing.
-    QHash<QString, QList<TBItem>> fresh;
-    for (const QString& listID : listIDs)
-        fresh.insert(listID, {});
-    if (listIDs.size() == 1) {
-        const QString& only = *listIDs.begin();
-        QList<TBItem>& slot = fresh[only];
-        for (const TBItem& item : std::as_const(allItems_)) {
-            if (item.listID == only)
-                slot.append(item);
-        }
-    } else {
-        for (const TBItem& item : std::as_const(allItems_)) {
-            const auto slot = fresh.find(item.listID);
-            if (slot != fresh.end())
-                slot->append(item);
-        }
-    }
-    for (auto it = fresh.begin(); it != fresh.end(); ++it) {
-        if (it->isEmpty()) {
-            itemsByListCache_.remove(it.key());
-            continue;
-        }
-        displaySort(it.value());
-        itemsByListCache_.insert(it.key(), std::move(it.value()));
-    }
 }
 
 QList<TBItem> ListStore::items(const QString& listID) {
-    rebuildDerivedCacheIfNeeded();
-    return itemsByListCache_.value(listID);
+    if (const auto cached = itemsByListCache_.constFind(listID); cached != itemsByListCache_.cend())
+        return *cached;
+    QList<TBItem> sorted = itemsOf(listID);
+    // Only the lists asked for are kept: every list's items sorted at once would double what a
+    // large store holds of its items. A list without items is not kept: any id may be asked.
+    if (!sorted.isEmpty())
+        itemsByListCache_.insert(listID, sorted);
+    return sorted;
 }
 
 QList<TBItem> ListStore::itemsOf(const QString& listID) const {
-    if (itemsCacheValid_ && !staleItemLists_.contains(listID))
-        return itemsByListCache_.value(listID);
-    // In the order they have in allItems_ before the stable sort, as in a rebuild.
+    if (const auto cached = itemsByListCache_.constFind(listID); cached != itemsByListCache_.cend())
+        return *cached;
+    // allItems_ is read as const: the writer may share it, and a detach would copy every item.
+    // The items keep the order they have in allItems_ before the stable sort.
     QList<TBItem> items;
     for (const TBItem& item : std::as_const(allItems_)) {
         if (item.listID == listID)

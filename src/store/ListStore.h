@@ -190,18 +190,20 @@ public:
     void setShareFlagRefresh(std::function<void()> refresh) { shareFlagRefresh_ = refresh; }
 
     // --- Display order and queries ---
+    // Brings sortedListsCache() up to date.
     void rebuildDerivedCacheIfNeeded();
     const QList<TBList>& sortedListsCache() const { return sortedListsCache_; }
-    // The lists in display order, brought up to date without sorting every list's items too:
-    // all that finding a list needs.
+    // The lists in display order, brought up to date.
     const QList<TBList>& sortedLists();
-    bool derivedCacheValid() const {
-        return listsCacheValid_ && itemsCacheValid_ && staleItemLists_.isEmpty();
-    }
+    bool listsCacheValid() const { return listsCacheValid_; }
+    // A list's items in display order, kept for the next call until they change: for the
+    // lists on screen. Only the lists asked for are kept.
     QList<TBItem> items(const QString& listID);
-    // The same items, for a single look at one list: taken from the cache when it holds them,
-    // otherwise picked out and sorted without building the cache of every list.
+    // The same items, for a single look at one list: taken from what items() keeps when it
+    // holds them, otherwise picked out and sorted, and not kept.
     QList<TBItem> itemsOf(const QString& listID) const;
+    // Whether items() keeps that list's items in display order now.
+    bool itemsKept(const QString& listID) const { return itemsByListCache_.contains(listID); }
     QStringList tags(const QString& listID);
     QStringList vocabulary(const QString& listID);
 
@@ -427,7 +429,6 @@ private:
     void itemsChanged();
     void itemsChanged(const QString& listID);
     void listsChanged();
-    void rebuildItemsOf(const QSet<QString>& listIDs);
     // Whether the list exists and may be edited here.
     bool isEditable(const QString& listID) const;
     // The order an item added at the end of the list takes: one past its highest.
@@ -506,12 +507,10 @@ private:
     mutable QHash<QString, qsizetype> listIndex_;
     mutable qsizetype listsIndexed_ = -1;
     mutable const TBList* listsIndexedAt_ = nullptr;
-    // The lists in display order, and each list's items in display order. A change of items
-    // makes stale only the lists it touched (staleItemLists_): rebuilding every list after each
-    // edit costs a large store most of an edit's time.
+    // The lists in display order, and the items in display order of the lists asked for. A
+    // change of items drops only the lists it touched: rebuilding every list after each edit
+    // costs a large store most of an edit's time, and keeping every list a copy of each item.
     bool listsCacheValid_ = false;
-    bool itemsCacheValid_ = false;
-    QSet<QString> staleItemLists_;
     QList<TBList> sortedListsCache_;
     QHash<QString, QList<TBItem>> itemsByListCache_;
     QList<TBCircle> circles_;

@@ -12,12 +12,10 @@
 #include <algorithm>
 
 void ListStore::itemsChanged() {
-    itemsCacheValid_ = false;
-    staleItemLists_.clear();
+    itemsByListCache_.clear();
 }
 void ListStore::itemsChanged(const QString& listID) {
-    if (itemsCacheValid_)
-        staleItemLists_.insert(listID);
+    itemsByListCache_.remove(listID);
 }
 void ListStore::listsChanged() {
     listsCacheValid_ = false;

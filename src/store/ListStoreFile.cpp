@@ -2,7 +2,6 @@
 #include "ListStore.h"
 
 #include "DiskV2.h"
-#include "StoreEncodingCache.h"
 #include "StoreFileBytes.h"
 #include "StoreLocation.h"
 #include "StoreWriter.h"
@@ -82,9 +81,10 @@ void ListStore::load() {
             refuseNewerFile();
         adopt(*disk);
         disk.reset();
-        // The first save then writes only what changed, like every later one.
+        // Encoded on the writer's thread while it has nothing to write: the first save then
+        // writes only what changed, like every later one.
         if (writer_)
-            writer_->primeCache(StoreEncodingCache::of(allItems_));
+            writer_->primeCache(allItems_);
         return;
     }
 

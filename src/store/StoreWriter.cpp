@@ -8,6 +8,9 @@
 #include "UnreadableCopies.h"
 
 #include <exception>
+#include <functional>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 #include <utility>
@@ -16,23 +19,40 @@ struct StoreWriter::Job {
     quint64 save = 0;
     DiskV2 state;
     Date now;
-    // What the writer lets go of while it writes this state: cache entries and a cache that
-    // was replaced. They share texts with the owner's state.
+    // What the writer lets go of while it writes this state: cache entries, and items it was
+    // to encode ahead that this save encodes instead. They share texts with the owner's state.
     std::vector<StoreEncodingCache::Entry> dropped;
-    std::unique_ptr<StoreEncodingCache> replacedCache;
+    std::unique_ptr<QList<TBItem>> notPrimed;
 };
 
 StoreWriter::StoreWriter(QString path, std::shared_ptr<StoreFileSink> sink)
     : path_(std::move(path)), signal_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
       sink_(std::move(sink)), cache_(std::make_unique<StoreEncodingCache>()) {
     thread_ = std::thread([this] { run(); });
+    // Set from here, so that they hold from the first save on.
+    pthread_setname_np(thread_.native_handle(), threadName());
+    sched_param batch{};
+    pthread_setschedparam(thread_.native_handle(), SCHED_BATCH, &batch);
 }
+
+namespace {
+
+// Woken at batch priority, the writer never takes the core of the thread that woke it: it runs
+// beside it, or once it waits. At work it is an ordinary thread again, so that when every core
+// is busy its returns from the disk are not each left to wait their turn behind the others.
+void setPolicy(int policy) {
+    sched_param param{};
+    pthread_setschedparam(pthread_self(), policy, &param);
+}
+
+} // namespace
 
 StoreWriter::~StoreWriter() {
     {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
     }
+    interrupted_ = true;
     wake_.notify_all();
     thread_.join();
     if (signal_ >= 0)
@@ -54,10 +74,13 @@ void StoreWriter::keepCopyBeforeFirstWrite() {
     copyFirst_ = true;
 }
 
-void StoreWriter::primeCache(StoreEncodingCache cache) {
-    auto primed = std::make_unique<StoreEncodingCache>(std::move(cache));
-    const std::lock_guard lock(mutex_);
-    std::swap(primed_, primed);
+void StoreWriter::primeCache(QList<TBItem> items) {
+    auto toPrime = std::make_unique<QList<TBItem>>(std::move(items));
+    {
+        const std::lock_guard lock(mutex_);
+        std::swap(toPrime_, toPrime);
+    }
+    wake_.notify_one();
 }
 
 quint64 StoreWriter::save(DiskV2 state, Date now) {
@@ -71,13 +94,16 @@ quint64 StoreWriter::save(DiskV2 state, Date now) {
         // A state still waiting is older than this one, which holds all of its changes.
         replaced = std::exchange(waiting_, std::move(job));
     }
+    interrupted_ = true;
     wake_.notify_one();
     // The replaced state is let go here, on the owner's thread and outside the lock.
     return requested_;
 }
 
 std::optional<StoreWriter::Report> StoreWriter::takeReport() {
+    std::vector<std::shared_ptr<const void>> handedBack;
     const std::lock_guard lock(mutex_);
+    handedBack.swap(handedBack_); // let go of below, after the lock
     if (reports_.empty())
         return std::nullopt;
     Report report = std::move(reports_.front());
@@ -87,23 +113,36 @@ std::optional<StoreWriter::Report> StoreWriter::takeReport() {
 
 void StoreWriter::waitUntilIdle() {
     std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return !waiting_ && !busy_; });
+    idle_.wait(lock, [this] { return !waiting_ && !toPrime_ && !busy_; });
 }
 
 void StoreWriter::run() {
     for (;;) {
         std::unique_ptr<Job> job;
+        std::unique_ptr<QList<TBItem>> toPrime;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return waiting_ || stopping_; });
-            if (!waiting_)
+            wake_.wait(lock, [this] { return waiting_ || toPrime_ || stopping_; });
+            if (waiting_) {
+                job = std::move(waiting_);
+                // A save encodes what is not in the cache yet: nothing is left to do ahead.
+                job->notPrimed = std::move(toPrime_);
+            } else if (toPrime_ && !stopping_) {
+                toPrime = std::move(toPrime_);
+            } else {
                 return; // stopping, with nothing left to write
-            job = std::move(waiting_);
-            busy_ = true;
-            if (primed_) {
-                job->replacedCache = std::move(cache_);
-                cache_ = std::move(primed_);
             }
+            busy_ = true;
+        }
+        setPolicy(SCHED_OTHER);
+        if (toPrime) {
+            prime(*toPrime);
+            rest([&] {
+                // The owner lets go of the items at its next look at the reports.
+                handedBack_.push_back(std::shared_ptr<const QList<TBItem>>(std::move(toPrime)));
+            });
+            signalReport();
+            continue;
         }
         std::shared_ptr<StoreFileSink> sink;
         {
@@ -116,16 +155,38 @@ void StoreWriter::run() {
             const std::lock_guard lock(mutex_);
             reports_.push_back(std::move(report));
         }
-        const quint64 one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(signal_, &one, sizeof one);
+        signalReport();
         // Only once the save is reported: the owner answers meanwhile.
         sink->releaseReplaced();
-        {
-            const std::lock_guard lock(mutex_);
-            busy_ = false;
-            if (!waiting_)
-                idle_.notify_all();
-        }
+        rest([] {});
+    }
+}
+
+void StoreWriter::rest(const std::function<void()>& underLock) {
+    setPolicy(SCHED_BATCH);
+    const std::lock_guard lock(mutex_);
+    underLock();
+    busy_ = false;
+    if (!waiting_)
+        idle_.notify_all();
+}
+
+void StoreWriter::signalReport() {
+    const quint64 one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(signal_, &one, sizeof one);
+}
+
+void StoreWriter::prime(const QList<TBItem>& items) {
+    // Only a cache that no save has filled yet: entries are never let go of on this thread.
+    if (!cache_->entries.empty())
+        return;
+    cache_->entries.reserve(size_t(items.size()));
+    for (const TBItem& item : items) {
+        // A save or the end cuts it short: the entries made so far are the first items', which
+        // is all a save needs of them.
+        if (interrupted_.load(std::memory_order_relaxed))
+            return;
+        cache_->entries.push_back({item, DiskV2::encodeItem(item)});
     }
 }
 

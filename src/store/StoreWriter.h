@@ -2,15 +2,21 @@
 
 #include "platform/Date.h"
 
+#include "model/TBItem.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 class StoreFileSink;
 struct DiskV2;
@@ -20,6 +26,11 @@ struct StoreEncodingCache;
 // goes on at once; the writer encodes the states in the order given and replaces the file with
 // each, and when several wait, only the newest is written (it holds every change of the ones it
 // replaces). Each finished write is reported back, numbered as its save() call was.
+//
+// The thread waits at the scheduler's batch priority: woken by a save, it never takes the core of
+// the thread that handed it over (the UI thread in the program), which goes on drawing the
+// change, but runs beside it on another core, or once it waits. At work it is an ordinary
+// thread.
 //
 // Thread contract: every public call is made on the owner's thread. The owner learns of new
 // reports by watching reportSignal() (an event descriptor that turns readable), or by calling
@@ -56,9 +67,12 @@ public:
     // The file on disk did not read in full: it is copied aside (UnreadableCopies) before the
     // first write over it, and nothing is written while that copy fails.
     void keepCopyBeforeFirstWrite();
-    // Item texts encoded while the file was read, so that the first save need not encode them.
-    // Given before the first save.
-    void primeCache(StoreEncodingCache cache);
+    // The items just read: the writer encodes them on its own thread while nothing waits to be
+    // written, so that the first save need not encode them. Given before the first save; a
+    // save that comes first encodes them itself.
+    void primeCache(QList<TBItem> items);
+    // The name the writer's thread goes by (in /proc and in a debugger's list of threads).
+    static const char* threadName() { return "store writer"; }
 
     // Queues `state` to be written; `now` stamps a copy of an unreadable file. Returns the
     // number of this save, one more than the last.
@@ -72,13 +86,17 @@ public:
     // The oldest report not yet taken, if any.
     std::optional<Report> takeReport();
     // Blocks until every save handed over so far is written or has failed, and the writer has
-    // let go of the files they replaced.
+    // let go of the files they replaced and encoded the items it was given to prime with.
     void waitUntilIdle();
 
 private:
     struct Job;
     void run();
     Report write(Job& job, StoreFileSink& sink);
+    void prime(const QList<TBItem>& items);
+    // Back to batch priority, then marked idle (with `underLock` done under the lock).
+    void rest(const std::function<void()>& underLock);
+    void signalReport();
 
     const QString path_;
     const int signal_;
@@ -91,9 +109,14 @@ private:
     bool busy_ = false;
     bool stopping_ = false;
     bool copyFirst_ = false;
+    // Asks the writer to stop encoding ahead: a save waits, or the end has come.
+    std::atomic<bool> interrupted_{false};
     std::shared_ptr<StoreFileSink> sink_;
-    std::unique_ptr<StoreEncodingCache> primed_;
+    std::unique_ptr<QList<TBItem>> toPrime_;
     std::deque<Report> reports_;
+    // What the writer took from the owner without a save to report it with; let go of on the
+    // owner's thread by the next takeReport().
+    std::vector<std::shared_ptr<const void>> handedBack_;
 
     // The writer thread's own.
     std::unique_ptr<StoreEncodingCache> cache_;
