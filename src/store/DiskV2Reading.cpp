@@ -13,6 +13,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -185,9 +186,20 @@ QSet<QString> textSet(od::value& value, const char* what) {
 
 QMap<QString, FieldSet> fieldMap(od::value& value, const char* what) {
     QMap<QString, FieldSet> map;
+    // A store that never synced marks every field of every item: equal marks share one set,
+    // as those the store makes do, instead of holding a set of names of their own each.
+    constexpr qsizetype kept = 16;
+    QList<FieldSet> seen;
     eachMember(objectOf(value, what), what, [&](od::field& field, od::value& fields) {
+        const QString key = keyOf(field, what);
+        FieldSet set = textSet(fields, what);
+        const auto same = std::find(seen.cbegin(), seen.cend(), set);
+        if (same != seen.cend())
+            set = *same;
+        else if (seen.size() < kept)
+            seen.append(set);
         // Keys come sorted from this program's writer: each goes in at the end.
-        map.insert(map.cend(), keyOf(field, what), textSet(fields, what));
+        map.insert(map.cend(), key, set);
     });
     return map;
 }
