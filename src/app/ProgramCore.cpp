@@ -78,9 +78,15 @@ bool ProgramCore::open(int waitMs, QString* error) {
             done(cloudError);
             return;
         }
-        sync->syncNow([done](std::optional<cloud::CloudError> failure) {
-            done(failure ? std::optional<QString>(failure->message) : std::nullopt);
-        });
+        // A request's change is on disk before its pass starts, and what the pass takes in
+        // (marks cleared, the server's copies, the engines' states) is written on: its reply
+        // does not wait for that write. Were the program to stop first, the next pass would
+        // send and fetch the same again, to the same end.
+        sync->syncNow(
+            [done](std::optional<cloud::CloudError> failure) {
+                done(failure ? std::optional<QString>(failure->message) : std::nullopt);
+            },
+            {}, CloudSync::Answer::onceEnded);
     });
     sync_ = passes_->step(replySyncWaitMs, IntentFrame::syncTooSlowReason());
     // Local edits reach the cloud one second after the last of a burst, once it is started.

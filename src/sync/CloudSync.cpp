@@ -72,21 +72,21 @@ void CloudSync::engineGone(CloudEngine& engine) {
     latestState(engine.scope()).reset();
 }
 
-void CloudSync::syncNow(Done done, std::function<void()> fetching) {
+void CloudSync::syncNow(Done done, std::function<void()> fetching, Answer answer) {
     store_.startEnginesIfAllowed();
     ++passes_;
     QPointer<CloudSync> self(this);
     runStep(
         0,
-        [self, done](std::optional<cloud::CloudError> error) {
+        [self, done, answer](std::optional<cloud::CloudError> error) {
             if (!self) {
                 if (done)
                     done(error);
                 return;
             }
             // The store writes on a thread of its own: the caller hears of the pass's end once
-            // what the pass wrote is on disk.
-            if (!self->passEnded()) {
+            // what the pass wrote is on disk, unless it asked to hear of it at once.
+            if (!self->passEnded() || answer == Answer::onceEnded) {
                 if (done)
                     done(error);
                 return;

@@ -46,10 +46,15 @@ public:
     // device sent (a container made anew), sends again what it lacks. The first error ends the
     // pass and is handed to `done`; without engines (no cloud, no cloud sync, or the switch
     // off) it completes at once without error.
-    // What the pass changed in the store is saved in one write, asked for before `done` runs.
-    // `fetching`, when given, runs as the fetching begins: whatever the cloud holds by then,
-    // the pass brings unless it fails.
-    void syncNow(Done done, std::function<void()> fetching = {});
+    // What the pass changed in the store is saved in one write, asked for before `done` runs;
+    // `answer` says whether `done` also waits for that write to be on disk. `fetching`, when
+    // given, runs as the fetching begins: whatever the cloud holds by then, the pass brings
+    // unless it fails.
+    enum class Answer {
+        onceSaved, // what the pass took in is on disk
+        onceEnded, // the pass ended; what it took in is being written
+    };
+    void syncNow(Done done, std::function<void()> fetching = {}, Answer answer = Answer::onceSaved);
 
     // --- Engine events, on the store's thread ---
     void handle(const cloud::SyncEngineEvent& event, EngineScope scope);
