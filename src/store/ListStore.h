@@ -570,6 +570,7 @@ private:
         bool deferred = false; // its save failed, and the next one decides
     };
     std::unique_ptr<StoreWriter> writer_;
+    bool itemsLent_ = false; // to the writer, to encode ahead (StoreWriter::primeCache)
     QSocketNotifier* reportWatch_ = nullptr;
     quint64 savedThrough_ = 0;
     std::deque<SaveWaiter> saveWaiters_;

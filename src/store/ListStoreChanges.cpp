@@ -2,6 +2,8 @@
 // observers once, when the outermost operation or batch ends.
 #include "ListStore.h"
 
+#include "StoreWriter.h"
+
 #include "model/Markdown.h"
 
 #include <exception>
@@ -9,6 +11,10 @@
 
 ListStore::ChangeScope::ChangeScope(ListStore& store)
     : store_(store), uncaught_(std::uncaught_exceptions()) {
+    // Every change of the items is made inside a scope: the items lent to the writer at load
+    // come back first, or the change would copy every one of them.
+    if (std::exchange(store_.itemsLent_, false))
+        store_.writer_->takeBackPrimed();
     ++store_.changeDepth_;
 }
 

@@ -72,7 +72,7 @@ void ListStore::setDone(const QString& itemID, bool done) {
     if (refusesEdit())
         return;
     const qsizetype index = indexOfEditableItem(itemID);
-    if (index < 0 || allItems_[index].done == done)
+    if (index < 0 || allItems_.at(index).done == done)
         return;
     const ChangeScope scope(*this);
     const TBItem before = allItems_[index];

@@ -83,8 +83,10 @@ void ListStore::load() {
         disk.reset();
         // Encoded on the writer's thread while it has nothing to write: the first save then
         // writes only what changed, like every later one.
-        if (writer_)
+        if (writer_) {
             writer_->primeCache(allItems_);
+            itemsLent_ = true;
+        }
         return;
     }
 

@@ -83,6 +83,22 @@ void StoreWriter::primeCache(QList<TBItem> items) {
     wake_.notify_one();
 }
 
+void StoreWriter::takeBackPrimed() {
+    std::unique_ptr<QList<TBItem>> notBegun;
+    std::vector<std::shared_ptr<const void>> handedBack;
+    {
+        std::unique_lock lock(mutex_);
+        notBegun = std::move(toPrime_);
+        if (priming_) {
+            // Stopped after the item it is encoding: a moment's wait.
+            interrupted_ = true;
+            idle_.wait(lock, [this] { return !priming_; });
+        }
+        handedBack.swap(handedBack_);
+    }
+    // Let go of here, after the lock.
+}
+
 quint64 StoreWriter::save(DiskV2 state, Date now) {
     auto job = std::make_unique<Job>();
     job->save = ++requested_;
@@ -129,6 +145,7 @@ void StoreWriter::run() {
                 job->notPrimed = std::move(toPrime_);
             } else if (toPrime_ && !stopping_) {
                 toPrime = std::move(toPrime_);
+                priming_ = true;
             } else {
                 return; // stopping, with nothing left to write
             }
@@ -138,8 +155,11 @@ void StoreWriter::run() {
         if (toPrime) {
             prime(*toPrime);
             rest([&] {
-                // The owner lets go of the items at its next look at the reports.
+                // The owner lets go of the items at its next look at the reports, or when it
+                // takes them back.
                 handedBack_.push_back(std::shared_ptr<const QList<TBItem>>(std::move(toPrime)));
+                priming_ = false;
+                idle_.notify_all();
             });
             signalReport();
             continue;

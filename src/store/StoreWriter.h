@@ -71,6 +71,10 @@ public:
     // written, so that the first save need not encode them. Given before the first save; a
     // save that comes first encodes them itself.
     void primeCache(QList<TBItem> items);
+    // The owner is about to change the items it gave primeCache(): takes them back at once, so
+    // that changing them copies none, with the encoding ahead stopped where it is (what it
+    // encoded stays of use).
+    void takeBackPrimed();
     // The name the writer's thread goes by (in /proc and in a debugger's list of threads).
     static const char* threadName() { return "store writer"; }
 
@@ -109,7 +113,9 @@ private:
     bool busy_ = false;
     bool stopping_ = false;
     bool copyFirst_ = false;
-    // Asks the writer to stop encoding ahead: a save waits, or the end has come.
+    bool priming_ = false; // encoding the items of primeCache() ahead
+    // Asks the writer to stop encoding ahead: a save waits, the owner takes the items back, or
+    // the end has come.
     std::atomic<bool> interrupted_{false};
     std::shared_ptr<StoreFileSink> sink_;
     std::unique_ptr<QList<TBItem>> toPrime_;

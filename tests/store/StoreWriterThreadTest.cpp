@@ -183,6 +183,35 @@ TEST_F(StoreWriterThreadTest, TheItemsReadAreEncodedOnTheWriterThreadAndTheFirst
     }
 }
 
+TEST_F(StoreWriterThreadTest, AChangeSoonAfterLoadingCopiesNoItem) {
+    constexpr int count = 2000;
+    struct Case {
+        const char* what;
+        bool writerIdleFirst;
+    };
+    const Case cases[] = {
+        {"at once, while the writer encodes ahead", false},
+        {"once the writer is idle", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(fileOfItems(count));
+        auto store = open(false);
+        ASSERT_EQ(store->allItems().size(), count);
+        if (c.writerIdleFirst)
+            store->flushSaves();
+        // Changed in place: the items the writer was given to encode ahead came back first.
+        const TBItem* before = store->allItems().constData();
+        store->setDone("I7", true);
+        EXPECT_EQ(store->allItems().constData(), before) << "every item was copied";
+        store.reset();
+        const DiskV2 onDisk = DiskV2::decode(fileBytes(), Date(0));
+        ASSERT_EQ(onDisk.items.size(), count);
+        EXPECT_TRUE(onDisk.items[7].done);
+        EXPECT_FALSE(onDisk.items[8].done);
+    }
+}
+
 TEST_F(StoreWriterThreadTest, OnlyTheListsAskedForKeepTheirItemsInDisplayOrder) {
     auto store = open(false);
     QStringList lists;
