@@ -3,15 +3,12 @@
 // display order of a list's items is kept only for the lists asked for.
 #include "StoreTestSupport.h"
 
-#include "store/StoreFileSink.h"
 #include "store/StoreWriter.h"
+#include "support/HeldSink.h"
 
 #include <QDir>
 
 #include <sched.h>
-
-#include <condition_variable>
-#include <mutex>
 
 namespace {
 
@@ -45,35 +42,6 @@ QByteArray fileOfItems(int count) {
     }
     return disk.encode();
 }
-
-// Writes as the program does, and holds each write until the test lets it go on.
-class HeldSink final : public StoreFileSink {
-public:
-    bool replace(const QString& path, const Content& content, QString* error) override {
-        {
-            std::unique_lock lock(mutex_);
-            ++arrived_;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return open_; });
-        }
-        return StoreFileSink::unsynced()->replace(path, content, error);
-    }
-    void waitForWrite() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return arrived_ > 0; });
-    }
-    void open() {
-        const std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int arrived_ = 0;
-    bool open_ = false;
-};
 
 class StoreWriterThreadTest : public StoreTest {};
 

@@ -3,47 +3,15 @@
 // change was on disk before their pass began).
 #include "SyncTestSupport.h"
 
-#include "store/StoreFileSink.h"
+#include "support/HeldSink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
-#include <condition_variable>
-#include <mutex>
-
 namespace synctest {
 namespace {
-
-// Writes as the tests do, and holds every write while closed.
-class HeldSink final : public StoreFileSink {
-public:
-    bool replace(const QString& path, const Content& content, QString* error) override {
-        {
-            std::unique_lock lock(mutex_);
-            ++arrived_;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return open_; });
-        }
-        return StoreFileSink::unsynced()->replace(path, content, error);
-    }
-    int arrived() {
-        const std::lock_guard lock(mutex_);
-        return arrived_;
-    }
-    void open() {
-        const std::lock_guard lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    int arrived_ = 0;
-    bool open_ = false;
-};
 
 class PassAnswerTest : public SyncTest {};
 
