@@ -183,13 +183,18 @@ std::optional<CloudError> SyncEngine::Core::send() {
     // again after a failure waits for the next call.
     ChangeSet tried;
     for (;;) {
+        // A batch is made of the oldest changes not tried yet, so only those are offered: a
+        // first sync holds tens of thousands, and copying them all for every batch of a few
+        // hundred costs time and leaves the memory of a first sync scattered.
         ChangeMap<SyncEngineState::Version> eligible;
         SendChangesContext context;
-        for (const auto& [change, version] : state.versionedRecordZoneChanges()) {
-            if (!tried.contains(change)) {
-                eligible.emplace(change, version);
-                context.pendingChanges.push_back(change);
-            }
+        const auto untried = state.firstVersionedRecordZoneChanges(
+            size_t(batchSize),
+            [&](const PendingRecordZoneChange& change) { return tried.contains(change); });
+        context.pendingChanges.reserve(untried.size());
+        for (const auto& [change, version] : untried) {
+            eligible.emplace(change, version);
+            context.pendingChanges.push_back(change);
         }
         if (eligible.empty())
             break;

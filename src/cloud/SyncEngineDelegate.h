@@ -12,8 +12,9 @@ namespace cloud {
 
 class SyncEngine;
 
-// What the engine may still send in the current call: pending record changes it has not tried
-// yet, oldest first, and how many it sends at most in one batch.
+// What the engine may send in its next batch of the current call: the oldest pending record
+// changes it has not tried yet (no more than one batch holds), and how many it sends at most in
+// one batch.
 struct SendChangesContext {
     std::vector<PendingRecordZoneChange> pendingChanges;
     int batchSize = 0;

@@ -179,6 +179,18 @@ SyncEngineState::PendingList<Change>::versioned() const {
 }
 
 template <typename Change>
+std::vector<std::pair<Change, SyncEngineState::Version>>
+SyncEngineState::PendingList<Change>::firstVersioned(
+    size_t limit, const std::function<bool(const Change&)>& skip) const {
+    std::vector<std::pair<Change, Version>> out;
+    for (auto it = entries_.begin(); it != entries_.end() && out.size() < limit; ++it) {
+        if (!skip(it->first))
+            out.push_back(*it);
+    }
+    return out;
+}
+
+template <typename Change>
 std::vector<Change> SyncEngineState::PendingList<Change>::changes() const {
     std::vector<Change> out;
     out.reserve(entries_.size());
@@ -231,6 +243,13 @@ std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>>
 SyncEngineState::versionedRecordZoneChanges() const {
     std::lock_guard lock(mutex_);
     return recordChanges_.versioned();
+}
+
+std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>>
+SyncEngineState::firstVersionedRecordZoneChanges(
+    size_t limit, const std::function<bool(const PendingRecordZoneChange&)>& skip) const {
+    std::lock_guard lock(mutex_);
+    return recordChanges_.firstVersioned(limit, skip);
 }
 
 void SyncEngineState::removeIfUnchanged(const PendingDatabaseChange& change, Version version) {

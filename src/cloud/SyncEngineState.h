@@ -6,6 +6,7 @@
 #include <QHashFunctions>
 #include <QString>
 
+#include <functional>
 #include <list>
 #include <map>
 #include <memory>
@@ -100,6 +101,10 @@ public:
     using Version = quint64;
     std::vector<std::pair<PendingDatabaseChange, Version>> versionedDatabaseChanges() const;
     std::vector<std::pair<PendingRecordZoneChange, Version>> versionedRecordZoneChanges() const;
+    // The oldest pending record changes that `skip` does not rule out, at most `limit` of them:
+    // what one batch of a send needs, without copying the tens of thousands behind them.
+    std::vector<std::pair<PendingRecordZoneChange, Version>> firstVersionedRecordZoneChanges(
+        size_t limit, const std::function<bool(const PendingRecordZoneChange&)>& skip) const;
     void removeIfUnchanged(const PendingDatabaseChange& change, Version version);
     void removeIfUnchanged(const PendingRecordZoneChange& change, Version version);
 
@@ -126,6 +131,8 @@ private:
         void removeIfUnchanged(const Change& change, Version version);
         void clear();
         std::vector<std::pair<Change, Version>> versioned() const;
+        std::vector<std::pair<Change, Version>>
+        firstVersioned(size_t limit, const std::function<bool(const Change&)>& skip) const;
         std::vector<Change> changes() const;
 
     private:

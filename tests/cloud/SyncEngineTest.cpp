@@ -1,5 +1,7 @@
 #include "BackendFixture.h"
 
+#include <algorithm>
+
 using namespace cloudtest;
 using Code = CloudError::Code;
 
@@ -115,6 +117,39 @@ TEST_P(SyncEngineTest, RecordsGoInBatchesEachChangeOnce) {
     EXPECT_EQ(sent[1].savedRecords.size(), 3u);
     EXPECT_EQ(sent[2].savedRecords.size(), 2u);
     EXPECT_EQ(mac.d().savedRecords().size(), 8u);
+}
+
+// A first send holds many changes: each batch is offered no more than it sends, and a batch that
+// fails stays pending, so the next call sends it and the rest, each record once.
+TEST_P(SyncEngineTest, ManyChangesAreOfferedABatchAtATimeAndAFailedBatchGoesAgain) {
+    auto mac = device(QStringLiteral("mac"), DatabaseScope::privateScope, 3);
+    std::vector<Record> records;
+    std::vector<QString> all;
+    for (int i = 0; i < 10; ++i) {
+        records.push_back(note(QString::number(i), listZone, QStringLiteral("x")));
+        all.push_back(QString::number(i));
+    }
+    queueSaves(mac.e(), mac.d(), records);
+    mac.d().onEvent = [&](const SyncEngineEvent& event, SyncEngine&) {
+        if (std::holds_alternative<SyncEvents::SentRecordZoneChanges>(event)) {
+            ASSERT_FALSE(c->injectFault(QStringLiteral("mac"), {}, Code::networkUnavailable, 1));
+        }
+    };
+    const auto error = send(mac.e());
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, Code::networkUnavailable);
+    std::vector<QString> saved = names(mac.d().savedRecords());
+    std::sort(saved.begin(), saved.end());
+    EXPECT_EQ(saved, (std::vector<QString>{"0", "1", "2"}));
+    EXPECT_EQ(mac.e().state().pendingRecordZoneChanges().size(), 7u);
+
+    mac.d().onEvent = nullptr;
+    ASSERT_FALSE(send(mac.e()));
+    saved = names(mac.d().savedRecords());
+    std::sort(saved.begin(), saved.end());
+    EXPECT_EQ(saved, all);
+    EXPECT_TRUE(mac.e().state().pendingRecordZoneChanges().empty());
+    EXPECT_EQ(mac.d().offeredSizes, (std::vector<int>{3, 3, 3, 3, 1}));
 }
 
 TEST_P(SyncEngineTest, ChangesLeavePendingBeforeTheEventAndARequeueWaitsForTheNextCall) {

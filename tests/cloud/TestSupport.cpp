@@ -91,7 +91,7 @@ void RecordingDelegate::handleEvent(const SyncEngineEvent& event, SyncEngine& en
 
 std::optional<RecordZoneChangeBatch>
 RecordingDelegate::nextRecordZoneChangeBatch(const SendChangesContext& context, SyncEngine&) {
-    batchSizes.push_back(std::min<int>(context.batchSize, int(context.pendingChanges.size())));
+    offeredSizes.push_back(int(context.pendingChanges.size()));
     return RecordZoneChangeBatch{context.pendingChanges, [this](const RecordID& id) {
                                      auto it = records.find(id);
                                      return it == records.end() ? std::nullopt

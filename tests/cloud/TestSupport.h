@@ -74,7 +74,7 @@ public:
     std::vector<SyncEngineEvent> events;
     std::map<RecordID, Record> records; // what the provider gives, latest server copy when saved
     std::optional<StateSerialization> saved;
-    std::vector<int> batchSizes;
+    std::vector<int> offeredSizes; // how many changes each call of the engine offered
     std::function<void(const SyncEngineEvent&, SyncEngine&)> onEvent;
 };
 
