@@ -6,6 +6,7 @@
 // change.
 #include "store/DiskV2.h"
 #include "store/ListStore.h"
+#include "support/SampleStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -45,36 +46,16 @@ QByteArray archivedRecord(const QString& id) {
 QByteArray storeFile(int itemCount) {
     DiskV2 disk;
     for (int l = 0; l < itemCount / itemsPerList; ++l) {
-        TBList list;
-        list.id = QStringLiteral("LIST-%1-0000-0000-0000-000000000000").arg(l, 8, 10, QChar('0'));
-        list.name = QStringLiteral("List %1").arg(l);
-        list.order = l;
-        list.createdAt = Date(700'000'000 + l);
+        TBList list = SampleStore::list(l);
         disk.lists.append(list);
         disk.archivedRecords.insert("L#" + list.id, archivedRecord(list.id).toBase64());
         for (int i = 0; i < itemsPerList; ++i) {
-            TBItem item;
-            item.id = QStringLiteral("ITEM-%1-%2-0000-0000-000000000000")
-                          .arg(l, 8, 10, QChar('0'))
-                          .arg(i, 4, 10, QChar('0'));
-            item.listID = list.id;
-            item.text = QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7);
-            item.order = i;
-            if (i % 5 == 0)
-                item.notes = "NOTE-" + item.id + "\t2025-01-01T10:00:00Z\t_me\tMe\tget the big one";
+            const TBItem item = SampleStore::item(list, l, i, SampleStore::Ticks::none);
             disk.items.append(item);
             disk.archivedRecords.insert("I#" + item.id, archivedRecord(item.id).toBase64());
         }
     }
-    disk.identity = UserIdentity{};
-    disk.circles = QList<TBCircle>{};
-    disk.aliases = QMap<QString, PersonAlias>{};
-    disk.filings = QMap<QString, QString>{};
-    disk.dirtyFilings = QSet<QString>{};
-    disk.pendingItemDeletions = QSet<QString>{};
-    disk.tombstones = QMap<QString, Tombstone>{};
-    disk.dirtyTombstones = QSet<QString>{};
-    disk.pendingZoneDeletions = QMap<QString, PendingZoneDeletion>{};
+    SampleStore::completeFile(disk);
     return disk.encode();
 }
 

@@ -3,6 +3,7 @@
 // doing the same. The difference is what our own start-up costs.
 #include "MonotonicNow.h"
 #include "store/DiskV2.h"
+#include "support/SampleStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,40 +33,17 @@ QByteArray archivedRecord(const QString& id) {
 QByteArray storeFile() {
     DiskV2 disk;
     for (int l = 0; l < listCount; ++l) {
-        TBList list;
-        list.id = QStringLiteral("LIST-%1-0000-0000-0000-000000000000").arg(l, 8, 10, QChar('0'));
-        list.name = QStringLiteral("List %1").arg(l);
-        list.order = l;
+        TBList list = SampleStore::list(l);
         list.pinned = l % 50 == 0;
-        list.createdAt = Date(700'000'000 + l);
         disk.lists.append(list);
         disk.archivedRecords.insert("L#" + list.id, archivedRecord(list.id).toBase64());
         for (int i = 0; i < itemsPerList; ++i) {
-            TBItem item;
-            item.id = QStringLiteral("ITEM-%1-%2-0000-0000-000000000000")
-                          .arg(l, 8, 10, QChar('0'))
-                          .arg(i, 4, 10, QChar('0'));
-            item.listID = list.id;
-            item.text = QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7);
-            item.order = i;
-            item.done = i % 3 == 0;
-            if (item.done)
-                item.completedAt = Date(700'000'000 + i);
-            if (i % 5 == 0)
-                item.notes = "NOTE-" + item.id + "\t2025-01-01T10:00:00Z\t_me\tMe\tget the big one";
+            const TBItem item = SampleStore::item(list, l, i);
             disk.items.append(item);
             disk.archivedRecords.insert("I#" + item.id, archivedRecord(item.id).toBase64());
         }
     }
-    disk.identity = UserIdentity{};
-    disk.circles = QList<TBCircle>{};
-    disk.aliases = QMap<QString, PersonAlias>{};
-    disk.filings = QMap<QString, QString>{};
-    disk.dirtyFilings = QSet<QString>{};
-    disk.pendingItemDeletions = QSet<QString>{};
-    disk.tombstones = QMap<QString, Tombstone>{};
-    disk.dirtyTombstones = QSet<QString>{};
-    disk.pendingZoneDeletions = QMap<QString, PendingZoneDeletion>{};
+    SampleStore::completeFile(disk);
     return disk.encode();
 }
 

@@ -17,6 +17,7 @@
 #include "store/ListStore.h"
 #include "store/StoreEncodingCache.h"
 #include "store/StoreFileSink.h"
+#include "support/SampleStore.h"
 #include "sync/CloudSync.h"
 #include "sync/ListCloudMapping.h"
 
@@ -65,42 +66,19 @@ QByteArray storeFile(int itemCount) {
     DiskV2 disk;
     int serial = 0;
     for (int l = 0; l < itemCount / 100; ++l) {
-        TBList list;
-        list.id = QStringLiteral("%1-5D1B-4C47-9E0A-3B5F2C6D7E8F").arg(l, 8, 16, QChar('0'));
-        list.name = QStringLiteral("List %1").arg(l);
-        list.order = l;
-        list.createdAt = Date(700'000'000 + l);
+        TBList list = SampleStore::list(l);
         disk.lists.append(list);
         disk.archivedRecords.insert(
             "L#" + list.id, archive(ListCloudMapping::record(list, std::nullopt), ++serial));
         for (int i = 0; i < 100; ++i) {
-            TBItem item;
-            item.id = QStringLiteral("%1-%2-4A2B-8C3D-0123456789AB")
-                          .arg(l, 8, 16, QChar('0'))
-                          .arg(i, 4, 16, QChar('0'));
-            item.listID = list.id;
-            item.text = QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7);
-            item.order = i;
-            item.done = i % 3 == 0;
-            if (item.done)
-                item.completedAt = Date(700'000'000 + i);
-            if (i % 5 == 0)
-                item.notes = "NOTE-" + item.id + "\t2025-01-01T10:00:00Z\t_me\tMe\tget the big one";
+            const TBItem item = SampleStore::item(list, l, i);
             disk.items.append(item);
             disk.archivedRecords.insert(
                 "I#" + item.id,
                 archive(ListCloudMapping::record(item, std::nullopt, std::nullopt), ++serial));
         }
     }
-    disk.identity = UserIdentity{};
-    disk.circles = QList<TBCircle>{};
-    disk.aliases = QMap<QString, PersonAlias>{};
-    disk.filings = QMap<QString, QString>{};
-    disk.dirtyFilings = QSet<QString>{};
-    disk.pendingItemDeletions = QSet<QString>{};
-    disk.tombstones = QMap<QString, Tombstone>{};
-    disk.dirtyTombstones = QSet<QString>{};
-    disk.pendingZoneDeletions = QMap<QString, PendingZoneDeletion>{};
+    SampleStore::completeFile(disk);
     return disk.encode();
 }
 

@@ -6,6 +6,7 @@
 // another build of the program to measure, for a figure before a change.
 #include "store/DiskV2.h"
 #include "store/ListStore.h"
+#include "support/SampleStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,39 +41,16 @@ QString program() {
 QByteArray storeFile(int itemCount) {
     DiskV2 disk;
     for (int l = 0; l < itemCount / itemsPerList; ++l) {
-        TBList list;
-        list.id = QStringLiteral("LIST-%1-0000-0000-0000-000000000000").arg(l, 8, 10, QChar('0'));
-        list.name = QStringLiteral("List %1").arg(l);
-        list.order = l;
-        list.createdAt = Date(700'000'000 + l);
+        TBList list = SampleStore::list(l);
         disk.lists.append(list);
         disk.dirtyLists.insert(list.id, ListStore::allListFields());
         for (int i = 0; i < itemsPerList; ++i) {
-            TBItem item;
-            item.id = QStringLiteral("ITEM-%1-%2-0000-0000-000000000000")
-                          .arg(l, 8, 10, QChar('0'))
-                          .arg(i, 4, 10, QChar('0'));
-            item.listID = list.id;
-            item.text = QStringLiteral("Item number %1 #tag%2").arg(i).arg(i % 7);
-            item.order = i;
-            item.done = i % 3 == 0;
-            if (item.done)
-                item.completedAt = Date(700'000'000 + i);
-            if (i % 5 == 0)
-                item.notes = "NOTE-" + item.id + "\t2025-01-01T10:00:00Z\t_me\tMe\tget the big one";
+            const TBItem item = SampleStore::item(list, l, i);
             disk.items.append(item);
             disk.dirtyItems.insert(item.id, ListStore::allItemFields());
         }
     }
-    disk.identity = UserIdentity{};
-    disk.circles = QList<TBCircle>{};
-    disk.aliases = QMap<QString, PersonAlias>{};
-    disk.filings = QMap<QString, QString>{};
-    disk.dirtyFilings = QSet<QString>{};
-    disk.pendingItemDeletions = QSet<QString>{};
-    disk.tombstones = QMap<QString, Tombstone>{};
-    disk.dirtyTombstones = QSet<QString>{};
-    disk.pendingZoneDeletions = QMap<QString, PendingZoneDeletion>{};
+    SampleStore::completeFile(disk);
     return disk.encode();
 }
 
