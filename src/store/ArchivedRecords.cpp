@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -207,6 +208,8 @@ void ArchivedRecords::foldWhenLarge() {
     const qsizetype changes = added_.size() + goneCount_;
     if (fold_ || changes < 1024 || changes < blockSize() / 8)
         return;
+    if (goneCount_ == 0 && foldInPlace())
+        return;
     auto fold = std::make_shared<Fold>();
     fold->block = block_;
     fold->gone = gone_;
@@ -233,6 +236,61 @@ void ArchivedRecords::foldWhenLarge() {
         foldRunner()(std::move(work));
     else
         QThreadPool::globalInstance()->start(std::move(work));
+}
+
+// A first sync adds a record for every item and removes none. Merged into the block where it
+// lies, the changes cost a move of the block's text, a few milliseconds even for a large store,
+// where a copy would hold the old block and the new one at once: for a store of 100,000 items
+// that is 35 MiB more at the end of its first sync. Only a block nobody else holds can grow.
+bool ArchivedRecords::foldInPlace() {
+    Block* const block = blockToFill();
+    if (!block)
+        return false;
+    qsizetype addedLength = 0;
+    for (const QByteArray& member : std::as_const(added_))
+        addedLength += member.size();
+    const qsizetype oldCount = qsizetype(block->ends.size());
+    block->text.resize(block->text.size() + addedLength);
+    block->ends.resize(size_t(oldCount + added_.size()));
+    char* const text = block->text.data();
+    std::vector<qsizetype>& ends = block->ends;
+    const auto endOf = [&ends](qsizetype index) { return index > 0 ? ends[size_t(index - 1)] : 0; };
+    // From the last member back: the old members after each added one move up by the length of
+    // the added ones still to place, the added one goes right below them. Old members not yet
+    // reached keep their place and their ends, as written so far only above them.
+    qsizetype shift = addedLength;
+    qsizetype toPlace = added_.size();
+    qsizetype unmoved = oldCount; // old members [0, unmoved) are where they were
+    for (auto it = added_.cend(); it != added_.cbegin();) {
+        --it;
+        const QString& key = it.key();
+        // The first old member whose key comes after this one's.
+        qsizetype low = 0;
+        qsizetype high = unmoved;
+        while (low < high) {
+            const qsizetype middle = low + (high - low) / 2;
+            const qsizetype begin = endOf(middle);
+            if (compareMemberKey(QByteArrayView(text + begin, ends[size_t(middle)] - begin), key) >
+                0)
+                high = middle;
+            else
+                low = middle + 1;
+        }
+        const qsizetype runBegin = endOf(low);
+        const qsizetype runEnd = endOf(unmoved);
+        std::memmove(text + runBegin + shift, text + runBegin, size_t(runEnd - runBegin));
+        for (qsizetype index = unmoved - 1; index >= low; --index)
+            ends[size_t(index + toPlace)] = ends[size_t(index)] + shift;
+        const QByteArray& member = *it;
+        std::memcpy(text + runBegin + shift - member.size(), member.constData(),
+                    size_t(member.size()));
+        ends[size_t(low + toPlace - 1)] = runBegin + shift;
+        shift -= member.size();
+        --toPlace;
+        unmoved = low;
+    }
+    added_.clear();
+    return true;
 }
 
 void ArchivedRecords::takeFinishedFold() {

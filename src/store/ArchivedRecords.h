@@ -25,7 +25,8 @@
 // Folding the changes into a new block copies every member's text, which for a large store takes
 // longer than a window may stop answering: it is done on another thread from what the records
 // held when it began, and the new block is taken at the next change once it is ready, with the
-// changes made meanwhile kept beside it.
+// changes made meanwhile kept beside it. Changes that only add records (a first sync's) go into a
+// block nobody else holds where it lies instead, a move of its text rather than a second copy.
 //
 // The text given to insert() must be Base64 (it never needs escaping); the reader of the store
 // file checks that of every record it reads. Every change gives the records a new version, unique
@@ -81,6 +82,9 @@ private:
     Block* blockToFill();
     void markGone(qsizetype index);
     void foldWhenLarge();
+    // Merges the changes into the block where it lies, when it has none gone and nobody else
+    // holds it; false when it cannot.
+    bool foldInPlace();
     // Takes the block of a fold that is ready; the keys changed since it began stay beside it.
     void takeFinishedFold();
     // Before a change of the key.

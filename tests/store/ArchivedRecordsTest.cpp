@@ -179,6 +179,61 @@ TEST(ArchivedRecords, ChangesMadeWhileAFoldRunsAreKeptOverItsBlock) {
     ArchivedRecords::setFoldRunner({});
 }
 
+// Records only added (as a first sync adds them) go into a block nobody else holds where it
+// lies, at once and without a second copy; a block a copy holds is folded on another thread.
+TEST(ArchivedRecords, AddedRecordsGoIntoABlockNobodyElseHoldsAtOnce) {
+    std::vector<std::function<void()>> held;
+    ArchivedRecords::setFoldRunner([&held](std::function<void()> fold) { held.push_back(fold); });
+    const auto keyOf = [](int n) { return QString("I#%1").arg(n, 6, 10, QChar('0')); };
+    struct Case {
+        const char* what;
+        int block; // members appended first, every third key
+        int added; // then keys added: between the block's, or after them all
+        bool after;
+        bool oddKeysToo; // with keys that need escaping or order differently in UTF-16
+        bool copyHolds;  // a copy taken before the additions holds the block
+    };
+    const Case cases[] = {
+        {"no block yet", 0, 1500, false, false, false},
+        {"added keys before and between the block's", 3000, 1200, false, false, false},
+        {"added keys after the block's", 3000, 2500, true, false, false},
+        {"odd keys among them", 3000, 1200, false, true, false},
+        {"a copy holds the block", 3000, 1200, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        held.clear();
+        ArchivedRecords records;
+        QMap<QString, QByteArray> expected;
+        for (int n = 0; n < c.block; ++n) {
+            const QByteArray text = QByteArray::number(n).toBase64();
+            records.append(keyOf(3 * n + 1), text);
+            expected.insert(keyOf(3 * n + 1), text);
+        }
+        const ArchivedRecords copy = c.copyHolds ? records : ArchivedRecords();
+        if (c.oddKeysToo) {
+            for (const QString& key : oddKeys) {
+                records.insert(key, "b2Rk");
+                expected.insert(key, "b2Rk");
+            }
+        }
+        for (int n = 0; n < c.added; ++n) {
+            const QString key = keyOf(c.after ? 3 * c.block + n : 3 * n + (n % 2 == 0 ? 0 : 2));
+            const QByteArray text = QByteArray::number(n * 7).toBase64();
+            records.insert(key, text);
+            expected.insert(key, text);
+        }
+        EXPECT_EQ(held.size(), c.copyHolds ? 1u : 0u);
+        expectSame(records, expected);
+        for (const auto& fold : held)
+            fold();
+        records.insert("L#after", "YWZ0ZXI=");
+        expected.insert("L#after", "YWZ0ZXI=");
+        expectSame(records, expected);
+    }
+    ArchivedRecords::setFoldRunner({});
+}
+
 TEST(ArchivedRecords, AppendingOutOfOrderStillKeepsKeyOrder) {
     ArchivedRecords records;
     QMap<QString, QByteArray> expected;
