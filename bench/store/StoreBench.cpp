@@ -13,6 +13,7 @@
 #include "cloud/RecordCoding.h"
 #include "platform/Base64.h"
 #include "platform/Defaults.h"
+#include "platform/MemoryRelease.h"
 #include "store/DiskV2.h"
 #include "store/ListStore.h"
 #include "store/StoreEncodingCache.h"
@@ -620,6 +621,8 @@ BENCHMARK(BM_DragOnDisk) STORE_SIZES->UseManualTime();
 } // namespace
 
 int main(int argc, char** argv) {
+    // The allocator as the program sets it.
+    MemoryRelease::returnLargeBlocksAtOnce();
     if (argc == 4 && std::strcmp(argv[1], firstSyncOption) == 0) {
         // The store hears of its saves and the cloud's answers on the event loop.
         QCoreApplication app(argc, argv);

@@ -7,6 +7,7 @@
 #include "StallProbe.h"
 #include "cloud/SyncEngine.h"
 #include "platform/Defaults.h"
+#include "platform/MemoryRelease.h"
 #include "sync/CloudSync.h"
 #include "sync/ListCloudMapping.h"
 
@@ -320,6 +321,8 @@ BENCHMARK(BM_FirstSyncStall)
     ->Iterations(3);
 
 int main(int argc, char** argv) {
+    // The allocator as the program sets it.
+    MemoryRelease::returnLargeBlocksAtOnce();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
