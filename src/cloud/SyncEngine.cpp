@@ -1,5 +1,7 @@
 #include "SyncEngine.h"
 
+#include "platform/MemoryRelease.h"
+
 #include <QObject>
 #include <QThreadPool>
 
@@ -12,6 +14,9 @@
 namespace cloud {
 
 using Code = CloudError::Code;
+
+// Batches sent between two returns of the freed memory to the system.
+constexpr int batchesBetweenReleases = 8;
 
 namespace {
 
@@ -180,8 +185,13 @@ std::optional<CloudError> SyncEngine::Core::send() {
     }
 
     // Each pending change is tried at most once per call, so a change the delegate queues
-    // again after a failure waits for the next call.
-    ChangeSet tried;
+    // again after a failure waits for the next call. The changes tried are known by their
+    // 64-bit hashes: a first sync tries every item's, and the changes themselves would take
+    // 12 MiB at 100,000 items where their hashes take 4. Should two changes ever share one, the
+    // second waits for the next call as a failed one does: nothing is lost.
+    std::unordered_set<size_t> tried;
+    const PendingChangeHash hashOf;
+    int sent = 0; // batches
     for (;;) {
         // A batch is made of the oldest changes not tried yet, so only those are offered: a
         // first sync holds tens of thousands, and copying them all for every batch of a few
@@ -190,7 +200,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         SendChangesContext context;
         const auto untried = state.firstVersionedRecordZoneChanges(
             size_t(batchSize),
-            [&](const PendingRecordZoneChange& change) { return tried.contains(change); });
+            [&](const PendingRecordZoneChange& change) { return tried.contains(hashOf(change)); });
         context.pendingChanges.reserve(untried.size());
         for (const auto& [change, version] : untried) {
             eligible.emplace(change, version);
@@ -234,7 +244,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         if (batch.empty())
             break;
         for (const auto& entry : batch)
-            tried.insert(entry.first);
+            tried.insert(hashOf(entry.first));
         for (const auto& [change, version] : dropped)
             state.removeIfUnchanged(change, version);
         if (saves.empty() && deletes.empty()) {
@@ -252,6 +262,10 @@ std::optional<CloudError> SyncEngine::Core::send() {
         static_cast<ModifyRecordsResult&>(event) = std::move(result.value());
         post(event);
         postStateUpdate();
+        // Each batch lets go of its records and of what the owner kept for their changes; a
+        // first sync of 100,000 items would otherwise end 40 MiB above what it holds.
+        if (++sent % batchesBetweenReleases == 0)
+            MemoryRelease::giveBackFreePages();
     }
     return finish(std::nullopt);
 }

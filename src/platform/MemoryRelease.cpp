@@ -14,4 +14,10 @@ void returnLargeBlocksAtOnce() {
 #endif
 }
 
+void giveBackFreePages() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
 } // namespace MemoryRelease

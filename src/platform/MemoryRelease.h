@@ -10,4 +10,10 @@ namespace MemoryRelease {
 // has no such setting.
 void returnLargeBlocksAtOnce();
 
+// Gives the system back the whole pages of memory freed and not yet given back, wherever they
+// lie. Long work that frees as it goes (a first sync of a large store lets go of every item's
+// change marks) would otherwise keep them, among what the process still holds, until its end. It
+// takes about a millisecond, during which other threads' allocations may wait.
+void giveBackFreePages();
+
 } // namespace MemoryRelease
