@@ -87,6 +87,9 @@ TEST_F(StoreWriterThreadTest, EveryWritingStoreHasOneWriterThreadWaitingAtBatchP
             writeFile(c.file);
         {
             auto store = open(false, c.access);
+            // A store read from its file has its writer encode the items ahead: at work, it is
+            // an ordinary thread until it has done.
+            store->flushSaves();
             EXPECT_EQ(policiesOfThreadsNamed(writer), c.policies);
             if (store->canWrite()) {
                 store->addList("Saved");
