@@ -785,6 +785,21 @@ bool quitWithTheShortcut(Session& s) {
     return quitting || s.fail("Ctrl+Q did not quit");
 }
 
+// --- A settings file that cannot be read: moved aside, and said in the window ---
+
+bool findTheUnreadableSettingsNamedInTheNotice(Session& s) {
+    auto* banner = s.window().findChild<StoreNoticeBanner*>();
+    if (!banner)
+        return s.fail("the window has no store notice");
+    return s.waitFor(
+        [&] {
+            return banner->isVisible() &&
+                   banner->titleLabel()->text() == StoreNoticeModel::settingsTitle() &&
+                   banner->messageLabel()->text().contains("defaults.json.unreadable-");
+        },
+        "the notice of a settings file moved aside, naming where it went");
+}
+
 // --- A store file from a newer Tallybird: shown, never changed ---
 
 bool findTheNewerStoreShownViewOnly(Session& s) {
@@ -904,6 +919,10 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"tick Oat milk by a click, which changes nothing", tickOatMilkByAClickChangesNothing},
           {"add by a request, which is refused", addByARequestIsRefused},
           {"quit with Ctrl+Q, asked nothing", quitWithTheShortcut}}},
+        {"unreadable settings",
+         {{"find the settings file moved aside named in the notice",
+           findTheUnreadableSettingsNamedInTheNotice},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
     };
     return launches;
 }
@@ -1022,6 +1041,20 @@ TEST_F(FirstSessionJourney, ListsFromANewerVersionAreShownAndTheirFileLeftAsItWa
     EXPECT_EQ(code, 0) << said.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), newer);
+}
+
+TEST_F(FirstSessionJourney, ASettingsFileThatCannotBeReadIsMovedAsideAndSaid) {
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("profile")));
+    QFile file(dir.filePath("profile/defaults.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{\"cloudSyncEnabled\": tru");
+    file.close();
+
+    const auto [code, said] = launch("unreadable settings");
+    EXPECT_EQ(code, 0) << said.toStdString();
+    const QStringList kept =
+        QDir(dir.filePath("profile")).entryList({"defaults.json.unreadable-*"}, QDir::Files);
+    EXPECT_EQ(kept.size(), 1) << said.toStdString();
 }
 
 } // namespace
