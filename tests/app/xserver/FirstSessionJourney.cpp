@@ -787,31 +787,29 @@ bool quitWithTheShortcut(Session& s) {
 
 // --- A settings file that cannot be read: moved aside, and said in the window ---
 
-bool findTheUnreadableSettingsNamedInTheNotice(Session& s) {
+// The window's notice about its files shows `title`, and its message says `says`.
+bool waitForTheNotice(Session& s, const QString& title, const QString& says, const char* what) {
     auto* banner = s.window().findChild<StoreNoticeBanner*>();
     if (!banner)
         return s.fail("the window has no store notice");
     return s.waitFor(
         [&] {
-            return banner->isVisible() &&
-                   banner->titleLabel()->text() == StoreNoticeModel::settingsTitle() &&
-                   banner->messageLabel()->text().contains("defaults.json.unreadable-");
+            return banner->isVisible() && banner->titleLabel()->text() == title &&
+                   banner->messageLabel()->text().contains(says);
         },
-        "the notice of a settings file moved aside, naming where it went");
+        what);
+}
+
+bool findTheUnreadableSettingsNamedInTheNotice(Session& s) {
+    return waitForTheNotice(s, StoreNoticeModel::settingsTitle(), "defaults.json.unreadable-",
+                            "the notice of a settings file moved aside, naming where it went");
 }
 
 // --- A store file from a newer Tallybird: shown, never changed ---
 
 bool findTheNewerStoreShownViewOnly(Session& s) {
-    auto* banner = s.window().findChild<StoreNoticeBanner*>();
-    if (!banner)
-        return s.fail("the window has no store notice");
-    return s.waitFor(
-               [&] {
-                   return banner->isVisible() &&
-                          banner->titleLabel()->text() == StoreNoticeModel::newerTitle();
-               },
-               "the notice of a store from a newer Tallybird") &&
+    return waitForTheNotice(s, StoreNoticeModel::newerTitle(), "come from a newer version",
+                            "the notice of a store from a newer Tallybird") &&
            s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch") &&
            s.waitFor([&] { return s.content().listView()->showsViewOnlyNote(); },
                      "Groceries shown as view only");
