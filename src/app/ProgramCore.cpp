@@ -1,7 +1,7 @@
 #include "ProgramCore.h"
 
 #include "sync/CloudSync.h"
-#include "sync/MacSyncCoordinator.h"
+#include "sync/SyncCoordinator.h"
 
 #include "intents/Console.h"
 #include "intents/IntentDispatch.h"
@@ -90,8 +90,8 @@ bool ProgramCore::open(int waitMs, QString* error) {
     });
     sync_ = passes_->step(replySyncWaitMs, IntentFrame::syncTooSlowReason());
     // Local edits reach the cloud one second after the last of a burst, once it is started.
-    coordinator_ = new MacSyncCoordinator(
-        [passes = *passes_](ListStore& store) { passes.syncNow(store); }, this);
+    coordinator_ =
+        new SyncCoordinator([passes = *passes_](ListStore& store) { passes.syncNow(store); }, this);
     // The store writes on a thread of its own; on the way out (a quit, SIGTERM or SIGINT) the
     // last save is written and every request answered before anything is torn down.
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this,

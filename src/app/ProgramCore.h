@@ -17,7 +17,7 @@
 #include <optional>
 
 class CloudSync;
-class MacSyncCoordinator;
+class SyncCoordinator;
 class RequestServer;
 
 // What the window's process holds besides the window: the store (and with it the store's
@@ -82,7 +82,7 @@ private:
     std::unique_ptr<ListStore> store_;
     CloudSync* cloudSync_ = nullptr; // a child of the store
     RequestServer* server_ = nullptr;
-    MacSyncCoordinator* coordinator_ = nullptr;
+    SyncCoordinator* coordinator_ = nullptr;
     bool unsavedKept_ = false;
     bool indexFollowsChanges_ = false;
     bool indexRefreshPending_ = false;

@@ -8,8 +8,8 @@
 #include "platform/NetworkFeedFetcher.h"
 #include "ui/theme/ThemeAppearance.h"
 #include "ui/window/CloudRefresher.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowContent.h"
 
 #include <QDeadlineTimer>
@@ -61,10 +61,10 @@ bool TallybirdApp::start(const QString& serverName, int storeWaitMs, QString* er
         return false;
     voice_ = new VoiceController(this);
     // A build without an update feed can never check; the command stays greyed out.
-    updater_ =
-        new MacUpdater(std::make_shared<FeedUpdateBackEnd>(UpdateConfiguration::ofThisBuild(),
-                                                           std::make_shared<NetworkFeedFetcher>()),
-                       this);
+    updater_ = new UpdateChecker(
+        std::make_shared<FeedUpdateBackEnd>(UpdateConfiguration::ofThisBuild(),
+                                            std::make_shared<NetworkFeedFetcher>()),
+        this);
 
     channel_ = new WindowChannelServer(this);
     if (!channel_->listen(WindowChannel::name(serverName))) {

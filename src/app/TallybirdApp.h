@@ -11,7 +11,7 @@
 #include <memory>
 
 class CloudRefresher;
-class MacUpdater;
+class UpdateChecker;
 class MainWindow;
 class VoiceController;
 class WindowChannelServer;
@@ -65,7 +65,7 @@ private:
     ProgramCore core_;
     LaunchTask launchTask_;
     VoiceController* voice_ = nullptr;
-    MacUpdater* updater_ = nullptr;
+    UpdateChecker* updater_ = nullptr;
     WindowChannelServer* channel_ = nullptr;
     CloudRefresher* refresher_ = nullptr;
     std::unique_ptr<MainWindow> window_;

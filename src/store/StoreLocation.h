@@ -6,10 +6,10 @@
 #include <optional>
 
 // Where the store file lives.
-namespace MacStoreLocation {
+namespace StoreLocation {
 // "store.json" in the program's data folder, which is created when missing.
 QString prepared();
-} // namespace MacStoreLocation
+} // namespace StoreLocation
 
 // How short-lived stores (command-line requests, list look-ups) find the file.
 namespace SharedStore {

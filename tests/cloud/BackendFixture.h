@@ -40,9 +40,9 @@ protected:
     void shareSetUp(ParticipantPermission permission) {
         ASSERT_FALSE(c->createUser(QStringLiteral("ann"), std::nullopt));
         ASSERT_FALSE(c->createUser(QStringLiteral("bob"), std::nullopt));
-        ASSERT_FALSE(c->signIn(QStringLiteral("annMac"), QStringLiteral("ann")));
-        ASSERT_FALSE(c->signIn(QStringLiteral("bobMac"), QStringLiteral("bob")));
-        ann = device(QStringLiteral("annMac"));
+        ASSERT_FALSE(c->signIn(QStringLiteral("annLaptop"), QStringLiteral("ann")));
+        ASSERT_FALSE(c->signIn(QStringLiteral("bobLaptop"), QStringLiteral("bob")));
+        ann = device(QStringLiteral("annLaptop"));
         queueSaves(
             ann.e(), ann.d(),
             {note(QStringLiteral("r1"), zone(QStringLiteral("TB-1")), QStringLiteral("hello"))});
@@ -51,7 +51,7 @@ protected:
                                   QStringLiteral("bob"), permission));
         ASSERT_FALSE(
             c->acceptShare(QStringLiteral("ann"), QStringLiteral("TB-1"), QStringLiteral("bob")));
-        bob = device(QStringLiteral("bobMac"), DatabaseScope::sharedScope);
+        bob = device(QStringLiteral("bobLaptop"), DatabaseScope::sharedScope);
     }
 
     std::unique_ptr<Backend> backend;

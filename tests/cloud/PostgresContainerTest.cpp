@@ -123,13 +123,13 @@ TEST_F(PostgresContainerTest, CredentialsComeFromLibpqAndAPasswordIsNeverPrinted
     EXPECT_FALSE(Container::describeLocation(withPassword).contains("hunter2"));
 
     // A wrong password is a refusal, not the server being away, and is not repeated.
-    auto refused = Container::openServer(wrongPassword).value()->currentUser("annMac");
+    auto refused = Container::openServer(wrongPassword).value()->currentUser("annLaptop");
     ASSERT_FALSE(refused.ok());
     EXPECT_EQ(refused.error().code, Code::internalError);
     EXPECT_FALSE(refused.error().message.contains("swordfish"))
         << refused.error().message.toStdString();
 
-    EXPECT_EQ(Container::openServer(withPassword).value()->currentUser("annMac").value(), "ann");
+    EXPECT_EQ(Container::openServer(withPassword).value()->currentUser("annLaptop").value(), "ann");
 
     // Without a password in the address, libpq takes it from the password file.
     QTemporaryDir dir;
@@ -144,7 +144,7 @@ TEST_F(PostgresContainerTest, CredentialsComeFromLibpqAndAPasswordIsNeverPrinted
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray saved = qgetenv("PGPASSFILE");
     qputenv("PGPASSFILE", passFile.toUtf8());
-    auto fromFile = Container::openServer(db.tcpUri("ann")).value()->currentUser("annMac");
+    auto fromFile = Container::openServer(db.tcpUri("ann")).value()->currentUser("annLaptop");
     qputenv("PGPASSFILE", saved);
     ASSERT_TRUE(fromFile.ok()) << fromFile.error().message.toStdString();
     EXPECT_EQ(fromFile.value(), "ann");
@@ -155,14 +155,15 @@ TEST_F(PostgresContainerTest, AConnectionTheServerDroppedIsMadeAgainWithoutAFail
     ASSERT_TRUE(db.ok());
     db.addPerson("ann");
     auto ann = Container::openServer(db.uri("ann")).value();
-    ASSERT_TRUE(ann->modifyZones("annMac", DatabaseScope::privateScope, {zone("TB-1")}, {}).ok());
+    ASSERT_TRUE(
+        ann->modifyZones("annLaptop", DatabaseScope::privateScope, {zone("TB-1")}, {}).ok());
 
     // The server ends the session, as a restart or an idle timeout would.
     ASSERT_EQ(db.run("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
                      "WHERE usename = 'ann' AND datname = current_database()",
                      "tallybird_super"),
               QString());
-    auto saved = ann->modifyRecords("annMac", DatabaseScope::privateScope,
+    auto saved = ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
                                     {note("a", zone("TB-1"), "x")}, {});
     ASSERT_TRUE(saved.ok()) << saved.error().message.toStdString();
     EXPECT_EQ(saved.value().savedRecords.size(), 1u);

@@ -31,14 +31,15 @@ protected:
             db->addPerson(person);
         auto admin = db->admin();
         for (const char* person : {"ann", "bob", "carol"})
-            ASSERT_FALSE(admin->signIn(QStringLiteral("%1Mac").arg(person), person));
+            ASSERT_FALSE(admin->signIn(QStringLiteral("%1Laptop").arg(person), person));
 
         // Ann's private list, and one shared read-only with Bob and read-write with Carol.
         auto ann = Container::openServer(db->uri("ann")).value();
         for (const char* zoneName : {"TB-private", "TB-shared"}) {
             ASSERT_TRUE(
-                ann->modifyZones("annMac", DatabaseScope::privateScope, {zone(zoneName)}, {}).ok());
-            auto saved = ann->modifyRecords("annMac", DatabaseScope::privateScope,
+                ann->modifyZones("annLaptop", DatabaseScope::privateScope, {zone(zoneName)}, {})
+                    .ok());
+            auto saved = ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
                                             {note("r1", zone(zoneName), "ann's")}, {});
             ASSERT_TRUE(saved.ok() && saved.value().failedRecordSaves.empty());
         }
@@ -47,7 +48,7 @@ protected:
             admin->shareZone("ann", "TB-shared", "carol", ParticipantPermission::readWrite));
         ASSERT_FALSE(admin->acceptShare("ann", "TB-shared", "bob"));
         ASSERT_FALSE(admin->acceptShare("ann", "TB-shared", "carol"));
-        ASSERT_FALSE(admin->injectFault("annMac", {}, CloudError::Code::internalError, -1));
+        ASSERT_FALSE(admin->injectFault("annLaptop", {}, CloudError::Code::internalError, -1));
     }
 
     Attempt as(const char* role, const QString& sql) {
@@ -190,7 +191,7 @@ TEST_F(PostgresSecurityTest, WhatIsTheirsAndSharedWithThemIsReachable) {
 
     // A read-write participant changes the shared zone through the container's rules.
     auto carol = Container::openServer(db->uri("carol")).value();
-    auto saved = carol->modifyRecords("carolMac", DatabaseScope::sharedScope,
+    auto saved = carol->modifyRecords("carolLaptop", DatabaseScope::sharedScope,
                                       {note("c1", zone("TB-shared", "ann"), "carol's")}, {});
     ASSERT_TRUE(saved.ok()) << saved.error().message.toStdString();
     EXPECT_EQ(saved.value().savedRecords.size(), 1u);

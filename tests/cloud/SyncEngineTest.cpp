@@ -363,9 +363,9 @@ TEST_P(SyncEngineTest, ReadOnlyParticipantsAreRefused) {
 
 TEST_P(SyncEngineTest, NothingOutsideTheUsersDatabasesIsReachable) {
     shareSetUp(ParticipantPermission::readWrite);
-    auto carol = device(QStringLiteral("carolMac"));
+    auto carol = device(QStringLiteral("carolLaptop"));
     ASSERT_FALSE(c->createUser("carol", std::nullopt));
-    ASSERT_FALSE(c->signIn("carolMac", "carol"));
+    ASSERT_FALSE(c->signIn("carolLaptop", "carol"));
     ASSERT_FALSE(fetch(carol.e()));
     EXPECT_TRUE(carol.d().fetchedRecords().empty());
     const ZoneID annZone{QStringLiteral("TB-1"), QStringLiteral("ann")};
@@ -378,23 +378,25 @@ TEST_P(SyncEngineTest, NothingOutsideTheUsersDatabasesIsReachable) {
                                   {DatabaseScope::sharedScope, annZone, Code::zoneNotFound},
                                   {DatabaseScope::sharedScope, zone("TB-1"), Code::zoneNotFound}};
     for (const Case& test : cases) {
-        EXPECT_EQ(on("carolMac")
-                      ->fetchZoneChanges("carolMac", test.scope, test.zone, std::nullopt)
+        EXPECT_EQ(on("carolLaptop")
+                      ->fetchZoneChanges("carolLaptop", test.scope, test.zone, std::nullopt)
                       .error()
                       .code,
                   test.code);
         auto saved =
-            on("carolMac")->modifyRecords("carolMac", test.scope, {note("x", test.zone, "x")}, {});
+            on("carolLaptop")
+                ->modifyRecords("carolLaptop", test.scope, {note("x", test.zone, "x")}, {});
         ASSERT_EQ(saved.value().failedRecordSaves.size(), 1u);
         EXPECT_EQ(saved.value().failedRecordSaves[0].second.code, test.code);
     }
     // A pending participant does not see the zone yet.
     ASSERT_FALSE(c->shareZone("ann", "TB-1", "carol", ParticipantPermission::readWrite));
-    EXPECT_EQ(on("carolMac")
-                  ->fetchZoneChanges("carolMac", DatabaseScope::sharedScope, annZone, std::nullopt)
-                  .error()
-                  .code,
-              Code::zoneNotFound);
+    EXPECT_EQ(
+        on("carolLaptop")
+            ->fetchZoneChanges("carolLaptop", DatabaseScope::sharedScope, annZone, std::nullopt)
+            .error()
+            .code,
+        Code::zoneNotFound);
 }
 
 TEST_P(SyncEngineTest, LeavingASharedZoneKeepsItForTheOwner) {

@@ -1,6 +1,6 @@
-#include "lexicon/SiriHintSheet.h"
 #include "lexicon/VoiceController.h"
 #include "lexicon/VoiceLog.h"
+#include "lexicon/VoiceShortcutHintSheet.h"
 
 #include <gtest/gtest.h>
 
@@ -44,8 +44,8 @@ TEST(VoiceLog, CopyableText) {
     EXPECT_EQ(VoiceLog({"", ""}).copyableText(), "\n");
 }
 
-TEST(SiriHintSheet, DismissesItselfWithNotNowWhenShown) {
+TEST(VoiceShortcutHintSheet, DismissesItselfWithNotNowWhenShown) {
     QStringList calls;
-    SiriHintSheet{[&] { calls << "for good"; }, [&] { calls << "not now"; }}.shown();
+    VoiceShortcutHintSheet{[&] { calls << "for good"; }, [&] { calls << "not now"; }}.shown();
     EXPECT_EQ(calls, QStringList{"not now"});
 }

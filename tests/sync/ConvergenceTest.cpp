@@ -6,7 +6,7 @@
 
 #include "model/ItemNotes.h"
 #include "support/PostgresTestServer.h"
-#include "sync/MacCloudRefresh.h"
+#include "sync/CloudRefresh.h"
 
 #include <QRegularExpression>
 
@@ -43,15 +43,15 @@ public:
         : container_(container), random_(seed) {
         container->createUser("ann", std::nullopt);
         container->createUser("bob", std::nullopt);
-        for (const char* id : {"annMac", "annPhone"})
+        for (const char* id : {"annLaptop", "annPhone"})
             container->signIn(id, "ann");
-        container->signIn("bobMac", "bob");
-        for (const char* id : {"annMac", "annPhone", "bobMac"}) {
+        container->signIn("bobLaptop", "bob");
+        for (const char* id : {"annLaptop", "annPhone", "bobLaptop"}) {
             const QString user = QString::fromLatin1(id).startsWith("ann") ? "ann" : "bob";
             devices_.push_back(std::make_unique<Device>(reach ? reach(user) : container, id));
         }
         sharedList_ = ann().store().addList("Shared").id;
-        written("annMac", sharedList_, "name", "Shared");
+        written("annLaptop", sharedList_, "name", "Shared");
         EXPECT_FALSE(ann().syncNow());
         EXPECT_FALSE(container->shareZone("ann", "TB-" + sharedList_, "bob",
                                           ParticipantPermission::readWrite));
@@ -180,8 +180,8 @@ private:
 
     static bool unsent(Device& d) {
         ListStore& s = d.store();
-        if (MacCloudRefresh::hasUnsentChanges(s.dirtyLists(), s.dirtyItems(), s.dirtyFilings(),
-                                              s.dirtyTombstones()) ||
+        if (CloudRefresh::hasUnsentChanges(s.dirtyLists(), s.dirtyItems(), s.dirtyFilings(),
+                                           s.dirtyTombstones()) ||
             !s.pendingZoneDeletions().isEmpty())
             return true;
         // A deletion whose list zone went away in the meantime has nothing left to delete.

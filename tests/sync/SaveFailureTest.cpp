@@ -13,8 +13,8 @@ class SaveFailureTest : public SyncTest {
 protected:
     void SetUp() override {
         SyncTest::SetUp();
-        ann = device("annMac", "ann");
-        bob = device("bobMac", "bob");
+        ann = device("annLaptop", "ann");
+        bob = device("bobLaptop", "bob");
         own = ann->store().addList("Own").id;
         ownItem = ann->store().addItem(own, "x").value().id;
         ann->store().setCollection(QString("Home"), own);

@@ -12,8 +12,8 @@ class SharedListTest : public SyncTest {
 protected:
     void SetUp() override {
         SyncTest::SetUp();
-        ann = device("annMac", "ann");
-        bob = device("bobMac", "bob");
+        ann = device("annLaptop", "ann");
+        bob = device("bobLaptop", "bob");
         listID = ann->store().addList("Groceries").id;
         itemID = ann->store().addItem(listID, "Milk").value().id;
         ASSERT_FALSE(ann->syncNow());

@@ -12,8 +12,8 @@ class SyncBehaviourTest : public SyncTest {
 protected:
     void SetUp() override {
         SyncTest::SetUp();
-        a = device("macA");
-        b = device("macB");
+        a = device("deviceA");
+        b = device("deviceB");
     }
 
     // A list with one item, on both devices.
@@ -184,7 +184,7 @@ TEST_F(SyncBehaviourTest, AnEditMadeWhileASaveIsOnItsWayIsSentNextPass) {
 TEST_F(SyncBehaviourTest, AZoneNotFoundCreatesTheZoneAgainAndRetries) {
     shared();
     a->store().renameItem(itemID, "after the zone was lost");
-    ASSERT_FALSE(container->injectFault("macA", itemID, CloudError::Code::zoneNotFound, 1));
+    ASSERT_FALSE(container->injectFault("deviceA", itemID, CloudError::Code::zoneNotFound, 1));
     ASSERT_FALSE(a->syncNow());
     EXPECT_TRUE(a->store().dirtyItems().contains(itemID));
     ASSERT_FALSE(a->syncNow());
@@ -217,9 +217,9 @@ TEST_F(SyncBehaviourTest, ADeletedItemNeverComesBack) {
     const QString other = a->store().addItem(listID, "y").value().id;
     ASSERT_FALSE(a->syncNow());
     a->store().deleteItem(other);
-    container->setOffline("macA", true);
+    container->setOffline("deviceA", true);
     ASSERT_TRUE(a->syncNow());
-    container->setOffline("macA", false);
+    container->setOffline("deviceA", false);
     a->restart();
     ASSERT_FALSE(a->syncNow());
     ASSERT_FALSE(b->syncNow());
@@ -242,7 +242,7 @@ TEST_F(SyncBehaviourTest, AnItemDeletedWhileSyncWasOffLosesItsServerRecord) {
     a->clock.advance(2'592'001);
     a->store().pruneTombstones(a->clock.now());
     ASSERT_FALSE(a->syncNow());
-    auto c = device("macC");
+    auto c = device("deviceC");
     ASSERT_FALSE(c->syncNow());
     EXPECT_EQ(item(c->store(), itemID), nullptr);
 }
@@ -279,7 +279,7 @@ TEST_F(SyncBehaviourTest, ATombstoneTheServerAlreadyHoldsIsNotSentAgain) {
 TEST_F(SyncBehaviourTest, SigningOutKeepsTheDataAndANewAccountGetsEverything) {
     shared();
     b->store().setCollection(QString("Home"), listID);
-    ASSERT_FALSE(container->signOut("macB"));
+    ASSERT_FALSE(container->signOut("deviceB"));
     const auto error = b->syncNow();
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code, CloudError::Code::notAuthenticated);
@@ -292,7 +292,7 @@ TEST_F(SyncBehaviourTest, SigningOutKeepsTheDataAndANewAccountGetsEverything) {
     EXPECT_FALSE(b->store().lastKnownUserRecordName().has_value());
 
     container->createUser("carl", std::nullopt);
-    ASSERT_FALSE(container->signIn("macB", "carl"));
+    ASSERT_FALSE(container->signIn("deviceB", "carl"));
     ASSERT_FALSE(b->syncNow());
     EXPECT_EQ(b->store().lastKnownUserRecordName(), "carl");
     EXPECT_TRUE(b->store().identity().knownRecordNames.contains("carl"));

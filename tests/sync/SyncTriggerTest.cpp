@@ -1,12 +1,12 @@
 #include "SyncTestSupport.h"
 
-#include "sync/MacCloudRefresh.h"
-#include "sync/MacSyncCoordinator.h"
+#include "sync/CloudRefresh.h"
+#include "sync/SyncCoordinator.h"
 
 namespace synctest {
 namespace {
 
-TEST(MacCloudRefresh, OnlyNonEmptyMarksCount) {
+TEST(CloudRefresh, OnlyNonEmptyMarksCount) {
     const QMap<QString, FieldSet> none;
     const QMap<QString, FieldSet> empty{{"A", {}}};
     const QMap<QString, FieldSet> marked{{"A", {}}, {"B", {"name"}}};
@@ -20,7 +20,7 @@ TEST(MacCloudRefresh, OnlyNonEmptyMarksCount) {
         {none, marked, {}, {}, true}, {none, none, {"L"}, {}, true}, {empty, none, {}, {"I"}, true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MacCloudRefresh::hasUnsentChanges(c.lists, c.items, c.filings, c.tombstones),
+        EXPECT_EQ(CloudRefresh::hasUnsentChanges(c.lists, c.items, c.filings, c.tombstones),
                   c.unsent);
 }
 
@@ -33,7 +33,7 @@ protected:
     }
     std::unique_ptr<Device> d;
     int passes = 0;
-    MacSyncCoordinator coordinator{[this](ListStore&) {
+    SyncCoordinator coordinator{[this](ListStore&) {
         ++passes;
         d->sync().syncNow({});
     }};

@@ -9,10 +9,10 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/theme/Theme.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/StoreNoticeBanner.h"
 #include "ui/window/StoreNoticeModel.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
 
@@ -60,7 +60,7 @@ public:
     std::unique_ptr<FileDefaults> settings; // only when the store has settings of its own
     std::unique_ptr<ListStore> store;
     StoreNoticeModel* notice;
-    MacUpdater updater{std::make_shared<NoUpdates>()};
+    UpdateChecker updater{std::make_shared<NoUpdates>()};
 };
 
 void folderInstead(const QString& file) {

@@ -7,8 +7,8 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/theme/Theme.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
@@ -23,7 +23,7 @@ namespace {
 struct Sample {
     QTemporaryDir dir;
     ListStore store{dir.filePath("store.json"), false, false, Defaults::standard()};
-    MacUpdater updater{std::make_shared<NoUpdates>()};
+    UpdateChecker updater{std::make_shared<NoUpdates>()};
 };
 
 QWidget* emptyWindow() {

@@ -154,7 +154,7 @@ TEST_F(CloudAdminServerTest, InitMakesTheContainerOnceAndCreateUserARoleWithoutA
               "t");
     EXPECT_TRUE(admin({"users"}).out.contains(sam + "\tSam Jones"));
     // The new role reaches the container as the person it is.
-    auto own = cloud::Container::openServer(db->uri(sam)).value()->currentUser("samMac");
+    auto own = cloud::Container::openServer(db->uri(sam)).value()->currentUser("samLaptop");
     ASSERT_TRUE(own.ok()) << own.error().message.toStdString();
     EXPECT_EQ(own.value(), sam);
 }
@@ -164,9 +164,9 @@ TEST_F(CloudAdminServerTest, APersonSharesTheirOwnZonesAndAcceptsButChangesNothi
     for (const char* person : {"ann", "bob"})
         ASSERT_EQ(admin({"create-user", person}).status, 0);
     auto ann = cloud::Container::openServer(db->uri("ann")).value();
-    ASSERT_TRUE(
-        ann->modifyZones("annMac", cloud::DatabaseScope::privateScope, {cloud::ZoneID{"TB-1"}}, {})
-            .ok());
+    ASSERT_TRUE(ann->modifyZones("annLaptop", cloud::DatabaseScope::privateScope,
+                                 {cloud::ZoneID{"TB-1"}}, {})
+                    .ok());
 
     const struct {
         const char* what;

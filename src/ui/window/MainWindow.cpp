@@ -15,12 +15,12 @@
 #include "ui/window/AboutBox.h"
 #include "ui/window/AppIcon.h"
 #include "ui/window/ListScreenSheets.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/QuitConfirmation.h"
 #include "ui/window/StandardSheets.h"
 #include "ui/window/StoreNoticeBanner.h"
 #include "ui/window/StoreNoticeModel.h"
 #include "ui/window/TextScaleControls.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/UpdateDialog.h"
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowMetrics.h"
@@ -41,7 +41,7 @@ namespace {
 constexpr double toolbarSymbolPoints = 18;
 } // namespace
 
-MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* voice,
+MainWindow::MainWindow(ListStore& store, UpdateChecker& updater, VoiceController* voice,
                        QWidget* parent)
     : QMainWindow(parent), store_(store), updater_(updater), voice_(voice),
       navigation_(new WindowNavigation(this)), sheets_(new WindowSheets(this)),
@@ -66,9 +66,10 @@ MainWindow::MainWindow(ListStore& store, MacUpdater& updater, VoiceController* v
         content_->setSplitterSizes(*sizes);
     new QuitConfirmation(*storeNotice_, *this);
 
-    connect(&updater_, &MacUpdater::canCheckForUpdatesChanged, this, &MainWindow::refreshCommands);
+    connect(&updater_, &UpdateChecker::canCheckForUpdatesChanged, this,
+            &MainWindow::refreshCommands);
     connect(sheets_, &WindowSheets::added, this, &MainWindow::refreshCommands);
-    connect(&updater_, &MacUpdater::checkFinished, this, &MainWindow::showUpdateOutcome);
+    connect(&updater_, &UpdateChecker::checkFinished, this, &MainWindow::showUpdateOutcome);
     connect(&store_.defaults(), &Defaults::changed, this, [this](const QString& key) {
         if (key != TextScale::key)
             return;

@@ -7,7 +7,7 @@
 
 class ListDetailModel;
 class ListStore;
-class MacUpdater;
+class UpdateChecker;
 class QAction;
 class QToolBar;
 class StoreNoticeModel;
@@ -26,7 +26,7 @@ struct UpdateCheckResult;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    MainWindow(ListStore& store, MacUpdater& updater, VoiceController* voice = nullptr,
+    MainWindow(ListStore& store, UpdateChecker& updater, VoiceController* voice = nullptr,
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -58,7 +58,7 @@ private:
     void showAbout();
 
     ListStore& store_;
-    MacUpdater& updater_;
+    UpdateChecker& updater_;
     VoiceController* voice_;
     WindowNavigation* navigation_;
     WindowSheets* sheets_;

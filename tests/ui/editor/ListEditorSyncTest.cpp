@@ -14,8 +14,8 @@ TEST_F(ListEditorSyncTest, AnEditSavedWhileAnotherDeviceRenamedTheListKeepsTheRe
         SCOPED_TRACE(fetchedBeforeSaving ? "rename fetched before the save"
                                          : "rename fetched after the save");
         container = cloud::Container::inMemory();
-        auto a = device("macA");
-        auto b = device("macB");
+        auto a = device("deviceA");
+        auto b = device("deviceB");
         const QString listID = a->store().addList("Trip").id;
         ASSERT_FALSE(a->syncNow());
         ASSERT_FALSE(b->syncNow());

@@ -91,7 +91,7 @@ TEST_F(CloudSharingSheetTest, TheWindowMakesItForAShareAndNothingWithoutOne) {
 
 TEST_F(CloudSharingSheetTest, ItHoldsTheContainerTheStoreSyncsThrough) {
     const std::shared_ptr<cloud::Container> container = cloud::Container::inMemory();
-    synctest::Device ann(container, "annMac");
+    synctest::Device ann(container, "annLaptop");
     WindowSheets annSheets;
     addStandardSheets(annSheets, ann.store(), navigation);
     WindowSheetSubject subject;

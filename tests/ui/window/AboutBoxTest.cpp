@@ -8,8 +8,8 @@
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
 #include "ui/theme/Theme.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/UpdateChecker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,7 +83,7 @@ TEST(AboutBox, TheMenuItemOpensItOverTheWindowAndDoneClosesIt) {
     Defaults::setStandard(defaults);
     QTemporaryDir dir;
     ListStore store(dir.filePath("store.json"), false, false, *defaults);
-    MacUpdater updater(std::make_shared<NoUpdates>());
+    UpdateChecker updater(std::make_shared<NoUpdates>());
     auto window = std::make_unique<MainWindow>(store, updater);
     window->show();
 

@@ -19,8 +19,8 @@
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/theme/Theme.h"
 #include "ui/window/ListPlaceholderPane.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/TextScaleToolbarItems.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/UpdateDialog.h"
 #include "ui/window/WindowContent.h"
 #include "ui/window/WindowNavigation.h"
@@ -63,7 +63,7 @@ protected:
     void SetUp() override {
         Defaults::setStandard(defaults);
         store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, *defaults);
-        updater = std::make_unique<MacUpdater>(backEnd);
+        updater = std::make_unique<UpdateChecker>(backEnd);
         window = std::make_unique<MainWindow>(*store, *updater);
     }
     void TearDown() override {
@@ -105,7 +105,7 @@ protected:
     std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
     std::shared_ptr<ScriptedBackEnd> backEnd = std::make_shared<ScriptedBackEnd>();
     std::unique_ptr<ListStore> store;
-    std::unique_ptr<MacUpdater> updater;
+    std::unique_ptr<UpdateChecker> updater;
     std::unique_ptr<MainWindow> window;
 };
 

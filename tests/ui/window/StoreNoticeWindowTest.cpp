@@ -8,11 +8,11 @@
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
 #include "ui/theme/Theme.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/QuitConfirmation.h"
 #include "ui/window/StoreNoticeBanner.h"
 #include "ui/window/StoreNoticeModel.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowContent.h"
 
 #include <QAbstractButton>
@@ -71,7 +71,7 @@ protected:
     QTemporaryDir dir;
     std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
     std::shared_ptr<SwitchableSink> sink = std::make_shared<SwitchableSink>();
-    MacUpdater updater{std::make_shared<NoUpdates>()};
+    UpdateChecker updater{std::make_shared<NoUpdates>()};
     std::unique_ptr<ListStore> store;
     std::unique_ptr<MainWindow> window;
 };

@@ -8,7 +8,7 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
-#include "ui/window/MacUpdater.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowContent.h"
 
 #include <QApplication>
@@ -169,7 +169,7 @@ TEST(MainWindowPlace, TheSplitComesBackWhereItWasDraggedWithinTheWindowsWidth) {
     auto defaults = std::make_shared<MemoryDefaults>();
     Defaults::setStandard(defaults);
     ListStore store(dir.filePath("store.json"), false, false, *defaults);
-    MacUpdater updater(std::make_shared<ScriptedBackEnd>());
+    UpdateChecker updater(std::make_shared<ScriptedBackEnd>());
     {
         MainWindow window(store, updater);
         window.show();

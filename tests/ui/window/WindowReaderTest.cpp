@@ -10,8 +10,8 @@
 #include "ui/detail/ListDetailModel.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
-#include "ui/window/MacUpdater.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowContent.h"
 
 #include <QAccessible>
@@ -36,7 +36,7 @@ protected:
     void SetUp() override {
         Defaults::setStandard(defaults);
         store = std::make_unique<ListStore>(dir.filePath("store.json"), false, false, *defaults);
-        updater = std::make_unique<MacUpdater>(std::make_shared<NoUpdates>());
+        updater = std::make_unique<UpdateChecker>(std::make_shared<NoUpdates>());
     }
     void TearDown() override {
         window.reset();
@@ -50,7 +50,7 @@ protected:
     QTemporaryDir dir;
     std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
     std::unique_ptr<ListStore> store;
-    std::unique_ptr<MacUpdater> updater;
+    std::unique_ptr<UpdateChecker> updater;
     std::unique_ptr<MainWindow> window;
 };
 

@@ -1,8 +1,8 @@
-#include "MacCloudRefresh.h"
+#include "CloudRefresh.h"
 
 #include <algorithm>
 
-namespace MacCloudRefresh {
+namespace CloudRefresh {
 
 bool hasUnsentChanges(const QMap<QString, FieldSet>& lists, const QMap<QString, FieldSet>& items,
                       const QSet<QString>& filings, const QSet<QString>& tombstones) {
@@ -13,4 +13,4 @@ bool hasUnsentChanges(const QMap<QString, FieldSet>& lists, const QMap<QString, 
     return !filings.isEmpty() || !tombstones.isEmpty() || marked(lists) || marked(items);
 }
 
-} // namespace MacCloudRefresh
+} // namespace CloudRefresh

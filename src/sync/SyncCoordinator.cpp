@@ -1,16 +1,16 @@
 // The sync trigger: one pass a second after the last of a burst of store changes.
-#include "MacSyncCoordinator.h"
+#include "SyncCoordinator.h"
 
-#include "MacCloudRefresh.h"
+#include "CloudRefresh.h"
 
-MacSyncCoordinator::MacSyncCoordinator(SyncAction sync, QObject* parent)
+SyncCoordinator::SyncCoordinator(SyncAction sync, QObject* parent)
     : QObject(parent), sync_(std::move(sync)) {
     timer_.setSingleShot(true);
     timer_.setInterval(debounceMilliseconds);
-    connect(&timer_, &QTimer::timeout, this, &MacSyncCoordinator::debounced);
+    connect(&timer_, &QTimer::timeout, this, &SyncCoordinator::debounced);
 }
 
-void MacSyncCoordinator::start(ListStore& store) {
+void SyncCoordinator::start(ListStore& store) {
     if (started_)
         return;
     started_ = true;
@@ -19,17 +19,17 @@ void MacSyncCoordinator::start(ListStore& store) {
     connect(&store, &ListStore::changed, &timer_, qOverload<>(&QTimer::start));
 }
 
-void MacSyncCoordinator::fireNow() {
+void SyncCoordinator::fireNow() {
     if (!timer_.isActive())
         return;
     timer_.stop();
     debounced();
 }
 
-void MacSyncCoordinator::debounced() {
+void SyncCoordinator::debounced() {
     if (!store_)
         return;
-    if (MacCloudRefresh::hasUnsentChanges(store_->dirtyLists(), store_->dirtyItems(),
-                                          store_->dirtyFilings(), store_->dirtyTombstones()))
+    if (CloudRefresh::hasUnsentChanges(store_->dirtyLists(), store_->dirtyItems(),
+                                       store_->dirtyFilings(), store_->dirtyTombstones()))
         sync_(*store_);
 }

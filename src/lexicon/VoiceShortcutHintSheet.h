@@ -4,7 +4,7 @@
 
 // The sheet that would suggest voice shortcuts. This build has none to suggest, so the sheet
 // dismisses itself with "not now" as soon as it is shown; "dismiss for good" is never called.
-struct SiriHintSheet {
+struct VoiceShortcutHintSheet {
     std::function<void()> onDismissForGood;
     std::function<void()> onNotNow;
 

@@ -1,6 +1,6 @@
 // The update checker behind "Check for Updates…": its published value starts false and follows
 // the back end on the main loop; checks go to the back end.
-#include "ui/window/MacUpdater.h"
+#include "ui/window/UpdateChecker.h"
 #include "ui/window/UpdateCheckMessage.h"
 
 #include <QCoreApplication>
@@ -29,11 +29,11 @@ public:
     int checks = 0;
 };
 
-TEST(MacUpdater, StartsFalseThenFollowsEveryReportedValueOnTheMainLoop) {
+TEST(UpdateChecker, StartsFalseThenFollowsEveryReportedValueOnTheMainLoop) {
     auto backEnd = std::make_shared<FakeBackEnd>();
-    MacUpdater updater(backEnd);
+    UpdateChecker updater(backEnd);
     EXPECT_EQ(backEnd->starts, 1) << "creating it starts the back end";
-    QSignalSpy changes(&updater, &MacUpdater::canCheckForUpdatesChanged);
+    QSignalSpy changes(&updater, &UpdateChecker::canCheckForUpdatesChanged);
     EXPECT_FALSE(updater.canCheckForUpdates()) << "before the back end's answer arrives";
     QCoreApplication::processEvents();
     EXPECT_TRUE(updater.canCheckForUpdates());

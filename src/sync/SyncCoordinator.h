@@ -10,7 +10,7 @@
 
 // Makes local edits reach the cloud soon after they are made: one second after the last of a
 // burst of store changes, it runs one sync pass when something is still unsent.
-class MacSyncCoordinator : public QObject {
+class SyncCoordinator : public QObject {
     Q_OBJECT
 
 public:
@@ -18,7 +18,7 @@ public:
     static constexpr int debounceMilliseconds = 1000;
 
     // `sync` runs one pass and drops its error (in the program: CloudSync::syncNow).
-    explicit MacSyncCoordinator(SyncAction sync, QObject* parent = nullptr);
+    explicit SyncCoordinator(SyncAction sync, QObject* parent = nullptr);
 
     // Watches the store's changes; a second call does nothing.
     void start(ListStore& store);

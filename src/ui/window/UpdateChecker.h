@@ -10,10 +10,10 @@
 // back end. `canCheckForUpdates` starts false and takes each value the back end reports (the
 // first one included) on a later turn of the event loop, so the command is greyed out until
 // the back end has answered.
-class MacUpdater : public QObject {
+class UpdateChecker : public QObject {
     Q_OBJECT
 public:
-    explicit MacUpdater(std::shared_ptr<UpdateBackEnd> backEnd, QObject* parent = nullptr);
+    explicit UpdateChecker(std::shared_ptr<UpdateBackEnd> backEnd, QObject* parent = nullptr);
 
     bool canCheckForUpdates() const { return canCheckForUpdates_; }
     void checkForUpdates();

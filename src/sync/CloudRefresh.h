@@ -7,11 +7,11 @@
 #include <QString>
 
 // The test the sync trigger applies to a store's marks.
-namespace MacCloudRefresh {
+namespace CloudRefresh {
 
 // Whether a list, item, filing or tombstone is still to send. Entries with empty sets do not
 // count, nor do pending item and zone deletions.
 bool hasUnsentChanges(const QMap<QString, FieldSet>& lists, const QMap<QString, FieldSet>& items,
                       const QSet<QString>& filings, const QSet<QString>& tombstones);
 
-} // namespace MacCloudRefresh
+} // namespace CloudRefresh
