@@ -2,16 +2,25 @@
 #include "PostgresConnection.h"
 
 #include "ContainerStorage.h"
+#include "LibPq.h"
 
 #include <QDeadlineTimer>
 #include <QtEndian>
 
-#include <libpq-fe.h>
 #include <poll.h>
 
 namespace cloud {
 
 namespace {
+
+// The client library. Only what needs the server calls it, and open() loads it before anything
+// else: everything else runs on a connection or a result that exists only once it is loaded.
+const LibPq& pq() {
+    QString error;
+    if (const LibPq* library = LibPq::get(&error))
+        return *library;
+    throw StorageError(error.toStdString());
+}
 
 // The type the server is told for each kind of value (from the server's pg_type.h).
 unsigned int typeOid(PgValue::Type type) {
@@ -52,22 +61,23 @@ PgValue PgValue::integer(qint64 value) {
 
 PgRows::PgRows(pg_result* result) : result_(result) {}
 PgRows::~PgRows() {
-    PQclear(result_);
+    pq().PQclear(result_);
 }
 PgRows::PgRows(PgRows&& other) noexcept : result_(other.result_) {
     other.result_ = nullptr;
 }
 
 int PgRows::size() const {
-    return PQntuples(result_);
+    return pq().PQntuples(result_);
 }
 
 bool PgRows::isNull(int row, int column) const {
-    return PQgetisnull(result_, row, column);
+    return pq().PQgetisnull(result_, row, column);
 }
 
 QString PgRows::text(int row, int column) const {
-    return QString::fromUtf8(PQgetvalue(result_, row, column), PQgetlength(result_, row, column));
+    return QString::fromUtf8(pq().PQgetvalue(result_, row, column),
+                             pq().PQgetlength(result_, row, column));
 }
 
 std::optional<QString> PgRows::optionalText(int row, int column) const {
@@ -77,8 +87,8 @@ std::optional<QString> PgRows::optionalText(int row, int column) const {
 }
 
 qint64 PgRows::integer(int row, int column) const {
-    const char* data = PQgetvalue(result_, row, column);
-    switch (PQgetlength(result_, row, column)) {
+    const char* data = pq().PQgetvalue(result_, row, column);
+    switch (pq().PQgetlength(result_, row, column)) {
     case 8:
         return qFromBigEndian<qint64>(data);
     case 4:
@@ -91,11 +101,13 @@ qint64 PgRows::integer(int row, int column) const {
 }
 
 QByteArray PgRows::bytes(int row, int column) const {
-    return QByteArray(PQgetvalue(result_, row, column), PQgetlength(result_, row, column));
+    return QByteArray(pq().PQgetvalue(result_, row, column),
+                      pq().PQgetlength(result_, row, column));
 }
 
 bool PgRows::boolean(int row, int column) const {
-    return PQgetlength(result_, row, column) == 1 && PQgetvalue(result_, row, column)[0] != 0;
+    return pq().PQgetlength(result_, row, column) == 1 &&
+           pq().PQgetvalue(result_, row, column)[0] != 0;
 }
 
 PostgresConnection::PostgresConnection(QString uri, int timeoutMs)
@@ -106,12 +118,12 @@ PostgresConnection::~PostgresConnection() {
 }
 
 bool PostgresConnection::isOpen() const {
-    return conn_ && PQstatus(conn_) == CONNECTION_OK;
+    return conn_ && pq().PQstatus(conn_) == CONNECTION_OK;
 }
 
 void PostgresConnection::close() {
     if (conn_)
-        PQfinish(conn_);
+        pq().PQfinish(conn_);
     conn_ = nullptr;
     statements_.clear();
     pending_.clear();
@@ -146,14 +158,14 @@ namespace {
 QByteArray serverOptions(const QString& uri, int timeoutMs) {
     QString options;
     char* error = nullptr;
-    if (PQconninfoOption* parsed = PQconninfoParse(uri.toUtf8().constData(), &error)) {
+    if (PQconninfoOption* parsed = pq().PQconninfoParse(uri.toUtf8().constData(), &error)) {
         for (PQconninfoOption* option = parsed; option->keyword; ++option) {
             if (option->val && QLatin1String(option->keyword) == QLatin1String("options"))
                 options = QString::fromUtf8(option->val) + QLatin1Char(' ');
         }
-        PQconninfoFree(parsed);
+        pq().PQconninfoFree(parsed);
     }
-    PQfreemem(error);
+    pq().PQfreemem(error);
     options += QStringLiteral("-c statement_timeout=%1 -c lock_timeout=%1 "
                               "-c idle_in_transaction_session_timeout=%2")
                    .arg(timeoutMs)
@@ -170,34 +182,34 @@ void PostgresConnection::open() {
     const QByteArray options = serverOptions(uri_, timeoutMs_);
     const char* const keys[] = {"dbname", "options", "fallback_application_name", nullptr};
     const char* const values[] = {uri.constData(), options.constData(), "tallybird", nullptr};
-    conn_ = PQconnectStartParams(keys, values, 1);
+    conn_ = pq().PQconnectStartParams(keys, values, 1);
     if (!conn_)
         throw StorageError("Out of memory for a connection to the cloud server.");
-    if (PQstatus(conn_) == CONNECTION_BAD)
+    if (pq().PQstatus(conn_) == CONNECTION_BAD)
         fail(QStringLiteral("cannot connect"));
     PostgresPollingStatusType status = PGRES_POLLING_WRITING;
     while (status != PGRES_POLLING_OK) {
         if (status == PGRES_POLLING_FAILED)
             fail(QStringLiteral("cannot connect"));
         const short events = status == PGRES_POLLING_READING ? POLLIN : POLLOUT;
-        if (!waitFor(PQsocket(conn_), events, deadline))
+        if (!waitFor(pq().PQsocket(conn_), events, deadline))
             lost(QStringLiteral("The cloud server %1 did not answer within %2 ms.")
                      .arg(describe(uri_))
                      .arg(timeoutMs_));
-        status = PQconnectPoll(conn_);
+        status = pq().PQconnectPoll(conn_);
     }
-    if (PQsetnonblocking(conn_, 1) != 0 || !PQenterPipelineMode(conn_))
+    if (pq().PQsetnonblocking(conn_, 1) != 0 || !pq().PQenterPipelineMode(conn_))
         fail(QStringLiteral("cannot set up the connection"));
     // The role the server took the login as: what policies compare with.
-    role_ = QString::fromUtf8(PQuser(conn_));
+    role_ = QString::fromUtf8(pq().PQuser(conn_));
 }
 
 void PostgresConnection::fail(const QString& what) {
-    const QString message = conn_ ? oneLine(PQerrorMessage(conn_)) : QString();
+    const QString message = conn_ ? oneLine(pq().PQerrorMessage(conn_)) : QString();
     const bool answered = message.contains(QLatin1String("FATAL")) &&
                           !message.contains(QLatin1String("the database system is")) &&
                           !message.contains(QLatin1String("too many clients"));
-    const bool connectionGone = !conn_ || PQstatus(conn_) == CONNECTION_BAD;
+    const bool connectionGone = !conn_ || pq().PQstatus(conn_) == CONNECTION_BAD;
     const QString text = QStringLiteral("The cloud server %1: %2 (%3)")
                              .arg(describe(uri_), what, message.isEmpty() ? what : message);
     close();
@@ -208,9 +220,9 @@ void PostgresConnection::fail(const QString& what) {
 }
 
 void PostgresConnection::failWith(pg_result* result) {
-    const QString state = QString::fromLatin1(PQresultErrorField(result, PG_DIAG_SQLSTATE));
-    const QString message = oneLine(PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
-    PQclear(result);
+    const QString state = QString::fromLatin1(pq().PQresultErrorField(result, PG_DIAG_SQLSTATE));
+    const QString message = oneLine(pq().PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY));
+    pq().PQclear(result);
     if (meansUnreachable(state))
         lost(QStringLiteral("The cloud server %1 stopped: %2").arg(describe(uri_), message));
     throw StorageError(
@@ -225,20 +237,20 @@ void PostgresConnection::lost(const QString& why) {
 void PostgresConnection::flush() {
     const QDeadlineTimer deadline(timeoutMs_ + 1000);
     for (;;) {
-        const int rc = PQflush(conn_);
+        const int rc = pq().PQflush(conn_);
         if (rc == 0)
             return;
         if (rc < 0)
             lost(QStringLiteral("The connection to the cloud server %1 broke: %2")
-                     .arg(describe(uri_), oneLine(PQerrorMessage(conn_))));
+                     .arg(describe(uri_), oneLine(pq().PQerrorMessage(conn_))));
         // The server may wait for us to read before it reads more.
-        if (!waitFor(PQsocket(conn_), POLLIN | POLLOUT, deadline))
+        if (!waitFor(pq().PQsocket(conn_), POLLIN | POLLOUT, deadline))
             lost(QStringLiteral("The cloud server %1 did not take what was sent within %2 ms.")
                      .arg(describe(uri_))
                      .arg(timeoutMs_));
-        if (!PQconsumeInput(conn_))
+        if (!pq().PQconsumeInput(conn_))
             lost(QStringLiteral("The connection to the cloud server %1 broke: %2")
-                     .arg(describe(uri_), oneLine(PQerrorMessage(conn_))));
+                     .arg(describe(uri_), oneLine(pq().PQerrorMessage(conn_))));
     }
 }
 
@@ -247,16 +259,16 @@ void PostgresConnection::flush() {
 pg_result* PostgresConnection::nextResult() {
     // The server gives up first (its statement and lock timeouts), so its error arrives.
     const QDeadlineTimer deadline(timeoutMs_ + std::min(timeoutMs_, 1000));
-    while (PQisBusy(conn_)) {
-        if (!waitFor(PQsocket(conn_), POLLIN, deadline))
+    while (pq().PQisBusy(conn_)) {
+        if (!waitFor(pq().PQsocket(conn_), POLLIN, deadline))
             lost(QStringLiteral("The cloud server %1 did not answer within %2 ms.")
                      .arg(describe(uri_))
                      .arg(timeoutMs_));
-        if (!PQconsumeInput(conn_))
+        if (!pq().PQconsumeInput(conn_))
             lost(QStringLiteral("The connection to the cloud server %1 broke: %2")
-                     .arg(describe(uri_), oneLine(PQerrorMessage(conn_))));
+                     .arg(describe(uri_), oneLine(pq().PQerrorMessage(conn_))));
     }
-    return PQgetResult(conn_);
+    return pq().PQgetResult(conn_);
 }
 
 void PostgresConnection::catchUp() {
@@ -281,7 +293,7 @@ void PostgresConnection::catchUp() {
 void PostgresConnection::syncLater() {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
-    if (!PQpipelineSync(conn_))
+    if (!pq().PQpipelineSync(conn_))
         fail(QStringLiteral("cannot send"));
     ++syncs_;
     flush();
@@ -307,7 +319,7 @@ const std::string& PostgresConnection::prepared(const char* sql,
     std::vector<unsigned int> types;
     for (const PgValue& value : params)
         types.push_back(typeOid(value.type()));
-    if (!PQsendPrepare(conn_, name.c_str(), sql, int(types.size()), types.data()))
+    if (!pq().PQsendPrepare(conn_, name.c_str(), sql, int(types.size()), types.data()))
         fail(QStringLiteral("cannot prepare a statement"));
     pending_.push_back({Pending::Kind::prepare});
     return statements_.emplace(sql, name).first->second;
@@ -321,8 +333,8 @@ void PostgresConnection::sendPrepared(const std::string& name, const std::vector
         values.push_back(value.type() == PgValue::Type::null ? nullptr : value.data().constData());
         lengths.push_back(int(value.data().size()));
     }
-    if (!PQsendQueryPrepared(conn_, name.c_str(), int(params.size()), values.data(), lengths.data(),
-                             formats.data(), 1))
+    if (!pq().PQsendQueryPrepared(conn_, name.c_str(), int(params.size()), values.data(),
+                                  lengths.data(), formats.data(), 1))
         fail(QStringLiteral("cannot send a statement"));
 }
 
@@ -336,7 +348,7 @@ void PostgresConnection::sendOnce(const QByteArray& sql) {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
     catchUp();
-    if (!PQsendQueryParams(conn_, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1))
+    if (!pq().PQsendQueryParams(conn_, sql.constData(), 0, nullptr, nullptr, nullptr, nullptr, 1))
         fail(QStringLiteral("cannot send a statement"));
     pending_.push_back({Pending::Kind::command});
 }
@@ -345,11 +357,11 @@ QString PostgresConnection::quoteIdentifier(const QString& name) {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
     const QByteArray utf8 = name.toUtf8();
-    char* quoted = PQescapeIdentifier(conn_, utf8.constData(), size_t(utf8.size()));
+    char* quoted = pq().PQescapeIdentifier(conn_, utf8.constData(), size_t(utf8.size()));
     if (!quoted)
         throw StorageError("A name cannot be quoted for the server.");
     const QString out = QString::fromUtf8(quoted);
-    PQfreemem(quoted);
+    pq().PQfreemem(quoted);
     return out;
 }
 
@@ -365,10 +377,10 @@ PgRows PostgresConnection::query(const char* sql, const std::vector<PgValue>& pa
     sendPrepared(name, params);
     pending_.push_back({Pending::Kind::rows});
     if (ending) {
-        if (!PQpipelineSync(conn_))
+        if (!pq().PQpipelineSync(conn_))
             fail(QStringLiteral("cannot send a statement"));
         ++syncs_;
-    } else if (!PQsendFlushRequest(conn_)) {
+    } else if (!pq().PQsendFlushRequest(conn_)) {
         fail(QStringLiteral("cannot send a statement"));
     }
     flush();
@@ -389,15 +401,15 @@ std::optional<PgRows> PostgresConnection::take() {
     pg_result* result = nullptr;
     while (!result)
         result = nextResult();
-    const ExecStatusType status = PQresultStatus(result);
+    const ExecStatusType status = pq().PQresultStatus(result);
     if (next.kind == Pending::Kind::ignored) {
-        PQclear(result);
+        pq().PQclear(result);
         return std::nullopt;
     }
     if (status == PGRES_FATAL_ERROR)
         failWith(result);
     if (status == PGRES_PIPELINE_ABORTED) {
-        PQclear(result);
+        pq().PQclear(result);
         throw StorageError("The cloud server dropped a statement after an earlier failure.");
     }
     switch (next.kind) {
@@ -405,7 +417,7 @@ std::optional<PgRows> PostgresConnection::take() {
     case Pending::Kind::command:
         if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
             failWith(result);
-        PQclear(result);
+        pq().PQclear(result);
         return std::nullopt;
     case Pending::Kind::value: {
         PgRows rows(result);
@@ -432,7 +444,7 @@ void PostgresConnection::sync() {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
     catchUp();
-    if (!PQpipelineSync(conn_))
+    if (!pq().PQpipelineSync(conn_))
         fail(QStringLiteral("cannot send"));
     ++syncs_;
     flush();
@@ -446,8 +458,8 @@ void PostgresConnection::drain() {
         pg_result* result = nextResult();
         if (!result)
             continue;
-        const ExecStatusType status = PQresultStatus(result);
-        PQclear(result);
+        const ExecStatusType status = pq().PQresultStatus(result);
+        pq().PQclear(result);
         if (status == PGRES_PIPELINE_SYNC)
             --syncs_;
     }
@@ -459,7 +471,7 @@ void PostgresConnection::recover() {
         return;
     }
     try {
-        if (!PQpipelineSync(conn_))
+        if (!pq().PQpipelineSync(conn_))
             throw StorageError("cannot send");
         ++syncs_;
         flush();
@@ -468,14 +480,14 @@ void PostgresConnection::recover() {
             pg_result* result = nextResult();
             if (!result)
                 continue;
-            const ExecStatusType status = PQresultStatus(result);
-            PQclear(result);
+            const ExecStatusType status = pq().PQresultStatus(result);
+            pq().PQclear(result);
             if (status == PGRES_PIPELINE_SYNC)
                 --syncs_;
         }
         pending_.clear();
         behind_ = false;
-        if (PQtransactionStatus(conn_) != PQTRANS_IDLE) {
+        if (pq().PQtransactionStatus(conn_) != PQTRANS_IDLE) {
             send("ROLLBACK");
             sync();
         }
@@ -485,9 +497,11 @@ void PostgresConnection::recover() {
 }
 
 QString PostgresConnection::describe(const QString& uri) {
+    if (!LibPq::get())
+        return QStringLiteral("(a PostgreSQL address)");
     char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
-    PQfreemem(error);
+    PQconninfoOption* options = pq().PQconninfoParse(uri.toUtf8().constData(), &error);
+    pq().PQfreemem(error);
     if (!options)
         return QStringLiteral("(an address that cannot be read)");
     QString user;
@@ -511,7 +525,7 @@ QString PostgresConnection::describe(const QString& uri) {
         else if (key == QLatin1String("service"))
             service = value;
     }
-    PQconninfoFree(options);
+    pq().PQconninfoFree(options);
     QString text = QStringLiteral("postgresql://");
     if (!user.isEmpty())
         text += user + QLatin1Char('@');
@@ -525,14 +539,17 @@ QString PostgresConnection::describe(const QString& uri) {
 }
 
 std::optional<QString> PostgresConnection::checkUri(const QString& uri) {
+    QString unloaded;
+    if (!LibPq::get(&unloaded))
+        return unloaded;
     char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(uri.toUtf8().constData(), &error);
+    PQconninfoOption* options = pq().PQconninfoParse(uri.toUtf8().constData(), &error);
     // libpq's own message may quote the address, password and all.
-    PQfreemem(error);
+    pq().PQfreemem(error);
     if (!options)
         return QStringLiteral("The cloud address is not a PostgreSQL connection URI that libpq "
                               "can read.");
-    PQconninfoFree(options);
+    pq().PQconninfoFree(options);
     return std::nullopt;
 }
 
