@@ -258,6 +258,12 @@ CloudError storageFailure(const std::exception& e) {
     const QString message = QString::fromUtf8(e.what());
     if (dynamic_cast<const StorageUnreachable*>(&e))
         return fail(Code::networkUnavailable, message);
+    if (dynamic_cast<const StorageSignInRefused*>(&e)) {
+        // Nothing was read or written: the server's refusal says all there is.
+        CloudError refused = fail(Code::internalError);
+        refused.message = message;
+        return refused;
+    }
     return fail(Code::internalError, message);
 }
 

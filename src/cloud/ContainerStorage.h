@@ -27,6 +27,14 @@ public:
     using StorageError::StorageError;
 };
 
+// The server answered and turned the sign-in away: a wrong or missing password, an unknown
+// role. Neither the server being away nor the container failing to read or write; its text is
+// the whole message.
+class StorageSignInRefused : public StorageError {
+public:
+    using StorageError::StorageError;
+};
+
 struct UserRow {
     QString name;
     std::optional<PersonNameComponents> nameComponents;

@@ -16,6 +16,7 @@ namespace cloud {
     X(PQconnectStartParams)                                                                        \
     X(PQconninfoFree)                                                                              \
     X(PQconninfoParse)                                                                             \
+    X(PQconnectionNeedsPassword)                                                                   \
     X(PQconsumeInput)                                                                              \
     X(PQenterPipelineMode)                                                                         \
     X(PQerrorMessage)                                                                              \
@@ -36,6 +37,7 @@ namespace cloud {
     X(PQsendPrepare)                                                                               \
     X(PQsendQueryParams)                                                                           \
     X(PQsendQueryPrepared)                                                                         \
+    X(PQsetErrorVerbosity)                                                                         \
     X(PQsetnonblocking)                                                                            \
     X(PQsocket)                                                                                    \
     X(PQstatus)                                                                                    \

@@ -5,6 +5,8 @@
 #include "LibPq.h"
 
 #include <QDeadlineTimer>
+#include <QRegularExpression>
+#include <QUrl>
 #include <QtEndian>
 
 #include <poll.h>
@@ -49,6 +51,33 @@ bool meansUnreachable(const QString& sqlState) {
 // What libpq said, on one line.
 QString oneLine(const char* message) {
     return QString::fromUtf8(message).simplified();
+}
+
+// A connection's error while it connects, said verbosely so that the server's SQLSTATE comes
+// with it whatever language the server speaks ("FATAL:  28P01: password authentication failed
+// …"): the code, the server's own words, and the whole text without the code and the server's
+// source location.
+struct ConnectError {
+    QString state;
+    QString server;
+    QString text;
+};
+
+ConnectError readConnectError(const char* raw) {
+    static const QRegularExpression answer(
+        QStringLiteral(R"(([^\s:]+):  ([0-9A-Z]{5}): ([^\n]*))"));
+    static const QRegularExpression location(QStringLiteral(R"(\n\s*LOCATION:[^\n]*)"));
+    QString text = QString::fromUtf8(raw);
+    text.remove(location);
+    ConnectError error;
+    if (const QRegularExpressionMatch match = answer.match(text); match.hasMatch()) {
+        error.state = match.captured(2);
+        error.server = match.captured(3).simplified();
+        text.replace(match.capturedStart(), match.capturedLength(),
+                     match.captured(1) + QLatin1Char(' ') + match.captured(3));
+    }
+    error.text = text.simplified();
+    return error;
 }
 
 } // namespace
@@ -185,6 +214,8 @@ void PostgresConnection::open() {
     conn_ = pq().PQconnectStartParams(keys, values, 1);
     if (!conn_)
         throw StorageError("Out of memory for a connection to the cloud server.");
+    // A refused sign-in is told apart by the server's code, which only verbose errors carry.
+    pq().PQsetErrorVerbosity(conn_, PQERRORS_VERBOSE);
     if (pq().PQstatus(conn_) == CONNECTION_BAD)
         fail(QStringLiteral("cannot connect"));
     PostgresPollingStatusType status = PGRES_POLLING_WRITING;
@@ -200,12 +231,29 @@ void PostgresConnection::open() {
     }
     if (pq().PQsetnonblocking(conn_, 1) != 0 || !pq().PQenterPipelineMode(conn_))
         fail(QStringLiteral("cannot set up the connection"));
+    pq().PQsetErrorVerbosity(conn_, PQERRORS_DEFAULT);
     // The role the server took the login as: what policies compare with.
     role_ = QString::fromUtf8(pq().PQuser(conn_));
 }
 
 void PostgresConnection::fail(const QString& what) {
-    const QString message = conn_ ? oneLine(pq().PQerrorMessage(conn_)) : QString();
+    const ConnectError error =
+        conn_ ? readConnectError(pq().PQerrorMessage(conn_)) : ConnectError{};
+    const QString& message = error.text;
+    // The server turned the role away (class 28), or asked for a password and libpq found none.
+    if (conn_ &&
+        (error.state.startsWith(QLatin1String("28")) || pq().PQconnectionNeedsPassword(conn_))) {
+        const QString role = QString::fromUtf8(pq().PQuser(conn_));
+        const QString why = error.state.startsWith(QLatin1String("28"))
+                                ? error.server
+                                : QStringLiteral("it asks for a password, and none was found in "
+                                                 "the address, ~/.pgpass, PGPASSWORD or a "
+                                                 "service file");
+        const QString text = QStringLiteral("The cloud server %1 refused the sign-in of %2: %3.")
+                                 .arg(describe(uri_), role, why);
+        close();
+        throw StorageSignInRefused(text.toStdString());
+    }
     const bool answered = message.contains(QLatin1String("FATAL")) &&
                           !message.contains(QLatin1String("the database system is")) &&
                           !message.contains(QLatin1String("too many clients"));
@@ -213,7 +261,7 @@ void PostgresConnection::fail(const QString& what) {
     const QString text = QStringLiteral("The cloud server %1: %2 (%3)")
                              .arg(describe(uri_), what, message.isEmpty() ? what : message);
     close();
-    // A server that answered with a refusal (a wrong password, an unknown role) is not away.
+    // A server that answered with a refusal (an unknown database) is not away.
     if (connectionGone && !answered)
         throw StorageUnreachable(text.toStdString());
     throw StorageError(text.toStdString());
@@ -496,6 +544,18 @@ void PostgresConnection::recover() {
     }
 }
 
+namespace {
+
+// One host of an address as a URI writes it: a socket folder percent-encoded (a bare "/" would
+// end the address's host part), an IPv6 address in brackets.
+QString uriHost(const QString& host) {
+    if (host.contains(QLatin1Char(':')) && !host.startsWith(QLatin1Char('/')))
+        return QLatin1Char('[') + host + QLatin1Char(']');
+    return QString::fromUtf8(QUrl::toPercentEncoding(host));
+}
+
+} // namespace
+
 QString PostgresConnection::describe(const QString& uri) {
     if (!LibPq::get())
         return QStringLiteral("(a PostgreSQL address)");
@@ -526,15 +586,24 @@ QString PostgresConnection::describe(const QString& uri) {
             service = value;
     }
     pq().PQconninfoFree(options);
+    // The same address as a URI that psql and libpq read back as it is, without the password.
     QString text = QStringLiteral("postgresql://");
     if (!user.isEmpty())
-        text += user + QLatin1Char('@');
-    text += host;
-    if (!port.isEmpty())
-        text += QLatin1Char(':') + port;
-    text += QLatin1Char('/') + dbname;
+        text += QString::fromUtf8(QUrl::toPercentEncoding(user)) + QLatin1Char('@');
+    // Several hosts go with one port each, or share one.
+    const QStringList hosts = host.split(QLatin1Char(','));
+    const QStringList ports = port.split(QLatin1Char(','));
+    for (qsizetype i = 0; i < hosts.size(); ++i) {
+        if (i > 0)
+            text += QLatin1Char(',');
+        text += uriHost(hosts[i]);
+        const QString& itsPort = ports.size() == hosts.size() ? ports[i] : ports.first();
+        if (!itsPort.isEmpty())
+            text += QLatin1Char(':') + itsPort;
+    }
+    text += QLatin1Char('/') + QString::fromUtf8(QUrl::toPercentEncoding(dbname));
     if (!service.isEmpty())
-        text += QStringLiteral("?service=") + service;
+        text += QStringLiteral("?service=") + QString::fromUtf8(QUrl::toPercentEncoding(service));
     return text;
 }
 

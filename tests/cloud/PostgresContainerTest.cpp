@@ -122,12 +122,41 @@ TEST_F(PostgresContainerTest, CredentialsComeFromLibpqAndAPasswordIsNeverPrinted
     const QString wrongPassword = QString(withPassword).replace("hunter2", "swordfish");
     EXPECT_FALSE(Container::describeLocation(withPassword).contains("hunter2"));
 
-    // A wrong password is a refusal, not the server being away, and is not repeated.
-    auto refused = Container::openServer(wrongPassword).value()->currentUser("annLaptop");
-    ASSERT_FALSE(refused.ok());
-    EXPECT_EQ(refused.error().code, Code::internalError);
-    EXPECT_FALSE(refused.error().message.contains("swordfish"))
-        << refused.error().message.toStdString();
+    // A wrong or missing password, or a role the server does not know, is a refusal of the
+    // sign-in, said as one and naming the server without the password; not the server being
+    // away, nor the container failing to read or write.
+    QTemporaryDir noPasswords;
+    QFile emptyPassFile(noPasswords.filePath("pgpass"));
+    ASSERT_TRUE(emptyPassFile.open(QIODevice::WriteOnly));
+    emptyPassFile.close();
+    emptyPassFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray savedPassFile = qgetenv("PGPASSFILE");
+    qputenv("PGPASSFILE", emptyPassFile.fileName().toUtf8());
+    const struct {
+        const char* what;
+        QString uri;
+        QString role;
+    } refusals[] = {
+        {"a wrong password", wrongPassword, "ann"},
+        {"no password", db.tcpUri("ann"), "ann"},
+        {"an unknown role", QString(wrongPassword).replace("ann:", "nobody:"), "nobody"},
+    };
+    for (const auto& refusal : refusals) {
+        SCOPED_TRACE(refusal.what);
+        auto refused = Container::openServer(refusal.uri).value()->currentUser("annLaptop");
+        ASSERT_FALSE(refused.ok());
+        EXPECT_EQ(refused.error().code, Code::internalError);
+        const QString& message = refused.error().message;
+        EXPECT_TRUE(
+            message.startsWith(QStringLiteral("The cloud server %1 refused the sign-in of %2: ")
+                                   .arg(Container::describeLocation(refusal.uri), refusal.role)))
+            << message.toStdString();
+        EXPECT_FALSE(message.contains("swordfish") || message.contains("network") ||
+                     message.contains("could not be read or written") ||
+                     message.contains("LOCATION"))
+            << message.toStdString();
+    }
+    qputenv("PGPASSFILE", savedPassFile);
 
     EXPECT_EQ(Container::openServer(withPassword).value()->currentUser("annLaptop").value(), "ann");
 
