@@ -126,7 +126,7 @@ void DetailItemsView::rowsAboutToFollow(const DetailSnapshot& next) {
     // Another list: all its rows are new, and the screen reader follows the focus there.
     if (!next.list || !shown.list || next.list->id != shown.list->id)
         return;
-    told_.listening = true;
+    told_.sameList = true;
     QHash<QString, qsizetype> nextRows;
     for (qsizetype i = 0; i < next.rows.size(); ++i)
         nextRows.insert(next.rows.at(i).key(), i);
@@ -157,7 +157,7 @@ void DetailItemsView::rowsAboutToFollow(const DetailSnapshot& next) {
 
 void DetailItemsView::announceRowChanges() {
     const Told told = std::exchange(told_, Told());
-    if (!told.listening)
+    if (!told.sameList)
         return;
     QList<int> came;
     for (int row = 0; row < rows_->rowCount(); ++row) {

@@ -27,13 +27,14 @@ class TagFilterBar;
 // touchpad: Star or Unstar on the leading side, Delete on the trailing side, each acting at once
 // on a full swipe. The open items of an editable, ungrouped list are reordered by dragging their
 // text; a drop is one store operation. Every row control (tick, star, menu, swipe, drag, removal
-// by key) follows the list's rights as soon as they change, as drawn as where it is hit: a list
-// made read-only while a row is lifted, swiped open or shows its menu puts the row back, closes
-// the swipe and the menu. A screen reader finds the header and the filter chips as
-// the widgets on their rows, the group headings as headings, every item and the completed header
-// with a press action (an item opens, the header folds) and, on a list that may be changed, the
-// actions of an item's tick, menu and swipe ("Tick", "Star", "Delete"); an item's tick and star
-// are its children (DetailItemsAccessibility.cpp).
+// by key) follows the list's rights as soon as they change, drawn as it is hit: a list made
+// read-only while a row is lifted, swiped open or shows its menu puts the row back, closes the
+// swipe and the menu. A screen reader finds the header and the filter chips as the widgets on
+// their rows, the group headings as headings, every item and the completed header with a press
+// action (an item opens, the header folds) and, on a list that may be changed, the actions of an
+// item's tick, menu and swipe ("Tick", "Star", "Delete"); an item's tick and star are its
+// children (DetailItemsAccessibility.cpp). It is told of a row that changed (a tick, a star, new
+// rights: its name, state and controls), of one that came (an add) and one that went (a delete).
 //
 // From the keyboard the rows are one stop: the focus rests on an item or the completed header,
 // never on the header, the chips, a heading or the spacer, and the arrow keys move it among
@@ -149,7 +150,7 @@ private:
     // The rows of the list before a refresh, and the faces of those that may change, while it
     // shows the same list.
     struct Told {
-        bool listening = false;
+        bool sameList = false;
         QSet<QString> keys;
         QHash<QString, AccessibleRows::Face> faces;
     };
