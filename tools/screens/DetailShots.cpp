@@ -1,6 +1,7 @@
 // Gallery pictures of a list's pane: items with tags, a due date and ticked items; grouped;
-// filtered; completed section open; read-only; empty; the add bar idle, with a proposed tag and
-// with chips and a tag being named; the list actions menu; the tag order sheet.
+// filtered; completed section open; chips cut at the edge, and scrolled; read-only; empty; the
+// add bar idle, with a proposed tag and with chips and a tag being named; the list actions menu;
+// the tag order sheet.
 #include "GalleryShot.h"
 #include "KeyboardFocus.h"
 
@@ -14,10 +15,12 @@
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/detail/TagFilterBar.h"
 #include "ui/detail/TagSuggester.h"
 
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -78,6 +81,19 @@ public:
         add(list.id, "Ordnance Survey map OL7 #maps");
         add(list.id, "Sandwiches for the drive");
         add(list.id, "Charge the power bank", true);
+        return list;
+    }
+
+    // A list whose items carry more tags than a pane shows chips at once.
+    TBList pantry() {
+        TBList list = store.addList(QStringLiteral("Pantry"));
+        list.icon = QStringLiteral("cart");
+        list.colourID = QStringLiteral("orange");
+        list.kind = TBListKind::ongoing;
+        store.updateList(list);
+        for (const char* tag : {"grains", "tins", "spices", "baking", "breakfast", "drinks",
+                                "snacks", "frozen", "sauces", "pasta"})
+            add(list.id, QStringLiteral("Some %1 #%1").arg(QLatin1String(tag)));
         return list;
     }
 
@@ -156,6 +172,25 @@ const GalleryShot::Add keyboard{
          KeyboardFocus::give(&items);
          items.setCurrentIndex(
              items.rows().index(items.rows().rowOf(DetailRow::Kind::completedHeader)));
+     }}};
+
+// Chips cut at the pane's edge: the cut edge fades and shows the cue that scrolls them.
+const GalleryShot::Add chipsCut{{"detail-chips-cut", 560, 420, [] {
+                                     auto* sample = new SampleList;
+                                     return pane(sample, sample->pantry());
+                                 }}};
+
+// The chips scrolled part of the way: both edges are cut and show their cues.
+const GalleryShot::Add chipsScrolled{
+    {"detail-chips-scrolled", 560, 420,
+     [] {
+         auto* sample = new SampleList;
+         return pane(sample, sample->pantry());
+     },
+     [](QWidget* shown) {
+         DetailItemsView& items = static_cast<ListDetailView*>(shown)->items();
+         if (TagFilterBar* bar = items.filterBar())
+             bar->horizontalScrollBar()->setValue(bar->horizontalScrollBar()->maximum() / 2);
      }}};
 
 const GalleryShot::Add readOnly{{"detail-read-only", 560, 640, [] {

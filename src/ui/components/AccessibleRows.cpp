@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -322,4 +323,121 @@ QAbstractItemView* AccessibleRows::viewShowing(const QWidget* widget) {
         if (view->indexWidget(view->model()->index(row, 0)) == widget)
             return view;
     return nullptr;
+}
+
+namespace {
+
+AccessibleRows* rowsOf(QAbstractItemView* view) {
+    return view && view->model() ? dynamic_cast<AccessibleRows*>(view) : nullptr;
+}
+
+// The row's element, when the row is painted (not a widget's).
+QAccessibleInterface* rowElement(QAbstractItemView* view, int row) {
+    if (!rowsOf(view) || row < 0 || row >= view->model()->rowCount() ||
+        view->indexWidget(view->model()->index(row, 0)))
+        return nullptr;
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(view);
+    return list ? list->child(row) : nullptr;
+}
+
+AccessibleRows::Announcer& announcer() {
+    static AccessibleRows::Announcer set;
+    return set;
+}
+
+void announce(QAccessibleEvent& event) {
+    if (announcer())
+        announcer()(&event);
+    else
+        QAccessible::updateAccessibility(&event);
+}
+
+void send(QAccessibleInterface* element, QAccessible::Event type) {
+    QAccessibleEvent event(element, type);
+    announce(event);
+}
+
+} // namespace
+
+AccessibleRows::Face AccessibleRows::faceOf(QAbstractItemView* view, int row) {
+    Face face;
+    AccessibleRows* rows = rowsOf(view);
+    if (!rows || row < 0 || row >= view->model()->rowCount())
+        return face;
+    const QModelIndex index = view->model()->index(row, 0);
+    face.name = index.data(Qt::AccessibleTextRole).toString();
+    face.description = index.data(Qt::AccessibleDescriptionRole).toString();
+    const QAccessible::State state = rows->rowState(row);
+    face.checked = state.checked;
+    face.expanded = state.expanded;
+    for (const Control& control : rows->rowControls(row))
+        face.controls.append({control.key, control.spec.label,
+                              Accessibility::descriptionOf(control.spec),
+                              control.spec.actions.isEmpty(),
+                              bool(control.spec.traits & AccessibleTrait::selected)});
+    return face;
+}
+
+void AccessibleRows::announceGoing(QAbstractItemView* view, int row) {
+    if (QAccessibleInterface* element = rowElement(view, row))
+        send(element, QAccessible::ObjectDestroyed);
+}
+
+void AccessibleRows::announceCame(QAbstractItemView* view, int row) {
+    if (QAccessibleInterface* element = rowElement(view, row))
+        send(element, QAccessible::ObjectCreated);
+}
+
+void AccessibleRows::announceChanges(QAbstractItemView* view, int row, const Face& before) {
+    QAccessibleInterface* element = rowElement(view, row);
+    if (!element)
+        return;
+    const Face after = faceOf(view, row);
+    if (after.name != before.name)
+        send(element, QAccessible::NameChanged);
+    if (after.description != before.description)
+        send(element, QAccessible::DescriptionChanged);
+    QAccessible::State changed;
+    changed.checked = after.checked != before.checked;
+    changed.expanded = after.expanded != before.expanded;
+    changed.collapsed = changed.expanded;
+    if (changed.checked || changed.expanded) {
+        QAccessibleStateChangeEvent event(element, changed);
+        announce(event);
+    }
+    bool controlsWent = false;
+    for (const Face::Part& was : before.controls) {
+        const auto same = [&](const Face::Part& part) { return part.key == was.key; };
+        controlsWent |= std::none_of(after.controls.cbegin(), after.controls.cend(), same);
+    }
+    for (int i = 0; i < after.controls.size(); ++i) {
+        const Face::Part& now = after.controls.at(i);
+        QAccessibleInterface* control = element->child(i);
+        if (!control)
+            continue;
+        const auto was = std::find_if(before.controls.cbegin(), before.controls.cend(),
+                                      [&](const Face::Part& part) { return part.key == now.key; });
+        if (was == before.controls.cend()) {
+            send(control, QAccessible::ObjectCreated);
+            continue;
+        }
+        if (now.name != was->name)
+            send(control, QAccessible::NameChanged);
+        if (now.description != was->description)
+            send(control, QAccessible::DescriptionChanged);
+        QAccessible::State controlChanged;
+        controlChanged.disabled = now.disabled != was->disabled;
+        controlChanged.selected = now.selected != was->selected;
+        if (controlChanged.disabled || controlChanged.selected) {
+            QAccessibleStateChangeEvent event(control, controlChanged);
+            announce(event);
+        }
+    }
+    // A control that went cannot be asked about any more: the row says its children changed.
+    if (controlsWent)
+        send(element, QAccessible::ObjectReorder);
+}
+
+void AccessibleRows::setAnnouncer(Announcer set) {
+    announcer() = std::move(set);
 }

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QAbstractItemView;
 class QWidget;
 
@@ -45,9 +47,43 @@ public:
     virtual bool rowIsDecoration(int) const { return false; }
     virtual QList<Control> rowControls(int) const { return {}; }
 
+    // What a screen reader is told of one row, to tell it what changed: its name, description,
+    // the states that say what it holds (checked, expanded) and its controls.
+    struct Face {
+        struct Part {
+            QString key;
+            QString name;
+            QString description;
+            bool disabled = false;
+            bool selected = false;
+            bool operator==(const Part&) const = default;
+        };
+        QString name;
+        QString description;
+        bool checked = false;
+        bool expanded = false;
+        QList<Part> controls;
+    };
+
     // Registers the accessibility factory for views that implement this; repeated calls do
     // nothing.
     static void install();
+
+    // Telling a screen reader that rows changed, for views that implement this; rows shown as
+    // widgets are left to their widgets. A row that goes is announced while it is still there,
+    // one that came or changed once it is. Each makes the element of the row it announces (an
+    // event is about an element): the caller announces the few rows a change touched.
+    static Face faceOf(QAbstractItemView* view, int row);
+    static void announceGoing(QAbstractItemView* view, int row);
+    static void announceCame(QAbstractItemView* view, int row);
+    // Name, description and state changes of the row and its controls since `before`; controls
+    // that came are announced as new, controls that went as a change of the row's children.
+    static void announceChanges(QAbstractItemView* view, int row, const Face& before);
+    // Where the announcements go: to Qt's accessibility (the desktop's bridge takes them while a
+    // screen reader listens), or to the announcer set here instead (a test's recorder); none
+    // restores Qt's. Main thread only.
+    using Announcer = std::function<void(QAccessibleEvent*)>;
+    static void setAnnouncer(Announcer announcer);
     // The view of painted rows one of whose rows shows `widget`, or null.
     static QAbstractItemView* viewShowing(const QWidget* widget);
 };

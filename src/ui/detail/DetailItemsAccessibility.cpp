@@ -1,12 +1,17 @@
 // What a screen reader finds on the list's scrolling content: the header and the filter chips as
 // the widgets their rows show, the group headings, the items with their tick and star, the
-// completed section's header; the closing spacer is passed over.
+// completed section's header; the closing spacer is passed over. A tick, a star, an add, a
+// removal or a change of the list's rights is told to a screen reader as it happens.
 #include "DetailItemsView.h"
 
 #include "DetailRowModel.h"
 #include "ItemRowGeometry.h"
 #include "ItemRowText.h"
 #include "ListDetailModel.h"
+
+#include <QAccessible>
+
+#include <utility>
 
 QString DetailItemsView::rowKey(int row) const {
     return rows_->row(row).key();
@@ -34,7 +39,9 @@ QAccessible::State DetailItemsView::rowState(int row) const {
     QAccessible::State state;
     const DetailRow& r = rows_->row(row);
     if (r.kind == DetailRow::Kind::completedHeader) {
-        const bool expanded = screen_.state().showingCompleted;
+        // As the snapshot shows it, with the header's name and count.
+        const auto& header = screen_.snapshot().completedHeader;
+        const bool expanded = header && header->expanded;
         state.expandable = true;
         state.expanded = expanded;
         state.collapsed = !expanded;
@@ -107,4 +114,62 @@ QList<AccessibleRows::Control> DetailItemsView::rowControls(int row) const {
                     [screen, itemID] { screen->toggleStar(itemID); }}}},
                  g.star};
     return {tick, star};
+}
+
+// A screen reader is told of rows one by one up to this many that come or go at once; more are a
+// new view of the list as a whole (a filter, a fold), which it follows through the focus.
+constexpr int rowsToldOneByOne = 50;
+
+void DetailItemsView::rowsAboutToFollow(const DetailSnapshot& next) {
+    told_ = Told();
+    const DetailSnapshot& shown = screen_.snapshot();
+    // Another list: all its rows are new, and the screen reader follows the focus there.
+    if (!next.list || !shown.list || next.list->id != shown.list->id)
+        return;
+    told_.sameList = true;
+    QHash<QString, qsizetype> nextRows;
+    for (qsizetype i = 0; i < next.rows.size(); ++i)
+        nextRows.insert(next.rows.at(i).key(), i);
+    const bool sameRights = next.canEdit == shown.canEdit;
+    QList<int> going;
+    for (int row = 0; row < rows_->rowCount(); ++row) {
+        const DetailRow& was = rows_->row(row);
+        if (rowIsDecoration(row) || indexWidget(rows_->index(row)))
+            continue;
+        const QString key = was.key();
+        told_.keys.insert(key);
+        const auto found = nextRows.constFind(key);
+        if (found == nextRows.cend()) {
+            going.append(row);
+            continue;
+        }
+        // An item says only what it holds and what the rights allow; a heading's or the
+        // completed header's words come from elsewhere.
+        if (was.kind == DetailRow::Kind::item && sameRights && next.rows.at(*found) == was)
+            continue;
+        told_.faces.insert(key, AccessibleRows::faceOf(this, row));
+    }
+    // Told while they are still there to be asked about.
+    if (going.size() <= rowsToldOneByOne)
+        for (int row : std::as_const(going))
+            AccessibleRows::announceGoing(this, row);
+}
+
+void DetailItemsView::announceRowChanges() {
+    const Told told = std::exchange(told_, Told());
+    if (!told.sameList)
+        return;
+    QList<int> came;
+    for (int row = 0; row < rows_->rowCount(); ++row) {
+        if (rowIsDecoration(row) || indexWidget(rows_->index(row)))
+            continue;
+        const QString key = rows_->row(row).key();
+        if (const auto before = told.faces.constFind(key); before != told.faces.cend())
+            AccessibleRows::announceChanges(this, row, *before);
+        else if (!told.keys.contains(key))
+            came.append(row);
+    }
+    if (came.size() <= rowsToldOneByOne)
+        for (int row : std::as_const(came))
+            AccessibleRows::announceCame(this, row);
 }

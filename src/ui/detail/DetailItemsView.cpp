@@ -79,7 +79,7 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     connect(rows_, &QAbstractItemModel::modelAboutToBeReset, this,
             &DetailItemsView::rememberCurrent);
     connect(rows_, &DetailRowModel::rowsReplaced, this, [this] {
-        delegate_->setWithStar(screen_.snapshot().canEdit);
+        followRights();
         placeWidgets();
         restoreCurrent();
         followKeyRows();
@@ -87,6 +87,9 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     // The header or a chip taking the focus by Tab brings its row into sight.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || !viewport()->isAncestorOf(now))
+            return;
+        // The control that had the focus, made again in its place, is in sight already.
+        if (restoringWidgetFocus_)
             return;
         for (const DetailRow::Kind kind : {DetailRow::Kind::hero, DetailRow::Kind::filterBar}) {
             const QModelIndex index = rows_->index(rows_->rowOf(kind));
@@ -105,6 +108,11 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
                     }
                 }
             });
+    // The rights can change while the rows stay the same ones (a share made read-only on
+    // another device): after the rows have followed the refresh, their controls follow too.
+    connect(&screen_, &ListDetailModel::refreshed, this, &DetailItemsView::followRights);
+    connect(&screen_, &ListDetailModel::aboutToRefresh, this, &DetailItemsView::rowsAboutToFollow);
+    connect(&screen_, &ListDetailModel::refreshed, this, &DetailItemsView::announceRowChanges);
     connect(&screen_, &ListDetailModel::revealItem, this, &DetailItemsView::reveal);
     // A screen reader says which list's items these are.
     const auto followName = [this] {
@@ -116,6 +124,25 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     followName();
     placeWidgets();
     followKeyRows();
+}
+
+void DetailItemsView::followRights() {
+    // Drawn as they are hit: partAt() and the delegate read the same rights.
+    const bool canEdit = screen_.snapshot().canEdit;
+    if (delegate_->withStar() != canEdit) {
+        delegate_->setWithStar(canEdit);
+        // Without the star the words have more room: row heights change.
+        scheduleDelayedItemsLayout();
+        viewport()->update();
+    }
+    // What was begun under the old rights offers nothing the list no longer allows: a lifted
+    // row is put back, an open swipe closes with its buttons, and an open menu goes.
+    drag_->setEnabled(screen_.canDrag());
+    if (!screen_.mayWrite()) {
+        swipe_->close();
+        if (menu_)
+            menu_->close();
+    }
 }
 
 void DetailItemsView::followKeyRows() {
@@ -150,6 +177,7 @@ void DetailItemsView::placeWidgets() {
         } else {
             auto* fresh = new ListHeroView(*snapshot.hero);
             connect(fresh, &ListHeroView::editRequested, &screen_, &ListDetailModel::editList);
+            watchClicks(fresh);
             setIndexWidget(index, fresh);
             heightsChanged = true;
         }
@@ -168,12 +196,28 @@ void DetailItemsView::placeWidgets() {
             connect(bar, &TagFilterBar::groupingToggled, &screen_,
                     &ListDetailModel::toggleGrouping);
             connect(bar, &TagFilterBar::tagToggled, &screen_, &ListDetailModel::toggleTag);
+            watchClicks(bar);
             setIndexWidget(index, bar);
         }
     }
     if (heightsChanged)
         scheduleDelayedItemsLayout();
     restoreWidgetFocus();
+}
+
+void DetailItemsView::watchClicks(QWidget* widget) {
+    widget->installEventFilter(this);
+    for (QWidget* inside : widget->findChildren<QWidget*>())
+        inside->installEventFilter(this);
+}
+
+bool DetailItemsView::eventFilter(QObject* watched, QEvent* event) {
+    // A click on the header or a chip is the pointer in use, as one on a row is: the keyboard's
+    // row loses its ring, and the rows made again by the chip stay where they are instead of
+    // scrolling to that row under the pointer.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+        setFocusVisible(false);
+    return QListView::eventFilter(watched, event);
 }
 
 void DetailItemsView::keepWidgetFocus() {
@@ -208,8 +252,11 @@ void DetailItemsView::restoreWidgetFocus() {
     if (to && !FocusOrder::takesTab(to))
         to = nullptr; // a header that no longer opens the list editor
     if (to) {
-        if (QApplication::focusWidget() != to)
+        if (QApplication::focusWidget() != to) {
+            restoringWidgetFocus_ = true;
             to->setFocus(kept->ring ? Qt::OtherFocusReason : Qt::MouseFocusReason);
+            restoringWidgetFocus_ = false;
+        }
         return;
     }
     // The control went: the rows around it have the focus, as after a sheet that it opened.
@@ -516,6 +563,7 @@ void DetailItemsView::popUpMenu(const QModelIndex& index, const QPoint& globalAt
         return;
     swipe_->close();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu_ = menu;
     // popup(), not exec(): no nested event loop, and the store may change while it is open.
     menu->popup(globalAt);
 }

@@ -2,13 +2,17 @@
 
 #include "ui/components/AccessibleRows.h"
 
+#include <QHash>
 #include <QListView>
 #include <QPersistentModelIndex>
+#include <QPointer>
+#include <QSet>
 
 #include <optional>
 
 class DetailRowDelegate;
 class DetailRowModel;
+struct DetailSnapshot;
 class ListDetailModel;
 class QMenu;
 class RowDragController;
@@ -22,11 +26,15 @@ class TagFilterBar;
 // context menu (Star or Unstar, Delete) and the same actions behind a sideways swipe on a
 // touchpad: Star or Unstar on the leading side, Delete on the trailing side, each acting at once
 // on a full swipe. The open items of an editable, ungrouped list are reordered by dragging their
-// text; a drop is one store operation. A screen reader finds the header and the filter chips as
-// the widgets on their rows, the group headings as headings, every item and the completed header
-// with a press action (an item opens, the header folds) and, on a list that may be changed, the
-// actions of an item's tick, menu and swipe ("Tick", "Star", "Delete"); an item's tick and star
-// are its children (DetailItemsAccessibility.cpp).
+// text; a drop is one store operation. Every row control (tick, star, menu, swipe, drag, removal
+// by key) follows the list's rights as soon as they change, drawn as it is hit: a list made
+// read-only while a row is lifted, swiped open or shows its menu puts the row back, closes the
+// swipe and the menu. A screen reader finds the header and the filter chips as the widgets on
+// their rows, the group headings as headings, every item and the completed header with a press
+// action (an item opens, the header folds) and, on a list that may be changed, the actions of an
+// item's tick, menu and swipe ("Tick", "Star", "Delete"); an item's tick and star are its
+// children (DetailItemsAccessibility.cpp). It is told of a row that changed (a tick, a star, new
+// rights: its name, state and controls), of one that came (an add) and one that went (a delete).
 //
 // From the keyboard the rows are one stop: the focus rests on an item or the completed header,
 // never on the header, the chips, a heading or the spacer, and the arrow keys move it among
@@ -37,7 +45,9 @@ class TagFilterBar;
 // is ringed while the keyboard is in use, not after a click. The header and the chips are
 // widgets made again when their row is (a chip pressed makes the whole bar again): the focus
 // stays on the header, or on the chip of the same tag (or the one that took its place), ringed
-// as it was; when there is none, or the header no longer opens anything, the rows have it.
+// as it was; when there is none, or the header no longer opens anything, the rows have it. A
+// click on the header or the chips never scrolls the list: the keyboard's row, lower down, is
+// not brought into sight by the rows the click made again.
 class DetailItemsView : public QListView, public AccessibleRows {
     Q_OBJECT
 
@@ -87,9 +97,16 @@ protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void keyboardSearch(const QString& search) override;
     bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Telling a screen reader what a refresh changed among the rows: what goes while it is
+    // still there, what came and what changed once the rows have followed.
+    void rowsAboutToFollow(const DetailSnapshot& next);
+    void announceRowChanges();
     void placeWidgets();
+    // The row controls follow the list's rights as soon as they change.
+    void followRights();
     void reveal(const QString& itemID);
     void followKeyRows();
     void setFocusVisible(bool visible);
@@ -99,6 +116,8 @@ private:
     void popUpMenu(const QModelIndex& index, const QPoint& globalAt);
     void rememberCurrent();
     void restoreCurrent();
+    // Clicks on the header and the chips are watched: they are the pointer in use.
+    void watchClicks(QWidget* widget);
     void keepWidgetFocus();
     void restoreWidgetFocus();
     void act(const QModelIndex& index, Part part);
@@ -110,6 +129,7 @@ private:
     DetailRowDelegate* delegate_;
     RowDragController* drag_;
     RowSwipeController* swipe_;
+    QPointer<QMenu> menu_; // the row menu shown now
     QPersistentModelIndex pressed_;
     Part pressedPart_ = Part::none;
     bool focusVisible_ = false;
@@ -126,4 +146,13 @@ private:
         bool ring = true;
     };
     std::optional<KeptFocus> keptFocus_;
+    bool restoringWidgetFocus_ = false;
+    // The rows of the list before a refresh, and the faces of those that may change, while it
+    // shows the same list.
+    struct Told {
+        bool sameList = false;
+        QSet<QString> keys;
+        QHash<QString, AccessibleRows::Face> faces;
+    };
+    Told told_;
 };

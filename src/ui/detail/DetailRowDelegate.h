@@ -20,7 +20,10 @@ class DetailRowDelegate : public QStyledItemDelegate {
 public:
     DetailRowDelegate(DetailRowModel& rows, QAbstractItemView* view, QObject* parent = nullptr);
 
+    // Whether item rows show their star (on a list that may be changed): it also changes their
+    // heights, so the view lays its rows out again after a change.
     void setWithStar(bool withStar);
+    bool withStar() const { return withStar_; }
     // Whether the focused row is ringed: while the keyboard is in use, not after a click.
     void setFocusVisible(bool visible) { focusVisible_ = visible; }
     // The drag dims the lifted row's place; the swipe slides a row and shows its buttons.

@@ -163,6 +163,7 @@ void ListDetailModel::refreshNow() {
     const ListDetailState before = state_;
     DetailSnapshot next;
     build(next);
+    emit aboutToRefresh(next);
     snapshot_ = std::move(next);
     if (state_ != before)
         emit stateChanged();

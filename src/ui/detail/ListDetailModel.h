@@ -145,6 +145,8 @@ public:
     void presentShare();
 
 signals:
+    // A new snapshot, `next`, is about to replace the one shown, which snapshot() still is.
+    void aboutToRefresh(const DetailSnapshot& next);
     void refreshed(); // a new snapshot
     void stateChanged();
     void listGone();

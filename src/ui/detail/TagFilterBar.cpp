@@ -4,6 +4,7 @@
 #include "GroupChip.h"
 #include "ui/components/Accessibility.h"
 #include "ui/components/TagChip.h"
+#include "ui/theme/ThemeColour.h"
 
 #include <QHBoxLayout>
 #include <QScrollBar>
@@ -44,6 +45,8 @@ TagFilterBar::TagFilterBar(const QList<DetailSnapshot::FilterChip>& chips, QWidg
     setWidget(strip);
     // The chips lie on the list's own background (setWidget() would fill the strip).
     strip->setAutoFillBackground(false);
+    // Chips cut at an edge show there is more, on the list's own background.
+    setEdgeCues(Theme::Colour::background);
     // A screen reader finds the chips directly in the bar, without the scroll area's parts.
     Accessibility::apply(this, {});
     Accessibility::setChildren(this, buttons_);

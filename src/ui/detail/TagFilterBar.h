@@ -5,7 +5,8 @@
 #include "SidewaysScrollArea.h"
 
 // The row of filter chips above a list's items: the Group chip, then one chip per tag of the
-// list. It scrolls sideways when the chips are wider than the pane. The strip itself takes no
+// list. It scrolls sideways when the chips are wider than the pane, by the wheel or a click on
+// the cue at a cut edge. The strip itself takes no
 // focus; Tab stops on each chip, and the strip scrolls to show it.
 class TagFilterBar : public SidewaysScrollArea {
     Q_OBJECT

@@ -6,10 +6,12 @@
 // listed in `journey()`.
 #include "ProgramMain.h"
 #include "ScreenReader.h"
+#include "cloud/Container.h"
 #include "model/SettingsPresentation.h"
 #include "model/TBItem.h"
 #include "store/ListStore.h"
 #include "support/QStringPrinting.h"
+#include "ui/components/AccessibleRows.h"
 #include "ui/components/AddItemField.h"
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/ItemHeaderBar.h"
@@ -59,6 +61,8 @@
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
@@ -70,9 +74,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -871,6 +877,274 @@ bool addByARequestIsRefused(Session& s) {
                   said.trimmed());
 }
 
+// --- Another person's list, open while its owner changes the rights on it ---
+
+// The owner's list shared with the journey's user, and the one of its items the steps act on.
+// Its items carry more tags than its header's chip bar shows at once.
+const QString sharedList = QStringLiteral("Pantry");
+const QString sharedItem = QStringLiteral("Rice #grains");
+const QStringList sharedTags = {"grains", "tins",   "spices", "baking", "breakfast", "drinks",
+                                "snacks", "frozen", "sauces", "pasta",  "oils",      "cleaning"};
+
+// What `--cloud` names in the profile's arguments: the container the steps administer.
+QString cloudOf(const Session& s) {
+    const QStringList& arguments = s.profileArguments();
+    return arguments.value(arguments.indexOf("--cloud") + 1);
+}
+
+// `tallybird-cloud` run by the owner's administrator while the window runs; true once it ended
+// well.
+bool cloudAdmin(Session& s, const QStringList& words) {
+    QProcess process;
+    process.start(QStringLiteral(TALLYBIRD_CLOUD_EXECUTABLE),
+                  QStringList{"--cloud", cloudOf(s)} + words);
+    if (!s.waitFor([&] { return process.state() == QProcess::NotRunning; },
+                   words.join(' ') + QStringLiteral(" to end")))
+        return false;
+    return process.exitCode() == 0 ||
+           s.fail(words.join(' ') + ": " + QString::fromUtf8(process.readAllStandardError()));
+}
+
+// The row of the shared list's item, as the items view lays it out now; empty while not shown.
+QRect sharedRow(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    for (int row = 0; row < items.rows().rowCount(); ++row) {
+        const DetailRow& shown = items.rows().row(row);
+        if (shown.kind == DetailRow::Kind::item && shown.item.text == sharedItem)
+            return items.visualRect(items.rows().index(row));
+    }
+    return {};
+}
+
+// Whether the item's row draws a star: the place a star takes is not all of one colour.
+bool drawsAStar(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    const QRect star = ItemRowGeometry::of(sharedRow(s), true).star;
+    if (star.isEmpty())
+        return false;
+    const QImage drawn = items.viewport()->grab(star).toImage();
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixel(x, y) != drawn.pixel(0, 0))
+                return true;
+    return false;
+}
+
+// The owner changes the journey's user's rights on the shared list; a change of the user's own
+// (added to their own list by a request) starts the sync pass that brings the new rights in.
+bool ownerMakesTheSharedList(Session& s, bool writable) {
+    static int passes = 0;
+    const QString zone = QStringLiteral("TB-") + s.listScreen().listID();
+    const QString pass = QStringLiteral("Pass %1").arg(++passes);
+    return cloudAdmin(s, {"permission", cloud::Container::defaultUserName, zone, "sam",
+                          writable ? "read-write" : "read-only"}) &&
+           s.request({"add", "--list", "Scratch", pass}, "Added " + pass + " to Scratch.\n") &&
+           s.waitFor([&] { return s.listScreen().mayWrite() == writable; },
+                     writable ? "the list open read-write" : "the list open read-only");
+}
+
+// The list arrives shared read-only: it opens view only, and its rows draw no star.
+bool openTheSharedListViewOnly(Session& s) {
+    return s.clickList(sharedList) &&
+           s.waitFor([&] { return s.shownList() == sharedList; }, sharedList + " open") &&
+           s.waitFor([&] { return !s.listScreen().mayWrite() && sharedRow(s).isValid(); },
+                     sharedList + " shown view only") &&
+           (!drawsAStar(s) || s.fail("a view-only row draws a star"));
+}
+
+// Made read-write while open: after the pass its rows draw their stars, and a click on one stars
+// the item, as the menu's Star would.
+bool seeTheStarsComeWhenTheListIsMadeReadWrite(Session& s) {
+    if (!ownerMakesTheSharedList(s, true) ||
+        !s.waitFor([&] { return drawsAStar(s); }, "the row drawing its star"))
+        return false;
+    const QPoint star = ItemRowGeometry::of(sharedRow(s), true).star.center();
+    QTest::mouseClick(s.content().listView()->items().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      star);
+    return s.waitFor([&] { return s.shownItem(sharedItem).value_or(TBItem()).pinned; },
+                     sharedItem + " starred by a click on its star");
+}
+
+// A tick is heard by a screen reader: the row's name and its ticked state change, and the tick's
+// own name, as a reader listening to the program hears them.
+bool hearATickThroughTheScreenReader(Session& s) {
+    const QString ticked = sharedItem + ", ticked, starred";
+    const QStringList expected = {"object:property-change:accessible-name " + ticked,
+                                  "object:state-changed:checked 1 " + ticked,
+                                  "object:property-change:accessible-name Untick " + sharedItem};
+    QStringList heard;
+    const auto tick = [&] {
+        const QPoint at = ItemRowGeometry::of(sharedRow(s), true).tick.center();
+        QTest::mouseClick(s.content().listView()->items().viewport(), Qt::LeftButton,
+                          Qt::NoModifier, at);
+    };
+    const auto heardAll = [&] {
+        return std::all_of(expected.cbegin(), expected.cend(),
+                           [&](const QString& line) { return heard.contains(line); });
+    };
+    if (!s.reader().onTheBus()) {
+        // No bus: what the rows hand Qt's accessibility, as the bridge would take it.
+        static QStringList* told = nullptr;
+        told = &heard;
+        AccessibleRows::setAnnouncer([](QAccessibleEvent* event) {
+            QAccessibleInterface* element = event->accessibleInterface();
+            const QString name = element ? element->text(QAccessible::Name) : QString();
+            if (event->type() == QAccessible::NameChanged)
+                told->append("object:property-change:accessible-name " + name);
+            else if (event->type() == QAccessible::StateChanged &&
+                     static_cast<QAccessibleStateChangeEvent*>(event)->changedStates().checked)
+                told->append(QStringLiteral("object:state-changed:checked %1 ")
+                                 .arg(element && element->state().checked ? 1 : 0) +
+                             name);
+        });
+        tick();
+        const bool ok = s.waitFor(heardAll, "the tick told: " + expected.join(" | "));
+        AccessibleRows::setAnnouncer({});
+        return ok || s.fail(s.failure() + "; told: " + heard.join(" | "));
+    }
+    QProcess listener;
+    listener.start(qEnvironmentVariable("TALLYBIRD_SCREEN_READER_PYTHON"),
+                   {qEnvironmentVariable("TALLYBIRD_SCREEN_READER_CLIENT"), "listen",
+                    QString::number(QCoreApplication::applicationPid())});
+    const auto read = [&] {
+        while (listener.canReadLine()) {
+            const QByteArray line = listener.readLine().trimmed();
+            if (line == "listening") {
+                heard.append(QString::fromUtf8(line));
+                continue;
+            }
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            const QString type = o.value("type").toString();
+            heard.append(type +
+                         (type.startsWith("object:state-changed")
+                              ? QStringLiteral(" %1").arg(o.value("detail1").toInt())
+                              : QString()) +
+                         " " + o.value("source").toString());
+        }
+    };
+    QObject::connect(&listener, &QProcess::readyReadStandardOutput, read);
+    bool ok = s.waitFor([&] { return heard.contains("listening"); }, "the screen reader listening");
+    if (ok) {
+        // The program learns of a new listener from the bus before it sends it anything.
+        QTest::qWait(1000);
+        tick();
+        ok = s.waitFor(heardAll, "the tick heard: " + expected.join(" | "));
+    }
+    listener.closeWriteChannel();
+    if (!listener.waitForFinished(waitMs))
+        listener.kill();
+    return ok || s.fail(s.failure() + "; heard: " + heard.filter("Rice").join(" | "));
+}
+
+// The header's chips are more than its width: the cut edge shows a cue; the wheel over a chip
+// turns the strip, and clicks on the cue bring the last chip whole into sight.
+bool scrollTheChipsByTheWheelAndTheCue(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    TagFilterBar* bar = nullptr;
+    if (!s.waitFor(
+            [&] {
+                bar = items.filterBar();
+                return bar && bar->isVisible() && bar->cue(Qt::RightEdge);
+            },
+            "the chips cut at the right, with a cue"))
+        return false;
+    const int before = bar->horizontalScrollBar()->value();
+    // A turn reaches the chip under the pointer, and goes on to what holds it until taken, as Qt
+    // hands on a mouse wheel's turns.
+    QWidget* chip = bar->chipButtons().at(1);
+    const QPoint on = chip->rect().center();
+    bool taken = false;
+    for (QWidget* w = chip; w && !taken && !w->isWindow(); w = w->parentWidget()) {
+        const QPoint at = chip->mapTo(w, on);
+        QWheelEvent turn(at, w->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &turn);
+        taken = turn.isAccepted();
+    }
+    if (bar->horizontalScrollBar()->value() <= before)
+        return s.fail("a turn of the wheel over a chip did not move the chips");
+    QWidget* last = bar->chipButtons().last();
+    const auto lastInSight = [&] {
+        const QRect shown(last->mapTo(bar->viewport(), QPoint(0, 0)), last->size());
+        return bar->viewport()->rect().contains(shown);
+    };
+    for (int click = 0; click < 20 && !lastInSight(); ++click) {
+        QWidget* cue = bar->cue(Qt::RightEdge);
+        if (!cue)
+            return s.fail("no cue while the last chip is out of sight");
+        QTest::mouseClick(cue, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    return (lastInSight() && !bar->cue(Qt::RightEdge) && bar->cue(Qt::LeftEdge)) ||
+           s.fail("the cue did not bring the last chip into sight");
+}
+
+// Back by Escape from an item low in the list, scrolled up to the chips, a click on Group groups
+// the items where they are: the list does not scroll to the item the keyboard was on, and the chips
+// stay under the pointer. A click on Group again ungroups them, as still.
+bool clickGroupAfterComingBackFromAnItemLowerDown(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    const QString low = QStringLiteral("Some cleaning #cleaning");
+    int row = -1;
+    for (int i = 0; i < items.rows().rowCount(); ++i)
+        if (items.rows().row(i).kind == DetailRow::Kind::item &&
+            items.rows().row(i).item.text == low)
+            row = i;
+    if (row < 0)
+        return s.fail("no row for " + low);
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    items.scrollTo(items.rows().index(row));
+    QCoreApplication::processEvents();
+    const QRect rect = items.visualRect(items.rows().index(row));
+    QTest::mouseClick(items.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      ItemRowGeometry::of(rect, s.listScreen().mayWrite()).text.center());
+    if (!s.waitFor([&] { return s.content().itemEditor() != nullptr; }, low + " open"))
+        return false;
+    s.key(Qt::Key_Escape);
+    if (!s.waitFor([&] { return !s.content().itemEditor() && s.keyboardItem() == low; },
+                   "back on the list by Escape, the keyboard on " + low))
+        return false;
+    QScrollBar& scroll = *items.verticalScrollBar();
+    if (scroll.value() == 0)
+        return s.fail(low + " was in sight without scrolling");
+    scroll.setValue(0); // the wheel, back up to the chips
+    for (const bool grouping : {true, false}) {
+        TagFilterBar* bar = items.filterBar();
+        if (!bar)
+            return s.fail("no chips");
+        QTest::mouseClick(bar->chipButtons().first(), Qt::LeftButton);
+        if (!s.waitFor([&] { return s.listScreen().state().grouping == grouping; },
+                       grouping ? "the items grouped" : "the items ungrouped"))
+            return false;
+        QTest::qWait(100); // a scroll would come on the next turns
+        if (scroll.value() != 0)
+            return s.fail(
+                QStringLiteral("a click on Group scrolled the list by %1").arg(scroll.value()));
+    }
+    return true;
+}
+
+// Made read-only again while open: the stars go, and a click where one was opens the item
+// instead of unstarring it; Back comes back.
+bool seeTheStarsGoWhenTheListIsMadeReadOnly(Session& s) {
+    if (!ownerMakesTheSharedList(s, false) ||
+        !s.waitFor([&] { return !drawsAStar(s); }, "the row without its star"))
+        return false;
+    const QPoint star = ItemRowGeometry::of(sharedRow(s), true).star.center();
+    QTest::mouseClick(s.content().listView()->items().viewport(), Qt::LeftButton, Qt::NoModifier,
+                      star);
+    if (!s.waitFor([&] { return s.content().itemEditor() != nullptr; },
+                   "the item open by a click where its star was"))
+        return false;
+    if (!s.shownItem(sharedItem).value_or(TBItem()).pinned)
+        return s.fail("a click on a view-only row unstarred it");
+    QTest::mouseClick(s.content().itemEditor()->header().findChild<SymbolButton*>(),
+                      Qt::LeftButton);
+    return s.waitFor([&] { return !s.content().itemEditor(); }, "back on the list");
+}
+
 struct Step {
     const char* name;
     bool (*run)(Session&);
@@ -917,6 +1191,17 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"tick Oat milk by a click, which changes nothing", tickOatMilkByAClickChangesNothing},
           {"add by a request, which is refused", addByARequestIsRefused},
           {"quit with Ctrl+Q, asked nothing", quitWithTheShortcut}}},
+        {"shared",
+         {{"open the shared list, view only", openTheSharedListViewOnly},
+          {"see the stars come when the list is made read-write",
+           seeTheStarsComeWhenTheListIsMadeReadWrite},
+          {"hear a tick through the screen reader", hearATickThroughTheScreenReader},
+          {"scroll the chips by the wheel and the cue", scrollTheChipsByTheWheelAndTheCue},
+          {"click Group after coming back from an item lower down",
+           clickGroupAfterComingBackFromAnItemLowerDown},
+          {"see the stars go when the list is made read-only",
+           seeTheStarsGoWhenTheListIsMadeReadOnly},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"unreadable settings",
          {{"find the settings file moved aside named in the notice",
            findTheUnreadableSettingsNamedInTheNotice},
@@ -972,9 +1257,11 @@ protected:
         return {"--profile", dir.filePath("profile"), "--cloud", dir.filePath("cloud.sqlite")};
     }
     // A command-line request with no program running: its reply.
-    QString type(const QStringList& words) {
+    QString type(const QStringList& words) { return typeAs(profileArguments(), words); }
+    // The same on another profile.
+    QString typeAs(const QStringList& profile, const QStringList& words) {
         QProcess request;
-        request.start(QStringLiteral(TALLYBIRD_EXECUTABLE), profileArguments() + words);
+        request.start(QStringLiteral(TALLYBIRD_EXECUTABLE), profile + words);
         EXPECT_TRUE(request.waitForFinished(waitMs));
         return QString::fromUtf8(request.readAllStandardOutput());
     }
@@ -1039,6 +1326,38 @@ TEST_F(FirstSessionJourney, ListsFromANewerVersionAreShownAndTheirFileLeftAsItWa
     EXPECT_EQ(code, 0) << said.toStdString();
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), newer);
+}
+
+TEST_F(FirstSessionJourney, AnotherPersonsListFollowsItsRightsWhileOpenAndIsHeardAsItChanges) {
+    // The owner, another device of the container, starts a list and shares it read-only with
+    // Sam, the user the window's profile is signed into.
+    const QStringList owner{"--profile", dir.filePath("owner"), "--cloud",
+                            dir.filePath("cloud.sqlite")};
+    ASSERT_EQ(typeAs(owner, {"start", sharedList}), "Started " + sharedList + ".\n");
+    for (const QString& tag : sharedTags) {
+        const QString text = tag == "grains" ? sharedItem : "Some " + tag + " #" + tag;
+        ASSERT_EQ(typeAs(owner, {"add", "--list", sharedList, text}),
+                  "Added " + text + " to " + sharedList + ".\n");
+    }
+    const QString listID = typeAs(owner, {"lists"}).section(u'\t', 0, 0);
+    ASSERT_FALSE(listID.isEmpty());
+    const QString zone = "TB-" + listID;
+    for (const QStringList& words :
+         {QStringList{"create-user", "sam", "Sam", "Jones"},
+          QStringList{"sign-in", dir.filePath("profile"), "sam"},
+          QStringList{"share", cloud::Container::defaultUserName, zone, "sam", "read-only"},
+          QStringList{"accept", cloud::Container::defaultUserName, zone, "sam"}}) {
+        QProcess admin;
+        admin.start(QStringLiteral(TALLYBIRD_CLOUD_EXECUTABLE),
+                    QStringList{"--cloud", dir.filePath("cloud.sqlite")} + words);
+        ASSERT_TRUE(admin.waitForFinished(waitMs));
+        ASSERT_EQ(admin.exitCode(), 0) << admin.readAllStandardError().toStdString();
+    }
+    // Sam's own list, for the changes that start the window's sync passes.
+    ASSERT_EQ(type({"start", "Scratch"}), "Started Scratch.\n");
+
+    const auto [code, said] = launch("shared");
+    EXPECT_EQ(code, 0) << said.toStdString();
 }
 
 TEST_F(FirstSessionJourney, ASettingsFileThatCannotBeReadIsMovedAsideAndSaid) {

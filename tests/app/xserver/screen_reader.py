@@ -5,11 +5,19 @@
     screen_reader.py tree PID            prints the program's elements as JSON, one per line
     screen_reader.py do PID NAME ACTION  does the action of that name on the first element
                                          shown with that name
+    screen_reader.py listen PID          prints, once listening, the line "listening", then the
+                                         events the program sends about its elements as JSON, one
+                                         per line, until its input is closed
 
 Each element of `tree` is an object with its depth, role name, name, description, states,
 action names and the text it shows (for elements with a text interface). An element that is not
 shown is left out with everything under it, as a screen reader leaves them out. The program is found
 by its process id among the bus's applications, waiting for it to appear for a few seconds.
+
+Each event of `listen` is an object with its type ("object:state-changed:checked",
+"object:property-change:accessible-name", "object:children-changed:add", ...), its two numbers
+(detail1: a state's new value, a child's index) and the names of its source and of the element it
+carries (the child added or removed), as a screen reader hears of them.
 
 Exit codes: 0 done; 2 the program never appeared on the bus; 3 no element shown with that name;
 4 the element has no action of that name; 5 the action was refused.
@@ -122,8 +130,56 @@ def do(app, name, action):
     return 0 if element.do_action(node["actions"].index(action)) else 5
 
 
+# The events a screen reader follows to keep what it says of a program's elements up to date.
+LISTENED_EVENTS = (
+    "object:state-changed",
+    "object:property-change:accessible-name",
+    "object:property-change:accessible-description",
+    "object:children-changed",
+)
+
+
+def name_of(element):
+    try:
+        return element.get_name() or "" if element is not None else ""
+    except (GLib.Error, AttributeError, TypeError):
+        return ""  # gone, or no element at all
+
+
+def listen(app):
+    pid = app.get_process_id()
+
+    def heard(event):
+        try:
+            if event.source is None or event.source.get_process_id() != pid:
+                return
+        except GLib.Error:
+            return
+        carried = event.any_data if isinstance(event.any_data, Atspi.Accessible) else None
+        print(json.dumps({
+            "type": event.type,
+            "detail1": event.detail1,
+            "source": name_of(event.source),
+            "carried": name_of(carried),
+        }), flush=True)
+
+    listener = Atspi.EventListener.new(heard)
+    for kind in LISTENED_EVENTS:
+        listener.register(kind)
+    print("listening", flush=True)
+
+    def input_closed(*_args):
+        Atspi.event_quit()
+        return False
+
+    GLib.io_add_watch(sys.stdin.fileno(), GLib.IO_IN | GLib.IO_HUP | GLib.IO_ERR, input_closed)
+    Atspi.event_main()
+    return 0
+
+
 def main(argv):
-    if len(argv) < 3 or argv[1] not in ("tree", "do") or (argv[1] == "do" and len(argv) != 5):
+    if len(argv) < 3 or argv[1] not in ("tree", "do", "listen") or (
+            argv[1] == "do" and len(argv) != 5):
         print(__doc__, file=sys.stderr)
         return 64
     app = find_program(int(argv[2]))
@@ -132,6 +188,8 @@ def main(argv):
         return 2
     if argv[1] == "tree":
         return tree(app)
+    if argv[1] == "listen":
+        return listen(app)
     return do(app, argv[3], argv[4])
 
 

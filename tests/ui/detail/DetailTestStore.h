@@ -56,6 +56,10 @@ public:
         list.sharePermission = permission;
         store->updateList(list);
     }
+    // The owner changed this user's rights on their shared list, as a sync pass takes it in.
+    void permissionChanged(const QString& listID, TBSharePermission permission) {
+        store->applySharePermission(listID, permission);
+    }
     static void turn() { QCoreApplication::processEvents(); }
     static QStringList texts(const QList<TBItem>& items) {
         QStringList out;

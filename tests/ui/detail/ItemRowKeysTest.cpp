@@ -1,15 +1,18 @@
 // The list's rows from the keyboard: the focus rests on items and the completed header only, the
 // arrow keys move among them, Space ticks, Return opens, the menu key opens the row's menu,
-// Delete removes, and when rows go the keyboard stays in place.
+// Delete removes, and when rows go the keyboard stays in place; a click on the filter chips never
+// scrolls the list to the keyboard's row.
 #include "DetailPaneTest.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
 #include "ui/detail/ListDetailModel.h"
+#include "ui/detail/TagFilterBar.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -253,6 +256,50 @@ TEST_F(ItemRowKeysTest, WhenItsRowGoesTheKeyboardStaysInPlace) {
         press(row.key);
         EXPECT_EQ(current(), row.expected);
         EXPECT_EQ(QApplication::focusWidget(), &view->items());
+    }
+}
+
+TEST_F(ItemRowKeysTest, AClickOnTheFilterChipsNeverScrollsTheList) {
+    const struct {
+        const char* what;
+        const char* chip; // empty for Group
+        bool keyboardOnTheChip;
+    } rows[] = {
+        {"Group, the keyboard on an item far down", "", false},
+        {"a tag, the keyboard on an item far down", "dairy", false},
+        {"Group, the keyboard on it, the bar half scrolled off", "", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBList list = t.list(row.what);
+        for (int i = 0; i < 30; ++i)
+            t.item(list, QStringLiteral("Item %1").arg(i) + (i % 3 ? " #dairy" : " #bakery"));
+        DetailItemsView& items = focusRows(list);
+        // The keyboard goes far down (as when it comes back from an item opened there), and the
+        // list is scrolled back up to the chips.
+        press(Qt::Key_End);
+        ASSERT_EQ(current(), "Item 29 #dairy");
+        TagFilterBar* bar = items.filterBar();
+        ASSERT_NE(bar, nullptr);
+        QWidget* chip = bar->chipButtons().at(std::max(0, bar->placeOfTag(row.chip)));
+        const QRect barRow =
+            items.visualRect(items.rows().index(items.rows().rowOf(DetailRow::Kind::filterBar)));
+        int scrolled = 0;
+        if (row.keyboardOnTheChip) {
+            scrolled = barRow.top() + items.verticalScrollBar()->value() + barRow.height() / 2;
+            chip->setFocus(Qt::TabFocusReason);
+            t.turn();
+        }
+        items.verticalScrollBar()->setValue(scrolled);
+        t.turn();
+        ASSERT_EQ(items.verticalScrollBar()->value(), scrolled);
+
+        // Clicked low on the chip: still in sight when the bar is half off the top.
+        QTest::mouseClick(chip, Qt::LeftButton, {}, QPoint(chip->width() / 2, chip->height() - 4));
+        t.turn();
+        items.doItemsLayout();
+        EXPECT_TRUE(model.state().grouping || model.state().selectedTag) << "the chip acted";
+        EXPECT_EQ(items.verticalScrollBar()->value(), scrolled);
     }
 }
 

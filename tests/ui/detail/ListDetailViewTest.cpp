@@ -1,21 +1,72 @@
-// The list pane's wiring: clicks on a row's parts, the context menu, read-only rows, the foot and
-// the empty state.
+// The list pane's wiring: clicks on a row's parts, the context menu, read-only rows and rights
+// that change under an open list, the foot and the empty state.
 #include "DetailPaneTest.h"
+#include "ui/components/RowDragController.h"
+#include "ui/components/RowSwipeController.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ItemRowGeometry.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/sound/SoundEffectPlayer.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QWheelEvent>
+
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <utility>
 
 namespace {
 
-using ListDetailViewTest = DetailPaneTest;
+class ListDetailViewTest : public DetailPaneTest {
+public:
+    // For the steps of a table's rows.
+    using DetailPaneTest::rowRect;
+    using DetailPaneTest::t;
+    using DetailPaneTest::view;
+
+    // The rows as a pane of this list opened afresh draws them, at the size of the open one.
+    QImage drawnAfresh(const TBList& list) {
+        ListDetailModel freshModel(*t.store, t.clock);
+        freshModel.show(list.id);
+        ListDetailView fresh(freshModel);
+        fresh.resize(view->size());
+        fresh.show();
+        t.turn();
+        fresh.items().doItemsLayout();
+        return fresh.items().viewport()->grab().toImage();
+    }
+    QImage drawn() { return view->items().viewport()->grab().toImage(); }
+    // A press on the item's words, moved down past the drag distance with the button held.
+    void lift(const QString& itemID) {
+        QWidget* viewport = view->items().viewport();
+        const QPoint from = ItemRowGeometry::of(rowRect(itemID), true).text.center();
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 3; ++step) {
+            const QPoint at = from + QPoint(0, 20 * step);
+            QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, {});
+            QCoreApplication::sendEvent(viewport, &move);
+        }
+    }
+    // A touchpad's sideways swipe over the item's row, left a little, fingers lifted.
+    void swipeOpen(const QString& itemID) {
+        QWidget* viewport = view->items().viewport();
+        const QPoint at = rowRect(itemID).center();
+        for (const auto& [dx, phase] :
+             {std::pair{-50, Qt::ScrollUpdate}, std::pair{0, Qt::ScrollEnd}}) {
+            QWheelEvent event(at, viewport->mapToGlobal(at), QPoint(dx, 0), QPoint(dx * 3, 0),
+                              Qt::NoButton, Qt::NoModifier, phase, false);
+            QCoreApplication::sendEvent(viewport, &event);
+        }
+        t.turn();
+    }
+};
 
 TEST_F(ListDetailViewTest, AClickOnTheTickTicksAndPlaysTheSoundAndUntickingIsSilent) {
     const TBList list = t.list("Shop");
@@ -110,6 +161,90 @@ TEST_F(ListDetailViewTest, OneDragIsOneStoreCallAndOneRefresh) {
     QCoreApplication::sendEvent(view->items().viewport(), &move);
     QTest::mouseRelease(view->items().viewport(), Qt::LeftButton, {}, start + QPoint(0, 120));
     EXPECT_EQ(none.count(), 0); // a read-only list's rows do not move
+}
+
+TEST_F(ListDetailViewTest, RowsFollowRightsThatChangeWhileTheListIsOpenDrawnAndHitAlike) {
+    const struct {
+        const char* what;
+        TBSharePermission from;
+        TBSharePermission to;
+    } rows[] = {
+        {"a read-only list made read-write", TBSharePermission::readOnly,
+         TBSharePermission::readWrite},
+        {"a read-write list made read-only", TBSharePermission::readWrite,
+         TBSharePermission::readOnly},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBList list = t.list(row.what);
+        const TBItem milk = t.item(list, "Milk");
+        // Long enough to wrap where the star takes room from its words, and not where it does not.
+        t.item(list, "Bread from the baker at the corner of the market square, the dark rye one "
+                     "with seeds");
+        t.shareFromOwner(list.id, row.from);
+        open(list);
+        t.permissionChanged(list.id, row.to);
+        t.turn();
+        view->items().doItemsLayout();
+        const bool writable = row.to == TBSharePermission::readWrite;
+        ASSERT_EQ(model.mayWrite(), writable);
+
+        EXPECT_TRUE(drawn() == drawnAfresh(list)) << "drawn as a pane opened with the new rights";
+        // Where a star is drawn now, or was before the change.
+        click(ItemRowGeometry::of(rowRect(milk.id), true).star.center());
+        EXPECT_EQ(stored(milk.id).pinned, writable);
+        EXPECT_EQ(model.state().openItem.has_value(), !writable) << "the words open it";
+        model.closeItem();
+    }
+}
+
+TEST_F(ListDetailViewTest, WhatWasBegunOnARowGoesWhenTheListIsMadeReadOnly) {
+    const struct {
+        const char* what;
+        std::function<void(ListDetailViewTest&, const QString&)> begin;
+        std::function<bool(ListDetailViewTest&)> stillThere;
+    } rows[] = {
+        {"a row swiped open",
+         [](ListDetailViewTest& test, const QString& id) { test.swipeOpen(id); },
+         [](ListDetailViewTest& test) { return test.view->items().swipe().isOpen(); }},
+        {"a row's menu",
+         [](ListDetailViewTest& test, const QString& id) {
+             DetailItemsView& items = test.view->items();
+             const QPoint at = test.rowRect(id).center();
+             QContextMenuEvent event(QContextMenuEvent::Mouse, at,
+                                     items.viewport()->mapToGlobal(at));
+             QCoreApplication::sendEvent(items.viewport(), &event);
+             test.t.turn();
+         },
+         [](ListDetailViewTest&) {
+             return qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr;
+         }},
+        {"a row lifted to be dragged",
+         [](ListDetailViewTest& test, const QString& id) { test.lift(id); },
+         [](ListDetailViewTest& test) { return test.view->items().drag().isDragging(); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBList list = t.list(row.what);
+        const TBItem milk = t.item(list, "Milk");
+        t.item(list, "Eggs");
+        t.item(list, "Bread");
+        t.shareFromOwner(list.id, TBSharePermission::readWrite);
+        open(list);
+        row.begin(*this, milk.id);
+        ASSERT_TRUE(row.stillThere(*this)) << "begun";
+
+        t.permissionChanged(list.id, TBSharePermission::readOnly);
+        t.turn();
+        EXPECT_FALSE(row.stillThere(*this));
+        QSignalSpy changes(t.store.get(), &ListStore::changed);
+        QTest::mouseRelease(view->items().viewport(), Qt::LeftButton, {},
+                            rowRect(milk.id).center() + QPoint(0, 60));
+        t.turn();
+        EXPECT_EQ(changes.count(), 0) << "nothing the list no longer allows";
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
 }
 
 } // namespace
