@@ -84,6 +84,9 @@ SettingsRootPage::SettingsRootPage(SettingsModel& model, bool circlesOpen, QWidg
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     new OverlayScrollBar(scroll); // shown whenever there is more to see
+    // The page scrolls to whatever control Tab reaches; the area itself is no stop, which would
+    // have no name and show nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidget(new ReadingColumn(column, Colour::background));
     layout->addWidget(scroll, 1);
 

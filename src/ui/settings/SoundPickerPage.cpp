@@ -38,6 +38,9 @@ SoundPickerPage::SoundPickerPage(SoundEffect effect, Defaults& defaults, QWidget
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     new OverlayScrollBar(scroll);
+    // The page scrolls to whatever control Tab reaches; the area itself is no stop, which would
+    // have no name and show nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* column = new QWidget;
     auto* stack = new QVBoxLayout(column);
     stack->setContentsMargins(0, 16, 0, 16);

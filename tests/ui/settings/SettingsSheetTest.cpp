@@ -2,6 +2,7 @@
 // the sound switch, and the appearance applied to the open sheet at once.
 #include "ui/settings/SettingsSheet.h"
 #include "SettingsTestStore.h"
+#include "ui/components/PaintedButton.h"
 #include "ui/components/SegmentedPicker.h"
 #include "ui/components/SettingsHeaderBar.h"
 #include "ui/components/TextButton.h"
@@ -17,6 +18,7 @@
 #include "ui/window/WindowNavigation.h"
 #include "ui/window/WindowSheets.h"
 
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
@@ -250,6 +252,57 @@ TEST_F(SettingsSheetTest, ALongSheetScrollsInsteadOfSqueezingItsTexts) {
         ++checked;
     }
     EXPECT_GT(checked, 10);
+}
+
+// Tab goes round each page of the sheet from its first control, and every stop it makes says
+// what it is and shows where the keyboard is: no stop without a name, no scrolling area as a stop.
+TEST_F(SettingsSheetTest, EveryTabStopOfTheSheetHasANameAndShowsTheKeyboard) {
+    struct Row {
+        const char* what;
+        std::function<QWidget*(SettingsSheet&)> firstStop;
+    };
+    const Row rows[] = {
+        {"the first page, from Done",
+         [](SettingsSheet& sheet) -> QWidget* {
+             return sheet.rootPage()->header()->findChild<TextButton*>();
+         }},
+        {"a sound's page, from Back",
+         [this](SettingsSheet& sheet) -> QWidget* {
+             click(link("Adding sound, Tick"));
+             return sheet.pushedPage() ? button(sheet.pushedPage(), "Back") : nullptr;
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        delete sheet.data();
+        open();
+        QApplication::setActiveWindow(sheet);
+        QWidget* first = row.firstStop(*sheet);
+        ASSERT_NE(first, nullptr);
+        first->setFocus(Qt::TabFocusReason);
+        QStringList stops;
+        for (int tab = 0; tab < 60; ++tab) {
+            QWidget* stop = QApplication::focusWidget();
+            ASSERT_NE(stop, nullptr);
+            const QString name =
+                QAccessible::queryAccessibleInterface(stop)->text(QAccessible::Name);
+            stops << name;
+            EXPECT_FALSE(name.trimmed().isEmpty())
+                << "a nameless stop, a " << stop->metaObject()->className() << ", after "
+                << stops.join(" | ").toStdString();
+            EXPECT_EQ(qobject_cast<QAbstractScrollArea*>(stop), nullptr)
+                << "the scrolling area is a stop after " << stops.join(" | ").toStdString();
+            // The first one may have had the focus from the sheet opening, which shows no ring.
+            if (auto* button = qobject_cast<PaintedButton*>(stop); button && tab > 0) {
+                EXPECT_TRUE(button->showsFocusRing()) << name.toStdString();
+            }
+            QTest::keyClick(stop, Qt::Key_Tab);
+            if (QApplication::focusWidget() == first)
+                break;
+        }
+        EXPECT_EQ(QApplication::focusWidget(), first) << "Tab never came round";
+        EXPECT_GT(stops.size(), 2);
+    }
 }
 
 TEST_F(SettingsSheetTest, TheWindowOffersSettingsOnceTheSheetIsRegistered) {
