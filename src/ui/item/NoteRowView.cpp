@@ -9,7 +9,6 @@
 #include "ui/theme/ThemeColour.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 #include <QVBoxLayout>
 
 NoteRowView::NoteRowView(const NotesThreadModel::Row& row, QWidget* parent) : QWidget(parent) {
@@ -52,25 +51,4 @@ NoteRowView::NoteRowView(const NotesThreadModel::Row& row, QWidget* parent) : QW
                           {},
                           AccessibleTrait::staticText,
                           {}});
-}
-
-void NoteRowView::focusInEvent(QFocusEvent* event) {
-    update();
-    QWidget::focusInEvent(event);
-}
-
-void NoteRowView::focusOutEvent(QFocusEvent* event) {
-    update();
-    QWidget::focusOutEvent(event);
-}
-
-void NoteRowView::paintEvent(QPaintEvent*) {
-    if (!hasFocus())
-        return;
-    // The ring the theme's buttons show, round the whole note.
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Theme::Colour::primary.resolved(), 2));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 6, 6);
 }

@@ -9,8 +9,36 @@
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QVBoxLayout>
+
+namespace {
+
+// Room between a ringed note and its ring: the words never touch it.
+constexpr int ringRoom = 6;
+
+// The theme's focus ring, as its buttons draw it, standing over the page and taking no clicks.
+class NoteRing : public QWidget {
+public:
+    explicit NoteRing(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Theme::Colour::primary.resolved(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
+    }
+};
+
+} // namespace
 
 NotesSectionView::NotesSectionView(NotesThreadModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
@@ -44,6 +72,10 @@ NotesSectionView::NotesSectionView(NotesThreadModel& model, QWidget* parent)
     message_->setWordWrap(true);
     layout->addWidget(message_);
 
+    // In the page around the section when there is one, which leaves room at the sides.
+    ring_ = new NoteRing(parent ? parent : this);
+    installEventFilter(this); // the section moving in the page moves the ring too
+
     NoteField& field = composer_->field();
     connect(&field, &QPlainTextEdit::textChanged, this,
             [this, &field] { model_.setDraft(field.text()); });
@@ -73,6 +105,7 @@ void NotesSectionView::refresh() {
         for (NoteRowView* row : rows_)
             delete row;
         rows_.clear();
+        placeRing();
         for (const NotesThreadModel::Row& row : face.rows) {
             auto* view = new NoteRowView(row, this);
             const QString id = row.id;
@@ -80,6 +113,7 @@ void NotesSectionView::refresh() {
             connect(view, &NoteRowView::deleteClicked, this, [this, id] { model_.removeNote(id); });
             rowsLayout_->addWidget(view);
             rows_.append(view);
+            view->installEventFilter(this);
         }
         shownRows_ = face.rows;
         rowsShown_ = true;
@@ -92,4 +126,37 @@ void NotesSectionView::refresh() {
     limit_->setVisible(face.limitText.has_value());
     message_->setText(face.message.value_or(QString()));
     message_->setVisible(face.message.has_value());
+}
+
+bool NotesSectionView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Hide:
+        if (watched == this || rows_.contains(watched))
+            placeRing();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void NotesSectionView::placeRing() {
+    NoteRowView* focused = nullptr;
+    for (NoteRowView* row : std::as_const(rows_))
+        if (row->hasFocus() && row->isVisible())
+            focused = row;
+    if (!focused) {
+        ring_->hide();
+        return;
+    }
+    QWidget* page = ring_->parentWidget();
+    const QRect row(focused->mapTo(page, QPoint(0, 0)), focused->size());
+    ring_->setGeometry(
+        row.adjusted(-ringRoom, -ringRoom / 2, ringRoom, ringRoom / 2).intersected(page->rect()));
+    ring_->raise();
+    ring_->show();
 }

@@ -227,6 +227,15 @@ TEST_F(ItemEditorViewTest, TabReachesEachNoteAndItsDeleteButtonNamesIt) {
     stops.at(stops.indexOf(first) - 1)->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_TRUE(first->hasFocus());
+    // Ringed, with room round its words; the ring goes with the keyboard.
+    QWidget& ring = editor.notes().focusRing();
+    EXPECT_TRUE(ring.isVisible());
+    const QRect row(first->mapTo(ring.parentWidget(), QPoint(0, 0)), first->size());
+    EXPECT_TRUE(ring.geometry().contains(row));
+    EXPECT_GT(ring.geometry().width(), row.width());
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_FALSE(first->hasFocus());
+    EXPECT_FALSE(ring.isVisible());
 }
 
 // A screen reader hears the editor named by its item as the keyboard goes into it, and the name
