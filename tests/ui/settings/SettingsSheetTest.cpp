@@ -22,6 +22,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -303,6 +304,29 @@ TEST_F(SettingsSheetTest, EveryTabStopOfTheSheetHasANameAndShowsTheKeyboard) {
         EXPECT_EQ(QApplication::focusWidget(), first) << "Tab never came round";
         EXPECT_GT(stops.size(), 2);
     }
+}
+
+// Shift+Tab from Done goes round to the last control, at the foot of the page, and the page
+// scrolls to show it; Tab from there comes back to Done.
+TEST_F(SettingsSheetTest, TheKeyboardGoingRoundFromDoneScrollsToTheLastControl) {
+    open();
+    QApplication::setActiveWindow(sheet);
+    QWidget* done = sheet->rootPage()->header()->findChild<TextButton*>();
+    ASSERT_NE(done, nullptr);
+    done->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(done, Qt::Key_Backtab, Qt::ShiftModifier);
+    QWidget* last = QApplication::focusWidget();
+    ASSERT_NE(last, nullptr);
+    ASSERT_NE(last, done);
+    auto* scroll = sheet->rootPage()->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    ASSERT_TRUE(scroll->isAncestorOf(last));
+    const QRect shown(last->mapTo(scroll->viewport(), QPoint(0, 0)), last->size());
+    EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+        << "the last control lies at " << shown.y() << " in a page " << scroll->viewport()->height()
+        << " high";
+    QTest::keyClick(last, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), done);
 }
 
 TEST_F(SettingsSheetTest, TheWindowOffersSettingsOnceTheSheetIsRegistered) {
