@@ -37,6 +37,7 @@
 #include "ui/item/ItemEditorView.h"
 #include "ui/item/ItemNameField.h"
 #include "ui/item/NoteComposer.h"
+#include "ui/item/NoteRowView.h"
 #include "ui/item/NotesSectionView.h"
 #include "ui/lists/LabelButton.h"
 #include "ui/lists/ListRemovalAlert.h"
@@ -667,7 +668,8 @@ std::optional<ReaderTree> aroundTheFocus(Session& s, ScreenReader::Element* focu
 
 // An item opened from the keyboard: the screen reader hears its editor named by the item as the
 // keyboard goes in. A new tag typed after "+" and Return leaves the keyboard on the "+", ringed,
-// not elsewhere in the window; Escape then goes back to the item's row.
+// not elsewhere in the window; a note is reached by Tab, and deleted by its named button from
+// the keyboard; Escape then goes back to the item's row.
 bool openAnItemByKeyboardAndAddATag(Session& s) {
     if (s.keyboardItem() != "Fix the gate")
         return s.fail("the keyboard is not on Fix the gate but on " + s.keyboardItem());
@@ -707,6 +709,29 @@ bool openAnItemByKeyboardAndAddATag(Session& s) {
     if (!s.waitFor([&] { return s.shownItem("Fix the gate #outdoor").has_value(); },
                    "the tag added") ||
         !s.waitFor(onThePlus, "the keyboard on the \"+\", ringed, once the tag was added"))
+        return false;
+
+    // A note typed in the composer; Shift+Tab reaches its words, ringed, then its delete button,
+    // whose Space deletes it and leaves the keyboard in the composer.
+    NoteField& composer = editor.notes().composer().field();
+    if (!s.tabTo([&] { return composer.hasFocus(); }, "the note composer"))
+        return false;
+    s.type("Oil the hinge");
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return editor.notes().rows().size() == 1; }, "the note added"))
+        return false;
+    NoteRowView* note = editor.notes().rows().first();
+    s.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    s.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    if (!note->hasFocus() || !editor.notes().focusRing().isVisible())
+        return s.fail("Shift+Tab from the composer did not reach the note's words, ringed");
+    s.key(Qt::Key_Tab);
+    if (!note->deleteButton() || !note->deleteButton()->hasFocus() ||
+        note->deleteButton()->accessibleName() != "Delete note: Oil the hinge")
+        return s.fail("Tab from the note did not reach its delete button");
+    s.key(Qt::Key_Space);
+    if (!s.waitFor([&] { return editor.notes().rows().isEmpty(); }, "the note deleted") ||
+        !s.waitFor([&] { return composer.hasFocus(); }, "the keyboard in the composer"))
         return false;
     s.key(Qt::Key_Escape);
     return s.waitFor([&] { return !s.content().itemEditor(); }, "back on the list by Escape") &&

@@ -238,6 +238,48 @@ TEST_F(ItemEditorViewTest, TabReachesEachNoteAndItsDeleteButtonNamesIt) {
     EXPECT_FALSE(ring.isVisible());
 }
 
+// A note deleted from the keyboard hands the keyboard to the note that comes into its place, or
+// the one before it, or the composer once none is left: never out of the editor.
+TEST_F(ItemEditorViewTest, DeletingANoteFromTheKeyboardKeepsTheKeyboardAmongTheNotes) {
+    struct Row {
+        const char* what;
+        QStringList notes;
+        int deleted;
+        QString focusAfter; // a note's words, or "composer"
+    };
+    const Row rows[] = {
+        {"the first of three: the next", {"One", "Two", "Three"}, 0, "Two"},
+        {"the last: the one before", {"One", "Two"}, 1, "One"},
+        {"the only one: the composer", {"One"}, 0, "composer"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBItem item = t.item(t.list("Shop"), "Milk");
+        for (const QString& note : row.notes) {
+            ASSERT_TRUE(t.store->addNote(note, item.id, "", ""));
+            t.clock.advance(1);
+        }
+        ItemEditorView& editor = open(item);
+        ASSERT_EQ(editor.notes().rows().size(), row.notes.size());
+        QAbstractButton* button = editor.notes().rows().at(row.deleted)->deleteButton();
+        ASSERT_TRUE(button);
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, Qt::Key_Space);
+        t.turn();
+        t.turn();
+        ASSERT_EQ(editor.notes().rows().size(), row.notes.size() - 1);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        QString at;
+        for (NoteRowView* note : editor.notes().rows())
+            if (note == focused)
+                at = QAccessible::queryAccessibleInterface(note)->text(QAccessible::Name);
+        if (focused == &editor.notes().composer().field())
+            at = "composer";
+        EXPECT_EQ(at, row.focusAfter) << focused->metaObject()->className();
+    }
+}
+
 // A screen reader hears the editor named by its item as the keyboard goes into it, and the name
 // follows a rename made elsewhere.
 TEST_F(ItemEditorViewTest, TheEditorIsNamedByItsItem) {
