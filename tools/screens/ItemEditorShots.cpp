@@ -1,12 +1,20 @@
 // Gallery pictures of the item editor: an item of a shared list with a long thread of notes
-// from three people, and the same item on a list shared read-only.
+// from three people, and the same item on a list shared read-only; the keyboard on Back, on a
+// note, and on the "+" once a new tag was added.
 #include "GalleryShot.h"
 #include "KeyboardFocus.h"
 
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "ui/components/FocusOrder.h"
+#include "ui/components/SingleLineField.h"
+#include "ui/components/SymbolButton.h"
 #include "ui/item/ItemEditorView.h"
+#include "ui/item/NoteRowView.h"
+#include "ui/item/NotesSectionView.h"
+
+#include <QCoreApplication>
 
 #include <QTemporaryDir>
 
@@ -78,6 +86,38 @@ const GalleryShot::Add keyboard{{"item-editor-keyboard", 560, 400,
                                      KeyboardFocus::give(shown);
                                      static_cast<ItemEditorView*>(shown)->takeFocus();
                                  }}};
+
+// Tab stops on a note's words too: the note ringed, its delete button beside it.
+const GalleryShot::Add noteKeyboard{{"item-editor-note-keyboard", 560, 400,
+                                     [] {
+                                         auto* sample = new SampleItem;
+                                         return sample->editor();
+                                     },
+                                     [](QWidget* shown) {
+                                         auto* editor = static_cast<ItemEditorView*>(shown);
+                                         NoteRowView* note = editor->notes().rows().at(1);
+                                         KeyboardFocus::give(note);
+                                         FocusOrder::focus(note, true);
+                                     }}};
+
+// A new tag typed after "+" and Return: the tag's chip is chosen, and the keyboard is back on
+// the "+".
+const GalleryShot::Add newTagKeyboard{{"item-editor-new-tag-keyboard", 560, 400,
+                                       [] {
+                                           auto* sample = new SampleItem;
+                                           return sample->editor();
+                                       },
+                                       [](QWidget* shown) {
+                                           auto* editor = static_cast<ItemEditorView*>(shown);
+                                           KeyboardFocus::give(editor->addTagButton());
+                                           editor->addTagButton()->click();
+                                           QCoreApplication::processEvents();
+                                           editor->newTagField()->setText(QStringLiteral("fuel"));
+                                           emit editor->newTagField()->textEdited(
+                                               QStringLiteral("fuel"));
+                                           emit editor->newTagField()->returnPressed();
+                                           QCoreApplication::processEvents();
+                                       }}};
 
 const GalleryShot::Add readOnly{{"item-editor-read-only", 560, 1000, [] {
                                      auto* sample = new SampleItem;

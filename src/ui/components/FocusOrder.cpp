@@ -1,6 +1,7 @@
 // Tab stops in an order of the panes' own choosing.
 #include "FocusOrder.h"
 
+#include <QApplication>
 #include <QScrollArea>
 #include <QWidget>
 
@@ -67,6 +68,13 @@ void focus(QWidget* widget, bool forward) {
     for (QWidget* around = widget->parentWidget(); around; around = around->parentWidget())
         if (auto* area = qobject_cast<QScrollArea*>(around))
             area->ensureWidgetVisible(widget);
+}
+
+void keepInSight(QScrollArea* area) {
+    QObject::connect(qApp, &QApplication::focusChanged, area, [area](QWidget*, QWidget* now) {
+        if (now && area->widget() && area->widget()->isAncestorOf(now))
+            area->ensureWidgetVisible(now);
+    });
 }
 
 } // namespace FocusOrder

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+class QScrollArea;
 class QWidget;
 
 // The order Tab and Shift+Tab follow through the panes of a window. Qt's own focus chain follows
@@ -29,5 +30,10 @@ int nextStop(const QList<QWidget*>& stops, int from, bool forward);
 // Gives `widget` the keyboard focus as Tab (or Shift+Tab) would, and scrolls every scroll area
 // around it to show it.
 void focus(QWidget* widget, bool forward);
+
+// Scrolls `area` to show whatever control in it gets the keyboard focus, however it came there:
+// Qt scrolls only for a Tab from inside the area, not for one that comes round from a control
+// outside it (a sheet's Done, Shift+Tab to the foot of its page). For as long as `area` lives.
+void keepInSight(QScrollArea* area);
 
 } // namespace FocusOrder

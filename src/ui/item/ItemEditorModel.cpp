@@ -53,6 +53,10 @@ ItemEditorModel::Face ItemEditorModel::face() const {
     Face face;
     const std::optional<TBItem> shown = item();
     face.itemExists = shown.has_value();
+    // Not the name being typed: the page would be named again at every key.
+    face.pageLabel = Unicode::trimWhitespaceAndNewlines(shown ? storedName() : name_);
+    if (face.pageLabel.isEmpty())
+        face.pageLabel = namePrompt;
     face.canEdit = canEdit();
     face.done = shown && shown->done;
     face.starred = shown && shown->pinned;

@@ -41,6 +41,10 @@ public:
     };
     // Everything the editor shows above the notes, read afresh from the store.
     struct Face {
+        // What a screen reader calls the editor as it opens: the item's name as the store holds
+        // it (a text of tags alone is its own name), the last name shown once the item is gone,
+        // else "Item".
+        QString pageLabel;
         bool itemExists = false;
         bool canEdit = true;
         bool done = false;

@@ -16,6 +16,7 @@
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
@@ -123,6 +124,10 @@ void ItemEditorView::refresh() {
     star_->setColour(face.starred ? Theme::Colour::accent : Theme::Colour::onSurfaceVariant);
     star_->setAccessible({face.starLabel, {}, {}, {}, {}});
     name_->setEnabled(face.canEdit);
+    if (face.pageLabel != shownPageLabel_) {
+        shownPageLabel_ = face.pageLabel;
+        Accessibility::apply(this, {face.pageLabel, {}, {}, {}, {}});
+    }
     if (name_->text() != model_.name() && !name_->hasFocus())
         name_->replaceText(model_.name());
     rebuildTags(face);
@@ -132,13 +137,19 @@ void ItemEditorView::rebuildTags(const ItemEditorModel::Face& face) {
     if (tagsShown_ && face.chips == shownChips_ && face.showsAddTag == shownAddTag_ &&
         model_.addingTag() == shownAddingTag_)
         return;
+    // Where the keyboard is among the tags, to put it back on the control made in its place:
+    // Qt would hand it to the next control of the window as the old one hides (the lists page).
+    QWidget* focused = QApplication::focusWidget();
+    const bool focusInTags = focused && tagFlow_->isAncestorOf(focused);
+    std::optional<QString> focusedTag;
+    for (TagChip* chip : std::as_const(chips_))
+        if (chip == focused)
+            focusedTag = chip->tag();
     QLayout* flow = tagFlow_->layout();
-    // Later, not now: the button or field that asked for this may still be in its signal.
+    QList<QWidget*> old;
     while (QLayoutItem* item = flow->takeAt(0)) {
-        if (QWidget* widget = item->widget()) {
-            widget->hide();
-            widget->deleteLater();
-        }
+        if (QWidget* widget = item->widget())
+            old.append(widget);
         delete item;
     }
     chips_.clear();
@@ -185,6 +196,34 @@ void ItemEditorView::rebuildTags(const ItemEditorModel::Face& face) {
     shownAddTag_ = face.showsAddTag;
     shownAddingTag_ = model_.addingTag();
     tagsShown_ = true;
+    if (focusInTags)
+        keepTagFocus(focusedTag);
+    // Later, not now: the button or field that asked for this may still be in its signal.
+    for (QWidget* widget : std::as_const(old)) {
+        widget->hide();
+        widget->deleteLater();
+    }
+}
+
+void ItemEditorView::keepTagFocus(const std::optional<QString>& tag) {
+    // A chip pressed from the keyboard keeps it; the new-tag field, done, hands it to the "+"
+    // that takes its place (and the "+" to the field, which its click then focuses).
+    QWidget* target = nullptr;
+    for (TagChip* chip : std::as_const(chips_))
+        if (tag && chip->tag() == *tag)
+            target = chip;
+    if (!target)
+        target = addTag_ ? static_cast<QWidget*>(addTag_) : newTag_;
+    if (target && target->isEnabled()) {
+        // Shown now rather than at the next turn, as the layout would: a hidden control takes
+        // no focus. Laid out too, so a later Tab goes on from where the control stands.
+        target->show();
+        tagFlow_->layout()->activate();
+        target->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // No tag control is left to take it (the list became read-only): the editor's first one.
+    takeFocus();
 }
 
 void ItemEditorView::hideEvent(QHideEvent* event) {

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QWidget>
 
+#include <optional>
+
 class ItemHeaderBar;
 class ItemNameField;
 class NotesSectionView;
@@ -19,7 +21,8 @@ class TickButton;
 // Everything it shows comes from its ItemEditorModel; leaving (Back, or the editor going away)
 // writes a changed name. closeRequested() asks the host to take the editor away. Escape and
 // Alt+Left (the desktop's Back) do what Back does while the keyboard is in the editor; Tab goes
-// through its controls in reading order.
+// through its controls in reading order, and the keyboard stays among the tags as they are made
+// again (a chip pressed, a new tag added). A screen reader hears the editor named by its item.
 class ItemEditorView : public QWidget {
     Q_OBJECT
 
@@ -57,6 +60,8 @@ protected:
 private:
     void refresh();
     void rebuildTags(const ItemEditorModel::Face& face);
+    // Gives the keyboard, which was among the tags, to the chip of `tag` or the "+".
+    void keepTagFocus(const std::optional<QString>& tag);
 
     ItemEditorModel model_;
     ItemHeaderBar* header_;
@@ -73,5 +78,6 @@ private:
     bool shownAddTag_ = false;
     bool shownAddingTag_ = false;
     bool tagsShown_ = false;
+    QString shownPageLabel_;
     NotesSectionView* notes_;
 };

@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 NoteRowView::NoteRowView(const NotesThreadModel::Row& row, QWidget* parent) : QWidget(parent) {
+    // Tab only: a click on the words leaves the keyboard where it was.
+    setFocusPolicy(Qt::TabFocus);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);

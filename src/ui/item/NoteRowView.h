@@ -9,7 +9,8 @@ class SymbolButton;
 
 // One note of the thread: another person's badge and name when it has them, the text wrapped
 // in full, and the delete button on a note the user may remove. One element for screen readers
-// that holds its buttons.
+// that holds its buttons, and a stop of Tab of its own, so that the keyboard reaches the note's
+// words and not only its buttons (NotesSectionView rings it then).
 class NoteRowView : public QWidget {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 // The notes section's widgets.
 #include "NotesSectionView.h"
 
+#include "AuthorButton.h"
 #include "NoteComposer.h"
 #include "NoteRowView.h"
 #include "ui/components/NoteField.h"
@@ -9,8 +10,37 @@
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QVBoxLayout>
+
+namespace {
+
+// Room between a ringed note and its ring: the words never touch it.
+constexpr int ringRoom = 6;
+
+// The theme's focus ring, as its buttons draw it, standing over the page and taking no clicks.
+class NoteRing : public QWidget {
+public:
+    explicit NoteRing(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Theme::Colour::primary.resolved(), 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
+    }
+};
+
+} // namespace
 
 NotesSectionView::NotesSectionView(NotesThreadModel& model, QWidget* parent)
     : QWidget(parent), model_(model) {
@@ -44,6 +74,10 @@ NotesSectionView::NotesSectionView(NotesThreadModel& model, QWidget* parent)
     message_->setWordWrap(true);
     layout->addWidget(message_);
 
+    // In the page around the section when there is one, which leaves room at the sides.
+    ring_ = new NoteRing(parent ? parent : this);
+    installEventFilter(this); // the section moving in the page moves the ring too
+
     NoteField& field = composer_->field();
     connect(&field, &QPlainTextEdit::textChanged, this,
             [this, &field] { model_.setDraft(field.text()); });
@@ -70,9 +104,10 @@ void NotesSectionView::showDraft() {
 void NotesSectionView::refresh() {
     const NotesThreadModel::Face face = model_.face();
     if (!rowsShown_ || face.rows != shownRows_) {
-        for (NoteRowView* row : rows_)
-            delete row;
-        rows_.clear();
+        const Focus focus = focusAmongRows();
+        // Taken out of the list first: a row going with the keyboard sends its focus events to
+        // the filter while the others are gone already.
+        const QList<NoteRowView*> old = std::exchange(rows_, {});
         for (const NotesThreadModel::Row& row : face.rows) {
             auto* view = new NoteRowView(row, this);
             const QString id = row.id;
@@ -80,9 +115,16 @@ void NotesSectionView::refresh() {
             connect(view, &NoteRowView::deleteClicked, this, [this, id] { model_.removeNote(id); });
             rowsLayout_->addWidget(view);
             rows_.append(view);
+            view->installEventFilter(this);
         }
         shownRows_ = face.rows;
         rowsShown_ = true;
+        // Before the old rows go, which would leave the keyboard nowhere.
+        if (focus.row >= 0)
+            giveFocusBack(focus, face);
+        for (NoteRowView* row : old)
+            delete row;
+        placeRing();
     }
     composerRow_->setVisible(face.showsComposer);
     composer_->setPlaceholderShown(face.showsPlaceholder);
@@ -92,4 +134,80 @@ void NotesSectionView::refresh() {
     limit_->setVisible(face.limitText.has_value());
     message_->setText(face.message.value_or(QString()));
     message_->setVisible(face.message.has_value());
+}
+
+NotesSectionView::Focus NotesSectionView::focusAmongRows() const {
+    const QWidget* focused = QApplication::focusWidget();
+    for (qsizetype i = 0; focused && i < rows_.size(); ++i) {
+        NoteRowView* row = rows_.at(i);
+        if (row != focused && !row->isAncestorOf(focused))
+            continue;
+        const Part part = focused == row->authorButton()   ? Part::author
+                          : focused == row->deleteButton() ? Part::deleteButton
+                                                           : Part::words;
+        return {int(i), shownRows_.value(i).id, part};
+    }
+    return {};
+}
+
+void NotesSectionView::giveFocusBack(const Focus& focus, const NotesThreadModel::Face& face) {
+    // The same note, and the same part of it, when it is still there; else the note that came
+    // into its place (after a delete, the next one), the last one, or the composer.
+    QWidget* target = nullptr;
+    for (qsizetype i = 0; i < face.rows.size() && !target; ++i) {
+        if (face.rows.at(i).id != focus.id)
+            continue;
+        NoteRowView* row = rows_.at(i);
+        if (focus.part == Part::author)
+            target = row->authorButton();
+        else if (focus.part == Part::deleteButton)
+            target = row->deleteButton();
+        if (!target)
+            target = row;
+    }
+    if (!target && !rows_.isEmpty())
+        target = rows_.at(qMin(focus.row, int(rows_.size()) - 1));
+    if (!target && face.showsComposer)
+        target = &composer_->field();
+    if (!target)
+        return;
+    // Shown now rather than at the next turn, as the layout would: a hidden control takes no
+    // focus.
+    for (QWidget* shown = target; shown && shown != this; shown = shown->parentWidget())
+        shown->show();
+    layout()->activate();
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+bool NotesSectionView::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Hide:
+        if (watched == this || rows_.contains(watched))
+            placeRing();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void NotesSectionView::placeRing() {
+    NoteRowView* focused = nullptr;
+    for (NoteRowView* row : std::as_const(rows_))
+        if (row->hasFocus() && row->isVisible())
+            focused = row;
+    if (!focused) {
+        ring_->hide();
+        return;
+    }
+    QWidget* page = ring_->parentWidget();
+    const QRect row(focused->mapTo(page, QPoint(0, 0)), focused->size());
+    ring_->setGeometry(
+        row.adjusted(-ringRoom, -ringRoom / 2, ringRoom, ringRoom / 2).intersected(page->rect()));
+    ring_->raise();
+    ring_->show();
 }

@@ -25,6 +25,20 @@ QString NotesThreadModel::charactersLimitText() {
 
 namespace {
 
+// The words of a note that its delete button says: a long note is cut at a character, not
+// inside one, and the cut is shown.
+constexpr qsizetype deleteLabelCharacters = 60;
+
+QString quoted(const QString& text) {
+    const QString words = Unicode::trimWhitespaceAndNewlines(text);
+    const QStringList characters = Unicode::graphemes(words);
+    if (characters.size() <= deleteLabelCharacters)
+        return words;
+    return Unicode::trimWhitespaceAndNewlines(
+               characters.mid(0, deleteLabelCharacters).join(QString())) +
+           QStringLiteral("…");
+}
+
 // Why the store refused a note, from the item as it is now; nothing on a list that may not be
 // edited, where the section shows no composer and no message.
 std::optional<QString> refusal(const ListStore& store, const ItemRoute& route) {
@@ -40,6 +54,12 @@ std::optional<QString> refusal(const ListStore& store, const ItemRoute& route) {
 }
 
 } // namespace
+
+QString NotesThreadModel::deleteLabel(const QString& authorName, const QString& text) {
+    const QString button = authorName.isEmpty() ? QStringLiteral("Delete note")
+                                                : QStringLiteral("Delete note by ") + authorName;
+    return button + QStringLiteral(": ") + quoted(text);
+}
 
 NotesThreadModel::NotesThreadModel(ListStore& store, QObject* parent)
     : QObject(parent), store_(store), refresh_(*this, [this] { emit changed(); }) {
@@ -89,9 +109,7 @@ NotesThreadModel::Face NotesThreadModel::face() const {
             shown.nameLine = shown.display.name;
         }
         if (editable && row.canDelete)
-            shown.deleteLabel = row.authorName.isEmpty()
-                                    ? QStringLiteral("Delete note")
-                                    : QStringLiteral("Delete note by ") + row.authorName;
+            shown.deleteLabel = deleteLabel(row.authorName, row.text);
         face.rows.append(shown);
     }
     if (editable) {

@@ -34,6 +34,10 @@ public:
     static QString notesLimitText();
     static QString charactersLimitText();
     static const QString itemGoneText;
+    // What a note's delete button is called: it names the note, by its author when the note
+    // has one, and by its words (the first ones of a long note), so that a screen reader tells
+    // one delete button from the next.
+    static QString deleteLabel(const QString& authorName, const QString& text);
 
     struct Row {
         QString id;

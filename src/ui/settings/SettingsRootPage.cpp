@@ -6,6 +6,7 @@
 #include "SettingsRow.h"
 #include "SoundPickerModel.h"
 #include "ui/components/Accessibility.h"
+#include "ui/components/FocusOrder.h"
 #include "ui/components/OverlayScrollBar.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SegmentedPicker.h"
@@ -84,6 +85,10 @@ SettingsRootPage::SettingsRootPage(SettingsModel& model, bool circlesOpen, QWidg
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     new OverlayScrollBar(scroll); // shown whenever there is more to see
+    // The page scrolls to whatever control Tab reaches; the area itself is no stop, which would
+    // have no name and show nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    FocusOrder::keepInSight(scroll);
     scroll->setWidget(new ReadingColumn(column, Colour::background));
     layout->addWidget(scroll, 1);
 

@@ -3,6 +3,7 @@
 
 #include "SettingsPageHeader.h"
 #include "SettingsPieces.h"
+#include "ui/components/FocusOrder.h"
 #include "ui/components/OverlayScrollBar.h"
 #include "ui/components/SymbolView.h"
 #include "ui/components/TextLabel.h"
@@ -38,6 +39,10 @@ SoundPickerPage::SoundPickerPage(SoundEffect effect, Defaults& defaults, QWidget
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     new OverlayScrollBar(scroll);
+    // The page scrolls to whatever control Tab reaches; the area itself is no stop, which would
+    // have no name and show nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    FocusOrder::keepInSight(scroll);
     auto* column = new QWidget;
     auto* stack = new QVBoxLayout(column);
     stack->setContentsMargins(0, 16, 0, 16);

@@ -39,13 +39,16 @@
 #include "ui/item/ItemEditorView.h"
 #include "ui/item/ItemNameField.h"
 #include "ui/item/NoteComposer.h"
+#include "ui/item/NoteRowView.h"
 #include "ui/item/NotesSectionView.h"
 #include "ui/lists/LabelButton.h"
+#include "ui/lists/ListRemovalAlert.h"
 #include "ui/lists/ListsFooter.h"
 #include "ui/lists/ListsHeading.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/ListsScreenModel.h"
 #include "ui/lists/PageListView.h"
+#include "ui/lists/PageRowDelegate.h"
 #include "ui/settings/SettingsRootPage.h"
 #include "ui/settings/SettingsSheet.h"
 #include "ui/window/MainWindow.h"
@@ -645,6 +648,143 @@ bool doTheMainJobByKeyboard(Session& s) {
                      "the keyboard back on Fix the gate");
 }
 
+// The ancestors of the element the keyboard is on, nearest first, as a screen reader says them
+// when the focus comes into a new place; none (with the failure said) when nothing is focused.
+std::optional<ReaderTree> aroundTheFocus(Session& s, ScreenReader::Element* focused) {
+    const auto tree = readerTree(s);
+    if (!tree)
+        return std::nullopt;
+    for (qsizetype i = tree->size() - 1; i >= 0; --i) {
+        if (!tree->at(i).states.contains("focused") || tree->at(i).role == "frame")
+            continue;
+        *focused = tree->at(i);
+        ReaderTree above;
+        int depth = tree->at(i).depth;
+        for (qsizetype j = i - 1; j >= 0 && depth > 0; --j) {
+            if (tree->at(j).depth < depth) {
+                above.append(tree->at(j));
+                depth = tree->at(j).depth;
+            }
+        }
+        return above;
+    }
+    s.fail("no element has the keyboard");
+    return std::nullopt;
+}
+
+// An item opened from the keyboard: the screen reader hears its editor named by the item as the
+// keyboard goes in. A new tag typed after "+" and Return leaves the keyboard on the "+", ringed,
+// not elsewhere in the window; a note is reached by Tab, and deleted by its named button from
+// the keyboard; Escape then goes back to the item's row.
+bool openAnItemByKeyboardAndAddATag(Session& s) {
+    if (s.keyboardItem() != "Fix the gate")
+        return s.fail("the keyboard is not on Fix the gate but on " + s.keyboardItem());
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return s.content().itemEditor() != nullptr; }, "Fix the gate's editor"))
+        return false;
+    ItemEditorView& editor = *s.content().itemEditor();
+    if (!s.waitFor([&] { return editor.isAncestorOf(QApplication::focusWidget()); },
+                   "the keyboard in the editor"))
+        return false;
+    ScreenReader::Element focused;
+    const std::optional<ReaderTree> around = aroundTheFocus(s, &focused);
+    if (!around)
+        return false;
+    QStringList heard;
+    for (const ScreenReader::Element& e : *around)
+        if (!e.name.isEmpty())
+            heard.append(e.role + " '" + e.name + "'");
+    if (!elementNamed(*around, "Fix the gate"))
+        return s.fail("the reader hears " + focused.name + " in " + heard.join(" > "));
+
+    const auto onThePlus = [&] {
+        PaintedButton* plus =
+            s.content().itemEditor()
+                ? qobject_cast<PaintedButton*>(s.content().itemEditor()->addTagButton())
+                : nullptr;
+        return plus && plus->hasFocus() && plus->showsFocusRing();
+    };
+    if (!s.tabTo(onThePlus, "the editor's \"+\""))
+        return false;
+    s.key(Qt::Key_Space);
+    if (!s.waitFor([&] { return editor.newTagField() && editor.newTagField()->hasFocus(); },
+                   "the new tag's field with the keyboard"))
+        return false;
+    s.type("outdoor");
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return s.shownItem("Fix the gate #outdoor").has_value(); },
+                   "the tag added") ||
+        !s.waitFor(onThePlus, "the keyboard on the \"+\", ringed, once the tag was added"))
+        return false;
+
+    // A note typed in the composer; Shift+Tab reaches its words, ringed, then its delete button,
+    // whose Space deletes it and leaves the keyboard in the composer.
+    NoteField& composer = editor.notes().composer().field();
+    if (!s.tabTo([&] { return composer.hasFocus(); }, "the note composer"))
+        return false;
+    s.type("Oil the hinge");
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return editor.notes().rows().size() == 1; }, "the note added"))
+        return false;
+    NoteRowView* note = editor.notes().rows().first();
+    s.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    s.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    if (!note->hasFocus() || !editor.notes().focusRing().isVisible())
+        return s.fail("Shift+Tab from the composer did not reach the note's words, ringed");
+    s.key(Qt::Key_Tab);
+    if (!note->deleteButton() || !note->deleteButton()->hasFocus() ||
+        note->deleteButton()->accessibleName() != "Delete note: Oil the hinge")
+        return s.fail("Tab from the note did not reach its delete button");
+    s.key(Qt::Key_Space);
+    if (!s.waitFor([&] { return editor.notes().rows().isEmpty(); }, "the note deleted") ||
+        !s.waitFor([&] { return composer.hasFocus(); }, "the keyboard in the composer"))
+        return false;
+    s.key(Qt::Key_Escape);
+    return s.waitFor([&] { return !s.content().itemEditor(); }, "back on the list by Escape") &&
+           s.waitFor([&] { return s.keyboardItem() == "Fix the gate #outdoor"; },
+                     "the keyboard back on the item's row");
+}
+
+// A removal confirmation opened by a click on a row's trash button takes the keyboard: it is
+// the window the keyboard's keys go to, and an Escape pressed there closes it, removing nothing.
+bool removeAListAndCancelWithEscape(Session& s) {
+    ListsPane& pane = *s.content().sidebar();
+    QTest::mouseClick(pane.heading()->editButton(), Qt::LeftButton);
+    if (!s.waitFor([&] { return s.lists().editing(); }, "the lists in edit mode"))
+        return false;
+    PageListView& view = *pane.rowsView();
+    QRect trash;
+    if (!s.waitFor(
+            [&] {
+                for (int row = 0; row < s.lists().rows().rowCount(); ++row) {
+                    const auto& shown = s.lists().rows().content(row);
+                    if (!shown.isHeader() && shown.row.list.name == "Packing")
+                        trash = view.rowDelegate().removeButtonRect(
+                            view.visualRect(s.lists().rows().index(row)), row);
+                }
+                return trash.isValid() && view.viewport()->rect().contains(trash.center());
+            },
+            "Packing's trash button"))
+        return false;
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, trash.center());
+    QPointer<QMessageBox> box;
+    if (!s.waitFor(
+            [&] {
+                box = pane.removalAlert()->box();
+                return box && box->isVisible() &&
+                       QGuiApplication::focusWindow() == box->windowHandle() &&
+                       QApplication::activeWindow() == box;
+            },
+            "the confirmation shown with the keyboard"))
+        return false;
+    QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Escape);
+    if (!s.waitFor([&] { return !box || !box->isVisible(); }, "the confirmation closed by Escape"))
+        return false;
+    QTest::mouseClick(pane.heading()->editButton(), Qt::LeftButton);
+    return s.waitFor([&] { return !s.lists().editing(); }, "the lists out of edit mode") &&
+           (s.lists().rows().rowCount() == 3 || s.fail("a list was removed"));
+}
+
 // The list open last, by the keyboard, opens again.
 bool findWeekendJobsStillOpen(Session& s) {
     return s.waitFor([&] { return s.shownList() == "Weekend jobs"; },
@@ -1174,6 +1314,8 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
            stopGroupingAndFilteringThroughTheScreenReader},
           {"filter by a chip from the keyboard", filterByAChipFromTheKeyboard},
           {"do the main job by keyboard", doTheMainJobByKeyboard},
+          {"open an item by keyboard and add a tag", openAnItemByKeyboardAndAddATag},
+          {"remove a list and cancel with Escape", removeAListAndCancelWithEscape},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
           {"leave the window smaller, elsewhere", leaveTheWindowSmallerElsewhere},

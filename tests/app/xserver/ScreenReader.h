@@ -168,6 +168,7 @@ private:
             {bool(state.checked), "checked"},       {bool(state.selected), "selected"},
             {bool(state.expanded), "expanded"},     {bool(state.collapsed), "collapsed"},
             {bool(state.expandable), "expandable"}, {!state.disabled, "enabled"},
+            {bool(state.focused), "focused"},
         };
         for (const auto& [on, name] : known)
             if (on)

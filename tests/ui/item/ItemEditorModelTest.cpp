@@ -224,6 +224,39 @@ TEST_F(ItemEditorModelTest, AVanishedItemShowsItsLastNameAndEveryActionDoesNothi
     EXPECT_EQ(writes.count(), 0);
 }
 
+TEST_F(ItemEditorModelTest, TheEditorIsNamedByItsItemForAScreenReader) {
+    struct Row {
+        const char* what;
+        QString stored;
+        QString typed; // left in the focused name field, not yet written
+        bool deleted;
+        QString label;
+    };
+    const Row rows[] = {
+        {"the name without its tags", "Oat milk #dairy", "", false, "Oat milk"},
+        {"a tag between words", "Milk #dairy fresh", "", false, "Milk fresh"},
+        {"only tags", "#dairy #cold", "", false, "#dairy #cold"},
+        {"the stored name while another is typed", "Milk", "Butter", false, "Milk"},
+        {"a deleted item: the last name shown", "Milk #dairy", "", true, "Milk"},
+        {"a deleted item of only tags", "#dairy", "", true, "#dairy"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBItem item = t.item(t.list("Shop"), row.stored);
+        open(item);
+        if (!row.typed.isEmpty()) {
+            model.setNameFocused(true);
+            model.editName(row.typed);
+        }
+        if (row.deleted) {
+            t.store->deleteItem(item.id);
+            t.turn();
+        }
+        EXPECT_EQ(model.face().pageLabel, row.label);
+        model.setNameFocused(false);
+    }
+}
+
 TEST_F(ItemEditorModelTest, DeletingAsksToCloseAndBackCommitsFirst) {
     const TBList list = t.list("Shop");
     const TBItem item = t.item(list, "Milk");

@@ -5,6 +5,7 @@
 #include "model/ItemNotes.h"
 #include "ui/components/ItemHeaderBar.h"
 #include "ui/components/NoteField.h"
+#include "ui/components/PaintedButton.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/components/TagChip.h"
@@ -14,6 +15,8 @@
 #include "ui/item/NotesSectionView.h"
 #include "ui/item/TickButton.h"
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QApplication>
 
 #include <QTest>
@@ -132,6 +135,162 @@ TEST_F(ItemEditorViewTest, TheAddTagButtonOpensAFieldWhoseReturnAddsTheTag) {
     ASSERT_EQ(editor.chips().size(), 1);
     EXPECT_TRUE(editor.chips().first()->isSelected());
     EXPECT_TRUE(editor.addTagButton());
+}
+
+// The keyboard stays among the tags as they are made again: on the "+" that takes the place of a
+// new tag's field once Return added the tag, on the chip that Space pressed, and on the field a
+// "+" pressed from the keyboard opens. Escape then still goes back.
+TEST_F(ItemEditorViewTest, TheKeyboardStaysAmongTheTagsAsTheyAreMadeAgain) {
+    struct Row {
+        const char* what;
+        QString text;
+        // Presses what has the keyboard: the new tag's field, a chip, or the "+".
+        std::function<void(ItemEditorView&)> press;
+        QString textAfter;
+        // Where the keyboard is then.
+        std::function<QWidget*(ItemEditorView&)> focus;
+    };
+    const auto addedTag = [this](ItemEditorView& editor) {
+        editor.addTagButton()->click();
+        t.turn(); // the field is shown, and has the keyboard
+        ASSERT_TRUE(editor.newTagField() && editor.newTagField()->hasFocus());
+        QTest::keyClicks(editor.newTagField(), "frozen");
+        QTest::keyClick(editor.newTagField(), Qt::Key_Return);
+    };
+    const auto pressedChip = [](ItemEditorView& editor) {
+        editor.chips().first()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(editor.chips().first(), Qt::Key_Space);
+    };
+    const auto pressedPlus = [](ItemEditorView& editor) {
+        editor.addTagButton()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(editor.addTagButton(), Qt::Key_Space);
+    };
+    const Row rows[] = {
+        {"Return adds a new tag", "Peas #veg", addedTag, "Peas #veg #frozen",
+         [](ItemEditorView& editor) -> QWidget* { return editor.addTagButton(); }},
+        {"Space takes a chip's tag off", "Peas #veg", pressedChip, "Peas",
+         [](ItemEditorView& editor) -> QWidget* { return editor.chips().value(0); }},
+        {"Space opens the new tag's field", "Peas #veg", pressedPlus, "Peas #veg",
+         [](ItemEditorView& editor) -> QWidget* { return editor.newTagField(); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBList list = t.list("Shop");
+        const TBItem item = t.item(list, row.text);
+        t.item(list, "Beans #veg"); // the list goes on offering the tag the item gives up
+        ItemEditorView& editor = open(item);
+        ASSERT_TRUE(editor.addTagButton());
+        ASSERT_FALSE(editor.chips().isEmpty());
+        row.press(editor);
+        t.turn();
+        t.turn();
+        EXPECT_EQ(textOf(item.id), row.textAfter);
+        QWidget* expected = row.focus(editor);
+        ASSERT_TRUE(expected);
+        EXPECT_EQ(QApplication::focusWidget(), expected)
+            << (QApplication::focusWidget()
+                    ? QApplication::focusWidget()->accessibleName().toStdString()
+                    : "nothing");
+        if (auto* button = qobject_cast<PaintedButton*>(expected)) {
+            EXPECT_TRUE(button->showsFocusRing());
+        }
+        QSignalSpy close(&editor, &ItemEditorView::closeRequested);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        EXPECT_EQ(close.count(), 1);
+    }
+}
+
+// Tab stops on a note's words as well as on its buttons, the note before its delete button, and
+// the delete button names its note.
+TEST_F(ItemEditorViewTest, TabReachesEachNoteAndItsDeleteButtonNamesIt) {
+    const TBItem item = t.item(t.list("Shop"), "Milk");
+    ASSERT_TRUE(t.store->addNote("Two cartons", item.id, "", ""));
+    t.clock.advance(1);
+    ASSERT_TRUE(t.store->addNote("Full cream", item.id, "", ""));
+    ItemEditorView& editor = open(item);
+    ASSERT_EQ(editor.notes().rows().size(), 2);
+    const QList<QWidget*> stops = editor.focusStops();
+    QStringList heard;
+    for (NoteRowView* row : editor.notes().rows()) {
+        ASSERT_TRUE(row->deleteButton());
+        EXPECT_GE(stops.indexOf(row), 0);
+        EXPECT_LT(stops.indexOf(row), stops.indexOf(row->deleteButton()));
+        heard << QAccessible::queryAccessibleInterface(row)->text(QAccessible::Name) + " | " +
+                     QAccessible::queryAccessibleInterface(row->deleteButton())
+                         ->text(QAccessible::Name);
+    }
+    EXPECT_EQ(heard, QStringList({"Two cartons | Delete note: Two cartons",
+                                  "Full cream | Delete note: Full cream"}));
+    // Reached by Tab from the stop before it, the note has the keyboard.
+    NoteRowView* first = editor.notes().rows().first();
+    ASSERT_GT(stops.indexOf(first), 0);
+    stops.at(stops.indexOf(first) - 1)->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_TRUE(first->hasFocus());
+    // Ringed, with room round its words; the ring goes with the keyboard.
+    QWidget& ring = editor.notes().focusRing();
+    EXPECT_TRUE(ring.isVisible());
+    const QRect row(first->mapTo(ring.parentWidget(), QPoint(0, 0)), first->size());
+    EXPECT_TRUE(ring.geometry().contains(row));
+    EXPECT_GT(ring.geometry().width(), row.width());
+    QTest::keyClick(first, Qt::Key_Tab);
+    EXPECT_FALSE(first->hasFocus());
+    EXPECT_FALSE(ring.isVisible());
+}
+
+// A note deleted from the keyboard hands the keyboard to the note that comes into its place, or
+// the one before it, or the composer once none is left: never out of the editor.
+TEST_F(ItemEditorViewTest, DeletingANoteFromTheKeyboardKeepsTheKeyboardAmongTheNotes) {
+    struct Row {
+        const char* what;
+        QStringList notes;
+        int deleted;
+        QString focusAfter; // a note's words, or "composer"
+    };
+    const Row rows[] = {
+        {"the first of three: the next", {"One", "Two", "Three"}, 0, "Two"},
+        {"the last: the one before", {"One", "Two"}, 1, "One"},
+        {"the only one: the composer", {"One"}, 0, "composer"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBItem item = t.item(t.list("Shop"), "Milk");
+        for (const QString& note : row.notes) {
+            ASSERT_TRUE(t.store->addNote(note, item.id, "", ""));
+            t.clock.advance(1);
+        }
+        ItemEditorView& editor = open(item);
+        ASSERT_EQ(editor.notes().rows().size(), row.notes.size());
+        QAbstractButton* button = editor.notes().rows().at(row.deleted)->deleteButton();
+        ASSERT_TRUE(button);
+        button->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(button, Qt::Key_Space);
+        t.turn();
+        t.turn();
+        ASSERT_EQ(editor.notes().rows().size(), row.notes.size() - 1);
+        QWidget* focused = QApplication::focusWidget();
+        ASSERT_TRUE(focused);
+        QString at;
+        for (NoteRowView* note : editor.notes().rows())
+            if (note == focused)
+                at = QAccessible::queryAccessibleInterface(note)->text(QAccessible::Name);
+        if (focused == &editor.notes().composer().field())
+            at = "composer";
+        EXPECT_EQ(at, row.focusAfter) << focused->metaObject()->className();
+    }
+}
+
+// A screen reader hears the editor named by its item as the keyboard goes into it, and the name
+// follows a rename made elsewhere.
+TEST_F(ItemEditorViewTest, TheEditorIsNamedByItsItem) {
+    const TBItem item = t.item(t.list("Shop"), "Oat milk #dairy");
+    ItemEditorView& editor = open(item);
+    QAccessibleInterface* page = QAccessible::queryAccessibleInterface(&editor);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->text(QAccessible::Name), "Oat milk");
+    t.store->renameItem(item.id, "Goat milk #dairy");
+    t.turn();
+    EXPECT_EQ(page->text(QAccessible::Name), "Goat milk");
 }
 
 } // namespace

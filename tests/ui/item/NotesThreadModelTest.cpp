@@ -246,9 +246,9 @@ TEST_F(NotesThreadModelTest, OtherPeoplesNotesShowTheirKeptNameAndOnlyOwnNotesCa
     for (const NotesThreadModel::Row& row : model->face().rows)
         shown << row.text + " | " + (row.showsAvatar ? row.avatarLabel : "-") + " | " +
                      row.nameLine.value_or("-") + " | " + row.deleteLabel.value_or("-");
-    EXPECT_EQ(shown, QStringList({"Mine | - | - | Delete note by Me",
+    EXPECT_EQ(shown, QStringList({"Mine | - | - | Delete note by Me: Mine",
                                   "Theirs | Edit the name kept for Annie | Annie | -",
-                                  "Early | - | - | Delete note"}));
+                                  "Early | - | - | Delete note: Early"}));
 
     QSignalSpy person(model.get(), &NotesThreadModel::personRequested);
     model->editPerson(model->face().rows.at(1).id);
@@ -257,6 +257,37 @@ TEST_F(NotesThreadModelTest, OtherPeoplesNotesShowTheirKeptNameAndOnlyOwnNotesCa
     model->removeNote(model->face().rows.at(1).id); // not theirs to delete
     model->removeNote(model->face().rows.at(0).id);
     EXPECT_EQ(noteTexts(item.id), QStringList({"Theirs", "Early"}));
+}
+
+TEST_F(NotesThreadModelTest, EachDeleteButtonNamesItsNoteByItsWords) {
+    const QString sixty = QString(60, QLatin1Char('a'));
+    // A family: one character of five code points.
+    const QString family = QString::fromUtf8("\U0001F468\u200D\U0001F469\u200D\U0001F467");
+    struct Row {
+        const char* what;
+        QString author;
+        QString text;
+        QString label;
+    };
+    const Row rows[] = {
+        {"a note of one's own", "", "Pack it dry", "Delete note: Pack it dry"},
+        {"a note under a name", "Me", "Pack it dry", "Delete note by Me: Pack it dry"},
+        {"sixty characters, whole", "", sixty, "Delete note: " + sixty},
+        {"a longer note, cut and marked", "", sixty + "b", "Delete note: " + sixty + "…"},
+        {"cut at a word's end, without the blank", "", QString(59, 'a') + " and more",
+         "Delete note: " + QString(59, 'a') + "…"},
+        {"never inside a character", "", QString(59, 'a') + family + "x",
+         "Delete note: " + QString(59, 'a') + family + "…"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBItem item = t.item(t.list("Trip"), "Tent");
+        ASSERT_TRUE(
+            t.store->addNote(row.text, item.id, row.author.isEmpty() ? "" : "_me", row.author));
+        std::unique_ptr<NotesThreadModel> model = open(item);
+        ASSERT_EQ(model->face().rows.size(), 1);
+        EXPECT_EQ(model->face().rows.first().deleteLabel.value_or("-"), row.label);
+    }
 }
 
 TEST_F(NotesThreadModelTest, AnAnswerAfterTheEditorClosedOrMovedOnOnlyReachesTheStore) {

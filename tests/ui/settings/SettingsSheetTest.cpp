@@ -2,6 +2,7 @@
 // the sound switch, and the appearance applied to the open sheet at once.
 #include "ui/settings/SettingsSheet.h"
 #include "SettingsTestStore.h"
+#include "ui/components/PaintedButton.h"
 #include "ui/components/SegmentedPicker.h"
 #include "ui/components/SettingsHeaderBar.h"
 #include "ui/components/TextButton.h"
@@ -17,9 +18,11 @@
 #include "ui/window/WindowNavigation.h"
 #include "ui/window/WindowSheets.h"
 
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -250,6 +253,80 @@ TEST_F(SettingsSheetTest, ALongSheetScrollsInsteadOfSqueezingItsTexts) {
         ++checked;
     }
     EXPECT_GT(checked, 10);
+}
+
+// Tab goes round each page of the sheet from its first control, and every stop it makes says
+// what it is and shows where the keyboard is: no stop without a name, no scrolling area as a stop.
+TEST_F(SettingsSheetTest, EveryTabStopOfTheSheetHasANameAndShowsTheKeyboard) {
+    struct Row {
+        const char* what;
+        std::function<QWidget*(SettingsSheet&)> firstStop;
+    };
+    const Row rows[] = {
+        {"the first page, from Done",
+         [](SettingsSheet& sheet) -> QWidget* {
+             return sheet.rootPage()->header()->findChild<TextButton*>();
+         }},
+        {"a sound's page, from Back",
+         [this](SettingsSheet& sheet) -> QWidget* {
+             click(link("Adding sound, Tick"));
+             return sheet.pushedPage() ? button(sheet.pushedPage(), "Back") : nullptr;
+         }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        delete sheet.data();
+        open();
+        QApplication::setActiveWindow(sheet);
+        QWidget* first = row.firstStop(*sheet);
+        ASSERT_NE(first, nullptr);
+        first->setFocus(Qt::TabFocusReason);
+        QStringList stops;
+        for (int tab = 0; tab < 60; ++tab) {
+            QWidget* stop = QApplication::focusWidget();
+            ASSERT_NE(stop, nullptr);
+            const QString name =
+                QAccessible::queryAccessibleInterface(stop)->text(QAccessible::Name);
+            stops << name;
+            EXPECT_FALSE(name.trimmed().isEmpty())
+                << "a nameless stop, a " << stop->metaObject()->className() << ", after "
+                << stops.join(" | ").toStdString();
+            EXPECT_EQ(qobject_cast<QAbstractScrollArea*>(stop), nullptr)
+                << "the scrolling area is a stop after " << stops.join(" | ").toStdString();
+            // The first one may have had the focus from the sheet opening, which shows no ring.
+            if (auto* button = qobject_cast<PaintedButton*>(stop); button && tab > 0) {
+                EXPECT_TRUE(button->showsFocusRing()) << name.toStdString();
+            }
+            QTest::keyClick(stop, Qt::Key_Tab);
+            if (QApplication::focusWidget() == first)
+                break;
+        }
+        EXPECT_EQ(QApplication::focusWidget(), first) << "Tab never came round";
+        EXPECT_GT(stops.size(), 2);
+    }
+}
+
+// Shift+Tab from Done goes round to the last control, at the foot of the page, and the page
+// scrolls to show it; Tab from there comes back to Done.
+TEST_F(SettingsSheetTest, TheKeyboardGoingRoundFromDoneScrollsToTheLastControl) {
+    open();
+    QApplication::setActiveWindow(sheet);
+    QWidget* done = sheet->rootPage()->header()->findChild<TextButton*>();
+    ASSERT_NE(done, nullptr);
+    done->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(done, Qt::Key_Backtab, Qt::ShiftModifier);
+    QWidget* last = QApplication::focusWidget();
+    ASSERT_NE(last, nullptr);
+    ASSERT_NE(last, done);
+    auto* scroll = sheet->rootPage()->findChild<QScrollArea*>();
+    ASSERT_NE(scroll, nullptr);
+    ASSERT_TRUE(scroll->isAncestorOf(last));
+    const QRect shown(last->mapTo(scroll->viewport(), QPoint(0, 0)), last->size());
+    EXPECT_TRUE(scroll->viewport()->rect().contains(shown))
+        << "the last control lies at " << shown.y() << " in a page " << scroll->viewport()->height()
+        << " high";
+    QTest::keyClick(last, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), done);
 }
 
 TEST_F(SettingsSheetTest, TheWindowOffersSettingsOnceTheSheetIsRegistered) {
