@@ -72,10 +72,12 @@ void FocusReturn::giveBackLater(const QList<QPointer<QWidget>>& path) {
         if (!target)
             return;
         QWidget* window = target->window();
-        // Another sheet may have come up meanwhile: it keeps the keyboard, and the focus waits in
-        // the window for its turn.
+        // Another sheet or alert may have come up meanwhile: it keeps the keyboard, and the focus
+        // waits in the window for its turn. Under a window manager the new one is not yet the
+        // active window for a moment after it shows; it is already the modal one.
         target->setFocus(Qt::OtherFocusReason);
-        if (!window->isActiveWindow() && !QApplication::activeWindow())
+        if (!window->isActiveWindow() && !QApplication::activeWindow() &&
+            !QApplication::activeModalWidget())
             window->activateWindow();
         // A control made again in this same turn (chips rebuilt as the sheet saved) goes a moment
         // later, taking the focus with it: then what it lay in has it. Only in the moment after

@@ -111,3 +111,9 @@ QMessageBox* MessageAlert::make(const QString& text, QWidget* parent) {
     box->setEscapeButton(ok);
     return box;
 }
+
+void MessageAlert::openInFront(QDialog* dialog) {
+    dialog->open();
+    dialog->raise();
+    dialog->activateWindow();
+}

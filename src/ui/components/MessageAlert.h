@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QDialog;
 class QMessageBox;
 class QWidget;
 
@@ -14,5 +15,10 @@ class QWidget;
 namespace MessageAlert {
 
 QMessageBox* make(const QString& text, QWidget* parent);
+
+// Opens a window-modal alert or question and hands it the keyboard at once, as every sheet and
+// alert of the program is: a window manager left to decide could leave the keys on the window
+// behind it.
+void openInFront(QDialog* dialog);
 
 } // namespace MessageAlert

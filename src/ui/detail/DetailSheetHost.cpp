@@ -4,6 +4,7 @@
 #include "ArrangeTagsSheet.h"
 #include "ListDetailModel.h"
 #include "ui/components/FocusReturn.h"
+#include "ui/components/MessageAlert.h"
 
 #include <QMessageBox>
 #include <QTimer>
@@ -30,7 +31,7 @@ void DetailSheetHost::followMessage() {
         alert_->setWindowModality(Qt::WindowModal);
         connect(alert_, &QDialog::finished, &screen_, &ListDetailModel::dismissMessage);
         FocusReturn::arm(alert_, FocusReturn::focusIn(anchor_));
-        alert_->open();
+        MessageAlert::openInFront(alert_);
     } else if (message && alert_) {
         alert_->setText(*message);
     } else if (!message && alert_) {

@@ -2,6 +2,7 @@
 #include "ListRemovalAlert.h"
 
 #include "ListsScreenModel.h"
+#include "ui/components/MessageAlert.h"
 #include "ui/components/PlainText.h"
 
 #include <QMessageBox>
@@ -52,7 +53,7 @@ void ListRemovalAlert::show() {
         if (screen_.isConfirmingRemoval())
             screen_.cancelRemoval();
     });
-    box_->open();
+    MessageAlert::openInFront(box_);
 }
 
 void ListRemovalAlert::retitle() {

@@ -1,6 +1,7 @@
 // Asking before quitting leaves changes out of the store file.
 #include "ui/window/QuitConfirmation.h"
 
+#include "ui/components/MessageAlert.h"
 #include "ui/window/StoreNoticeModel.h"
 
 #include <QCoreApplication>
@@ -46,5 +47,5 @@ void QuitConfirmation::ask() {
             QCoreApplication::quit();
     });
     question_ = box;
-    box->open();
+    MessageAlert::openInFront(box);
 }
