@@ -10,6 +10,7 @@
 #include "SwitchRow.h"
 #include "TagOfferView.h"
 
+#include "ui/components/FocusOrder.h"
 #include "ui/components/MessageAlert.h"
 #include "ui/components/NamePromptSheet.h"
 #include "ui/components/SectionCard.h"
@@ -102,6 +103,10 @@ ListEditorSheet::ListEditorSheet(ListStore& store, const ListEditorMode& mode, Q
     QWidget* content = buildContent();
     content->setAutoFillBackground(false);
     scroll_->setWidget(content);
+    // Tab goes to the controls and the page follows it; the area itself would be a stop with no
+    // name that shows nothing.
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    FocusOrder::keepInSight(scroll_);
     layout->addWidget(scroll_, 1);
 
     // No button is the default: Return in the name field saves nothing.

@@ -6,6 +6,7 @@
 #include "PersonAliasModel.h"
 #include "ui/components/Accessibility.h"
 #include "ui/components/ContactCircle.h"
+#include "ui/components/FocusOrder.h"
 #include "ui/components/PaintedButton.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolView.h"
@@ -180,6 +181,10 @@ void PersonAliasSheet::build() {
     // The sheet's background shows through; a style sheet would restyle the fields inside.
     scroll->viewport()->setAutoFillBackground(false);
     column->setAutoFillBackground(false);
+    // Tab goes to the controls and the page follows it; the area itself would be a stop with no
+    // name that shows nothing.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    FocusOrder::keepInSight(scroll);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

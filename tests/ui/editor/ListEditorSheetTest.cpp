@@ -375,3 +375,15 @@ TEST_F(ListEditorSheetTest, TheWindowsFactoryOpensOnlyEditableListsAndOpensWhatI
 }
 
 } // namespace
+
+namespace {
+
+// Tab takes the keyboard to the sheet's controls and the page follows; its scrolling area is no
+// stop of its own, which would have no name and show nothing.
+TEST_F(ListEditorSheetTest, ItsScrollingPageIsNoTabStop) {
+    open(ListEditorMode::create());
+    for (const QScrollArea* area : sheet->findChildren<QScrollArea*>())
+        EXPECT_FALSE(area->focusPolicy() & Qt::TabFocus) << area->metaObject()->className();
+}
+
+} // namespace

@@ -22,6 +22,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QMessageBox>
+#include <QScrollArea>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -269,6 +270,20 @@ TEST(PeopleCardListTest, AScreenReaderReadsEachCardAndOffersItsActions) {
         actions->doAction(QAccessibleActionInterface::pressAction());
         EXPECT_EQ(opened, row.opens ? QStringList{"c1"} : QStringList{});
     }
+}
+
+} // namespace
+
+namespace {
+
+// Tab takes the keyboard to the sheet's controls and the page follows; its scrolling area is no
+// stop of its own, which would have no name and show nothing.
+TEST(PersonAliasSheetTest, ItsScrollingPageIsNoTabStop) {
+    PeopleTestStore t;
+    PersonAliasSheet sheet(*t.store, "p1", "Ann");
+    sheet.show();
+    for (const QScrollArea* area : sheet.findChildren<QScrollArea*>())
+        EXPECT_FALSE(area->focusPolicy() & Qt::TabFocus) << area->metaObject()->className();
 }
 
 } // namespace
