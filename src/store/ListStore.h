@@ -401,6 +401,8 @@ private:
     // Engines (ListStoreMarks.cpp).
     void startEngines();
     EngineQueue* engineFor(const QString& listID) const;
+    // Whether a list of that id is here and is the user's own, not from someone else's zone.
+    bool isOwnList(const QString& listID) const;
     void queueListRecord(const QString& listID);
     void queueItemRecord(const TBItem& item);
     void queueFilingRecord(const QString& listID);

@@ -16,6 +16,11 @@ bool ListStore::isShared(const QString& listID) const {
     return index >= 0 && lists_[index].zoneOwnerName.has_value();
 }
 
+bool ListStore::isOwnList(const QString& listID) const {
+    const qsizetype index = indexOfList(listID);
+    return index >= 0 && !lists_[index].zoneOwnerName.has_value();
+}
+
 ZoneRef ListStore::zoneID(const QString& listID) const {
     const qsizetype index = indexOfList(listID);
     const QString owner = index >= 0 && lists_[index].zoneOwnerName ? *lists_[index].zoneOwnerName

@@ -336,12 +336,18 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
         userRecordName;
     if (!identity_.knownRecordNames.insert(userRecordName).second)
         return;
-    // A user this device has never seen: everything is sent in full, as new records; what
-    // the server already holds comes back as a conflict and is merged. What was marked before
-    // was queued when it was marked, or when the engines started, and nothing was sent since
-    // (this is the engine's first word with the account): only what had no mark is queued now.
+    // A user this device has never seen: everything of the user's own is sent in full, as new
+    // records; what the server already holds comes back as a conflict and is merged. What was
+    // marked before was queued when it was marked, or when the engines started, and nothing
+    // was sent since (this is the engine's first word with the account): only what had no
+    // mark is queued now. Lists from other people's zones are theirs, not this account's:
+    // what it may see of them comes with the shared database's fetch, so neither they, their
+    // items nor their deletions are marked. Nor is an item whose list is not here, which would
+    // reach the other devices without a list to show it in.
     RecordQueue queue(*this);
     for (const TBList& list : lists_) {
+        if (list.zoneOwnerName)
+            continue;
         FieldSet& marks = dirtyLists_[list.id];
         if (marks.isEmpty())
             queue.saveList(list.id);
@@ -362,7 +368,7 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
             queueFilingRecord(listID);
     }
     for (auto it = tombstones_.cbegin(); it != tombstones_.cend(); ++it) {
-        if (dirtyTombstones_.contains(it.key()))
+        if (dirtyTombstones_.contains(it.key()) || !isOwnList(it->listID))
             continue;
         dirtyTombstones_.insert(it.key());
         if (EngineQueue* engine = engineFor(it->listID))
@@ -371,13 +377,16 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
     archivedRecords_.clear();
 }
 
-// Marks every item with every field, queuing those that had no mark. Looking every item up
-// among the marks takes a large store longer than a window may stop answering, so the look
-// the engines made when they started is taken when no mark changed since: a store that never
-// synced has every item marked in full already, and nothing is left to do.
+// Marks every item of the user's own lists with every field, queuing those that had no mark.
+// Looking every item up among the marks takes a large store longer than a window may stop
+// answering, so the look the engines made when they started is taken when no mark changed
+// since: a store that never synced has every item marked in full already, and nothing is left
+// to do.
 void ListStore::markEveryItem(RecordQueue& queue) {
     const FieldSet& all = allItemFields();
     const auto mark = [&](const TBItem& item) {
+        if (!isOwnList(item.listID))
+            return;
         FieldSet& marks = dirtyItems_[item.id];
         if (marks.isEmpty())
             queue.saveItem(item);

@@ -158,14 +158,24 @@ void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, Eng
     case SyncEvents::AccountChange::Type::signOut:
         store_.signedOut();
         break;
-    case SyncEvents::AccountChange::Type::switchAccounts:
+    case SyncEvents::AccountChange::Type::switchAccounts: {
+        const QString user = change.currentUser.value_or(QString());
         // Each engine notices the account at its own next operation. When the other engine
         // has already taken in this very account, this store has nothing of the old one left
-        // to forget, and a reset would wipe what was just sent for the new one.
-        if (change.currentUser && store_.lastKnownUserRecordName() == change.currentUser &&
-            store_.identity().knownRecordNames.contains(*change.currentUser))
+        // to forget, and a reset would wipe what was just sent for the new one: the account
+        // is only noted for this engine's database.
+        if (store_.lastKnownUserRecordName() == user &&
+            store_.identity().knownRecordNames.contains(user)) {
+            store_.signedIn(user, scope);
             break;
+        }
+        // What the store kept for the old account goes, and the new one is met as a sign-in
+        // after a sign-out meets it: everything of this device's own is sent to it, whole.
+        // Left at the reset, the new account would get only the changes made from now on,
+        // items without their lists.
         store_.resetForAccount();
+        store_.signedIn(user, scope);
         break;
+    }
     }
 }

@@ -3,6 +3,7 @@
 #include "StoreTestSupport.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -135,6 +136,66 @@ TEST_F(RequeueTest, AFirstSignInQueuesOnlyWhatHadNoMarkAndMarksEverything) {
         store.reset();
         QFile::remove(path());
     }
+}
+
+// Bob's list, shared with the account this device was in, is his: a new account neither owns it
+// nor may write to it. An item whose list is not here would reach the other devices without a
+// list to show it in. Only the user's own lists, their items, groups and deletions are marked.
+TEST_F(RequeueTest, AFirstSignInMarksOnlyWhatIsTheUsersOwn) {
+    writeFile(R"({"version":3,
+        "lists":[{"id":"own","name":"Own"},
+                 {"id":"bobs","name":"Tools","zoneOwnerName":"_bob"}],
+        "items":[{"id":"tea","listID":"own","text":"tea"},
+                 {"id":"hammer","listID":"bobs","text":"hammer"},
+                 {"id":"stray","listID":"gone","text":"stray"}],
+        "filings":{"own":"Home","bobs":"Shared"},
+        "tombstones":{"buns":{"listID":"own","deletedAt":800000000},
+                      "nails":{"listID":"bobs","deletedAt":800000000},
+                      "lost":{"listID":"gone","deletedAt":800000000}},
+        "dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
+    auto store = openWithEngines();
+    ASSERT_EQ(store->lists().size(), 2);
+    ASSERT_EQ(store->allItems().size(), 3);
+    ASSERT_EQ(store->tombstones().size(), 3);
+    store->signedIn("_kim", EngineScope::privateDatabase);
+
+    const QStringList log = factory->log;
+    const auto queuedSave = [&](const QString& zone, const QString& record) {
+        return log.contains("private saveRecord " + zone + " " + record) ||
+               log.contains("shared saveRecord " + zone + " " + record);
+    };
+    struct Case {
+        const char* what;
+        bool expected; // marked in full and queued
+        bool marked;
+        bool queued;
+    };
+    const Case cases[] = {
+        {"the user's list", true, store->dirtyLists().contains("own"),
+         queuedSave("TB-own", "list")},
+        {"its item", true, store->dirtyItems().contains("tea"), queuedSave("TB-own", "tea")},
+        {"its deleted item", true, store->dirtyTombstones().contains("buns"),
+         queuedSave("TB-own", "tomb-buns")},
+        {"Bob's list", false, store->dirtyLists().contains("bobs"), queuedSave("TB-bobs", "list")},
+        {"Bob's item", false, store->dirtyItems().contains("hammer"),
+         queuedSave("TB-bobs", "hammer")},
+        {"Bob's deleted item", false, store->dirtyTombstones().contains("nails"),
+         queuedSave("TB-bobs", "tomb-nails")},
+        {"an item whose list is not here", false, store->dirtyItems().contains("stray"),
+         queuedSave("TB-gone", "stray")},
+        {"a deleted item whose list is not here", false, store->dirtyTombstones().contains("lost"),
+         queuedSave("TB-gone", "tomb-lost")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.marked, c.expected);
+        EXPECT_EQ(c.queued, c.expected);
+    }
+    // The groups are the user's own arrangement, Bob's list's too.
+    EXPECT_EQ(store->dirtyFilings(), QSet<QString>({"own", "bobs"}));
+    // Nor is a zone made for either under the new account.
+    EXPECT_TRUE(log.filter(QRegularExpression("saveZone TB-(bobs|gone) ")).isEmpty())
+        << log.join('\n').toStdString();
 }
 
 // Each item's list is found by its id: looking it up among all the lists, as it once was, makes
