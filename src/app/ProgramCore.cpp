@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QPointer>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
@@ -73,7 +74,14 @@ bool ProgramCore::open(int waitMs, QString* error) {
     // Requests, the coordinator and the window's refresh share passes: whoever asks while a
     // pass runs gets the next one. A request is told when its pass failed, did not end in
     // time, or when there is no cloud to reach although sync is on.
-    passes_.emplace([sync = cloudSync_, cloudError](ListStore& store, IntentFrame::SyncDone done) {
+    passes_.emplace([sync = cloudSync_, cloudError, self = QPointer<ProgramCore>(this)](
+                        ListStore& store, IntentFrame::SyncDone asked) {
+        // Told first: answering those who asked may start the next pass at once.
+        const IntentFrame::SyncDone done = [self, asked](const std::optional<QString>& failure) {
+            if (self)
+                emit self->syncPassEnded(failure);
+            asked(failure);
+        };
         if (!cloudError.isEmpty() && store.cloudSync() && store.syncEnabled()) {
             done(cloudError);
             return;

@@ -42,8 +42,8 @@ public:
     void rebuildDerivedCaches() override;
     void refreshListIndex() override;
 
-    // Asks for a sync pass, shared with any other asked for meanwhile, and drops its error;
-    // the next one tries again.
+    // Asks for a sync pass, shared with any other asked for meanwhile; how it ended is told
+    // by syncPassEnded() alone, and the next one tries again.
     void syncNow();
     // No more passes after local edits; for quitting.
     void stopSyncCoordinator();
@@ -66,6 +66,12 @@ public:
     // The one reminder service, handed to every screen that offers reminders; it lives as long
     // as the program.
     ReminderService& reminders() { return reminders_; }
+
+signals:
+    // After every sync pass of the store, whoever asked for it (a request, the coordinator
+    // after edits, the window's refresh), before those who asked are answered: `failure` says
+    // why it could not be done. Passes end one at a time, in the order they started.
+    void syncPassEnded(const std::optional<QString>& failure);
 
 private:
     // Whether a change of the store touches what the list index holds.

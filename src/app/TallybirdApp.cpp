@@ -9,6 +9,7 @@
 #include "ui/theme/ThemeAppearance.h"
 #include "ui/window/CloudRefresher.h"
 #include "ui/window/MainWindow.h"
+#include "ui/window/StoreNoticeModel.h"
 #include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowContent.h"
 
@@ -88,6 +89,9 @@ void TallybirdApp::showWindow() {
     window_ = std::make_unique<MainWindow>(*core_.store(), *updater_, voice_);
     MainWindow* window = window_.get();
     connect(channel_, &WindowChannelServer::raiseRequested, window, &MainWindow::bringToFront);
+    // However a pass was asked for, the window's notice tells when sync could not be done.
+    connect(&core_, &ProgramCore::syncPassEnded, &window->storeNotice(),
+            &StoreNoticeModel::syncEnded);
 
     refresher_ = new CloudRefresher(
         Clock::shared(), [this] { core_.syncNow(); }, this);

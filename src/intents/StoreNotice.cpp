@@ -27,6 +27,14 @@ QString StoreNotice::unsavedCopy(const QString& copy) {
         .arg(copy);
 }
 
+QString StoreNotice::syncFailed(const QString& why) {
+    // The server's own words may run over several lines; the notice gives them one paragraph.
+    const QString reason = why.simplified();
+    if (reason.isEmpty())
+        return QStringLiteral("Tallybird could not sync.");
+    return QStringLiteral("Tallybird could not sync: %1").arg(reason);
+}
+
 void StoreNotice::tell(const ListStore& store, const std::function<void(const QString&)>& notice) {
     if (!notice)
         return;

@@ -6,7 +6,8 @@
 
 class ListStore;
 
-// What the command line says about a store file it opened, apart from any reply.
+// What the command line says about a store file it opened, apart from any reply; and what the
+// window says of its sync, in the command line's words.
 namespace StoreNotice {
 
 // The store file could not be read in full; its bytes are kept in `copy`.
@@ -20,6 +21,9 @@ QString unsavedKept(const QString& storeFile, const QString& copy);
 QString unsavedLost(const QString& storeFile, const QString& error);
 // Said at the next start, for each file such changes were kept in.
 QString unsavedCopy(const QString& copy);
+
+// A sync pass could not be done; `why` is the cloud's own account of it, put on one line.
+QString syncFailed(const QString& why);
 
 // Says on `notice` that the store file could not be opened, or `unreadable` when the store
 // kept a copy of its file.

@@ -1,7 +1,8 @@
 // Gallery pictures of the notice about the store file: the window whose saves fail (a folder
-// stands where the store file should be), the window showing lists from a newer Tallybird, and
-// the band alone for each trouble it tells of, for changes kept in a file of their own when
-// the program last ended, and for a settings file moved aside.
+// stands where the store file should be), the window showing lists from a newer Tallybird, the
+// window whose sync could not reach its server, and the band alone for each trouble it tells
+// of, for changes kept in a file of their own when the program last ended, for a sync that
+// could not be done, and for a settings file moved aside.
 #include "GalleryShot.h"
 #include "NoUpdates.h"
 
@@ -13,6 +14,7 @@
 #include "ui/window/StoreNoticeBanner.h"
 #include "ui/window/StoreNoticeModel.h"
 #include "ui/window/UpdateChecker.h"
+#include "ui/window/WindowContent.h"
 #include "ui/window/WindowMetrics.h"
 #include "ui/window/WindowNavigation.h"
 
@@ -91,6 +93,14 @@ void newerFile(const QString& file) {
                     R"("reminders":[]})");
 }
 
+// What the program's sync says of a container file set offline, and of a server that is down.
+const QString offlineReason = QStringLiteral("The network is unavailable.");
+const QString serverDownReason = QStringLiteral(
+    "The network is unavailable. The cloud server "
+    "postgresql://ann@lists.example.org:5432/tallybird: "
+    "cannot connect (connection to server at \"lists.example.org\" (192.0.2.10), port 5432 failed: "
+    "Connection refused Is the server running on that host and accepting TCP/IP connections?)");
+
 void storeTheScaleOfThisPicture() {
     for (TextScale scale : TextScale::allCases()) {
         if (scale.factor() == Theme::textScaleFactor())
@@ -116,6 +126,23 @@ QWidget* windowFromNewerVersion() {
     return window;
 }
 
+// Lists as they were synced last, going on in the window while the server is down.
+QWidget* windowSyncFailing() {
+    storeTheScaleOfThisPicture();
+    auto* sample = new TroubledStore([](const QString&) {}, nullptr);
+    ListStore& store = *sample->store;
+    const QString groceries = store.addList(QStringLiteral("Groceries")).id;
+    for (const char* text : {"Oat milk #dairy", "Sourdough loaf #bakery", "Tomatoes #produce"})
+        store.addItem(groceries, QString::fromUtf8(text));
+    store.addList(QStringLiteral("Packing"));
+    auto* window = new MainWindow(store, sample->updater);
+    sample->setParent(window);
+    window->navigation().setOpenListID(groceries);
+    window->content()->refreshDetailNow();
+    window->storeNotice().syncEnded(serverDownReason);
+    return window;
+}
+
 QWidget* bands() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
@@ -129,8 +156,10 @@ QWidget* bands() {
     auto* refused = new TroubledStore([](const QString&) {}, column, held->store->fileURL());
     auto* kept = new TroubledStore(changesKeptBeside, column);
     auto* newer = new TroubledStore(newerFile, column);
+    auto* offline = new TroubledStore([](const QString&) {}, column);
+    offline->notice->syncEnded(offlineReason);
     auto* settings = new TroubledStore(column);
-    for (TroubledStore* sample : {failing, copied, refused, kept, newer, settings})
+    for (TroubledStore* sample : {failing, copied, refused, kept, newer, offline, settings})
         layout->addWidget(new StoreNoticeBanner(*sample->notice, column));
     return column;
 }
@@ -139,6 +168,8 @@ const GalleryShot::Add windowShot{{"window-notice-save-failing", WindowMetrics::
                                    WindowMetrics::defaultSize.height(), windowFailingToSave}};
 const GalleryShot::Add newerShot{{"window-notice-newer-store", WindowMetrics::defaultSize.width(),
                                   WindowMetrics::defaultSize.height(), windowFromNewerVersion}};
+const GalleryShot::Add syncShot{{"window-notice-sync-failing", WindowMetrics::defaultSize.width(),
+                                 WindowMetrics::defaultSize.height(), windowSyncFailing}};
 const GalleryShot::Add bandsShot{{"components-store-notice", 720, 0, bands}};
 
 } // namespace

@@ -36,6 +36,8 @@ public:
     WindowSheets& sheets() const { return *sheets_; }
     QToolBar* toolbar() const { return toolbar_; }
     QAction* action(WindowMenus::Command command) const { return actions_.value(command); }
+    // The notice above the content, for whoever else learns of trouble (a sync pass's owner).
+    StoreNoticeModel& storeNotice() const { return *storeNotice_; }
 
     // Shows the window in front of the others, restoring it when it was minimised.
     void bringToFront();

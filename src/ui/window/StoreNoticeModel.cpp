@@ -24,6 +24,20 @@ StoreNoticeModel::StoreNoticeModel(ListStore& store, QObject* parent)
     connect(&store_, &ListStore::editRefused, this, &StoreNoticeModel::refresh);
     connect(&store_.defaults(), &Defaults::unreadableFileNoticeChanged, this,
             &StoreNoticeModel::refresh);
+    // Sync switched off, here or by another process: whatever kept it from working no longer
+    // matters, and the notice goes at once instead of at the next pass.
+    connect(&store_.defaults(), &Defaults::changed, this, [this] {
+        if (syncFailure_ && !store_.syncEnabled()) {
+            syncFailure_.reset();
+            refresh();
+        }
+    });
+    refresh();
+}
+
+void StoreNoticeModel::syncEnded(const std::optional<QString>& failure) {
+    syncFailure_ = failure && store_.syncEnabled() ? failure : std::nullopt;
+    // refresh() tells only of a change: a pass failing as the one before did shows nothing new.
     refresh();
 }
 
@@ -76,6 +90,12 @@ void StoreNoticeModel::refresh() {
         paragraphs.append(StoreNotice::unsavedCopy(copy));
     if (title.isEmpty() && !unsavedCopies_.isEmpty())
         title = QStringLiteral("Changes kept in a separate file");
+    // Nothing is lost while sync fails: edits wait on this computer for the next pass.
+    if (syncFailure_) {
+        paragraphs.append(StoreNotice::syncFailed(*syncFailure_));
+        if (title.isEmpty())
+            title = syncTitle();
+    }
     // The settings' own words, as the command line says them: where the file was moved to.
     if (const std::optional<QString> settings = store_.defaults().unreadableFileNotice()) {
         paragraphs.append(*settings);

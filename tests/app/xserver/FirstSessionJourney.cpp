@@ -10,6 +10,7 @@
 #include "model/SettingsPresentation.h"
 #include "model/TBItem.h"
 #include "store/ListStore.h"
+#include "support/PostgresTestServer.h"
 #include "support/QStringPrinting.h"
 #include "ui/components/AccessibleRows.h"
 #include "ui/components/AddItemField.h"
@@ -1285,6 +1286,75 @@ bool seeTheStarsGoWhenTheListIsMadeReadOnly(Session& s) {
     return s.waitFor([&] { return !s.content().itemEditor(); }, "back on the list");
 }
 
+// --- The cloud server stops with the window open, and starts again ---
+
+// Where the test's own server is, for the steps that stop and start it.
+constexpr const char* serverInfoVariable = "TALLYBIRD_JOURNEY_SERVER";
+
+// Runs scripts/pg-cluster on the test's own server, the program answering meanwhile.
+bool serverCommand(Session& s, const char* command) {
+    QProcess script;
+    script.setProcessChannelMode(QProcess::MergedChannels);
+    script.start(testsupport::PostgresTestServer::clusterScript(),
+                 {QString::fromLatin1(command), qEnvironmentVariable(serverInfoVariable)});
+    if (!QTest::qWaitFor([&] { return script.state() == QProcess::NotRunning; }, 60'000))
+        return s.fail(QStringLiteral("pg-cluster %1 never ended").arg(command));
+    return (script.exitStatus() == QProcess::NormalExit && script.exitCode() == 0) ||
+           s.fail(QStringLiteral("pg-cluster %1 said: ").arg(command) +
+                  QString::fromUtf8(script.readAll()).trimmed());
+}
+
+bool syncWithTheServerUp(Session& s) {
+    auto* banner = s.window().findChild<StoreNoticeBanner*>();
+    // A request's reply says nothing more when its sync pass got through.
+    return s.waitFor([&] { return s.lists().rows().rowCount() == 1; }, "Packing in the sidebar") &&
+           openPackingByAClick(s) &&
+           s.request({"add", "--list", "Packing", "Towel"}, "Added Towel to Packing.\n") &&
+           (!banner->isVisible() ||
+            s.fail("a notice while sync works: " + banner->titleLabel()->text()));
+}
+
+// Typing in the add field while the server is down: the pass after the new item fails, and the
+// window says so above the lists while the keyboard stays in the add field, typing on; a screen
+// reader hears the notice. The items wait on this computer.
+bool stopTheServerAndFindTheNotice(Session& s) {
+    AddItemField& field = *s.content().listView()->addBar().field();
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    QTest::mouseClick(&field, Qt::LeftButton);
+    if (!s.waitFor([&] { return field.hasFocus(); }, "the add field focused") ||
+        !serverCommand(s, "halt"))
+        return false;
+    s.type("Sunscreen");
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return s.shownItem("Sunscreen").has_value(); }, "Sunscreen added") ||
+        !waitForTheNotice(s, StoreNoticeModel::syncTitle(),
+                          "Tallybird could not sync: ", "the notice that sync could not be done"))
+        return false;
+    if (!field.hasFocus())
+        return s.fail("the notice took the keyboard from the add field");
+    s.type("Hat");
+    s.key(Qt::Key_Return);
+    if (!s.waitFor([&] { return s.shownItem("Hat").has_value(); }, "Hat typed on and added"))
+        return false;
+    const auto tree = readerTree(s);
+    if (!tree)
+        return false;
+    const ScreenReader::Element* heard = elementNamed(*tree, StoreNoticeModel::syncTitle());
+    return (heard && heard->description.startsWith("Tallybird could not sync: ")) ||
+           s.fail("the screen reader hears no notice that sync could not be done");
+}
+
+// Once the server is back, the next pass (after an edit) gets through and the notice goes.
+bool startTheServerAndSeeTheNoticeGo(Session& s) {
+    auto* banner = s.window().findChild<StoreNoticeBanner*>();
+    if (!serverCommand(s, "resume") || !s.clickTick("Towel"))
+        return false;
+    return QTest::qWaitFor([&] { return !banner->isVisible(); }, 2 * waitMs) ||
+           s.fail("the notice stayed once the server was back: " + banner->messageLabel()->text());
+}
+
 struct Step {
     const char* name;
     bool (*run)(Session&);
@@ -1348,6 +1418,11 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
          {{"find the settings file moved aside named in the notice",
            findTheUnreadableSettingsNamedInTheNotice},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"server stopped",
+         {{"sync with the server up", syncWithTheServerUp},
+          {"stop the server and find the notice", stopTheServerAndFindTheNotice},
+          {"start the server and see the notice go", startTheServerAndSeeTheNoticeGo},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
     };
     return launches;
 }
@@ -1396,7 +1471,8 @@ int runLaunch(const char* launch, int argc, char* argv[]) {
 class FirstSessionJourney : public testing::Test {
 protected:
     QStringList profileArguments() const {
-        return {"--profile", dir.filePath("profile"), "--cloud", dir.filePath("cloud.sqlite")};
+        return {"--profile", dir.filePath("profile"), "--cloud",
+                cloud.isEmpty() ? dir.filePath("cloud.sqlite") : cloud};
     }
     // A command-line request with no program running: its reply.
     QString type(const QStringList& words) { return typeAs(profileArguments(), words); }
@@ -1423,6 +1499,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    QString cloud; // the container, when not a file in `dir`
 };
 
 TEST_F(FirstSessionJourney, ListsOpenTickAndStayAsLeftAcrossALaunch) {
@@ -1514,6 +1591,56 @@ TEST_F(FirstSessionJourney, ASettingsFileThatCannotBeReadIsMovedAsideAndSaid) {
     const QStringList kept =
         QDir(dir.filePath("profile")).entryList({"defaults.json.unreadable-*"}, QDir::Files);
     EXPECT_EQ(kept.size(), 1) << said.toStdString();
+}
+
+// The test's own server, since it stops it: made at first, removed at the end however it ends.
+class OwnServer {
+public:
+    explicit OwnServer(QString info) : info_(std::move(info)) { started_ = run("start") == 0; }
+    ~OwnServer() { run("stop"); }
+    bool started() const { return started_; }
+
+private:
+    int run(const char* command) const {
+        QProcess script;
+        script.start(testsupport::PostgresTestServer::clusterScript(),
+                     {QString::fromLatin1(command), info_});
+        script.waitForFinished(120'000);
+        return script.exitStatus() == QProcess::NormalExit ? script.exitCode() : -1;
+    }
+    QString info_;
+    bool started_ = false;
+};
+
+TEST_F(FirstSessionJourney, AServerThatStopsIsToldInTheWindowUntilItIsBack) {
+    TALLYBIRD_REQUIRE_POSTGRES();
+    const QString info = dir.filePath("server");
+    const OwnServer own(info);
+    ASSERT_TRUE(own.started()) << "the test's own server did not start";
+    testsupport::PostgresTestDatabase server(true, info);
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    server.addPerson("ann");
+    cloud = server.uri("ann");
+    ASSERT_EQ(type({"start", "Packing"}), "Started Packing.\n");
+    ASSERT_EQ(type({"add", "--list", "Packing", "Socks"}), "Added Socks to Packing.\n");
+
+    qputenv(serverInfoVariable, info.toUtf8());
+    const auto [code, said] = launch("server stopped");
+    qunsetenv(serverInfoVariable);
+    EXPECT_EQ(code, 0) << said.toStdString();
+    // What was added while the server was down reached it once it was back: another device of
+    // Ann's finds it, and not Towel, ticked since.
+    QProcess laptop;
+    laptop.start(QStringLiteral(TALLYBIRD_EXECUTABLE),
+                 {"--profile", dir.filePath("laptop"), "--cloud", cloud, "read", "--list",
+                  "Packing", "--yes"});
+    ASSERT_TRUE(laptop.waitForFinished(waitMs));
+    const QString read = QString::fromUtf8(laptop.readAllStandardOutput());
+    EXPECT_EQ(laptop.exitCode(), 0) << read.toStdString();
+    EXPECT_EQ(QString::fromUtf8(laptop.readAllStandardError()), QString());
+    for (const char* added : {"Sunscreen", "Hat"})
+        EXPECT_TRUE(read.contains(added)) << read.toStdString();
+    EXPECT_FALSE(read.contains("Towel")) << read.toStdString();
 }
 
 } // namespace

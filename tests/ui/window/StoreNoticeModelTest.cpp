@@ -1,5 +1,6 @@
 // The window's notice about the store file: what it says for each trouble the store signals or
-// holds, when it offers to try again, when it goes, and when quitting asks first.
+// holds, and of sync passes that could not be done, when it offers to try again, when it goes,
+// and when quitting asks first.
 #include "ui/window/StoreNoticeModel.h"
 
 #include "intents/StoreNotice.h"
@@ -22,6 +23,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -344,6 +347,138 @@ TEST_F(StoreNoticeModelTest, ANewerStoreIsShownAsViewOnlyAndNothingIsLostOnQuitt
     store.reset();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), newer);
+}
+
+// Passes end, one after another, as the program's sync reports them: a failure is told in the
+// command line's words from the first failed pass, and stays told, without going away and
+// coming back, until a pass succeeds.
+TEST_F(StoreNoticeModelTest, ASyncThatCouldNotBeDoneIsToldUntilAPassSucceeds) {
+    const QString offline = QStringLiteral("The network is unavailable.");
+    const QString stopped =
+        QStringLiteral("The network is unavailable. The cloud server stopped: terminating");
+    struct Row {
+        const char* what;
+        std::vector<std::optional<QString>> passes;
+        QString says; // the whole message once they ended; empty when nothing shows
+        int changes;  // times the notice changed on the way
+    };
+    const Row rows[] = {
+        {"one failed pass", {offline}, "Tallybird could not sync: " + offline, 1},
+        {"failing again and again, as before",
+         {offline, offline, offline},
+         "Tallybird could not sync: " + offline,
+         1},
+        {"failing for another reason",
+         {offline, stopped},
+         "Tallybird could not sync: " + stopped,
+         2},
+        {"a pass that succeeds", {offline, offline, std::nullopt}, QString(), 2},
+        {"failing again after one succeeded",
+         {offline, std::nullopt, offline},
+         "Tallybird could not sync: " + offline,
+         3},
+        {"only passes that succeed", {std::nullopt, std::nullopt}, QString(), 0},
+        {"the server's words over several lines",
+         {QStringLiteral("The network is unavailable. connection refused\n\tIs the server "
+                         "running?\n")},
+         "Tallybird could not sync: The network is unavailable. connection refused Is the "
+         "server running?",
+         1},
+        {"no words at all", {QString()}, "Tallybird could not sync.", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        ListStore opened(dir.filePath(QStringLiteral("%1.json").arg(row.what)), false, false,
+                         defaults);
+        StoreNoticeModel model(opened);
+        QSignalSpy changed(&model, &StoreNoticeModel::changed);
+        for (const std::optional<QString>& pass : row.passes) {
+            model.syncEnded(pass);
+            EXPECT_EQ(model.visible(), pass.has_value()) << "right after a pass";
+        }
+        EXPECT_EQ(model.message(), row.says);
+        EXPECT_EQ(model.title(), row.says.isEmpty() ? QString() : StoreNoticeModel::syncTitle());
+        EXPECT_EQ(model.accessibleName(), model.title());
+        EXPECT_EQ(model.accessibleDescription(), row.says);
+        EXPECT_FALSE(model.message().contains('\n')) << "one paragraph";
+        EXPECT_EQ(changed.count(), row.changes);
+        EXPECT_FALSE(model.canTryAgain()) << "the next pass tries again by itself";
+        EXPECT_FALSE(model.quitAsksFirst()) << "nothing is lost: edits wait for the next pass";
+    }
+}
+
+TEST_F(StoreNoticeModelTest, SwitchingSyncOffEndsTheSyncNoticeAtOnce) {
+    const QString why = QStringLiteral("The network is unavailable.");
+    struct Row {
+        const char* what;
+        std::function<void(ListStore&)> off;
+        std::function<void(ListStore&)> on;
+    };
+    const Row rows[] = {
+        {"in the settings sheet", [](ListStore& s) { s.setSyncEnabled(false); },
+         [](ListStore& s) { s.setSyncEnabled(true); }},
+        {"by another process, in the settings file",
+         [](ListStore& s) { s.defaults().setBool(QStringLiteral("cloudSyncEnabled"), false); },
+         [](ListStore& s) { s.defaults().setBool(QStringLiteral("cloudSyncEnabled"), true); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        MemoryDefaults own;
+        ListStore opened(dir.filePath(QStringLiteral("%1.json").arg(row.what)), false, false, own);
+        StoreNoticeModel model(opened);
+        model.syncEnded(why);
+        ASSERT_TRUE(model.visible());
+
+        row.off(opened);
+        EXPECT_FALSE(model.visible()) << "gone without waiting for a pass";
+        // A pass under way as sync went off ends with its failure: nothing to tell.
+        model.syncEnded(why);
+        EXPECT_FALSE(model.visible());
+
+        // Switched on again, the next pass says how sync goes.
+        row.on(opened);
+        EXPECT_FALSE(model.visible());
+        model.syncEnded(why);
+        EXPECT_TRUE(model.visible());
+        EXPECT_EQ(model.message(), StoreNotice::syncFailed(why));
+    }
+}
+
+// Trouble with the store file is more pressing than a sync that could not be done: it keeps the
+// title and comes first, and the sync's words stay when it is over.
+TEST_F(StoreNoticeModelTest, ASyncFailureComesAfterTroubleWithTheStoreFile) {
+    open();
+    const QString why = QStringLiteral("The network is unavailable.");
+    notice->syncEnded(why);
+    sink->failing = true;
+    change();
+    EXPECT_EQ(notice->title(), "Your changes are not being saved");
+    QStringList paragraphs = notice->message().split('\n');
+    ASSERT_EQ(paragraphs.size(), 2) << notice->message().toStdString();
+    EXPECT_TRUE(paragraphs[0].contains(storeFile())) << "the failed save first";
+    EXPECT_EQ(paragraphs[1], StoreNotice::syncFailed(why));
+    EXPECT_TRUE(notice->canTryAgain()) << "for the save";
+
+    sink->failing = false;
+    change(QStringLiteral("Hardware"));
+    EXPECT_EQ(notice->title(), StoreNoticeModel::syncTitle());
+    EXPECT_EQ(notice->message(), StoreNotice::syncFailed(why));
+    EXPECT_FALSE(notice->canTryAgain());
+
+    // A store file from a newer Tallybird keeps its title; the sync's words come after.
+    QTemporaryDir here;
+    const QString newer = here.filePath(QStringLiteral("store.json"));
+    QFile f(newer);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"version":4,"lists":[],"items":[]})");
+    f.close();
+    ListStore shown(newer, false, false, defaults);
+    StoreNoticeModel model(shown);
+    model.syncEnded(why);
+    EXPECT_EQ(model.title(), StoreNoticeModel::newerTitle());
+    paragraphs = model.message().split('\n');
+    ASSERT_EQ(paragraphs.size(), 2) << model.message().toStdString();
+    EXPECT_EQ(paragraphs[1], StoreNotice::syncFailed(why));
 }
 
 } // namespace

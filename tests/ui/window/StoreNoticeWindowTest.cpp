@@ -1,12 +1,14 @@
 // The notice about the store file in the real window, offscreen: the band above the content
-// while saving fails, its "Try Again", the settings file set aside, and the question before
-// quitting throws changes away.
+// while saving fails, its "Try Again", the settings file set aside, a sync that could not be
+// done, and the question before quitting throws changes away.
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "support/SwitchableSink.h"
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
+#include "ui/lists/ListsPane.h"
+#include "ui/lists/PageListView.h"
 #include "ui/theme/Theme.h"
 #include "ui/window/MainWindow.h"
 #include "ui/window/QuitConfirmation.h"
@@ -16,7 +18,9 @@
 #include "ui/window/WindowContent.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
@@ -197,6 +201,37 @@ TEST_F(StoreNoticeWindowTest, QuittingAsksNothingWhenNoRetryCouldSave) {
         EXPECT_FALSE(shown.isVisible());
         EXPECT_EQ(shown.findChild<QMessageBox*>(), nullptr);
     }
+}
+
+// Told while the lists are in use: the band appears and goes without taking the keyboard from
+// where the user is, and a screen reader finds it by its title, with the reason as its
+// description.
+TEST_F(StoreNoticeWindowTest, TheBandTellsOfASyncThatCouldNotBeDoneWithoutTakingTheKeyboard) {
+    store->addList(QStringLiteral("Groceries"));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QWidget* lists = window->content()->sidebar()->rowsView();
+    lists->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), lists);
+
+    const QString why = QStringLiteral("The network is unavailable.");
+    window->storeNotice().syncEnded(why);
+    ASSERT_TRUE(banner()->isVisible());
+    EXPECT_EQ(banner()->titleLabel()->text(), "Your lists are not syncing");
+    EXPECT_EQ(banner()->messageLabel()->text(), "Tallybird could not sync: " + why);
+    EXPECT_EQ(banner()->messageLabel()->textFormat(), Qt::PlainText);
+    EXPECT_FALSE(banner()->tryAgainButton()->isVisible()) << "passes try again by themselves";
+    EXPECT_EQ(QApplication::focusWidget(), lists) << "the band took the keyboard";
+    QAccessibleInterface* heard = QAccessible::queryAccessibleInterface(banner());
+    ASSERT_NE(heard, nullptr);
+    EXPECT_EQ(heard->text(QAccessible::Name), "Your lists are not syncing");
+    EXPECT_EQ(heard->text(QAccessible::Description), "Tallybird could not sync: " + why);
+    EXPECT_FALSE(heard->state().invisible);
+
+    window->storeNotice().syncEnded(std::nullopt);
+    EXPECT_FALSE(banner()->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), lists);
+    EXPECT_TRUE(window->content()->isEnabled());
 }
 
 } // namespace
