@@ -8,6 +8,7 @@
 #include "UnreadableCopies.h"
 #include "platform/AppPaths.h"
 #include "platform/DurableFile.h"
+#include "platform/Ids.h"
 #include "platform/PrivateFolder.h"
 #include "platform/RegularFile.h"
 #include "platform/Unicode.h"
@@ -106,6 +107,7 @@ void ListStore::load() {
         const DiskV1 first = DiskV1::decode(bytes, now);
         lists_ = first.lists;
         allItems_ = first.items;
+        separateRepeatedItemIDs();
         itemsChanged();
         listsChanged();
         if (newer)
@@ -167,6 +169,32 @@ void ListStore::adopt(const DiskV2& disk) {
     } else if (!frozen()) {
         migrateFilingOffTheListRecord(readAgain(fileURL_));
     }
+    separateRepeatedItemIDs();
+}
+
+// A file that holds one item id more than once (damaged, or edited by hand) keeps every item in
+// its list. Under one id, the others would be found as the first, edited as the first and
+// never synced; another device would hold only the first. The first keeps the id, with its
+// marks and server copy; each other takes a new id, marked in full, and goes to the cloud as
+// an item of its own.
+void ListStore::separateRepeatedItemIDs() {
+    if (distinctItemCount() == allItems_.size())
+        return;
+    QSet<QString> seen;
+    seen.reserve(distinctItemCount());
+    for (TBItem& item : allItems_) {
+        if (!seen.contains(item.id)) {
+            seen.insert(item.id);
+            continue;
+        }
+        item.id = Ids::newId();
+        if (!frozen())
+            dirtyItems_[item.id] = allItemFields();
+    }
+    itemsIndexed_ = -1;
+    itemsChanged();
+    if (!frozen())
+        persist();
 }
 
 void ListStore::migrateFilingOffTheListRecord(const QByteArray& bytes) {
