@@ -191,8 +191,14 @@ TEST_F(ForeignZoneTest, NothingFromAnotherPersonsZoneChangesOrRemovesAnnsListsAn
     ASSERT_NE(store.findItem("TEA"), nullptr);
     EXPECT_EQ(store.findItem("TEA")->listID, samList);
 
-    // A tick reaches Ann's own record; Bob, who may write, edits her list as before.
+    // A tick reaches Ann's own record, even from a store that an older version left holding
+    // Sam's record as the server's copy of her item; Bob, who may write, edits her list as
+    // before.
+    store.setArchive(
+        CloudLayout::itemArchiveKey(pin),
+        CloudSync::archive(item(pin, samList, "HIJACKED by sam").withZoneOwner("sam")));
     store.setDone(pin, true);
+    ASSERT_FALSE(ann->syncNow()); // meets the server's copy of her record, and merges it
     ASSERT_FALSE(ann->syncNow());
     EXPECT_EQ(serverText("ann", annZone, pin), "pin 1234 done=1");
     Device bob(role("bob"), "bobLaptop");
