@@ -310,6 +310,14 @@ public:
     void removeArchive(const QString& key);
     void setEngineStateData(EngineScope scope, const std::optional<QByteArray>& data);
 
+    // Where a fetched record belongs (ListStoreZones.cpp). A zone is known by its owner and name
+    // together, a record by its zone and name: why nothing from `zone`, or from `record`, may
+    // change or remove what this store holds (a list of that id kept in another zone, an item
+    // or deleted item of that name in another list, the groups zone of someone else); absent
+    // when it may. The sync side asks before it applies anything below.
+    std::optional<QString> foreignZone(const ZoneRef& zone) const;
+    std::optional<QString> foreignRecord(const RecordRef& record) const;
+
     // A fetched record merged into local state: fields not marked here take the server's
     // values, notes are merged line by line. None of these writes the file or marks anything.
     void applyServerList(const TBList& server, const QByteArray& archive);
@@ -381,6 +389,13 @@ private:
     void load();
     void adopt(const DiskV2& disk);
     void migrateFilingOffTheListRecord(const QByteArray& bytes);
+    // Gives a new id to each item after the first of an id that the file holds twice.
+    void separateRepeatedItemIDs();
+
+    // Where a fetched record belongs (ListStoreZones.cpp): why, without naming the zone or
+    // record, nothing from them may change what is kept here.
+    std::optional<QString> zoneMismatch(const ZoneRef& zone) const;
+    std::optional<QString> recordMismatch(const RecordRef& record) const;
     DiskV2 snapshot() const;
     // Keeps a copy of a file that did not read in full; false when the copy failed.
     bool keepUnreadableCopy();

@@ -8,6 +8,7 @@
 #include "UnreadableCopies.h"
 #include "platform/AppPaths.h"
 #include "platform/DurableFile.h"
+#include "platform/Ids.h"
 #include "platform/PrivateFolder.h"
 #include "platform/RegularFile.h"
 #include "platform/Unicode.h"
@@ -19,6 +20,7 @@
 #include <exception>
 
 #include <algorithm>
+#include <vector>
 
 QString ListStore::defaultStoreURL() {
     // This platform has no folder shared by a group of programs: the data folder is the place.
@@ -106,6 +108,7 @@ void ListStore::load() {
         const DiskV1 first = DiskV1::decode(bytes, now);
         lists_ = first.lists;
         allItems_ = first.items;
+        separateRepeatedItemIDs();
         itemsChanged();
         listsChanged();
         if (newer)
@@ -167,6 +170,44 @@ void ListStore::adopt(const DiskV2& disk) {
     } else if (!frozen()) {
         migrateFilingOffTheListRecord(readAgain(fileURL_));
     }
+    separateRepeatedItemIDs();
+}
+
+// A file that holds one item id more than once (damaged, or edited by hand) keeps every item in
+// its list. Under one id, the others would be found as the first, edited as the first and
+// never synced; another device would hold only the first. The first keeps the id, with its
+// marks and server copy; each other takes a new id, marked in full, and goes to the cloud as
+// an item of its own.
+void ListStore::separateRepeatedItemIDs() {
+    // Looked for among the ids' hashes first: sorted, they take a fraction of the memory a set
+    // of the ids would, at the peak of a large store's load.
+    std::vector<size_t> hashes;
+    hashes.reserve(size_t(allItems_.size()));
+    for (const TBItem& item : std::as_const(allItems_))
+        hashes.push_back(qHash(item.id));
+    std::sort(hashes.begin(), hashes.end());
+    if (std::adjacent_find(hashes.begin(), hashes.end()) == hashes.end())
+        return;
+    hashes = {};
+    QSet<QString> seen;
+    seen.reserve(allItems_.size());
+    bool renamed = false;
+    for (TBItem& item : allItems_) {
+        if (!seen.contains(item.id)) {
+            seen.insert(item.id);
+            continue;
+        }
+        item.id = Ids::newId();
+        renamed = true;
+        if (!frozen())
+            dirtyItems_[item.id] = allItemFields();
+    }
+    if (!renamed)
+        return; // only two hashes were equal
+    itemsIndexed_ = -1;
+    itemsChanged();
+    if (!frozen())
+        persist();
 }
 
 void ListStore::migrateFilingOffTheListRecord(const QByteArray& bytes) {

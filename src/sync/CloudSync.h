@@ -65,6 +65,8 @@ public:
     void handleAccountChange(const cloud::SyncEvents::AccountChange& change, EngineScope scope);
     void applyServerRecord(const cloud::Record& record);
     void applyServerDeletion(const cloud::RecordID& id);
+    // A zone deleted on the server takes its list away, when it is the zone the list is in.
+    void applyZoneDeletion(const cloud::ZoneID& zone);
 
     static QByteArray archive(const cloud::Record& record);
     std::optional<cloud::Record> unarchive(const QString& key) const;

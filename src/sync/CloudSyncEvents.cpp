@@ -31,10 +31,8 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
                 store_.serverCopiesLost(scope);
                 serverForgot(scope) = true;
             }
-            for (const ZoneDeletion& deletion : database->deletions) {
-                if (const auto listID = Mapping::listID(deletion.zoneID))
-                    store_.removeListLocally(*listID);
-            }
+            for (const ZoneDeletion& deletion : database->deletions)
+                applyZoneDeletion(deletion.zoneID);
         });
         resultsChanged();
     } else if (const auto* zone = std::get_if<SyncEvents::FetchedRecordZoneChanges>(&event)) {

@@ -5,8 +5,31 @@
 #include "ListCloudMapping.h"
 #include "cloud/RecordCoding.h"
 
+#include <QDebug>
+
 using namespace cloud;
 namespace Mapping = ListCloudMapping;
+
+namespace {
+
+// What sync leaves alone is said in the program's log; quoted, so that a name someone else chose
+// cannot make lines of its own there.
+bool refused(const std::optional<QString>& why) {
+    if (why)
+        qWarning().nospace() << "Sync: " << *why;
+    return why.has_value();
+}
+
+// A server copy kept under the key is the base of the record `id` only when it is that record:
+// one of another zone (kept by an older program, which took in records by name alone) would
+// send the local values there.
+std::optional<Record> baseFor(std::optional<Record> kept, const RecordID& id) {
+    if (kept && kept->recordID() != id)
+        return std::nullopt;
+    return kept;
+}
+
+} // namespace
 
 QByteArray CloudSync::archive(const Record& record) {
     return RecordCoding::encode(record);
@@ -25,7 +48,8 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
         const auto filing = store_.filings().find(name);
         if (filing == store_.filings().end())
             return std::nullopt;
-        return Mapping::record(name, *filing, unarchive(CloudLayout::filingArchiveKey(name)));
+        return Mapping::record(name, *filing,
+                               baseFor(unarchive(CloudLayout::filingArchiveKey(name)), id));
     }
     const auto listID = Mapping::listID(id.zoneID);
     if (!listID)
@@ -35,7 +59,7 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     if (name == CloudLayout::listRecordName) {
         if (!list)
             return std::nullopt;
-        return Mapping::record(*list, unarchive(CloudLayout::listArchiveKey(*listID)));
+        return Mapping::record(*list, baseFor(unarchive(CloudLayout::listArchiveKey(*listID)), id));
     }
     if (const auto itemID = CloudLayout::itemIDOfTombstone(name)) {
         const auto tombstone = store_.tombstones().find(*itemID);
@@ -49,12 +73,12 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     const TBItem* item = store_.findItem(name);
     if (!item || item->listID != *listID)
         return std::nullopt;
-    return Mapping::record(*item, unarchive(CloudLayout::itemArchiveKey(name)), owner);
+    return Mapping::record(*item, baseFor(unarchive(CloudLayout::itemArchiveKey(name)), id), owner);
 }
 
 void CloudSync::applyShare(const Record& share) {
     const auto listID = Mapping::listID(share.recordID().zoneID);
-    if (!listID)
+    if (!listID || refused(store_.foreignZone(CloudIds::fromCloud(share.recordID().zoneID))))
         return;
     const ShareParticipant* me = share.share() ? share.share()->currentUserParticipant() : nullptr;
     const TBSharePermission permission = me && me->permission == ParticipantPermission::readOnly
@@ -68,6 +92,8 @@ void CloudSync::applyServerRecord(const Record& record) {
         applyShare(record);
         return;
     }
+    if (refused(store_.foreignRecord(CloudIds::fromCloud(record.recordID()))))
+        return;
     if (const auto tombstone = Mapping::tombstone(record)) {
         store_.applyServerTombstone(tombstone->first, *Mapping::listID(record.recordID().zoneID),
                                     tombstone->second);
@@ -81,5 +107,13 @@ void CloudSync::applyServerRecord(const Record& record) {
 }
 
 void CloudSync::applyServerDeletion(const RecordID& id) {
-    store_.applyServerDeletion(CloudIds::fromCloud(id));
+    const RecordRef record = CloudIds::fromCloud(id);
+    if (!refused(store_.foreignRecord(record)))
+        store_.applyServerDeletion(record);
+}
+
+void CloudSync::applyZoneDeletion(const ZoneID& zone) {
+    const auto listID = Mapping::listID(zone);
+    if (listID && !refused(store_.foreignZone(CloudIds::fromCloud(zone))))
+        store_.removeListLocally(*listID);
 }

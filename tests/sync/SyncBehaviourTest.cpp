@@ -305,5 +305,23 @@ TEST_F(SyncBehaviourTest, SigningOutKeepsTheDataAndANewAccountGetsEverything) {
     EXPECT_EQ(contents(carlsOther->store()), contents(b->store()));
 }
 
+// A store file that holds one item id in two lists (damaged, or edited by hand) gives another
+// device both items, each in its list.
+TEST_F(SyncBehaviourTest, ItemsSharingOneIdInTheStoreFileReachAnotherDeviceEachInItsList) {
+    a->store().flushSaves();
+    QFile file(a->store().fileURL());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(R"({"version":3,"lists":[{"id":"A","name":"a"},{"id":"B","name":"b"}],
+        "items":[{"id":"D","listID":"A","text":"in a"},{"id":"D","listID":"B","text":"in b"}],
+        "dirtyLists":{"A":["name"],"B":["name"]},"dirtyItems":{"D":["text"]},
+        "archivedRecords":{}})");
+    file.close();
+    a->restart();
+    ASSERT_FALSE(a->syncNow());
+    ASSERT_FALSE(b->syncNow());
+    EXPECT_EQ(b->store().itemsOf("B").size(), 1);
+    EXPECT_EQ(contents(b->store()), contents(a->store()));
+}
+
 } // namespace
 } // namespace synctest
