@@ -6,6 +6,7 @@
 #include "support/CompletionWait.h"
 #include "support/QStringPrinting.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -276,7 +277,7 @@ TEST_F(PostgresIsolationTest, WhatARoleTakesAndHoldsKeepsNobodyWaitingWhoSharesN
     QElapsedTimer holding;
     holding.start();
     int round = 0;
-    while (holding.elapsed() < holdMs - 5'000) {
+    while (holding.elapsed() < holdMs - 15'000) {
         SCOPED_TRACE(round);
         const QString name = QStringLiteral("item-%1").arg(round);
         queueSaves(laptop.engine, laptop.delegate, {note(name, zone("TB-dave"), "x")});
@@ -314,9 +315,9 @@ TEST_F(PostgresIsolationTest, ASlowWriteHoldsUpOnlyItsListsAndItsListsMissNothin
     makeList("ann", "TB-slow");
     makeList("ann", "TB-fast");
     makeList("bob", "TB-bob");
-    // A record of this name takes its writer three seconds to store, locks and numbers held.
+    // A record of this name takes its writer four seconds to store, locks and numbers held.
     ASSERT_EQ(db->run("CREATE FUNCTION tallybird.slow_write() RETURNS trigger LANGUAGE plpgsql "
-                      "AS $$ BEGIN PERFORM pg_sleep(3); RETURN NEW; END $$; "
+                      "AS $$ BEGIN PERFORM pg_sleep(4); RETURN NEW; END $$; "
                       "CREATE TRIGGER slow_write BEFORE INSERT ON tallybird.records FOR EACH ROW "
                       "WHEN (NEW.name = 'slow') EXECUTE FUNCTION tallybird.slow_write()"),
               QString());
@@ -334,10 +335,17 @@ TEST_F(PostgresIsolationTest, ASlowWriteHoldsUpOnlyItsListsAndItsListsMissNothin
     QElapsedTimer slowClock;
     slowClock.start();
     annLaptop.engine.sendChanges([&](std::optional<CloudError> error) { slowSent = error; });
-    // Well inside the slow write.
-    testsupport::waitForCompletion<bool>(
-        [](std::function<void(bool)> done) { QTimer::singleShot(500, [done] { done(true); }); },
-        std::chrono::seconds(5));
+    // Once the slow write is under way (what a session waits for, the server's superuser sees).
+    const QString sleeping = QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity "
+                                            "WHERE usename = 'ann' AND wait_event = 'PgSleep'");
+    QElapsedTimer started;
+    started.start();
+    while (db->value(sleeping, "tallybird_super") != "1" && !slowSent &&
+           started.elapsed() < 5'000) {
+        QCoreApplication::processEvents();
+        QThread::msleep(20);
+    }
+    ASSERT_EQ(db->value(sleeping, "tallybird_super"), "1");
     ASSERT_FALSE(slowSent);
 
     // Bob shares nothing with Ann: his devices do not wait for her write.
@@ -366,7 +374,7 @@ TEST_F(PostgresIsolationTest, ASlowWriteHoldsUpOnlyItsListsAndItsListsMissNothin
     ASSERT_TRUE(slowDone);
     ASSERT_TRUE(slowSent);
     ASSERT_FALSE(*slowSent) << (*slowSent)->message.toStdString();
-    EXPECT_GE(slowClock.elapsed(), 3'000);
+    EXPECT_GE(slowClock.elapsed(), 4'000);
 
     // Ann's desktop, whatever it fetched while the slow write went on, ends with both.
     ASSERT_FALSE(fetch(annDesktop.engine));
