@@ -325,7 +325,8 @@ void PostgresConnection::catchUp() {
     behind_ = false;
     try {
         while (!pending_.empty()) {
-            pending_.front().kind = Pending::Kind::ignored;
+            if (pending_.front().kind != Pending::Kind::sync)
+                pending_.front().kind = Pending::Kind::ignored;
             take();
         }
         drain();
@@ -346,6 +347,26 @@ void PostgresConnection::syncLater() {
     ++syncs_;
     flush();
     behind_ = true;
+}
+
+void PostgresConnection::sendSync() {
+    if (!isOpen())
+        throw StorageUnreachable("The connection to the cloud server is closed.");
+    catchUp();
+    if (!pq().PQpipelineSync(conn_))
+        fail(QStringLiteral("cannot send"));
+    ++syncs_;
+    pending_.push_back({Pending::Kind::sync});
+}
+
+void PostgresConnection::readSent() {
+    if (pending_.empty())
+        return;
+    if (!pq().PQsendFlushRequest(conn_))
+        fail(QStringLiteral("cannot send a statement"));
+    flush();
+    while (!pending_.empty())
+        take();
 }
 
 void PostgresConnection::sendKeeping(const char* sql, const std::vector<PgValue>& params,
@@ -450,6 +471,13 @@ std::optional<PgRows> PostgresConnection::take() {
     while (!result)
         result = nextResult();
     const ExecStatusType status = pq().PQresultStatus(result);
+    if (next.kind == Pending::Kind::sync) {
+        pq().PQclear(result);
+        --syncs_;
+        if (status != PGRES_PIPELINE_SYNC)
+            throw StorageError("The cloud server's answers came out of step.");
+        return std::nullopt;
+    }
     if (next.kind == Pending::Kind::ignored) {
         pq().PQclear(result);
         return std::nullopt;
@@ -483,6 +511,7 @@ std::optional<PgRows> PostgresConnection::take() {
         next.slot->emplace(result);
         return std::nullopt;
     case Pending::Kind::ignored:
+    case Pending::Kind::sync:
         break;
     }
     return std::nullopt;

@@ -98,6 +98,12 @@ public:
     // failures dropped) before the connection is next used. For the end of a step that only
     // read, whose commit cannot lose anything.
     void syncLater();
+    // Ends the server's pipeline here without waiting for its answers, so that what was sent
+    // before runs as a transaction of its own, committed before anything sent after begins.
+    void sendSync();
+    // Waits for the answers to everything sent so far (which fills the slots of
+    // `sendKeeping`); throws the first failure.
+    void readSent();
     // Queues a statement that returns one whole number, which must then be `expected`.
     void sendExpecting(const char* sql, const std::vector<PgValue>& params, qint64 expected);
     // Sends a statement and waits for its rows (and for everything queued before it); with
@@ -116,7 +122,7 @@ public:
 
 private:
     struct Pending {
-        enum class Kind { prepare, command, value, rows, kept, ignored } kind;
+        enum class Kind { prepare, command, value, rows, kept, ignored, sync } kind;
         qint64 expected = 0;
         std::shared_ptr<std::optional<PgRows>> slot = {};
     };

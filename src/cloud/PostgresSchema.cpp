@@ -7,14 +7,20 @@
 #include <QRegularExpression>
 #include <QUuid>
 
+#include <vector>
+
 namespace cloud {
 
 namespace {
 
-// Functions that run with the administrator's rights name every object by its schema and fix
-// their search path, so a caller's own objects cannot stand in for ours. Policies compare with
-// session_user: the role that logged in, which only a superuser can change.
-const char* const statements[] = {
+static_assert(PostgresSchema::blockSize == 1024, "the statements below write it out");
+
+// The schema as its first version made it; later versions change it from there, so that a new
+// container and an upgraded one are the same. Functions that run with the administrator's
+// rights name every object by its schema and fix their search path, so a caller's own objects
+// cannot stand in for ours. Policies compare with session_user: the role that logged in, which
+// only a superuser can change.
+const char* const firstVersion[] = {
     "CREATE SCHEMA tallybird",
     "CREATE TABLE tallybird.meta (key text PRIMARY KEY, value text NOT NULL)",
     // The container's sequence: its latest value, and the values the transaction that last
@@ -210,6 +216,194 @@ const char* const statements[] = {
     "AND tallybird.fresh(seq))",
 };
 
+// Version 2: writers of different zones no longer take turns. Version 1 made every writer lock
+// one table (which any person's role could lock and keep locked) and move one sequence row
+// (which any person's role could keep locked by taking a value and staying in its
+// transaction). Now:
+// - change numbers come a block at a time from a sequence, which never waits for anybody, and
+//   a change may carry only a number of a block its own transaction took;
+// - a writer locks the row of each zone it changes, and the row of the person whose databases
+//   gain a zone (a zone made, a share accepted), before it takes numbers, through functions
+//   that lock only what the caller takes part in: so a zone's writers take turns and number
+//   its changes in the order they commit;
+// - a reader first waits for the writers that hold its own rows and those of its zones
+//   (`settle`), so that no change it could fetch is still to come with a number below the
+//   one it is given;
+// - people may update only named columns, which lets them lock no table beyond a plain insert,
+//   and remove rows only through functions that keep the old rules.
+const char* const secondVersion[] = {
+    // A session keeps no numbers back (CACHE 1): a block taken after a reader read the last
+    // one handed out lies above it.
+    "CREATE SEQUENCE tallybird.change_blocks AS bigint INCREMENT BY 1024 MINVALUE 1 CACHE 1",
+    "SELECT pg_catalog.setval('tallybird.change_blocks', "
+    "(SELECT s.value + 1 FROM tallybird.sequence s), false)",
+    // The blocks the transactions at work took. A row lives only as long as its transaction:
+    // it is removed as the transaction commits.
+    "CREATE UNLOGGED TABLE tallybird.taken (taker xid8 NOT NULL, first bigint NOT NULL)",
+    "CREATE INDEX taken_by_taker ON tallybird.taken (taker)",
+    "CREATE FUNCTION tallybird.forget_taken() RETURNS trigger LANGUAGE plpgsql "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "DELETE FROM tallybird.taken t WHERE t.taker = NEW.taker; RETURN NULL; END $$",
+    "CREATE CONSTRAINT TRIGGER taken_until_commit AFTER INSERT ON tallybird.taken "
+    "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION tallybird.forget_taken()",
+    "CREATE FUNCTION tallybird.take_blocks(count integer) RETURNS SETOF bigint "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE first bigint; BEGIN "
+    "IF count < 1 OR count > 100 THEN "
+    "RAISE EXCEPTION 'A step takes 1 to 100 blocks.' USING ERRCODE = '22023'; END IF; "
+    "FOR i IN 1..count LOOP first := nextval('tallybird.change_blocks'); "
+    "INSERT INTO tallybird.taken (taker, first) VALUES (pg_current_xact_id(), first); "
+    "RETURN NEXT first; END LOOP; END $$",
+    "CREATE OR REPLACE FUNCTION tallybird.fresh(stamp bigint) RETURNS boolean LANGUAGE sql "
+    "STABLE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "SELECT EXISTS (SELECT 1 FROM tallybird.taken t WHERE t.taker = pg_current_xact_id() "
+    "AND stamp >= t.first AND stamp < t.first + 1024) $$",
+    "DROP FUNCTION tallybird.take_sequence(integer)",
+    "DROP TABLE tallybird.writer",
+    "DROP TABLE tallybird.sequence",
+
+    // One row per person, held by a writer that adds a zone to the person's databases.
+    "CREATE TABLE tallybird.feeds (user_name text PRIMARY KEY)",
+    "INSERT INTO tallybird.feeds (user_name) SELECT u.name FROM tallybird.users u",
+    "CREATE FUNCTION tallybird.add_feed() RETURNS trigger LANGUAGE plpgsql "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "INSERT INTO tallybird.feeds (user_name) VALUES (NEW.name) ON CONFLICT DO NOTHING; "
+    "RETURN NULL; END $$",
+    "CREATE TRIGGER user_feed AFTER INSERT ON tallybird.users "
+    "FOR EACH ROW EXECUTE FUNCTION tallybird.add_feed()",
+
+    // Locks for writers: 0 held, 1 no such zone, 2 not the caller's to lock.
+    "CREATE FUNCTION tallybird.lock_zone(zone_owner text, zone_name text) RETURNS integer "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "BEGIN IF NOT (tallybird.is_admin() OR tallybird.takes_part(zone_owner, zone_name)) THEN "
+    "RETURN 2; END IF; "
+    "PERFORM 1 FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
+    "FOR NO KEY UPDATE; "
+    "IF FOUND THEN RETURN 0; END IF; RETURN 1; END $$",
+    "CREATE FUNCTION tallybird.lock_feed(person text) RETURNS boolean LANGUAGE plpgsql "
+    "VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "BEGIN IF NOT (tallybird.is_admin() OR person = session_user) THEN RETURN false; END IF; "
+    "PERFORM 1 FROM tallybird.feeds f WHERE f.user_name = person FOR NO KEY UPDATE; "
+    "RETURN FOUND; END $$",
+    // Whether a row's locker (its xmax) is a transaction still at work. Only the functions
+    // above and below lock the rows it is asked about, one transaction at a time, so the
+    // locker is one transaction and never a group of them.
+    "CREATE FUNCTION tallybird.at_work(holder xid) RETURNS boolean LANGUAGE plpgsql VOLATILE "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE now pg_snapshot := pg_current_snapshot(); "
+    "next bigint := pg_snapshot_xmax(now)::text::bigint; id bigint := holder::text::bigint; "
+    "BEGIN IF id < 3 THEN RETURN false; END IF; "
+    // The row holds the low 32 bits; the transaction is the one nearest the next.
+    "id := id + (next - next % 4294967296); "
+    "IF id > next + 2147483647 THEN id := id - 4294967296; END IF; "
+    "IF id < pg_snapshot_xmin(now)::text::bigint THEN RETURN false; END IF; "
+    "RETURN coalesce(pg_xact_status(id::text::xid8) = 'in progress', false); END $$",
+    // The highest change number taken so far, once no writer holds a row of the caller's
+    // databases: the caller's own row, their zones and the zones they accepted. Run in a
+    // transaction of its own, before the one that reads.
+    "CREATE FUNCTION tallybird.settle() RETURNS bigint LANGUAGE plpgsql VOLATILE "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ DECLARE top bigint; BEGIN "
+    "SELECT CASE WHEN s.is_called THEN s.last_value + 1023 ELSE s.last_value - 1 END INTO top "
+    "FROM tallybird.change_blocks s; "
+    "WHILE EXISTS (SELECT 1 FROM tallybird.feeds f WHERE f.user_name = session_user "
+    "AND tallybird.at_work(f.xmax)) "
+    "OR EXISTS (SELECT 1 FROM tallybird.zones z WHERE z.owner = session_user "
+    "AND tallybird.at_work(z.xmax)) "
+    "OR EXISTS (SELECT 1 FROM tallybird.participants p JOIN tallybird.zones z "
+    "ON z.owner = p.owner AND z.name = p.zone WHERE p.user_name = session_user "
+    "AND p.acceptance = 'accepted' AND tallybird.at_work(z.xmax)) LOOP "
+    "PERFORM pg_sleep(0.002); END LOOP; "
+    "RETURN top; END $$",
+
+    // What people did with UPDATE and DELETE rights, under the same rules.
+    "CREATE FUNCTION tallybird.touch_zone(zone_owner text, zone_name text, stamp bigint) "
+    "RETURNS void LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "IF NOT (tallybird.is_admin() OR tallybird.takes_part(zone_owner, zone_name)) THEN "
+    "RETURN; END IF; "
+    "IF NOT (tallybird.is_admin() OR tallybird.fresh(stamp)) THEN "
+    "RAISE EXCEPTION 'A change carries a number its own step took.' USING ERRCODE = '42501'; "
+    "END IF; "
+    "UPDATE tallybird.zones z SET changed_seq = stamp "
+    "WHERE z.owner = zone_owner AND z.name = zone_name; END $$",
+    "CREATE FUNCTION tallybird.remove_zone(zone_owner text, zone_name text) RETURNS void "
+    "LANGUAGE sql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DELETE FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
+    "AND (tallybird.is_admin() OR z.owner = session_user) $$",
+    "CREATE FUNCTION tallybird.remove_records(doomed jsonb) RETURNS void LANGUAGE sql VOLATILE "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DELETE FROM tallybird.records r USING jsonb_to_recordset(doomed) "
+    "AS d(owner text, zone text, name text) "
+    "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name "
+    "AND (tallybird.is_admin() OR tallybird.may_write(r.owner, r.zone)) $$",
+    "CREATE FUNCTION tallybird.remove_zone_records(zone_owner text, zone_name text) "
+    "RETURNS void LANGUAGE sql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "DELETE FROM tallybird.records r WHERE r.owner = zone_owner AND r.zone = zone_name "
+    "AND (tallybird.is_admin() OR tallybird.may_write(r.owner, r.zone)) $$",
+    "CREATE FUNCTION tallybird.remove_deletions(doomed jsonb) RETURNS void LANGUAGE sql "
+    "VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DELETE FROM tallybird.deletions r USING jsonb_to_recordset(doomed) "
+    "AS d(owner text, zone text, name text) "
+    "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name "
+    "AND (tallybird.is_admin() OR tallybird.may_write(r.owner, r.zone)) $$",
+    "CREATE FUNCTION tallybird.remove_zone_deletions(zone_owner text, zone_name text) "
+    "RETURNS void LANGUAGE sql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "DELETE FROM tallybird.deletions r WHERE r.owner = zone_owner AND r.zone = zone_name "
+    "AND (tallybird.is_admin() OR tallybird.may_write(r.owner, r.zone)) $$",
+    "CREATE FUNCTION tallybird.remove_participant(zone_owner text, zone_name text, "
+    "person text) RETURNS void LANGUAGE sql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "DELETE FROM tallybird.participants p WHERE p.owner = zone_owner AND p.zone = zone_name "
+    "AND p.user_name = person AND (tallybird.is_admin() OR p.owner = session_user "
+    "OR p.user_name = session_user) $$",
+    "DROP POLICY touched ON tallybird.zones",
+    "DROP POLICY removed ON tallybird.zones",
+    "DROP POLICY removed ON tallybird.records",
+    "DROP POLICY removed ON tallybird.deletions",
+    "DROP POLICY removed ON tallybird.participants",
+
+    // A zone removal's number is the server's, whatever an insert says: a number taken ahead
+    // by a transaction that stays open would keep everybody else's removals waiting.
+    "CREATE FUNCTION tallybird.number_zone_removal() RETURNS trigger LANGUAGE plpgsql "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "NEW.id := nextval(pg_get_serial_sequence('tallybird.zone_removals', 'id')); "
+    "RETURN NEW; END $$",
+    "CREATE TRIGGER zone_removal_number BEFORE INSERT ON tallybird.zone_removals "
+    "FOR EACH ROW EXECUTE FUNCTION tallybird.number_zone_removal()",
+    // A fault another device is consuming is left to it rather than waited for.
+    "CREATE OR REPLACE FUNCTION tallybird.consume_fault(fault bigint) RETURNS void "
+    "LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "UPDATE tallybird.faults f SET remaining = f.remaining - 1 WHERE f.id = "
+    "(SELECT g.id FROM tallybird.faults g WHERE g.id = fault AND g.remaining > 0 "
+    "AND (tallybird.is_admin() OR g.device = '' OR g.device IN "
+    "(SELECT d.id FROM tallybird.devices d WHERE d.holder = session_user)) "
+    "FOR UPDATE SKIP LOCKED); "
+    "DELETE FROM tallybird.faults f WHERE f.id = (SELECT g.id FROM tallybird.faults g "
+    "WHERE g.id = fault AND g.remaining = 0 FOR UPDATE SKIP LOCKED); END $$",
+};
+
+// The roles given rights on the container's tables: its people.
+const char* const peopleQuery =
+    "SELECT DISTINCT pg_catalog.pg_get_userbyid(a.grantee) FROM pg_catalog.pg_class c "
+    "CROSS JOIN LATERAL pg_catalog.aclexplode(c.relacl) a "
+    "WHERE c.relnamespace = 'tallybird'::regnamespace AND a.grantee <> c.relowner "
+    "AND a.grantee <> 0 ORDER BY 1";
+
+// What a person may do with the tables, within the policies: read, insert, update named
+// columns. No right here lets a role lock a table beyond what an insert takes.
+const char* const personGrants[] = {
+    "GRANT USAGE ON SCHEMA tallybird TO %1",
+    "GRANT SELECT ON tallybird.meta, tallybird.users TO %1",
+    "GRANT SELECT, INSERT ON tallybird.devices, tallybird.zones, tallybird.records, "
+    "tallybird.deletions, tallybird.participants, tallybird.zone_removals TO %1",
+    "GRANT UPDATE (user_name, offline) ON tallybird.devices TO %1",
+    "GRANT UPDATE (type, tag, data, seq) ON tallybird.records TO %1",
+    "GRANT UPDATE (type, seq) ON tallybird.deletions TO %1",
+    "GRANT UPDATE (role, permission, acceptance, seq) ON tallybird.participants TO %1",
+};
+
 // Objects of other programs: any schema but the server's and an empty public one.
 const char* const contentsQuery =
     "SELECT (SELECT count(*) FROM pg_catalog.pg_namespace n WHERE n.nspname NOT IN "
@@ -224,9 +418,36 @@ const char* const contentsQuery =
     "+ (SELECT count(*) FROM pg_catalog.pg_extension e WHERE e.extname <> 'plpgsql'), "
     "(SELECT count(*) FROM pg_catalog.pg_namespace n WHERE n.nspname = 'tallybird')";
 
+// Gives a person's role what a person may do in a container of this version.
+void grantPerson(PostgresConnection& connection, const QString& quoted) {
+    for (const char* grant : personGrants)
+        connection.sendOnce(QString::fromLatin1(grant).arg(quoted).toUtf8());
+}
+
+// Changes a container of version `from` into one of this version, inside the caller's
+// transaction.
+void upgradeFrom(PostgresConnection& connection, int from) {
+    if (from < 2) {
+        std::vector<QString> people;
+        PgRows rows = connection.query(peopleQuery);
+        for (int i = 0; i < rows.size(); ++i)
+            people.push_back(rows.text(i, 0));
+        for (const char* statement : secondVersion)
+            connection.sendOnce(statement);
+        for (const QString& person : people) {
+            const QString quoted = connection.quoteIdentifier(person);
+            connection.sendOnce(
+                ("REVOKE ALL ON ALL TABLES IN SCHEMA tallybird FROM " + quoted).toUtf8());
+            grantPerson(connection, quoted);
+        }
+    }
+    connection.send("UPDATE tallybird.meta SET value = $1 WHERE key = 'version'",
+                    {PgValue::text(QString::number(PostgresSchema::version))});
+}
+
 } // namespace
 
-void PostgresSchema::create(PostgresConnection& connection) {
+void PostgresSchema::create(PostgresConnection& connection, int version) {
     connection.send("BEGIN");
     PgRows contents = connection.query(contentsQuery);
     const qint64 others = contents.integer(0, 0);
@@ -242,12 +463,27 @@ void PostgresSchema::create(PostgresConnection& connection) {
                                    "own."))
                 .toStdString());
     }
-    for (const char* statement : statements)
+    for (const char* statement : firstVersion)
         connection.sendOnce(statement);
     connection.send("INSERT INTO tallybird.meta (key, value) VALUES ('container', $1), "
-                    "('version', $2)",
-                    {PgValue::text(QUuid::createUuid().toString(QUuid::WithoutBraces)),
-                     PgValue::text(QString::number(version))});
+                    "('version', '1')",
+                    {PgValue::text(QUuid::createUuid().toString(QUuid::WithoutBraces))});
+    if (version > 1)
+        upgradeFrom(connection, 1);
+    connection.send("COMMIT");
+    connection.sync();
+}
+
+void PostgresSchema::upgrade(PostgresConnection& connection) {
+    connection.send("BEGIN ISOLATION LEVEL READ COMMITTED");
+    // One upgrade at a time: a second one waits here, then finds the work done.
+    connection.send("LOCK TABLE tallybird.meta IN SHARE ROW EXCLUSIVE MODE");
+    PgRows rows = connection.query("SELECT value FROM tallybird.meta WHERE key = 'version'");
+    const int from = rows.size() == 1 ? rows.text(0, 0).toInt() : 0;
+    if (from < 1)
+        throw StorageError("The container's version is missing.");
+    if (from < version)
+        upgradeFrom(connection, from);
     connection.send("COMMIT");
     connection.sync();
 }
@@ -263,18 +499,7 @@ std::optional<QString> PostgresSchema::preparePerson(PostgresConnection& connect
     const QString quoted = connection.quoteIdentifier(name);
     if (role.size() == 0)
         connection.sendOnce(("CREATE ROLE " + quoted + " LOGIN").toUtf8());
-    const QString grants[] = {
-        "GRANT USAGE ON SCHEMA tallybird TO %1",
-        "GRANT SELECT ON tallybird.meta, tallybird.sequence, tallybird.users TO %1",
-        "GRANT UPDATE ON tallybird.writer TO %1",
-        "GRANT SELECT, INSERT, UPDATE, DELETE ON tallybird.devices, tallybird.records, "
-        "tallybird.deletions, tallybird.participants TO %1",
-        "GRANT SELECT, INSERT, DELETE ON tallybird.zones TO %1",
-        "GRANT UPDATE (changed_seq) ON tallybird.zones TO %1",
-        "GRANT SELECT, INSERT ON tallybird.zone_removals TO %1",
-    };
-    for (const QString& grant : grants)
-        connection.sendOnce(grant.arg(quoted).toUtf8());
+    grantPerson(connection, quoted);
     return std::nullopt;
 }
 

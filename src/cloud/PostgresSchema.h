@@ -15,20 +15,32 @@ class PostgresConnection;
 //   and its read-write participants; participants may only bump the zone's bare share record;
 // - participants are added and their permission changed or removed by the zone's owner; a
 //   participant may only accept (and leave);
-// - the container's sequence only moves forward, through `tallybird.next_sequence()`, and
-//   every change is stamped with the value it just took;
+// - change numbers come from `tallybird.take_blocks()` only, and every change is stamped with
+//   a number its own transaction took;
 // - people see their own user row and those of the people they share with;
 // - device rows belong to the role that signed the device in;
 // - faults are the administrator's: a person's device only meets those aimed at it.
 // The administrator is the role that made the schema (it owns the tables, so the policies do
 // not hold it back).
+//
+// Nothing a person's role can take or hold stops anybody who shares nothing with them: a role
+// may lock no table beyond what a plain insert takes, and locks only the rows of its own and
+// shared zones (and its own devices). Writers of one zone take turns on the zone's row, and a
+// reader waits only for the writers of its own and shared zones (see PostgresStorage).
 namespace PostgresSchema {
 
-constexpr int version = 1;
+constexpr int version = 2;
+// Change numbers are handed out in blocks of this many.
+constexpr long long blockSize = 1024;
 
 // Makes the schema and its policies in an empty database, as one transaction. Refuses a
-// database that holds anything else, and one that is a container already.
-void create(PostgresConnection& connection);
+// database that holds anything else, and one that is a container already. A container of an
+// earlier `version` is made only to test the way up from it.
+void create(PostgresConnection& connection, int version = PostgresSchema::version);
+
+// Brings a container of an earlier version up to this one, as one transaction, with the rights
+// of the people it has; done once, however many administrators' programs try at a time.
+void upgrade(PostgresConnection& connection);
 
 // Gives a role what a person needs: the schema and the right to use its tables, within the
 // policies. A role of that name is made (able to log in, without a password) when there is

@@ -3,6 +3,7 @@
 
 #include "PostgresSchema.h"
 #include "RecordCoding.h"
+#include "Share.h"
 
 #include <nlohmann/json.hpp>
 
@@ -12,11 +13,19 @@ namespace cloud {
 
 namespace {
 
-// Thrown inside a step that was to read only and wants to write: the step runs again as one
-// that writes. Not an exception of the standard kind, so nothing on the way catches it.
+// Thrown inside a step to run it again, rolled back: one that was to read only and wants to
+// write runs again as one that writes; a writer that wants the container's mark runs again
+// waiting for the writers of its rows first; a writer that needs a lock out of order or after
+// it took change numbers runs again with its locks taken first. Not exceptions of the standard
+// kind, so nothing on the way catches them.
 struct StepWrites {};
+struct StepSettles {};
+struct StepLocks {};
 
-const char* const sequenceQuery = "SELECT value FROM tallybird.sequence";
+// In a container of the first version, one row holds the sequence.
+const char* const firstVersionSequenceQuery = "SELECT value FROM tallybird.sequence";
+// A step may need a few locks more than it found at first; never this many.
+constexpr int maxReruns = 100;
 
 PgValue text(const QString& value) {
     return PgValue::text(value);
@@ -79,23 +88,9 @@ void PostgresStorage::createContainer(const QString& uri, int timeoutMs) {
 
 void PostgresStorage::open() {
     connection_.open();
+    int version = 0;
     try {
-        PgRows meta = connection_.query(
-            "SELECT key, value FROM tallybird.meta WHERE key IN ('container', 'version')", {},
-            true);
-        QString version;
-        containerId_.clear();
-        for (int i = 0; i < meta.size(); ++i) {
-            if (meta.text(i, 0) == QLatin1String("container"))
-                containerId_ = meta.text(i, 1);
-            else
-                version = meta.text(i, 1);
-        }
-        if (containerId_.isEmpty() || version.isEmpty())
-            throw StorageError("The container's own rows are missing.");
-        if (version.toInt() > PostgresSchema::version)
-            throw StorageError("The database is a cloud container of a later version of "
-                               "Tallybird.");
+        version = readMeta();
     } catch (const StorageUnreachable&) {
         throw;
     } catch (const StorageError& e) {
@@ -106,12 +101,64 @@ void PostgresStorage::open() {
                                .arg(QString::fromUtf8(e.what()))
                                .toStdString());
     }
+    if (version < PostgresSchema::version) {
+        try {
+            // Only the administrator may change the schema; people meanwhile use it as it is.
+            if (connection_.query("SELECT tallybird.is_admin()", {}, true).boolean(0, 0)) {
+                PostgresSchema::upgrade(connection_);
+                version = PostgresSchema::version;
+            }
+        } catch (const StorageUnreachable&) {
+            throw;
+        } catch (const StorageError& e) {
+            connection_.close();
+            throw StorageError(QStringLiteral("The container could not be brought up to this "
+                                              "version of Tallybird: %1")
+                                   .arg(QString::fromUtf8(e.what()))
+                                   .toStdString());
+        }
+    }
+    firstVersion_ = version < PostgresSchema::version;
+}
+
+int PostgresStorage::readMeta() {
+    PgRows meta = connection_.query(
+        "SELECT key, value FROM tallybird.meta WHERE key IN ('container', 'version')", {}, true);
+    QString version;
+    containerId_.clear();
+    for (int i = 0; i < meta.size(); ++i) {
+        if (meta.text(i, 0) == QLatin1String("container"))
+            containerId_ = meta.text(i, 1);
+        else
+            version = meta.text(i, 1);
+    }
+    if (containerId_.isEmpty() || version.toInt() < 1)
+        throw StorageError("The container's own rows are missing.");
+    if (version.toInt() > PostgresSchema::version)
+        throw StorageError("The database is a cloud container of a later version of "
+                           "Tallybird.");
+    return version.toInt();
+}
+
+bool PostgresStorage::upgradedMeanwhile() {
+    try {
+        if (!connection_.isOpen() || readMeta() < PostgresSchema::version)
+            return false;
+    } catch (const StorageError&) {
+        return false;
+    }
+    firstVersion_ = false;
+    return true;
 }
 
 void PostgresStorage::transact(Step step, const std::function<void()>& work) {
     std::lock_guard lock(mutex_);
     bool writes = step == Step::writing;
+    bool settles = step == Step::reading;
     bool retried = false;
+    bool upgraded = false;
+    int reruns = 0;
+    prelocks_.clear();
     for (;;) {
         const bool fresh = !connection_.isOpen();
         bool committing = false;
@@ -121,14 +168,7 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
             cache_ = StepCache();
             writer_ = writes;
             inStep_ = true;
-            connection_.send("BEGIN ISOLATION LEVEL REPEATABLE READ");
-            if (writes) {
-                connection_.send("LOCK TABLE tallybird.writer IN EXCLUSIVE MODE");
-            } else {
-                // Every step that reads wants the sequence; it comes with the first answer.
-                cache_.sequenceAnswer = std::make_shared<std::optional<PgRows>>();
-                connection_.sendKeeping(sequenceQuery, {}, cache_.sequenceAnswer);
-            }
+            begin(settles);
             work();
             writeEverything();
             committing = true;
@@ -145,6 +185,15 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
             inStep_ = false;
             connection_.recover();
             writes = true;
+        } catch (const StepSettles&) {
+            inStep_ = false;
+            connection_.recover();
+            settles = true;
+        } catch (const StepLocks&) {
+            inStep_ = false;
+            connection_.recover();
+            if (++reruns > maxReruns)
+                throw StorageError("A step of the container kept needing more locks.");
         } catch (const StorageUnreachable&) {
             inStep_ = false;
             connection_.close();
@@ -154,12 +203,98 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
             if (fresh || retried || committing)
                 throw;
             retried = true;
+        } catch (const StorageError&) {
+            inStep_ = false;
+            connection_.recover();
+            // The administrator upgraded the container while this connection used it the
+            // first version's way: the step runs again the new way, once.
+            if (!firstVersion_ || upgraded || committing || !upgradedMeanwhile())
+                throw;
+            upgraded = true;
         } catch (...) {
             inStep_ = false;
             connection_.recover();
             throw;
         }
     }
+}
+
+void PostgresStorage::begin(bool settles) {
+    settled_ = false;
+    if (firstVersion_) {
+        connection_.send("BEGIN ISOLATION LEVEL REPEATABLE READ");
+        if (writer_) {
+            connection_.send("LOCK TABLE tallybird.writer IN EXCLUSIVE MODE");
+        } else {
+            // Every step that reads wants the sequence; it comes with the first answer.
+            cache_.sequenceAnswer = std::make_shared<std::optional<PgRows>>();
+            connection_.sendKeeping(firstVersionSequenceQuery, {}, cache_.sequenceAnswer);
+        }
+        return;
+    }
+    if (settles) {
+        // The step's mark, once no writer holds a row of the caller's databases, in a
+        // transaction of its own: what it waited for is committed before the step begins. It
+        // comes with the first answer.
+        cache_.sequenceAnswer = std::make_shared<std::optional<PgRows>>();
+        connection_.sendKeeping("SELECT tallybird.settle()", {}, cache_.sequenceAnswer);
+        connection_.sendSync();
+        settled_ = true;
+    }
+    connection_.send(writer_ ? "BEGIN ISOLATION LEVEL READ COMMITTED"
+                             : "BEGIN ISOLATION LEVEL REPEATABLE READ");
+    for (const LockKey& key : prelocks_)
+        lock(key);
+}
+
+PostgresStorage::Hold PostgresStorage::lock(const LockKey& key) {
+    if (firstVersion_ || !writer_)
+        return Hold::held;
+    if (auto known = cache_.locks.find(key); known != cache_.locks.end())
+        return known->second.hold;
+    // Writers take their locks in one order (people's rows, then zones by owner and name), so
+    // that none waits for another in a circle.
+    for (const auto& [other, taken] : cache_.locks) {
+        if (taken.hold == Hold::held && key < other)
+            relock(key);
+    }
+    Hold hold = Hold::refused;
+    if (std::get<0>(key) == 0) {
+        PgRows rows = connection_.query("SELECT tallybird.lock_feed($1)", {text(std::get<1>(key))});
+        if (rows.boolean(0, 0))
+            hold = Hold::held;
+    } else {
+        PgRows rows = connection_.query("SELECT tallybird.lock_zone($1, $2)",
+                                        {text(std::get<1>(key)), text(std::get<2>(key))});
+        const qint64 answer = rows.integer(0, 0);
+        hold = answer == 0 ? Hold::held : answer == 1 ? Hold::absent : Hold::refused;
+    }
+    cache_.locks.emplace(key, Lock{hold, cache_.handedOut});
+    if (hold == Hold::held) {
+        // Values taken before this lock may not go into what it guards: they are dropped.
+        cache_.blocks.clear();
+        cache_.nextValue = 0;
+    }
+    return hold;
+}
+
+void PostgresStorage::stamped(const LockKey& key, qint64 seq) {
+    if (firstVersion_ || !writer_)
+        return;
+    const Hold hold = lock(key);
+    // A zone the caller may not lock refuses the write itself; one that is not there has
+    // nothing to guard.
+    if ((hold == Hold::held || hold == Hold::made) && seq <= cache_.locks[key].after)
+        relock(key);
+}
+
+void PostgresStorage::relock(const LockKey& key) {
+    for (const auto& [other, taken] : cache_.locks) {
+        if (taken.hold == Hold::held)
+            prelocks_.insert(other);
+    }
+    prelocks_.insert(key);
+    throw StepLocks();
 }
 
 PostgresConnection& PostgresStorage::reading() {
@@ -194,40 +329,74 @@ QString PostgresStorage::containerId() {
 }
 
 qint64 PostgresStorage::currentSequence() {
-    if (!cache_.sequence && cache_.sequenceAnswer && *cache_.sequenceAnswer &&
-        (*cache_.sequenceAnswer)->size() == 1)
-        cache_.sequence = (*cache_.sequenceAnswer)->integer(0, 0);
-    if (!cache_.sequence) {
-        PgRows rows = reading().query(sequenceQuery);
-        if (rows.size() != 1)
-            throw StorageError("The container has no sequence.");
-        cache_.sequence = rows.integer(0, 0);
+    PostgresConnection& connection = reading();
+    if (cache_.sequence)
+        return *cache_.sequence;
+    // A writer's mark would not wait for the writers of the caller's rows: it runs again,
+    // waiting first.
+    if (!firstVersion_ && !settled_)
+        throw StepSettles();
+    if (cache_.sequenceAnswer) {
+        if (!*cache_.sequenceAnswer)
+            connection.readSent();
+        if (*cache_.sequenceAnswer && (*cache_.sequenceAnswer)->size() == 1 &&
+            !(*cache_.sequenceAnswer)->isNull(0, 0))
+            cache_.sequence = (*cache_.sequenceAnswer)->integer(0, 0);
     }
+    if (!cache_.sequence && firstVersion_) {
+        PgRows rows = connection.query(firstVersionSequenceQuery);
+        if (rows.size() == 1)
+            cache_.sequence = rows.integer(0, 0);
+    }
+    if (!cache_.sequence)
+        throw StorageError("The container has no sequence.");
     return *cache_.sequence;
 }
 
 qint64 PostgresStorage::nextSequence() {
     PostgresConnection& connection = writing();
-    if (!cache_.sequence || cache_.nextValue == 0 || cache_.nextValue > *cache_.sequence) {
-        // Values are taken in blocks that double, so a step of many changes moves the
-        // sequence's row a few times rather than once per change (each move is a new version
-        // of that row, which every later read in the step walks through). The values a step
-        // leaves unused are never used: the sequence only has to grow.
-        const qint64 count = std::clamp<qint64>(cache_.taken, 1, 1024);
-        if (!cache_.sequence) {
-            PgRows rows =
-                connection.query("SELECT tallybird.take_sequence($1::integer)", {number(count)});
-            cache_.sequence = rows.integer(0, 0);
-        } else {
-            // Nobody else moves the sequence while this step holds the writer table, so the
-            // answer is known before it comes; it is checked with the next read.
-            connection.sendExpecting("SELECT tallybird.take_sequence($1::integer)", {number(count)},
-                                     *cache_.sequence + count);
-            cache_.sequence = *cache_.sequence + count;
+    if (firstVersion_) {
+        if (!cache_.sequence || cache_.nextValue == 0 || cache_.nextValue > *cache_.sequence) {
+            // Values are taken in blocks that double, so a step of many changes moves the
+            // sequence's row a few times rather than once per change (each move is a new
+            // version of that row, which every later read in the step walks through). The
+            // values a step leaves unused are never used: the sequence only has to grow.
+            const qint64 count = std::clamp<qint64>(cache_.taken, 1, 1024);
+            if (!cache_.sequence) {
+                PgRows rows = connection.query("SELECT tallybird.take_sequence($1::integer)",
+                                               {number(count)});
+                cache_.sequence = rows.integer(0, 0);
+            } else {
+                // Nobody else moves the sequence while this step holds the writer table, so
+                // the answer is known before it comes; it is checked with the next read.
+                connection.sendExpecting("SELECT tallybird.take_sequence($1::integer)",
+                                         {number(count)}, *cache_.sequence + count);
+                cache_.sequence = *cache_.sequence + count;
+            }
+            cache_.nextValue = *cache_.sequence - count + 1;
+            cache_.taken += count;
         }
-        cache_.nextValue = *cache_.sequence - count + 1;
-        cache_.taken += count;
+        return cache_.nextValue++;
     }
+    if (cache_.nextValue == 0 || cache_.nextValue > cache_.lastValue) {
+        if (cache_.blocks.empty()) {
+            // Blocks are asked for in numbers that double, so a step of many changes asks a
+            // few times. The values a step leaves unused are never used: numbers only have to
+            // grow.
+            const qint64 count = std::clamp<qint64>(cache_.taken, 1, 64);
+            PgRows rows =
+                connection.query("SELECT tallybird.take_blocks($1::integer)", {number(count)});
+            for (int i = 0; i < rows.size(); ++i)
+                cache_.blocks.push_back(rows.integer(i, 0));
+            cache_.taken += count;
+            if (cache_.blocks.empty())
+                throw StorageError("The container handed out no change numbers.");
+        }
+        cache_.nextValue = cache_.blocks.front();
+        cache_.lastValue = cache_.nextValue + PostgresSchema::blockSize - 1;
+        cache_.blocks.pop_front();
+    }
+    cache_.handedOut = cache_.nextValue;
     return cache_.nextValue++;
 }
 
@@ -300,6 +469,7 @@ std::optional<ZoneRow> PostgresStorage::findZone(const QString& owner, const QSt
     auto cached = cache_.zones.find(key);
     if (cached != cache_.zones.end())
         return cached->second;
+    lock(LockKey{1, owner, name});
     PgRows rows = reading().query("SELECT owner, name, incarnation, changed_seq "
                                   "FROM tallybird.zones WHERE owner = $1 AND name = $2",
                                   {text(owner), text(name)});
@@ -313,17 +483,28 @@ std::optional<ZoneRow> PostgresStorage::findZone(const QString& owner, const QSt
 }
 
 void PostgresStorage::putZone(const ZoneRow& row) {
+    writing();
+    // A new zone joins its owner's databases: its number comes after the owner's row is held.
+    const LockKey owner{0, row.owner, {}};
+    stamped(owner, row.changedSeq);
     // The rules put only new zones; a zone's later changes go through touchZone.
-    writing().send(
-        "INSERT INTO tallybird.zones (owner, name, incarnation, changed_seq) "
-        "VALUES ($1, $2, $3, $4) ON CONFLICT (owner, name) DO UPDATE "
-        "SET changed_seq = EXCLUDED.changed_seq",
+    connection_.send(
+        firstVersion_ ? "INSERT INTO tallybird.zones (owner, name, incarnation, "
+                        "changed_seq) VALUES ($1, $2, $3, $4) "
+                        "ON CONFLICT (owner, name) DO UPDATE "
+                        "SET changed_seq = EXCLUDED.changed_seq"
+                      : "INSERT INTO tallybird.zones (owner, name, incarnation, "
+                        "changed_seq) VALUES ($1, $2, $3, $4)",
         {text(row.owner), text(row.name), text(row.incarnation), number(row.changedSeq)});
+    if (auto held = cache_.locks.find(owner); held != cache_.locks.end())
+        cache_.locks.insert_or_assign(LockKey{1, row.owner, row.name},
+                                      Lock{Hold::made, held->second.after});
     cache_.zones.insert_or_assign(ZoneKey{row.owner, row.name}, row);
 }
 
 void PostgresStorage::touchZone(const QString& owner, const QString& name, qint64 seq) {
     writing();
+    stamped(LockKey{1, owner, name}, seq);
     // Written once at the end of the step, not once per record: nobody else reads the zone
     // before this step ends.
     cache_.touched.insert_or_assign(ZoneKey{owner, name}, seq);
@@ -334,16 +515,19 @@ void PostgresStorage::touchZone(const QString& owner, const QString& name, qint6
 
 void PostgresStorage::writeTouchedZones() {
     for (const auto& [zone, seq] : cache_.touched)
-        connection_.send("UPDATE tallybird.zones SET changed_seq = $3 "
-                         "WHERE owner = $1 AND name = $2",
+        connection_.send(firstVersion_ ? "UPDATE tallybird.zones SET changed_seq = $3 "
+                                         "WHERE owner = $1 AND name = $2"
+                                       : "SELECT tallybird.touch_zone($1, $2, $3)",
                          {text(zone.first), text(zone.second), number(seq)});
     cache_.touched.clear();
 }
 
 void PostgresStorage::removeZone(const QString& owner, const QString& name) {
     writing();
+    lock(LockKey{1, owner, name});
     cache_.touched.erase(ZoneKey{owner, name});
-    connection_.send("DELETE FROM tallybird.zones WHERE owner = $1 AND name = $2",
+    connection_.send(firstVersion_ ? "DELETE FROM tallybird.zones WHERE owner = $1 AND name = $2"
+                                   : "SELECT tallybird.remove_zone($1, $2)",
                      {text(owner), text(name)});
     cache_.zones.insert_or_assign(ZoneKey{owner, name}, std::nullopt);
 }
@@ -371,6 +555,7 @@ std::vector<ZoneRow> PostgresStorage::allZones() {
 
 std::optional<RecordRow> PostgresStorage::findRecord(const QString& owner, const QString& zone,
                                                      const QString& name) {
+    lock(LockKey{1, owner, zone});
     const RecordKey key{owner, zone, name};
     if (auto written = cache_.recordWrites.find(key); written != cache_.recordWrites.end())
         return written->second;
@@ -389,6 +574,7 @@ std::optional<RecordRow> PostgresStorage::findRecord(const QString& owner, const
 
 void PostgresStorage::expectRecords(const QString& owner, const QString& zone,
                                     const std::vector<QString>& names) {
+    lock(LockKey{1, owner, zone});
     nlohmann::json wanted = nlohmann::json::array();
     for (const QString& name : names) {
         const RecordKey key{owner, zone, name};
@@ -411,11 +597,13 @@ void PostgresStorage::expectRecords(const QString& owner, const QString& zone,
 
 void PostgresStorage::putRecord(const RecordRow& row) {
     writing();
+    stamped(LockKey{1, row.owner, row.zone}, row.seq);
     cache_.recordWrites.insert_or_assign(RecordKey{row.owner, row.zone, row.name}, row);
 }
 
 void PostgresStorage::removeRecord(const QString& owner, const QString& zone, const QString& name) {
     writing();
+    lock(LockKey{1, owner, zone});
     cache_.recordWrites.insert_or_assign(RecordKey{owner, zone, name}, std::nullopt);
 }
 
@@ -441,10 +629,12 @@ void PostgresStorage::writeRecords() {
                         {"seq", row->seq}});
     }
     if (!removals.empty())
-        connection_.send("DELETE FROM tallybird.records r USING jsonb_to_recordset($1::jsonb) "
-                         "AS d(owner text, zone text, name text) "
-                         "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name",
-                         {text(QString::fromStdString(removals.dump()))});
+        connection_.send(
+            firstVersion_ ? "DELETE FROM tallybird.records r USING jsonb_to_recordset($1::jsonb) "
+                            "AS d(owner text, zone text, name text) "
+                            "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name"
+                          : "SELECT tallybird.remove_records($1::jsonb)",
+            {text(QString::fromStdString(removals.dump()))});
     if (!puts.empty())
         connection_.send(
             "INSERT INTO tallybird.records (owner, zone, name, type, tag, data, seq) "
@@ -461,6 +651,7 @@ void PostgresStorage::writeRecords() {
 
 std::vector<RecordRow> PostgresStorage::recordsSince(const QString& owner, const QString& zone,
                                                      qint64 seq) {
+    lock(LockKey{1, owner, zone});
     writeRecords();
     PgRows rows = reading().query("SELECT owner, zone, name, type, tag, data, seq "
                                   "FROM tallybird.records "
@@ -475,8 +666,10 @@ std::vector<RecordRow> PostgresStorage::recordsSince(const QString& owner, const
 
 void PostgresStorage::removeZoneRecords(const QString& owner, const QString& zone) {
     writing();
+    lock(LockKey{1, owner, zone});
     writeRecords();
-    connection_.send("DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2",
+    connection_.send(firstVersion_ ? "DELETE FROM tallybird.records WHERE owner = $1 AND zone = $2"
+                                   : "SELECT tallybird.remove_zone_records($1, $2)",
                      {text(owner), text(zone)});
     std::erase_if(cache_.records, [&](const auto& entry) {
         return std::get<0>(entry.first) == owner && std::get<1>(entry.first) == zone;
@@ -485,12 +678,14 @@ void PostgresStorage::removeZoneRecords(const QString& owner, const QString& zon
 
 void PostgresStorage::putDeletion(const DeletionRow& row) {
     writing();
+    stamped(LockKey{1, row.owner, row.zone}, row.seq);
     cache_.deletionWrites.insert_or_assign(RecordKey{row.owner, row.zone, row.name}, row);
 }
 
 void PostgresStorage::removeDeletion(const QString& owner, const QString& zone,
                                      const QString& name) {
     writing();
+    lock(LockKey{1, owner, zone});
     cache_.deletionWrites.insert_or_assign(RecordKey{owner, zone, name}, std::nullopt);
 }
 
@@ -513,10 +708,12 @@ void PostgresStorage::writeDeletions() {
         puts.push_back(std::move(entry));
     }
     if (!removals.empty())
-        connection_.send("DELETE FROM tallybird.deletions r USING jsonb_to_recordset($1::jsonb) "
-                         "AS d(owner text, zone text, name text) "
-                         "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name",
-                         {text(QString::fromStdString(removals.dump()))});
+        connection_.send(
+            firstVersion_ ? "DELETE FROM tallybird.deletions r USING jsonb_to_recordset($1::jsonb) "
+                            "AS d(owner text, zone text, name text) "
+                            "WHERE r.owner = d.owner AND r.zone = d.zone AND r.name = d.name"
+                          : "SELECT tallybird.remove_deletions($1::jsonb)",
+            {text(QString::fromStdString(removals.dump()))});
     if (!puts.empty())
         connection_.send("INSERT INTO tallybird.deletions (owner, zone, name, type, seq) "
                          "SELECT p.owner, p.zone, p.name, p.type, p.seq "
@@ -536,6 +733,7 @@ void PostgresStorage::writeEverything() {
 
 std::vector<DeletionRow> PostgresStorage::deletionsSince(const QString& owner, const QString& zone,
                                                          qint64 seq) {
+    lock(LockKey{1, owner, zone});
     writeDeletions();
     PgRows rows = reading().query("SELECT owner, zone, name, type, seq FROM tallybird.deletions "
                                   "WHERE owner = $1 AND zone = $2 AND seq > $3 ORDER BY seq",
@@ -549,8 +747,11 @@ std::vector<DeletionRow> PostgresStorage::deletionsSince(const QString& owner, c
 
 void PostgresStorage::removeZoneDeletions(const QString& owner, const QString& zone) {
     writing();
+    lock(LockKey{1, owner, zone});
     writeDeletions();
-    connection_.send("DELETE FROM tallybird.deletions WHERE owner = $1 AND zone = $2",
+    connection_.send(firstVersion_
+                         ? "DELETE FROM tallybird.deletions WHERE owner = $1 AND zone = $2"
+                         : "SELECT tallybird.remove_zone_deletions($1, $2)",
                      {text(owner), text(zone)});
 }
 
@@ -560,6 +761,7 @@ std::vector<ParticipantRow> PostgresStorage::participants(const QString& owner,
     auto cached = cache_.participants.find(key);
     if (cached != cache_.participants.end())
         return cached->second;
+    lock(LockKey{1, owner, zone});
     PgRows rows = reading().query(
         "SELECT owner, zone, user_name, role, permission, acceptance, seq "
         "FROM tallybird.participants WHERE owner = $1 AND zone = $2 ORDER BY user_name",
@@ -592,6 +794,13 @@ void PostgresStorage::putParticipant(const ParticipantRow& row) {
     std::vector<ParticipantRow> rows = participants(row.owner, row.zone);
     const auto it = std::find_if(rows.begin(), rows.end(),
                                  [&](const ParticipantRow& p) { return p.user == row.user; });
+    stamped(LockKey{1, row.owner, row.zone}, row.seq);
+    // A share accepted joins the participant's databases: its number comes after their row is
+    // held.
+    const QString accepted = rawValue(ParticipantAcceptanceStatus::accepted);
+    if (row.user != row.owner && row.acceptance == accepted &&
+        (it == rows.end() || it->acceptance != accepted))
+        stamped(LockKey{0, row.user, {}}, row.seq);
     const std::vector<PgValue> values{text(row.owner), text(row.zone),       text(row.user),
                                       text(row.role),  text(row.permission), text(row.acceptance),
                                       number(row.seq)};
@@ -614,9 +823,11 @@ void PostgresStorage::putParticipant(const ParticipantRow& row) {
 void PostgresStorage::removeParticipant(const QString& owner, const QString& zone,
                                         const QString& user) {
     writing();
+    lock(LockKey{1, owner, zone});
     writeEverything();
-    connection_.send("DELETE FROM tallybird.participants "
-                     "WHERE owner = $1 AND zone = $2 AND user_name = $3",
+    connection_.send(firstVersion_ ? "DELETE FROM tallybird.participants "
+                                     "WHERE owner = $1 AND zone = $2 AND user_name = $3"
+                                   : "SELECT tallybird.remove_participant($1, $2, $3)",
                      {text(owner), text(zone), text(user)});
     auto cached = cache_.participants.find(ZoneKey{owner, zone});
     if (cached != cache_.participants.end())
@@ -624,11 +835,13 @@ void PostgresStorage::removeParticipant(const QString& owner, const QString& zon
 }
 
 void PostgresStorage::addZoneRemoval(const ZoneRemovalRow& row) {
-    writing().send("INSERT INTO tallybird.zone_removals "
-                   "(seq, user_name, scope, zone_owner, zone_name, reason) "
-                   "VALUES ($1, $2, $3, $4, $5, $6)",
-                   {number(row.seq), text(row.user), text(rawValue(row.scope)), text(row.zoneOwner),
-                    text(row.zoneName), text(row.reason)});
+    writing();
+    stamped(LockKey{1, row.zoneOwner, row.zoneName}, row.seq);
+    connection_.send("INSERT INTO tallybird.zone_removals "
+                     "(seq, user_name, scope, zone_owner, zone_name, reason) "
+                     "VALUES ($1, $2, $3, $4, $5, $6)",
+                     {number(row.seq), text(row.user), text(rawValue(row.scope)),
+                      text(row.zoneOwner), text(row.zoneName), text(row.reason)});
 }
 
 std::vector<ZoneRemovalRow> PostgresStorage::zoneRemovalsSince(const QString& user,

@@ -3,8 +3,10 @@
 #include "ContainerStorage.h"
 #include "PostgresConnection.h"
 
+#include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <tuple>
 
 namespace cloud {
@@ -12,12 +14,21 @@ namespace cloud {
 // Container tables on a PostgreSQL server that many machines reach, each person through their
 // own role (see PostgresSchema for what the server lets a role do).
 //
-// Each step is one transaction at the repeatable-read level. A step that writes first locks
-// the writer table, before it reads anything, so writers take turns and each sees all that
-// came before it, while steps that only read run side by side on their own snapshot: together
-// the same as running every step alone. A step said to read that writes after all is rolled
-// back and run again as a writer. Writes are pipelined: they go out at once and are checked
-// with the next read or the commit.
+// Each step is one transaction. A step that writes runs at the read-committed level and locks
+// the row of each zone it reads or changes (and the person's own row before it adds a zone to
+// their databases) before it takes any change number, so the writers of one zone take turns,
+// each sees all the zone's writers before it, and a zone's numbers follow the order of their
+// commits; writers of different zones go side by side. A step that reads first waits, in a
+// transaction of its own, until no writer holds a row of the caller's databases, and takes the
+// highest number handed out so far as its mark; then it reads at the repeatable-read level on
+// its own snapshot. Everything numbered up to the mark that it could fetch is in that snapshot,
+// so a token never passes a change still to come. A step said to read that writes after all is
+// rolled back and run again as a writer; a writer that finds it needs a lock out of order, or
+// after it took numbers, is rolled back and run again with those locks taken first. Writes are
+// pipelined: they go out at once and are checked with the next read or the commit.
+//
+// A container of the first version is upgraded when its administrator opens it; a person
+// meanwhile uses it as that version did, with one lock that every writer takes.
 //
 // The connection is made on first use and again after it was lost, each time within the
 // timeout, which also bounds every wait for the server (its statement and lock timeouts are
@@ -91,8 +102,18 @@ public:
 private:
     using ZoneKey = std::pair<QString, QString>;
     using RecordKey = std::tuple<QString, QString, QString>;
+    // A row a writer locks: a person's (kind 0, the person) or a zone's (kind 1, owner and
+    // name). Locks are taken in this order.
+    using LockKey = std::tuple<int, QString, QString>;
+    // A lock taken; a zone not there, or one the caller may not lock; a zone made in this
+    // step, guarded by its owner's row.
+    enum class Hold { held, absent, refused, made };
+    struct Lock {
+        Hold hold = Hold::refused;
+        qint64 after = 0; // the highest change number handed out before it was taken
+    };
     // What this step has read or written already. Valid for the whole step: a reader sees one
-    // snapshot, and nobody else writes while a writer holds the writer table.
+    // snapshot, and nobody else writes a zone while a writer holds its row.
     struct StepCache {
         std::map<QString, std::optional<DeviceRow>> devices;
         std::map<QString, std::optional<UserRow>> users;
@@ -100,10 +121,14 @@ private:
         std::map<ZoneKey, std::vector<ParticipantRow>> participants;
         std::optional<std::vector<FaultRow>> faults;
         std::optional<qint64> sequence; // the container's latest value, as this step sees it
-        // The same, asked for with the step's first statement when the step only reads.
+        // The same, asked for with the step's first statement when the step reads.
         std::shared_ptr<std::optional<PgRows>> sequenceAnswer;
-        qint64 nextValue = 0;              // values taken and not handed out yet: nextValue...
-        qint64 taken = 0;                  // ...up to `sequence`, `taken` of them in all
+        qint64 nextValue = 0; // values taken and not handed out yet: nextValue...
+        qint64 lastValue = 0; // ...up to here (in a container of the first version, `sequence`)
+        qint64 taken = 0;     // how many values (blocks in a container of the first version)
+        std::deque<qint64> blocks; // first values of blocks taken and not begun yet
+        qint64 handedOut = 0;      // the highest value handed out
+        std::map<LockKey, Lock> locks;
         std::map<ZoneKey, qint64> touched; // zones' latest changes not written yet
         // Records as the server holds them (absent: none), read in this step...
         std::map<RecordKey, std::optional<RecordRow>> records;
@@ -114,6 +139,18 @@ private:
     };
 
     void open();
+    // Reads the container's own rows; gives the container's version.
+    int readMeta();
+    // Whether the container turned out to be upgraded since this connection read its version.
+    bool upgradedMeanwhile();
+    void begin(bool settles);
+    // The lock a writer needs before it reads or changes a zone (or adds one to a person's
+    // databases); for a reader, or in a container of the first version, none is needed.
+    Hold lock(const LockKey& key);
+    // A change numbered `seq` goes into what `key` guards: the number must have been taken
+    // after the lock was.
+    void stamped(const LockKey& key, qint64 seq);
+    [[noreturn]] void relock(const LockKey& key);
     // Writes the zones' latest changes kept back until the step ends or reads zones.
     void writeTouchedZones();
     // Writes the records and deletions kept back until the step ends or reads them.
@@ -127,6 +164,9 @@ private:
     std::mutex mutex_;
     bool inStep_ = false;
     bool writer_ = false;
+    bool settled_ = false;       // the step began by waiting for the writers of its rows
+    bool firstVersion_ = false;  // the container is of the first version
+    std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
     QString containerId_;
     StepCache cache_;
 };

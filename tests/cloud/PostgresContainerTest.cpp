@@ -1,10 +1,13 @@
 // The container on a PostgreSQL server, where it differs from a file: how a database becomes a
-// container, a server that is away or drops the connection, credentials and sign-out.
+// container, a container of an earlier version, a server that is away or drops the connection,
+// credentials and sign-out.
 #include "TestSupport.h"
 
 #include "support/QStringPrinting.h"
 
 #include "cloud/CloudDevice.h"
+#include "cloud/PostgresConnection.h"
+#include "cloud/PostgresSchema.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -77,11 +80,107 @@ TEST_F(PostgresContainerTest, ADatabaseWithoutAContainerOrOfALaterVersionIsAnErr
 
     PostgresTestDatabase later;
     ASSERT_TRUE(later.ok());
-    ASSERT_EQ(later.run("UPDATE tallybird.meta SET value = '2' WHERE key = 'version'"), QString());
+    ASSERT_EQ(
+        later.run(QStringLiteral("UPDATE tallybird.meta SET value = '%1' WHERE key = 'version'")
+                      .arg(cloud::PostgresSchema::version + 1)),
+        QString());
     auto refused = Container::openServer(later.adminUri()).value()->users();
     ASSERT_FALSE(refused.ok());
     EXPECT_TRUE(refused.error().message.contains("later version"))
         << refused.error().message.toStdString();
+}
+
+TEST_F(PostgresContainerTest, AContainerOfTheFirstVersionWorksAndItsAdministratorUpgradesIt) {
+    PostgresTestDatabase db(false);
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    {
+        cloud::PostgresConnection connection(db.adminUri(), 10'000);
+        connection.open();
+        cloud::PostgresSchema::create(connection, 1);
+    }
+    // People let in as the first version did: a user row, and these rights for their role.
+    const char* const firstVersionRights[] = {
+        "GRANT USAGE ON SCHEMA tallybird TO %1",
+        "GRANT SELECT ON tallybird.meta, tallybird.sequence, tallybird.users TO %1",
+        "GRANT UPDATE ON tallybird.writer TO %1",
+        "GRANT SELECT, INSERT, UPDATE, DELETE ON tallybird.devices, tallybird.records, "
+        "tallybird.deletions, tallybird.participants TO %1",
+        "GRANT SELECT, INSERT, DELETE ON tallybird.zones TO %1",
+        "GRANT UPDATE (changed_seq) ON tallybird.zones TO %1",
+        "GRANT SELECT, INSERT ON tallybird.zone_removals TO %1",
+    };
+    for (const char* person : {"ann", "bob"}) {
+        db.run(QStringLiteral("CREATE ROLE %1 LOGIN").arg(person)); // roles are the server's
+        ASSERT_EQ(
+            db.run(QStringLiteral("INSERT INTO tallybird.users VALUES ('%1', NULL)").arg(person)),
+            QString());
+        for (const char* grant : firstVersionRights)
+            ASSERT_EQ(db.run(QString::fromLatin1(grant).arg(person)), QString());
+    }
+
+    // Before its administrator comes by, people sync and share as they did.
+    auto annLaptop = Container::openServer(db.uri("ann")).value();
+    auto annDesktop = Container::openServer(db.uri("ann")).value();
+    auto bobs = Container::openServer(db.uri("bob")).value();
+    RecordingDelegate laptop;
+    RecordingDelegate desktop;
+    RecordingDelegate shared;
+    SyncEngine laptopEngine(
+        {Database(annLaptop, "annLaptop", DatabaseScope::privateScope), {}, &laptop, false, 400});
+    SyncEngine desktopEngine({Database(annDesktop, "annDesktop", DatabaseScope::privateScope),
+                              {},
+                              &desktop,
+                              false,
+                              400});
+    SyncEngine bobEngine(
+        {Database(bobs, "bobLaptop", DatabaseScope::sharedScope), {}, &shared, false, 400});
+    queueSaves(laptopEngine, laptop, {note("before", zone("TB-1"), "x")});
+    ASSERT_FALSE(send(laptopEngine));
+    ASSERT_FALSE(fetch(desktopEngine));
+    ASSERT_FALSE(annLaptop->shareZone("ann", "TB-1", "bob", ParticipantPermission::readOnly));
+    ASSERT_FALSE(bobs->acceptShare("ann", "TB-1", "bob"));
+    ASSERT_FALSE(fetch(bobEngine));
+    EXPECT_EQ(db.value("SELECT value FROM tallybird.meta WHERE key = 'version'"), "1");
+
+    // The administrator's program opens it: it becomes this version, and people keep only the
+    // rights this version gives.
+    auto admin = Container::openServer(db.adminUri()).value();
+    ASSERT_TRUE(admin->users().ok());
+    EXPECT_EQ(db.value("SELECT value FROM tallybird.meta WHERE key = 'version'"),
+              QString::number(cloud::PostgresSchema::version));
+    EXPECT_EQ(db.value("SELECT count(*) FROM pg_catalog.pg_class WHERE relnamespace = "
+                       "'tallybird'::regnamespace AND relname IN ('writer', 'sequence')"),
+              "0");
+    EXPECT_EQ(db.value("SELECT bool_or(has_table_privilege(p, 'tallybird.' || t, r)) "
+                       "FROM unnest(ARRAY['ann', 'bob']) p, unnest(ARRAY['devices', 'zones', "
+                       "'records', 'deletions', 'participants']) t, "
+                       "unnest(ARRAY['UPDATE', 'DELETE']) r"),
+              "f");
+    EXPECT_EQ(db.value("SELECT has_column_privilege('bob', 'tallybird.records', 'data', "
+                       "'UPDATE')"),
+              "t");
+    EXPECT_EQ(db.value("SELECT string_agg(user_name, ',' ORDER BY user_name) FROM "
+                       "tallybird.feeds"),
+              "ann,bob");
+    // Opened again, it is left as it is.
+    ASSERT_TRUE(Container::openServer(db.adminUri()).value()->users().ok());
+
+    // The devices go on through the connections they had, the new way; their tokens from
+    // before still hold, so they get only what is new.
+    queueSaves(laptopEngine, laptop, {note("after", zone("TB-1"), "y")});
+    ASSERT_FALSE(send(laptopEngine));
+    ASSERT_FALSE(fetch(desktopEngine));
+    ASSERT_FALSE(fetch(bobEngine));
+    for (RecordingDelegate* device : {&desktop, &shared}) {
+        std::vector<QString> names;
+        for (const Record& record : device->fetchedRecords()) {
+            if (!record.recordID().recordName.startsWith('~'))
+                names.push_back(record.recordID().recordName);
+        }
+        EXPECT_EQ(names, (std::vector<QString>{"before", "after"}));
+        for (const auto& changes : device->eventsOf<SyncEvents::FetchedDatabaseChanges>())
+            EXPECT_FALSE(changes.tokenExpired);
+    }
 }
 
 TEST_F(PostgresContainerTest, AServerThatIsAwayIsOfflineWithinTheTimeout) {

@@ -80,7 +80,7 @@ protected:
     // Everything the container holds, as its administrator sees it.
     QString everything() {
         QString all;
-        for (const char* table : {"sequence", "users", "devices", "zones", "records", "deletions",
+        for (const char* table : {"users", "feeds", "devices", "zones", "records", "deletions",
                                   "participants", "zone_removals", "faults"}) {
             all += db->value(QStringLiteral("SELECT coalesce(string_agg(t::text, ';' ORDER BY "
                                             "t::text), '') FROM tallybird.%1 t")
@@ -94,7 +94,8 @@ protected:
 };
 
 TEST_F(PostgresSecurityTest, APersonsRoleIsRefusedWhatIsNotTheirs) {
-    const QString next = QStringLiteral("(SELECT value FROM tallybird.sequence)");
+    // The latest change number: one the role did not take itself.
+    const QString next = QStringLiteral("(SELECT tallybird.settle())");
     struct Case {
         const char* what;
         QString sql;
@@ -126,7 +127,8 @@ TEST_F(PostgresSecurityTest, APersonsRoleIsRefusedWhatIsNotTheirs) {
          "UPDATE tallybird.participants SET permission = 'readOnly' WHERE user_name = 'carol'"},
         {"remove another participant",
          "DELETE FROM tallybird.participants WHERE user_name = 'carol'"},
-        {"move the sequence backwards", "UPDATE tallybird.sequence SET value = 1"},
+        {"move the change numbers backwards",
+         "SELECT pg_catalog.setval('tallybird.change_blocks', 1)"},
         {"stamp a change with an old sequence value",
          "INSERT INTO tallybird.zones VALUES ('bob', 'TB-bob', 'i', 1)"},
         {"change the fault table", "DELETE FROM tallybird.faults"},
@@ -143,6 +145,30 @@ TEST_F(PostgresSecurityTest, APersonsRoleIsRefusedWhatIsNotTheirs) {
     }
     EXPECT_EQ(everything(), before);
 
+    // What people once did with the rights to update and delete rows goes through functions
+    // that keep the same rules.
+    const Case calls[] = {
+        {"remove a record of a read-only shared zone",
+         "SELECT tallybird.remove_records('[{\"owner\": \"ann\", \"zone\": \"TB-shared\", "
+         "\"name\": \"r1\"}]')"},
+        {"remove every record of another person's private zone",
+         "SELECT tallybird.remove_zone_records('ann', 'TB-private')"},
+        {"remove the deletions of another person's private zone",
+         "SELECT tallybird.remove_zone_deletions('ann', 'TB-private')"},
+        {"remove another participant", "SELECT tallybird.remove_participant('ann', 'TB-shared', "
+                                       "'carol')"},
+        {"remove another person's zone", "SELECT tallybird.remove_zone('ann', 'TB-shared')"},
+        {"touch another person's private zone",
+         "SELECT tallybird.touch_zone('ann', 'TB-private', " + next + " + 1)"},
+        {"touch a shared zone with a number taken by someone else",
+         "SELECT tallybird.touch_zone('ann', 'TB-shared', " + next + " + 1)"},
+        {"take more numbers than a step may", "SELECT tallybird.take_blocks(1000)"},
+    };
+    for (const Case& test : calls) {
+        as("bob", test.sql);
+        EXPECT_EQ(everything(), before) << test.what;
+    }
+
     const Case reads[] = {
         {"read another person's private zone",
          "SELECT * FROM tallybird.records WHERE owner = 'ann' AND zone = 'TB-private'"},
@@ -158,6 +184,65 @@ TEST_F(PostgresSecurityTest, APersonsRoleIsRefusedWhatIsNotTheirs) {
     for (const Case& test : reads) {
         const Attempt attempt = as("bob", test.sql);
         EXPECT_TRUE(!attempt.error.isEmpty() || attempt.rows == 0) << test.what;
+    }
+}
+
+TEST_F(PostgresSecurityTest, APersonsRoleLocksNoTableBeyondAnInsert) {
+    // A stronger lock on any table of the container would keep everybody else's reads or
+    // writes waiting for as long as the role liked.
+    const QStringList tables =
+        db->value("SELECT string_agg(c.relname, ',' ORDER BY c.relname) FROM pg_catalog.pg_class c "
+                  "WHERE c.relnamespace = 'tallybird'::regnamespace AND c.relkind = 'r'")
+            .split(',');
+    ASSERT_GT(tables.size(), 8);
+    for (const QString& table : tables) {
+        for (const char* mode : {"SHARE UPDATE EXCLUSIVE", "SHARE", "SHARE ROW EXCLUSIVE",
+                                 "EXCLUSIVE", "ACCESS EXCLUSIVE"}) {
+            const Attempt attempt =
+                as("carol", QStringLiteral("BEGIN; LOCK TABLE tallybird.%1 IN %2 MODE; COMMIT")
+                                .arg(table, mode));
+            EXPECT_FALSE(attempt.error.isEmpty()) << table.toStdString() << " in " << mode;
+        }
+    }
+}
+
+TEST_F(PostgresSecurityTest, APersonsRoleLocksOnlyRowsOfWhatItTakesPartIn) {
+    const struct {
+        const char* what;
+        const char* role;
+        const char* sql;
+        const char* first; // empty: refused
+    } cases[] = {
+        {"a zone they take part in", "bob", "SELECT tallybird.lock_zone('ann', 'TB-shared')", "0"},
+        {"a zone of their own to come", "dave", "SELECT tallybird.lock_zone('dave', 'TB-new')",
+         "1"},
+        {"another person's private zone", "bob", "SELECT tallybird.lock_zone('ann', 'TB-private')",
+         "2"},
+        {"a zone shared with others only", "dave", "SELECT tallybird.lock_zone('ann', 'TB-shared')",
+         "2"},
+        {"their own row", "bob", "SELECT tallybird.lock_feed('bob')", "t"},
+        {"another person's row", "bob", "SELECT tallybird.lock_feed('ann')", "f"},
+        {"the rows of zones directly", "bob",
+         "SELECT count(*) FROM (SELECT 1 FROM tallybird.zones FOR KEY SHARE) AS locked", ""},
+        {"the people's rows directly", "bob",
+         "SELECT count(*) FROM (SELECT 1 FROM tallybird.users FOR KEY SHARE) AS locked", ""},
+        {"of a zone they only read, only the share record they may bump", "bob",
+         "SELECT count(*) FROM (SELECT 1 FROM tallybird.records WHERE zone = 'TB-shared' "
+         "FOR KEY SHARE) AS locked",
+         "1"},
+        {"the records of a zone they write", "carol",
+         "SELECT count(*) FROM (SELECT 1 FROM tallybird.records WHERE zone = 'TB-shared' "
+         "FOR KEY SHARE) AS locked",
+         "2"},
+    };
+    for (const auto& test : cases) {
+        const Attempt attempt = as(test.role, QString::fromLatin1(test.sql));
+        if (!*test.first) {
+            EXPECT_FALSE(attempt.error.isEmpty()) << test.what;
+            continue;
+        }
+        EXPECT_EQ(attempt.error, QString()) << test.what;
+        EXPECT_EQ(attempt.first, QString::fromLatin1(test.first)) << test.what;
     }
 }
 
