@@ -141,6 +141,16 @@ TEST_F(WindowLaunchTest, TheWindowRunsInASessionOfItsOwnWithNothingOfTheRequests
     ::close(held);
     ASSERT_EQ(outcome.kind, Kind::shown) << outcome.exitCode;
     const pid_t pid = launchedPid();
+    // The script goes on after it said "shown": looked at once it is the program it ends as.
+    const auto program = [pid] {
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        return comm.open(QIODevice::ReadOnly) ? comm.readAll().trimmed() : QByteArray();
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (program() != "sleep" && waited.elapsed() < 10'000)
+        ::usleep(10'000);
+    ASSERT_EQ(program(), "sleep");
 
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     ASSERT_TRUE(stat.open(QIODevice::ReadOnly));

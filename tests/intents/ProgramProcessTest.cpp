@@ -136,15 +136,14 @@ TEST_F(ProgramProcess, OpeningWithNoProgramStartsTheWindowOnItsOwnAndEndsOnceItS
                   QStringLiteral(TALLYBIRD_EXECUTABLE), dir.path(), cloudFile()});
     script.closeWriteChannel();
     const bool ended = script.waitForFinished(60'000);
-    const QString said = QString::fromUtf8(script.readAllStandardError());
     if (!ended)
         script.kill();
+    // The window runs on, in a session of its own, showing the list, and answers requests
+    // like any other; it is ended when the test is, whatever happens.
+    DetachedProgram window(listeningProgram());
+    const QString said = QString::fromUtf8(script.readAllStandardError());
     ASSERT_TRUE(ended) << "the request waited on the window";
     EXPECT_EQ(script.readAllStandardOutput(), "0 []\n") << said.toStdString();
-
-    // The window runs on, in a session of its own, showing the list, and answers requests
-    // like any other.
-    DetachedProgram window(listeningProgram());
     ASSERT_GT(window.pid(), 0) << "no window answers";
     EXPECT_EQ(::getsid(window.pid()), window.pid());
     // The list it opened is remembered in the profile's settings, which the window writes.
@@ -181,7 +180,8 @@ TEST_F(ProgramProcess, OpeningWhenTheWindowCannotStartSaysWhyAndFailsInTime) {
     EXPECT_EQ(request.exitCode(), CommandLine::failed);
     const QString said = QString::fromUtf8(request.readAllStandardError());
     EXPECT_TRUE(said.contains(QStringLiteral("in use"))) << said.toStdString();
-    EXPECT_EQ(listeningProgram(), 0) << "no window was left behind";
+    const DetachedProgram left(listeningProgram());
+    EXPECT_EQ(left.pid(), 0) << "no window was left behind";
 }
 
 TEST_F(ProgramProcess, ARequestLoadsNoWindowLibrariesAndTheWindowKeepsTheProcessStarted) {
