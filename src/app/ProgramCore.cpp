@@ -62,9 +62,7 @@ bool ProgramCore::open(int waitMs, QString* error) {
         QThread::msleep(100);
     }
     if (store_->unreadableCopy())
-        QTextStream(stderr) << printableText(
-                                   StoreNotice::unreadable(storeFile, *store_->unreadableCopy()))
-                            << "\n";
+        QTextStream(stderr) << printableText(StoreNotice::copyKept(*store_)) << "\n";
     for (const QString& copy : UnsavedCopies::copies(storeFile))
         QTextStream(stderr) << printableText(StoreNotice::unsavedCopy(copy)) << "\n";
     QString cloudError;

@@ -6,6 +6,7 @@
 #include "RequestMain.h"
 #include "TallybirdApp.h"
 #include "WindowChannel.h"
+#include "WindowLaunch.h"
 #include "intents/CommandLine.h"
 #include "intents/OpenListIntent.h"
 #include "intents/RequestClient.h"
@@ -17,6 +18,7 @@
 #include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QTextStream>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -98,9 +100,10 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
             return *handed;
         QTextStream(stderr) << error << "\n";
         // Started from a launcher there is no terminal to read the message: show it, unless
-        // nobody can see a window either, or a signal already asked the program to end.
+        // nobody can see a window either, a signal already asked the program to end, or a
+        // request that started it waits to say it.
         if (QGuiApplication::platformName() != QLatin1String("offscreen") &&
-            !QuitOnSignal::received())
+            !QuitOnSignal::received() && !WindowLaunch::awaited())
             QMessageBox::critical(nullptr, QStringLiteral("Tallybird"), error);
         return CommandLine::failed;
     }
@@ -116,6 +119,9 @@ int runWindow(Defaults& defaults, const CloudSetup& cloud, const QString& server
             hooks.windowShown(*program->window());
         if (hooks.programShown)
             hooks.programShown(*program);
+        // A request that started the window to show a list ends once the list is open, in
+        // the event loop's first turn.
+        QTimer::singleShot(0, program.get(), [] { WindowLaunch::shown(); });
         if (!QuitOnSignal::received())
             code = QCoreApplication::exec();
     }
@@ -145,6 +151,8 @@ bool mayOpenWindow(const CommandLineOptions& options) {
 } // namespace
 
 int run(int argc, char* argv[], const Hooks& hooks) {
+    // Taken before anything could start a program that would inherit it.
+    WindowLaunch::awaited();
     QStringList rawArguments;
     for (int i = 0; i < argc; ++i)
         rawArguments.append(QString::fromLocal8Bit(argv[i]));

@@ -1,6 +1,7 @@
 #include "RequestMain.h"
 
 #include "RequestHeap.h"
+#include "WindowLaunch.h"
 #include "cloud/CloudDevice.h"
 #include "intents/CommandLine.h"
 #include "intents/RequestChannel.h"
@@ -51,6 +52,38 @@ int becomeWindow(const char* programName, const QStringList& arguments) {
     const int error = errno;
     QTextStream(stderr) << "Tallybird could not start its window program "
                         << QFile::decodeName(program) << ": " << std::strerror(error) << "\n";
+    return CommandLine::failed;
+}
+
+// How long a request to show a list waits for the window it starts to show it: the window
+// itself waits up to ten seconds for the store.
+constexpr int windowShowsMs = 30'000;
+
+// Starts the window program on its own to show a list, and returns once it does (or could
+// not): the request's caller is not kept waiting while the window stays open.
+int launchWindow(const char* programName, const QStringList& arguments) {
+    const QString program = windowProgram();
+    const WindowLaunch::Outcome launched =
+        WindowLaunch::start(program, QByteArray(programName), arguments, windowShowsMs);
+    switch (launched.kind) {
+    case WindowLaunch::Outcome::Kind::shown:
+        return CommandLine::ok;
+    case WindowLaunch::Outcome::Kind::ended:
+        // It said why on the standard error it shared, or handed the list to a window that
+        // started meanwhile and ended with that one's answer.
+        if (launched.exitCode >= 0)
+            return launched.exitCode;
+        QTextStream(stderr) << "Tallybird's window ended before it showed the list.\n";
+        return CommandLine::failed;
+    case WindowLaunch::Outcome::Kind::notStarted:
+        QTextStream(stderr) << "Tallybird could not start its window program " << program << ": "
+                            << launched.error << "\n";
+        return CommandLine::failed;
+    case WindowLaunch::Outcome::Kind::timedOut:
+        break;
+    }
+    QTextStream(stderr) << "Tallybird's window did not show the list within "
+                        << windowShowsMs / 1000 << " seconds, and was asked to close.\n";
     return CommandLine::failed;
 }
 
@@ -144,9 +177,10 @@ int run(int argc, char* argv[]) {
             arguments << QStringLiteral("--profile") << *options.profile;
         if (options.cloud)
             arguments << QStringLiteral("--cloud") << *options.cloud;
-        if (requestedListID)
-            arguments << QStringLiteral("open") << QStringLiteral("--list-id") << *requestedListID;
-        return becomeWindow(argv[0], arguments);
+        if (!requestedListID)
+            return becomeWindow(argv[0], arguments);
+        arguments << QStringLiteral("open") << QStringLiteral("--list-id") << *requestedListID;
+        return launchWindow(argv[0], arguments);
     });
 }
 

@@ -11,7 +11,8 @@
 // The `tallybird` command. A request runs in this small process, which loads no window
 // libraries; a launch that opens the window replaces this process with the window program
 // (`tallybird-window`, beside it or in the library folder), so the window keeps the process id
-// the caller started.
+// the caller started. A request to show a list when no window runs starts the window program on
+// its own instead (WindowLaunch) and ends once the window shows the list.
 namespace RequestMain {
 
 // Runs the program until it is told to quit, with a request to open a list already set when one

@@ -1,11 +1,22 @@
+// Opening the container as this profile's device, and the id the device goes by.
 #include "CloudDevice.h"
 
+#include "platform/DurableFile.h"
 #include "platform/PrivateFolder.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QSysInfo>
+#include <QUuid>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace cloud {
 
@@ -17,37 +28,141 @@ QString CloudDevice::defaultContainerPath() {
     return QDir(dataHome).filePath(QStringLiteral("tallybird-cloud/container.sqlite"));
 }
 
-QString CloudDevice::deviceIDForFolder(const QString& dataFolder) {
+QString CloudDevice::keptIDFile(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("cloud-device-id"));
+}
+
+QString CloudDevice::folderPathID(const QString& dataFolder) {
     return QDir::cleanPath(QFileInfo(dataFolder).absoluteFilePath());
 }
 
-QString CloudDevice::deviceID(const QString& location, const QString& dataFolder) {
+QString CloudDevice::deviceID(const QString& location, const QString& keptID) {
     if (!Container::isServerLocation(location))
-        return deviceIDForFolder(dataFolder);
+        return keptID;
     QString machine = QString::fromLatin1(QSysInfo::machineUniqueId());
     if (machine.isEmpty())
         machine = QSysInfo::machineHostName();
-    return machine + QLatin1Char(':') + deviceIDForFolder(dataFolder);
+    return machine + QLatin1Char(':') + keptID;
+}
+
+namespace {
+
+// Far more than an id takes, and little enough to read whatever stands there.
+constexpr qint64 longestKeptFile = 4096;
+
+// About the profile's file, not the container: the container's usual words would mislead.
+CloudError keptIDError(const QString& file, const QString& why) {
+    CloudError error;
+    error.code = CloudError::Code::internalError;
+    error.message = QStringLiteral("The id of this device, kept in “%1”, %2.").arg(file, why);
+    return error;
+}
+
+// One line of printable text, as keep() writes it.
+std::optional<QString> idIn(const QByteArray& bytes) {
+    QByteArray line = bytes;
+    if (line.endsWith('\n'))
+        line.chop(1);
+    const QString id = QString::fromUtf8(line);
+    if (id.isEmpty() || id.toUtf8() != line)
+        return std::nullopt;
+    const bool printable = std::all_of(id.cbegin(), id.cend(), [](QChar c) {
+        return c.isPrint() && c.category() != QChar::Separator_Line &&
+               c.category() != QChar::Separator_Paragraph;
+    });
+    return printable ? std::optional(id) : std::nullopt;
+}
+
+// Keeps `id` in the folder unless an id is kept there already, and returns the one kept. The
+// file appears whole or not at all: it is written under a name of its own first and then
+// linked to its place, which a file already there refuses.
+Result<QString> keep(const QString& dataFolder, const QString& id) {
+    const QString file = CloudDevice::keptIDFile(dataFolder);
+    QString error;
+    if (!PrivateFolder::make(dataFolder, &error))
+        return keptIDError(file, QStringLiteral("cannot be made: %1").arg(error));
+    const QString draft = file + QStringLiteral(".") + QUuid::createUuid().toString(QUuid::Id128);
+    if (!DurableFile::replace(draft, (id + QLatin1Char('\n')).toUtf8(), &error))
+        return keptIDError(file, QStringLiteral("cannot be written: %1").arg(error));
+    const int linked =
+        ::link(QFile::encodeName(draft).constData(), QFile::encodeName(file).constData());
+    const int linkError = errno;
+    QFile::remove(draft);
+    if (linked != 0 && linkError != EEXIST)
+        return keptIDError(file, QStringLiteral("cannot be written: %1")
+                                     .arg(QString::fromLocal8Bit(std::strerror(linkError))));
+    // Another process of the same profile may have kept its own first: that one counts.
+    Result<std::optional<QString>> kept = CloudDevice::keptID(dataFolder);
+    if (!kept.ok())
+        return kept.error();
+    if (!kept.value())
+        return keptIDError(file, QStringLiteral("was gone as soon as it was written"));
+    return *kept.value();
+}
+
+} // namespace
+
+Result<std::optional<QString>> CloudDevice::keptID(const QString& dataFolder) {
+    const QString file = keptIDFile(dataFolder);
+    QString error;
+    const std::optional<QByteArray> bytes = RegularFile::read(file, &error, longestKeptFile);
+    if (!bytes) {
+        if (error.isEmpty())
+            return std::optional<QString>();
+        return keptIDError(file, QStringLiteral("cannot be read: %1").arg(error));
+    }
+    std::optional<QString> id = idIn(*bytes);
+    if (!id)
+        return keptIDError(file, QStringLiteral("is not one line of text"));
+    return id;
+}
+
+Result<QString> CloudDevice::deviceIDForProfile(Container& container, const QString& location,
+                                                const QString& dataFolder) {
+    Result<std::optional<QString>> kept = keptID(dataFolder);
+    if (!kept.ok())
+        return kept.error();
+    if (kept.value())
+        return deviceID(location, *kept.value());
+    // The first time this profile reaches a container since devices keep their id: one that
+    // knows it by its folder's path goes on knowing it so, signed in and synced as it was.
+    Result<std::vector<DeviceRow>> devices = container.devices();
+    if (!devices.ok())
+        return devices.error();
+    const QString oldName = folderPathID(dataFolder);
+    const bool known =
+        std::any_of(devices.value().cbegin(), devices.value().cend(),
+                    [&](const DeviceRow& row) { return row.id == deviceID(location, oldName); });
+    Result<QString> made =
+        keep(dataFolder, known ? oldName : QUuid::createUuid().toString(QUuid::WithoutBraces));
+    if (!made.ok())
+        return made.error();
+    return deviceID(location, made.value());
 }
 
 Result<CloudDevice> CloudDevice::open(const QString& location, const QString& dataFolder,
                                       int busyTimeoutMs) {
+    std::shared_ptr<Container> container;
     if (Container::isServerLocation(location)) {
-        auto container = Container::openServer(location, busyTimeoutMs);
-        if (!container.ok())
-            return container.error();
-        return CloudDevice(container.value(), deviceID(location, dataFolder));
+        auto opened = Container::openServer(location, busyTimeoutMs);
+        if (!opened.ok())
+            return opened.error();
+        container = opened.value();
+    } else {
+        const QFileInfo file(location);
+        // The container holds the person's lists: its folder is theirs alone.
+        if (!PrivateFolder::make(file.absolutePath()))
+            return CloudError::make(CloudError::Code::internalError,
+                                    QStringLiteral("Cannot create %1.").arg(file.absolutePath()));
+        auto opened = Container::openFile(file.absoluteFilePath(), busyTimeoutMs);
+        if (!opened.ok())
+            return opened.error();
+        container = opened.value();
     }
-    const QString& containerPath = location;
-    const QFileInfo file(containerPath);
-    // The container holds the person's lists: its folder is theirs alone.
-    if (!PrivateFolder::make(file.absolutePath()))
-        return CloudError::make(CloudError::Code::internalError,
-                                QStringLiteral("Cannot create %1.").arg(file.absolutePath()));
-    auto container = Container::openFile(file.absoluteFilePath(), busyTimeoutMs);
-    if (!container.ok())
-        return container.error();
-    return CloudDevice(container.value(), deviceIDForFolder(dataFolder));
+    Result<QString> id = deviceIDForProfile(*container, location, dataFolder);
+    if (!id.ok())
+        return id.error();
+    return CloudDevice(container, id.value());
 }
 
 Database CloudDevice::privateCloudDatabase() const {

@@ -6,26 +6,47 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace cloud {
 
-// This program's way into the cloud: one device (a data folder) of one container, a file or a
-// server. Two copies of the program with different data folders are two devices and sync with
-// each other.
+// This program's way into the cloud: one device (a profile's data folder) of one container, a
+// file or a server. Two copies of the program with different data folders are two devices and
+// sync with each other.
+//
+// A device goes by an id its profile keeps in its data folder (keptIDFile()), made the first
+// time the profile reaches a container: it names no path, so a container on a server that many
+// people reach learns nothing of their folders, and a profile folder that moves stays the same
+// device. Devices were once named by their folder's path; a profile that a container knows by
+// that name keeps it, and with it its sign-in and what it has synced.
 class CloudDevice {
 public:
     CloudDevice(std::shared_ptr<Container> container, QString deviceID);
 
     // "tallybird-cloud/container.sqlite" in the XDG data home; the same for every profile.
     static QString defaultContainerPath();
-    // A device is named by the absolute, clean path of its data folder.
-    static QString deviceIDForFolder(const QString& dataFolder);
-    // On a server that many machines reach, the folder's name is prefixed with this machine's
-    // id, so the same folder on two machines is two devices; in a file it is the folder alone.
-    static QString deviceID(const QString& location, const QString& dataFolder);
-    // Opens the container at `location` and names the device by its folder: a container file
-    // (made when needed), or a PostgreSQL server (a postgresql:// URI), which is connected to
-    // when first used.
+    // The file in a data folder that keeps the id of its device.
+    static QString keptIDFile(const QString& dataFolder);
+    // The id kept in `dataFolder`: absent when none is kept yet; an error when the file is
+    // there but cannot be read or holds no id.
+    static Result<std::optional<QString>> keptID(const QString& dataFolder);
+    // The id the device of the profile whose data folder is `dataFolder` goes by in
+    // `container`, at `location`: the one kept in the folder, or else one made and kept there
+    // now, which is the folder's old name (folderPathID()) when the container knows a device
+    // by it, and a new random id otherwise. Several processes asking at once for a profile
+    // that keeps none yet are all given the same.
+    static Result<QString> deviceIDForProfile(Container& container, const QString& location,
+                                              const QString& dataFolder);
+    // The name a device went by before its profile kept an id: the absolute, clean path of its
+    // data folder.
+    static QString folderPathID(const QString& dataFolder);
+    // A device's id in the container at `location`, from the id its profile keeps. On a server
+    // that many machines reach it is prefixed with this machine's id, so that one profile folder
+    // shared by two machines is two devices; in a file it is the kept id alone.
+    static QString deviceID(const QString& location, const QString& keptID);
+    // Opens the container at `location` and names the device by the id its profile keeps: a
+    // container file (made when needed), or a PostgreSQL server (a postgresql:// URI), which is
+    // connected to when first used, or at once when the profile keeps no id yet.
     static Result<CloudDevice> open(const QString& location, const QString& dataFolder,
                                     int busyTimeoutMs = Container::defaultBusyTimeoutMs);
 

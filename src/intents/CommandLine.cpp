@@ -472,8 +472,9 @@ CommandLineOptions parse(const QStringList& arguments) {
         QStringLiteral("dir"));
     const QCommandLineOption cloud(
         QStringLiteral("cloud"),
-        QStringLiteral("Sync through the cloud container <file> instead of the shared one."),
-        QStringLiteral("file"));
+        QStringLiteral("Sync through the cloud container <container> instead of the shared one: "
+                       "a container file, or a PostgreSQL server's postgresql:// address."),
+        QStringLiteral("container"));
     const QCommandLineOption list(QStringLiteral("list"),
                                   QStringLiteral("The list, by name as it would be said."),
                                   QStringLiteral("name"));

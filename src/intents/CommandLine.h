@@ -17,7 +17,7 @@ struct CommandLineOptions {
     bool help = false;
     bool version = false;
     std::optional<QString> profile;
-    std::optional<QString> cloud; // --cloud FILE: the cloud container to sync through
+    std::optional<QString> cloud; // --cloud: the container (a file or a postgresql:// URI)
     QString command;              // empty: run the program
     QStringList arguments;        // the words after the command
     std::optional<QString> listName;

@@ -9,6 +9,32 @@ QString StoreNotice::unreadable(const QString& storeFile, const QString& copy) {
         .arg(storeFile, copy);
 }
 
+QString StoreNotice::upgraded(const QString& storeFile, const QString& copy) {
+    return QStringLiteral("The store file “%1” was in an older layout and is upgraded to the "
+                          "current one; the file as it was is kept in “%2”.")
+        .arg(storeFile, copy);
+}
+
+QString StoreNotice::unknownMembers(const QString& storeFile, const QString& copy) {
+    return QStringLiteral("The store file “%1” holds data from a later Tallybird that this one "
+                          "does not read and leaves out when it saves; the file as it was is "
+                          "kept in “%2”.")
+        .arg(storeFile, copy);
+}
+
+QString StoreNotice::copyKept(const ListStore& store) {
+    const QString& copy = *store.unreadableCopy();
+    switch (store.fileCopyReason()) {
+    case ListStore::FileCopyReason::olderLayout:
+        return upgraded(store.fileURL(), copy);
+    case ListStore::FileCopyReason::unknownMembers:
+        return unknownMembers(store.fileURL(), copy);
+    case ListStore::FileCopyReason::unreadable:
+        break;
+    }
+    return unreadable(store.fileURL(), copy);
+}
+
 QString StoreNotice::unsavedKept(const QString& storeFile, const QString& copy) {
     return QStringLiteral("Your latest changes could not be saved to “%1”. They are kept in "
                           "“%2”.")
@@ -42,5 +68,5 @@ void StoreNotice::tell(const ListStore& store, const std::function<void(const QS
     if (store.openError() && store.lockError() != store.openError())
         notice(*store.openError());
     if (store.unreadableCopy())
-        notice(unreadable(store.fileURL(), *store.unreadableCopy()));
+        notice(copyKept(store));
 }

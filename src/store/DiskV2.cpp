@@ -78,6 +78,7 @@ DiskV1 DiskV1::decode(const QByteArray& bytes, Date now) {
     DiskV1 disk;
     disk.lists = elements<TBList>(required(document, "lists"), "lists", readList);
     disk.items = elements<TBItem>(required(document, "items"), "items", TBItem::fromJson);
+    disk.namesVersion = member(document, "version") != nullptr;
     return disk;
 }
 

@@ -52,6 +52,10 @@ struct DiskV2 {
     std::optional<QMap<QString, Tombstone>> tombstones;
     std::optional<QSet<QString>> dirtyTombstones;
     std::optional<QMap<QString, PendingZoneDeletion>> pendingZoneDeletions;
+    // Set by decode() when the file holds members this program does not read (written by a
+    // later build, at the top of the document or inside an element): the next save leaves
+    // them out. Never written.
+    bool holdsUnknownMembers = false;
 
     // Throws DecodeError when the bytes are not JSON, a required key is missing or any key
     // holds the wrong type. `now` is the creation time of a list element that has none. Bytes
@@ -86,6 +90,9 @@ struct DiskV2 {
 struct DiskV1 {
     QList<TBList> lists;
     QList<TBItem> items;
+    // Whether the document names a version: the first layout had none, so a document that
+    // does and still reads only as this layout is a damaged later one.
+    bool namesVersion = false;
 
     static DiskV1 decode(const QByteArray& bytes, Date now); // throws DecodeError
 };

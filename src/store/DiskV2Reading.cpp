@@ -7,6 +7,7 @@
 // still checked to be JSON).
 #include "DiskV2.h"
 #include "StoreFileBytes.h"
+#include "UnknownMembers.h"
 
 #include "platform/Base64.h"
 #include "platform/JsonRead.h"
@@ -233,8 +234,8 @@ QMap<QString, T> keyed(od::value& value, const char* what, Read read) {
 }
 
 // An item, read by the rules of TBItem::fromJson. A member that is null counts as absent,
-// which puts the default back.
-TBItem item(od::value& value) {
+// which puts the default back. `unknown` is set when the item holds a member it does not read.
+TBItem item(od::value& value, bool& unknown) {
     std::optional<QString> id;
     std::optional<QString> listID;
     std::optional<QString> text;
@@ -266,6 +267,7 @@ TBItem item(od::value& value) {
         } else if (key == "notes") {
             item.notes = present("notes") ? ::text(member, "notes") : QString();
         } else {
+            unknown = unknown || typeOf(member, "item") != Type::null;
             skip(member, "item");
         }
     });
@@ -277,6 +279,16 @@ TBItem item(od::value& value) {
     if (hasCompletedAt)
         item.completedAt = Date(completedAt);
     return item;
+}
+
+// Reads an element with its type's reader, setting `unknown` when writing the element again
+// would leave out a member of it.
+template <typename Read> auto noting(bool& unknown, Read read) {
+    return [&unknown, read](const Json& element) {
+        auto value = read(element);
+        unknown = unknown || UnknownMembers::dropped(element, value.toJson());
+        return value;
+    };
 }
 
 // The document's members, each kept (the last of equal keys) until all are read.
@@ -325,9 +337,15 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
         if (key == "version") {
             optional(members.version, value, "version", number);
         } else if (key == "lists") {
-            optional(members.lists, value, "lists", [now](od::value& v, const char* what) {
-                return elements<TBList>(
-                    v, what, [now](const Json& element) { return TBList::fromJson(element, now); });
+            optional(members.lists, value, "lists", [&](od::value& v, const char* what) {
+                return elements<TBList>(v, what, [&](const Json& element) {
+                    TBList list = TBList::fromJson(element, now);
+                    // A list's group name is read only where the file has no groups of its own.
+                    disk.holdsUnknownMembers =
+                        disk.holdsUnknownMembers ||
+                        UnknownMembers::dropped(element, list.toJson(), {"groupName"});
+                    return list;
+                });
             });
         } else if (key == "items") {
             optional(members.items, value, "items", [&](od::value& v, const char* what) {
@@ -338,7 +356,7 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
                 QString listID;
                 eachElement(elements, what, [&](od::value& element) {
                     releaseBefore(element.raw_json_token().data());
-                    items.append(item(element));
+                    items.append(item(element, disk.holdsUnknownMembers));
                     QString& read = items.last().listID;
                     if (read == listID)
                         read = listID;
@@ -375,17 +393,20 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
         } else if (key == "lastKnownUserRecordName") {
             optional(disk.lastKnownUserRecordName, value, "lastKnownUserRecordName", text);
         } else if (key == "identity") {
-            optional(disk.identity, value, "identity", [](od::value& v, const char* what) {
-                return UserIdentity::fromJson(elementJson(v, what));
+            optional(disk.identity, value, "identity", [&](od::value& v, const char* what) {
+                return noting(disk.holdsUnknownMembers,
+                              UserIdentity::fromJson)(elementJson(v, what));
             });
         } else if (key == "circles") {
-            optional(disk.circles, value, "circles", [](od::value& v, const char* what) {
-                return elements<TBCircle>(v, what, TBCircle::fromJson);
+            optional(disk.circles, value, "circles", [&](od::value& v, const char* what) {
+                return elements<TBCircle>(v, what,
+                                          noting(disk.holdsUnknownMembers, TBCircle::fromJson));
             });
         } else if (key == "aliases") {
-            optional(disk.aliases, value, "aliases", [](od::value& v, const char* what) {
-                return keyed<PersonAlias>(v, what, [what](od::value& element) {
-                    return PersonAlias::fromJson(elementJson(element, what));
+            optional(disk.aliases, value, "aliases", [&](od::value& v, const char* what) {
+                return keyed<PersonAlias>(v, what, [&](od::value& element) {
+                    return noting(disk.holdsUnknownMembers,
+                                  PersonAlias::fromJson)(elementJson(element, what));
                 });
             });
         } else if (key == "filings") {
@@ -398,21 +419,25 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
         } else if (key == "pendingItemDeletions") {
             optional(disk.pendingItemDeletions, value, "pendingItemDeletions", textSet);
         } else if (key == "tombstones") {
-            optional(disk.tombstones, value, "tombstones", [](od::value& v, const char* what) {
-                return keyed<Tombstone>(v, what, [what](od::value& element) {
-                    return Tombstone::fromJson(elementJson(element, what));
+            optional(disk.tombstones, value, "tombstones", [&](od::value& v, const char* what) {
+                return keyed<Tombstone>(v, what, [&](od::value& element) {
+                    return noting(disk.holdsUnknownMembers,
+                                  Tombstone::fromJson)(elementJson(element, what));
                 });
             });
         } else if (key == "dirtyTombstones") {
             optional(disk.dirtyTombstones, value, "dirtyTombstones", textSet);
         } else if (key == "pendingZoneDeletions") {
             optional(disk.pendingZoneDeletions, value, "pendingZoneDeletions",
-                     [](od::value& v, const char* what) {
-                         return keyed<PendingZoneDeletion>(v, what, [what](od::value& element) {
-                             return PendingZoneDeletion::fromJson(elementJson(element, what));
+                     [&](od::value& v, const char* what) {
+                         return keyed<PendingZoneDeletion>(v, what, [&](od::value& element) {
+                             return noting(disk.holdsUnknownMembers, PendingZoneDeletion::fromJson)(
+                                 elementJson(element, what));
                          });
                      });
         } else {
+            disk.holdsUnknownMembers =
+                disk.holdsUnknownMembers || typeOf(value, "store") != Type::null;
             skip(value, "store");
         }
     });

@@ -149,7 +149,16 @@ public:
     const std::optional<QString>& openError() const { return openError_; }
     // Where the bytes of a store file that could not be read in full are kept, once a copy of
     // them exists (taken at load, or at the latest before the first write over them).
+    // fileCopyReason() says what this store did not read of it.
     const std::optional<QString>& unreadableCopy() const { return unreadableCopy_; }
+    // Why the store file is copied aside before this store writes over it.
+    enum class FileCopyReason {
+        unreadable,     // it did not read in full: whatever did not read is lost at a save
+        olderLayout,    // an older layout, read in full and upgraded to the current one
+        unknownMembers, // the current layout holding members a later build wrote, which a save
+                        // leaves out
+    };
+    FileCopyReason fileCopyReason() const { return fileCopyReason_; }
     // Whether the file is there but could not be read (in full, or at all: a folder, no
     // permission) and no copy of it could be kept yet; nothing is written over it until one is.
     bool unreadableNotCopied() const { return copyBeforeWrite_; }
@@ -397,11 +406,14 @@ private:
     std::optional<QString> zoneMismatch(const ZoneRef& zone) const;
     std::optional<QString> recordMismatch(const RecordRef& record) const;
     DiskV2 snapshot() const;
-    // Keeps a copy of a file that did not read in full; false when the copy failed.
+    // Keeps a copy of a file that a save would change for the worse; false when the copy
+    // failed.
     bool keepUnreadableCopy();
     // The file is there but cannot be opened: a writing store never writes over it.
     void refuseUnopenedFile(const QString& error);
-    // The file did not read in full: it is copied aside before anything writes over it.
+    // The file would lose something at the first save (it did not read in full, is upgraded or
+    // holds members this program does not read): it is copied aside before anything writes
+    // over it.
     void copyAside();
     // The file comes from a newer program: this store changes nothing and never writes.
     void refuseNewerFile();
@@ -570,6 +582,7 @@ private:
     // kept aside before the first write over it.
     bool copyBeforeWrite_ = false;
     std::optional<QString> unreadableCopy_;
+    FileCopyReason fileCopyReason_ = FileCopyReason::unreadable;
     std::optional<QString> openError_;
     std::optional<QString> editRefusal_;
     bool lastSaveSucceeded_ = true;

@@ -79,8 +79,14 @@ void ListStore::load() {
         }
     }
     if (disk) {
-        if (disk->version > DiskV2::currentVersion)
+        if (disk->version > DiskV2::currentVersion) {
             refuseNewerFile();
+        } else if (disk->holdsUnknownMembers) {
+            // A later build's members that this one does not read would be gone at the first
+            // save: the file as it is stays beside it.
+            fileCopyReason_ = FileCopyReason::unknownMembers;
+            copyAside();
+        }
         adopt(*disk);
         disk.reset();
         // Encoded on the writer's thread while it has nothing to write: the first save then
@@ -106,6 +112,8 @@ void ListStore::load() {
     }
     try {
         const DiskV1 first = DiskV1::decode(bytes, now);
+        if (!newer && !first.namesVersion)
+            fileCopyReason_ = FileCopyReason::olderLayout;
         lists_ = first.lists;
         allItems_ = first.items;
         separateRepeatedItemIDs();

@@ -147,8 +147,10 @@ TEST_F(CatchUp, IsNeverDueWithSyncOffAndSaysWhyItCouldNotFetch) {
     EXPECT_TRUE(due());
 
     const auto container = cloud::Container::openFile(containerPath()).value();
-    ASSERT_FALSE(
-        container->setOffline(cloud::CloudDevice::deviceIDForFolder(AppPaths::dataDir()), true));
+    const cloud::Result<QString> device =
+        cloud::CloudDevice::deviceIDForProfile(*container, containerPath(), AppPaths::dataDir());
+    ASSERT_TRUE(device.ok());
+    ASSERT_FALSE(container->setOffline(device.value(), true));
     EXPECT_EQ(caughtUp(), 0);
     ASSERT_EQ(notes.size(), 1);
     EXPECT_TRUE(notes[0].startsWith("Tallybird could not sync")) << notes[0].toStdString();

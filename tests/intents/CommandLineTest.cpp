@@ -614,3 +614,16 @@ TEST(CommandLineParse, TheVoiceSettingsArgumentOpensTheWindowAsAnyLaunch) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommandLineHelp, SaysTheCloudOptionTakesAFileOrAServersAddress) {
+    const QString help = CommandLine::parse({"tallybird", "--help"}).helpText;
+    const QString option = help.section(QStringLiteral("--cloud"), 1).section(u'\n', 0, 2);
+    EXPECT_TRUE(option.startsWith(QStringLiteral(" <container>"))) << option.toStdString();
+    for (const char* kind : {"file", "postgresql://"})
+        EXPECT_TRUE(option.contains(QString::fromUtf8(kind))) << kind << "\n"
+                                                              << option.toStdString();
+}
+
+} // namespace

@@ -4,6 +4,7 @@
 #include "ProcessTestSupport.h"
 
 #include "intents/ExitCode.h"
+#include "store/UnreadableCopies.h"
 
 #include <functional>
 
@@ -62,6 +63,46 @@ TEST_F(OddProfileFiles, AStoreFileThatIsNoFileIsNamedAndNoRequestWaitsOnIt) {
         EXPECT_EQ(lists.code, ExitCode::unreachable) << "no lists were told as none";
         EXPECT_EQ(lists.out, QString());
         EXPECT_TRUE(lists.err.contains(said)) << lists.err.toStdString();
+    }
+}
+
+TEST_F(OddProfileFiles, AStoreFileCopiedAsideIsNamedWithWhatBecomesOfIt) {
+    struct Case {
+        const char* what;
+        QByteArray document;
+        const char* said; // before the copy's name
+    };
+    const Case cases[] = {
+        {"an older layout, upgraded", R"({"lists":[{"id":"L","name":"Groceries"}],"items":[]})",
+         "” was in an older layout and is upgraded to the current one; the file as it was is "
+         "kept in “"},
+        {"data from a later Tallybird",
+         R"({"version":3,"lists":[{"id":"L","name":"Groceries","shade":"teal"}],"items":[],)"
+         R"("dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})",
+         "” holds data from a later Tallybird that this one does not read and leaves out when "
+         "it saves; the file as it was is kept in “"},
+        {"a damaged file", R"({"version":3,"lists":[{"id":"L","name":"Groceries"}],"items":[]})",
+         "” could not be read in full; its contents are kept in “"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(storePath());
+        for (const QString& copy : UnreadableCopies::copies(storePath()))
+            QFile::remove(copy);
+        QFile file(storePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.document);
+        file.close();
+
+        const Typed added = ended({"add", "--list", "Groceries", "eggs"});
+        EXPECT_EQ(added.code, 0) << added.err.toStdString();
+        EXPECT_EQ(added.out, "Added eggs to Groceries.\n");
+        const QStringList copies = UnreadableCopies::copies(storePath());
+        ASSERT_EQ(copies.size(), 1);
+        EXPECT_EQ(added.err, "The store file “" + storePath() + c.said + copies.first() + "”.\n");
+        QFile copy(copies.first());
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+        EXPECT_EQ(copy.readAll(), c.document);
     }
 }
 

@@ -7,10 +7,16 @@
 #include "intents/RequestClient.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
 
 #include <memory>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 struct Typed {
     int code = -1;
@@ -77,4 +83,61 @@ protected:
     }
 
     std::unique_ptr<QProcess> program; // killed, if still running, when the test ends
+};
+
+// The process that listens on the request socket, by its id (0 when none does): a window that
+// a request started on its own is no child of the test.
+inline pid_t listeningProgram() {
+    QLocalSocket socket;
+    socket.connectToServer(RequestChannel::serverName());
+    if (!socket.waitForConnected(5'000))
+        return 0;
+    ucred peer{};
+    socklen_t size = sizeof peer;
+    const bool known =
+        ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0;
+    socket.abort();
+    return known ? peer.pid : 0;
+}
+
+// Whether the process is gone, or ended and waits for a parent that is not this process to
+// take its status.
+inline bool processGone(pid_t pid) {
+    if (::kill(pid, 0) != 0)
+        return true;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// A program this test started that is no child of it (a window a request started on its own):
+// ended, as a desktop session ends it, when the test is done with it, and killed should it not
+// end in time.
+class DetachedProgram {
+public:
+    explicit DetachedProgram(pid_t pid) : pid_(pid) {}
+    DetachedProgram(const DetachedProgram&) = delete;
+    DetachedProgram& operator=(const DetachedProgram&) = delete;
+    ~DetachedProgram() { end(); }
+
+    pid_t pid() const { return pid_; }
+    // True when it ended within the time given.
+    bool end(int timeoutMs = 30'000) {
+        if (pid_ <= 0)
+            return true;
+        ::kill(pid_, SIGTERM);
+        const QDeadlineTimer deadline(timeoutMs);
+        while (!processGone(pid_) && !deadline.hasExpired())
+            QThread::msleep(20);
+        const bool ended = processGone(pid_);
+        if (!ended)
+            ::kill(pid_, SIGKILL);
+        pid_ = 0;
+        return ended;
+    }
+
+private:
+    pid_t pid_;
 };

@@ -2,11 +2,14 @@
 // without a running program that holds the store.
 #include "ProcessTestSupport.h"
 
+#include "intents/CommandLine.h"
 #include "intents/StoreTurn.h"
 #include "store/StoreLocation.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace {
 
@@ -122,13 +125,63 @@ TEST_F(ProgramProcess, OpeningAListAsksTheRunningProgram) {
     stopProgram();
 }
 
-TEST_F(ProgramProcess, OpeningWithNoProgramStartsItWithTheRequestSet) {
-    startProgram({"open", "--list", "Groceries"});
-    // The program it became answers requests like any other.
+TEST_F(ProgramProcess, OpeningWithNoProgramStartsTheWindowOnItsOwnAndEndsOnceItShowsTheList) {
+    // As a script would ask: the shell waits for the request's output to end as well as for
+    // the request, so a window that kept either would hold it up.
+    QProcess script;
+    script.start(QStringLiteral("/bin/sh"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("out=$(\"$0\" --profile \"$1\" --cloud \"$2\" open --list "
+                                 "Groceries); echo \"$? [$out]\""),
+                  QStringLiteral(TALLYBIRD_EXECUTABLE), dir.path(), cloudFile()});
+    script.closeWriteChannel();
+    const bool ended = script.waitForFinished(60'000);
+    if (!ended)
+        script.kill();
+    // The window runs on, in a session of its own, showing the list, and answers requests
+    // like any other; it is ended when the test is, whatever happens.
+    DetachedProgram window(listeningProgram());
+    const QString said = QString::fromUtf8(script.readAllStandardError());
+    ASSERT_TRUE(ended) << "the request waited on the window";
+    EXPECT_EQ(script.readAllStandardOutput(), "0 []\n") << said.toStdString();
+    ASSERT_GT(window.pid(), 0) << "no window answers";
+    EXPECT_EQ(::getsid(window.pid()), window.pid());
+    // The list it opened is remembered in the profile's settings, which the window writes.
+    const auto opened = [this] {
+        QFile settings(dir.filePath(QStringLiteral("defaults.json")));
+        if (!settings.open(QIODevice::ReadOnly))
+            return QString();
+        return QJsonDocument::fromJson(settings.readAll())
+            .object()
+            .value(QStringLiteral("lastOpenedList"))
+            .toString();
+    };
+    const QDeadlineTimer deadline(10'000);
+    while (opened() != groceries && !deadline.hasExpired())
+        QThread::msleep(50);
+    EXPECT_EQ(opened(), groceries);
     const Typed added = run({"add", "--list", "Groceries", "eggs"});
     EXPECT_EQ(added.out, QStringLiteral("Added eggs to Groceries.\n"));
-    stopProgram();
+    EXPECT_TRUE(window.end()) << "the window ended as a desktop session ends it";
     EXPECT_EQ(itemTexts(groceries), QStringList({"Oat milk", "oat milk", "eggs"}));
+}
+
+TEST_F(ProgramProcess, OpeningWhenTheWindowCannotStartSaysWhyAndFailsInTime) {
+    // Another process holds the store for longer than the window waits for it.
+    auto holder = openStore();
+    ASSERT_TRUE(holder->canWrite());
+    QProcess request;
+    launch(request, {"open", "--list", "Groceries"});
+    request.closeWriteChannel();
+    const bool ended = request.waitForFinished(60'000);
+    if (!ended)
+        request.kill();
+    ASSERT_TRUE(ended) << "the request waited past its time";
+    EXPECT_EQ(request.exitCode(), CommandLine::failed);
+    const QString said = QString::fromUtf8(request.readAllStandardError());
+    EXPECT_TRUE(said.contains(QStringLiteral("in use"))) << said.toStdString();
+    const DetachedProgram left(listeningProgram());
+    EXPECT_EQ(left.pid(), 0) << "no window was left behind";
 }
 
 TEST_F(ProgramProcess, ARequestLoadsNoWindowLibrariesAndTheWindowKeepsTheProcessStarted) {

@@ -15,8 +15,10 @@ protected:
     void setOffline(const QString& profile, bool offline) {
         auto container = cloud::Container::openFile(cloudFile());
         ASSERT_TRUE(container.ok());
-        ASSERT_FALSE(
-            container.value()->setOffline(cloud::CloudDevice::deviceIDForFolder(profile), offline));
+        const cloud::Result<QString> device =
+            cloud::CloudDevice::deviceIDForProfile(*container.value(), cloudFile(), profile);
+        ASSERT_TRUE(device.ok());
+        ASSERT_FALSE(container.value()->setOffline(device.value(), offline));
     }
 
     // Runs a command that must succeed silently and returns what it said.

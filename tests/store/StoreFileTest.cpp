@@ -180,6 +180,88 @@ TEST_F(StoreTest, LayoutsThatAreNotCurrentFallBackAsDescribed) {
     }
 }
 
+TEST_F(StoreTest, AFileASaveWouldChangeForTheWorseIsCopiedAsideFirstAndSaysWhy) {
+    using Reason = ListStore::FileCopyReason;
+    // A store of the current layout with `extra` members (each with its comma first) at the
+    // top, and lists, items and the rest as given.
+    const auto current = [](const char* extra, const char* lists = "[]", const char* items = "[]") {
+        return QByteArray(R"({"version":3,"lists":)") + lists + R"(,"items":)" + items +
+               R"(,"dirtyLists":{},"dirtyItems":{},"archivedRecords":{})" + extra + "}";
+    };
+    struct Case {
+        const char* what;
+        QByteArray document;
+        std::optional<Reason> copied; // absent: no copy is needed
+    };
+    const Case cases[] = {
+        {"the first layout", R"({"lists":[{"id":"L","name":"n"}],"items":[]})",
+         Reason::olderLayout},
+        {"the current layout without a required member", R"({"version":3,"lists":[],"items":[]})",
+         Reason::unreadable},
+        {"not JSON", "{lists:", Reason::unreadable},
+        {"a member of the document", current(R"(,"reminders":{"I":[1,2]})"),
+         Reason::unknownMembers},
+        {"a member of an item",
+         current("", "[]", R"([{"id":"I","listID":"L","text":"t","priority":"high"}])"),
+         Reason::unknownMembers},
+        {"a member of a list", current("", R"([{"id":"L","name":"n","shade":"teal"}])"),
+         Reason::unknownMembers},
+        {"a member of a circle's person",
+         current(R"(,"circles":[{"id":"C","name":"c","order":0,)"
+                 R"("members":[{"id":"P","name":"p","birthday":"05-01"}]}])"),
+         Reason::unknownMembers},
+        {"a member of a name kept for someone",
+         current(R"(,"aliases":{"P":{"personID":"P","handles":[],"pronouns":"they"}})"),
+         Reason::unknownMembers},
+        {"a member of the identity",
+         current(R"(,"identity":{"knownRecordNames":["_me"],"byScope":{},"since":1})"),
+         Reason::unknownMembers},
+        {"a member of a tombstone",
+         current(R"(,"tombstones":{"I":{"listID":"L","deletedAt":5,"by":"_me"}})"),
+         Reason::unknownMembers},
+        {"a member of a pending zone deletion",
+         current(R"(,"pendingZoneDeletions":{"L":{"listID":"L","isShared":false,"at":2}})"),
+         Reason::unknownMembers},
+        {"every member this program reads",
+         current(
+             R"(,"circles":[],"aliases":{},"filings":{},"tombstones":{"I":)"
+             R"({"listID":"L","deletedAt":5}},"identity":{"knownRecordNames":[],"byScope":{}})"),
+         std::nullopt},
+        {"unknown members that are null",
+         current(R"(,"reminders":null)", R"([{"id":"L","name":"n","shade":null}])",
+                 R"([{"id":"I","listID":"L","text":"t","priority":null}])"),
+         std::nullopt},
+        {"a list's group name where the file keeps groups of its own",
+         current(R"(,"filings":{"L":"Home"})", R"([{"id":"L","name":"n","groupName":"Old"}])"),
+         std::nullopt},
+        {"a newer version's members, never written over",
+         R"({"version":7,"lists":[],"items":[],"dirtyLists":{},"dirtyItems":{},)"
+         R"("archivedRecords":{},"reminders":{}})",
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path());
+        for (const QString& copy : UnreadableCopies::copies(path()))
+            QFile::remove(copy);
+        writeFile(c.document);
+        auto store = open();
+        ASSERT_EQ(store->unreadableCopy().has_value(), c.copied.has_value());
+        if (!c.copied)
+            continue;
+        EXPECT_EQ(store->fileCopyReason(), *c.copied);
+        // The copy is taken at load, so that it can be named at once, and still holds the
+        // file as it was once the store has written over it.
+        store->addList("New");
+        store->flushSaves();
+        EXPECT_NE(fileBytes(), c.document);
+        QFile copy(*store->unreadableCopy());
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+        EXPECT_EQ(copy.readAll(), c.document);
+        EXPECT_EQ(UnreadableCopies::copies(path()).size(), 1);
+    }
+}
+
 TEST_F(StoreTest, GroupNamesMoveOffTheListEntries) {
     writeFile(R"({"version":3,"lists":[{"id":"A","name":"a","groupName":"  Home \n"},
                   {"id":"B","name":"b","groupName":""},{"id":"C","name":"c"}],

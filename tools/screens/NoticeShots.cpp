@@ -1,8 +1,9 @@
 // Gallery pictures of the notice about the store file: the window whose saves fail (a folder
 // stands where the store file should be), the window showing lists from a newer Tallybird, the
 // window whose sync could not reach its server, and the band alone for each trouble it tells
-// of, for changes kept in a file of their own when the program last ended, for a sync that
-// could not be done, and for a settings file moved aside.
+// of (a store file copied aside because it did not read in full, was upgraded or holds a later
+// build's data among them), for changes kept in a file of their own when the program last
+// ended, for a sync that could not be done, and for a settings file moved aside.
 #include "GalleryShot.h"
 #include "NoUpdates.h"
 
@@ -73,6 +74,21 @@ void unreadableFile(const QString& file) {
     QFile bytes(file);
     if (bytes.open(QIODevice::WriteOnly))
         bytes.write("{\"version\": 2, \"lists\": [");
+}
+
+// A store file of the first layout, which is upgraded; the file as it was is copied aside.
+void olderLayoutFile(const QString& file) {
+    QFile bytes(file);
+    if (bytes.open(QIODevice::WriteOnly))
+        bytes.write(R"({"lists":[{"id":"L","name":"Groceries"}],"items":[]})");
+}
+
+// A store file of this layout holding a field a later Tallybird wrote.
+void laterBuildsFile(const QString& file) {
+    QFile bytes(file);
+    if (bytes.open(QIODevice::WriteOnly))
+        bytes.write(R"({"version":3,"lists":[{"id":"L","name":"Groceries","shade":"teal"}],)"
+                    R"("items":[],"dirtyLists":{},"dirtyItems":{},"archivedRecords":{}})");
 }
 
 // Changes the program could not save when it last ended, kept beside the store file.
@@ -151,6 +167,8 @@ QWidget* bands() {
     auto* failing = new TroubledStore(folderInstead, column);
     failing->change();
     auto* copied = new TroubledStore(unreadableFile, column);
+    auto* upgraded = new TroubledStore(olderLayoutFile, column);
+    auto* later = new TroubledStore(laterBuildsFile, column);
     auto* held = new TroubledStore([](const QString&) {}, column);
     // A second store of the same file is refused the lock the first one holds.
     auto* refused = new TroubledStore([](const QString&) {}, column, held->store->fileURL());
@@ -159,7 +177,8 @@ QWidget* bands() {
     auto* offline = new TroubledStore([](const QString&) {}, column);
     offline->notice->syncEnded(offlineReason);
     auto* settings = new TroubledStore(column);
-    for (TroubledStore* sample : {failing, copied, refused, kept, newer, offline, settings})
+    for (TroubledStore* sample :
+         {failing, copied, upgraded, later, refused, kept, newer, offline, settings})
         layout->addWidget(new StoreNoticeBanner(*sample->notice, column));
     return column;
 }

@@ -36,7 +36,9 @@ const char* const usage = R"(usage: tallybird-cloud [--cloud FILE|URI] COMMAND [
   clear-faults
   list [OWNER ZONE]                       what is stored, or the records of one zone
 
-DEVICE is a profile folder, or "default" for the folder used without --profile.
+DEVICE is a profile folder, or "default" for the folder used without --profile: the device
+the program is with that profile, by the id the profile keeps (made and kept there, as the
+program would, when it keeps none yet).
 FILE defaults to the shared container in the XDG data home. URI names a PostgreSQL server's
 database (postgresql://ROLE@HOST:PORT/DATABASE); the password comes from ~/.pgpass,
 PGPASSWORD or a service file, as for every libpq program. On a server, every role acts within
@@ -51,12 +53,12 @@ struct UsageError {
 // The container the tool works on, for naming devices the way the program does.
 QString location;
 
-QString deviceID(const QString& argument) {
+// The profile's data folder a DEVICE argument names.
+QString dataFolder(const QString& argument) {
     if (argument == QLatin1String("default"))
-        return CloudDevice::deviceID(
-            location, QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-                          .filePath(QStringLiteral("tallybird")));
-    return CloudDevice::deviceID(location, argument);
+        return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+            .filePath(QStringLiteral("tallybird"));
+    return argument;
 }
 
 ParticipantPermission permissionArgument(const QString& text) {
@@ -119,10 +121,18 @@ public:
                  return error;
              }},
             {"devices", [&] { return listDevices(); }},
-            {"sign-in", [&] { return c.signIn(deviceID(a[0]), a[1]); }},
-            {"sign-out", [&] { return c.signOut(deviceID(a[0])); }},
-            {"offline", [&] { return c.setOffline(deviceID(a[0]), true); }},
-            {"online", [&] { return c.setOffline(deviceID(a[0]), false); }},
+            {"sign-in",
+             [&] { return onDevice(a[0], [&](const QString& d) { return c.signIn(d, a[1]); }); }},
+            {"sign-out",
+             [&] { return onDevice(a[0], [&](const QString& d) { return c.signOut(d); }); }},
+            {"offline",
+             [&] {
+                 return onDevice(a[0], [&](const QString& d) { return c.setOffline(d, true); });
+             }},
+            {"online",
+             [&] {
+                 return onDevice(a[0], [&](const QString& d) { return c.setOffline(d, false); });
+             }},
             {"share", [&] { return c.shareZone(a[0], a[1], a[2], permissionArgument(a[3])); }},
             {"accept", [&] { return c.acceptShare(a[0], a[1], a[2]); }},
             {"permission",
@@ -138,6 +148,17 @@ public:
     }
 
 private:
+    // Runs `act` on the device of the profile a DEVICE argument names.
+    std::optional<CloudError>
+    onDevice(const QString& argument,
+             const std::function<std::optional<CloudError>(const QString& device)>& act) {
+        const Result<QString> device =
+            CloudDevice::deviceIDForProfile(c, location, dataFolder(argument));
+        if (!device.ok())
+            return device.error();
+        return act(device.value());
+    }
+
     // A password is never taken on a command line, where others may see it: psql asks for it
     // and sends only its hash.
     static QString passwordAdvice(const QString& name) {
@@ -187,7 +208,7 @@ private:
                 throw UsageError{QStringLiteral("%1 needs a value before the code.").arg(option)};
             const QString value = a.takeFirst();
             if (option == QLatin1String("--device")) {
-                device = deviceID(value);
+                device = value;
             } else if (option == QLatin1String("--records")) {
                 pattern = value;
             } else if (option == QLatin1String("--times")) {
@@ -208,7 +229,10 @@ private:
                     .arg(a.value(0))};
         if (times == -2)
             times = pattern.isEmpty() ? 1 : -1;
-        return c.injectFault(device, pattern, *code, times);
+        if (device.isEmpty())
+            return c.injectFault(device, pattern, *code, times);
+        return onDevice(
+            device, [&](const QString& id) { return c.injectFault(id, pattern, *code, times); });
     }
 
     std::optional<CloudError> list() {

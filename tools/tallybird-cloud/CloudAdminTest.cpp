@@ -1,5 +1,7 @@
 #include "CloudAdmin.h"
 
+#include "cloud/CloudDevice.h"
+
 #include "support/PostgresTestServer.h"
 
 #include <QTemporaryDir>
@@ -82,6 +84,28 @@ TEST_F(CloudAdminTest, UsersAndDevicesAreKeptInTheContainer) {
     ASSERT_EQ(run({"online", device}).status, 0);
     ASSERT_EQ(run({"sign-out", device}).status, 0);
     EXPECT_FALSE(run({"devices"}).out.contains("ann\t"));
+}
+
+TEST_F(CloudAdminTest, AProfileFolderNamesTheDeviceTheProgramIsWithThatProfile) {
+    ASSERT_EQ(run({"create-user", "ann"}).status, 0);
+    // Signed in before the program ever ran with the profile, and after.
+    const QString before = dir.filePath("home/ann/profile");
+    const QString after = dir.filePath("home/bob/profile");
+    auto program = cloud::CloudDevice::open(dir.filePath("container.sqlite"), after);
+    ASSERT_TRUE(program.ok());
+    for (const QString& profile : {before, after}) {
+        SCOPED_TRACE(profile.toStdString());
+        ASSERT_EQ(run({"sign-in", profile, "ann"}).status, 0);
+        ASSERT_EQ(run({"offline", profile}).status, 0);
+        auto device = cloud::CloudDevice::open(dir.filePath("container.sqlite"), profile);
+        ASSERT_TRUE(device.ok());
+        EXPECT_EQ(device.value().container()->currentUser(device.value().deviceID()).value(),
+                  QStringLiteral("ann"));
+        const AdminRun devices = run({"devices"});
+        EXPECT_TRUE(devices.out.contains(device.value().deviceID() + "\tann\toffline\n"))
+            << devices.out.toStdString();
+        EXPECT_FALSE(devices.out.contains(dir.path())) << "a device names no folder";
+    }
 }
 
 TEST_F(CloudAdminTest, RefusalsExitWithOne) {

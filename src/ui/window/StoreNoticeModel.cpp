@@ -55,6 +55,23 @@ bool StoreNoticeModel::quitAsksFirst() const {
     return store_.holdsUnsavedChanges() && !store_.lockError();
 }
 
+namespace {
+
+// The title while the copy kept of the store file is the most pressing thing to tell.
+QString copyTitle(ListStore::FileCopyReason reason) {
+    switch (reason) {
+    case ListStore::FileCopyReason::olderLayout:
+        return QStringLiteral("Your lists were upgraded");
+    case ListStore::FileCopyReason::unknownMembers:
+        return QStringLiteral("Your lists hold data this Tallybird does not read");
+    case ListStore::FileCopyReason::unreadable:
+        break;
+    }
+    return QStringLiteral("Your lists could not be read in full");
+}
+
+} // namespace
+
 void StoreNoticeModel::refresh() {
     const QString file = store_.fileURL();
     const bool failing = !store_.lastSaveSucceeded();
@@ -82,9 +99,9 @@ void StoreNoticeModel::refresh() {
         if (title.isEmpty())
             title = QStringLiteral("Your lists could not be read");
     } else if (store_.unreadableCopy()) {
-        paragraphs.append(StoreNotice::unreadable(file, *store_.unreadableCopy()));
+        paragraphs.append(StoreNotice::copyKept(store_));
         if (title.isEmpty())
-            title = QStringLiteral("Your lists could not be read in full");
+            title = copyTitle(store_.fileCopyReason());
     }
     for (const QString& copy : unsavedCopies_)
         paragraphs.append(StoreNotice::unsavedCopy(copy));

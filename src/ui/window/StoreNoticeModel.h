@@ -10,13 +10,14 @@ class ListStore;
 
 // What the window tells of trouble with the store file, from what the store signals and holds:
 // saves that fail (until one succeeds again), a lock refused or taken over, a store file that
-// could not be read in full (with where its copy is kept) or not at all, a store file from a
-// newer Tallybird that is only shown, and the files where changes that could not be saved were
-// kept when the program last ended (UnsavedCopies, as they were when the window opened); a sync
-// pass that could not be done, as its owner reports it (syncEnded()); and, least pressing, a
-// settings file (the store's defaults()) that could not be read and was moved aside, whenever
-// that is found. It keeps every text of the notice and of the question asked before quitting
-// would throw changes away, and offers the retry. Main thread only; the store outlives it.
+// could not be read in full, was upgraded or holds data a later build wrote (with where its
+// copy is kept) or could not be read at all, a store file from a newer Tallybird that is only
+// shown, and the files where changes that could not be saved were kept when the program last
+// ended (UnsavedCopies, as they were when the window opened); a sync pass that could not be
+// done, as its owner reports it (syncEnded()); and, least pressing, a settings file (the store's
+// defaults()) that could not be read and was moved aside, whenever that is found. It keeps every
+// text of the notice and of the question asked before quitting would throw changes away, and
+// offers the retry. Main thread only; the store outlives it.
 class StoreNoticeModel : public QObject {
     Q_OBJECT
 public:

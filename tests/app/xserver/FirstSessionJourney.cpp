@@ -952,6 +952,17 @@ bool findTheUnreadableSettingsNamedInTheNotice(Session& s) {
                             "the notice of a settings file moved aside, naming where it went");
 }
 
+// --- A store file of an older layout: upgraded, and its copy named in the window ---
+
+bool findTheUpgradeAndItsCopyNamedInTheNotice(Session& s) {
+    return waitForTheNotice(s, QStringLiteral("Your lists were upgraded"),
+                            "was in an older layout and is upgraded",
+                            "the notice of a store upgraded, naming its copy") &&
+           waitForTheNotice(s, QStringLiteral("Your lists were upgraded"), "store.json.unreadable-",
+                            "the notice naming where the copy is") &&
+           s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open at launch");
+}
+
 // --- A store file from a newer Tallybird: shown, never changed ---
 
 bool findTheNewerStoreShownViewOnly(Session& s) {
@@ -1414,6 +1425,10 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"see the stars go when the list is made read-only",
            seeTheStarsGoWhenTheListIsMadeReadOnly},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"older layout",
+         {{"find the upgrade and its copy named in the notice",
+           findTheUpgradeAndItsCopyNamedInTheNotice},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"unreadable settings",
          {{"find the settings file moved aside named in the notice",
            findTheUnreadableSettingsNamedInTheNotice},
@@ -1577,6 +1592,30 @@ TEST_F(FirstSessionJourney, AnotherPersonsListFollowsItsRightsWhileOpenAndIsHear
 
     const auto [code, said] = launch("shared");
     EXPECT_EQ(code, 0) << said.toStdString();
+}
+
+TEST_F(FirstSessionJourney, AStoreOfAnOlderLayoutIsUpgradedAndItsCopyNamed) {
+    const QByteArray older =
+        R"({"lists":[{"id":"0C5A3D9E-1111-4222-8333-944455556666","name":"Groceries"}],)"
+        R"("items":[{"id":"1C5A3D9E-1111-4222-8333-944455556666",)"
+        R"("listID":"0C5A3D9E-1111-4222-8333-944455556666","text":"Oat milk"}]})";
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("profile")));
+    QFile file(dir.filePath("profile/store.json"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(older);
+    file.close();
+
+    const auto [code, said] = launch("older layout");
+    EXPECT_EQ(code, 0) << said.toStdString();
+    EXPECT_TRUE(said.contains("was in an older layout and is upgraded")) << said.toStdString();
+    EXPECT_FALSE(said.contains("could not be read in full")) << said.toStdString();
+    const QStringList kept =
+        QDir(dir.filePath("profile")).entryList({"store.json.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1) << said.toStdString();
+    QFile copy(dir.filePath("profile/" + kept.first()));
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), older);
+    EXPECT_TRUE(type({"read", "--list", "Groceries", "--yes"}).contains("Oat milk"));
 }
 
 TEST_F(FirstSessionJourney, ASettingsFileThatCannotBeReadIsMovedAsideAndSaid) {

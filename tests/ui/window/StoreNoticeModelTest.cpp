@@ -116,6 +116,21 @@ TEST_F(StoreNoticeModelTest, TroubleFoundWhenTheStoreOpensIsToldAtOnce) {
              f.write("{ not a store");
          },
          "Your lists could not be read in full", ".unreadable-", false},
+        {"a file of an older layout, upgraded and its copy kept",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(R"({"lists":[],"items":[]})");
+         },
+         "Your lists were upgraded", "older layout", false},
+        {"a file holding data from a later Tallybird, its copy kept",
+         [](const QString& file) {
+             QFile f(file);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write(R"({"version":3,"lists":[],"items":[],"dirtyLists":{},"dirtyItems":{},)"
+                     R"("archivedRecords":{},"reminders":[]})");
+         },
+         "Your lists hold data this Tallybird does not read", ".unreadable-", false},
         {"a folder in place of the file",
          [](const QString& file) { ASSERT_TRUE(QDir().mkpath(file)); },
          "Your changes are not being saved", "cannot be opened", false},
