@@ -57,8 +57,10 @@ protected:
     void setOffline(bool offline) {
         const auto container = cloud::Container::openFile(cloudPath());
         ASSERT_TRUE(container.ok());
-        ASSERT_FALSE(container.value()->setOffline(
-            cloud::CloudDevice::deviceIDForFolder(AppPaths::dataDir()), offline));
+        const auto device = cloud::CloudDevice::deviceIDForProfile(*container.value(), cloudPath(),
+                                                                   AppPaths::dataDir());
+        ASSERT_TRUE(device.ok());
+        ASSERT_FALSE(container.value()->setOffline(device.value(), offline));
     }
     // A request typed in a terminal while the program runs; the program answers it meanwhile.
     void request(const QStringList& words) {
