@@ -1,11 +1,12 @@
 // Sync through the cloud container on a PostgreSQL server over the loopback port, each person
 // connecting as their own role with a password (scram-sha-256) from a password file: the first
 // upload of 10,000 items, an edit's round trip from one device's pass to another device's store,
-// the look a request takes before it catches up (beside the same look at a container file), and
-// 50 devices of 10 people syncing at once for a minute, each in a process of its own.
+// what a command-line request pays (beside the same request on a container file), and 50
+// devices of 10 people syncing at once for a minute, each in a process of its own.
 //
-// The server is a throw-away one that scripts/pg-cluster starts and removes, unless
-// TALLYBIRD_BENCH_POSTGRES names the folder of one already started that way.
+// The server is a throw-away one that scripts/pg-cluster starts and removes, with the server's
+// own settings (every commit flushed to the disk), unless TALLYBIRD_BENCH_POSTGRES names the
+// folder of one already started that way.
 #include "cloud/CloudDevice.h"
 #include "platform/Defaults.h"
 #include "sync/CloudSync.h"
@@ -64,6 +65,7 @@ public:
         info_ = qEnvironmentVariable("TALLYBIRD_BENCH_POSTGRES");
         if (info_.isEmpty()) {
             info_ = dir_.filePath("server");
+            qputenv("TALLYBIRD_PG_DURABLE", "1");
             own_ = QProcess::execute(TALLYBIRD_PG_CLUSTER_SCRIPT, {"start", info_}) == 0;
             if (!own_)
                 qFatal("the benchmark's server did not start");
@@ -233,23 +235,45 @@ void BM_ServerEditRoundTrip(benchmark::State& state) {
     }
 }
 
-// What a request does before it decides to catch up: open the container and read its mark.
-// Arg 0: a container file; 1: the server over the loopback port, with a password; 2: the
-// server over its Unix socket, trusted (what the connection's handshake costs).
-void BM_CatchUpLook(benchmark::State& state) {
+// What a command-line request pays on a server beside a container file, run as the real program
+// with no window open: `lists` (the look whether to catch up, with nothing new to take in) and
+// `add` (that look, the change and its sync pass). Arg 0: a container file; 1: the server over
+// the loopback port, with a password. Arg 1: 0 lists, 1 add. The profile has synced its 1,000
+// items first. TALLYBIRD_BENCH_PROGRAM names another build of the program to measure, for a
+// figure before a change.
+void BM_Request(benchmark::State& state) {
     QTemporaryDir dir;
     QString location = dir.filePath("container.sqlite");
-    if (state.range(0) > 0)
-        location = server().uri(server().database({"ann"}), "ann", state.range(0) == 1);
+    if (state.range(0) == 1)
+        location = server().uri(server().database({"ann"}), "ann");
     const QString folder = dir.filePath("profile");
-    for (auto _ : state) {
-        auto device = cloud::CloudDevice::open(location, folder, 100);
-        auto mark = device.value().container()->changeMark(device.value().deviceID());
-        if (!mark.ok())
-            state.SkipWithError(qPrintable(mark.error().message));
+    {
+        Profile profile(location, folder);
+        profile.fill(1000);
+        if (auto error = profile.syncNow())
+            qFatal("%s", qPrintable(error->message));
     }
-    const char* const labels[] = {"file", "server, loopback", "server, socket"};
-    state.SetLabel(labels[state.range(0)]);
+    const bool adds = state.range(1) == 1;
+    int added = 0;
+    const auto run = [&] {
+        QProcess request;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_RUNTIME_DIR", dir.path());
+        request.setProcessEnvironment(environment);
+        QStringList words{"--profile", folder, "--cloud", location};
+        words << (adds ? QStringList{"add", "--list", "List 3", QString("bread %1").arg(added++)}
+                       : QStringList{"lists"});
+        const QString other = qEnvironmentVariable("TALLYBIRD_BENCH_PROGRAM");
+        request.start(other.isEmpty() ? QStringLiteral(TALLYBIRD_EXECUTABLE) : other, words);
+        request.waitForFinished(60'000);
+        if (request.exitCode() != 0 || !request.readAllStandardError().isEmpty())
+            state.SkipWithError("the request failed or said something on standard error");
+    };
+    run(); // catches up on what the bench's own profile sent
+    for (auto _ : state)
+        run();
+    const char* const containers[] = {"file", "server, loopback"};
+    state.SetLabel(std::string(containers[state.range(0)]) + (adds ? ", add" : ", lists"));
 }
 
 // --- 50 devices of 10 people at once ---
@@ -361,7 +385,7 @@ void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
 BENCHMARK(BM_ServerFirstUpload)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ServerContainerUpload)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ServerEditRoundTrip)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(30);
-BENCHMARK(BM_CatchUpLook)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(50);
+BENCHMARK(BM_Request)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_ServerFiftyDevicesForAMinute)->Arg(60)->Unit(benchmark::kSecond)->Iterations(1);
 
 int main(int argc, char** argv) {

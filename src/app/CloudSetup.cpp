@@ -11,14 +11,36 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <memory>
+
+// The server's device once opened, and what the look whether to catch up met there: the
+// catch-up says it at once instead of waiting for the server a second time.
+struct CloudSetup::Server {
+    std::optional<cloud::Result<cloud::CloudDevice>> device;
+    std::optional<cloud::CloudError> lookFailed;
+};
+
+CloudSetup::CloudSetup(QString containerPath) : containerPath_(std::move(containerPath)) {
+    if (cloud::Container::isServerLocation(containerPath_))
+        server_ = std::make_shared<Server>();
+}
+
+cloud::Result<cloud::CloudDevice> CloudSetup::openDevice(int timeoutMs) const {
+    if (!server_)
+        return cloud::CloudDevice::open(containerPath_, AppPaths::dataDir(), timeoutMs);
+    // Opening connects only when the profile keeps no device id yet; a failure is tried again.
+    if (!server_->device || !server_->device->ok())
+        server_->device = cloud::CloudDevice::open(containerPath_, AppPaths::dataDir(),
+                                                   std::max(timeoutMs, catchUpMs));
+    return *server_->device;
+}
 
 CloudSync* CloudSetup::attach(ListStore& store, QString* error, int busyTimeoutMs) const {
     // The catch-up before a request attaches the store it hands on.
     if (auto* attached = store.findChild<CloudSync*>(QString(), Qt::FindDirectChildrenOnly))
         return attached;
-    cloud::Result<cloud::CloudDevice> device =
-        cloud::CloudDevice::open(containerPath_, AppPaths::dataDir(), busyTimeoutMs);
+    cloud::Result<cloud::CloudDevice> device = openDevice(busyTimeoutMs);
     if (!device.ok() && error)
         *error = device.error().message;
     return CloudSync::attach(store, std::move(device));
@@ -74,28 +96,39 @@ constexpr int dueLookMs = 100;
 } // namespace
 
 RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
-    const QString containerPath = containerPath_;
+    const CloudSetup setup = *this;
     RequestRoute::CatchUp catchUp;
-    catchUp.due = [containerPath, &defaults] {
+    catchUp.due = [setup, &defaults] {
         const SharedStore::Source source = SharedStore::source();
         if (!source.cloudSync ||
             !defaults.boolValue(QStringLiteral("cloudSyncEnabled")).value_or(true))
             return false;
+        // A server that could not be read a moment ago is not waited for again.
+        if (setup.server_ && setup.server_->lookFailed)
+            return true;
         // Only a look: a container busy elsewhere makes the catch-up due, and the catch-up
         // itself then waits its bounded time for it, once.
-        const cloud::Result<cloud::CloudDevice> device =
-            cloud::CloudDevice::open(containerPath, AppPaths::dataDir(), dueLookMs);
+        const cloud::Result<cloud::CloudDevice> device = setup.openDevice(dueLookMs);
         // A container that cannot be opened is said by the catch-up.
         if (!device.ok())
             return true;
-        return !CatchUpMark(markFile(), source.fileURL())
-                    .current(CatchUpMark::containerMark(device.value()));
+        const cloud::Result<QString> mark =
+            device.value().container()->changeMark(device.value().deviceID());
+        if (!mark.ok()) {
+            if (setup.server_)
+                setup.server_->lookFailed = mark.error();
+            return true;
+        }
+        return !CatchUpMark(markFile(), source.fileURL()).current(mark.value());
     };
-    catchUp.run = [containerPath](ListStore& store, const RequestRoute::Notice& notice) {
+    catchUp.run = [setup](ListStore& store, const RequestRoute::Notice& notice) {
         if (!store.cloudSync() || !store.syncEnabled())
             return;
-        cloud::Result<cloud::CloudDevice> device =
-            cloud::CloudDevice::open(containerPath, AppPaths::dataDir(), catchUpMs);
+        if (setup.server_ && setup.server_->lookFailed) {
+            notice(RequestRoute::notCaughtUpNote(setup.server_->lookFailed->message));
+            return;
+        }
+        cloud::Result<cloud::CloudDevice> device = setup.openDevice(catchUpMs);
         if (!device.ok()) {
             notice(RequestRoute::notCaughtUpNote(device.error().message));
             return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cloud/CloudDevice.h"
 #include "cloud/Container.h"
 #include "intents/IntentFrame.h"
 #include "intents/RequestRoute.h"
@@ -8,6 +9,8 @@
 #include "store/StoreLocation.h"
 
 #include <QString>
+
+#include <memory>
 
 class CloudSync;
 
@@ -18,7 +21,7 @@ public:
     // How long the command line may spend bringing the device up to date before a request.
     static constexpr int catchUpMs = 2'000;
 
-    explicit CloudSetup(QString containerPath) : containerPath_(std::move(containerPath)) {}
+    explicit CloudSetup(QString containerPath);
 
     const QString& containerPath() const { return containerPath_; }
 
@@ -43,5 +46,14 @@ public:
     RequestRoute::CatchUp catchUp(Defaults& defaults) const;
 
 private:
+    // This profile's device. A container file is opened afresh each time, which costs a fraction
+    // of a millisecond and takes `timeoutMs` as its wait for other writers. A server is opened
+    // once for the process, so that the look whether to catch up, the catch-up and the request's
+    // own sync share one connection: each connection costs a password exchange and a new server
+    // process. Its bound is the longest of those asked for, at least catchUpMs.
+    cloud::Result<cloud::CloudDevice> openDevice(int timeoutMs) const;
+
+    struct Server;
     QString containerPath_;
+    std::shared_ptr<Server> server_; // for a server only; shared by every copy
 };
