@@ -1,8 +1,8 @@
 // Sync through the cloud container on a PostgreSQL server over the loopback port, each person
 // connecting as their own role with a password (scram-sha-256) from a password file: the first
-// upload of 10,000 items, an edit's round trip from one device's pass to another device's store,
-// what a command-line request pays (beside the same request on a container file), and 50
-// devices of 10 people syncing at once for a minute, each in a process of its own.
+// upload of 10,000 items, an edit's round trip from one device's pass to another device's store
+// and what a command-line request pays, each beside the same on a container file in the same
+// run, and 50 devices of 10 people syncing at once for a minute, each in a process of its own.
 //
 // The server is a throw-away one that scripts/pg-cluster starts and removes, with the server's
 // own settings (every commit flushed to the disk), unless TALLYBIRD_BENCH_POSTGRES names the
@@ -167,12 +167,20 @@ private:
     CloudSync* sync_ = nullptr;
 };
 
+// Where a benchmark's container is: 0, a container file in `dir`; 1, a new database on the
+// server, over the loopback port with a password. The label says which.
+QString containerFor(benchmark::State& state, int kind, const QTemporaryDir& dir) {
+    state.SetLabel(kind == 0 ? "file" : "server, loopback");
+    if (kind == 0)
+        return dir.filePath(QUuid::createUuid().toString(QUuid::Id128) + ".sqlite");
+    return server().uri(server().database({"ann"}), "ann");
+}
+
 void BM_ServerFirstUpload(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir dir;
-        const QString db = server().database({"ann"});
-        Profile mac(server().uri(db, "ann"), dir.filePath("mac"));
+        Profile mac(containerFor(state, int(state.range(1)), dir), dir.filePath("mac"));
         mac.fill(int(state.range(0)));
         state.ResumeTiming();
         if (auto error = mac.syncNow())
@@ -185,8 +193,10 @@ void BM_ServerFirstUpload(benchmark::State& state) {
 void BM_ServerContainerUpload(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
-        const QString db = server().database({"ann"});
-        auto container = cloud::Container::openServer(server().uri(db, "ann")).value();
+        QTemporaryDir dir;
+        const QString location = containerFor(state, int(state.range(1)), dir);
+        auto container = state.range(1) == 0 ? cloud::Container::openFile(location).value()
+                                             : cloud::Container::openServer(location).value();
         std::vector<cloud::ZoneID> zones;
         for (int z = 0; z < int(state.range(0)) / itemsPerList; ++z)
             zones.push_back(cloud::ZoneID{QStringLiteral("TB-%1").arg(z)});
@@ -213,9 +223,9 @@ void BM_ServerContainerUpload(benchmark::State& state) {
 // its store, on stores of `range` items.
 void BM_ServerEditRoundTrip(benchmark::State& state) {
     QTemporaryDir dir;
-    const QString db = server().database({"ann"});
-    Profile mac(server().uri(db, "ann"), dir.filePath("mac"));
-    Profile laptop(server().uri(db, "ann"), dir.filePath("laptop"));
+    const QString location = containerFor(state, int(state.range(1)), dir);
+    Profile mac(location, dir.filePath("mac"));
+    Profile laptop(location, dir.filePath("laptop"));
     mac.fill(int(state.range(0)));
     if (mac.syncNow() || laptop.syncNow())
         state.SkipWithError("set-up failed");
@@ -382,9 +392,21 @@ void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ServerFirstUpload)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ServerContainerUpload)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_ServerEditRoundTrip)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_ServerFirstUpload)
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_ServerContainerUpload)
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(BM_ServerEditRoundTrip)
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30);
 BENCHMARK(BM_Request)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(40);
 BENCHMARK(BM_ServerFiftyDevicesForAMinute)->Arg(60)->Unit(benchmark::kSecond)->Iterations(1);
 
