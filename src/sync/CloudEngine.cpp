@@ -141,6 +141,9 @@ void CloudEngine::settle() {
 }
 
 void CloudEngine::handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEngine&) {
+    if (std::holds_alternative<cloud::SyncEvents::SentDatabaseChanges>(event) ||
+        std::holds_alternative<cloud::SyncEvents::SentRecordZoneChanges>(event))
+        sentAny_ = true;
     owner_.handle(event, scope_);
 }
 

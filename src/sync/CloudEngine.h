@@ -40,6 +40,11 @@ public:
     // at them.
     void settle();
 
+    // Whether the cloud has answered a send of this engine's changes: once it has, a pass that
+    // runs out of time is an upload under way, not a cloud that did not answer. On the owner's
+    // thread.
+    bool sentAny() const { return sentAny_; }
+
     void handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEngine& engine) override;
     std::optional<cloud::RecordZoneChangeBatch>
     nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
@@ -61,4 +66,5 @@ private:
     bool takingIn_ = false;
     std::deque<StateChange> waiting_;
     std::vector<cloud::SyncEngine::Completion> sends_;
+    bool sentAny_ = false;
 };

@@ -1,5 +1,8 @@
 #include "BackendFixture.h"
 
+#include <QTest>
+#include <QThreadPool>
+
 #include <algorithm>
 
 using namespace cloudtest;
@@ -589,6 +592,56 @@ TEST_P(SyncEngineTest, AReleasedEngineFinishesItsOperation) {
     // The delegate was gone before it could give the record, so nothing was saved, and
     // nothing crashed.
     EXPECT_FALSE(result);
+}
+
+// A process on its way out releases its engines once its event loop has ended, and then waits
+// for the pool's threads: an operation that still waited for the owner's thread would hold it
+// for ever. Released at either point, the operation ends with no event loop running, never
+// calls the delegate again, and its completion still comes once a loop runs.
+TEST_P(SyncEngineTest, AReleasedEngineNeverWaitsForItsOwnersThread) {
+    enum class Released { whileTheOperationRuns, whileTheDelegateHandlesAnEvent };
+    const struct {
+        const char* what;
+        Released when;
+    } cases[] = {
+        {"released between two calls on the owner's thread", Released::whileTheOperationRuns},
+        {"released by the delegate, from inside a call", Released::whileTheDelegateHandlesAnEvent},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        auto mac = device(QStringLiteral("mac"), DatabaseScope::privateScope, 2);
+        std::vector<Record> records;
+        for (int i = 0; i < 6; ++i)
+            records.push_back(note(QString::number(i), listZone, QStringLiteral("x")));
+        queueSaves(mac.e(), mac.d(), records);
+
+        bool began = false;
+        mac.d().onEvent = [&](const SyncEngineEvent& event, SyncEngine&) {
+            if (!std::holds_alternative<SyncEvents::WillSendChanges>(event))
+                return;
+            began = true;
+            if (row.when == Released::whileTheDelegateHandlesAnEvent)
+                mac.engine.reset();
+        };
+        bool completed = false;
+        std::optional<CloudError> result;
+        mac.e().sendChanges([&](std::optional<CloudError> error) {
+            completed = true;
+            result = error;
+        });
+        // The owner's loop runs until the send has begun, and then no more: the operation is on
+        // its way to the next call on the owner's thread, the delegate's first batch.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return began; }, 10'000));
+        mac.engine.reset();
+        const bool ended = QThreadPool::globalInstance()->waitForDone(5'000);
+        EXPECT_TRUE(ended) << "the operation waited for a loop that no longer runs";
+
+        // Let go of an operation that did wait, so that it cannot hold the tests after this one.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return completed; }, 10'000));
+        EXPECT_FALSE(result);
+        EXPECT_EQ(mac.d().offeredSizes, std::vector<int>{}) << "the delegate was asked after all";
+        EXPECT_TRUE(mac.d().eventsOf<SyncEvents::SentRecordZoneChanges>().empty());
+    }
 }
 
 TEST_P(SyncEngineTest, OperationsRunOneAtATimeInOrder) {
