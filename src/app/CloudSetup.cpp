@@ -45,11 +45,11 @@ void passAndMark(CloudSync& cloud, const QString& storeFile,
         [mark, device] { *mark = CatchUpMark::containerMark(device); });
 }
 
-// Whether the cloud has answered a send of the store's engines: a first sync of a large store
-// sends for longer than a catch-up waits.
+// Whether the store's engines were uploading its changes: a first sync of a large store takes
+// them in and sends them for longer than a catch-up waits.
 bool uploadUnderWay(const CloudSync& cloud) {
     for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
-        if (const CloudEngine* engine = cloud.engine(scope); engine && engine->sentAny())
+        if (CloudEngine* engine = cloud.engine(scope); engine && engine->uploading())
             return true;
     }
     return false;

@@ -40,10 +40,10 @@ public:
     // at them.
     void settle();
 
-    // Whether the cloud has answered a send of this engine's changes: once it has, a pass that
-    // runs out of time is an upload under way, not a cloud that did not answer. On the owner's
-    // thread.
-    bool sentAny() const { return sentAny_; }
+    // Whether this engine's upload is under way: its changes are still being taken in to be
+    // sent (a store's first sync), or it is sending them and the cloud has answered a batch. A
+    // pass that runs out of time then was not waiting for the cloud. On the owner's thread.
+    bool uploading();
 
     void handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEngine& engine) override;
     std::optional<cloud::RecordZoneChangeBatch>
@@ -66,5 +66,7 @@ private:
     bool takingIn_ = false;
     std::deque<StateChange> waiting_;
     std::vector<cloud::SyncEngine::Completion> sends_;
-    bool sentAny_ = false;
+    // Between the engine's announcements of a send's start and end, and whether it sent any.
+    bool sending_ = false;
+    bool sentSome_ = false;
 };
