@@ -67,6 +67,16 @@ void passAndMark(CloudSync& cloud, const QString& storeFile,
         [mark, device] { *mark = CatchUpMark::containerMark(device); });
 }
 
+// Whether the store's engines were uploading its changes: a first sync of a large store takes
+// them in and sends them for longer than a catch-up waits.
+bool uploadUnderWay(const CloudSync& cloud) {
+    for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+        if (CloudEngine* engine = cloud.engine(scope); engine && engine->uploading())
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 IntentFrame::SyncStep CloudSetup::syncStep() const {
@@ -150,10 +160,14 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
         if (!result)
             loop.exec();
         *alive = false;
-        if (!result)
-            notice(
-                RequestRoute::notCaughtUpNote(QStringLiteral("the cloud did not answer in time.")));
-        else if (*result)
+        if (!result) {
+            // The pass goes on while a loop runs, and stops when the store goes. What the cloud
+            // confirmed by now is written, so that the next sync sends only the rest.
+            cloud->writeTakenIn();
+            notice(RequestRoute::notCaughtUpNote(uploadUnderWay(*cloud)
+                                                     ? IntentFrame::uploadUnderWayReason()
+                                                     : IntentFrame::syncTooSlowReason()));
+        } else if (*result)
             notice(RequestRoute::notCaughtUpNote((*result)->message));
     };
     return catchUp;

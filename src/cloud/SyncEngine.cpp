@@ -6,6 +6,7 @@
 #include <QThreadPool>
 
 #include <algorithm>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <unordered_map>
@@ -34,9 +35,15 @@ public:
           delegate(configuration.delegate), batchSize(std::max(1, configuration.recordBatchSize)),
           owner_(owner), context_(new QObject, [](QObject* object) { object->deleteLater(); }) {}
 
+    // The engine is gone: its delegate is no longer called, and a call waiting for the owner's
+    // thread is given up, so that the operation ends without that thread, whose event loop may
+    // already have ended (a process on its way out). On the owner's thread.
     void detach() {
         delegate = nullptr;
         owner_ = nullptr;
+        std::lock_guard lock(gate_->mutex);
+        gate_->released = true;
+        gate_->changed.notify_all();
     }
 
     void enqueue(std::function<std::optional<CloudError>(Core&)> operation, Completion done);
@@ -53,9 +60,11 @@ private:
     std::optional<CloudError> fetchZone(const ZoneID& zone);
     void drain();
 
-    // Runs work on the owner's thread and waits for it.
-    void onOwner(const std::function<void()>& work) {
-        QMetaObject::invokeMethod(context_.get(), work, Qt::BlockingQueuedConnection);
+    void onOwner(const std::function<void()>& work);
+    // Whether the engine is gone: its operations then end at their next step.
+    bool released() const {
+        std::lock_guard lock(gate_->mutex);
+        return gate_->released;
     }
     void post(const SyncEngineEvent& event) {
         onOwner([&] {
@@ -65,8 +74,20 @@ private:
     }
     void postStateUpdate() { post(SyncEvents::StateUpdate{state.serialization()}); }
 
+    // What the operation's thread and the owner's thread share about a call on the owner's
+    // thread: neither holds the core for it, so a call left in a queue that never runs keeps
+    // nothing alive but this.
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool released = false;
+    };
+    // Where one call on the owner's thread stands.
+    enum class Call { waiting, running, done, givenUp };
+
     SyncEngine* owner_;
     std::shared_ptr<QObject> context_; // lives on the owner's thread
+    const std::shared_ptr<Gate> gate_ = std::make_shared<Gate>();
 
     std::mutex queueMutex_;
     std::deque<std::pair<std::function<std::optional<CloudError>(Core&)>, Completion>> queue_;
@@ -107,6 +128,38 @@ void SyncEngine::Core::enqueue(std::function<std::optional<CloudError>(Core&)> o
     QThreadPool::globalInstance()->start([self = shared_from_this()] { self->drain(); });
 }
 
+// Runs work on the owner's thread and waits for it, unless the engine is released first: then
+// the work never runs, since what it refers to is this thread's and goes as this returns. Work
+// already running when the engine goes is waited for; it runs on the owner's thread and ends.
+void SyncEngine::Core::onOwner(const std::function<void()>& work) {
+    auto call = std::make_shared<Call>(Call::waiting);
+    {
+        std::lock_guard lock(gate_->mutex);
+        if (gate_->released)
+            return;
+    }
+    QMetaObject::invokeMethod(
+        context_.get(),
+        [gate = gate_, call, &work] {
+            {
+                std::lock_guard lock(gate->mutex);
+                if (*call != Call::waiting)
+                    return;
+                *call = Call::running;
+            }
+            work();
+            std::lock_guard lock(gate->mutex);
+            *call = Call::done;
+            gate->changed.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(gate_->mutex);
+    gate_->changed.wait(
+        lock, [&] { return *call == Call::done || (*call == Call::waiting && gate_->released); });
+    if (*call == Call::waiting)
+        *call = Call::givenUp;
+}
+
 // Runs queued operations one after another until none is left.
 void SyncEngine::Core::drain() {
     for (;;) {
@@ -122,7 +175,9 @@ void SyncEngine::Core::drain() {
         }
         std::optional<CloudError> error;
         try {
-            error = next.first(*this);
+            // An operation of an engine released meanwhile has nobody to report to.
+            if (!released())
+                error = next.first(*this);
         } catch (const std::exception& e) {
             error = CloudError::make(Code::internalError, QString::fromUtf8(e.what()));
         }
@@ -165,6 +220,8 @@ std::optional<CloudError> SyncEngine::Core::send() {
         return error;
     };
 
+    if (released())
+        return finish(std::nullopt);
     const auto zoneChanges = state.versionedDatabaseChanges();
     if (!zoneChanges.empty()) {
         std::vector<ZoneID> saves;
@@ -279,6 +336,8 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
         return error;
     };
 
+    if (released())
+        return finish(std::nullopt);
     auto changes = database.container()->fetchDatabaseChanges(
         database.deviceID(), database.databaseScope(), state.databaseToken());
     if (!changes.ok())
@@ -296,6 +355,8 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
         state.removeZoneToken(deletion.zoneID);
 
     for (const ZoneID& zone : changes.value().modifications) {
+        if (released())
+            return finish(std::nullopt);
         if (auto error = fetchZone(zone)) {
             // The database token stays where it was, so the zones still to fetch come again.
             postStateUpdate();

@@ -13,8 +13,12 @@ namespace cloud {
 // Keeps one database of a device in step with the owner's data: it holds pending changes,
 // sends them, fetches what changed on the server and reports everything to its delegate as
 // events. It runs one operation at a time on a worker thread; delegate calls and completions
-// arrive on the thread that built the engine, whose event loop must run. An engine released
-// while an operation runs finishes that operation first (its delegate is no longer called).
+// arrive on the thread that built the engine, whose event loop must run while the engine lives.
+// An engine released while operations are queued or running ends them at their next step: its
+// delegate is no longer called, and the worker thread never waits for the owner's thread again,
+// so a process whose event loop has ended is not held at exit by an operation waiting for it.
+// Their completions still come, without an error: what they would have reported has nobody to
+// go to, and what they did not do stays pending in a state nobody holds any more.
 class SyncEngine {
 public:
     struct Configuration {

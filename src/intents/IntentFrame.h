@@ -65,6 +65,12 @@ public:
     static QString syncTooSlowReason() {
         return QStringLiteral("the cloud did not answer in time.");
     }
+    // Why a sync that was sending this device's changes when its time ran out did not end: the
+    // cloud answered, and what is left goes with the next sync.
+    static QString uploadUnderWayReason() {
+        return QStringLiteral(
+            "the upload of this device's changes began and goes on with the next sync.");
+    }
     static QString quitBeforeSyncReason() {
         return QStringLiteral("Tallybird quit before syncing it.");
     }

@@ -140,7 +140,22 @@ void CloudEngine::settle() {
     settled_.wait(lock, [this] { return !takingIn_; });
 }
 
+bool CloudEngine::uploading() {
+    std::lock_guard lock(mutex_);
+    return takingIn_ || (sending_ && sentSome_);
+}
+
 void CloudEngine::handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEngine&) {
+    using namespace cloud::SyncEvents;
+    if (std::holds_alternative<WillSendChanges>(event)) {
+        sending_ = true;
+        sentSome_ = false;
+    } else if (std::holds_alternative<DidSendChanges>(event)) {
+        sending_ = false;
+    } else if (std::holds_alternative<SentDatabaseChanges>(event) ||
+               std::holds_alternative<SentRecordZoneChanges>(event)) {
+        sentSome_ = true;
+    }
     owner_.handle(event, scope_);
 }
 

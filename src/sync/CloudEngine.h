@@ -40,6 +40,11 @@ public:
     // at them.
     void settle();
 
+    // Whether this engine's upload is under way: its changes are still being taken in to be
+    // sent (a store's first sync), or it is sending them and the cloud has answered a batch. A
+    // pass that runs out of time then was not waiting for the cloud. On the owner's thread.
+    bool uploading();
+
     void handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEngine& engine) override;
     std::optional<cloud::RecordZoneChangeBatch>
     nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
@@ -61,4 +66,7 @@ private:
     bool takingIn_ = false;
     std::deque<StateChange> waiting_;
     std::vector<cloud::SyncEngine::Completion> sends_;
+    // Between the engine's announcements of a send's start and end, and whether it sent any.
+    bool sending_ = false;
+    bool sentSome_ = false;
 };

@@ -55,6 +55,10 @@ public:
         onceEnded, // the pass ended; what it took in is being written
     };
     void syncNow(Done done, std::function<void()> fetching = {}, Answer answer = Answer::onceSaved);
+    // Writes what the passes under way have taken in so far, with the engines' states that say
+    // so, as a pass's end does: for a caller that stops waiting for a pass, so that what the
+    // cloud has confirmed by then is not sent again and the rest goes with the next sync.
+    void writeTakenIn() { writeResults(); }
 
     // --- Engine events, on the store's thread ---
     void handle(const cloud::SyncEngineEvent& event, EngineScope scope);

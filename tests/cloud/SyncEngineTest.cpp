@@ -1,5 +1,10 @@
 #include "BackendFixture.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <QThreadPool>
+
 #include <algorithm>
 
 using namespace cloudtest;
@@ -17,6 +22,20 @@ std::vector<QString> names(const std::vector<Record>& records) {
 }
 
 const ZoneID listZone = zone(QStringLiteral("TB-L"));
+
+// Runs the event loop until `done` holds or `ms` pass; false when they passed. Deferred
+// deletions take their turn among the queued calls, as in a running loop: QTest's waits flush
+// them ahead of the calls, which drops a completion queued on an object deleted later.
+bool loopUntil(const std::function<bool()>& done, int ms) {
+    const QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -589,6 +608,61 @@ TEST_P(SyncEngineTest, AReleasedEngineFinishesItsOperation) {
     // The delegate was gone before it could give the record, so nothing was saved, and
     // nothing crashed.
     EXPECT_FALSE(result);
+}
+
+// A process on its way out releases its engines once its event loop has ended, and then waits
+// for the pool's threads: an operation that still waited for the owner's thread would hold it
+// for ever. Released at either point, the operation ends with no event loop running, never
+// calls the delegate again, and its completion still comes once a loop runs.
+TEST_P(SyncEngineTest, AReleasedEngineNeverWaitsForItsOwnersThread) {
+    enum class Released { whileTheOperationWaits, whileTheDelegateHandlesAnEvent };
+    const struct {
+        const char* what;
+        Released when;
+    } cases[] = {
+        {"released while the operation waits for a loop that does not run",
+         Released::whileTheOperationWaits},
+        {"released by the delegate, from inside a call", Released::whileTheDelegateHandlesAnEvent},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        auto mac = device(QStringLiteral("mac"), DatabaseScope::privateScope, 2);
+        std::vector<Record> records;
+        for (int i = 0; i < 6; ++i)
+            records.push_back(note(QString::number(i), listZone, QStringLiteral("x")));
+        queueSaves(mac.e(), mac.d(), records);
+
+        bool began = false;
+        mac.d().onEvent = [&](const SyncEngineEvent& event, SyncEngine&) {
+            if (!std::holds_alternative<SyncEvents::WillSendChanges>(event))
+                return;
+            began = true;
+            mac.engine.reset();
+        };
+        bool completed = false;
+        std::optional<CloudError> result;
+        mac.e().sendChanges([&](std::optional<CloudError> error) {
+            completed = true;
+            result = error;
+        });
+        if (row.when == Released::whileTheOperationWaits) {
+            // No loop runs: the operation soon waits for its first call on the owner's thread,
+            // and whether it does by the release or not, it must end without one.
+            QThread::msleep(100);
+            mac.engine.reset();
+        } else {
+            // The loop runs until the delegate has released the engine, and then no more.
+            ASSERT_TRUE(loopUntil([&] { return began; }, 10'000));
+        }
+        const bool ended = QThreadPool::globalInstance()->waitForDone(5'000);
+        EXPECT_TRUE(ended) << "the operation waited for a loop that no longer runs";
+
+        // Let go of an operation that did wait, so that it cannot hold the tests after this one.
+        EXPECT_TRUE(loopUntil([&] { return completed; }, 10'000));
+        EXPECT_FALSE(result);
+        EXPECT_EQ(mac.d().offeredSizes, std::vector<int>{}) << "the delegate was asked after all";
+        EXPECT_TRUE(mac.d().eventsOf<SyncEvents::SentRecordZoneChanges>().empty());
+    }
 }
 
 TEST_P(SyncEngineTest, OperationsRunOneAtATimeInOrder) {

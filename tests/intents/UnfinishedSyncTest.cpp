@@ -1,0 +1,233 @@
+// Requests whose sync cannot end before they do: the first sync of a large store through a
+// container file, and a server where someone else holds what a write needs. Every request ends
+// within its bound (a process that does not is killed and fails the test), says what became of
+// the sync, and what it did not send goes with the next sync, once.
+#include "ProcessTestSupport.h"
+
+#include "cloud/CloudDevice.h"
+#include "intents/RequestRoute.h"
+#include "store/DiskV2.h"
+#include "support/PostgresTestServer.h"
+
+#include <QElapsedTimer>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+
+namespace {
+
+using testsupport::PostgresTestDatabase;
+
+// How long a request may take when its catch-up runs out of time: the catch-up's two seconds,
+// the container call under way when the process ends (bounded by the container's own waits),
+// loading and writing the store; with room for a loaded machine. A request that waits for an
+// event loop that has ended never ends at all.
+constexpr int endBoundMs = 20'000;
+// A whole first upload, which a change's own sync waits for.
+constexpr int uploadBoundMs = 240'000;
+
+class UnfinishedSync : public ProcessTest {
+protected:
+    // A store filled while sync was off: one list whose items all wait to be sent. The first
+    // item is added as a person would, the others are copies of it, marked as it is: adding
+    // tens of thousands one by one would take longer than the test.
+    void fillNeverSynced(int count) {
+        {
+            ListStore store(storePath(), false, false, defaults, *clock);
+            store.addItem(store.addList(QStringLiteral("Groceries")).id, QStringLiteral("Item 0"));
+            store.flushSaves();
+        }
+        QFile file(storePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        DiskV2 disk = DiskV2::decode(file.readAll(), clock->now());
+        file.close();
+        ASSERT_EQ(disk.items.size(), 1);
+        const TBItem first = disk.items.first();
+        const FieldSet marks = disk.dirtyItems.value(first.id);
+        ASSERT_FALSE(marks.isEmpty());
+        for (int i = 1; i < count; ++i) {
+            TBItem item = first;
+            item.id = Ids::newId();
+            item.text = QStringLiteral("Item %1").arg(i);
+            item.order = i;
+            disk.items.append(item);
+            disk.dirtyItems.insert(item.id, marks);
+        }
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(disk.encode(file));
+    }
+
+    // Runs a request that must end within `ms`, and notes how long it took.
+    Typed within(int ms, const QStringList& words) {
+        QElapsedTimer took;
+        took.start();
+        QProcess process;
+        launch(process, words);
+        process.closeWriteChannel();
+        const bool ended = process.waitForFinished(ms);
+        std::printf("[ figures  ] %s ended after %lld ms\n", words.first().toUtf8().constData(),
+                    static_cast<long long>(took.elapsed()));
+        EXPECT_TRUE(ended) << words.join(' ').toStdString() << " did not end within " << ms
+                           << " ms";
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    int waitingItems() { return int(readStore()->dirtyItems().size()); }
+    int storedItems() {
+        const auto store = readStore();
+        return store->lists().isEmpty() ? 0 : int(store->items(store->lists().first().id).size());
+    }
+};
+
+// The item records in a container file.
+int itemRecordsIn(const QString& file) {
+    sqlite3* db = nullptr;
+    int count = -1;
+    if (sqlite3_open_v2(file.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 10'000);
+        sqlite3_stmt* query = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM records WHERE type = 'TB_Item'", -1,
+                               &query, nullptr) == SQLITE_OK &&
+            sqlite3_step(query) == SQLITE_ROW)
+            count = sqlite3_column_int(query, 0);
+        sqlite3_finalize(query);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+// A store whose first sync outlasts the catch-up: 60,000 items, as a user reported; the
+// sanitizers slow the program down several times, so that a fifth of them is enough there.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int firstSyncItems = 12'000;
+#else
+constexpr int firstSyncItems = 60'000;
+#endif
+
+TEST_F(UnfinishedSync, AFirstSyncLongerThanTheCatchUpEndsTheRequestAndGoesOnWithTheNextOne) {
+    constexpr int items = firstSyncItems;
+    fillNeverSynced(items);
+
+    // Requests in a row, each cut short by its catch-up: each ends, says that the upload is
+    // under way, and keeps what the cloud confirmed, so that the next one goes on from there.
+    // The first is always cut short, having sent some; a later one may spend its wait getting
+    // the rest ready to send, or send the rest in time.
+    int waitingBefore = items;
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        const Typed listed = within(endBoundMs, {"lists"});
+        ASSERT_EQ(listed.code, 0) << listed.err.toStdString();
+        EXPECT_TRUE(listed.out.endsWith("\tGroceries\n")) << listed.out.toStdString();
+        const int waiting = waitingItems();
+        if (round > 0 && waiting == 0 && listed.err.isEmpty())
+            break;
+        EXPECT_EQ(listed.err,
+                  RequestRoute::notCaughtUpNote(IntentFrame::uploadUnderWayReason()) + "\n");
+        EXPECT_LE(waiting, round == 0 ? items - 1 : waitingBefore)
+            << "what the cloud confirmed is sent again";
+        // Whatever the store counts as sent is in the cloud.
+        EXPECT_GE(itemRecordsIn(cloudFile()), items - waiting);
+        waitingBefore = waiting;
+    }
+
+    // A change's own sync sends the rest: every item is in the cloud once, and nothing waits.
+    const Typed added = within(uploadBoundMs, {"add", "--list", "Groceries", "one more"});
+    EXPECT_EQ(added.out, "Added one more to Groceries.\n");
+    EXPECT_FALSE(added.err.contains(IntentFrame::notSyncedNote(QString())))
+        << added.err.toStdString();
+    EXPECT_EQ(itemRecordsIn(cloudFile()), items + 1);
+    EXPECT_EQ(storedItems(), items + 1);
+    EXPECT_EQ(waitingItems(), 0);
+}
+
+// Ann syncs through a server where someone holds what her device's writes need.
+class UnfinishedSyncOnServer : public UnfinishedSync {
+protected:
+    void SetUp() override {
+        UnfinishedSync::SetUp();
+        TALLYBIRD_REQUIRE_POSTGRES();
+        server = std::make_unique<PostgresTestDatabase>();
+        ASSERT_TRUE(server->ok()) << server->error().toStdString();
+        server->addPerson(QStringLiteral("ann"));
+        server->addPerson(QStringLiteral("bob"));
+        // Her device is known to the server, as after any earlier request: what the requests
+        // below wait for is the lock, not signing in.
+        ASSERT_FALSE(server->admin()->signIn(
+            cloud::CloudDevice::deviceID(cloudFor(QString()), AppPaths::dataDir()),
+            QStringLiteral("ann")));
+    }
+    QString cloudFor(const QString&) const override { return server->uri(QStringLiteral("ann")); }
+
+    std::unique_ptr<PostgresTestDatabase> server;
+};
+
+// A transaction that holds a lock until it is let go.
+class HeldLock {
+public:
+    HeldLock(const QString& uri, const QString& lock)
+        : connection_(PQconnectdb(uri.toUtf8().constData())) {
+        PGresult* result = PQexec(connection_, ("BEGIN; " + lock).toUtf8().constData());
+        held_ = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (!held_)
+            error_ = QString::fromUtf8(PQerrorMessage(connection_));
+        PQclear(result);
+    }
+    ~HeldLock() { PQfinish(connection_); }
+    bool held() const { return held_; }
+    const QString& error() const { return error_; }
+
+private:
+    PGconn* connection_;
+    bool held_ = false;
+    QString error_;
+};
+
+TEST_F(UnfinishedSyncOnServer, ARequestEndsWhileItsWritesWaitForALockHeldElsewhere) {
+    constexpr int items = 50;
+    fillNeverSynced(items);
+    const struct {
+        const char* what;
+        const char* role;
+        const char* lock;
+    } holders[] = {
+        {"Bob holds the writer lock", "bob", "LOCK TABLE tallybird.writer IN EXCLUSIVE MODE"},
+        // Whatever the writes take turns by, none gets past this.
+        {"the administrator holds the records", "tallybird",
+         "LOCK TABLE tallybird.records IN EXCLUSIVE MODE"},
+    };
+    for (const auto& holder : holders) {
+        SCOPED_TRACE(holder.what);
+        const HeldLock lock(server->uri(QString::fromLatin1(holder.role)),
+                            QString::fromLatin1(holder.lock));
+        ASSERT_TRUE(lock.held()) << lock.error().toStdString();
+        // The call stuck behind the lock and the catch-up's wait end close together: the
+        // request must end whichever comes first.
+        for (int round = 0; round < 3; ++round) {
+            SCOPED_TRACE(round);
+            const Typed listed = within(endBoundMs, {"lists"});
+            EXPECT_EQ(listed.code, 0);
+            EXPECT_TRUE(listed.out.endsWith("\tGroceries\n")) << listed.out.toStdString();
+            EXPECT_TRUE(listed.err.startsWith(RequestRoute::notCaughtUpNote(QString())))
+                << listed.err.toStdString();
+        }
+    }
+
+    // With the locks let go, a change's sync sends everything, once.
+    const Typed added = within(endBoundMs, {"add", "--list", "Groceries", "one more"});
+    EXPECT_EQ(added.out, "Added one more to Groceries.\n");
+    EXPECT_FALSE(added.err.contains(IntentFrame::notSyncedNote(QString())))
+        << added.err.toStdString();
+    EXPECT_EQ(server->value("SELECT count(*) FROM tallybird.records WHERE type = 'TB_Item'"),
+              QString::number(items + 1));
+    EXPECT_EQ(waitingItems(), 0);
+}
+
+} // namespace
