@@ -160,9 +160,10 @@ protected:
         server->addPerson(QStringLiteral("bob"));
         // Her device is known to the server, as after any earlier request: what the requests
         // below wait for is the lock, not signing in.
-        ASSERT_FALSE(server->admin()->signIn(
-            cloud::CloudDevice::deviceID(cloudFor(QString()), AppPaths::dataDir()),
-            QStringLiteral("ann")));
+        const auto device = cloud::CloudDevice::deviceIDForProfile(
+            *server->admin(), cloudFor(QString()), AppPaths::dataDir());
+        ASSERT_TRUE(device.ok());
+        ASSERT_FALSE(server->admin()->signIn(device.value(), QStringLiteral("ann")));
     }
     QString cloudFor(const QString&) const override { return server->uri(QStringLiteral("ann")); }
 
@@ -175,7 +176,8 @@ public:
     HeldLock(const QString& uri, const QString& lock)
         : connection_(PQconnectdb(uri.toUtf8().constData())) {
         PGresult* result = PQexec(connection_, ("BEGIN; " + lock).toUtf8().constData());
-        held_ = PQresultStatus(result) == PGRES_COMMAND_OK;
+        held_ = PQresultStatus(result) == PGRES_COMMAND_OK ||
+                PQresultStatus(result) == PGRES_TUPLES_OK;
         if (!held_)
             error_ = QString::fromUtf8(PQerrorMessage(connection_));
         PQclear(result);
@@ -198,7 +200,9 @@ TEST_F(UnfinishedSyncOnServer, ARequestEndsWhileItsWritesWaitForALockHeldElsewhe
         const char* role;
         const char* lock;
     } holders[] = {
-        {"Bob holds the writer lock", "bob", "LOCK TABLE tallybird.writer IN EXCLUSIVE MODE"},
+        // What a person's new lists take turns by.
+        {"the administrator holds Ann's row of lists", "tallybird",
+         "SELECT 1 FROM tallybird.feeds WHERE user_name = 'ann' FOR UPDATE"},
         // Whatever the writes take turns by, none gets past this.
         {"the administrator holds the records", "tallybird",
          "LOCK TABLE tallybird.records IN EXCLUSIVE MODE"},
