@@ -62,7 +62,9 @@ public:
         ensureDefaultUser();
         DeviceRow row{id, s.sessionUser().value_or(Container::defaultUserName), false, {}};
         s.putDevice(row);
-        return row;
+        // A server starts the row as the administrator switched the device before it first
+        // connected: offline, or signed out.
+        return s.findDevice(id).value_or(row);
     }
 
     // Where the server names the callers, there is no default user to make.
@@ -638,9 +640,20 @@ std::optional<CloudError> Container::signOut(const QString& device) {
 
 std::optional<CloudError> Container::setOffline(const QString& device, bool offline) {
     return runAdmin([&]() -> std::optional<CloudError> {
-        DeviceRow row = Rules(*storage_).device(device);
-        row.offline = offline;
-        storage_->putDevice(row);
+        // On a server a device has a row for each role it connects as, and one of the
+        // administrator's when it was switched before it first connected: the switch is the
+        // device's, so it goes to every one the caller may change.
+        std::vector<DeviceRow> rows;
+        for (DeviceRow& row : storage_->devices()) {
+            if (row.id == device)
+                rows.push_back(std::move(row));
+        }
+        if (rows.empty())
+            rows.push_back(Rules(*storage_).device(device));
+        for (DeviceRow& row : rows) {
+            row.offline = offline;
+            storage_->putDevice(row);
+        }
         return std::nullopt;
     });
 }

@@ -384,6 +384,29 @@ const char* const secondVersion[] = {
     "WHERE g.id = fault AND g.remaining = 0 FOR UPDATE SKIP LOCKED); END $$",
 };
 
+// Version 3: what the administrator switches on a device before any person's role has
+// connected with it holds once one does. Device rows are kept per role, so until then the
+// device has only the administrator's row; the first row a person's role makes for it starts
+// offline, or signed out, when the administrator's row of it says so. The administrator's row
+// stays as it is: a role that connects with the device later starts the same way, and no
+// person's row changes it or another person's.
+const char* const thirdVersion[] = {
+    "CREATE FUNCTION tallybird.mark_new_device() RETURNS trigger LANGUAGE plpgsql "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE switched_off boolean; signed_out boolean; BEGIN "
+    "IF tallybird.is_admin() OR EXISTS (SELECT 1 FROM tallybird.devices d "
+    "WHERE d.holder = NEW.holder AND d.id = NEW.id) THEN RETURN NEW; END IF; "
+    "SELECT bool_or(d.offline), bool_or(d.user_name IS NULL) INTO switched_off, signed_out "
+    "FROM tallybird.devices d JOIN pg_roles r ON r.rolname = d.holder "
+    "JOIN pg_namespace n ON n.nspname = 'tallybird' "
+    "WHERE d.id = NEW.id AND pg_has_role(r.oid, n.nspowner, 'USAGE'); "
+    "IF switched_off THEN NEW.offline := true; END IF; "
+    "IF signed_out THEN NEW.user_name := NULL; END IF; "
+    "RETURN NEW; END $$",
+    "CREATE TRIGGER device_marks BEFORE INSERT ON tallybird.devices "
+    "FOR EACH ROW EXECUTE FUNCTION tallybird.mark_new_device()",
+};
+
 // The roles given rights on the container's tables: its people.
 const char* const peopleQuery =
     "SELECT DISTINCT pg_catalog.pg_get_userbyid(a.grantee) FROM pg_catalog.pg_class c "
@@ -424,10 +447,10 @@ void grantPerson(PostgresConnection& connection, const QString& quoted) {
         connection.sendOnce(QString::fromLatin1(grant).arg(quoted).toUtf8());
 }
 
-// Changes a container of version `from` into one of this version, inside the caller's
+// Changes a container of version `from` into one of version `to`, inside the caller's
 // transaction.
-void upgradeFrom(PostgresConnection& connection, int from) {
-    if (from < 2) {
+void upgradeFrom(PostgresConnection& connection, int from, int to) {
+    if (from < 2 && to >= 2) {
         std::vector<QString> people;
         PgRows rows = connection.query(peopleQuery);
         for (int i = 0; i < rows.size(); ++i)
@@ -441,8 +464,12 @@ void upgradeFrom(PostgresConnection& connection, int from) {
             grantPerson(connection, quoted);
         }
     }
+    if (from < 3 && to >= 3) {
+        for (const char* statement : thirdVersion)
+            connection.sendOnce(statement);
+    }
     connection.send("UPDATE tallybird.meta SET value = $1 WHERE key = 'version'",
-                    {PgValue::text(QString::number(PostgresSchema::version))});
+                    {PgValue::text(QString::number(to))});
 }
 
 } // namespace
@@ -469,7 +496,7 @@ void PostgresSchema::create(PostgresConnection& connection, int version) {
                     "('version', '1')",
                     {PgValue::text(QUuid::createUuid().toString(QUuid::WithoutBraces))});
     if (version > 1)
-        upgradeFrom(connection, 1);
+        upgradeFrom(connection, 1, version);
     connection.send("COMMIT");
     connection.sync();
 }
@@ -483,7 +510,7 @@ void PostgresSchema::upgrade(PostgresConnection& connection) {
     if (from < 1)
         throw StorageError("The container's version is missing.");
     if (from < version)
-        upgradeFrom(connection, from);
+        upgradeFrom(connection, from, version);
     connection.send("COMMIT");
     connection.sync();
 }

@@ -18,7 +18,9 @@ class PostgresConnection;
 // - change numbers come from `tallybird.take_blocks()` only, and every change is stamped with
 //   a number its own transaction took;
 // - people see their own user row and those of the people they share with;
-// - device rows belong to the role that signed the device in;
+// - device rows belong to the role that signed the device in; a device the administrator
+//   switched off or signed out before any person's role connected with it starts so in the
+//   row a person's role makes for it;
 // - faults are the administrator's: a person's device only meets those aimed at it.
 // The administrator is the role that made the schema (it owns the tables, so the policies do
 // not hold it back).
@@ -29,7 +31,10 @@ class PostgresConnection;
 // reader waits only for the writers of its own and shared zones (see PostgresStorage).
 namespace PostgresSchema {
 
-constexpr int version = 2;
+constexpr int version = 3;
+// The first version whose writers lock the rows of the zones they change rather than one
+// table; a person's program uses a container of an earlier one the way that one was used.
+constexpr int zoneLocksVersion = 2;
 // Change numbers are handed out in blocks of this many.
 constexpr long long blockSize = 1024;
 

@@ -118,7 +118,7 @@ void PostgresStorage::open() {
                                    .toStdString());
         }
     }
-    firstVersion_ = version < PostgresSchema::version;
+    firstVersion_ = version < PostgresSchema::zoneLocksVersion;
 }
 
 int PostgresStorage::readMeta() {
@@ -142,7 +142,7 @@ int PostgresStorage::readMeta() {
 
 bool PostgresStorage::upgradedMeanwhile() {
     try {
-        if (!connection_.isOpen() || readMeta() < PostgresSchema::version)
+        if (!connection_.isOpen() || readMeta() < PostgresSchema::zoneLocksVersion)
             return false;
     } catch (const StorageError&) {
         return false;
@@ -432,9 +432,11 @@ std::optional<DeviceRow> PostgresStorage::findDevice(const QString& id) {
     auto cached = cache_.devices.find(id);
     if (cached != cache_.devices.end())
         return cached->second;
-    // A person sees only their own rows; the administrator gets the first of that id.
+    // A person sees only their own rows; the administrator gets the first of that id that a
+    // person's role holds, and its own row (of a device no role has connected with yet) only
+    // when there is none, so that a switch reaches the device as it connects.
     PgRows rows = reading().query("SELECT holder, id, user_name, offline FROM tallybird.devices "
-                                  "WHERE id = $1 ORDER BY holder LIMIT 1",
+                                  "WHERE id = $1 ORDER BY holder = session_user, holder LIMIT 1",
                                   {text(id)});
     std::optional<DeviceRow> row;
     if (rows.size() == 1)

@@ -329,3 +329,175 @@ TEST_F(PostgresContainerTest, ADeviceIsItsRolesAndSignsOutAndInAgain) {
 }
 
 } // namespace
+
+namespace {
+
+// Who acts on a device in the table below: the administrator, the person whose role the
+// device connects as, or another person who knows its id and connects with it as their own.
+enum class Who { admin, person, other };
+enum class Act { connect, offline, online, signOut, signIn };
+struct DeviceStep {
+    Who who;
+    Act act;
+};
+
+} // namespace
+
+TEST_F(PostgresContainerTest, WhatTheAdministratorSwitchesOnADeviceHoldsWhicheverWayItConnects) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok());
+    std::map<QString, std::shared_ptr<Container>> roles;
+    // Zoe's name comes after the administrator's, Ann's before it.
+    for (const char* name : {"ann", "bob", "zoe"}) {
+        db.addPerson(name);
+        roles[name] = Container::openServer(db.uri(name)).value();
+    }
+    auto administrator = db.admin();
+    const std::optional<Code> works;
+    const Code unreachable = Code::networkUnavailable;
+    const Code signedOut = Code::notAuthenticated;
+    using enum Who;
+    using enum Act;
+    const struct {
+        const char* what;
+        const char* person; // the role the device connects as
+        std::vector<DeviceStep> steps;
+        std::optional<Code> after; // what the device's send and fetch meet at the end
+    } cases[] = {
+        {"switched offline before it connected",
+         "zoe",
+         {{admin, offline}, {person, connect}},
+         unreachable},
+        {"the same for a person named before the administrator",
+         "ann",
+         {{admin, offline}, {person, connect}},
+         unreachable},
+        {"switched offline after it connected",
+         "zoe",
+         {{person, connect}, {admin, offline}},
+         unreachable},
+        {"online again", "zoe", {{admin, offline}, {person, connect}, {admin, online}}, works},
+        {"and offline again",
+         "zoe",
+         {{admin, offline}, {person, connect}, {admin, online}, {admin, offline}},
+         unreachable},
+        {"signed out before it connected", "zoe", {{admin, signOut}, {person, connect}}, signedOut},
+        {"signed in again", "zoe", {{admin, signOut}, {person, connect}, {admin, signIn}}, works},
+        {"signed out once it connected after an earlier switch",
+         "zoe",
+         {{admin, offline}, {person, connect}, {admin, online}, {admin, signOut}},
+         signedOut},
+        {"signed in and switched before it connected, then online",
+         "zoe",
+         {{admin, offline}, {admin, signIn}, {person, connect}, {admin, online}},
+         works},
+        {"another person connecting with its id first takes nothing from it",
+         "zoe",
+         {{admin, offline}, {other, connect}, {person, connect}},
+         unreachable},
+        {"nor does their own switch of it before it connected",
+         "zoe",
+         {{admin, offline}, {other, online}, {person, connect}},
+         unreachable},
+        {"nor after", "ann", {{person, connect}, {other, offline}, {other, signOut}}, works},
+    };
+    int made = 0;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        const QString device = QStringLiteral("device-%1").arg(++made);
+        const QString name = QString::fromLatin1(test.person);
+        Container& own = *roles[name];
+        Container& stranger = *roles[name == "bob" ? "ann" : "bob"];
+        for (const DeviceStep& step : test.steps) {
+            Container& by = step.who == admin    ? *administrator
+                            : step.who == person ? own
+                                                 : stranger;
+            switch (step.act) {
+            case connect:
+                ASSERT_TRUE(by.currentUser(device).ok());
+                break;
+            case offline:
+            case online:
+                ASSERT_FALSE(by.setOffline(device, step.act == offline));
+                break;
+            case signOut:
+                ASSERT_FALSE(by.signOut(device));
+                break;
+            case signIn:
+                ASSERT_FALSE(by.signIn(device, name));
+                break;
+            }
+        }
+        const auto sent =
+            own.modifyZones(device, DatabaseScope::privateScope, {zone("TB-" + device)}, {});
+        const auto fetched =
+            own.fetchDatabaseChanges(device, DatabaseScope::privateScope, std::nullopt);
+        EXPECT_EQ(sent.ok() ? works : sent.error().code, test.after);
+        EXPECT_EQ(fetched.ok() ? works : fetched.error().code, test.after);
+    }
+}
+
+TEST_F(PostgresContainerTest, AContainerOfTheSecondVersionIsUpgradedAndSwitchesReachItsDevices) {
+    PostgresTestDatabase db(false);
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    {
+        cloud::PostgresConnection connection(db.adminUri(), 10'000);
+        connection.open();
+        cloud::PostgresSchema::create(connection, 2);
+    }
+    // People let in as the second version did: a user row, and these rights for their role.
+    const char* const secondVersionRights[] = {
+        "GRANT USAGE ON SCHEMA tallybird TO %1",
+        "GRANT SELECT ON tallybird.meta, tallybird.users TO %1",
+        "GRANT SELECT, INSERT ON tallybird.devices, tallybird.zones, tallybird.records, "
+        "tallybird.deletions, tallybird.participants, tallybird.zone_removals TO %1",
+        "GRANT UPDATE (user_name, offline) ON tallybird.devices TO %1",
+        "GRANT UPDATE (type, tag, data, seq) ON tallybird.records TO %1",
+        "GRANT UPDATE (type, seq) ON tallybird.deletions TO %1",
+        "GRANT UPDATE (role, permission, acceptance, seq) ON tallybird.participants TO %1",
+    };
+    db.run("CREATE ROLE zoe LOGIN"); // roles are the server's
+    ASSERT_EQ(db.run("INSERT INTO tallybird.users VALUES ('zoe', NULL)"), QString());
+    for (const char* grant : secondVersionRights)
+        ASSERT_EQ(db.run(QString::fromLatin1(grant).arg("zoe")), QString());
+
+    // The administrator's earlier build switched Zoe's phone offline before it connected, which
+    // left a row of the administrator's; the phone then connected and synced all the same.
+    ASSERT_EQ(db.run("INSERT INTO tallybird.devices VALUES ('tallybird', 'zoePhone', "
+                     "'tallybird', true)"),
+              QString());
+    auto zoe = Container::openServer(db.uri("zoe")).value();
+    const auto works = [&](const QString& device) {
+        const auto sent =
+            zoe->modifyZones(device, DatabaseScope::privateScope, {zone("TB-" + device)}, {});
+        const auto fetched =
+            zoe->fetchDatabaseChanges(device, DatabaseScope::privateScope, std::nullopt);
+        EXPECT_EQ(sent.ok(), fetched.ok());
+        return sent.ok() && fetched.ok();
+    };
+    EXPECT_TRUE(works("zoePhone"));
+    EXPECT_TRUE(works("zoeLaptop"));
+    EXPECT_EQ(db.value("SELECT value FROM tallybird.meta WHERE key = 'version'"), "2");
+
+    // The administrator's program opens it and brings it up to this version.
+    auto admin = Container::openServer(db.adminUri()).value();
+    ASSERT_TRUE(admin->users().ok());
+    EXPECT_EQ(db.value("SELECT value FROM tallybird.meta WHERE key = 'version'"),
+              QString::number(cloud::PostgresSchema::version));
+    EXPECT_EQ(db.value("SELECT has_column_privilege('zoe', 'tallybird.devices', 'offline', "
+                       "'UPDATE') AND NOT has_table_privilege('zoe', 'tallybird.devices', "
+                       "'DELETE')"),
+              "t");
+
+    // The switch now reaches the phone, past the row the earlier build left; a tablet switched
+    // before it connects starts offline; the laptop goes on as it was.
+    ASSERT_FALSE(admin->setOffline("zoePhone", true));
+    EXPECT_FALSE(works("zoePhone"));
+    ASSERT_FALSE(admin->setOffline("zoeTablet", true));
+    EXPECT_FALSE(works("zoeTablet"));
+    EXPECT_TRUE(works("zoeLaptop"));
+    for (const char* device : {"zoePhone", "zoeTablet"}) {
+        ASSERT_FALSE(admin->setOffline(device, false));
+        EXPECT_TRUE(works(device)) << device;
+    }
+}
