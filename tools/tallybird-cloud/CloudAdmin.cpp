@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -43,7 +44,9 @@ FILE defaults to the shared container in the XDG data home. URI names a PostgreS
 database (postgresql://ROLE@HOST:PORT/DATABASE); the password comes from ~/.pgpass,
 PGPASSWORD or a service file, as for every libpq program. On a server, every role acts within
 what the server lets it do: the administrator (the role that ran init) does everything, a person
-shares, accepts and leaves their own.
+shares, accepts and leaves their own. A device there works as the role it connects as, so it is
+signed into that person or out; what the administrator switches on a device that has not
+connected yet holds once it does.
 )";
 
 struct UsageError {
@@ -122,7 +125,7 @@ public:
              }},
             {"devices", [&] { return listDevices(); }},
             {"sign-in",
-             [&] { return onDevice(a[0], [&](const QString& d) { return c.signIn(d, a[1]); }); }},
+             [&] { return onDevice(a[0], [&](const QString& d) { return signIn(d, a[1]); }); }},
             {"sign-out",
              [&] { return onDevice(a[0], [&](const QString& d) { return c.signOut(d); }); }},
             {"offline",
@@ -157,6 +160,43 @@ private:
         if (!device.ok())
             return device.error();
         return act(device.value());
+    }
+
+    // On a server a device works as the role it connects as, and goes by its row of that
+    // role: signed into another person, it would go on as it was. So a device that connected
+    // as other people is not signed into someone else, and one that has not connected yet is
+    // signed in for when it connects as that person, which the administrator is told.
+    std::optional<CloudError> signIn(const QString& device, const QString& user) {
+        if (!Container::isServerLocation(location))
+            return c.signIn(device, user);
+        const auto devices = c.devices();
+        if (!devices.ok())
+            return devices.error();
+        const auto users = c.users();
+        if (!users.ok())
+            return users.error();
+        QStringList roles; // the people's roles that hold a row of the device
+        for (const DeviceRow& row : devices.value()) {
+            if (row.id != device || roles.contains(row.holder))
+                continue;
+            if (std::any_of(users.value().cbegin(), users.value().cend(),
+                            [&](const UserRow& known) { return known.name == row.holder; }))
+                roles.append(row.holder);
+        }
+        if (!roles.isEmpty() && !roles.contains(user))
+            return CloudError::make(
+                CloudError::Code::invalidArguments,
+                QStringLiteral("The device connects to the server as %1, and a device there "
+                               "works as the role it connects as: sign it into %2, or out.")
+                    .arg(roles.join(QStringLiteral(", ")), roles.join(QStringLiteral(" or "))));
+        if (auto error = c.signIn(device, user))
+            return error;
+        if (roles.isEmpty())
+            out << QStringLiteral("The device has not connected to the server yet. A device there "
+                                  "works as the role it connects as: it is signed into %1 when "
+                                  "it connects as %1.\n")
+                       .arg(user);
+        return std::nullopt;
     }
 
     // A password is never taken on a command line, where others may see it: psql asks for it

@@ -3,6 +3,7 @@
 #include "cloud/CloudDevice.h"
 
 #include "support/PostgresTestServer.h"
+#include "support/QStringPrinting.h"
 
 #include <QTemporaryDir>
 
@@ -222,6 +223,88 @@ TEST_F(CloudAdminServerTest, APersonSharesTheirOwnZonesAndAcceptsButChangesNothi
     const AdminRun listed = admin({"list"});
     EXPECT_TRUE(listed.out.contains("bob\tprivateUser\treadWrite\taccepted"))
         << listed.out.toStdString();
+}
+
+TEST_F(CloudAdminServerTest, OfflineHoldsForAPersonsDeviceWhetherItConnectedBeforeOrAfter) {
+    ASSERT_EQ(admin({"init"}).status, 0);
+    for (const char* person : {"ann", "bob"})
+        ASSERT_EQ(admin({"create-user", person}).status, 0);
+    QTemporaryDir home;
+    // What Ann's device meets as it sends and fetches: nothing, or the container offline.
+    const auto met = [](cloud::CloudDevice& device) {
+        cloud::Container& container = *device.container();
+        const auto sent = container.modifyZones(
+            device.deviceID(), cloud::DatabaseScope::privateScope, {cloud::ZoneID{"TB-1"}}, {});
+        const auto fetched = container.fetchDatabaseChanges(
+            device.deviceID(), cloud::DatabaseScope::privateScope, std::nullopt);
+        EXPECT_EQ(sent.ok(), fetched.ok());
+        return sent.ok() ? 0 : sent.error().rawCode();
+    };
+    const int offline = int(cloud::CloudError::Code::networkUnavailable);
+    for (const bool connectsFirst : {false, true}) {
+        SCOPED_TRACE(connectsFirst ? "connected first" : "switched first");
+        const QString profile = home.filePath(connectsFirst ? "connected" : "switched");
+        std::optional<cloud::CloudDevice> device;
+        const auto connect = [&] {
+            auto opened = cloud::CloudDevice::open(db->uri("ann"), profile);
+            ASSERT_TRUE(opened.ok()) << opened.error().message.toStdString();
+            device.emplace(opened.value());
+            EXPECT_EQ(device->container()->currentUser(device->deviceID()).value(), "ann");
+        };
+        if (connectsFirst)
+            connect();
+        const AdminRun switched = admin({"offline", profile});
+        ASSERT_EQ(switched.status, 0) << switched.err.toStdString();
+        // Bob, who can read the profile's id, switches only a row of his own role.
+        EXPECT_EQ(run(db->uri("bob"), {"online", profile}).status, 0);
+        if (!connectsFirst)
+            connect();
+        ASSERT_TRUE(device);
+        EXPECT_EQ(met(*device), offline);
+        EXPECT_TRUE(admin({"devices"}).out.contains(device->deviceID() + "\tann\toffline\n"));
+
+        ASSERT_EQ(admin({"online", profile}).status, 0);
+        EXPECT_EQ(met(*device), 0);
+        EXPECT_EQ(run(db->uri("bob"), {"offline", profile}).status, 0);
+        EXPECT_EQ(met(*device), 0);
+        const AdminRun listed = admin({"devices"});
+        EXPECT_TRUE(listed.out.contains(device->deviceID() + "\tann\tonline\n"))
+            << listed.out.toStdString();
+    }
+}
+
+TEST_F(CloudAdminServerTest, SignInSaysWhatItDoesForADeviceOfAnotherRoleOrNoneYet) {
+    ASSERT_EQ(admin({"init"}).status, 0);
+    for (const char* person : {"ann", "bob"})
+        ASSERT_EQ(admin({"create-user", person}).status, 0);
+    QTemporaryDir home;
+    const QString laptop = home.filePath("laptop");
+
+    // Not connected yet: it is Ann's once it connects as her role, which the tool says.
+    const AdminRun early = admin({"sign-in", laptop, "ann"});
+    ASSERT_EQ(early.status, 0) << early.err.toStdString();
+    EXPECT_TRUE(early.out.contains("has not connected to the server yet"))
+        << early.out.toStdString();
+    auto device = cloud::CloudDevice::open(db->uri("ann"), laptop);
+    ASSERT_TRUE(device.ok());
+    const QString id = device.value().deviceID();
+    EXPECT_EQ(device.value().container()->currentUser(id).value(), "ann");
+
+    // Signed out, and in again, it goes on as Ann's, with nothing more to say.
+    ASSERT_EQ(admin({"sign-out", laptop}).status, 0);
+    EXPECT_EQ(device.value().container()->currentUser(id).value(), std::nullopt);
+    const AdminRun again = admin({"sign-in", laptop, "ann"});
+    ASSERT_EQ(again.status, 0) << again.err.toStdString();
+    EXPECT_EQ(again.out, QString());
+    EXPECT_EQ(device.value().container()->currentUser(id).value(), "ann");
+
+    // Bob's it cannot become while it connects as Ann: refused, and nothing changes.
+    const QString before = admin({"devices"}).out;
+    const AdminRun refused = admin({"sign-in", laptop, "bob"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains("connects to the server as ann")) << refused.err.toStdString();
+    EXPECT_EQ(admin({"devices"}).out, before);
+    EXPECT_EQ(device.value().container()->currentUser(id).value(), "ann");
 }
 
 TEST_F(CloudAdminServerTest, AnAddressWithAPasswordIsNeverPrinted) {
