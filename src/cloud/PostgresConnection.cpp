@@ -48,9 +48,26 @@ bool meansUnreachable(const QString& sqlState) {
            sqlState == QLatin1String("53300");
 }
 
-// What libpq said, on one line.
+// Text of libpq's on one line. It puts a hint on a line of its own after a sentence with no
+// stop ("Connection refused\n\tIs the server running…"): joined, that sentence gets one.
+QString joinedLines(const QString& text) {
+    QString joined;
+    for (const QString& part : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString line = part.simplified();
+        if (line.isEmpty())
+            continue;
+        if (!joined.isEmpty()) {
+            if (!QStringLiteral(".?!:;,").contains(joined.back()))
+                joined += QLatin1Char('.');
+            joined += QLatin1Char(' ');
+        }
+        joined += line;
+    }
+    return joined;
+}
+
 QString oneLine(const char* message) {
-    return QString::fromUtf8(message).simplified();
+    return joinedLines(QString::fromUtf8(message));
 }
 
 // A connection's error while it connects, said verbosely so that the server's SQLSTATE comes
@@ -76,7 +93,7 @@ ConnectError readConnectError(const char* raw) {
         text.replace(match.capturedStart(), match.capturedLength(),
                      match.captured(1) + QLatin1Char(' ') + match.captured(3));
     }
-    error.text = text.simplified();
+    error.text = joinedLines(text);
     return error;
 }
 

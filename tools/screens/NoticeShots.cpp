@@ -115,7 +115,7 @@ const QString serverDownReason = QStringLiteral(
     "The network is unavailable. The cloud server "
     "postgresql://ann@lists.example.org:5432/tallybird: "
     "cannot connect (connection to server at \"lists.example.org\" (192.0.2.10), port 5432 failed: "
-    "Connection refused Is the server running on that host and accepting TCP/IP connections?)");
+    "Connection refused. Is the server running on that host and accepting TCP/IP connections?)");
 
 void storeTheScaleOfThisPicture() {
     for (TextScale scale : TextScale::allCases()) {
