@@ -3,7 +3,6 @@
 
 #include "CatchUpMark.h"
 #include "platform/AppPaths.h"
-#include "sync/CloudEngine.h"
 #include "sync/CloudSync.h"
 
 #include <QDeadlineTimer>
@@ -65,16 +64,6 @@ void passAndMark(CloudSync& cloud, const QString& storeFile,
             done(error);
         },
         [mark, device] { *mark = CatchUpMark::containerMark(device); });
-}
-
-// Whether the store's engines were uploading its changes: a first sync of a large store takes
-// them in and sends them for longer than a catch-up waits.
-bool uploadUnderWay(const CloudSync& cloud) {
-    for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
-        if (CloudEngine* engine = cloud.engine(scope); engine && engine->uploading())
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -164,7 +153,7 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
             // The pass goes on while a loop runs, and stops when the store goes. What the cloud
             // confirmed by now is written, so that the next sync sends only the rest.
             cloud->writeTakenIn();
-            notice(RequestRoute::notCaughtUpNote(uploadUnderWay(*cloud)
+            notice(RequestRoute::notCaughtUpNote(cloud->uploading()
                                                      ? IntentFrame::uploadUnderWayReason()
                                                      : IntentFrame::syncTooSlowReason()));
         } else if (*result)

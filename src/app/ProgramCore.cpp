@@ -94,7 +94,12 @@ bool ProgramCore::open(int waitMs, QString* error) {
             },
             {}, CloudSync::Answer::onceEnded);
     });
-    sync_ = passes_->step(replySyncWaitMs, IntentFrame::syncTooSlowReason());
+    // A first sync of a large store sends for longer than a request waits: the cloud answers,
+    // and what is left goes on after the reply.
+    sync_ = passes_->step(replySyncWaitMs, [sync = QPointer<CloudSync>(cloudSync_)] {
+        return sync && sync->uploading() ? IntentFrame::uploadUnderWayReason()
+                                         : IntentFrame::syncTooSlowReason();
+    });
     // Local edits reach the cloud one second after the last of a burst, once it is started.
     coordinator_ =
         new SyncCoordinator([passes = *passes_](ListStore& store) { passes.syncNow(store); }, this);
@@ -170,6 +175,10 @@ void ProgramCore::stopServing() {
     // Those waiting for a pass are answered now; those whose save is still being written are
     // answered as it lands, without a pass.
     passes_->stop(IntentFrame::quitBeforeSyncReason());
+    // What the cloud confirmed of a pass still under way is written with the last save, so
+    // that the next start sends only the rest.
+    if (cloudSync_)
+        cloudSync_->writeTakenIn();
     store_->flushSaves();
     if (server_)
         server_->flushAnswers(answerFlushMs);

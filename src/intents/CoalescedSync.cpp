@@ -58,7 +58,7 @@ CoalescedSync::CoalescedSync(IntentFrame::SyncStep pass) : state_(std::make_shar
 }
 
 IntentFrame::SyncStep CoalescedSync::step(std::optional<int> replyWithinMs,
-                                          const QString& lateReason) const {
+                                          LateReason lateReason) const {
     return [state = state_, replyWithinMs, lateReason](ListStore& store,
                                                        IntentFrame::SyncDone done) {
         if (!replyWithinMs) {
@@ -67,7 +67,9 @@ IntentFrame::SyncStep CoalescedSync::step(std::optional<int> replyWithinMs,
         }
         const IntentFrame::SyncDone answer = once(std::move(done));
         // The store is the timer's context: a bound left when the store goes tells nobody.
-        QTimer::singleShot(*replyWithinMs, &store, [answer, lateReason] { answer(lateReason); });
+        QTimer::singleShot(*replyWithinMs, &store, [answer, lateReason] {
+            answer(lateReason ? lateReason() : QString());
+        });
         state->ask(store, answer);
     };
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,11 +18,13 @@ class CoalescedSync {
 public:
     explicit CoalescedSync(IntentFrame::SyncStep pass);
 
+    // Why a request's pass had not ended when its time ran out, asked at that moment.
+    using LateReason = std::function<QString()>;
     // The step to give the requests' frames. With `replyWithinMs`, a request whose pass has not
-    // ended by then is told `lateReason` as its pass's error and hears no more; the pass goes
+    // ended by then is told `lateReason()` as its pass's error and hears no more; the pass goes
     // on, and what it sends reaches the cloud all the same.
     IntentFrame::SyncStep step(std::optional<int> replyWithinMs = std::nullopt,
-                               const QString& lateReason = QString()) const;
+                               LateReason lateReason = {}) const;
     // A pass nobody waits for, sharing the next one like any request.
     void syncNow(ListStore& store) const;
 

@@ -56,6 +56,14 @@ CloudEngine* CloudSync::engine(EngineScope scope) const {
     return scope == EngineScope::sharedDatabase ? sharedEngine_ : privateEngine_;
 }
 
+bool CloudSync::uploading() const {
+    for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+        if (CloudEngine* engine = this->engine(scope); engine && engine->uploading())
+            return true;
+    }
+    return false;
+}
+
 void CloudSync::engineMade(CloudEngine& engine) {
     (engine.scope() == EngineScope::sharedDatabase ? sharedEngine_ : privateEngine_) = &engine;
 }

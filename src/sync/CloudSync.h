@@ -40,6 +40,9 @@ public:
     const std::optional<cloud::CloudDevice>& device() const { return device_; }
     // The store's engine on one database, while it has one.
     CloudEngine* engine(EngineScope scope) const;
+    // Whether an engine is sending this device's changes, or readying them to send: a first
+    // sync of a large store does so for longer than a request waits.
+    bool uploading() const;
 
     // Sends the private then the shared engine's changes, then fetches the private then the
     // shared engine's changes; when a fetch finds that the cloud no longer holds what this

@@ -74,7 +74,7 @@ TEST_F(CoalescedSyncTest, TheProgramsOwnPassesShareWithRequestsInsteadOfQueueing
 TEST_F(CoalescedSyncTest, ARequestHearsOnceWhicheverComesFirstOfItsPassAndTheBound) {
     auto store = openStore();
     const CoalescedSync sync(pass);
-    IntentFrame::SyncStep bounded = sync.step(20, QStringLiteral("too slow"));
+    IntentFrame::SyncStep bounded = sync.step(20, [] { return QStringLiteral("too slow"); });
     request(bounded, *store, "a");
     EXPECT_TRUE(QTest::qWaitFor([&] { return !ended.isEmpty(); }, 5'000));
     EXPECT_EQ(ended, QStringList{"a: too slow"});

@@ -148,6 +148,47 @@ TEST_F(UnfinishedSync, AFirstSyncLongerThanTheCatchUpEndsTheRequestAndGoesOnWith
     EXPECT_EQ(waitingItems(), 0);
 }
 
+TEST_F(UnfinishedSync, AChangeThroughTheProgramDuringItsFirstUploadSaysTheUploadIsUnderWay) {
+    constexpr int items = firstSyncItems;
+    fillNeverSynced(items);
+    // The program's first pass starts the upload; the change waits for the pass after it.
+    startProgram();
+    const Typed added = within(endBoundMs, {"add", "--list", "Groceries", "one more"});
+    EXPECT_EQ(added.code, 0);
+    EXPECT_EQ(added.out, "Added one more to Groceries.\n");
+    // A machine that sends it all within the reply's wait has nothing to say.
+    if (!added.err.isEmpty()) {
+        EXPECT_EQ(added.err,
+                  IntentFrame::notSyncedNote(IntentFrame::uploadUnderWayReason()) + "\n");
+    }
+
+    // The program goes on until everything is in the cloud, once, and says so in its store.
+    const QDeadlineTimer deadline(uploadBoundMs);
+    while (waitingItems() > 0 && !deadline.hasExpired())
+        QThread::msleep(200);
+    EXPECT_EQ(waitingItems(), 0);
+    EXPECT_EQ(itemRecordsIn(cloudFile()), items + 1);
+    stopProgram();
+}
+
+TEST_F(UnfinishedSync, AProgramQuitDuringItsFirstUploadKeepsWhatTheCloudConfirmed) {
+    constexpr int items = firstSyncItems;
+    fillNeverSynced(items);
+    startProgram();
+    // Batches go one after another, each made once the one before was taken in: records of a
+    // third batch in the cloud mean the first one's are the store's to keep.
+    constexpr int batch = 400;
+    const QDeadlineTimer deadline(uploadBoundMs);
+    while (itemRecordsIn(cloudFile()) <= 2 * batch && !deadline.hasExpired())
+        QThread::msleep(20);
+    ASSERT_GT(itemRecordsIn(cloudFile()), 2 * batch);
+    stopProgram();
+    // What the store counts as sent is in the cloud, and not all of it is left to send again.
+    const int waiting = waitingItems();
+    EXPECT_LT(waiting, items) << "the next start sends everything again";
+    EXPECT_GE(itemRecordsIn(cloudFile()), items - waiting);
+}
+
 // Ann syncs through a server where someone holds what her device's writes need.
 class UnfinishedSyncOnServer : public UnfinishedSync {
 protected:
