@@ -78,6 +78,8 @@ TagChipBar::TagChipBar(ListDetailModel& screen, QWidget* parent)
     row_->addStretch(1);
     setWidget(strip_);
     strip_->setAutoFillBackground(false);
+    // Chips cut at an edge show there is more, on the add bar's card.
+    setEdgeCues(Theme::Colour::card);
 }
 
 QList<TagChip*> TagChipBar::chips() const {
@@ -106,6 +108,9 @@ void TagChipBar::follow(const AddBarFace& face) {
             connect(widget, &QAbstractButton::clicked, &screen_,
                     [this, tag] { screen_.pressChip(tag); });
             row_->insertWidget(i, widget, 0, Qt::AlignVCenter);
+            // Shown now, not when the layout's queued call comes round: the layout places only
+            // shown chips, and a proposed chip is revealed where it was placed.
+            widget->show();
             chipWidgets_.append(widget);
         }
         shown_ = face.chips;
@@ -133,7 +138,8 @@ void TagChipBar::revealSuggestion() {
         if (!shown_.at(i).suggested)
             continue;
         strip_->layout()->activate();
-        ensureWidgetVisible(chipWidgets_.at(i), 16, 0);
+        // Clear of the cue that would otherwise fade it out.
+        ensureWidgetVisible(chipWidgets_.at(i), cueWidth, 0);
         return;
     }
 }

@@ -465,14 +465,21 @@ TEST_F(AddItemBarTest, TheProposedChipIsScrolledIntoSight) {
                 return chip;
         return nullptr;
     };
+    // Within the strip, and under no edge cue's fade.
     const auto inSight = [&](const QString& tag) {
         TagChip* chip = chipOf(tag);
         if (!chip)
             return false;
-        const QRect shown(chip->mapTo(bar.viewport(), QPoint(0, 0)), chip->size());
-        return bar.viewport()->rect().contains(shown);
+        const QRect shown(chip->mapTo(&bar, QPoint(0, 0)), chip->size());
+        for (const Qt::Edge edge : {Qt::LeftEdge, Qt::RightEdge}) {
+            if (QWidget* cue = bar.cue(edge); cue && cue->geometry().intersects(shown))
+                return false;
+        }
+        return bar.viewport()->geometry().contains(shown);
     };
     ASSERT_FALSE(inSight("zdairy")) << "the last chip starts beyond the column's edge";
+    EXPECT_NE(bar.cue(Qt::RightEdge), nullptr) << "the cut edge shows there is more";
+    EXPECT_EQ(bar.cue(Qt::LeftEdge), nullptr);
 
     QTest::keyClicks(&field, "oat milk");
     settle();
