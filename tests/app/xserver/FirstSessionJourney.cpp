@@ -23,6 +23,7 @@
 #include "ui/components/SheetDialog.h"
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
+#include "ui/components/TagChip.h"
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
 #include "ui/detail/AddItemBar.h"
@@ -32,6 +33,7 @@
 #include "ui/detail/ItemRowText.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/detail/TagChipBar.h"
 #include "ui/detail/TagFilterBar.h"
 #include "ui/editor/DueDatePicker.h"
 #include "ui/editor/KindRowButton.h"
@@ -1188,22 +1190,23 @@ bool hearATickThroughTheScreenReader(Session& s) {
     return ok || s.fail(s.failure() + "; heard: " + heard.filter("Rice").join(" | "));
 }
 
-// The header's chips are more than its width: the cut edge shows a cue; the wheel over a chip
-// turns the strip, and clicks on the cue bring the last chip whole into sight.
-bool scrollTheChipsByTheWheelAndTheCue(Session& s) {
-    DetailItemsView& items = s.content().listView()->items();
-    TagFilterBar* bar = nullptr;
+// A strip of chips more than its width: the cut edge shows a cue; the wheel over a chip turns
+// the strip, and clicks on the cue bring the last chip whole into sight.
+bool scrollChipsByTheWheelAndTheCue(Session& s, const QString& strip,
+                                    const std::function<SidewaysScrollArea*()>& find,
+                                    const std::function<QList<QWidget*>()>& chips) {
+    SidewaysScrollArea* bar = nullptr;
     if (!s.waitFor(
             [&] {
-                bar = items.filterBar();
-                return bar && bar->isVisible() && bar->cue(Qt::RightEdge);
+                bar = find();
+                return bar && bar->isVisible() && bar->cue(Qt::RightEdge) && chips().size() > 1;
             },
-            "the chips cut at the right, with a cue"))
+            strip + ": the chips cut at the right, with a cue"))
         return false;
     const int before = bar->horizontalScrollBar()->value();
     // A turn reaches the chip under the pointer, and goes on to what holds it until taken, as Qt
     // hands on a mouse wheel's turns.
-    QWidget* chip = bar->chipButtons().at(1);
+    QWidget* chip = chips().at(1);
     const QPoint on = chip->rect().center();
     bool taken = false;
     for (QWidget* w = chip; w && !taken && !w->isWindow(); w = w->parentWidget()) {
@@ -1214,8 +1217,8 @@ bool scrollTheChipsByTheWheelAndTheCue(Session& s) {
         taken = turn.isAccepted();
     }
     if (bar->horizontalScrollBar()->value() <= before)
-        return s.fail("a turn of the wheel over a chip did not move the chips");
-    QWidget* last = bar->chipButtons().last();
+        return s.fail(strip + ": a turn of the wheel over a chip did not move the chips");
+    QWidget* last = chips().last();
     const auto lastInSight = [&] {
         const QRect shown(last->mapTo(bar->viewport(), QPoint(0, 0)), last->size());
         return bar->viewport()->rect().contains(shown);
@@ -1223,12 +1226,30 @@ bool scrollTheChipsByTheWheelAndTheCue(Session& s) {
     for (int click = 0; click < 20 && !lastInSight(); ++click) {
         QWidget* cue = bar->cue(Qt::RightEdge);
         if (!cue)
-            return s.fail("no cue while the last chip is out of sight");
+            return s.fail(strip + ": no cue while the last chip is out of sight");
         QTest::mouseClick(cue, Qt::LeftButton);
         QCoreApplication::processEvents();
     }
     return (lastInSight() && !bar->cue(Qt::RightEdge) && bar->cue(Qt::LeftEdge)) ||
-           s.fail("the cue did not bring the last chip into sight");
+           s.fail(strip + ": the cue did not bring the last chip into sight");
+}
+
+// The list's header and its add bar each show their chips cut at the right edge.
+bool scrollTheChipsByTheWheelAndTheCue(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    AddItemBar& addBar = s.content().listView()->addBar();
+    const auto widgets = [](const auto& list) {
+        QList<QWidget*> all;
+        for (auto* widget : list)
+            all.append(widget);
+        return all;
+    };
+    return scrollChipsByTheWheelAndTheCue(
+               s, QStringLiteral("the header"), [&] { return items.filterBar(); },
+               [&] { return widgets(items.filterBar()->chipButtons()); }) &&
+           scrollChipsByTheWheelAndTheCue(
+               s, QStringLiteral("the add bar"), [&] { return addBar.chipBar(); },
+               [&] { return widgets(addBar.chipBar()->chips()); });
 }
 
 // Back by Escape from an item low in the list, scrolled up to the chips, a click on Group groups
