@@ -359,9 +359,7 @@ void PostgresConnection::catchUp() {
 void PostgresConnection::syncLater() {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
-    if (!pq().PQpipelineSync(conn_))
-        fail(QStringLiteral("cannot send"));
-    ++syncs_;
+    endPipelineStep();
     flush();
     behind_ = true;
 }
@@ -370,9 +368,7 @@ void PostgresConnection::sendSync() {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
     catchUp();
-    if (!pq().PQpipelineSync(conn_))
-        fail(QStringLiteral("cannot send"));
-    ++syncs_;
+    endPipelineStep();
     pending_.push_back({Pending::Kind::sync});
 }
 
@@ -538,11 +534,15 @@ void PostgresConnection::sync() {
     if (!isOpen())
         throw StorageUnreachable("The connection to the cloud server is closed.");
     catchUp();
+    endPipelineStep();
+    flush();
+    drain();
+}
+
+void PostgresConnection::endPipelineStep() {
     if (!pq().PQpipelineSync(conn_))
         fail(QStringLiteral("cannot send"));
     ++syncs_;
-    flush();
-    drain();
 }
 
 void PostgresConnection::drain() {

@@ -132,6 +132,8 @@ private:
     void flush();
     // Reads the answers to everything pending, up to the end of the server's pipeline.
     void drain();
+    // Ends what was sent so far with a pipeline sync, whose answer is counted in `syncs_`.
+    void endPipelineStep();
     // Reads what `syncLater` left, before anything new is sent.
     void catchUp();
     pg_result* nextResult();
