@@ -22,7 +22,7 @@
 namespace {
 
 // What the program is given to end in, whatever it is showing.
-constexpr int endBoundMs = 5'000;
+constexpr int endWithinMs = 5'000;
 
 enum class Trouble {
     fullDisk,       // every save fails, as on a full disk: trying again could mend it
@@ -95,7 +95,7 @@ protected:
     bool endsOn(int signal) {
         if (signal != 0)
             ::kill(pid_t(program.processId()), signal);
-        const bool ended = program.waitForFinished(endBoundMs);
+        const bool ended = program.waitForFinished(endWithinMs);
         errors = QString::fromUtf8(program.readAllStandardError());
         if (!ended)
             return false;
@@ -161,7 +161,7 @@ TEST_F(SignalsWithUnsavedChanges, EverySignalAndQuitEndTheProgramAndKeepTheChang
             EXPECT_EQ(said.contains("asked"), row.asked) << said.toStdString();
         }
 
-        ASSERT_TRUE(endsOn(row.signal)) << "still running " << endBoundMs << " ms later";
+        ASSERT_TRUE(endsOn(row.signal)) << "still running " << endWithinMs << " ms later";
         const std::optional<QString> kept = keptIn();
         ASSERT_TRUE(kept) << errors.toStdString();
         EXPECT_TRUE(kept->startsWith(row.keptBesideStore ? profile() + '/' : home() + '/'))

@@ -9,11 +9,11 @@ namespace {
 
 class TokenExpiryTest : public BackendTest {};
 
-const ZoneID listZone = zone(QStringLiteral("TB-L"));
+const ZoneID aListZone = zone(QStringLiteral("TB-L"));
 
 TEST_P(TokenExpiryTest, TheContainerSaysWhichTokensItNoLongerKnows) {
     auto mac = device(QStringLiteral("mac"));
-    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), aListZone, QStringLiteral("x"))});
     ASSERT_FALSE(send(mac.e()));
     const auto now = on("mac")->fetchDatabaseChanges("mac", DatabaseScope::privateScope, {});
     ASSERT_TRUE(now.ok());
@@ -45,7 +45,7 @@ TEST_P(TokenExpiryTest, TheContainerSaysWhichTokensItNoLongerKnows) {
 
 TEST_P(TokenExpiryTest, TheEngineTellsOfItEvenWithNoZoneAndFetchesEveryZoneWhole) {
     auto mac = device(QStringLiteral("mac"));
-    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), aListZone, QStringLiteral("x"))});
     ASSERT_FALSE(send(mac.e()));
     ASSERT_FALSE(fetch(mac.e()));
     const StateSerialization synced = mac.e().state().serialization();

@@ -10,11 +10,11 @@ namespace {
 const Date ten = *Date::fromIso8601(QStringLiteral("2025-03-14T10:00:00Z"));
 const Date eleven = ten.addingSeconds(3600);
 
-TBItem item(const QString& id, bool done, std::optional<Date> completedAt, double order = 0) {
+TBItem itemWith(const QString& id, bool done, std::optional<Date> completedAt, double order = 0) {
     return {id, "L", id, done, order, false, completedAt, {}};
 }
 
-QStringList ids(const QList<TBItem>& items) {
+QStringList itemIds(const QList<TBItem>& items) {
     QStringList out;
     for (const TBItem& i : items)
         out.append(i.id);
@@ -24,20 +24,20 @@ QStringList ids(const QList<TBItem>& items) {
 TEST(CompletedOrder, NewestTickedFirstThenUndatedThenOrderThenId) {
     // Decomposed "é" sorts after "f" in text order.
     const QList<TBItem> items{
-        item("undatedOrder2", true, {}, 2),    item("ten", true, ten, 0),
-        item("undatedOrder1", true, {}, 1),    item("elevenB", true, eleven, 5),
-        item("elevenOrder3", true, eleven, 3), item("elevenA", true, eleven, 5),
-        item("e\u0301", true, {}, 9),          item("f", true, {}, 9)};
+        itemWith("undatedOrder2", true, {}, 2),    itemWith("ten", true, ten, 0),
+        itemWith("undatedOrder1", true, {}, 1),    itemWith("elevenB", true, eleven, 5),
+        itemWith("elevenOrder3", true, eleven, 3), itemWith("elevenA", true, eleven, 5),
+        itemWith("e\u0301", true, {}, 9),          itemWith("f", true, {}, 9)};
     const QStringList expected{"elevenOrder3",  "elevenA",       "elevenB", "ten",
                                "undatedOrder1", "undatedOrder2", "f",       "e\u0301"};
-    EXPECT_EQ(ids(CompletedOrder::sort(items)), expected);
+    EXPECT_EQ(itemIds(CompletedOrder::sort(items)), expected);
     // The order does not depend on where items start.
-    EXPECT_EQ(ids(CompletedOrder::sort(QList<TBItem>(items.rbegin(), items.rend()))), expected);
+    EXPECT_EQ(itemIds(CompletedOrder::sort(QList<TBItem>(items.rbegin(), items.rend()))), expected);
     // The section holds only done items, sorted, whatever time an open item still carries.
-    EXPECT_EQ(
-        ids(CompletedOrder::section({item("open", false, {}), item("ten", true, ten),
-                                     item("stale", false, eleven), item("11", true, eleven)})),
-        QStringList({"11", "ten"}));
+    EXPECT_EQ(itemIds(CompletedOrder::section(
+                  {itemWith("open", false, {}), itemWith("ten", true, ten),
+                   itemWith("stale", false, eleven), itemWith("11", true, eleven)})),
+              QStringList({"11", "ten"}));
 }
 
 TEST(CompletedRetention, RawValuesAreStableAndUnknownTextsKeepAll) {
@@ -59,9 +59,9 @@ TEST(CompletedRetention, SurvivorsAreOpenItemsThenTheNewestTicked) {
     for (int i = 0; i < 250; ++i) {
         if (i % 100 == 7) {
             open.append(QStringLiteral("open%1").arg(i));
-            items.append(item(open.last(), false, {}, 1000 - i));
+            items.append(itemWith(open.last(), false, {}, 1000 - i));
         }
-        items.append(item(QStringLiteral("done%1").arg(i), true, ten.addingSeconds(60 * i)));
+        items.append(itemWith(QStringLiteral("done%1").arg(i), true, ten.addingSeconds(60 * i)));
     }
     const struct {
         CompletedRetention retention;
@@ -76,12 +76,12 @@ TEST(CompletedRetention, SurvivorsAreOpenItemsThenTheNewestTicked) {
         QStringList expected = open;
         for (int i = 0; i < c.keptDone; ++i)
             expected.append(QStringLiteral("done%1").arg(249 - i));
-        EXPECT_EQ(ids(c.retention.survivors(items)), expected);
+        EXPECT_EQ(itemIds(c.retention.survivors(items)), expected);
     }
     // Fewer done items than the limit are all kept, undated ones last.
-    const QList<TBItem> few{item("ten", true, ten), item("open", false, {}),
-                            item("undated", true, {}), item("eleven", true, eleven)};
-    EXPECT_EQ(ids(CompletedRetention(CompletedRetention::keep50).survivors(few)),
+    const QList<TBItem> few{itemWith("ten", true, ten), itemWith("open", false, {}),
+                            itemWith("undated", true, {}), itemWith("eleven", true, eleven)};
+    EXPECT_EQ(itemIds(CompletedRetention(CompletedRetention::keep50).survivors(few)),
               QStringList({"open", "eleven", "ten", "undated"}));
 }
 

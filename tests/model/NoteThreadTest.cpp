@@ -14,13 +14,14 @@ namespace {
 
 using Marker = NoteThread::Row::Marker;
 
-const Date base = *Date::fromIso8601(QStringLiteral("2025-03-14T09:26:53Z"));
+const Date threadStart = *Date::fromIso8601(QStringLiteral("2025-03-14T09:26:53Z"));
 const QString annLee = QStringLiteral("Ann Lee");
 const QSet<QString> me{QStringLiteral("_me"), QStringLiteral("_meToo")};
 
-QString noteLine(const QString& id, const QString& authorID, const QString& authorName,
-                 double secondsAfterBase = 0, const QString& text = QStringLiteral("note")) {
-    return ItemNotes::line({id, base.addingSeconds(secondsAfterBase), authorID, authorName, text});
+QString threadLine(const QString& id, const QString& authorID, const QString& authorName,
+                   double secondsAfterStart = 0, const QString& text = QStringLiteral("note")) {
+    return ItemNotes::line(
+        {id, threadStart.addingSeconds(secondsAfterStart), authorID, authorName, text});
 }
 
 TEST(NoteThread, MarkerAndDeleteRightFollowAuthorship) {
@@ -43,7 +44,7 @@ TEST(NoteThread, MarkerAndDeleteRightFollowAuthorship) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const NoteThread thread(noteLine("n", c.authorID, c.authorName), c.shared, c.me);
+        const NoteThread thread(threadLine("n", c.authorID, c.authorName), c.shared, c.me);
         ASSERT_EQ(thread.rows.size(), 1);
         EXPECT_EQ(thread.rows[0].marker, c.marker);
         EXPECT_EQ(thread.rows[0].canDelete, c.canDelete);
@@ -52,32 +53,37 @@ TEST(NoteThread, MarkerAndDeleteRightFollowAuthorship) {
 
 TEST(NoteThread, RowsCarryTheLiveNotesInThreadOrder) {
     const QString raw =
-        QStringList({noteLine("late", "_ann", annLee, 60), noteLine("gone", "_me", "Me", 10),
-                     noteLine("early", "", "", 0), noteLine("~gone", "_me", "Me", 20)})
+        QStringList({threadLine("late", "_ann", annLee, 60), threadLine("gone", "_me", "Me", 10),
+                     threadLine("early", "", "", 0), threadLine("~gone", "_me", "Me", 20)})
             .join(u'\n');
     const NoteThread thread(raw, true, me);
     ASSERT_EQ(thread.rows.size(), 2);
     EXPECT_EQ(thread.rows[0].id, QStringLiteral("early"));
     EXPECT_EQ(thread.rows[0].initials, QStringLiteral("?"));
-    const NoteThread::Row late{
-        "late", "_ann", annLee, "AL", "note", base.addingSeconds(60), Marker::withInitials("AL"),
-        false};
+    const NoteThread::Row late{"late",
+                               "_ann",
+                               annLee,
+                               "AL",
+                               "note",
+                               threadStart.addingSeconds(60),
+                               Marker::withInitials("AL"),
+                               false};
     EXPECT_EQ(thread.rows[1], late);
 }
 
 TEST(NoteThread, CanAddBelowAHundredNotesAndEightThousandCharacters) {
     QStringList lines;
     for (int i = 0; i < 100; ++i)
-        lines.append(noteLine(QStringLiteral("n%1").arg(i), {}, {}));
+        lines.append(threadLine(QStringLiteral("n%1").arg(i), {}, {}));
     EXPECT_TRUE(NoteThread(QString(), false, {}).canAdd);
     EXPECT_TRUE(NoteThread(lines.mid(1).join(u'\n'), false, {}).canAdd);
     EXPECT_FALSE(NoteThread(lines.join(u'\n'), false, {}).canAdd);
 
     // One note filling the thread to exactly the limit, counted in user-perceived characters.
     const QString emoji = QStringLiteral("\U0001F44D\U0001F3FD");
-    const qsizetype room = ItemNotes::maxCharacters - noteLine("n", {}, {}, 0, {}).size();
-    EXPECT_FALSE(NoteThread(noteLine("n", {}, {}, 0, emoji.repeated(room)), false, {}).canAdd);
-    EXPECT_TRUE(NoteThread(noteLine("n", {}, {}, 0, emoji.repeated(room - 1)), false, {}).canAdd);
+    const qsizetype room = ItemNotes::maxCharacters - threadLine("n", {}, {}, 0, {}).size();
+    EXPECT_FALSE(NoteThread(threadLine("n", {}, {}, 0, emoji.repeated(room)), false, {}).canAdd);
+    EXPECT_TRUE(NoteThread(threadLine("n", {}, {}, 0, emoji.repeated(room - 1)), false, {}).canAdd);
 }
 
 TEST(NoteAuthor, PreferredNameIsStoredTrimmed) {

@@ -10,7 +10,7 @@ namespace {
 
 using TagSuggestions::ListType;
 
-TBItem item(const QString& text) {
+TBItem itemNamed(const QString& text) {
     return {"I-" + text, "L", text, false, 0, false, std::nullopt, {}};
 }
 
@@ -30,8 +30,8 @@ QList<QStringList> outline(const QList<TagGrouping::Section>& sections) {
 const QString untagged = QString(QChar(0)) + "untagged";
 
 TEST(TagGrouping, OrderedTagsFirstThenTextOrderThenUntagged) {
-    const QList<TBItem> items{item("milk #dairy"), item("bread #bakery #fresh"), item("soap"),
-                              item("eggs #dairy"), item("ham #deli")};
+    const QList<TBItem> items{itemNamed("milk #dairy"), itemNamed("bread #bakery #fresh"),
+                              itemNamed("soap"), itemNamed("eggs #dairy"), itemNamed("ham #deli")};
     const auto sections = TagGrouping::sections(items, {"bakery", "fruit"});
     const QList<QStringList> expected{{"bakery", "bread #bakery #fresh"},
                                       {"dairy", "milk #dairy", "eggs #dairy"},
@@ -57,7 +57,7 @@ TEST(TagGrouping, SortsUnorderedTagsByScalarValuesAfterNormalising) {
     for (const auto& c : cases) {
         QList<TBItem> items;
         for (const QString& text : c.texts)
-            items.append(item(text));
+            items.append(itemNamed(text));
         QStringList ids;
         for (const auto& section : TagGrouping::sections(items, c.tagOrder))
             ids.append(section.id());

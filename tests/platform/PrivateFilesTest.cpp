@@ -27,7 +27,7 @@ namespace {
 // Long enough for any open or read that does not block; a pipe waited on never ends.
 constexpr int withinMs = 10'000;
 
-void writeBytes(const QString& path, const QByteArray& bytes) {
+void writeContents(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(file.write(bytes), bytes.size());
@@ -83,7 +83,7 @@ TEST_F(RegularFileTest, OnlyARegularFileIsOpenedAndAnythingElseIsNamedAtOnce) {
     const Case cases[] = {
         {"a regular file",
          [&](const QString& p) {
-             writeBytes(p, bytes);
+             writeContents(p, bytes);
              return QFile::exists(p);
          },
          opened, ""},
@@ -92,7 +92,7 @@ TEST_F(RegularFileTest, OnlyARegularFileIsOpenedAndAnythingElseIsNamedAtOnce) {
          missing, ""},
         {"a link to a regular file",
          [&](const QString& p) {
-             writeBytes(at("target"), bytes);
+             writeContents(at("target"), bytes);
              return QFile::link(at("target"), p);
          },
          opened, ""},
@@ -140,7 +140,7 @@ TEST_F(RegularFileTest, OnlyARegularFileIsOpenedAndAnythingElseIsNamedAtOnce) {
 
 TEST_F(RegularFileTest, AFileLongerThanTheLimitIsNotRead) {
     const QString path = at("file");
-    writeBytes(path, bytes);
+    writeContents(path, bytes);
     QString error;
     EXPECT_EQ(RegularFile::read(path, &error, bytes.size()), bytes);
     EXPECT_EQ(RegularFile::read(path, &error, bytes.size() - 1), std::nullopt);

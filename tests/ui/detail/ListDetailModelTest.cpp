@@ -10,7 +10,7 @@
 
 namespace {
 
-QStringList texts(const QList<TBItem>& items) {
+QStringList itemTexts(const QList<TBItem>& items) {
     return DetailTestStore::texts(items);
 }
 
@@ -118,8 +118,8 @@ TEST_F(ListDetailModelTest, WhichItemsAreOpenAndWhichCompleted) {
         model.show(list.id);
         if (row.filter)
             model.toggleTag(*row.filter);
-        EXPECT_EQ(texts(model.snapshot().outstanding), row.open);
-        EXPECT_EQ(texts(model.snapshot().completed), row.completed);
+        EXPECT_EQ(itemTexts(model.snapshot().outstanding), row.open);
+        EXPECT_EQ(itemTexts(model.snapshot().completed), row.completed);
         EXPECT_EQ(model.snapshot().completedHeader.has_value(), !row.completed.isEmpty());
     }
 }
@@ -271,7 +271,7 @@ TEST_F(ListDetailModelTest, AFilterOrGroupingTheVocabularyNoLongerBacksIsCleared
     EXPECT_GE(stateSpy.count(), 1);
     t.store->addItem(list.id, "Cheese");
     DetailTestStore::turn();
-    EXPECT_EQ(texts(model.snapshot().outstanding), QStringList({"Milk #dairy", "Cheese"}));
+    EXPECT_EQ(itemTexts(model.snapshot().outstanding), QStringList({"Milk #dairy", "Cheese"}));
 
     t.store->deleteItem(milk.id); // no tag left at all
     DetailTestStore::turn();
@@ -455,7 +455,7 @@ TEST_F(ListDetailModelTest, ADragIsOneStoreCallAndStoreChangesRefreshOncePerTurn
     EXPECT_EQ(changes.count(), 1); // one store operation
     DetailTestStore::turn();
     EXPECT_EQ(refreshes.count(), 1);
-    EXPECT_EQ(texts(model.snapshot().outstanding), QStringList({"a", "d", "b", "c"}));
+    EXPECT_EQ(itemTexts(model.snapshot().outstanding), QStringList({"a", "d", "b", "c"}));
 
     const QString b = model.snapshot().outstanding.at(2).id;
     model.tick(b);

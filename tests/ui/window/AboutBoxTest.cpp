@@ -4,6 +4,7 @@
 #include "platform/Defaults.h"
 #include "platform/UpdateBackEnd.h"
 #include "store/ListStore.h"
+#include "support/NoUpdates.h"
 #include "support/QStringPrinting.h"
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
@@ -70,13 +71,6 @@ TEST(AboutBox, EveryLineIsWholeAtEveryTextScale) {
     }
     Theme::setTextScaleFactor(1.0);
 }
-
-class NoUpdates final : public UpdateBackEnd {
-public:
-    void start() override {}
-    bool canCheckForUpdates() const override { return false; }
-    void checkForUpdates() override {}
-};
 
 TEST(AboutBox, TheMenuItemOpensItOverTheWindowAndDoneClosesIt) {
     auto defaults = std::make_shared<MemoryDefaults>();

@@ -4,6 +4,7 @@
 #include "model/TextScale.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "support/NoUpdates.h"
 #include "support/SwitchableSink.h"
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
@@ -33,13 +34,6 @@
 #include <memory>
 
 namespace {
-
-class NoUpdates final : public UpdateBackEnd {
-public:
-    void start() override {}
-    bool canCheckForUpdates() const override { return false; }
-    void checkForUpdates() override {}
-};
 
 class StoreNoticeWindowTest : public testing::Test {
 protected:

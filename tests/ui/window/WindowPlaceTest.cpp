@@ -7,6 +7,7 @@
 #include "platform/Base64.h"
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
+#include "support/NoUpdates.h"
 #include "support/QStringPrinting.h"
 #include "ui/window/UpdateChecker.h"
 #include "ui/window/WindowContent.h"
@@ -157,19 +158,12 @@ TEST(WindowPlaceKeeper, APlaceIsWrittenOnceTheUserStopsMoving) {
                                 WindowPlaceKeeper::settleMs * 10));
 }
 
-class ScriptedBackEnd final : public UpdateBackEnd {
-public:
-    void start() override {}
-    bool canCheckForUpdates() const override { return false; }
-    void checkForUpdates() override {}
-};
-
 TEST(MainWindowPlace, TheSplitComesBackWhereItWasDraggedWithinTheWindowsWidth) {
     QTemporaryDir dir;
     auto defaults = std::make_shared<MemoryDefaults>();
     Defaults::setStandard(defaults);
     ListStore store(dir.filePath("store.json"), false, false, *defaults);
-    UpdateChecker updater(std::make_shared<ScriptedBackEnd>());
+    UpdateChecker updater(std::make_shared<NoUpdates>());
     {
         MainWindow window(store, updater);
         window.show();

@@ -6,6 +6,7 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "support/AccessibleWalk.h"
+#include "support/NoUpdates.h"
 #include "support/QStringPrinting.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/lists/ListsPane.h"
@@ -23,13 +24,6 @@
 #include <memory>
 
 namespace {
-
-class NoUpdates final : public UpdateBackEnd {
-public:
-    void start() override {}
-    bool canCheckForUpdates() const override { return false; }
-    void checkForUpdates() override {}
-};
 
 class WindowReaderTest : public testing::Test {
 protected:
