@@ -3,6 +3,7 @@
 #include "cloud/CloudDevice.h"
 #include "cloud/MemoryStorage.h"
 #include "cloud/SqliteStorage.h"
+#include "support/FileBytes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -21,6 +22,8 @@ using Code = CloudError::Code;
 
 namespace {
 
+using testsupport::bytesOf;
+
 // Makes a container file holding one zone with one record, then closes it.
 QString populatedFile(const QTemporaryDir& dir) {
     const QString path = dir.filePath(QStringLiteral("c.sqlite"));
@@ -33,11 +36,6 @@ QString populatedFile(const QTemporaryDir& dir) {
                         {note(QString::number(i), zone("TB-1"), QString(200, QLatin1Char('x')))},
                         {});
     return path;
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Runs SQL on a database file the way another program would.

@@ -3,6 +3,7 @@
 // already knows by it.
 #include "TestSupport.h"
 
+#include "support/FileBytes.h"
 #include "support/PostgresTestServer.h"
 
 #include "cloud/CloudDevice.h"
@@ -22,10 +23,7 @@ using namespace cloudtest;
 
 namespace {
 
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using testsupport::bytesOf;
 
 // Whether `id` names any part of `folder`'s path.
 bool namesPath(const QString& id, const QString& folder) {
@@ -55,7 +53,7 @@ TEST_F(DeviceId, ANewProfileGoesByAnIdThatNamesNoPathAndKeepsItWhereverItMoves) 
     const QString ann = profile(QStringLiteral("ann"));
     const QString id = idOf(ann);
     EXPECT_FALSE(namesPath(id, ann)) << id.toStdString();
-    EXPECT_EQ(fileBytes(CloudDevice::keptIDFile(ann)), id.toUtf8() + "\n");
+    EXPECT_EQ(bytesOf(CloudDevice::keptIDFile(ann)), id.toUtf8() + "\n");
     EXPECT_EQ(idOf(ann), id) << "every later process of the profile";
 
     const QString bob = profile(QStringLiteral("bob"));
@@ -87,7 +85,7 @@ TEST_F(DeviceId, AProfileTheContainerKnowsByItsFolderKeepsThatNameWithItsSignIn)
     EXPECT_EQ(idOf(sam), oldName);
     EXPECT_EQ(container->currentUser(oldName).value(), QStringLiteral("sam"));
     // Kept, so that it is never looked up again and the tool finds the same device.
-    EXPECT_EQ(fileBytes(CloudDevice::keptIDFile(sam)), oldName.toUtf8() + "\n");
+    EXPECT_EQ(bytesOf(CloudDevice::keptIDFile(sam)), oldName.toUtf8() + "\n");
     EXPECT_EQ(container->devices().value().size(), size_t(1));
 }
 
@@ -138,7 +136,7 @@ TEST_F(DeviceId, AKeptIdThatCannotBeReadIsAnErrorThatNamesItsFileAndIsLeftAsItIs
         ASSERT_FALSE(device.ok());
         EXPECT_TRUE(device.error().message.contains(file)) << device.error().message.toStdString();
         if (!c.folder) {
-            EXPECT_EQ(fileBytes(file), c.bytes);
+            EXPECT_EQ(bytesOf(file), c.bytes);
         }
     }
 }

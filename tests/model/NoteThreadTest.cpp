@@ -60,14 +60,9 @@ TEST(NoteThread, RowsCarryTheLiveNotesInThreadOrder) {
     ASSERT_EQ(thread.rows.size(), 2);
     EXPECT_EQ(thread.rows[0].id, QStringLiteral("early"));
     EXPECT_EQ(thread.rows[0].initials, QStringLiteral("?"));
-    const NoteThread::Row late{"late",
-                               "_ann",
-                               annLee,
-                               "AL",
-                               "note",
-                               threadStart.addingSeconds(60),
-                               Marker::withInitials("AL"),
-                               false};
+    const Date lateAt = threadStart.addingSeconds(60);
+    const NoteThread::Row late{
+        "late", "_ann", annLee, "AL", "note", lateAt, Marker::withInitials("AL"), false};
     EXPECT_EQ(thread.rows[1], late);
 }
 

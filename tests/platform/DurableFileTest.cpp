@@ -3,6 +3,7 @@
 // privileges.
 #include "platform/DurableFile.h"
 #include "platform/FileLock.h"
+#include "support/FileBytes.h"
 #include "support/FileSizeLimit.h"
 #include "support/QStringPrinting.h"
 
@@ -23,16 +24,8 @@
 
 namespace {
 
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testsupport::bytesOf;
+using testsupport::writeBytes;
 
 // The exit status of `body` run in a child process whose files may not grow past `limit`.
 int inChild(long long limit, const std::function<int()>& body) {

@@ -6,6 +6,7 @@
 #include "platform/PrivateFolder.h"
 #include "platform/RegularFile.h"
 #include "support/ChildWithin.h"
+#include "support/FileBytes.h"
 #include "support/QStringPrinting.h"
 
 #include <QDir>
@@ -24,14 +25,10 @@
 
 namespace {
 
+using testsupport::writeBytes;
+
 // Long enough for any open or read that does not block; a pipe waited on never ends.
 constexpr int withinMs = 10'000;
-
-void writeContents(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 mode_t modeOf(const QString& path) {
     struct stat info {};
@@ -83,7 +80,7 @@ TEST_F(RegularFileTest, OnlyARegularFileIsOpenedAndAnythingElseIsNamedAtOnce) {
     const Case cases[] = {
         {"a regular file",
          [&](const QString& p) {
-             writeContents(p, bytes);
+             writeBytes(p, bytes);
              return QFile::exists(p);
          },
          opened, ""},
@@ -92,7 +89,7 @@ TEST_F(RegularFileTest, OnlyARegularFileIsOpenedAndAnythingElseIsNamedAtOnce) {
          missing, ""},
         {"a link to a regular file",
          [&](const QString& p) {
-             writeContents(at("target"), bytes);
+             writeBytes(at("target"), bytes);
              return QFile::link(at("target"), p);
          },
          opened, ""},
@@ -140,7 +137,7 @@ TEST_F(RegularFileTest, OnlyARegularFileIsOpenedAndAnythingElseIsNamedAtOnce) {
 
 TEST_F(RegularFileTest, AFileLongerThanTheLimitIsNotRead) {
     const QString path = at("file");
-    writeContents(path, bytes);
+    writeBytes(path, bytes);
     QString error;
     EXPECT_EQ(RegularFile::read(path, &error, bytes.size()), bytes);
     EXPECT_EQ(RegularFile::read(path, &error, bytes.size() - 1), std::nullopt);
