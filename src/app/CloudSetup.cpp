@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 // The server's device once opened, and what the look whether to catch up met there: the
 // catch-up says it at once instead of waiting for the server a second time.
@@ -83,9 +84,14 @@ IntentFrame::SyncStep CloudSetup::syncStep() const {
             done(error);
             return;
         }
-        passAndMark(*cloud, store.fileURL(), [done](std::optional<cloud::CloudError> failure) {
-            done(failure ? std::optional<QString>(failure->message) : std::nullopt);
-        });
+        passAndMark(*cloud, store.fileURL(),
+                    [done, owed = setup.owed_](std::optional<cloud::CloudError> failure) {
+                        // A pass that ended well sent everything: an upload the catch-up
+                        // left under way is done.
+                        if (!failure)
+                            owed->note.reset();
+                        done(failure ? std::optional<QString>(failure->message) : std::nullopt);
+                    });
     };
 }
 
@@ -153,11 +159,18 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
             // The pass goes on while a loop runs, and stops when the store goes. What the cloud
             // confirmed by now is written, so that the next sync sends only the rest.
             cloud->writeTakenIn();
-            notice(RequestRoute::notCaughtUpNote(cloud->uploading()
-                                                     ? IntentFrame::uploadUnderWayReason()
-                                                     : IntentFrame::syncTooSlowReason()));
+            // That the upload goes on is said once the request is over, if it still does.
+            if (cloud->uploading())
+                setup.owed_->note =
+                    RequestRoute::notCaughtUpNote(IntentFrame::uploadUnderWayReason());
+            else
+                notice(RequestRoute::notCaughtUpNote(IntentFrame::syncTooSlowReason()));
         } else if (*result)
             notice(RequestRoute::notCaughtUpNote((*result)->message));
+    };
+    catchUp.settle = [owed = owed_](const RequestRoute::Notice& notice) {
+        if (owed->note)
+            notice(*std::exchange(owed->note, std::nullopt));
     };
     return catchUp;
 }

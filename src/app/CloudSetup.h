@@ -54,6 +54,12 @@ private:
     cloud::Result<cloud::CloudDevice> openDevice(int timeoutMs) const;
 
     struct Server;
+    // A note the catch-up owes the request's end, unless the request's own sync makes it
+    // untrue.
+    struct Owed {
+        std::optional<QString> note;
+    };
     QString containerPath_;
     std::shared_ptr<Server> server_; // for a server only; shared by every copy
+    std::shared_ptr<Owed> owed_ = std::make_shared<Owed>(); // shared by every copy
 };

@@ -47,6 +47,7 @@ public:
     }
 
     void enqueue(std::function<std::optional<CloudError>(Core&)> operation, Completion done);
+    void stopAndTakeIn(QDeadlineTimer deadline);
 
     Database database;
     SyncEngineState state;
@@ -61,10 +62,16 @@ private:
     void drain();
 
     void onOwner(const std::function<void()>& work);
-    // Whether the engine is gone: its operations then end at their next step.
-    bool released() const {
+    // Whether the operation under way is to end at this step instead of calling the container:
+    // the engine is gone or finishing. What it then says went wrong: nothing to nobody, or that
+    // it was stopped.
+    bool ending() const {
         std::lock_guard lock(gate_->mutex);
-        return gate_->released;
+        return gate_->released || gate_->stopped;
+    }
+    std::optional<CloudError> endingError() const {
+        std::lock_guard lock(gate_->mutex);
+        return gate_->released ? std::nullopt : std::optional(operationStopped());
     }
     void post(const SyncEngineEvent& event) {
         onOwner([&] {
@@ -77,13 +84,21 @@ private:
     // What the operation's thread and the owner's thread share about a call on the owner's
     // thread: neither holds the core for it, so a call left in a queue that never runs keeps
     // nothing alive but this.
+    // Where one call on the owner's thread stands.
+    enum class Call { waiting, running, done, givenUp };
     struct Gate {
         std::mutex mutex;
         std::condition_variable changed;
         bool released = false;
+        bool stopped = false; // finish() was called
+        bool busy = false;    // an operation is under way
+        // The call the operation waits for on the owner's thread, while it waits: finish()
+        // runs it there itself.
+        std::shared_ptr<Call> waitingCall;
+        const std::function<void()>* waitingWork = nullptr;
     };
-    // Where one call on the owner's thread stands.
-    enum class Call { waiting, running, done, givenUp };
+    // Runs a call on the owner's thread, unless it already ran or was given up.
+    static void runCall(Gate& gate, Call& call, const std::function<void()>& work);
 
     SyncEngine* owner_;
     std::shared_ptr<QObject> context_; // lives on the owner's thread
@@ -118,6 +133,15 @@ void SyncEngine::fetchChanges(Completion done) {
     core_->enqueue([](Core& core) { return core.fetch(); }, std::move(done));
 }
 
+void SyncEngine::finish(QDeadlineTimer deadline) {
+    core_->stopAndTakeIn(deadline);
+}
+
+CloudError SyncEngine::operationStopped() {
+    return CloudError::make(Code::internalError,
+                            QStringLiteral("The sync was stopped before it ended."));
+}
+
 void SyncEngine::Core::enqueue(std::function<std::optional<CloudError>(Core&)> operation,
                                Completion done) {
     std::lock_guard lock(queueMutex_);
@@ -137,27 +161,55 @@ void SyncEngine::Core::onOwner(const std::function<void()>& work) {
         std::lock_guard lock(gate_->mutex);
         if (gate_->released)
             return;
+        gate_->waitingCall = call;
+        gate_->waitingWork = &work;
+        gate_->changed.notify_all();
     }
     QMetaObject::invokeMethod(
-        context_.get(),
-        [gate = gate_, call, &work] {
-            {
-                std::lock_guard lock(gate->mutex);
-                if (*call != Call::waiting)
-                    return;
-                *call = Call::running;
-            }
-            work();
-            std::lock_guard lock(gate->mutex);
-            *call = Call::done;
-            gate->changed.notify_all();
-        },
+        context_.get(), [gate = gate_, call, &work] { runCall(*gate, *call, work); },
         Qt::QueuedConnection);
     std::unique_lock lock(gate_->mutex);
     gate_->changed.wait(
         lock, [&] { return *call == Call::done || (*call == Call::waiting && gate_->released); });
     if (*call == Call::waiting)
         *call = Call::givenUp;
+    gate_->waitingCall.reset();
+    gate_->waitingWork = nullptr;
+}
+
+void SyncEngine::Core::runCall(Gate& gate, Call& call, const std::function<void()>& work) {
+    {
+        std::lock_guard lock(gate.mutex);
+        if (call != Call::waiting)
+            return;
+        call = Call::running;
+    }
+    work();
+    std::lock_guard lock(gate.mutex);
+    call = Call::done;
+    gate.changed.notify_all();
+}
+
+// The operation under way sees `stopped` at its next step and ends; until it has, its calls on
+// this thread are run here, as they come, since no event loop may run them now. A call to the
+// container it is making is not cut short: what the container committed is reported here.
+void SyncEngine::Core::stopAndTakeIn(QDeadlineTimer deadline) {
+    std::unique_lock lock(gate_->mutex);
+    gate_->stopped = true;
+    while (!gate_->released) {
+        if (gate_->waitingCall && *gate_->waitingCall == Call::waiting) {
+            // The operation waits in onOwner() until the call is done, so its work stays.
+            const std::shared_ptr<Call> call = gate_->waitingCall;
+            const std::function<void()>& work = *gate_->waitingWork;
+            lock.unlock();
+            runCall(*gate_, *call, work);
+            lock.lock();
+            continue;
+        }
+        if (!gate_->busy || deadline.hasExpired())
+            return;
+        gate_->changed.wait_for(lock, deadline.remainingTimeAsDuration());
+    }
 }
 
 // Runs queued operations one after another until none is left.
@@ -174,12 +226,24 @@ void SyncEngine::Core::drain() {
             queue_.pop_front();
         }
         std::optional<CloudError> error;
+        {
+            std::lock_guard lock(gate_->mutex);
+            gate_->busy = true;
+        }
         try {
-            // An operation of an engine released meanwhile has nobody to report to.
-            if (!released())
+            // An operation of an engine released meanwhile has nobody to report to; one of an
+            // engine that was finished is told that it was stopped.
+            if (!ending())
                 error = next.first(*this);
+            else
+                error = endingError();
         } catch (const std::exception& e) {
             error = CloudError::make(Code::internalError, QString::fromUtf8(e.what()));
+        }
+        {
+            std::lock_guard lock(gate_->mutex);
+            gate_->busy = false;
+            gate_->changed.notify_all();
         }
         if (next.second) {
             // The completion runs on the owner's thread after the operation has ended.
@@ -220,8 +284,8 @@ std::optional<CloudError> SyncEngine::Core::send() {
         return error;
     };
 
-    if (released())
-        return finish(std::nullopt);
+    if (ending())
+        return finish(endingError());
     const auto zoneChanges = state.versionedDatabaseChanges();
     if (!zoneChanges.empty()) {
         std::vector<ZoneID> saves;
@@ -250,6 +314,8 @@ std::optional<CloudError> SyncEngine::Core::send() {
     const PendingChangeHash hashOf;
     int sent = 0; // batches
     for (;;) {
+        if (ending())
+            return finish(endingError());
         // A batch is made of the oldest changes not tried yet, so only those are offered: a
         // first sync holds tens of thousands, and copying them all for every batch of a few
         // hundred costs time and leaves the memory of a first sync scattered.
@@ -336,8 +402,8 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
         return error;
     };
 
-    if (released())
-        return finish(std::nullopt);
+    if (ending())
+        return finish(endingError());
     auto changes = database.container()->fetchDatabaseChanges(
         database.deviceID(), database.databaseScope(), state.databaseToken());
     if (!changes.ok())
@@ -355,8 +421,10 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
         state.removeZoneToken(deletion.zoneID);
 
     for (const ZoneID& zone : changes.value().modifications) {
-        if (released())
-            return finish(std::nullopt);
+        if (ending()) {
+            postStateUpdate();
+            return finish(endingError());
+        }
         if (auto error = fetchZone(zone)) {
             // The database token stays where it was, so the zones still to fetch come again.
             postStateUpdate();

@@ -4,6 +4,8 @@
 #include "SyncEngineDelegate.h"
 #include "SyncEngineState.h"
 
+#include <QDeadlineTimer>
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,6 +21,10 @@ namespace cloud {
 // so a process whose event loop has ended is not held at exit by an operation waiting for it.
 // Their completions still come, without an error: what they would have reported has nobody to
 // go to, and what they did not do stays pending in a state nobody holds any more.
+//
+// An owner about to let go of its engine calls finish() first: what the container already did
+// for the operation under way (a batch it committed) still reaches the delegate, so that the
+// owner can record it as sent instead of sending it again later.
 class SyncEngine {
 public:
     struct Configuration {
@@ -42,6 +48,15 @@ public:
     using Completion = std::function<void(std::optional<CloudError>)>;
     void sendChanges(Completion done = {});
     void fetchChanges(Completion done = {});
+
+    // Ends the engine's work, on the owner's thread: the operation under way makes no further
+    // call to the container, the call it is making is waited for until `deadline` (the
+    // container bounds its own calls), and what it reports meanwhile is handed to the delegate
+    // here, without the event loop. That operation and every later one complete with
+    // operationStopped(); the engine does nothing more until it is released.
+    void finish(QDeadlineTimer deadline);
+    // The error of an operation that finish() ended before it was done.
+    static CloudError operationStopped();
 
     class Core;
 

@@ -25,6 +25,12 @@ struct RequestRoute::Held {
 RequestRoute::RequestRoute(Settings settings, Defaults& defaults)
     : settings_(std::move(settings)), defaults_(defaults) {}
 
+RequestRoute::~RequestRoute() {
+    letGo();
+    if (settings_.catchUp.settle && settings_.notice)
+        settings_.catchUp.settle(settings_.notice);
+}
+
 void RequestRoute::catchUp() const {
     const CatchUp& catchUp = settings_.catchUp;
     if (held_ || !catchUp.run || (catchUp.due && !catchUp.due()))

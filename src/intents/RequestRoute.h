@@ -29,6 +29,10 @@ public:
         // Brings it into the store, opened for this request under its turn; says on `notice`
         // when it could not. Absent: nothing to bring.
         std::function<void(ListStore& store, const Notice& notice)> run;
+        // Says, once the request is over, what the catch-up left to be said then: that an
+        // upload it began goes on is true only if the request's own sync did not send the rest.
+        // Absent: nothing.
+        std::function<void(const Notice& notice)> settle;
     };
 
     struct Settings {
@@ -46,6 +50,10 @@ public:
     };
 
     RequestRoute(Settings settings, Defaults& defaults);
+    // Lets go of the store it holds, then says what the catch-up left to say.
+    ~RequestRoute();
+    RequestRoute(const RequestRoute&) = delete;
+    RequestRoute& operator=(const RequestRoute&) = delete;
 
     IntentOutcome perform(const IntentRequest& request) const;
 

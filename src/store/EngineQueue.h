@@ -59,4 +59,7 @@ public:
     virtual std::unique_ptr<EngineQueue> makeEngine(EngineScope scope,
                                                     const std::optional<QByteArray>& savedState,
                                                     bool automaticSync) = 0;
+    // The store is about to go: the engines end what they are doing, and what the cloud
+    // confirmed of it reaches the store before its last save.
+    virtual void storeEnding() {}
 };

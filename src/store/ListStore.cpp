@@ -93,6 +93,10 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
 }
 
 ListStore::~ListStore() {
+    // A batch the cloud committed while the store was on its way out is recorded as sent, or
+    // the next sync would send it again over whatever changed elsewhere meanwhile.
+    if (engineFactory_)
+        engineFactory_->storeEnding();
     // Every save asked for is written before the store, and with it the lock, goes. The watch
     // goes first: it must not outlive the descriptor it watches.
     delete reportWatch_;

@@ -36,6 +36,20 @@ void dropSentMarks(FieldSet& marks, const Model& local, const Model& sent, const
     }
 }
 
+// A field marked here whose value the server's copy already holds has nothing left to send: a
+// batch the cloud committed whose answer never came back, or the same change made elsewhere.
+// Left marked, it would be sent again over whatever changes there later.
+template <typename Model, typename Table>
+void dropMarksTheServerHolds(QMap<QString, FieldSet>& dirty, const QString& id, const Model& local,
+                             const Model& server, const Table& fields) {
+    const auto marks = dirty.find(id);
+    if (marks == dirty.end())
+        return;
+    dropSentMarks(*marks, local, server, fields);
+    if (marks->isEmpty())
+        dirty.erase(marks);
+}
+
 } // namespace
 
 void ListStore::setArchive(const QString& key, const QByteArray& data) {
@@ -76,6 +90,7 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
                 field.copy(local, server);
         }
         local.zoneOwnerName = server.zoneOwnerName;
+        dropMarksTheServerHolds(dirtyLists_, server.id, local, server, RecordFields::list);
         if (!(local == before)) {
             listsChanged();
             noteListChanged(before, local);
@@ -117,6 +132,7 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
             else if (!marks.contains(field.latin1Name()))
                 field.copy(local, server);
         }
+        dropMarksTheServerHolds(dirtyItems_, server.id, local, server, RecordFields::item);
         if (!(local == before)) {
             itemsChanged(before.listID);
             itemsChanged(local.listID);

@@ -3,6 +3,7 @@
 
 #include "CloudEngine.h"
 
+#include <QDeadlineTimer>
 #include <QPointer>
 
 #include <utility>
@@ -21,6 +22,7 @@ public:
         return std::make_unique<CloudEngine>(sync_, scope, sync_.device_->database(database),
                                              savedState, automaticSync);
     }
+    void storeEnding() override { sync_.finishUnderWay(); }
 
 private:
     CloudSync& sync_;
@@ -78,6 +80,18 @@ void CloudSync::engineGone(CloudEngine& engine) {
     // Its last state is not written: the store keeps the one of the last pass's end, from
     // which an engine made later does again what this one did since.
     latestState(engine.scope()).reset();
+}
+
+// The container bounds each of its calls (ten seconds at the most, two for a request); this
+// only keeps a call that never returns from holding the program.
+void CloudSync::finishUnderWay() {
+    constexpr int callBoundMs = cloud::Container::defaultBusyTimeoutMs + 5'000;
+    const QDeadlineTimer deadline(callBoundMs);
+    for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+        if (CloudEngine* engine = this->engine(scope))
+            engine->engine().finish(deadline);
+    }
+    writeResults();
 }
 
 void CloudSync::syncNow(Done done, std::function<void()> fetching, Answer answer) {

@@ -62,6 +62,9 @@ public:
     // so, as a pass's end does: for a caller that stops waiting for a pass, so that what the
     // cloud has confirmed by then is not sent again and the rest goes with the next sync.
     void writeTakenIn() { writeResults(); }
+    // Ends the engines' work for good, taking in what the cloud answered to the call under way,
+    // and writes it: for a store about to go. Every pass under way then ends with an error.
+    void finishUnderWay();
 
     // --- Engine events, on the store's thread ---
     void handle(const cloud::SyncEngineEvent& event, EngineScope scope);

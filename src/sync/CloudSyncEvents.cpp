@@ -115,6 +115,15 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
         if (engine && stillHere())
             engine->saveRecord(CloudIds::fromCloud(id));
     };
+    // Whether a list or an item still has fields the server's copy lacks, once that copy is
+    // taken in: when it holds them all, there is nothing to send again.
+    const auto stillMarked = [&] {
+        if (meta || !listID || CloudLayout::itemIDOfTombstone(name))
+            return true;
+        if (name == CloudLayout::listRecordName)
+            return store_.dirtyLists().contains(*listID);
+        return store_.dirtyItems().contains(name);
+    };
 
     switch (error.code) {
     case CloudError::Code::unknownItem:
@@ -131,7 +140,8 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
             store_.confirmTombstoneSaved(*itemID);
             break;
         }
-        requeue();
+        if (stillMarked())
+            requeue();
         break;
     case CloudError::Code::zoneNotFound:
         if (meta) {

@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QThread>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -663,6 +665,56 @@ TEST_P(SyncEngineTest, AReleasedEngineNeverWaitsForItsOwnersThread) {
         EXPECT_EQ(mac.d().offeredSizes, std::vector<int>{}) << "the delegate was asked after all";
         EXPECT_TRUE(mac.d().eventsOf<SyncEvents::SentRecordZoneChanges>().empty());
     }
+}
+
+// An owner that lets go of its engine while a batch is on its way first finishes the engine:
+// whether the container has answered the batch yet or not, its answer reaches the delegate
+// with no event loop running, no further batch goes, and the operation says it was stopped,
+// so that nobody takes the pass for a whole one.
+TEST_P(SyncEngineTest, AFinishedEngineHandsOverTheBatchUnderWayAndSendsNoMore) {
+    auto mac = device(QStringLiteral("mac"), DatabaseScope::privateScope, 2);
+    std::vector<Record> records;
+    for (int i = 0; i < 6; ++i)
+        records.push_back(note(QString::number(i), listZone, QStringLiteral("x")));
+    queueSaves(mac.e(), mac.d(), records);
+
+    bool completed = false;
+    std::optional<CloudError> result;
+    mac.e().sendChanges([&](std::optional<CloudError> error) {
+        completed = true;
+        result = error;
+    });
+    // The loop runs until the first batch is handed over, and then no more: what the engine
+    // asks of this thread after that waits in the queue.
+    QEventLoop loop;
+    mac.d().onOffered = [&] { loop.quit(); };
+    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
+    loop.exec();
+    mac.d().onOffered = nullptr;
+    ASSERT_EQ(mac.d().offeredSizes, std::vector<int>{2});
+    mac.e().finish(QDeadlineTimer(10'000));
+
+    const auto sent = mac.d().eventsOf<SyncEvents::SentRecordZoneChanges>();
+    ASSERT_EQ(sent.size(), 1u) << "the committed batch never reached the delegate";
+    EXPECT_EQ(sent[0].savedRecords.size(), 2u);
+    EXPECT_EQ(mac.d().offeredSizes, std::vector<int>{2});
+    EXPECT_EQ(mac.d().eventsOf<SyncEvents::DidSendChanges>().size(), 1u);
+    EXPECT_EQ(mac.e().state().pendingRecordZoneChanges().size(), 4u);
+    EXPECT_EQ(mac.d().savedRecords().size(), 2u);
+
+    // A later operation does nothing either, and says so.
+    std::optional<CloudError> later;
+    bool laterCompleted = false;
+    mac.e().fetchChanges([&](std::optional<CloudError> error) {
+        laterCompleted = true;
+        later = error;
+    });
+    ASSERT_TRUE(loopUntil([&] { return completed && laterCompleted; }, 10'000));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->message, SyncEngine::operationStopped().message);
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->message, SyncEngine::operationStopped().message);
+    EXPECT_TRUE(mac.d().eventsOf<SyncEvents::WillFetchChanges>().empty());
 }
 
 TEST_P(SyncEngineTest, OperationsRunOneAtATimeInOrder) {

@@ -92,6 +92,8 @@ void RecordingDelegate::handleEvent(const SyncEngineEvent& event, SyncEngine& en
 std::optional<RecordZoneChangeBatch>
 RecordingDelegate::nextRecordZoneChangeBatch(const SendChangesContext& context, SyncEngine&) {
     offeredSizes.push_back(int(context.pendingChanges.size()));
+    if (onOffered)
+        onOffered();
     return RecordZoneChangeBatch{context.pendingChanges, [this](const RecordID& id) {
                                      auto it = records.find(id);
                                      return it == records.end() ? std::nullopt

@@ -76,6 +76,7 @@ public:
     std::optional<StateSerialization> saved;
     std::vector<int> offeredSizes; // how many changes each call of the engine offered
     std::function<void(const SyncEngineEvent&, SyncEngine&)> onEvent;
+    std::function<void()> onOffered; // after the engine asked for a batch
 };
 
 // Queues a save of each record and puts it in the delegate's table.

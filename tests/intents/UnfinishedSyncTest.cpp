@@ -8,6 +8,7 @@
 #include "intents/RequestRoute.h"
 #include "store/DiskV2.h"
 #include "support/PostgresTestServer.h"
+#include "sync/ListCloudMapping.h"
 
 #include <QElapsedTimer>
 
@@ -148,6 +149,101 @@ TEST_F(UnfinishedSync, AFirstSyncLongerThanTheCatchUpEndsTheRequestAndGoesOnWith
     EXPECT_EQ(waitingItems(), 0);
 }
 
+// Another device of the same person, reaching the container as the program does.
+class OtherDevice {
+public:
+    OtherDevice(const QString& containerFile, const QString& profile) {
+        auto opened = cloud::Container::openFile(containerFile);
+        EXPECT_TRUE(opened.ok());
+        if (!opened.ok())
+            return;
+        container_ = opened.value();
+        const auto id = cloud::CloudDevice::deviceIDForProfile(*container_, containerFile, profile);
+        EXPECT_TRUE(id.ok());
+        if (id.ok())
+            device_ = id.value();
+        EXPECT_TRUE(container_->currentUser(device_).ok());
+    }
+
+    std::optional<cloud::Record> record(const cloud::RecordID& id) {
+        if (!container_)
+            return std::nullopt;
+        auto fetched = container_->fetchRecords(device_, cloud::DatabaseScope::privateScope, {id});
+        if (!fetched.ok() || fetched.value().empty() || !fetched.value().front().second.ok())
+            return std::nullopt;
+        return fetched.value().front().second.value();
+    }
+
+    // Ticks the item off as this device's program would: on the server's latest copy.
+    void tick(const cloud::RecordID& id) {
+        const std::optional<cloud::Record> latest = record(id);
+        ASSERT_TRUE(latest);
+        std::optional<TBItem> item = ListCloudMapping::item(*latest);
+        ASSERT_TRUE(item);
+        item->done = true;
+        const auto saved =
+            container_->modifyRecords(device_, cloud::DatabaseScope::privateScope,
+                                      {ListCloudMapping::record(*item, latest, std::nullopt)}, {});
+        ASSERT_TRUE(saved.ok()) << saved.error().message.toStdString();
+        ASSERT_TRUE(saved.value().failedRecordSaves.empty());
+    }
+
+private:
+    std::shared_ptr<cloud::Container> container_;
+    QString device_;
+};
+
+// Each batch the container commits is this device's to record as sent, however the request
+// that sent it ends: a batch recorded as waiting would be sent again, every field of it, over
+// what another device changed meanwhile.
+TEST_F(UnfinishedSync, ABatchTheCloudCommittedIsNeverSentAgainOverAChangeMadeElsewhere) {
+    constexpr int items = firstSyncItems;
+    fillNeverSynced(items);
+    const Typed listed = within(endBoundMs, {"lists"});
+    ASSERT_EQ(listed.code, 0) << listed.err.toStdString();
+
+    // What the cloud holds of this device's items, and nothing more, counts as sent.
+    const auto store = readStore();
+    const QString listID = store->lists().first().id;
+    const QMap<QString, FieldSet> waiting = store->dirtyItems();
+    const cloud::ZoneID zone{CloudLayout::listZoneName(listID)};
+    OtherDevice phone(cloudFile(), dir.filePath(QStringLiteral("phone")));
+    std::optional<QString> sentLast;
+    int inCloud = 0;
+    int inCloudAndWaiting = 0;
+    for (const TBItem& item : store->items(listID)) {
+        if (!phone.record(cloud::RecordID{item.id, zone}))
+            continue;
+        ++inCloud;
+        if (waiting.contains(item.id)) {
+            ++inCloudAndWaiting;
+            sentLast = item.id;
+        } else if (!sentLast || !waiting.contains(*sentLast)) {
+            sentLast = item.id;
+        }
+    }
+    EXPECT_GT(inCloud, 0);
+    EXPECT_EQ(inCloudAndWaiting, 0) << "items the cloud holds are still waiting to be sent";
+    EXPECT_EQ(inCloud, items - int(waiting.size()));
+
+    // The phone ticks off an item the cloud got last (one still waiting here, if any is), then
+    // this device goes on with its upload and makes a change.
+    ASSERT_TRUE(sentLast);
+    const cloud::RecordID ticked{*sentLast, zone};
+    phone.tick(ticked);
+    const Typed again = within(endBoundMs, {"lists"});
+    EXPECT_EQ(again.code, 0) << again.err.toStdString();
+    const Typed added = within(uploadBoundMs, {"add", "--list", "Groceries", "one more"});
+    EXPECT_EQ(added.out, "Added one more to Groceries.\n");
+
+    const std::optional<cloud::Record> kept = phone.record(ticked);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(ListCloudMapping::item(*kept)->done) << "the tick made on the phone was undone";
+    const TBItem* here = readStore()->findItem(*sentLast);
+    ASSERT_NE(here, nullptr);
+    EXPECT_TRUE(here->done);
+}
+
 TEST_F(UnfinishedSync, AChangeThroughTheProgramDuringItsFirstUploadSaysTheUploadIsUnderWay) {
     constexpr int items = firstSyncItems;
     fillNeverSynced(items);
@@ -217,8 +313,8 @@ public:
     HeldLock(const QString& uri, const QString& lock)
         : connection_(PQconnectdb(uri.toUtf8().constData())) {
         PGresult* result = PQexec(connection_, ("BEGIN; " + lock).toUtf8().constData());
-        held_ = PQresultStatus(result) == PGRES_COMMAND_OK ||
-                PQresultStatus(result) == PGRES_TUPLES_OK;
+        held_ =
+            PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
         if (!held_)
             error_ = QString::fromUtf8(PQerrorMessage(connection_));
         PQclear(result);
