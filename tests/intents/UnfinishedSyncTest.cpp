@@ -142,10 +142,31 @@ TEST_F(UnfinishedSync, AFirstSyncLongerThanTheCatchUpEndsTheRequestAndGoesOnWith
     // A change's own sync sends the rest: every item is in the cloud once, and nothing waits.
     const Typed added = within(uploadBoundMs, {"add", "--list", "Groceries", "one more"});
     EXPECT_EQ(added.out, "Added one more to Groceries.\n");
+    // Nor does it say that the upload goes on, whether or not its catch-up ran out of time.
+    EXPECT_FALSE(added.err.contains(IntentFrame::uploadUnderWayReason()))
+        << added.err.toStdString();
     EXPECT_FALSE(added.err.contains(IntentFrame::notSyncedNote(QString())))
         << added.err.toStdString();
     EXPECT_EQ(itemRecordsIn(cloudFile()), items + 1);
     EXPECT_EQ(storedItems(), items + 1);
+    EXPECT_EQ(waitingItems(), 0);
+}
+
+// A change's own sync waits for the upload its catch-up began: once that sync has sent it all,
+// nothing is left to go on, and the request says nothing of it.
+TEST_F(UnfinishedSync, AChangeWhoseSyncSentTheWholeUploadDoesNotSayItGoesOn) {
+    constexpr int items = firstSyncItems;
+    fillNeverSynced(items);
+    const Typed added = within(uploadBoundMs, {"add", "--list", "Groceries", "one more"});
+    EXPECT_EQ(added.code, 0);
+    EXPECT_EQ(added.out, "Added one more to Groceries.\n");
+    // Its catch-up may have run out of time while fetching, and says so; the upload it began
+    // is done, and so is the change's own sync.
+    EXPECT_FALSE(added.err.contains(IntentFrame::uploadUnderWayReason()))
+        << added.err.toStdString();
+    EXPECT_FALSE(added.err.contains(IntentFrame::notSyncedNote(QString())))
+        << added.err.toStdString();
+    EXPECT_EQ(itemRecordsIn(cloudFile()), items + 1);
     EXPECT_EQ(waitingItems(), 0);
 }
 
@@ -235,6 +256,12 @@ TEST_F(UnfinishedSync, ABatchTheCloudCommittedIsNeverSentAgainOverAChangeMadeEls
     EXPECT_EQ(again.code, 0) << again.err.toStdString();
     const Typed added = within(uploadBoundMs, {"add", "--list", "Groceries", "one more"});
     EXPECT_EQ(added.out, "Added one more to Groceries.\n");
+    // Its catch-up may have run out of time while fetching, and says so; the upload it began
+    // is done, and so is the change's own sync.
+    EXPECT_FALSE(added.err.contains(IntentFrame::uploadUnderWayReason()))
+        << added.err.toStdString();
+    EXPECT_FALSE(added.err.contains(IntentFrame::notSyncedNote(QString())))
+        << added.err.toStdString();
 
     const std::optional<cloud::Record> kept = phone.record(ticked);
     ASSERT_TRUE(kept);
