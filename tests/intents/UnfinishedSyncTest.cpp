@@ -128,14 +128,20 @@ TEST_F(UnfinishedSync, AFirstSyncLongerThanTheCatchUpEndsTheRequestAndGoesOnWith
         ASSERT_EQ(listed.code, 0) << listed.err.toStdString();
         EXPECT_TRUE(listed.out.endsWith("\tGroceries\n")) << listed.out.toStdString();
         const int waiting = waitingItems();
-        if (round > 0 && waiting == 0 && listed.err.isEmpty())
+        // Once everything is sent, a catch-up can still run out of time fetching it back.
+        if (round > 0 && waiting == 0) {
+            EXPECT_TRUE(listed.err.isEmpty() ||
+                        listed.err ==
+                            RequestRoute::notCaughtUpNote(IntentFrame::syncTooSlowReason()) + "\n")
+                << listed.err.toStdString();
             break;
+        }
         EXPECT_EQ(listed.err,
                   RequestRoute::notCaughtUpNote(IntentFrame::uploadUnderWayReason()) + "\n");
         EXPECT_LE(waiting, round == 0 ? items - 1 : waitingBefore)
             << "what the cloud confirmed is sent again";
         // Whatever the store counts as sent is in the cloud.
-        EXPECT_GE(itemRecordsIn(cloudFile()), items - waiting);
+        EXPECT_EQ(itemRecordsIn(cloudFile()), items - waiting);
         waitingBefore = waiting;
     }
 
@@ -309,7 +315,8 @@ TEST_F(UnfinishedSync, AProgramQuitDuringItsFirstUploadKeepsWhatTheCloudConfirme
     // What the store counts as sent is in the cloud, and not all of it is left to send again.
     const int waiting = waitingItems();
     EXPECT_LT(waiting, items) << "the next start sends everything again";
-    EXPECT_GE(itemRecordsIn(cloudFile()), items - waiting);
+    EXPECT_EQ(itemRecordsIn(cloudFile()), items - waiting)
+        << "what the cloud took in is left to send again";
 }
 
 // Ann syncs through a server where someone holds what her device's writes need.
