@@ -1,6 +1,7 @@
 #include "TallybirdApp.h"
 
 #include "WindowChannel.h"
+#include "cloud/WorkerPool.h"
 #include "lexicon/VoiceController.h"
 #include "model/ListNavigation.h"
 #include "platform/Clock.h"
@@ -40,15 +41,27 @@ bool TallybirdApp::finishBackgroundWork(int timeoutMs) {
         refresher_->stop();
     core_.stopSyncCoordinator();
     core_.stopServing();
-    QThreadPool* workers = QThreadPool::globalInstance();
+    // Qt's pool, where the store's own background work runs, and the cloud's pool, where the
+    // sync passes run. Work goes from the first to the second (changes taken in start a send),
+    // never back: both are idle once the second is found idle after the first.
+    QThreadPool* const pools[] = {QThreadPool::globalInstance(), &cloud::WorkerPool::instance()};
+    const auto busyPool = [&pools]() -> QThreadPool* {
+        for (QThreadPool* pool : pools) {
+            if (pool->activeThreadCount() > 0)
+                return pool;
+        }
+        return nullptr;
+    };
     const QDeadlineTimer deadline(timeoutMs);
     // Posted events only: the workers' hand-overs and completions, never a timer that could
     // start another pass.
-    while (workers->activeThreadCount() > 0 && !deadline.hasExpired()) {
+    while (QThreadPool* busy = busyPool()) {
+        if (deadline.hasExpired())
+            return false;
         QCoreApplication::sendPostedEvents();
-        workers->waitForDone(5);
+        busy->waitForDone(5);
     }
-    return workers->activeThreadCount() == 0;
+    return true;
 }
 
 void TallybirdApp::finishAtOnce() {

@@ -1,5 +1,7 @@
 #include "Database.h"
 
+#include "WorkerPool.h"
+
 #include <QPointer>
 #include <QThreadPool>
 
@@ -21,25 +23,25 @@ Result<Record> Database::recordNow(const RecordID& id) const {
 
 namespace {
 
-// Runs work on the pool and hands its result to `done` on the calling thread, through a relay
+// Runs work on the cloud's pool (it waits for the container, which Qt's painting must never wait
+// behind: see WorkerPool) and hands its result to `done` on the calling thread, through a relay
 // object that lives there and that nobody else deletes; `done` is skipped when `context` went
 // away meanwhile.
 template <typename T>
 void runAndReply(QObject* context, std::function<T()> work, std::function<void(T)> done) {
     auto* relay = new QObject;
     QPointer<QObject> guard(context);
-    QThreadPool::globalInstance()->start(
-        [relay, guard, work = std::move(work), done = std::move(done)] {
-            T result = work();
-            QMetaObject::invokeMethod(
-                relay,
-                [relay, guard, done, result] {
-                    if (guard)
-                        done(result);
-                    relay->deleteLater();
-                },
-                Qt::QueuedConnection);
-        });
+    WorkerPool::instance().start([relay, guard, work = std::move(work), done = std::move(done)] {
+        T result = work();
+        QMetaObject::invokeMethod(
+            relay,
+            [relay, guard, done, result] {
+                if (guard)
+                    done(result);
+                relay->deleteLater();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 } // namespace

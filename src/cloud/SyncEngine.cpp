@@ -1,5 +1,6 @@
 #include "SyncEngine.h"
 
+#include "WorkerPool.h"
 #include "platform/MemoryRelease.h"
 
 #include <QObject>
@@ -149,7 +150,8 @@ void SyncEngine::Core::enqueue(std::function<std::optional<CloudError>(Core&)> o
     if (running_)
         return;
     running_ = true;
-    QThreadPool::globalInstance()->start([self = shared_from_this()] { self->drain(); });
+    // Not Qt's own pool: the operation waits for the owner's thread (see WorkerPool).
+    WorkerPool::instance().start([self = shared_from_this()] { self->drain(); });
 }
 
 // Runs work on the owner's thread and waits for it, unless the engine is released first: then

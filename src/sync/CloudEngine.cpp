@@ -99,6 +99,9 @@ void CloudEngine::queueSaves(std::function<Saves()> make) {
     });
     if (!takingIn_) {
         takingIn_ = true;
+        // Qt's pool, not the cloud's (cloud::WorkerPool): taking in never waits for the owner's
+        // thread, while the owner's thread waits for it (settle()), so it must never queue behind
+        // a sync pass that waits for the owner's thread.
         QThreadPool::globalInstance()->start([this] { takeIn(); });
     }
 }

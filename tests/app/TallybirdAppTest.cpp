@@ -3,6 +3,7 @@
 // opening a second window), the appearance in force before the first frame, and the launch.
 #include "TallybirdApp.h"
 #include "WindowChannel.h"
+#include "cloud/WorkerPool.h"
 #include "intents/ListEntityIndex.h"
 #include "intents/RequestChannel.h"
 #include "model/ListNavigation.h"
@@ -141,8 +142,9 @@ TEST_F(RunningProgram, QuittingDuringASyncPassLetsItFinishInsteadOfHanging) {
     // A pass under way when the event loop stops: its worker waits on the main thread.
     program->core().syncNow();
     program.reset();
-    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(5'000))
+    EXPECT_TRUE(cloud::WorkerPool::instance().waitForDone(5'000))
         << "a sync worker was left waiting; the program would never end";
+    EXPECT_TRUE(QThreadPool::globalInstance()->waitForDone(5'000));
 }
 
 TEST_F(RunningProgram, AStoredDarkAppearanceIsInForceBeforeTheFirstFrame) {

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 #include <signal.h>
@@ -60,8 +61,12 @@ protected:
     }
 
     // Starts a process that stays: the program itself, or `open` when no program runs.
-    void startProgram(const QStringList& words = {}) {
+    // `prepare` sets the process up before it starts.
+    void startProgram(const QStringList& words = {},
+                      const std::function<void(QProcess&)>& prepare = {}) {
         program = std::make_unique<QProcess>();
+        if (prepare)
+            prepare(*program);
         launch(*program, words);
         ASSERT_TRUE(program->waitForStarted());
         const QDeadlineTimer deadline(30'000);
