@@ -67,6 +67,11 @@ bool ProgramCore::open(int waitMs, QString* error) {
         QTextStream(stderr) << printableText(StoreNotice::unsavedCopy(copy)) << "\n";
     QString cloudError;
     cloudSync_ = cloud_.attach(*store_, &cloudError);
+    // A window that is told to end ends within moments, whatever the container does: the
+    // answer to a batch it sent is taken in only if it comes almost at once, and a batch whose
+    // answer it could not wait for is learnt from the server's copy by the next pass.
+    if (cloudSync_)
+        cloudSync_->setFinishWait(quitCallWaitMs);
     if (!cloudError.isEmpty() && source.cloudSync)
         QTextStream(stderr) << "Tallybird cannot sync: " << printableText(cloudError) << "\n";
     // Requests, the coordinator and the window's refresh share passes: whoever asks while a

@@ -59,6 +59,8 @@ public:
     // How long a request's reply waits for its sync pass after its change is saved: a busy or
     // slow cloud delays the sync, not the reply.
     static constexpr int replySyncWaitMs = 2'000;
+    // How long the store, as it goes, waits for the answer to a call to the container.
+    static constexpr int quitCallWaitMs = 100;
 
     ListStore* store() const { return store_.get(); }
     // The store's cloud half, once started: sync passes and share look-ups.

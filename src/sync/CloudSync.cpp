@@ -82,11 +82,8 @@ void CloudSync::engineGone(CloudEngine& engine) {
     latestState(engine.scope()).reset();
 }
 
-// The container bounds each of its calls (ten seconds at the most, two for a request); this
-// only keeps a call that never returns from holding the program.
 void CloudSync::finishUnderWay() {
-    constexpr int callBoundMs = cloud::Container::defaultBusyTimeoutMs + 5'000;
-    const QDeadlineTimer deadline(callBoundMs);
+    const QDeadlineTimer deadline(finishWaitMs_);
     for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
         if (CloudEngine* engine = this->engine(scope))
             engine->engine().finish(deadline);

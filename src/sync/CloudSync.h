@@ -65,6 +65,10 @@ public:
     // Ends the engines' work for good, taking in what the cloud answered to the call under way,
     // and writes it: for a store about to go. Every pass under way then ends with an error.
     void finishUnderWay();
+    // How long finishUnderWay() waits for a call to the container that is under way: by
+    // default as long as the container lets a call take. A window ends at once instead, taking
+    // in only an answer that has come by then or within `ms`.
+    void setFinishWait(int ms) { finishWaitMs_ = ms; }
 
     // --- Engine events, on the store's thread ---
     void handle(const cloud::SyncEngineEvent& event, EngineScope scope);
@@ -132,6 +136,9 @@ private:
     CloudEngine* privateEngine_ = nullptr;
     CloudEngine* sharedEngine_ = nullptr;
     ShareRecordLookup shareRecordLookup_;
+    // The container bounds each of its calls (ten seconds at the most, two for a request); the
+    // margin only keeps a call that never returns from holding the program.
+    int finishWaitMs_ = cloud::Container::defaultBusyTimeoutMs + 5'000;
     int passes_ = 0; // sync passes under way
     bool privateServerForgot_ = false;
     bool sharedServerForgot_ = false;

@@ -3,6 +3,7 @@
 #include "cloud/CloudDevice.h"
 #include "cloud/MemoryStorage.h"
 #include "cloud/SqliteStorage.h"
+#include "cloud/WorkerPool.h"
 #include "support/FileBytes.h"
 
 #include <QElapsedTimer>
@@ -248,7 +249,7 @@ void twoPeers(const QString& path, const QTemporaryDir& dir) {
     EXPECT_EQ(count, 2 * increments); // no raise lost to a conflict
     // The engine's worker lets go of the container first: the last to let go closes the file
     // and removes its journal, which must not happen while the folder is being removed.
-    QThreadPool::globalInstance()->waitForDone();
+    cloud::WorkerPool::instance().waitForDone();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "BackendFixture.h"
 
+#include "cloud/WorkerPool.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -656,7 +658,7 @@ TEST_P(SyncEngineTest, AReleasedEngineNeverWaitsForItsOwnersThread) {
             // The loop runs until the delegate has released the engine, and then no more.
             ASSERT_TRUE(loopUntil([&] { return began; }, 10'000));
         }
-        const bool ended = QThreadPool::globalInstance()->waitForDone(5'000);
+        const bool ended = cloud::WorkerPool::instance().waitForDone(5'000);
         EXPECT_TRUE(ended) << "the operation waited for a loop that no longer runs";
 
         // Let go of an operation that did wait, so that it cannot hold the tests after this one.
