@@ -1,6 +1,7 @@
 // The one-line field that keeps line breaks out.
 #include "SingleLineField.h"
 
+#include "TextFieldRing.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QPainter>
@@ -35,12 +36,14 @@ public:
 
 } // namespace
 
-SingleLineField::SingleLineField(QWidget* parent) : QLineEdit(parent) {
+SingleLineField::SingleLineField(QWidget* parent)
+    : QLineEdit(parent), ring_(new TextFieldRing(this)) {
     setValidator(new LineBreakFlattener(this));
 }
 
 void SingleLineField::setRoundedBorder(bool rounded) {
     rounded_ = rounded;
+    ring_->setWanted(!rounded);
     setFrame(!rounded);
     QPalette palette;
     if (rounded)
