@@ -280,19 +280,29 @@ TEST(FocusRingTest, ATextFieldWithoutABorderIsRingedWhileFocused) {
     }
 }
 
-// A field with the rounded border shows the focus in its border: no second ring around it.
-TEST(FocusRingTest, ARoundedFieldShowsTheFocusInItsBorderAlone) {
-    Ground ground;
-    auto* field = new SingleLineField;
-    field->setRoundedBorder(true);
-    ground.hold(field);
-    field->setFocus(Qt::TabFocusReason);
-    EXPECT_FALSE(field->focusRing().isShown());
-    field->setRoundedBorder(false);
-    field->setFrame(false);
-    field->clearFocus();
-    field->setFocus(Qt::TabFocusReason);
-    EXPECT_TRUE(field->focusRing().isShown());
+// A field with the rounded border shows the focus in its border, in the ring colour, also where
+// a style sheet paints its base (a sheet's scroll area has one); no second ring goes round it.
+TEST(FocusRingTest, ARoundedFieldShowsTheFocusInItsBorder) {
+    const Looks looks;
+    for (bool dark : Looks::dark) {
+        for (bool styled : {false, true}) {
+            SCOPED_TRACE(std::string(lookName(dark)) + (styled ? ", under a style sheet" : ""));
+            Theme::setDark(dark);
+            Ground ground;
+            if (styled)
+                ground.setStyleSheet("QScrollArea { background: transparent; }");
+            auto* other = new PrimaryButton("Other", false);
+            ground.layout()->addWidget(other);
+            auto* field = new SingleLineField;
+            field->setRoundedBorder(true);
+            ground.hold(field);
+            field->setFocus(Qt::TabFocusReason);
+            EXPECT_FALSE(field->focusRing().isShown());
+            const QImage image = ground.grab().toImage();
+            const QPoint edge = field->mapTo(&ground, QPoint(0, field->height() / 2));
+            EXPECT_EQ(image.pixelColor(edge), Theme::Colour::primary.resolved());
+        }
+    }
 }
 
 } // namespace
