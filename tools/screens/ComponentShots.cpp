@@ -140,6 +140,7 @@ QWidget* focusRings() {
     auto* brand = new BrandHeader;
     board->add("The gear on the brand bar", picture(brand, Colour::brand, brand->settingsButton()));
     auto* settingsBar = new SettingsHeaderBar;
+    settingsBar->setFixedWidth(440);
     board->add("Done on the settings bar",
                picture(settingsBar, Colour::brand, settingsBar->findChild<PaintedButton*>()));
     board->add("Text buttons: plain, in the error colour",
