@@ -1,6 +1,8 @@
 // The ring around a focused borderless text field.
 #include "TextFieldRing.h"
 
+#include "Accessibility.h"
+
 #include "ui/theme/ThemeColour.h"
 
 #include <QEvent>
@@ -24,6 +26,7 @@ public:
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
+        Accessibility::hide(this); // the field says it has the focus
     }
 
     void setAround(const QRect& around) {
