@@ -24,11 +24,13 @@
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SegmentedPicker.h"
 #include "ui/components/SettingsHeaderBar.h"
+#include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/components/TagChip.h"
 #include "ui/components/TextButton.h"
 #include "ui/components/TextLabel.h"
 #include "ui/detail/GroupChip.h"
+#include "ui/item/ItemNameField.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
@@ -137,18 +139,18 @@ QWidget* focusRings() {
                             Colour::background)}));
     auto* brand = new BrandHeader;
     board->add("The gear on the brand bar", picture(brand, Colour::brand, brand->settingsButton()));
-    board->add(
-        "Text buttons: plain, in the error colour, on a capsule",
-        row({picture(new TextButton("Cancel", {DesignFont::system(17), Colour::primary,
-                                               QMargins(4, 0, 4, 0), 44, std::nullopt}),
-                     Colour::background),
-             picture(new TextButton("Delete item",
-                                    {DesignFont::system(15, QFont::DemiBold), Colour::error,
-                                     QMargins(16, 0, 16, 0), 44, std::nullopt}),
-                     Colour::background),
-             picture(new TextButton("Done", {DesignFont::system(15, QFont::DemiBold), Colour::brand,
-                                             QMargins(16, 6, 16, 6), 0, Colour::onBrand}),
-                     Colour::brand)}));
+    auto* settingsBar = new SettingsHeaderBar;
+    settingsBar->setFixedWidth(440);
+    board->add("Done on the settings bar",
+               picture(settingsBar, Colour::brand, settingsBar->findChild<PaintedButton*>()));
+    board->add("Text buttons: plain, in the error colour",
+               row({picture(new TextButton("Cancel", {DesignFont::system(17), Colour::primary,
+                                                      QMargins(4, 0, 4, 0), 44, std::nullopt}),
+                            Colour::background),
+                    picture(new TextButton("Delete item",
+                                           {DesignFont::system(15, QFont::DemiBold), Colour::error,
+                                            QMargins(16, 0, 16, 0), 44, std::nullopt}),
+                            Colour::background)}));
     board->add("Primary button, New group pill",
                row({picture(new PrimaryButton("Create list"), Colour::background),
                     picture(new NewGroupPill(false), Colour::sidebarSurface)}));
@@ -156,6 +158,29 @@ QWidget* focusRings() {
                row({picture(new GroupChip(false, "Group by tag"), Colour::background),
                     picture(new TagChip("dairy", false), Colour::background),
                     picture(new TagChip("bakery", true), Colour::background)}));
+    const auto segment = [](int selected, int focused) {
+        auto* picker = new SegmentedPicker({"System", "Light", "Dark"}, selected);
+        picker->setFixedWidth(210);
+        return picture(picker, Colour::card, picker->findChildren<PaintedButton*>().value(focused));
+    };
+    board->add("Segmented picker: the selected segment, another",
+               row({segment(1, 1), segment(1, 0)}));
+    const auto field = [](SingleLineField* field, const QString& text) {
+        field->setFrame(false);
+        field->setText(text);
+        field->setFixedWidth(150);
+        return field;
+    };
+    auto* name = new ItemNameField;
+    name->setPlainText("Oat milk");
+    name->setFixedWidth(180);
+    auto* note = new NoteField;
+    note->setFixedWidth(180);
+    board->add("Fields without a border: New item, Your name",
+               row({picture(field(new AddItemField, "Oat milk"), Colour::inputField),
+                    picture(field(new SingleLineField, "Ann Lee"), Colour::card)}));
+    board->add("Fields without a border: the item's name, Add a note",
+               row({picture(name, Colour::background), picture(note, Colour::inputField)}));
     board->addStretch();
     return board;
 }
@@ -319,6 +344,8 @@ const GalleryShot::Add fieldsShot({"components-text-fields", 420, 0, textFields}
 const GalleryShot::Add emptyShot({"components-empty-states", 420, 0, emptyStates});
 const GalleryShot::Add promptBlankShot({"components-name-prompt-blank", 420, 0,
                                         [] { return namePrompt({}); }});
+const GalleryShot::Add promptOpenedShot({"components-name-prompt-opened-focus", 420, 0,
+                                         [] { return namePrompt({}); }, KeyboardFocus::opened});
 const GalleryShot::Add promptTypedShot({"components-name-prompt-typed", 420, 0,
                                         [] { return namePrompt(" Weekly shop "); }});
 const GalleryShot::Add footerShot({"components-footer-layout", 420, 0, footers});

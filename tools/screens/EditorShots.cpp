@@ -1,7 +1,8 @@
-// Gallery pictures of the list editor: a new list, empty; a new list whose name is recognised,
-// with its starter tags offered; the kind chooser of the hammer icon; an edited ongoing list with
-// its retention and group.
+// Gallery pictures of the list editor: a new list, empty, and as it opens with the keyboard on it;
+// a new list whose name is recognised, with its starter tags offered; the kind chooser of the
+// hammer icon; an edited ongoing list with its retention and group.
 #include "GalleryShot.h"
+#include "KeyboardFocus.h"
 
 #include "platform/Clock.h"
 #include "platform/Defaults.h"
@@ -65,6 +66,10 @@ ListEditorMode create(EditorSample&) {
 }
 
 const GalleryShot::Add empty{{"editor-new", 480, 0, [] { return sheet(create); }}};
+
+// The new list's sheet as it opens: the keyboard on its first control.
+const GalleryShot::Add emptyOpened{
+    {"editor-new-opened-focus", 480, 0, [] { return sheet(create); }, KeyboardFocus::opened}};
 
 const GalleryShot::Add recognised{{"editor-new-shopping", 480, 0, [] {
                                        return sheet(create, [](ListEditorSheet& editor) {

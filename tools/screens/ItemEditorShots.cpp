@@ -11,6 +11,7 @@
 #include "ui/components/SingleLineField.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/item/ItemEditorView.h"
+#include "ui/item/ItemNameField.h"
 #include "ui/item/NoteRowView.h"
 #include "ui/item/NotesSectionView.h"
 
@@ -118,6 +119,32 @@ const GalleryShot::Add newTagKeyboard{{"item-editor-new-tag-keyboard", 560, 400,
                                            emit editor->newTagField()->returnPressed();
                                            QCoreApplication::processEvents();
                                        }}};
+
+// The name taken by the keyboard: ringed, as every field without a border of its own is.
+const GalleryShot::Add nameKeyboard{{"item-editor-name-keyboard", 560, 400,
+                                     [] {
+                                         auto* sample = new SampleItem;
+                                         return sample->editor();
+                                     },
+                                     [](QWidget* shown) {
+                                         auto* editor = static_cast<ItemEditorView*>(shown);
+                                         KeyboardFocus::give(&editor->nameField());
+                                     }}};
+
+// A new tag being typed after "+": the field is ringed.
+const GalleryShot::Add newTagFieldKeyboard{{"item-editor-new-tag-field-keyboard", 560, 400,
+                                            [] {
+                                                auto* sample = new SampleItem;
+                                                return sample->editor();
+                                            },
+                                            [](QWidget* shown) {
+                                                auto* editor = static_cast<ItemEditorView*>(shown);
+                                                KeyboardFocus::give(editor->addTagButton());
+                                                editor->addTagButton()->click();
+                                                QCoreApplication::processEvents();
+                                                editor->newTagField()->insert(
+                                                    QStringLiteral("fuel"));
+                                            }}};
 
 const GalleryShot::Add readOnly{{"item-editor-read-only", 560, 1000, [] {
                                      auto* sample = new SampleItem;

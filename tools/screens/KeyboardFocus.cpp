@@ -37,6 +37,14 @@ void give(QWidget* control) {
     QCoreApplication::processEvents();
 }
 
+void opened(QWidget* window) {
+    window->activateWindow();
+    QCoreApplication::processEvents();
+    if (!window->isActiveWindow())
+        QApplication::setActiveWindow(window);
+    QCoreApplication::processEvents();
+}
+
 QWidget* picture(QWidget* content, DynamicColour ground, QWidget* control) {
     Ground window(ground);
     window.setAttribute(Qt::WA_DontShowOnScreen);

@@ -12,6 +12,10 @@ namespace KeyboardFocus {
 // window must be shown.
 void give(QWidget* control);
 
+// Makes `window` (a sheet just shown) the active window, as the window manager does when the
+// program presents it, and leaves the focus where the window puts it as it becomes active.
+void opened(QWidget* window);
+
 // A picture of `content` with the focus on `control` (the content itself when none), taken in a
 // window of its own on the `ground` colour, for boards that show many focused controls side by
 // side. The content goes with the window once the picture is taken.

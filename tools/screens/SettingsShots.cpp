@@ -1,6 +1,8 @@
-// Gallery pictures of the settings sheet: its top, the whole sheet with every explanation open
+// Gallery pictures of the settings sheet: its top, the keyboard's first place as it opens, the
+// whole sheet with every explanation open
 // and the voice settings shown, the About section open, and a sound picker.
 #include "GalleryShot.h"
+#include "KeyboardFocus.h"
 
 #include "lexicon/VoiceController.h"
 #include "platform/Clock.h"
@@ -49,6 +51,11 @@ public:
 
 const GalleryShot::Add top{
     {"settings-top", 600, 820, [] { return (new SampleSettings)->sheet({"tallybird"}); }}};
+
+// The sheet as it opens from the keyboard: the window hands its first control (Done) the focus.
+const GalleryShot::Add opened{{"settings-opened-focus", 600, 400,
+                               [] { return (new SampleSettings)->sheet({"tallybird"}); },
+                               KeyboardFocus::opened}};
 
 const GalleryShot::Add whole{
     {"settings-whole", 600, 2000, [] {

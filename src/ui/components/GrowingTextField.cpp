@@ -1,6 +1,8 @@
 // A plain-text field as high as its text.
 #include "GrowingTextField.h"
 
+#include "TextFieldRing.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QtMath>
 
@@ -9,6 +11,7 @@ GrowingTextField::GrowingTextField(const QFont& font, int maximumLines, QWidget*
     setFrameShape(QFrame::NoFrame);
     setFont(font);
     setTabChangesFocus(true);
+    new TextFieldRing(this);
     QPalette palette;
     palette.setColor(QPalette::Base, Qt::transparent);
     setPalette(palette);

@@ -4,7 +4,8 @@
 
 // A borderless plain-text field on a transparent ground that is as high as its wrapped text:
 // one line when empty, growing line by line up to `maximumLines` (0: no limit) and scrolling
-// after that. A new width wraps the text anew, and the height follows.
+// after that. A new width wraps the text anew, and the height follows. A ring goes round it while
+// it has the keyboard focus.
 class GrowingTextField : public QPlainTextEdit {
     Q_OBJECT
 public:

@@ -38,7 +38,7 @@ void PaintedButton::paintEvent(QPaintEvent*) {
         if (fillsFocusShape()) {
             painter.save();
             painter.setClipPath(shape);
-            painter.setPen(QPen(Theme::Colour::background.resolved(), 6));
+            painter.setPen(QPen(ground_.value_or(Theme::Colour::background).resolved(), 6));
             painter.drawPath(shape);
             painter.restore();
         }
@@ -52,6 +52,11 @@ void PaintedButton::setFocusRingColour(DynamicColour colour) {
     update();
 }
 
+void PaintedButton::setFocusGround(DynamicColour colour) {
+    ground_ = colour;
+    update();
+}
+
 namespace {
 // The focus leaves for a while only: a menu or another window (a sheet) is in front.
 bool forAWhile(Qt::FocusReason reason) {
@@ -61,14 +66,20 @@ bool forAWhile(Qt::FocusReason reason) {
 
 void PaintedButton::focusInEvent(QFocusEvent* event) {
     // A button never takes the focus from a click, so it came by the keyboard or was put here
-    // (back from a sheet it opened); coming back with its window keeps the ring as it was.
+    // (back from a sheet it opened); coming back with its window keeps the ring as it was. A
+    // window that opens (a sheet) hands its first control the focus as it becomes active: the
+    // keyboard is on it from then on, so it is ringed.
     if (!forAWhile(event->reason()))
         keyboardFocus_ = event->reason() != Qt::MouseFocusReason;
+    else if (!away_)
+        keyboardFocus_ = true;
+    away_ = false;
     QAbstractButton::focusInEvent(event);
 }
 
 void PaintedButton::focusOutEvent(QFocusEvent* event) {
-    if (!forAWhile(event->reason()))
+    away_ = forAWhile(event->reason());
+    if (!away_)
         keyboardFocus_ = false;
     QAbstractButton::focusOutEvent(event);
 }

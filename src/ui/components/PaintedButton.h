@@ -12,8 +12,9 @@
 // are painted as plain text (never through setText(), which would read "&" as a mnemonic), the
 // press dims the button, and keyboard focus shows a ring around its shape. A click never gives
 // it the focus; Space and Return press it while it has the focus. The ring shows while the focus
-// came by the keyboard (or was put there by the program), not after a click, and it survives
-// the window going to the back and coming again.
+// came by the keyboard (or was put there by the program, or by a window opening with the
+// keyboard on it), not after a click, and it survives the window going to the back and coming
+// again.
 class PaintedButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -26,6 +27,9 @@ public:
     // The ring's colour: the primary colour, unless the button stands on a ground of that hue
     // (the gear on the brand bar).
     void setFocusRingColour(DynamicColour colour);
+    // The colour the button stands on: the theme's background unless said otherwise. A face that
+    // fills its focus shape keeps a band of it between itself and the ring.
+    void setFocusGround(DynamicColour colour);
 
 protected:
     // Paints the button's face in `painter`, already antialiased and dimmed while pressed.
@@ -44,5 +48,8 @@ protected:
 
 private:
     bool keyboardFocus_ = false;
+    // The focus went with the window or to a menu, and the ring waits for it to come back.
+    bool away_ = false;
     std::optional<DynamicColour> ringColour_;
+    std::optional<DynamicColour> ground_;
 };

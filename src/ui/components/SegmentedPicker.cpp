@@ -16,6 +16,8 @@ public:
     SegmentButton(const QString& title, QWidget* parent) : PaintedButton(parent), title_(title) {
         setFont(DesignFont::style(TextStyle::subheadline, QFont::Medium));
         setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        // The segments stand on the picker's fill.
+        setFocusGround(Theme::Colour::chip);
         setSelected(false);
     }
 
@@ -61,6 +63,9 @@ protected:
         path.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 9, 9);
         return path;
     }
+    // The selected segment's fill is the ring's own colour: a band of the picker's fill keeps
+    // the two apart.
+    bool fillsFocusShape() const override { return selected_; }
 
 private:
     QString title_;

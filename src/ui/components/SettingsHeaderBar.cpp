@@ -23,6 +23,10 @@ SettingsHeaderBar::SettingsHeaderBar(QWidget* parent) : QWidget(parent) {
                                 {DesignFont::system(15, QFont::DemiBold), Theme::Colour::brand,
                                  QMargins(16, 6, 16, 6), 0, Theme::Colour::onBrand},
                                 this);
+    // The primary ring would hardly show on the bar: a white one, apart from the white capsule
+    // by a band of the bar's colour.
+    done->setFocusRingColour(Theme::Colour::onBrand);
+    done->setFocusGround(Theme::Colour::brand);
     connect(done, &QAbstractButton::clicked, this, &SettingsHeaderBar::doneRequested);
     layout->addWidget(done, 0, 0, Qt::AlignRight | Qt::AlignVCenter);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -1,6 +1,7 @@
 // The one-line field that keeps line breaks out.
 #include "SingleLineField.h"
 
+#include "TextFieldRing.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QPainter>
@@ -35,12 +36,14 @@ public:
 
 } // namespace
 
-SingleLineField::SingleLineField(QWidget* parent) : QLineEdit(parent) {
+SingleLineField::SingleLineField(QWidget* parent)
+    : QLineEdit(parent), ring_(new TextFieldRing(this)) {
     setValidator(new LineBreakFlattener(this));
 }
 
 void SingleLineField::setRoundedBorder(bool rounded) {
     rounded_ = rounded;
+    ring_->setWanted(!rounded);
     setFrame(!rounded);
     QPalette palette;
     if (rounded)
@@ -51,17 +54,28 @@ void SingleLineField::setRoundedBorder(bool rounded) {
 }
 
 void SingleLineField::paintEvent(QPaintEvent* event) {
-    if (rounded_) {
+    if (!rounded_) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        painter.setPen(Qt::NoPen);
         painter.setBrush(Theme::Colour::card.resolved());
-        painter.setPen(
-            QPen((hasFocus() ? Theme::Colour::primary : Theme::Colour::outlineVariant).resolved(),
-                 hasFocus() ? 1.5 : 1));
         painter.drawRoundedRect(box, 6, 6);
     }
     QLineEdit::paintEvent(event);
+    // The outline goes on top: under a style sheet (a sheet's scroll area has one) the field
+    // paints its base over the whole box.
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(
+        QPen((hasFocus() ? Theme::Colour::primary : Theme::Colour::outlineVariant).resolved(),
+             hasFocus() ? 1.5 : 1));
+    painter.drawRoundedRect(box, 6, 6);
 }
 
 QString SingleLineField::flatten(const QString& text, int* cursor) {

@@ -2,9 +2,12 @@
 
 #include <QLineEdit>
 
+class TextFieldRing;
+
 // A one-line text field. QLineEdit keeps line breaks that are pasted or dropped into it (and
 // then stores names with hidden breaks); this field turns each line break into a space as it
-// arrives, whether typed, pasted, dropped or set.
+// arrives, whether typed, pasted, dropped or set. While it has the keyboard focus it is ringed:
+// by its border's colour when it has the rounded border, by a ring around it when it has none.
 class SingleLineField : public QLineEdit {
     Q_OBJECT
 public:
@@ -18,9 +21,13 @@ public:
     // space; `cursor`, when given, is moved to stay after the same character.
     static QString flatten(const QString& text, int* cursor = nullptr);
 
+    // The ring around the field while it has the focus and no border of its own.
+    const TextFieldRing& focusRing() const { return *ring_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     bool rounded_ = false;
+    TextFieldRing* ring_;
 };

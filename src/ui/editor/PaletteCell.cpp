@@ -18,6 +18,7 @@ PaletteCell::PaletteCell(Kind kind, const QString& value, const QString& label,
                          const ListColour& colour)
     : kind_(kind), value_(value), label_(label), colour_(colour) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusGround(Theme::Colour::card); // the cells stand in the editor's section cards
     setChosen(false, colour);
 }
 

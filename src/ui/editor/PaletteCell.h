@@ -22,6 +22,9 @@ public:
 protected:
     void paintFace(QPainter& painter) override;
     QPainterPath focusShape() const override;
+    // A chosen icon's square and every colour's circle are in list colours, some as dark as the
+    // ring: a band of the card keeps them apart.
+    bool fillsFocusShape() const override { return true; }
 
 private:
     enum class Kind { icon, colour };

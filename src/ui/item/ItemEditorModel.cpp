@@ -149,6 +149,14 @@ void ItemEditorModel::commitNewTag() {
     emit changed();
 }
 
+void ItemEditorModel::cancelNewTag() {
+    if (!addingTag_)
+        return;
+    newTag_.clear();
+    addingTag_ = false;
+    emit changed();
+}
+
 void ItemEditorModel::tick() {
     const std::optional<TBItem> shown = item();
     if (!shown || !canEdit())

@@ -85,6 +85,8 @@ public:
     void startNewTag();
     void setNewTag(const QString& text);
     void commitNewTag();
+    // Gives up the new tag: the field goes, nothing is written.
+    void cancelNewTag();
 
     // --- Actions (each does nothing while the list may not be edited, or with no item) ---
     void tick();

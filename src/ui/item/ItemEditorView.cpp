@@ -18,11 +18,53 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QVBoxLayout>
 #include <QtMath>
+
+#include <functional>
+
+namespace {
+
+// The new tag's name field. Escape there gives up the tag and leaves the field (for the "+" in
+// its place); only the next one leaves the editor.
+class NewTagField : public SingleLineField {
+public:
+    NewTagField(std::function<void()> cancel, QWidget* parent)
+        : SingleLineField(parent), cancel_(std::move(cancel)) {}
+
+protected:
+    bool event(QEvent* event) override {
+        // Ahead of the editor's Escape shortcut.
+        if (event->type() == QEvent::ShortcutOverride &&
+            isEscape(*static_cast<QKeyEvent*>(event))) {
+            event->accept();
+            return true;
+        }
+        return SingleLineField::event(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (isEscape(*event)) {
+            event->accept();
+            cancel_();
+            return;
+        }
+        SingleLineField::keyPressEvent(event);
+    }
+
+private:
+    static bool isEscape(const QKeyEvent& event) {
+        return event.key() == Qt::Key_Escape &&
+               (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    }
+
+    std::function<void()> cancel_;
+};
+
+} // namespace
 
 ItemEditorView::ItemEditorView(ListStore& store, QWidget* parent) : QWidget(parent), model_(store) {
     auto* outer = new QVBoxLayout(this);
@@ -181,7 +223,7 @@ void ItemEditorView::rebuildTags(const ItemEditorModel::Face& face) {
         });
         flow->addWidget(addTag_);
     } else if (face.showsAddTag) {
-        newTag_ = new SingleLineField(tagFlow_);
+        newTag_ = new NewTagField([this] { model_.cancelNewTag(); }, tagFlow_);
         newTag_->setPlaceholderText(ItemEditorModel::newTagPrompt);
         newTag_->setFont(DesignFont::monospaced(12, QFont::Medium));
         newTag_->setFrame(false);

@@ -252,6 +252,13 @@ void PageListView::keyPressEvent(QKeyEvent* event) {
             return;
         }
         break;
+    case Qt::Key_F10:
+        // Shift+F10 asks for the row's menu, as the menu key does.
+        if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::ShiftModifier) {
+            popUpCurrentMenu();
+            return;
+        }
+        break;
     default:
         break;
     }
@@ -281,12 +288,21 @@ QMenu* PageListView::menuForRow(int row) {
 void PageListView::contextMenuEvent(QContextMenuEvent* event) {
     // The scroll area hands the viewport's event on: its position is in viewport coordinates.
     QModelIndex index = indexAt(event->pos());
-    QPoint at = event->globalPos();
     if (event->reason() == QContextMenuEvent::Keyboard || !index.isValid()) {
-        index = currentIndex();
-        if (index.isValid())
-            at = viewport()->mapToGlobal(visualRect(index).center());
+        popUpCurrentMenu();
+        return;
     }
+    popUpMenu(index, event->globalPos());
+}
+
+void PageListView::popUpCurrentMenu() {
+    // Shown over the keyboard's row.
+    const QModelIndex index = currentIndex();
+    if (index.isValid())
+        popUpMenu(index, viewport()->mapToGlobal(visualRect(index).center()));
+}
+
+void PageListView::popUpMenu(const QModelIndex& index, const QPoint& globalAt) {
     // A row with nothing to offer shows no menu at all, rather than an empty one.
     if (!index.isValid() || screen_.rows().menu(index.row()).isEmpty())
         return;
@@ -294,7 +310,7 @@ void PageListView::contextMenuEvent(QContextMenuEvent* event) {
     QMenu* menu = menuForRow(index.row());
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // popup(), not exec(): no nested event loop, and the store may change while it is open.
-    menu->popup(at);
+    menu->popup(globalAt);
 }
 
 QString PageListView::rowKey(int row) const {

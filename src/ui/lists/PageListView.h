@@ -12,9 +12,9 @@ class RowDragController;
 class RowSwipeController;
 
 // The scrolling rows of the lists page: a list view over the screen model's rows with painted
-// rows. A click opens a list or folds a group (or presses a row's button), a right click or the
-// menu key opens the row's menu, a drag moves a row or a group (one store call per drop), a
-// horizontal touchpad swipe reveals a row's swipe buttons, Return opens and Delete removes
+// rows. A click opens a list or folds a group (or presses a row's button), a right click, the
+// menu key or Shift+F10 opens the row's menu, a drag moves a row or a group (one store call per
+// drop), a horizontal touchpad swipe reveals a row's swipe buttons, Return opens and Delete removes
 // the current row; only the keyboard shows a focus ring. When rows come or go above the visible
 // part, the rows in view stay where they are. A screen reader finds every row with its state
 // (open group, open list), a press action (open the list, fold the group) and named actions for
@@ -64,6 +64,9 @@ private:
     void rememberAnchor();
     void restoreAnchor();
     void clickAt(const QPoint& position);
+    // Pops up the menu of the row at `index` at `globalAt`; nothing for a row without one.
+    void popUpMenu(const QModelIndex& index, const QPoint& globalAt);
+    void popUpCurrentMenu();
 
     ListsScreenModel& screen_;
     PageRowDelegate* delegate_;

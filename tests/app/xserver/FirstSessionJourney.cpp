@@ -69,6 +69,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
@@ -882,6 +883,43 @@ bool openSettingsAndCloseWithDone(Session& s) {
     return s.waitFor([&] { return settingsClosed(sheet); }, "the settings sheet closed by Done");
 }
 
+// Settings opened from the keyboard: the sheet hands its first control, Done, the keyboard as it
+// comes up, ringed, and Space presses it.
+bool openSettingsOnDoneRingedAndPressItWithSpace(Session& s) {
+    const QPointer<SettingsSheet> sheet = openSettingsWithTheShortcut(s);
+    if (!sheet)
+        return false;
+    auto* done = sheet->rootPage()->header()->findChild<TextButton*>();
+    if (!done)
+        return s.fail("the settings sheet has no Done button");
+    if (!s.waitFor([&] { return done->hasFocus() && done->showsFocusRing(); },
+                   "the keyboard on Done, ringed"))
+        return false;
+    QTest::keyClick(sheet->windowHandle(), Qt::Key_Space);
+    return s.waitFor([&] { return settingsClosed(sheet); }, "the settings sheet closed by Space");
+}
+
+// Shift+F10 on a row of the lists opens its menu, as the menu key does; Escape closes it.
+bool openAListsMenuWithShiftF10(Session& s) {
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    PageListView& lists = *s.content().sidebar()->rowsView();
+    if (!s.tabTo([&] { return lists.hasFocus() && lists.currentIndex().isValid(); }, "the lists"))
+        return false;
+    s.key(Qt::Key_F10, Qt::ShiftModifier);
+    QMenu* menu = nullptr;
+    if (!s.waitFor(
+            [&] {
+                menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                return menu && menu->isVisible();
+            },
+            "the row's menu open by Shift+F10"))
+        return false;
+    QTest::keyClick(menu, Qt::Key_Escape);
+    return s.waitFor([&] { return !QApplication::activePopupWidget(); }, "the menu closed");
+}
+
 // Where the window is left when the first launch ends: smaller, elsewhere, with the lists
 // column dragged wider.
 constexpr QRect leftWindow(60, 40, 1000, 700);
@@ -1420,6 +1458,9 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"remove a list and cancel with Escape", removeAListAndCancelWithEscape},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},
+          {"open settings on Done, ringed, and press it with Space",
+           openSettingsOnDoneRingedAndPressItWithSpace},
+          {"open a list's menu with Shift+F10", openAListsMenuWithShiftF10},
           {"leave the window smaller, elsewhere", leaveTheWindowSmallerElsewhere},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"again",

@@ -139,7 +139,7 @@ TEST_F(ItemEditorViewTest, TheAddTagButtonOpensAFieldWhoseReturnAddsTheTag) {
 
 // The keyboard stays among the tags as they are made again: on the "+" that takes the place of a
 // new tag's field once Return added the tag, on the chip that Space pressed, and on the field a
-// "+" pressed from the keyboard opens. Escape then still goes back.
+// "+" pressed from the keyboard opens. Escape then still goes back (from the field, a second one).
 TEST_F(ItemEditorViewTest, TheKeyboardStaysAmongTheTagsAsTheyAreMadeAgain) {
     struct Row {
         const char* what;
@@ -149,6 +149,7 @@ TEST_F(ItemEditorViewTest, TheKeyboardStaysAmongTheTagsAsTheyAreMadeAgain) {
         QString textAfter;
         // Where the keyboard is then.
         std::function<QWidget*(ItemEditorView&)> focus;
+        int escapesToGoBack;
     };
     const auto addedTag = [this](ItemEditorView& editor) {
         editor.addTagButton()->click();
@@ -167,11 +168,11 @@ TEST_F(ItemEditorViewTest, TheKeyboardStaysAmongTheTagsAsTheyAreMadeAgain) {
     };
     const Row rows[] = {
         {"Return adds a new tag", "Peas #veg", addedTag, "Peas #veg #frozen",
-         [](ItemEditorView& editor) -> QWidget* { return editor.addTagButton(); }},
+         [](ItemEditorView& editor) -> QWidget* { return editor.addTagButton(); }, 1},
         {"Space takes a chip's tag off", "Peas #veg", pressedChip, "Peas",
-         [](ItemEditorView& editor) -> QWidget* { return editor.chips().value(0); }},
+         [](ItemEditorView& editor) -> QWidget* { return editor.chips().value(0); }, 1},
         {"Space opens the new tag's field", "Peas #veg", pressedPlus, "Peas #veg",
-         [](ItemEditorView& editor) -> QWidget* { return editor.newTagField(); }},
+         [](ItemEditorView& editor) -> QWidget* { return editor.newTagField(); }, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -195,9 +196,50 @@ TEST_F(ItemEditorViewTest, TheKeyboardStaysAmongTheTagsAsTheyAreMadeAgain) {
             EXPECT_TRUE(button->showsFocusRing());
         }
         QSignalSpy close(&editor, &ItemEditorView::closeRequested);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-        EXPECT_EQ(close.count(), 1);
+        for (int escape = 1; escape <= row.escapesToGoBack; ++escape) {
+            ASSERT_TRUE(QApplication::focusWidget());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            t.turn();
+            EXPECT_EQ(close.count(), escape == row.escapesToGoBack ? 1 : 0) << "Escape " << escape;
+        }
     }
+}
+
+// Escape in the new tag's field gives up the tag being typed and leaves the field for the "+" in
+// its place, the editor still open; the next Escape goes back. The tag is never made.
+TEST_F(ItemEditorViewTest, EscapeInTheNewTagsFieldLeavesItAndTheNextGoesBack) {
+    const TBList list = t.list("Shop");
+    const TBItem item = t.item(list, "Peas");
+    ItemEditorView& editor = open(item);
+    ASSERT_TRUE(editor.addTagButton());
+    editor.addTagButton()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(editor.addTagButton(), Qt::Key_Space);
+    t.turn();
+    ASSERT_TRUE(editor.newTagField() && editor.newTagField()->hasFocus());
+    QTest::keyClicks(editor.newTagField(), "frozen");
+    QSignalSpy close(&editor, &ItemEditorView::closeRequested);
+
+    QTest::keyClick(editor.newTagField(), Qt::Key_Escape);
+    t.turn();
+    EXPECT_EQ(close.count(), 0) << "the editor stays";
+    EXPECT_FALSE(editor.newTagField()) << "the field is gone";
+    ASSERT_TRUE(editor.addTagButton());
+    EXPECT_EQ(QApplication::focusWidget(), editor.addTagButton());
+    EXPECT_TRUE(editor.addTagButton()->showsFocusRing());
+    EXPECT_EQ(textOf(item.id), "Peas") << "no tag made";
+
+    // The "+" opens an empty field again: the typed name went with the first Escape.
+    QTest::keyClick(editor.addTagButton(), Qt::Key_Space);
+    t.turn();
+    ASSERT_TRUE(editor.newTagField());
+    EXPECT_EQ(editor.newTagField()->text(), "");
+    QTest::keyClick(editor.newTagField(), Qt::Key_Escape);
+    t.turn();
+    ASSERT_TRUE(editor.addTagButton());
+    QTest::keyClick(editor.addTagButton(), Qt::Key_Escape);
+    EXPECT_EQ(close.count(), 1) << "the next Escape goes back";
+    view.reset();
+    EXPECT_EQ(textOf(item.id), "Peas");
 }
 
 // Tab stops on a note's words as well as on its buttons, the note before its delete button, and

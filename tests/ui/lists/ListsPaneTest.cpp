@@ -24,6 +24,8 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -34,6 +36,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
+
+#include <functional>
 
 namespace {
 
@@ -159,6 +163,44 @@ TEST_F(ListsPaneTest, MenusOfferWhatTheRowAllows) {
     menu->actions()[1]->trigger();
     settle();
     EXPECT_TRUE(store->lists()[0].pinned);
+}
+
+// From the keyboard alone: the menu key and Shift+F10 both open the menu of the keyboard's row,
+// over that row.
+TEST_F(ListsPaneTest, TheMenuKeyAndShiftF10OpenTheKeyboardsRowsMenu) {
+    const struct {
+        const char* what;
+        std::function<void(PageListView&)> ask;
+    } ways[] = {
+        {"the menu key",
+         [](PageListView& rows) {
+             // Qt turns the menu key into a context menu event at the focused widget.
+             QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                     rows.mapToGlobal(QPoint(1, 1)));
+             QCoreApplication::sendEvent(&rows, &event);
+         }},
+        {"Shift+F10",
+         [](PageListView& rows) { QTest::keyClick(&rows, Qt::Key_F10, Qt::ShiftModifier); }},
+    };
+    makeList("A");
+    const TBList b = makeList("B");
+    build();
+    QApplication::setActiveWindow(pane.get());
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        view().setFocus(Qt::TabFocusReason);
+        view().setCurrentIndex(screen->rows().index(rowOf(b)));
+        way.ask(view());
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        EXPECT_EQ(menu->actions().first()->text(), "Rename…");
+        EXPECT_TRUE(menu->geometry().intersects(QRect(
+            view().viewport()->mapToGlobal(rowRect(rowOf(b)).topLeft()), rowRect(rowOf(b)).size())))
+            << "shown over the row";
+        menu->close();
+        settle();
+        QApplication::setActiveWindow(pane.get());
+    }
 }
 
 TEST_F(ListsPaneTest, ADragMakesOneStoreMoveWithTheDroppedOffsets) {
