@@ -451,6 +451,9 @@ void grantPerson(PostgresConnection& connection, const QString& quoted) {
 // transaction.
 void upgradeFrom(PostgresConnection& connection, int from, int to) {
     if (from < 2 && to >= 2) {
+        // The first version's writers lock this table before they take numbers: once it is
+        // held, every one of them has committed, and the sequence is read with all they took.
+        connection.sendOnce("LOCK TABLE tallybird.writer IN EXCLUSIVE MODE");
         std::vector<QString> people;
         PgRows rows = connection.query(peopleQuery);
         for (int i = 0; i < rows.size(); ++i)
