@@ -97,6 +97,18 @@ ConnectError readConnectError(const char* raw) {
     return error;
 }
 
+// The server has as many connections of the role open as it lets the role have. Its code is
+// also that of all the server's connections, or a database's, being taken, but only this answer
+// names the role (a database of the role's very name aside).
+bool meansRoleLimit(const ConnectError& error, const QString& role) {
+    if (error.state != QLatin1String("53300") || role.isEmpty())
+        return false;
+    const QRegularExpression named(
+        QStringLiteral("(^|\\W)%1(\\W|$)").arg(QRegularExpression::escape(role)),
+        QRegularExpression::UseUnicodePropertiesOption);
+    return error.server.contains(named);
+}
+
 } // namespace
 
 PgValue PgValue::integer(qint64 value) {
@@ -268,6 +280,15 @@ void PostgresConnection::fail(const QString& what) {
                                                  "service file");
         const QString text = QStringLiteral("The cloud server %1 refused the sign-in of %2: %3.")
                                  .arg(describe(uri_), role, why);
+        close();
+        throw StorageSignInRefused(text.toStdString());
+    }
+    if (const QString role = conn_ ? QString::fromUtf8(pq().PQuser(conn_)) : QString();
+        meansRoleLimit(error, role)) {
+        const QString text = QStringLiteral("The cloud server %1 turned %2 away: all of %2's "
+                                            "connections are in use, as many as the server lets "
+                                            "one person have. Sync goes on once one of them ends.")
+                                 .arg(describe(uri_), role);
         close();
         throw StorageSignInRefused(text.toStdString());
     }

@@ -14,6 +14,7 @@ namespace cloud {
 namespace {
 
 static_assert(PostgresSchema::blockSize == 1024, "the statements below write it out");
+static_assert(PostgresSchema::personConnections == 10, "the statements below write it out");
 
 // The schema as its first version made it; later versions change it from there, so that a new
 // container and an upgraded one are the same. Functions that run with the administrator's
@@ -407,6 +408,46 @@ const char* const thirdVersion[] = {
     "FOR EACH ROW EXECUTE FUNCTION tallybird.mark_new_device()",
 };
 
+// Version 4:
+// - a transaction's blocks are forgotten at its commit by one deferred check, not by one per
+//   block: each of those walked every block the transaction took, so a transaction that took
+//   blocks many times made its commit take the square of that many steps. Its first block
+//   marks the transaction in `takers`, and the mark's check forgets them all;
+// - people's roles that have no connection limit get the one a person's role is now made with
+//   (an administrator's own choice is kept). A role the administrator may not change is left
+//   as it is, and so is an administrator's or a superuser's.
+const char* const fourthVersion[] = {
+    "CREATE UNLOGGED TABLE tallybird.takers (taker xid8 PRIMARY KEY)",
+    "CREATE FUNCTION tallybird.forget_taker() RETURNS trigger LANGUAGE plpgsql "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "DELETE FROM tallybird.taken t WHERE t.taker = NEW.taker; "
+    "DELETE FROM tallybird.takers k WHERE k.taker = NEW.taker; RETURN NULL; END $$",
+    "CREATE CONSTRAINT TRIGGER taker_until_commit AFTER INSERT ON tallybird.takers "
+    "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION tallybird.forget_taker()",
+    "DROP TRIGGER taken_until_commit ON tallybird.taken",
+    "DROP FUNCTION tallybird.forget_taken()",
+    "CREATE OR REPLACE FUNCTION tallybird.take_blocks(count integer) RETURNS SETOF bigint "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE first bigint; BEGIN "
+    "IF count < 1 OR count > 100 THEN "
+    "RAISE EXCEPTION 'A step takes 1 to 100 blocks.' USING ERRCODE = '22023'; END IF; "
+    "INSERT INTO tallybird.takers (taker) VALUES (pg_current_xact_id()) "
+    "ON CONFLICT (taker) DO NOTHING; "
+    "FOR i IN 1..count LOOP first := nextval('tallybird.change_blocks'); "
+    "INSERT INTO tallybird.taken (taker, first) VALUES (pg_current_xact_id(), first); "
+    "RETURN NEXT first; END LOOP; END $$",
+
+    "DO $$ DECLARE person name; BEGIN "
+    "FOR person IN SELECT r.rolname FROM pg_catalog.pg_roles r "
+    "JOIN pg_catalog.pg_namespace n ON n.nspname = 'tallybird' "
+    "WHERE r.rolconnlimit = -1 AND NOT r.rolsuper "
+    "AND NOT pg_catalog.pg_has_role(r.oid, n.nspowner, 'USAGE') "
+    "AND r.oid IN (SELECT a.grantee FROM pg_catalog.pg_class c "
+    "CROSS JOIN LATERAL pg_catalog.aclexplode(c.relacl) a WHERE c.relnamespace = n.oid) LOOP "
+    "BEGIN EXECUTE pg_catalog.format('ALTER ROLE %I CONNECTION LIMIT 10', person); "
+    "EXCEPTION WHEN insufficient_privilege THEN NULL; END; END LOOP; END $$",
+};
+
 // The roles given rights on the container's tables: its people.
 const char* const peopleQuery =
     "SELECT DISTINCT pg_catalog.pg_get_userbyid(a.grantee) FROM pg_catalog.pg_class c "
@@ -451,6 +492,9 @@ void grantPerson(PostgresConnection& connection, const QString& quoted) {
 // transaction.
 void upgradeFrom(PostgresConnection& connection, int from, int to) {
     if (from < 2 && to >= 2) {
+        // The first version's writers lock this table before they take numbers: once it is
+        // held, every one of them has committed, and the sequence is read with all they took.
+        connection.sendOnce("LOCK TABLE tallybird.writer IN EXCLUSIVE MODE");
         std::vector<QString> people;
         PgRows rows = connection.query(peopleQuery);
         for (int i = 0; i < rows.size(); ++i)
@@ -466,6 +510,10 @@ void upgradeFrom(PostgresConnection& connection, int from, int to) {
     }
     if (from < 3 && to >= 3) {
         for (const char* statement : thirdVersion)
+            connection.sendOnce(statement);
+    }
+    if (from < 4 && to >= 4) {
+        for (const char* statement : fourthVersion)
             connection.sendOnce(statement);
     }
     connection.send("UPDATE tallybird.meta SET value = $1 WHERE key = 'version'",
@@ -525,7 +573,7 @@ std::optional<QString> PostgresSchema::preparePerson(PostgresConnection& connect
                                    {PgValue::text(name)});
     const QString quoted = connection.quoteIdentifier(name);
     if (role.size() == 0)
-        connection.sendOnce(("CREATE ROLE " + quoted + " LOGIN").toUtf8());
+        connection.sendOnce(("CREATE ROLE " + quoted + " LOGIN CONNECTION LIMIT 10").toUtf8());
     grantPerson(connection, quoted);
     return std::nullopt;
 }

@@ -31,12 +31,18 @@ class PostgresConnection;
 // reader waits only for the writers of its own and shared zones (see PostgresStorage).
 namespace PostgresSchema {
 
-constexpr int version = 3;
+constexpr int version = 4;
 // The first version whose writers lock the rows of the zones they change rather than one
 // table; a person's program uses a container of an earlier one the way that one was used.
 constexpr int zoneLocksVersion = 2;
 // Change numbers are handed out in blocks of this many.
 constexpr long long blockSize = 1024;
+// How many connections a person's role may have open at once, so that one person cannot take
+// all of the server's. A device holds one at a time: the window keeps one, and a request
+// without the window takes one while it runs. Ten lets a person's four devices (each with the
+// window and a request) and the admin tool work at once, with room for a connection the
+// server is still closing as a device makes its next.
+constexpr int personConnections = 10;
 
 // Makes the schema and its policies in an empty database, as one transaction. Refuses a
 // database that holds anything else, and one that is a container already. A container of an
@@ -48,8 +54,9 @@ void create(PostgresConnection& connection, int version = PostgresSchema::versio
 void upgrade(PostgresConnection& connection);
 
 // Gives a role what a person needs: the schema and the right to use its tables, within the
-// policies. A role of that name is made (able to log in, without a password) when there is
-// none. Says why not when the name cannot be a role.
+// policies. A role of that name is made (able to log in, without a password, with at most
+// `personConnections` connections) when there is none. Says why not when the name cannot be a
+// role.
 std::optional<QString> preparePerson(PostgresConnection& connection, const QString& name);
 
 } // namespace PostgresSchema
