@@ -13,6 +13,7 @@
 #include <QTextEdit>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -209,32 +210,50 @@ void ensureFactory() {
 namespace Accessibility {
 
 void apply(QWidget* widget, const AccessibleSpec& spec) {
-    widget->setAccessibleName(spec.label);
-    widget->setAccessibleDescription(spec.hint);
-    if (isTextInput(widget))
+    // Each setting is announced to a screen reader (Qt 6.4 announces even an unchanged one):
+    // only what changed is set.
+    if (isTextInput(widget)) {
+        if (widget->accessibleName() != spec.label)
+            widget->setAccessibleName(spec.label);
+        if (widget->accessibleDescription() != spec.hint)
+            widget->setAccessibleDescription(spec.hint);
         return;
+    }
     ensureFactory();
     SpecHolder* holder = holderOf(widget);
     const bool fresh = holder == nullptr;
     if (fresh)
         holder = new SpecHolder(widget);
-    holder->spec = spec;
+    const AccessibleSpec before = std::exchange(holder->spec, spec);
     // An interface Qt made before the widget had a spec would go on answering for it.
     if (QAccessibleInterface* existing = QAccessible::queryAccessibleInterface(widget)) {
         if (dynamic_cast<SpecAccessible*>(existing) == nullptr) {
             QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(existing));
             QAccessible::queryAccessibleInterface(widget);
-        } else if (!fresh && QAccessible::isActive()) {
-            QAccessibleEvent nameChanged(widget, QAccessible::NameChanged);
-            QAccessible::updateAccessibility(&nameChanged);
-            QAccessibleEvent descriptionChanged(widget, QAccessible::DescriptionChanged);
-            QAccessible::updateAccessibility(&descriptionChanged);
-            QAccessible::State changed;
-            changed.selected = true;
-            changed.checked = true;
-            QAccessibleStateChangeEvent stateChanged(widget, changed);
-            QAccessible::updateAccessibility(&stateChanged);
         }
+    }
+    // Set once the spec is in place, so that the name and description they announce are the
+    // new ones.
+    if (widget->accessibleName() != spec.label)
+        widget->setAccessibleName(spec.label);
+    const bool hintChanged = widget->accessibleDescription() != spec.hint;
+    if (hintChanged)
+        widget->setAccessibleDescription(spec.hint);
+    if (fresh || !QAccessible::isActive())
+        return;
+    // The description also says the value: a new value alone is a new description too.
+    if (!hintChanged && descriptionOf(before) != descriptionOf(spec)) {
+        QAccessibleEvent descriptionChanged(widget, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&descriptionChanged);
+    }
+    const QAccessible::State was = withTraits(QAccessible::State(), before.traits);
+    const QAccessible::State now = withTraits(QAccessible::State(), spec.traits);
+    QAccessible::State changed;
+    changed.selected = was.selected != now.selected;
+    changed.checked = was.checked != now.checked;
+    if (changed.selected || changed.checked) {
+        QAccessibleStateChangeEvent stateChanged(widget, changed);
+        QAccessible::updateAccessibility(&stateChanged);
     }
 }
 

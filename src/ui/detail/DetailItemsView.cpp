@@ -14,6 +14,7 @@
 #include "ui/components/RowSwipeController.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -75,9 +76,8 @@ DetailItemsView::DetailItemsView(ListDetailModel& screen, QWidget* parent)
     connect(swipe_, &RowSwipeController::offsetChanged, viewport(), qOverload<>(&QWidget::update));
     delegate_->setControllers(drag_, swipe_);
 
-    connect(rows_, &QAbstractItemModel::modelAboutToBeReset, swipe_, &RowSwipeController::close);
-    connect(rows_, &QAbstractItemModel::modelAboutToBeReset, this,
-            &DetailItemsView::rememberCurrent);
+    connect(rows_, &DetailRowModel::rowsAboutToBeReplaced, swipe_, &RowSwipeController::close);
+    connect(rows_, &DetailRowModel::rowsAboutToBeReplaced, this, &DetailItemsView::rememberCurrent);
     connect(rows_, &DetailRowModel::rowsReplaced, this, [this] {
         followRights();
         placeWidgets();
@@ -372,6 +372,8 @@ void DetailItemsView::focusInEvent(QFocusEvent* event) {
         setFocusVisible(false);
     else if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
         setFocusVisible(true);
+    // The keyboard's row is told once Qt has told of the rows as a whole, after this event.
+    quietCurrent_ = true;
     QListView::focusInEvent(event);
     const QModelIndex current = currentIndex();
     if (reason != Qt::MouseFocusReason && !takesKeys(current.row())) {
@@ -382,22 +384,62 @@ void DetailItemsView::focusInEvent(QFocusEvent* event) {
         if (row >= 0)
             setCurrentIndex(rows_->index(row));
     }
+    quietCurrent_ = false;
+    tellFocusedRowLater();
     if (focusVisible_ && currentIndex().isValid())
         scrollTo(currentIndex());
 }
 
+void DetailItemsView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // Not QListView's: Qt 6.4's tells a screen reader that the new row has the focus even while
+    // the keyboard is elsewhere (in the add field, in an item's editor).
+    QAbstractItemView::currentChanged(current, previous);
+    if (!quietCurrent_)
+        tellFocusedRow();
+}
+
+void DetailItemsView::tellFocusedRow() {
+    focusToTell_ = false;
+    const QModelIndex current = currentIndex();
+    if (!QAccessible::isActive() || !hasFocus() || !takesKeys(current.row()))
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(current.row()); // the rows are the list's children, in order
+    QAccessible::updateAccessibility(&event);
+}
+
+void DetailItemsView::tellFocusedRowLater() {
+    if (focusToTell_)
+        return;
+    focusToTell_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (focusToTell_)
+                tellFocusedRow();
+        },
+        Qt::QueuedConnection);
+}
+
 void DetailItemsView::rememberCurrent() {
-    // Before the reset hides the header and the chips.
+    // Before the rows go, the header's or the chips' among them.
     keepWidgetFocus();
     keptKey_.clear();
     keptPlace_ = -1;
     const QModelIndex current = currentIndex();
-    if (!current.isValid() || !takesKeys(current.row()))
+    if (!current.isValid())
         return;
-    keptKey_ = rows_->row(current.row()).key();
-    keptPlace_ = 0;
-    for (int i = 0; i < current.row(); ++i)
-        keptPlace_ += takesKeys(i) ? 1 : 0;
+    if (takesKeys(current.row())) {
+        keptKey_ = rows_->row(current.row()).key();
+        keptPlace_ = 0;
+        for (int i = 0; i < current.row(); ++i)
+            keptPlace_ += takesKeys(i) ? 1 : 0;
+    }
+    // Until restoreCurrent() puts it back: a row going would otherwise move the keyboard to its
+    // neighbour (and scroll there) on the way.
+    quietCurrent_ = true;
+    selectionModel()->clearCurrentIndex();
+    quietCurrent_ = false;
 }
 
 void DetailItemsView::restoreCurrent() {
@@ -415,6 +457,7 @@ void DetailItemsView::restoreCurrent() {
             }
         }
     }
+    const bool sameRow = row >= 0 && rowKey(row) == keptKey_;
     keptKey_.clear();
     keptPlace_ = -1;
     if (row < 0)
@@ -422,8 +465,15 @@ void DetailItemsView::restoreCurrent() {
     // Scrolled to only while the keyboard is here: a click's tick keeps the place in view.
     const bool scroll = hasAutoScroll();
     setAutoScroll(scroll && hasFocus() && focusVisible_);
+    quietCurrent_ = true;
     setCurrentIndex(rows_->index(row));
+    quietCurrent_ = false;
     setAutoScroll(scroll);
+    // Another row with the keyboard is told once the screen reader has heard what the rows
+    // became (the completed header's new count before the keyboard lands on it); the same one
+    // is not told again.
+    if (!sameRow)
+        tellFocusedRowLater();
 }
 
 DetailItemsView::Part DetailItemsView::partAt(const QPoint& point) const {

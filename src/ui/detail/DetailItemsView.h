@@ -98,6 +98,7 @@ protected:
     void keyboardSearch(const QString& search) override;
     bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     // Telling a screen reader what a refresh changed among the rows: what goes while it is
@@ -116,6 +117,11 @@ private:
     void popUpMenu(const QModelIndex& index, const QPoint& globalAt);
     void rememberCurrent();
     void restoreCurrent();
+    // Tells a screen reader the keyboard's row, while the keyboard is on the rows: now, or
+    // after the event being handled (once Qt has told of the rows as a whole, or of what a
+    // refresh changed).
+    void tellFocusedRow();
+    void tellFocusedRowLater();
     // Clicks on the header and the chips are watched: they are the pointer in use.
     void watchClicks(QWidget* widget);
     void keepWidgetFocus();
@@ -137,6 +143,10 @@ private:
     // rows that take the keyboard.
     QString keptKey_;
     int keptPlace_ = -1;
+    // Set while the keyboard's row is moved without telling a screen reader at once.
+    bool quietCurrent_ = false;
+    // The keyboard's row is still to be told.
+    bool focusToTell_ = false;
     // The header or the chip that has the focus while its widget is made again. Meanwhile Qt
     // does not hand the focus on to the next control, as it would from a hidden widget.
     struct KeptFocus {

@@ -63,15 +63,33 @@ QVariant DetailRowModel::data(const QModelIndex& index, int role) const {
 
 void DetailRowModel::follow() {
     const QList<DetailRow>& next = screen_.snapshot().rows;
-    bool sameRows = next.size() == rows_.size();
-    for (int i = 0; sameRows && i < next.size(); ++i)
-        sameRows = next.at(i).key() == rows_.at(i).key();
+    const qsizetype was = rows_.size();
+    // The rows that stay at the top and at the bottom; those between are replaced.
+    qsizetype head = 0;
+    while (head < was && head < next.size() && rows_.at(head).key() == next.at(head).key())
+        ++head;
+    qsizetype tail = 0;
+    while (tail < was - head && tail < next.size() - head &&
+           rows_.at(was - 1 - tail).key() == next.at(next.size() - 1 - tail).key())
+        ++tail;
+    const bool sameRows = head == was && head == next.size();
     if (!sameRows) {
-        beginResetModel();
-        rows_ = next;
-        endResetModel();
-        emit rowsReplaced();
-        return;
+        // Only the rows between are taken out and put in: the header and the filter chips shown
+        // on the rows that stay are kept (a reset would make them anew, and a screen reader
+        // would hear them go and come back).
+        emit rowsAboutToBeReplaced();
+        if (was - head - tail > 0) {
+            beginRemoveRows({}, int(head), int(was - tail - 1));
+            rows_.remove(head, was - head - tail);
+            endRemoveRows();
+        }
+        if (next.size() - head - tail > 0) {
+            beginInsertRows({}, int(head), int(next.size() - tail - 1));
+            rows_.insert(head, next.size() - head - tail, DetailRow());
+            for (qsizetype i = head; i < next.size() - tail; ++i)
+                rows_[i] = next.at(i);
+            endInsertRows();
+        }
     }
     QList<int> changed;
     for (int i = 0; i < next.size(); ++i)
@@ -80,4 +98,6 @@ void DetailRowModel::follow() {
     rows_ = next;
     for (int i : changed)
         emit dataChanged(index(i), index(i));
+    if (!sameRows)
+        emit rowsReplaced();
 }

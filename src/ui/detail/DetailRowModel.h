@@ -9,7 +9,8 @@ class ListDetailModel;
 // The list screen's rows as a Qt item model for the items view. It follows the screen model's
 // snapshots: when the rows are the same ones (same keys, same order) only the rows whose content
 // changed are reported, so a tick repaints one row and the view keeps its scroll place;
-// otherwise the rows are replaced.
+// otherwise the rows between the first and the last that differ are replaced (removed and
+// inserted), and those around them stay, with any widget a view shows on them.
 class DetailRowModel : public QAbstractListModel {
     Q_OBJECT
 
@@ -27,6 +28,9 @@ public:
     int rowOf(DetailRow::Kind kind) const;
 
 signals:
+    // Around a replacement of rows: before the first row goes, and once the rows are the
+    // snapshot's (their changed contents reported).
+    void rowsAboutToBeReplaced();
     void rowsReplaced();
 
 private:

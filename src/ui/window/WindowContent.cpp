@@ -275,16 +275,24 @@ void WindowContent::refreshDetail() {
     // would otherwise move it to the next control in the window as the list goes out of sight.
     const bool entering =
         item && !itemEditor_ && listView_->isAncestorOf(QApplication::focusWidget());
+    // The keyboard goes to where it is going before the page it is on goes out of sight:
+    // hiding a page that holds the keyboard would hand it to the next control in the window
+    // (the lists page's gear) on the way, and a screen reader would say so.
+    if (leaving)
+        focusItemRow(*leaving);
     if (!item)
         replaceItemEditor(nullptr);
     else if (!itemEditor_ || !(itemEditor_->model().route() == *item))
         replaceItemEditor(
             ItemEditorView::open(store_, *item, CloudAuthorShare::throughStore(store_)));
-    detail_->setCurrentWidget(itemEditor_ ? static_cast<QWidget*>(itemEditor_) : listView_);
-    if (leaving)
-        focusItemRow(*leaving);
-    else if (entering && itemEditor_)
+    if (entering && itemEditor_) {
+        // Shown over the list for the moment, in the list's place: only a control in sight
+        // takes the keyboard, and the editor's first one is found by where it stands.
+        itemEditor_->setGeometry(listView_->geometry());
+        itemEditor_->show();
         itemEditor_->takeFocus();
+    }
+    detail_->setCurrentWidget(itemEditor_ ? static_cast<QWidget*>(itemEditor_) : listView_);
     // The list's name shows in its header; the window's title stays the program's.
     emit detailTitleChanged(QString());
 }

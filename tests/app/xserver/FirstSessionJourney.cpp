@@ -74,6 +74,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSplitter>
@@ -747,6 +748,252 @@ bool openAnItemByKeyboardAndAddATag(Session& s) {
     return s.waitFor([&] { return !s.content().itemEditor(); }, "back on the list by Escape") &&
            s.waitFor([&] { return s.keyboardItem() == "Fix the gate #outdoor"; },
                      "the keyboard back on the item's row");
+}
+
+// --- What the program tells a screen reader as the keyboard goes about ---
+
+// What the program hands the desktop's accessibility bridge while it lives, one line per event,
+// "what: name" with the element's name as it was sent ("focus: Fix the gate, not ticked",
+// "name: Completed, 1 item"); "outside: …" is a focus outside the detail column, and
+// "chips gone"/"chips shown" a filter bar (or a part of one) hidden or shown. Qt sends nothing
+// while no screen reader listens: it waits for the bus first, and hears nothing without one.
+// Meanwhile the bridge hears nothing either: no step asks the bus while it is heard.
+class Heard {
+public:
+    explicit Heard(Session& s) {
+        if (!s.reader().onTheBus()) {
+            std::fprintf(stderr, "journey: no accessibility bus, so nothing is heard\n");
+            return;
+        }
+        failed_ = true;
+        // A first question over the bus makes sure the bus is there for the program to join.
+        if (!readerTree(s) || !s.waitFor([] { return QAccessible::isActive(); },
+                                         "the program telling the accessibility bus"))
+            return;
+        failed_ = false;
+        heard_ = this;
+        previous_ = QAccessible::installUpdateHandler(&hear);
+    }
+    ~Heard() {
+        if (heard_ == this) {
+            QAccessible::installUpdateHandler(previous_);
+            heard_ = nullptr;
+        }
+    }
+    // Whether the events are heard: with the bus only. When they are not, the step ends there,
+    // passing without a bus and failing when the bus could not be reached.
+    bool listening() const { return heard_ == this; }
+    bool passesUnheard() const { return !failed_; }
+    const QStringList& lines() const { return lines_; }
+    QStringList starting(const QString& what) const {
+        return lines_.filter(QRegularExpression("^" + QRegularExpression::escape(what) + ": "));
+    }
+    QString lastFocus() const {
+        const QStringList focus = starting("focus");
+        return focus.isEmpty() ? QString() : focus.last().mid(QStringLiteral("focus: ").size());
+    }
+    QString said() const { return lines_.join(" | "); }
+
+private:
+    static bool inFilterBar(const QObject* object) {
+        for (const QObject* o = object; o; o = o->parent())
+            if (qobject_cast<const TagFilterBar*>(o))
+                return true;
+        return false;
+    }
+    static void hear(QAccessibleEvent* event) {
+        QAccessibleInterface* element = event->accessibleInterface();
+        const QString name = element ? element->text(QAccessible::Name) : QString();
+        auto* widget = qobject_cast<QWidget*>(event->object());
+        QString what;
+        switch (event->type()) {
+        case QAccessible::Focus:
+            what = widget && !WindowContent::isInDetailPane(widget) ? "outside" : "focus";
+            break;
+        case QAccessible::NameChanged:
+            what = "name";
+            break;
+        case QAccessible::DescriptionChanged:
+            what = "description";
+            break;
+        case QAccessible::StateChanged:
+            what = "state";
+            break;
+        case QAccessible::ObjectHide:
+            what = inFilterBar(event->object()) ? "chips gone" : QString();
+            break;
+        case QAccessible::ObjectShow:
+            what = inFilterBar(event->object()) ? "chips shown" : QString();
+            break;
+        default:
+            break;
+        }
+        if (!what.isEmpty())
+            heard_->lines_.append(what + ": " + name);
+    }
+
+    static inline Heard* heard_ = nullptr;
+    QAccessible::UpdateHandler previous_ = nullptr;
+    bool failed_ = false;
+    QStringList lines_;
+};
+
+// Lets the program finish what it does after an event (what it tells later in the same turn).
+void settle() {
+    for (int turn = 0; turn < 3; ++turn)
+        QCoreApplication::processEvents();
+}
+
+// Items added while the keyboard is in the add field, typed there or asked for from the command
+// line, leave the screen reader in the add field: no row is said to have the focus.
+bool hearNoRowWhileAddingInTheAddField(Session& s) {
+    AddItemField& field = *s.content().listView()->addBar().field();
+    if (!s.tabTo([&] { return field.hasFocus(); }, "the add field"))
+        return false;
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    s.type("Sand the deck");
+    s.key(Qt::Key_Return);
+    // Added with whatever tag the window proposes for it.
+    const auto sanded = [&] {
+        for (const TBItem& item : s.listScreen().snapshot().items)
+            if (item.text.startsWith("Sand the deck"))
+                return true;
+        return false;
+    };
+    if (!s.waitFor(sanded, "Sand the deck added") ||
+        !s.request({"add", "--list", "Weekend jobs", "Sweep the path"},
+                   "Added Sweep the path to Weekend jobs.\n") ||
+        !s.waitFor([&] { return s.shownItem("Sweep the path").has_value(); },
+                   "Sweep the path added"))
+        return false;
+    settle();
+    const QStringList moved = heard.starting("focus") + heard.starting("outside");
+    return (field.hasFocus() && moved.isEmpty()) ||
+           s.fail("typing in the add field, the reader heard " + moved.join(" | "));
+}
+
+// Return on a row opens its item: the keyboard goes straight into the editor, not through the
+// lists page; an item added from the command line meanwhile is not said to have the focus; and
+// Escape brings the keyboard back to the row, the last thing the reader hears.
+bool hearTheEditorAndThenTheRowByKeyboard(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    if (!s.tabTo([&] { return items.hasFocus(); }, "the items"))
+        return false;
+    const QString text = s.keyboardItem();
+    const std::optional<TBItem> item = s.shownItem(text);
+    if (!item)
+        return s.fail("the keyboard is on no item");
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    s.key(Qt::Key_Return);
+    if (!s.waitFor(
+            [&] {
+                return s.content().itemEditor() &&
+                       s.content().itemEditor()->isAncestorOf(QApplication::focusWidget());
+            },
+            text + "'s editor with the keyboard") ||
+        !s.request({"add", "--list", "Weekend jobs", "Rake the leaves"},
+                   "Added Rake the leaves to Weekend jobs.\n") ||
+        !s.waitFor([&] { return s.shownItem("Rake the leaves").has_value(); },
+                   "Rake the leaves added"))
+        return false;
+    settle();
+    const QStringList inTheEditor = heard.starting("focus") + heard.starting("outside");
+    if (!heard.starting("outside").isEmpty() || inTheEditor.size() != 1 ||
+        inTheEditor.first().contains(", not ticked"))
+        return s.fail("going into the editor, the reader heard " + inTheEditor.join(" | "));
+    s.key(Qt::Key_Escape);
+    const QString row = ItemRowText::textLabel(*item);
+    return (s.waitFor([&] { return s.keyboardItem() == text; }, "the keyboard back on " + text) &&
+            s.waitFor([&] { return heard.lastFocus() == row; }, "the reader hearing " + row) &&
+            heard.starting("outside").isEmpty()) ||
+           s.fail(s.failure() + "; heard: " + heard.said());
+}
+
+// A tick from the command line while the keyboard is on a filter chip leaves the chip as it was:
+// the reader hears nothing of it, nor of the controls the tick did not change.
+bool hearNothingOfAChipWhileATickComesFromTheCommandLine(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    QString chipName;
+    QPointer<QWidget> chip;
+    const auto onTheChip = [&] {
+        TagFilterBar* bar = items.filterBar();
+        const int place = bar ? bar->placeOfTag("outdoor") : -1;
+        if (place < 0 || !bar->chipButtons().at(place)->hasFocus())
+            return false;
+        chip = bar->chipButtons().at(place);
+        chipName = bar->chips().at(place).accessibilityLabel;
+        return true;
+    };
+    if (!s.tabTo(onTheChip, "the #outdoor chip"))
+        return false;
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    if (!s.request({"tick", "--list", "Weekend jobs", "Sweep the path"},
+                   "Ticked off Sweep the path.\n") ||
+        !s.waitFor([&] { return s.shownItem("Sweep the path").value_or(TBItem()).done; },
+                   "Sweep the path ticked"))
+        return false;
+    settle();
+    QStringList unchanged;
+    for (const QString& name :
+         {chipName, QStringLiteral("Group by tag"), QStringLiteral("Edit lists")})
+        unchanged += heard.lines().filter(QRegularExpression(": " + name + "$"));
+    const QStringList wrong = heard.starting("focus") + heard.starting("outside") +
+                              heard.starting("chips gone") + heard.starting("chips shown") +
+                              unchanged;
+    return (chip && chip->hasFocus() && wrong.isEmpty()) ||
+           s.fail("on the chip, the reader heard " + heard.said());
+}
+
+// Space on the first item of the completed section unticks it; the keyboard lands on the
+// section's header, which the reader hears renamed first ("Completed, 1 item"), then focused.
+bool hearTheCompletedHeaderRenamedBeforeTheKeyboardLandsOnIt(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    const auto keyboardRow = [&] {
+        const QModelIndex index = items.currentIndex();
+        return items.hasFocus() && index.isValid() ? items.rows().row(index.row()) : DetailRow();
+    };
+    const auto onTheHeader = [&] { return keyboardRow().kind == DetailRow::Kind::completedHeader; };
+    if (!s.tabTo([&] { return items.hasFocus(); }, "the items"))
+        return false;
+    s.key(Qt::Key_End);
+    if (onTheHeader() && !s.listScreen().snapshot().completedHeader->expanded) {
+        s.key(Qt::Key_Space);
+        if (!s.waitFor([&] { return s.listScreen().snapshot().completedHeader->expanded; },
+                       "the completed section unfolded"))
+            return false;
+    }
+    for (int up = 0; up < 10 && !onTheHeader(); ++up)
+        s.key(Qt::Key_Up);
+    s.key(Qt::Key_Down);
+    const DetailRow first = keyboardRow();
+    const auto header = s.listScreen().snapshot().completedHeader;
+    if (first.kind != DetailRow::Kind::item || !first.completed || !header || header->count < 2)
+        return s.fail("the keyboard is not on the first of two completed items");
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    s.key(Qt::Key_Space);
+    if (!s.waitFor([&] { return !s.shownItem(first.item.text).value_or(TBItem()).done; },
+                   first.item.text + " unticked") ||
+        !s.waitFor(onTheHeader, "the keyboard on the completed header"))
+        return false;
+    const QString label = s.listScreen().snapshot().completedHeader->label;
+    if (!s.waitFor([&] { return heard.lastFocus() == label; }, "the reader hearing " + label))
+        return s.fail(s.failure() + "; heard: " + heard.said());
+    const qsizetype renamed = heard.lines().indexOf("name: " + label);
+    const qsizetype focused = heard.lines().indexOf("focus: " + label);
+    if (renamed < 0 || renamed > focused)
+        return s.fail("the header was not renamed before it was focused: " + heard.said());
+    // The journey's later launches find Paint the fence ticked.
+    return first.item.text != "Paint the fence" ||
+           s.request({"tick", "--list", "Weekend jobs", "Paint the fence"},
+                     "Ticked off Paint the fence.\n");
 }
 
 // A removal confirmation opened by a click on a row's trash button takes the keyboard: it is
@@ -1455,6 +1702,12 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
           {"filter by a chip from the keyboard", filterByAChipFromTheKeyboard},
           {"do the main job by keyboard", doTheMainJobByKeyboard},
           {"open an item by keyboard and add a tag", openAnItemByKeyboardAndAddATag},
+          {"hear no row while adding in the add field", hearNoRowWhileAddingInTheAddField},
+          {"hear the editor and then the row by keyboard", hearTheEditorAndThenTheRowByKeyboard},
+          {"hear nothing of a chip while a tick comes from the command line",
+           hearNothingOfAChipWhileATickComesFromTheCommandLine},
+          {"hear the completed header renamed before the keyboard lands on it",
+           hearTheCompletedHeaderRenamedBeforeTheKeyboardLandsOnIt},
           {"remove a list and cancel with Escape", removeAListAndCancelWithEscape},
           {"open settings with Ctrl+, and close them with Escape", openSettingsAndCloseWithEscape},
           {"open settings with Ctrl+, and close them with Done", openSettingsAndCloseWithDone},

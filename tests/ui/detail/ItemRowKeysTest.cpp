@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTest>
 
@@ -256,6 +257,49 @@ TEST_F(ItemRowKeysTest, WhenItsRowGoesTheKeyboardStaysInPlace) {
         press(row.key);
         EXPECT_EQ(current(), row.expected);
         EXPECT_EQ(QApplication::focusWidget(), &view->items());
+    }
+}
+
+// Rows that come and go around the header and the chips leave those widgets as they were: the
+// chip with the keyboard is the same one, still focused, not hidden and made again (which a
+// screen reader hears as the chip going and coming back).
+TEST_F(ItemRowKeysTest, RowsReplacedAroundTheChipsLeaveTheChipWithTheKeyboardInPlace) {
+    const struct {
+        const char* what;
+        std::function<void(DetailTestStore&, const TBList&, const QString& milk)> change;
+    } rows[] = {
+        {"an add", [](DetailTestStore& t, const TBList& list,
+                      const QString&) { t.store->addItem(list.id, "Cream #dairy"); }},
+        {"a tick that moves the item to the completed section",
+         [](DetailTestStore& t, const TBList&, const QString& milk) {
+             t.store->setDone(milk, true);
+         }},
+        {"a removal",
+         [](DetailTestStore& t, const TBList&, const QString& milk) { t.store->deleteItem(milk); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TBList list = t.list(row.what, TBListKind::ongoing);
+        const QString milk = t.item(list, "Milk #dairy").id;
+        t.item(list, "Bread #bakery");
+        t.item(list, "Butter #dairy");
+        DetailItemsView& items = focusRows(list);
+        TagFilterBar* bar = items.filterBar();
+        ASSERT_NE(bar, nullptr);
+        const QPointer<QWidget> chip = bar->chipButtons().at(bar->placeOfTag("dairy"));
+        const QPointer<QWidget> hero = items.heroView();
+        chip->setFocus(Qt::TabFocusReason);
+        t.turn();
+        const QPointer<TagFilterBar> shownBar = bar;
+
+        row.change(t, list, milk);
+        t.turn();
+        items.doItemsLayout();
+        EXPECT_TRUE(shownBar && items.filterBar() == shownBar) << "the same filter bar";
+        EXPECT_TRUE(hero && items.heroView() == hero) << "the same header";
+        ASSERT_TRUE(chip);
+        EXPECT_TRUE(chip->isVisible());
+        EXPECT_EQ(QApplication::focusWidget(), chip.data());
     }
 }
 

@@ -1,8 +1,8 @@
 // The window from the keyboard alone, offscreen: Tab goes round the lists page and the open
 // list in order, an item opened by Return hands the keyboard to its editor and Escape, Alt+Left,
-// or Space or Return on Back bring it back to the item's row, a sheet closing gives the focus
-// back to where the user was, a chip pressed keeps it while its bar is made again, and a header
-// that stops opening anything gives it up.
+// or Space or Return on Back bring it back to the item's row, straight both ways, a sheet closing
+// gives the focus back to where the user was, a chip pressed keeps it while its bar is made again,
+// and a header that stops opening anything gives it up.
 #include "model/ListNavigation.h"
 #include "model/SettingsPresentation.h"
 #include "platform/Defaults.h"
@@ -207,6 +207,14 @@ TEST_F(WindowKeyboardTest, AnItemOpenedByReturnGoesBackToItsRowByEveryWayBack) {
         press(Qt::Key_Home);
         press(Qt::Key_Down);
         ASSERT_EQ(currentItem(), "Bread #bakery");
+        // The controls outside the detail column that the keyboard passes on the way in and
+        // out: a screen reader says each.
+        QStringList passed;
+        const QMetaObject::Connection watch = QObject::connect(
+            qApp, &QApplication::focusChanged, content.get(), [&](QWidget*, QWidget* now) {
+                if (now && !WindowContent::isInDetailPane(now))
+                    passed.append(now->accessibleName());
+            });
         press(Qt::Key_Return);
         ItemEditorView* editor = content->itemEditor();
         ASSERT_NE(editor, nullptr);
@@ -214,6 +222,8 @@ TEST_F(WindowKeyboardTest, AnItemOpenedByReturnGoesBackToItsRowByEveryWayBack) {
         EXPECT_EQ(QApplication::focusWidget(), back) << "the editor has the keyboard";
         EXPECT_TRUE(back->showsFocusRing());
         way.back(*this, *editor);
+        QObject::disconnect(watch);
+        EXPECT_EQ(passed, QStringList()) << "the keyboard passed through the lists page";
         ASSERT_EQ(content->itemEditor(), nullptr) << "back on the list";
         EXPECT_EQ(QApplication::focusWidget(), &items());
         EXPECT_EQ(currentItem(), "Bread #bakery");
