@@ -234,8 +234,9 @@ void PostgresStorage::begin(bool settles) {
     }
     if (settles) {
         // The step's mark, in a transaction of its own: below what the writers that hold a row
-        // of the caller's databases may still commit, and everything up to it committed before
-        // the step begins. It comes with the first answer.
+        // of the caller's databases may still commit (a container of the third version waits
+        // for them instead), so everything up to it is committed before the step begins. It
+        // comes with the first answer.
         cache_.sequenceAnswer = std::make_shared<std::optional<PgRows>>();
         connection_.sendKeeping("SELECT tallybird.settle()", {}, cache_.sequenceAnswer);
         connection_.sendSync();
