@@ -40,9 +40,12 @@ bool validUserName(const QString& name) {
     return pattern.match(name).hasMatch();
 }
 
-// How the zone is addressed from a device: its own zones through the placeholder owner.
-ZoneID visibleZone(DatabaseScope scope, const QString& owner, const QString& zoneName) {
-    return ZoneID{zoneName, scope == DatabaseScope::privateScope ? currentUserDefaultName : owner};
+// How the zone is addressed from a device of `user`: their own zones, in their private
+// database, through the placeholder owner; any other zone by its owner.
+ZoneID visibleZone(DatabaseScope scope, const QString& owner, const QString& zoneName,
+                   const QString& user) {
+    const bool own = scope == DatabaseScope::privateScope && isOwnZone(owner, user);
+    return ZoneID{zoneName, own ? currentUserDefaultName : owner};
 }
 
 struct Access {
@@ -127,7 +130,7 @@ public:
         auto record = RecordCoding::decode(row.data);
         if (!record)
             throw StorageError("A stored record does not decode.");
-        Record out = record->withZoneOwner(visibleZone(scope, row.owner, row.zone).ownerName);
+        Record out = record->withZoneOwner(visibleZone(scope, row.owner, row.zone, user).ownerName);
         if (Share* share = out.share()) {
             share->participants.clear();
             for (const ParticipantRow& p : s.participants(row.owner, row.zone))
@@ -497,7 +500,8 @@ Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, D
             if (scope == DatabaseScope::privateScope) {
                 for (const ZoneRow& zone : r.s.zones(me)) {
                     if (!since || zone.changedSeq > *since)
-                        changes.modifications.push_back(visibleZone(scope, zone.owner, zone.name));
+                        changes.modifications.push_back(
+                            visibleZone(scope, zone.owner, zone.name, me));
                 }
             } else {
                 for (const ParticipantRow& p : r.s.participations(me)) {
@@ -508,14 +512,19 @@ Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, D
                     auto zone = r.s.findZone(p.owner, p.zone);
                     if (zone && (!since || std::max(zone->changedSeq, p.seq) > *since))
                         changes.modifications.push_back(
-                            visibleZone(scope, zone->owner, zone->name));
+                            visibleZone(scope, zone->owner, zone->name, me));
                 }
             }
             if (since) {
                 for (const ZoneRemovalRow& removal : r.s.zoneRemovalsSince(me, scope, *since)) {
-                    ZoneDeletion deletion{visibleZone(scope, removal.zoneOwner, removal.zoneName),
-                                          zoneDeletionReasonFromRaw(removal.reason)
-                                              .value_or(ZoneDeletionReason::deleted)};
+                    // A notice of a zone the user does not own is not about their own
+                    // database, whoever wrote it.
+                    if (scope == DatabaseScope::privateScope && !isOwnZone(removal.zoneOwner, me))
+                        continue;
+                    ZoneDeletion deletion{
+                        visibleZone(scope, removal.zoneOwner, removal.zoneName, me),
+                        zoneDeletionReasonFromRaw(removal.reason)
+                            .value_or(ZoneDeletionReason::deleted)};
                     std::erase_if(changes.deletions,
                                   [&](const auto& d) { return d.zoneID == deletion.zoneID; });
                     changes.deletions.push_back(deletion);
@@ -547,7 +556,8 @@ Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseS
         if (since) {
             for (const DeletionRow& row : r.s.deletionsSince(zone->owner, zone->name, *since)) {
                 changes.deletions.push_back(RecordDeletion{
-                    RecordID{row.name, visibleZone(scope, row.owner, row.zone)}, row.type});
+                    RecordID{row.name, visibleZone(scope, row.owner, row.zone, user.value())},
+                    row.type});
             }
         }
         changes.token = r.zoneToken(*zone);

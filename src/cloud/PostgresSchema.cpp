@@ -408,7 +408,9 @@ const char* const thirdVersion[] = {
     "FOR EACH ROW EXECUTE FUNCTION tallybird.mark_new_device()",
 };
 
-// Version 4:
+// Version 4, in two parts.
+//
+// Limits:
 // - a transaction's blocks are forgotten at its commit by one deferred check, not by one per
 //   block: each of those walked every block the transaction took, so a transaction that took
 //   blocks many times made its commit take the square of that many steps. Its first block
@@ -416,6 +418,20 @@ const char* const thirdVersion[] = {
 // - people's roles that have no connection limit get the one a person's role is now made with
 //   (an administrator's own choice is kept). A role the administrator may not change is left
 //   as it is, and so is an administrator's or a superuser's.
+//
+// What one person may write about another's lists, and hold of them, is bounded by
+// what they own and what they accepted.
+// - A removal notice tells another person only of a zone the teller owns and that person
+//   accepted a share of, in their shared database; any other notice tells only its writer.
+// - Only a zone's owner and those who accepted its share lock its row: an invitation alone
+//   lets nobody hold up the zone's writers.
+// - A reader waits for nobody. Its mark stays below every number that a writer still at work
+//   on a row of the reader's databases may commit: a writer of a zone takes its numbers after
+//   it locked the zone, so above the zone's latest committed change, and a writer holding the
+//   person's own row (a zone to come) takes its above every mark handed out before. The mark
+//   never goes below one the person was given before (`marks` keeps the highest), so no token
+//   of theirs passes it. A lock another person holds on a shared zone thus keeps the person's
+//   marks where they are, and their devices fetch a little more again, rather than waiting.
 const char* const fourthVersion[] = {
     "CREATE UNLOGGED TABLE tallybird.takers (taker xid8 PRIMARY KEY)",
     "CREATE FUNCTION tallybird.forget_taker() RETURNS trigger LANGUAGE plpgsql "
@@ -446,6 +462,59 @@ const char* const fourthVersion[] = {
     "CROSS JOIN LATERAL pg_catalog.aclexplode(c.relacl) a WHERE c.relnamespace = n.oid) LOOP "
     "BEGIN EXECUTE pg_catalog.format('ALTER ROLE %I CONNECTION LIMIT 10', person); "
     "EXCEPTION WHEN insufficient_privilege THEN NULL; END; END LOOP; END $$",
+
+    "DROP POLICY told ON tallybird.zone_removals",
+    "CREATE POLICY told ON tallybird.zone_removals FOR INSERT "
+    "WITH CHECK (tallybird.fresh(seq) AND (user_name = session_user "
+    "OR (zone_owner = session_user AND scope = 'shared' AND EXISTS (SELECT 1 "
+    "FROM tallybird.participants p WHERE p.owner = zone_removals.zone_owner "
+    "AND p.zone = zone_removals.zone_name AND p.user_name = zone_removals.user_name "
+    "AND p.acceptance = 'accepted'))))",
+
+    "CREATE OR REPLACE FUNCTION tallybird.lock_zone(zone_owner text, zone_name text) "
+    "RETURNS integer LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "BEGIN IF NOT (tallybird.is_admin() OR zone_owner = session_user OR EXISTS (SELECT 1 "
+    "FROM tallybird.participants p WHERE p.owner = zone_owner AND p.zone = zone_name "
+    "AND p.user_name = session_user AND p.acceptance = 'accepted')) THEN RETURN 2; END IF; "
+    "PERFORM 1 FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
+    "FOR NO KEY UPDATE; "
+    "IF FOUND THEN RETURN 0; END IF; RETURN 1; END $$",
+
+    // The highest mark each person was given.
+    "CREATE TABLE tallybird.marks (user_name text PRIMARY KEY, mark bigint NOT NULL)",
+    // The highest mark `person` may be given now, with `top` the highest number handed out
+    // before the rows were looked at: 0 while a writer holds the person's own row, else `top`
+    // or, below it, the latest change of a zone of theirs that a writer holds.
+    "CREATE FUNCTION tallybird.held_mark(person text, top bigint) RETURNS bigint "
+    "LANGUAGE sql VOLATILE SET search_path = pg_catalog, pg_temp AS $$ "
+    "SELECT CASE WHEN EXISTS (SELECT 1 FROM tallybird.feeds f WHERE f.user_name = person "
+    "AND tallybird.at_work(f.xmax)) THEN 0 ELSE least(top, "
+    "(SELECT min(z.changed_seq) FROM tallybird.zones z WHERE z.owner = person "
+    "AND tallybird.at_work(z.xmax)), "
+    "(SELECT min(z.changed_seq) FROM tallybird.participants p JOIN tallybird.zones z "
+    "ON z.owner = p.owner AND z.name = p.zone WHERE p.user_name = person "
+    "AND p.acceptance = 'accepted' AND tallybird.at_work(z.xmax))) END $$",
+    "REVOKE ALL ON FUNCTION tallybird.held_mark(text, bigint) FROM PUBLIC",
+    "INSERT INTO tallybird.marks (user_name, mark) SELECT u.name, tallybird.held_mark(u.name, "
+    "(SELECT CASE WHEN s.is_called THEN s.last_value + 1023 ELSE s.last_value - 1 END "
+    "FROM tallybird.change_blocks s)) FROM tallybird.users u",
+    // The mark is written down only when it rises, so that a read of a container nobody
+    // changed writes nothing, and without waiting for the disk: a mark lost with a crash of the
+    // server can at worst make a token of the person's read as expired, once.
+    "CREATE OR REPLACE FUNCTION tallybird.settle() RETURNS bigint LANGUAGE plpgsql VOLATILE "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE top bigint; held bigint; given bigint; BEGIN "
+    "SELECT CASE WHEN s.is_called THEN s.last_value + 1023 ELSE s.last_value - 1 END INTO top "
+    "FROM tallybird.change_blocks s; "
+    "held := tallybird.held_mark(session_user, top); "
+    "SELECT m.mark INTO given FROM tallybird.marks m WHERE m.user_name = session_user; "
+    "IF given IS NULL OR given < held THEN "
+    "PERFORM set_config('synchronous_commit', 'off', true); "
+    "INSERT INTO tallybird.marks AS m (user_name, mark) VALUES (session_user, held) "
+    "ON CONFLICT (user_name) DO UPDATE SET mark = greatest(m.mark, EXCLUDED.mark) "
+    "RETURNING m.mark INTO given; END IF; "
+    "RETURN given; END $$",
 };
 
 // The roles given rights on the container's tables: its people.

@@ -26,9 +26,11 @@ class PostgresConnection;
 // not hold it back).
 //
 // Nothing a person's role can take or hold stops anybody who shares nothing with them: a role
-// may lock no table beyond what a plain insert takes, and locks only the rows of its own and
-// shared zones (and its own devices). Writers of one zone take turns on the zone's row, and a
-// reader waits only for the writers of its own and shared zones (see PostgresStorage).
+// may lock no table beyond what a plain insert takes, and locks only the rows of its own zones
+// and of the zones whose share it accepted (and its own devices). Writers of one zone take
+// turns on the zone's row; a reader waits for no writer, its mark stays below what they may
+// still commit (see PostgresStorage). A person tells another of a zone's removal only when the
+// teller owns the zone and the other accepted its share.
 namespace PostgresSchema {
 
 constexpr int version = 4;

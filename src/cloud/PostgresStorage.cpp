@@ -233,8 +233,9 @@ void PostgresStorage::begin(bool settles) {
         return;
     }
     if (settles) {
-        // The step's mark, once no writer holds a row of the caller's databases, in a
-        // transaction of its own: what it waited for is committed before the step begins. It
+        // The step's mark, in a transaction of its own: below what the writers that hold a row
+        // of the caller's databases may still commit (a container of the third version waits
+        // for them instead), so everything up to it is committed before the step begins. It
         // comes with the first answer.
         cache_.sequenceAnswer = std::make_shared<std::optional<PgRows>>();
         connection_.sendKeeping("SELECT tallybird.settle()", {}, cache_.sequenceAnswer);

@@ -18,13 +18,14 @@ namespace cloud {
 // the row of each zone it reads or changes (and the person's own row before it adds a zone to
 // their databases) before it takes any change number, so the writers of one zone take turns,
 // each sees all the zone's writers before it, and a zone's numbers follow the order of their
-// commits; writers of different zones go side by side. A step that reads first waits, in a
-// transaction of its own, until no writer holds a row of the caller's databases, and takes the
-// highest number handed out so far as its mark; then it reads at the repeatable-read level on
-// its own snapshot. Everything numbered up to the mark that it could fetch is in that snapshot,
-// so a token never passes a change still to come. A step said to read that writes after all is
-// rolled back and run again as a writer; a writer that finds it needs a lock out of order, or
-// after it took numbers, is rolled back and run again with those locks taken first. Writes are
+// commits; writers of different zones go side by side. A step that reads first takes its mark,
+// in a transaction of its own and without waiting for anybody: the highest number handed out
+// so far, or less while a writer holds a row of the caller's databases, never less than a mark
+// the caller was given before (see PostgresSchema); then it reads at the repeatable-read level
+// on its own snapshot. Everything numbered up to the mark that it could fetch is in that
+// snapshot, so a token never passes a change still to come. A step said to read that writes after
+// all is rolled back and run again as a writer; a writer that finds it needs a lock out of order,
+// or after it took numbers, is rolled back and run again with those locks taken first. Writes are
 // pipelined: they go out at once and are checked with the next read or the commit.
 //
 // A container of the first version is upgraded when its administrator opens it; a person

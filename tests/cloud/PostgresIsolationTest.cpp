@@ -3,6 +3,8 @@
 // slow writer of that zone commits late.
 #include "TestSupport.h"
 
+#include "cloud/RecordCoding.h"
+
 #include "support/CompletionWait.h"
 #include "support/QStringPrinting.h"
 
@@ -219,6 +221,38 @@ private:
     QStringList taken_;
 };
 
+// A person's role in a transaction of its own, connected with plain SQL, that it leaves open:
+// whatever its statements took is held until the transaction ends.
+class OpenTransaction {
+public:
+    OpenTransaction(const PostgresTestDatabase& db, const QString& role)
+        : conn_(PQconnectdb(
+              (PostgresTestServer::adminConnection() + " user=" + role + " dbname=" + db.name())
+                  .toUtf8()
+                  .constData())) {
+        run("SET statement_timeout = 0; SET idle_in_transaction_session_timeout = 0; "
+            "SET lock_timeout = '2s'");
+        run("BEGIN");
+    }
+    ~OpenTransaction() { PQfinish(conn_); }
+    OpenTransaction(const OpenTransaction&) = delete;
+    OpenTransaction& operator=(const OpenTransaction&) = delete;
+
+    // The first value the statement returns (empty when none); nothing when it is refused.
+    std::optional<QString> run(const QString& sql) {
+        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
+        const ExecStatusType status = PQresultStatus(result);
+        std::optional<QString> value;
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
+            value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : "";
+        PQclear(result);
+        return value;
+    }
+
+private:
+    PGconn* conn_;
+};
+
 class PostgresIsolationTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -381,6 +415,98 @@ TEST_F(PostgresIsolationTest, ASlowWriteHoldsUpOnlyItsListsAndItsListsMissNothin
     const std::set<QString> names = annDesktop.fetchedNames();
     EXPECT_TRUE(names.count("fast"));
     EXPECT_TRUE(names.count("slow")) << "a change committed late is not hidden behind a later one";
+}
+
+TEST_F(PostgresIsolationTest, AnotherPersonHoldsUpAtMostTheListsTheyAcceptedAndThoseMissNothing) {
+    // Ann's list that she shares with nobody, hers shared with Eve, hers she only invited Eve
+    // to, and Eve's that Ann accepted.
+    for (const char* person : {"ann", "eve"})
+        db->addPerson(person);
+    makeList("ann", "TB-ann");
+    makeList("ann", "TB-shared");
+    makeList("ann", "TB-invited");
+    makeList("eve", "TB-eve");
+    auto admin = db->admin();
+    ASSERT_FALSE(admin->shareZone("ann", "TB-shared", "eve", ParticipantPermission::readWrite));
+    ASSERT_FALSE(admin->acceptShare("ann", "TB-shared", "eve"));
+    ASSERT_FALSE(admin->shareZone("ann", "TB-invited", "eve", ParticipantPermission::readWrite));
+    ASSERT_FALSE(admin->shareZone("eve", "TB-eve", "ann", ParticipantPermission::readWrite));
+    ASSERT_FALSE(admin->acceptShare("eve", "TB-eve", "ann"));
+
+    PersonDevice laptop(*db, "ann", "annLaptop");
+    PersonDevice desktop(*db, "ann", "annDesktop");
+    PersonDevice sharedDesktop(*db, "ann", "annDesktop", DatabaseScope::sharedScope);
+    ASSERT_FALSE(fetch(desktop.engine));
+    ASSERT_FALSE(fetch(sharedDesktop.engine));
+
+    const struct {
+        const char* what;
+        const char* owner;
+        const char* zone;
+        PersonDevice* reader; // the device of Ann's that fetches the list
+        const char* lock;     // what Eve's lock of it answers: 0 held, 2 refused
+    } holds[] = {
+        {"a list Ann shared with her", "ann", "TB-shared", &desktop, "0"},
+        {"her own list, which Ann accepted", "eve", "TB-eve", &sharedDesktop, "0"},
+        {"a list Ann only invited her to", "ann", "TB-invited", &desktop, "2"},
+    };
+    int round = 0;
+    for (const auto& hold : holds) {
+        SCOPED_TRACE(hold.what);
+        // Eve locks the list and, where she may, writes to it with a number taken at once,
+        // then keeps all of it while Ann's devices sync several times.
+        OpenTransaction eve(*db, "eve");
+        const QString held = eve.run(QStringLiteral("SELECT tallybird.lock_zone('%1', '%2')")
+                                         .arg(hold.owner, hold.zone))
+                                 .value_or("");
+        EXPECT_EQ(held, hold.lock);
+        const bool writes = held == "0" && held == hold.lock;
+        const QString name = QStringLiteral("eve-%1").arg(hold.zone);
+        if (writes) {
+            const qint64 seq =
+                eve.run("SELECT tallybird.take_blocks(1)").value_or("0").toLongLong();
+            Record record = note(name, zone(hold.zone, hold.owner), "late");
+            record.setChangeTag(QStringLiteral("t%1").arg(seq));
+            const QString written =
+                eve.run(QStringLiteral("INSERT INTO tallybird.records VALUES ('%1', '%2', '%3', "
+                                       "'Note', 't%4', decode('%5', 'hex'), %4)")
+                            .arg(hold.owner, hold.zone, name)
+                            .arg(seq)
+                            .arg(QString::fromLatin1(RecordCoding::encode(record).toHex())))
+                    .value_or("refused");
+            ASSERT_EQ(written, "");
+            ASSERT_EQ(eve.run(QStringLiteral("SELECT tallybird.touch_zone('%1', '%2', %3)")
+                                  .arg(hold.owner, hold.zone)
+                                  .arg(seq)),
+                      "");
+        }
+
+        // Meanwhile Ann's laptop adds to her unshared list and her desktop fetches it, and what
+        // others share with her.
+        for (int i = 0; i < 3; ++i, ++round) {
+            SCOPED_TRACE(round);
+            const QString item = QStringLiteral("item-%1").arg(round);
+            queueSaves(laptop.engine, laptop.delegate, {note(item, zone("TB-ann"), "x")});
+            const Timed sent = timed([&] { return send(laptop.engine); });
+            ASSERT_FALSE(sent.error) << sent.error->message.toStdString();
+            EXPECT_LT(sent.ms, usualBoundMs);
+            const Timed fetched = timed([&] { return fetch(desktop.engine); });
+            ASSERT_FALSE(fetched.error) << fetched.error->message.toStdString();
+            EXPECT_LT(fetched.ms, usualBoundMs);
+            EXPECT_TRUE(desktop.fetchedNames().count(item));
+            const Timed shared = timed([&] { return fetch(sharedDesktop.engine); });
+            ASSERT_FALSE(shared.error) << shared.error->message.toStdString();
+            EXPECT_LT(shared.ms, usualBoundMs);
+        }
+
+        // What Eve wrote while she held the list reaches Ann once she is done, though it is
+        // numbered before what Ann's devices fetched meanwhile.
+        ASSERT_TRUE(eve.run("COMMIT").has_value());
+        if (writes) {
+            ASSERT_FALSE(fetch(hold.reader->engine));
+            EXPECT_TRUE(hold.reader->fetchedNames().count(name));
+        }
+    }
 }
 
 } // namespace
