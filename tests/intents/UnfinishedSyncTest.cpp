@@ -80,8 +80,8 @@ protected:
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
-    // A first upload cut short, and another device's change to what it had sent.
-    void tickDuringAnInterruptedUpload();
+    // A first upload of `items` cut short, and another device's change to what it had sent.
+    void tickDuringAnInterruptedUpload(int items);
 
     int waitingItems() { return int(readStore()->dirtyItems().size()); }
     int storedItems() {
@@ -242,8 +242,7 @@ private:
 // Each batch the container commits is this device's to record as sent, however the request
 // that sent it ends: a batch recorded as waiting would be sent again, every field of it, over
 // what another device changed meanwhile.
-void UnfinishedSync::tickDuringAnInterruptedUpload() {
-    constexpr int items = firstSyncItems;
+void UnfinishedSync::tickDuringAnInterruptedUpload(int items) {
     fillNeverSynced(items);
     const Typed listed = within(endBoundMs, {"lists"});
     ASSERT_EQ(listed.code, 0) << listed.err.toStdString();
@@ -299,7 +298,7 @@ void UnfinishedSync::tickDuringAnInterruptedUpload() {
 }
 
 TEST_F(UnfinishedSync, ABatchTheCloudCommittedIsNeverSentAgainOverAChangeMadeElsewhere) {
-    tickDuringAnInterruptedUpload();
+    tickDuringAnInterruptedUpload(firstSyncItems);
 }
 
 TEST_F(UnfinishedSync, AChangeThroughTheProgramDuringItsFirstUploadSaysTheUploadIsUnderWay) {
@@ -387,8 +386,10 @@ private:
     QString error_;
 };
 
+// Fewer items than on a file still outlast the catch-up there, and a request's fetch of them all
+// ends within the server's two-second statement bound on a loaded machine.
 TEST_F(UnfinishedSyncOnServer, ABatchTheServerCommittedIsNeverSentAgainOverAChangeMadeElsewhere) {
-    tickDuringAnInterruptedUpload();
+    tickDuringAnInterruptedUpload(std::min(firstSyncItems, 20'000));
 }
 
 TEST_F(UnfinishedSyncOnServer, ARequestEndsWhileItsWritesWaitForALockHeldElsewhere) {
