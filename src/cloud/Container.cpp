@@ -5,6 +5,7 @@
 #include "RecordCoding.h"
 #include "SqliteStorage.h"
 
+#include <QDebug>
 #include <QRegularExpression>
 #include <QUuid>
 
@@ -23,6 +24,11 @@ CloudError fail(Code code, const QString& detail = {}) {
 
 QString changeTagFor(qint64 seq) {
     return QStringLiteral("t") + QString::number(seq);
+}
+
+// Why a record that is stored cannot be given.
+QString undecodable() {
+    return QStringLiteral("The version stored does not decode.");
 }
 
 bool isOwnZone(const QString& owner, const QString& user) {
@@ -53,9 +59,17 @@ struct Access {
     ParticipantPermission permission = ParticipantPermission::none;
 };
 
+// A stored record that a step left out because it does not decode: what the log says of it,
+// and which version of which row it is, so that it is named once.
+struct LeftOut {
+    QString key;
+    QString line;
+};
+
 class Rules {
 public:
-    explicit Rules(ContainerStorage& storage) : s(storage) {}
+    explicit Rules(ContainerStorage& storage, std::vector<LeftOut>* leftOut = nullptr)
+        : s(storage), leftOut_(leftOut) {}
 
     // A device seen for the first time is signed into the user the server knows the caller
     // as, or else into the default user.
@@ -126,10 +140,30 @@ public:
         return fail(Code::zoneNotFound);
     }
 
-    Record deliver(const RecordRow& row, DatabaseScope scope, const QString& user) {
+    // The record a stored row holds. Someone who may write a zone can store any bytes in it
+    // with a client of their own: a row whose data is not a record, or is the record of another
+    // name or zone, is no record of that row. It is left out, kept as it is, and noted for the
+    // log; it is no reason to fail the rest of the step.
+    std::optional<Record> decoded(const RecordRow& row) {
         auto record = RecordCoding::decode(row.data);
+        if (record && record->recordID().recordName == row.name &&
+            record->recordID().zoneID.zoneName == row.zone)
+            return record;
+        if (leftOut_) {
+            leftOut_->push_back(LeftOut{
+                QStringList{row.owner, row.zone, row.name, QString::number(row.seq)}.join(
+                    QChar(0x1f)),
+                QStringLiteral("Record “%1” of zone “%2” of “%3” does not decode and is left out.")
+                    .arg(row.name, row.zone, row.owner)});
+        }
+        return std::nullopt;
+    }
+
+    // The stored record as the device sees it; nothing when it does not decode.
+    std::optional<Record> deliver(const RecordRow& row, DatabaseScope scope, const QString& user) {
+        auto record = decoded(row);
         if (!record)
-            throw StorageError("A stored record does not decode.");
+            return std::nullopt;
         Record out = record->withZoneOwner(visibleZone(scope, row.owner, row.zone, user).ownerName);
         if (Share* share = out.share()) {
             share->participants.clear();
@@ -234,6 +268,8 @@ private:
 
     void consume(const FaultRow& fault) { s.consumeFault(fault); }
 
+    std::vector<LeftOut>* leftOut_;
+
     static CloudError injected(const FaultRow& fault) {
         auto code = CloudError::codeFromRaw(fault.code).value_or(Code::internalError);
         return fail(code, QStringLiteral("(injected)"));
@@ -302,10 +338,24 @@ QString Container::describeLocation(const QString& location) {
 
 template <typename T, typename F> Result<T> Container::run(ContainerStorage::Step step, F&& work) {
     std::optional<Result<T>> out;
+    std::vector<LeftOut> leftOut;
     try {
-        storage_->transact(step, [&] { out.emplace(work(Rules(*storage_))); });
+        storage_->transact(step, [&] {
+            leftOut.clear(); // only the last run counts
+            out.emplace(work(Rules(*storage_, &leftOut)));
+        });
     } catch (const std::exception& e) {
         return storageFailure(e);
+    }
+    // Each version of a record left out is named once, not at every sync that meets it again.
+    for (const LeftOut& record : leftOut) {
+        bool first = false;
+        {
+            const std::lock_guard lock(leftOutMutex_);
+            first = leftOutNamed_.insert(record.key).second;
+        }
+        if (first)
+            qWarning().nospace() << "Sync: " << record.line;
     }
     return std::move(*out);
 }
@@ -451,8 +501,12 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
                     continue;
                 }
                 if (existing && (!record.changeTag() || *record.changeTag() != existing->tag)) {
+                    // A stored version that does not decode is not overwritten unseen: this
+                    // save alone fails, with no server record to merge.
+                    auto server = r.deliver(*existing, scope, me);
                     result.failedRecordSaves.emplace_back(
-                        record, CloudError::conflict(r.deliver(*existing, scope, me)));
+                        record, server ? CloudError::conflict(std::move(*server))
+                                       : fail(Code::serverRecordChanged, undecodable()));
                     continue;
                 }
                 const qint64 seq = r.s.nextSequence();
@@ -551,8 +605,12 @@ Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseS
             return fail(Code::zoneNotFound);
         const auto since = r.readZoneToken(token, *zone);
         ZoneChanges changes;
-        for (const RecordRow& row : r.s.recordsSince(zone->owner, zone->name, since.value_or(0)))
-            changes.modifications.push_back(r.deliver(row, scope, user.value()));
+        // A record that does not decode is left out; the token still passes it, so that the
+        // records after it arrive and it is not met again at every fetch.
+        for (const RecordRow& row : r.s.recordsSince(zone->owner, zone->name, since.value_or(0))) {
+            if (auto record = r.deliver(row, scope, user.value()))
+                changes.modifications.push_back(std::move(*record));
+        }
         if (since) {
             for (const DeletionRow& row : r.s.deletionsSince(zone->owner, zone->name, *since)) {
                 changes.deletions.push_back(RecordDeletion{
@@ -586,7 +644,9 @@ Container::fetchRecords(const QString& device, DatabaseScope scope,
                 auto row = r.s.findRecord(access.value().owner, id.zoneID.zoneName, id.recordName);
                 if (!row)
                     return fail(Code::unknownItem);
-                return r.deliver(*row, scope, user.value());
+                if (auto record = r.deliver(*row, scope, user.value()))
+                    return std::move(*record);
+                return fail(Code::internalError, undecodable());
             };
             fetched.emplace_back(id, one());
         }
@@ -805,10 +865,8 @@ Result<std::vector<Record>> Container::records(const QString& owner, const QStri
                 return fail(Code::zoneNotFound);
             std::vector<Record> records;
             for (const RecordRow& row : r.s.recordsSince(owner, zoneName, 0)) {
-                auto record = RecordCoding::decode(row.data);
-                if (!record)
-                    throw StorageError("A stored record does not decode.");
-                records.push_back(std::move(*record));
+                if (auto record = r.decoded(row))
+                    records.push_back(std::move(*record));
             }
             return records;
         });

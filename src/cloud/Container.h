@@ -8,7 +8,9 @@
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace cloud {
@@ -114,6 +116,9 @@ private:
     std::optional<CloudError> runAdmin(const std::function<std::optional<CloudError>()>& work);
 
     std::unique_ptr<ContainerStorage> storage_;
+    // The stored record versions already named in the log as left out.
+    std::mutex leftOutMutex_;
+    std::set<QString> leftOutNamed_;
 };
 
 } // namespace cloud

@@ -178,7 +178,7 @@ TEST(ContainerFileTest, ATruncatedContainerGivesErrorsNotCrashes) {
     }
 }
 
-TEST(ContainerFileTest, ACorruptStoredRecordIsAnError) {
+TEST(ContainerFileTest, ACorruptStoredRecordIsLeftOutAndNotOverwritten) {
     auto storage = std::make_unique<MemoryStorage>();
     storage->putDevice(DeviceRow{"d", QStringLiteral("u"), false, {}});
     storage->putUser(UserRow{"u", std::nullopt});
@@ -186,11 +186,13 @@ TEST(ContainerFileTest, ACorruptStoredRecordIsAnError) {
     storage->putRecord(RecordRow{"u", "TB-1", "r", "Note", "t1", "{not json", 1});
     Container container(std::move(storage));
     auto changes = container.fetchZoneChanges("d", DatabaseScope::privateScope, zone("TB-1"), {});
-    ASSERT_FALSE(changes.ok());
-    EXPECT_EQ(changes.error().code, Code::internalError);
+    ASSERT_TRUE(changes.ok());
+    EXPECT_TRUE(changes.value().modifications.empty());
     auto conflict = container.modifyRecords("d", DatabaseScope::privateScope,
                                             {note("r", zone("TB-1"), "x")}, {});
-    EXPECT_FALSE(conflict.ok());
+    ASSERT_TRUE(conflict.ok());
+    ASSERT_EQ(conflict.value().failedRecordSaves.size(), 1u);
+    EXPECT_EQ(conflict.value().failedRecordSaves[0].second.code, Code::serverRecordChanged);
 }
 
 TEST(ContainerFileTest, OpeningWhileAnotherProcessWritesWaitsForNobody) {
