@@ -41,7 +41,8 @@ void AddItemIntent::outcome(const IntentFrame& frame, const QString& listID, con
         done(IntentFrame::listGone());
         return;
     }
-    frame.finishChange(QStringLiteral("Added ") + phrase + QStringLiteral(" to ") + list->name +
-                           QStringLiteral("."),
-                       done, [&store, id = added->id] { store.withdrawItem(id); });
+    frame.finishChange(
+        QStringLiteral("Added ") + phrase + QStringLiteral(" to ") + list->name +
+            QStringLiteral("."),
+        done, [&store, id = added->id] { store.withdrawItem(id); }, list->id);
 }

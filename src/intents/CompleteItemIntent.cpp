@@ -18,8 +18,9 @@ void tick(const IntentFrame& frame, const TBItem& item, const OutcomeHandler& do
     ListStore& store = frame.store();
     const FieldSet marks = store.dirtyItems().value(item.id);
     store.setDone(item.id, true);
-    frame.finishChange(QStringLiteral("Ticked off ") + item.text + QStringLiteral("."), done,
-                       [&store, item, marks] { store.withdrawDone(item, marks); });
+    frame.finishChange(
+        QStringLiteral("Ticked off ") + item.text + QStringLiteral("."), done,
+        [&store, item, marks] { store.withdrawDone(item, marks); }, item.listID);
 }
 
 // The user's choice, by id: matching the chosen text again could never single out one of

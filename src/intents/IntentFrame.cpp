@@ -43,7 +43,7 @@ std::optional<IntentOutcome> IntentFrame::refusal() const {
 }
 
 void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done,
-                               const TakeBack& takeBack) const {
+                               const TakeBack& takeBack, const QString& listID) const {
     if (store_.lockError()) {
         takeBack();
         done(IntentOutcome::failed(*store_.lockError(), ExitCode::unreachable));
@@ -55,7 +55,7 @@ void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done,
     // otherwise stay and be written by the next save that succeeds, a request tried again
     // after the failure would be made twice. Whatever else that save held stays, to be
     // written with the next change.
-    store_.whenSaved([frame = *this, reply, done, takeBack](bool saved) {
+    store_.whenSaved([frame = *this, reply, done, takeBack, listID](bool saved) {
         if (!saved) {
             takeBack();
             done(IntentOutcome::failed(notSavedReply(frame.store_), ExitCode::notSaved));
@@ -63,9 +63,17 @@ void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done,
         }
         frame.markVoiceCommandRun();
         // The reply is the same whether or not the sync succeeds: the change is saved either
-        // way. A failed sync is said apart from it.
-        frame.sync_(frame.store_, [done, reply](const std::optional<QString>& error) {
-            done(IntentOutcome::reply(reply, error ? notSyncedNote(*error) : QString()));
+        // way. A failed sync is said apart from it, and so is a list the sync found view only:
+        // the change was made while it could be, and nobody else will ever get it.
+        frame.sync_(frame.store_, [frame, done, reply,
+                                   listID](const std::optional<QString>& error) {
+            std::optional<QString> notSynced = error;
+            if (!notSynced && !listID.isEmpty()) {
+                const TBList* list = frame.store_.findList(listID);
+                if (list && list->isViewOnly())
+                    notSynced = viewOnlyNowReason(list->name);
+            }
+            done(IntentOutcome::reply(reply, notSynced ? notSyncedNote(*notSynced) : QString()));
         });
     });
 }

@@ -46,9 +46,12 @@ public:
     // the change reached the store file: sets the flag, awaits one sync and then hands over
     // `reply`, with a note when the sync failed. When it did not, the change is taken back
     // (`takeBack`) and the request fails: so nobody is told of a change that is not on disk, and
-    // trying again makes it once, not twice.
-    void finishChange(const QString& reply, const OutcomeHandler& done,
-                      const TakeBack& takeBack) const;
+    // trying again makes it once, not twice. `listID`, when given, is the list the change went
+    // to: when the sync leaves it view only (its owner took the right to change it back, or this
+    // device is now in an account it is not shared with), the change stays here alone, and the
+    // reply says it was not synced.
+    void finishChange(const QString& reply, const OutcomeHandler& done, const TakeBack& takeBack,
+                      const QString& listID = {}) const;
 
     static QString listGoneReply() { return QStringLiteral("I couldn't find that list any more."); }
     // The reply when the request's list is no longer there.
@@ -70,6 +73,10 @@ public:
     static QString uploadUnderWayReason() {
         return QStringLiteral(
             "the upload of this device's changes began and goes on with the next sync.");
+    }
+    // Why a change of a list that the sync left view only did not reach the cloud.
+    static QString viewOnlyNowReason(const QString& listName) {
+        return QStringLiteral("%1 is view only now.").arg(listName);
     }
     static QString quitBeforeSyncReason() {
         return QStringLiteral("Tallybird quit before syncing it.");

@@ -57,7 +57,8 @@ struct DiskV2;
 // Edit rights: another person's list shared read-only (TBList::isViewOnly) cannot be edited
 // here. Every operation that would change such a list, its fields or its items does nothing
 // and writes nothing. What is the user's own arrangement stays open: the list's pin and place
-// on the lists page, its group, and removing it from the user's lists.
+// on the lists page, its group, and removing it from the user's lists. A list shared with the
+// account this device was signed into before is view only for another account (signedIn()).
 //
 // A store file written by a newer Tallybird (a higher "version") may hold what this program
 // does not know, and would lose it if written over. Such a store is shown but never changed:
@@ -360,7 +361,10 @@ public:
     // queued, to go again. Returns whether there was any.
     bool resendWhatTheServerLacks(EngineScope scope);
 
-    // Account changes seen by one engine.
+    // Account changes seen by one engine. A sign-in into an account this device has not met (after
+    // another account, or a sign-out) marks every own list to go to it in full; another person's
+    // list turns view only, as that account may not reach it, until its shared database's fetch
+    // gives the right to change it back; a list the account owns becomes its own list.
     void signedIn(const QString& userRecordName, EngineScope scope);
     void signedOut();
     void resetForAccount();
@@ -435,6 +439,9 @@ private:
     void queueFilingRecord(const QString& listID);
     void queueItemDeletion(const QString& itemID, const QString& listID);
     void markEveryItem(RecordQueue& queue);
+    // At a sign-in into an account new to this device: another person's lists turn view only,
+    // and those of the account itself its own (ListStoreServer.cpp).
+    void settleOtherPeoplesLists(const QString& userRecordName);
 
     // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
     // appendItem(), which keeps the item index whole; any other change in their number makes

@@ -352,6 +352,7 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
         userRecordName;
     if (!identity_.knownRecordNames.insert(userRecordName).second)
         return;
+    settleOtherPeoplesLists(userRecordName);
     // A user this device has never seen: everything of the user's own is sent in full, as new
     // records; what the server already holds comes back as a conflict and is merged. What was
     // marked before was queued when it was marked, or when the engines started, and nothing
@@ -391,6 +392,30 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
             engine->saveRecord(tombstoneRecordID(it.key()));
     }
     archivedRecords_.clear();
+}
+
+// The lists from other people's zones came with the account this device was in before, or with
+// this very account before it signed out. Those the account owns are its own lists again, kept
+// in its private database and sent with the rest. The others it may not reach: they stay to be
+// read, view only, so that no change is made to them that nobody would ever get. The shared
+// database's fetch, which starts afresh with a new account, gives back the right to change those
+// that are shared with this account too.
+void ListStore::settleOtherPeoplesLists(const QString& userRecordName) {
+    for (TBList& list : lists_) {
+        if (!list.zoneOwnerName)
+            continue;
+        const TBList before = list;
+        if (*list.zoneOwnerName == userRecordName) {
+            list.zoneOwnerName.reset();
+            list.sharePermission.reset();
+        } else {
+            list.sharePermission = TBSharePermission::readOnly;
+        }
+        if (list == before)
+            continue;
+        listsChanged();
+        noteListChanged(before, list);
+    }
 }
 
 // Marks every item of the user's own lists with every field, queuing those that had no mark.

@@ -143,6 +143,10 @@ void CloudEngine::settle() {
     settled_.wait(lock, [this] { return !takingIn_; });
 }
 
+void CloudEngine::startOver() {
+    apply([](cloud::SyncEngineState& state) { state.resetForAccount(state.account()); });
+}
+
 bool CloudEngine::uploading() {
     std::lock_guard lock(mutex_);
     return takingIn_ || (sending_ && sentSome_);

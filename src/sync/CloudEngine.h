@@ -39,6 +39,10 @@ public:
     // Waits until everything queued so far is among the engine's pending changes, for a look
     // at them.
     void settle();
+    // Forgets what the engine fetched and what waits to be sent, as the engine does itself
+    // when it meets another account, keeping the account it knows: its next fetch brings
+    // everything its database holds again. After what was queued so far.
+    void startOver();
 
     // Whether this engine's upload is under way: its changes are still being taken in to be
     // sent (a store's first sync), or it is sending them and the cloud has answered a batch. A

@@ -123,6 +123,8 @@ private:
     bool writeResults();
     EngineQueue* engineForZone(const cloud::ZoneID& zone) const;
     void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
+    // What the store takes from an account change, one engine's report.
+    void takeAccountChange(const cloud::SyncEvents::AccountChange& change, EngineScope scope);
     void applyShare(const cloud::Record& share);
     // Called by each engine as it is made and as it goes.
     void engineMade(CloudEngine& engine);

@@ -1,6 +1,7 @@
 // What the engines report: states, accounts, fetched changes and the outcome of sends.
 #include "CloudSync.h"
 
+#include "CloudEngine.h"
 #include "CloudIds.h"
 #include "ListCloudMapping.h"
 #include "cloud/RecordCoding.h"
@@ -159,6 +160,25 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
 }
 
 void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {
+    const QString user = change.currentUser.value_or(QString());
+    const bool metBefore = store_.identity().knownRecordNames.contains(user);
+    takeAccountChange(change, scope);
+    // The store met an account it did not know (see ListStore::signedIn): other people's lists
+    // turned view only, and the shared database's fetch is what gives back the right to change
+    // those shared with this account. The shared engine may still hold the account from before a
+    // sign-out it never saw, the pass having ended at the private engine's error, and would
+    // fetch only what changed since: it starts over, and so does the state the store keeps of
+    // it, should the program quit before that fetch.
+    if (scope == EngineScope::privateDatabase && !user.isEmpty() && !metBefore &&
+        store_.identity().knownRecordNames.contains(user)) {
+        if (sharedEngine_)
+            sharedEngine_->startOver();
+        sharedState_.reset();
+        store_.setEngineStateData(EngineScope::sharedDatabase, std::nullopt);
+    }
+}
+
+void CloudSync::takeAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {
     switch (change.type) {
     case SyncEvents::AccountChange::Type::signIn:
         store_.signedIn(change.currentUser.value_or(QString()), scope);
