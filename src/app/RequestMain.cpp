@@ -16,6 +16,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -87,6 +88,53 @@ int launchWindow(const char* programName, const QStringList& arguments) {
     return CommandLine::failed;
 }
 
+// Sync says in the program's log each record it leaves alone, one line each ("Sync: Record …
+// is not taken: …"): a fresh device's first pass can leave dozens. A request's log is its
+// user's terminal, so while it lasts those lines are held back and counted, and the request
+// says how many in one sentence. Anything else logged goes on as before.
+class HeldSyncLines {
+public:
+    HeldSyncLines() { previous_ = qInstallMessageHandler(&take); }
+    ~HeldSyncLines() { release(); }
+    HeldSyncLines(const HeldSyncLines&) = delete;
+    HeldSyncLines& operator=(const HeldSyncLines&) = delete;
+
+    // Lets the log have every line again (the window keeps its own); returns how many were
+    // held. Only the first call counts.
+    int release() {
+        if (released_)
+            return 0;
+        released_ = true;
+        qInstallMessageHandler(previous_);
+        return held_.exchange(0);
+    }
+
+    // The one sentence a request says of them.
+    static QString sentence(int held) {
+        if (held == 1)
+            return QStringLiteral("Sync left one record from the cloud alone, as it names a list "
+                                  "or item that this device keeps elsewhere.");
+        return QStringLiteral("Sync left %1 records from the cloud alone, as they name lists or "
+                              "items that this device keeps elsewhere.")
+            .arg(held);
+    }
+
+private:
+    static void take(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (type == QtWarningMsg && text.startsWith(QLatin1String("Sync: "))) {
+            ++held_;
+            return;
+        }
+        if (previous_)
+            previous_(type, context, text);
+    }
+
+    // A message handler is a plain function: what it needs is the process's.
+    static inline QtMessageHandler previous_ = nullptr;
+    static inline std::atomic<int> held_ = 0;
+    bool released_ = false;
+};
+
 // A launch with nothing to do but open the window goes there before anything else is done.
 bool onlyOpensWindow(const CommandLineOptions& options) {
     return options.error.isEmpty() && !options.help && !options.version &&
@@ -143,16 +191,24 @@ int execute(const RunProgram& runProgram) {
     const QString& serverName = channel.serverName;
 
     TerminalConsole console;
+    HeldSyncLines syncLines;
+    const auto sayHeld = [&] {
+        if (const int held = syncLines.release(); held > 0)
+            console.note(HeldSyncLines::sentence(held));
+    };
     CommandLineEnvironment environment{
         console,
         defaults,
         RequestRoute::Settings{SharedStore::source(), serverName, cloud.syncStep(), storeWaitMs,
                                RequestRoute::Notice(), cloud.catchUp(defaults), QString()},
         [&](const std::optional<QString>& requestedListID) {
+            sayHeld();
             return runProgram(defaults, cloud, serverName, requestedListID);
         },
     };
-    return CommandLine::execute(options, environment);
+    const int code = CommandLine::execute(options, environment);
+    sayHeld();
+    return code;
 }
 
 int run(int argc, char* argv[]) {

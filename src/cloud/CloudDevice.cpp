@@ -50,6 +50,13 @@ namespace {
 // Far more than an id takes, and little enough to read whatever stands there.
 constexpr qint64 longestKeptFile = 4096;
 
+// The longest id a profile keeps, in UTF-8 bytes, so that a server can keep every one. The
+// server indexes its devices by their role and id together: a B-tree entry holds at most 2704
+// bytes, so 2628 of them for the id beside a role's name (at most 63 bytes) and the entry's own
+// headers, and the id it is sent is this machine's (a machine id or a host name, at most 64
+// bytes), a colon and the kept id.
+constexpr qsizetype longestID = 2048;
+
 // About the profile's file, not the container: the container's usual words would mislead.
 CloudError keptIDError(const QString& file, const QString& why) {
     CloudError error;
@@ -107,6 +114,11 @@ Result<std::optional<QString>> CloudDevice::keptID(const QString& dataFolder) {
     QString error;
     const std::optional<QByteArray> bytes = RegularFile::read(file, &error, longestKeptFile);
     if (!bytes) {
+        // A link to nothing is no file to read, and stands where one would be kept.
+        if (const QFileInfo link(file); error.isEmpty() && link.isSymLink())
+            return keptIDError(file, QStringLiteral("is a symbolic link to “%1”, where there is "
+                                                    "no file")
+                                         .arg(link.symLinkTarget()));
         if (error.isEmpty())
             return std::optional<QString>();
         return keptIDError(file, QStringLiteral("cannot be read: %1").arg(error));
@@ -114,6 +126,11 @@ Result<std::optional<QString>> CloudDevice::keptID(const QString& dataFolder) {
     std::optional<QString> id = idIn(*bytes);
     if (!id)
         return keptIDError(file, QStringLiteral("is not one line of text"));
+    if (const qsizetype size = id->toUtf8().size(); size > longestID)
+        return keptIDError(file, QStringLiteral("is %1 bytes long, and a cloud server keeps "
+                                                "one of at most %2 bytes")
+                                     .arg(size)
+                                     .arg(longestID));
     return id;
 }
 
@@ -130,7 +147,9 @@ Result<QString> CloudDevice::deviceIDForProfile(Container& container, const QStr
     if (!devices.ok())
         return devices.error();
     const QString oldName = folderPathID(dataFolder);
+    // A name too long to keep is given up for a new one.
     const bool known =
+        oldName.toUtf8().size() <= longestID &&
         std::any_of(devices.value().cbegin(), devices.value().cend(),
                     [&](const DeviceRow& row) { return row.id == deviceID(location, oldName); });
     Result<QString> made =

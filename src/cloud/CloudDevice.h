@@ -28,7 +28,8 @@ public:
     // The file in a data folder that keeps the id of its device.
     static QString keptIDFile(const QString& dataFolder);
     // The id kept in `dataFolder`: absent when none is kept yet; an error when the file is
-    // there but cannot be read or holds no id.
+    // there but cannot be read or holds no id, when a symbolic link to nothing stands in its
+    // place, and when the id is longer than a cloud server keeps.
     static Result<std::optional<QString>> keptID(const QString& dataFolder);
     // The id the device of the profile whose data folder is `dataFolder` goes by in
     // `container`, at `location`: the one kept in the folder, or else one made and kept there

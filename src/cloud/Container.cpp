@@ -1,5 +1,6 @@
 #include "Container.h"
 
+#include "LibPq.h"
 #include "MemoryStorage.h"
 #include "PostgresStorage.h"
 #include "RecordCoding.h"
@@ -294,31 +295,47 @@ Result<std::shared_ptr<Container>> Container::openFile(const QString& path, int 
 
 namespace {
 
+// What the server or the client said, as the whole message: the code's usual words ("The
+// network is unavailable.") would say something else than what happened.
+CloudError inTheirWords(Code code, const QString& message) {
+    CloudError error = fail(code);
+    error.message = message;
+    return error;
+}
+
 // A server that cannot be reached is the container being offline.
 CloudError storageFailure(const std::exception& e) {
     const QString message = QString::fromUtf8(e.what());
     if (dynamic_cast<const StorageUnreachable*>(&e))
-        return fail(Code::networkUnavailable, message);
-    if (dynamic_cast<const StorageSignInRefused*>(&e)) {
-        // Nothing was read or written: the server's refusal says all there is.
-        CloudError refused = fail(Code::internalError);
-        refused.message = message;
-        return refused;
-    }
+        return inTheirWords(Code::networkUnavailable, message);
+    // Nothing was read or written: the server's refusal says all there is.
+    if (dynamic_cast<const StorageSignInRefused*>(&e))
+        return inTheirWords(Code::internalError, message);
     return fail(Code::internalError, message);
+}
+
+// Why a server at `uri` cannot be used at all: the client library cannot be loaded, or it
+// cannot read the address.
+std::optional<CloudError> unusableServer(const QString& uri) {
+    QString unloaded;
+    if (!LibPq::get(&unloaded))
+        return inTheirWords(Code::internalError, unloaded);
+    if (auto error = PostgresConnection::checkUri(uri))
+        return fail(Code::invalidArguments, *error);
+    return std::nullopt;
 }
 
 } // namespace
 
 Result<std::shared_ptr<Container>> Container::openServer(const QString& uri, int timeoutMs) {
-    if (auto error = PostgresConnection::checkUri(uri))
-        return fail(Code::invalidArguments, *error);
+    if (auto error = unusableServer(uri))
+        return *error;
     return std::make_shared<Container>(std::make_unique<PostgresStorage>(uri, timeoutMs));
 }
 
 std::optional<CloudError> Container::createOnServer(const QString& uri, int timeoutMs) {
-    if (auto error = PostgresConnection::checkUri(uri))
-        return fail(Code::invalidArguments, *error);
+    if (auto error = unusableServer(uri))
+        return error;
     try {
         PostgresStorage::createContainer(uri, timeoutMs);
     } catch (const std::exception& e) {

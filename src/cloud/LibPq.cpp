@@ -1,14 +1,18 @@
 // Loading the PostgreSQL client library on first use.
 #include "LibPq.h"
 
+#include <QFile>
+
 #include <dlfcn.h>
 
 namespace cloud {
 
 namespace {
 
-// The library's stable name (the soname of every libpq since PostgreSQL 8.3).
-constexpr const char* libraryName = "libpq.so.5";
+// The library's stable name (the soname of every libpq since PostgreSQL 8.3), found where the
+// dynamic loader looks, unless the environment names another file.
+constexpr const char* standardName = "libpq.so.5";
+constexpr const char* nameVariable = "TALLYBIRD_LIBPQ";
 
 struct Loaded {
     LibPq functions;
@@ -17,11 +21,14 @@ struct Loaded {
 
 Loaded load() {
     Loaded loaded;
+    const QByteArray named = qgetenv(nameVariable);
+    const QByteArray libraryName = named.isEmpty() ? QByteArray(standardName) : named;
     // Never unloaded: connections may live until the process ends.
-    void* handle = ::dlopen(libraryName, RTLD_NOW | RTLD_LOCAL);
+    void* handle = ::dlopen(libraryName.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        loaded.error = QStringLiteral("The PostgreSQL client library (%1) could not be loaded: %2")
-                           .arg(QLatin1String(libraryName), QString::fromLocal8Bit(::dlerror()));
+        loaded.error =
+            QStringLiteral("The PostgreSQL client library (%1) could not be loaded: %2")
+                .arg(QFile::decodeName(libraryName), QString::fromLocal8Bit(::dlerror()));
         return loaded;
     }
 #define TALLYBIRD_LIBPQ_RESOLVE(name)                                                              \
@@ -29,7 +36,7 @@ Loaded load() {
     if (!loaded.functions.name) {                                                                  \
         loaded.error = QStringLiteral("The PostgreSQL client library (%1) is too old: it has "     \
                                       "no %2.")                                                    \
-                           .arg(QLatin1String(libraryName), QLatin1String(#name));                 \
+                           .arg(QFile::decodeName(libraryName), QLatin1String(#name));             \
         return loaded;                                                                             \
     }
     TALLYBIRD_LIBPQ_FUNCTIONS(TALLYBIRD_LIBPQ_RESOLVE)

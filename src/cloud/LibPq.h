@@ -50,7 +50,9 @@ struct LibPq {
 #undef TALLYBIRD_LIBPQ_MEMBER
 
     // The library, loaded at the first call from any thread; null when it cannot be loaded,
-    // with `error` (when given) saying why. Loaded once for the life of the process.
+    // with `error` (when given) saying which library and why. Loaded once for the life of the
+    // process: libpq.so.5 where the dynamic loader finds it, or the file that the environment
+    // variable TALLYBIRD_LIBPQ names.
     static const LibPq* get(QString* error = nullptr);
 };
 

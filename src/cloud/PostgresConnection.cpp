@@ -48,16 +48,22 @@ bool meansUnreachable(const QString& sqlState) {
            sqlState == QLatin1String("53300");
 }
 
-// Text of libpq's on one line. It puts a hint on a line of its own after a sentence with no
-// stop ("Connection refused\n\tIs the server running…"): joined, that sentence gets one.
-QString joinedLines(const QString& text) {
+} // namespace
+
+// libpq says one sentence over several lines, each line after the first indented ("This
+// probably means the server terminated abnormally\n\tbefore or while processing the
+// request."), and puts a hint on a line of its own after a sentence with no stop ("Connection
+// refused\n\tIs the server running…"). An indented line that starts in lower case goes on with
+// the sentence before it; any other line starts a sentence, and the one before gets its stop.
+QString PostgresConnection::joinedLines(const QString& text) {
     QString joined;
     for (const QString& part : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QString line = part.simplified();
         if (line.isEmpty())
             continue;
         if (!joined.isEmpty()) {
-            if (!QStringLiteral(".?!:;,").contains(joined.back()))
+            const bool goesOn = part.front().isSpace() && line.front().isLower();
+            if (!goesOn && !QStringLiteral(".?!:;,").contains(joined.back()))
                 joined += QLatin1Char('.');
             joined += QLatin1Char(' ');
         }
@@ -66,8 +72,10 @@ QString joinedLines(const QString& text) {
     return joined;
 }
 
+namespace {
+
 QString oneLine(const char* message) {
-    return joinedLines(QString::fromUtf8(message));
+    return PostgresConnection::joinedLines(QString::fromUtf8(message));
 }
 
 // A connection's error while it connects, said verbosely so that the server's SQLSTATE comes
@@ -93,7 +101,7 @@ ConnectError readConnectError(const char* raw) {
         text.replace(match.capturedStart(), match.capturedLength(),
                      match.captured(1) + QLatin1Char(' ') + match.captured(3));
     }
-    error.text = joinedLines(text);
+    error.text = PostgresConnection::joinedLines(text);
     return error;
 }
 
@@ -635,7 +643,8 @@ QString PostgresConnection::describe(const QString& uri) {
     QString host;
     QString port;
     QString dbname;
-    QString service;
+    // Every other parameter the address gives, in libpq's order, as the URI's query.
+    QStringList query;
     for (PQconninfoOption* option = options; option->keyword; ++option) {
         if (!option->val)
             continue;
@@ -649,8 +658,9 @@ QString PostgresConnection::describe(const QString& uri) {
             port = value;
         else if (key == QLatin1String("dbname"))
             dbname = value;
-        else if (key == QLatin1String("service"))
-            service = value;
+        else if (key != QLatin1String("password") && key != QLatin1String("sslpassword"))
+            query.append(key + QLatin1Char('=') +
+                         QString::fromUtf8(QUrl::toPercentEncoding(value, "/:")));
     }
     pq().PQconninfoFree(options);
     // The same address as a URI that psql and libpq read back as it is, without the password.
@@ -669,8 +679,8 @@ QString PostgresConnection::describe(const QString& uri) {
             text += QLatin1Char(':') + itsPort;
     }
     text += QLatin1Char('/') + QString::fromUtf8(QUrl::toPercentEncoding(dbname));
-    if (!service.isEmpty())
-        text += QStringLiteral("?service=") + QString::fromUtf8(QUrl::toPercentEncoding(service));
+    if (!query.isEmpty())
+        text += QLatin1Char('?') + query.join(QLatin1Char('&'));
     return text;
 }
 

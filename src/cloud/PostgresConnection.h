@@ -115,8 +115,11 @@ public:
     // begun. Closes the connection when even that does not work.
     void recover();
 
-    // A description of a connection string without its password, for messages.
+    // A connection string as a URI for messages: every parameter but the passwords, so that
+    // psql given it reaches the server as the program does.
     static QString describe(const QString& uri);
+    // A message of libpq's on one line, its lines joined as the sentences they are.
+    static QString joinedLines(const QString& text);
     // Whether libpq can read the connection string; says why not.
     static std::optional<QString> checkUri(const QString& uri);
 

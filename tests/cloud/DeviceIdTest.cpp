@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -109,34 +110,55 @@ TEST_F(DeviceId, ProcessesOfANewProfileOpeningAtOnceAllGoByOneId) {
 }
 
 TEST_F(DeviceId, AKeptIdThatCannotBeReadIsAnErrorThatNamesItsFileAndIsLeftAsItIs) {
+    enum class Kind { bytes, folder, linkToNothing };
     const struct {
         const char* what;
         QByteArray bytes;
-        bool folder; // a folder in the file's place
+        Kind kind;
+        QString says; // what is wrong with the file
     } cases[] = {
-        {"an empty file", "", false},
-        {"two lines", "one\ntwo\n", false},
-        {"a control character", "id\x1b[2J\n", false},
-        {"not UTF-8", "\xff\xfe\n", false},
-        {"a folder", "", true},
+        {"an empty file", "", Kind::bytes, "is not one line of text"},
+        {"two lines", "one\ntwo\n", Kind::bytes, "is not one line of text"},
+        {"a control character", "id\x1b[2J\n", Kind::bytes, "is not one line of text"},
+        {"not UTF-8", "\xff\xfe\n", Kind::bytes, "is not one line of text"},
+        {"a folder", "", Kind::folder, "cannot be read: file to open is a directory"},
+        {"a symbolic link to nothing", "", Kind::linkToNothing, "is a symbolic link to “"},
+        {"an id longer than a server keeps", QByteArray(4000, 'x') + "\n", Kind::bytes,
+         "is 4000 bytes long, and a cloud server keeps one of at most 2048 bytes"},
+        {"an id longer than a server keeps in two-byte characters",
+         QString(1025, QChar(0xe9)).toUtf8() + "\n", Kind::bytes, "is 2050 bytes long"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const QString folder = profile(QString::fromUtf8(c.what));
         const QString file = CloudDevice::keptIDFile(folder);
         ASSERT_TRUE(QDir().mkpath(folder));
-        if (c.folder) {
+        switch (c.kind) {
+        case Kind::folder:
             ASSERT_TRUE(QDir().mkpath(file));
-        } else {
+            break;
+        case Kind::linkToNothing:
+            ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("elsewhere/id")), file));
+            break;
+        case Kind::bytes: {
             QFile kept(file);
             ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
             kept.write(c.bytes);
+        } break;
         }
         auto device = CloudDevice::open(containerPath(), folder);
         ASSERT_FALSE(device.ok());
-        EXPECT_TRUE(device.error().message.contains(file)) << device.error().message.toStdString();
-        if (!c.folder) {
+        const QString& message = device.error().message;
+        EXPECT_TRUE(message.contains(file)) << message.toStdString();
+        EXPECT_TRUE(message.contains(c.says)) << message.toStdString();
+        if (c.kind == Kind::bytes) {
             EXPECT_EQ(bytesOf(file), c.bytes);
+        }
+        if (c.kind == Kind::linkToNothing) {
+            EXPECT_TRUE(message.contains(dir.filePath(QStringLiteral("elsewhere/id"))))
+                << message.toStdString();
+            EXPECT_TRUE(QFileInfo(file).isSymLink());
+            EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("elsewhere/id"))));
         }
     }
 }
@@ -169,6 +191,33 @@ TEST_F(DeviceId, OnAServerAKnownDeviceKeepsItsNameAndANewOneNamesNoPath) {
     EXPECT_EQ(db.value("SELECT count(*) FROM tallybird.devices WHERE id LIKE '%/%'"),
               QStringLiteral("1"))
         << "only Ann's known device names a folder";
+}
+
+// Every id a profile keeps fits the server's index of devices, however little it compresses.
+TEST_F(DeviceId, OnAServerTheLongestIdAProfileKeepsIsKept) {
+    TALLYBIRD_REQUIRE_POSTGRES();
+    testsupport::PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    db.addPerson(QStringLiteral("ann"));
+    const QString folder = profile(QStringLiteral("ann"));
+    QRandomGenerator random(7);
+    const QString letters =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_.~");
+    QString id;
+    while (id.size() < 2048)
+        id += letters.at(random.bounded(letters.size()));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile kept(CloudDevice::keptIDFile(folder));
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly));
+    kept.write(id.toUtf8() + "\n");
+    kept.close();
+
+    auto ann = CloudDevice::open(db.uri("ann"), folder);
+    ASSERT_TRUE(ann.ok()) << ann.error().message.toStdString();
+    EXPECT_TRUE(ann.value().deviceID().endsWith(id));
+    const auto user = ann.value().container()->currentUser(ann.value().deviceID());
+    ASSERT_TRUE(user.ok()) << user.error().message.toStdString();
+    EXPECT_EQ(user.value(), QStringLiteral("ann"));
 }
 
 } // namespace
