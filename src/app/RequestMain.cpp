@@ -99,30 +99,48 @@ public:
     HeldSyncLines(const HeldSyncLines&) = delete;
     HeldSyncLines& operator=(const HeldSyncLines&) = delete;
 
+    // How many lines were held: records that name what this device keeps elsewhere, and
+    // records that do not decode.
+    struct Held {
+        int elsewhere = 0;
+        int undecodable = 0;
+        int total() const { return elsewhere + undecodable; }
+    };
+
     // Lets the log have every line again (the window keeps its own); returns how many were
     // held. Only the first call counts.
-    int release() {
+    Held release() {
         if (released_)
-            return 0;
+            return {};
         released_ = true;
         qInstallMessageHandler(previous_);
-        return held_.exchange(0);
+        return {elsewhere_.exchange(0), undecodable_.exchange(0)};
     }
 
     // The one sentence a request says of them.
-    static QString sentence(int held) {
-        if (held == 1)
-            return QStringLiteral("Sync left one record from the cloud alone, as it names a list "
-                                  "or item that this device keeps elsewhere.");
-        return QStringLiteral("Sync left %1 records from the cloud alone, as they name lists or "
-                              "items that this device keeps elsewhere.")
-            .arg(held);
+    static QString sentence(Held held) {
+        const bool one = held.total() == 1;
+        const QString why =
+            held.undecodable == 0
+                ? (one ? QStringLiteral("it names a list or item that this device keeps elsewhere")
+                       : QStringLiteral(
+                             "they name lists or items that this device keeps elsewhere"))
+            : held.elsewhere == 0
+                ? (one ? QStringLiteral("it does not decode")
+                       : QStringLiteral("they do not decode"))
+                : QStringLiteral("they name lists or items that this device keeps elsewhere or "
+                                 "do not decode");
+        if (one)
+            return QStringLiteral("Sync left one record from the cloud alone, as %1.").arg(why);
+        return QStringLiteral("Sync left %1 records from the cloud alone, as %2.")
+            .arg(held.total())
+            .arg(why);
     }
 
 private:
     static void take(QtMsgType type, const QMessageLogContext& context, const QString& text) {
         if (type == QtWarningMsg && text.startsWith(QLatin1String("Sync: "))) {
-            ++held_;
+            ++(text.contains(QLatin1String("does not decode")) ? undecodable_ : elsewhere_);
             return;
         }
         if (previous_)
@@ -131,7 +149,8 @@ private:
 
     // A message handler is a plain function: what it needs is the process's.
     static inline QtMessageHandler previous_ = nullptr;
-    static inline std::atomic<int> held_ = 0;
+    static inline std::atomic<int> elsewhere_ = 0;
+    static inline std::atomic<int> undecodable_ = 0;
     bool released_ = false;
 };
 
@@ -193,7 +212,7 @@ int execute(const RunProgram& runProgram) {
     TerminalConsole console;
     HeldSyncLines syncLines;
     const auto sayHeld = [&] {
-        if (const int held = syncLines.release(); held > 0)
+        if (const HeldSyncLines::Held held = syncLines.release(); held.total() > 0)
             console.note(HeldSyncLines::sentence(held));
     };
     CommandLineEnvironment environment{
