@@ -112,7 +112,7 @@ void newerFile(const QString& file) {
 // What the program's sync says of a container file set offline, and of a server that is down.
 const QString offlineReason = QStringLiteral("The network is unavailable.");
 const QString serverDownReason = QStringLiteral(
-    "The network is unavailable. The cloud server "
+    "The cloud server "
     "postgresql://ann@lists.example.org:5432/tallybird: "
     "cannot connect (connection to server at \"lists.example.org\" (192.0.2.10), port 5432 failed: "
     "Connection refused. Is the server running on that host and accepting TCP/IP connections?)");
