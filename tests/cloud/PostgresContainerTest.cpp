@@ -1,6 +1,7 @@
 // The container on a PostgreSQL server, where it differs from a file: how a database becomes a
 // container, a container of an earlier version, a server that is away or drops the connection,
 // credentials and sign-out.
+#include "EarlierContainer.h"
 #include "TestSupport.h"
 
 #include "support/QStringPrinting.h"
@@ -444,26 +445,7 @@ TEST_F(PostgresContainerTest, WhatTheAdministratorSwitchesOnADeviceHoldsWhicheve
 TEST_F(PostgresContainerTest, AContainerOfTheSecondVersionIsUpgradedAndSwitchesReachItsDevices) {
     PostgresTestDatabase db(false);
     ASSERT_TRUE(db.ok()) << db.error().toStdString();
-    {
-        cloud::PostgresConnection connection(db.adminUri(), 10'000);
-        connection.open();
-        cloud::PostgresSchema::create(connection, 2);
-    }
-    // People let in as the second version did: a user row, and these rights for their role.
-    const char* const secondVersionRights[] = {
-        "GRANT USAGE ON SCHEMA tallybird TO %1",
-        "GRANT SELECT ON tallybird.meta, tallybird.users TO %1",
-        "GRANT SELECT, INSERT ON tallybird.devices, tallybird.zones, tallybird.records, "
-        "tallybird.deletions, tallybird.participants, tallybird.zone_removals TO %1",
-        "GRANT UPDATE (user_name, offline) ON tallybird.devices TO %1",
-        "GRANT UPDATE (type, tag, data, seq) ON tallybird.records TO %1",
-        "GRANT UPDATE (type, seq) ON tallybird.deletions TO %1",
-        "GRANT UPDATE (role, permission, acceptance, seq) ON tallybird.participants TO %1",
-    };
-    db.run("CREATE ROLE zoe LOGIN"); // roles are the server's
-    ASSERT_EQ(db.run("INSERT INTO tallybird.users VALUES ('zoe', NULL)"), QString());
-    for (const char* grant : secondVersionRights)
-        ASSERT_EQ(db.run(QString::fromLatin1(grant).arg("zoe")), QString());
+    makeEarlierContainer(db, 2, {"zoe"});
 
     // The administrator's earlier build switched Zoe's phone offline before it connected, which
     // left a row of the administrator's; the phone then connected and synced all the same.

@@ -2,6 +2,7 @@
 // that a list of theirs was removed. The server takes such a notice only from the list's owner
 // about a list the other person accepted, and a device applies a notice only to the list it
 // names, owner and all: nobody makes another person's own lists vanish from their devices.
+#include "EarlierContainer.h"
 #include "TestSupport.h"
 
 #include "support/QStringPrinting.h"
@@ -123,30 +124,7 @@ TEST_F(PostgresForgeryTest, OnlyTheOwnerOfAListTellsOthersOfItsRemovalAndOnlyOfO
 TEST_F(PostgresForgeryTest, AContainerMadeBeforeRefusesTheNoticeOnceItsAdministratorOpensIt) {
     PostgresTestDatabase db(false);
     ASSERT_TRUE(db.ok()) << db.error().toStdString();
-    {
-        cloud::PostgresConnection connection(db.adminUri(), 10'000);
-        connection.open();
-        cloud::PostgresSchema::create(connection, 3);
-    }
-    // People let in as the third version did: a user row, and these rights for their role.
-    const char* const thirdVersionRights[] = {
-        "GRANT USAGE ON SCHEMA tallybird TO %1",
-        "GRANT SELECT ON tallybird.meta, tallybird.users TO %1",
-        "GRANT SELECT, INSERT ON tallybird.devices, tallybird.zones, tallybird.records, "
-        "tallybird.deletions, tallybird.participants, tallybird.zone_removals TO %1",
-        "GRANT UPDATE (user_name, offline) ON tallybird.devices TO %1",
-        "GRANT UPDATE (type, tag, data, seq) ON tallybird.records TO %1",
-        "GRANT UPDATE (type, seq) ON tallybird.deletions TO %1",
-        "GRANT UPDATE (role, permission, acceptance, seq) ON tallybird.participants TO %1",
-    };
-    for (const char* person : {"ann", "sam"}) {
-        db.run(QStringLiteral("CREATE ROLE %1 LOGIN").arg(person)); // roles are the server's
-        ASSERT_EQ(
-            db.run(QStringLiteral("INSERT INTO tallybird.users VALUES ('%1', NULL)").arg(person)),
-            QString());
-        for (const char* grant : thirdVersionRights)
-            ASSERT_EQ(db.run(QString::fromLatin1(grant).arg(person)), QString());
-    }
+    makeEarlierContainer(db, 3, {"ann", "sam"});
     makeList(db, "ann", "TB-ann");
     auto ann = Container::openServer(db.uri("ann")).value();
     const QString token = tokenOf(*ann, "annLaptop", DatabaseScope::privateScope);

@@ -1,6 +1,7 @@
 // What one person's role may take of the server: so many connections, however many it opens,
 // and change numbers in one transaction as often as it likes, without a commit that takes the
 // server's time for the square of it.
+#include "EarlierContainer.h"
 #include "TestSupport.h"
 
 #include "support/QStringPrinting.h"
@@ -92,29 +93,7 @@ bool waitUntilNoneOf(const PostgresTestDatabase& db, const QString& role) {
 // A container of the third version, with people let in as that version did; its administrator
 // has not opened it since.
 void makeThirdVersion(PostgresTestDatabase& db, const QStringList& people) {
-    {
-        cloud::PostgresConnection connection(db.adminUri(), 10'000);
-        connection.open();
-        cloud::PostgresSchema::create(connection, 3);
-    }
-    const char* const thirdVersionRights[] = {
-        "GRANT USAGE ON SCHEMA tallybird TO %1",
-        "GRANT SELECT ON tallybird.meta, tallybird.users TO %1",
-        "GRANT SELECT, INSERT ON tallybird.devices, tallybird.zones, tallybird.records, "
-        "tallybird.deletions, tallybird.participants, tallybird.zone_removals TO %1",
-        "GRANT UPDATE (user_name, offline) ON tallybird.devices TO %1",
-        "GRANT UPDATE (type, tag, data, seq) ON tallybird.records TO %1",
-        "GRANT UPDATE (type, seq) ON tallybird.deletions TO %1",
-        "GRANT UPDATE (role, permission, acceptance, seq) ON tallybird.participants TO %1",
-    };
-    for (const QString& person : people) {
-        db.run(QStringLiteral("CREATE ROLE %1 LOGIN").arg(person)); // roles are the server's
-        ASSERT_EQ(
-            db.run(QStringLiteral("INSERT INTO tallybird.users VALUES ('%1', NULL)").arg(person)),
-            QString());
-        for (const char* grant : thirdVersionRights)
-            ASSERT_EQ(db.run(QString::fromLatin1(grant).arg(person)), QString());
-    }
+    makeEarlierContainer(db, 3, people);
 }
 
 class PostgresLimitsTest : public ::testing::Test {
