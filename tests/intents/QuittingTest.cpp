@@ -147,9 +147,14 @@ TEST_F(Quitting, ABusyContainerDelaysTheSyncButNeitherTheRepliesNorTheEnd) {
         took.start();
         const Typed added = run({"add", "--list", "Groceries", text});
         EXPECT_EQ(added.out, "Added " + text + " to Groceries.\n");
+        // The reply waits for the sync at most two seconds after the change is saved: it says
+        // the cloud did not answer in time, not that the container was busy, which it would
+        // once SQLite gave up on the lock (after ten seconds) or after the container is let
+        // go. The time is bounded only loosely: the reply also waits for the change to reach
+        // the disk, and on a busy machine that flush, and starting the request's process, can
+        // take seconds.
         EXPECT_EQ(added.err, IntentFrame::notSyncedNote(IntentFrame::syncTooSlowReason()) + "\n");
-        // The reply waits for the sync at most two seconds after the change is saved.
-        EXPECT_LT(took.elapsed(), 3'500) << text.toStdString();
+        EXPECT_LT(took.elapsed(), 30'000) << text.toStdString();
         std::printf("[ figures  ] %s answered after %lld ms with the container held\n",
                     text.toUtf8().constData(), static_cast<long long>(took.elapsed()));
     }
