@@ -1,7 +1,7 @@
 // Gallery pictures of a list's pane: items with tags, a due date and ticked items; grouped;
 // filtered; completed section open; chips cut at the edge, and scrolled; read-only; empty; the
-// add bar idle, with a proposed tag and with chips and a tag being named; the list actions menu;
-// the tag order sheet.
+// add bar idle, with a proposed tag, with the keyboard on its chips and with chips and a tag
+// being named; the list actions menu; the tag order sheet.
 #include "GalleryShot.h"
 #include "KeyboardFocus.h"
 
@@ -9,12 +9,14 @@
 #include "platform/Defaults.h"
 #include "store/ListStore.h"
 #include "ui/components/SymbolButton.h"
+#include "ui/components/TagChip.h"
 #include "ui/detail/AddItemBar.h"
 #include "ui/detail/ArrangeTagsSheet.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/detail/TagChipBar.h"
 #include "ui/detail/TagFilterBar.h"
 #include "ui/detail/TagSuggester.h"
 
@@ -248,6 +250,26 @@ const GalleryShot::Add addChips{{"detail-add-chips", 560, 0, [] {
                                                        m.startNamingTag();
                                                    });
                                  }}};
+
+// The keyboard on the add bar's proposed chip, and on its new-tag button: ringed like every
+// other control, on the bar's card.
+QWidget* addBarProposing() {
+    auto* sample = new SampleList;
+    return addBar(sample, sample->groceries(), [](ListDetailModel& m) {
+        m.setInputFocused(true);
+        m.setDraft("Skimmed milk");
+    });
+}
+const GalleryShot::Add addKeyboardOnChip{
+    {"detail-add-keyboard-proposed-chip", 560, 0, addBarProposing, [](QWidget* shown) {
+         for (TagChip* chip : static_cast<AddItemBar*>(shown)->chipBar()->chips())
+             if (chip->isSelected())
+                 KeyboardFocus::give(chip);
+     }}};
+const GalleryShot::Add addKeyboardOnNewTag{
+    {"detail-add-keyboard-new-tag", 560, 0, addBarProposing, [](QWidget* shown) {
+         KeyboardFocus::give(static_cast<AddItemBar*>(shown)->chipBar()->newTagButton());
+     }}};
 
 // The pane with its actions menu open under the menu button (the menu is a window of its own,
 // drawn here into the picture).

@@ -1,6 +1,7 @@
 // The tag chip.
 #include "TagChip.h"
 
+#include "Accessibility.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
@@ -16,22 +17,30 @@ constexpr double radius = 8;
 } // namespace
 
 TagChip::TagChip(const QString& tag, bool selected, QWidget* parent)
+    : TagChip(tag, selected, AccessibleSpec{text(tag), {}, {}, {}, {}}, parent) {}
+
+TagChip::TagChip(const QString& tag, bool selected, const AccessibleSpec& spec, QWidget* parent)
     : PaintedButton(parent), tag_(tag), selected_(selected) {
     setFont(chipFont());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    updateAccessible();
+    updateAccessible(spec);
 }
 
 void TagChip::setSelected(bool selected) {
-    selected_ = selected;
-    updateAccessible();
-    update();
+    const AccessibleSpec* spec = Accessibility::specOf(this);
+    setFace(selected, spec ? *spec : AccessibleSpec{text(tag_), {}, {}, {}, {}});
 }
 
-void TagChip::updateAccessible() {
-    AccessibleSpec spec{text(tag_), {}, {}, {}, {}};
-    if (selected_)
-        spec.traits |= AccessibleTrait::selected;
+void TagChip::setFace(bool selected, const AccessibleSpec& spec) {
+    if (selected_ != selected) {
+        selected_ = selected;
+        update();
+    }
+    updateAccessible(spec);
+}
+
+void TagChip::updateAccessible(AccessibleSpec spec) {
+    spec.traits.setFlag(AccessibleTrait::selected, selected_);
     setAccessible(spec);
 }
 

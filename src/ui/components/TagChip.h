@@ -10,10 +10,17 @@ class TagChip : public PaintedButton {
     Q_OBJECT
 public:
     TagChip(const QString& tag, bool selected, QWidget* parent = nullptr);
+    // A chip that a screen reader knows by `spec` (the selected trait follows `selected`) from
+    // the start, not first by its text.
+    TagChip(const QString& tag, bool selected, const AccessibleSpec& spec,
+            QWidget* parent = nullptr);
 
     QString tag() const { return tag_; }
     bool isSelected() const { return selected_; }
+    // Keeps what a screen reader is told of the chip, but for its selected trait.
     void setSelected(bool selected);
+    // A new spec and look at once: a screen reader is told only of what changed.
+    void setFace(bool selected, const AccessibleSpec& spec);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -31,7 +38,7 @@ protected:
     bool fillsFocusShape() const override { return selected_; }
 
 private:
-    void updateAccessible();
+    void updateAccessible(AccessibleSpec spec);
 
     QString tag_;
     bool selected_;

@@ -25,8 +25,11 @@ struct AddBarFace {
     bool inputFocused = false;
     bool showsChipBar = false; // left out when tags were declined and the list has none
     QList<Chip> chips;
-    bool namingTag = false; // the new-tag field shows instead of its button
-    std::optional<QString> suggestion;
+    bool namingTag = false;            // the new-tag field shows instead of its button
+    std::optional<QString> suggestion; // for the draft; none while it is being worked out
+    // What a screen reader is told of the add field beyond its name: the proposed tag, while
+    // one would be applied; it changes only when the proposal does, not at every keystroke.
+    QString fieldHint;
 
     bool operator==(const AddBarFace&) const = default;
 

@@ -3,11 +3,13 @@
 
 #include "ListDetailModel.h"
 #include "TagChipBar.h"
+#include "ui/components/Accessibility.h"
 #include "ui/components/AddItemField.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -82,10 +84,24 @@ AddItemBar::AddItemBar(ListDetailModel& screen, QWidget* parent)
     connect(field_, &QLineEdit::textEdited, &screen_, &ListDetailModel::setDraft);
     field_->setPasteHandler([this](const QString& text) { return screen_.pasteIntoAddBar(text); });
     connect(field_, &AddItemField::submitted, &screen_, &ListDetailModel::addDraft);
-    connect(field_, &AddItemField::focusedChanged, &screen_, &ListDetailModel::setInputFocused);
+    connect(field_, &AddItemField::focusedChanged, this, [this](bool focused) {
+        // Told first where the keyboard went: on to the bar's buttons, adding goes on.
+        if (!focused)
+            screen_.setBarButtonFocused(isBarButton(QApplication::focusWidget()));
+        screen_.setInputFocused(focused);
+    });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        // A menu or another window takes the keyboard only for a while.
+        if (now && now->window() == window())
+            screen_.setBarButtonFocused(isBarButton(now));
+    });
     connect(plus_, &QAbstractButton::clicked, &screen_, &ListDetailModel::addDraft);
     connect(&screen_, &ListDetailModel::addBarChanged, this, &AddItemBar::follow);
     follow();
+}
+
+bool AddItemBar::isBarButton(const QWidget* widget) const {
+    return qobject_cast<const QAbstractButton*>(widget) && isAncestorOf(widget);
 }
 
 bool AddItemBar::showsPlaceholder() const {
@@ -97,6 +113,10 @@ void AddItemBar::follow() {
     if (field_->text() != face.draft)
         field_->setText(face.draft);
     static_cast<Capsule*>(capsule_)->setPlaceholderShown(face.blank);
+    // The field takes the keyboard before the plus, which may have it, is disabled: the focus
+    // does not pass on to the next control meanwhile.
+    if (face.inputFocused && plus_->hasFocus())
+        field_->setFocused(true);
     plus_->setEnabled(!face.blank);
     plus_->setColour(face.blank ? Theme::Colour::onSurfaceVariant : Theme::Colour::onAccent);
     plus_->setCircle(face.blank ? Theme::Colour::chip : Theme::Colour::accentBold);
@@ -112,4 +132,7 @@ void AddItemBar::follow() {
     if (face.showsChipBar)
         chips_->follow(face);
     field_->setFocused(face.inputFocused);
+    // The proposed tag is said once, as it is proposed: the field's description changes only
+    // with the proposal.
+    Accessibility::apply(field_, {field_->accessibleName(), face.fieldHint, {}, {}, {}});
 }

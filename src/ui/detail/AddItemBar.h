@@ -24,6 +24,8 @@ public:
 
 private:
     void follow();
+    // The plus, a tag chip or the new-tag button: the bar's own buttons.
+    bool isBarButton(const QWidget* widget) const;
 
     ListDetailModel& screen_;
     TagChipBar* chips_;

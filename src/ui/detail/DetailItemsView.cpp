@@ -185,14 +185,17 @@ void DetailItemsView::placeWidgets() {
     const int filterRow = rows_->rowOf(DetailRow::Kind::filterBar);
     if (filterRow >= 0) {
         const QModelIndex index = rows_->index(filterRow);
-        auto* old = qobject_cast<TagFilterBar*>(indexWidget(index));
-        if (!old || old->chips() != snapshot.chips) {
+        if (auto* old = qobject_cast<TagFilterBar*>(indexWidget(index))) {
+            // In place, where the user had scrolled them: a chip that stays is not made again.
+            if (old->chips() != snapshot.chips) {
+                const int before = old->heightForWidth(viewport()->width());
+                old->setChips(snapshot.chips);
+                watchClicks(old);
+                heightsChanged |= old->heightForWidth(viewport()->width()) != before;
+            }
+        } else {
             auto* bar = new TagFilterBar(snapshot.chips);
-            // Keep the chips where the user had scrolled them.
-            if (old)
-                bar->horizontalScrollBar()->setValue(old->horizontalScrollBar()->value());
-            else
-                heightsChanged = true;
+            heightsChanged = true;
             connect(bar, &TagFilterBar::groupingToggled, &screen_,
                     &ListDetailModel::toggleGrouping);
             connect(bar, &TagFilterBar::tagToggled, &screen_, &ListDetailModel::toggleTag);

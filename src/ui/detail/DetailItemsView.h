@@ -43,9 +43,10 @@ class TagFilterBar;
 // click on a row makes it the keyboard's row too. When the rows are made anew (a tick, a
 // removal) the focus stays on its item, or goes to the row that took its place. The focused row
 // is ringed while the keyboard is in use, not after a click. The header and the chips are
-// widgets made again when their row is (a chip pressed makes the whole bar again): the focus
-// stays on the header, or on the chip of the same tag (or the one that took its place), ringed
-// as it was; when there is none, or the header no longer opens anything, the rows have it. A
+// widgets that follow their row in place (a chip that stays is kept, told only what changed):
+// the focus stays on the header, or on the chip of the same tag (or the one that took its
+// place), ringed as it was; when there is none, or the header no longer opens anything, the
+// rows have it. A
 // click on the header or the chips never scrolls the list: the keyboard's row, lower down, is
 // not brought into sight by the rows the click made again.
 class DetailItemsView : public QListView, public AccessibleRows {

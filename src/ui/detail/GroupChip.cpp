@@ -17,8 +17,16 @@ const QString label = QStringLiteral("Group");
 } // namespace
 
 GroupChip::GroupChip(bool grouping, const QString& accessibilityLabel, QWidget* parent)
-    : PaintedButton(parent), grouping_(grouping) {
+    : PaintedButton(parent), grouping_(!grouping) {
     setFont(DesignFont::monospaced(12, QFont::Medium));
+    setGrouping(grouping, accessibilityLabel);
+}
+
+void GroupChip::setGrouping(bool grouping, const QString& accessibilityLabel) {
+    if (grouping_ != grouping) {
+        grouping_ = grouping;
+        update();
+    }
     setAccessible({accessibilityLabel,
                    {},
                    {},

@@ -9,6 +9,8 @@ class GroupChip : public PaintedButton {
 
 public:
     GroupChip(bool grouping, const QString& accessibilityLabel, QWidget* parent = nullptr);
+    // A screen reader is told only of what changed.
+    void setGrouping(bool grouping, const QString& accessibilityLabel);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 

@@ -10,6 +10,8 @@
 #include "store/ListStore.h"
 #include "ui/sound/SoundEffects.h"
 
+#include <algorithm>
+
 bool ListDetailModel::tagsDeclined() const {
     return store_.defaults().boolValue(QStringLiteral("tagsDeclined.") + listID_).value_or(false);
 }
@@ -28,7 +30,9 @@ void ListDetailModel::feedSuggester() {
     suggesterFed_ = true;
 }
 
-std::optional<QString> ListDetailModel::proposedTag(bool fresh) {
+std::optional<QString> ListDetailModel::proposedTag(bool fresh, bool* pending) {
+    if (pending)
+        *pending = false;
     if (!state_.adding)
         return std::nullopt;
     // Declining tags holds only while the list has no tagged item.
@@ -41,6 +45,8 @@ std::optional<QString> ListDetailModel::proposedTag(bool fresh) {
     } else if (const auto known = suggester_->ask(state_.draft)) {
         answer = *known;
     } else {
+        if (pending)
+            *pending = true;
         return std::nullopt; // being worked out: ready() brings it
     }
     if (answer && state_.dismissedSuggestion == answer)
@@ -55,14 +61,24 @@ void ListDetailModel::updateAddBar() {
     face.inputFocused = state_.inputFocused;
     face.namingTag = state_.namingTag;
     face.showsChipBar = mayWrite() && !(tagsDeclined() && !hasTaggedItems_);
-    face.suggestion = proposedTag(false);
+    bool pending = false;
+    face.suggestion = proposedTag(false, &pending);
+    // While the new draft's proposal is worked out, the one shown stays: the chips and what the
+    // reader is told change when the proposal does, not twice at every keystroke.
+    std::optional<QString> shown = face.suggestion;
+    if (pending && !face.blank && shownSuggestion_ != state_.dismissedSuggestion)
+        shown = shownSuggestion_;
+    shownSuggestion_ = shown;
+    const QStringList draftTags = Markdown::tags(state_.draft);
+    if (shown && !draftTags.contains(*shown))
+        face.fieldHint = QStringLiteral("Suggested tag ") + *shown +
+                         QStringLiteral(". Applied when you add the item.");
     if (face.showsChipBar) {
-        const QStringList draftTags = Markdown::tags(state_.draft);
         for (const QString& tag : TagDraft::chips(snapshot_.vocabulary, state_.draft)) {
             AddBarFace::Chip chip;
             chip.tag = tag;
             chip.on = draftTags.contains(tag);
-            chip.suggested = !chip.on && face.suggestion == tag;
+            chip.suggested = !chip.on && shown == tag;
             if (chip.suggested) {
                 chip.accessibilityLabel = QStringLiteral("Suggested tag ") + tag;
                 chip.accessibilityHint = PlatformWording::suggestedTagHint();
@@ -93,7 +109,18 @@ void ListDetailModel::setInputFocused(bool focused) {
     state_.inputFocused = focused;
     if (focused)
         setAdding(true);
-    else if (!state_.namingTag)
+    else if (!state_.namingTag && !state_.barButtonFocused)
+        setAdding(false);
+    updateAddBar();
+}
+
+void ListDetailModel::setBarButtonFocused(bool focused) {
+    if (state_.barButtonFocused == focused)
+        return;
+    state_.barButtonFocused = focused;
+    if (focused)
+        setAdding(true);
+    else if (!state_.inputFocused && !state_.namingTag)
         setAdding(false);
     updateAddBar();
 }
@@ -132,9 +159,12 @@ void ListDetailModel::commitNewTag(const QString& typed) {
 }
 
 void ListDetailModel::pressChip(const QString& tag) {
-    const bool on = Markdown::tags(state_.draft).contains(tag);
-    if (!on && addBar_.suggestion == tag)
-        state_.dismissedSuggestion = addBar_.suggestion;
+    // The chip as it is shown: a marked chip turns its proposal down.
+    const bool suggested = std::any_of(
+        addBar_.chips.cbegin(), addBar_.chips.cend(),
+        [&](const AddBarFace::Chip& chip) { return chip.tag == tag && chip.suggested; });
+    if (suggested)
+        state_.dismissedSuggestion = tag;
     else
         state_.draft = TagDraft::toggle(tag, state_.draft);
     updateAddBar();

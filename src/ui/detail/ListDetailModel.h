@@ -105,11 +105,16 @@ public:
     // --- Adding items (the add bar and its tag chips) ---
     const AddBarFace& addBar() const { return addBar_; }
     // Typing: the face follows at once; the proposed tag follows when it is worked out (off
-    // this call), and until then none is shown.
+    // this call), and until then the face proposes none, while the chip marked for the draft
+    // before stays marked (it is not unmarked and marked again at each keystroke).
     void setDraft(const QString& draft);
     // The add field's focus as the field reports it. Gaining it starts adding; losing it ends
-    // adding unless a tag is being named.
+    // adding unless a tag is being named or the keyboard went on to the add bar's buttons.
     void setInputFocused(bool focused);
+    // Whether the keyboard is on one of the add bar's buttons (its plus, a tag chip, the new-tag
+    // button). Like the field's focus it starts adding, and the keyboard leaving them for
+    // anything but the field ends it.
+    void setBarButtonFocused(bool focused);
     void tapList(); // a click on the items takes the focus from the add field
     void startNamingTag();
     // The new-tag field's commit: naming ends (the add field takes the focus back) and the typed
@@ -173,7 +178,7 @@ private:
     bool tagsDeclined() const;
     // The proposed tag before the user's dismissal is applied: known now, or none while it is
     // being worked out (`fresh`: worked out here when not known).
-    std::optional<QString> proposedTag(bool fresh);
+    std::optional<QString> proposedTag(bool fresh, bool* pending = nullptr);
     void feedSuggester();
 
     ListStore& store_;
@@ -198,6 +203,9 @@ private:
     bool suggesterFed_ = false;
     TagSuggester* suggester_;
     AddBarFace addBar_;
+    // The proposal the chips and the add field's hint show: the draft's, or while that is
+    // worked out, the one shown before.
+    std::optional<QString> shownSuggestion_;
     ClipboardReader clipboard_;
     SharePreparer sharePreparer_;
     std::optional<ShareAnswer> share_;

@@ -20,6 +20,7 @@ struct ListDetailState {
     bool showingCompleted = false; // the completed section is expanded
     bool editing = false;          // the list editor is open
     bool adding = false;           // the add field has focus or a tag is being named
+    bool barButtonFocused = false; // the keyboard is on the add bar's plus, chips or new tag
     std::optional<ItemRoute> openItem;
     bool namingTag = false;
     std::optional<QString> dismissedSuggestion;

@@ -13,6 +13,7 @@
 #include "ui/components/EmptyState.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SymbolButton.h"
+#include "ui/components/TagChip.h"
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
@@ -120,6 +121,11 @@ QList<QWidget*> ListDetailView::focusStops() const {
     QList<QWidget*> stops{items_};
     // The new-tag field takes the focus only when asked for; from it Tab goes on to the field.
     stops << addBar_->chipBar()->newTagField() << addBar_->field() << addBar_->plusButton();
+    // The tag chips above the field, then their new-tag button: after the plus, which adds what
+    // they made of the draft.
+    for (TagChip* chip : addBar_->chipBar()->chips())
+        stops << chip;
+    stops << addBar_->chipBar()->newTagButton();
     if (QWidget* hero = items_->heroView())
         stops << hero;
     if (TagFilterBar* chips = items_->filterBar())

@@ -8,8 +8,10 @@
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -67,7 +69,6 @@ TagChipBar::TagChipBar(ListDetailModel& screen, QWidget* parent)
     newTagButton_ = new SymbolButton(
         QStringLiteral("plus"), DesignFont::styleSize(TextStyle::footnote),
         Theme::Colour::onSurfaceVariant, QString::fromLatin1(AddBarFace::newTagLabel), strip_);
-    newTagButton_->setFocusPolicy(Qt::NoFocus);
     connect(newTagButton_, &QAbstractButton::clicked, &screen_, &ListDetailModel::startNamingTag);
     newTagField_ = new NewTagField;
     newTagField_->setParent(strip_);
@@ -86,35 +87,21 @@ QList<TagChip*> TagChipBar::chips() const {
     return chipWidgets_;
 }
 
+namespace {
+
+// What a screen reader is told of a chip: its name, hint and selected trait.
+AccessibleSpec specOf(const AddBarFace::Chip& chip) {
+    AccessibleTraits traits = AccessibleTrait::button;
+    if (chip.selected())
+        traits |= AccessibleTrait::selected;
+    return {chip.accessibilityLabel, chip.accessibilityHint, {}, traits, {}};
+}
+
+} // namespace
+
 void TagChipBar::follow(const AddBarFace& face) {
-    if (face.chips != shown_) {
-        // A chip may be the sender whose click led here: it goes once its signal is over.
-        for (TagChip* old : std::as_const(chipWidgets_)) {
-            row_->removeWidget(old);
-            old->hide();
-            old->deleteLater();
-        }
-        chipWidgets_.clear();
-        for (int i = 0; i < face.chips.size(); ++i) {
-            const AddBarFace::Chip& chip = face.chips.at(i);
-            auto* widget = new TagChip(chip.tag, chip.selected(), strip_);
-            widget->setFocusPolicy(Qt::NoFocus);
-            AccessibleTraits traits = AccessibleTrait::button;
-            if (chip.selected())
-                traits |= AccessibleTrait::selected;
-            widget->setAccessible(
-                {chip.accessibilityLabel, chip.accessibilityHint, {}, traits, {}});
-            const QString tag = chip.tag;
-            connect(widget, &QAbstractButton::clicked, &screen_,
-                    [this, tag] { screen_.pressChip(tag); });
-            row_->insertWidget(i, widget, 0, Qt::AlignVCenter);
-            // Shown now, not when the layout's queued call comes round: the layout places only
-            // shown chips, and a proposed chip is revealed where it was placed.
-            widget->show();
-            chipWidgets_.append(widget);
-        }
-        shown_ = face.chips;
-    }
+    if (face.chips != shown_)
+        followChips(face.chips);
     // Each time a tag is proposed (a proposal goes while the draft's own is worked out, and
     // comes back), not on every change of the bar.
     if (face.suggestion != revealedSuggestion_) {
@@ -123,13 +110,67 @@ void TagChipBar::follow(const AddBarFace& face) {
             QTimer::singleShot(0, this, &TagChipBar::revealSuggestion);
     }
     if (face.namingTag != newTagField_->isVisible()) {
-        newTagButton_->setVisible(!face.namingTag);
-        newTagField_->setVisible(face.namingTag);
+        // What is shown first takes the focus from what goes: the focus never passes on to a
+        // control outside the bar meanwhile.
         if (face.namingTag) {
             newTagField_->clear();
+            newTagField_->show();
             newTagField_->setFocus(Qt::OtherFocusReason); // shown: it takes the focus
+            newTagButton_->hide();
             ensureWidgetVisible(newTagField_);
+        } else {
+            newTagButton_->show();
+            newTagField_->hide();
         }
+    }
+}
+
+void TagChipBar::followChips(const QList<AddBarFace::Chip>& chips) {
+    // Chips are kept by their tag: a chip that stays is told only what changed of it, so a
+    // screen reader hears of the chips that changed, and the keyboard stays on its chip.
+    QHash<QString, TagChip*> kept;
+    for (TagChip* widget : std::as_const(chipWidgets_))
+        kept.insert(widget->tag(), widget);
+    QWidget* focus = QApplication::focusWidget();
+    const int focusPlace = int(chipWidgets_.indexOf(qobject_cast<TagChip*>(focus)));
+    const bool ringed = focusPlace >= 0 && chipWidgets_.at(focusPlace)->showsFocusRing();
+    QList<TagChip*> next;
+    for (int i = 0; i < chips.size(); ++i) {
+        const AddBarFace::Chip& chip = chips.at(i);
+        TagChip* widget = kept.take(chip.tag);
+        if (widget) {
+            widget->setFace(chip.selected(), specOf(chip));
+        } else {
+            widget = new TagChip(chip.tag, chip.selected(), specOf(chip), strip_);
+            widget->setFocusGround(Theme::Colour::card); // the add bar's
+            const QString tag = chip.tag;
+            connect(widget, &QAbstractButton::clicked, &screen_,
+                    [this, tag] { screen_.pressChip(tag); });
+        }
+        if (row_->indexOf(widget) != i) {
+            row_->removeWidget(widget);
+            row_->insertWidget(i, widget, 0, Qt::AlignVCenter);
+        }
+        // Shown now, not when the layout's queued call comes round: the layout places only
+        // shown chips, and a proposed chip is revealed where it was placed.
+        widget->show();
+        next.append(widget);
+    }
+    chipWidgets_ = next;
+    shown_ = chips;
+    // The keyboard's chip went: the chip that took its place has it (or the new-tag button),
+    // before the old one is hidden, which would hand the focus on out of the bar.
+    if (focusPlace >= 0 && kept.contains(qobject_cast<TagChip*>(focus)->tag())) {
+        QWidget* to = chipWidgets_.isEmpty()
+                          ? static_cast<QWidget*>(newTagButton_)
+                          : chipWidgets_.at(std::min(focusPlace, int(chipWidgets_.size()) - 1));
+        to->setFocus(ringed ? Qt::OtherFocusReason : Qt::MouseFocusReason);
+    }
+    // A chip may be the sender whose click led here: it goes once its signal is over.
+    for (TagChip* old : std::as_const(kept)) {
+        row_->removeWidget(old);
+        old->hide();
+        old->deleteLater();
     }
 }
 

@@ -13,8 +13,10 @@ class TagChip;
 // The tag chips above the add field: one chip per tag the new item could carry (on when the
 // draft carries it, marked when it is the proposed tag), then the new-tag button, or the
 // new-tag field while a tag is being named. It scrolls sideways; a proposed tag's chip beyond
-// its edge is scrolled into sight when the tag is proposed. Chips and
-// the button take no keyboard focus, so typing in the add field goes on after a click.
+// its edge is scrolled into sight when the tag is proposed, and one that Tab reaches is too.
+// Tab stops on each chip and on the new-tag button (Space or Return presses them); a click
+// gives them no focus, so typing in the add field goes on after a click. Chips are kept by
+// their tag: one that changes is told so, not made again.
 class TagChipBar : public SidewaysScrollArea {
     Q_OBJECT
 
@@ -36,6 +38,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void followChips(const QList<AddBarFace::Chip>& chips);
     void commit();
     // Scrolls the proposed tag's chip into sight once the strip is laid out.
     void revealSuggestion();

@@ -4,10 +4,14 @@
 
 #include "SidewaysScrollArea.h"
 
+class QHBoxLayout;
+
 // The row of filter chips above a list's items: the Group chip, then one chip per tag of the
 // list. It scrolls sideways when the chips are wider than the pane, by the wheel or a click on
 // the cue at a cut edge. The strip itself takes no
-// focus; Tab stops on each chip, and the strip scrolls to show it.
+// focus; Tab stops on each chip, and the strip scrolls to show it. New chips keep the chips
+// that stay, by their tag: only a chip that changed is told so to a screen reader, and one
+// that has the keyboard keeps it.
 class TagFilterBar : public SidewaysScrollArea {
     Q_OBJECT
 
@@ -18,6 +22,7 @@ public:
     int heightForWidth(int) const override;
     QSize sizeHint() const override;
     const QList<DetailSnapshot::FilterChip>& chips() const { return chips_; }
+    void setChips(const QList<DetailSnapshot::FilterChip>& chips);
     // The chips' buttons, from the left: Tab stops on each.
     QList<QWidget*> chipButtons() const { return buttons_; }
     // The place of the chip that is `widget` or holds it, or -1.
@@ -30,6 +35,8 @@ signals:
     void tagToggled(const QString& tag);
 
 private:
+    QWidget* strip_;
+    QHBoxLayout* row_;
     QList<DetailSnapshot::FilterChip> chips_;
     QList<QWidget*> buttons_;
 };

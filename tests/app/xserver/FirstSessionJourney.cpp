@@ -1672,6 +1672,126 @@ bool startTheServerAndSeeTheNoticeGo(Session& s) {
            s.fail("the notice stayed once the server was back: " + banner->messageLabel()->text());
 }
 
+// --- The add bar's chips and the filter chips by keyboard, as a screen reader hears them ---
+
+// The add bar's chip of a tag, or null.
+TagChip* addBarChip(Session& s, const QString& tag) {
+    for (TagChip* chip : s.content().listView()->addBar().chipBar()->chips())
+        if (chip->tag() == tag)
+            return chip;
+    return nullptr;
+}
+
+// Typing a new item, the reader is told the proposed tag once, on the add field, and nothing of
+// the chips at each keystroke; Tab reaches the proposed chip after the plus, Space turns the
+// proposal down, and the item is added without it.
+bool turnTheProposedTagDownByKeyboard(Session& s) {
+    if (!s.waitFor([&] { return s.shownList() == "Groceries"; }, "Groceries open"))
+        return false;
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    AddItemField& field = *s.content().listView()->addBar().field();
+    if (!s.tabTo([&] { return field.hasFocus(); }, "the add field"))
+        return false;
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    s.type("yoghurt");
+    if (!s.waitFor([&] { return s.listScreen().addBar().suggestion == "dairy"; },
+                   "dairy proposed for yoghurt"))
+        return false;
+    settle();
+    const QStringList proposed = heard.lines();
+    const QString told = "Suggested tag dairy. Applied when you add the item.";
+    if (field.accessibleDescription() != told ||
+        proposed.filter("description: New item").size() != 1)
+        return s.fail("the proposal was not told once on the add field: " + heard.said());
+    s.type(" natural");
+    // Each keystroke waits for its proposal, the same one.
+    if (!s.waitFor([&] { return s.listScreen().addBar().suggestion == "dairy"; },
+                   "dairy proposed for yoghurt natural"))
+        return false;
+    settle();
+    const QStringList typing = heard.lines().mid(proposed.size());
+    if (!typing.isEmpty())
+        return s.fail("typing on with the same proposal, the reader heard " + typing.join(" | "));
+
+    const auto onTheProposal = [&] {
+        TagChip* chip = addBarChip(s, "dairy");
+        return chip && chip->hasFocus() && chip->showsFocusRing();
+    };
+    if (!s.tabTo(onTheProposal, "the proposed #dairy chip"))
+        return false;
+    if (heard.lastFocus() != "Suggested tag dairy")
+        return s.fail("on the proposed chip, the reader heard " + heard.said());
+    s.key(Qt::Key_Space);
+    if (!s.waitFor([&] { return !s.listScreen().addBar().suggestion.has_value(); },
+                   "the proposal turned down by Space") ||
+        !s.waitFor(onTheProposal, "the keyboard still on the #dairy chip"))
+        return false;
+    settle();
+    if (heard.lastFocus() != "Suggested tag dairy" ||
+        !heard.lines().contains("name: Tag with dairy"))
+        return s.fail("turning the proposal down, the reader heard " + heard.said());
+    for (int back = 0; back < 10 && !field.hasFocus(); ++back)
+        s.key(Qt::Key_Tab, Qt::ShiftModifier);
+    if (!field.hasFocus())
+        return s.fail("Shift+Tab from the chips never reached the add field");
+    s.key(Qt::Key_Return);
+    return s.waitFor([&] { return s.shownItem("yoghurt natural").has_value(); },
+                     "yoghurt natural added without the tag turned down");
+}
+
+// With the keyboard on a filter chip, a tag that comes from the command line and Space on the
+// chip tell only the chips that changed, and the reader is not told the chip again.
+bool hearOnlyTheFilterChipsThatChange(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    const auto dairyChip = [&]() -> PaintedButton* {
+        TagFilterBar* bar = items.filterBar();
+        const int place = bar ? bar->placeOfTag("dairy") : -1;
+        return place < 0 ? nullptr : qobject_cast<PaintedButton*>(bar->chipButtons().at(place));
+    };
+    if (!s.tabTo([&] { return dairyChip() && dairyChip()->hasFocus(); }, "the #dairy chip"))
+        return false;
+    QPointer<PaintedButton> chip = dairyChip();
+    // The chips there already: none of them is renamed by a tag that comes.
+    QStringList there;
+    for (const DetailSnapshot::FilterChip& shown : items.filterBar()->chips())
+        there.append(QRegularExpression::escape(shown.accessibilityLabel));
+    const QRegularExpression thereRenamed("^name: (" + there.join('|') + ")$");
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    if (!s.request({"add", "--list", "Groceries", "Pears #orchard"},
+                   "Added Pears #orchard to Groceries.\n") ||
+        !s.waitFor(
+            [&] { return items.filterBar() && items.filterBar()->placeOfTag("orchard") > 0; },
+            "the #orchard chip"))
+        return false;
+    settle();
+    QStringList wrong = heard.starting("focus") + heard.starting("outside") +
+                        heard.starting("chips gone") + heard.lines().filter(thereRenamed);
+    if (!chip || !chip->hasFocus() || !wrong.isEmpty())
+        return s.fail("a tag coming, the reader heard " + heard.said());
+    const qsizetype before = heard.lines().size();
+    s.key(Qt::Key_Space);
+    if (!s.waitFor([&] { return s.listScreen().state().selectedTag == "dairy"; },
+                   "the list filtered by Space"))
+        return false;
+    settle();
+    const QStringList pressed = heard.lines().mid(before);
+    wrong = pressed.filter(QRegularExpression("^(focus|outside|chips gone|chips shown): "));
+    if (!chip || !chip->hasFocus() || !wrong.isEmpty() ||
+        pressed.filter(QRegularExpression("^name: (Filter by|Stop filtering by|Group by|Stop "
+                                          "grouping)")) !=
+            QStringList({"name: Stop filtering by dairy"}))
+        return s.fail("Space on the chip, the reader heard " + pressed.join(" | "));
+    s.key(Qt::Key_Space);
+    return s.waitFor([&] { return !s.listScreen().state().selectedTag.has_value(); },
+                     "the filter taken off by Space");
+}
+
 struct Step {
     const char* name;
     bool (*run)(Session&);
@@ -1752,6 +1872,10 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
          {{"sync with the server up", syncWithTheServerUp},
           {"stop the server and find the notice", stopTheServerAndFindTheNotice},
           {"start the server and see the notice go", startTheServerAndSeeTheNoticeGo},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"add bar chips",
+         {{"turn the proposed tag down by keyboard", turnTheProposedTagDownByKeyboard},
+          {"hear only the filter chips that change", hearOnlyTheFilterChipsThatChange},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
     };
     return launches;
@@ -1995,6 +2119,19 @@ TEST_F(FirstSessionJourney, AServerThatStopsIsToldInTheWindowUntilItIsBack) {
     for (const char* added : {"Sunscreen", "Hat"})
         EXPECT_TRUE(read.contains(added)) << read.toStdString();
     EXPECT_FALSE(read.contains("Towel")) << read.toStdString();
+}
+
+// The add bar's chips and the filter chips by keyboard alone, as a screen reader hears them.
+TEST_F(FirstSessionJourney, TheChipsAreReachedByKeyboardAndOnlyWhatChangesIsTold) {
+    ASSERT_EQ(type({"start", "Groceries"}), "Started Groceries.\n");
+    for (const char* text : {"Oat milk #dairy", "Bread #bakery"})
+        ASSERT_EQ(type({"add", "--list", "Groceries", text}),
+                  QString("Added ") + text + " to Groceries.\n");
+    const auto [code, said] = launch("add bar chips");
+    EXPECT_EQ(code, 0) << said.toStdString();
+    const QString groceries = type({"read", "--list", "Groceries", "--yes"});
+    EXPECT_TRUE(groceries.contains("yoghurt natural")) << groceries.toStdString();
+    EXPECT_FALSE(groceries.contains("yoghurt natural #dairy")) << groceries.toStdString();
 }
 
 } // namespace

@@ -126,11 +126,14 @@ TEST_F(AddItemBarTest, TheProposalShownIsAlwaysTheCurrentDraftsAndReturnWorksItO
     model.setDraft("oat milk");
     settle();
     EXPECT_EQ(model.addBar().suggestion, "dairy");
-    // A new draft shows no proposal until its own is known, never the last one's.
+    // A new draft proposes nothing until its own is known, never the last one's; meanwhile the
+    // chip marked before stays marked, and then the new proposal's is.
     model.setDraft("brown bread");
     EXPECT_EQ(model.addBar().suggestion, std::nullopt);
+    EXPECT_EQ(chipTexts(), QStringList({"bakery", "suggested dairy"}));
     settle();
     EXPECT_EQ(model.addBar().suggestion, "bakery");
+    EXPECT_EQ(chipTexts(), QStringList({"suggested bakery", "dairy"}));
 
     // Return does not wait for the worker.
     model.setDraft("goat milk");

@@ -1,7 +1,7 @@
 // The window from the keyboard alone, offscreen: Tab goes round the lists page and the open
 // list in order, an item opened by Return hands the keyboard to its editor and Escape, Alt+Left,
 // or Space or Return on Back bring it back to the item's row, straight both ways, a sheet closing
-// gives the focus back to where the user was, a chip pressed keeps it while its bar is made again,
+// gives the focus back to where the user was, a chip pressed keeps it while its bar changes,
 // and a header that stops opening anything gives it up.
 #include "model/ListNavigation.h"
 #include "model/SettingsPresentation.h"
@@ -16,11 +16,13 @@
 #include "ui/components/PaintedButton.h"
 #include "ui/components/SheetDialog.h"
 #include "ui/components/SymbolButton.h"
+#include "ui/components/TagChip.h"
 #include "ui/detail/AddItemBar.h"
 #include "ui/detail/DetailItemsView.h"
 #include "ui/detail/DetailRowModel.h"
 #include "ui/detail/ListDetailModel.h"
 #include "ui/detail/ListDetailView.h"
+#include "ui/detail/TagChipBar.h"
 #include "ui/detail/TagFilterBar.h"
 #include "ui/item/ItemEditorView.h"
 #include "ui/item/ItemNameField.h"
@@ -134,6 +136,7 @@ TEST_F(WindowKeyboardTest, TabGoesRoundTheListsPageThenTheMainJobThenTheListsOth
     TagFilterBar* chips = items().filterBar();
     ASSERT_NE(chips, nullptr);
     ASSERT_EQ(chips->chipButtons().size(), 3) << "Group, #bakery, #dairy";
+    ASSERT_EQ(list().addBar().chipBar()->chips().size(), 2) << "the add bar's #bakery, #dairy";
     const QList<std::pair<const char*, QWidget*>> order = {
         {"the gear", pane.brandHeader()->settingsButton()},
         {"the summary line", pane.heading()->summaryButton()},
@@ -144,6 +147,9 @@ TEST_F(WindowKeyboardTest, TabGoesRoundTheListsPageThenTheMainJobThenTheListsOth
         {"the items", &items()},
         {"the add field", list().addBar().field()},
         {"the add button", list().addBar().plusButton()},
+        {"the add bar's #bakery", list().addBar().chipBar()->chips().value(0)},
+        {"the add bar's #dairy", list().addBar().chipBar()->chips().value(1)},
+        {"the add bar's new tag", list().addBar().chipBar()->newTagButton()},
         {"the header", items().heroView()},
         {"Group", chips->chipButtons().at(0)},
         {"#bakery", chips->chipButtons().at(1)},
@@ -377,14 +383,17 @@ TEST_F(WindowKeyboardTest, AClosingSheetGivesTheFocusBackToWhereTheUserWas) {
          [](WindowKeyboardTest& test) { test.listScreen->showMessage("Added 2 items."); },
          {},
          [](WindowKeyboardTest& test) -> QWidget* { return test.list().addBar().field(); }},
-        {"a chip that was made again while the sheet was up: its rows",
+        {"a chip whose bar changed while the sheet was up: the chip, kept",
          [](WindowKeyboardTest& test) { return test.items().filterBar()->chipButtons().at(2); },
          [](WindowKeyboardTest& test) { test.listScreen->arrangeTags(); },
          [](WindowKeyboardTest& test) {
              const QString id = test.store->items(test.listScreen->listID()).first().id;
              test.store->renameItem(id, "Milk #dairy #cold"); // one more chip
          },
-         [](WindowKeyboardTest& test) -> QWidget* { return &test.items(); }},
+         [](WindowKeyboardTest& test) -> QWidget* {
+             TagFilterBar* bar = test.items().filterBar();
+             return bar->chipButtons().at(bar->placeOfTag("dairy"));
+         }},
     };
     showGroceries();
     for (const auto& row : rows) {
