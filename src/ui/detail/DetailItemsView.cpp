@@ -217,6 +217,11 @@ bool DetailItemsView::eventFilter(QObject* watched, QEvent* event) {
     // scrolling to that row under the pointer.
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
         setFocusVisible(false);
+    // Qt makes the row of a widget that takes the focus the current one: the keyboard's row
+    // would become the header's, and the keyboard coming back to the rows would land on the
+    // first item instead of the one it left. The header and the chips are no rows to land on.
+    if (event->type() == QEvent::FocusIn && watched != this && watched != viewport())
+        return false;
     return QListView::eventFilter(watched, event);
 }
 
