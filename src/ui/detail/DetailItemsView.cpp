@@ -9,6 +9,7 @@
 #include "ListHeroView.h"
 #include "TagFilterBar.h"
 #include "ui/components/FocusOrder.h"
+#include "ui/components/MenuPopup.h"
 #include "ui/components/PaintedButton.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
@@ -619,8 +620,8 @@ void DetailItemsView::popUpMenu(const QModelIndex& index, const QPoint& globalAt
     swipe_->close();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu_ = menu;
-    // popup(), not exec(): no nested event loop, and the store may change while it is open.
-    menu->popup(globalAt);
+    // No nested event loop: the store may change while it is open.
+    MenuPopup::open(menu, globalAt);
 }
 
 void DetailItemsView::contextMenuEvent(QContextMenuEvent* event) {

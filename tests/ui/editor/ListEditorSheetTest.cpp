@@ -219,7 +219,7 @@ TEST_F(ListEditorSheetTest, PickingTheHammerAsksWhichKindAndTheChoiceOffersItsTa
     open(ListEditorMode::create());
     QTest::keyClicks(sheet->nameField(), "Deck");
     EXPECT_FALSE(sheet->tagOffer()->isVisible());
-    QAbstractButton* hammer = buttonLabelled(sheet, "hammer");
+    QAbstractButton* hammer = buttonLabelled(sheet, "Hammer");
     ASSERT_TRUE(hammer);
     click(hammer);
     EXPECT_TRUE(sheet->tagOffer()->isVisible());
@@ -231,7 +231,7 @@ TEST_F(ListEditorSheetTest, PickingTheHammerAsksWhichKindAndTheChoiceOffersItsTa
     EXPECT_FALSE(buttonLabelled(sheet, "Remove tag demolition"));
     click(buttonLabelled(sheet, "Red"));
     EXPECT_EQ(sheet->model().colourID(), "red");
-    EXPECT_EQ(Accessibility::specOf(buttonLabelled(sheet, "hammer"))->traits &
+    EXPECT_EQ(Accessibility::specOf(buttonLabelled(sheet, "Hammer"))->traits &
                   AccessibleTrait::selected,
               AccessibleTrait::selected);
 
@@ -257,20 +257,50 @@ QAction* menuAction(const QString& title) {
     return nullptr;
 }
 
+// The entry of the shown menu that the keyboard is on.
+QString activeEntry() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* menu = qobject_cast<QMenu*>(widget);
+        if (menu && menu->isVisible())
+            return menu->activeAction() ? menu->activeAction()->text() : QString();
+    }
+    return QStringLiteral("(no menu)");
+}
+
+void closeMenus() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* menu = qobject_cast<QMenu*>(widget); menu && menu->isVisible())
+            menu->close();
+    QApplication::processEvents();
+}
+
+// Each menu opens with the keyboard on the choice its field shows, which a screen reader says as
+// the menu opens.
 TEST_F(ListEditorSheetTest, TheMenusChooseRetentionAndANewGroup) {
     store->setCollection(QString("Work"), makeList("Reports").id);
     open(ListEditorMode::create());
     QTest::keyClicks(sheet->nameField(), "Pantry");
     click(sheet->kindRows().at(1));
     click(sheet->retentionMenu());
+    EXPECT_EQ(activeEntry(), sheet->model().retentionValue());
     QAction* keep50 = menuAction("Last 50");
     ASSERT_TRUE(keep50);
     keep50->trigger();
     settle();
     EXPECT_EQ(sheet->model().retention(), CompletedRetention::keep50);
+    closeMenus();
+    click(sheet->retentionMenu());
+    EXPECT_EQ(activeEntry(), "Last 50");
+    closeMenus();
 
     click(sheet->groupMenu());
-    EXPECT_TRUE(menuAction("Work"));
+    EXPECT_EQ(activeEntry(), "None");
+    ASSERT_TRUE(menuAction("Work"));
+    menuAction("Work")->trigger();
+    settle();
+    closeMenus();
+    click(sheet->groupMenu());
+    EXPECT_EQ(activeEntry(), "Work");
     QAction* newGroup = menuAction("New group\u2026");
     ASSERT_TRUE(newGroup);
     newGroup->trigger();
