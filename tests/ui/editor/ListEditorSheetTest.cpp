@@ -1,6 +1,7 @@
 // Wiring of the list editor's widgets: typing, clicks, Save and Cancel, Return, the new-tag
 // prompt over the sheet, the window's factory and the sheet closing when its list goes.
 #include "lists/ListsTestSupport.h"
+#include "support/RingGap.h"
 
 #include "ui/components/Accessibility.h"
 #include "ui/components/NamePromptSheet.h"
@@ -310,12 +311,25 @@ TEST_F(ListEditorSheetTest, TheMenusChooseRetentionAndANewGroup) {
     QTest::keyClick(sheet->prompt()->focusWidget(), Qt::Key_Return);
     settle();
     EXPECT_EQ(sheet->model().groupValue(), "Home");
+    closeMenus();
 
     click(sheet->confirmButton());
     const TBList& made = store->lists().last();
     EXPECT_EQ(made.name, "Pantry");
     EXPECT_EQ(made.completedRetentionRaw, "50");
     EXPECT_EQ(store->collection(made.id), "Home");
+}
+
+// A drop-down's value starts at its edge: its ring stands around it, as clear of the value as a
+// text field's.
+TEST_F(ListEditorSheetTest, TheMenuFieldsRingsKeepClearOfTheirValue) {
+    store->setCollection(QString("Jobs"), makeList("Reports").id);
+    open(ListEditorMode::create());
+    click(sheet->kindRows().at(1));
+    sheet->model().setCollection(QString("Jobs"));
+    settle();
+    RingGap::expectClearOfText("the Group picker", sheet->groupMenu());
+    RingGap::expectClearOfText("the Completed picker", sheet->retentionMenu());
 }
 
 TEST_F(ListEditorSheetTest, TheSheetClosesWhenItsListIsDeleted) {

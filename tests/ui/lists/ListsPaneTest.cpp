@@ -3,6 +3,7 @@
 #include "ListsTestSupport.h"
 
 #include "support/AccessibleWalk.h"
+#include "support/RingGap.h"
 
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
@@ -510,6 +511,17 @@ TEST_F(ListsPaneTest, TheGroupEditorsListsAreNamedAndARowHasTheFocusOnlyWithTheK
     EXPECT_EQ(focusedRows(), QStringList{"B"});
     sheet->reject();
     settle();
+}
+
+// The summary line's text starts at its edge, level with the title: its ring stands around it,
+// as clear of the text as a text field's.
+TEST_F(ListsPaneTest, TheSummaryLinesRingKeepsClearOfItsText) {
+    const TBList list = makeList("Groceries");
+    store->addItem(list.id, "Gouda");
+    defaults().setString("listsSummaryView", "itemCount");
+    build();
+    ASSERT_EQ(pane->heading()->summaryButton()->accessibleName(), "1 item to go");
+    RingGap::expectClearOfText("the summary line", pane->heading()->summaryButton());
 }
 
 TEST_F(ListsPaneTest, EmptyStoreShowsTheEmptyStateAndNoPill) {
