@@ -37,7 +37,9 @@
 #include <QBuffer>
 #include <QHBoxLayout>
 #include <QLinearGradient>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 
 namespace {
 
@@ -339,6 +341,27 @@ const GalleryShot::Add headersShot({"components-headers", 480, 0, headers});
 const GalleryShot::Add buttonsShot({"components-buttons", 480, 0, buttons});
 const GalleryShot::Add chipsShot({"components-chips-and-picker", 420, 0, chipsAndPicker});
 const GalleryShot::Add focusShot({"components-focus-rings", 480, 0, focusRings});
+// An alert's question with the keyboard on Delete, and on Cancel, its default button: the style's
+// buttons wear the program's ring.
+QWidget* alertRings() {
+    auto* board = new GalleryBoard(Colour::background);
+    for (int focused : {0, 1}) {
+        auto* box =
+            new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Delete \u201cGroceries\u201d?"),
+                            QStringLiteral("Its 12 items go too."), QMessageBox::NoButton);
+        QPushButton* remove =
+            box->addButton(QStringLiteral("Delete"), QMessageBox::DestructiveRole);
+        QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+        box->setDefaultButton(cancel);
+        box->setWindowFlags(Qt::Widget);
+        board->add(focused == 0 ? "The keyboard on Delete" : "The keyboard on Cancel, the default",
+                   KeyboardFocus::picture(box, Colour::background, focused == 0 ? remove : cancel));
+    }
+    board->addStretch();
+    return board;
+}
+
+const GalleryShot::Add alertShot({"components-alert-focus-rings", 480, 0, alertRings});
 const GalleryShot::Add badgesShot({"components-badges-cards-tiles", 480, 0, badgesAndRows});
 const GalleryShot::Add fieldsShot({"components-text-fields", 420, 0, textFields});
 const GalleryShot::Add emptyShot({"components-empty-states", 420, 0, emptyStates});

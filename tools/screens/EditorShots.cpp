@@ -10,6 +10,7 @@
 #include "ui/components/SingleLineField.h"
 #include "ui/editor/ListEditorModel.h"
 #include "ui/editor/ListEditorSheet.h"
+#include "ui/editor/MenuField.h"
 
 #include <QCoreApplication>
 #include <QScrollArea>
@@ -87,6 +88,22 @@ const GalleryShot::Add chooser{{"editor-new-hammer", 480, 0, [] {
                                         editor.model().setHasDueDate(true);
                                     });
                                 }}};
+
+// The keyboard on the Group picker: its ring stands around the value, clear of it.
+const GalleryShot::Add groupFocus{
+    {"editor-group-keyboard", 480, 0,
+     [] {
+         return sheet([](EditorSample& sample) {
+             TBList list = sample.store.addList(QStringLiteral("Pantry top-ups"));
+             sample.store.setCollection(QStringLiteral("Home"), list.id);
+             return ListEditorMode::edit(*sample.store.findList(list.id));
+         });
+     },
+     [](QWidget* shown) {
+         auto* editor = static_cast<ListEditorSheet*>(shown);
+         KeyboardFocus::give(editor->groupMenu());
+         editor->scrollArea()->ensureWidgetVisible(editor->groupMenu());
+     }}};
 
 const GalleryShot::Add edited{{"editor-edit", 480, 0, [] {
                                    return sheet([](EditorSample& sample) {

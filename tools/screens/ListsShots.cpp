@@ -1,10 +1,13 @@
 // Gallery pictures of the lists page and the group editor.
 #include "GalleryShot.h"
+#include "KeyboardFocus.h"
 #include "ListsSample.h"
 
 #include "ui/components/RowSwipeController.h"
 #include "ui/lists/CollectionEditorModel.h"
 #include "ui/lists/CollectionEditorSheet.h"
+#include "ui/lists/LabelButton.h"
+#include "ui/lists/ListsHeading.h"
 #include "ui/lists/ListsPane.h"
 #include "ui/lists/PageListView.h"
 #include "ui/theme/PlatformChrome.h"
@@ -25,6 +28,14 @@ QWidget* pane(int width, const std::function<void(ListsSample&)>& prepare = null
 }
 
 const GalleryShot::Add panePicture{{"lists-pane", 340, 760, [] { return pane(340); }}};
+
+// The keyboard on the summary line: its ring stands around the text, clear of it.
+const GalleryShot::Add summaryFocusPicture{
+    {"lists-summary-keyboard", 340, 300, [] { return pane(340); },
+     [](QWidget* shown) {
+         auto* pane = static_cast<ListsSample*>(shown)->pane()->findChild<ListsHeading*>();
+         KeyboardFocus::give(pane->summaryButton());
+     }}};
 
 const GalleryShot::Add editPicture{
     {"lists-edit-mode", 340, 760,

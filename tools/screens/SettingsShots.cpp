@@ -11,6 +11,7 @@
 #include "ui/settings/SettingsModel.h"
 #include "ui/settings/SettingsSheet.h"
 
+#include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -56,6 +57,11 @@ const GalleryShot::Add top{
 const GalleryShot::Add opened{{"settings-opened-focus", 600, 400,
                                [] { return (new SampleSettings)->sheet({"tallybird"}); },
                                KeyboardFocus::opened}};
+
+// The keyboard in "Your name", a field flush with its row: its ring goes whole around it.
+const GalleryShot::Add nameFocus{
+    {"settings-name-keyboard", 600, 400, [] { return (new SampleSettings)->sheet({"tallybird"}); },
+     [](QWidget* shown) { KeyboardFocus::give(shown->findChild<QLineEdit*>()); }}};
 
 const GalleryShot::Add whole{
     {"settings-whole", 600, 2000, [] {

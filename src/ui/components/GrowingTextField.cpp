@@ -11,7 +11,8 @@ GrowingTextField::GrowingTextField(const QFont& font, int maximumLines, QWidget*
     setFrameShape(QFrame::NoFrame);
     setFont(font);
     setTabChangesFocus(true);
-    new TextFieldRing(this);
+    // The text starts at the field's edge: the ring stands further out than a line edit's.
+    new TextFieldRing(this, 2 * TextFieldRing::standardGap);
     QPalette palette;
     palette.setColor(QPalette::Base, Qt::transparent);
     setPalette(palette);

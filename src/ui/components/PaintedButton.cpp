@@ -2,6 +2,7 @@
 #include "PaintedButton.h"
 
 #include "Accessibility.h"
+#include "TextFieldRing.h"
 #include "ui/theme/ThemeColour.h"
 
 #include <QFocusEvent>
@@ -31,7 +32,7 @@ void PaintedButton::paintEvent(QPaintEvent*) {
     if (isDown())
         painter.setOpacity(0.6);
     paintFace(painter);
-    if (showsFocusRing()) {
+    if (showsFocusRing() && !outside_) {
         painter.setOpacity(1.0);
         painter.setBrush(Qt::NoBrush);
         const QPainterPath shape = focusShape();
@@ -57,6 +58,19 @@ void PaintedButton::setFocusGround(DynamicColour colour) {
     update();
 }
 
+void PaintedButton::setFocusRingOutside() {
+    if (outside_)
+        return;
+    outside_ = new TextFieldRing(this, 2 * TextFieldRing::standardGap);
+    outside_->setShownWhile([this] { return showsFocusRing(); });
+    update();
+}
+
+void PaintedButton::followRing() {
+    if (outside_)
+        outside_->follow();
+}
+
 namespace {
 // The focus leaves for a while only: a menu or another window (a sheet) is in front.
 bool forAWhile(Qt::FocusReason reason) {
@@ -75,6 +89,7 @@ void PaintedButton::focusInEvent(QFocusEvent* event) {
         keyboardFocus_ = true;
     away_ = false;
     QAbstractButton::focusInEvent(event);
+    followRing();
 }
 
 void PaintedButton::focusOutEvent(QFocusEvent* event) {
@@ -82,10 +97,12 @@ void PaintedButton::focusOutEvent(QFocusEvent* event) {
     if (!away_)
         keyboardFocus_ = false;
     QAbstractButton::focusOutEvent(event);
+    followRing();
 }
 
 void PaintedButton::keyPressEvent(QKeyEvent* event) {
     keyboardFocus_ = true;
+    followRing();
     const bool returnKey = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (returnKey && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         // Return presses the button that has the focus, as Space does.
@@ -100,5 +117,6 @@ void PaintedButton::keyPressEvent(QKeyEvent* event) {
 
 void PaintedButton::mousePressEvent(QMouseEvent* event) {
     keyboardFocus_ = false;
+    followRing();
     QAbstractButton::mousePressEvent(event);
 }

@@ -8,6 +8,8 @@
 
 #include <optional>
 
+class TextFieldRing;
+
 // The base of the theme's buttons: each paints itself in design colours at paint time. Titles
 // are painted as plain text (never through setText(), which would read "&" as a mnemonic), the
 // press dims the button, and keyboard focus shows a ring around its shape. A click never gives
@@ -30,6 +32,10 @@ public:
     // The colour the button stands on: the theme's background unless said otherwise. A face that
     // fills its focus shape keeps a band of it between itself and the ring.
     void setFocusGround(DynamicColour colour);
+    // Rings the focus around the button, apart from it, instead of along its edge: for a button
+    // whose text reaches its edges (a line of text, a drop-down's value), so that the ring keeps
+    // as clear of the text as a text field's does.
+    void setFocusRingOutside();
 
 protected:
     // Paints the button's face in `painter`, already antialiased and dimmed while pressed.
@@ -47,9 +53,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void followRing();
+
     bool keyboardFocus_ = false;
     // The focus went with the window or to a menu, and the ring waits for it to come back.
     bool away_ = false;
     std::optional<DynamicColour> ringColour_;
     std::optional<DynamicColour> ground_;
+    TextFieldRing* outside_ = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "ListHeroView.h"
 #include "TagFilterBar.h"
 #include "ui/components/FocusOrder.h"
+#include "ui/components/MenuPopup.h"
 #include "ui/components/PaintedButton.h"
 #include "ui/components/RowDragController.h"
 #include "ui/components/RowSwipeController.h"
@@ -220,6 +221,11 @@ bool DetailItemsView::eventFilter(QObject* watched, QEvent* event) {
     // scrolling to that row under the pointer.
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
         setFocusVisible(false);
+    // Qt makes the row of a widget that takes the focus the current one: the keyboard's row
+    // would become the header's, and the keyboard coming back to the rows would land on the
+    // first item instead of the one it left. The header and the chips are no rows to land on.
+    if (event->type() == QEvent::FocusIn && watched != this && watched != viewport())
+        return false;
     return QListView::eventFilter(watched, event);
 }
 
@@ -617,8 +623,8 @@ void DetailItemsView::popUpMenu(const QModelIndex& index, const QPoint& globalAt
     swipe_->close();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu_ = menu;
-    // popup(), not exec(): no nested event loop, and the store may change while it is open.
-    menu->popup(globalAt);
+    // No nested event loop: the store may change while it is open.
+    MenuPopup::open(menu, globalAt);
 }
 
 void DetailItemsView::contextMenuEvent(QContextMenuEvent* event) {

@@ -40,10 +40,11 @@ class TagFilterBar;
 // never on the header, the chips, a heading or the spacer, and the arrow keys move it among
 // them. On the focused row Space ticks or folds, Return opens or folds, the menu key (or
 // Shift+F10) opens the row's menu and Delete removes the item as the menu's Delete does. A
-// click on a row makes it the keyboard's row too. When the rows are made anew (a tick, a
-// removal) the focus stays on its item, or goes to the row that took its place. The focused row
-// is ringed while the keyboard is in use, not after a click. The header and the chips are
-// widgets that follow their row in place (a chip that stays is kept, told only what changed):
+// click on a row makes it the keyboard's row too. The keyboard that leaves the rows (for the add
+// field, the header, a chip, a sheet) comes back to the row it left. When the rows are made anew
+// (a tick, a removal) the focus stays on its item, or goes to the row that took its place. The
+// focused row is ringed while the keyboard is in use, not after a click. The header and the chips
+// are widgets that follow their row in place (a chip that stays is kept, told only what changed):
 // the focus stays on the header, or on the chip of the same tag (or the one that took its
 // place), ringed as it was; when there is none, or the header no longer opens anything, the
 // rows have it. A

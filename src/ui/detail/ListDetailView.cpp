@@ -11,6 +11,7 @@
 #include "ViewOnlyNote.h"
 #include "ui/components/AddItemField.h"
 #include "ui/components/EmptyState.h"
+#include "ui/components/MenuPopup.h"
 #include "ui/components/ReadingColumn.h"
 #include "ui/components/SymbolButton.h"
 #include "ui/components/TagChip.h"
@@ -81,7 +82,7 @@ ListDetailView::ListDetailView(ListDetailModel& screen, QWidget* parent)
     actionsMenu_->setAccessibleName(ListActionsMenu::menuLabel());
     connect(actions_, &QAbstractButton::clicked, this, [this] {
         fillActionsMenu();
-        actionsMenu_->popup(actions_->mapToGlobal(QPoint(0, actions_->height())));
+        MenuPopup::open(actionsMenu_, actions_->mapToGlobal(QPoint(0, actions_->height())));
     });
     toolbar->addWidget(actions_);
     layout_->addLayout(toolbar);

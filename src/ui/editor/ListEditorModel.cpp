@@ -211,8 +211,8 @@ QList<ListEditorModel::IconGroup> ListEditorModel::iconGroups() const {
     QList<IconGroup> groups;
     for (const ListIcon::Group& group : ListIcon::groups()) {
         IconGroup out{group.name.toUpper(), {}};
-        for (const QString& symbol : group.symbols)
-            out.cells.append({symbol, ListIcon::accessibilityLabel(symbol), symbol == icon_});
+        for (const ListIcon::Icon& icon : group.icons)
+            out.cells.append({icon.symbol, icon.name, icon.symbol == icon_});
         groups.append(out);
     }
     return groups;

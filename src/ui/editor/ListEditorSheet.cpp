@@ -11,6 +11,7 @@
 #include "TagOfferView.h"
 
 #include "ui/components/FocusOrder.h"
+#include "ui/components/MenuPopup.h"
 #include "ui/components/MessageAlert.h"
 #include "ui/components/NamePromptSheet.h"
 #include "ui/components/SectionCard.h"
@@ -226,16 +227,20 @@ void ListEditorSheet::showRetentionMenu() {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QList<ListEditorModel::MenuEntry> entries = model_->retentionEntries();
+    QAction* chosen = nullptr;
     for (int i = 0; i < entries.size(); ++i) {
         const CompletedRetention retention = CompletedRetention::allCases().at(i);
         QAction* action = menu->addAction(entries[i].title, model_,
                                           [this, retention] { model_->setRetention(retention); });
-        if (entries[i].checked)
+        if (entries[i].checked) {
             action->setIcon(
                 QIcon(Symbols::pixmap(QStringLiteral("checkmark"), 15, Colour::onSurface.resolved(),
                                       devicePixelRatioF())));
+            chosen = action;
+        }
     }
-    menu->popup(retentionMenu_->mapToGlobal(QPoint(0, retentionMenu_->height())));
+    // Opens on the choice made, as the field shows it.
+    MenuPopup::open(menu, retentionMenu_->mapToGlobal(QPoint(0, retentionMenu_->height())), chosen);
 }
 
 void ListEditorSheet::showGroupMenu() {
@@ -243,15 +248,20 @@ void ListEditorSheet::showGroupMenu() {
     menu->setAttribute(Qt::WA_DeleteOnClose);
     // Group names are people's text: "&" in them is no mnemonic.
     const auto escaped = [](QString text) { return text.replace(QLatin1Char('&'), "&&"); };
-    menu->addAction(ListEditorModel::noGroupTitle(), model_,
-                    [this] { model_->setCollection(std::nullopt); });
-    for (const QString& name : model_->groupNames())
-        menu->addAction(escaped(name), model_, [this, name] { model_->setCollection(name); });
+    QAction* chosen = menu->addAction(ListEditorModel::noGroupTitle(), model_,
+                                      [this] { model_->setCollection(std::nullopt); });
+    for (const QString& name : model_->groupNames()) {
+        QAction* action =
+            menu->addAction(escaped(name), model_, [this, name] { model_->setCollection(name); });
+        if (model_->collection() == name)
+            chosen = action;
+    }
     menu->addSeparator();
     menu->addAction(ListEditorModel::newGroupTitle(), this, [this] {
         showPrompt(ListEditorModel::newGroupPrompt(), &ListEditorModel::confirmNewGroup);
     });
-    menu->popup(groupMenu_->mapToGlobal(QPoint(0, groupMenu_->height())));
+    // Opens on the group the field shows.
+    MenuPopup::open(menu, groupMenu_->mapToGlobal(QPoint(0, groupMenu_->height())), chosen);
 }
 
 void ListEditorSheet::showPrompt(const NamePromptModel& prompt,

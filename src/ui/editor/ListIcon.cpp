@@ -6,18 +6,44 @@ namespace ListIcon {
 const QList<Group>& groups() {
     static const QList<Group> all{
         {QStringLiteral("Everyday"),
-         {"checklist", "cart", "fork.knife", "house", "washer", "pawprint"}},
+         {{"checklist", "Checklist"},
+          {"cart", "Shopping cart"},
+          {"fork.knife", "Fork and knife"},
+          {"house", "House"},
+          {"washer", "Washing machine"},
+          {"pawprint", "Paw print"}}},
         {QStringLiteral("Work"),
-         {"briefcase", "laptopcomputer", "calendar", "chart.bar", "envelope"}},
-        {QStringLiteral("Out and about"), {"airplane", "car", "map", "tent", "beach.umbrella"}},
+         {{"briefcase", "Briefcase"},
+          {"laptopcomputer", "Laptop"},
+          {"calendar", "Calendar"},
+          {"chart.bar", "Bar chart"},
+          {"envelope", "Envelope"}}},
+        {QStringLiteral("Out and about"),
+         {{"airplane", "Plane"},
+          {"car", "Car"},
+          {"map", "Map"},
+          {"tent", "Tent"},
+          {"beach.umbrella", "Beach umbrella"}}},
         {QStringLiteral("Life"),
-         {"heart", "dumbbell", "book", "gift", "birthday.cake", "graduationcap", "stethoscope",
-          "hammer", "leaf", "music.note"}},
+         {{"heart", "Heart"},
+          {"dumbbell", "Dumbbell"},
+          {"book", "Book"},
+          {"gift", "Gift"},
+          {"birthday.cake", "Birthday cake"},
+          {"graduationcap", "Graduation cap"},
+          {"stethoscope", "Stethoscope"},
+          {"hammer", "Hammer"},
+          {"leaf", "Leaf"},
+          {"music.note", "Music note"}}},
     };
     return all;
 }
 
 QString accessibilityLabel(const QString& symbol) {
+    for (const Group& group : groups())
+        for (const Icon& icon : group.icons)
+            if (icon.symbol == symbol)
+                return icon.name;
     QString label = symbol;
     label.replace(QLatin1Char('.'), QLatin1Char(' '));
     label.remove(QStringLiteral("fill"));

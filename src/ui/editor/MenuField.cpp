@@ -15,6 +15,8 @@ constexpr int chevronBox = 20;
 MenuField::MenuField(QWidget* parent) : PaintedButton(parent) {
     setFont(DesignFont::system(17));
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The value starts at the field's edge.
+    setFocusRingOutside();
 }
 
 void MenuField::setValue(const QString& value, const QString& accessibleLabel) {

@@ -32,6 +32,8 @@ public:
     static QString nameSectionTitle() { return QStringLiteral("NAME"); }
     static QString namePlaceholder() { return QStringLiteral("Name, such as Home"); }
     static QString listsSectionTitle() { return QStringLiteral("LISTS IN THIS GROUP"); }
+    // What a screen reader calls the list of lists: the section's title.
+    static QString listsAccessibilityLabel() { return QStringLiteral("Lists in this group"); }
     static QString noListsText() {
         return QStringLiteral("Make a list first, then you can group it.");
     }

@@ -49,12 +49,29 @@ protected:
         }
         QListView::keyPressEvent(event);
     }
+    // Qt tells a screen reader that the current row has the focus even while the keyboard is
+    // elsewhere (on Cancel): the row is current only while the list has the keyboard, and it is
+    // the keyboard's row again when the keyboard comes back.
+    void focusOutEvent(QFocusEvent* event) override {
+        if (currentIndex().isValid()) {
+            left_ = currentIndex();
+            selectionModel()->clearCurrentIndex();
+        }
+        QListView::focusOutEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        if (left_.isValid() && !currentIndex().isValid())
+            selectionModel()->setCurrentIndex(left_, QItemSelectionModel::NoUpdate);
+        left_ = QPersistentModelIndex();
+        QListView::focusInEvent(event);
+    }
 
 private:
     void toggle(const QModelIndex& index) {
         model_.toggle(index.data(CollectionEditorRowModel::IdRole).toString());
     }
     CollectionEditorModel& model_;
+    QPersistentModelIndex left_; // the keyboard's row while the keyboard is elsewhere
 };
 
 } // namespace
@@ -85,6 +102,7 @@ CollectionEditorSheet::CollectionEditorSheet(ListStore& store, const CollectionE
     if (model_->hasLists()) {
         lists_ = new TickList(*model_);
         lists_->setObjectName(QStringLiteral("groupEditorLists"));
+        lists_->setAccessibleName(CollectionEditorModel::listsAccessibilityLabel());
         lists_->setModel(&model_->rows());
         lists_->setItemDelegate(new CollectionEditorRowDelegate(model_->rows(), lists_));
         listsContent = new SectionCard(lists_, 0);

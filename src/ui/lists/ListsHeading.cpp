@@ -23,6 +23,8 @@ ListsHeading::ListsHeading(ListsScreenModel& screen, QWidget* parent)
         new LabelButton(screen_.summaryText(), {DesignFont::system(15), Colour::onSurfaceVariant,
                                                 QMargins(), 18, Qt::AlignLeft | Qt::AlignVCenter});
     summary_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The line's text starts at its edge, level with the title.
+    summary_->setFocusRingOutside();
     LabelButton::Look pill{DesignFont::system(15, QFont::DemiBold), Colour::primary,
                            QMargins(12, 0, 12, 0), 32};
     pill.shape = LabelButton::Shape::capsule;

@@ -3,6 +3,7 @@
 
 #include "ListsScreenModel.h"
 #include "PageRowDelegate.h"
+#include "ui/components/MenuPopup.h"
 #include "ui/components/OverlayScrollBar.h"
 #include "ui/components/PlainText.h"
 #include "ui/components/RowDragController.h"
@@ -309,8 +310,8 @@ void PageListView::popUpMenu(const QModelIndex& index, const QPoint& globalAt) {
     swipe_->close();
     QMenu* menu = menuForRow(index.row());
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // popup(), not exec(): no nested event loop, and the store may change while it is open.
-    menu->popup(globalAt);
+    // No nested event loop: the store may change while it is open.
+    MenuPopup::open(menu, globalAt);
 }
 
 QString PageListView::rowKey(int row) const {

@@ -5,9 +5,9 @@
 #include "DesignFont.h"
 #include "Symbols.h"
 #include "ThemeColour.h"
+#include "ThemeStyle.h"
 
 #include <QApplication>
-#include <QStyleFactory>
 #include <QWidget>
 
 namespace {
@@ -79,9 +79,9 @@ QPalette palette(bool isDark) {
 }
 
 void applyToApplication() {
-    // Fusion paints the same on every desktop and takes the palette whole.
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        QApplication::setStyle(fusion);
+    // Fusion paints the same on every desktop and takes the palette whole; the program's own
+    // focus ring goes on the buttons it paints.
+    QApplication::setStyle(new ThemeStyle);
     BrandFont::ensureRegistered();
     Symbols::ensureFontRegistered();
     QApplication::setFont(DesignFont::style(TextStyle::body));

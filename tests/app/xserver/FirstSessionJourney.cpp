@@ -1792,6 +1792,101 @@ bool hearOnlyTheFilterChipsThatChange(Session& s) {
                      "the filter taken off by Space");
 }
 
+// --- Menus heard as they open, and the keyboard's row kept through the header ---
+
+// The menu shown now, or null.
+QMenu* shownMenu() {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    return menu && menu->isVisible() ? menu : nullptr;
+}
+
+// Opens a menu by `open` (with the keyboard already where it asks from) and checks that the
+// reader hears its first entry, `first`, as it opens, before any arrow key; Escape closes it.
+bool hearAMenuOpen(Session& s, const QString& what, const QString& first,
+                   const std::function<void()>& open) {
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    open();
+    QMenu* menu = nullptr;
+    if (!s.waitFor([&] { return (menu = shownMenu()) != nullptr; }, what + " open"))
+        return false;
+    settle();
+    // A menu of the detail column's is in it, the lists' menu outside it.
+    const bool said =
+        heard.lines().contains("focus: " + first) || heard.lines().contains("outside: " + first);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    if (!s.waitFor([] { return !shownMenu(); }, what + " closed by Escape"))
+        return false;
+    return said ||
+           s.fail(what + " opened with nothing said of " + first + "; heard: " + heard.said());
+}
+
+// A row's menu in the lists, the list actions and an item's menu: each is heard as it opens,
+// with the entry the keyboard is on.
+bool hearEachMenuAsItOpens(Session& s) {
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs))
+        return s.fail("the window never became active");
+    PageListView& lists = *s.content().sidebar()->rowsView();
+    if (!s.tabTo([&] { return lists.hasFocus() && lists.currentIndex().isValid(); }, "the lists") ||
+        !hearAMenuOpen(s, "the list's menu", "Rename…",
+                       [&] { s.key(Qt::Key_F10, Qt::ShiftModifier); }))
+        return false;
+    QWidget& actions = s.content().listView()->actionsButton();
+    if (!s.tabTo([&] { return actions.hasFocus(); }, "the list actions") ||
+        !hearAMenuOpen(s, "the list actions", "Edit list…", [&] { s.key(Qt::Key_Space); }))
+        return false;
+    DetailItemsView& items = s.content().listView()->items();
+    return s.tabTo([&] { return items.hasFocus(); }, "the items") &&
+           hearAMenuOpen(s, "the item's menu", "Star",
+                         [&] { s.key(Qt::Key_F10, Qt::ShiftModifier); });
+}
+
+// The keyboard on the fourth item goes on to the header, opens the list editor and cancels it,
+// and comes back by Shift+Tab: it lands on the same item, the last thing the reader hears.
+bool comeBackToTheRowLeftThroughTheHeader(Session& s) {
+    DetailItemsView& items = s.content().listView()->items();
+    if (!s.tabTo([&] { return items.hasFocus(); }, "the items"))
+        return false;
+    s.key(Qt::Key_Home);
+    for (int down = 0; down < 3; ++down)
+        s.key(Qt::Key_Down);
+    const QString text = s.keyboardItem();
+    const std::optional<TBItem> item = s.shownItem(text);
+    if (text != "cheese" || !item)
+        return s.fail("Down three times from the first item reached " + text);
+    QWidget* header = items.heroView();
+    s.key(Qt::Key_Tab);
+    s.key(Qt::Key_Tab);
+    if (!header || !header->hasFocus())
+        return s.fail("Tab twice from the items did not reach the header");
+    s.key(Qt::Key_Space);
+    QPointer<ListEditorSheet> editor;
+    if (!s.waitFor(
+            [&] {
+                editor = qobject_cast<ListEditorSheet*>(SheetDialog::shown());
+                return editor && editor->isActiveWindow();
+            },
+            "the list editor open with the keyboard"))
+        return false;
+    QTest::keyClick(editor->windowHandle(), Qt::Key_Escape);
+    if (!s.waitFor([&] { return !editor || !editor->isVisible(); }, "the editor cancelled") ||
+        !s.waitFor([&] { return header->hasFocus(); }, "the keyboard back on the header"))
+        return false;
+    Heard heard(s);
+    s.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    s.key(Qt::Key_Backtab, Qt::ShiftModifier);
+    if (!s.waitFor([&] { return s.keyboardItem() == text; },
+                   "the keyboard back on " + text + ", not on " + s.keyboardItem()))
+        return false;
+    if (!heard.listening())
+        return heard.passesUnheard();
+    const QString row = ItemRowText::textLabel(*item);
+    return s.waitFor([&] { return heard.lastFocus() == row; }, "the reader hearing " + row) ||
+           s.fail(s.failure() + "; heard: " + heard.said());
+}
+
 struct Step {
     const char* name;
     bool (*run)(Session&);
@@ -1867,6 +1962,10 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
         {"unreadable settings",
          {{"find the settings file moved aside named in the notice",
            findTheUnreadableSettingsNamedInTheNotice},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"menus and the row",
+         {{"hear each menu as it opens", hearEachMenuAsItOpens},
+          {"come back to the row left through the header", comeBackToTheRowLeftThroughTheHeader},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"server stopped",
          {{"sync with the server up", syncWithTheServerUp},
@@ -2069,6 +2168,15 @@ TEST_F(FirstSessionJourney, ASettingsFileThatCannotBeReadIsMovedAsideAndSaid) {
     const QStringList kept =
         QDir(dir.filePath("profile")).entryList({"defaults.json.unreadable-*"}, QDir::Files);
     EXPECT_EQ(kept.size(), 1) << said.toStdString();
+}
+
+TEST_F(FirstSessionJourney, MenusAreHeardAsTheyOpenAndTheKeyboardKeepsItsRowThroughTheHeader) {
+    ASSERT_EQ(type({"start", "Groceries"}), "Started Groceries.\n");
+    for (const char* text : {"apples", "bread", "butter", "cheese", "eggs"})
+        ASSERT_EQ(type({"add", "--list", "Groceries", text}),
+                  QString("Added %1 to Groceries.\n").arg(text));
+    const auto [code, said] = launch("menus and the row");
+    EXPECT_EQ(code, 0) << said.toStdString();
 }
 
 // The test's own server, since it stops it: made at first, removed at the end however it ends.

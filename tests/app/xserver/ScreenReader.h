@@ -19,6 +19,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVariant>
+#include <QWidget>
 
 #include <optional>
 

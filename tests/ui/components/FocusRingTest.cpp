@@ -21,7 +21,9 @@
 #include "ui/theme/ThemeColour.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -203,6 +205,39 @@ TEST(FocusRingContrastTest, AFocusedButtonsRingStandsOutOnBothSides) {
     }
 }
 
+// An alert's buttons are the style's own: the one the keyboard is on wears the ring every other
+// control wears, standing out from the button's face and from the alert around it, whether it
+// is the alert's default button or not.
+TEST(FocusRingContrastTest, AnAlertsFocusedButtonIsRingedLikeEveryOtherControl) {
+    const Looks looks;
+    for (bool dark : Looks::dark) {
+        Theme::setDark(dark);
+        QWidget behind;
+        behind.resize(400, 300);
+        behind.show();
+        QMessageBox box(QMessageBox::NoIcon, "Delete \u201cGroceries\u201d?", "Its items go too.",
+                        QMessageBox::NoButton, &behind);
+        QPushButton* remove = box.addButton("Delete", QMessageBox::DestructiveRole);
+        QPushButton* cancel = box.addButton("Cancel", QMessageBox::RejectRole);
+        box.setDefaultButton(cancel);
+        box.show();
+        QApplication::setActiveWindow(&box);
+        for (QPushButton* button : {remove, cancel}) {
+            SCOPED_TRACE(button->text().toStdString() + ", " + lookName(dark));
+            button->setFocus(Qt::TabFocusReason);
+            const Across seen = across(button);
+            if (!seen.ring || !seen.inside) {
+                ADD_FAILURE() << "no ring across the top";
+                continue;
+            }
+            EXPECT_GE(Contrast::ratio(*seen.ring, seen.outside), 3.0)
+                << named(*seen.ring) << " next to " << named(seen.outside) << " outside";
+            EXPECT_GE(Contrast::ratio(*seen.ring, *seen.inside), 3.0)
+                << named(*seen.ring) << " next to " << named(*seen.inside) << " inside";
+        }
+    }
+}
+
 // A sheet that opens hands its first control the keyboard as its window becomes active: that
 // control is ringed from then on, as if Tab had brought the keyboard there.
 TEST(FocusRingTest, ASheetOpensWithItsFirstControlRinged) {
@@ -231,22 +266,25 @@ TEST(FocusRingTest, ASheetOpensWithItsFirstControlRinged) {
 }
 
 // The text fields that draw no border of their own: while one has the keyboard, a ring in the
-// ring colour goes round it, outside its text; without the focus, none.
+// ring colour goes round it, outside its text (further out around a field whose text starts at
+// its edge); without the focus, none.
 TEST(FocusRingTest, ATextFieldWithoutABorderIsRingedWhileFocused) {
     using Make = std::function<QWidget*()>;
     const struct {
         const char* what;
         Make make;
+        int ringAt; // pixels outside the field
     } rows[] = {
-        {"the add bar's field (New item)", [] { return new AddItemField(false); }},
+        {"the add bar's field (New item)", [] { return new AddItemField(false); }, 3},
         {"a bare one-line field (Your name, New tag name)",
          [] {
              auto* field = new SingleLineField;
              field->setFrame(false);
              return field;
-         }},
-        {"the item's name", [] { return new ItemNameField; }},
-        {"a note (Add a note)", [] { return new NoteField; }},
+         },
+         3},
+        {"the item's name", [] { return new ItemNameField; }, 5},
+        {"a note (Add a note)", [] { return new NoteField; }, 5},
     };
     const Looks looks;
     for (const auto& row : rows) {
@@ -266,10 +304,11 @@ TEST(FocusRingTest, ATextFieldWithoutABorderIsRingedWhileFocused) {
             const QRect box = field->geometry();
             const QColor ring = Theme::Colour::primary.resolved();
             // Just outside the field, along each side, at the middle.
-            const QPoint sides[] = {{box.center().x(), box.top() - 3},
-                                    {box.center().x(), box.bottom() + 3},
-                                    {box.left() - 3, box.center().y()},
-                                    {box.right() + 3, box.center().y()}};
+            const int out = row.ringAt;
+            const QPoint sides[] = {{box.center().x(), box.top() - out},
+                                    {box.center().x(), box.bottom() + out},
+                                    {box.left() - out, box.center().y()},
+                                    {box.right() + out, box.center().y()}};
             for (const QPoint& at : sides) {
                 EXPECT_EQ(ringed.pixelColor(at), ring) << "at " << at.x() << "," << at.y();
                 EXPECT_GE(Contrast::ratio(ringed.pixelColor(at), bare.pixelColor(at)), 3.0);

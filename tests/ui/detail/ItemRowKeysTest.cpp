@@ -215,6 +215,8 @@ TEST_F(ItemRowKeysTest, TheMenuKeyOpensTheRowsMenuWhoseDeleteHandsTheKeyboardOn)
         EXPECT_TRUE(menu->geometry().intersects(QRect(
             items.viewport()->mapToGlobal(rowRect(milk.id).topLeft()), rowRect(milk.id).size())))
             << "shown over the row";
+        // A screen reader says the menu and its first item as it opens.
+        EXPECT_EQ(menu->activeAction(), menu->actions().first());
         QAction* remove = menu->actions().last();
         ASSERT_EQ(remove->text(), "Delete");
         menu->setActiveAction(remove);

@@ -1,11 +1,13 @@
 // The list actions menu: its entries, paste, the Markdown file and its name, sharing by copy
 // and by mail, and the list editor's sheet.
 #include "DetailPaneTest.h"
+#include "ui/components/SymbolButton.h"
 #include "ui/detail/DetailSheetHost.h"
 #include "ui/detail/ListActionsMenu.h"
 #include "ui/detail/MarkdownExport.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
@@ -189,6 +191,23 @@ TEST_F(ListActionsTest, TheMenuAsShownAndItsShareEntries) {
     QCoreApplication::processEvents();
     EXPECT_EQ(shownMenu(), QStringList({"Arrange tags…", "Share as Markdown", "› Copy Markdown",
                                         "› Send by Email…", "Save…"}));
+}
+
+// Space on the button opens the menu with the keyboard on its first entry, which a screen reader
+// says as the menu opens.
+TEST_F(ListActionsTest, TheMenuOpensOnItsFirstEntry) {
+    const TBList list = t.list("Groceries");
+    t.item(list, "Milk");
+    open(list);
+    QApplication::setActiveWindow(view.get());
+    view->actionsButton().setFocus(Qt::TabFocusReason);
+    QTest::keyClick(&view->actionsButton(), Qt::Key_Space);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_EQ(menu, &view->actionsMenu());
+    ASSERT_NE(menu->activeAction(), nullptr);
+    EXPECT_EQ(menu->activeAction()->text(), "Edit list…");
+    menu->close();
+    QCoreApplication::processEvents();
 }
 
 TEST_F(ListActionsTest, SavingWritesTheMarkdownExportAndSaysWhenItFails) {

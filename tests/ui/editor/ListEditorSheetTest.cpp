@@ -1,6 +1,7 @@
 // Wiring of the list editor's widgets: typing, clicks, Save and Cancel, Return, the new-tag
 // prompt over the sheet, the window's factory and the sheet closing when its list goes.
 #include "lists/ListsTestSupport.h"
+#include "support/RingGap.h"
 
 #include "ui/components/Accessibility.h"
 #include "ui/components/NamePromptSheet.h"
@@ -219,7 +220,7 @@ TEST_F(ListEditorSheetTest, PickingTheHammerAsksWhichKindAndTheChoiceOffersItsTa
     open(ListEditorMode::create());
     QTest::keyClicks(sheet->nameField(), "Deck");
     EXPECT_FALSE(sheet->tagOffer()->isVisible());
-    QAbstractButton* hammer = buttonLabelled(sheet, "hammer");
+    QAbstractButton* hammer = buttonLabelled(sheet, "Hammer");
     ASSERT_TRUE(hammer);
     click(hammer);
     EXPECT_TRUE(sheet->tagOffer()->isVisible());
@@ -231,7 +232,7 @@ TEST_F(ListEditorSheetTest, PickingTheHammerAsksWhichKindAndTheChoiceOffersItsTa
     EXPECT_FALSE(buttonLabelled(sheet, "Remove tag demolition"));
     click(buttonLabelled(sheet, "Red"));
     EXPECT_EQ(sheet->model().colourID(), "red");
-    EXPECT_EQ(Accessibility::specOf(buttonLabelled(sheet, "hammer"))->traits &
+    EXPECT_EQ(Accessibility::specOf(buttonLabelled(sheet, "Hammer"))->traits &
                   AccessibleTrait::selected,
               AccessibleTrait::selected);
 
@@ -257,20 +258,50 @@ QAction* menuAction(const QString& title) {
     return nullptr;
 }
 
+// The entry of the shown menu that the keyboard is on.
+QString activeEntry() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* menu = qobject_cast<QMenu*>(widget);
+        if (menu && menu->isVisible())
+            return menu->activeAction() ? menu->activeAction()->text() : QString();
+    }
+    return QStringLiteral("(no menu)");
+}
+
+void closeMenus() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* menu = qobject_cast<QMenu*>(widget); menu && menu->isVisible())
+            menu->close();
+    QApplication::processEvents();
+}
+
+// Each menu opens with the keyboard on the choice its field shows, which a screen reader says as
+// the menu opens.
 TEST_F(ListEditorSheetTest, TheMenusChooseRetentionAndANewGroup) {
     store->setCollection(QString("Work"), makeList("Reports").id);
     open(ListEditorMode::create());
     QTest::keyClicks(sheet->nameField(), "Pantry");
     click(sheet->kindRows().at(1));
     click(sheet->retentionMenu());
+    EXPECT_EQ(activeEntry(), sheet->model().retentionValue());
     QAction* keep50 = menuAction("Last 50");
     ASSERT_TRUE(keep50);
     keep50->trigger();
     settle();
     EXPECT_EQ(sheet->model().retention(), CompletedRetention::keep50);
+    closeMenus();
+    click(sheet->retentionMenu());
+    EXPECT_EQ(activeEntry(), "Last 50");
+    closeMenus();
 
     click(sheet->groupMenu());
-    EXPECT_TRUE(menuAction("Work"));
+    EXPECT_EQ(activeEntry(), "None");
+    ASSERT_TRUE(menuAction("Work"));
+    menuAction("Work")->trigger();
+    settle();
+    closeMenus();
+    click(sheet->groupMenu());
+    EXPECT_EQ(activeEntry(), "Work");
     QAction* newGroup = menuAction("New group\u2026");
     ASSERT_TRUE(newGroup);
     newGroup->trigger();
@@ -280,12 +311,25 @@ TEST_F(ListEditorSheetTest, TheMenusChooseRetentionAndANewGroup) {
     QTest::keyClick(sheet->prompt()->focusWidget(), Qt::Key_Return);
     settle();
     EXPECT_EQ(sheet->model().groupValue(), "Home");
+    closeMenus();
 
     click(sheet->confirmButton());
     const TBList& made = store->lists().last();
     EXPECT_EQ(made.name, "Pantry");
     EXPECT_EQ(made.completedRetentionRaw, "50");
     EXPECT_EQ(store->collection(made.id), "Home");
+}
+
+// A drop-down's value starts at its edge: its ring stands around it, as clear of the value as a
+// text field's.
+TEST_F(ListEditorSheetTest, TheMenuFieldsRingsKeepClearOfTheirValue) {
+    store->setCollection(QString("Jobs"), makeList("Reports").id);
+    open(ListEditorMode::create());
+    click(sheet->kindRows().at(1));
+    sheet->model().setCollection(QString("Jobs"));
+    settle();
+    RingGap::expectClearOfText("the Group picker", sheet->groupMenu());
+    RingGap::expectClearOfText("the Completed picker", sheet->retentionMenu());
 }
 
 TEST_F(ListEditorSheetTest, TheSheetClosesWhenItsListIsDeleted) {

@@ -3,6 +3,7 @@
 #include "ui/item/ItemEditorView.h"
 #include "ItemEditorTestBase.h"
 #include "model/ItemNotes.h"
+#include "support/RingGap.h"
 #include "ui/components/ItemHeaderBar.h"
 #include "ui/components/NoteField.h"
 #include "ui/components/PaintedButton.h"
@@ -117,6 +118,25 @@ TEST_F(ItemEditorViewTest, AListThatBecomesReadOnlyLeavesOnlyTheTickStarAndRows)
     QTest::mouseClick(&editor.tick(), Qt::LeftButton);
     QTest::mouseClick(&editor.star(), Qt::LeftButton);
     EXPECT_EQ(writes.count(), 0);
+}
+
+// Every field of the editor is ringed clear of its text, the new tag's field too where it stands
+// at the start of its row.
+TEST_F(ItemEditorViewTest, EachFieldsRingKeepsClearOfItsText) {
+    const TBList list = t.list("Shop");
+    const TBItem item = t.item(list, "Jolly good peas");
+    ItemEditorView& editor = open(item);
+    RingGap::expectClearOfText("the item's name", &editor.nameField());
+    auto* note = editor.findChild<NoteField*>();
+    ASSERT_NE(note, nullptr);
+    QTest::keyClicks(note, "Get the big bag");
+    RingGap::expectClearOfText("Add a note", note);
+    ASSERT_TRUE(editor.addTagButton());
+    QTest::mouseClick(editor.addTagButton(), Qt::LeftButton);
+    t.turn();
+    ASSERT_TRUE(editor.newTagField());
+    QTest::keyClicks(editor.newTagField(), "jolly");
+    RingGap::expectClearOfText("New tag name", editor.newTagField());
 }
 
 TEST_F(ItemEditorViewTest, TheAddTagButtonOpensAFieldWhoseReturnAddsTheTag) {

@@ -3,6 +3,7 @@
 #include "ListsTestSupport.h"
 
 #include "support/AccessibleWalk.h"
+#include "support/RingGap.h"
 
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
@@ -194,6 +195,8 @@ TEST_F(ListsPaneTest, TheMenuKeyAndShiftF10OpenTheKeyboardsRowsMenu) {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_NE(menu, nullptr);
         EXPECT_EQ(menu->actions().first()->text(), "Rename…");
+        // A screen reader says the menu and its first item as it opens.
+        EXPECT_EQ(menu->activeAction(), menu->actions().first());
         EXPECT_TRUE(menu->geometry().intersects(QRect(
             view().viewport()->mapToGlobal(rowRect(rowOf(b)).topLeft()), rowRect(rowOf(b)).size())))
             << "shown over the row";
@@ -474,6 +477,51 @@ TEST_F(ListsPaneTest, NewGroupPillOpensTheGroupEditorWhichSavesTickedLists) {
     EXPECT_EQ(store->collection(a.id), "Trip");
     EXPECT_EQ(pane->presentedSheet(), nullptr);
     EXPECT_EQ(screen->presentedSheet(), std::nullopt);
+}
+
+// The group editor's list of lists is named by its section, and a row says it has the focus only
+// while the list has the keyboard: not while the keyboard is on Cancel. Back on the list, the
+// keyboard is on the row it left.
+TEST_F(ListsPaneTest, TheGroupEditorsListsAreNamedAndARowHasTheFocusOnlyWithTheKeyboard) {
+    makeList("A");
+    makeList("B");
+    makeList("C");
+    build();
+    QTest::mouseClick(pane->footer()->pill(), Qt::LeftButton);
+    settle();
+    auto* sheet = qobject_cast<CollectionEditorSheet*>(pane->presentedSheet());
+    ASSERT_TRUE(sheet);
+    QApplication::setActiveWindow(sheet);
+    QListView* lists = sheet->listsView();
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(lists);
+    EXPECT_EQ(list->text(QAccessible::Name), "Lists in this group");
+    const auto focusedRows = [&] {
+        QStringList focused;
+        for (int row = 0; row < lists->model()->rowCount(); ++row)
+            if (QAccessibleInterface* cell = list->child(row); cell && cell->state().focused)
+                focused.append(cell->text(QAccessible::Name));
+        return focused;
+    };
+    lists->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(lists, Qt::Key_Down);
+    EXPECT_EQ(focusedRows(), QStringList{"B"});
+    sheet->cancelButton()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(focusedRows(), QStringList()) << "the keyboard is on Cancel";
+    lists->setFocus(Qt::BacktabFocusReason);
+    EXPECT_EQ(focusedRows(), QStringList{"B"});
+    sheet->reject();
+    settle();
+}
+
+// The summary line's text starts at its edge, level with the title: its ring stands around it,
+// as clear of the text as a text field's.
+TEST_F(ListsPaneTest, TheSummaryLinesRingKeepsClearOfItsText) {
+    const TBList list = makeList("Groceries");
+    store->addItem(list.id, "Gouda");
+    defaults().setString("listsSummaryView", "itemCount");
+    build();
+    ASSERT_EQ(pane->heading()->summaryButton()->accessibleName(), "1 item to go");
+    RingGap::expectClearOfText("the summary line", pane->heading()->summaryButton());
 }
 
 TEST_F(ListsPaneTest, EmptyStoreShowsTheEmptyStateAndNoPill) {

@@ -2,6 +2,7 @@
 // the sound switch, and the appearance applied to the open sheet at once.
 #include "ui/settings/SettingsSheet.h"
 #include "SettingsTestStore.h"
+#include "support/RingGap.h"
 #include "ui/components/PaintedButton.h"
 #include "ui/components/SegmentedPicker.h"
 #include "ui/components/SettingsHeaderBar.h"
@@ -179,6 +180,16 @@ TEST_F(SettingsSheetTest, TheNameFieldStoresTheTrimmedName) {
     QTest::keyClicks(field, " Ann ");
     EXPECT_EQ(field->text(), " Ann ");
     EXPECT_EQ(test.defaults->string("notes.authorName"), "Ann");
+}
+
+// The name field stands flush with its row's edges: its ring still goes whole around it, as clear
+// of the name as every text field's.
+TEST_F(SettingsSheetTest, TheNameFieldsRingKeepsClearOfTheName) {
+    open();
+    auto* field = sheet->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    QTest::keyClicks(field, "Ann Lee");
+    RingGap::expectClearOfText("Your name", field);
 }
 
 TEST_F(SettingsSheetTest, AChevronFoldsItsExplanation) {

@@ -184,6 +184,74 @@ TEST_F(WindowKeyboardTest, TabGoesRoundTheListsPageThenTheMainJobThenTheListsOth
     EXPECT_EQ(QApplication::focusWidget(), pane.footer()->addButton());
 }
 
+// The items are one stop: the keyboard that leaves them for the controls after them (the add
+// field, the header) and comes back by Shift+Tab lands on the row it left, not on the first one;
+// so it does after the header's sheet was opened and cancelled on the way, and coming back
+// from the lists page by Tab.
+TEST_F(WindowKeyboardTest, BackOnTheItemsTheKeyboardLandsOnTheRowItLeft) {
+    const struct {
+        const char* what;
+        std::function<void(WindowKeyboardTest&)> away;
+    } ways[] = {
+        {"Tab to the header, Shift+Tab back",
+         [](WindowKeyboardTest& test) {
+             test.press(Qt::Key_Tab);
+             test.press(Qt::Key_Tab);
+             ASSERT_EQ(QApplication::focusWidget(), test.items().heroView());
+             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
+             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
+         }},
+        {"the list editor opened from the header and cancelled",
+         [](WindowKeyboardTest& test) {
+             test.press(Qt::Key_Tab);
+             test.press(Qt::Key_Tab);
+             ASSERT_EQ(QApplication::focusWidget(), test.items().heroView());
+             test.press(Qt::Key_Space);
+             ASSERT_TRUE(test.made) << "the list editor is shown";
+             QApplication::setActiveWindow(test.made);
+             test.made->reject();
+             test.settle();
+             QApplication::setActiveWindow(test.content.get());
+             ASSERT_EQ(QApplication::focusWidget(), test.items().heroView());
+             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
+             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
+         }},
+        {"Shift+Tab to the lists page, Tab back",
+         [](WindowKeyboardTest& test) {
+             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
+             ASSERT_EQ(QApplication::focusWidget(), test.content->sidebar()->footer()->addButton());
+             test.press(Qt::Key_Tab);
+         }},
+    };
+    const TBList shop = store->addList("Shop");
+    for (const char* text : {"apples", "bread", "butter", "cheese", "eggs", "flour"})
+        store->addItem(shop.id, text);
+    listScreen = std::make_unique<ListDetailModel>(*store);
+    content = std::make_unique<WindowContent>(*store, navigation, sheets, *listScreen);
+    listSheets = std::make_unique<ListScreenSheets>(*listScreen, sheets, content.get());
+    content->resize(1180, 800);
+    content->show();
+    navigation.setOpenListID(shop.id);
+    settle();
+    QApplication::setActiveWindow(content.get());
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        content->sidebar()->footer()->addButton()->setFocus(Qt::TabFocusReason);
+        press(Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), &items());
+        ASSERT_EQ(currentItem(), "apples");
+        for (int down = 0; down < 3; ++down)
+            press(Qt::Key_Down);
+        ASSERT_EQ(currentItem(), "cheese");
+        way.away(*this);
+        EXPECT_EQ(QApplication::focusWidget(), &items());
+        EXPECT_EQ(currentItem(), "cheese");
+        EXPECT_TRUE(items().showsFocusRing());
+        // The next way starts from the top again.
+        press(Qt::Key_Home);
+    }
+}
+
 TEST_F(WindowKeyboardTest, AnItemOpenedByReturnGoesBackToItsRowByEveryWayBack) {
     const struct {
         const char* what;
