@@ -110,6 +110,16 @@ public:
     }
     ListDetailView& list() { return *content->listView(); }
     DetailItemsView& items() { return list().items(); }
+    // Tab from the items over the add field, its plus and the add bar's chips to the list's
+    // header; how many presses it took.
+    int tabToTheHeader() {
+        int tabs = 0;
+        while (QApplication::focusWidget() != items().heroView() && tabs < 12) {
+            press(Qt::Key_Tab);
+            ++tabs;
+        }
+        return tabs;
+    }
     QString currentItem() {
         const QModelIndex index = items().currentIndex();
         return index.isValid() ? items().rows().row(index.row()).item.text : QString();
@@ -195,16 +205,14 @@ TEST_F(WindowKeyboardTest, BackOnTheItemsTheKeyboardLandsOnTheRowItLeft) {
     } ways[] = {
         {"Tab to the header, Shift+Tab back",
          [](WindowKeyboardTest& test) {
-             test.press(Qt::Key_Tab);
-             test.press(Qt::Key_Tab);
+             const int tabs = test.tabToTheHeader();
              ASSERT_EQ(QApplication::focusWidget(), test.items().heroView());
-             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
-             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
+             for (int back = 0; back < tabs; ++back)
+                 test.press(Qt::Key_Backtab, Qt::ShiftModifier);
          }},
         {"the list editor opened from the header and cancelled",
          [](WindowKeyboardTest& test) {
-             test.press(Qt::Key_Tab);
-             test.press(Qt::Key_Tab);
+             const int tabs = test.tabToTheHeader();
              ASSERT_EQ(QApplication::focusWidget(), test.items().heroView());
              test.press(Qt::Key_Space);
              ASSERT_TRUE(test.made) << "the list editor is shown";
@@ -213,8 +221,8 @@ TEST_F(WindowKeyboardTest, BackOnTheItemsTheKeyboardLandsOnTheRowItLeft) {
              test.settle();
              QApplication::setActiveWindow(test.content.get());
              ASSERT_EQ(QApplication::focusWidget(), test.items().heroView());
-             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
-             test.press(Qt::Key_Backtab, Qt::ShiftModifier);
+             for (int back = 0; back < tabs; ++back)
+                 test.press(Qt::Key_Backtab, Qt::ShiftModifier);
          }},
         {"Shift+Tab to the lists page, Tab back",
          [](WindowKeyboardTest& test) {
