@@ -37,7 +37,15 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         });
         resultsChanged();
     } else if (const auto* zone = std::get_if<SyncEvents::FetchedRecordZoneChanges>(&event)) {
-        store_.batch([&] { applyRecordZoneChanges(*zone); });
+        bool repairing = false;
+        store_.batch([&] {
+            applyRecordZoneChanges(*zone);
+            for (const RecordID& id : zone->undecodable)
+                repairing = repairUndecodable(id) || repairing;
+        });
+        // Sent in this very pass, after the fetches: until then the other devices lack it.
+        if (repairing)
+            resendOwed_ = true;
         resultsChanged();
     } else if (const auto* sentZones = std::get_if<SyncEvents::SentDatabaseChanges>(&event)) {
         store_.batch([&] {
@@ -72,6 +80,25 @@ void CloudSync::applyRecordZoneChanges(const SyncEvents::FetchedRecordZoneChange
     }
     for (const RecordDeletion& deletion : changes.deletions)
         applyServerDeletion(deletion.recordID);
+}
+
+// Someone who may write the list stored bytes there that are no record, over a record this
+// device holds: nobody can read that list or item from the cloud any more, and a save of it is
+// never answered with a copy to merge. This device's copy is saved over it, whole. It is queued
+// without a mark: should another device have put a record there first, that record is taken in
+// as any other, and only what is marked here goes over it. A copy this device may not send (a
+// view-only list) is left as it is.
+bool CloudSync::repairUndecodable(const RecordID& id) {
+    const auto listID = Mapping::listID(id.zoneID);
+    if (!listID || store_.foreignRecord(CloudIds::fromCloud(id)) ||
+        CloudLayout::itemIDOfTombstone(id.recordName))
+        return false;
+    const TBList* list = store_.findList(*listID);
+    EngineQueue* engine = engineForZone(id.zoneID);
+    if (!list || list->isViewOnly() || !engine || !recordFor(id))
+        return false;
+    engine->saveRecord(CloudIds::fromCloud(id));
+    return true;
 }
 
 void CloudSync::markClean(const Record& record) {
