@@ -196,13 +196,21 @@ void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, Eng
     // sign-out it never saw, the pass having ended at the private engine's error, and would
     // fetch only what changed since: it starts over, and so does the state the store keeps of
     // it, should the program quit before that fetch.
+    bool sharedQueueDropped = scope == EngineScope::sharedDatabase &&
+                              change.type == SyncEvents::AccountChange::Type::switchAccounts;
     if (scope == EngineScope::privateDatabase && !user.isEmpty() && !metBefore &&
         store_.identity().knownRecordNames.contains(user)) {
         if (sharedEngine_)
             sharedEngine_->startOver();
         sharedState_.reset();
         store_.setEngineStateData(EngineScope::sharedDatabase, std::nullopt);
+        sharedQueueDropped = true;
     }
+    // An engine that starts over, or meets another account, drops what it had queued: the
+    // changes of other people's lists that this account made (those the store took back for
+    // it just now among them) are queued on it again.
+    if (sharedQueueDropped && !user.isEmpty())
+        store_.requeueOtherPeoplesLists();
 }
 
 void CloudSync::takeAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {
