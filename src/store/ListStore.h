@@ -113,6 +113,11 @@ public:
     // now, by that account's record name: they are sent once it signs in again, never as
     // anyone else (see signedIn()).
     const QMap<QString, HeldMarks>& heldMarks() const { return heldMarks_; }
+    // The fields of a list or item held for any account: they keep their local value, as marked
+    // ones do, when a fetch brings the server's, and a record sent now leaves them as the cloud
+    // has them.
+    FieldSet heldListFields(const QString& listID) const;
+    FieldSet heldItemFields(const QString& itemID) const;
     // Archive key ("L#" + list id, "I#" + item id, ...) to the record's Base64 text, kept as read.
     const ArchivedRecords& archivedRecords() const { return archivedRecords_; }
     // The record's data, decoded; absent when there is none.
@@ -458,10 +463,6 @@ private:
     // back when it signs in again (ListStoreServer.cpp).
     void holdOtherPeoplesMarks();
     void takeBackHeldMarks(const QString& userRecordName);
-    // The fields of a list or item held for any account: they keep their local value, as marked
-    // ones do, when a fetch brings the server's.
-    FieldSet heldListFields(const QString& listID) const;
-    FieldSet heldItemFields(const QString& itemID) const;
 
     // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
     // appendItem(), which keeps the item index whole; any other change in their number makes
