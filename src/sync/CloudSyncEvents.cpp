@@ -189,7 +189,13 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
 void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {
     const QString user = change.currentUser.value_or(QString());
     const bool metBefore = store_.identity().knownRecordNames.contains(user);
+    const bool heldForUser = store_.heldMarks().contains(user);
     takeAccountChange(change, scope);
+    // What the store took back for this account goes as new records, the server copies being
+    // let go at the sign-in: the records the cloud holds come back as conflicts, merged, and go
+    // again after the fetch, in this same pass.
+    if (heldForUser && !store_.heldMarks().contains(user))
+        resendOwed_ = true;
     // The store met an account it did not know (see ListStore::signedIn): other people's lists
     // turned view only, and the shared database's fetch is what gives back the right to change
     // those shared with this account. The shared engine may still hold the account from before a
