@@ -47,6 +47,9 @@ struct ZoneChanges {
     std::vector<Record> modifications;
     std::vector<RecordDeletion> deletions;
     QString token;
+    // Records stored since the token that do not decode, left out of the modifications: a
+    // device that holds one of them may save its own over it.
+    std::vector<RecordID> undecodable;
 };
 
 struct ModifyZonesResult {

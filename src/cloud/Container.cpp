@@ -518,13 +518,14 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
                     continue;
                 }
                 if (existing && (!record.changeTag() || *record.changeTag() != existing->tag)) {
-                    // A stored version that does not decode is not overwritten unseen: this
-                    // save alone fails, with no server record to merge.
-                    auto server = r.deliver(*existing, scope, me);
-                    result.failedRecordSaves.emplace_back(
-                        record, server ? CloudError::conflict(std::move(*server))
-                                       : fail(Code::serverRecordChanged, undecodable()));
-                    continue;
+                    // A stored version that does not decode holds nothing to merge, and no
+                    // save could ever name its tag: it is replaced, as the saver may write
+                    // there. Left, it would keep the record from every device for good.
+                    if (auto server = r.deliver(*existing, scope, me)) {
+                        result.failedRecordSaves.emplace_back(
+                            record, CloudError::conflict(std::move(*server)));
+                        continue;
+                    }
                 }
                 const qint64 seq = r.s.nextSequence();
                 Record stored = record.withZoneOwner(owner.value());
@@ -627,6 +628,9 @@ Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseS
         for (const RecordRow& row : r.s.recordsSince(zone->owner, zone->name, since.value_or(0))) {
             if (auto record = r.deliver(row, scope, user.value()))
                 changes.modifications.push_back(std::move(*record));
+            else
+                changes.undecodable.push_back(
+                    RecordID{row.name, visibleZone(scope, row.owner, row.zone, user.value())});
         }
         if (since) {
             for (const DeletionRow& row : r.s.deletionsSince(zone->owner, zone->name, *since)) {

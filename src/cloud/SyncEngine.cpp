@@ -453,9 +453,11 @@ std::optional<CloudError> SyncEngine::Core::fetchZone(const ZoneID& zone) {
         }
         return result.error();
     }
-    if (!result.value().modifications.empty() || !result.value().deletions.empty())
+    if (!result.value().modifications.empty() || !result.value().deletions.empty() ||
+        !result.value().undecodable.empty())
         post(SyncEvents::FetchedRecordZoneChanges{std::move(result.value().modifications),
-                                                  std::move(result.value().deletions)});
+                                                  std::move(result.value().deletions),
+                                                  std::move(result.value().undecodable)});
     state.setZoneToken(zone, result.value().token);
     post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
     return std::nullopt;

@@ -34,6 +34,8 @@ struct FetchedDatabaseChanges {
 struct FetchedRecordZoneChanges {
     std::vector<Record> modifications;
     std::vector<RecordDeletion> deletions;
+    // Stored records that do not decode (ZoneChanges::undecodable).
+    std::vector<RecordID> undecodable = {};
 };
 
 struct SentDatabaseChanges : ModifyZonesResult {};

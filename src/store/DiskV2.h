@@ -2,6 +2,7 @@
 
 #include "ArchivedRecords.h"
 #include "FieldSet.h"
+#include "HeldMarks.h"
 #include "PendingZoneDeletion.h"
 #include "Tombstone.h"
 #include "model/PersonAlias.h"
@@ -52,6 +53,9 @@ struct DiskV2 {
     std::optional<QMap<QString, Tombstone>> tombstones;
     std::optional<QSet<QString>> dirtyTombstones;
     std::optional<QMap<QString, PendingZoneDeletion>> pendingZoneDeletions;
+    // Account record name to the marks of other people's lists made in it, kept while the
+    // device is in another account.
+    std::optional<QMap<QString, HeldMarks>> heldMarks;
     // Set by decode() when the file holds members this program does not read (written by a
     // later build, at the top of the document or inside an element): the next save leaves
     // them out. Never written.

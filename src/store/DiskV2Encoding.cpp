@@ -445,6 +445,27 @@ bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
         appendObject(out, *pendingZoneDeletions,
                      [](Output& o, const PendingZoneDeletion& p) { appendJson(o, p.toJson()); });
     }
+    if (heldMarks) {
+        appendKey(out, "heldMarks");
+        appendObject(out, *heldMarks, [](Output& o, const HeldMarks& held) {
+            const auto writeFields = [](Output& f, const FieldSet& fields) {
+                appendTextArray(f, fields);
+            };
+            o += '{';
+            appendString(o, QStringLiteral("lists"));
+            o += ':';
+            appendObject(o, held.lists, writeFields);
+            o += ',';
+            appendString(o, QStringLiteral("items"));
+            o += ':';
+            appendObject(o, held.items, writeFields);
+            o += ',';
+            appendString(o, QStringLiteral("tombstones"));
+            o += ':';
+            appendTextArray(o, held.tombstones);
+            o += '}';
+        });
+    }
     out += '}';
     return out.finish();
 }

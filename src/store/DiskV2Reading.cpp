@@ -435,6 +435,27 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
                                  elementJson(element, what));
                          });
                      });
+        } else if (key == "heldMarks") {
+            optional(disk.heldMarks, value, "heldMarks", [&](od::value& v, const char* what) {
+                return keyed<HeldMarks>(v, what, [&](od::value& element) {
+                    HeldMarks held;
+                    eachMember(objectOf(element, what), what,
+                               [&](od::field& field, od::value& marks) {
+                                   const std::string_view name = take(field.unescaped_key(), what);
+                                   if (name == "lists") {
+                                       held.lists = fieldMap(marks, what);
+                                   } else if (name == "items") {
+                                       held.items = fieldMap(marks, what);
+                                   } else if (name == "tombstones") {
+                                       held.tombstones = textSet(marks, what);
+                                   } else {
+                                       disk.holdsUnknownMembers = true;
+                                       skip(marks, what);
+                                   }
+                               });
+                    return held;
+                });
+            });
         } else {
             disk.holdsUnknownMembers =
                 disk.holdsUnknownMembers || typeOf(value, "store") != Type::null;

@@ -3,6 +3,7 @@
 #include "ArchivedRecords.h"
 #include "EngineQueue.h"
 #include "FieldSet.h"
+#include "HeldMarks.h"
 #include "PageRow.h"
 #include "PendingZoneDeletion.h"
 #include "SharingError.h"
@@ -108,6 +109,15 @@ public:
     }
     const QMap<QString, Tombstone>& tombstones() const { return tombstones_; }
     const QSet<QString>& dirtyTombstones() const { return dirtyTombstones_; }
+    // The marks of other people's lists made in another account than the one the device is in
+    // now, by that account's record name: they are sent once it signs in again, never as
+    // anyone else (see signedIn()).
+    const QMap<QString, HeldMarks>& heldMarks() const { return heldMarks_; }
+    // The fields of a list or item held for any account: they keep their local value, as marked
+    // ones do, when a fetch brings the server's, and a record sent now leaves them as the cloud
+    // has them.
+    FieldSet heldListFields(const QString& listID) const;
+    FieldSet heldItemFields(const QString& itemID) const;
     // Archive key ("L#" + list id, "I#" + item id, ...) to the record's Base64 text, kept as read.
     const ArchivedRecords& archivedRecords() const { return archivedRecords_; }
     // The record's data, decoded; absent when there is none.
@@ -365,9 +375,16 @@ public:
     // another account, or a sign-out) marks every own list to go to it in full; another person's
     // list turns view only, as that account may not reach it, until its shared database's fetch
     // gives the right to change it back; a list the account owns becomes its own list.
+    // The marks of other people's lists that the account left made go aside, held for it, and
+    // come back when that account signs in again: a change made in a list someone shared with
+    // one account is sent as that account, whenever it can write the list again, and as
+    // nobody else.
     void signedIn(const QString& userRecordName, EngineScope scope);
     void signedOut();
     void resetForAccount();
+    // Queues every marked record of other people's lists on the shared engine again: for an
+    // engine that has just dropped what it had queued (an account change, a start over).
+    void requeueOtherPeoplesLists();
 
 signals:
     // --- Change announcements ---
@@ -442,6 +459,10 @@ private:
     // At a sign-in into an account new to this device: another person's lists turn view only,
     // and those of the account itself its own (ListStoreServer.cpp).
     void settleOtherPeoplesLists(const QString& userRecordName);
+    // The marks of other people's lists go aside for the account they were made in, and come
+    // back when it signs in again (ListStoreServer.cpp).
+    void holdOtherPeoplesMarks();
+    void takeBackHeldMarks(const QString& userRecordName);
 
     // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
     // appendItem(), which keeps the item index whole; any other change in their number makes
@@ -559,6 +580,7 @@ private:
     QMap<QString, PendingZoneDeletion> pendingZoneDeletions_;
     QMap<QString, Tombstone> tombstones_;
     QSet<QString> dirtyTombstones_;
+    QMap<QString, HeldMarks> heldMarks_;
     ArchivedRecords archivedRecords_;
     std::optional<QByteArray> engineStateData_;
     std::optional<QByteArray> sharedEngineStateData_;

@@ -172,6 +172,7 @@ void ListStore::adopt(const DiskV2& disk) {
     dirtyTombstones_ = disk.dirtyTombstones.value_or(QSet<QString>());
     pendingZoneDeletions_ =
         disk.pendingZoneDeletions.value_or(QMap<QString, PendingZoneDeletion>());
+    heldMarks_ = disk.heldMarks.value_or(QMap<QString, HeldMarks>());
     if (disk.filings) {
         filings_ = *disk.filings;
         dirtyFilings_ = disk.dirtyFilings.value_or(QSet<QString>());
@@ -261,6 +262,8 @@ DiskV2 ListStore::snapshot() const {
     disk.tombstones = tombstones_;
     disk.dirtyTombstones = dirtyTombstones_;
     disk.pendingZoneDeletions = pendingZoneDeletions_;
+    if (!heldMarks_.isEmpty())
+        disk.heldMarks = heldMarks_;
     return disk;
 }
 

@@ -80,7 +80,8 @@ void ListStore::applyServerList(const TBList& server, const QByteArray& archive)
         return;
     if (pendingZoneDeletions_.contains(server.id))
         return;
-    const FieldSet marks = dirtyLists_.value(server.id);
+    FieldSet marks = dirtyLists_.value(server.id);
+    marks.unite(heldListFields(server.id));
     const qsizetype index = indexOfList(server.id);
     if (index >= 0) {
         TBList& local = lists_[index];
@@ -120,7 +121,8 @@ void ListStore::applyServerItem(const TBItem& server, const QByteArray& archive)
         queueItemDeletion(server.id, server.listID);
         return;
     }
-    const FieldSet marks = dirtyItems_.value(server.id);
+    FieldSet marks = dirtyItems_.value(server.id);
+    marks.unite(heldItemFields(server.id));
     const qsizetype index = indexOfItem(server.id);
     if (index >= 0) {
         TBItem& local = allItems_[index];
@@ -392,6 +394,7 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
             engine->saveRecord(tombstoneRecordID(it.key()));
     }
     archivedRecords_.clear();
+    takeBackHeldMarks(userRecordName);
 }
 
 // The lists from other people's zones came with the account this device was in before, or with
@@ -449,6 +452,7 @@ void ListStore::signedOut() {
     if (frozen())
         return;
     const AccountWatch watch(*this);
+    holdOtherPeoplesMarks();
     lastKnownUserRecordName_.reset();
     resetForAccount();
 }
@@ -457,6 +461,7 @@ void ListStore::resetForAccount() {
     if (frozen())
         return;
     const AccountWatch watch(*this);
+    holdOtherPeoplesMarks();
     identity_.knownRecordNames.clear();
     identity_.byScope.clear();
     archivedRecords_.clear();
@@ -465,4 +470,96 @@ void ListStore::resetForAccount() {
     dirtyItems_.clear();
     dirtyFilings_.clear();
     dirtyTombstones_.clear();
+}
+
+// What was changed here in a list another person shares was changed as the account the device
+// was in: sent as the next account it would be that account's change, in a list it may not
+// even reach, and dropped it would be lost. It waits, marked, for that account. The device's
+// own lists are not held: they go to whichever account the device is in, whole (signedIn()).
+void ListStore::holdOtherPeoplesMarks() {
+    if (!lastKnownUserRecordName_ || lastKnownUserRecordName_->isEmpty())
+        return;
+    const QString& account = *lastKnownUserRecordName_;
+    HeldMarks held = heldMarks_.value(account);
+    for (auto it = dirtyLists_.cbegin(); it != dirtyLists_.cend(); ++it) {
+        if (!it.value().isEmpty() && isShared(it.key()))
+            held.lists[it.key()].unite(it.value());
+    }
+    for (auto it = dirtyItems_.cbegin(); it != dirtyItems_.cend(); ++it) {
+        const TBItem* item = it.value().isEmpty() ? nullptr : findItem(it.key());
+        if (item && isShared(item->listID))
+            held.items[it.key()].unite(it.value());
+    }
+    for (const QString& itemID : std::as_const(dirtyTombstones_)) {
+        const auto tombstone = tombstones_.constFind(itemID);
+        if (tombstone != tombstones_.cend() && isShared(tombstone->listID))
+            held.tombstones.insert(itemID);
+    }
+    if (!held.isEmpty())
+        heldMarks_.insert(account, held);
+}
+
+// The account is back: what it changed and could not send is marked and queued again, to go as
+// that account. The server decides whether it may still write each list; one it may only read
+// keeps its marks, and the request that changed it says so.
+void ListStore::takeBackHeldMarks(const QString& userRecordName) {
+    const auto found = heldMarks_.constFind(userRecordName);
+    if (found == heldMarks_.cend())
+        return;
+    const HeldMarks held = *found;
+    heldMarks_.erase(found);
+    for (auto it = held.lists.cbegin(); it != held.lists.cend(); ++it) {
+        if (indexOfList(it.key()) < 0)
+            continue;
+        dirtyLists_[it.key()].unite(it.value());
+        queueListRecord(it.key());
+    }
+    for (auto it = held.items.cbegin(); it != held.items.cend(); ++it) {
+        const qsizetype index = indexOfItem(it.key());
+        if (index < 0)
+            continue;
+        dirtyItems_[it.key()].unite(it.value());
+        queueItemRecord(allItems_[index]);
+    }
+    for (const QString& itemID : held.tombstones) {
+        const auto tombstone = tombstones_.constFind(itemID);
+        if (tombstone == tombstones_.cend())
+            continue;
+        dirtyTombstones_.insert(itemID);
+        if (EngineQueue* engine = engineFor(tombstone->listID))
+            engine->saveRecord(tombstoneRecordID(itemID));
+    }
+}
+
+void ListStore::requeueOtherPeoplesLists() {
+    if (frozen() || !sharedEngine_)
+        return;
+    for (auto it = dirtyLists_.cbegin(); it != dirtyLists_.cend(); ++it) {
+        if (!it.value().isEmpty() && isShared(it.key()))
+            queueListRecord(it.key());
+    }
+    for (auto it = dirtyItems_.cbegin(); it != dirtyItems_.cend(); ++it) {
+        const qsizetype index = it.value().isEmpty() ? -1 : indexOfItem(it.key());
+        if (index >= 0 && isShared(allItems_[index].listID))
+            queueItemRecord(allItems_[index]);
+    }
+    for (const QString& itemID : std::as_const(dirtyTombstones_)) {
+        const auto tombstone = tombstones_.constFind(itemID);
+        if (tombstone != tombstones_.cend() && isShared(tombstone->listID))
+            sharedEngine_->saveRecord(tombstoneRecordID(itemID));
+    }
+}
+
+FieldSet ListStore::heldListFields(const QString& listID) const {
+    FieldSet fields;
+    for (const HeldMarks& held : heldMarks_)
+        fields.unite(held.lists.value(listID));
+    return fields;
+}
+
+FieldSet ListStore::heldItemFields(const QString& itemID) const {
+    FieldSet fields;
+    for (const HeldMarks& held : heldMarks_)
+        fields.unite(held.items.value(itemID));
+    return fields;
 }

@@ -123,6 +123,9 @@ private:
     bool writeResults();
     EngineQueue* engineForZone(const cloud::ZoneID& zone) const;
     void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
+    // Queues the save of a list or item whose record in the cloud does not decode, for this
+    // device's copy to go over it; false when there is none here that this device may send.
+    bool repairUndecodable(const cloud::RecordID& id);
     // What the store takes from an account change, one engine's report.
     void takeAccountChange(const cloud::SyncEvents::AccountChange& change, EngineScope scope);
     void applyShare(const cloud::Record& share);

@@ -37,7 +37,15 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         });
         resultsChanged();
     } else if (const auto* zone = std::get_if<SyncEvents::FetchedRecordZoneChanges>(&event)) {
-        store_.batch([&] { applyRecordZoneChanges(*zone); });
+        bool repairing = false;
+        store_.batch([&] {
+            applyRecordZoneChanges(*zone);
+            for (const RecordID& id : zone->undecodable)
+                repairing = repairUndecodable(id) || repairing;
+        });
+        // Sent in this very pass, after the fetches: until then the other devices lack it.
+        if (repairing)
+            resendOwed_ = true;
         resultsChanged();
     } else if (const auto* sentZones = std::get_if<SyncEvents::SentDatabaseChanges>(&event)) {
         store_.batch([&] {
@@ -72,6 +80,25 @@ void CloudSync::applyRecordZoneChanges(const SyncEvents::FetchedRecordZoneChange
     }
     for (const RecordDeletion& deletion : changes.deletions)
         applyServerDeletion(deletion.recordID);
+}
+
+// Someone who may write the list stored bytes there that are no record, over a record this
+// device holds: nobody can read that list or item from the cloud any more, and a save of it is
+// never answered with a copy to merge. This device's copy is saved over it, whole. It is queued
+// without a mark: should another device have put a record there first, that record is taken in
+// as any other, and only what is marked here goes over it. A copy this device may not send (a
+// view-only list) is left as it is.
+bool CloudSync::repairUndecodable(const RecordID& id) {
+    const auto listID = Mapping::listID(id.zoneID);
+    if (!listID || store_.foreignRecord(CloudIds::fromCloud(id)) ||
+        CloudLayout::itemIDOfTombstone(id.recordName))
+        return false;
+    const TBList* list = store_.findList(*listID);
+    EngineQueue* engine = engineForZone(id.zoneID);
+    if (!list || list->isViewOnly() || !engine || !recordFor(id))
+        return false;
+    engine->saveRecord(CloudIds::fromCloud(id));
+    return true;
 }
 
 void CloudSync::markClean(const Record& record) {
@@ -162,20 +189,34 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
 void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {
     const QString user = change.currentUser.value_or(QString());
     const bool metBefore = store_.identity().knownRecordNames.contains(user);
+    const bool heldForUser = store_.heldMarks().contains(user);
     takeAccountChange(change, scope);
+    // What the store took back for this account goes as new records, the server copies being
+    // let go at the sign-in: the records the cloud holds come back as conflicts, merged, and go
+    // again after the fetch, in this same pass.
+    if (heldForUser && !store_.heldMarks().contains(user))
+        resendOwed_ = true;
     // The store met an account it did not know (see ListStore::signedIn): other people's lists
     // turned view only, and the shared database's fetch is what gives back the right to change
     // those shared with this account. The shared engine may still hold the account from before a
     // sign-out it never saw, the pass having ended at the private engine's error, and would
     // fetch only what changed since: it starts over, and so does the state the store keeps of
     // it, should the program quit before that fetch.
+    bool sharedQueueDropped = scope == EngineScope::sharedDatabase &&
+                              change.type == SyncEvents::AccountChange::Type::switchAccounts;
     if (scope == EngineScope::privateDatabase && !user.isEmpty() && !metBefore &&
         store_.identity().knownRecordNames.contains(user)) {
         if (sharedEngine_)
             sharedEngine_->startOver();
         sharedState_.reset();
         store_.setEngineStateData(EngineScope::sharedDatabase, std::nullopt);
+        sharedQueueDropped = true;
     }
+    // An engine that starts over, or meets another account, drops what it had queued: the
+    // changes of other people's lists that this account made (those the store took back for
+    // it just now among them) are queued on it again.
+    if (sharedQueueDropped && !user.isEmpty())
+        store_.requeueOtherPeoplesLists();
 }
 
 void CloudSync::takeAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {

@@ -4,6 +4,7 @@
 #include "CloudIds.h"
 #include "ListCloudMapping.h"
 #include "cloud/RecordCoding.h"
+#include "store/RecordField.h"
 
 #include <QDebug>
 
@@ -27,6 +28,23 @@ std::optional<Record> baseFor(std::optional<Record> kept, const RecordID& id) {
     if (kept && kept->recordID() != id)
         return std::nullopt;
     return kept;
+}
+
+// Fields held for another account (ListStore::heldMarks()) are that account's to send: a record
+// sent now carries the cloud's value of them. A list or item the cloud does not have yet, some
+// of whose fields are someone else's change, is not sent at all.
+template <typename Model, typename Table>
+std::optional<Model> withoutHeld(Model local, const FieldSet& held,
+                                 const std::optional<Model>& server, const Table& fields) {
+    if (held.isEmpty())
+        return local;
+    if (!server)
+        return std::nullopt;
+    for (const auto& field : fields) {
+        if (held.contains(field.latin1Name()))
+            field.copy(local, *server);
+    }
+    return local;
 }
 
 } // namespace
@@ -59,7 +77,13 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     if (name == CloudLayout::listRecordName) {
         if (!list)
             return std::nullopt;
-        return Mapping::record(*list, baseFor(unarchive(CloudLayout::listArchiveKey(*listID)), id));
+        auto base = baseFor(unarchive(CloudLayout::listArchiveKey(*listID)), id);
+        const auto sent = withoutHeld(
+            *list, store_.heldListFields(*listID),
+            base ? Mapping::list(*base, store_.clock().now()) : std::nullopt, RecordFields::list);
+        if (!sent)
+            return std::nullopt;
+        return Mapping::record(*sent, std::move(base));
     }
     if (const auto itemID = CloudLayout::itemIDOfTombstone(name)) {
         const auto tombstone = store_.tombstones().find(*itemID);
@@ -73,7 +97,12 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     const TBItem* item = store_.findItem(name);
     if (!item || item->listID != *listID)
         return std::nullopt;
-    return Mapping::record(*item, baseFor(unarchive(CloudLayout::itemArchiveKey(name)), id), owner);
+    auto base = baseFor(unarchive(CloudLayout::itemArchiveKey(name)), id);
+    const auto sent = withoutHeld(*item, store_.heldItemFields(name),
+                                  base ? Mapping::item(*base) : std::nullopt, RecordFields::item);
+    if (!sent)
+        return std::nullopt;
+    return Mapping::record(*sent, std::move(base), owner);
 }
 
 void CloudSync::applyShare(const Record& share) {

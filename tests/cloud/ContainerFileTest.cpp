@@ -178,7 +178,7 @@ TEST(ContainerFileTest, ATruncatedContainerGivesErrorsNotCrashes) {
     }
 }
 
-TEST(ContainerFileTest, ACorruptStoredRecordIsLeftOutAndNotOverwritten) {
+TEST(ContainerFileTest, ACorruptStoredRecordIsLeftOutAndASaveReplacesIt) {
     auto storage = std::make_unique<MemoryStorage>();
     storage->putDevice(DeviceRow{"d", QStringLiteral("u"), false, {}});
     storage->putUser(UserRow{"u", std::nullopt});
@@ -188,11 +188,19 @@ TEST(ContainerFileTest, ACorruptStoredRecordIsLeftOutAndNotOverwritten) {
     auto changes = container.fetchZoneChanges("d", DatabaseScope::privateScope, zone("TB-1"), {});
     ASSERT_TRUE(changes.ok());
     EXPECT_TRUE(changes.value().modifications.empty());
-    auto conflict = container.modifyRecords("d", DatabaseScope::privateScope,
-                                            {note("r", zone("TB-1"), "x")}, {});
-    ASSERT_TRUE(conflict.ok());
-    ASSERT_EQ(conflict.value().failedRecordSaves.size(), 1u);
-    EXPECT_EQ(conflict.value().failedRecordSaves[0].second.code, Code::serverRecordChanged);
+    ASSERT_EQ(changes.value().undecodable.size(), 1u);
+    EXPECT_EQ(changes.value().undecodable[0].recordName, QStringLiteral("r"));
+    // Nothing to merge: the save goes over it.
+    auto saved = container.modifyRecords("d", DatabaseScope::privateScope,
+                                         {note("r", zone("TB-1"), "x")}, {});
+    ASSERT_TRUE(saved.ok());
+    EXPECT_TRUE(saved.value().failedRecordSaves.empty());
+    ASSERT_EQ(saved.value().savedRecords.size(), 1u);
+    changes = container.fetchZoneChanges("d", DatabaseScope::privateScope, zone("TB-1"), {});
+    ASSERT_TRUE(changes.ok());
+    ASSERT_EQ(changes.value().modifications.size(), 1u);
+    EXPECT_EQ(changes.value().modifications[0].string("text"), QStringLiteral("x"));
+    EXPECT_TRUE(changes.value().undecodable.empty());
 }
 
 TEST(ContainerFileTest, OpeningWhileAnotherProcessWritesWaitsForNobody) {

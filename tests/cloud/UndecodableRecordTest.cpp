@@ -174,20 +174,6 @@ TEST_P(UndecodableRecordTest, ARecordThatDoesNotDecodeIsLeftOutAndEverythingElse
             EXPECT_TRUE(fetched.value()[1].second.ok());
         }
 
-        // A save over it fails alone, without a server record, and leaves it as it is; the
-        // other save of the batch goes through.
-        auto saved =
-            annSide->modifyRecords(annDevice, DatabaseScope::privateScope,
-                                   {note(bad, own, "ann's"), note(mine, own, "ann's")}, {});
-        if (succeeded(saved)) {
-            EXPECT_EQ(namesOf(saved.value().savedRecords), QStringList{mine});
-            const auto& failed = saved.value().failedRecordSaves;
-            ASSERT_EQ(failed.size(), 1u);
-            EXPECT_EQ(failed[0].first.recordID().recordName, bad);
-            EXPECT_EQ(failed[0].second.code, Code::serverRecordChanged);
-            EXPECT_FALSE(failed[0].second.serverRecord);
-        }
-
         // Met on every one of those ways, it was named once.
         EXPECT_EQ(LogWatch::naming(bad), 1);
 
@@ -207,6 +193,107 @@ TEST_P(UndecodableRecordTest, ARecordThatDoesNotDecodeIsLeftOutAndEverythingElse
                                               {RecordID{bad, own}});
         ASSERT_TRUE(deleted.ok()) << deleted.error().message.toStdString();
         EXPECT_EQ(deleted.value().deletedRecordIDs.size(), 1u);
+    }
+}
+
+// A save over a stored version that does not decode replaces it, whatever change tag it names,
+// when the saver may write the zone: there is nothing to merge, and no save could ever name the
+// tag of what is there. One who may only read the zone is refused, and the bytes stay.
+TEST_P(UndecodableRecordTest, ASaveOverARecordThatDoesNotDecodeReplacesItWhenTheSaverMayWrite) {
+    shareSetUp(ParticipantPermission::readWrite);
+    auto annSide = on(QStringLiteral("annLaptop"));
+    auto bobSide = on(QStringLiteral("bobLaptop"));
+    const QString annDevice = QStringLiteral("annLaptop");
+    const QString bobDevice = QStringLiteral("bobLaptop");
+    const ZoneID own = zone(QStringLiteral("TB-1"));
+    const ZoneID shared = zone(QStringLiteral("TB-1"), QStringLiteral("ann"));
+    const struct {
+        const char* what;
+        bool byOwner;
+        std::optional<QString> tag; // the change tag the save names
+        bool readOnly;              // the saver may only read the zone
+    } cases[] = {
+        {"the owner, naming the tag she had", true, QStringLiteral("t1"), false},
+        {"the owner, as a new record", true, std::nullopt, false},
+        {"a participant who may write", false, QStringLiteral("t1"), false},
+        {"a participant who may only read", false, std::nullopt, true},
+    };
+    const LogWatch log;
+    int index = 0;
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        const QString name = QStringLiteral("over%1").arg(index++);
+        bobStoresRaw(name, "\x02 no record");
+        if (test.readOnly) {
+            ASSERT_FALSE(c->setParticipantPermission(QStringLiteral("ann"), QStringLiteral("TB-1"),
+                                                     QStringLiteral("bob"),
+                                                     ParticipantPermission::readOnly));
+        }
+        Record record = note(name, test.byOwner ? own : shared, "repaired");
+        if (test.tag)
+            record.setChangeTag(*test.tag);
+        auto saved = (test.byOwner ? annSide : bobSide)
+                         ->modifyRecords(test.byOwner ? annDevice : bobDevice,
+                                         test.byOwner ? DatabaseScope::privateScope
+                                                      : DatabaseScope::sharedScope,
+                                         {record}, {});
+        ASSERT_TRUE(saved.ok()) << saved.error().message.toStdString();
+        auto whole = annSide->fetchZoneChanges(annDevice, DatabaseScope::privateScope, own, {});
+        ASSERT_TRUE(whole.ok()) << whole.error().message.toStdString();
+        const auto stored =
+            std::find_if(whole.value().modifications.begin(), whole.value().modifications.end(),
+                         [&](const Record& one) { return one.recordID().recordName == name; });
+        if (test.readOnly) {
+            ASSERT_EQ(saved.value().failedRecordSaves.size(), 1u);
+            EXPECT_EQ(saved.value().failedRecordSaves[0].second.code, Code::permissionFailure);
+            EXPECT_EQ(stored, whole.value().modifications.end());
+            EXPECT_EQ(whole.value().undecodable.size(), 1u);
+            continue;
+        }
+        EXPECT_EQ(namesOf(saved.value().savedRecords), QStringList{name});
+        EXPECT_TRUE(saved.value().failedRecordSaves.empty());
+        ASSERT_NE(stored, whole.value().modifications.end());
+        EXPECT_EQ(stored->string("text"), QStringLiteral("repaired"));
+        EXPECT_TRUE(whole.value().undecodable.empty());
+    }
+}
+
+// A fetch names the records it left out, so that a device holding one of them may save its
+// own over it; the token passes them all the same.
+TEST_P(UndecodableRecordTest, AFetchNamesTheRecordsItLeftOut) {
+    shareSetUp(ParticipantPermission::readWrite);
+    auto annSide = on(QStringLiteral("annLaptop"));
+    auto bobSide = on(QStringLiteral("bobLaptop"));
+    const ZoneID own = zone(QStringLiteral("TB-1"));
+    auto before = annSide->fetchZoneChanges(QStringLiteral("annLaptop"),
+                                            DatabaseScope::privateScope, own, {});
+    ASSERT_TRUE(before.ok()) << before.error().message.toStdString();
+    EXPECT_TRUE(before.value().undecodable.empty());
+    bobStoresRaw(QStringLiteral("junk"), "not json {");
+    const struct {
+        const char* what;
+        std::shared_ptr<Container> side;
+        QString device;
+        DatabaseScope scope;
+        ZoneID zone;
+    } sides[] = {
+        {"the owner", annSide, QStringLiteral("annLaptop"), DatabaseScope::privateScope, own},
+        {"the participant", bobSide, QStringLiteral("bobLaptop"), DatabaseScope::sharedScope,
+         zone(QStringLiteral("TB-1"), QStringLiteral("ann"))},
+    };
+    for (const auto& side : sides) {
+        SCOPED_TRACE(side.what);
+        for (const std::optional<QString>& token :
+             {std::optional<QString>(), std::optional<QString>(before.value().token)}) {
+            auto changes = side.side->fetchZoneChanges(side.device, side.scope, side.zone, token);
+            ASSERT_TRUE(changes.ok()) << changes.error().message.toStdString();
+            ASSERT_EQ(changes.value().undecodable.size(), 1u);
+            EXPECT_EQ(changes.value().undecodable[0], (RecordID{"junk", side.zone}));
+            auto after = side.side->fetchZoneChanges(side.device, side.scope, side.zone,
+                                                     changes.value().token);
+            ASSERT_TRUE(after.ok()) << after.error().message.toStdString();
+            EXPECT_TRUE(after.value().undecodable.empty());
+        }
     }
 }
 

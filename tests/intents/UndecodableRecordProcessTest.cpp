@@ -4,6 +4,7 @@
 // device gets what she adds afterwards, and a request says in one sentence that it left them out.
 #include "ProcessTestSupport.h"
 
+#include "store/CloudLayout.h"
 #include "support/PostgresTestServer.h"
 
 #include <sqlite3.h>
@@ -52,8 +53,9 @@ protected:
         return typed;
     }
 
-    // The second person's own client stores `data` as record `name` of the owner's zone,
-    // taking a change number and touching the zone as the container would.
+    // The second person's own client stores `data` as record `name` of the owner's zone, over
+    // the record of that name if there is one, taking a change number and touching the zone as
+    // the container would.
     void secondStoresRaw(const QString& zone, const QString& name, const QByteArray& data) {
         const QString hex = QString::fromLatin1(data.toHex());
         if (onServer()) {
@@ -62,7 +64,8 @@ protected:
                     "DO $$ DECLARE n bigint; BEGIN PERFORM tallybird.lock_zone('%1', '%2'); "
                     "SELECT tallybird.take_blocks(1) INTO n; "
                     "INSERT INTO tallybird.records VALUES ('%1', '%2', '%3', 'Item', 't0', "
-                    "decode('%4', 'hex'), n); "
+                    "decode('%4', 'hex'), n) ON CONFLICT (owner, zone, name) DO UPDATE SET "
+                    "tag = EXCLUDED.tag, data = EXCLUDED.data, seq = EXCLUDED.seq; "
                     "PERFORM tallybird.touch_zone('%1', '%2', n); END $$")
                     .arg(ownerName(), zone, name, hex);
             ASSERT_EQ(server->run(sql, QStringLiteral("sam")), QString());
@@ -74,7 +77,8 @@ protected:
             QStringLiteral(
                 "BEGIN IMMEDIATE; "
                 "UPDATE meta SET value = CAST(value AS INTEGER) + 1 WHERE key = 'sequence'; "
-                "INSERT INTO records VALUES ('%1', '%2', '%3', 'Item', 't0', X'%4', %5); "
+                "INSERT OR REPLACE INTO records VALUES ('%1', '%2', '%3', 'Item', 't0', X'%4', "
+                "%5); "
                 "UPDATE zones SET changed_seq = %5 WHERE owner = '%1' AND name = '%2'; "
                 "COMMIT;")
                 .arg(ownerName(), zone, name, hex, seq);
@@ -138,6 +142,69 @@ TEST_P(UndecodableRecordProcess, TheOwnersListsKeepSyncingPastARecordThatDoesNot
     EXPECT_FALSE(onDesktop.err.contains("could not")) << onDesktop.err.toStdString();
     EXPECT_EQ(undecodableSaid(onDesktop, 2), 1) << onDesktop.err.toStdString();
     EXPECT_EQ(said({"read", "--list", "home"}, desktop()).out, "One thing left on Home: soap.\n");
+}
+
+// The second person overwrites the record of one of the owner's items, and the record of another
+// list of hers, with bytes that do not decode. The owner's next change goes over them: a fresh
+// device of hers gets both lists, with the items she ticked ticked.
+TEST_P(UndecodableRecordProcess,
+       TheOwnersNextChangeRepairsARecordOverwrittenWithBytesThatDoNotDecode) {
+    said({"start", "Groceries"}, {});
+    said({"add", "--list", "groceries", "bread"}, {});
+    said({"add", "--list", "groceries", "milk"}, {});
+    said({"start", "Hardware"}, {});
+    said({"add", "--list", "hardware", "nails"}, {});
+    QString groceries;
+    QString hardware;
+    QString milk;
+    {
+        const std::unique_ptr<ListStore> store = readStore();
+        for (const TBList& list : store->lists())
+            (list.name == "Groceries" ? groceries : hardware) = list.id;
+        for (const TBItem& item : store->itemsOf(groceries))
+            if (item.text == "milk")
+                milk = item.id;
+    }
+    ASSERT_FALSE(groceries.isEmpty());
+    ASSERT_FALSE(hardware.isEmpty());
+    ASSERT_FALSE(milk.isEmpty());
+    admin({"create-user", "sam"});
+    admin({"sign-in", second(), "sam"});
+    for (const QString& list : {groceries, hardware}) {
+        admin({"share", ownerName(), "TB-" + list, "sam", "read-write"});
+        admin({"accept", ownerName(), "TB-" + list, "sam"});
+    }
+
+    const struct {
+        const char* what;
+        QString list;
+        QString record;
+        const char* item;
+    } cases[] = {
+        {"an item's record", groceries, milk, "milk"},
+        {"the list's own record", hardware, CloudLayout::listRecordName, "nails"},
+    };
+    for (const auto& test : cases)
+        secondStoresRaw("TB-" + test.list, test.record, "\x01 not a record");
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        const QString name = test.list == groceries ? "groceries" : "hardware";
+        const Typed ticked = said({"tick", "--list", name, test.item}, {});
+        EXPECT_EQ(ticked.out, QStringLiteral("Ticked off %1.\n").arg(test.item));
+        EXPECT_FALSE(ticked.err.contains("could not")) << ticked.err.toStdString();
+    }
+
+    // A device that never synced gets both lists, each item as the owner left it.
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        const QString name = test.list == groceries ? "groceries" : "hardware";
+        const Typed again = run({"tick", "--list", name, test.item}, desktop());
+        EXPECT_EQ(again.out, QStringLiteral("%1 was already ticked off.\n").arg(test.item))
+            << again.err.toStdString();
+        EXPECT_EQ(again.code, 5);
+    }
+    EXPECT_EQ(said({"read", "--list", "groceries"}, desktop()).out,
+              "One thing left on Groceries: bread.\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, UndecodableRecordProcess, ::testing::Values(false, true),

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "FieldSet.h"
+
+#include <QMap>
+#include <QSet>
+#include <QString>
+
+// The change marks of other people's lists made while the device was in one account, kept
+// aside while it is in another: they are that account's to send, and go again when it signs
+// in again. Ids as in the store's own marks.
+struct HeldMarks {
+    QMap<QString, FieldSet> lists; // list id to the fields of its list record
+    QMap<QString, FieldSet> items; // item id to the fields of its record
+    QSet<QString> tombstones;      // deleted items whose tombstone is still to send
+
+    bool isEmpty() const { return lists.isEmpty() && items.isEmpty() && tombstones.isEmpty(); }
+    bool operator==(const HeldMarks&) const = default;
+};
