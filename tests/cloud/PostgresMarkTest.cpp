@@ -2,6 +2,7 @@
 // never counts a number nobody was handed, and no change commits below it later, whatever order
 // a writer calls the server's functions in. The rows that note a transaction's numbers and locks
 // go with its commit.
+#include "EarlierContainer.h"
 #include "TestSupport.h"
 
 #include "support/QStringPrinting.h"
@@ -289,6 +290,39 @@ TEST_F(PostgresMarkTest, NoChangeCommitsBelowAMarkHandedOutWhateverOrderItsWrite
             EXPECT_GT(refused[i], 0);
         }
     }
+}
+
+TEST_F(PostgresMarkTest, AnUpgradeBringsMarksAboveTheTopDownAndTheirTokensFetchEverythingAgain) {
+    PostgresTestDatabase earlier(false);
+    ASSERT_TRUE(earlier.ok()) << earlier.error().toStdString();
+    makeEarlierContainer(earlier, 4, {"ann"});
+    auto ann = Container::openServer(earlier.uri("ann")).value();
+    ASSERT_TRUE(
+        ann->modifyZones("annLaptop", DatabaseScope::privateScope, {zone("TB-ann")}, {}).ok());
+    auto first = ann->fetchDatabaseChanges("annDesktop", DatabaseScope::privateScope, {});
+    ASSERT_TRUE(first.ok());
+    // A mark read while `nextval` logged ahead counted 32 blocks nobody was handed, and the
+    // desktop's token was taken under it.
+    ASSERT_EQ(earlier.run("UPDATE tallybird.marks SET mark = mark + 32768"), QString());
+    auto inflated =
+        ann->fetchDatabaseChanges("annDesktop", DatabaseScope::privateScope, first.value().token);
+    ASSERT_TRUE(inflated.ok());
+
+    // The administrator's program opens the container; the laptop adds to the list, with a
+    // number below the desktop's token.
+    ASSERT_TRUE(earlier.admin()->users().ok());
+    EXPECT_EQ(earlier.value("SELECT value FROM tallybird.meta WHERE key = 'version'"),
+              QString::number(cloud::PostgresSchema::version));
+    EXPECT_EQ(earlier.value("SELECT count(*) FROM tallybird.marks WHERE mark > tallybird.top()"),
+              "0");
+    auto saved = ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
+                                    {note("r1", zone("TB-ann"), "x")}, {});
+    ASSERT_TRUE(saved.ok() && saved.value().failedRecordSaves.empty());
+    auto after = ann->fetchDatabaseChanges("annDesktop", DatabaseScope::privateScope,
+                                           inflated.value().token);
+    ASSERT_TRUE(after.ok());
+    EXPECT_TRUE(after.value().tokenExpired);
+    EXPECT_EQ(after.value().modifications.size(), 1u);
 }
 
 } // namespace marktest
