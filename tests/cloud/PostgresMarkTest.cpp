@@ -272,10 +272,17 @@ TEST_F(PostgresMarkTest, NoChangeCommitsBelowAMarkHandedOutWhateverOrderItsWrite
             std::upper_bound(stamps.begin(), stamps.end(), reader.mark) - stamps.begin();
         if (records != reader.records) {
             ++passed;
-            example = QStringLiteral("mark %1: %2 records seen, %3 committed up to it")
+            example = QStringLiteral("mark %1: %2 records seen, %3 committed up to it, the "
+                                     "latest by %4")
                           .arg(reader.mark)
                           .arg(reader.records)
-                          .arg(records);
+                          .arg(records)
+                          .arg(check
+                                   .run(QStringLiteral("SELECT name FROM tallybird.records "
+                                                       "WHERE seq <= %1 AND name <> "
+                                                       "'~zone-share' ORDER BY seq DESC LIMIT 1")
+                                            .arg(reader.mark))
+                                   .value_or(""));
         }
     }
     EXPECT_EQ(passed, 0) << example.toStdString() << " (of " << seen.size() << " reads)";
