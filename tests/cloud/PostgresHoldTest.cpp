@@ -163,6 +163,10 @@ TEST_F(PostgresHoldTest, OneOnlyInvitedOrWhoAcceptedToReadHoldsUpNothingOfTheOwn
             ASSERT_FALSE(fetched.error) << fetched.error->message.toStdString();
             EXPECT_LT(fetched.ms, usualBoundMs);
             EXPECT_TRUE(desktop.fetchedNames().count(item));
+            RecordProperty(item.toStdString(), QStringLiteral("send %1 ms, fetch %2 ms")
+                                                   .arg(sent.ms)
+                                                   .arg(fetched.ms)
+                                                   .toStdString());
         }
     }
 }
