@@ -220,4 +220,37 @@ TEST_F(PostgresHoldTest, OneWhoAcceptedToWriteHoldsUpOnlyThatListAndItsChangesCo
     EXPECT_TRUE(desktop.fetchedNames().count("eve-late"));
 }
 
+TEST_F(PostgresHoldTest, OneWhoTakesNoWritersLockStillLeavesTheList) {
+    auto eve = Container::openServer(db->uri("eve"), deviceTimeoutMs).value();
+    auto token = eve->fetchDatabaseChanges("evePhone", DatabaseScope::sharedScope, {});
+    ASSERT_TRUE(token.ok());
+    const struct {
+        const char* what;
+        const char* list;
+        bool told; // whether Eve's other devices hear that she left
+    } leaves[] = {
+        {"a list Eve was only invited to", "TB-invited", false},
+        {"a list Eve accepted to read", "TB-read", true},
+    };
+    for (const auto& leave : leaves) {
+        SCOPED_TRACE(leave.what);
+        auto left = eve->modifyZones("eveLaptop", DatabaseScope::sharedScope, {},
+                                     {zone(leave.list, "ann")});
+        ASSERT_TRUE(left.ok()) << left.error().message.toStdString();
+        EXPECT_EQ(left.value().deletedZoneIDs.size(), 1u);
+        EXPECT_EQ(db->value(QStringLiteral("SELECT count(*) FROM tallybird.participants "
+                                           "WHERE zone = '%1' AND user_name = 'eve'")
+                                .arg(leave.list)),
+                  "0");
+        auto told = eve->fetchDatabaseChanges("evePhone", DatabaseScope::sharedScope,
+                                              token.value().token);
+        ASSERT_TRUE(told.ok());
+        bool heard = false;
+        for (const ZoneDeletion& deletion : told.value().deletions)
+            heard = heard || (deletion.zoneID.zoneName == QLatin1String(leave.list) &&
+                              deletion.reason == ZoneDeletionReason::left);
+        EXPECT_EQ(heard, leave.told);
+    }
+}
+
 } // namespace holdtest
