@@ -606,12 +606,29 @@ const char* const fifthVersion[] = {
     "CREATE TRIGGER zone_made AFTER INSERT ON tallybird.zones "
     "FOR EACH ROW EXECUTE FUNCTION tallybird.lock_made_zone()",
 
+    // The (sub)transaction a statement runs in, as a row it writes and takes back shows it.
+    "CREATE UNLOGGED TABLE tallybird.probes (taker xid8 NOT NULL)",
+    "CREATE FUNCTION tallybird.current_step() RETURNS xid LANGUAGE plpgsql VOLATILE "
+    "SET search_path = pg_catalog, pg_temp AS $$ DECLARE step xid; BEGIN "
+    "INSERT INTO tallybird.probes (taker) VALUES (pg_current_xact_id()) "
+    "RETURNING xmin INTO step; "
+    "DELETE FROM tallybird.probes p WHERE p.taker = pg_current_xact_id(); "
+    "RETURN step; END $$",
+    "REVOKE ALL ON FUNCTION tallybird.current_step() FROM PUBLIC",
+    // A zone's row is changed only in the (sub)transaction that locked it: one changed in a
+    // savepoint under a lock taken outside it is held by a group of lockers, which a reader
+    // cannot be sure to tell.
     "CREATE OR REPLACE FUNCTION tallybird.touch_zone(zone_owner text, zone_name text, "
     "stamp bigint) RETURNS void LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
     "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
     "IF NOT (tallybird.is_admin() OR (tallybird.may_write(zone_owner, zone_name) "
     "AND tallybird.stamped(zone_owner, zone_name, stamp))) THEN "
     "RAISE EXCEPTION 'A change carries a number its own step took after it locked the zone.' "
+    "USING ERRCODE = '42501'; END IF; "
+    "IF NOT tallybird.is_admin() AND NOT EXISTS (SELECT 1 FROM tallybird.locked l "
+    "WHERE l.taker = pg_current_xact_id() AND l.owner = zone_owner AND l.zone = zone_name "
+    "AND l.xmin = tallybird.current_step()) THEN "
+    "RAISE EXCEPTION 'A zone is changed in the step that locked it.' "
     "USING ERRCODE = '42501'; END IF; "
     "UPDATE tallybird.zones z SET changed_seq = stamp "
     "WHERE z.owner = zone_owner AND z.name = zone_name; END $$",

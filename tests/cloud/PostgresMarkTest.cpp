@@ -201,6 +201,10 @@ TEST_F(PostgresMarkTest, NoChangeCommitsBelowAMarkHandedOutWhateverOrderItsWrite
         {"in a savepoint after the lock",
          "eve",
          {lock, "SAVEPOINT s", take, pause, write, touch, "RELEASE SAVEPOINT s", pause},
+         false},
+        {"all in a savepoint",
+         "eve",
+         {"SAVEPOINT s", lock, take, pause, write, touch, "RELEASE SAVEPOINT s", pause},
          true},
     };
     std::vector<std::atomic<int>> committed(orders.size());
