@@ -795,7 +795,12 @@ std::optional<CloudError> changeParticipant(ContainerStorage& storage, const QSt
         return fail(
             Code::unknownItem,
             QStringLiteral("%1 does not take part in %2 of %3.").arg(user, zoneName, owner));
-    row->seq = r.touchShare(owner, zoneName);
+    // The share is touched by whoever may write the zone; a participant who does not (yet) is
+    // on a server held to their own row, which their own devices see.
+    const bool own = storage.sessionUser() == user;
+    const bool writes = row->acceptance == rawValue(ParticipantAcceptanceStatus::accepted) &&
+                        row->permission == rawValue(ParticipantPermission::readWrite);
+    row->seq = !own || writes ? r.touchShare(owner, zoneName) : storage.nextSequence();
     change(*row);
     storage.putParticipant(*row);
     return std::nullopt;
