@@ -402,9 +402,7 @@ Result<QString> Container::changeMark(const QString& device) {
     return run<QString>(ContainerStorage::Step::reading, [&](Rules r) -> Result<QString> {
         const DeviceRow row = r.device(device);
         return QStringLiteral("%1 %2 %3")
-            .arg(r.s.containerId())
-            .arg(r.s.currentSequence())
-            .arg(row.user.value_or(QString()));
+            .arg(r.s.containerId(), r.s.changeMark(), row.user.value_or(QString()));
     });
 }
 
@@ -449,9 +447,14 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                         r.deleteZone(*zone);
                 } else if (!isOwnZone(zoneID.ownerName, me)) {
                     // Deleting a shared zone means leaving it; the owner keeps it. The share is
-                    // touched while the user still takes part: a server lets only participants.
+                    // touched while the user still takes part, and only by one who may write
+                    // the zone: a server lets nobody else hold up its writers.
                     if (auto p = r.participantRow(zoneID.ownerName, zoneID.zoneName, me)) {
-                        const qint64 seq = r.touchShare(p->owner, p->zone);
+                        const bool writes =
+                            p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted) &&
+                            p->permission == rawValue(ParticipantPermission::readWrite);
+                        const qint64 seq = writes ? r.touchShare(p->owner, p->zone)
+                                                  : r.s.nextSequence();
                         r.s.removeParticipant(p->owner, p->zone, me);
                         if (p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
                             r.s.addZoneRemoval(ZoneRemovalRow{seq, me, scope, p->owner, p->zone,
@@ -796,7 +799,12 @@ std::optional<CloudError> changeParticipant(ContainerStorage& storage, const QSt
         return fail(
             Code::unknownItem,
             QStringLiteral("%1 does not take part in %2 of %3.").arg(user, zoneName, owner));
-    row->seq = r.touchShare(owner, zoneName);
+    // The share is touched by whoever may write the zone; a participant who does not (yet) is
+    // on a server held to their own row, which their own devices see.
+    const bool own = storage.sessionUser() == user;
+    const bool writes = row->acceptance == rawValue(ParticipantAcceptanceStatus::accepted) &&
+                        row->permission == rawValue(ParticipantPermission::readWrite);
+    row->seq = !own || writes ? r.touchShare(owner, zoneName) : storage.nextSequence();
     change(*row);
     storage.putParticipant(*row);
     return std::nullopt;

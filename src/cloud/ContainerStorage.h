@@ -129,6 +129,9 @@ public:
 
     virtual QString containerId() = 0;
     virtual qint64 currentSequence() = 0;
+    // What a device compares to tell whether anything changed for it since it last looked: the
+    // current sequence, unless the storage knows that moves less often than the changes do.
+    virtual QString changeMark() { return QString::number(currentSequence()); }
     virtual qint64 nextSequence() = 0; // increments and returns the new value
 
     virtual std::optional<UserRow> findUser(const QString& name) = 0;

@@ -517,6 +517,191 @@ const char* const fourthVersion[] = {
     "RETURN given; END $$",
 };
 
+// Version 5: the server, not the program, keeps a reader's mark below every change still to
+// come, whoever writes and in whatever order.
+// - The top of the numbers handed out is read under the sequence's page lock
+//   (`pg_sequence_last_value`): a plain read of the sequence can catch it while `nextval` logs a
+//   value 32 blocks ahead, and a mark that counted those gave tokens that passed changes
+//   committed below them. Marks kept above the true top are brought down to it, so a token
+//   above it reads as expired and its device fetches everything again.
+// - A change is taken only as the marks account for it: its number is one its transaction took
+//   after it locked the zone (or, for a zone it makes or a notice to oneself, the person's own
+//   row). `locked` notes each lock a transaction took, with the top as it was taken; like
+//   `taken`, its rows live as long as their transaction. Only a zone's owner and those who
+//   accepted it to read and write lock it: an invitation or a share to read holds up nobody.
+// - A row's locker may be a group of transactions (a lock taken, then the row changed in a
+//   savepoint): `at_work` asks after each member.
+// - The check that forgets a transaction's rows is queued after its rows are written, so that it
+//   removes them all at the commit, or at once when a caller's constraints are immediate.
+const char* const fifthVersion[] = {
+    "CREATE FUNCTION tallybird.top() RETURNS bigint LANGUAGE plpgsql VOLATILE "
+    "SET search_path = pg_catalog, pg_temp AS $$ DECLARE last bigint; BEGIN "
+    "last := pg_sequence_last_value('tallybird.change_blocks'::regclass); "
+    // Never called since it was set: the value set, unless a first call is under way.
+    "IF last IS NULL THEN SELECT CASE WHEN s.is_called THEN NULL ELSE s.last_value - 1 END "
+    "INTO last FROM tallybird.change_blocks s; "
+    "IF last IS NOT NULL THEN RETURN last; END IF; "
+    "last := pg_sequence_last_value('tallybird.change_blocks'::regclass); END IF; "
+    "RETURN last + 1023; END $$",
+    "REVOKE ALL ON FUNCTION tallybird.top() FROM PUBLIC",
+
+    "CREATE UNLOGGED TABLE tallybird.locked (taker xid8 NOT NULL, owner text NOT NULL, "
+    "zone text, after bigint NOT NULL)",
+    "CREATE INDEX locked_by_taker ON tallybird.locked (taker, owner, zone)",
+    "CREATE OR REPLACE FUNCTION tallybird.forget_taker() RETURNS trigger LANGUAGE plpgsql "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "DELETE FROM tallybird.taken t WHERE t.taker = NEW.taker; "
+    "DELETE FROM tallybird.locked l WHERE l.taker = NEW.taker; "
+    "DELETE FROM tallybird.takers k WHERE k.taker = NEW.taker; RETURN NULL; END $$",
+    "CREATE OR REPLACE FUNCTION tallybird.take_blocks(count integer) RETURNS SETOF bigint "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE first bigint; BEGIN "
+    "IF count < 1 OR count > 100 THEN "
+    "RAISE EXCEPTION 'A step takes 1 to 100 blocks.' USING ERRCODE = '22023'; END IF; "
+    "FOR i IN 1..count LOOP first := nextval('tallybird.change_blocks'); "
+    "INSERT INTO tallybird.taken (taker, first) VALUES (pg_current_xact_id(), first); "
+    "RETURN NEXT first; END LOOP; "
+    "INSERT INTO tallybird.takers (taker) VALUES (pg_current_xact_id()) "
+    "ON CONFLICT (taker) DO NOTHING; END $$",
+
+    // Locks for writers, noted with the top as they were taken: 0 held, 1 no such zone, 2 not
+    // the caller's to lock.
+    "CREATE OR REPLACE FUNCTION tallybird.lock_zone(zone_owner text, zone_name text) "
+    "RETURNS integer LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "BEGIN IF NOT (tallybird.is_admin() OR zone_owner = session_user OR EXISTS (SELECT 1 "
+    "FROM tallybird.participants p WHERE p.owner = zone_owner AND p.zone = zone_name "
+    "AND p.user_name = session_user AND p.acceptance = 'accepted' "
+    "AND p.permission = 'readWrite')) THEN RETURN 2; END IF; "
+    "PERFORM 1 FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
+    "FOR NO KEY UPDATE; "
+    "IF NOT FOUND THEN RETURN 1; END IF; "
+    "INSERT INTO tallybird.locked (taker, owner, zone, after) "
+    "VALUES (pg_current_xact_id(), zone_owner, zone_name, tallybird.top()); "
+    "INSERT INTO tallybird.takers (taker) VALUES (pg_current_xact_id()) "
+    "ON CONFLICT (taker) DO NOTHING; RETURN 0; END $$",
+    "CREATE OR REPLACE FUNCTION tallybird.lock_feed(person text) RETURNS boolean "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "BEGIN IF NOT (tallybird.is_admin() OR person = session_user) THEN RETURN false; END IF; "
+    "PERFORM 1 FROM tallybird.feeds f WHERE f.user_name = person FOR NO KEY UPDATE; "
+    "IF NOT FOUND THEN RETURN false; END IF; "
+    "INSERT INTO tallybird.locked (taker, owner, zone, after) "
+    "VALUES (pg_current_xact_id(), person, NULL, tallybird.top()); "
+    "INSERT INTO tallybird.takers (taker) VALUES (pg_current_xact_id()) "
+    "ON CONFLICT (taker) DO NOTHING; RETURN true; END $$",
+    // Whether the calling transaction may stamp a change with `stamp`: it took the number, and
+    // after it locked the zone (a null zone: the person's own row).
+    "CREATE FUNCTION tallybird.stamped(zone_owner text, zone_name text, stamp bigint) "
+    "RETURNS boolean LANGUAGE sql STABLE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "SELECT tallybird.fresh(stamp) AND EXISTS (SELECT 1 FROM tallybird.locked l "
+    "WHERE l.taker = pg_current_xact_id() AND l.owner = zone_owner "
+    "AND l.zone IS NOT DISTINCT FROM zone_name AND stamp > l.after) $$",
+    // A zone made under its owner's row is locked by its maker from then on.
+    "CREATE FUNCTION tallybird.lock_made_zone() RETURNS trigger LANGUAGE plpgsql "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "INSERT INTO tallybird.locked (taker, owner, zone, after) SELECT l.taker, NEW.owner, "
+    "NEW.name, min(l.after) FROM tallybird.locked l WHERE l.taker = pg_current_xact_id() "
+    "AND l.owner = NEW.owner AND l.zone IS NULL GROUP BY l.taker; RETURN NULL; END $$",
+    "CREATE TRIGGER zone_made AFTER INSERT ON tallybird.zones "
+    "FOR EACH ROW EXECUTE FUNCTION tallybird.lock_made_zone()",
+
+    // The (sub)transaction a statement runs in, as a row it writes and takes back shows it.
+    "CREATE UNLOGGED TABLE tallybird.probes (taker xid8 NOT NULL)",
+    "CREATE FUNCTION tallybird.current_step() RETURNS xid LANGUAGE plpgsql VOLATILE "
+    "SET search_path = pg_catalog, pg_temp AS $$ DECLARE step xid; BEGIN "
+    "INSERT INTO tallybird.probes (taker) VALUES (pg_current_xact_id()) "
+    "RETURNING xmin INTO step; "
+    "DELETE FROM tallybird.probes p WHERE p.taker = pg_current_xact_id(); "
+    "RETURN step; END $$",
+    "REVOKE ALL ON FUNCTION tallybird.current_step() FROM PUBLIC",
+    // A zone's row is changed only in the (sub)transaction that locked it: one changed in a
+    // savepoint under a lock taken outside it is held by a group of lockers, which a reader
+    // cannot be sure to tell.
+    "CREATE OR REPLACE FUNCTION tallybird.touch_zone(zone_owner text, zone_name text, "
+    "stamp bigint) RETURNS void LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "IF NOT (tallybird.is_admin() OR (tallybird.may_write(zone_owner, zone_name) "
+    "AND tallybird.stamped(zone_owner, zone_name, stamp))) THEN "
+    "RAISE EXCEPTION 'A change carries a number its own step took after it locked the zone.' "
+    "USING ERRCODE = '42501'; END IF; "
+    "IF NOT tallybird.is_admin() AND NOT EXISTS (SELECT 1 FROM tallybird.locked l "
+    "WHERE l.taker = pg_current_xact_id() AND l.owner = zone_owner AND l.zone = zone_name "
+    "AND l.xmin = tallybird.current_step()) THEN "
+    "RAISE EXCEPTION 'A zone is changed in the step that locked it.' "
+    "USING ERRCODE = '42501'; END IF; "
+    "UPDATE tallybird.zones z SET changed_seq = stamp "
+    "WHERE z.owner = zone_owner AND z.name = zone_name; END $$",
+
+    "DROP POLICY made ON tallybird.zones",
+    "CREATE POLICY made ON tallybird.zones FOR INSERT "
+    "WITH CHECK (owner = session_user AND tallybird.stamped(owner, NULL, changed_seq))",
+    "DROP POLICY made ON tallybird.records",
+    "CREATE POLICY made ON tallybird.records FOR INSERT "
+    "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
+    "DROP POLICY changed ON tallybird.records",
+    "CREATE POLICY changed ON tallybird.records FOR UPDATE USING (tallybird.may_write(owner, zone)) "
+    "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
+    "DROP POLICY made ON tallybird.deletions",
+    "CREATE POLICY made ON tallybird.deletions FOR INSERT "
+    "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
+    "DROP POLICY changed ON tallybird.deletions",
+    "CREATE POLICY changed ON tallybird.deletions FOR UPDATE "
+    "USING (tallybird.may_write(owner, zone)) "
+    "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
+    "DROP POLICY invited ON tallybird.participants",
+    "CREATE POLICY invited ON tallybird.participants FOR INSERT "
+    "WITH CHECK (owner = session_user AND tallybird.stamped(owner, zone, seq) "
+    "AND (user_name = owner OR acceptance = 'pending'))",
+    // A participant's own row changes as the share's other rows do, or, when they accept, under
+    // their own row.
+    "DROP POLICY changed ON tallybird.participants",
+    "CREATE POLICY changed ON tallybird.participants FOR UPDATE "
+    "USING (owner = session_user OR user_name = session_user) "
+    "WITH CHECK ((owner = session_user OR user_name = session_user) "
+    "AND (tallybird.stamped(owner, zone, seq) "
+    "OR (user_name = session_user AND tallybird.stamped(user_name, NULL, seq))))",
+    "DROP POLICY told ON tallybird.zone_removals",
+    "CREATE POLICY told ON tallybird.zone_removals FOR INSERT "
+    "WITH CHECK ((user_name = session_user AND (tallybird.stamped(zone_owner, zone_name, seq) "
+    "OR tallybird.stamped(user_name, NULL, seq))) "
+    "OR (zone_owner = session_user AND scope = 'shared' "
+    "AND tallybird.stamped(zone_owner, zone_name, seq) AND EXISTS (SELECT 1 "
+    "FROM tallybird.participants p WHERE p.owner = zone_removals.zone_owner "
+    "AND p.zone = zone_removals.zone_name AND p.user_name = zone_removals.user_name "
+    "AND p.acceptance = 'accepted')))",
+
+    // Whether a transaction id is of a transaction still at work, as the second version's
+    // `at_work` read a locker; now also a member of a group of lockers.
+    "ALTER FUNCTION tallybird.at_work(xid) RENAME TO xact_at_work",
+    "CREATE FUNCTION tallybird.at_work(holder xid) RETURNS boolean LANGUAGE plpgsql VOLATILE "
+    "SET search_path = pg_catalog, pg_temp AS $$ DECLARE member xid; BEGIN "
+    "IF holder::text::bigint < 3 THEN RETURN false; END IF; "
+    "IF tallybird.xact_at_work(holder) THEN RETURN true; END IF; "
+    // The row says whether its locker is a group; SQL does not: a number that names no group
+    // now is none, and one that does is asked after as both (at worst a mark held lower).
+    "BEGIN FOR member IN SELECT m.xid FROM pg_get_multixact_members(holder) m LOOP "
+    "IF tallybird.xact_at_work(member) THEN RETURN true; END IF; END LOOP; "
+    "EXCEPTION WHEN OTHERS THEN RETURN false; END; "
+    "RETURN false; END $$",
+
+    // The mark, and the top it was taken under: while a writer holds a row of the caller's
+    // databases the mark stays below the top, and a device that compares marks compares both.
+    "DROP FUNCTION tallybird.settle()",
+    "CREATE FUNCTION tallybird.settle(OUT mark bigint, OUT top bigint) LANGUAGE plpgsql "
+    "VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE held bigint; BEGIN "
+    "top := tallybird.top(); "
+    "held := tallybird.held_mark(session_user, top); "
+    "SELECT m.mark INTO mark FROM tallybird.marks m WHERE m.user_name = session_user; "
+    "IF mark IS NULL OR mark < held THEN "
+    "PERFORM set_config('synchronous_commit', 'off', true); "
+    "INSERT INTO tallybird.marks AS m (user_name, mark) VALUES (session_user, held) "
+    "ON CONFLICT (user_name) DO UPDATE SET mark = greatest(m.mark, EXCLUDED.mark) "
+    "RETURNING m.mark INTO mark; END IF; END $$",
+    "UPDATE tallybird.marks m SET mark = tallybird.top() WHERE m.mark > tallybird.top()",
+};
+
 // The roles given rights on the container's tables: its people.
 const char* const peopleQuery =
     "SELECT DISTINCT pg_catalog.pg_get_userbyid(a.grantee) FROM pg_catalog.pg_class c "
@@ -583,6 +768,10 @@ void upgradeFrom(PostgresConnection& connection, int from, int to) {
     }
     if (from < 4 && to >= 4) {
         for (const char* statement : fourthVersion)
+            connection.sendOnce(statement);
+    }
+    if (from < 5 && to >= 5) {
+        for (const char* statement : fifthVersion)
             connection.sendOnce(statement);
     }
     connection.send("UPDATE tallybird.meta SET value = $1 WHERE key = 'version'",

@@ -16,7 +16,9 @@ class PostgresConnection;
 // - participants are added and their permission changed or removed by the zone's owner; a
 //   participant may only accept (and leave);
 // - change numbers come from `tallybird.take_blocks()` only, and every change is stamped with
-//   a number its own transaction took;
+//   a number its own transaction took after it locked the zone the change goes into (a zone
+//   made, or a notice to oneself, under the person's own row), so that readers' marks account
+//   for every change the server takes;
 // - people see their own user row and those of the people they share with;
 // - device rows belong to the role that signed the device in; a device the administrator
 //   switched off or signed out before any person's role connected with it starts so in the
@@ -27,13 +29,13 @@ class PostgresConnection;
 //
 // Nothing a person's role can take or hold stops anybody who shares nothing with them: a role
 // may lock no table beyond what a plain insert takes, and locks only the rows of its own zones
-// and of the zones whose share it accepted (and its own devices). Writers of one zone take
-// turns on the zone's row; a reader waits for no writer, its mark stays below what they may
+// and of the zones whose share it accepted to read and write (and its own devices). Writers of
+// one zone take turns on the zone's row; a reader waits for no writer, its mark stays below what they may
 // still commit (see PostgresStorage). A person tells another of a zone's removal only when the
 // teller owns the zone and the other accepted its share.
 namespace PostgresSchema {
 
-constexpr int version = 4;
+constexpr int version = 5;
 // The first version whose writers lock the rows of the zones they change rather than one
 // table; a person's program uses a container of an earlier one the way that one was used.
 constexpr int zoneLocksVersion = 2;

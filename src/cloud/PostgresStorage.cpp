@@ -238,7 +238,9 @@ void PostgresStorage::begin(bool settles) {
         // for them instead), so everything up to it is committed before the step begins. It
         // comes with the first answer.
         cache_.sequenceAnswer = std::make_shared<std::optional<PgRows>>();
-        connection_.sendKeeping("SELECT tallybird.settle()", {}, cache_.sequenceAnswer);
+        // A container of the fifth version says the top of the numbers handed out with it.
+        connection_.sendKeeping("SELECT to_jsonb(s)::text FROM tallybird.settle() s", {},
+                                cache_.sequenceAnswer);
         connection_.sendSync();
         settled_ = true;
     }
@@ -341,8 +343,21 @@ qint64 PostgresStorage::currentSequence() {
         if (!*cache_.sequenceAnswer)
             connection.readSent();
         if (*cache_.sequenceAnswer && (*cache_.sequenceAnswer)->size() == 1 &&
-            !(*cache_.sequenceAnswer)->isNull(0, 0))
-            cache_.sequence = (*cache_.sequenceAnswer)->integer(0, 0);
+            !(*cache_.sequenceAnswer)->isNull(0, 0)) {
+            if (firstVersion_) {
+                cache_.sequence = (*cache_.sequenceAnswer)->integer(0, 0);
+            } else {
+                const nlohmann::json mark = nlohmann::json::parse(
+                    (*cache_.sequenceAnswer)->text(0, 0).toStdString(), nullptr, false);
+                if (mark.is_number_integer()) {
+                    cache_.sequence = mark.get<qint64>();
+                } else if (mark.is_object() && mark.value("mark", nlohmann::json()).is_number() &&
+                           mark.value("top", nlohmann::json()).is_number()) {
+                    cache_.sequence = mark["mark"].get<qint64>();
+                    cache_.top = mark["top"].get<qint64>();
+                }
+            }
+        }
     }
     if (!cache_.sequence && firstVersion_) {
         PgRows rows = connection.query(firstVersionSequenceQuery);
@@ -352,6 +367,15 @@ qint64 PostgresStorage::currentSequence() {
     if (!cache_.sequence)
         throw StorageError("The container has no sequence.");
     return *cache_.sequence;
+}
+
+QString PostgresStorage::changeMark() {
+    const qint64 mark = currentSequence();
+    // A writer at work on a list of the caller's keeps the mark below its change; the top of the
+    // numbers handed out still moves with every change the caller may fetch meanwhile.
+    if (cache_.top && *cache_.top > mark)
+        return QStringLiteral("%1+%2").arg(mark).arg(*cache_.top);
+    return QString::number(mark);
 }
 
 qint64 PostgresStorage::nextSequence() {
@@ -839,7 +863,14 @@ void PostgresStorage::removeParticipant(const QString& owner, const QString& zon
 
 void PostgresStorage::addZoneRemoval(const ZoneRemovalRow& row) {
     writing();
-    stamped(LockKey{1, row.zoneOwner, row.zoneName}, row.seq);
+    const LockKey zone{1, row.zoneOwner, row.zoneName};
+    const Hold hold = lock(zone);
+    // A notice to oneself of a zone one may not lock (a share to read, left) comes under one's
+    // own row.
+    if (hold == Hold::refused && row.user == connection_.role())
+        stamped(LockKey{0, row.user, {}}, row.seq);
+    else
+        stamped(zone, row.seq);
     connection_.send("INSERT INTO tallybird.zone_removals "
                      "(seq, user_name, scope, zone_owner, zone_name, reason) "
                      "VALUES ($1, $2, $3, $4, $5, $6)",

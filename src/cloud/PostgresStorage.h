@@ -53,6 +53,7 @@ public:
     QString containerId() override;
     qint64 currentSequence() override;
     qint64 nextSequence() override;
+    QString changeMark() override;
 
     std::optional<UserRow> findUser(const QString& name) override;
     void putUser(const UserRow& row) override;
@@ -122,6 +123,7 @@ private:
         std::map<ZoneKey, std::vector<ParticipantRow>> participants;
         std::optional<std::vector<FaultRow>> faults;
         std::optional<qint64> sequence; // the container's latest value, as this step sees it
+        std::optional<qint64> top;      // the highest number handed out, when the mark says
         // The same, asked for with the step's first statement when the step reads.
         std::shared_ptr<std::optional<PgRows>> sequenceAnswer;
         qint64 nextValue = 0; // values taken and not handed out yet: nextValue...

@@ -19,11 +19,14 @@ using testsupport::PostgresTestDatabase;
 
 namespace {
 
-// A removal notice for `person`, numbered by the step that writes it, as a modified client
-// would write one.
+// A removal notice for `person`, numbered by the step that writes it after it took what locks
+// it may (the zone's, its own row), as a modified client would write one.
 QString notice(const QString& person, const QString& scope, const QString& owner,
                const QString& zoneName) {
-    return QStringLiteral("DO $$ DECLARE b bigint; BEGIN SELECT tallybird.take_blocks(1) INTO b; "
+    return QStringLiteral("DO $$ DECLARE b bigint; BEGIN "
+                          "PERFORM tallybird.lock_zone('%3', '%4'); "
+                          "PERFORM tallybird.lock_feed(session_user::text); "
+                          "SELECT tallybird.take_blocks(1) INTO b; "
                           "INSERT INTO tallybird.zone_removals (seq, user_name, scope, zone_owner, "
                           "zone_name, reason) VALUES (b, '%1', '%2', '%3', '%4', 'deleted'); "
                           "END $$")

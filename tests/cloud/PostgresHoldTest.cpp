@@ -1,0 +1,256 @@
+// Another person holds a transaction open on a list the owner shares with them: one only
+// invited, or who accepted it to read, holds up nothing of the owner's; one who accepted it to
+// read and write holds up at most that list, and the owner's devices see their other lists
+// change meanwhile.
+#include "TestSupport.h"
+
+#include "support/QStringPrinting.h"
+
+#include "cloud/RecordCoding.h"
+
+#include <QElapsedTimer>
+
+#include <libpq-fe.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace cloudtest;
+using testsupport::PostgresTestDatabase;
+using testsupport::PostgresTestServer;
+
+namespace holdtest {
+
+// How long a send or a fetch of the owner's takes at most when nobody holds them up; it usually
+// takes a few tens of milliseconds. The devices' own timeout is longer, so a wait shows as a
+// step that took too long or failed.
+constexpr qint64 usualBoundMs = 2'000;
+constexpr int deviceTimeoutMs = 5'000;
+
+struct PersonDevice {
+    PersonDevice(const PostgresTestDatabase& db, const QString& person, const QString& id)
+        : container(Container::openServer(db.uri(person), deviceTimeoutMs).value()),
+          engine({Database(container, id, DatabaseScope::privateScope), std::nullopt, &delegate,
+                  false, 400}) {}
+
+    std::set<QString> fetchedNames() const {
+        std::set<QString> names;
+        for (const Record& record : delegate.fetchedRecords())
+            names.insert(record.recordID().recordName);
+        return names;
+    }
+
+    std::shared_ptr<Container> container;
+    RecordingDelegate delegate;
+    SyncEngine engine;
+};
+
+struct Timed {
+    std::optional<CloudError> error;
+    qint64 ms = 0;
+};
+Timed timed(const std::function<std::optional<CloudError>()>& operation) {
+    QElapsedTimer clock;
+    clock.start();
+    Timed out;
+    out.error = operation();
+    out.ms = clock.elapsed();
+    return out;
+}
+
+// A person's role in a transaction it leaves open, with plain SQL.
+class OpenTransaction {
+public:
+    OpenTransaction(const PostgresTestDatabase& db, const QString& role)
+        : conn_(PQconnectdb(
+              (PostgresTestServer::adminConnection() + " user=" + role + " dbname=" + db.name())
+                  .toUtf8()
+                  .constData())) {
+        run("SET statement_timeout = 0; SET idle_in_transaction_session_timeout = 0; "
+            "SET lock_timeout = '2s'");
+        run("BEGIN");
+    }
+    ~OpenTransaction() { PQfinish(conn_); }
+    OpenTransaction(const OpenTransaction&) = delete;
+    OpenTransaction& operator=(const OpenTransaction&) = delete;
+
+    // The first value the statement returns (empty when none); nothing when it is refused.
+    std::optional<QString> run(const QString& sql) {
+        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
+        const ExecStatusType status = PQresultStatus(result);
+        std::optional<QString> value;
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
+            value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : "";
+        PQclear(result);
+        return value;
+    }
+
+private:
+    PGconn* conn_;
+};
+
+class PostgresHoldTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        TALLYBIRD_REQUIRE_POSTGRES();
+        db = std::make_unique<PostgresTestDatabase>();
+        ASSERT_TRUE(db->ok()) << db->error().toStdString();
+        for (const char* person : {"ann", "eve"})
+            db->addPerson(person);
+        for (const char* list : {"TB-ann", "TB-invited", "TB-read", "TB-write"})
+            makeList("ann", list);
+        auto admin = db->admin();
+        ASSERT_FALSE(admin->shareZone("ann", "TB-invited", "eve", ParticipantPermission::readWrite));
+        ASSERT_FALSE(admin->shareZone("ann", "TB-read", "eve", ParticipantPermission::readOnly));
+        ASSERT_FALSE(admin->acceptShare("ann", "TB-read", "eve"));
+        ASSERT_FALSE(admin->shareZone("ann", "TB-write", "eve", ParticipantPermission::readWrite));
+        ASSERT_FALSE(admin->acceptShare("ann", "TB-write", "eve"));
+    }
+
+    void makeList(const QString& person, const QString& zoneName) {
+        auto container = Container::openServer(db->uri(person)).value();
+        ASSERT_TRUE(container
+                        ->modifyZones(person + QStringLiteral("Setup"),
+                                      DatabaseScope::privateScope, {zone(zoneName)}, {})
+                        .ok());
+    }
+
+    // Eve takes every writer's lock her role lets her take on the list, and changes it where
+    // she may, and keeps her transaction open.
+    static void holdAll(OpenTransaction& eve, const QString& list) {
+        eve.run(QStringLiteral("SELECT tallybird.lock_zone('ann', '%1')").arg(list));
+        const QString taken = eve.run("SELECT tallybird.take_blocks(1)").value_or("0");
+        eve.run(QStringLiteral("SAVEPOINT touch; SELECT tallybird.touch_zone('ann', '%1', %2)")
+                    .arg(list, taken));
+        eve.run("RELEASE SAVEPOINT touch");
+    }
+
+    std::unique_ptr<PostgresTestDatabase> db;
+};
+
+TEST_F(PostgresHoldTest, OneOnlyInvitedOrWhoAcceptedToReadHoldsUpNothingOfTheOwners) {
+    PersonDevice laptop(*db, "ann", "annLaptop");
+    PersonDevice desktop(*db, "ann", "annDesktop");
+    ASSERT_FALSE(fetch(desktop.engine));
+    const struct {
+        const char* what;
+        const char* list;
+    } holds[] = {
+        {"a list Eve was only invited to", "TB-invited"},
+        {"a list Eve accepted to read", "TB-read"},
+    };
+    int round = 0;
+    for (const auto& hold : holds) {
+        SCOPED_TRACE(hold.what);
+        OpenTransaction eve(*db, "eve");
+        holdAll(eve, hold.list);
+        EXPECT_EQ(db->value(QStringLiteral("SELECT tallybird.at_work(z.xmax) FROM tallybird.zones z "
+                                           "WHERE z.owner = 'ann' AND z.name = '%1'")
+                                .arg(hold.list)),
+                  "f")
+            << "Eve holds the list's row";
+        // Ann's laptop adds to that list and to her own, her desktop fetches both.
+        for (const char* list : {hold.list, "TB-ann"}) {
+            SCOPED_TRACE(list);
+            const QString item = QStringLiteral("item-%1").arg(++round);
+            queueSaves(laptop.engine, laptop.delegate, {note(item, zone(list), "x")});
+            const Timed sent = timed([&] { return send(laptop.engine); });
+            ASSERT_FALSE(sent.error) << sent.error->message.toStdString();
+            EXPECT_LT(sent.ms, usualBoundMs);
+            const Timed fetched = timed([&] { return fetch(desktop.engine); });
+            ASSERT_FALSE(fetched.error) << fetched.error->message.toStdString();
+            EXPECT_LT(fetched.ms, usualBoundMs);
+            EXPECT_TRUE(desktop.fetchedNames().count(item));
+            RecordProperty(item.toStdString(), QStringLiteral("send %1 ms, fetch %2 ms")
+                                                   .arg(sent.ms)
+                                                   .arg(fetched.ms)
+                                                   .toStdString());
+        }
+    }
+}
+
+TEST_F(PostgresHoldTest, OneWhoAcceptedToWriteHoldsUpOnlyThatListAndItsChangesComeLater) {
+    PersonDevice laptop(*db, "ann", "annLaptop");
+    PersonDevice desktop(*db, "ann", "annDesktop");
+    ASSERT_FALSE(fetch(desktop.engine));
+    auto ann = Container::openServer(db->uri("ann"), deviceTimeoutMs).value();
+    const auto mark = [&] {
+        auto answer = ann->changeMark("annDesktop");
+        return answer.ok() ? answer.value() : QString();
+    };
+
+    OpenTransaction eve(*db, "eve");
+    ASSERT_EQ(eve.run("SELECT tallybird.lock_zone('ann', 'TB-write')"), "0");
+    const QString taken = eve.run("SELECT tallybird.take_blocks(1)").value_or("0");
+    Record late = note("eve-late", zone("TB-write", "ann"), "late");
+    late.setChangeTag("t" + taken);
+    ASSERT_EQ(eve.run(QStringLiteral("INSERT INTO tallybird.records VALUES ('ann', 'TB-write', "
+                                     "'eve-late', 'Note', 't%1', decode('%2', 'hex'), %1)")
+                          .arg(taken, QString::fromLatin1(RecordCoding::encode(late).toHex()))),
+              "");
+    ASSERT_EQ(eve.run(QStringLiteral("SELECT tallybird.touch_zone('ann', 'TB-write', %1)")
+                          .arg(taken)),
+              "");
+
+    // While Eve holds her list, each add of the laptop's to Ann's own list changes what a
+    // device without the window asks the server for before it catches up, and the desktop
+    // fetches it.
+    QString before = mark();
+    ASSERT_FALSE(before.isEmpty());
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const QString item = QStringLiteral("item-%1").arg(round);
+        queueSaves(laptop.engine, laptop.delegate, {note(item, zone("TB-ann"), "x")});
+        const Timed sent = timed([&] { return send(laptop.engine); });
+        ASSERT_FALSE(sent.error) << sent.error->message.toStdString();
+        EXPECT_LT(sent.ms, usualBoundMs);
+        const QString after = mark();
+        EXPECT_NE(after, before) << "the mark stood still while Ann's own list changed";
+        before = after;
+        const Timed fetched = timed([&] { return fetch(desktop.engine); });
+        ASSERT_FALSE(fetched.error) << fetched.error->message.toStdString();
+        EXPECT_LT(fetched.ms, usualBoundMs);
+        EXPECT_TRUE(desktop.fetchedNames().count(item));
+    }
+    // Eve's change, numbered before all of them, reaches the desktop once she commits.
+    ASSERT_TRUE(eve.run("COMMIT"));
+    ASSERT_FALSE(fetch(desktop.engine));
+    EXPECT_TRUE(desktop.fetchedNames().count("eve-late"));
+}
+
+TEST_F(PostgresHoldTest, OneWhoTakesNoWritersLockStillLeavesTheList) {
+    auto eve = Container::openServer(db->uri("eve"), deviceTimeoutMs).value();
+    auto token = eve->fetchDatabaseChanges("evePhone", DatabaseScope::sharedScope, {});
+    ASSERT_TRUE(token.ok());
+    const struct {
+        const char* what;
+        const char* list;
+        bool told; // whether Eve's other devices hear that she left
+    } leaves[] = {
+        {"a list Eve was only invited to", "TB-invited", false},
+        {"a list Eve accepted to read", "TB-read", true},
+    };
+    for (const auto& leave : leaves) {
+        SCOPED_TRACE(leave.what);
+        auto left = eve->modifyZones("eveLaptop", DatabaseScope::sharedScope, {},
+                                     {zone(leave.list, "ann")});
+        ASSERT_TRUE(left.ok()) << left.error().message.toStdString();
+        EXPECT_EQ(left.value().deletedZoneIDs.size(), 1u);
+        EXPECT_EQ(db->value(QStringLiteral("SELECT count(*) FROM tallybird.participants "
+                                           "WHERE zone = '%1' AND user_name = 'eve'")
+                                .arg(leave.list)),
+                  "0");
+        auto told = eve->fetchDatabaseChanges("evePhone", DatabaseScope::sharedScope,
+                                              token.value().token);
+        ASSERT_TRUE(told.ok());
+        bool heard = false;
+        for (const ZoneDeletion& deletion : told.value().deletions)
+            heard = heard || (deletion.zoneID.zoneName == QLatin1String(leave.list) &&
+                              deletion.reason == ZoneDeletionReason::left);
+        EXPECT_EQ(heard, leave.told);
+    }
+}
+
+} // namespace holdtest

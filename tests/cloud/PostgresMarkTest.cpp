@@ -1,0 +1,339 @@
+// A reader's mark on a server, checked at the level of SQL with writers and readers at once: it
+// never counts a number nobody was handed, and no change commits below it later, whatever order
+// a writer calls the server's functions in. The rows that note a transaction's numbers and locks
+// go with its commit.
+#include "EarlierContainer.h"
+#include "TestSupport.h"
+
+#include "support/QStringPrinting.h"
+
+#include <QElapsedTimer>
+
+#include <libpq-fe.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+using namespace cloudtest;
+using testsupport::PostgresTestDatabase;
+using testsupport::PostgresTestServer;
+
+namespace marktest {
+
+// One connection as a role, with plain SQL, for one thread.
+class Session {
+public:
+    Session(const PostgresTestDatabase& db, const QString& role)
+        : conn_(PQconnectdb(
+              (PostgresTestServer::adminConnection() + " user=" + role + " dbname=" + db.name())
+                  .toUtf8()
+                  .constData())) {
+        run("SET statement_timeout = '60s'; SET idle_in_transaction_session_timeout = 0");
+    }
+    ~Session() { PQfinish(conn_); }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    bool ok() const { return PQstatus(conn_) == CONNECTION_OK; }
+    // The first value the statement returns (empty when none); nothing when it is refused.
+    std::optional<QString> run(const QString& sql) {
+        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
+        const ExecStatusType status = PQresultStatus(result);
+        std::optional<QString> value;
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK ||
+            status == PGRES_EMPTY_QUERY)
+            value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : "";
+        PQclear(result);
+        return value;
+    }
+    qint64 number(const QString& sql) { return run(sql).value_or("-1").toLongLong(); }
+
+private:
+    PGconn* conn_;
+};
+
+// Runs `body` on `count` threads until `seconds` pass or `stop` is set.
+void together(int count, int seconds, std::atomic<bool>& stop,
+              const std::function<void(int)>& body) {
+    std::vector<std::thread> threads;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < count; ++i)
+        threads.emplace_back([&, i] {
+            while (!stop && clock.elapsed() < seconds * 1000)
+                body(i);
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+class PostgresMarkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        TALLYBIRD_REQUIRE_POSTGRES();
+        db = std::make_unique<PostgresTestDatabase>();
+        ASSERT_TRUE(db->ok()) << db->error().toStdString();
+    }
+
+    void makeList(const QString& person, const QString& zoneName) {
+        auto container = Container::openServer(db->uri(person)).value();
+        ASSERT_TRUE(container
+                        ->modifyZones(person + QStringLiteral("Setup"),
+                                      DatabaseScope::privateScope, {zone(zoneName)}, {})
+                        .ok());
+    }
+
+    std::unique_ptr<PostgresTestDatabase> db;
+};
+
+TEST_F(PostgresMarkTest, AMarkNeverCountsNumbersNobodyWasHanded) {
+    for (const char* person : {"ann", "bob"})
+        db->addPerson(person);
+    makeList("ann", "TB-ann");
+    // Bob's devices take numbers as fast as they can (every 33rd logs a value ahead); Ann's
+    // read their marks meanwhile, each followed by the highest number handed out so far.
+    std::atomic<bool> stop = false;
+    std::atomic<int> reads = 0;
+    std::atomic<int> ahead = 0;
+    std::mutex firstMutex;
+    QString first;
+    std::thread writers([&] {
+        together(4, 20, stop, [&](int) {
+            thread_local Session bob(*db, "bob");
+            bob.run("SELECT count(*) FROM tallybird.take_blocks(100)");
+        });
+    });
+    together(2, 20, stop, [&](int) {
+        thread_local Session ann(*db, "ann");
+        thread_local Session admin(*db, "tallybird");
+        const qint64 mark = ann.number("SELECT * FROM tallybird.settle()");
+        const qint64 top = admin.number(
+            "SELECT pg_catalog.pg_sequence_last_value('tallybird.change_blocks') + 1023");
+        ++reads;
+        if (mark > top) {
+            ++ahead;
+            std::lock_guard lock(firstMutex);
+            if (first.isEmpty())
+                first = QStringLiteral("mark %1 above the top %2").arg(mark).arg(top);
+            // Once seen, there is no need to go on.
+            stop = true;
+        }
+    });
+    stop = true;
+    writers.join();
+    EXPECT_EQ(ahead, 0) << first.toStdString() << " (of " << reads << " reads)";
+    EXPECT_GT(reads, 200);
+}
+
+TEST_F(PostgresMarkTest, ATransactionsNumbersAndLocksAreForgottenAtCommitWhateverItsConstraints) {
+    db->addPerson("ann");
+    makeList("ann", "TB-ann");
+    const struct {
+        const char* what;
+        const char* before; // what the transaction does before it takes numbers
+        const char* between; // ...between its takes
+    } modes[] = {
+        {"as the program leaves them", "", ""},
+        {"all immediate", "SET CONSTRAINTS ALL IMMEDIATE", ""},
+        {"immediate after the first take", "", "SET CONSTRAINTS ALL IMMEDIATE"},
+        {"immediate, then deferred again", "SET CONSTRAINTS ALL IMMEDIATE",
+         "SET CONSTRAINTS ALL DEFERRED"},
+        {"immediate in a savepoint given up", "",
+         "SAVEPOINT s; SET CONSTRAINTS ALL IMMEDIATE; ROLLBACK TO SAVEPOINT s"},
+    };
+    Session ann(*db, "ann");
+    ASSERT_TRUE(ann.ok());
+    for (const auto& mode : modes) {
+        SCOPED_TRACE(mode.what);
+        ASSERT_TRUE(ann.run("BEGIN"));
+        ASSERT_TRUE(ann.run(mode.before));
+        ann.run("SELECT tallybird.lock_feed('ann')");
+        ann.run("SELECT tallybird.lock_zone('ann', 'TB-ann')");
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(ann.run("SELECT count(*) FROM tallybird.take_blocks(2)"));
+            ASSERT_TRUE(ann.run(mode.between));
+        }
+        ASSERT_TRUE(ann.run("COMMIT"));
+        for (const char* table : {"taken", "takers", "locked"}) {
+            // A table an earlier version has not is empty all the same.
+            const QString left = db->value(
+                QStringLiteral("SELECT CASE WHEN to_regclass('tallybird.%1') IS NULL THEN 0 "
+                               "ELSE (xpath('/row/c/text()', query_to_xml('SELECT count(*) AS c "
+                               "FROM tallybird.%1', false, true, '')))[1]::text::int END")
+                    .arg(table));
+            EXPECT_EQ(left, "0") << table;
+        }
+    }
+}
+
+// A writer of Ann's list through the server's functions, in one order or another; what it
+// does in one transaction, each step a statement, with pauses a slow client makes.
+struct Order {
+    const char* what;
+    const char* role;
+    QStringList steps; // %1: the number taken, %2: the record's name
+    bool accepted;     // whether the server takes the change
+};
+
+TEST_F(PostgresMarkTest, NoChangeCommitsBelowAMarkHandedOutWhateverOrderItsWriterFollows) {
+    for (const char* person : {"ann", "eve"})
+        db->addPerson(person);
+    makeList("ann", "TB-shared");
+    auto admin = db->admin();
+    ASSERT_FALSE(admin->shareZone("ann", "TB-shared", "eve", ParticipantPermission::readWrite));
+    ASSERT_FALSE(admin->acceptShare("ann", "TB-shared", "eve"));
+
+    const QString lock = "SELECT tallybird.lock_zone('ann', 'TB-shared')";
+    const QString take = "SELECT tallybird.take_blocks(1)";
+    const QString write = "INSERT INTO tallybird.records VALUES ('ann', 'TB-shared', '%2', "
+                          "'Note', 't%1', '\\x7b7d', %1)";
+    const QString touch = "SELECT tallybird.touch_zone('ann', 'TB-shared', %1)";
+    const QString pause = "SELECT pg_catalog.pg_sleep(0.02)";
+    const std::vector<Order> orders{
+        {"the program's", "ann", {lock, take, write, touch, pause}, true},
+        {"without the lock", "eve", {take, pause, write, pause, touch, pause}, false},
+        {"numbers before the lock", "eve", {take, pause, lock, write, touch, pause}, false},
+        {"in a savepoint after the lock",
+         "eve",
+         {lock, "SAVEPOINT s", take, pause, write, touch, "RELEASE SAVEPOINT s", pause},
+         false},
+        {"all in a savepoint",
+         "eve",
+         {"SAVEPOINT s", lock, take, pause, write, touch, "RELEASE SAVEPOINT s", pause},
+         true},
+    };
+    std::vector<std::atomic<int>> committed(orders.size());
+    std::vector<std::atomic<int>> refused(orders.size());
+
+    // Ann's readers: a mark, then the list's records up to it on a snapshot of their own.
+    struct Seen {
+        qint64 mark;
+        qint64 records;
+    };
+    std::mutex seenMutex;
+    std::vector<Seen> seen;
+    std::atomic<bool> stop = false;
+    std::thread readers([&] {
+        together(2, 10, stop, [&](int) {
+            thread_local Session ann(*db, "ann");
+            const qint64 mark = ann.number("SELECT * FROM tallybird.settle()");
+            ann.run("BEGIN ISOLATION LEVEL REPEATABLE READ");
+            const qint64 records = ann.number(
+                QStringLiteral("SELECT count(*) FROM tallybird.records WHERE owner = 'ann' "
+                               "AND zone = 'TB-shared' AND name <> '~zone-share' AND seq <= %1")
+                    .arg(mark));
+            ann.run("COMMIT");
+            std::lock_guard lock(seenMutex);
+            seen.push_back({mark, records});
+        });
+    });
+    std::atomic<int> names = 0;
+    together(int(orders.size()), 10, stop, [&](int i) {
+        thread_local Session writer(*db, orders[size_t(i)].role);
+        const QString name = QStringLiteral("w%1-%2").arg(i).arg(++names);
+        writer.run("BEGIN");
+        QString taken = "0";
+        bool ok = true;
+        for (const QString& step : orders[size_t(i)].steps) {
+            const std::optional<QString> answer =
+                writer.run(QString(step).replace("%1", taken).replace("%2", name));
+            // A lock refused, or of a zone not there, is no lock.
+            ok = answer && !(step == lock && answer != "0");
+            if (!ok)
+                break;
+            if (step == take)
+                taken = *answer;
+        }
+        if (ok && writer.run("COMMIT"))
+            ++committed[size_t(i)];
+        else {
+            writer.run("ROLLBACK");
+            ++refused[size_t(i)];
+        }
+    });
+    readers.join();
+
+    // What every reader saw up to its mark is all that ever committed up to it.
+    Session check(*db, "tallybird");
+    const QStringList numbers =
+        check
+            .run("SELECT string_agg(seq::text, ',' ORDER BY seq) FROM tallybird.records "
+                 "WHERE owner = 'ann' AND zone = 'TB-shared' AND name <> '~zone-share'")
+            .value_or("")
+            .split(',', Qt::SkipEmptyParts);
+    std::vector<qint64> stamps;
+    for (const QString& number : numbers)
+        stamps.push_back(number.toLongLong());
+    int passed = 0;
+    QString example;
+    for (const Seen& reader : seen) {
+        const auto records =
+            std::upper_bound(stamps.begin(), stamps.end(), reader.mark) - stamps.begin();
+        if (records != reader.records) {
+            ++passed;
+            example = QStringLiteral("mark %1: %2 records seen, %3 committed up to it, the "
+                                     "latest by %4")
+                          .arg(reader.mark)
+                          .arg(reader.records)
+                          .arg(records)
+                          .arg(check
+                                   .run(QStringLiteral("SELECT name FROM tallybird.records "
+                                                       "WHERE seq <= %1 AND name <> "
+                                                       "'~zone-share' ORDER BY seq DESC LIMIT 1")
+                                            .arg(reader.mark))
+                                   .value_or(""));
+        }
+    }
+    EXPECT_EQ(passed, 0) << example.toStdString() << " (of " << seen.size() << " reads)";
+    EXPECT_GT(seen.size(), 50u);
+    for (size_t i = 0; i < orders.size(); ++i) {
+        SCOPED_TRACE(orders[i].what);
+        if (orders[i].accepted) {
+            EXPECT_GT(committed[i], 0);
+            EXPECT_EQ(refused[i], 0);
+        } else {
+            EXPECT_EQ(committed[i], 0);
+            EXPECT_GT(refused[i], 0);
+        }
+    }
+}
+
+TEST_F(PostgresMarkTest, AnUpgradeBringsMarksAboveTheTopDownAndTheirTokensFetchEverythingAgain) {
+    PostgresTestDatabase earlier(false);
+    ASSERT_TRUE(earlier.ok()) << earlier.error().toStdString();
+    makeEarlierContainer(earlier, 4, {"ann"});
+    auto ann = Container::openServer(earlier.uri("ann")).value();
+    ASSERT_TRUE(
+        ann->modifyZones("annLaptop", DatabaseScope::privateScope, {zone("TB-ann")}, {}).ok());
+    auto first = ann->fetchDatabaseChanges("annDesktop", DatabaseScope::privateScope, {});
+    ASSERT_TRUE(first.ok());
+    // A mark read while `nextval` logged ahead counted 32 blocks nobody was handed, and the
+    // desktop's token was taken under it.
+    ASSERT_EQ(earlier.run("UPDATE tallybird.marks SET mark = mark + 32768"), QString());
+    auto inflated =
+        ann->fetchDatabaseChanges("annDesktop", DatabaseScope::privateScope, first.value().token);
+    ASSERT_TRUE(inflated.ok());
+
+    // The administrator's program opens the container; the laptop adds to the list, with a
+    // number below the desktop's token.
+    ASSERT_TRUE(earlier.admin()->users().ok());
+    EXPECT_EQ(earlier.value("SELECT value FROM tallybird.meta WHERE key = 'version'"),
+              QString::number(cloud::PostgresSchema::version));
+    EXPECT_EQ(earlier.value("SELECT count(*) FROM tallybird.marks WHERE mark > tallybird.top()"),
+              "0");
+    auto saved = ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
+                                    {note("r1", zone("TB-ann"), "x")}, {});
+    ASSERT_TRUE(saved.ok() && saved.value().failedRecordSaves.empty());
+    auto after = ann->fetchDatabaseChanges("annDesktop", DatabaseScope::privateScope,
+                                           inflated.value().token);
+    ASSERT_TRUE(after.ok());
+    EXPECT_TRUE(after.value().tokenExpired);
+    EXPECT_EQ(after.value().modifications.size(), 1u);
+}
+
+} // namespace marktest

@@ -1,0 +1,100 @@
+// On a server, another person holds a list the owner shares with them, a transaction left open
+// with its writer's lock: the owner's requests on another device, without the window, still
+// bring in what the owner's other device adds to their own lists, and take no longer for it.
+#include "ProcessTestSupport.h"
+
+#include "support/PostgresTestServer.h"
+
+#include <QElapsedTimer>
+
+#include <libpq-fe.h>
+
+namespace {
+
+class ServerHeldList : public ProcessTest {
+protected:
+    void TearDown() override {
+        if (eve)
+            PQfinish(eve);
+        ProcessTest::TearDown();
+    }
+    QString laptop() const { return dir.filePath(QStringLiteral("laptop")); }
+    QString cloudFor(const QString&) const override { return server.uri(QStringLiteral("ann")); }
+
+    // A request of Ann's; says what it answered, and how long it took.
+    QString said(const QStringList& words, const QString& profile, qint64* ms = nullptr) {
+        QElapsedTimer clock;
+        clock.start();
+        const Typed typed = run(words, profile);
+        if (ms)
+            *ms = clock.elapsed();
+        EXPECT_EQ(typed.code, 0) << words.join(' ').toStdString();
+        EXPECT_EQ(typed.err, QString()) << words.join(' ').toStdString();
+        return typed.out;
+    }
+    QString sql(PGconn* conn, const QString& statement) {
+        PGresult* result = PQexec(conn, statement.toUtf8().constData());
+        const ExecStatusType status = PQresultStatus(result);
+        QString value = status == PGRES_TUPLES_OK && PQntuples(result) > 0
+                            ? QString::fromUtf8(PQgetvalue(result, 0, 0))
+                        : status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK
+                            ? QString()
+                            : QStringLiteral("refused: ") + QString::fromUtf8(PQerrorMessage(conn));
+        PQclear(result);
+        return value;
+    }
+
+    testsupport::PostgresTestDatabase server;
+    PGconn* eve = nullptr;
+};
+
+TEST_F(ServerHeldList, AListAnotherPersonHoldsLeavesTheOwnersOtherListsCurrentForRequests) {
+    TALLYBIRD_REQUIRE_POSTGRES();
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    server.addPerson(QStringLiteral("ann"));
+    server.addPerson(QStringLiteral("eve"));
+    said({"start", "Chores"}, dir.path());
+    said({"start", "Groceries"}, dir.path());
+    said({"lists"}, laptop());
+
+    // Ann shares Chores with Eve to read and write; Eve takes its writer's lock, changes it and
+    // stays in her transaction.
+    const QString chores = server.value("SELECT z.name FROM tallybird.zones z "
+                                        "JOIN tallybird.records r ON r.owner = z.owner "
+                                        "AND r.zone = z.name WHERE z.owner = 'ann' "
+                                        "AND convert_from(r.data, 'UTF8') LIKE '%Chores%' LIMIT 1");
+    ASSERT_FALSE(chores.isEmpty());
+    auto admin = server.admin();
+    ASSERT_FALSE(admin->shareZone("ann", chores, "eve", cloud::ParticipantPermission::readWrite));
+    ASSERT_FALSE(admin->acceptShare("ann", chores, "eve"));
+    eve = PQconnectdb((testsupport::PostgresTestServer::adminConnection() +
+                       " user=eve dbname=" + server.name())
+                          .toUtf8()
+                          .constData());
+    ASSERT_EQ(PQstatus(eve), CONNECTION_OK);
+    sql(eve, "SET statement_timeout = 0; SET idle_in_transaction_session_timeout = 0");
+    sql(eve, "BEGIN");
+    ASSERT_EQ(sql(eve, QStringLiteral("SELECT tallybird.lock_zone('ann', '%1')").arg(chores)), "0");
+    const QString taken = sql(eve, "SELECT tallybird.take_blocks(1)");
+    ASSERT_EQ(sql(eve, QStringLiteral("SELECT tallybird.touch_zone('ann', '%1', %2)")
+                           .arg(chores, taken)),
+              QString());
+
+    // Ann's desktop adds to Groceries, her laptop reads it, again and again.
+    for (const char* item : {"milk", "flour", "eggs"}) {
+        SCOPED_TRACE(item);
+        qint64 added = 0;
+        said({"add", "--list", "groceries", item}, dir.path(), &added);
+        qint64 read = 0;
+        const QString answer = said({"read", "--list", "groceries"}, laptop(), &read);
+        EXPECT_TRUE(answer.contains(QLatin1String(item))) << answer.toStdString();
+        // A request's catch-up is bounded by seconds; without a wait it takes well under one.
+        EXPECT_LT(added, 10'000);
+        EXPECT_LT(read, 10'000);
+        RecordProperty(QStringLiteral("%1_ms").arg(QLatin1String(item)).toStdString(),
+                       QStringLiteral("add %1, read %2").arg(added).arg(read).toStdString());
+    }
+    sql(eve, "ROLLBACK");
+}
+
+} // namespace
