@@ -406,7 +406,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
 }
 
 // Lets the owner note the batch before it goes, and waits until it says the batch may go.
-// False when the engine ended first: the batch must not go then.
+// False when the engine ended before that: the batch must not go then.
 bool SyncEngine::Core::waitBeforeSending() {
     const auto ready = std::make_shared<bool>(false);
     std::function<void()> go = [gate = gate_, ready] {
@@ -420,8 +420,9 @@ bool SyncEngine::Core::waitBeforeSending() {
     });
     std::unique_lock lock(gate_->mutex);
     gate_->changed.wait(lock, [&] { return *ready || gate_->released || gate_->stopped; });
-    lock.unlock();
-    return !ending();
+    // A batch the owner let go is handed over as any batch under way is, also to an engine
+    // that is finishing.
+    return *ready;
 }
 
 std::optional<CloudError> SyncEngine::Core::fetch() {

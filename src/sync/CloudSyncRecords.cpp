@@ -140,8 +140,10 @@ void CloudSync::settleUnansweredSend(const Record& server) {
     const TBItem* local = store_.findItem(id.recordName);
     if (!sentItem || !local)
         return;
+    // Notes take the lines of both sides whatever the marks say: what the merge adds here is
+    // still to send.
     for (const auto& field : RecordFields::item) {
-        if (field.same(*local, *sentItem))
+        if (field.id != ItemField::notes && field.same(*local, *sentItem))
             unchanged.insert(field.latin1Name());
     }
     store_.giveUpItemMarks(id.recordName, unchanged);
