@@ -60,6 +60,7 @@ private:
     std::optional<CloudError> fetch();
     std::optional<CloudError> checkAccount();
     std::optional<CloudError> fetchZone(const ZoneID& zone);
+    bool waitBeforeSending();
     void drain();
 
     void onOwner(const std::function<void()>& work);
@@ -198,6 +199,8 @@ void SyncEngine::Core::runCall(Gate& gate, Call& call, const std::function<void(
 void SyncEngine::Core::stopAndTakeIn(QDeadlineTimer deadline) {
     std::unique_lock lock(gate_->mutex);
     gate_->stopped = true;
+    // A batch waiting for its owner's word before it goes ends now.
+    gate_->changed.notify_all();
     while (!gate_->released) {
         if (gate_->waitingCall && *gate_->waitingCall == Call::waiting) {
             // The operation waits in onOwner() until the call is done, so its work stays.
@@ -377,6 +380,13 @@ std::optional<CloudError> SyncEngine::Core::send() {
             continue;
         }
 
+        if (!waitBeforeSending()) {
+            onOwner([&] {
+                if (delegate && owner_)
+                    delegate->batchNotSent(*owner_);
+            });
+            return finish(endingError());
+        }
         auto result = database.container()->modifyRecords(database.deviceID(),
                                                           database.databaseScope(), saves, deletes);
         if (!result.ok())
@@ -393,6 +403,26 @@ std::optional<CloudError> SyncEngine::Core::send() {
             MemoryRelease::giveBackFreePages();
     }
     return finish(std::nullopt);
+}
+
+// Lets the owner note the batch before it goes, and waits until it says the batch may go.
+// False when the engine ended before that: the batch must not go then.
+bool SyncEngine::Core::waitBeforeSending() {
+    const auto ready = std::make_shared<bool>(false);
+    std::function<void()> go = [gate = gate_, ready] {
+        std::lock_guard lock(gate->mutex);
+        *ready = true;
+        gate->changed.notify_all();
+    };
+    onOwner([&] {
+        if (delegate && owner_)
+            delegate->willSendBatch(std::move(go), *owner_);
+    });
+    std::unique_lock lock(gate_->mutex);
+    gate_->changed.wait(lock, [&] { return *ready || gate_->released || gate_->stopped; });
+    // A batch the owner let go is handed over as any batch under way is, also to an engine
+    // that is finishing.
+    return *ready;
 }
 
 std::optional<CloudError> SyncEngine::Core::fetch() {

@@ -41,6 +41,17 @@ QString filingArchiveKey(const QString& listID) {
     return QStringLiteral("F#") + listID;
 }
 
+std::optional<QString> archiveKeyOf(const QString& recordName,
+                                    const std::optional<QString>& listID) {
+    if (!listID || itemIDOfTombstone(recordName))
+        return std::nullopt;
+    return recordName == listRecordName ? listArchiveKey(*listID) : itemArchiveKey(recordName);
+}
+
+QString sendingKey(const QString& archiveKey) {
+    return QStringLiteral("P#") + archiveKey;
+}
+
 QString waitingShareKey(const QString& listID) {
     return QStringLiteral("S#") + listID;
 }

@@ -34,6 +34,15 @@ std::optional<QString> itemIDOfTombstone(const QString& recordName);
 QString listArchiveKey(const QString& listID);
 QString itemArchiveKey(const QString& itemID);
 QString filingArchiveKey(const QString& listID);
+// The archive key of a list's or an item's record, by its name and its zone's list; nothing
+// for other records (tombstones, groups).
+std::optional<QString> archiveKeyOf(const QString& recordName,
+                                    const std::optional<QString>& listID);
+// What this device sent of the record kept under `archiveKey`, against the change tag of that
+// copy, while the container's answer is not taken in: a device killed meanwhile learns from it,
+// once it meets the server's copy again, whether a field it still counts as unsent was in fact
+// sent. A store written by a program that does not know the key keeps it, unread.
+QString sendingKey(const QString& archiveKey);
 // Not a record: the permission of a share that arrived before its list, kept until the list
 // arrives.
 QString waitingShareKey(const QString& listID);

@@ -359,6 +359,11 @@ public:
     void confirmFilingSaved(const QString& listID, const QString& collection,
                             const QByteArray& archive);
     void confirmTombstoneSaved(const QString& itemID);
+    // A save whose answer never came may have reached the server before a change made
+    // elsewhere: the marks of `fields` go, so that the server's copy, taken in next, holds
+    // for them instead of being overwritten.
+    void giveUpListMarks(const QString& listID, const FieldSet& fields);
+    void giveUpItemMarks(const QString& itemID, const FieldSet& fields);
     // The server confirmed a record deletion, or a zone deletion of a list.
     void confirmRecordDeleted(const RecordRef& record);
     void confirmZoneDeleted(const QString& listID);

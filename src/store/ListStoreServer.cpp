@@ -296,6 +296,29 @@ void ListStore::confirmItemSaved(const TBItem& sent, const QByteArray& archive) 
     setArchive(itemArchiveKey(sent.id), archive);
 }
 
+namespace {
+
+void giveUpMarks(QMap<QString, FieldSet>& dirty, const QString& id, const FieldSet& fields) {
+    const auto marks = dirty.find(id);
+    if (marks == dirty.end())
+        return;
+    marks->subtract(fields);
+    if (marks->isEmpty())
+        dirty.erase(marks);
+}
+
+} // namespace
+
+void ListStore::giveUpListMarks(const QString& listID, const FieldSet& fields) {
+    if (!frozen())
+        giveUpMarks(dirtyLists_, listID, fields);
+}
+
+void ListStore::giveUpItemMarks(const QString& itemID, const FieldSet& fields) {
+    if (!frozen())
+        giveUpMarks(dirtyItems_, itemID, fields);
+}
+
 void ListStore::confirmFilingSaved(const QString& listID, const QString& collection,
                                    const QByteArray& archive) {
     if (frozen())

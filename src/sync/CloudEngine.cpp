@@ -172,8 +172,17 @@ std::optional<cloud::RecordZoneChangeBatch>
 CloudEngine::nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
                                        cloud::SyncEngine&) {
     CloudSync* owner = &owner_;
+    const EngineScope scope = scope_;
     const size_t count = std::min(context.pendingChanges.size(), size_t(context.batchSize));
     return cloud::RecordZoneChangeBatch{
         {context.pendingChanges.begin(), context.pendingChanges.begin() + ptrdiff_t(count)},
-        [owner](const cloud::RecordID& id) { return owner->recordFor(id); }};
+        [owner, scope](const cloud::RecordID& id) { return owner->recordToSend(id, scope); }};
+}
+
+void CloudEngine::willSendBatch(std::function<void()> go, cloud::SyncEngine&) {
+    owner_.whenSendingNoted(std::move(go));
+}
+
+void CloudEngine::batchNotSent(cloud::SyncEngine&) {
+    owner_.batchNotSent(scope_);
 }

@@ -53,6 +53,8 @@ public:
     std::optional<cloud::RecordZoneChangeBatch>
     nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
                               cloud::SyncEngine& engine) override;
+    void willSendBatch(std::function<void()> go, cloud::SyncEngine& engine) override;
+    void batchNotSent(cloud::SyncEngine& engine) override;
 
 private:
     using StateChange = std::function<void(cloud::SyncEngineState&)>;

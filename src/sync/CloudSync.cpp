@@ -118,17 +118,18 @@ void CloudSync::syncNow(Done done, std::function<void()> fetching, Answer answer
         std::move(fetching));
 }
 
-// What the engines report is saved once per pass, asked for before the pass's caller hears that
-// it ended, instead of after every event: a pass of ten thousand records would otherwise
-// rewrite the whole file for every batch of records and every engine-state update. Nothing is
-// lost by the wait. The engines' states are kept in the same file as the data they describe,
-// and a state is never written ahead of the data it describes (an edit made during a pass
-// writes the data with the engine states of the last pass's end). A program that stops before
-// the pass's write loses what the pass took in together with the engine state that says so:
-// the engines then send again what the server already holds (a save answered with the
-// server's copy and merged, a deletion of something already gone) and fetch again what was
-// already taken in (merged to the same values). Events that arrive outside a pass are
-// written at once.
+// What the engines report is not written after every event: a pass of ten thousand records
+// would otherwise rewrite the whole file for every batch and every engine-state update. It is
+// written once before each batch is sent, together with the notes of what that batch sends
+// (whenSendingNoted()), so that what the container confirmed of the batches before it is on
+// disk by then; once the sending ends; and at the pass's end. The engines' states are kept in
+// the same file as the data they describe, and a state is never written ahead of the data it
+// describes: a state is reported after the store took in what it tells of (an edit made during
+// a pass writes the data with the engine states last handed to the store). A program that stops
+// before a write loses what it took in since, together with the engine state that says so: the
+// engines fetch again what was already taken in (merged to the same values) and send again the
+// batch whose answer was lost, whose notes then tell whether the server's copy moved past what
+// was sent (see settleUnansweredSend()). Events that arrive outside a pass are written at once.
 void CloudSync::resultsChanged() {
     unsaved_ = true;
     if (passes_ == 0)
@@ -164,6 +165,37 @@ bool CloudSync::writeResults() {
     if (changed)
         store_.persist();
     return changed;
+}
+
+void CloudSync::whenSendingNoted(std::function<void()> go) {
+    if (!std::exchange(notedUnwritten_, false)) {
+        go();
+        return;
+    }
+    writeResults();
+    // A failed write sends all the same, as a program that notes nothing would.
+    store_.whenSaved([go = std::move(go)](bool) { go(); });
+}
+
+void CloudSync::batchNotSent(EngineScope scope) {
+    for (const QString& noted : std::as_const(sending(scope)))
+        store_.removeArchive(noted);
+    sending(scope).clear();
+    resultsChanged();
+}
+
+QSet<QString>& CloudSync::sending(EngineScope scope) {
+    return scope == EngineScope::sharedDatabase ? sharedSending_ : privateSending_;
+}
+
+bool CloudSync::inBatchUnderWay(const QString& noted) const {
+    return privateSending_.contains(noted) || sharedSending_.contains(noted);
+}
+
+void CloudSync::forgetSending(const QString& noted) {
+    privateSending_.remove(noted);
+    sharedSending_.remove(noted);
+    store_.removeArchive(noted);
 }
 
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the

@@ -5,6 +5,7 @@
 #include "store/ListStore.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <functional>
 #include <optional>
@@ -49,7 +50,8 @@ public:
     // device sent (a container made anew), sends again what it lacks. The first error ends the
     // pass and is handed to `done`; without engines (no cloud, no cloud sync, or the switch
     // off) it completes at once without error.
-    // What the pass changed in the store is saved in one write, asked for before `done` runs;
+    // What the pass changed in the store is saved before `done` runs (and what the container
+    // confirmed, batch by batch, along the way);
     // `answer` says whether `done` also waits for that write to be on disk. `fetching`, when
     // given, runs as the fetching begins: whatever the cloud holds by then, the pass brings
     // unless it fails.
@@ -74,6 +76,16 @@ public:
     void handle(const cloud::SyncEngineEvent& event, EngineScope scope);
     // The record to send for a pending save, built from the current local values.
     std::optional<cloud::Record> recordFor(const cloud::RecordID& id) const;
+    // The same for a batch about to go: a list's or an item's record is also noted in the store
+    // as being sent, against the change tag of the server's copy it is built on, until the
+    // container's answer is taken in. A note left by a send whose answer never came stays as
+    // it was until the server's copy says what became of it.
+    std::optional<cloud::Record> recordToSend(const cloud::RecordID& id, EngineScope scope);
+    // Calls `go` once the notes of the batch about to go are on disk, written together with what
+    // the container confirmed so far; at once when nothing was noted or the store cannot write.
+    void whenSendingNoted(std::function<void()> go);
+    // The batch under way never reached the container: its notes go.
+    void batchNotSent(EngineScope scope);
     void markClean(const cloud::Record& record);
     void handleSaveFailure(const cloud::Record& record, const cloud::CloudError& error);
     void handleAccountChange(const cloud::SyncEvents::AccountChange& change, EngineScope scope);
@@ -122,6 +134,15 @@ private:
     // changed since the last write.
     bool writeResults();
     EngineQueue* engineForZone(const cloud::ZoneID& zone) const;
+    // The notes of the batch an engine has under way, by sending key.
+    QSet<QString>& sending(EngineScope scope);
+    bool inBatchUnderWay(const QString& noted) const;
+    // Drops the note of a record's send, when there is one.
+    void forgetSending(const QString& noted);
+    // Before the server's copy of a list or an item is taken in: a send noted and never
+    // answered that the server's copy has moved past, by that send or by a change elsewhere
+    // after it, gives up the marks of the fields it sent and that were not changed here since.
+    void settleUnansweredSend(const cloud::Record& server);
     void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
     // Queues the save of a list or item whose record in the cloud does not decode, for this
     // device's copy to go over it; false when there is none here that this device may send.
@@ -147,8 +168,11 @@ private:
     int passes_ = 0; // sync passes under way
     bool privateServerForgot_ = false;
     bool sharedServerForgot_ = false;
-    bool resendOwed_ = false; // by the pass under way
-    bool unsaved_ = false;    // taken in during a pass and not yet written
+    bool resendOwed_ = false;     // by the pass under way
+    bool unsaved_ = false;        // taken in during a pass and not yet written
+    bool notedUnwritten_ = false; // notes of a batch about to go, not yet handed to the writer
+    QSet<QString> privateSending_;
+    QSet<QString> sharedSending_;
     // The engines' states as last reported and not yet handed to the store.
     std::optional<cloud::StateSerialization> privateState_;
     std::optional<cloud::StateSerialization> sharedState_;

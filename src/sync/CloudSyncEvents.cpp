@@ -6,6 +6,8 @@
 #include "ListCloudMapping.h"
 #include "cloud/RecordCoding.h"
 
+#include <QScopeGuard>
+
 using namespace cloud;
 namespace Mapping = ListCloudMapping;
 
@@ -16,6 +18,11 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         std::holds_alternative<SyncEvents::WillFetchChanges>(event)) {
         // The engine has asked after the account: a sign-in would have come by now.
         store_.releaseMarkScan();
+    } else if (std::holds_alternative<SyncEvents::DidSendChanges>(event)) {
+        // A batch still noted had no answer: its notes stay, for the server's copy to settle.
+        sending(scope).clear();
+        // What the container confirmed goes to disk now, not only once the fetch has ended.
+        writeResults();
     } else if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
         // Kept as it came and written out with the next results: an engine reports its state
         // after every batch of records, and its JSON text is made only then.
@@ -103,6 +110,8 @@ bool CloudSync::repairUndecodable(const RecordID& id) {
 
 void CloudSync::markClean(const Record& record) {
     const RecordID& id = record.recordID();
+    if (const auto key = CloudLayout::archiveKeyOf(id.recordName, Mapping::listID(id.zoneID)))
+        forgetSending(CloudLayout::sendingKey(*key));
     if (id.zoneID.zoneName == CloudLayout::metaZoneName) {
         const QString collection = Mapping::collection(record);
         store_.confirmFilingSaved(id.recordName, collection, archive(record));
@@ -139,6 +148,16 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
     // The answer can come after the item was deleted or the list left its group: then there is
     // nothing to save, and a save queued again would take the place of the pending deletion.
     const auto stillHere = [&] { return recordFor(id).has_value(); };
+    // This batch's save was refused, so its note tells nothing once the failure is handled; a
+    // note left by an earlier send whose answer was lost stays until the server's copy settles
+    // it (which a conflict's copy does).
+    const auto archived = CloudLayout::archiveKeyOf(name, listID);
+    const QString noted = archived ? CloudLayout::sendingKey(*archived) : QString();
+    const bool notedHere = archived && inBatchUnderWay(noted);
+    const auto forgetNote = qScopeGuard([&] {
+        if (notedHere)
+            forgetSending(noted);
+    });
     const auto requeue = [&] {
         if (engine && stillHere())
             engine->saveRecord(CloudIds::fromCloud(id));

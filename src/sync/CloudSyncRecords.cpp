@@ -105,6 +105,78 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     return Mapping::record(*sent, std::move(base), owner);
 }
 
+std::optional<Record> CloudSync::recordToSend(const RecordID& id, EngineScope scope) {
+    std::optional<Record> record = recordFor(id);
+    const auto key = record ? CloudLayout::archiveKeyOf(id.recordName, Mapping::listID(id.zoneID))
+                            : std::nullopt;
+    if (!key)
+        return record;
+    const QString noted = CloudLayout::sendingKey(*key);
+    // An unanswered send against the same copy may have reached the server: what it sent is
+    // what the server's copy is to be weighed against, not what goes now.
+    if (const auto earlier = unarchive(noted);
+        earlier && earlier->recordID() == id && earlier->changeTag() == record->changeTag())
+        return record;
+    store_.setArchive(noted, archive(*record));
+    sending(scope).insert(noted);
+    notedUnwritten_ = true;
+    unsaved_ = true;
+    return record;
+}
+
+// A send noted here whose answer was never taken in (the program was killed, or the call failed
+// with the answer lost) either reached the server or did not. When the server's copy is still
+// the one it was built on, it did not, and every mark stays. When the server's copy moved on,
+// it may have: a field sent and not changed here since is then the server's to decide, since
+// sending it again would overwrite whatever another device made of it after this one's save.
+// A field changed here since keeps its mark and is sent.
+void CloudSync::settleUnansweredSend(const Record& server) {
+    const RecordID& id = server.recordID();
+    const auto listID = Mapping::listID(id.zoneID);
+    const auto key = CloudLayout::archiveKeyOf(id.recordName, listID);
+    if (!key)
+        return;
+    const QString noted = CloudLayout::sendingKey(*key);
+    // Its batch's answer is on its way, or is being taken in.
+    if (inBatchUnderWay(noted))
+        return;
+    const std::optional<Record> sent = unarchive(noted);
+    if (!sent)
+        return;
+    store_.removeArchive(noted);
+    const std::optional<Record> base = unarchive(*key);
+    const std::optional<QString> baseTag = base ? base->changeTag() : std::nullopt;
+    // A note about another copy than the one kept (a program that does not know notes took in
+    // a later copy) tells nothing, nor does a server copy that is still the one sent against.
+    if (sent->recordID() != id || sent->changeTag() != baseTag ||
+        server.changeTag() == sent->changeTag())
+        return;
+    FieldSet unchanged;
+    if (id.recordName == CloudLayout::listRecordName) {
+        const auto sentList = Mapping::list(*sent, store_.clock().now());
+        const TBList* local = store_.findList(*listID);
+        if (!sentList || !local)
+            return;
+        for (const auto& field : RecordFields::list) {
+            if (field.same(*local, *sentList))
+                unchanged.insert(field.latin1Name());
+        }
+        store_.giveUpListMarks(*listID, unchanged);
+        return;
+    }
+    const auto sentItem = Mapping::item(*sent);
+    const TBItem* local = store_.findItem(id.recordName);
+    if (!sentItem || !local)
+        return;
+    // Notes take the lines of both sides whatever the marks say: what the merge adds here is
+    // still to send.
+    for (const auto& field : RecordFields::item) {
+        if (field.id != ItemField::notes && field.same(*local, *sentItem))
+            unchanged.insert(field.latin1Name());
+    }
+    store_.giveUpItemMarks(id.recordName, unchanged);
+}
+
 void CloudSync::applyShare(const Record& share) {
     const auto listID = Mapping::listID(share.recordID().zoneID);
     if (!listID || refused(store_.foreignZone(CloudIds::fromCloud(share.recordID().zoneID))))
@@ -123,6 +195,7 @@ void CloudSync::applyServerRecord(const Record& record) {
     }
     if (refused(store_.foreignRecord(CloudIds::fromCloud(record.recordID()))))
         return;
+    settleUnansweredSend(record);
     if (const auto tombstone = Mapping::tombstone(record)) {
         store_.applyServerTombstone(tombstone->first, *Mapping::listID(record.recordID().zoneID),
                                     tombstone->second);

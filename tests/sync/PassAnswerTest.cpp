@@ -3,17 +3,56 @@
 // change was on disk before their pass began).
 #include "SyncTestSupport.h"
 
-#include "support/HeldSink.h"
+#include "store/StoreFileSink.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
+#include <condition_variable>
+#include <mutex>
+
 namespace synctest {
 namespace {
 
 class PassAnswerTest : public SyncTest {};
+
+// Writes as the program does, and holds every write that comes once hold() was called, until
+// the test opens it.
+class HeldFromNowSink final : public StoreFileSink {
+public:
+    bool replace(const QString& path, const Content& content, QString* error) override {
+        {
+            std::unique_lock lock(mutex_);
+            if (holding_) {
+                ++arrived_;
+                changed_.wait(lock, [this] { return !holding_; });
+            }
+        }
+        return StoreFileSink::unsynced()->replace(path, content, error);
+    }
+    void hold() {
+        const std::lock_guard lock(mutex_);
+        holding_ = true;
+    }
+    // How many writes have been held so far.
+    int arrived() {
+        const std::lock_guard lock(mutex_);
+        return arrived_;
+    }
+    void open() {
+        const std::lock_guard lock(mutex_);
+        holding_ = false;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int arrived_ = 0;
+    bool holding_ = false;
+};
 
 TEST_F(PassAnswerTest, ACallerHearsOfThePassOnceItsWriteIsOnDiskOrAtItsEndAsAsked) {
     struct Case {
@@ -34,8 +73,9 @@ TEST_F(PassAnswerTest, ACallerHearsOfThePassOnceItsWriteIsOnDiskOrAtItsEndAsAske
         mac->store().flushSaves();
 
         // The pass sends the item; what it takes in (the item's mark cleared, its server copy)
-        // is written at its end, and that write is held.
-        auto sink = std::make_shared<HeldSink>();
+        // is written as the container confirms it, and what the fetch took in at the pass's
+        // end: that last write is held.
+        auto sink = std::make_shared<HeldFromNowSink>();
         mac->store().setFileSink(sink);
         std::optional<std::optional<cloud::CloudError>> heard;
         QEventLoop loop;
@@ -44,7 +84,11 @@ TEST_F(PassAnswerTest, ACallerHearsOfThePassOnceItsWriteIsOnDiskOrAtItsEndAsAske
                 heard = error;
                 loop.quit();
             },
-            {}, c.answer);
+            [&] {
+                mac->store().flushSaves();
+                sink->hold();
+            },
+            c.answer);
         // Until the pass's write is held: the pass has ended by then, and asked for it.
         QElapsedTimer waited;
         waited.start();

@@ -1,0 +1,89 @@
+// A send whose answer this device never took in (the program ended between the container's
+// commit and the write of its answer): the note kept of what was sent, and the change tag it was
+// sent against, tell after a restart whether a field still marked was changed here since or
+// only waits for an answer that was lost.
+#include "SyncTestSupport.h"
+
+#include "store/CloudLayout.h"
+#include "store/RecordField.h"
+#include "sync/CloudIds.h"
+#include "sync/ListCloudMapping.h"
+
+namespace synctest {
+namespace {
+
+using namespace cloud;
+
+class LostAnswerTest : public SyncTest {};
+
+TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElsewhere) {
+    const struct {
+        const char* what;
+        bool reached;          // the container committed the send
+        bool phoneUnticks;     // the phone unticks the item after that
+        bool renamedHereSince; // this device renames the item after the send
+        bool doneInCloud;      // in the end
+        const char* textInCloud;
+    } cases[] = {
+        {"the send reached the container, the phone unticked since", true, true, false, false,
+         "milk"},
+        {"the same, with the item renamed here since", true, true, true, false, "oat milk"},
+        {"the send reached the container and nothing changed since", true, false, false, true,
+         "milk"},
+        {"the send never reached the container", false, false, false, true, "milk"},
+        {"the send never reached it, renamed here since", false, false, true, true, "oat milk"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        auto mac = device("mac");
+        const QString listID = mac->store().addList("Groceries").id;
+        const TBItem milk = mac->store().addItem(listID, "milk").value();
+        ASSERT_FALSE(mac->syncNow());
+        auto phone = device("phone");
+        ASSERT_FALSE(phone->syncNow());
+
+        // The tick goes out, noted as sent; the program ends before the answer is taken in.
+        mac->store().setDone(milk.id, true);
+        const RecordID itemRecord = CloudIds::toCloud(mac->store().itemRecordID(milk));
+        const auto sent = mac->sync().recordToSend(itemRecord, EngineScope::privateDatabase);
+        ASSERT_TRUE(sent);
+        if (row.reached) {
+            const auto committed =
+                container->modifyRecords("mac", DatabaseScope::privateScope, {*sent}, {});
+            ASSERT_TRUE(committed.ok());
+            ASSERT_EQ(committed.value().savedRecords.size(), 1u);
+        }
+        mac->restart();
+        ASSERT_TRUE(mac->store().dirtyItems().contains(milk.id));
+
+        if (row.phoneUnticks) {
+            ASSERT_FALSE(phone->syncNow());
+            ASSERT_TRUE(item(phone->store(), milk.id)->done);
+            phone->store().setDone(milk.id, false);
+            ASSERT_FALSE(phone->syncNow());
+        }
+        if (row.renamedHereSince)
+            mac->store().renameItem(milk.id, "oat milk");
+
+        ASSERT_FALSE(mac->syncNow());
+        ASSERT_FALSE(mac->syncNow()); // what a conflict left to send again
+        const auto kept =
+            container->fetchRecords("phone", DatabaseScope::privateScope, {itemRecord});
+        ASSERT_TRUE(kept.ok());
+        ASSERT_TRUE(kept.value().front().second.ok());
+        const auto inCloud = ListCloudMapping::item(kept.value().front().second.value());
+        ASSERT_TRUE(inCloud);
+        EXPECT_EQ(inCloud->done, row.doneInCloud);
+        EXPECT_EQ(inCloud->text, row.textInCloud);
+        // This device shows what the cloud holds, and nothing is left waiting or noted.
+        EXPECT_EQ(item(mac->store(), milk.id)->done, row.doneInCloud);
+        EXPECT_EQ(item(mac->store(), milk.id)->text, row.textInCloud);
+        EXPECT_TRUE(mac->store().dirtyItems().isEmpty());
+        EXPECT_FALSE(mac->store().archivedRecord(
+            CloudLayout::sendingKey(CloudLayout::itemArchiveKey(milk.id))));
+        container = Container::inMemory();
+    }
+}
+
+} // namespace
+} // namespace synctest
