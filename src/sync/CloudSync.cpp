@@ -148,6 +148,7 @@ std::optional<cloud::StateSerialization>& CloudSync::latestState(EngineScope sco
 }
 
 bool CloudSync::writeResults() {
+    confirmedUnwritten_ = false;
     bool changed = std::exchange(unsaved_, false);
     for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
         std::optional<cloud::StateSerialization>& state = latestState(scope);

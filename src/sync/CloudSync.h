@@ -171,6 +171,7 @@ private:
     bool resendOwed_ = false;     // by the pass under way
     bool unsaved_ = false;        // taken in during a pass and not yet written
     bool notedUnwritten_ = false; // notes of a batch about to go, not yet handed to the writer
+    bool confirmedUnwritten_ = false; // a batch's answer taken in and not yet written
     QSet<QString> privateSending_;
     QSet<QString> sharedSending_;
     // The engines' states as last reported and not yet handed to the store.
