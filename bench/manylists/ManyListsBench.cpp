@@ -3,7 +3,9 @@
 // brings, and how many requests bring them all; then an `add` and a `start` on a device that
 // has not caught up yet. Each list is one zone with its list record and one item.
 // TALLYBIRD_BENCH_PROGRAM names another build of the program to measure, for a figure before a
-// change. `many_lists_bench --fill FILE COUNT` only makes such a container, to look at a request
+// change. TALLYBIRD_BENCH_CLOUD names an empty container on a server (a postgresql:// URI as
+// one of its people) to use instead of a file; give each benchmark one of its own
+// (--benchmark_filter). `many_lists_bench --fill FILE COUNT` only makes such a container, to look at a request
 // with a profiler.
 #include "cloud/Container.h"
 #include "platform/Ids.h"
@@ -29,10 +31,16 @@ QString program() {
     return other.isEmpty() ? QStringLiteral(TALLYBIRD_EXECUTABLE) : other;
 }
 
+QString container(const QTemporaryDir& folder) {
+    const QString server = qEnvironmentVariable("TALLYBIRD_BENCH_CLOUD");
+    return server.isEmpty() ? folder.filePath("cloud.sqlite") : server;
+}
+
 // Another device of the same person writes the lists into the container, a batch at a time as
 // the program sends them.
 void fillContainer(const QString& file, int lists) {
-    auto opened = cloud::Container::openFile(file);
+    auto opened = cloud::Container::isServerLocation(file) ? cloud::Container::openServer(file)
+                                                           : cloud::Container::openFile(file);
     if (!opened.ok())
         qFatal("The container could not be made.");
     const auto container = opened.value();
@@ -99,7 +107,7 @@ void FreshDeviceLists(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir containerDir;
-        const QString cloud = containerDir.filePath("cloud.sqlite");
+        const QString cloud = container(containerDir);
         fillContainer(cloud, lists);
         Device device(cloud);
         state.ResumeTiming();
@@ -125,7 +133,7 @@ void FreshDeviceChange(benchmark::State& state, bool start) {
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir containerDir;
-        const QString cloud = containerDir.filePath("cloud.sqlite");
+        const QString cloud = container(containerDir);
         fillContainer(cloud, lists);
         Device device(cloud);
         state.ResumeTiming();

@@ -457,11 +457,17 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
     for (const ZoneDeletion& deletion : changes.value().deletions)
         state.removeZoneToken(deletion.zoneID);
 
-    // The zones left from before, then those changed since, each once; none that went away.
+    // The zones left from before, then those changed since, each once. A zone left from before
+    // that went away since is not fetched, unless it is there again (made anew after its
+    // removal), as every zone the database names as changed is.
     SyncEngineState::FetchUnderWay fetch{changes.value().token, {}};
+    const std::set<ZoneID> changed(changes.value().modifications.begin(),
+                                   changes.value().modifications.end());
     std::set<ZoneID> listed;
-    for (const ZoneDeletion& deletion : changes.value().deletions)
-        listed.insert(deletion.zoneID);
+    for (const ZoneDeletion& deletion : changes.value().deletions) {
+        if (!changed.contains(deletion.zoneID))
+            listed.insert(deletion.zoneID);
+    }
     for (const std::deque<ZoneID>& zones :
          {resumed ? resumed->zones : std::deque<ZoneID>(),
           std::deque<ZoneID>(changes.value().modifications.begin(),
