@@ -3,6 +3,7 @@
 
 #include "CatchUpMark.h"
 #include "platform/AppPaths.h"
+#include "sync/CloudEngine.h"
 #include "sync/CloudSync.h"
 
 #include <QDeadlineTimer>
@@ -67,6 +68,28 @@ void passAndMark(CloudSync& cloud, const QString& storeFile,
         [mark, device] { *mark = CatchUpMark::containerMark(device); });
 }
 
+// A request's fetches end by `deadline`, each having brought at least one list, and the next
+// request's go on from there: an account of thousands of lists takes far longer to bring to a
+// fresh device than a request may take.
+void boundFetches(CloudSync& cloud, QDeadlineTimer deadline) {
+    for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+        if (CloudEngine* engine = cloud.engine(scope))
+            engine->engine().setFetchDeadline(deadline);
+    }
+}
+
+bool downloading(const CloudSync& cloud) {
+    for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
+        if (CloudEngine* engine = cloud.engine(scope); engine && engine->downloading())
+            return true;
+    }
+    return false;
+}
+
+bool cutShort(const std::optional<cloud::CloudError>& error) {
+    return error && cloud::SyncEngine::isFetchCutShort(*error);
+}
+
 } // namespace
 
 IntentFrame::SyncStep CloudSetup::syncStep() const {
@@ -84,14 +107,22 @@ IntentFrame::SyncStep CloudSetup::syncStep() const {
             done(error);
             return;
         }
+        const QDeadlineTimer bound(catchUpMs);
         passAndMark(*cloud, store.fileURL(),
                     [done, owed = setup.owed_](std::optional<cloud::CloudError> failure) {
                         // A pass that ended well sent everything: an upload the catch-up
-                        // left under way is done.
-                        if (!failure)
+                        // left under way is done. So did one whose fetch ran out of time, which
+                        // the next request's sync goes on with.
+                        if (!failure || cutShort(failure))
                             owed->note.reset();
+                        if (cutShort(failure)) {
+                            owed->note = RequestRoute::notCaughtUpNote(
+                                IntentFrame::downloadUnderWayReason());
+                            failure.reset();
+                        }
                         done(failure ? std::optional<QString>(failure->message) : std::nullopt);
                     });
+        boundFetches(*cloud, bound);
     };
 }
 
@@ -144,6 +175,7 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
         auto alive = std::make_shared<bool>(true);
         std::optional<std::optional<cloud::CloudError>> result;
         QEventLoop loop;
+        const QDeadlineTimer bound(catchUpMs);
         QTimer::singleShot(catchUpMs, &loop, &QEventLoop::quit);
         passAndMark(*cloud, store.fileURL(),
                     [alive, &result, &loop](std::optional<cloud::CloudError> error) {
@@ -152,6 +184,9 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
                         result = error;
                         loop.quit();
                     });
+        // A fetch the wait ends stops at its next list instead of holding up the request's own
+        // sync.
+        boundFetches(*cloud, bound);
         if (!result)
             loop.exec();
         *alive = false;
@@ -163,8 +198,15 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
             if (cloud->uploading())
                 setup.owed_->note =
                     RequestRoute::notCaughtUpNote(IntentFrame::uploadUnderWayReason());
+            else if (downloading(*cloud))
+                setup.owed_->note =
+                    RequestRoute::notCaughtUpNote(IntentFrame::downloadUnderWayReason());
             else
                 notice(RequestRoute::notCaughtUpNote(IntentFrame::syncTooSlowReason()));
+        } else if (cutShort(*result)) {
+            // Said once the request is over, unless its own sync brings the rest.
+            setup.owed_->note =
+                RequestRoute::notCaughtUpNote(IntentFrame::downloadUnderWayReason());
         } else if (*result)
             notice(RequestRoute::notCaughtUpNote((*result)->message));
     };

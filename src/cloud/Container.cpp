@@ -611,6 +611,40 @@ Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, D
         });
 }
 
+namespace {
+
+// One zone's changes since a token, as the user sees them.
+Result<ZoneChanges> zoneChanges(Rules& r, const QString& user, DatabaseScope scope,
+                                const ZoneID& zoneID, const std::optional<QString>& token) {
+    auto access = r.access(user, scope, zoneID);
+    if (!access.ok())
+        return access.error();
+    auto zone = r.s.findZone(access.value().owner, zoneID.zoneName);
+    if (!zone)
+        return fail(Code::zoneNotFound);
+    const auto since = r.readZoneToken(token, *zone);
+    ZoneChanges changes;
+    // A record that does not decode is left out; the token still passes it, so that the
+    // records after it arrive and it is not met again at every fetch.
+    for (const RecordRow& row : r.s.recordsSince(zone->owner, zone->name, since.value_or(0))) {
+        if (auto record = r.deliver(row, scope, user))
+            changes.modifications.push_back(std::move(*record));
+        else
+            changes.undecodable.push_back(
+                RecordID{row.name, visibleZone(scope, row.owner, row.zone, user)});
+    }
+    if (since) {
+        for (const DeletionRow& row : r.s.deletionsSince(zone->owner, zone->name, *since)) {
+            changes.deletions.push_back(RecordDeletion{
+                RecordID{row.name, visibleZone(scope, row.owner, row.zone, user)}, row.type});
+        }
+    }
+    changes.token = r.zoneToken(*zone);
+    return changes;
+}
+
+} // namespace
+
 Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseScope scope,
                                                 const ZoneID& zoneID,
                                                 const std::optional<QString>& token) {
@@ -618,32 +652,23 @@ Result<ZoneChanges> Container::fetchZoneChanges(const QString& device, DatabaseS
         auto user = r.actingUser(device);
         if (!user.ok())
             return user.error();
-        auto access = r.access(user.value(), scope, zoneID);
-        if (!access.ok())
-            return access.error();
-        auto zone = r.s.findZone(access.value().owner, zoneID.zoneName);
-        if (!zone)
-            return fail(Code::zoneNotFound);
-        const auto since = r.readZoneToken(token, *zone);
-        ZoneChanges changes;
-        // A record that does not decode is left out; the token still passes it, so that the
-        // records after it arrive and it is not met again at every fetch.
-        for (const RecordRow& row : r.s.recordsSince(zone->owner, zone->name, since.value_or(0))) {
-            if (auto record = r.deliver(row, scope, user.value()))
-                changes.modifications.push_back(std::move(*record));
-            else
-                changes.undecodable.push_back(
-                    RecordID{row.name, visibleZone(scope, row.owner, row.zone, user.value())});
-        }
-        if (since) {
-            for (const DeletionRow& row : r.s.deletionsSince(zone->owner, zone->name, *since)) {
-                changes.deletions.push_back(RecordDeletion{
-                    RecordID{row.name, visibleZone(scope, row.owner, row.zone, user.value())},
-                    row.type});
-            }
-        }
-        changes.token = r.zoneToken(*zone);
-        return changes;
+        return zoneChanges(r, user.value(), scope, zoneID, token);
+    });
+}
+
+Result<std::vector<Result<ZoneChanges>>>
+Container::fetchZonesChanges(const QString& device, DatabaseScope scope,
+                             const std::vector<std::pair<ZoneID, std::optional<QString>>>& zones) {
+    using Fetched = std::vector<Result<ZoneChanges>>;
+    return run<Fetched>(ContainerStorage::Step::reading, [&](Rules r) -> Result<Fetched> {
+        auto user = r.actingUser(device);
+        if (!user.ok())
+            return user.error();
+        Fetched fetched;
+        fetched.reserve(zones.size());
+        for (const auto& [zone, token] : zones)
+            fetched.push_back(zoneChanges(r, user.value(), scope, zone, token));
+        return fetched;
     });
 }
 

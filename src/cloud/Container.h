@@ -69,6 +69,12 @@ public:
     // An absent or unknown token gives every record of the zone and no deletions.
     Result<ZoneChanges> fetchZoneChanges(const QString& device, DatabaseScope scope,
                                          const ZoneID& zoneID, const std::optional<QString>& token);
+    // Several zones' changes in one step of the storage, one result per zone in the order
+    // asked: a device that fetches many zones (a new device of an account with thousands of
+    // lists) pays for one step instead of one a zone.
+    Result<std::vector<Result<ZoneChanges>>>
+    fetchZonesChanges(const QString& device, DatabaseScope scope,
+                      const std::vector<std::pair<ZoneID, std::optional<QString>>>& zones);
     // One result per id, in the order asked.
     Result<std::vector<std::pair<RecordID, Result<Record>>>>
     fetchRecords(const QString& device, DatabaseScope scope, const std::vector<RecordID>& ids);

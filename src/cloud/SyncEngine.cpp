@@ -3,6 +3,7 @@
 #include "WorkerPool.h"
 #include "platform/MemoryRelease.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QThreadPool>
 
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -19,6 +21,11 @@ using Code = CloudError::Code;
 
 // Batches sent between two returns of the freed memory to the system.
 constexpr int batchesBetweenReleases = 8;
+// A fetch call that took less time and brought fewer records than these is followed by one of
+// twice as many zones, up to the largest batch.
+constexpr qint64 quickFetchMs = 100;
+constexpr size_t smallFetchRecords = 2'000;
+constexpr size_t largestFetchBatch = 64;
 
 namespace {
 
@@ -59,8 +66,9 @@ private:
     std::optional<CloudError> send();
     std::optional<CloudError> fetch();
     std::optional<CloudError> checkAccount();
-    std::optional<CloudError> fetchZone(const ZoneID& zone);
     bool waitBeforeSending();
+    std::optional<CloudError> fetchZones(const std::vector<ZoneID>& zones, bool strike,
+                                         size_t& records);
     void drain();
 
     void onOwner(const std::function<void()>& work);
@@ -70,6 +78,10 @@ private:
     bool ending() const {
         std::lock_guard lock(gate_->mutex);
         return gate_->released || gate_->stopped;
+    }
+    bool fetchTimeUp() const {
+        std::lock_guard lock(gate_->mutex);
+        return gate_->fetchDeadline.hasExpired();
     }
     std::optional<CloudError> endingError() const {
         std::lock_guard lock(gate_->mutex);
@@ -94,6 +106,7 @@ private:
         bool released = false;
         bool stopped = false; // finish() was called
         bool busy = false;    // an operation is under way
+        QDeadlineTimer fetchDeadline = QDeadlineTimer::Forever;
         // The call the operation waits for on the owner's thread, while it waits: finish()
         // runs it there itself.
         std::shared_ptr<Call> waitingCall;
@@ -142,6 +155,22 @@ void SyncEngine::finish(QDeadlineTimer deadline) {
 CloudError SyncEngine::operationStopped() {
     return CloudError::make(Code::internalError,
                             QStringLiteral("The sync was stopped before it ended."));
+}
+
+void SyncEngine::setFetchDeadline(QDeadlineTimer deadline) {
+    std::lock_guard lock(core_->gate_->mutex);
+    core_->gate_->fetchDeadline = deadline;
+}
+
+CloudError SyncEngine::fetchCutShort() {
+    return CloudError::make(
+        Code::internalError,
+        QStringLiteral("The fetch ran out of time; it goes on with the next one."));
+}
+
+bool SyncEngine::isFetchCutShort(const CloudError& error) {
+    const CloudError cut = fetchCutShort();
+    return error.code == cut.code && error.message == cut.message;
 }
 
 void SyncEngine::Core::enqueue(std::function<std::optional<CloudError>(Core&)> operation,
@@ -425,6 +454,10 @@ bool SyncEngine::Core::waitBeforeSending() {
     return *ready;
 }
 
+// The zones the database names are fetched one by one, and each one fetched is struck off a
+// list kept in the state: a fetch that ends early (an error, the engine finishing, its
+// deadline) leaves the rest there, and the next fetch goes on with them and with whatever
+// changed since, so that nothing is fetched twice for nothing and nothing is skipped.
 std::optional<CloudError> SyncEngine::Core::fetch() {
     if (auto error = checkAccount())
         return error;
@@ -436,60 +469,127 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
 
     if (ending())
         return finish(endingError());
+    std::optional<SyncEngineState::FetchUnderWay> resumed = state.fetchUnderWay();
     auto changes = database.container()->fetchDatabaseChanges(
-        database.deviceID(), database.databaseScope(), state.databaseToken());
+        database.deviceID(), database.databaseScope(),
+        resumed ? std::optional(resumed->token) : state.databaseToken());
     if (!changes.ok())
         return finish(changes.error());
-    if (changes.value().tokenExpired) {
+    const bool expired = changes.value().tokenExpired;
+    if (expired) {
         // The zones' tokens are of what the database no longer holds: every zone comes whole.
         state.removeZoneTokens();
+        resumed.reset();
     }
-    if (!changes.value().modifications.empty() || !changes.value().deletions.empty() ||
-        changes.value().tokenExpired)
+    if (!changes.value().modifications.empty() || !changes.value().deletions.empty() || expired)
         post(SyncEvents::FetchedDatabaseChanges{changes.value().modifications,
-                                                changes.value().deletions,
-                                                changes.value().tokenExpired});
+                                                changes.value().deletions, expired});
     for (const ZoneDeletion& deletion : changes.value().deletions)
         state.removeZoneToken(deletion.zoneID);
 
-    for (const ZoneID& zone : changes.value().modifications) {
+    // The zones left from before, then those changed since, each once. A zone left from before
+    // that went away since is not fetched, unless it is there again (made anew after its
+    // removal), as every zone the database names as changed is.
+    SyncEngineState::FetchUnderWay fetch{changes.value().token, {}};
+    const std::set<ZoneID> changed(changes.value().modifications.begin(),
+                                   changes.value().modifications.end());
+    std::set<ZoneID> listed;
+    for (const ZoneDeletion& deletion : changes.value().deletions) {
+        if (!changed.contains(deletion.zoneID))
+            listed.insert(deletion.zoneID);
+    }
+    for (const std::deque<ZoneID>& zones :
+         {resumed ? resumed->zones : std::deque<ZoneID>(),
+          std::deque<ZoneID>(changes.value().modifications.begin(),
+                             changes.value().modifications.end())}) {
+        for (const ZoneID& zone : zones) {
+            if (listed.insert(zone).second)
+                fetch.zones.push_back(zone);
+        }
+    }
+    // A database that no longer knew the token tells of it only once: its fetch is not kept
+    // half done, so that one ended early starts over from the same token and tells again.
+    if (!expired)
+        state.setFetchUnderWay(std::move(fetch));
+
+    // Zones are fetched several in one call while the calls stay quick and small (a call is
+    // one step of the container, which on a server costs as much as a small zone's records),
+    // and one at a time once a zone is large.
+    size_t fetched = 0;
+    size_t batch = 1;
+    for (;;) {
+        const std::vector<ZoneID> zones =
+            expired ? std::vector<ZoneID>(
+                          fetch.zones.begin() + ptrdiff_t(std::min(fetched, fetch.zones.size())),
+                          fetch.zones.begin() +
+                              ptrdiff_t(std::min(fetched + batch, fetch.zones.size())))
+                    : state.nextZonesToFetch(batch);
+        if (zones.empty())
+            break;
         if (ending()) {
             postStateUpdate();
             return finish(endingError());
         }
-        if (auto error = fetchZone(zone)) {
-            // The database token stays where it was, so the zones still to fetch come again.
+        if (fetched > 0 && !expired && fetchTimeUp()) {
+            postStateUpdate();
+            return finish(fetchCutShort());
+        }
+        QElapsedTimer took;
+        took.start();
+        size_t records = 0;
+        if (auto error = fetchZones(zones, !expired, records)) {
+            // The zones still to fetch stay, the one that failed first.
             postStateUpdate();
             return finish(error);
         }
+        fetched += zones.size();
+        batch = took.elapsed() < quickFetchMs && records < smallFetchRecords
+                    ? std::min(batch * 2, largestFetchBatch)
+                    : 1;
     }
-    state.setDatabaseToken(changes.value().token);
+    if (expired)
+        state.setDatabaseToken(fetch.token);
+    else
+        state.endFetchUnderWay();
     postStateUpdate();
     return finish(std::nullopt);
 }
 
-// Fetches one zone's changes. Errors that end the whole fetch are returned; a zone that went
-// away or became unreachable meanwhile is only reported.
-std::optional<CloudError> SyncEngine::Core::fetchZone(const ZoneID& zone) {
-    post(SyncEvents::WillFetchRecordZoneChanges{zone});
-    auto result = database.container()->fetchZoneChanges(
-        database.deviceID(), database.databaseScope(), zone, state.zoneToken(zone));
-    if (!result.ok()) {
-        post(SyncEvents::DidFetchRecordZoneChanges{zone, result.error()});
-        const Code code = result.error().code;
-        if (code == Code::zoneNotFound || code == Code::permissionFailure) {
+// Fetches several zones' changes in one call, and reports each zone in turn; with `strike`,
+// each zone reported is struck off the fetch under way. Errors that end the whole fetch are
+// returned; a zone that went away or became unreachable meanwhile is only reported.
+std::optional<CloudError> SyncEngine::Core::fetchZones(const std::vector<ZoneID>& zones,
+                                                       bool strike, size_t& records) {
+    std::vector<std::pair<ZoneID, std::optional<QString>>> asked;
+    asked.reserve(zones.size());
+    for (const ZoneID& zone : zones)
+        asked.emplace_back(zone, state.zoneToken(zone));
+    auto results = database.container()->fetchZonesChanges(database.deviceID(),
+                                                           database.databaseScope(), asked);
+    for (size_t i = 0; i < zones.size(); ++i) {
+        const ZoneID& zone = zones[i];
+        post(SyncEvents::WillFetchRecordZoneChanges{zone});
+        Result<ZoneChanges> result =
+            results.ok() ? std::move(results.value()[i]) : Result<ZoneChanges>(results.error());
+        if (!result.ok()) {
+            post(SyncEvents::DidFetchRecordZoneChanges{zone, result.error()});
+            const Code code = result.error().code;
+            if (code != Code::zoneNotFound && code != Code::permissionFailure)
+                return result.error();
             state.removeZoneToken(zone);
-            return std::nullopt;
+        } else {
+            records += result.value().modifications.size() + result.value().deletions.size();
+            if (!result.value().modifications.empty() || !result.value().deletions.empty() ||
+                !result.value().undecodable.empty())
+                post(SyncEvents::FetchedRecordZoneChanges{
+                    std::move(result.value().modifications), std::move(result.value().deletions),
+                    std::move(result.value().undecodable)});
+            state.setZoneToken(zone, result.value().token);
+            post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
         }
-        return result.error();
+        if (strike)
+            state.zoneFetched(zone);
     }
-    if (!result.value().modifications.empty() || !result.value().deletions.empty() ||
-        !result.value().undecodable.empty())
-        post(SyncEvents::FetchedRecordZoneChanges{std::move(result.value().modifications),
-                                                  std::move(result.value().deletions),
-                                                  std::move(result.value().undecodable)});
-    state.setZoneToken(zone, result.value().token);
-    post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
     return std::nullopt;
 }
 

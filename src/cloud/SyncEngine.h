@@ -58,6 +58,15 @@ public:
     // The error of an operation that finish() ended before it was done.
     static CloudError operationStopped();
 
+    // Fetches from now on end once `deadline` has passed, each after fetching at least one
+    // zone: the zones still to fetch are kept in the state, the next fetch goes on with them,
+    // and the fetch completes with fetchCutShort(). A fetch that finds that the database no
+    // longer knows its token is never cut short: it starts over whole until it has ended.
+    void setFetchDeadline(QDeadlineTimer deadline);
+    // The error of a fetch that its deadline ended.
+    static CloudError fetchCutShort();
+    static bool isFetchCutShort(const CloudError& error);
+
     class Core;
 
 private:

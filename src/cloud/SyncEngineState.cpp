@@ -3,12 +3,14 @@
 #include "RecordCoding.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace cloud {
 
 struct StateSerialization::Contents {
     std::optional<QString> account;
     std::optional<QString> databaseToken;
+    std::optional<SyncEngineState::FetchUnderWay> fetchUnderWay;
     std::map<ZoneID, QString> zoneTokens;
     std::vector<PendingDatabaseChange> databaseChanges;
     std::vector<PendingRecordZoneChange> recordChanges;
@@ -84,6 +86,22 @@ std::shared_ptr<Decoded> decode(const QByteArray& data) {
             return nullptr;
         out.zoneTokens[*zone] = *token;
     }
+    // Written only while a fetch is under way; a state without it fetches from its database
+    // token.
+    if (auto fetch = json.find("fetchUnderWay"); fetch != json.end()) {
+        auto token = fetch->is_object() ? text(*fetch, "token") : std::nullopt;
+        auto zones = fetch->is_object() ? fetch->find("zones") : fetch->end();
+        if (!token || zones == fetch->end() || !zones->is_array())
+            return nullptr;
+        SyncEngineState::FetchUnderWay under{*token, {}};
+        for (const Json& entry : *zones) {
+            auto zone = entry.is_object() ? zoneFrom(entry) : std::nullopt;
+            if (!zone)
+                return nullptr;
+            under.zones.push_back(*zone);
+        }
+        out.fetchUnderWay = std::move(under);
+    }
     for (const Json& entry : *dbChanges) {
         if (!entry.is_object())
             return nullptr;
@@ -133,6 +151,7 @@ SyncEngineState::SyncEngineState(const std::optional<StateSerialization>& saved)
     const Decoded* decoded = saved->contents_.get();
     account_ = decoded->account;
     databaseToken_ = decoded->databaseToken;
+    fetchUnderWay_ = decoded->fetchUnderWay;
     zoneTokens_ = decoded->zoneTokens;
     for (const auto& change : decoded->databaseChanges)
         databaseChanges_.add(change, nextVersion_++);
@@ -271,6 +290,7 @@ void SyncEngineState::resetForAccount(const std::optional<QString>& account) {
     std::lock_guard lock(mutex_);
     account_ = account;
     databaseToken_.reset();
+    fetchUnderWay_.reset();
     zoneTokens_.clear();
     databaseChanges_.clear();
     recordChanges_.clear();
@@ -289,6 +309,36 @@ std::optional<QString> SyncEngineState::databaseToken() const {
 void SyncEngineState::setDatabaseToken(const QString& token) {
     std::lock_guard lock(mutex_);
     databaseToken_ = token;
+}
+
+std::optional<SyncEngineState::FetchUnderWay> SyncEngineState::fetchUnderWay() const {
+    std::lock_guard lock(mutex_);
+    return fetchUnderWay_;
+}
+
+void SyncEngineState::setFetchUnderWay(std::optional<FetchUnderWay> fetch) {
+    std::lock_guard lock(mutex_);
+    fetchUnderWay_ = std::move(fetch);
+}
+
+std::vector<ZoneID> SyncEngineState::nextZonesToFetch(size_t limit) const {
+    std::lock_guard lock(mutex_);
+    if (!fetchUnderWay_)
+        return {};
+    const auto& zones = fetchUnderWay_->zones;
+    return {zones.begin(), zones.begin() + ptrdiff_t(std::min(limit, zones.size()))};
+}
+
+void SyncEngineState::zoneFetched(const ZoneID& zone) {
+    std::lock_guard lock(mutex_);
+    if (fetchUnderWay_ && !fetchUnderWay_->zones.empty() && fetchUnderWay_->zones.front() == zone)
+        fetchUnderWay_->zones.pop_front();
+}
+
+void SyncEngineState::endFetchUnderWay() {
+    std::lock_guard lock(mutex_);
+    if (fetchUnderWay_)
+        databaseToken_ = std::exchange(fetchUnderWay_, std::nullopt)->token;
 }
 
 std::optional<QString> SyncEngineState::zoneToken(const ZoneID& zone) const {
@@ -317,6 +367,7 @@ StateSerialization SyncEngineState::serialization() const {
     std::lock_guard lock(mutex_);
     contents->account = account_;
     contents->databaseToken = databaseToken_;
+    contents->fetchUnderWay = fetchUnderWay_;
     contents->zoneTokens = zoneTokens_;
     contents->databaseChanges = databaseChanges_.changes();
     contents->recordChanges = recordChanges_.changes();
@@ -339,6 +390,13 @@ QByteArray StateSerialization::data() const {
         tokens.push_back(std::move(entry));
     }
     json["zoneTokens"] = std::move(tokens);
+    if (c.fetchUnderWay) {
+        Json zones = Json::array();
+        for (const ZoneID& zone : c.fetchUnderWay->zones)
+            zones.push_back(zoneJson(zone));
+        json["fetchUnderWay"] =
+            Json{{"token", utf8(c.fetchUnderWay->token)}, {"zones", std::move(zones)}};
+    }
     Json dbChanges = Json::array();
     for (const auto& change : c.databaseChanges) {
         Json entry{{"change", change.kind == PendingDatabaseChange::Kind::saveZone ? "saveZone"

@@ -6,6 +6,7 @@
 #include <QHashFunctions>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <list>
 #include <map>
@@ -115,6 +116,22 @@ public:
 
     std::optional<QString> databaseToken() const;
     void setDatabaseToken(const QString& token);
+
+    // A fetch that ended before it had fetched every zone the database named: the token the
+    // database answered with, and the zones still to fetch, in order. The next fetch goes on
+    // from there. The database token stays where it was until they are all fetched, so that a
+    // state read by a build that knows nothing of this fetches them all again, and skips none.
+    struct FetchUnderWay {
+        QString token;
+        std::deque<ZoneID> zones;
+    };
+    std::optional<FetchUnderWay> fetchUnderWay() const;
+    void setFetchUnderWay(std::optional<FetchUnderWay> fetch);
+    // The next zones of the fetch under way, at most `limit`, and one it fetched.
+    std::vector<ZoneID> nextZonesToFetch(size_t limit) const;
+    void zoneFetched(const ZoneID& zone);
+    // Every zone of the fetch under way is fetched: its token becomes the database's.
+    void endFetchUnderWay();
     std::optional<QString> zoneToken(const ZoneID& zone) const;
     void setZoneToken(const ZoneID& zone, const QString& token);
     void removeZoneToken(const ZoneID& zone);
@@ -144,6 +161,7 @@ private:
     mutable std::mutex mutex_;
     std::optional<QString> account_;
     std::optional<QString> databaseToken_;
+    std::optional<FetchUnderWay> fetchUnderWay_;
     std::map<ZoneID, QString> zoneTokens_;
     PendingList<PendingDatabaseChange> databaseChanges_;
     PendingList<PendingRecordZoneChange> recordChanges_;

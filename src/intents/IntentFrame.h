@@ -74,6 +74,12 @@ public:
         return QStringLiteral(
             "the upload of this device's changes began and goes on with the next sync.");
     }
+    // Why a sync that was bringing other devices' changes when its time ran out did not end:
+    // the cloud answered, and what is left comes with the next sync.
+    static QString downloadUnderWayReason() {
+        return QStringLiteral(
+            "the download of changes from the cloud began and goes on with the next sync.");
+    }
     // Why a change of a list that the sync left view only did not reach the cloud.
     static QString viewOnlyNowReason(const QString& listName) {
         return QStringLiteral("%1 is view only now.").arg(listName);

@@ -159,6 +159,13 @@ void CloudEngine::handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEn
         sentSome_ = false;
     } else if (std::holds_alternative<DidSendChanges>(event)) {
         sending_ = false;
+    } else if (std::holds_alternative<WillFetchChanges>(event)) {
+        fetching_ = true;
+        fetchedSome_ = false;
+    } else if (std::holds_alternative<WillFetchRecordZoneChanges>(event)) {
+        fetchedSome_ = true;
+    } else if (std::holds_alternative<DidFetchChanges>(event)) {
+        fetching_ = false;
     } else if (std::holds_alternative<SentDatabaseChanges>(event) ||
                std::holds_alternative<SentRecordZoneChanges>(event)) {
         sentSome_ = true;

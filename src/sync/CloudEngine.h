@@ -48,6 +48,10 @@ public:
     // sent (a store's first sync), or it is sending them and the cloud has answered a batch. A
     // pass that runs out of time then was not waiting for the cloud. On the owner's thread.
     bool uploading();
+    // Whether this engine is fetching and the cloud has named the zones to fetch: a fetch that
+    // runs out of time then goes on with the next one, from where it stopped. On the owner's
+    // thread.
+    bool downloading() const { return fetching_ && fetchedSome_; }
 
     void handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEngine& engine) override;
     std::optional<cloud::RecordZoneChangeBatch>
@@ -75,4 +79,7 @@ private:
     // Between the engine's announcements of a send's start and end, and whether it sent any.
     bool sending_ = false;
     bool sentSome_ = false;
+    // The same for a fetch: between its start and end, and whether it has zones to fetch.
+    bool fetching_ = false;
+    bool fetchedSome_ = false;
 };

@@ -594,6 +594,78 @@ TEST_P(SyncEngineTest, AFailedFetchKeepsTheDatabaseTokenSoNothingIsMissed) {
     EXPECT_EQ(names(laptop.d().fetchedRecords()), std::vector<QString>{"b"});
 }
 
+// A fetch cut short by its deadline keeps the zones it has not fetched; the next fetch, by this
+// engine or by one made from its saved state as the next process would, goes on with them and
+// with whatever changed since, fetching no zone again for nothing and skipping none.
+TEST_P(SyncEngineTest, AFetchCutShortGoesOnWhereItStoppedAndSkipsNothing) {
+    auto mac = device(QStringLiteral("mac"));
+    std::vector<Record> made;
+    for (int z = 0; z < 5; ++z)
+        made.push_back(note(QStringLiteral("r%1").arg(z), zone(QStringLiteral("TB-%1").arg(z)),
+                            QStringLiteral("x")));
+    queueSaves(mac.e(), mac.d(), made);
+    ASSERT_FALSE(send(mac.e()));
+
+    auto laptop = device(QStringLiteral("laptop"));
+    // Every fetch of this engine is out of time once it has fetched a zone.
+    laptop.e().setFetchDeadline(QDeadlineTimer(0));
+    auto error = fetch(laptop.e());
+    ASSERT_TRUE(error);
+    EXPECT_TRUE(SyncEngine::isFetchCutShort(*error)) << error->message.toStdString();
+    EXPECT_FALSE(laptop.e().state().databaseToken()) << "a token past zones not fetched";
+    std::vector<QString> fetched = names(laptop.d().fetchedRecords());
+    ASSERT_EQ(fetched.size(), 1u);
+
+    // Meanwhile the mac changes a zone fetched already, one not fetched yet, and makes another.
+    const QString first = fetched.front();
+    const QString later =
+        first == QStringLiteral("r4") ? QStringLiteral("r3") : QStringLiteral("r4");
+    for (const QString& name : {first, later}) {
+        const ZoneID where = zone(QStringLiteral("TB-") + name.mid(1));
+        Record changed = mac.d().records.at(RecordID{name, where});
+        changed.set(QStringLiteral("text"), QStringLiteral("y"));
+        mac.d().records.insert_or_assign(changed.recordID(), changed);
+        mac.e().state().add({PendingRecordZoneChange::saveRecord(changed.recordID())});
+    }
+    queueSaves(mac.e(), mac.d(),
+               {note(QStringLiteral("r5"), zone(QStringLiteral("TB-5")), QStringLiteral("x"))});
+    ASSERT_FALSE(send(mac.e()));
+
+    // The next process goes on from the saved state, one zone a fetch.
+    auto saved = StateSerialization::fromData(laptop.e().state().serialization().data());
+    ASSERT_TRUE(saved);
+    auto next = device(QStringLiteral("laptop"), DatabaseScope::privateScope, 400, saved);
+    next.e().setFetchDeadline(QDeadlineTimer(0));
+    int fetches = 0;
+    for (; fetches < 20; ++fetches) {
+        error = fetch(next.e());
+        if (!error)
+            break;
+        ASSERT_TRUE(SyncEngine::isFetchCutShort(*error)) << error->message.toStdString();
+    }
+    ASSERT_FALSE(error) << "the fetch never ended";
+    // Each zone once, and the first again for its change; every change in its newest version.
+    for (const Record& record : next.d().fetchedRecords()) {
+        fetched.push_back(record.recordID().recordName);
+        if (record.recordID().recordName == later || record.recordID().recordName == first) {
+            EXPECT_EQ(record.string(QStringLiteral("text")), QStringLiteral("y"));
+        }
+    }
+    std::sort(fetched.begin(), fetched.end());
+    std::vector<QString> expected{"r0", "r1", "r2", "r3", "r4", "r5", first};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(fetched, expected);
+    EXPECT_EQ(fetches, 5) << "zones fetched again, or several zones in a fetch out of time";
+    EXPECT_TRUE(next.e().state().databaseToken());
+    EXPECT_FALSE(next.e().state().fetchUnderWay());
+
+    // Without a deadline, a fetch brings everything at once; then nothing is left.
+    next.e().setFetchDeadline(QDeadlineTimer(QDeadlineTimer::Forever));
+    next.d().events.clear();
+    ASSERT_FALSE(fetch(next.e()));
+    EXPECT_TRUE(next.d().fetchedRecords().empty());
+}
+
 TEST_P(SyncEngineTest, AReleasedEngineFinishesItsOperation) {
     auto mac = device(QStringLiteral("mac"));
     queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("x"))});

@@ -1,0 +1,180 @@
+// A fresh device of a person whose account already holds thousands of lists, on a container file
+// and on a server. Bringing them all takes longer than a request may: each request ends within
+// its bound, says that the rest goes on, and the next one goes on from where it stopped, so that
+// successive requests bring every list once.
+#include "ProcessTestSupport.h"
+
+#include "cloud/CloudDevice.h"
+#include "intents/RequestRoute.h"
+#include "support/PostgresTestServer.h"
+#include "sync/ListCloudMapping.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+namespace {
+
+using testsupport::PostgresTestDatabase;
+
+// Enough that bringing them takes a loaded machine well past a request's bound, as a user
+// reported; the sanitizers slow the program down several times, so fewer are enough there.
+#ifdef __SANITIZE_ADDRESS__
+constexpr int manyLists = 1'000;
+#else
+constexpr int manyLists = 3'000;
+#endif
+
+// How long a change request may take: its catch-up's two seconds and its own sync's, the
+// container call under way as each ends, loading and writing a store of thousands of lists and
+// rewriting their index; with room for a loaded machine. A request that fetches everything
+// before it ends takes several times as long.
+constexpr int requestBoundMs = 12'000;
+
+class ManyLists : public ProcessTest {
+protected:
+    // Another device of the same person has made the lists, each with its record and an item,
+    // and sent them a batch at a time as the program does.
+    void fill(int lists) {
+        const QString location = cloudFor(QString());
+        auto opened = cloud::Container::isServerLocation(location)
+                          ? cloud::Container::openServer(location)
+                          : cloud::Container::openFile(location);
+        ASSERT_TRUE(opened.ok()) << opened.error().message.toStdString();
+        const auto container = opened.value();
+        const auto maker =
+            cloud::CloudDevice::deviceIDForProfile(*container, location, dir.filePath("maker"));
+        ASSERT_TRUE(maker.ok());
+        ASSERT_TRUE(container->currentUser(maker.value()).ok());
+        constexpr int batch = 400;
+        for (int from = 0; from < lists; from += batch) {
+            std::vector<cloud::ZoneID> zones;
+            std::vector<cloud::Record> records;
+            for (int l = from; l < std::min(lists, from + batch); ++l) {
+                TBList list;
+                list.id = Ids::newId();
+                list.name = QStringLiteral("List %1").arg(l);
+                list.order = l;
+                TBItem item;
+                item.id = Ids::newId();
+                item.listID = list.id;
+                item.text = QStringLiteral("Bread");
+                zones.push_back(cloud::ZoneID{CloudLayout::listZoneName(list.id)});
+                records.push_back(ListCloudMapping::record(list, std::nullopt));
+                records.push_back(ListCloudMapping::record(item, std::nullopt, std::nullopt));
+                made.insert(list.id);
+            }
+            const auto zonesSaved = container->modifyZones(
+                maker.value(), cloud::DatabaseScope::privateScope, zones, {});
+            ASSERT_TRUE(zonesSaved.ok()) << zonesSaved.error().message.toStdString();
+            const auto saved = container->modifyRecords(
+                maker.value(), cloud::DatabaseScope::privateScope, records, {});
+            ASSERT_TRUE(saved.ok()) << saved.error().message.toStdString();
+            ASSERT_TRUE(saved.value().failedRecordSaves.empty());
+        }
+    }
+
+    // Runs a request that must end within `ms`, and notes how long it took.
+    Typed within(int ms, const QStringList& words) {
+        QElapsedTimer took;
+        took.start();
+        QProcess process;
+        launch(process, words);
+        process.closeWriteChannel();
+        const bool ended = process.waitForFinished(ms);
+        std::printf("[ figures  ] %s ended after %lld ms\n", words.first().toUtf8().constData(),
+                    static_cast<long long>(took.elapsed()));
+        EXPECT_TRUE(ended) << words.join(' ').toStdString() << " did not end within " << ms
+                           << " ms";
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        return {ended ? process.exitCode() : -1, QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    // The ids of the lists a `lists` request printed, each once.
+    static std::set<QString> listed(const QString& out, int* lines) {
+        std::set<QString> ids;
+        const QStringList rows = out.split(u'\n', Qt::SkipEmptyParts);
+        *lines = int(rows.size());
+        for (const QString& row : rows)
+            ids.insert(row.section(u'\t', 0, 0));
+        return ids;
+    }
+
+    void requestsBringEveryListInTurn();
+
+    std::set<QString> made; // the lists' ids
+};
+
+void ManyLists::requestsBringEveryListInTurn() {
+    fill(manyLists);
+    const QString goesOn =
+        RequestRoute::notCaughtUpNote(IntentFrame::downloadUnderWayReason()) + "\n";
+
+    // A request that has not brought every list says so: the download goes on, or, when the
+    // cloud had not answered its first lists by the time the request's wait ended, that it did
+    // not answer in time.
+    const QString tooSlow = RequestRoute::notCaughtUpNote(IntentFrame::syncTooSlowReason()) + "\n";
+
+    // A change first: its catch-up and its own sync each end in time, and the change is sent.
+    const Typed started = within(requestBoundMs, {"start", "Holiday"});
+    EXPECT_EQ(started.code, 0) << started.err.toStdString();
+    EXPECT_EQ(started.out, "Started Holiday.\n");
+    EXPECT_TRUE(started.err.isEmpty() || started.err == goesOn || started.err == tooSlow)
+        << started.err.toStdString();
+
+    // Then each request brings more, never one list twice, until every list is here.
+    int held = 0;
+    for (int round = 0; round < 40 && held < manyLists + 1; ++round) {
+        SCOPED_TRACE(round);
+        const Typed listed = within(requestBoundMs, {"lists"});
+        ASSERT_EQ(listed.code, 0) << listed.err.toStdString();
+        int lines = 0;
+        const std::set<QString> ids = this->listed(listed.out, &lines);
+        EXPECT_EQ(lines, int(ids.size())) << "a list is here twice";
+        EXPECT_GE(lines, held) << "lists went away";
+        held = lines;
+        std::printf("[ figures  ] %d lists here\n", held);
+        // Every list but the new one is one the other device made.
+        EXPECT_EQ(std::count_if(ids.begin(), ids.end(),
+                                [&](const QString& id) { return !made.contains(id); }),
+                  1);
+        if (listed.err.isEmpty()) {
+            // Brought up to date: every list is here.
+            EXPECT_EQ(held, manyLists + 1);
+            break;
+        }
+        EXPECT_TRUE(listed.err == goesOn || listed.err == tooSlow) << listed.err.toStdString();
+    }
+    EXPECT_EQ(held, manyLists + 1) << "successive requests did not bring every list";
+}
+
+TEST_F(ManyLists, RequestsOnAFreshDeviceEndInTimeAndBringEveryListInTurn) {
+    requestsBringEveryListInTurn();
+}
+
+// Ann's account on a server.
+class ManyListsOnServer : public ManyLists {
+protected:
+    void SetUp() override {
+        ManyLists::SetUp();
+        TALLYBIRD_REQUIRE_POSTGRES();
+        server = std::make_unique<PostgresTestDatabase>();
+        ASSERT_TRUE(server->ok()) << server->error().toStdString();
+        server->addPerson(QStringLiteral("ann"));
+    }
+    QString cloudFor(const QString&) const override { return server->uri(QStringLiteral("ann")); }
+
+    std::unique_ptr<PostgresTestDatabase> server;
+};
+
+TEST_F(ManyListsOnServer, RequestsOnAFreshDeviceEndInTimeAndBringEveryListInTurn) {
+    requestsBringEveryListInTurn();
+}
+
+} // namespace
