@@ -3,6 +3,7 @@
 // window say so instead of keeping changes that could never reach anyone. The device's own lists
 // go on to the new account's other device.
 #include "ProcessTestSupport.h"
+#include "cloud/Container.h"
 
 #include "ui/detail/ListDetailModel.h"
 
