@@ -3,6 +3,11 @@
 // upload of 10,000 items, an edit's round trip from one device's pass to another device's store
 // and what a command-line request pays, each beside the same on a container file in the same
 // run, and 50 devices of 10 people syncing at once for a minute, each in a process of its own.
+// The fifty devices end with a check of each device's items against the server's: a run with
+// any item missing or doubled (or whose check could not be made) says so on standard error,
+// and the program then exits with 1.
+// TALLYBIRD_BENCH_DEVICE_SECONDS sets the devices' time instead of a minute, and
+// --benchmark_repetitions=N makes N runs of it.
 //
 // The server is a throw-away one that scripts/pg-cluster starts and removes, with the server's
 // own settings (every commit flushed to the disk), unless TALLYBIRD_BENCH_POSTGRES names the
@@ -17,6 +22,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -99,6 +105,21 @@ public:
             sql(name, QStringLiteral("ALTER ROLE %1 PASSWORD '%2'").arg(person, password));
         }
         return name;
+    }
+    // The items the server holds in `database`, by the person who owns their list.
+    std::map<QString, QSet<QString>> itemsByOwner(const QString& database) {
+        std::map<QString, QSet<QString>> items;
+        PGconn* conn = PQconnectdb((admin_ + " dbname=" + database).toUtf8().constData());
+        PGresult* result =
+            PQexec(conn, "SELECT owner, name FROM tallybird.records WHERE type = 'TB_Item'");
+        if (PQresultStatus(result) != PGRES_TUPLES_OK)
+            qFatal("%s", PQresultErrorMessage(result));
+        for (int row = 0; row < PQntuples(result); ++row)
+            items[QString::fromUtf8(PQgetvalue(result, row, 0))].insert(
+                QString::fromUtf8(PQgetvalue(result, row, 1)));
+        PQclear(result);
+        PQfinish(conn);
+        return items;
     }
     // Over the loopback port with a password; the administrator over the socket.
     QString uri(const QString& database, const QString& role, bool tcp = true) const {
@@ -324,17 +345,53 @@ int deviceMinute(const QString& uri, const QString& folder, const QString& tag, 
     return 0;
 }
 
+// How one device's items stand against the server's set of its person's items.
+struct DeviceCheck {
+    int missing = 0; // on the server, not on the device
+    int doubled = 0; // on the device more than once (the same id, or the same text)
+    int unsent = 0;  // on the device, not on the server
+};
+
+DeviceCheck check(const ListStore& store, const QSet<QString>& onServer) {
+    DeviceCheck result;
+    QSet<QString> ids;
+    QSet<QString> texts;
+    for (const TBItem& item : store.allItems()) {
+        // Every text the devices add is unique, so a text seen twice is one change taken twice.
+        if (ids.contains(item.id) || texts.contains(item.text))
+            ++result.doubled;
+        else if (!onServer.contains(item.id))
+            ++result.unsent;
+        ids.insert(item.id);
+        texts.insert(item.text);
+    }
+    for (const QString& id : onServer)
+        if (!ids.contains(id))
+            ++result.missing;
+    return result;
+}
+
+// Runs of the fifty devices, and those that ended with an item missing, doubled or unsent, or
+// whose check could not be made: main's exit status.
+int fiftyDeviceRuns = 0;
+int faultyFiftyDeviceRuns = 0;
+
 void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
-    const int seconds = int(state.range(0));
+    const int seconds = qEnvironmentVariableIsSet("TALLYBIRD_BENCH_DEVICE_SECONDS")
+                            ? qEnvironmentVariableIntValue("TALLYBIRD_BENCH_DEVICE_SECONDS")
+                            : int(state.range(0));
     for (auto _ : state) {
         QTemporaryDir dir;
         QStringList names;
         for (int p = 0; p < people; ++p)
             names.append(QStringLiteral("person%1").arg(p));
         const QString db = server().database(names);
+        const auto folderOf = [&](const QString& name, int d) {
+            return dir.filePath(QStringLiteral("%1-%2").arg(name).arg(d));
+        };
         // Each person's first device makes the list the others then add to.
         for (const QString& name : names) {
-            Profile first(server().uri(db, name), dir.filePath(name + "-0"));
+            Profile first(server().uri(db, name), folderOf(name, 0));
             first.store().addList("Shared by my devices");
             first.syncNow();
         }
@@ -343,8 +400,7 @@ void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
             for (int d = 0; d < devicesPerPerson; ++d) {
                 auto process = std::make_unique<QProcess>();
                 process->start(QCoreApplication::applicationFilePath(),
-                               {"--device", server().uri(db, name),
-                                dir.filePath(QStringLiteral("%1-%2").arg(name).arg(d)),
+                               {"--device", server().uri(db, name), folderOf(name, d),
                                 QStringLiteral("%1-%2").arg(name).arg(d),
                                 QString::number(seconds)});
                 running.push_back(std::move(process));
@@ -352,6 +408,7 @@ void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
         }
         int added = 0;
         int failed = 0;
+        int unreported = 0;
         std::vector<double> passes;
         std::map<QString, int> addedBy;
         for (size_t i = 0; i < running.size(); ++i) {
@@ -359,7 +416,7 @@ void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
             const QStringList words = QString::fromUtf8(running[i]->readAllStandardOutput())
                                           .split(' ', Qt::SkipEmptyParts);
             if (words.size() < 5) {
-                ++failed;
+                ++unreported;
                 continue;
             }
             added += words[1].toInt();
@@ -369,24 +426,75 @@ void BM_ServerFiftyDevicesForAMinute(benchmark::State& state) {
                 passes.push_back(words[w].toDouble());
         }
         std::sort(passes.begin(), passes.end());
-        // Every device of a person ends with every item any of them added, once.
-        int lost = 0;
-        for (const QString& name : names) {
-            for (int d = 0; d < devicesPerPerson; ++d) {
-                Profile device(server().uri(db, name),
-                               dir.filePath(QStringLiteral("%1-%2").arg(name).arg(d)));
-                device.syncNow();
-                device.syncNow();
-                lost += std::abs(int(device.store().allItems().size()) - addedBy[name]);
+
+        // Every device first has a pass that sends what it still holds (a device whose last
+        // pass failed kept its last change), then, once all have, two passes that take in the
+        // rest. Then every device of a person holds exactly the person's items on the server.
+        int finalFailures = 0;
+        for (int round = 0; round < 2; ++round) {
+            for (const QString& name : names) {
+                for (int d = 0; d < devicesPerPerson; ++d) {
+                    Profile device(server().uri(db, name), folderOf(name, d));
+                    for (int pass = 0; pass < (round == 0 ? 1 : 2); ++pass) {
+                        if (auto error = device.syncNow()) {
+                            ++finalFailures;
+                            std::fprintf(stderr, "%s-%d's last pass failed: %s\n", qPrintable(name),
+                                         d, qPrintable(error->message));
+                        }
+                    }
+                }
             }
+        }
+        const auto onServer = server().itemsByOwner(db);
+        int held = 0;
+        int missing = 0;
+        int doubled = 0;
+        int unsent = 0;
+        int short_ = 0;
+        for (const QString& name : names) {
+            const QSet<QString> items = onServer.count(name) ? onServer.at(name) : QSet<QString>();
+            held += int(items.size());
+            if (int(items.size()) != addedBy[name])
+                std::fprintf(stderr, "%s's devices added %d items; the server holds %d\n",
+                             qPrintable(name), addedBy[name], int(items.size()));
+            for (int d = 0; d < devicesPerPerson; ++d) {
+                Profile device(server().uri(db, name), folderOf(name, d));
+                const DeviceCheck found = check(device.store(), items);
+                missing += found.missing;
+                doubled += found.doubled;
+                unsent += found.unsent;
+                if (found.missing || found.doubled || found.unsent) {
+                    ++short_;
+                    std::fprintf(stderr,
+                                 "%s-%d holds %d items: %d of the server's %d missing, %d "
+                                 "doubled, %d the server does not hold\n",
+                                 qPrintable(name), d, int(device.store().allItems().size()),
+                                 found.missing, int(items.size()), found.doubled, found.unsent);
+                }
+            }
+        }
+        const bool faulty =
+            missing || doubled || unsent || held != added || unreported || finalFailures;
+        ++fiftyDeviceRuns;
+        if (faulty) {
+            ++faultyFiftyDeviceRuns;
+            std::fprintf(stderr,
+                         "FAULT: %d items added, %d on the server; on %d of %d devices %d "
+                         "missing, %d doubled, %d not on the server; %d devices did not "
+                         "report, %d last passes failed\n",
+                         added, held, short_, int(running.size()), missing, doubled, unsent,
+                         unreported, finalFailures);
         }
         state.counters["devices"] = double(running.size());
         state.counters["passes_per_s"] = double(passes.size()) / seconds;
         state.counters["p50_pass_ms"] = passes.empty() ? 0 : passes[passes.size() / 2];
         state.counters["p99_pass_ms"] = passes.empty() ? 0 : passes[passes.size() * 99 / 100];
-        state.counters["items_added"] = added;
         state.counters["failed_passes"] = failed;
-        state.counters["items_missing_or_doubled"] = lost;
+        state.counters["items_added"] = added;
+        state.counters["items_on_server"] = held;
+        state.counters["devices_short"] = short_;
+        state.counters["items_missing"] = missing;
+        state.counters["items_doubled"] = doubled;
     }
 }
 
@@ -418,5 +526,10 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    return 0;
+    if (fiftyDeviceRuns > 0)
+        std::fprintf(stderr,
+                     "fifty devices: %d runs, %d with items missing or doubled or a check that "
+                     "could not be made\n",
+                     fiftyDeviceRuns, faultyFiftyDeviceRuns);
+    return faultyFiftyDeviceRuns > 0 ? 1 : 0;
 }
