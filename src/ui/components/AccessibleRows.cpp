@@ -388,6 +388,11 @@ void AccessibleRows::announceCame(QAbstractItemView* view, int row) {
         send(element, QAccessible::ObjectCreated);
 }
 
+void AccessibleRows::announceRenamed(QAbstractItemView* view, int row) {
+    if (QAccessibleInterface* element = rowElement(view, row))
+        send(element, QAccessible::NameChanged);
+}
+
 void AccessibleRows::announceChanges(QAbstractItemView* view, int row, const Face& before) {
     QAccessibleInterface* element = rowElement(view, row);
     if (!element)

@@ -79,6 +79,8 @@ public:
     // Name, description and state changes of the row and its controls since `before`; controls
     // that came are announced as new, controls that went as a change of the row's children.
     static void announceChanges(QAbstractItemView* view, int row, const Face& before);
+    // The row's name changed, for a view whose model says so only after the change.
+    static void announceRenamed(QAbstractItemView* view, int row);
     // Where the announcements go: to Qt's accessibility (the desktop's bridge takes them while a
     // screen reader listens), or to the announcer set here instead (a test's recorder); none
     // restores Qt's. Main thread only.

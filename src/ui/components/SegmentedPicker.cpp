@@ -23,7 +23,9 @@ public:
 
     void setSelected(bool selected) {
         selected_ = selected;
-        AccessibleSpec spec{title_, {}, {}, {}, {}};
+        // A toggle as well as selected: the desktop's bridge tells a screen reader of a change
+        // of the checked state, not of the selected one, and the segment just chosen is said.
+        AccessibleSpec spec{title_, {}, {}, AccessibleTrait::toggle, {}};
         if (selected)
             spec.traits |= AccessibleTrait::selected;
         setAccessible(spec);

@@ -317,7 +317,9 @@ void ListEditorSheet::sync() {
     for (int i = 0; i < kindRows_.size(); ++i) {
         const ListEditorModel::KindRow row = model_->kindRows().at(i);
         kindRows_[i]->setChosen(row.selected);
-        AccessibleSpec spec{row.accessibilityLabel, {}, {}, {}, {}};
+        // Checked as well as selected when chosen: the checked state's change is what reaches
+        // a screen reader.
+        AccessibleSpec spec{row.accessibilityLabel, {}, {}, AccessibleTrait::toggle, {}};
         if (row.selected)
             spec.traits |= AccessibleTrait::selected;
         kindRows_[i]->setAccessible(spec);

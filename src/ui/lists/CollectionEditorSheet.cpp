@@ -11,6 +11,7 @@
 #include "ui/theme/DesignFont.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QListView>
 #include <QVBoxLayout>
@@ -68,7 +69,15 @@ protected:
 
 private:
     void toggle(const QModelIndex& index) {
+        const int row = index.row();
         model_.toggle(index.data(CollectionEditorRowModel::IdRole).toString());
+        // Qt tells a screen reader only that the rows' data changed, which the desktop's bridge
+        // passes over: the row's new ticked state is told as a check box tells it.
+        QAccessible::State ticked;
+        ticked.checked = true;
+        QAccessibleStateChangeEvent event(this, ticked);
+        event.setChild(row);
+        QAccessible::updateAccessibility(&event);
     }
     CollectionEditorModel& model_;
     QPersistentModelIndex left_; // the keyboard's row while the keyboard is elsewhere

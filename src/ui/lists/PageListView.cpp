@@ -11,6 +11,7 @@
 #include "ui/theme/Symbols.h"
 #include "ui/theme/ThemeColour.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QMenu>
@@ -87,6 +88,11 @@ PageListView::PageListView(ListsScreenModel& screen, QWidget* parent)
     // put back after the last, when the view is laid out again.
     connect(&screen_.rows(), &PageRowModel::rowsAboutToChange, this, &PageListView::rememberAnchor);
     connect(&screen_.rows(), &PageRowModel::rowsChanged, this, &PageListView::restoreAnchor);
+    // A screen reader keeps the rows' names it was told: a new name or count is told again.
+    connect(&screen_.rows(), &PageRowModel::rowsRenamed, this, [this](const QList<int>& rows) {
+        for (int row : rows)
+            AccessibleRows::announceRenamed(this, row);
+    });
 }
 
 void PageListView::setSplit(bool split) {
@@ -168,7 +174,43 @@ void PageListView::focusInEvent(QFocusEvent* event) {
         showFocusRing(true);
     else if (event->reason() == Qt::MouseFocusReason)
         showFocusRing(false);
+    quietCurrent_ = true;
     QListView::focusInEvent(event);
+    quietCurrent_ = false;
+    // Qt tells of the rows as a whole after this event (after a Tab back, a menu, a sheet):
+    // the keyboard's row is told after it, the last thing a screen reader hears.
+    tellFocusedRowLater();
+}
+
+void PageListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // Not QListView's: Qt 6.4's tells a screen reader that the new row has the focus even while
+    // the keyboard is elsewhere.
+    QAbstractItemView::currentChanged(current, previous);
+    if (!quietCurrent_)
+        tellFocusedRow();
+}
+
+void PageListView::tellFocusedRow() {
+    focusToTell_ = false;
+    const QModelIndex current = currentIndex();
+    if (!QAccessible::isActive() || !hasFocus() || !current.isValid())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(current.row()); // the rows are the list's children, in order
+    QAccessible::updateAccessibility(&event);
+}
+
+void PageListView::tellFocusedRowLater() {
+    if (focusToTell_)
+        return;
+    focusToTell_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (focusToTell_)
+                tellFocusedRow();
+        },
+        Qt::QueuedConnection);
 }
 
 void PageListView::mousePressEvent(QMouseEvent* event) {

@@ -56,8 +56,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
+    // Tells a screen reader the keyboard's row while the keyboard is on the rows: now, or after
+    // the event being handled (once Qt has told of the rows as a whole).
+    void tellFocusedRow();
+    void tellFocusedRowLater();
     void editingChanged();
     void showFocusRing(bool visible);
     void remeasureRows(const QModelIndex& top, const QModelIndex& bottom);
@@ -75,6 +80,10 @@ private:
     QPersistentModelIndex pressed_;
     bool split_ = true;
     bool lastEditing_ = false;
+    // The keyboard's row is still to be told.
+    bool focusToTell_ = false;
+    // Set while the view picks its first row as the focus comes in: told after Qt's event.
+    bool quietCurrent_ = false;
     // The first row in view and how far down it stood, while rows come and go.
     QString anchorID_;
     int anchorTop_ = 0;

@@ -6,6 +6,7 @@
 #include "platform/Unicode.h"
 
 #include <algorithm>
+#include <utility>
 
 PageRowModel::PageRowModel(const QByteArray& locale, const QTimeZone& zone, QObject* parent)
     : QAbstractListModel(parent), relative_(locale, zone) {}
@@ -32,15 +33,21 @@ void PageRowModel::setRows(const QList<PageRowContent>& rows) {
            rows_[oldCount - 1 - suffix].id() == rows[newCount - 1 - suffix].id())
         ++suffix;
 
-    // Rows that keep their place but draw differently, by their new index.
+    // Rows that keep their place but draw differently, by their new index, and the names a
+    // screen reader was told of them, by id.
     QList<int> changed;
+    QHash<QString, QString> namesBefore;
+    const auto change = [&](int now, const PageRowContent& was) {
+        changed.append(now);
+        namesBefore.insert(was.id(), accessibleName(was));
+    };
     for (int i = 0; i < prefix; ++i) {
         if (!(rows_[i] == rows[i]))
-            changed.append(i);
+            change(i, rows_[i]);
     }
     for (int k = 0; k < suffix; ++k) {
         if (!(rows_[oldCount - 1 - k] == rows[newCount - 1 - k]))
-            changed.append(newCount - 1 - k);
+            change(newCount - 1 - k, rows_[oldCount - 1 - k]);
     }
 
     const int oldMiddle = oldCount - prefix - suffix;
@@ -83,7 +90,7 @@ void PageRowModel::setRows(const QList<PageRowContent>& rows) {
         for (int i = prefix; i < prefix + newMiddle; ++i) {
             const PageRowContent* old = oldByID.value(rows[i].id());
             if (old && !(*old == rows[i]))
-                changed.append(i);
+                change(i, *old);
         }
         rows_ = rows;
         reindex();
@@ -107,14 +114,23 @@ void PageRowModel::setRows(const QList<PageRowContent>& rows) {
     if (structural)
         emit rowsChanged();
     emitChanged(changed);
+    QList<int> renamed;
+    for (int row : std::as_const(changed))
+        if (accessibleName(rows_[row]) != namesBefore.value(rows_[row].id()))
+            renamed.append(row);
+    if (!renamed.isEmpty())
+        emit rowsRenamed(renamed);
 }
 
 void PageRowModel::updateRow(int row, const PageRowContent& content) {
     if (row < 0 || row >= rows_.size() || rows_[row] == content)
         return;
+    const QString nameBefore = accessibleName(rows_[row]);
     rows_[row] = content;
     dueCache_.remove(content.row.list.id);
     emit dataChanged(index(row), index(row));
+    if (accessibleName(rows_[row]) != nameBefore)
+        emit rowsRenamed({row});
 }
 
 void PageRowModel::emitChanged(QList<int> rows) {
@@ -180,7 +196,19 @@ std::optional<QString> PageRowModel::dueSummary(const TBList& list) const {
 }
 
 ListRowPresentation PageRowModel::listRow(int row) const {
-    const PageRowContent& content = rows_.at(row);
+    return listRowOf(rows_.at(row));
+}
+
+GroupHeaderPresentation PageRowModel::header(int row) const {
+    return headerOf(rows_.at(row));
+}
+
+QString PageRowModel::accessibleName(const PageRowContent& content) const {
+    return content.isHeader() ? headerOf(content).accessibilityLabel
+                              : listRowOf(content).accessibilityLabel;
+}
+
+ListRowPresentation PageRowModel::listRowOf(const PageRowContent& content) const {
     const TBList& list = content.row.list;
     const ListRemoval removal = ListRemoval::decide(list.zoneOwnerName.has_value(), list.hasShare);
     ListRowPresentation p;
@@ -206,8 +234,7 @@ ListRowPresentation PageRowModel::listRow(int row) const {
     return p;
 }
 
-GroupHeaderPresentation PageRowModel::header(int row) const {
-    const PageRowContent& content = rows_.at(row);
+GroupHeaderPresentation PageRowModel::headerOf(const PageRowContent& content) const {
     GroupHeaderPresentation p;
     p.name = content.row.name;
     p.title = Unicode::toUpper(p.name);

@@ -71,8 +71,14 @@ signals:
     // Around a setRows() that inserts, removes or rearranges rows (not around data changes).
     void rowsAboutToChange();
     void rowsChanged();
+    // After the data changes of a setRows() or an updateRow(): the rows (by their new index)
+    // whose accessible name is not the one they had, for a screen reader that keeps names.
+    void rowsRenamed(const QList<int>& rows);
 
 private:
+    ListRowPresentation listRowOf(const PageRowContent& content) const;
+    GroupHeaderPresentation headerOf(const PageRowContent& content) const;
+    QString accessibleName(const PageRowContent& content) const;
     std::optional<QString> dueSummary(const TBList& list) const;
     void emitChanged(QList<int> rows);
     void reindex();

@@ -1891,6 +1891,306 @@ bool comeBackToTheRowLeftThroughTheHeader(Session& s) {
            s.fail(s.failure() + "; heard: " + heard.said());
 }
 
+// --- Where the keyboard is and what a choice changed, as a screen reader hears it ---
+
+// The name a screen reader is told for the widget that has the keyboard.
+QString focusedName() {
+    QAccessibleInterface* focused =
+        QAccessible::queryAccessibleInterface(static_cast<QObject*>(QApplication::focusWidget()));
+    return focused ? focused->text(QAccessible::Name) : QString();
+}
+
+// A key pressed in the window the keyboard is in: the main window or a sheet over it.
+void pressInFocusWindow(Session& s, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+    QWindow* window = QGuiApplication::focusWindow();
+    QTest::keyClick(window ? window : s.window().windowHandle(), key, modifiers);
+    QCoreApplication::processEvents();
+}
+
+// Presses Tab in the window the keyboard is in until the control of that name has it.
+bool tabToNamed(Session& s, const std::function<bool(const QString&)>& named, const QString& what) {
+    for (int tab = 0; tab < 40 && !named(focusedName()); ++tab)
+        pressInFocusWindow(s, Qt::Key_Tab);
+    return named(focusedName()) || s.fail("Tab never reached " + what);
+}
+
+// The last focus the program told, wherever it was: "Lists" for the pane, a row by its name.
+QString lastFocusHeard(const Heard& heard) {
+    const QStringList focus =
+        heard.lines().filter(QRegularExpression(QStringLiteral("^(focus|outside): ")));
+    return focus.isEmpty() ? QString() : focus.last().section(QStringLiteral(": "), 1);
+}
+
+// What a screen reader listening on the accessibility bus hears, one line per event: "type
+// detail1 source" for a state change ("object:state-changed:checked 1 Dark"), "type source"
+// for the others. It hears nothing without a bus.
+class BusEars {
+public:
+    explicit BusEars(Session& s) : s_(s) {
+        if (!s.reader().onTheBus())
+            return;
+        listener_.start(qEnvironmentVariable("TALLYBIRD_SCREEN_READER_PYTHON"),
+                        {qEnvironmentVariable("TALLYBIRD_SCREEN_READER_CLIENT"), "listen",
+                         QString::number(QCoreApplication::applicationPid())});
+        QObject::connect(&listener_, &QProcess::readyReadStandardOutput, [this] { read(); });
+        listening_ = s.waitFor([&] { return started_; }, "the screen reader listening");
+        // The program learns of a new listener from the bus before it sends it anything.
+        if (listening_)
+            QTest::qWait(1000);
+    }
+    ~BusEars() {
+        // The listener may be asking the program about an event as it goes: the program answers
+        // meanwhile.
+        listener_.closeWriteChannel();
+        if (!QTest::qWaitFor([&] { return listener_.state() == QProcess::NotRunning; }, waitMs)) {
+            listener_.kill();
+            listener_.waitForFinished();
+        }
+    }
+    bool onTheBus() const { return s_.reader().onTheBus(); }
+    // Waits until `line` is heard; false (with what was heard said) when it never is.
+    bool hear(const QString& line) {
+        return (listening_ && s_.waitFor([&] { return heard_.contains(line); }, "heard " + line)) ||
+               s_.fail(s_.failure() + "; heard: " + heard_.join(" | "));
+    }
+
+private:
+    void read() {
+        while (listener_.canReadLine()) {
+            const QByteArray line = listener_.readLine().trimmed();
+            if (line == "listening") {
+                started_ = true;
+                continue;
+            }
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            const QString type = o.value("type").toString();
+            heard_.append(type +
+                          (type.startsWith("object:state-changed")
+                               ? QStringLiteral(" %1").arg(o.value("detail1").toInt())
+                               : QString()) +
+                          " " + o.value("source").toString());
+        }
+    }
+
+    Session& s_;
+    QProcess listener_;
+    bool started_ = false;
+    bool listening_ = false;
+    QStringList heard_;
+};
+
+// The list editor, once it shows with the keyboard in it; null (with the failure said) when never.
+ListEditorSheet* listEditorWithTheKeyboard(Session& s) {
+    ListEditorSheet* editor = nullptr;
+    s.waitFor(
+        [&] {
+            editor = qobject_cast<ListEditorSheet*>(SheetDialog::shown());
+            return editor && editor->isVisible() &&
+                   editor->isAncestorOf(QApplication::focusWidget());
+        },
+        "the list editor with the keyboard");
+    return editor && editor->isAncestorOf(QApplication::focusWidget()) ? editor : nullptr;
+}
+
+// The main window active again with a control of its own holding the keyboard, once a sheet or
+// a prompt over it went.
+bool backInTheWindow(Session& s) {
+    s.window().activateWindow();
+    return s.waitFor(
+        [&] {
+            QWidget* focus = QApplication::focusWidget();
+            return QGuiApplication::focusWindow() == s.window().windowHandle() && focus &&
+                   focus->window() == &s.window();
+        },
+        "the window active with the keyboard in it");
+}
+
+bool cancelTheSheet(Session& s, const QPointer<SheetDialog>& sheet, const QString& what) {
+    pressInFocusWindow(s, Qt::Key_Escape);
+    return s.waitFor([&] { return !sheet || !sheet->isVisible(); }, what + " closed by Escape");
+}
+
+// In the lists pane, the keyboard's row is the last focus heard: after a Tab away and back,
+// after the row's menu, and after Rename… given up with Escape.
+bool hearTheListsRowLastAfterTabBackAMenuAndRename(Session& s) {
+    PageListView& lists = *s.content().sidebar()->rowsView();
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs) ||
+        !s.tabTo([&] { return lists.hasFocus() && lists.currentIndex().isValid(); }, "the lists"))
+        return false;
+    s.key(Qt::Key_Down);
+    const QString row = lists.currentIndex().data(Qt::AccessibleTextRole).toString();
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    const auto rowHeardLast = [&](const QString& after) {
+        return (s.waitFor([&] { return lists.hasFocus(); }, "the keyboard back on the lists") &&
+                s.waitFor([&] { return lastFocusHeard(heard) == row; },
+                          "the reader hearing " + row + " last " + after)) ||
+               s.fail(s.failure() + "; heard: " + heard.said());
+    };
+    s.key(Qt::Key_Tab);
+    s.key(Qt::Key_Tab, Qt::ShiftModifier);
+    if (!rowHeardLast("after Tab and Shift+Tab"))
+        return false;
+    const auto openMenu = [&]() -> QMenu* {
+        s.key(Qt::Key_F10, Qt::ShiftModifier);
+        QMenu* menu = nullptr;
+        s.waitFor(
+            [&] {
+                menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                return menu && menu->isVisible();
+            },
+            "the row's menu open by Shift+F10");
+        return menu;
+    };
+    QMenu* menu = openMenu();
+    if (!menu)
+        return false;
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Escape);
+    if (!s.waitFor([] { return !QApplication::activePopupWidget(); }, "the menu closed") ||
+        !rowHeardLast("after its menu"))
+        return false;
+    menu = openMenu();
+    if (!menu)
+        return false;
+    QTest::keyClick(menu, Qt::Key_Down);
+    if (!menu->activeAction() || !menu->activeAction()->text().startsWith("Rename"))
+        return s.fail("the menu's first item is not Rename…");
+    QTest::keyClick(menu, Qt::Key_Return);
+    QPointer<QWidget> prompt;
+    if (!s.waitFor(
+            [&] {
+                prompt = QApplication::activeModalWidget();
+                return prompt && prompt->isVisible() &&
+                       QGuiApplication::focusWindow() == prompt->windowHandle();
+            },
+            "the name prompt of Rename… with the keyboard"))
+        return false;
+    pressInFocusWindow(s, Qt::Key_Escape);
+    return s.waitFor([&] { return !prompt || !prompt->isVisible(); }, "the prompt given up") &&
+           rowHeardLast("after Rename… given up");
+}
+
+// A list's counts changed from the command line while the keyboard is on its row: the reader is
+// told the row's new name, and of no other row.
+bool hearAListsRowRenamedWhenItsCountsChange(Session& s) {
+    PageListView& lists = *s.content().sidebar()->rowsView();
+    const auto rowName = [&](const QString& listName) {
+        const PageRowModel& rows = s.lists().rows();
+        for (int row = 0; row < rows.rowCount(); ++row)
+            if (!rows.content(row).isHeader() && rows.content(row).row.list.name == listName)
+                return rows.index(row).data(Qt::AccessibleTextRole).toString();
+        return QString();
+    };
+    s.window().activateWindow();
+    if (!QTest::qWaitForWindowActive(&s.window(), waitMs) ||
+        !s.tabTo([&] { return lists.hasFocus() && lists.currentIndex().isValid(); }, "the lists"))
+        return false;
+    for (int up = 0; up < 10 && lists.currentIndex().row() > 0; ++up)
+        s.key(Qt::Key_Up);
+    for (int down = 0;
+         down < 10 && lists.currentIndex().data(Qt::AccessibleTextRole) != rowName("Packing");
+         ++down)
+        s.key(Qt::Key_Down);
+    const QString before = rowName("Packing");
+    if (lists.currentIndex().data(Qt::AccessibleTextRole).toString() != before)
+        return s.fail("the keyboard never reached Packing");
+    QStringList others;
+    for (int row = 0; row < s.lists().rows().rowCount(); ++row)
+        if (row != lists.currentIndex().row())
+            others.append(s.lists().rows().index(row).data(Qt::AccessibleTextRole).toString());
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    if (!s.request({"add", "--list", "Packing", "Sunscreen"}, "Added Sunscreen to Packing.\n") ||
+        !s.waitFor([&] { return rowName("Packing") != before; }, "Packing's row counting anew"))
+        return false;
+    settle();
+    const QString after = rowName("Packing");
+    QStringList wrong;
+    for (const QString& line : heard.starting("name"))
+        if (others.contains(line.section(QStringLiteral(": "), 1)))
+            wrong.append(line);
+    return (s.waitFor([&] { return heard.lines().contains("name: " + after); },
+                      "the reader told " + after) &&
+            (wrong.isEmpty() ||
+             s.fail("rows that did not change were renamed: " + wrong.join(" | ")))) ||
+           s.fail(s.failure() + "; heard: " + heard.said());
+}
+
+// Space on a choice tells a screen reader its new state, as a check box does: the appearance
+// in Settings, the kind in the list editor, a list in New group.
+bool hearDarkChosenInSettings(Session& s) {
+    const QPointer<SettingsSheet> sheet = openSettingsWithTheShortcut(s);
+    if (!sheet || !tabToNamed(
+                      s, [](const QString& name) { return name == "Dark"; }, "Dark"))
+        return false;
+    BusEars ears(s);
+    if (!ears.onTheBus())
+        return cancelTheSheet(s, sheet.data(), "the settings");
+    pressInFocusWindow(s, Qt::Key_Space);
+    return ears.hear("object:state-changed:checked 1 Dark") &&
+           ears.hear("object:state-changed:checked 0 System") &&
+           cancelTheSheet(s, sheet.data(), "the settings");
+}
+
+bool hearOngoingChosenInTheListEditor(Session& s) {
+    if (!backInTheWindow(s) ||
+        !s.tabTo([] { return focusedName() == "Edit list details"; }, "Edit list details"))
+        return false;
+    s.key(Qt::Key_Space);
+    const QPointer<SheetDialog> editor = listEditorWithTheKeyboard(s);
+    const auto ongoing = [](const QString& name) { return name.startsWith("Ongoing. "); };
+    if (!editor || !tabToNamed(s, ongoing, "Ongoing"))
+        return false;
+    const QString name = focusedName();
+    BusEars ears(s);
+    if (!ears.onTheBus())
+        return cancelTheSheet(s, editor, "the list editor");
+    pressInFocusWindow(s, Qt::Key_Space);
+    return ears.hear("object:state-changed:checked 1 " + name) &&
+           cancelTheSheet(s, editor, "the list editor");
+}
+
+bool hearAListTickedInNewGroup(Session& s) {
+    auto* pill = s.window().findChild<NewGroupPill*>();
+    if (!backInTheWindow(s) || !pill)
+        return s.fail(s.failure() + " (New group)");
+    // Where Tab brings the keyboard from the lists.
+    pill->setFocus(Qt::TabFocusReason);
+    if (!s.waitFor([&] { return pill->hasFocus(); }, "the keyboard on New group"))
+        return false;
+    s.key(Qt::Key_Space);
+    QPointer<SheetDialog> sheet;
+    QListView* lists = nullptr;
+    if (!s.waitFor(
+            [&] {
+                sheet = SheetDialog::shown();
+                lists = sheet ? sheet->findChild<QListView*>("groupEditorLists") : nullptr;
+                return lists && lists->isVisible();
+            },
+            "New group with its lists"))
+        return false;
+    if (!tabToNamed(
+            s, [&](const QString&) { return lists->hasFocus(); }, "the lists to group"))
+        return false;
+    const QModelIndex current = lists->currentIndex();
+    if (!current.isValid())
+        return s.fail("no list has the keyboard in New group");
+    const QString name = current.data(Qt::AccessibleTextRole).toString();
+    BusEars ears(s);
+    if (!ears.onTheBus())
+        return cancelTheSheet(s, sheet, "New group");
+    pressInFocusWindow(s, Qt::Key_Space);
+    if (!ears.hear("object:state-changed:checked 1 " + name))
+        return false;
+    pressInFocusWindow(s, Qt::Key_Space);
+    return ears.hear("object:state-changed:checked 0 " + name) &&
+           cancelTheSheet(s, sheet, "New group");
+}
+
 struct Step {
     const char* name;
     bool (*run)(Session&);
@@ -1979,6 +2279,17 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
         {"add bar chips",
          {{"turn the proposed tag down by keyboard", turnTheProposedTagDownByKeyboard},
           {"hear only the filter chips that change", hearOnlyTheFilterChipsThatChange},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"keyboard and reader",
+         {{"hear the lists row last after Tab back, its menu and Rename…",
+           hearTheListsRowLastAfterTabBackAMenuAndRename},
+          {"hear a lists row renamed when its counts change",
+           hearAListsRowRenamedWhenItsCountsChange},
+          {"quit with Ctrl+Q", quitWithTheShortcut}}},
+        {"choices and reader",
+         {{"hear Dark chosen in settings", hearDarkChosenInSettings},
+          {"hear Ongoing chosen in the list editor", hearOngoingChosenInTheListEditor},
+          {"hear a list ticked in New group", hearAListTickedInNewGroup},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
     };
     return launches;
@@ -2244,6 +2555,22 @@ TEST_F(FirstSessionJourney, TheChipsAreReachedByKeyboardAndOnlyWhatChangesIsTold
     const QString groceries = type({"read", "--list", "Groceries", "--yes"});
     EXPECT_TRUE(groceries.contains("yoghurt natural")) << groceries.toStdString();
     EXPECT_FALSE(groceries.contains("yoghurt natural #dairy")) << groceries.toStdString();
+}
+
+// The keyboard alone, a screen reader listening: where the keyboard is and what a choice
+// changed are told, and nothing the user cannot see.
+TEST_F(FirstSessionJourney, TheReaderHearsWhereTheKeyboardIsAndWhatAChoiceChanged) {
+    ASSERT_EQ(type({"start", "Groceries"}), "Started Groceries.\n");
+    ASSERT_EQ(type({"add", "--list", "Groceries", "Oat milk #dairy"}),
+              "Added Oat milk #dairy to Groceries.\n");
+    ASSERT_EQ(type({"start", "Packing"}), "Started Packing.\n");
+    for (const char* item : {"Socks", "Towel", "Hat"})
+        ASSERT_EQ(type({"add", "--list", "Packing", item}),
+                  QStringLiteral("Added %1 to Packing.\n").arg(item));
+    const auto [code, said] = launch("keyboard and reader");
+    EXPECT_EQ(code, 0) << said.toStdString();
+    const auto [choicesCode, choicesSaid] = launch("choices and reader");
+    EXPECT_EQ(choicesCode, 0) << choicesSaid.toStdString();
 }
 
 } // namespace

@@ -58,6 +58,12 @@ bool announcedSelected(QWidget* widget) {
     return face && face->state().selected;
 }
 
+// Checked as well: what a change is told by on the desktop's accessibility bus.
+bool announcedChecked(QWidget* widget) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+    return face && face->state().checkable && face->state().checked;
+}
+
 TEST(SegmentedPickerTest, PressingASegmentSelectsItAndOnlyItIsAnnouncedSelected) {
     SegmentedPicker picker({"System", "Light", "Dark"}, -1);
     picker.resize(360, picker.sizeHint().height());
@@ -76,6 +82,10 @@ TEST(SegmentedPickerTest, PressingASegmentSelectsItAndOnlyItIsAnnouncedSelected)
     EXPECT_FALSE(announcedSelected(segments.at(0)));
     EXPECT_TRUE(announcedSelected(segments.at(1)));
     EXPECT_FALSE(announcedSelected(segments.at(2)));
+    for (int i = 0; i < segments.size(); ++i) {
+        EXPECT_TRUE(QAccessible::queryAccessibleInterface(segments.at(i))->state().checkable);
+        EXPECT_EQ(announcedChecked(segments.at(i)), i == 1) << i;
+    }
     EXPECT_EQ(QAccessible::queryAccessibleInterface(segments.at(1))->text(QAccessible::Name),
               "Light");
 }

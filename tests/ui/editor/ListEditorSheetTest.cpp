@@ -18,6 +18,7 @@
 #include "ui/window/WindowNavigation.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTimeEdit>
 #include <QMenu>
@@ -75,6 +76,13 @@ TEST_F(ListEditorSheetTest, TypingANamePickingAKindAndSavingMakesTheList) {
     EXPECT_TRUE(sheet->confirmButton()->isEnabled());
     click(sheet->kindRows().at(1));
     EXPECT_TRUE(sheet->kindRows().at(1)->isChosen());
+    // Each kind says whether it is the one chosen, in the state whose change a reader hears.
+    for (int kind = 0; kind < 2; ++kind) {
+        const QAccessible::State state =
+            QAccessible::queryAccessibleInterface(sheet->kindRows().at(kind))->state();
+        EXPECT_TRUE(state.checkable) << kind;
+        EXPECT_EQ(bool(state.checked), kind == 1) << kind;
+    }
     EXPECT_FALSE(sheet->dueSwitch()->isVisible()) << "an ongoing list has no due date";
 
     QSignalSpy created(sheet.data(), &ListEditorSheet::listCreated);

@@ -5,6 +5,7 @@
 #include "support/AccessibleWalk.h"
 #include "support/RingGap.h"
 
+#include "ui/components/AccessibleRows.h"
 #include "ui/components/EmptyState.h"
 #include "ui/components/FloatingAddButton.h"
 #include "ui/components/NewGroupPill.h"
@@ -395,6 +396,61 @@ TEST_F(ListsPaneTest, ScreenReadersGetTheRowsActions) {
     screen->closeList();
     actions->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(screen->openListID(), list.id);
+}
+
+// A screen reader keeps the names it was told: a row whose name or counts change says its new
+// name, and the rows that did not change say nothing.
+TEST_F(ListsPaneTest, ARowWhoseNameChangesTellsAScreenReaderItsNewNameAndOnlyIt) {
+    const TBList packing = makeList("Packing");
+    for (const char* text : {"Socks", "Towel", "Hat"})
+        store->addItem(packing.id, text);
+    TBList groceries = makeList("Groceries");
+    store->addItem(groceries.id, "Milk");
+    const TBList chores = makeList("Chores");
+    store->setCollection(QString("Home"), chores.id);
+    build();
+    QStringList heard;
+    struct Ears {
+        explicit Ears(QStringList& heard) {
+            AccessibleRows::setAnnouncer([&heard](QAccessibleEvent* event) {
+                if (event->type() == QAccessible::NameChanged && event->accessibleInterface())
+                    heard.append(event->accessibleInterface()->text(QAccessible::Name));
+            });
+        }
+        ~Ears() { AccessibleRows::setAnnouncer({}); }
+    } ears(heard);
+    const auto nameOf = [&](const QString& rowID) {
+        return screen->rows()
+            .index(screen->rows().rowOf(rowID))
+            .data(Qt::AccessibleTextRole)
+            .toString();
+    };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        QString rowID; // the row told; empty for none
+    } rows[] = {
+        {"an item added", [&] { store->addItem(packing.id, "Sunscreen"); }, "L#" + packing.id},
+        {"an item ticked", [&] { store->setDone(store->items(packing.id).first().id, true); },
+         "L#" + packing.id},
+        {"the list renamed, moving it",
+         [&] {
+             groceries.name = "Shopping";
+             store->updateList(groceries);
+         },
+         "L#" + groceries.id},
+        {"an item renamed, the counts as they were",
+         [&] { store->renameItem(store->items(packing.id).last().id, "Sun hat"); },
+         {}},
+    };
+    for (const auto& row : rows) {
+        heard.clear();
+        row.change();
+        for (int turn = 0; turn < 3; ++turn)
+            settle();
+        EXPECT_EQ(heard, row.rowID.isEmpty() ? QStringList() : QStringList{nameOf(row.rowID)})
+            << row.what;
+    }
 }
 
 TEST_F(ListsPaneTest, AGroupHeaderIsAFoldingButtonAndEditModesPaintedButtonsAreItsChildren) {
