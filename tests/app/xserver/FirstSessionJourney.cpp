@@ -2136,6 +2136,30 @@ bool hearDarkChosenInSettings(Session& s) {
            cancelTheSheet(s, sheet.data(), "the settings");
 }
 
+// Space on "Edit list details" opens the list editor with the keyboard on its first control:
+// the first and only focus the reader hears is that control's, nothing of the due date's
+// calendar, which is made with the sheet and stays closed.
+bool hearOnlyTheFirstControlAsTheListEditorOpens(Session& s) {
+    if (!backInTheWindow(s) ||
+        !s.tabTo([] { return focusedName() == "Edit list details"; }, "Edit list details"))
+        return false;
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    s.key(Qt::Key_Space);
+    const QPointer<SheetDialog> editor = listEditorWithTheKeyboard(s);
+    if (!editor)
+        return false;
+    settle();
+    const QString first = focusedName();
+    const QStringList focus =
+        heard.lines().filter(QRegularExpression(QStringLiteral("^(focus|outside): ")));
+    if (first.isEmpty() || focus.size() != 1 || focus.first().section(": ", 1) != first)
+        return s.fail("the list editor opened on " + first + ", and the reader heard " +
+                      focus.join(" | "));
+    return cancelTheSheet(s, editor, "the list editor");
+}
+
 bool hearOngoingChosenInTheListEditor(Session& s) {
     if (!backInTheWindow(s) ||
         !s.tabTo([] { return focusedName() == "Edit list details"; }, "Edit list details"))
@@ -2287,7 +2311,9 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
            hearAListsRowRenamedWhenItsCountsChange},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"choices and reader",
-         {{"hear Dark chosen in settings", hearDarkChosenInSettings},
+         {{"hear only the first control as the list editor opens",
+           hearOnlyTheFirstControlAsTheListEditorOpens},
+          {"hear Dark chosen in settings", hearDarkChosenInSettings},
           {"hear Ongoing chosen in the list editor", hearOngoingChosenInTheListEditor},
           {"hear a list ticked in New group", hearAListTickedInNewGroup},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
