@@ -2138,7 +2138,8 @@ bool hearDarkChosenInSettings(Session& s) {
 
 // Space on "Edit list details" opens the list editor with the keyboard on its first control:
 // the first and only focus the reader hears is that control's, nothing of the due date's
-// calendar, which is made with the sheet and stays closed.
+// calendar, which is made with the sheet and stays closed. Nor does a day stepped by the
+// arrow keys in the due date's field move the reader into that closed calendar.
 bool hearOnlyTheFirstControlAsTheListEditorOpens(Session& s) {
     if (!backInTheWindow(s) ||
         !s.tabTo([] { return focusedName() == "Edit list details"; }, "Edit list details"))
@@ -2157,6 +2158,31 @@ bool hearOnlyTheFirstControlAsTheListEditorOpens(Session& s) {
     if (first.isEmpty() || focus.size() != 1 || focus.first().section(": ", 1) != first)
         return s.fail("the list editor opened on " + first + ", and the reader heard " +
                       focus.join(" | "));
+    auto* sheet = qobject_cast<ListEditorSheet*>(editor.data());
+    if (!sheet)
+        return s.fail("the sheet shown is not the list editor");
+    QTest::mouseClick(sheet->dueSwitch(), Qt::LeftButton);
+    QDateTimeEdit* field = sheet->duePicker()->editor();
+    if (!s.waitFor([&] { return field->isVisible(); }, "the due date field"))
+        return false;
+    field->setFocus(Qt::TabFocusReason);
+    if (!s.waitFor([&] { return field->hasFocus(); }, "the keyboard in the due date field"))
+        return false;
+    settle();
+    const QString due = focusedName();
+    const qsizetype before = heard.lines().size();
+    field->setCurrentSection(QDateTimeEdit::DaySection);
+    pressInFocusWindow(s, Qt::Key_Up);
+    pressInFocusWindow(s, Qt::Key_Up);
+    settle();
+    const QStringList stepped = heard.lines()
+                                    .mid(before)
+                                    .filter(QRegularExpression(QStringLiteral("^(focus|outside): ")))
+                                    .filter(QRegularExpression("^\\w+: (?!" +
+                                                               QRegularExpression::escape(due) +
+                                                               "$)"));
+    if (!stepped.isEmpty())
+        return s.fail("stepping the due date's day, the reader heard " + stepped.join(" | "));
     return cancelTheSheet(s, editor, "the list editor");
 }
 
