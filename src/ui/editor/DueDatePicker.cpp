@@ -5,9 +5,12 @@
 
 #include "ui/theme/DesignFont.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QWheelEvent>
@@ -28,6 +31,19 @@ protected:
     void wheelEvent(QWheelEvent* event) override { event->ignore(); }
 };
 
+// Qt's table view tells the screen reader of focus on its current cell whenever that cell
+// changes, focused or not, and even shown or not. The calendar's table sets its cell as it is
+// made (today) and follows every date the field is given: none of that reaches the reader.
+void tellNothing(QAccessibleEvent*) {}
+
+// While the calendar (its window, `popup`) is closed its table of days hears nothing of its
+// cell moving: the cell moves all the same, and the table shows it when it opens.
+void keepQuiet(QObject* popup, bool quiet) {
+    if (auto* days = popup->findChild<QAbstractItemView*>())
+        if (QItemSelectionModel* selection = days->selectionModel())
+            selection->blockSignals(quiet);
+}
+
 } // namespace
 
 DueDatePicker::DueDatePicker(const QString& accessibleLabel, QWidget* parent)
@@ -40,9 +56,16 @@ DueDatePicker::DueDatePicker(const QString& accessibleLabel, QWidget* parent)
     edit_->setFont(DesignFont::system(17));
     edit_->setMinimumHeight(36);
     edit_->setAccessibleName(accessibleLabel);
-    // The calendar's own window, made now: it is placed each time it opens.
-    if (QCalendarWidget* calendar = edit_->calendarWidget())
+    // The calendar's own window, made now (so that it has the size it opens with, whatever
+    // the picker is put into later): it is placed each time it opens. Made unheard, and quiet
+    // until it opens.
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(&tellNothing);
+    QCalendarWidget* calendar = edit_->calendarWidget();
+    QAccessible::installUpdateHandler(previous);
+    if (calendar) {
+        keepQuiet(calendar, true);
         calendar->window()->installEventFilter(this);
+    }
     layout->addWidget(edit_);
     layout->addStretch(1);
     connect(edit_, &QDateTimeEdit::dateTimeChanged, this,
@@ -58,8 +81,11 @@ void DueDatePicker::setDate(Date date) {
 }
 
 bool DueDatePicker::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide)
+        keepQuiet(watched, true);
     // QDateTimeEdit has placed it under the field, fitting the screen only; it is shown next.
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        keepQuiet(watched, false);
         auto* popup = static_cast<QWidget*>(watched);
         const QScreen* screen = edit_->screen();
         const QRect field(edit_->mapToGlobal(QPoint(0, 0)), edit_->size());

@@ -2137,6 +2137,56 @@ bool hearDarkChosenInSettings(Session& s) {
            cancelTheSheet(s, sheet.data(), "the settings");
 }
 
+// Space on "Edit list details" opens the list editor with the keyboard on its first control:
+// the first and only focus the reader hears is that control's, nothing of the due date's
+// calendar, which is made with the sheet and stays closed. Nor does a day stepped by the
+// arrow keys in the due date's field move the reader into that closed calendar.
+bool hearOnlyTheFirstControlAsTheListEditorOpens(Session& s) {
+    if (!backInTheWindow(s) ||
+        !s.tabTo([] { return focusedName() == "Edit list details"; }, "Edit list details"))
+        return false;
+    Heard heard(s);
+    if (!heard.listening())
+        return heard.passesUnheard();
+    s.key(Qt::Key_Space);
+    const QPointer<SheetDialog> editor = listEditorWithTheKeyboard(s);
+    if (!editor)
+        return false;
+    settle();
+    const QString first = focusedName();
+    const QStringList focus =
+        heard.lines().filter(QRegularExpression(QStringLiteral("^(focus|outside): ")));
+    if (first.isEmpty() || focus.size() != 1 || focus.first().section(": ", 1) != first)
+        return s.fail("the list editor opened on " + first + ", and the reader heard " +
+                      focus.join(" | "));
+    auto* sheet = qobject_cast<ListEditorSheet*>(editor.data());
+    if (!sheet)
+        return s.fail("the sheet shown is not the list editor");
+    QTest::mouseClick(sheet->dueSwitch(), Qt::LeftButton);
+    QDateTimeEdit* field = sheet->duePicker()->editor();
+    if (!s.waitFor([&] { return field->isVisible(); }, "the due date field"))
+        return false;
+    field->setFocus(Qt::TabFocusReason);
+    if (!s.waitFor([&] { return field->hasFocus(); }, "the keyboard in the due date field"))
+        return false;
+    settle();
+    const QString due = focusedName();
+    const qsizetype before = heard.lines().size();
+    field->setCurrentSection(QDateTimeEdit::DaySection);
+    pressInFocusWindow(s, Qt::Key_Up);
+    pressInFocusWindow(s, Qt::Key_Up);
+    settle();
+    const QStringList stepped = heard.lines()
+                                    .mid(before)
+                                    .filter(QRegularExpression(QStringLiteral("^(focus|outside): ")))
+                                    .filter(QRegularExpression("^\\w+: (?!" +
+                                                               QRegularExpression::escape(due) +
+                                                               "$)"));
+    if (!stepped.isEmpty())
+        return s.fail("stepping the due date's day, the reader heard " + stepped.join(" | "));
+    return cancelTheSheet(s, editor, "the list editor");
+}
+
 bool hearOngoingChosenInTheListEditor(Session& s) {
     if (!backInTheWindow(s) ||
         !s.tabTo([] { return focusedName() == "Edit list details"; }, "Edit list details"))
@@ -2288,7 +2338,9 @@ const std::vector<std::pair<const char*, std::vector<Step>>>& journey() {
            hearAListsRowRenamedWhenItsCountsChange},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
         {"choices and reader",
-         {{"hear Dark chosen in settings", hearDarkChosenInSettings},
+         {{"hear only the first control as the list editor opens",
+           hearOnlyTheFirstControlAsTheListEditorOpens},
+          {"hear Dark chosen in settings", hearDarkChosenInSettings},
           {"hear Ongoing chosen in the list editor", hearOngoingChosenInTheListEditor},
           {"hear a list ticked in New group", hearAListTickedInNewGroup},
           {"quit with Ctrl+Q", quitWithTheShortcut}}},
