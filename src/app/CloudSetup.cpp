@@ -4,6 +4,7 @@
 #include "CatchUpMark.h"
 #include "platform/AppPaths.h"
 #include "sync/CloudEngine.h"
+#include "sync/CloudIds.h"
 #include "sync/CloudSync.h"
 
 #include <QDeadlineTimer>
@@ -209,6 +210,22 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
                 RequestRoute::notCaughtUpNote(IntentFrame::downloadUnderWayReason());
         } else if (*result)
             notice(RequestRoute::notCaughtUpNote((*result)->message));
+    };
+    catchUp.held = [setup](ListStore& store, const QString& listID,
+                           const RequestRoute::Notice& notice) {
+        // Only a server's lists are held by writers elsewhere; one that could not be reached
+        // was said already.
+        const TBList* list = store.findList(listID);
+        if (!list || !setup.server_ || setup.server_->lookFailed || !store.cloudSync() ||
+            !store.syncEnabled())
+            return;
+        const cloud::Result<cloud::CloudDevice> device = setup.openDevice(catchUpMs);
+        if (!device.ok())
+            return;
+        const cloud::Result<std::vector<cloud::ZoneID>> held =
+            device.value().container()->heldZones(device.value().deviceID());
+        if (held.ok() && std::ranges::count(held.value(), CloudIds::toCloud(store.zoneID(listID))))
+            notice(RequestRoute::heldListNote(list->name));
     };
     catchUp.settle = [owed = owed_](const RequestRoute::Notice& notice) {
         if (owed->note)

@@ -406,6 +406,21 @@ Result<QString> Container::changeMark(const QString& device) {
     });
 }
 
+Result<std::vector<ZoneID>> Container::heldZones(const QString& device) {
+    return run<std::vector<ZoneID>>(
+        ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<ZoneID>> {
+            // Only a look: no fault is used up, and a device that may not fetch learns nothing.
+            const DeviceRow row = r.device(device);
+            const std::optional<QString> session = r.s.sessionUser();
+            if (row.offline || !row.user || (session && *session != *row.user))
+                return std::vector<ZoneID>();
+            std::vector<ZoneID> held;
+            for (const auto& [owner, name] : r.s.heldZones())
+                held.push_back(visibleZone(DatabaseScope::privateScope, owner, name, *row.user));
+            return held;
+        });
+}
+
 Result<ModifyZonesResult> Container::modifyZones(const QString& device, DatabaseScope scope,
                                                  const std::vector<ZoneID>& saves,
                                                  const std::vector<ZoneID>& deletes) {

@@ -63,6 +63,10 @@ public:
     // Changes whenever anything the device could fetch may have changed: the container, its
     // latest change and the user the device is signed into. Works offline.
     Result<QString> changeMark(const QString& device);
+    // The zones of the device's user, their own and those shared with them, that a writer
+    // elsewhere holds at this moment: a fetch cannot bring those up to date until it lets go.
+    // Only a server's zones are ever held; none for a device signed out or switched offline.
+    Result<std::vector<ZoneID>> heldZones(const QString& device);
     // An absent or unknown token gives every zone of the database.
     Result<DatabaseChanges> fetchDatabaseChanges(const QString& device, DatabaseScope scope,
                                                  const std::optional<QString>& token);

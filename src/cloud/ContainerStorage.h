@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace cloud {
@@ -133,6 +134,10 @@ public:
     // current sequence, unless the storage knows that moves less often than the changes do.
     virtual QString changeMark() { return QString::number(currentSequence()); }
     virtual qint64 nextSequence() = 0; // increments and returns the new value
+    // The zones (owner, name) of the caller's databases, their own and those they accepted,
+    // that another step holds now, so that what it changes there is still to come. Only a
+    // server tells: a file's writers take turns for the whole file.
+    virtual std::vector<std::pair<QString, QString>> heldZones() { return {}; }
 
     virtual std::optional<UserRow> findUser(const QString& name) = 0;
     virtual void putUser(const UserRow& row) = 0;

@@ -533,6 +533,8 @@ const char* const fourthVersion[] = {
 //   savepoint): `at_work` asks after each member.
 // - The check that forgets a transaction's rows is queued after its rows are written, so that it
 //   removes them all at the commit, or at once when a caller's constraints are immediate.
+// - A person's devices may ask which of that person's zones a writer holds (`held_zones`), so
+//   that a request says when its list could not be brought up to date.
 const char* const fifthVersion[] = {
     "CREATE FUNCTION tallybird.top() RETURNS bigint LANGUAGE plpgsql VOLATILE "
     "SET search_path = pg_catalog, pg_temp AS $$ DECLARE last bigint; BEGIN "
@@ -700,6 +702,17 @@ const char* const fifthVersion[] = {
     "ON CONFLICT (user_name) DO UPDATE SET mark = greatest(m.mark, EXCLUDED.mark) "
     "RETURNING m.mark INTO mark; END IF; END $$",
     "UPDATE tallybird.marks m SET mark = tallybird.top() WHERE m.mark > tallybird.top()",
+
+    // The zones of the caller's databases, their own and those they accepted, that a writer
+    // holds now: what the caller's devices cannot bring up to date until it lets go. Nobody
+    // else's zones.
+    "CREATE FUNCTION tallybird.held_zones() RETURNS TABLE (zone_owner text, zone_name text) "
+    "LANGUAGE sql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "SELECT z.owner, z.name FROM tallybird.zones z WHERE z.owner = session_user "
+    "AND tallybird.at_work(z.xmax) "
+    "UNION SELECT z.owner, z.name FROM tallybird.participants p JOIN tallybird.zones z "
+    "ON z.owner = p.owner AND z.name = p.zone WHERE p.user_name = session_user "
+    "AND p.acceptance = 'accepted' AND tallybird.at_work(z.xmax) $$",
 };
 
 // The roles given rights on the container's tables: its people.

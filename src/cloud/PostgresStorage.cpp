@@ -378,6 +378,17 @@ QString PostgresStorage::changeMark() {
     return QString::number(mark);
 }
 
+std::vector<std::pair<QString, QString>> PostgresStorage::heldZones() {
+    // The first version's writers hold the whole container, never one zone.
+    if (firstVersion_)
+        return {};
+    PgRows rows = reading().query("SELECT zone_owner, zone_name FROM tallybird.held_zones()");
+    std::vector<std::pair<QString, QString>> held;
+    for (int i = 0; i < rows.size(); ++i)
+        held.emplace_back(rows.text(i, 0), rows.text(i, 1));
+    return held;
+}
+
 qint64 PostgresStorage::nextSequence() {
     PostgresConnection& connection = writing();
     if (firstVersion_) {

@@ -54,6 +54,7 @@ public:
     qint64 currentSequence() override;
     qint64 nextSequence() override;
     QString changeMark() override;
+    std::vector<std::pair<QString, QString>> heldZones() override;
 
     std::optional<UserRow> findUser(const QString& name) override;
     void putUser(const UserRow& row) override;

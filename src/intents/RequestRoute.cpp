@@ -169,6 +169,8 @@ IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
 }
 
 IntentOutcome RequestRoute::performLocally(ListStore& store, const IntentRequest& request) const {
+    if (settings_.catchUp.held && settings_.notice && !request.listID.isEmpty())
+        settings_.catchUp.held(store, request.listID, settings_.notice);
     const IntentFrame frame(store, defaults_, settings_.sync);
     auto result = std::make_shared<std::optional<IntentOutcome>>();
     auto waiting = std::make_shared<QEventLoop*>(nullptr);

@@ -33,6 +33,10 @@ public:
         // upload it began goes on is true only if the request's own sync did not send the rest.
         // Absent: nothing.
         std::function<void(const Notice& notice)> settle;
+        // Says on `notice`, once a request answering from the store knows its list, when that
+        // list cannot be brought up to date just then: someone is changing it elsewhere.
+        // Absent: nothing.
+        std::function<void(ListStore& store, const QString& listID, const Notice& notice)> held;
     };
 
     struct Settings {
@@ -81,6 +85,13 @@ public:
         return QStringLiteral("Tallybird could not sync, so changes made on other devices may be "
                               "missing: %1")
             .arg(why);
+    }
+    // Said when the list a request answers from is being changed elsewhere, so that what that
+    // change brings is not in it yet.
+    static QString heldListNote(const QString& listName) {
+        return QStringLiteral("Tallybird could not bring “%1” up to date because someone is "
+                              "changing it elsewhere.")
+            .arg(listName);
     }
     // Said when the program could not take the request within the wait.
     static QString busyAnswer() {

@@ -220,6 +220,45 @@ TEST_F(PostgresHoldTest, OneWhoAcceptedToWriteHoldsUpOnlyThatListAndItsChangesCo
     EXPECT_TRUE(desktop.fetchedNames().count("eve-late"));
 }
 
+TEST_F(PostgresHoldTest, APersonLearnsWhichOfTheirOwnListsAWriterHoldsAndNoOneElses) {
+    db->addPerson("bob");
+    makeList("eve", "TB-eve");
+    const auto heldFor = [&](const QString& person) {
+        auto container = Container::openServer(db->uri(person), deviceTimeoutMs).value();
+        auto held = container->heldZones(person + QStringLiteral("Phone"));
+        EXPECT_TRUE(held.ok()) << held.error().message.toStdString();
+        std::set<ZoneID> zones;
+        if (held.ok())
+            zones.insert(held.value().begin(), held.value().end());
+        return zones;
+    };
+    for (const char* person : {"ann", "eve", "bob"})
+        EXPECT_EQ(heldFor(person), std::set<ZoneID>()) << person;
+
+    // Eve holds the list she accepted to write, and one of her own; Ann holds the list Eve was
+    // only invited to.
+    OpenTransaction eve(*db, "eve");
+    ASSERT_EQ(eve.run("SELECT tallybird.lock_zone('ann', 'TB-write')"), "0");
+    ASSERT_EQ(eve.run("SELECT tallybird.lock_zone('eve', 'TB-eve')"), "0");
+    OpenTransaction ann(*db, "ann");
+    ASSERT_EQ(ann.run("SELECT tallybird.lock_zone('ann', 'TB-invited')"), "0");
+    const struct {
+        const char* person;
+        std::set<ZoneID> held;
+    } views[] = {
+        {"ann", {zone("TB-write"), zone("TB-invited")}},
+        {"eve", {zone("TB-write", "ann"), zone("TB-eve")}},
+        {"bob", {}},
+    };
+    for (const auto& view : views)
+        EXPECT_EQ(heldFor(view.person), view.held) << view.person;
+
+    ASSERT_TRUE(eve.run("COMMIT"));
+    ASSERT_TRUE(ann.run("ROLLBACK"));
+    for (const char* person : {"ann", "eve", "bob"})
+        EXPECT_EQ(heldFor(person), std::set<ZoneID>()) << person;
+}
+
 TEST_F(PostgresHoldTest, OneWhoTakesNoWritersLockStillLeavesTheList) {
     auto eve = Container::openServer(db->uri("eve"), deviceTimeoutMs).value();
     auto token = eve->fetchDatabaseChanges("evePhone", DatabaseScope::sharedScope, {});

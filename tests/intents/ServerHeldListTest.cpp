@@ -1,9 +1,12 @@
 // On a server, another person holds a list the owner shares with them, a transaction left open
 // with its writer's lock: the owner's requests on another device, without the window, still
-// bring in what the owner's other device adds to their own lists, and take no longer for it.
+// bring in what the owner's other device adds to their own lists, and take no longer for it; a
+// request that answers from the held list says it could not bring that list up to date.
 #include "ProcessTestSupport.h"
 
 #include "support/PostgresTestServer.h"
+
+#include "intents/RequestRoute.h"
 
 #include <QElapsedTimer>
 
@@ -44,6 +47,36 @@ protected:
         return value;
     }
 
+    // Ann's laptop takes in the lists her desktop started; then Ann shares Chores with Eve to
+    // read and write, and Eve takes its writer's lock, changes it and stays in her transaction.
+    void letEveHoldChores() {
+        said({"lists"}, laptop());
+        const QString chores =
+            server.value("SELECT z.name FROM tallybird.zones z "
+                         "JOIN tallybird.records r ON r.owner = z.owner "
+                         "AND r.zone = z.name WHERE z.owner = 'ann' "
+                         "AND convert_from(r.data, 'UTF8') LIKE '%Chores%' LIMIT 1");
+        ASSERT_FALSE(chores.isEmpty());
+        auto admin = server.admin();
+        ASSERT_FALSE(
+            admin->shareZone("ann", chores, "eve", cloud::ParticipantPermission::readWrite));
+        ASSERT_FALSE(admin->acceptShare("ann", chores, "eve"));
+        eve = PQconnectdb((testsupport::PostgresTestServer::adminConnection() +
+                           " user=eve dbname=" + server.name())
+                              .toUtf8()
+                              .constData());
+        ASSERT_EQ(PQstatus(eve), CONNECTION_OK);
+        sql(eve, "SET statement_timeout = 0; SET idle_in_transaction_session_timeout = 0");
+        sql(eve, "BEGIN");
+        ASSERT_EQ(sql(eve, QStringLiteral("SELECT tallybird.lock_zone('ann', '%1')").arg(chores)),
+                  "0");
+        const QString taken = sql(eve, "SELECT tallybird.take_blocks(1)");
+        ASSERT_EQ(
+            sql(eve,
+                QStringLiteral("SELECT tallybird.touch_zone('ann', '%1', %2)").arg(chores, taken)),
+            QString());
+    }
+
     testsupport::PostgresTestDatabase server;
     PGconn* eve = nullptr;
 };
@@ -55,30 +88,9 @@ TEST_F(ServerHeldList, AListAnotherPersonHoldsLeavesTheOwnersOtherListsCurrentFo
     server.addPerson(QStringLiteral("eve"));
     said({"start", "Chores"}, dir.path());
     said({"start", "Groceries"}, dir.path());
-    said({"lists"}, laptop());
-
-    // Ann shares Chores with Eve to read and write; Eve takes its writer's lock, changes it and
-    // stays in her transaction.
-    const QString chores = server.value("SELECT z.name FROM tallybird.zones z "
-                                        "JOIN tallybird.records r ON r.owner = z.owner "
-                                        "AND r.zone = z.name WHERE z.owner = 'ann' "
-                                        "AND convert_from(r.data, 'UTF8') LIKE '%Chores%' LIMIT 1");
-    ASSERT_FALSE(chores.isEmpty());
-    auto admin = server.admin();
-    ASSERT_FALSE(admin->shareZone("ann", chores, "eve", cloud::ParticipantPermission::readWrite));
-    ASSERT_FALSE(admin->acceptShare("ann", chores, "eve"));
-    eve = PQconnectdb((testsupport::PostgresTestServer::adminConnection() +
-                       " user=eve dbname=" + server.name())
-                          .toUtf8()
-                          .constData());
-    ASSERT_EQ(PQstatus(eve), CONNECTION_OK);
-    sql(eve, "SET statement_timeout = 0; SET idle_in_transaction_session_timeout = 0");
-    sql(eve, "BEGIN");
-    ASSERT_EQ(sql(eve, QStringLiteral("SELECT tallybird.lock_zone('ann', '%1')").arg(chores)), "0");
-    const QString taken = sql(eve, "SELECT tallybird.take_blocks(1)");
-    ASSERT_EQ(sql(eve, QStringLiteral("SELECT tallybird.touch_zone('ann', '%1', %2)")
-                           .arg(chores, taken)),
-              QString());
+    letEveHoldChores();
+    if (HasFatalFailure())
+        return;
 
     // Ann's desktop adds to Groceries, her laptop reads it, again and again.
     for (const char* item : {"milk", "flour", "eggs"}) {
@@ -95,6 +107,59 @@ TEST_F(ServerHeldList, AListAnotherPersonHoldsLeavesTheOwnersOtherListsCurrentFo
                        QStringLiteral("add %1, read %2").arg(added).arg(read).toStdString());
     }
     sql(eve, "ROLLBACK");
+}
+
+TEST_F(ServerHeldList, ARequestSaysWhenTheListItAnswersFromIsHeldAndOnlyThen) {
+    TALLYBIRD_REQUIRE_POSTGRES();
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    server.addPerson(QStringLiteral("ann"));
+    server.addPerson(QStringLiteral("eve"));
+    said({"start", "Chores"}, dir.path());
+    said({"start", "Groceries"}, dir.path());
+    said({"add", "--list", "chores", "sweep"}, dir.path());
+    letEveHoldChores();
+    if (HasFatalFailure())
+        return;
+    const QString held = RequestRoute::heldListNote(QStringLiteral("Chores")) + u'\n';
+
+    // In this order, on Ann's laptop or desktop; the second read of Chores comes when there is
+    // nothing new to catch up on.
+    const struct {
+        const char* what;
+        QStringList words;
+        bool onLaptop;
+        bool says; // that Chores could not be brought up to date
+    } requests[] = {
+        {"a read of the held list", {"read", "--list", "chores"}, true, true},
+        {"the same read again", {"read", "--list", "chores"}, true, true},
+        {"an add to another list", {"add", "--list", "groceries", "milk"}, false, false},
+        {"a read of another list", {"read", "--list", "groceries"}, true, false},
+        {"a read of the held list where the other was changed",
+         {"read", "--list", "chores"},
+         false,
+         true},
+    };
+    for (const auto& request : requests) {
+        SCOPED_TRACE(request.what);
+        const Typed typed = run(request.words, request.onLaptop ? laptop() : dir.path());
+        // The request answers as ever, from what the device has.
+        EXPECT_EQ(typed.code, 0);
+        EXPECT_FALSE(typed.out.isEmpty());
+        if (request.words.contains(QLatin1String("chores"))) {
+            EXPECT_TRUE(typed.out.contains(QLatin1String("sweep"))) << typed.out.toStdString();
+        }
+        EXPECT_EQ(typed.err, request.says ? held : QString());
+    }
+
+    // Once Eve commits, nothing holds Chores.
+    ASSERT_EQ(sql(eve, "COMMIT"), QString());
+    for (const QString& profile : {laptop(), dir.path()}) {
+        SCOPED_TRACE(profile.toStdString());
+        const Typed typed = run({"read", "--list", "chores"}, profile);
+        EXPECT_EQ(typed.code, 0);
+        EXPECT_TRUE(typed.out.contains(QLatin1String("sweep"))) << typed.out.toStdString();
+        EXPECT_EQ(typed.err, QString());
+    }
 }
 
 } // namespace
