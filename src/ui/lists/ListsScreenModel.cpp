@@ -305,11 +305,20 @@ QString ListsScreenModel::summaryText() const {
 }
 
 QString ListsScreenModel::summaryAccessibilityLabel() const {
-    // The line says what it counts ("12 items to go", "No lists yet", "1 due today"), and a
-    // screen reader says it once; only "All done" needs to be told what is done.
-    if (summaryMode_ == ListsSummary::itemCount && itemsToGo_ == 0)
-        return QStringLiteral("Items to go: ") + summaryText();
-    return summaryText();
+    // The reader hears what the line counts before the count itself: "Items to go: All done".
+    QString prefix;
+    switch (summaryMode_) {
+    case ListsSummary::listCount:
+        prefix = QStringLiteral("Lists");
+        break;
+    case ListsSummary::itemCount:
+        prefix = QStringLiteral("Items to go");
+        break;
+    case ListsSummary::dueToday:
+        prefix = QStringLiteral("Due today");
+        break;
+    }
+    return prefix + QStringLiteral(": ") + summaryText();
 }
 
 void ListsScreenModel::advanceSummary() {

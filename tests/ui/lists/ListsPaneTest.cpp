@@ -576,7 +576,7 @@ TEST_F(ListsPaneTest, TheSummaryLinesRingKeepsClearOfItsText) {
     store->addItem(list.id, "Gouda");
     defaults().setString("listsSummaryView", "itemCount");
     build();
-    ASSERT_EQ(pane->heading()->summaryButton()->accessibleName(), "1 item to go");
+    ASSERT_EQ(pane->heading()->summaryButton()->accessibleName(), "Items to go: 1 item to go");
     RingGap::expectClearOfText("the summary line", pane->heading()->summaryButton());
 }
 

@@ -301,10 +301,10 @@ TEST_F(ListsScreen, SummaryLineCountsListsItemsAndListsDueToday) {
         const char* text;
         const char* label;
     } cycle[] = {
-        {ListsSummary::listCount, "4 lists", "4 lists"},
-        {ListsSummary::itemCount, "4 items to go", "4 items to go"},
-        {ListsSummary::dueToday, "1 due today", "1 due today"},
-        {ListsSummary::listCount, "4 lists", "4 lists"},
+        {ListsSummary::listCount, "4 lists", "Lists: 4 lists"},
+        {ListsSummary::itemCount, "4 items to go", "Items to go: 4 items to go"},
+        {ListsSummary::dueToday, "1 due today", "Due today: 1 due today"},
+        {ListsSummary::listCount, "4 lists", "Lists: 4 lists"},
     };
     for (const auto& step : cycle) {
         EXPECT_EQ(screen->summaryMode(), step.mode);
@@ -338,10 +338,10 @@ TEST_F(ListsScreen, SummaryOfAnEmptyStoreAndOfAnUnknownStoredMode) {
         const char* text;
         const char* label;
     } cases[] = {
-        {"listCount", "No lists yet", "No lists yet"},
+        {"listCount", "No lists yet", "Lists: No lists yet"},
         {"itemCount", "All done", "Items to go: All done"},
-        {"dueToday", "Nothing due today", "Nothing due today"},
-        {"weekly", "No lists yet", "No lists yet"},
+        {"dueToday", "Nothing due today", "Due today: Nothing due today"},
+        {"weekly", "No lists yet", "Lists: No lists yet"},
     };
     for (const auto& c : cases) {
         defaults().setString("listsSummaryView", c.stored);
