@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Memory, WorkerPoolTest, ::testing::Values(Storage::memo
 // A worker that has run libpq leaves per-thread state with its TLS library, which frees it as the
 // thread ends and tears itself down in an exit handler: a program whose exit handlers run while
 // a worker is still freeing that state dies in the worker. The probe's threads take long to free
-// theirs, so a pool that does not wait for them is caught every time.
+// theirs, so a pool that does not wait for them is caught.
 TEST(WorkerPoolEnd, AProgramEndsOnlyOnceItsWorkersHaveEnded) {
     for (int run = 0; run < 3; ++run) {
         QProcess probe;
