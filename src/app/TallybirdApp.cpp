@@ -44,24 +44,23 @@ bool TallybirdApp::finishBackgroundWork(int timeoutMs) {
     // Qt's pool, where the store's own background work runs, and the cloud's pool, where the
     // sync passes run. Work goes from the first to the second (changes taken in start a send),
     // never back: both are idle once the second is found idle after the first.
-    QThreadPool* const pools[] = {QThreadPool::globalInstance(), &cloud::WorkerPool::instance()};
-    const auto busyPool = [&pools]() -> QThreadPool* {
-        for (QThreadPool* pool : pools) {
-            if (pool->activeThreadCount() > 0)
-                return pool;
-        }
-        return nullptr;
-    };
+    QThreadPool* const qtPool = QThreadPool::globalInstance();
+    cloud::WorkerPool& cloudPool = cloud::WorkerPool::instance();
     const QDeadlineTimer deadline(timeoutMs);
     // Posted events only: the workers' hand-overs and completions, never a timer that could
     // start another pass.
-    while (QThreadPool* busy = busyPool()) {
+    for (;;) {
+        const bool qtBusy = qtPool->activeThreadCount() > 0;
+        if (!qtBusy && !cloudPool.busy())
+            return true;
         if (deadline.hasExpired())
             return false;
         QCoreApplication::sendPostedEvents();
-        busy->waitForDone(5);
+        if (qtBusy)
+            qtPool->waitForDone(5);
+        else
+            cloudPool.waitForDone(5);
     }
-    return true;
 }
 
 void TallybirdApp::finishAtOnce() {

@@ -1,6 +1,11 @@
 #pragma once
 
-class QThreadPool;
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 namespace cloud {
 
@@ -15,14 +20,45 @@ namespace cloud {
 // pool's work runs meanwhile the calls that work waits for), so it is never held that way.
 //
 // Its size does not follow the CPUs: its work waits more than it computes, and a few threads let
-// a look-up go past a long sync pass.
+// a look-up go past a long sync pass. A thread, once started, stays until the pool ends.
 //
 // Made at first use, from any thread. It ends with the application object, as Qt's own pool
 // does, and waits for the work still running then: a program releases its engines before (a
 // released engine's operation waits for nobody), or ends without tearing anything down.
+//
+// Its threads are its own, and it ends by joining them. A thread of a QThreadPool counts as
+// ended before its libraries' per-thread clean-up has run: libcrypto, which libpq uses to sign
+// in, frees a thread's state then, and tears itself down in an exit handler. A program that
+// went on to its exit handlers meanwhile died in that thread.
 class WorkerPool {
 public:
-    static QThreadPool& instance();
+    static WorkerPool& instance();
+
+    // Runs `work` on one of the pool's threads, at once when one is free.
+    void start(std::function<void()> work);
+    // Waits until no work is queued or running, or `msecs` have passed (never, when negative);
+    // whether none is. What a finished work held is let go by then.
+    bool waitForDone(int msecs = -1);
+    // Whether work is queued or running.
+    bool busy();
+
+    WorkerPool() = default;
+    // Waits for the work, then for the threads.
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+private:
+    void run();
+
+    std::mutex mutex_;
+    std::condition_variable workCame_;
+    std::condition_variable workDone_;
+    std::deque<std::function<void()>> queue_;
+    std::vector<std::thread> threads_;
+    int idle_ = 0;    // threads waiting for work
+    int running_ = 0; // works under way
+    bool ending_ = false;
 };
 
 } // namespace cloud

@@ -1,11 +1,13 @@
 // The cloud's work goes on while Qt's own pool is held, as the window's painting holds it while
 // it waits for a fill split over that pool: on one CPU the pool has one thread, and a sync pass
-// queued there behind the paint would wait for the very thread that waits for the paint.
+// queued there behind the paint would wait for the very thread that waits for the paint. And a
+// program that ends goes on to its exit handlers only once the pool's threads have ended.
 #include "BackendFixture.h"
 
 #include "cloud/WorkerPool.h"
 #include "support/CompletionWait.h"
 
+#include <QProcess>
 #include <QSemaphore>
 #include <QThreadPool>
 
@@ -96,5 +98,20 @@ TEST_P(WorkerPoolTest, SyncPassesAndLookUpsEndWhileQtsPoolIsHeld) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Memory, WorkerPoolTest, ::testing::Values(Storage::memory), backendName);
+
+// A worker that has run libpq leaves per-thread state with its TLS library, which frees it as the
+// thread ends and tears itself down in an exit handler: a program whose exit handlers run while
+// a worker is still freeing that state dies in the worker. The probe's threads take long to free
+// theirs, so a pool that does not wait for them is caught.
+TEST(WorkerPoolEnd, AProgramEndsOnlyOnceItsWorkersHaveEnded) {
+    for (int run = 0; run < 3; ++run) {
+        QProcess probe;
+        probe.start(QStringLiteral(WORKER_POOL_END_PROBE), {});
+        ASSERT_TRUE(probe.waitForFinished(60'000));
+        EXPECT_EQ(probe.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(probe.exitCode(), 0)
+            << "the exit handlers ran while a worker was still freeing its per-thread state";
+    }
+}
 
 } // namespace
