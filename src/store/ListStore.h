@@ -468,6 +468,9 @@ private:
     // back when it signs in again (ListStoreServer.cpp).
     void holdOtherPeoplesMarks();
     void takeBackHeldMarks(const QString& userRecordName);
+    // At an account change: lets go of the server copies of the device's own records, keeping
+    // those of other people's zones (ListStoreServer.cpp).
+    void forgetOwnServerCopies();
 
     // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
     // appendItem(), which keeps the item index whole; any other change in their number makes

@@ -416,8 +416,31 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
         if (EngineQueue* engine = engineFor(it->listID))
             engine->saveRecord(tombstoneRecordID(it.key()));
     }
-    archivedRecords_.clear();
+    forgetOwnServerCopies();
     takeBackHeldMarks(userRecordName);
+}
+
+// The copies of the device's own records were the old account's, in zones the new one does not
+// have. Those of other people's zones are the same records whoever reads them (the zone names
+// its owner): kept, a change held for an account goes with the change tag of the copy it was
+// made on, and a save that reached the container is told from one that never did.
+void ListStore::forgetOwnServerCopies() {
+    ArchivedRecords kept;
+    const auto keep = [&](const QString& key) {
+        for (const QString& each : {key, CloudLayout::sendingKey(key)}) {
+            if (const auto text = archivedRecords_.value(each))
+                kept.insert(each, *text);
+        }
+    };
+    for (const TBList& list : lists_) {
+        if (list.zoneOwnerName)
+            keep(listArchiveKey(list.id));
+    }
+    for (const TBItem& item : allItems_) {
+        if (isShared(item.listID))
+            keep(itemArchiveKey(item.id));
+    }
+    archivedRecords_ = std::move(kept);
 }
 
 // The lists from other people's zones came with the account this device was in before, or with
@@ -487,7 +510,7 @@ void ListStore::resetForAccount() {
     holdOtherPeoplesMarks();
     identity_.knownRecordNames.clear();
     identity_.byScope.clear();
-    archivedRecords_.clear();
+    forgetOwnServerCopies();
     engineStateData_.reset();
     dirtyLists_.clear();
     dirtyItems_.clear();

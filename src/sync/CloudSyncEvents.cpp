@@ -213,9 +213,9 @@ void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, Eng
     const bool metBefore = store_.identity().knownRecordNames.contains(user);
     const bool heldForUser = store_.heldMarks().contains(user);
     takeAccountChange(change, scope);
-    // What the store took back for this account goes as new records, the server copies being
-    // let go at the sign-in: the records the cloud holds come back as conflicts, merged, and go
-    // again after the fetch, in this same pass.
+    // What the store took back for this account goes against the server copies it was made on:
+    // a record the cloud changed since (or one whose copy an older program let go) comes back
+    // as a conflict, merged, and goes again after the fetch, in this same pass.
     if (heldForUser && !store_.heldMarks().contains(user))
         resendOwed_ = true;
     // The store met an account it did not know (see ListStore::signedIn): other people's lists
