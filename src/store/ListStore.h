@@ -377,14 +377,6 @@ public:
     // queued, to go again. Returns whether there was any.
     bool resendWhatTheServerLacks(EngineScope scope);
 
-    // Account changes seen by one engine. A sign-in into an account this device has not met (after
-    // another account, or a sign-out) marks every own list to go to it in full; another person's
-    // list turns view only, as that account may not reach it, until its shared database's fetch
-    // gives the right to change it back; a list the account owns becomes its own list.
-    // The marks of other people's lists that the account left made go aside, held for it, and
-    // come back when that account signs in again: a change made in a list someone shared with
-    // one account is sent as that account, whenever it can write the list again, and as
-    // nobody else.
     // The cloud's copies of other people's lists and items, as the server copies kept of them
     // say (the sync half reads those): what an account's held changes give way to on the device
     // while another account is in. Either may be empty, or answer nothing.
@@ -392,6 +384,15 @@ public:
         std::function<std::optional<TBList>(const QString& listID)> list;
         std::function<std::optional<TBItem>(const QString& itemID)> item;
     };
+    // Account changes seen by one engine. A sign-in into an account this device has not met (after
+    // another account, or a sign-out) marks every own list to go to it in full; another person's
+    // list turns view only, as that account may not reach it, until its shared database's fetch
+    // gives the right to change it back; a list the account owns becomes its own list.
+    // The marks of other people's lists that the account left made go aside, held for it, and
+    // come back when that account signs in again: a change made in a list someone shared with
+    // one account is sent as that account, whenever it can write the list again, and as
+    // nobody else. Meanwhile the lists show the account that is in what the cloud holds
+    // (`server`), and what it changes there is its own.
     void signedIn(const QString& userRecordName, EngineScope scope);
     void signedOut(const ServerCopies& server = {});
     void resetForAccount(const ServerCopies& server = {});
@@ -472,8 +473,8 @@ private:
     // At a sign-in into an account new to this device: another person's lists turn view only,
     // and those of the account itself its own (ListStoreServer.cpp).
     void settleOtherPeoplesLists(const QString& userRecordName);
-    // The marks of other people's lists go aside for the account they were made in, and come
-    // back when it signs in again (ListStoreServer.cpp).
+    // The marks of other people's lists go aside for the account they were made in, with their
+    // values, and come back when it signs in again (ListStoreHeld.cpp).
     void holdOtherPeoplesMarks(const ServerCopies& server);
     bool showCloudsList(qsizetype index, const FieldSet& held, const ServerCopies& server);
     bool showCloudsItem(const QString& itemID, const FieldSet& held, const ServerCopies& server);
