@@ -469,8 +469,9 @@ protected:
 
     struct Outcome {
         int kills = 0;
-        int reverted = 0; // the device shows the item unticked again
-        int unsent = 0;   // the owner never got the tick or the added item
+        int reverted = 0;     // the device shows the item unticked again
+        int unsent = 0;       // the owner never got the tick or the added item
+        int mostRequests = 0; // the most requests after a kill before nothing waited
     };
 
     void killedRound(Outcome& outcome, std::mt19937& random) {
@@ -504,8 +505,10 @@ protected:
         const int laterMs = std::uniform_int_distribution<int>(0, writes == 0 ? 100 : 4)(random);
         if (killPlaced(sam, writes, laterMs))
             ++outcome.kills;
-        for (int request = 0; request < 5 && waits(diskOf(sam)); ++request)
+        int requests = 0;
+        for (; requests < 5 && waits(diskOf(sam)); ++requests)
             said({"lists"}, sam);
+        outcome.mostRequests = std::max(outcome.mostRequests, requests);
 
         const DiskV2 device = diskOf(sam);
         EXPECT_FALSE(waits(device)) << "the changes were never sent";
@@ -539,8 +542,9 @@ protected:
                 break;
         }
         std::printf("[ figures  ] %s, first request back: %d kills, %d reverted the tick, %d "
-                    "never reached the owner\n",
-                    containerKind(), outcome.kills, outcome.reverted, outcome.unsent);
+                    "never reached the owner, at most %d requests after a kill\n",
+                    containerKind(), outcome.kills, outcome.reverted, outcome.unsent,
+                    outcome.mostRequests);
         EXPECT_GT(outcome.kills, 0) << "no request was killed";
         EXPECT_EQ(outcome.reverted, 0);
         EXPECT_EQ(outcome.unsent, 0);
