@@ -423,14 +423,15 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
 // The copies of the device's own records were the old account's, in zones the new one does not
 // have. Those of other people's zones are the same records whoever reads them (the zone names
 // its owner): kept, a change held for an account goes with the change tag of the copy it was
-// made on, and a save that reached the container is told from one that never did.
+// made on, and a save that reached the container is told from one that never did. The notes of
+// sends whose answer never came go: most are those of a device out of reach, which never
+// reached anything, and left they would give up the held change at the first change made
+// elsewhere.
 void ListStore::forgetOwnServerCopies() {
     ArchivedRecords kept;
     const auto keep = [&](const QString& key) {
-        for (const QString& each : {key, CloudLayout::sendingKey(key)}) {
-            if (const auto text = archivedRecords_.value(each))
-                kept.insert(each, *text);
-        }
+        if (const auto text = archivedRecords_.value(key))
+            kept.insert(key, *text);
     };
     for (const TBList& list : lists_) {
         if (list.zoneOwnerName)

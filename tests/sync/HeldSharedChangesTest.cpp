@@ -100,7 +100,7 @@ TEST_P(HeldSharedChangesTest, OfflineChangesOfASharedListGoAsTheirAccountOnceItI
         EXPECT_EQ(store->findItem(saw)->text, "saw");
         // Kim's own changes of the list go, as hers; one of an item Sam ticked carries no tick
         // unless Kim ticks it too.
-        const QString hammerText = c.thirdTakesPart ? "claw hammer" : "hammer";
+        QString hammerText = c.thirdTakesPart ? "claw hammer" : "hammer";
         const QString kimsSaw = c.thirdChangesHeld ? "bow saw" : "saw";
         if (c.thirdTakesPart) {
             store->setDone(saw, true);
@@ -126,6 +126,12 @@ TEST_P(HeldSharedChangesTest, OfflineChangesOfASharedListGoAsTheirAccountOnceItI
         EXPECT_EQ(owner.findItem(saw)->text, kimsSaw);
         EXPECT_EQ(recordsOf("ann", "TB-" + tools),
                   sorted({CloudLayout::listRecordName, hammer, saw}));
+        // Otherwise Ann renames the hammer meanwhile: Sam's tick goes over a copy that moved on.
+        if (!c.thirdTakesPart) {
+            hammerText = "big hammer";
+            owner.renameItem(hammer, hammerText);
+            ASSERT_FALSE(ann->syncNow());
+        }
 
         // Back in Sam's account, Sam's changes go with the first sync, and Ann gets them.
         moveInto("sam");
@@ -135,6 +141,7 @@ TEST_P(HeldSharedChangesTest, OfflineChangesOfASharedListGoAsTheirAccountOnceItI
         EXPECT_FALSE(store->findList(tools)->isViewOnly());
         ASSERT_TRUE(store->findItem(hammer));
         EXPECT_TRUE(store->findItem(hammer)->done);
+        EXPECT_EQ(store->findItem(hammer)->text, hammerText);
         EXPECT_EQ(store->findItem(saw)->text, "hand saw");
         EXPECT_TRUE(store->findItem(nails));
         EXPECT_TRUE(store->dirtyItems().isEmpty());
