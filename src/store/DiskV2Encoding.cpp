@@ -463,6 +463,21 @@ bool DiskV2::encode(QIODevice& device, StoreEncodingCache* cache) const {
             appendString(o, QStringLiteral("tombstones"));
             o += ':';
             appendTextArray(o, held.tombstones);
+            // Written only when there are any: held marks without copies read as before.
+            if (!held.listCopies.isEmpty()) {
+                o += ',';
+                appendString(o, QStringLiteral("listCopies"));
+                o += ':';
+                appendObject(o, held.listCopies,
+                             [](Output& c, const TBList& list) { appendJson(c, list.toJson()); });
+            }
+            if (!held.itemCopies.isEmpty()) {
+                o += ',';
+                appendString(o, QStringLiteral("itemCopies"));
+                o += ':';
+                appendObject(o, held.itemCopies,
+                             [](Output& c, const TBItem& item) { appendJson(c, item.toJson()); });
+            }
             o += '}';
         });
     }

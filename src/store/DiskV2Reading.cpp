@@ -439,20 +439,28 @@ DiskV2 decodeInput(simdjson::padded_string_view input, Date now, StoreFileBytes*
             optional(disk.heldMarks, value, "heldMarks", [&](od::value& v, const char* what) {
                 return keyed<HeldMarks>(v, what, [&](od::value& element) {
                     HeldMarks held;
-                    eachMember(objectOf(element, what), what,
-                               [&](od::field& field, od::value& marks) {
-                                   const std::string_view name = take(field.unescaped_key(), what);
-                                   if (name == "lists") {
-                                       held.lists = fieldMap(marks, what);
-                                   } else if (name == "items") {
-                                       held.items = fieldMap(marks, what);
-                                   } else if (name == "tombstones") {
-                                       held.tombstones = textSet(marks, what);
-                                   } else {
-                                       disk.holdsUnknownMembers = true;
-                                       skip(marks, what);
-                                   }
-                               });
+                    eachMember(
+                        objectOf(element, what), what, [&](od::field& field, od::value& marks) {
+                            const std::string_view name = take(field.unescaped_key(), what);
+                            if (name == "lists") {
+                                held.lists = fieldMap(marks, what);
+                            } else if (name == "items") {
+                                held.items = fieldMap(marks, what);
+                            } else if (name == "tombstones") {
+                                held.tombstones = textSet(marks, what);
+                            } else if (name == "listCopies") {
+                                held.listCopies = keyed<TBList>(marks, what, [&](od::value& copy) {
+                                    return TBList::fromJson(elementJson(copy, what), now);
+                                });
+                            } else if (name == "itemCopies") {
+                                held.itemCopies = keyed<TBItem>(marks, what, [&](od::value& copy) {
+                                    return item(copy, disk.holdsUnknownMembers);
+                                });
+                            } else {
+                                disk.holdsUnknownMembers = true;
+                                skip(marks, what);
+                            }
+                        });
                     return held;
                 });
             });

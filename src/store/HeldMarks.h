@@ -1,6 +1,8 @@
 #pragma once
 
 #include "FieldSet.h"
+#include "model/TBItem.h"
+#include "model/TBList.h"
 
 #include <QMap>
 #include <QSet>
@@ -13,6 +15,11 @@ struct HeldMarks {
     QMap<QString, FieldSet> lists; // list id to the fields of its list record
     QMap<QString, FieldSet> items; // item id to the fields of its record
     QSet<QString> tombstones;      // deleted items whose tombstone is still to send
+    // The list or item as the account left it, for the held fields to take back. Meanwhile the
+    // device shows the other account what the cloud holds, and no item the cloud lacks. A mark
+    // held by an older program has no copy: the device still shows its value.
+    QMap<QString, TBList> listCopies;
+    QMap<QString, TBItem> itemCopies;
 
     bool isEmpty() const { return lists.isEmpty() && items.isEmpty() && tombstones.isEmpty(); }
     bool operator==(const HeldMarks&) const = default;

@@ -113,9 +113,10 @@ public:
     // now, by that account's record name: they are sent once it signs in again, never as
     // anyone else (see signedIn()).
     const QMap<QString, HeldMarks>& heldMarks() const { return heldMarks_; }
-    // The fields of a list or item held for any account: they keep their local value, as marked
-    // ones do, when a fetch brings the server's, and a record sent now leaves them as the cloud
-    // has them.
+    // The fields of a list or item held for any account by an older program, which kept no copy
+    // of the held values: the device still shows them, so they keep their local value, as
+    // marked ones do, when a fetch brings the server's, and a record sent now leaves them as the
+    // cloud has them.
     FieldSet heldListFields(const QString& listID) const;
     FieldSet heldItemFields(const QString& itemID) const;
     // Archive key ("L#" + list id, "I#" + item id, ...) to the record's Base64 text, kept as read.
@@ -376,6 +377,13 @@ public:
     // queued, to go again. Returns whether there was any.
     bool resendWhatTheServerLacks(EngineScope scope);
 
+    // The cloud's copies of other people's lists and items, as the server copies kept of them
+    // say (the sync half reads those): what an account's held changes give way to on the device
+    // while another account is in. Either may be empty, or answer nothing.
+    struct ServerCopies {
+        std::function<std::optional<TBList>(const QString& listID)> list;
+        std::function<std::optional<TBItem>(const QString& itemID)> item;
+    };
     // Account changes seen by one engine. A sign-in into an account this device has not met (after
     // another account, or a sign-out) marks every own list to go to it in full; another person's
     // list turns view only, as that account may not reach it, until its shared database's fetch
@@ -383,10 +391,11 @@ public:
     // The marks of other people's lists that the account left made go aside, held for it, and
     // come back when that account signs in again: a change made in a list someone shared with
     // one account is sent as that account, whenever it can write the list again, and as
-    // nobody else.
+    // nobody else. Meanwhile the lists show the account that is in what the cloud holds
+    // (`server`), and what it changes there is its own.
     void signedIn(const QString& userRecordName, EngineScope scope);
-    void signedOut();
-    void resetForAccount();
+    void signedOut(const ServerCopies& server = {});
+    void resetForAccount(const ServerCopies& server = {});
     // Queues every marked record of other people's lists on the shared engine again: for an
     // engine that has just dropped what it had queued (an account change, a start over).
     void requeueOtherPeoplesLists();
@@ -464,10 +473,16 @@ private:
     // At a sign-in into an account new to this device: another person's lists turn view only,
     // and those of the account itself its own (ListStoreServer.cpp).
     void settleOtherPeoplesLists(const QString& userRecordName);
-    // The marks of other people's lists go aside for the account they were made in, and come
-    // back when it signs in again (ListStoreServer.cpp).
-    void holdOtherPeoplesMarks();
+    // The marks of other people's lists go aside for the account they were made in, with their
+    // values, and come back when it signs in again (ListStoreHeld.cpp).
+    void holdOtherPeoplesMarks(const ServerCopies& server);
+    bool showCloudsList(qsizetype index, const FieldSet& held, const ServerCopies& server);
+    bool showCloudsItem(const QString& itemID, const FieldSet& held, const ServerCopies& server);
     void takeBackHeldMarks(const QString& userRecordName);
+    void takeBackHeldValues(const HeldMarks& held);
+    // At an account change: lets go of the server copies of the device's own records, keeping
+    // those of other people's zones (ListStoreServer.cpp).
+    void forgetOwnServerCopies();
 
     // Finding by id (ListStoreIndex.cpp). Items are appended to allItems_ only through
     // appendItem(), which keeps the item index whole; any other change in their number makes

@@ -416,8 +416,32 @@ void ListStore::signedIn(const QString& userRecordName, EngineScope scope) {
         if (EngineQueue* engine = engineFor(it->listID))
             engine->saveRecord(tombstoneRecordID(it.key()));
     }
-    archivedRecords_.clear();
+    forgetOwnServerCopies();
     takeBackHeldMarks(userRecordName);
+}
+
+// The copies of the device's own records were the old account's, in zones the new one does not
+// have. Those of other people's zones are the same records whoever reads them (the zone names
+// its owner): kept, a change held for an account goes with the change tag of the copy it was
+// made on, and a save that reached the container is told from one that never did. The notes of
+// sends whose answer never came go: most are those of a device out of reach, which never
+// reached anything, and left they would give up the held change at the first change made
+// elsewhere.
+void ListStore::forgetOwnServerCopies() {
+    ArchivedRecords kept;
+    const auto keep = [&](const QString& key) {
+        if (const auto text = archivedRecords_.value(key))
+            kept.insert(key, *text);
+    };
+    for (const TBList& list : lists_) {
+        if (list.zoneOwnerName)
+            keep(listArchiveKey(list.id));
+    }
+    for (const TBItem& item : allItems_) {
+        if (isShared(item.listID))
+            keep(itemArchiveKey(item.id));
+    }
+    archivedRecords_ = std::move(kept);
 }
 
 // The lists from other people's zones came with the account this device was in before, or with
@@ -471,118 +495,26 @@ void ListStore::markEveryItem(RecordQueue& queue) {
         mark(item);
 }
 
-void ListStore::signedOut() {
+void ListStore::signedOut(const ServerCopies& server) {
     if (frozen())
         return;
     const AccountWatch watch(*this);
-    holdOtherPeoplesMarks();
+    holdOtherPeoplesMarks(server);
     lastKnownUserRecordName_.reset();
-    resetForAccount();
+    resetForAccount(server);
 }
 
-void ListStore::resetForAccount() {
+void ListStore::resetForAccount(const ServerCopies& server) {
     if (frozen())
         return;
     const AccountWatch watch(*this);
-    holdOtherPeoplesMarks();
+    holdOtherPeoplesMarks(server);
     identity_.knownRecordNames.clear();
     identity_.byScope.clear();
-    archivedRecords_.clear();
+    forgetOwnServerCopies();
     engineStateData_.reset();
     dirtyLists_.clear();
     dirtyItems_.clear();
     dirtyFilings_.clear();
     dirtyTombstones_.clear();
-}
-
-// What was changed here in a list another person shares was changed as the account the device
-// was in: sent as the next account it would be that account's change, in a list it may not
-// even reach, and dropped it would be lost. It waits, marked, for that account. The device's
-// own lists are not held: they go to whichever account the device is in, whole (signedIn()).
-void ListStore::holdOtherPeoplesMarks() {
-    if (!lastKnownUserRecordName_ || lastKnownUserRecordName_->isEmpty())
-        return;
-    const QString& account = *lastKnownUserRecordName_;
-    HeldMarks held = heldMarks_.value(account);
-    for (auto it = dirtyLists_.cbegin(); it != dirtyLists_.cend(); ++it) {
-        if (!it.value().isEmpty() && isShared(it.key()))
-            held.lists[it.key()].unite(it.value());
-    }
-    for (auto it = dirtyItems_.cbegin(); it != dirtyItems_.cend(); ++it) {
-        const TBItem* item = it.value().isEmpty() ? nullptr : findItem(it.key());
-        if (item && isShared(item->listID))
-            held.items[it.key()].unite(it.value());
-    }
-    for (const QString& itemID : std::as_const(dirtyTombstones_)) {
-        const auto tombstone = tombstones_.constFind(itemID);
-        if (tombstone != tombstones_.cend() && isShared(tombstone->listID))
-            held.tombstones.insert(itemID);
-    }
-    if (!held.isEmpty())
-        heldMarks_.insert(account, held);
-}
-
-// The account is back: what it changed and could not send is marked and queued again, to go as
-// that account. The server decides whether it may still write each list; one it may only read
-// keeps its marks, and the request that changed it says so.
-void ListStore::takeBackHeldMarks(const QString& userRecordName) {
-    const auto found = heldMarks_.constFind(userRecordName);
-    if (found == heldMarks_.cend())
-        return;
-    const HeldMarks held = *found;
-    heldMarks_.erase(found);
-    for (auto it = held.lists.cbegin(); it != held.lists.cend(); ++it) {
-        if (indexOfList(it.key()) < 0)
-            continue;
-        dirtyLists_[it.key()].unite(it.value());
-        queueListRecord(it.key());
-    }
-    for (auto it = held.items.cbegin(); it != held.items.cend(); ++it) {
-        const qsizetype index = indexOfItem(it.key());
-        if (index < 0)
-            continue;
-        dirtyItems_[it.key()].unite(it.value());
-        queueItemRecord(allItems_[index]);
-    }
-    for (const QString& itemID : held.tombstones) {
-        const auto tombstone = tombstones_.constFind(itemID);
-        if (tombstone == tombstones_.cend())
-            continue;
-        dirtyTombstones_.insert(itemID);
-        if (EngineQueue* engine = engineFor(tombstone->listID))
-            engine->saveRecord(tombstoneRecordID(itemID));
-    }
-}
-
-void ListStore::requeueOtherPeoplesLists() {
-    if (frozen() || !sharedEngine_)
-        return;
-    for (auto it = dirtyLists_.cbegin(); it != dirtyLists_.cend(); ++it) {
-        if (!it.value().isEmpty() && isShared(it.key()))
-            queueListRecord(it.key());
-    }
-    for (auto it = dirtyItems_.cbegin(); it != dirtyItems_.cend(); ++it) {
-        const qsizetype index = it.value().isEmpty() ? -1 : indexOfItem(it.key());
-        if (index >= 0 && isShared(allItems_[index].listID))
-            queueItemRecord(allItems_[index]);
-    }
-    for (const QString& itemID : std::as_const(dirtyTombstones_)) {
-        const auto tombstone = tombstones_.constFind(itemID);
-        if (tombstone != tombstones_.cend() && isShared(tombstone->listID))
-            sharedEngine_->saveRecord(tombstoneRecordID(itemID));
-    }
-}
-
-FieldSet ListStore::heldListFields(const QString& listID) const {
-    FieldSet fields;
-    for (const HeldMarks& held : heldMarks_)
-        fields.unite(held.lists.value(listID));
-    return fields;
-}
-
-FieldSet ListStore::heldItemFields(const QString& itemID) const {
-    FieldSet fields;
-    for (const HeldMarks& held : heldMarks_)
-        fields.unite(held.items.value(itemID));
-    return fields;
 }

@@ -213,9 +213,9 @@ void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, Eng
     const bool metBefore = store_.identity().knownRecordNames.contains(user);
     const bool heldForUser = store_.heldMarks().contains(user);
     takeAccountChange(change, scope);
-    // What the store took back for this account goes as new records, the server copies being
-    // let go at the sign-in: the records the cloud holds come back as conflicts, merged, and go
-    // again after the fetch, in this same pass.
+    // What the store took back for this account goes against the server copies it was made on:
+    // a record the cloud changed since (or one whose copy an older program let go) comes back
+    // as a conflict, merged, and goes again after the fetch, in this same pass.
     if (heldForUser && !store_.heldMarks().contains(user))
         resendOwed_ = true;
     // The store met an account it did not know (see ListStore::signedIn): other people's lists
@@ -242,12 +242,23 @@ void CloudSync::handleAccountChange(const SyncEvents::AccountChange& change, Eng
 }
 
 void CloudSync::takeAccountChange(const SyncEvents::AccountChange& change, EngineScope scope) {
+    // What the changes the store holds for the account that leaves give way to meanwhile.
+    const ListStore::ServerCopies copies{
+        [this](const QString& listID) -> std::optional<TBList> {
+            const auto kept = unarchive(CloudLayout::listArchiveKey(listID));
+            return kept ? Mapping::list(*kept, store_.clock().now()) : std::nullopt;
+        },
+        [this](const QString& itemID) -> std::optional<TBItem> {
+            const auto kept = unarchive(CloudLayout::itemArchiveKey(itemID));
+            return kept ? Mapping::item(*kept) : std::nullopt;
+        },
+    };
     switch (change.type) {
     case SyncEvents::AccountChange::Type::signIn:
         store_.signedIn(change.currentUser.value_or(QString()), scope);
         break;
     case SyncEvents::AccountChange::Type::signOut:
-        store_.signedOut();
+        store_.signedOut(copies);
         break;
     case SyncEvents::AccountChange::Type::switchAccounts: {
         const QString user = change.currentUser.value_or(QString());
@@ -264,7 +275,7 @@ void CloudSync::takeAccountChange(const SyncEvents::AccountChange& change, Engin
         // after a sign-out meets it: everything of this device's own is sent to it, whole.
         // Left at the reset, the new account would get only the changes made from now on,
         // items without their lists.
-        store_.resetForAccount();
+        store_.resetForAccount(copies);
         store_.signedIn(user, scope);
         break;
     }

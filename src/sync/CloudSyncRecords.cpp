@@ -47,6 +47,17 @@ std::optional<Model> withoutHeld(Model local, const FieldSet& held,
     return local;
 }
 
+// Whether every field of the list or item is marked here, as those made here are until the
+// container confirms them.
+bool markedInFull(const ListStore& store, const RecordID& id) {
+    if (id.recordName == CloudLayout::listRecordName) {
+        const auto listID = Mapping::listID(id.zoneID);
+        const FieldSet marks = listID ? store.dirtyLists().value(*listID) : FieldSet();
+        return marks.contains(ListStore::allListFields());
+    }
+    return store.dirtyItems().value(id.recordName).contains(ListStore::allItemFields());
+}
+
 } // namespace
 
 QByteArray CloudSync::archive(const Record& record) {
@@ -150,6 +161,12 @@ void CloudSync::settleUnansweredSend(const Record& server) {
     // a later copy) tells nothing, nor does a server copy that is still the one sent against.
     if (sent->recordID() != id || sent->changeTag() != baseTag ||
         server.changeTag() == sent->changeTag())
+        return;
+    // A save without a change tag makes a new record: over one the container holds already it
+    // is refused as a conflict, so it cannot have landed. A record marked here in part is one
+    // the container held before (one made here is marked in full until the container confirms
+    // it), its copy let go since.
+    if (!sent->changeTag() && !markedInFull(store_, id))
         return;
     FieldSet unchanged;
     if (id.recordName == CloudLayout::listRecordName) {

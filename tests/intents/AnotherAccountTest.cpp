@@ -1,8 +1,10 @@
 // A profile with lists that meets another account, as a user brings it about: pointed at a
 // server with `--cloud`, or signed into another person with `tallybird-cloud`. Its lists reach
-// the new account whole, and that account's other device answers from them.
+// the new account whole, and that account's other device answers from them. In a list shared
+// with both accounts, each answers from what the list holds for them.
 #include "ProcessTestSupport.h"
 
+#include "cloud/Container.h"
 #include "support/PostgresTestServer.h"
 
 namespace {
@@ -76,6 +78,54 @@ TEST_F(AnotherAccount, ADeviceSignedIntoAnotherPersonBringsItsListsToThatPersons
     admin({"sign-in", laptop(), "kim"});
     EXPECT_EQ(said({"add", "--list", "groceries", "flour"}), "Added flour to Groceries.\n");
     expectEverythingOnTheLaptop();
+}
+
+TEST_F(AnotherAccount, AListSharedWithBothAccountsAnswersEachFromWhatItHoldsForThem) {
+    // Ann's Tools, shared read-write with the account this device starts in and with Kim.
+    const QString ann = dir.filePath(QStringLiteral("ann"));
+    admin({"create-user", "ann"});
+    admin({"create-user", "kim"});
+    admin({"sign-in", ann, "ann"});
+    said({"start", "Tools"}, ann);
+    said({"add", "--list", "tools", "hammer"}, ann);
+    said({"add", "--list", "tools", "saw"}, ann);
+    const QString zone = "TB-" + said({"lists"}, ann).section(u'\t', 0, 0);
+    for (const QString& person : {cloud::Container::defaultUserName, QStringLiteral("kim")}) {
+        admin({"share", "ann", zone, person, "read-write"});
+        admin({"accept", "ann", zone, person});
+    }
+    said({"lists"});
+
+    // Out of reach, this account ticks the hammer off; then the device goes to Kim.
+    admin({"offline", dir.path()});
+    EXPECT_EQ(run({"tick", "--list", "tools", "hammer"}).code, 0);
+    admin({"online", dir.path()});
+    admin({"sign-in", dir.path(), "kim"});
+
+    struct Step {
+        const char* what;
+        QStringList words;
+        QString profile; // the device's own when empty
+        QString reply;
+    };
+    const Step steps[] = {
+        {"Kim reads the list as it is for her",
+         {"read", "--list", "tools"},
+         {},
+         "Two things left on Tools: hammer and saw.\n"},
+        {"Kim ticks the hammer off",
+         {"tick", "--list", "tools", "hammer"},
+         {},
+         "Ticked off hammer.\n"},
+        {"Ann gets Kim's tick",
+         {"read", "--list", "tools"},
+         ann,
+         "One thing left on Tools: saw.\n"},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_EQ(said(step.words, step.profile), step.reply);
+    }
 }
 
 } // namespace

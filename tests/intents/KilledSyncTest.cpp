@@ -24,6 +24,8 @@
 #include <random>
 #include <set>
 
+#include <sys/stat.h>
+
 namespace {
 
 using testsupport::PostgresTestDatabase;
@@ -367,6 +369,208 @@ TEST_F(KilledSyncOnServer, FiftyOfflineChangesTheServerHeldAreNeverSentAgainOver
 
 TEST_F(KilledSyncOnServer, ThousandsOfOfflineChangesKeepWhatTheServerConfirmedBatchByBatch) {
     killRounds("2,000 offline ticks", storeItems, 2000);
+}
+
+// A participant's device ticks an item of the owner's shared list and adds one while out of
+// reach, is signed into another account and back, and its first request back is killed: once it
+// has replaced its store file a number of times, a moment more or less later. The tick and the
+// added item stay on the device, and the next requests bring them to the owner.
+class KilledFirstRequestBack : public KilledSync {
+protected:
+    virtual bool onServer() const { return false; }
+    const char* containerKind() const override { return onServer() ? "server" : "file"; }
+    QString cloudFor(const QString& profile) const override {
+        if (!server)
+            return dir.filePath(QStringLiteral("cloud-%1.sqlite").arg(round));
+        const auto account = accountOf.find(profile);
+        return server->uri(account != accountOf.end() ? account->second : QStringLiteral("ann"));
+    }
+
+    // A container of its own for each round, with the three people.
+    void freshCloud() {
+        ++round;
+        accountOf.clear();
+        server.reset();
+        const QStringList people{"ann", "sam", "kim"};
+        if (onServer()) {
+            server = std::make_unique<PostgresTestDatabase>();
+            ASSERT_TRUE(server->ok()) << server->error().toStdString();
+            for (const QString& person : people)
+                server->addPerson(person);
+            admin = server->admin();
+            return;
+        }
+        admin = cloud::Container::openFile(cloudFor(QString())).value();
+        for (const QString& person : people)
+            ASSERT_FALSE(admin->createUser(person, std::nullopt));
+    }
+    QString deviceOf(const QString& profile) {
+        const auto id = cloud::CloudDevice::deviceIDForProfile(*admin, cloudFor(profile), profile);
+        EXPECT_TRUE(id.ok());
+        return id.ok() ? id.value() : QString();
+    }
+    // Signs the profile's device into `person` (on a server, it connects as their role too).
+    void moveInto(const QString& profile, const QString& person) {
+        accountOf[profile] = person;
+        ASSERT_FALSE(admin->signIn(deviceOf(profile), person));
+    }
+    QString said(const QStringList& words, const QString& profile) {
+        const Typed typed = run(words, profile);
+        EXPECT_EQ(typed.code, 0) << words.join(' ').toStdString() << ": "
+                                 << typed.err.toStdString();
+        return typed.out;
+    }
+    DiskV2 diskOf(const QString& profile) {
+        QFile file(QDir(profile).filePath(QStringLiteral("store.json")));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return DiskV2::decode(file.readAll(), clock->now());
+    }
+    static bool waits(const DiskV2& disk) {
+        return !disk.dirtyItems.isEmpty() || (disk.heldMarks && !disk.heldMarks->isEmpty());
+    }
+    // The store file's identity: a new one each time the file is replaced.
+    static ino_t storeFileNode(const QString& profile) {
+        struct stat info {};
+        return ::stat(
+                   QDir(profile).filePath(QStringLiteral("store.json")).toLocal8Bit().constData(),
+                   &info) == 0
+                   ? info.st_ino
+                   : 0;
+    }
+
+    // Runs a request on the profile and kills it once it has replaced the store file `writes`
+    // times and `laterMs` more have passed; false when it ended before that.
+    bool killPlaced(const QString& profile, int writes, int laterMs) {
+        QProcess device;
+        launch(device, {"lists"}, profile);
+        device.closeWriteChannel();
+        EXPECT_TRUE(device.waitForStarted());
+        const auto running = [&] {
+            return device.state() == QProcess::Running && !device.waitForFinished(0);
+        };
+        ino_t node = storeFileNode(profile);
+        int seen = 0;
+        const QDeadlineTimer deadline(requestBoundMs);
+        while (seen < writes && running() && !deadline.hasExpired()) {
+            QThread::usleep(100);
+            if (const ino_t now = storeFileNode(profile); now != node) {
+                node = now;
+                ++seen;
+            }
+        }
+        QThread::msleep(ulong(laterMs));
+        const bool killed = running();
+        if (killed)
+            ::kill(pid_t(device.processId()), SIGKILL);
+        EXPECT_TRUE(device.state() == QProcess::NotRunning ||
+                    device.waitForFinished(requestBoundMs));
+        return killed;
+    }
+
+    struct Outcome {
+        int kills = 0;
+        int reverted = 0;     // the device shows the item unticked again
+        int unsent = 0;       // the owner never got the tick or the added item
+        int mostRequests = 0; // the most requests after a kill before nothing waited
+    };
+
+    void killedRound(Outcome& outcome, std::mt19937& random) {
+        freshCloud();
+        const QString ann = dir.filePath(QStringLiteral("ann-%1").arg(round));
+        const QString sam = dir.filePath(QStringLiteral("sam-%1").arg(round));
+        moveInto(ann, "ann");
+        moveInto(sam, "sam");
+        said({"start", "Tools"}, ann);
+        said({"add", "--list", "tools", "hammer"}, ann);
+        const QString tools = said({"lists"}, ann).section(u'\t', 0, 0);
+        ASSERT_FALSE(tools.isEmpty());
+        const QString zone = CloudLayout::listZoneName(tools);
+        ASSERT_FALSE(admin->shareZone("ann", zone, "sam", cloud::ParticipantPermission::readWrite));
+        ASSERT_FALSE(admin->acceptShare("ann", zone, "sam"));
+        said({"lists"}, sam);
+
+        // Out of reach, Sam ticks Ann's hammer and adds nails; then the device goes to Kim and
+        // back.
+        ASSERT_FALSE(admin->setOffline(deviceOf(sam), true));
+        EXPECT_EQ(run({"tick", "--list", "tools", "hammer"}, sam).code, 0);
+        EXPECT_EQ(run({"add", "--list", "tools", "nails"}, sam).code, 0);
+        ASSERT_FALSE(admin->setOffline(deviceOf(sam), false));
+        moveInto(sam, "kim");
+        said({"lists"}, sam);
+        moveInto(sam, "sam");
+
+        // Most kills come soon after the first write, when the request has taken the account
+        // back and sends what it held; the others anywhere from the start to the fourth.
+        const int writes = round % 4 == 0 ? (round / 4) % 5 : 1;
+        const int laterMs = std::uniform_int_distribution<int>(0, writes == 0 ? 100 : 4)(random);
+        if (killPlaced(sam, writes, laterMs))
+            ++outcome.kills;
+        int requests = 0;
+        for (; requests < 5 && waits(diskOf(sam)); ++requests)
+            said({"lists"}, sam);
+        outcome.mostRequests = std::max(outcome.mostRequests, requests);
+
+        const DiskV2 device = diskOf(sam);
+        EXPECT_FALSE(waits(device)) << "the changes were never sent";
+        const auto hammer = std::find_if(device.items.begin(), device.items.end(),
+                                         [](const TBItem& item) { return item.text == "hammer"; });
+        const bool ticked = hammer != device.items.end() && hammer->done;
+        if (!ticked)
+            ++outcome.reverted;
+        EXPECT_TRUE(ticked) << "the tick was reverted on the device";
+        const auto records = admin->records("ann", zone);
+        ASSERT_TRUE(records.ok());
+        QStringList owner;
+        for (const cloud::Record& record : records.value()) {
+            if (const auto item = ListCloudMapping::item(record))
+                owner.append(item->done ? item->text + " ✓" : item->text);
+        }
+        owner.sort();
+        if (owner != QStringList({"hammer ✓", "nails"}))
+            ++outcome.unsent;
+        EXPECT_EQ(owner, QStringList({"hammer ✓", "nails"})) << "what the owner's list holds";
+    }
+
+    void killRounds() {
+        std::mt19937 random(52);
+        const int asked = qEnvironmentVariableIntValue("TALLYBIRD_KILL_ROUNDS");
+        Outcome outcome;
+        for (int done = 0; done < (asked > 0 ? asked : 10); ++done) {
+            SCOPED_TRACE(round + 1);
+            killedRound(outcome, random);
+            if (HasFatalFailure())
+                break;
+        }
+        std::printf("[ figures  ] %s, first request back: %d kills, %d reverted the tick, %d "
+                    "never reached the owner, at most %d requests after a kill\n",
+                    containerKind(), outcome.kills, outcome.reverted, outcome.unsent,
+                    outcome.mostRequests);
+        EXPECT_GT(outcome.kills, 0) << "no request was killed";
+        EXPECT_EQ(outcome.reverted, 0);
+        EXPECT_EQ(outcome.unsent, 0);
+    }
+
+    std::shared_ptr<cloud::Container> admin;
+    std::unique_ptr<PostgresTestDatabase> server;
+    std::map<QString, QString> accountOf; // profile to the person its device is signed into
+    int round = 0;
+};
+
+TEST_F(KilledFirstRequestBack, HeldChangesOfASharedListOutliveAKillInTheFirstRequestBack) {
+    killRounds();
+}
+
+class KilledFirstRequestBackOnServer : public KilledFirstRequestBack {
+protected:
+    void SetUp() override {
+        KilledFirstRequestBack::SetUp();
+        TALLYBIRD_REQUIRE_POSTGRES();
+    }
+    bool onServer() const override { return true; }
+};
+
+TEST_F(KilledFirstRequestBackOnServer, HeldChangesOfASharedListOutliveAKillInTheFirstRequestBack) {
+    killRounds();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A device that held a list another person shared with its account, signed into someone else
 // with `tallybird-cloud`: the list is no longer theirs to change, and the command line and the
-// window say so instead of keeping changes that could never reach anyone. The device's own lists
+// window say so instead of keeping changes that could never reach anyone; what the account
+// before added out of reach waits for it, out of view. The device's own lists
 // go on to the new account's other device.
 #include "ProcessTestSupport.h"
 #include "cloud/Container.h"
@@ -55,6 +56,10 @@ TEST_F(SharedListAfterAccountChange, ASharedListTurnsViewOnlyAndOwnListsReachThe
     said({"start", "Groceries"});
     EXPECT_EQ(names(said({"lists"})), QStringList({"Groceries", "Tools"}));
     EXPECT_EQ(said({"add", "--list", "tools", "nails"}), "Added nails to Tools.\n");
+    // Out of reach, one more: this account's to send, which nobody else sees meanwhile.
+    admin({"offline", dir.path()});
+    EXPECT_EQ(run({"add", "--list", "tools", "screws"}).code, 0);
+    admin({"online", dir.path()});
 
     admin({"create-user", "kim"});
     admin({"sign-in", dir.path(), "kim"});
