@@ -108,8 +108,10 @@ public:
     virtual ~ContainerStorage() = default;
 
     // What a step is expected to do. A storage may let steps that only read run side by side;
-    // a step expected to read that writes after all still works, at some cost.
-    enum class Step { reading, writing };
+    // a step expected to read that writes after all still works, at some cost. A look reads
+    // without the current sequence (it hands out no token), which a server then need not
+    // settle; one that asks for it after all still gets it, at some cost.
+    enum class Step { reading, writing, looking };
 
     // Runs work as one atomic step against other callers and processes; when work throws,
     // nothing it changed is kept and the exception passes on. Work may run more than once

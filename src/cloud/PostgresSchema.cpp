@@ -642,7 +642,8 @@ const char* const fifthVersion[] = {
     "CREATE POLICY made ON tallybird.records FOR INSERT "
     "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
     "DROP POLICY changed ON tallybird.records",
-    "CREATE POLICY changed ON tallybird.records FOR UPDATE USING (tallybird.may_write(owner, zone)) "
+    "CREATE POLICY changed ON tallybird.records FOR UPDATE USING (tallybird.may_write(owner, "
+    "zone)) "
     "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
     "DROP POLICY made ON tallybird.deletions",
     "CREATE POLICY made ON tallybird.deletions FOR INSERT "
@@ -715,6 +716,70 @@ const char* const fifthVersion[] = {
     "AND p.acceptance = 'accepted' AND tallybird.at_work(z.xmax) $$",
 };
 
+// Version 6: what a crash of the server and a stranger can no longer do to a person's marks.
+// - The server names its run in an unlogged table, which a crash empties and a clean restart
+//   keeps. A crash may take back numbers handed out just before it (the sequence logs values
+//   ahead, and that log reaches the disk only with a later commit), so numbers a mark counted
+//   may be handed out again after it. Tokens carry the run (see PostgresStorage): one of an
+//   earlier run reads as expired and its device fetches everything again, once. The marks of
+//   an earlier run are forgotten as the next run is named.
+// - A zone's or a person's row is locked by one transaction at a time: nothing lets a person
+//   lock it in a group (a zone is removed, like changed, only in the step that locked it), so
+//   `at_work` reads its locker as one transaction. Read as a group, an old locker's number
+//   could name a group that anybody makes, and their open transaction held everyone's lists.
+// - `held_zones` waits out a writer whose step is as short as a change's own, and names only
+//   the zones whose writer stays.
+const char* const sixthVersion[] = {
+    "CREATE UNLOGGED TABLE tallybird.runs (one boolean PRIMARY KEY DEFAULT true CHECK (one), "
+    "id text NOT NULL)",
+    "CREATE FUNCTION tallybird.run() RETURNS text LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ DECLARE named text; BEGIN "
+    "SELECT r.id INTO named FROM tallybird.runs r; "
+    "IF named IS NOT NULL THEN RETURN named; END IF; "
+    "INSERT INTO tallybird.runs (id) VALUES (substr(md5(gen_random_uuid()::text), 1, 12)) "
+    "ON CONFLICT (one) DO NOTHING RETURNING id INTO named; "
+    // Another connection named it meanwhile, and forgot the marks.
+    "IF named IS NULL THEN SELECT r.id INTO named FROM tallybird.runs r; RETURN named; END IF; "
+    "DELETE FROM tallybird.marks; "
+    "RETURN named; END $$",
+
+    "CREATE OR REPLACE FUNCTION tallybird.at_work(holder xid) RETURNS boolean LANGUAGE sql "
+    "VOLATILE SET search_path = pg_catalog, pg_temp AS $$ "
+    "SELECT tallybird.xact_at_work(holder) $$",
+    "CREATE OR REPLACE FUNCTION tallybird.remove_zone(zone_owner text, zone_name text) "
+    "RETURNS void LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "IF NOT tallybird.is_admin() AND EXISTS (SELECT 1 FROM tallybird.zones z "
+    "WHERE z.owner = zone_owner AND z.name = zone_name AND z.owner = session_user) "
+    "AND NOT EXISTS (SELECT 1 FROM tallybird.locked l WHERE l.taker = pg_current_xact_id() "
+    "AND l.owner = zone_owner AND l.zone = zone_name "
+    "AND l.xmin = tallybird.current_step()) THEN "
+    "RAISE EXCEPTION 'A zone is removed in the step that locked it.' "
+    "USING ERRCODE = '42501'; END IF; "
+    "DELETE FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
+    "AND (tallybird.is_admin() OR z.owner = session_user); END $$",
+
+    // The zones held when asked, then each again after its writer had a second to let go.
+    "CREATE OR REPLACE FUNCTION tallybird.held_zones() "
+    "RETURNS TABLE (zone_owner text, zone_name text) LANGUAGE plpgsql VOLATILE "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE owners text[]; names text[]; holders xid[]; BEGIN "
+    "SELECT array_agg(h.owner), array_agg(h.name), array_agg(h.holder) "
+    "INTO owners, names, holders FROM ("
+    "SELECT z.owner, z.name, z.xmax AS holder FROM tallybird.zones z "
+    "WHERE z.owner = session_user AND tallybird.at_work(z.xmax) "
+    "UNION SELECT z.owner, z.name, z.xmax FROM tallybird.participants p "
+    "JOIN tallybird.zones z ON z.owner = p.owner AND z.name = p.zone "
+    "WHERE p.user_name = session_user AND p.acceptance = 'accepted' "
+    "AND tallybird.at_work(z.xmax)) h; "
+    "FOR i IN 1..100 LOOP "
+    "EXIT WHEN holders IS NULL OR NOT EXISTS (SELECT 1 FROM unnest(holders) x "
+    "WHERE tallybird.at_work(x)); "
+    "PERFORM pg_sleep(0.01); END LOOP; "
+    "RETURN QUERY SELECT u.o, u.n FROM unnest(owners, names, holders) AS u(o, n, x) "
+    "WHERE tallybird.at_work(u.x); END $$",
+};
+
 // The roles given rights on the container's tables: its people.
 const char* const peopleQuery =
     "SELECT DISTINCT pg_catalog.pg_get_userbyid(a.grantee) FROM pg_catalog.pg_class c "
@@ -755,6 +820,26 @@ void grantPerson(PostgresConnection& connection, const QString& quoted) {
         connection.sendOnce(QString::fromLatin1(grant).arg(quoted).toUtf8());
 }
 
+// Takes every table of the container before an upgrade changes any: one change that locked a
+// table while a writer held one that a later change locks would wait for that writer, as the
+// writer waits for it. Writers take tables in no one order (a reader's mark looks at zones
+// before participants, a writer's lock the other way round), so the upgrade waits a moment for
+// each table and, when one stays busy, lets go of all and tries again, leaving the writers in
+// flight to finish; it gives way before the server would call the wait a deadlock.
+const char* const lockTables =
+    "DO $$ DECLARE tables text; waited text := current_setting('lock_timeout'); BEGIN "
+    "SELECT string_agg(format('tallybird.%I', c.relname), ', ' ORDER BY array_position("
+    "ARRAY['devices', 'users', 'faults', 'feeds', 'participants', 'zones']::name[], c.relname), "
+    "c.relname) INTO tables FROM pg_catalog.pg_class c "
+    "WHERE c.relnamespace = 'tallybird'::regnamespace AND c.relkind = 'r' "
+    "AND c.relname <> 'meta'; "
+    "LOOP BEGIN "
+    "PERFORM set_config('lock_timeout', '100ms', true); "
+    "EXECUTE 'LOCK TABLE ' || tables || ' IN ACCESS EXCLUSIVE MODE'; "
+    "PERFORM set_config('lock_timeout', waited, true); RETURN; "
+    "EXCEPTION WHEN lock_not_available THEN PERFORM pg_sleep(0.01 + random() * 0.05); END; "
+    "END LOOP; END $$";
+
 // Changes a container of version `from` into one of version `to`, inside the caller's
 // transaction.
 void upgradeFrom(PostgresConnection& connection, int from, int to) {
@@ -785,6 +870,10 @@ void upgradeFrom(PostgresConnection& connection, int from, int to) {
     }
     if (from < 5 && to >= 5) {
         for (const char* statement : fifthVersion)
+            connection.sendOnce(statement);
+    }
+    if (from < 6 && to >= 6) {
+        for (const char* statement : sixthVersion)
             connection.sendOnce(statement);
     }
     connection.send("UPDATE tallybird.meta SET value = $1 WHERE key = 'version'",
@@ -828,8 +917,10 @@ void PostgresSchema::upgrade(PostgresConnection& connection) {
     const int from = rows.size() == 1 ? rows.text(0, 0).toInt() : 0;
     if (from < 1)
         throw StorageError("The container's version is missing.");
-    if (from < version)
+    if (from < version) {
+        connection.sendOnce(lockTables);
         upgradeFrom(connection, from, version);
+    }
     connection.send("COMMIT");
     connection.sync();
 }

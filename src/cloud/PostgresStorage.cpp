@@ -119,6 +119,10 @@ void PostgresStorage::open() {
         }
     }
     firstVersion_ = version < PostgresSchema::zoneLocksVersion;
+    // The server's run, which a crash ends: a connection lives within one.
+    run_.clear();
+    if (version >= PostgresSchema::runsVersion)
+        run_ = connection_.query("SELECT tallybird.run()", {}, true).text(0, 0);
 }
 
 int PostgresStorage::readMeta() {
@@ -328,7 +332,9 @@ std::optional<QString> PostgresStorage::preparePerson(const QString& name) {
 }
 
 QString PostgresStorage::containerId() {
-    return containerId_;
+    // Numbers handed out just before a crash may be handed out again after it: what a device
+    // was told in an earlier run reads as from another container.
+    return run_.isEmpty() ? containerId_ : containerId_ + QLatin1Char('.') + run_;
 }
 
 qint64 PostgresStorage::currentSequence() {
