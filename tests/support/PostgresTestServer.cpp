@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QUrl>
 #include <QUuid>
 
@@ -84,6 +85,31 @@ int PostgresTestServer::port(const QString& info) {
 
 QString PostgresTestServer::clusterScript() {
     return QStringLiteral(TALLYBIRD_PG_CLUSTER_SCRIPT);
+}
+
+PostgresTestCluster::PostgresTestCluster(QString info) : info_(std::move(info)) {
+    ok_ = script("start");
+}
+
+PostgresTestCluster::~PostgresTestCluster() {
+    script("stop");
+}
+
+bool PostgresTestCluster::script(const char* command) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(PostgresTestServer::clusterScript(), {QString::fromLatin1(command), info_});
+    process.waitForFinished(120'000);
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QString PostgresTestCluster::set(const QString& name, const QString& value) {
+    const QString error =
+        runAs(info_, QStringLiteral("tallybird_super"), QStringLiteral("postgres"),
+              QStringLiteral("ALTER SYSTEM SET %1 = '%2'").arg(name, value));
+    return error.isEmpty() ? runAs(info_, QStringLiteral("tallybird_super"),
+                                   QStringLiteral("postgres"), "SELECT pg_reload_conf()")
+                           : error;
 }
 
 PostgresTestDatabase::PostgresTestDatabase(bool withContainer, QString info)

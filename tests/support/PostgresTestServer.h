@@ -31,6 +31,29 @@ public:
     static QString clusterScript();
 };
 
+// A server of a test's own, started at once and removed at the end, which the test may stop as
+// a crash stops it and start again (see scripts/pg-cluster). `info` is a folder for its files.
+class PostgresTestCluster {
+public:
+    explicit PostgresTestCluster(QString info);
+    ~PostgresTestCluster();
+    PostgresTestCluster(const PostgresTestCluster&) = delete;
+    PostgresTestCluster& operator=(const PostgresTestCluster&) = delete;
+
+    bool ok() const { return ok_; }
+    const QString& info() const { return info_; }
+    bool halt() { return script("halt"); }
+    bool resume() { return script("resume"); }
+    // Sets one of the server's settings as its superuser and has it read them again; libpq's
+    // complaint, if any.
+    QString set(const QString& name, const QString& value);
+
+private:
+    bool script(const char* command);
+    QString info_;
+    bool ok_ = false;
+};
+
 // A fresh database holding an empty container (or nothing at all), made by the administrator;
 // dropped at the end (with whatever connections are still open to it).
 class PostgresTestDatabase {
@@ -43,6 +66,8 @@ public:
     bool ok() const { return error_.isEmpty(); }
     const QString& error() const { return error_; }
     const QString& name() const { return name_; }
+    // The folder that names its server (empty: the test run's).
+    const QString& info() const { return info_; }
 
     // A postgresql:// URI to this database as `role`, over the socket (trusted).
     QString uri(const QString& role) const;
