@@ -720,9 +720,11 @@ const char* const fifthVersion[] = {
 // - The server names its run in an unlogged table, which a crash empties and a clean restart
 //   keeps. A crash may take back numbers handed out just before it (the sequence logs values
 //   ahead, and that log reaches the disk only with a later commit), so numbers a mark counted
-//   may be handed out again after it. Tokens carry the run (see PostgresStorage): one of an
-//   earlier run reads as expired and its device fetches everything again, once. The marks of
-//   an earlier run are forgotten as the next run is named.
+//   may be handed out again after it. A mark comes with its run, and tokens carry it (see
+//   PostgresStorage): one of an earlier run reads as expired and its device fetches everything
+//   again, once. The marks of an earlier run are forgotten as the next run is named, before any
+//   mark of the next one is given. A mark stored without waiting for the disk is then no risk
+//   either: a crash that loses it ends its run.
 // - A zone's or a person's row is locked by one transaction at a time: nothing lets a person
 //   lock it in a group (a zone is removed, like changed, only in the step that locked it), so
 //   `at_work` reads its locker as one transaction. Read as a group, an old locker's number
@@ -742,6 +744,21 @@ const char* const sixthVersion[] = {
     "IF named IS NULL THEN SELECT r.id INTO named FROM tallybird.runs r; RETURN named; END IF; "
     "DELETE FROM tallybird.marks; "
     "RETURN named; END $$",
+    "REVOKE ALL ON FUNCTION tallybird.run() FROM PUBLIC",
+    // The mark as before, with the run it was taken in.
+    "DROP FUNCTION tallybird.settle()",
+    "CREATE FUNCTION tallybird.settle(OUT mark bigint, OUT top bigint, OUT run text) "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE held bigint; BEGIN "
+    "run := tallybird.run(); "
+    "top := tallybird.top(); "
+    "held := tallybird.held_mark(session_user, top); "
+    "SELECT m.mark INTO mark FROM tallybird.marks m WHERE m.user_name = session_user; "
+    "IF mark IS NULL OR mark < held THEN "
+    "PERFORM set_config('synchronous_commit', 'off', true); "
+    "INSERT INTO tallybird.marks AS m (user_name, mark) VALUES (session_user, held) "
+    "ON CONFLICT (user_name) DO UPDATE SET mark = greatest(m.mark, EXCLUDED.mark) "
+    "RETURNING m.mark INTO mark; END IF; END $$",
 
     "CREATE OR REPLACE FUNCTION tallybird.at_work(holder xid) RETURNS boolean LANGUAGE sql "
     "VOLATILE SET search_path = pg_catalog, pg_temp AS $$ "

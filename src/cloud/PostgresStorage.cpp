@@ -119,10 +119,7 @@ void PostgresStorage::open() {
         }
     }
     firstVersion_ = version < PostgresSchema::zoneLocksVersion;
-    // The server's run, which a crash ends: a connection lives within one.
-    run_.clear();
-    if (version >= PostgresSchema::runsVersion)
-        run_ = connection_.query("SELECT tallybird.run()", {}, true).text(0, 0);
+    runs_ = version >= PostgresSchema::runsVersion;
 }
 
 int PostgresStorage::readMeta() {
@@ -332,9 +329,14 @@ std::optional<QString> PostgresStorage::preparePerson(const QString& name) {
 }
 
 QString PostgresStorage::containerId() {
-    // Numbers handed out just before a crash may be handed out again after it: what a device
-    // was told in an earlier run reads as from another container.
-    return run_.isEmpty() ? containerId_ : containerId_ + QLatin1Char('.') + run_;
+    // Numbers handed out just before a crash of the server may be handed out again after it:
+    // what a device was told in an earlier run of the server reads as from another container.
+    if (!runs_ || firstVersion_)
+        return containerId_;
+    currentSequence(); // the mark comes with its run
+    if (!cache_.run)
+        throw StorageError("The container's mark came without the server's run.");
+    return containerId_ + QLatin1Char('.') + *cache_.run;
 }
 
 qint64 PostgresStorage::currentSequence() {
@@ -361,6 +363,8 @@ qint64 PostgresStorage::currentSequence() {
                            mark.value("top", nlohmann::json()).is_number()) {
                     cache_.sequence = mark["mark"].get<qint64>();
                     cache_.top = mark["top"].get<qint64>();
+                    if (mark.value("run", nlohmann::json()).is_string())
+                        cache_.run = QString::fromStdString(mark["run"].get<std::string>());
                 }
             }
         }

@@ -128,6 +128,7 @@ private:
         std::optional<std::vector<FaultRow>> faults;
         std::optional<qint64> sequence; // the container's latest value, as this step sees it
         std::optional<qint64> top;      // the highest number handed out, when the mark says
+        std::optional<QString> run;     // the server's run the mark was taken in, when it says
         // The same, asked for with the step's first statement when the step reads.
         std::shared_ptr<std::optional<PgRows>> sequenceAnswer;
         qint64 nextValue = 0; // values taken and not handed out yet: nextValue...
@@ -175,7 +176,7 @@ private:
     bool firstVersion_ = false;  // the container is of the first version
     std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
     QString containerId_;
-    QString run_; // the server's run, in a container that names it
+    bool runs_ = false; // the container names the server's run, which marks come with
     StepCache cache_;
 };
 
