@@ -750,8 +750,10 @@ const char* const sixthVersion[] = {
     "CREATE FUNCTION tallybird.settle(OUT mark bigint, OUT top bigint, OUT run text) "
     "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
     "DECLARE held bigint; BEGIN "
-    "run := tallybird.run(); "
-    "top := tallybird.top(); "
+    "SELECT r.id INTO run FROM tallybird.runs r; "
+    "IF run IS NULL THEN run := tallybird.run(); END IF; "
+    "top := pg_sequence_last_value('tallybird.change_blocks'::regclass) + 1023; "
+    "IF top IS NULL THEN top := tallybird.top(); END IF; "
     "held := tallybird.held_mark(session_user, top); "
     "SELECT m.mark INTO mark FROM tallybird.marks m WHERE m.user_name = session_user; "
     "IF mark IS NULL OR mark < held THEN "
@@ -760,9 +762,16 @@ const char* const sixthVersion[] = {
     "ON CONFLICT (user_name) DO UPDATE SET mark = greatest(m.mark, EXCLUDED.mark) "
     "RETURNING m.mark INTO mark; END IF; END $$",
 
-    "CREATE OR REPLACE FUNCTION tallybird.at_work(holder xid) RETURNS boolean LANGUAGE sql "
-    "VOLATILE SET search_path = pg_catalog, pg_temp AS $$ "
-    "SELECT tallybird.xact_at_work(holder) $$",
+    "CREATE OR REPLACE FUNCTION tallybird.at_work(holder xid) RETURNS boolean "
+    "LANGUAGE plpgsql VOLATILE SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE now pg_snapshot := pg_current_snapshot(); "
+    "next bigint := pg_snapshot_xmax(now)::text::bigint; id bigint := holder::text::bigint; "
+    "BEGIN IF id < 3 THEN RETURN false; END IF; "
+    // The row holds the low 32 bits; the transaction is the one nearest the next.
+    "id := id + (next - next % 4294967296); "
+    "IF id > next + 2147483647 THEN id := id - 4294967296; END IF; "
+    "IF id < pg_snapshot_xmin(now)::text::bigint THEN RETURN false; END IF; "
+    "RETURN coalesce(pg_xact_status(id::text::xid8) = 'in progress', false); END $$",
     "CREATE OR REPLACE FUNCTION tallybird.remove_zone(zone_owner text, zone_name text) "
     "RETURNS void LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
     "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
@@ -776,25 +785,29 @@ const char* const sixthVersion[] = {
     "DELETE FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
     "AND (tallybird.is_admin() OR z.owner = session_user); END $$",
 
-    // The zones held when asked, then each again after its writer had a second to let go.
-    "CREATE OR REPLACE FUNCTION tallybird.held_zones() "
+    // Of the zones held, those still held by the same writer after it had a second to let go.
+    "CREATE FUNCTION tallybird.held_on(owners text[], names text[], holders xid[]) "
     "RETURNS TABLE (zone_owner text, zone_name text) LANGUAGE plpgsql VOLATILE "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "FOR i IN 1..100 LOOP "
+    "EXIT WHEN NOT EXISTS (SELECT 1 FROM unnest(holders) x WHERE tallybird.at_work(x)); "
+    "PERFORM pg_sleep(0.01); END LOOP; "
+    "RETURN QUERY SELECT u.o, u.n FROM unnest(owners, names, holders) AS u(o, n, x) "
+    "WHERE tallybird.at_work(u.x); END $$",
+    "REVOKE ALL ON FUNCTION tallybird.held_on(text[], text[], xid[]) FROM PUBLIC",
+    "CREATE OR REPLACE FUNCTION tallybird.held_zones() "
+    "RETURNS TABLE (zone_owner text, zone_name text) LANGUAGE sql VOLATILE "
     "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
-    "DECLARE owners text[]; names text[]; holders xid[]; BEGIN "
-    "SELECT array_agg(h.owner), array_agg(h.name), array_agg(h.holder) "
-    "INTO owners, names, holders FROM ("
+    "SELECT w.zone_owner, w.zone_name FROM (SELECT array_agg(h.owner) AS owners, "
+    "array_agg(h.name) AS names, array_agg(h.holder) AS holders FROM ("
     "SELECT z.owner, z.name, z.xmax AS holder FROM tallybird.zones z "
     "WHERE z.owner = session_user AND tallybird.at_work(z.xmax) "
     "UNION SELECT z.owner, z.name, z.xmax FROM tallybird.participants p "
     "JOIN tallybird.zones z ON z.owner = p.owner AND z.name = p.zone "
     "WHERE p.user_name = session_user AND p.acceptance = 'accepted' "
-    "AND tallybird.at_work(z.xmax)) h; "
-    "FOR i IN 1..100 LOOP "
-    "EXIT WHEN holders IS NULL OR NOT EXISTS (SELECT 1 FROM unnest(holders) x "
-    "WHERE tallybird.at_work(x)); "
-    "PERFORM pg_sleep(0.01); END LOOP; "
-    "RETURN QUERY SELECT u.o, u.n FROM unnest(owners, names, holders) AS u(o, n, x) "
-    "WHERE tallybird.at_work(u.x); END $$",
+    "AND tallybird.at_work(z.xmax)) h) c "
+    "CROSS JOIN LATERAL tallybird.held_on(c.owners, c.names, c.holders) w "
+    "WHERE c.holders IS NOT NULL $$",
 };
 
 // The roles given rights on the container's tables: its people.
