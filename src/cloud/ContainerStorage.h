@@ -137,8 +137,9 @@ public:
     virtual QString changeMark() { return QString::number(currentSequence()); }
     virtual qint64 nextSequence() = 0; // increments and returns the new value
     // The zones (owner, name) of the caller's databases, their own and those they accepted,
-    // that another step holds now, so that what it changes there is still to come. Only a
-    // server tells: a file's writers take turns for the whole file.
+    // that another step holds and keeps holding, so that what it changes there is still to
+    // come: a step as short as a change's own is waited out (a second at most). Only a server
+    // tells: a file's writers take turns for the whole file.
     virtual std::vector<std::pair<QString, QString>> heldZones() { return {}; }
 
     virtual std::optional<UserRow> findUser(const QString& name) = 0;

@@ -31,7 +31,8 @@ class PostgresConnection;
 // may lock no table beyond what a plain insert takes, and locks only the rows of its own zones
 // and of the zones whose share it accepted to read and write (and its own devices). Writers of
 // one zone take turns on the zone's row; a reader waits for no writer, its mark stays below what
-// they may still commit (see PostgresStorage). A person tells another of a zone's removal only when
+// they may still commit (see PostgresStorage), and comes with the server's run, which a crash of
+// the server ends. A person tells another of a zone's removal only when
 // the teller owns the zone and the other accepted its share.
 namespace PostgresSchema {
 

@@ -11,8 +11,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include <libpq-fe.h>
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -45,34 +43,13 @@ Timed timed(const std::function<std::optional<CloudError>()>& operation) {
 }
 
 // A person's role in a transaction it leaves open, with plain SQL.
-class OpenTransaction {
+class OpenTransaction : public testsupport::PostgresSession {
 public:
     OpenTransaction(const PostgresTestDatabase& db, const QString& role)
-        : conn_(PQconnectdb((PostgresTestServer::adminConnection(db.info()) + " user=" + role +
-                             " dbname=" + db.name())
-                                .toUtf8()
-                                .constData())) {
-        run("SET statement_timeout = 0; SET idle_in_transaction_session_timeout = 0; "
-            "SET lock_timeout = '2s'");
+        : PostgresSession(db, role) {
+        run("SET statement_timeout = 0; SET lock_timeout = '2s'");
         run("BEGIN");
     }
-    ~OpenTransaction() { PQfinish(conn_); }
-    OpenTransaction(const OpenTransaction&) = delete;
-    OpenTransaction& operator=(const OpenTransaction&) = delete;
-
-    // The first value the statement returns (empty when none); nothing when it is refused.
-    std::optional<QString> run(const QString& sql) {
-        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
-        const ExecStatusType status = PQresultStatus(result);
-        std::optional<QString> value;
-        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
-            value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : "";
-        PQclear(result);
-        return value;
-    }
-
-private:
-    PGconn* conn_;
 };
 
 class PostgresHoldTest : public ::testing::Test {

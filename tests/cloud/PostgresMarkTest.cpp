@@ -10,8 +10,6 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
-#include <libpq-fe.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,36 +24,7 @@ using testsupport::PostgresTestServer;
 
 namespace marktest {
 
-// One connection as a role, with plain SQL, for one thread.
-class Session {
-public:
-    Session(const PostgresTestDatabase& db, const QString& role)
-        : conn_(PQconnectdb((PostgresTestServer::adminConnection(db.info()) + " user=" + role +
-                             " dbname=" + db.name())
-                                .toUtf8()
-                                .constData())) {
-        run("SET statement_timeout = '60s'; SET idle_in_transaction_session_timeout = 0");
-    }
-    ~Session() { PQfinish(conn_); }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    bool ok() const { return PQstatus(conn_) == CONNECTION_OK; }
-    // The first value the statement returns (empty when none); nothing when it is refused.
-    std::optional<QString> run(const QString& sql) {
-        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
-        const ExecStatusType status = PQresultStatus(result);
-        std::optional<QString> value;
-        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY)
-            value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : "";
-        PQclear(result);
-        return value;
-    }
-    qint64 number(const QString& sql) { return run(sql).value_or("-1").toLongLong(); }
-
-private:
-    PGconn* conn_;
-};
+using Session = testsupport::PostgresSession;
 
 // Runs `body` on `count` threads until `seconds` pass or `stop` is set.
 void together(int count, int seconds, std::atomic<bool>& stop,

@@ -180,4 +180,31 @@ QString PostgresTestDatabase::value(const QString& sql, const QString& role) con
     return out;
 }
 
+PostgresSession::PostgresSession(const PostgresTestDatabase& db, const QString& role)
+    : conn_(PQconnectdb((PostgresTestServer::adminConnection(db.info()) + QStringLiteral(" user=") +
+                         role + QStringLiteral(" dbname=") + db.name())
+                            .toUtf8()
+                            .constData())) {
+    run(QStringLiteral(
+        "SET statement_timeout = '60s'; SET idle_in_transaction_session_timeout = 0"));
+}
+
+PostgresSession::~PostgresSession() {
+    PQfinish(conn_);
+}
+
+bool PostgresSession::ok() const {
+    return PQstatus(conn_) == CONNECTION_OK;
+}
+
+std::optional<QString> PostgresSession::run(const QString& sql) {
+    PGresult* result = PQexec(conn_, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(result);
+    std::optional<QString> value;
+    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY)
+        value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : QString();
+    PQclear(result);
+    return value;
+}
+
 } // namespace testsupport

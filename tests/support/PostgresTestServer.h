@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+struct pg_conn; // libpq's PGconn
+
 namespace testsupport {
 
 // The server CTest starts for the suites that need one (scripts/pg-cluster, named by the
@@ -88,6 +90,24 @@ private:
     QString name_;
     QString error_;
     std::shared_ptr<cloud::Container> admin_;
+};
+
+// One connection to a test database as a role, with plain SQL, for one thread.
+class PostgresSession {
+public:
+    PostgresSession(const PostgresTestDatabase& db, const QString& role);
+    ~PostgresSession();
+    PostgresSession(const PostgresSession&) = delete;
+    PostgresSession& operator=(const PostgresSession&) = delete;
+
+    bool ok() const;
+    // The first value the statement returns (empty when none); nothing when it is refused.
+    std::optional<QString> run(const QString& sql);
+    // The same as a whole number; -1 when it is refused.
+    qint64 number(const QString& sql) { return run(sql).value_or("-1").toLongLong(); }
+
+private:
+    pg_conn* conn_;
 };
 
 } // namespace testsupport
