@@ -785,29 +785,23 @@ const char* const sixthVersion[] = {
     "DELETE FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
     "AND (tallybird.is_admin() OR z.owner = session_user); END $$",
 
-    // Of the zones held, those still held by the same writer after it had a second to let go.
-    "CREATE FUNCTION tallybird.held_on(owners text[], names text[], holders xid[]) "
-    "RETURNS TABLE (zone_owner text, zone_name text) LANGUAGE plpgsql VOLATILE "
-    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
-    "FOR i IN 1..100 LOOP "
-    "EXIT WHEN NOT EXISTS (SELECT 1 FROM unnest(holders) x WHERE tallybird.at_work(x)); "
-    "PERFORM pg_sleep(0.01); END LOOP; "
-    "RETURN QUERY SELECT u.o, u.n FROM unnest(owners, names, holders) AS u(o, n, x) "
-    "WHERE tallybird.at_work(u.x); END $$",
-    "REVOKE ALL ON FUNCTION tallybird.held_on(text[], text[], xid[]) FROM PUBLIC",
+    // Whether a zone's writer stays: it is still at work once it had until a second into the
+    // caller's statement to let go. Asked only of a writer at work.
+    "CREATE FUNCTION tallybird.stays(holder xid) RETURNS boolean LANGUAGE plpgsql VOLATILE "
+    "COST 10000 SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "WHILE tallybird.at_work(holder) LOOP "
+    "IF clock_timestamp() > statement_timestamp() + interval '1 second' THEN RETURN true; "
+    "END IF; PERFORM pg_sleep(0.01); END LOOP; RETURN false; END $$",
+    "REVOKE ALL ON FUNCTION tallybird.stays(xid) FROM PUBLIC",
     "CREATE OR REPLACE FUNCTION tallybird.held_zones() "
     "RETURNS TABLE (zone_owner text, zone_name text) LANGUAGE sql VOLATILE "
     "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
-    "SELECT w.zone_owner, w.zone_name FROM (SELECT array_agg(h.owner) AS owners, "
-    "array_agg(h.name) AS names, array_agg(h.holder) AS holders FROM ("
-    "SELECT z.owner, z.name, z.xmax AS holder FROM tallybird.zones z "
-    "WHERE z.owner = session_user AND tallybird.at_work(z.xmax) "
-    "UNION SELECT z.owner, z.name, z.xmax FROM tallybird.participants p "
-    "JOIN tallybird.zones z ON z.owner = p.owner AND z.name = p.zone "
-    "WHERE p.user_name = session_user AND p.acceptance = 'accepted' "
-    "AND tallybird.at_work(z.xmax)) h) c "
-    "CROSS JOIN LATERAL tallybird.held_on(c.owners, c.names, c.holders) w "
-    "WHERE c.holders IS NOT NULL $$",
+    "SELECT z.owner, z.name FROM tallybird.zones z WHERE z.owner = session_user "
+    "AND tallybird.at_work(z.xmax) AND tallybird.stays(z.xmax) "
+    "UNION SELECT z.owner, z.name FROM tallybird.participants p JOIN tallybird.zones z "
+    "ON z.owner = p.owner AND z.name = p.zone WHERE p.user_name = session_user "
+    "AND p.acceptance = 'accepted' AND tallybird.at_work(z.xmax) "
+    "AND tallybird.stays(z.xmax) $$",
 };
 
 // The roles given rights on the container's tables: its people.
