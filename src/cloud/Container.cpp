@@ -408,7 +408,7 @@ Result<QString> Container::changeMark(const QString& device) {
 
 Result<std::vector<ZoneID>> Container::heldZones(const QString& device) {
     return run<std::vector<ZoneID>>(
-        ContainerStorage::Step::reading, [&](Rules r) -> Result<std::vector<ZoneID>> {
+        ContainerStorage::Step::looking, [&](Rules r) -> Result<std::vector<ZoneID>> {
             // Only a look: no fault is used up, and a device that may not fetch learns nothing.
             const DeviceRow row = r.device(device);
             const std::optional<QString> session = r.s.sessionUser();
@@ -468,8 +468,8 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                         const bool writes =
                             p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted) &&
                             p->permission == rawValue(ParticipantPermission::readWrite);
-                        const qint64 seq = writes ? r.touchShare(p->owner, p->zone)
-                                                  : r.s.nextSequence();
+                        const qint64 seq =
+                            writes ? r.touchShare(p->owner, p->zone) : r.s.nextSequence();
                         r.s.removeParticipant(p->owner, p->zone, me);
                         if (p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
                             r.s.addZoneRemoval(ZoneRemovalRow{seq, me, scope, p->owner, p->zone,

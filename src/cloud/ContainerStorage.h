@@ -108,8 +108,10 @@ public:
     virtual ~ContainerStorage() = default;
 
     // What a step is expected to do. A storage may let steps that only read run side by side;
-    // a step expected to read that writes after all still works, at some cost.
-    enum class Step { reading, writing };
+    // a step expected to read that writes after all still works, at some cost. A look reads
+    // without the current sequence (it hands out no token), which a server then need not
+    // settle; one that asks for it after all still gets it, at some cost.
+    enum class Step { reading, writing, looking };
 
     // Runs work as one atomic step against other callers and processes; when work throws,
     // nothing it changed is kept and the exception passes on. Work may run more than once
@@ -135,8 +137,9 @@ public:
     virtual QString changeMark() { return QString::number(currentSequence()); }
     virtual qint64 nextSequence() = 0; // increments and returns the new value
     // The zones (owner, name) of the caller's databases, their own and those they accepted,
-    // that another step holds now, so that what it changes there is still to come. Only a
-    // server tells: a file's writers take turns for the whole file.
+    // that another step holds and keeps holding, so that what it changes there is still to
+    // come: a step as short as a change's own is waited out (a second at most). Only a server
+    // tells: a file's writers take turns for the whole file.
     virtual std::vector<std::pair<QString, QString>> heldZones() { return {}; }
 
     virtual std::optional<UserRow> findUser(const QString& name) = 0;

@@ -642,7 +642,8 @@ const char* const fifthVersion[] = {
     "CREATE POLICY made ON tallybird.records FOR INSERT "
     "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
     "DROP POLICY changed ON tallybird.records",
-    "CREATE POLICY changed ON tallybird.records FOR UPDATE USING (tallybird.may_write(owner, zone)) "
+    "CREATE POLICY changed ON tallybird.records FOR UPDATE USING (tallybird.may_write(owner, "
+    "zone)) "
     "WITH CHECK (tallybird.may_write(owner, zone) AND tallybird.stamped(owner, zone, seq))",
     "DROP POLICY made ON tallybird.deletions",
     "CREATE POLICY made ON tallybird.deletions FOR INSERT "
@@ -715,6 +716,94 @@ const char* const fifthVersion[] = {
     "AND p.acceptance = 'accepted' AND tallybird.at_work(z.xmax) $$",
 };
 
+// Version 6: what a crash of the server and a stranger can no longer do to a person's marks.
+// - The server names its run in an unlogged table, which a crash empties and a clean restart
+//   keeps. A crash may take back numbers handed out just before it (the sequence logs values
+//   ahead, and that log reaches the disk only with a later commit), so numbers a mark counted
+//   may be handed out again after it. A mark comes with its run, and tokens carry it (see
+//   PostgresStorage): one of an earlier run reads as expired and its device fetches everything
+//   again, once. The marks of an earlier run are forgotten as the next run is named, before any
+//   mark of the next one is given. A mark stored without waiting for the disk is then no risk
+//   either: a crash that loses it ends its run.
+// - A zone's or a person's row is locked by one transaction at a time: nothing lets a person
+//   lock it in a group (a zone is removed, like changed, only in the step that locked it), so
+//   `at_work` reads its locker as one transaction. Read as a group, an old locker's number
+//   could name a group that anybody makes, and their open transaction held everyone's lists.
+// - `held_zones` waits out a writer whose step is as short as a change's own, and names only
+//   the zones whose writer stays.
+const char* const sixthVersion[] = {
+    "CREATE UNLOGGED TABLE tallybird.runs (one boolean PRIMARY KEY DEFAULT true CHECK (one), "
+    "id text NOT NULL)",
+    "CREATE FUNCTION tallybird.run() RETURNS text LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ DECLARE named text; BEGIN "
+    "SELECT r.id INTO named FROM tallybird.runs r; "
+    "IF named IS NOT NULL THEN RETURN named; END IF; "
+    "INSERT INTO tallybird.runs (id) VALUES (substr(md5(gen_random_uuid()::text), 1, 12)) "
+    "ON CONFLICT (one) DO NOTHING RETURNING id INTO named; "
+    // Another connection named it meanwhile, and forgot the marks.
+    "IF named IS NULL THEN SELECT r.id INTO named FROM tallybird.runs r; RETURN named; END IF; "
+    "DELETE FROM tallybird.marks; "
+    "RETURN named; END $$",
+    "REVOKE ALL ON FUNCTION tallybird.run() FROM PUBLIC",
+    // The mark as before, with the run it was taken in.
+    "DROP FUNCTION tallybird.settle()",
+    "CREATE FUNCTION tallybird.settle(OUT mark bigint, OUT top bigint, OUT run text) "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE held bigint; BEGIN "
+    "SELECT r.id INTO run FROM tallybird.runs r; "
+    "IF run IS NULL THEN run := tallybird.run(); END IF; "
+    "top := pg_sequence_last_value('tallybird.change_blocks'::regclass) + 1023; "
+    "IF top IS NULL THEN top := tallybird.top(); END IF; "
+    "held := tallybird.held_mark(session_user, top); "
+    "SELECT m.mark INTO mark FROM tallybird.marks m WHERE m.user_name = session_user; "
+    "IF mark IS NULL OR mark < held THEN "
+    "PERFORM set_config('synchronous_commit', 'off', true); "
+    "INSERT INTO tallybird.marks AS m (user_name, mark) VALUES (session_user, held) "
+    "ON CONFLICT (user_name) DO UPDATE SET mark = greatest(m.mark, EXCLUDED.mark) "
+    "RETURNING m.mark INTO mark; END IF; END $$",
+
+    "CREATE OR REPLACE FUNCTION tallybird.at_work(holder xid) RETURNS boolean "
+    "LANGUAGE plpgsql VOLATILE SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE now pg_snapshot := pg_current_snapshot(); "
+    "next bigint := pg_snapshot_xmax(now)::text::bigint; id bigint := holder::text::bigint; "
+    "BEGIN IF id < 3 THEN RETURN false; END IF; "
+    // The row holds the low 32 bits; the transaction is the one nearest the next.
+    "id := id + (next - next % 4294967296); "
+    "IF id > next + 2147483647 THEN id := id - 4294967296; END IF; "
+    "IF id < pg_snapshot_xmin(now)::text::bigint THEN RETURN false; END IF; "
+    "RETURN coalesce(pg_xact_status(id::text::xid8) = 'in progress', false); END $$",
+    "CREATE OR REPLACE FUNCTION tallybird.remove_zone(zone_owner text, zone_name text) "
+    "RETURNS void LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "IF NOT tallybird.is_admin() AND EXISTS (SELECT 1 FROM tallybird.zones z "
+    "WHERE z.owner = zone_owner AND z.name = zone_name AND z.owner = session_user) "
+    "AND NOT EXISTS (SELECT 1 FROM tallybird.locked l WHERE l.taker = pg_current_xact_id() "
+    "AND l.owner = zone_owner AND l.zone = zone_name "
+    "AND l.xmin = tallybird.current_step()) THEN "
+    "RAISE EXCEPTION 'A zone is removed in the step that locked it.' "
+    "USING ERRCODE = '42501'; END IF; "
+    "DELETE FROM tallybird.zones z WHERE z.owner = zone_owner AND z.name = zone_name "
+    "AND (tallybird.is_admin() OR z.owner = session_user); END $$",
+
+    // Whether a zone's writer stays: it is still at work once it had until a second into the
+    // caller's statement to let go. Asked only of a writer at work.
+    "CREATE FUNCTION tallybird.stays(holder xid) RETURNS boolean LANGUAGE plpgsql VOLATILE "
+    "COST 10000 SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "WHILE tallybird.at_work(holder) LOOP "
+    "IF clock_timestamp() > statement_timestamp() + interval '1 second' THEN RETURN true; "
+    "END IF; PERFORM pg_sleep(0.01); END LOOP; RETURN false; END $$",
+    "REVOKE ALL ON FUNCTION tallybird.stays(xid) FROM PUBLIC",
+    "CREATE OR REPLACE FUNCTION tallybird.held_zones() "
+    "RETURNS TABLE (zone_owner text, zone_name text) LANGUAGE sql VOLATILE "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "SELECT z.owner, z.name FROM tallybird.zones z WHERE z.owner = session_user "
+    "AND tallybird.at_work(z.xmax) AND tallybird.stays(z.xmax) "
+    "UNION SELECT z.owner, z.name FROM tallybird.participants p JOIN tallybird.zones z "
+    "ON z.owner = p.owner AND z.name = p.zone WHERE p.user_name = session_user "
+    "AND p.acceptance = 'accepted' AND tallybird.at_work(z.xmax) "
+    "AND tallybird.stays(z.xmax) $$",
+};
+
 // The roles given rights on the container's tables: its people.
 const char* const peopleQuery =
     "SELECT DISTINCT pg_catalog.pg_get_userbyid(a.grantee) FROM pg_catalog.pg_class c "
@@ -755,6 +844,26 @@ void grantPerson(PostgresConnection& connection, const QString& quoted) {
         connection.sendOnce(QString::fromLatin1(grant).arg(quoted).toUtf8());
 }
 
+// Takes every table of the container before an upgrade changes any: one change that locked a
+// table while a writer held one that a later change locks would wait for that writer, as the
+// writer waits for it. Writers take tables in no one order (a reader's mark looks at zones
+// before participants, a writer's lock the other way round), so the upgrade waits a moment for
+// each table and, when one stays busy, lets go of all and tries again, leaving the writers in
+// flight to finish; it gives way before the server would call the wait a deadlock.
+const char* const lockTables =
+    "DO $$ DECLARE tables text; waited text := current_setting('lock_timeout'); BEGIN "
+    "SELECT string_agg(format('tallybird.%I', c.relname), ', ' ORDER BY array_position("
+    "ARRAY['devices', 'users', 'faults', 'feeds', 'participants', 'zones']::name[], c.relname), "
+    "c.relname) INTO tables FROM pg_catalog.pg_class c "
+    "WHERE c.relnamespace = 'tallybird'::regnamespace AND c.relkind = 'r' "
+    "AND c.relname <> 'meta'; "
+    "LOOP BEGIN "
+    "PERFORM set_config('lock_timeout', '100ms', true); "
+    "EXECUTE 'LOCK TABLE ' || tables || ' IN ACCESS EXCLUSIVE MODE'; "
+    "PERFORM set_config('lock_timeout', waited, true); RETURN; "
+    "EXCEPTION WHEN lock_not_available THEN PERFORM pg_sleep(0.01 + random() * 0.05); END; "
+    "END LOOP; END $$";
+
 // Changes a container of version `from` into one of version `to`, inside the caller's
 // transaction.
 void upgradeFrom(PostgresConnection& connection, int from, int to) {
@@ -785,6 +894,10 @@ void upgradeFrom(PostgresConnection& connection, int from, int to) {
     }
     if (from < 5 && to >= 5) {
         for (const char* statement : fifthVersion)
+            connection.sendOnce(statement);
+    }
+    if (from < 6 && to >= 6) {
+        for (const char* statement : sixthVersion)
             connection.sendOnce(statement);
     }
     connection.send("UPDATE tallybird.meta SET value = $1 WHERE key = 'version'",
@@ -828,8 +941,10 @@ void PostgresSchema::upgrade(PostgresConnection& connection) {
     const int from = rows.size() == 1 ? rows.text(0, 0).toInt() : 0;
     if (from < 1)
         throw StorageError("The container's version is missing.");
-    if (from < version)
+    if (from < version) {
+        connection.sendOnce(lockTables);
         upgradeFrom(connection, from, version);
+    }
     connection.send("COMMIT");
     connection.sync();
 }

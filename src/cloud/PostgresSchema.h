@@ -30,15 +30,18 @@ class PostgresConnection;
 // Nothing a person's role can take or hold stops anybody who shares nothing with them: a role
 // may lock no table beyond what a plain insert takes, and locks only the rows of its own zones
 // and of the zones whose share it accepted to read and write (and its own devices). Writers of
-// one zone take turns on the zone's row; a reader waits for no writer, its mark stays below what they may
-// still commit (see PostgresStorage). A person tells another of a zone's removal only when the
-// teller owns the zone and the other accepted its share.
+// one zone take turns on the zone's row; a reader waits for no writer, its mark stays below what
+// they may still commit (see PostgresStorage), and comes with the server's run, which a crash of
+// the server ends. A person tells another of a zone's removal only when
+// the teller owns the zone and the other accepted its share.
 namespace PostgresSchema {
 
-constexpr int version = 5;
+constexpr int version = 6;
 // The first version whose writers lock the rows of the zones they change rather than one
 // table; a person's program uses a container of an earlier one the way that one was used.
 constexpr int zoneLocksVersion = 2;
+// The first version that names the server's run, which tokens carry: a crash ends it.
+constexpr int runsVersion = 6;
 // Change numbers are handed out in blocks of this many.
 constexpr long long blockSize = 1024;
 // How many connections a person's role may have open at once, so that one person cannot take

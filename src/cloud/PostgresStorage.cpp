@@ -119,6 +119,7 @@ void PostgresStorage::open() {
         }
     }
     firstVersion_ = version < PostgresSchema::zoneLocksVersion;
+    runs_ = version >= PostgresSchema::runsVersion;
 }
 
 int PostgresStorage::readMeta() {
@@ -328,7 +329,14 @@ std::optional<QString> PostgresStorage::preparePerson(const QString& name) {
 }
 
 QString PostgresStorage::containerId() {
-    return containerId_;
+    // Numbers handed out just before a crash of the server may be handed out again after it:
+    // what a device was told in an earlier run of the server reads as from another container.
+    if (!runs_ || firstVersion_)
+        return containerId_;
+    currentSequence(); // the mark comes with its run
+    if (!cache_.run)
+        throw StorageError("The container's mark came without the server's run.");
+    return containerId_ + QLatin1Char('.') + *cache_.run;
 }
 
 qint64 PostgresStorage::currentSequence() {
@@ -355,6 +363,8 @@ qint64 PostgresStorage::currentSequence() {
                            mark.value("top", nlohmann::json()).is_number()) {
                     cache_.sequence = mark["mark"].get<qint64>();
                     cache_.top = mark["top"].get<qint64>();
+                    if (mark.value("run", nlohmann::json()).is_string())
+                        cache_.run = QString::fromStdString(mark["run"].get<std::string>());
                 }
             }
         }

@@ -23,10 +23,13 @@ namespace cloud {
 // so far, or less while a writer holds a row of the caller's databases, never less than a mark
 // the caller was given before (see PostgresSchema); then it reads at the repeatable-read level
 // on its own snapshot. Everything numbered up to the mark that it could fetch is in that
-// snapshot, so a token never passes a change still to come. A step said to read that writes after
-// all is rolled back and run again as a writer; a writer that finds it needs a lock out of order,
-// or after it took numbers, is rolled back and run again with those locks taken first. Writes are
-// pipelined: they go out at once and are checked with the next read or the commit.
+// snapshot, so a token never passes a change still to come; a token names the server's run too,
+// since a crash may take back numbers handed out just before it, and one of an earlier run reads
+// as expired. A look (a step that hands out no token) takes no mark. A step said to read that
+// writes after all is rolled back and run again as a writer; a writer that finds it needs a lock
+// out of order, or after it took numbers, is rolled back and run again with those locks taken
+// first. Writes are pipelined: they go out at once and are checked with the next read or the
+// commit.
 //
 // A container of the first version is upgraded when its administrator opens it; a person
 // meanwhile uses it as that version did, with one lock that every writer takes.
@@ -125,6 +128,7 @@ private:
         std::optional<std::vector<FaultRow>> faults;
         std::optional<qint64> sequence; // the container's latest value, as this step sees it
         std::optional<qint64> top;      // the highest number handed out, when the mark says
+        std::optional<QString> run;     // the server's run the mark was taken in, when it says
         // The same, asked for with the step's first statement when the step reads.
         std::shared_ptr<std::optional<PgRows>> sequenceAnswer;
         qint64 nextValue = 0; // values taken and not handed out yet: nextValue...
@@ -172,6 +176,7 @@ private:
     bool firstVersion_ = false;  // the container is of the first version
     std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
     QString containerId_;
+    bool runs_ = false; // the container names the server's run, which marks come with
     StepCache cache_;
 };
 

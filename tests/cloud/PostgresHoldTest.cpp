@@ -9,12 +9,13 @@
 #include "cloud/RecordCoding.h"
 
 #include <QElapsedTimer>
-
-#include <libpq-fe.h>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <set>
+#include <thread>
 
 using namespace cloudtest;
 using testsupport::PostgresTestDatabase;
@@ -27,24 +28,6 @@ namespace holdtest {
 // step that took too long or failed.
 constexpr qint64 usualBoundMs = 2'000;
 constexpr int deviceTimeoutMs = 5'000;
-
-struct PersonDevice {
-    PersonDevice(const PostgresTestDatabase& db, const QString& person, const QString& id)
-        : container(Container::openServer(db.uri(person), deviceTimeoutMs).value()),
-          engine({Database(container, id, DatabaseScope::privateScope), std::nullopt, &delegate,
-                  false, 400}) {}
-
-    std::set<QString> fetchedNames() const {
-        std::set<QString> names;
-        for (const Record& record : delegate.fetchedRecords())
-            names.insert(record.recordID().recordName);
-        return names;
-    }
-
-    std::shared_ptr<Container> container;
-    RecordingDelegate delegate;
-    SyncEngine engine;
-};
 
 struct Timed {
     std::optional<CloudError> error;
@@ -60,34 +43,13 @@ Timed timed(const std::function<std::optional<CloudError>()>& operation) {
 }
 
 // A person's role in a transaction it leaves open, with plain SQL.
-class OpenTransaction {
+class OpenTransaction : public testsupport::PostgresSession {
 public:
     OpenTransaction(const PostgresTestDatabase& db, const QString& role)
-        : conn_(PQconnectdb(
-              (PostgresTestServer::adminConnection() + " user=" + role + " dbname=" + db.name())
-                  .toUtf8()
-                  .constData())) {
-        run("SET statement_timeout = 0; SET idle_in_transaction_session_timeout = 0; "
-            "SET lock_timeout = '2s'");
+        : PostgresSession(db, role) {
+        run("SET statement_timeout = 0; SET lock_timeout = '2s'");
         run("BEGIN");
     }
-    ~OpenTransaction() { PQfinish(conn_); }
-    OpenTransaction(const OpenTransaction&) = delete;
-    OpenTransaction& operator=(const OpenTransaction&) = delete;
-
-    // The first value the statement returns (empty when none); nothing when it is refused.
-    std::optional<QString> run(const QString& sql) {
-        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
-        const ExecStatusType status = PQresultStatus(result);
-        std::optional<QString> value;
-        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)
-            value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : "";
-        PQclear(result);
-        return value;
-    }
-
-private:
-    PGconn* conn_;
 };
 
 class PostgresHoldTest : public ::testing::Test {
@@ -95,14 +57,15 @@ protected:
     void SetUp() override {
         ensureApplication();
         TALLYBIRD_REQUIRE_POSTGRES();
-        db = std::make_unique<PostgresTestDatabase>();
+        db = std::make_unique<PostgresTestDatabase>(true, serverInfo());
         ASSERT_TRUE(db->ok()) << db->error().toStdString();
         for (const char* person : {"ann", "eve"})
             db->addPerson(person);
         for (const char* list : {"TB-ann", "TB-invited", "TB-read", "TB-write"})
             makeList("ann", list);
         auto admin = db->admin();
-        ASSERT_FALSE(admin->shareZone("ann", "TB-invited", "eve", ParticipantPermission::readWrite));
+        ASSERT_FALSE(
+            admin->shareZone("ann", "TB-invited", "eve", ParticipantPermission::readWrite));
         ASSERT_FALSE(admin->shareZone("ann", "TB-read", "eve", ParticipantPermission::readOnly));
         ASSERT_FALSE(admin->acceptShare("ann", "TB-read", "eve"));
         ASSERT_FALSE(admin->shareZone("ann", "TB-write", "eve", ParticipantPermission::readWrite));
@@ -112,8 +75,8 @@ protected:
     void makeList(const QString& person, const QString& zoneName) {
         auto container = Container::openServer(db->uri(person)).value();
         ASSERT_TRUE(container
-                        ->modifyZones(person + QStringLiteral("Setup"),
-                                      DatabaseScope::privateScope, {zone(zoneName)}, {})
+                        ->modifyZones(person + QStringLiteral("Setup"), DatabaseScope::privateScope,
+                                      {zone(zoneName)}, {})
                         .ok());
     }
 
@@ -127,7 +90,39 @@ protected:
         eve.run("RELEASE SAVEPOINT touch");
     }
 
+    // The folder naming the server the test runs on; empty: the test run's.
+    virtual QString serverInfo() { return {}; }
+
+    // Which of the person's lists their device hears a writer holds.
+    std::set<ZoneID> heldFor(const QString& person) {
+        auto container = Container::openServer(db->uri(person), deviceTimeoutMs).value();
+        auto held = container->heldZones(person + QStringLiteral("Phone"));
+        EXPECT_TRUE(held.ok()) << held.error().message.toStdString();
+        std::set<ZoneID> zones;
+        if (held.ok())
+            zones.insert(held.value().begin(), held.value().end());
+        return zones;
+    }
+
     std::unique_ptr<PostgresTestDatabase> db;
+};
+
+// On a server of the test's own, whose numbers of transactions are still low, so that a
+// stranger soon makes groups of lockers (multixacts) numbered as high.
+class PostgresStrangerTest : public PostgresHoldTest {
+protected:
+    QString serverInfo() override {
+        cluster = std::make_unique<testsupport::PostgresTestCluster>(dir.filePath("server"));
+        EXPECT_TRUE(cluster->ok()) << "the test's own server did not start";
+        return cluster->info();
+    }
+    void TearDown() override {
+        db.reset();
+        cluster.reset();
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<testsupport::PostgresTestCluster> cluster;
 };
 
 TEST_F(PostgresHoldTest, OneOnlyInvitedOrWhoAcceptedToReadHoldsUpNothingOfTheOwners) {
@@ -146,10 +141,11 @@ TEST_F(PostgresHoldTest, OneOnlyInvitedOrWhoAcceptedToReadHoldsUpNothingOfTheOwn
         SCOPED_TRACE(hold.what);
         OpenTransaction eve(*db, "eve");
         holdAll(eve, hold.list);
-        EXPECT_EQ(db->value(QStringLiteral("SELECT tallybird.at_work(z.xmax) FROM tallybird.zones z "
-                                           "WHERE z.owner = 'ann' AND z.name = '%1'")
-                                .arg(hold.list)),
-                  "f")
+        EXPECT_EQ(
+            db->value(QStringLiteral("SELECT tallybird.at_work(z.xmax) FROM tallybird.zones z "
+                                     "WHERE z.owner = 'ann' AND z.name = '%1'")
+                          .arg(hold.list)),
+            "f")
             << "Eve holds the list's row";
         // Ann's laptop adds to that list and to her own, her desktop fetches both.
         for (const char* list : {hold.list, "TB-ann"}) {
@@ -190,9 +186,9 @@ TEST_F(PostgresHoldTest, OneWhoAcceptedToWriteHoldsUpOnlyThatListAndItsChangesCo
                                      "'eve-late', 'Note', 't%1', decode('%2', 'hex'), %1)")
                           .arg(taken, QString::fromLatin1(RecordCoding::encode(late).toHex()))),
               "");
-    ASSERT_EQ(eve.run(QStringLiteral("SELECT tallybird.touch_zone('ann', 'TB-write', %1)")
-                          .arg(taken)),
-              "");
+    ASSERT_EQ(
+        eve.run(QStringLiteral("SELECT tallybird.touch_zone('ann', 'TB-write', %1)").arg(taken)),
+        "");
 
     // While Eve holds her list, each add of the laptop's to Ann's own list changes what a
     // device without the window asks the server for before it catches up, and the desktop
@@ -223,15 +219,6 @@ TEST_F(PostgresHoldTest, OneWhoAcceptedToWriteHoldsUpOnlyThatListAndItsChangesCo
 TEST_F(PostgresHoldTest, APersonLearnsWhichOfTheirOwnListsAWriterHoldsAndNoOneElses) {
     db->addPerson("bob");
     makeList("eve", "TB-eve");
-    const auto heldFor = [&](const QString& person) {
-        auto container = Container::openServer(db->uri(person), deviceTimeoutMs).value();
-        auto held = container->heldZones(person + QStringLiteral("Phone"));
-        EXPECT_TRUE(held.ok()) << held.error().message.toStdString();
-        std::set<ZoneID> zones;
-        if (held.ok())
-            zones.insert(held.value().begin(), held.value().end());
-        return zones;
-    };
     for (const char* person : {"ann", "eve", "bob"})
         EXPECT_EQ(heldFor(person), std::set<ZoneID>()) << person;
 
@@ -281,8 +268,8 @@ TEST_F(PostgresHoldTest, OneWhoTakesNoWritersLockStillLeavesTheList) {
                                            "WHERE zone = '%1' AND user_name = 'eve'")
                                 .arg(leave.list)),
                   "0");
-        auto told = eve->fetchDatabaseChanges("evePhone", DatabaseScope::sharedScope,
-                                              token.value().token);
+        auto told =
+            eve->fetchDatabaseChanges("evePhone", DatabaseScope::sharedScope, token.value().token);
         ASSERT_TRUE(told.ok());
         bool heard = false;
         for (const ZoneDeletion& deletion : told.value().deletions)
@@ -290,6 +277,83 @@ TEST_F(PostgresHoldTest, OneWhoTakesNoWritersLockStillLeavesTheList) {
                               deletion.reason == ZoneDeletionReason::left);
         EXPECT_EQ(heard, leave.told);
     }
+}
+
+TEST_F(PostgresHoldTest, APersonsOtherDeviceChangingTheirListIsWaitedForNotSaidToHoldIt) {
+    // Ann's laptop adds to her list, a step after another, while her desktop asks again and
+    // again which of her lists a writer holds, as a request without the window does.
+    auto laptop = Container::openServer(db->uri("ann"), deviceTimeoutMs).value();
+    auto desktop = Container::openServer(db->uri("ann"), deviceTimeoutMs).value();
+    constexpr int adds = 100;
+    std::atomic<int> saved = 0;
+    std::atomic<bool> done = false;
+    std::thread adding([&] {
+        for (int i = 0; i < adds; ++i) {
+            auto answer = laptop->modifyRecords(
+                "annLaptop", DatabaseScope::privateScope,
+                {note(QStringLiteral("item-%1").arg(i), zone("TB-ann"), "x")}, {});
+            if (answer.ok() && answer.value().failedRecordSaves.empty())
+                ++saved;
+        }
+        done = true;
+    });
+    int asked = 0;
+    int said = 0;
+    while (!done) {
+        auto held = desktop->heldZones("annDesktop");
+        ++asked;
+        if (!held.ok() || !held.value().empty())
+            ++said;
+    }
+    adding.join();
+    EXPECT_EQ(saved, adds);
+    EXPECT_EQ(said, 0) << "of " << asked << " looks";
+}
+
+TEST_F(PostgresStrangerTest, AStrangersGroupsOfLockersHoldNoneOfAnotherPersonsLists) {
+    db->addPerson("bob");
+    auto ann = Container::openServer(db->uri("ann"), deviceTimeoutMs).value();
+    const auto markHeld = [&] {
+        auto mark = ann->changeMark("annDesktop");
+        EXPECT_TRUE(mark.ok());
+        return !mark.ok() || mark.value().contains(u'+');
+    };
+    // Ann's last writer locked her own row and her list, and committed.
+    {
+        OpenTransaction writer(*db, "ann");
+        ASSERT_EQ(writer.run("SELECT tallybird.lock_feed('ann')"), "t");
+        ASSERT_EQ(writer.run("SELECT tallybird.lock_zone('ann', 'TB-ann')"), "0");
+        ASSERT_TRUE(writer.run("COMMIT"));
+    }
+    const qint64 highest =
+        db->value("SELECT max(h.x::text::bigint) FROM (SELECT f.xmax AS x FROM tallybird.feeds f "
+                  "WHERE f.user_name = 'ann' UNION ALL SELECT z.xmax FROM tallybird.zones z "
+                  "WHERE z.owner = 'ann') h")
+            .toLongLong();
+    ASSERT_GT(highest, 0);
+    EXPECT_EQ(heldFor("ann"), std::set<ZoneID>());
+    EXPECT_FALSE(markHeld());
+
+    // Bob, who shares nothing with Ann, locks each row of a table of his own again in a
+    // subtransaction, a group of lockers a row, until the groups' numbers pass those lockers'.
+    OpenTransaction bob(*db, "bob");
+    ASSERT_TRUE(bob.run("CREATE TEMPORARY TABLE mine (i integer PRIMARY KEY)"));
+    ASSERT_TRUE(bob.run(
+        QStringLiteral("INSERT INTO mine SELECT generate_series(1, %1)").arg(highest + 100)));
+    ASSERT_TRUE(bob.run("SELECT count(*) FROM (SELECT 1 FROM mine FOR KEY SHARE) l"));
+    ASSERT_TRUE(bob.run("DO $$ BEGIN FOR k IN 1..(SELECT max(i) FROM mine) LOOP "
+                        "BEGIN PERFORM 1 FROM mine WHERE i = k FOR SHARE; "
+                        "EXCEPTION WHEN OTHERS THEN NULL; END; END LOOP; END $$"));
+    ASSERT_EQ(db->value(QStringLiteral("SELECT mxid_age('%1'::xid) > 0").arg(highest)), "t")
+        << "the groups' numbers did not pass the lockers'";
+
+    // Ann's lists and her own row read as free, and her mark follows her changes.
+    EXPECT_EQ(heldFor("ann"), std::set<ZoneID>());
+    EXPECT_FALSE(markHeld());
+    ASSERT_TRUE(ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
+                                   {note("late", zone("TB-ann"), "x")}, {})
+                    .ok());
+    EXPECT_FALSE(markHeld());
 }
 
 } // namespace holdtest

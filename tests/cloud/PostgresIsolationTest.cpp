@@ -26,29 +26,9 @@ using testsupport::PostgresTestServer;
 namespace {
 
 // How long a person's send or fetch takes at most when nobody holds them up; it usually takes
-// a few tens of milliseconds. The devices' own timeout is longer, so a wait shows as a pass
-// that took too long or failed, never as a hang.
+// a few tens of milliseconds. The devices' own timeout (PersonDevice's) is longer, so a wait
+// shows as a pass that took too long or failed, never as a hang.
 constexpr qint64 usualBoundMs = 2'000;
-constexpr int deviceTimeoutMs = 5'000;
-
-// One device of a person: its own connection to the server, as that person's role.
-struct PersonDevice {
-    PersonDevice(const PostgresTestDatabase& db, const QString& person, const QString& id,
-                 DatabaseScope scope = DatabaseScope::privateScope)
-        : container(Container::openServer(db.uri(person), deviceTimeoutMs).value()),
-          engine({Database(container, id, scope), std::nullopt, &delegate, false, 400}) {}
-
-    std::set<QString> fetchedNames() const {
-        std::set<QString> names;
-        for (const Record& record : delegate.fetchedRecords())
-            names.insert(record.recordID().recordName);
-        return names;
-    }
-
-    std::shared_ptr<Container> container;
-    RecordingDelegate delegate;
-    SyncEngine engine;
-};
 
 // Runs a send or a fetch; says how long it took, or why it failed.
 struct Timed {

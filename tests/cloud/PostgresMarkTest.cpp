@@ -1,15 +1,14 @@
 // A reader's mark on a server, checked at the level of SQL with writers and readers at once: it
 // never counts a number nobody was handed, and no change commits below it later, whatever order
-// a writer calls the server's functions in. The rows that note a transaction's numbers and locks
-// go with its commit.
+// a writer calls the server's functions in, nor after a crash of the server. The rows that note
+// a transaction's numbers and locks go with its commit.
 #include "EarlierContainer.h"
 #include "TestSupport.h"
 
 #include "support/QStringPrinting.h"
 
 #include <QElapsedTimer>
-
-#include <libpq-fe.h>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -19,42 +18,13 @@
 #include <thread>
 
 using namespace cloudtest;
+using testsupport::PostgresTestCluster;
 using testsupport::PostgresTestDatabase;
 using testsupport::PostgresTestServer;
 
 namespace marktest {
 
-// One connection as a role, with plain SQL, for one thread.
-class Session {
-public:
-    Session(const PostgresTestDatabase& db, const QString& role)
-        : conn_(PQconnectdb(
-              (PostgresTestServer::adminConnection() + " user=" + role + " dbname=" + db.name())
-                  .toUtf8()
-                  .constData())) {
-        run("SET statement_timeout = '60s'; SET idle_in_transaction_session_timeout = 0");
-    }
-    ~Session() { PQfinish(conn_); }
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
-
-    bool ok() const { return PQstatus(conn_) == CONNECTION_OK; }
-    // The first value the statement returns (empty when none); nothing when it is refused.
-    std::optional<QString> run(const QString& sql) {
-        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
-        const ExecStatusType status = PQresultStatus(result);
-        std::optional<QString> value;
-        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK ||
-            status == PGRES_EMPTY_QUERY)
-            value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : "";
-        PQclear(result);
-        return value;
-    }
-    qint64 number(const QString& sql) { return run(sql).value_or("-1").toLongLong(); }
-
-private:
-    PGconn* conn_;
-};
+using Session = testsupport::PostgresSession;
 
 // Runs `body` on `count` threads until `seconds` pass or `stop` is set.
 void together(int count, int seconds, std::atomic<bool>& stop,
@@ -83,8 +53,8 @@ protected:
     void makeList(const QString& person, const QString& zoneName) {
         auto container = Container::openServer(db->uri(person)).value();
         ASSERT_TRUE(container
-                        ->modifyZones(person + QStringLiteral("Setup"),
-                                      DatabaseScope::privateScope, {zone(zoneName)}, {})
+                        ->modifyZones(person + QStringLiteral("Setup"), DatabaseScope::privateScope,
+                                      {zone(zoneName)}, {})
                         .ok());
     }
 
@@ -135,7 +105,7 @@ TEST_F(PostgresMarkTest, ATransactionsNumbersAndLocksAreForgottenAtCommitWhateve
     makeList("ann", "TB-ann");
     const struct {
         const char* what;
-        const char* before; // what the transaction does before it takes numbers
+        const char* before;  // what the transaction does before it takes numbers
         const char* between; // ...between its takes
     } modes[] = {
         {"as the program leaves them", "", ""},
@@ -334,6 +304,108 @@ TEST_F(PostgresMarkTest, AnUpgradeBringsMarksAboveTheTopDownAndTheirTokensFetchE
     ASSERT_TRUE(after.ok());
     EXPECT_TRUE(after.value().tokenExpired);
     EXPECT_EQ(after.value().modifications.size(), 1u);
+}
+
+// On a server of the test's own, which it stops as a crash would just after a token counted
+// numbers a writer took and has not committed. Its WAL writer waits long, so that what nobody
+// committed stays off the disk until the crash, as it may on a busy server.
+class PostgresCrashTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ensureApplication();
+        TALLYBIRD_REQUIRE_POSTGRES();
+        cluster = std::make_unique<PostgresTestCluster>(dir.filePath("server"));
+        ASSERT_TRUE(cluster->ok()) << "the test's own server did not start";
+        ASSERT_EQ(cluster->set("wal_writer_delay", "10s"), QString());
+        db = std::make_unique<PostgresTestDatabase>(true, cluster->info());
+        ASSERT_TRUE(db->ok()) << db->error().toStdString();
+        for (const char* person : {"ann", "bob"})
+            db->addPerson(person);
+        auto laptop = Container::openServer(db->uri("ann")).value();
+        ASSERT_TRUE(
+            laptop->modifyZones("annSetup", DatabaseScope::privateScope, {zone("TB-ann")}, {})
+                .ok());
+    }
+    void TearDown() override {
+        db.reset();
+        cluster.reset();
+    }
+
+    // Bob takes more numbers than the sequence logs ahead, so that its log moves, and keeps
+    // his transaction open: nothing he took is on the disk.
+    std::unique_ptr<Session> bobTakesNumbers() {
+        auto bob = std::make_unique<Session>(*db, "bob");
+        bob->run("BEGIN");
+        EXPECT_TRUE(bob->run("SELECT max(b) FROM tallybird.take_blocks(40) b"));
+        return bob;
+    }
+    void crash() {
+        ASSERT_TRUE(cluster->halt());
+        ASSERT_TRUE(cluster->resume());
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<PostgresTestCluster> cluster;
+    std::unique_ptr<PostgresTestDatabase> db;
+};
+
+TEST_F(PostgresCrashTest, NoChangeAfterACrashCommitsBelowATokenHandedOutBeforeIt) {
+    for (int round = 0; round < 4; ++round) {
+        SCOPED_TRACE(round);
+        // A token as a device keeps it: Ann's mark, and the run it was handed out in.
+        qint64 mark = 0;
+        QString run;
+        {
+            std::unique_ptr<Session> bob = bobTakesNumbers();
+            Session ann(*db, "ann");
+            mark = ann.number("SELECT mark FROM tallybird.settle()");
+            run = ann.run("SELECT run FROM tallybird.settle()").value_or("");
+            ASSERT_GT(mark, 0);
+            crash();
+        }
+        // Ann's device adds to her list the program's way.
+        Session ann(*db, "ann");
+        ASSERT_TRUE(ann.ok());
+        const QString later = ann.run("SELECT run FROM tallybird.settle()").value_or("");
+        ann.run("BEGIN");
+        ASSERT_EQ(ann.run("SELECT tallybird.lock_zone('ann', 'TB-ann')"), "0");
+        const qint64 taken = ann.number("SELECT tallybird.take_blocks(1)");
+        ASSERT_TRUE(ann.run(QStringLiteral("INSERT INTO tallybird.records VALUES ('ann', "
+                                           "'TB-ann', 'r%1', 'Note', 't%2', '\\x7b7d', %2)")
+                                .arg(round)
+                                .arg(taken)));
+        ASSERT_TRUE(
+            ann.run(QStringLiteral("SELECT tallybird.touch_zone('ann', 'TB-ann', %1)").arg(taken)));
+        ASSERT_TRUE(ann.run("COMMIT"));
+        // The token reads as expired, or its mark lies below the change.
+        EXPECT_TRUE(later != run || taken > mark)
+            << "the change's number " << taken << " is below the mark " << mark
+            << " handed out before the crash, in the same run " << run.toStdString();
+        EXPECT_FALSE(later.isEmpty());
+    }
+}
+
+TEST_F(PostgresCrashTest, ADeviceWhoseTokenCameBeforeACrashGetsWhatIsAddedAfterIt) {
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        PersonDevice laptop(*db, "ann", "annLaptop");
+        PersonDevice desktop(*db, "ann", "annDesktop");
+        ASSERT_FALSE(fetch(desktop.engine));
+        {
+            std::unique_ptr<Session> bob = bobTakesNumbers();
+            ASSERT_FALSE(fetch(desktop.engine));
+            crash();
+        }
+        const QString item = QStringLiteral("item-%1").arg(round);
+        queueSaves(laptop.engine, laptop.delegate, {note(item, zone("TB-ann"), "x")});
+        ASSERT_FALSE(send(laptop.engine));
+        // Others' changes take the numbers past the desktop's token again; then it syncs twice.
+        ASSERT_TRUE(Session(*db, "bob").run("SELECT max(b) FROM tallybird.take_blocks(40) b"));
+        ASSERT_FALSE(fetch(desktop.engine));
+        ASSERT_FALSE(fetch(desktop.engine));
+        EXPECT_TRUE(desktop.fetchedNames().count(item))
+            << "the desktop never got " << item.toStdString();
+    }
 }
 
 } // namespace marktest

@@ -1,5 +1,7 @@
-// The administrator's program upgrades a container of the first version while people's devices
-// are writing to it: the numbers the devices took before go on being theirs alone.
+// The administrator's program upgrades a container while people's devices are writing to it: the
+// numbers the devices took before go on being theirs alone, and the upgrade goes through at the
+// first try.
+#include "EarlierContainer.h"
 #include "TestSupport.h"
 
 #include "support/QStringPrinting.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <thread>
 
 using namespace cloudtest;
@@ -147,6 +150,58 @@ TEST_F(PostgresUpgradeTest, AnUpgradeWaitsForTheFirstVersionsWritersUnderWay) {
     const std::vector<QString> everything{"after", "before", "desk", "held"};
     EXPECT_EQ(annLaptop.fetchedNames(), everything);
     EXPECT_EQ(annDesktop.fetchedNames(), everything);
+}
+
+TEST_F(PostgresUpgradeTest, AnUpgradeUnderTwentyWritersGoesThroughAtTheFirstTry) {
+    const QStringList people{"ann", "bob", "cat", "dan", "eve"};
+    for (const int from : {4, 4, 4, 4, 4, 5, 5}) {
+        SCOPED_TRACE(from);
+        PostgresTestDatabase db(false);
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        makeEarlierContainer(db, from, people);
+        for (const QString& person : people)
+            ASSERT_TRUE(Container::openServer(db.uri(person), 10'000)
+                            .value()
+                            ->modifyZones(person + "Setup", DatabaseScope::privateScope,
+                                          {zone("TB-" + person)}, {})
+                            .ok());
+        // Four devices of each person add to the person's list as fast as they can.
+        std::atomic<bool> stop = false;
+        std::atomic<int> added = 0;
+        std::vector<std::thread> writers;
+        for (int i = 0; i < 20; ++i)
+            writers.emplace_back([&, i] {
+                const QString& person = people[i % people.size()];
+                auto container = Container::openServer(db.uri(person), 10'000).value();
+                const QString device = QStringLiteral("%1-%2").arg(person).arg(i);
+                for (int n = 0; !stop; ++n) {
+                    auto saved =
+                        container->modifyRecords(device, DatabaseScope::privateScope,
+                                                 {note(QStringLiteral("%1-%2").arg(device).arg(n),
+                                                       zone("TB-" + person), "x")},
+                                                 {});
+                    if (saved.ok() && saved.value().failedRecordSaves.empty())
+                        ++added;
+                }
+            });
+        QElapsedTimer clock;
+        clock.start();
+        while (added < 100 && clock.elapsed() < 60'000)
+            QThread::msleep(10);
+
+        auto admin = Container::openServer(db.adminUri(), 10'000).value();
+        auto users = admin->users();
+        const int before = added;
+        while (added < before + 20 && clock.elapsed() < 60'000)
+            QThread::msleep(10);
+        stop = true;
+        for (std::thread& writer : writers)
+            writer.join();
+        ASSERT_TRUE(users.ok()) << users.error().message.toStdString();
+        EXPECT_EQ(db.value("SELECT value FROM tallybird.meta WHERE key = 'version'"),
+                  QString::number(cloud::PostgresSchema::version));
+        EXPECT_GE(added, before + 20) << "the writers did not go on after the upgrade";
+    }
 }
 
 } // namespace

@@ -135,4 +135,11 @@ void queueSaves(SyncEngine& engine, RecordingDelegate& delegate,
     engine.state().add(changes);
 }
 
+std::set<QString> PersonDevice::fetchedNames() const {
+    std::set<QString> names;
+    for (const Record& record : delegate.fetchedRecords())
+        names.insert(record.recordID().recordName);
+    return names;
+}
+
 } // namespace cloudtest

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace cloudtest {
@@ -77,6 +78,21 @@ public:
     std::vector<int> offeredSizes; // how many changes each call of the engine offered
     std::function<void(const SyncEngineEvent&, SyncEngine&)> onEvent;
     std::function<void()> onOffered; // after the engine asked for a batch
+};
+
+// One device of a person on a server: its own connection, as that person's role.
+struct PersonDevice {
+    PersonDevice(const testsupport::PostgresTestDatabase& db, const QString& person,
+                 const QString& id, DatabaseScope scope = DatabaseScope::privateScope,
+                 int timeoutMs = 5'000)
+        : container(Container::openServer(db.uri(person), timeoutMs).value()),
+          engine({Database(container, id, scope), std::nullopt, &delegate, false, 400}) {}
+
+    std::set<QString> fetchedNames() const;
+
+    std::shared_ptr<Container> container;
+    RecordingDelegate delegate;
+    SyncEngine engine;
 };
 
 // Queues a save of each record and puts it in the delegate's table.

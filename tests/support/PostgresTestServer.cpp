@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QUrl>
 #include <QUuid>
 
@@ -86,6 +87,31 @@ QString PostgresTestServer::clusterScript() {
     return QStringLiteral(TALLYBIRD_PG_CLUSTER_SCRIPT);
 }
 
+PostgresTestCluster::PostgresTestCluster(QString info) : info_(std::move(info)) {
+    ok_ = script("start");
+}
+
+PostgresTestCluster::~PostgresTestCluster() {
+    script("stop");
+}
+
+bool PostgresTestCluster::script(const char* command) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(PostgresTestServer::clusterScript(), {QString::fromLatin1(command), info_});
+    process.waitForFinished(120'000);
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+QString PostgresTestCluster::set(const QString& name, const QString& value) {
+    const QString error =
+        runAs(info_, QStringLiteral("tallybird_super"), QStringLiteral("postgres"),
+              QStringLiteral("ALTER SYSTEM SET %1 = '%2'").arg(name, value));
+    return error.isEmpty() ? runAs(info_, QStringLiteral("tallybird_super"),
+                                   QStringLiteral("postgres"), "SELECT pg_reload_conf()")
+                           : error;
+}
+
 PostgresTestDatabase::PostgresTestDatabase(bool withContainer, QString info)
     : info_(std::move(info)) {
     if (info_.isEmpty()) {
@@ -152,6 +178,33 @@ QString PostgresTestDatabase::value(const QString& sql, const QString& role) con
     QString out;
     runAs(info_, role, name_, sql, &out);
     return out;
+}
+
+PostgresSession::PostgresSession(const PostgresTestDatabase& db, const QString& role)
+    : conn_(PQconnectdb((PostgresTestServer::adminConnection(db.info()) + QStringLiteral(" user=") +
+                         role + QStringLiteral(" dbname=") + db.name())
+                            .toUtf8()
+                            .constData())) {
+    run(QStringLiteral(
+        "SET statement_timeout = '60s'; SET idle_in_transaction_session_timeout = 0"));
+}
+
+PostgresSession::~PostgresSession() {
+    PQfinish(conn_);
+}
+
+bool PostgresSession::ok() const {
+    return PQstatus(conn_) == CONNECTION_OK;
+}
+
+std::optional<QString> PostgresSession::run(const QString& sql) {
+    PGresult* result = PQexec(conn_, sql.toUtf8().constData());
+    const ExecStatusType status = PQresultStatus(result);
+    std::optional<QString> value;
+    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK || status == PGRES_EMPTY_QUERY)
+        value = PQntuples(result) > 0 ? QString::fromUtf8(PQgetvalue(result, 0, 0)) : QString();
+    PQclear(result);
+    return value;
 }
 
 } // namespace testsupport

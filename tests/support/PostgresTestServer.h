@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+struct pg_conn; // libpq's PGconn
+
 namespace testsupport {
 
 // The server CTest starts for the suites that need one (scripts/pg-cluster, named by the
@@ -31,6 +33,29 @@ public:
     static QString clusterScript();
 };
 
+// A server of a test's own, started at once and removed at the end, which the test may stop as
+// a crash stops it and start again (see scripts/pg-cluster). `info` is a folder for its files.
+class PostgresTestCluster {
+public:
+    explicit PostgresTestCluster(QString info);
+    ~PostgresTestCluster();
+    PostgresTestCluster(const PostgresTestCluster&) = delete;
+    PostgresTestCluster& operator=(const PostgresTestCluster&) = delete;
+
+    bool ok() const { return ok_; }
+    const QString& info() const { return info_; }
+    bool halt() { return script("halt"); }
+    bool resume() { return script("resume"); }
+    // Sets one of the server's settings as its superuser and has it read them again; libpq's
+    // complaint, if any.
+    QString set(const QString& name, const QString& value);
+
+private:
+    bool script(const char* command);
+    QString info_;
+    bool ok_ = false;
+};
+
 // A fresh database holding an empty container (or nothing at all), made by the administrator;
 // dropped at the end (with whatever connections are still open to it).
 class PostgresTestDatabase {
@@ -43,6 +68,8 @@ public:
     bool ok() const { return error_.isEmpty(); }
     const QString& error() const { return error_; }
     const QString& name() const { return name_; }
+    // The folder that names its server (empty: the test run's).
+    const QString& info() const { return info_; }
 
     // A postgresql:// URI to this database as `role`, over the socket (trusted).
     QString uri(const QString& role) const;
@@ -63,6 +90,24 @@ private:
     QString name_;
     QString error_;
     std::shared_ptr<cloud::Container> admin_;
+};
+
+// One connection to a test database as a role, with plain SQL, for one thread.
+class PostgresSession {
+public:
+    PostgresSession(const PostgresTestDatabase& db, const QString& role);
+    ~PostgresSession();
+    PostgresSession(const PostgresSession&) = delete;
+    PostgresSession& operator=(const PostgresSession&) = delete;
+
+    bool ok() const;
+    // The first value the statement returns (empty when none); nothing when it is refused.
+    std::optional<QString> run(const QString& sql);
+    // The same as a whole number; -1 when it is refused.
+    qint64 number(const QString& sql) { return run(sql).value_or("-1").toLongLong(); }
+
+private:
+    pg_conn* conn_;
 };
 
 } // namespace testsupport
