@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -32,6 +33,13 @@ public:
 // role. Neither the server being away nor the container failing to read or write; its text is
 // the whole message.
 class StorageSignInRefused : public StorageError {
+public:
+    using StorageError::StorageError;
+};
+
+// The server held a row the step needed for longer than the step would wait for it (its lock
+// timeout ran out): somebody else's transaction keeps it.
+class StorageRowHeld : public StorageError {
 public:
     using StorageError::StorageError;
 };
@@ -138,6 +146,17 @@ public:
     // that another step holds now, so that what it changes there is still to come. Only a
     // server tells: a file's writers take turns for the whole file.
     virtual std::vector<std::pair<QString, QString>> heldZones() { return {}; }
+    // The zones (owner, name) a writing step is about to read or change, told before it takes
+    // any change number, and the person to whose databases it may add zones, if any: a storage
+    // whose writers lock rows takes those locks now, each once and in one order. Gives the
+    // zones that another step holds longer than a moment: this step goes on without them, and
+    // what it would change there goes with a later one.
+    virtual std::set<std::pair<QString, QString>>
+    lockZones(const std::set<std::pair<QString, QString>>& zones,
+              const std::optional<QString>& maker) {
+        (void)zones, (void)maker;
+        return {};
+    }
 
     virtual std::optional<UserRow> findUser(const QString& name) = 0;
     virtual void putUser(const UserRow& row) = 0;

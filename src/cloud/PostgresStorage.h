@@ -24,9 +24,14 @@ namespace cloud {
 // the caller was given before (see PostgresSchema); then it reads at the repeatable-read level
 // on its own snapshot. Everything numbered up to the mark that it could fetch is in that
 // snapshot, so a token never passes a change still to come. A step said to read that writes after
-// all is rolled back and run again as a writer; a writer that finds it needs a lock out of order,
-// or after it took numbers, is rolled back and run again with those locks taken first. Writes are
-// pipelined: they go out at once and are checked with the next read or the commit.
+// all is rolled back and run again as a writer. A writer is told the zones it is about to change
+// and locks them all at once, in one exchange and in order, so a batch's work grows with its
+// size; one that finds it needs a lock out of order, or after it took numbers, is rolled back and
+// run again with those locks taken first. A zone told of that somebody else holds is waited for a
+// moment only (a writer of the person's own devices lets go within it): the step is rolled back
+// and runs again without it, and says so, so that a participant who keeps a shared zone holds up
+// that zone alone. Writes are pipelined: they go out at once and are checked with the next read
+// or the commit.
 //
 // A container of the first version is upgraded when its administrator opens it; a person
 // meanwhile uses it as that version did, with one lock that every writer takes.
@@ -55,6 +60,9 @@ public:
     qint64 nextSequence() override;
     QString changeMark() override;
     std::vector<std::pair<QString, QString>> heldZones() override;
+    std::set<std::pair<QString, QString>>
+    lockZones(const std::set<std::pair<QString, QString>>& zones,
+              const std::optional<QString>& maker) override;
 
     std::optional<UserRow> findUser(const QString& name) override;
     void putUser(const UserRow& row) override;
@@ -109,8 +117,9 @@ private:
     // name). Locks are taken in this order.
     using LockKey = std::tuple<int, QString, QString>;
     // A lock taken; a zone not there, or one the caller may not lock; a zone made in this
-    // step, guarded by its owner's row.
-    enum class Hold { held, absent, refused, made };
+    // step, guarded by its owner's row; a zone somebody else holds, which the step goes on
+    // without.
+    enum class Hold { held, absent, refused, made, busy };
     struct Lock {
         Hold hold = Hold::refused;
         qint64 after = 0; // the highest change number handed out before it was taken
@@ -151,10 +160,16 @@ private:
     // The lock a writer needs before it reads or changes a zone (or adds one to a person's
     // databases); for a reader, or in a container of the first version, none is needed.
     Hold lock(const LockKey& key);
+    // Takes locks not taken yet, in their order, in one exchange with the server. A zone told of
+    // in lockZones that somebody else holds is waited for a moment only; then the step runs
+    // again without it.
+    void takeLocks(const std::vector<LockKey>& keys);
+    // How long a zone told of in lockZones is waited for, in ms.
+    int momentMs() const;
     // A change numbered `seq` goes into what `key` guards: the number must have been taken
     // after the lock was.
     void stamped(const LockKey& key, qint64 seq);
-    [[noreturn]] void relock(const LockKey& key);
+    [[noreturn]] void relock(const std::vector<LockKey>& keys);
     // Writes the zones' latest changes kept back until the step ends or reads zones.
     void writeTouchedZones();
     // Writes the records and deletions kept back until the step ends or reads them.
@@ -168,9 +183,13 @@ private:
     std::mutex mutex_;
     bool inStep_ = false;
     bool writer_ = false;
-    bool settled_ = false;       // the step began by waiting for the writers of its rows
-    bool firstVersion_ = false;  // the container is of the first version
+    bool settled_ = false;      // the step began by waiting for the writers of its rows
+    bool firstVersion_ = false; // the container is of the first version
+    int timeoutMs_;
     std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
+    std::set<ZoneKey> told_;     // zones the step told of in lockZones...
+    std::set<ZoneKey> busy_;     // ...and those of them somebody else held
+    int waitLeftMs_ = 0;         // what the step may still spend waiting for such zones
     QString containerId_;
     StepCache cache_;
 };
