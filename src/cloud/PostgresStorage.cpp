@@ -327,7 +327,7 @@ PostgresStorage::lockZones(const std::set<std::pair<QString, QString>>& zones,
     if (firstVersion_)
         return {};
     std::vector<LockKey> keys;
-    if (maker && !cache_.locks.contains(LockKey{0, *maker, {}}))
+    if (maker && !cache_.locks.contains(LockKey{0, *maker, {}}) && !allThere(zones, *maker))
         keys.emplace_back(0, *maker, QString());
     std::set<ZoneKey> held;
     for (const ZoneKey& zone : zones) {
@@ -340,6 +340,20 @@ PostgresStorage::lockZones(const std::set<std::pair<QString, QString>>& zones,
     }
     takeLocks(keys);
     return held;
+}
+
+bool PostgresStorage::allThere(const std::set<ZoneKey>& zones, const QString& owner) {
+    nlohmann::json names = nlohmann::json::array();
+    for (const auto& [zoneOwner, name] : zones) {
+        if (zoneOwner == owner)
+            names.push_back(name.toStdString());
+    }
+    if (names.empty())
+        return false;
+    PgRows rows = connection_.query("SELECT count(*) FROM tallybird.zones WHERE owner = $1 "
+                                    "AND name IN (SELECT jsonb_array_elements_text($2::jsonb))",
+                                    {text(owner), text(QString::fromStdString(names.dump()))});
+    return rows.integer(0, 0) == qint64(names.size());
 }
 
 int PostgresStorage::momentMs() const {

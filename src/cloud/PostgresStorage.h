@@ -164,6 +164,9 @@ private:
     // in lockZones that somebody else holds is waited for a moment only; then the step runs
     // again without it.
     void takeLocks(const std::vector<LockKey>& keys);
+    // Whether every zone of `owner`'s among `zones` is there already (none made meanwhile
+    // needs the owner's row); false when there are none.
+    bool allThere(const std::set<ZoneKey>& zones, const QString& owner);
     // How long a zone told of in lockZones is waited for, in ms.
     int momentMs() const;
     // A change numbered `seq` goes into what `key` guards: the number must have been taken

@@ -199,9 +199,9 @@ TEST_F(ServerHeldList, AChangeInAListAnotherPersonHoldsWaitsForItAndHoldsUpNoOth
     }
     EXPECT_EQ(onServer("sweep"), 0);
 
-    // Once Eve lets go, the desktop's next request sends what waited.
+    // Once Eve lets go, the desktop's next change sends what waited with it.
     ASSERT_EQ(sql(eve, "ROLLBACK"), QString());
-    said({"lists"}, dir.path());
+    said({"add", "--list", "groceries", "bread"}, dir.path());
     EXPECT_EQ(onServer("sweep"), 1);
     EXPECT_TRUE(said({"read", "--list", "chores"}, laptop()).contains(QLatin1String("sweep")));
 }
