@@ -441,17 +441,24 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                 return user.error();
             const QString& me = user.value();
             ModifyZonesResult result;
-            // A zone made, or a notice of a share left that the user may not write, comes
-            // under the user's own row.
+            // A zone saved that is there already is left alone; those to make, delete or leave
+            // are locked. A zone made, or a notice of a share left that the user may not write,
+            // comes under the user's own row.
             const bool privateScope = scope == DatabaseScope::privateScope;
-            ZoneKeys zones;
+            std::set<QString> named;
             for (const ZoneID& zoneID : saves) {
-                if (privateScope)
-                    addWritable(zones, scope, zoneID, me);
+                if (privateScope && isOwnZone(zoneID.ownerName, me))
+                    named.insert(zoneID.zoneName);
+            }
+            const std::set<QString> there = named.empty() ? named : r.s.zonesThere(me, named);
+            ZoneKeys zones;
+            for (const QString& name : named) {
+                if (!there.contains(name))
+                    zones.emplace(me, name);
             }
             for (const ZoneID& zoneID : deletes)
                 addWritable(zones, scope, zoneID, me);
-            const bool makes = privateScope ? !saves.empty() : !deletes.empty();
+            const bool makes = there.size() < named.size() || (!privateScope && !deletes.empty());
             const ZoneKeys held = r.s.lockZones(zones, makes ? std::optional(me) : std::nullopt);
             const auto isHeld = [&](const QString& owner, const QString& name) {
                 return held.contains({owner, name});
@@ -469,7 +476,7 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                     result.failedZoneSaves.emplace_back(zoneID, access.error());
                     continue;
                 }
-                if (!r.s.findZone(me, zoneID.zoneName)) {
+                if (!there.contains(zoneID.zoneName) && !r.s.findZone(me, zoneID.zoneName)) {
                     const qint64 seq = r.s.nextSequence();
                     r.s.putZone(ZoneRow{me, zoneID.zoneName,
                                         QUuid::createUuid().toString(QUuid::WithoutBraces), seq});
@@ -501,8 +508,8 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                         const bool writes =
                             p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted) &&
                             p->permission == rawValue(ParticipantPermission::readWrite);
-                        const qint64 seq =
-                            writes ? r.touchShare(p->owner, p->zone) : r.s.nextSequence();
+                        const qint64 seq = writes ? r.touchShare(p->owner, p->zone)
+                                                  : r.s.nextSequence();
                         r.s.removeParticipant(p->owner, p->zone, me);
                         if (p->acceptance == rawValue(ParticipantAcceptanceStatus::accepted))
                             r.s.addZoneRemoval(ZoneRemovalRow{seq, me, scope, p->owner, p->zone,

@@ -146,6 +146,15 @@ public:
     // that another step holds now, so that what it changes there is still to come. Only a
     // server tells: a file's writers take turns for the whole file.
     virtual std::vector<std::pair<QString, QString>> heldZones() { return {}; }
+    // Which of `owner`'s zones named are there, as a look without waiting for anybody.
+    virtual std::set<QString> zonesThere(const QString& owner, const std::set<QString>& names) {
+        std::set<QString> there;
+        for (const QString& name : names) {
+            if (findZone(owner, name))
+                there.insert(name);
+        }
+        return there;
+    }
     // The zones (owner, name) a writing step is about to read or change, told before it takes
     // any change number, and the person to whose databases it may add zones, if any: a storage
     // whose writers lock rows takes those locks now, each once and in one order. Gives the

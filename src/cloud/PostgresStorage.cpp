@@ -327,7 +327,7 @@ PostgresStorage::lockZones(const std::set<std::pair<QString, QString>>& zones,
     if (firstVersion_)
         return {};
     std::vector<LockKey> keys;
-    if (maker && !cache_.locks.contains(LockKey{0, *maker, {}}) && !allThere(zones, *maker))
+    if (maker && !cache_.locks.contains(LockKey{0, *maker, {}}))
         keys.emplace_back(0, *maker, QString());
     std::set<ZoneKey> held;
     for (const ZoneKey& zone : zones) {
@@ -342,18 +342,18 @@ PostgresStorage::lockZones(const std::set<std::pair<QString, QString>>& zones,
     return held;
 }
 
-bool PostgresStorage::allThere(const std::set<ZoneKey>& zones, const QString& owner) {
-    nlohmann::json names = nlohmann::json::array();
-    for (const auto& [zoneOwner, name] : zones) {
-        if (zoneOwner == owner)
-            names.push_back(name.toStdString());
-    }
-    if (names.empty())
-        return false;
-    PgRows rows = connection_.query("SELECT count(*) FROM tallybird.zones WHERE owner = $1 "
-                                    "AND name IN (SELECT jsonb_array_elements_text($2::jsonb))",
-                                    {text(owner), text(QString::fromStdString(names.dump()))});
-    return rows.integer(0, 0) == qint64(names.size());
+std::set<QString> PostgresStorage::zonesThere(const QString& owner,
+                                              const std::set<QString>& names) {
+    nlohmann::json named = nlohmann::json::array();
+    for (const QString& name : names)
+        named.push_back(name.toStdString());
+    PgRows rows = reading().query("SELECT name FROM tallybird.zones WHERE owner = $1 "
+                                  "AND name IN (SELECT jsonb_array_elements_text($2::jsonb))",
+                                  {text(owner), text(QString::fromStdString(named.dump()))});
+    std::set<QString> there;
+    for (int i = 0; i < rows.size(); ++i)
+        there.insert(rows.text(i, 0));
+    return there;
 }
 
 int PostgresStorage::momentMs() const {

@@ -60,6 +60,7 @@ public:
     qint64 nextSequence() override;
     QString changeMark() override;
     std::vector<std::pair<QString, QString>> heldZones() override;
+    std::set<QString> zonesThere(const QString& owner, const std::set<QString>& names) override;
     std::set<std::pair<QString, QString>>
     lockZones(const std::set<std::pair<QString, QString>>& zones,
               const std::optional<QString>& maker) override;
@@ -164,9 +165,6 @@ private:
     // in lockZones that somebody else holds is waited for a moment only; then the step runs
     // again without it.
     void takeLocks(const std::vector<LockKey>& keys);
-    // Whether every zone of `owner`'s among `zones` is there already (none made meanwhile
-    // needs the owner's row); false when there are none.
-    bool allThere(const std::set<ZoneKey>& zones, const QString& owner);
     // How long a zone told of in lockZones is waited for, in ms.
     int momentMs() const;
     // A change numbered `seq` goes into what `key` guards: the number must have been taken
@@ -186,14 +184,15 @@ private:
     std::mutex mutex_;
     bool inStep_ = false;
     bool writer_ = false;
-    bool settled_ = false;      // the step began by waiting for the writers of its rows
-    bool firstVersion_ = false; // the container is of the first version
-    int timeoutMs_;
+    bool settled_ = false;       // the step began by waiting for the writers of its rows
+    bool firstVersion_ = false;  // the container is of the first version
     std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
-    std::set<ZoneKey> told_;     // zones the step told of in lockZones...
-    std::set<ZoneKey> busy_;     // ...and those of them somebody else held
-    int waitLeftMs_ = 0;         // what the step may still spend waiting for such zones
     QString containerId_;
+
+    const int timeoutMs_;
+    std::set<ZoneKey> told_; // zones the step told of in lockZones...
+    std::set<ZoneKey> busy_; // ...and those of them somebody else held
+    int waitLeftMs_ = 0;     // what the step may still spend waiting for such zones
     StepCache cache_;
 };
 

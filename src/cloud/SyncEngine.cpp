@@ -602,9 +602,9 @@ std::optional<CloudError> SyncEngine::Core::fetchZones(const std::vector<ZoneID>
             records += result.value().modifications.size() + result.value().deletions.size();
             if (!result.value().modifications.empty() || !result.value().deletions.empty() ||
                 !result.value().undecodable.empty())
-                post(SyncEvents::FetchedRecordZoneChanges{std::move(result.value().modifications),
-                                                          std::move(result.value().deletions),
-                                                          std::move(result.value().undecodable)});
+                post(SyncEvents::FetchedRecordZoneChanges{
+                    std::move(result.value().modifications), std::move(result.value().deletions),
+                    std::move(result.value().undecodable)});
             state.setZoneToken(zone, result.value().token);
             post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
         }
