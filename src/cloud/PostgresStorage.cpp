@@ -360,6 +360,12 @@ int PostgresStorage::momentMs() const {
     return std::clamp(timeoutMs_ / 8, 1, std::max(1, waitLeftMs_));
 }
 
+// The server's answers to the locks a writer asked for at once, and the rows of those zones.
+struct PostgresStorage::LockAnswers {
+    std::vector<std::shared_ptr<std::optional<PgRows>>> locks;
+    std::shared_ptr<std::optional<PgRows>> zones = std::make_shared<std::optional<PgRows>>();
+};
+
 void PostgresStorage::takeLocks(const std::vector<LockKey>& keys) {
     if (keys.empty() || firstVersion_ || !writer_)
         return;
@@ -369,47 +375,16 @@ void PostgresStorage::takeLocks(const std::vector<LockKey>& keys) {
             relock(keys);
     }
     // What went out before is answered first, so that a wait that runs out below is one of
-    // these locks'. Then everything goes out at once: the locks in order, each zone told of with
-    // a wait of a moment, then the rows of the zones.
+    // these locks'.
     connection_.readSent();
-    std::vector<std::shared_ptr<std::optional<PgRows>>> answers;
-    nlohmann::json zones = nlohmann::json::array();
-    bool brief = false;
-    const auto waitFor = [&](bool moment) {
-        if (moment == brief)
-            return;
-        brief = moment;
-        connection_.send("SELECT set_config('lock_timeout', $1, true)",
-                         {text(QString::number(moment ? momentMs() : timeoutMs_))});
-    };
-    for (const LockKey& key : keys) {
-        const auto& [kind, owner, name] = key;
-        answers.push_back(std::make_shared<std::optional<PgRows>>());
-        if (kind == 0) {
-            connection_.sendKeeping("SELECT tallybird.lock_feed($1)", {text(owner)},
-                                    answers.back());
-            continue;
-        }
-        waitFor(told_.contains(ZoneKey{owner, name}));
-        connection_.sendKeeping("SELECT tallybird.lock_zone($1, $2)", {text(owner), text(name)},
-                                answers.back());
-        zones.push_back({{"owner", owner.toStdString()}, {"name", name.toStdString()}});
-    }
-    waitFor(false);
-    auto rows = std::make_shared<std::optional<PgRows>>();
-    if (!zones.empty())
-        connection_.sendKeeping(
-            "SELECT z.owner, z.name, z.incarnation, z.changed_seq FROM tallybird.zones z "
-            "JOIN jsonb_to_recordset($1::jsonb) AS k(owner text, name text) "
-            "ON z.owner = k.owner AND z.name = k.name",
-            {text(QString::fromStdString(zones.dump()))}, rows);
+    const LockAnswers answers = sendLocks(keys);
     try {
         connection_.readSent();
     } catch (const StorageRowHeld&) {
         // The first lock without an answer is the one whose wait ran out.
         for (size_t i = 0; i < keys.size(); ++i) {
             const ZoneKey zone{std::get<1>(keys[i]), std::get<2>(keys[i])};
-            if (*answers[i])
+            if (*answers.locks[i])
                 continue;
             if (std::get<0>(keys[i]) != 1 || !told_.contains(zone))
                 break;
@@ -419,22 +394,61 @@ void PostgresStorage::takeLocks(const std::vector<LockKey>& keys) {
         }
         throw;
     }
+    noteLocks(keys, answers);
+}
+
+PostgresStorage::LockAnswers PostgresStorage::sendLocks(const std::vector<LockKey>& keys) {
+    // Everything goes out at once: the locks in order, each zone told of with a wait of a
+    // moment, then the rows of the zones.
+    LockAnswers answers;
+    nlohmann::json zones = nlohmann::json::array();
+    bool brief = false;
+    const auto waitFor = [&](bool moment) {
+        if (moment == brief)
+            return;
+        brief = moment;
+        connection_.send("SELECT set_config('lock_timeout', $1, true)",
+                         {text(QString::number(moment ? momentMs() : timeoutMs_))});
+    };
+    for (const auto& [kind, owner, name] : keys) {
+        answers.locks.push_back(std::make_shared<std::optional<PgRows>>());
+        if (kind == 0) {
+            connection_.sendKeeping("SELECT tallybird.lock_feed($1)", {text(owner)},
+                                    answers.locks.back());
+            continue;
+        }
+        waitFor(told_.contains(ZoneKey{owner, name}));
+        connection_.sendKeeping("SELECT tallybird.lock_zone($1, $2)", {text(owner), text(name)},
+                                answers.locks.back());
+        zones.push_back({{"owner", owner.toStdString()}, {"name", name.toStdString()}});
+    }
+    waitFor(false);
+    if (!zones.empty())
+        connection_.sendKeeping(
+            "SELECT z.owner, z.name, z.incarnation, z.changed_seq FROM tallybird.zones z "
+            "JOIN jsonb_to_recordset($1::jsonb) AS k(owner text, name text) "
+            "ON z.owner = k.owner AND z.name = k.name",
+            {text(QString::fromStdString(zones.dump()))}, answers.zones);
+    return answers;
+}
+
+void PostgresStorage::noteLocks(const std::vector<LockKey>& keys, const LockAnswers& answers) {
     std::map<ZoneKey, ZoneRow> found;
-    for (int i = 0; *rows && i < (*rows)->size(); ++i) {
-        ZoneRow row = zoneRow(**rows, i);
+    for (int i = 0; *answers.zones && i < (*answers.zones)->size(); ++i) {
+        ZoneRow row = zoneRow(**answers.zones, i);
         found.emplace(ZoneKey{row.owner, row.name}, std::move(row));
     }
     bool took = false;
     for (size_t i = 0; i < keys.size(); ++i) {
         const auto& [kind, owner, name] = keys[i];
-        const PgRows& answer = **answers[i];
+        const PgRows& answer = **answers.locks[i];
         Hold hold = Hold::refused;
         if (kind == 0) {
             hold = answer.boolean(0, 0) ? Hold::held : Hold::refused;
         } else {
             const qint64 said = answer.integer(0, 0);
             hold = said == 0 ? Hold::held : said == 1 ? Hold::absent : Hold::refused;
-            // What the step reads of a zone it holds, or that nobody may make meanwhile.
+            // What the step reads of a zone it holds, or of one that was not there as it looked.
             const ZoneKey zone{owner, name};
             if (auto row = found.find(zone); row != found.end() && hold == Hold::held)
                 cache_.zones.emplace(zone, row->second);

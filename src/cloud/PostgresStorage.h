@@ -165,6 +165,9 @@ private:
     // in lockZones that somebody else holds is waited for a moment only; then the step runs
     // again without it.
     void takeLocks(const std::vector<LockKey>& keys);
+    struct LockAnswers;
+    LockAnswers sendLocks(const std::vector<LockKey>& keys);
+    void noteLocks(const std::vector<LockKey>& keys, const LockAnswers& answers);
     // How long a zone told of in lockZones is waited for, in ms.
     int momentMs() const;
     // A change numbered `seq` goes into what `key` guards: the number must have been taken
