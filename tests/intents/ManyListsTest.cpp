@@ -1,7 +1,8 @@
 // A fresh device of a person whose account already holds thousands of lists, on a container file
 // and on a server. Bringing them all takes longer than a request may: each request ends within
 // its bound, says that the rest goes on, and the next one goes on from where it stopped, so that
-// successive requests bring every list once.
+// successive requests bring every list once. The other way too: a device that made thousands of
+// lists before it ever synced sends them over a few requests to a server.
 #include "ProcessTestSupport.h"
 
 #include "cloud/CloudDevice.h"
