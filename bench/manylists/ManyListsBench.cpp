@@ -5,10 +5,19 @@
 // TALLYBIRD_BENCH_PROGRAM names another build of the program to measure, for a figure before a
 // change. TALLYBIRD_BENCH_CLOUD names an empty container on a server (a postgresql:// URI as
 // one of its people) to use instead of a file; give each benchmark one of its own
-// (--benchmark_filter). `many_lists_bench --fill FILE COUNT` only makes such a container, to look at a request
-// with a profiler.
+// (--benchmark_filter). `many_lists_bench --fill FILE COUNT` only makes such a container, to look
+// at a request with a profiler. NeverSyncedLists runs the other way, on a server only: a device
+// that made its lists before it ever synced sends them with its first `lists` requests; it counts
+// the server's `lock_zone` calls when the server tracks its functions' calls (track_functions =
+// 'pl').
 #include "cloud/Container.h"
+#include "cloud/PostgresConnection.h"
+#include "platform/AppPaths.h"
+#include "platform/Clock.h"
+#include "platform/Defaults.h"
 #include "platform/Ids.h"
+#include "store/ListStore.h"
+#include "store/StoreLocation.h"
 #include "sync/ListCloudMapping.h"
 
 #include <QCoreApplication>
@@ -153,6 +162,80 @@ void FreshDeviceStart(benchmark::State& state) {
     FreshDeviceChange(state, true);
 }
 
+// A whole number the server answers, on a connection of the person's own.
+qint64 serverValue(const QString& cloud, const char* sql) {
+    cloud::PostgresConnection connection(cloud, 10'000);
+    connection.open();
+    cloud::PgRows rows = connection.query(sql, {}, true);
+    return rows.size() == 1 && !rows.isNull(0, 0) ? rows.integer(0, 0) : 0;
+}
+
+// `lists` on a device whose own lists (each with an item) never synced, until the server holds
+// them all (at most 40 requests, or until three in a row sent nothing); then `lists` on a fresh
+// device until it holds them all.
+void NeverSyncedLists(benchmark::State& state) {
+    const int lists = int(state.range(0));
+    const QString cloud = qEnvironmentVariable("TALLYBIRD_BENCH_CLOUD");
+    if (!cloud::Container::isServerLocation(cloud)) {
+        state.SkipWithError("TALLYBIRD_BENCH_CLOUD names no server");
+        return;
+    }
+    const char* const locks =
+        "SELECT sum(calls)::bigint FROM pg_stat_user_functions WHERE funcname = 'lock_zone'";
+    const char* const sentLists = "SELECT count(*) FROM tallybird.records WHERE type = 'TB_List'";
+    const char* const sentItems = "SELECT count(*) FROM tallybird.records WHERE type = 'TB_Item'";
+    for (auto _ : state) {
+        state.PauseTiming();
+        Device device(cloud);
+        {
+            MemoryDefaults defaults;
+            AppPaths::setProfile(device.dir.path());
+            ListStore store(SharedStore::source().fileURL(), true, false, defaults);
+            for (int l = 0; l < lists; ++l)
+                store.addItem(store.addList(QStringLiteral("Mine %1").arg(l)).id, "Bread");
+            store.flushSaves();
+            AppPaths::setProfile(QString());
+        }
+        const qint64 locksBefore = serverValue(cloud, locks);
+        state.ResumeTiming();
+        std::vector<double> times;
+        qint64 items = 0;
+        qint64 sent = 0;
+        int idle = 0;
+        while (items < lists && times.size() < 40 && idle < 3) {
+            times.push_back(device.run({"lists"}));
+            const qint64 listed = serverValue(cloud, sentLists);
+            items = serverValue(cloud, sentItems);
+            idle = listed + items > sent ? 0 : idle + 1;
+            sent = listed + items;
+            std::printf("  lists %zu: %.0f ms, %lld lists and %lld items on the server\n",
+                        times.size(), times.back(), static_cast<long long>(listed),
+                        static_cast<long long>(items));
+        }
+        state.PauseTiming();
+        state.counters["requests"] = double(times.size());
+        state.counters["on_server"] = double(items);
+        state.counters["longest_ms"] = *std::max_element(times.begin(), times.end());
+        state.counters["lock_zone_calls"] = double(serverValue(cloud, locks) - locksBefore);
+        Device fresh(cloud);
+        int held = 0;
+        int asked = 0;
+        while (held < lists && asked < 40) {
+            held = fresh.listsHeld();
+            ++asked;
+        }
+        state.counters["fresh_held"] = held;
+        state.counters["fresh_requests"] = asked;
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(NeverSyncedLists)
+    ->Arg(1'000)
+    ->Arg(3'000)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
 BENCHMARK(FreshDeviceLists)
     ->Arg(3'000)
     ->Arg(20'000)

@@ -20,6 +20,8 @@ QString standardMessage(CloudError::Code code) {
         return QStringLiteral("The request was not valid.");
     case CloudError::Code::serverRecordChanged:
         return QStringLiteral("The record was changed on the server.");
+    case CloudError::Code::zoneBusy:
+        return QStringLiteral("The record zone is being changed elsewhere.");
     case CloudError::Code::zoneNotFound:
         return QStringLiteral("The record zone does not exist.");
     }
@@ -46,7 +48,7 @@ CloudError CloudError::conflict(Record serverRecord) {
 std::optional<CloudError::Code> CloudError::codeFromRaw(int raw) {
     for (Code code : {Code::internalError, Code::networkUnavailable, Code::notAuthenticated,
                       Code::permissionFailure, Code::unknownItem, Code::invalidArguments,
-                      Code::serverRecordChanged, Code::zoneNotFound}) {
+                      Code::serverRecordChanged, Code::zoneBusy, Code::zoneNotFound}) {
         if (static_cast<int>(code) == raw)
             return code;
     }

@@ -19,6 +19,7 @@ struct CloudError {
         unknownItem = 11,
         invalidArguments = 12,
         serverRecordChanged = 14,
+        zoneBusy = 23, // somebody else holds the zone just now: the change goes with a later send
         zoneNotFound = 26,
     };
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace cloud {
 
@@ -40,6 +41,15 @@ bool isOwnZone(const QString& owner, const QString& user) {
 bool isReserved(const Record& record) {
     return record.recordType().startsWith(QLatin1Char('~')) ||
            record.recordID().recordName.startsWith(QLatin1Char('~'));
+}
+
+// The zones (owner, name) a batch of `user`'s may write in a database, named as their owners
+// keep them: only the user's own zones in the private database, only others' in the shared.
+using ZoneKeys = std::set<std::pair<QString, QString>>;
+void addWritable(ZoneKeys& zones, DatabaseScope scope, const ZoneID& zone, const QString& user) {
+    const bool own = isOwnZone(zone.ownerName, user);
+    if (own == (scope == DatabaseScope::privateScope))
+        zones.emplace(own ? user : zone.ownerName, zone.zoneName);
 }
 
 bool validUserName(const QString& name) {
@@ -431,6 +441,28 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                 return user.error();
             const QString& me = user.value();
             ModifyZonesResult result;
+            // A zone saved that is there already is left alone; those to make, delete or leave
+            // are locked. A zone made, or a notice of a share left that the user may not write,
+            // comes under the user's own row.
+            const bool privateScope = scope == DatabaseScope::privateScope;
+            std::set<QString> named;
+            for (const ZoneID& zoneID : saves) {
+                if (privateScope && isOwnZone(zoneID.ownerName, me))
+                    named.insert(zoneID.zoneName);
+            }
+            const std::set<QString> there = named.empty() ? named : r.s.zonesThere(me, named);
+            ZoneKeys zones;
+            for (const QString& name : named) {
+                if (!there.contains(name))
+                    zones.emplace(me, name);
+            }
+            for (const ZoneID& zoneID : deletes)
+                addWritable(zones, scope, zoneID, me);
+            const bool makes = there.size() < named.size() || (!privateScope && !deletes.empty());
+            const ZoneKeys held = r.s.lockZones(zones, makes ? std::optional(me) : std::nullopt);
+            const auto isHeld = [&](const QString& owner, const QString& name) {
+                return held.contains({owner, name});
+            };
             for (const ZoneID& zoneID : saves) {
                 if (scope == DatabaseScope::sharedScope) {
                     result.failedZoneSaves.emplace_back(
@@ -444,7 +476,7 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                     result.failedZoneSaves.emplace_back(zoneID, access.error());
                     continue;
                 }
-                if (!r.s.findZone(me, zoneID.zoneName)) {
+                if (!there.contains(zoneID.zoneName) && !r.s.findZone(me, zoneID.zoneName)) {
                     const qint64 seq = r.s.nextSequence();
                     r.s.putZone(ZoneRow{me, zoneID.zoneName,
                                         QUuid::createUuid().toString(QUuid::WithoutBraces), seq});
@@ -458,9 +490,17 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
                         result.failedZoneDeletes.emplace_back(zoneID, access.error());
                         continue;
                     }
+                    if (isHeld(me, zoneID.zoneName)) {
+                        result.failedZoneDeletes.emplace_back(zoneID, fail(Code::zoneBusy));
+                        continue;
+                    }
                     if (auto zone = r.s.findZone(me, zoneID.zoneName))
                         r.deleteZone(*zone);
                 } else if (!isOwnZone(zoneID.ownerName, me)) {
+                    if (isHeld(zoneID.ownerName, zoneID.zoneName)) {
+                        result.failedZoneDeletes.emplace_back(zoneID, fail(Code::zoneBusy));
+                        continue;
+                    }
                     // Deleting a shared zone means leaving it; the owner keeps it. The share is
                     // touched while the user still takes part, and only by one who may write
                     // the zone: a server lets nobody else hold up its writers.
@@ -495,6 +535,12 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
                 return user.error();
             const QString& me = user.value();
             ModifyRecordsResult result;
+            ZoneKeys zones;
+            for (const Record& record : saves)
+                addWritable(zones, scope, record.recordID().zoneID, me);
+            for (const RecordID& id : deletes)
+                addWritable(zones, scope, id.zoneID, me);
+            const ZoneKeys held = r.s.lockZones(zones, std::nullopt);
 
             // Checks shared by saves and deletes; on success, the real owner of the zone.
             auto writable = [&](const RecordID& id, bool reserved) -> Result<QString> {
@@ -510,6 +556,8 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
                 if (reserved)
                     return fail(Code::permissionFailure,
                                 QStringLiteral("Shares are managed by their owner."));
+                if (held.contains({access.value().owner, id.zoneID.zoneName}))
+                    return fail(Code::zoneBusy);
                 return access.value().owner;
             };
 
@@ -520,8 +568,10 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
                 const QString owner = isOwnZone(zone.ownerName, me) ? me : zone.ownerName;
                 expected[{owner, zone.zoneName}].push_back(record.recordID().recordName);
             }
-            for (const auto& [zone, names] : expected)
-                r.s.expectRecords(zone.first, zone.second, names);
+            for (const auto& [zone, names] : expected) {
+                if (!held.contains(zone))
+                    r.s.expectRecords(zone.first, zone.second, names);
+            }
 
             for (const Record& record : saves) {
                 const RecordID& id = record.recordID();

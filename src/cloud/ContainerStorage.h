@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -32,6 +33,13 @@ public:
 // role. Neither the server being away nor the container failing to read or write; its text is
 // the whole message.
 class StorageSignInRefused : public StorageError {
+public:
+    using StorageError::StorageError;
+};
+
+// The server held a row the step needed for longer than the step would wait for it (its lock
+// timeout ran out): somebody else's transaction keeps it.
+class StorageRowHeld : public StorageError {
 public:
     using StorageError::StorageError;
 };
@@ -141,6 +149,26 @@ public:
     // come: a step as short as a change's own is waited out (a second at most). Only a server
     // tells: a file's writers take turns for the whole file.
     virtual std::vector<std::pair<QString, QString>> heldZones() { return {}; }
+    // Which of `owner`'s zones named are there, as a look without waiting for anybody.
+    virtual std::set<QString> zonesThere(const QString& owner, const std::set<QString>& names) {
+        std::set<QString> there;
+        for (const QString& name : names) {
+            if (findZone(owner, name))
+                there.insert(name);
+        }
+        return there;
+    }
+    // The zones (owner, name) a writing step is about to read or change, told before it takes
+    // any change number, and the person to whose databases it may add zones, if any: a storage
+    // whose writers lock rows takes those locks now, each once and in one order. Gives the
+    // zones that another step holds longer than a moment: this step goes on without them, and
+    // what it would change there goes with a later one.
+    virtual std::set<std::pair<QString, QString>>
+    lockZones(const std::set<std::pair<QString, QString>>& zones,
+              const std::optional<QString>& maker) {
+        (void)zones, (void)maker;
+        return {};
+    }
 
     virtual std::optional<UserRow> findUser(const QString& name) = 0;
     virtual void putUser(const UserRow& row) = 0;

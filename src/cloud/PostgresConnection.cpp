@@ -192,6 +192,7 @@ void PostgresConnection::close() {
         pq().PQfinish(conn_);
     conn_ = nullptr;
     statements_.clear();
+    prepares_ = 0;
     pending_.clear();
     syncs_ = 0;
     behind_ = false;
@@ -319,8 +320,17 @@ void PostgresConnection::failWith(pg_result* result) {
     pq().PQclear(result);
     if (meansUnreachable(state))
         lost(QStringLiteral("The cloud server %1 stopped: %2").arg(describe(uri_), message));
+    if (state == QLatin1String("55P03"))
+        throw StorageRowHeld(
+            QStringLiteral("The cloud server refused: %1 (%2)").arg(message, state).toStdString());
     throw StorageError(
         QStringLiteral("The cloud server refused: %1 (%2)").arg(message, state).toStdString());
+}
+
+void PostgresConnection::forgetPrepare(const Pending& pending) {
+    // A statement that was prepared after all stays on the server under a name not used again.
+    if (pending.kind == Pending::Kind::prepare)
+        statements_.erase(pending.sql);
 }
 
 void PostgresConnection::lost(const QString& why) {
@@ -371,7 +381,9 @@ void PostgresConnection::catchUp() {
     behind_ = false;
     try {
         while (!pending_.empty()) {
-            if (pending_.front().kind != Pending::Kind::sync)
+            // A statement prepared there is checked still: one that failed is prepared anew.
+            if (pending_.front().kind != Pending::Kind::sync &&
+                pending_.front().kind != Pending::Kind::prepare)
                 pending_.front().kind = Pending::Kind::ignored;
             take();
         }
@@ -426,13 +438,13 @@ const std::string& PostgresConnection::prepared(const char* sql,
     auto it = statements_.find(sql);
     if (it != statements_.end())
         return it->second;
-    const std::string name = "tb" + std::to_string(statements_.size() + 1);
+    const std::string name = "tb" + std::to_string(++prepares_);
     std::vector<unsigned int> types;
     for (const PgValue& value : params)
         types.push_back(typeOid(value.type()));
     if (!pq().PQsendPrepare(conn_, name.c_str(), sql, int(types.size()), types.data()))
         fail(QStringLiteral("cannot prepare a statement"));
-    pending_.push_back({Pending::Kind::prepare});
+    pending_.push_back({Pending::Kind::prepare, 0, {}, sql});
     return statements_.emplace(sql, name).first->second;
 }
 
@@ -520,6 +532,8 @@ std::optional<PgRows> PostgresConnection::take() {
             throw StorageError("The cloud server's answers came out of step.");
         return std::nullopt;
     }
+    if (next.kind == Pending::Kind::prepare && status != PGRES_COMMAND_OK)
+        forgetPrepare(next);
     if (next.kind == Pending::Kind::ignored) {
         pq().PQclear(result);
         return std::nullopt;
@@ -608,6 +622,8 @@ void PostgresConnection::recover() {
             if (status == PGRES_PIPELINE_SYNC)
                 --syncs_;
         }
+        for (const Pending& pending : pending_)
+            forgetPrepare(pending);
         pending_.clear();
         behind_ = false;
         if (pq().PQtransactionStatus(conn_) != PQTRANS_IDLE) {

@@ -128,6 +128,7 @@ private:
         enum class Kind { prepare, command, value, rows, kept, ignored, sync } kind;
         qint64 expected = 0;
         std::shared_ptr<std::optional<PgRows>> slot = {};
+        const char* sql = nullptr; // of a statement being prepared
     };
 
     const std::string& prepared(const char* sql, const std::vector<PgValue>& params);
@@ -145,12 +146,16 @@ private:
     [[noreturn]] void fail(const QString& what);
     [[noreturn]] void failWith(pg_result* result);
     [[noreturn]] void lost(const QString& why);
+    // A statement whose preparing failed, or was dropped after an earlier failure, is prepared
+    // anew when next sent.
+    void forgetPrepare(const Pending& pending);
 
     QString uri_;
     int timeoutMs_;
     pg_conn* conn_ = nullptr;
     QString role_;
     std::unordered_map<const char*, std::string> statements_; // by the text's address
+    int prepares_ = 0; // statements prepared on this connection, for names never used twice
     std::deque<Pending> pending_;
     int syncs_ = 0;       // pipeline syncs sent whose answer has not been read
     bool behind_ = false; // answers sent by `syncLater` still to be read

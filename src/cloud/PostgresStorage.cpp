@@ -16,11 +16,13 @@ namespace {
 // Thrown inside a step to run it again, rolled back: one that was to read only and wants to
 // write runs again as one that writes; a writer that wants the container's mark runs again
 // waiting for the writers of its rows first; a writer that needs a lock out of order or after
-// it took change numbers runs again with its locks taken first. Not exceptions of the standard
-// kind, so nothing on the way catches them.
+// it took change numbers runs again with its locks taken first; one that met a zone somebody
+// else holds runs again without it. Not exceptions of the standard kind, so nothing on the way
+// catches them.
 struct StepWrites {};
 struct StepSettles {};
 struct StepLocks {};
+struct StepWithout {};
 
 // In a container of the first version, one row holds the sequence.
 const char* const firstVersionSequenceQuery = "SELECT value FROM tallybird.sequence";
@@ -69,7 +71,7 @@ ParticipantRow participantRow(const PgRows& rows, int i) {
 } // namespace
 
 PostgresStorage::PostgresStorage(QString uri, int timeoutMs)
-    : connection_(std::move(uri), timeoutMs) {}
+    : connection_(std::move(uri), timeoutMs), timeoutMs_(std::max(1, timeoutMs)) {}
 
 PostgresStorage::~PostgresStorage() = default;
 
@@ -160,6 +162,10 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
     bool upgraded = false;
     int reruns = 0;
     prelocks_.clear();
+    told_.clear();
+    busy_.clear();
+    // A step waits for zones somebody else holds for at most half its bound in all.
+    waitLeftMs_ = timeoutMs_ / 2;
     for (;;) {
         const bool fresh = !connection_.isOpen();
         bool committing = false;
@@ -195,6 +201,10 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
             connection_.recover();
             if (++reruns > maxReruns)
                 throw StorageError("A step of the container kept needing more locks.");
+        } catch (const StepWithout&) {
+            // Each run goes on without one zone more than the run before: the runs end.
+            inStep_ = false;
+            connection_.recover();
         } catch (const StorageUnreachable&) {
             inStep_ = false;
             connection_.close();
@@ -247,8 +257,14 @@ void PostgresStorage::begin(bool settles) {
     }
     connection_.send(writer_ ? "BEGIN ISOLATION LEVEL READ COMMITTED"
                              : "BEGIN ISOLATION LEVEL REPEATABLE READ");
-    for (const LockKey& key : prelocks_)
-        lock(key);
+    if (!writer_)
+        return;
+    std::vector<LockKey> keys;
+    for (const LockKey& key : prelocks_) {
+        if (std::get<0>(key) == 0 || !busy_.contains(ZoneKey{std::get<1>(key), std::get<2>(key)}))
+            keys.push_back(key);
+    }
+    takeLocks(keys);
 }
 
 PostgresStorage::Hold PostgresStorage::lock(const LockKey& key) {
@@ -256,11 +272,13 @@ PostgresStorage::Hold PostgresStorage::lock(const LockKey& key) {
         return Hold::held;
     if (auto known = cache_.locks.find(key); known != cache_.locks.end())
         return known->second.hold;
+    if (std::get<0>(key) == 1 && busy_.contains(ZoneKey{std::get<1>(key), std::get<2>(key)}))
+        return Hold::busy;
     // Writers take their locks in one order (people's rows, then zones by owner and name), so
     // that none waits for another in a circle.
-    for (const auto& [other, taken] : cache_.locks) {
-        if (taken.hold == Hold::held && key < other)
-            relock(key);
+    for (auto later = cache_.locks.upper_bound(key); later != cache_.locks.end(); ++later) {
+        if (later->second.hold == Hold::held)
+            relock({key});
     }
     Hold hold = Hold::refused;
     if (std::get<0>(key) == 0) {
@@ -286,19 +304,166 @@ void PostgresStorage::stamped(const LockKey& key, qint64 seq) {
     if (firstVersion_ || !writer_)
         return;
     const Hold hold = lock(key);
+    if (hold == Hold::busy)
+        throw StorageError("A change went to a list that somebody else holds.");
     // A zone the caller may not lock refuses the write itself; one that is not there has
     // nothing to guard.
     if ((hold == Hold::held || hold == Hold::made) && seq <= cache_.locks[key].after)
-        relock(key);
+        relock({key});
 }
 
-void PostgresStorage::relock(const LockKey& key) {
+void PostgresStorage::relock(const std::vector<LockKey>& keys) {
     for (const auto& [other, taken] : cache_.locks) {
         if (taken.hold == Hold::held)
             prelocks_.insert(other);
     }
-    prelocks_.insert(key);
+    prelocks_.insert(keys.begin(), keys.end());
     throw StepLocks();
+}
+
+std::set<std::pair<QString, QString>>
+PostgresStorage::lockZones(const std::set<std::pair<QString, QString>>& zones,
+                           const std::optional<QString>& maker) {
+    writing();
+    if (firstVersion_)
+        return {};
+    std::vector<LockKey> keys;
+    if (maker && !cache_.locks.contains(LockKey{0, *maker, {}}))
+        keys.emplace_back(0, *maker, QString());
+    std::set<ZoneKey> held;
+    for (const ZoneKey& zone : zones) {
+        told_.insert(zone);
+        const LockKey key{1, zone.first, zone.second};
+        if (busy_.contains(zone))
+            held.insert(zone);
+        else if (!cache_.locks.contains(key))
+            keys.push_back(key);
+    }
+    takeLocks(keys);
+    return held;
+}
+
+std::set<QString> PostgresStorage::zonesThere(const QString& owner,
+                                              const std::set<QString>& names) {
+    nlohmann::json named = nlohmann::json::array();
+    for (const QString& name : names)
+        named.push_back(name.toStdString());
+    PgRows rows = reading().query("SELECT name FROM tallybird.zones WHERE owner = $1 "
+                                  "AND name IN (SELECT jsonb_array_elements_text($2::jsonb))",
+                                  {text(owner), text(QString::fromStdString(named.dump()))});
+    std::set<QString> there;
+    for (int i = 0; i < rows.size(); ++i)
+        there.insert(rows.text(i, 0));
+    return there;
+}
+
+int PostgresStorage::momentMs() const {
+    return std::clamp(timeoutMs_ / 8, 1, std::max(1, waitLeftMs_));
+}
+
+// The server's answers to the locks a writer asked for at once, and the rows of those zones.
+struct PostgresStorage::LockAnswers {
+    std::vector<std::shared_ptr<std::optional<PgRows>>> locks;
+    std::shared_ptr<std::optional<PgRows>> zones = std::make_shared<std::optional<PgRows>>();
+};
+
+void PostgresStorage::takeLocks(const std::vector<LockKey>& keys) {
+    if (keys.empty() || firstVersion_ || !writer_)
+        return;
+    for (auto later = cache_.locks.upper_bound(keys.front()); later != cache_.locks.end();
+         ++later) {
+        if (later->second.hold == Hold::held)
+            relock(keys);
+    }
+    // What went out before is answered first, so that a wait that runs out below is one of
+    // these locks'.
+    connection_.readSent();
+    const LockAnswers answers = sendLocks(keys);
+    try {
+        connection_.readSent();
+    } catch (const StorageRowHeld&) {
+        // The first lock without an answer is the one whose wait ran out.
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const ZoneKey zone{std::get<1>(keys[i]), std::get<2>(keys[i])};
+            if (*answers.locks[i])
+                continue;
+            if (std::get<0>(keys[i]) != 1 || !told_.contains(zone))
+                break;
+            busy_.insert(zone);
+            waitLeftMs_ -= momentMs();
+            throw StepWithout();
+        }
+        throw;
+    }
+    noteLocks(keys, answers);
+}
+
+PostgresStorage::LockAnswers PostgresStorage::sendLocks(const std::vector<LockKey>& keys) {
+    // Everything goes out at once: the locks in order, each zone told of with a wait of a
+    // moment, then the rows of the zones.
+    LockAnswers answers;
+    nlohmann::json zones = nlohmann::json::array();
+    bool brief = false;
+    const auto waitFor = [&](bool moment) {
+        if (moment == brief)
+            return;
+        brief = moment;
+        connection_.send("SELECT set_config('lock_timeout', $1, true)",
+                         {text(QString::number(moment ? momentMs() : timeoutMs_))});
+    };
+    for (const auto& [kind, owner, name] : keys) {
+        answers.locks.push_back(std::make_shared<std::optional<PgRows>>());
+        if (kind == 0) {
+            connection_.sendKeeping("SELECT tallybird.lock_feed($1)", {text(owner)},
+                                    answers.locks.back());
+            continue;
+        }
+        waitFor(told_.contains(ZoneKey{owner, name}));
+        connection_.sendKeeping("SELECT tallybird.lock_zone($1, $2)", {text(owner), text(name)},
+                                answers.locks.back());
+        zones.push_back({{"owner", owner.toStdString()}, {"name", name.toStdString()}});
+    }
+    waitFor(false);
+    if (!zones.empty())
+        connection_.sendKeeping(
+            "SELECT z.owner, z.name, z.incarnation, z.changed_seq FROM tallybird.zones z "
+            "JOIN jsonb_to_recordset($1::jsonb) AS k(owner text, name text) "
+            "ON z.owner = k.owner AND z.name = k.name",
+            {text(QString::fromStdString(zones.dump()))}, answers.zones);
+    return answers;
+}
+
+void PostgresStorage::noteLocks(const std::vector<LockKey>& keys, const LockAnswers& answers) {
+    std::map<ZoneKey, ZoneRow> found;
+    for (int i = 0; *answers.zones && i < (*answers.zones)->size(); ++i) {
+        ZoneRow row = zoneRow(**answers.zones, i);
+        found.emplace(ZoneKey{row.owner, row.name}, std::move(row));
+    }
+    bool took = false;
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const auto& [kind, owner, name] = keys[i];
+        const PgRows& answer = **answers.locks[i];
+        Hold hold = Hold::refused;
+        if (kind == 0) {
+            hold = answer.boolean(0, 0) ? Hold::held : Hold::refused;
+        } else {
+            const qint64 said = answer.integer(0, 0);
+            hold = said == 0 ? Hold::held : said == 1 ? Hold::absent : Hold::refused;
+            // What the step reads of a zone it holds, or of one that was not there as it looked.
+            const ZoneKey zone{owner, name};
+            if (auto row = found.find(zone); row != found.end() && hold == Hold::held)
+                cache_.zones.emplace(zone, row->second);
+            else if (hold == Hold::absent)
+                cache_.zones.emplace(zone, std::nullopt);
+        }
+        cache_.locks.emplace(keys[i], Lock{hold, cache_.handedOut});
+        took = took || hold == Hold::held;
+    }
+    if (took) {
+        // Values taken before these locks may not go into what they guard: they are dropped.
+        cache_.blocks.clear();
+        cache_.nextValue = 0;
+    }
 }
 
 PostgresConnection& PostgresStorage::reading() {

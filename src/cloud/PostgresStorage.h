@@ -26,10 +26,14 @@ namespace cloud {
 // snapshot, so a token never passes a change still to come; a token names the server's run too,
 // since a crash may take back numbers handed out just before it, and one of an earlier run reads
 // as expired. A look (a step that hands out no token) takes no mark. A step said to read that
-// writes after all is rolled back and run again as a writer; a writer that finds it needs a lock
-// out of order, or after it took numbers, is rolled back and run again with those locks taken
-// first. Writes are pipelined: they go out at once and are checked with the next read or the
-// commit.
+// writes after all is rolled back and run again as a writer. A writer is told the zones it is
+// about to change and locks them all at once, in one exchange and in order, so a batch's work
+// grows with its size; one that finds it needs a lock out of order, or after it took numbers, is
+// rolled back and run again with those locks taken first. A zone told of that somebody else holds
+// is waited for a moment only (a writer of the person's own devices lets go within it): the step
+// is rolled back and runs again without it, and says so, so that a participant who keeps a shared
+// zone holds up that zone alone. Writes are pipelined: they go out at once and are checked with
+// the next read or the commit.
 //
 // A container of the first version is upgraded when its administrator opens it; a person
 // meanwhile uses it as that version did, with one lock that every writer takes.
@@ -58,6 +62,10 @@ public:
     qint64 nextSequence() override;
     QString changeMark() override;
     std::vector<std::pair<QString, QString>> heldZones() override;
+    std::set<QString> zonesThere(const QString& owner, const std::set<QString>& names) override;
+    std::set<std::pair<QString, QString>>
+    lockZones(const std::set<std::pair<QString, QString>>& zones,
+              const std::optional<QString>& maker) override;
 
     std::optional<UserRow> findUser(const QString& name) override;
     void putUser(const UserRow& row) override;
@@ -112,8 +120,9 @@ private:
     // name). Locks are taken in this order.
     using LockKey = std::tuple<int, QString, QString>;
     // A lock taken; a zone not there, or one the caller may not lock; a zone made in this
-    // step, guarded by its owner's row.
-    enum class Hold { held, absent, refused, made };
+    // step, guarded by its owner's row; a zone somebody else holds, which the step goes on
+    // without.
+    enum class Hold { held, absent, refused, made, busy };
     struct Lock {
         Hold hold = Hold::refused;
         qint64 after = 0; // the highest change number handed out before it was taken
@@ -155,10 +164,19 @@ private:
     // The lock a writer needs before it reads or changes a zone (or adds one to a person's
     // databases); for a reader, or in a container of the first version, none is needed.
     Hold lock(const LockKey& key);
+    // Takes locks not taken yet, in their order, in one exchange with the server. A zone told of
+    // in lockZones that somebody else holds is waited for a moment only; then the step runs
+    // again without it.
+    void takeLocks(const std::vector<LockKey>& keys);
+    struct LockAnswers;
+    LockAnswers sendLocks(const std::vector<LockKey>& keys);
+    void noteLocks(const std::vector<LockKey>& keys, const LockAnswers& answers);
+    // How long a zone told of in lockZones is waited for, in ms.
+    int momentMs() const;
     // A change numbered `seq` goes into what `key` guards: the number must have been taken
     // after the lock was.
     void stamped(const LockKey& key, qint64 seq);
-    [[noreturn]] void relock(const LockKey& key);
+    [[noreturn]] void relock(const std::vector<LockKey>& keys);
     // Writes the zones' latest changes kept back until the step ends or reads zones.
     void writeTouchedZones();
     // Writes the records and deletions kept back until the step ends or reads them.
@@ -177,6 +195,11 @@ private:
     std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
     QString containerId_;
     bool runs_ = false; // the container names the server's run, which marks come with
+
+    const int timeoutMs_;
+    std::set<ZoneKey> told_; // zones the step told of in lockZones...
+    std::set<ZoneKey> busy_; // ...and those of them somebody else held
+    int waitLeftMs_ = 0;     // what the step may still spend waiting for such zones
     StepCache cache_;
 };
 

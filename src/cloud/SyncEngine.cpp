@@ -331,8 +331,17 @@ std::optional<CloudError> SyncEngine::Core::send() {
                                                         database.databaseScope(), saves, deletes);
         if (!result.ok())
             return finish(result.error());
-        for (const auto& [change, version] : zoneChanges)
-            state.removeIfUnchanged(change, version);
+        // A deletion refused only because somebody else held the zone stays for the next send.
+        std::set<ZoneID> held;
+        for (const auto& [zone, error] : result.value().failedZoneDeletes) {
+            if (error.code == Code::zoneBusy)
+                held.insert(zone);
+        }
+        for (const auto& [change, version] : zoneChanges) {
+            if (change.kind == PendingDatabaseChange::Kind::saveZone ||
+                !held.contains(change.zoneID))
+                state.removeIfUnchanged(change, version);
+        }
         SyncEvents::SentDatabaseChanges event;
         static_cast<ModifyZonesResult&>(event) = std::move(result.value());
         post(event);
@@ -420,8 +429,20 @@ std::optional<CloudError> SyncEngine::Core::send() {
                                                           database.databaseScope(), saves, deletes);
         if (!result.ok())
             return finish(result.error());
-        for (const auto& [change, version] : batch)
-            state.removeIfUnchanged(change, version);
+        // A change refused only because somebody else held its zone stays for the next send.
+        ChangeSet held;
+        for (const auto& [record, error] : result.value().failedRecordSaves) {
+            if (error.code == Code::zoneBusy)
+                held.insert(PendingRecordZoneChange::saveRecord(record.recordID()));
+        }
+        for (const auto& [id, error] : result.value().failedRecordDeletes) {
+            if (error.code == Code::zoneBusy)
+                held.insert(PendingRecordZoneChange::deleteRecord(id));
+        }
+        for (const auto& [change, version] : batch) {
+            if (!held.contains(change))
+                state.removeIfUnchanged(change, version);
+        }
         SyncEvents::SentRecordZoneChanges event;
         static_cast<ModifyRecordsResult&>(event) = std::move(result.value());
         post(event);

@@ -1,6 +1,6 @@
 // The container on a PostgreSQL server, where it differs from a file: how a database becomes a
 // container, a container of an earlier version, a server that is away or drops the connection,
-// credentials and sign-out.
+// credentials and sign-out, a list somebody else holds.
 #include "EarlierContainer.h"
 #include "TestSupport.h"
 
@@ -16,6 +16,8 @@
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
+
+#include <libpq-fe.h>
 
 using namespace cloudtest;
 using Code = CloudError::Code;
@@ -486,4 +488,57 @@ TEST_F(PostgresContainerTest, AContainerOfTheSecondVersionIsUpgradedAndSwitchesR
         ASSERT_FALSE(admin->setOffline(device, false));
         EXPECT_TRUE(works(device)) << device;
     }
+}
+
+TEST_F(PostgresContainerTest, ABatchGoesOnWithoutAListSomebodyElseHoldsAndSendsItOnceTheyLetGo) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    db.addPerson("ann");
+    db.addPerson("eve");
+    auto ann = Container::openServer(db.uri("ann")).value();
+    ASSERT_TRUE(ann->modifyZones("annSetup", DatabaseScope::privateScope,
+                                 {zone("TB-a"), zone("TB-held"), zone("TB-z")}, {})
+                    .ok());
+    auto admin = db.admin();
+    ASSERT_FALSE(admin->shareZone("ann", "TB-held", "eve", ParticipantPermission::readWrite));
+    ASSERT_FALSE(admin->acceptShare("ann", "TB-held", "eve"));
+
+    // Eve takes the list's writer's lock and keeps her transaction open.
+    PGconn* eve = PQconnectdb(
+        (PostgresTestServer::adminConnection() + " user=eve dbname=" + db.name()).toUtf8());
+    const auto eveRuns = [&](const char* sql) {
+        PGresult* result = PQexec(eve, sql);
+        const bool ok =
+            PQresultStatus(result) == PGRES_TUPLES_OK || PQresultStatus(result) == PGRES_COMMAND_OK;
+        PQclear(result);
+        return ok;
+    };
+    ASSERT_TRUE(eveRuns("SET idle_in_transaction_session_timeout = 0; BEGIN"));
+    ASSERT_TRUE(eveRuns("SELECT tallybird.lock_zone('ann', 'TB-held')"));
+
+    // Ann's laptop sends one batch with a change in each list: the held list's change stays
+    // pending, the others are on the server.
+    RecordingDelegate delegate;
+    SyncEngine engine(
+        {Database(ann, "annLaptop", DatabaseScope::privateScope), {}, &delegate, false, 400});
+    queueSaves(engine, delegate,
+               {note("in-a", zone("TB-a"), "a"), note("in-held", zone("TB-held"), "held"),
+                note("in-z", zone("TB-z"), "z")});
+    const auto stored = [&] {
+        return db.value("SELECT string_agg(name, ',' ORDER BY name) FROM tallybird.records "
+                        "WHERE owner = 'ann' AND name LIKE 'in-%'");
+    };
+    ASSERT_FALSE(send(engine));
+    EXPECT_EQ(stored(), "in-a,in-z");
+    ASSERT_EQ(delegate.failedSaves().size(), 1u);
+    EXPECT_EQ(delegate.failedSaves()[0].first.recordID().recordName, "in-held");
+    EXPECT_EQ(delegate.failedSaves()[0].second.code, Code::zoneBusy);
+    EXPECT_EQ(engine.state().pendingRecordZoneChanges().size(), 1u);
+
+    // Once Eve lets go, the next send brings it.
+    ASSERT_TRUE(eveRuns("ROLLBACK"));
+    PQfinish(eve);
+    ASSERT_FALSE(send(engine));
+    EXPECT_EQ(stored(), "in-a,in-held,in-z");
+    EXPECT_TRUE(engine.state().pendingRecordZoneChanges().empty());
 }

@@ -1,7 +1,8 @@
 // A fresh device of a person whose account already holds thousands of lists, on a container file
 // and on a server. Bringing them all takes longer than a request may: each request ends within
 // its bound, says that the rest goes on, and the next one goes on from where it stopped, so that
-// successive requests bring every list once.
+// successive requests bring every list once. The other way too: a device that made thousands of
+// lists before it ever synced sends them over a few requests to a server.
 #include "ProcessTestSupport.h"
 
 #include "cloud/CloudDevice.h"
@@ -108,6 +109,17 @@ protected:
 
     void requestsBringEveryListInTurn();
 
+    // This device's own lists, each with an item, made before it ever synced.
+    void makeHere(int lists) {
+        auto store = openStore();
+        for (int l = 0; l < lists; ++l) {
+            const QString id = store->addList(QStringLiteral("Mine %1").arg(l)).id;
+            ASSERT_TRUE(store->addItem(id, QStringLiteral("Bread")).has_value());
+            made.insert(id);
+        }
+        store->flushSaves();
+    }
+
     std::set<QString> made; // the lists' ids
 };
 
@@ -175,6 +187,58 @@ protected:
 
 TEST_F(ManyListsOnServer, RequestsOnAFreshDeviceEndInTimeAndBringEveryListInTurn) {
     requestsBringEveryListInTurn();
+}
+
+// A device that made thousands of lists before it ever synced, whose first requests are
+// `lists`: each ends in time and sends more, until the server holds every list and item, and a
+// fresh device then brings every list.
+TEST_F(ManyListsOnServer, RequestsOfADeviceThatNeverSyncedSendEveryListInTurn) {
+    makeHere(manyLists);
+    if (HasFatalFailure())
+        return;
+    const auto count = [&](const QString& rows) {
+        return server->value(QStringLiteral("SELECT count(*) FROM tallybird.") + rows).toInt();
+    };
+    int lists = 0;
+    int items = 0;
+    int sent = 0; // zones and records
+    for (int round = 0; round < 20 && (lists < manyLists || items < manyLists); ++round) {
+        SCOPED_TRACE(round);
+        const Typed listed = within(requestBoundMs, {"lists"});
+        EXPECT_EQ(listed.code, 0) << listed.err.toStdString();
+        const int zones = count(QStringLiteral("zones WHERE owner = 'ann'"));
+        lists = count(QStringLiteral("records WHERE owner = 'ann' AND type = 'TB_List'"));
+        items = count(QStringLiteral("records WHERE owner = 'ann' AND type = 'TB_Item'"));
+        std::printf("[ figures  ] %d zones, %d lists and %d items on the server\n", zones, lists,
+                    items);
+        // Each request sends some: the first at least the lists' zones.
+        EXPECT_GT(zones + lists + items, sent) << "a request sent nothing";
+        if (zones + lists + items == sent)
+            break;
+        sent = zones + lists + items;
+    }
+    EXPECT_EQ(lists, manyLists);
+    EXPECT_EQ(items, manyLists);
+
+    // A fresh device of Ann's brings every list, each once.
+    const QString fresh = dir.filePath(QStringLiteral("fresh"));
+    int held = 0;
+    for (int round = 0; round < 40 && held < manyLists; ++round) {
+        QProcess process;
+        launch(process, {"lists"}, fresh);
+        process.closeWriteChannel();
+        ASSERT_TRUE(process.waitForFinished(60'000));
+        std::set<QString> ids;
+        held = 0;
+        for (const QString& row :
+             QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts)) {
+            ids.insert(row.section(u'\t', 0, 0));
+            ++held;
+        }
+        EXPECT_EQ(held, int(ids.size())) << "a list is here twice";
+        EXPECT_TRUE(std::includes(made.begin(), made.end(), ids.begin(), ids.end()));
+    }
+    EXPECT_EQ(held, manyLists);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // On a server, another person holds a list the owner shares with them, a transaction left open
 // with its writer's lock: the owner's requests on another device, without the window, still
 // bring in what the owner's other device adds to their own lists, and take no longer for it; a
-// request that answers from the held list says it could not bring that list up to date.
+// request that answers from the held list says it could not bring that list up to date. A change
+// of the owner's in the held list waits for it, and holds up nothing else.
 #include "ProcessTestSupport.h"
 
 #include "support/PostgresTestServer.h"
@@ -75,6 +76,15 @@ protected:
             sql(eve,
                 QStringLiteral("SELECT tallybird.touch_zone('ann', '%1', %2)").arg(chores, taken)),
             QString());
+    }
+
+    // How many of Ann's items on the server hold the text.
+    int onServer(const QString& text) {
+        return server
+            .value(QStringLiteral("SELECT count(*) FROM tallybird.records WHERE owner = 'ann' "
+                                  "AND type = 'TB_Item' AND convert_from(data, 'UTF8') LIKE '%%1%'")
+                       .arg(text))
+            .toInt();
     }
 
     testsupport::PostgresTestDatabase server;
@@ -163,3 +173,35 @@ TEST_F(ServerHeldList, ARequestSaysWhenTheListItAnswersFromIsHeldAndOnlyThen) {
 }
 
 } // namespace
+
+TEST_F(ServerHeldList, AChangeInAListAnotherPersonHoldsWaitsForItAndHoldsUpNoOtherList) {
+    TALLYBIRD_REQUIRE_POSTGRES();
+    ASSERT_TRUE(server.ok()) << server.error().toStdString();
+    server.addPerson(QStringLiteral("ann"));
+    server.addPerson(QStringLiteral("eve"));
+    said({"start", "Chores"}, dir.path());
+    said({"start", "Groceries"}, dir.path());
+    letEveHoldChores();
+    if (HasFatalFailure())
+        return;
+
+    // Ann's desktop adds to Chores while Eve holds it: the change stays on the desktop.
+    const Typed swept = run({"add", "--list", "chores", "sweep"}, dir.path());
+    EXPECT_EQ(swept.code, 0) << swept.err.toStdString();
+    EXPECT_EQ(onServer("sweep"), 0);
+
+    // Each add to Groceries reaches the server at once, and the laptop brings it in.
+    for (const char* item : {"milk", "flour", "eggs"}) {
+        SCOPED_TRACE(item);
+        said({"add", "--list", "groceries", item}, dir.path());
+        EXPECT_EQ(onServer(item), 1);
+        EXPECT_TRUE(said({"read", "--list", "groceries"}, laptop()).contains(QLatin1String(item)));
+    }
+    EXPECT_EQ(onServer("sweep"), 0);
+
+    // Once Eve lets go, the desktop's next change sends what waited with it.
+    ASSERT_EQ(sql(eve, "ROLLBACK"), QString());
+    said({"add", "--list", "groceries", "bread"}, dir.path());
+    EXPECT_EQ(onServer("sweep"), 1);
+    EXPECT_TRUE(said({"read", "--list", "chores"}, laptop()).contains(QLatin1String("sweep")));
+}
