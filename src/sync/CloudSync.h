@@ -6,12 +6,15 @@
 
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
 
 class CloudEngine;
+class SendingJournal;
 
 // The cloud half of a store: it builds the store's two engines on one device, provides the
 // records they send, takes in what they report, runs sync passes and looks up shares. It lives
@@ -63,7 +66,7 @@ public:
     // Writes what the passes under way have taken in so far, with the engines' states that say
     // so, as a pass's end does: for a caller that stops waiting for a pass, so that what the
     // cloud has confirmed by then is not sent again and the rest goes with the next sync.
-    void writeTakenIn() { writeResults(); }
+    void writeTakenIn();
     // Ends the engines' work for good, taking in what the cloud answered to the call under way,
     // and writes it: for a store about to go. Every pass under way then ends with an error.
     void finishUnderWay();
@@ -81,9 +84,10 @@ public:
     // container's answer is taken in. A note left by a send whose answer never came stays as
     // it was until the server's copy says what became of it.
     std::optional<cloud::Record> recordToSend(const cloud::RecordID& id, EngineScope scope);
-    // Calls `go` once the notes of the batch about to go are on disk, written together with what
-    // the container confirmed so far; at once when nothing was noted or the store cannot write.
-    void whenSendingNoted(std::function<void()> go);
+    // Calls `go` once the notes of the batch about to go are on disk, appended to the sending
+    // journal together with what the container confirmed so far; at once when nothing was
+    // noted or the store cannot write.
+    void whenSendingNoted(EngineScope scope, std::function<void()> go);
     // The batch under way never reached the container: its notes go.
     void batchNotSent(EngineScope scope);
     void markClean(const cloud::Record& record);
@@ -116,6 +120,8 @@ public:
     // fails with SharingError::notAvailableHere.
     void prepareShare(const QString& listID, ShareDone done);
     static QString errorDescription(const ShareError& error);
+
+    ~CloudSync() override;
 
 private:
     friend class CloudEngine;
@@ -154,6 +160,34 @@ private:
     void engineMade(CloudEngine& engine);
     void engineGone(CloudEngine& engine);
 
+    // --- The sending journal (CloudSyncJournal.cpp) ---
+    // What a store ended without writing is taken in from the journal beside its file: the
+    // notes of the batches that went, and what the container confirmed of them.
+    void openJournal();
+    void mergeJournal(const std::vector<QByteArray>& entries);
+    // A confirmed save replayed from the journal, sent against the copy tagged `against`.
+    void replaySaved(const cloud::Record& saved, const std::optional<QString>& against,
+                     std::vector<cloud::PendingRecordZoneChange>& settled);
+    // Kept, before the store takes in an answer of the container, for the next entry.
+    void journalAnswer(const cloud::SyncEvents::SentRecordZoneChanges& sent, EngineScope scope);
+    // Appends what the container confirmed and the journal does not hold yet, and the notes of
+    // `noted`'s batch under way; `done` once it is on the disk, or at once without notes.
+    void journalTakenIn(std::optional<EngineScope> noted = std::nullopt,
+                        std::function<void()> done = {});
+    // Removes the journal once the store file holds everything it says.
+    void dropJournalOnceWritten();
+
+    struct Unjournaled {
+        std::vector<std::pair<QString, QString>> tagged; // archive key, change tag
+        std::vector<std::pair<QByteArray, std::optional<QString>>> records; // saved, against
+        QStringList refused; // notes of saves the container refused
+        std::vector<cloud::RecordID> deleted;
+        bool empty() const {
+            return tagged.empty() && records.empty() && refused.empty() && deleted.empty();
+        }
+    };
+    Unjournaled& unjournaled(EngineScope scope);
+
     class Factory;
     ListStore& store_;
     std::optional<cloud::CloudDevice> device_;
@@ -170,11 +204,14 @@ private:
     bool sharedServerForgot_ = false;
     bool resendOwed_ = false;     // by the pass under way
     bool unsaved_ = false;        // taken in during a pass and not yet written
-    bool notedUnwritten_ = false; // notes of a batch about to go, not yet handed to the writer
-    bool confirmedUnwritten_ = false; // a batch's answer taken in and not yet written
+    bool notedUnwritten_ = false; // notes of a batch about to go, not yet in the journal
     QSet<QString> privateSending_;
     QSet<QString> sharedSending_;
     // The engines' states as last reported and not yet handed to the store.
     std::optional<cloud::StateSerialization> privateState_;
     std::optional<cloud::StateSerialization> sharedState_;
+    std::unique_ptr<SendingJournal> journal_; // absent for a store that cannot write
+    bool journalOnDisk_ = false;              // holds what the store file may not hold yet
+    Unjournaled privateUnjournaled_;
+    Unjournaled sharedUnjournaled_;
 };
