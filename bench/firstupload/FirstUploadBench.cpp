@@ -72,6 +72,11 @@ struct Figure {
 class Profile {
 public:
     explicit Profile(int count) {
+        // TALLYBIRD_BENCH_KEEP keeps the folders, for a look at what a run left.
+        if (qEnvironmentVariableIsSet("TALLYBIRD_BENCH_KEEP")) {
+            dir.setAutoRemove(false);
+            std::fprintf(stderr, "profile %s\n", qPrintable(dir.path()));
+        }
         QDir().mkpath(runtime());
         QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         DiskV2 disk;

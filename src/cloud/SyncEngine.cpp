@@ -66,7 +66,8 @@ private:
     std::optional<CloudError> send();
     std::optional<CloudError> fetch();
     std::optional<CloudError> checkAccount();
-    bool waitBeforeSending();
+    std::function<void()> goOnceNoted(const std::shared_ptr<bool>& ready);
+    bool waitBeforeSending(const std::shared_ptr<bool>& ready);
     std::optional<CloudError> fetchZones(const std::vector<ZoneID>& zones, bool strike,
                                          size_t& records);
     void drain();
@@ -371,6 +372,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> dropped;
         std::vector<Record> saves;
         std::vector<RecordID> deletes;
+        const auto ready = std::make_shared<bool>(false);
         onOwner([&] {
             if (!delegate || !owner_)
                 return;
@@ -397,6 +399,9 @@ std::optional<CloudError> SyncEngine::Core::send() {
                 else
                     dropped.emplace_back(change, it->second);
             }
+            // Noted in the same turn of the owner's thread as the batch is made.
+            if (!saves.empty() || !deletes.empty())
+                delegate->willSendBatch(goOnceNoted(ready), *owner_);
         });
         if (batch.empty())
             break;
@@ -409,7 +414,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
             continue;
         }
 
-        if (!waitBeforeSending()) {
+        if (!waitBeforeSending(ready)) {
             onOwner([&] {
                 if (delegate && owner_)
                     delegate->batchNotSent(*owner_);
@@ -434,19 +439,18 @@ std::optional<CloudError> SyncEngine::Core::send() {
     return finish(std::nullopt);
 }
 
-// Lets the owner note the batch before it goes, and waits until it says the batch may go.
-// False when the engine ended before that: the batch must not go then.
-bool SyncEngine::Core::waitBeforeSending() {
-    const auto ready = std::make_shared<bool>(false);
-    std::function<void()> go = [gate = gate_, ready] {
+// What the owner calls once it has noted the batch: the batch may go.
+std::function<void()> SyncEngine::Core::goOnceNoted(const std::shared_ptr<bool>& ready) {
+    return [gate = gate_, ready] {
         std::lock_guard lock(gate->mutex);
         *ready = true;
         gate->changed.notify_all();
     };
-    onOwner([&] {
-        if (delegate && owner_)
-            delegate->willSendBatch(std::move(go), *owner_);
-    });
+}
+
+// Waits until the owner, told of the batch as it was made, says the batch may go. False when
+// the engine ended before that: the batch must not go then.
+bool SyncEngine::Core::waitBeforeSending(const std::shared_ptr<bool>& ready) {
     std::unique_lock lock(gate_->mutex);
     gate_->changed.wait(lock, [&] { return *ready || gate_->released || gate_->stopped; });
     // A batch the owner let go is handed over as any batch under way is, also to an engine
@@ -581,9 +585,9 @@ std::optional<CloudError> SyncEngine::Core::fetchZones(const std::vector<ZoneID>
             records += result.value().modifications.size() + result.value().deletions.size();
             if (!result.value().modifications.empty() || !result.value().deletions.empty() ||
                 !result.value().undecodable.empty())
-                post(SyncEvents::FetchedRecordZoneChanges{
-                    std::move(result.value().modifications), std::move(result.value().deletions),
-                    std::move(result.value().undecodable)});
+                post(SyncEvents::FetchedRecordZoneChanges{std::move(result.value().modifications),
+                                                          std::move(result.value().deletions),
+                                                          std::move(result.value().undecodable)});
             state.setZoneToken(zone, result.value().token);
             post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
         }

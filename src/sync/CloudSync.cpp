@@ -164,6 +164,7 @@ std::optional<cloud::StateSerialization>& CloudSync::latestState(EngineScope sco
 }
 
 bool CloudSync::writeResults() {
+    keepNotes();
     bool changed = std::exchange(unsaved_, false);
     for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
         std::optional<cloud::StateSerialization>& state = latestState(scope);
@@ -195,10 +196,29 @@ void CloudSync::whenSendingNoted(EngineScope scope, std::function<void()> go) {
 }
 
 void CloudSync::batchNotSent(EngineScope scope) {
-    for (const QString& noted : std::as_const(sending(scope)))
-        store_.removeArchive(noted);
+    for (const QString& noted : std::as_const(sending(scope))) {
+        if (!unwrittenNotes_.remove(noted))
+            store_.removeArchive(noted);
+    }
     sending(scope).clear();
     resultsChanged();
+}
+
+void CloudSync::keepNotes() {
+    for (auto it = unwrittenNotes_.cbegin(); it != unwrittenNotes_.cend(); ++it)
+        store_.setArchive(it.key(), archive(it.value()));
+    unwrittenNotes_.clear();
+}
+
+void CloudSync::sendingEnded(EngineScope scope) {
+    for (const QString& noted : std::as_const(sending(scope))) {
+        if (const auto note = unwrittenNotes_.find(noted); note != unwrittenNotes_.end()) {
+            store_.setArchive(noted, archive(*note));
+            unwrittenNotes_.erase(note);
+        }
+    }
+    sending(scope).clear();
+    journalTakenIn();
 }
 
 QSet<QString>& CloudSync::sending(EngineScope scope) {
@@ -212,7 +232,8 @@ bool CloudSync::inBatchUnderWay(const QString& noted) const {
 void CloudSync::forgetSending(const QString& noted) {
     privateSending_.remove(noted);
     sharedSending_.remove(noted);
-    store_.removeArchive(noted);
+    if (!unwrittenNotes_.remove(noted))
+        store_.removeArchive(noted);
 }
 
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the

@@ -145,6 +145,11 @@ private:
     bool inBatchUnderWay(const QString& noted) const;
     // Drops the note of a record's send, when there is one.
     void forgetSending(const QString& noted);
+    // Hands the store the notes of the batches under way, which it keeps while their answer is
+    // not taken in.
+    void keepNotes();
+    // An engine's sending ended: the notes of a batch it had no answer for are the store's.
+    void sendingEnded(EngineScope scope);
     // Before the server's copy of a list or an item is taken in: a send noted and never
     // answered that the server's copy has moved past, by that send or by a change elsewhere
     // after it, gives up the marks of the fields it sent and that were not changed here since.
@@ -165,6 +170,8 @@ private:
     // notes of the batches that went, and what the container confirmed of them.
     void openJournal();
     void mergeJournal(const std::vector<QByteArray>& entries);
+    // A note of a batch that went, against the copy tagged `against`, made again.
+    void replayNoted(const QString& key, const std::optional<QString>& against);
     // A confirmed save replayed from the journal, sent against the copy tagged `against`.
     void replaySaved(const cloud::Record& saved, const std::optional<QString>& against,
                      std::vector<cloud::PendingRecordZoneChange>& settled);
@@ -207,6 +214,9 @@ private:
     bool notedUnwritten_ = false; // notes of a batch about to go, not yet in the journal
     QSet<QString> privateSending_;
     QSet<QString> sharedSending_;
+    // The notes of the batches under way, by sending key, until the store keeps them: the
+    // journal holds what a restart needs of them, and most go with their batch's answer.
+    QHash<QString, cloud::Record> unwrittenNotes_;
     // The engines' states as last reported and not yet handed to the store.
     std::optional<cloud::StateSerialization> privateState_;
     std::optional<cloud::StateSerialization> sharedState_;

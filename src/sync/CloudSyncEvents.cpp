@@ -19,11 +19,10 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         // The engine has asked after the account: a sign-in would have come by now.
         store_.releaseMarkScan();
     } else if (std::holds_alternative<SyncEvents::DidSendChanges>(event)) {
-        // A batch still noted had no answer: its notes stay, for the server's copy to settle.
-        sending(scope).clear();
-        // What the container confirmed goes to the journal now, not only to the store file
+        // A batch still noted had no answer: its notes stay, for the server's copy to settle,
+        // and what the container confirmed goes to the journal now, not only to the store file
         // once the fetch has ended.
-        journalTakenIn();
+        sendingEnded(scope);
     } else if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
         // Kept as it came and written out with the next results: an engine reports its state
         // after every batch of records, and its JSON text is made only then.

@@ -7,10 +7,13 @@
 //      "savedRecords": [[Base64 record, tag sent against or null], ...],   any other save
 //      "refused": [note key, ...],                  a noted save the container refused
 //      "deleted": [[record, zone, owner], ...],     confirmed deletions
-//      "noted": [[note key, Base64 record], ...]}   the notes of the batch about to go
-// and is read back in order, the answers before the notes. Replayed over a store file written
-// after some of it, an entry changes nothing the store already moved past: a confirmed save is
-// taken in only while the store still holds the copy it was sent against.
+//      "noted": [[archive key, tag sent against or null], ...]}   the batch about to go
+// and is read back in order, the answers before the notes. A note names its record only: what
+// was sent is made again from the store as its file holds it, which is what the batch sent
+// unless a change made just before the kill was never written (and then the server's copy,
+// which holds it, is taken in). Replayed over a store file written after some of it, an entry
+// changes nothing the store already moved past: a note or a confirmed save is taken in only
+// while the store still holds the copy it was sent against.
 #include "CloudSync.h"
 
 #include "CloudEngine.h"
@@ -123,10 +126,8 @@ void CloudSync::mergeJournal(const std::vector<QByteArray>& entries) {
                 done.push_back(PendingRecordZoneChange::deleteRecord(id));
             }
             for (const Json& noted : arrayAt(entry, "noted")) {
-                const auto key = textAt(noted, 0);
-                const auto record = textAt(noted, 1);
-                if (key && record)
-                    store_.setArchive(*key, QByteArray::fromBase64(record->toLatin1()));
+                if (const auto key = textAt(noted, 0))
+                    replayNoted(*key, textAt(noted, 1));
             }
         }
     });
@@ -160,6 +161,32 @@ void CloudSync::replaySaved(const Record& saved, const std::optional<QString>& a
         }
     }
     markClean(saved);
+}
+
+// A note the store file does not hold is made again from the store, as long as the store still
+// holds the copy the batch was sent against.
+void CloudSync::replayNoted(const QString& key, const std::optional<QString>& against) {
+    const QString noteKey = CloudLayout::sendingKey(key);
+    if (store_.archivedRecord(noteKey))
+        return;
+    const auto kept = unarchive(key);
+    if ((kept ? kept->changeTag() : std::nullopt) != against)
+        return;
+    std::optional<QString> listID;
+    QString name;
+    if (key.startsWith(CloudLayout::listArchiveKey(QString()))) {
+        listID = key.mid(CloudLayout::listArchiveKey(QString()).size());
+        name = CloudLayout::listRecordName;
+    } else if (key.startsWith(CloudLayout::itemArchiveKey(QString()))) {
+        name = key.mid(CloudLayout::itemArchiveKey(QString()).size());
+        if (const TBItem* item = store_.findItem(name))
+            listID = item->listID;
+    }
+    if (!listID || !store_.findList(*listID))
+        return;
+    const RecordID id{name, CloudIds::toCloud(store_.zoneID(*listID))};
+    if (const auto sent = recordFor(id); sent && sent->changeTag() == against)
+        store_.setArchive(noteKey, archive(*sent));
 }
 
 void CloudSync::journalAnswer(const SyncEvents::SentRecordZoneChanges& sent, EngineScope scope) {
@@ -220,9 +247,14 @@ void CloudSync::journalTakenIn(std::optional<EngineScope> noted, std::function<v
         entry["deleted"] = std::move(deleted);
         Json notes = Json::array();
         if (noted == scope) {
-            for (const QString& key : std::as_const(sending(scope))) {
-                if (const auto text = store_.archivedRecords().value(key))
-                    notes.push_back(Json::array({utf8(key), text->toStdString()}));
+            const qsizetype prefix = CloudLayout::sendingKey(QString()).size();
+            for (const QString& noteKey : std::as_const(sending(scope))) {
+                const auto note = unwrittenNotes_.constFind(noteKey);
+                const auto kept =
+                    note != unwrittenNotes_.cend() ? std::optional(*note) : unarchive(noteKey);
+                if (kept)
+                    notes.push_back(
+                        Json::array({utf8(noteKey.mid(prefix)), optionalText(kept->changeTag())}));
             }
         }
         entry["noted"] = std::move(notes);
