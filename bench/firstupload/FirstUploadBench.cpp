@@ -23,6 +23,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -62,8 +64,19 @@ Written writtenSoFar() {
     return written;
 }
 
+// The processor time of the children waited for so far, user and system.
+double childCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto ms = [](const timeval& t) {
+        return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+    };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
 struct Figure {
     double ms = 0;
+    double cpuMs = 0;
     Written written;
 };
 
@@ -109,6 +122,7 @@ public:
         environment.insert("XDG_RUNTIME_DIR", runtime());
         process.setProcessEnvironment(environment);
         const Written before = writtenSoFar();
+        const double cpuBefore = childCpuMs();
         QElapsedTimer timer;
         timer.start();
         process.start(
@@ -118,6 +132,7 @@ public:
         process.waitForFinished(-1);
         Figure figure;
         figure.ms = double(timer.nsecsElapsed()) / 1e6;
+        figure.cpuMs = childCpuMs() - cpuBefore;
         const Written after = writtenSoFar();
         figure.written = {after.wchar - before.wchar, after.writeBytes - before.writeBytes};
         if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
@@ -161,9 +176,10 @@ double median(std::vector<double> values) {
 }
 
 struct Series {
-    std::vector<double> ms, wchar, writeBytes;
+    std::vector<double> ms, cpuMs, wchar, writeBytes;
     void add(const Figure& figure) {
         ms.push_back(figure.ms);
+        cpuMs.push_back(figure.cpuMs);
         wchar.push_back(figure.written.wchar);
         writeBytes.push_back(figure.written.writeBytes);
     }
@@ -176,11 +192,12 @@ void print(const std::string& what, const std::vector<Build>& builds,
     std::printf("%s\n", what.c_str());
     for (const Build& build : builds) {
         const Series& s = figures[build.label];
-        std::printf("  %-10s %9.1f ms %9.1f MB written (%8.1f MB to disk)   x%.2f time, x%.2f "
-                    "bytes  [%zu runs]\n",
-                    qPrintable(build.label), median(s.ms), median(s.wchar) / 1e6,
+        std::printf("  %-10s %9.1f ms (cpu %9.1f ms) %9.1f MB written (%8.1f MB to disk)   "
+                    "x%.2f time, x%.2f cpu, x%.2f bytes  [%zu runs]\n",
+                    qPrintable(build.label), median(s.ms), median(s.cpuMs), median(s.wchar) / 1e6,
                     median(s.writeBytes) / 1e6, median(s.ms) / median(first.ms),
-                    median(s.wchar) / median(first.wchar), s.ms.size());
+                    median(s.cpuMs) / median(first.cpuMs), median(s.wchar) / median(first.wchar),
+                    s.ms.size());
     }
     std::fflush(stdout);
 }

@@ -113,7 +113,7 @@ bool SendingJournal::write(const Job& job) {
         data += n;
         left -= n;
     }
-    return !job.flush || qEnvironmentVariableIsSet("TB_NOSYNC") || ::fdatasync(fd_) == 0;
+    return !job.flush || ::fdatasync(fd_) == 0;
 }
 
 // Opens the file for appending; a line an earlier program left unfinished is cut off first, so
