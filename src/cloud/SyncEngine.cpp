@@ -66,8 +66,10 @@ private:
     std::optional<CloudError> send();
     std::optional<CloudError> fetch();
     std::optional<CloudError> checkAccount();
-    std::function<void()> goOnceNoted(const std::shared_ptr<bool>& ready);
-    bool waitBeforeSending(const std::shared_ptr<bool>& ready);
+    bool released() const {
+        std::lock_guard lock(gate_->mutex);
+        return gate_->released;
+    }
     std::optional<CloudError> fetchZones(const std::vector<ZoneID>& zones, bool strike,
                                          size_t& records);
     void drain();
@@ -372,7 +374,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> dropped;
         std::vector<Record> saves;
         std::vector<RecordID> deletes;
-        const auto ready = std::make_shared<bool>(false);
+        std::function<void()> beforeSending;
         onOwner([&] {
             if (!delegate || !owner_)
                 return;
@@ -401,7 +403,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
             }
             // Noted in the same turn of the owner's thread as the batch is made.
             if (!saves.empty() || !deletes.empty())
-                delegate->willSendBatch(goOnceNoted(ready), *owner_);
+                beforeSending = delegate->willSendBatch(*owner_);
         });
         if (batch.empty())
             break;
@@ -414,13 +416,13 @@ std::optional<CloudError> SyncEngine::Core::send() {
             continue;
         }
 
-        if (!waitBeforeSending(ready)) {
-            onOwner([&] {
-                if (delegate && owner_)
-                    delegate->batchNotSent(*owner_);
-            });
+        // What the owner noted of the batch is on disk before the container may commit it. A
+        // batch noted before the engine was told to finish still goes, as any batch under way
+        // does; one whose owner is gone does not, as nobody would take its answer in.
+        if (beforeSending)
+            beforeSending();
+        if (released())
             return finish(endingError());
-        }
         auto result = database.container()->modifyRecords(database.deviceID(),
                                                           database.databaseScope(), saves, deletes);
         if (!result.ok())
@@ -437,25 +439,6 @@ std::optional<CloudError> SyncEngine::Core::send() {
             MemoryRelease::giveBackFreePages();
     }
     return finish(std::nullopt);
-}
-
-// What the owner calls once it has noted the batch: the batch may go.
-std::function<void()> SyncEngine::Core::goOnceNoted(const std::shared_ptr<bool>& ready) {
-    return [gate = gate_, ready] {
-        std::lock_guard lock(gate->mutex);
-        *ready = true;
-        gate->changed.notify_all();
-    };
-}
-
-// Waits until the owner, told of the batch as it was made, says the batch may go. False when
-// the engine ended before that: the batch must not go then.
-bool SyncEngine::Core::waitBeforeSending(const std::shared_ptr<bool>& ready) {
-    std::unique_lock lock(gate_->mutex);
-    gate_->changed.wait(lock, [&] { return *ready || gate_->released || gate_->stopped; });
-    // A batch the owner let go is handed over as any batch under way is, also to an engine
-    // that is finishing.
-    return *ready;
 }
 
 // The zones the database names are fetched one by one, and each one fetched is struck off a

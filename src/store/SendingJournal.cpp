@@ -1,4 +1,4 @@
-// The journal of the sending under way: appended on a thread of its own, read whole at start.
+// The journal of the sending under way: appended as sync goes, read whole at start.
 #include "SendingJournal.h"
 
 #include <QFile>
@@ -12,13 +12,6 @@
 SendingJournal::SendingJournal(QString path) : path_(std::move(path)) {}
 
 SendingJournal::~SendingJournal() {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
     close();
 }
 
@@ -42,62 +35,11 @@ std::vector<QByteArray> SendingJournal::read(const QString& path) {
     return entries;
 }
 
-void SendingJournal::append(QByteArray entry, bool flush, std::function<void(bool)> done) {
-    ++asked_;
-    {
-        const std::lock_guard lock(mutex_);
-        jobs_.push_back({std::move(entry), flush, false, std::move(done)});
-        if (!thread_.joinable())
-            thread_ = std::thread([this] { run(); });
-    }
-    wake_.notify_one();
-}
-
-void SendingJournal::remove() {
-    {
-        const std::lock_guard lock(mutex_);
-        jobs_.push_back({{}, false, true, {}});
-        if (!thread_.joinable())
-            thread_ = std::thread([this] { run(); });
-    }
-    wake_.notify_one();
-}
-
-void SendingJournal::waitUntilIdle() {
-    std::unique_lock lock(mutex_);
-    idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
-}
-
-void SendingJournal::run() {
-    for (;;) {
-        Job job;
-        {
-            std::unique_lock lock(mutex_);
-            busy_ = false;
-            if (jobs_.empty())
-                idle_.notify_all();
-            wake_.wait(lock, [this] { return !jobs_.empty() || stopping_; });
-            if (jobs_.empty())
-                return;
-            job = std::move(jobs_.front());
-            jobs_.pop_front();
-            busy_ = true;
-        }
-        if (job.removal) {
-            close();
-            ::unlink(QFile::encodeName(path_).constData());
-            continue;
-        }
-        const bool written = write(job);
-        if (job.done)
-            job.done(written);
-    }
-}
-
-bool SendingJournal::write(const Job& job) {
+bool SendingJournal::append(const QByteArray& entry, bool flush) {
+    const std::lock_guard lock(mutex_);
     if (!open())
         return false;
-    QByteArray line = job.entry;
+    QByteArray line = entry;
     line += '\n';
     const char* data = line.constData();
     qsizetype left = line.size();
@@ -113,7 +55,13 @@ bool SendingJournal::write(const Job& job) {
         data += n;
         left -= n;
     }
-    return !job.flush || ::fdatasync(fd_) == 0;
+    return !flush || ::fdatasync(fd_) == 0;
+}
+
+void SendingJournal::remove() {
+    const std::lock_guard lock(mutex_);
+    close();
+    ::unlink(QFile::encodeName(path_).constData());
 }
 
 // Opens the file for appending; a line an earlier program left unfinished is cut off first, so

@@ -3,11 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include <condition_variable>
-#include <deque>
-#include <functional>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 // A file beside the store file that sync appends to before each batch it sends and as the
@@ -16,13 +12,11 @@
 // cut short (the program killed in the middle of an append) is left out when the file is read,
 // and cut off before the next append. The file goes once the store file holds all it says.
 //
-// Appends and the removal run in the order asked, on a thread of the journal's own, so that
-// waiting for the disk never holds up the caller's thread. Every public call is made on the
-// owner's thread; `done` callbacks run on the journal's thread.
+// Safe to use from any thread: an engine's thread appends a batch's notes and waits for the
+// disk there, while the owner's thread appends what the cloud answered.
 class SendingJournal {
 public:
     explicit SendingJournal(QString path);
-    // Waits for whatever was asked before.
     ~SendingJournal();
 
     SendingJournal(const SendingJournal&) = delete;
@@ -35,38 +29,17 @@ public:
     static std::vector<QByteArray> read(const QString& path);
     const QString& path() const { return path_; }
 
-    // Appends `entry`, which holds no line break. With `flush` it is on the disk, not only with
-    // the system, before `done` is told whether it was written.
-    void append(QByteArray entry, bool flush, std::function<void(bool written)> done = {});
-    // How many appends were asked for so far: the file may go once the store holds every one.
-    quint64 appendsAsked() const { return asked_; }
-    // Removes the file, after every append asked for before.
+    // Appends `entry`, which holds no line break; with `flush`, returns once it is on the disk,
+    // not only with the system. False when it could not be written.
+    bool append(const QByteArray& entry, bool flush);
+    // Removes the file.
     void remove();
-    // Blocks until everything asked for so far is done.
-    void waitUntilIdle();
 
 private:
-    struct Job {
-        QByteArray entry;
-        bool flush = false;
-        bool removal = false;
-        std::function<void(bool)> done;
-    };
-    void run();
-    bool write(const Job& job);
     bool open();
     void close();
 
     const QString path_;
-    quint64 asked_ = 0; // the owner's thread only
-
     std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable idle_;
-    std::deque<Job> jobs_;
-    bool busy_ = false;
-    bool stopping_ = false;
-    std::thread thread_; // started with the first job
-
-    int fd_ = -1; // the journal thread's own
+    int fd_ = -1;
 };

@@ -189,10 +189,6 @@ CloudEngine::nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
         [owner, scope](const cloud::RecordID& id) { return owner->recordToSend(id, scope); }};
 }
 
-void CloudEngine::willSendBatch(std::function<void()> go, cloud::SyncEngine&) {
-    owner_.whenSendingNoted(scope_, std::move(go));
-}
-
-void CloudEngine::batchNotSent(cloud::SyncEngine&) {
-    owner_.batchNotSent(scope_);
+std::function<void()> CloudEngine::willSendBatch(cloud::SyncEngine&) {
+    return owner_.whenSendingNoted(scope_);
 }

@@ -185,25 +185,6 @@ bool CloudSync::writeResults() {
     return changed;
 }
 
-void CloudSync::whenSendingNoted(EngineScope scope, std::function<void()> go) {
-    if (!std::exchange(notedUnwritten_, false)) {
-        journalTakenIn();
-        go();
-        return;
-    }
-    // A failed append sends all the same, as a program that notes nothing would.
-    journalTakenIn(scope, std::move(go));
-}
-
-void CloudSync::batchNotSent(EngineScope scope) {
-    for (const QString& noted : std::as_const(sending(scope))) {
-        if (!unwrittenNotes_.remove(noted))
-            store_.removeArchive(noted);
-    }
-    sending(scope).clear();
-    resultsChanged();
-}
-
 void CloudSync::keepNotes() {
     for (auto it = unwrittenNotes_.cbegin(); it != unwrittenNotes_.cend(); ++it)
         store_.setArchive(it.key(), archive(it.value()));

@@ -84,12 +84,11 @@ public:
     // container's answer is taken in. A note left by a send whose answer never came stays as
     // it was until the server's copy says what became of it.
     std::optional<cloud::Record> recordToSend(const cloud::RecordID& id, EngineScope scope);
-    // Calls `go` once the notes of the batch about to go are on disk, appended to the sending
-    // journal together with what the container confirmed so far; at once when nothing was
-    // noted or the store cannot write.
-    void whenSendingNoted(EngineScope scope, std::function<void()> go);
-    // The batch under way never reached the container: its notes go.
-    void batchNotSent(EngineScope scope);
+    // The batch about to go, with its notes made: what the engine is to do on its own thread
+    // before the batch goes, which is to append the notes to the sending journal beside the
+    // store file, with what the container confirmed so far, and wait for the disk. Nothing
+    // when there is nothing to append or the store cannot write.
+    std::function<void()> whenSendingNoted(EngineScope scope);
     void markClean(const cloud::Record& record);
     void handleSaveFailure(const cloud::Record& record, const cloud::CloudError& error);
     void handleAccountChange(const cloud::SyncEvents::AccountChange& change, EngineScope scope);
@@ -177,10 +176,9 @@ private:
                      std::vector<cloud::PendingRecordZoneChange>& settled);
     // Kept, before the store takes in an answer of the container, for the next entry.
     void journalAnswer(const cloud::SyncEvents::SentRecordZoneChanges& sent, EngineScope scope);
-    // Appends what the container confirmed and the journal does not hold yet, and the notes of
-    // `noted`'s batch under way; `done` once it is on the disk, or at once without notes.
-    void journalTakenIn(std::optional<EngineScope> noted = std::nullopt,
-                        std::function<void()> done = {});
+    std::vector<QByteArray> unjournaledEntries(std::optional<EngineScope> noted);
+    // Appends what the container confirmed and the journal does not hold yet.
+    void journalTakenIn();
     // Removes the journal once the store file holds everything it says.
     void dropJournalOnceWritten();
 
@@ -189,11 +187,14 @@ private:
         std::vector<std::pair<QByteArray, std::optional<QString>>> records; // saved, against
         QStringList refused; // notes of saves the container refused
         std::vector<cloud::RecordID> deleted;
+        std::vector<std::pair<QString, std::optional<QString>>> noted; // note key, tag against
         bool empty() const {
-            return tagged.empty() && records.empty() && refused.empty() && deleted.empty();
+            return tagged.empty() && records.empty() && refused.empty() && deleted.empty() &&
+                   noted.empty();
         }
     };
     Unjournaled& unjournaled(EngineScope scope);
+    static QByteArray entryText(EngineScope scope, const Unjournaled& taken);
 
     class Factory;
     ListStore& store_;
@@ -220,8 +221,10 @@ private:
     // The engines' states as last reported and not yet handed to the store.
     std::optional<cloud::StateSerialization> privateState_;
     std::optional<cloud::StateSerialization> sharedState_;
-    std::unique_ptr<SendingJournal> journal_; // absent for a store that cannot write
-    bool journalOnDisk_ = false;              // holds what the store file may not hold yet
+    // Absent for a store that cannot write; shared with the engines' threads, which append.
+    std::shared_ptr<SendingJournal> journal_;
+    quint64 journalEntries_ = 0; // entries made so far
+    bool journalOnDisk_ = false; // holds what the store file may not hold yet
     Unjournaled privateUnjournaled_;
     Unjournaled sharedUnjournaled_;
 };

@@ -38,10 +38,6 @@ const char* scopeName(EngineScope scope) {
     return scope == EngineScope::sharedDatabase ? "shared" : "private";
 }
 
-Json optionalText(const std::optional<QString>& text) {
-    return text ? Json(utf8(*text)) : Json(nullptr);
-}
-
 std::optional<QString> textAt(const Json& array, size_t index) {
     if (!array.is_array() || index >= array.size() || !array[index].is_string())
         return std::nullopt;
@@ -55,6 +51,46 @@ const Json& arrayAt(const Json& entry, const char* key) {
     return found != entry.end() && found->is_array() ? *found : none;
 }
 
+// Entries are written by hand: one goes before each batch, and the JSON library's tree of a
+// few hundred small arrays costs more than the rest of the entry's way to the disk.
+void appendText(QByteArray& out, const QString& text) {
+    out += '"';
+    for (const char c : text.toUtf8()) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            out += QByteArray("\\u00") +
+                   QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void appendText(QByteArray& out, const std::optional<QString>& text) {
+    if (text)
+        appendText(out, *text);
+    else
+        out += "null";
+}
+
+// `"key":[item,item,...]`, each item written by `write`.
+template <typename List, typename Write>
+void appendList(QByteArray& out, const char* key, const List& list, Write write) {
+    out += ",\"";
+    out += key;
+    out += "\":[";
+    bool first = true;
+    for (const auto& item : list) {
+        if (!std::exchange(first, false))
+            out += ',';
+        write(item);
+    }
+    out += ']';
+}
+
 // The key under which a saved record's server copy is kept, when it has one.
 std::optional<QString> keptUnder(const RecordID& id) {
     if (id.zoneID.zoneName == CloudLayout::metaZoneName)
@@ -64,6 +100,38 @@ std::optional<QString> keptUnder(const RecordID& id) {
 
 } // namespace
 
+QByteArray CloudSync::entryText(EngineScope scope, const Unjournaled& taken) {
+    QByteArray out = "{\"scope\":\"";
+    out += scopeName(scope);
+    out += '"';
+    const auto pair = [&out](const auto& first, const auto& second) {
+        out += '[';
+        appendText(out, first);
+        out += ',';
+        appendText(out, second);
+        out += ']';
+    };
+    appendList(out, "saved", taken.tagged,
+               [&](const auto& saved) { pair(saved.first, saved.second); });
+    appendList(out, "savedRecords", taken.records,
+               [&](const auto& saved) { pair(QString::fromLatin1(saved.first), saved.second); });
+    appendList(out, "refused", taken.refused, [&](const QString& key) { appendText(out, key); });
+    appendList(out, "deleted", taken.deleted, [&](const RecordID& id) {
+        out += '[';
+        appendText(out, id.recordName);
+        out += ',';
+        appendText(out, id.zoneID.zoneName);
+        out += ',';
+        appendText(out, id.zoneID.ownerName);
+        out += ']';
+    });
+    const qsizetype prefix = CloudLayout::sendingKey(QString()).size();
+    appendList(out, "noted", taken.noted,
+               [&](const auto& note) { pair(note.first.mid(prefix), note.second); });
+    out += '}';
+    return out;
+}
+
 CloudSync::Unjournaled& CloudSync::unjournaled(EngineScope scope) {
     return scope == EngineScope::sharedDatabase ? sharedUnjournaled_ : privateUnjournaled_;
 }
@@ -71,7 +139,7 @@ CloudSync::Unjournaled& CloudSync::unjournaled(EngineScope scope) {
 void CloudSync::openJournal() {
     if (!store_.canWrite() || store_.fileURL().isEmpty())
         return;
-    journal_ = std::make_unique<SendingJournal>(SendingJournal::pathBeside(store_.fileURL()));
+    journal_ = std::make_shared<SendingJournal>(SendingJournal::pathBeside(store_.fileURL()));
     if (!QFile::exists(journal_->path()))
         return;
     journalOnDisk_ = true;
@@ -215,77 +283,58 @@ void CloudSync::journalAnswer(const SyncEvents::SentRecordZoneChanges& sent, Eng
         out.deleted.push_back(id);
 }
 
-void CloudSync::journalTakenIn(std::optional<EngineScope> noted, std::function<void()> done) {
-    if (!journal_) {
-        if (done)
-            done();
-        return;
-    }
+// The entries that tell the journal what it does not hold yet: what the container confirmed,
+// and the notes of `noted`'s batch about to go.
+std::vector<QByteArray> CloudSync::unjournaledEntries(std::optional<EngineScope> noted) {
     std::vector<QByteArray> entries;
+    if (!journal_)
+        return entries;
     for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
         Unjournaled taken = std::exchange(unjournaled(scope), {});
-        if (taken.empty() && noted != scope)
-            continue;
-        Json entry = Json::object();
-        entry["scope"] = scopeName(scope);
-        Json saved = Json::array();
-        for (const auto& [key, tag] : taken.tagged)
-            saved.push_back(Json::array({utf8(key), utf8(tag)}));
-        entry["saved"] = std::move(saved);
-        Json records = Json::array();
-        for (const auto& [record, against] : taken.records)
-            records.push_back(Json::array({record.toStdString(), optionalText(against)}));
-        entry["savedRecords"] = std::move(records);
-        Json refused = Json::array();
-        for (const QString& key : std::as_const(taken.refused))
-            refused.push_back(utf8(key));
-        entry["refused"] = std::move(refused);
-        Json deleted = Json::array();
-        for (const RecordID& id : taken.deleted)
-            deleted.push_back(Json::array(
-                {utf8(id.recordName), utf8(id.zoneID.zoneName), utf8(id.zoneID.ownerName)}));
-        entry["deleted"] = std::move(deleted);
-        Json notes = Json::array();
         if (noted == scope) {
-            const qsizetype prefix = CloudLayout::sendingKey(QString()).size();
             for (const QString& noteKey : std::as_const(sending(scope))) {
                 const auto note = unwrittenNotes_.constFind(noteKey);
-                const auto kept =
-                    note != unwrittenNotes_.cend() ? std::optional(*note) : unarchive(noteKey);
-                if (kept)
-                    notes.push_back(
-                        Json::array({utf8(noteKey.mid(prefix)), optionalText(kept->changeTag())}));
+                if (note != unwrittenNotes_.cend())
+                    taken.noted.emplace_back(noteKey, note->changeTag());
+                else if (const auto kept = unarchive(noteKey))
+                    taken.noted.emplace_back(noteKey, kept->changeTag());
             }
         }
-        entry["noted"] = std::move(notes);
-        entries.push_back(QByteArray::fromStdString(entry.dump()));
+        if (!taken.empty() || noted == scope)
+            entries.push_back(entryText(scope, taken));
     }
-    if (entries.empty()) {
-        if (done)
-            done();
-        return;
-    }
-    journalOnDisk_ = true;
-    for (size_t i = 0; i + 1 < entries.size(); ++i)
-        journal_->append(std::move(entries[i]), false);
-    // Only the notes wait for the disk: without them an answer lost to a kill is sent again
-    // and settled as any lost answer is.
-    if (noted)
-        journal_->append(std::move(entries.back()), true, [done](bool) { done(); });
-    else {
-        journal_->append(std::move(entries.back()), false);
-        if (done)
-            done();
-    }
+    journalEntries_ += entries.size();
+    journalOnDisk_ = journalOnDisk_ || !entries.empty();
+    return entries;
+}
+
+// Without waiting for the disk: what the container confirmed and is lost to a kill is sent
+// again and settled as any lost answer is.
+void CloudSync::journalTakenIn() {
+    for (const QByteArray& entry : unjournaledEntries(std::nullopt))
+        journal_->append(entry, false);
+}
+
+std::function<void()> CloudSync::whenSendingNoted(EngineScope scope) {
+    const bool noted = std::exchange(notedUnwritten_, false);
+    std::vector<QByteArray> entries =
+        unjournaledEntries(noted ? std::optional(scope) : std::nullopt);
+    if (entries.empty())
+        return {};
+    // A failed append sends all the same, as a program that notes nothing would.
+    return [journal = journal_, entries = std::move(entries), noted] {
+        for (size_t i = 0; i < entries.size(); ++i)
+            journal->append(entries[i], noted && i + 1 == entries.size());
+    };
 }
 
 void CloudSync::dropJournalOnceWritten() {
     if (!journal_ || !journalOnDisk_)
         return;
-    const quint64 asked = journal_->appendsAsked();
+    const quint64 entries = journalEntries_;
     QPointer<CloudSync> self(this);
-    store_.whenSaved([self, asked](bool saved) {
-        if (!self || !saved || !self->journalOnDisk_ || self->journal_->appendsAsked() != asked)
+    store_.whenSaved([self, entries](bool saved) {
+        if (!self || !saved || !self->journalOnDisk_ || self->journalEntries_ != entries)
             return;
         self->journal_->remove();
         self->journalOnDisk_ = false;

@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 namespace {
 
 std::vector<QByteArray> entries(std::initializer_list<const char*> texts) {
@@ -47,20 +45,14 @@ TEST(SendingJournalTest, EntriesReadBackWholeAndInOrderWhateverAKillLeftOfTheLas
         EXPECT_EQ(SendingJournal::read(path), row.read);
 
         SendingJournal journal(path);
-        bool written = false;
-        journal.append(R"({"c":3})", true, [&](bool ok) { written = ok; });
-        journal.waitUntilIdle();
-        EXPECT_TRUE(written);
-        EXPECT_EQ(journal.appendsAsked(), 1u);
+        EXPECT_TRUE(journal.append(R"({"c":3})", true));
         EXPECT_EQ(SendingJournal::read(path), row.afterAppend);
 
-        // Removed after the appends asked before; one asked after makes it anew.
-        journal.append(R"({"d":4})", false);
+        // Once removed, the next append makes it anew.
+        EXPECT_TRUE(journal.append(R"({"d":4})", false));
         journal.remove();
-        journal.waitUntilIdle();
         EXPECT_FALSE(QFile::exists(path));
-        journal.append(R"({"e":5})", false);
-        journal.waitUntilIdle();
+        EXPECT_TRUE(journal.append(R"({"e":5})", false));
         EXPECT_EQ(SendingJournal::read(path), entries({R"({"e":5})"}));
     }
 }
@@ -71,10 +63,7 @@ TEST(SendingJournalTest, AnAppendThatCannotBeWrittenSaysSo) {
     const QString path = SendingJournal::pathBeside(dir.filePath("store.json"));
     ASSERT_TRUE(QDir().mkpath(path));
     SendingJournal journal(path);
-    std::optional<bool> written;
-    journal.append(R"({"a":1})", true, [&](bool ok) { written = ok; });
-    journal.waitUntilIdle();
-    EXPECT_EQ(written, false);
+    EXPECT_FALSE(journal.append(R"({"a":1})", true));
 }
 
 } // namespace

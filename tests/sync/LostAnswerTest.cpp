@@ -10,10 +10,6 @@
 #include "sync/CloudIds.h"
 #include "sync/ListCloudMapping.h"
 
-#include <QThread>
-
-#include <atomic>
-
 namespace synctest {
 namespace {
 
@@ -78,11 +74,9 @@ TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElse
             ASSERT_EQ(committed.value().savedRecords.size(), 1u);
         }
         if (row.noteOnlyInJournal) {
-            std::atomic<bool> noted = false;
-            mac->sync().whenSendingNoted(EngineScope::privateDatabase, [&] { noted = true; });
-            for (int wait = 0; !noted && wait < 60'000; ++wait)
-                QThread::msleep(1);
-            ASSERT_TRUE(noted);
+            const auto note = mac->sync().whenSendingNoted(EngineScope::privateDatabase);
+            ASSERT_TRUE(note);
+            note();
             mac->store().flushSaves();
             mac->store().setFileSink(std::make_shared<RefusingSink>());
         }
