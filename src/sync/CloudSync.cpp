@@ -86,6 +86,9 @@ void CloudSync::engineGone(CloudEngine& engine) {
     if (slot != &engine)
         return;
     slot = nullptr;
+    // A batch it had under way may have reached the container: its notes stay, and go to the
+    // store with the next write (the store itself may be going now).
+    sending(engine.scope()).clear();
     // Its last state is not written: the store keeps the one of the last pass's end, from
     // which an engine made later does again what this one did since.
     latestState(engine.scope()).reset();
