@@ -100,10 +100,6 @@ void CloudSync::finishUnderWay() {
         if (CloudEngine* engine = this->engine(scope))
             engine->engine().finish(deadline);
     }
-    writeTakenIn();
-}
-
-void CloudSync::writeTakenIn() {
     journalTakenIn();
     writeResults();
 }

@@ -63,9 +63,11 @@ public:
         onceEnded, // the pass ended; what it took in is being written
     };
     void syncNow(Done done, std::function<void()> fetching = {}, Answer answer = Answer::onceSaved);
-    // Writes what the passes under way have taken in so far, with the engines' states that say
-    // so, as a pass's end does: for a caller that stops waiting for a pass, so that what the
-    // cloud has confirmed by then is not sent again and the rest goes with the next sync.
+    // Puts on disk what the cloud confirmed to the passes under way so far: for a caller that
+    // stops waiting for a pass, so that what the cloud has confirmed by then is not sent again
+    // and the rest goes with the next sync, even if the program is killed before the pass ends.
+    // It goes to the sending journal: the store file is written whole at the pass's end, or as
+    // the store goes, as ever.
     void writeTakenIn();
     // Ends the engines' work for good, taking in what the cloud answered to the call under way,
     // and writes it: for a store about to go. Every pass under way then ends with an error.

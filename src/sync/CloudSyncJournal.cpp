@@ -315,6 +315,12 @@ void CloudSync::journalTakenIn() {
         journal_->append(entry, false);
 }
 
+void CloudSync::writeTakenIn() {
+    const std::vector<QByteArray> entries = unjournaledEntries(std::nullopt);
+    for (size_t i = 0; i < entries.size(); ++i)
+        journal_->append(entries[i], i + 1 == entries.size());
+}
+
 std::function<void()> CloudSync::whenSendingNoted(EngineScope scope) {
     const bool noted = std::exchange(notedUnwritten_, false);
     std::vector<QByteArray> entries =
