@@ -184,6 +184,14 @@ bool CloudSync::writeResults() {
     return changed;
 }
 
+void CloudSync::keepNote(const QString& noted, const cloud::Record& record) {
+    const auto earlier = unwrittenNotes_.constFind(noted);
+    if (earlier != unwrittenNotes_.cend() && earlier->recordID() == record.recordID() &&
+        earlier->changeTag() == record.changeTag())
+        return;
+    unwrittenNotes_.insert(noted, record);
+}
+
 void CloudSync::keepNotes() {
     for (auto it = unwrittenNotes_.cbegin(); it != unwrittenNotes_.cend(); ++it)
         store_.setArchive(it.key(), archive(it.value()));

@@ -146,6 +146,9 @@ private:
     bool inBatchUnderWay(const QString& noted) const;
     // Drops the note of a record's send, when there is one.
     void forgetSending(const QString& noted);
+    // Notes a record about to be sent, unless a note of a send against the same copy is kept
+    // (see recordToSend()).
+    void keepNote(const QString& noted, const cloud::Record& record);
     // Hands the store the notes of the batches under way, which it keeps while their answer is
     // not taken in.
     void keepNotes();
