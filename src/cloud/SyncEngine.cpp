@@ -66,7 +66,10 @@ private:
     std::optional<CloudError> send();
     std::optional<CloudError> fetch();
     std::optional<CloudError> checkAccount();
-    bool waitBeforeSending();
+    bool released() const {
+        std::lock_guard lock(gate_->mutex);
+        return gate_->released;
+    }
     std::optional<CloudError> fetchZones(const std::vector<ZoneID>& zones, bool strike,
                                          size_t& records);
     void drain();
@@ -380,6 +383,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> dropped;
         std::vector<Record> saves;
         std::vector<RecordID> deletes;
+        std::function<void()> beforeSending;
         onOwner([&] {
             if (!delegate || !owner_)
                 return;
@@ -406,6 +410,9 @@ std::optional<CloudError> SyncEngine::Core::send() {
                 else
                     dropped.emplace_back(change, it->second);
             }
+            // Noted in the same turn of the owner's thread as the batch is made.
+            if (!saves.empty() || !deletes.empty())
+                beforeSending = delegate->willSendBatch(*owner_);
         });
         if (batch.empty())
             break;
@@ -418,13 +425,13 @@ std::optional<CloudError> SyncEngine::Core::send() {
             continue;
         }
 
-        if (!waitBeforeSending()) {
-            onOwner([&] {
-                if (delegate && owner_)
-                    delegate->batchNotSent(*owner_);
-            });
+        // What the owner noted of the batch is on disk before the container may commit it. A
+        // batch noted before the engine was told to finish still goes, as any batch under way
+        // does; one whose owner is gone does not, as nobody would take its answer in.
+        if (beforeSending)
+            beforeSending();
+        if (released())
             return finish(endingError());
-        }
         auto result = database.container()->modifyRecords(database.deviceID(),
                                                           database.databaseScope(), saves, deletes);
         if (!result.ok())
@@ -453,26 +460,6 @@ std::optional<CloudError> SyncEngine::Core::send() {
             MemoryRelease::giveBackFreePages();
     }
     return finish(std::nullopt);
-}
-
-// Lets the owner note the batch before it goes, and waits until it says the batch may go.
-// False when the engine ended before that: the batch must not go then.
-bool SyncEngine::Core::waitBeforeSending() {
-    const auto ready = std::make_shared<bool>(false);
-    std::function<void()> go = [gate = gate_, ready] {
-        std::lock_guard lock(gate->mutex);
-        *ready = true;
-        gate->changed.notify_all();
-    };
-    onOwner([&] {
-        if (delegate && owner_)
-            delegate->willSendBatch(std::move(go), *owner_);
-    });
-    std::unique_lock lock(gate_->mutex);
-    gate_->changed.wait(lock, [&] { return *ready || gate_->released || gate_->stopped; });
-    // A batch the owner let go is handed over as any batch under way is, also to an engine
-    // that is finishing.
-    return *ready;
 }
 
 // The zones the database names are fetched one by one, and each one fetched is struck off a
@@ -602,9 +589,9 @@ std::optional<CloudError> SyncEngine::Core::fetchZones(const std::vector<ZoneID>
             records += result.value().modifications.size() + result.value().deletions.size();
             if (!result.value().modifications.empty() || !result.value().deletions.empty() ||
                 !result.value().undecodable.empty())
-                post(SyncEvents::FetchedRecordZoneChanges{
-                    std::move(result.value().modifications), std::move(result.value().deletions),
-                    std::move(result.value().undecodable)});
+                post(SyncEvents::FetchedRecordZoneChanges{std::move(result.value().modifications),
+                                                          std::move(result.value().deletions),
+                                                          std::move(result.value().undecodable)});
             state.setZoneToken(zone, result.value().token);
             post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
         }

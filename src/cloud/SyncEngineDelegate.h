@@ -36,16 +36,14 @@ public:
     // Nothing ends the sending of record changes for this call.
     virtual std::optional<RecordZoneChangeBatch>
     nextRecordZoneChangeBatch(const SendChangesContext& context, SyncEngine& engine) = 0;
-    // The batch just built is about to go: the engine waits until `go` is called (on any
-    // thread, at most once) or the engine ends before the container hears of it. An owner that
-    // notes on disk what is about to be sent, before the container may commit it, waits for
-    // that note here. By default the batch goes at once.
-    virtual void willSendBatch(std::function<void()> go, SyncEngine& engine) {
+    // The batch just built is about to go: what this returns is done on the engine's own
+    // thread before the container hears of the batch, so that an owner that notes on disk what
+    // is about to be sent waits for that note there, and its own thread does not. By default
+    // nothing.
+    virtual std::function<void()> willSendBatch(SyncEngine& engine) {
         (void)engine;
-        go();
+        return {};
     }
-    // The batch built last ended without reaching the container: the engine was ending.
-    virtual void batchNotSent(SyncEngine& engine) { (void)engine; }
 };
 
 } // namespace cloud

@@ -12,8 +12,8 @@ struct StateSerialization::Contents {
     std::optional<QString> databaseToken;
     std::optional<SyncEngineState::FetchUnderWay> fetchUnderWay;
     std::map<ZoneID, QString> zoneTokens;
-    std::vector<PendingDatabaseChange> databaseChanges;
-    std::vector<PendingRecordZoneChange> recordChanges;
+    PendingSnapshot<PendingDatabaseChange> databaseChanges;
+    PendingSnapshot<PendingRecordZoneChange> recordChanges;
 
     // The JSON text, once made (or as it was read).
     mutable std::mutex dataMutex;
@@ -102,6 +102,8 @@ std::shared_ptr<Decoded> decode(const QByteArray& data) {
         }
         out.fetchUnderWay = std::move(under);
     }
+    std::vector<PendingDatabaseChange> zonesPending;
+    std::vector<PendingRecordZoneChange> recordsPending;
     for (const Json& entry : *dbChanges) {
         if (!entry.is_object())
             return nullptr;
@@ -110,9 +112,9 @@ std::shared_ptr<Decoded> decode(const QByteArray& data) {
         if (!kind || !zone)
             return nullptr;
         if (*kind == QLatin1String("saveZone"))
-            out.databaseChanges.push_back(PendingDatabaseChange::saveZone(*zone));
+            zonesPending.push_back(PendingDatabaseChange::saveZone(*zone));
         else if (*kind == QLatin1String("deleteZone"))
-            out.databaseChanges.push_back(PendingDatabaseChange::deleteZone(*zone));
+            zonesPending.push_back(PendingDatabaseChange::deleteZone(*zone));
         else
             return nullptr;
     }
@@ -126,12 +128,16 @@ std::shared_ptr<Decoded> decode(const QByteArray& data) {
             return nullptr;
         RecordID id{*name, *zone};
         if (*kind == QLatin1String("saveRecord"))
-            out.recordChanges.push_back(PendingRecordZoneChange::saveRecord(id));
+            recordsPending.push_back(PendingRecordZoneChange::saveRecord(id));
         else if (*kind == QLatin1String("deleteRecord"))
-            out.recordChanges.push_back(PendingRecordZoneChange::deleteRecord(id));
+            recordsPending.push_back(PendingRecordZoneChange::deleteRecord(id));
         else
             return nullptr;
     }
+    out.databaseChanges.folded =
+        std::make_shared<const std::vector<PendingDatabaseChange>>(std::move(zonesPending));
+    out.recordChanges.folded =
+        std::make_shared<const std::vector<PendingRecordZoneChange>>(std::move(recordsPending));
     out.data = data;
     return decoded;
 }
@@ -153,10 +159,58 @@ SyncEngineState::SyncEngineState(const std::optional<StateSerialization>& saved)
     databaseToken_ = decoded->databaseToken;
     fetchUnderWay_ = decoded->fetchUnderWay;
     zoneTokens_ = decoded->zoneTokens;
-    for (const auto& change : decoded->databaseChanges)
+    for (const auto& change : decoded->databaseChanges.changes())
         databaseChanges_.add(change, nextVersion_++);
-    for (const auto& change : decoded->recordChanges)
+    for (const auto& change : decoded->recordChanges.changes())
         recordChanges_.add(change, nextVersion_++);
+}
+
+template <typename Change> std::vector<Change> PendingSnapshot<Change>::changes() const {
+    if (since.empty())
+        return *folded;
+    // Each change changed since the fold goes where its last step puts it: gone, or at the end.
+    std::unordered_map<Change, size_t, PendingChangeHash> last;
+    size_t step = 0;
+    for (const auto& piece : since) {
+        for (const Step& s : *piece)
+            last[s.change] = step++;
+    }
+    std::vector<Change> out;
+    out.reserve(folded->size() + last.size());
+    for (const Change& change : *folded) {
+        if (!last.contains(change))
+            out.push_back(change);
+    }
+    step = 0;
+    for (const auto& piece : since) {
+        for (const Step& s : *piece) {
+            if (!s.removed && last[s.change] == step)
+                out.push_back(s.change);
+            ++step;
+        }
+    }
+    return out;
+}
+
+template <typename Change>
+void SyncEngineState::PendingList<Change>::log(const Change& change, bool removed) {
+    open_.push_back({change, removed});
+    if (++logged_ < std::max(entries_.size(), size_t(1024)))
+        return;
+    folded_ = std::make_shared<const std::vector<Change>>(changes());
+    sealed_.clear();
+    open_.clear();
+    logged_ = 0;
+}
+
+template <typename Change>
+PendingSnapshot<Change> SyncEngineState::PendingList<Change>::snapshot() const {
+    if (!open_.empty()) {
+        sealed_.push_back(
+            std::make_shared<const typename PendingSnapshot<Change>::Steps>(std::move(open_)));
+        open_.clear();
+    }
+    return {folded_, sealed_};
 }
 
 template <typename Change>
@@ -168,6 +222,7 @@ void SyncEngineState::PendingList<Change>::add(const Change& change, Version ver
     }
     entries_.emplace_back(change, version);
     index_.emplace(change, std::prev(entries_.end()));
+    log(change, false);
 }
 
 template <typename Change> void SyncEngineState::PendingList<Change>::remove(const Change& change) {
@@ -176,6 +231,7 @@ template <typename Change> void SyncEngineState::PendingList<Change>::remove(con
         return;
     entries_.erase(found->second);
     index_.erase(found);
+    log(change, true);
 }
 
 template <typename Change>
@@ -189,6 +245,10 @@ void SyncEngineState::PendingList<Change>::removeIfUnchanged(const Change& chang
 template <typename Change> void SyncEngineState::PendingList<Change>::clear() {
     entries_.clear();
     index_.clear();
+    folded_ = std::make_shared<const std::vector<Change>>();
+    sealed_.clear();
+    open_.clear();
+    logged_ = 0;
 }
 
 template <typename Change>
@@ -369,8 +429,8 @@ StateSerialization SyncEngineState::serialization() const {
     contents->databaseToken = databaseToken_;
     contents->fetchUnderWay = fetchUnderWay_;
     contents->zoneTokens = zoneTokens_;
-    contents->databaseChanges = databaseChanges_.changes();
-    contents->recordChanges = recordChanges_.changes();
+    contents->databaseChanges = databaseChanges_.snapshot();
+    contents->recordChanges = recordChanges_.snapshot();
     return StateSerialization(std::move(contents));
 }
 
@@ -398,7 +458,7 @@ QByteArray StateSerialization::data() const {
             Json{{"token", utf8(c.fetchUnderWay->token)}, {"zones", std::move(zones)}};
     }
     Json dbChanges = Json::array();
-    for (const auto& change : c.databaseChanges) {
+    for (const auto& change : c.databaseChanges.changes()) {
         Json entry{{"change", change.kind == PendingDatabaseChange::Kind::saveZone ? "saveZone"
                                                                                    : "deleteZone"}};
         entry.update(zoneJson(change.zoneID));
@@ -406,7 +466,7 @@ QByteArray StateSerialization::data() const {
     }
     json["pendingDatabaseChanges"] = std::move(dbChanges);
     Json recordChanges = Json::array();
-    for (const auto& change : c.recordChanges) {
+    for (const auto& change : c.recordChanges.changes()) {
         Json entry{{"change", change.kind == PendingRecordZoneChange::Kind::saveRecord
                                   ? "saveRecord"
                                   : "deleteRecord"},

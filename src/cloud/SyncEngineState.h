@@ -59,6 +59,22 @@ struct PendingChangeHash {
     }
 };
 
+// A pending list as it was at one moment: the list at its last fold, and the changes added and
+// removed since, in steps that later moments share. Taken after every batch of a send, it costs
+// what changed since the fold, not the whole list; the list itself is worked out when asked for.
+template <typename Change> struct PendingSnapshot {
+    struct Step {
+        Change change;
+        bool removed = false;
+    };
+    using Steps = std::vector<Step>;
+    std::shared_ptr<const std::vector<Change>> folded;
+    std::vector<std::shared_ptr<const Steps>> since;
+
+    // The changes in the order they were first added.
+    std::vector<Change> changes() const;
+};
+
 // What an engine keeps between runs, in the JSON form its owner stores: the account it last
 // saw, its change tokens and its pending changes. An engine hands one over after every step of
 // its work; the JSON text, which for tens of thousands of pending changes takes a while to
@@ -151,11 +167,21 @@ private:
         std::vector<std::pair<Change, Version>>
         firstVersioned(size_t limit, const std::function<bool(const Change&)>& skip) const;
         std::vector<Change> changes() const;
+        PendingSnapshot<Change> snapshot() const;
 
     private:
         using Entries = std::list<std::pair<Change, Version>>;
+        void log(const Change& change, bool removed);
         Entries entries_;
         std::unordered_map<Change, typename Entries::iterator, PendingChangeHash> index_;
+        // What snapshots share: the list at the last fold, and the steps since, sealed into a
+        // piece of their own at each snapshot. Folded again once the steps outnumber the list,
+        // so that keeping them costs no more than the changes themselves.
+        mutable std::shared_ptr<const std::vector<Change>> folded_ =
+            std::make_shared<const std::vector<Change>>();
+        mutable std::vector<std::shared_ptr<const typename PendingSnapshot<Change>::Steps>> sealed_;
+        mutable typename PendingSnapshot<Change>::Steps open_;
+        size_t logged_ = 0;
     };
 
     mutable std::mutex mutex_;

@@ -166,9 +166,12 @@ void CloudEngine::handleEvent(const cloud::SyncEngineEvent& event, cloud::SyncEn
         fetchedSome_ = true;
     } else if (std::holds_alternative<DidFetchChanges>(event)) {
         fetching_ = false;
-    } else if (std::holds_alternative<SentDatabaseChanges>(event) ||
-               std::holds_alternative<SentRecordZoneChanges>(event)) {
+    } else if (std::holds_alternative<SentDatabaseChanges>(event)) {
         sentSome_ = true;
+    } else if (const auto* sent = std::get_if<SentRecordZoneChanges>(&event)) {
+        sentSome_ = true;
+        // Before the store takes it in, while the batch's notes tell what was sent.
+        owner_.journalAnswer(*sent, scope_);
     }
     owner_.handle(event, scope_);
 }
@@ -186,10 +189,6 @@ CloudEngine::nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
         [owner, scope](const cloud::RecordID& id) { return owner->recordToSend(id, scope); }};
 }
 
-void CloudEngine::willSendBatch(std::function<void()> go, cloud::SyncEngine&) {
-    owner_.whenSendingNoted(std::move(go));
-}
-
-void CloudEngine::batchNotSent(cloud::SyncEngine&) {
-    owner_.batchNotSent(scope_);
+std::function<void()> CloudEngine::willSendBatch(cloud::SyncEngine&) {
+    return owner_.whenSendingNoted(scope_);
 }

@@ -57,8 +57,7 @@ public:
     std::optional<cloud::RecordZoneChangeBatch>
     nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
                               cloud::SyncEngine& engine) override;
-    void willSendBatch(std::function<void()> go, cloud::SyncEngine& engine) override;
-    void batchNotSent(cloud::SyncEngine& engine) override;
+    std::function<void()> willSendBatch(cloud::SyncEngine& engine) override;
 
 private:
     using StateChange = std::function<void(cloud::SyncEngineState&)>;

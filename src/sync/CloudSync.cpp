@@ -2,6 +2,7 @@
 #include "CloudSync.h"
 
 #include "CloudEngine.h"
+#include "store/SendingJournal.h"
 
 #include <QDeadlineTimer>
 #include <QPointer>
@@ -22,7 +23,12 @@ public:
         return std::make_unique<CloudEngine>(sync_, scope, sync_.device_->database(database),
                                              savedState, automaticSync);
     }
-    void storeEnding() override { sync_.finishUnderWay(); }
+    void storeEnding() override {
+        sync_.finishUnderWay();
+        // The journal goes once the store file holds what it says, before the store does.
+        if (sync_.journalOnDisk_)
+            sync_.store_.flushSaves();
+    }
 
 private:
     CloudSync& sync_;
@@ -43,8 +49,11 @@ CloudSync::CloudSync(ListStore& store, cloud::Result<cloud::CloudDevice> device)
     };
 }
 
+CloudSync::~CloudSync() = default;
+
 CloudSync* CloudSync::attach(ListStore& store, cloud::Result<cloud::CloudDevice> device) {
     auto* sync = new CloudSync(store, std::move(device));
+    sync->openJournal();
     store.setEngineFactory(std::make_shared<Factory>(*sync));
     QPointer<CloudSync> guard(sync);
     store.setShareFlagRefresh([guard] {
@@ -77,6 +86,9 @@ void CloudSync::engineGone(CloudEngine& engine) {
     if (slot != &engine)
         return;
     slot = nullptr;
+    // A batch it had under way may have reached the container: its notes stay, and go to the
+    // store with the next write (the store itself may be going now).
+    sending(engine.scope()).clear();
     // Its last state is not written: the store keeps the one of the last pass's end, from
     // which an engine made later does again what this one did since.
     latestState(engine.scope()).reset();
@@ -88,6 +100,7 @@ void CloudSync::finishUnderWay() {
         if (CloudEngine* engine = this->engine(scope))
             engine->engine().finish(deadline);
     }
+    journalTakenIn();
     writeResults();
 }
 
@@ -119,17 +132,19 @@ void CloudSync::syncNow(Done done, std::function<void()> fetching, Answer answer
 }
 
 // What the engines report is not written after every event: a pass of ten thousand records
-// would otherwise rewrite the whole file for every batch and every engine-state update. It is
-// written once before each batch is sent, together with the notes of what that batch sends
-// (whenSendingNoted()), so that what the container confirmed of the batches before it is on
-// disk by then; once the sending ends; and at the pass's end. The engines' states are kept in
-// the same file as the data they describe, and a state is never written ahead of the data it
-// describes: a state is reported after the store took in what it tells of (an edit made during
-// a pass writes the data with the engine states last handed to the store). A program that stops
-// before a write loses what it took in since, together with the engine state that says so: the
-// engines fetch again what was already taken in (merged to the same values) and send again the
-// batch whose answer was lost, whose notes then tell whether the server's copy moved past what
-// was sent (see settleUnansweredSend()). Events that arrive outside a pass are written at once.
+// would otherwise rewrite the whole file for every batch and every engine-state update. The
+// whole file is written once a pass, at its end. Before each batch is sent, the notes of what it
+// sends and what the container confirmed of the batches before it are appended to the sending
+// journal beside the file (whenSendingNoted(), CloudSyncJournal.cpp), and what the container
+// confirmed once the sending ends, so that a program killed meanwhile takes them in from there
+// when it starts again. The engines' states are kept in the same file as the data they describe,
+// and a state is never written ahead of the data it describes: a state is reported after the
+// store took in what it tells of (an edit made during a pass writes the data with the engine
+// states last handed to the store). A program that stops before a write loses what it took in
+// since and the journal does not hold: the engines fetch again what was already taken in (merged
+// to the same values) and send again the batch whose answer was lost, whose notes then tell
+// whether the server's copy moved past what was sent (see settleUnansweredSend()). Events that
+// arrive outside a pass are written at once.
 void CloudSync::resultsChanged() {
     unsaved_ = true;
     if (passes_ == 0)
@@ -148,7 +163,7 @@ std::optional<cloud::StateSerialization>& CloudSync::latestState(EngineScope sco
 }
 
 bool CloudSync::writeResults() {
-    confirmedUnwritten_ = false;
+    keepNotes();
     bool changed = std::exchange(unsaved_, false);
     for (const EngineScope scope : {EngineScope::privateDatabase, EngineScope::sharedDatabase}) {
         std::optional<cloud::StateSerialization>& state = latestState(scope);
@@ -165,24 +180,33 @@ bool CloudSync::writeResults() {
     }
     if (changed)
         store_.persist();
+    dropJournalOnceWritten();
     return changed;
 }
 
-void CloudSync::whenSendingNoted(std::function<void()> go) {
-    if (!std::exchange(notedUnwritten_, false)) {
-        go();
+void CloudSync::keepNote(const QString& noted, const cloud::Record& record) {
+    const auto earlier = unwrittenNotes_.constFind(noted);
+    if (earlier != unwrittenNotes_.cend() && earlier->recordID() == record.recordID() &&
+        earlier->changeTag() == record.changeTag())
         return;
-    }
-    writeResults();
-    // A failed write sends all the same, as a program that notes nothing would.
-    store_.whenSaved([go = std::move(go)](bool) { go(); });
+    unwrittenNotes_.insert(noted, record);
 }
 
-void CloudSync::batchNotSent(EngineScope scope) {
-    for (const QString& noted : std::as_const(sending(scope)))
-        store_.removeArchive(noted);
+void CloudSync::keepNotes() {
+    for (auto it = unwrittenNotes_.cbegin(); it != unwrittenNotes_.cend(); ++it)
+        store_.setArchive(it.key(), archive(it.value()));
+    unwrittenNotes_.clear();
+}
+
+void CloudSync::sendingEnded(EngineScope scope) {
+    for (const QString& noted : std::as_const(sending(scope))) {
+        if (const auto note = unwrittenNotes_.find(noted); note != unwrittenNotes_.end()) {
+            store_.setArchive(noted, archive(*note));
+            unwrittenNotes_.erase(note);
+        }
+    }
     sending(scope).clear();
-    resultsChanged();
+    journalTakenIn();
 }
 
 QSet<QString>& CloudSync::sending(EngineScope scope) {
@@ -196,7 +220,8 @@ bool CloudSync::inBatchUnderWay(const QString& noted) const {
 void CloudSync::forgetSending(const QString& noted) {
     privateSending_.remove(noted);
     sharedSending_.remove(noted);
-    store_.removeArchive(noted);
+    if (!unwrittenNotes_.remove(noted))
+        store_.removeArchive(noted);
 }
 
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the

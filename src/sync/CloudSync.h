@@ -6,12 +6,15 @@
 
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <variant>
 
 class CloudEngine;
+class SendingJournal;
 
 // The cloud half of a store: it builds the store's two engines on one device, provides the
 // records they send, takes in what they report, runs sync passes and looks up shares. It lives
@@ -60,10 +63,12 @@ public:
         onceEnded, // the pass ended; what it took in is being written
     };
     void syncNow(Done done, std::function<void()> fetching = {}, Answer answer = Answer::onceSaved);
-    // Writes what the passes under way have taken in so far, with the engines' states that say
-    // so, as a pass's end does: for a caller that stops waiting for a pass, so that what the
-    // cloud has confirmed by then is not sent again and the rest goes with the next sync.
-    void writeTakenIn() { writeResults(); }
+    // Puts on disk what the cloud confirmed to the passes under way so far: for a caller that
+    // stops waiting for a pass, so that what the cloud has confirmed by then is not sent again
+    // and the rest goes with the next sync, even if the program is killed before the pass ends.
+    // It goes to the sending journal: the store file is written whole at the pass's end, or as
+    // the store goes, as ever.
+    void writeTakenIn();
     // Ends the engines' work for good, taking in what the cloud answered to the call under way,
     // and writes it: for a store about to go. Every pass under way then ends with an error.
     void finishUnderWay();
@@ -81,11 +86,11 @@ public:
     // container's answer is taken in. A note left by a send whose answer never came stays as
     // it was until the server's copy says what became of it.
     std::optional<cloud::Record> recordToSend(const cloud::RecordID& id, EngineScope scope);
-    // Calls `go` once the notes of the batch about to go are on disk, written together with what
-    // the container confirmed so far; at once when nothing was noted or the store cannot write.
-    void whenSendingNoted(std::function<void()> go);
-    // The batch under way never reached the container: its notes go.
-    void batchNotSent(EngineScope scope);
+    // The batch about to go, with its notes made: what the engine is to do on its own thread
+    // before the batch goes, which is to append the notes to the sending journal beside the
+    // store file, with what the container confirmed so far, and wait for the disk. Nothing
+    // when there is nothing to append or the store cannot write.
+    std::function<void()> whenSendingNoted(EngineScope scope);
     void markClean(const cloud::Record& record);
     void handleSaveFailure(const cloud::Record& record, const cloud::CloudError& error);
     void handleAccountChange(const cloud::SyncEvents::AccountChange& change, EngineScope scope);
@@ -117,6 +122,8 @@ public:
     void prepareShare(const QString& listID, ShareDone done);
     static QString errorDescription(const ShareError& error);
 
+    ~CloudSync() override;
+
 private:
     friend class CloudEngine;
     CloudSync(ListStore& store, cloud::Result<cloud::CloudDevice> device);
@@ -139,6 +146,14 @@ private:
     bool inBatchUnderWay(const QString& noted) const;
     // Drops the note of a record's send, when there is one.
     void forgetSending(const QString& noted);
+    // Notes a record about to be sent, unless a note of a send against the same copy is kept
+    // (see recordToSend()).
+    void keepNote(const QString& noted, const cloud::Record& record);
+    // Hands the store the notes of the batches under way, which it keeps while their answer is
+    // not taken in.
+    void keepNotes();
+    // An engine's sending ended: the notes of a batch it had no answer for are the store's.
+    void sendingEnded(EngineScope scope);
     // Before the server's copy of a list or an item is taken in: a send noted and never
     // answered that the server's copy has moved past, by that send or by a change elsewhere
     // after it, gives up the marks of the fields it sent and that were not changed here since.
@@ -153,6 +168,38 @@ private:
     // Called by each engine as it is made and as it goes.
     void engineMade(CloudEngine& engine);
     void engineGone(CloudEngine& engine);
+
+    // --- The sending journal (CloudSyncJournal.cpp) ---
+    // What a store ended without writing is taken in from the journal beside its file: the
+    // notes of the batches that went, and what the container confirmed of them.
+    void openJournal();
+    void mergeJournal(const std::vector<QByteArray>& entries);
+    // A note of a batch that went, against the copy tagged `against`, made again.
+    void replayNoted(const QString& key, const std::optional<QString>& against);
+    // A confirmed save replayed from the journal, sent against the copy tagged `against`.
+    void replaySaved(const cloud::Record& saved, const std::optional<QString>& against,
+                     std::vector<cloud::PendingRecordZoneChange>& settled);
+    // Kept, before the store takes in an answer of the container, for the next entry.
+    void journalAnswer(const cloud::SyncEvents::SentRecordZoneChanges& sent, EngineScope scope);
+    std::vector<QByteArray> unjournaledEntries(std::optional<EngineScope> noted);
+    // Appends what the container confirmed and the journal does not hold yet.
+    void journalTakenIn();
+    // Removes the journal once the store file holds everything it says.
+    void dropJournalOnceWritten();
+
+    struct Unjournaled {
+        std::vector<std::pair<QString, QString>> tagged; // archive key, change tag
+        std::vector<std::pair<QByteArray, std::optional<QString>>> records; // saved, against
+        QStringList refused; // notes of saves the container refused
+        std::vector<cloud::RecordID> deleted;
+        std::vector<std::pair<QString, std::optional<QString>>> noted; // note key, tag against
+        bool empty() const {
+            return tagged.empty() && records.empty() && refused.empty() && deleted.empty() &&
+                   noted.empty();
+        }
+    };
+    Unjournaled& unjournaled(EngineScope scope);
+    static QByteArray entryText(EngineScope scope, const Unjournaled& taken);
 
     class Factory;
     ListStore& store_;
@@ -170,11 +217,19 @@ private:
     bool sharedServerForgot_ = false;
     bool resendOwed_ = false;     // by the pass under way
     bool unsaved_ = false;        // taken in during a pass and not yet written
-    bool notedUnwritten_ = false; // notes of a batch about to go, not yet handed to the writer
-    bool confirmedUnwritten_ = false; // a batch's answer taken in and not yet written
+    bool notedUnwritten_ = false; // notes of a batch about to go, not yet in the journal
     QSet<QString> privateSending_;
     QSet<QString> sharedSending_;
+    // The notes of the batches under way, by sending key, until the store keeps them: the
+    // journal holds what a restart needs of them, and most go with their batch's answer.
+    QHash<QString, cloud::Record> unwrittenNotes_;
     // The engines' states as last reported and not yet handed to the store.
     std::optional<cloud::StateSerialization> privateState_;
     std::optional<cloud::StateSerialization> sharedState_;
+    // Absent for a store that cannot write; shared with the engines' threads, which append.
+    std::shared_ptr<SendingJournal> journal_;
+    quint64 journalEntries_ = 0; // entries made so far
+    bool journalOnDisk_ = false; // holds what the store file may not hold yet
+    Unjournaled privateUnjournaled_;
+    Unjournaled sharedUnjournaled_;
 };

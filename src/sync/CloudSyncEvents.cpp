@@ -19,12 +19,10 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         // The engine has asked after the account: a sign-in would have come by now.
         store_.releaseMarkScan();
     } else if (std::holds_alternative<SyncEvents::DidSendChanges>(event)) {
-        // A batch still noted had no answer: its notes stay, for the server's copy to settle.
-        sending(scope).clear();
-        // What the container confirmed goes to disk now, not only once the fetch has ended. A
-        // sending that had nothing to send writes nothing: the pass's end writes the rest.
-        if (confirmedUnwritten_)
-            writeResults();
+        // A batch still noted had no answer: its notes stay, for the server's copy to settle,
+        // and what the container confirmed goes to the journal now, not only to the store file
+        // once the fetch has ended.
+        sendingEnded(scope);
     } else if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
         // Kept as it came and written out with the next results: an engine reports its state
         // after every batch of records, and its JSON text is made only then.
@@ -73,7 +71,6 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
             for (const auto& [record, error] : sent->failedRecordSaves)
                 handleSaveFailure(record, error);
         });
-        confirmedUnwritten_ = true;
         resultsChanged();
     }
 }

@@ -128,7 +128,7 @@ std::optional<Record> CloudSync::recordToSend(const RecordID& id, EngineScope sc
     if (const auto earlier = unarchive(noted);
         earlier && earlier->recordID() == id && earlier->changeTag() == record->changeTag())
         return record;
-    store_.setArchive(noted, archive(*record));
+    keepNote(noted, *record);
     sending(scope).insert(noted);
     notedUnwritten_ = true;
     unsaved_ = true;

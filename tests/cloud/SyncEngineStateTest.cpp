@@ -93,3 +93,35 @@ TEST(SyncEngineStateTest, CorruptSerializationsAreRefused) {
     ASSERT_TRUE(StateSerialization::fromData(good));
     EXPECT_FALSE(StateSerialization::fromData(good + '\0' + "junk"));
 }
+
+// A serialization is taken after every batch of a send: each one keeps saying what the state
+// held when it was taken, in order, whatever the state does after, however long the changes
+// since the last fold grow.
+TEST(SyncEngineStateTest, EachSerializationKeepsThePendingChangesItWasTakenWith) {
+    SyncEngineState state;
+    std::vector<std::pair<StateSerialization, std::vector<PendingRecordZoneChange>>> taken;
+    const auto take = [&] {
+        taken.emplace_back(state.serialization(), state.pendingRecordZoneChanges());
+    };
+    std::vector<PendingRecordZoneChange> all;
+    for (int i = 0; i < 3'000; ++i)
+        all.push_back(PendingRecordZoneChange::saveRecord(rid(std::to_string(i).c_str())));
+    state.add(all);
+    take();
+    // Sent in batches, one change renewed and one removed and added again on the way.
+    for (size_t from = 0; from < 2'400; from += 400) {
+        using Changes = std::vector<PendingRecordZoneChange>;
+        state.remove(Changes(all.begin() + ptrdiff_t(from), all.begin() + ptrdiff_t(from + 400)));
+        state.add(Changes{all[2'900], all[from]});
+        state.remove(Changes{all[2'950]});
+        state.add(Changes{all[2'950]});
+        take();
+    }
+    state.resetForAccount(QStringLiteral("bob"));
+    take();
+    for (const auto& [serialization, pending] : taken) {
+        const auto read = StateSerialization::fromData(serialization.data());
+        ASSERT_TRUE(read);
+        EXPECT_EQ(SyncEngineState(read).pendingRecordZoneChanges(), pending);
+    }
+}

@@ -6,6 +6,7 @@
 
 #include "store/CloudLayout.h"
 #include "store/RecordField.h"
+#include "store/StoreFileSink.h"
 #include "sync/CloudIds.h"
 #include "sync/ListCloudMapping.h"
 
@@ -16,6 +17,15 @@ using namespace cloud;
 
 class LostAnswerTest : public SyncTest {};
 
+// A disk that takes no write: the store file stays as it was, as when the program is killed.
+class RefusingSink final : public StoreFileSink {
+public:
+    bool replace(const QString&, const Content&, QString* error) override {
+        *error = QStringLiteral("The disk refused the write.");
+        return false;
+    }
+};
+
 TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElsewhere) {
     const struct {
         const char* what;
@@ -24,6 +34,10 @@ TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElse
         bool renamedHereSince; // this device renames the item after the send
         bool doneInCloud;      // in the end
         const char* textInCloud;
+        // The program was killed once the note was appended to the sending journal, before
+        // the store file was written again; otherwise the note is in the store file, as the
+        // program writes it as it quits, and as an older build kept every note.
+        bool noteOnlyInJournal = false;
     } cases[] = {
         {"the send reached the container, the phone unticked since", true, true, false, false,
          "milk"},
@@ -32,6 +46,12 @@ TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElse
          "milk"},
         {"the send never reached the container", false, false, false, true, "milk"},
         {"the send never reached it, renamed here since", false, false, true, true, "oat milk"},
+        {"the note only in the journal, the phone unticked since", true, true, false, false, "milk",
+         true},
+        {"the note only in the journal, renamed here since", true, true, true, false, "oat milk",
+         true},
+        {"the note only in the journal, the send never reached it", false, false, false, true,
+         "milk", true},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.what);
@@ -52,6 +72,13 @@ TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElse
                 container->modifyRecords("mac", DatabaseScope::privateScope, {*sent}, {});
             ASSERT_TRUE(committed.ok());
             ASSERT_EQ(committed.value().savedRecords.size(), 1u);
+        }
+        if (row.noteOnlyInJournal) {
+            const auto note = mac->sync().whenSendingNoted(EngineScope::privateDatabase);
+            ASSERT_TRUE(note);
+            note();
+            mac->store().flushSaves();
+            mac->store().setFileSink(std::make_shared<RefusingSink>());
         }
         mac->restart();
         ASSERT_TRUE(mac->store().dirtyItems().contains(milk.id));
