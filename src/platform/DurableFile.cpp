@@ -97,6 +97,12 @@ int createBeside(const QString& target, QByteArray* name, mode_t mode) {
 void syncFolder(const QString& file) {
     // Makes the rename itself last through a power cut. The new file is whole under whichever
     // name it ends up with, so a folder that cannot be synced fails nothing.
+    DurableFile::syncFolderOf(file);
+}
+
+} // namespace
+
+void DurableFile::syncFolderOf(const QString& file) {
     const int fd = ::open(QFile::encodeName(QFileInfo(file).absolutePath()).constData(),
                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -104,8 +110,6 @@ void syncFolder(const QString& file) {
         ::close(fd);
     }
 }
-
-} // namespace
 
 DurableFile::Displaced& DurableFile::Displaced::operator=(Displaced&& other) noexcept {
     if (this != &other) {

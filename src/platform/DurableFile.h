@@ -63,6 +63,10 @@ bool replace(const QString& path, QByteArrayView bytes, QString* error = nullptr
 // beside it. Only for a caller that knows nobody else is writing `path` now.
 void removeLeftovers(const QString& path);
 
+// Makes the name of a file just made in its folder last through a power cut, as a replacement's
+// rename does. A folder that cannot be synced fails nothing.
+void syncFolderOf(const QString& file);
+
 // Copies the regular file `from` to `to` the same way: `to` never holds part of the copy. A new
 // `to` is its owner's only.
 bool copy(const QString& from, const QString& to, QString* error = nullptr);

@@ -1,6 +1,8 @@
 // The journal of the sending under way: appended as sync goes, read whole at start.
 #include "SendingJournal.h"
 
+#include "platform/DurableFile.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -80,6 +82,9 @@ bool SendingJournal::open() {
         close();
         return false;
     }
+    // A file just made: its name lasts through a power cut once its first entry is flushed.
+    if (info.st_size == 0)
+        DurableFile::syncFolderOf(path_);
     if (last == '\n')
         return true;
     QFile file(path_);
