@@ -10,10 +10,13 @@ add_test(NAME postgres_stop
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/pg-cluster stop ${TALLYBIRD_TEST_POSTGRES_DIR})
 set_tests_properties(postgres_stop PROPERTIES FIXTURES_CLEANUP postgres TIMEOUT 60)
 
-# tallybird_test_needs_postgres(<module>): the module's tests run while the server is up and are
-# told where.
-function(tallybird_test_needs_postgres module)
-    tallybird_tests_of(${module} tests)
+# tallybird_test_needs_postgres(<name>): the tests of the module <name> (or the one test of that
+# name) run while the server is up and are told where.
+function(tallybird_test_needs_postgres name)
+    tallybird_tests_of(${name} tests)
+    if(NOT tests)
+        set(tests ${name})
+    endif()
     foreach(test IN LISTS tests)
         set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED postgres)
         set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
