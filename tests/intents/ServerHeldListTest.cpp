@@ -48,6 +48,14 @@ protected:
         return value;
     }
 
+    // Ann and Eve are people of the server; Ann's desktop starts her two lists.
+    void annStartsChoresAndGroceries() {
+        server.addPerson(QStringLiteral("ann"));
+        server.addPerson(QStringLiteral("eve"));
+        said({"start", "Chores"}, dir.path());
+        said({"start", "Groceries"}, dir.path());
+    }
+
     // Ann's laptop takes in the lists her desktop started; then Ann shares Chores with Eve to
     // read and write, and Eve takes its writer's lock, changes it and stays in her transaction.
     void letEveHoldChores() {
@@ -94,10 +102,7 @@ protected:
 TEST_F(ServerHeldList, AListAnotherPersonHoldsLeavesTheOwnersOtherListsCurrentForRequests) {
     TALLYBIRD_REQUIRE_POSTGRES();
     ASSERT_TRUE(server.ok()) << server.error().toStdString();
-    server.addPerson(QStringLiteral("ann"));
-    server.addPerson(QStringLiteral("eve"));
-    said({"start", "Chores"}, dir.path());
-    said({"start", "Groceries"}, dir.path());
+    annStartsChoresAndGroceries();
     letEveHoldChores();
     if (HasFatalFailure())
         return;
@@ -122,10 +127,7 @@ TEST_F(ServerHeldList, AListAnotherPersonHoldsLeavesTheOwnersOtherListsCurrentFo
 TEST_F(ServerHeldList, ARequestSaysWhenTheListItAnswersFromIsHeldAndOnlyThen) {
     TALLYBIRD_REQUIRE_POSTGRES();
     ASSERT_TRUE(server.ok()) << server.error().toStdString();
-    server.addPerson(QStringLiteral("ann"));
-    server.addPerson(QStringLiteral("eve"));
-    said({"start", "Chores"}, dir.path());
-    said({"start", "Groceries"}, dir.path());
+    annStartsChoresAndGroceries();
     said({"add", "--list", "chores", "sweep"}, dir.path());
     letEveHoldChores();
     if (HasFatalFailure())
@@ -177,10 +179,7 @@ TEST_F(ServerHeldList, ARequestSaysWhenTheListItAnswersFromIsHeldAndOnlyThen) {
 TEST_F(ServerHeldList, AChangeInAListAnotherPersonHoldsWaitsForItAndHoldsUpNoOtherList) {
     TALLYBIRD_REQUIRE_POSTGRES();
     ASSERT_TRUE(server.ok()) << server.error().toStdString();
-    server.addPerson(QStringLiteral("ann"));
-    server.addPerson(QStringLiteral("eve"));
-    said({"start", "Chores"}, dir.path());
-    said({"start", "Groceries"}, dir.path());
+    annStartsChoresAndGroceries();
     letEveHoldChores();
     if (HasFatalFailure())
         return;
