@@ -10,12 +10,17 @@
 #include "cloud/PostgresConnection.h"
 #include "cloud/PostgresSchema.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <vector>
 
 #include <libpq-fe.h>
 
@@ -541,4 +546,29 @@ TEST_F(PostgresContainerTest, ABatchGoesOnWithoutAListSomebodyElseHoldsAndSendsI
     ASSERT_FALSE(send(engine));
     EXPECT_EQ(stored(), "in-a,in-held,in-z");
     EXPECT_TRUE(engine.state().pendingRecordZoneChanges().empty());
+}
+
+// A person's role belongs to the whole server: suites running side by side make the same people
+// in databases of their own at the same moment, and each gets them with their passwords.
+TEST_F(PostgresContainerTest, TheSamePeopleAreMadeInDatabasesSideBySide) {
+    constexpr int databases = 4;
+    std::vector<std::unique_ptr<PostgresTestDatabase>> dbs;
+    for (int i = 0; i < databases; ++i) {
+        dbs.push_back(std::make_unique<PostgresTestDatabase>());
+        ASSERT_TRUE(dbs.back()->ok()) << dbs.back()->error().toStdString();
+    }
+    const QString stem = QStringLiteral("pat%1-").arg(QCoreApplication::applicationPid());
+    std::vector<std::thread> makers;
+    for (int i = 0; i < databases; ++i)
+        makers.emplace_back([&, i] {
+            for (int person = 0; person < 8; ++person)
+                dbs[size_t(i)]->addPerson(stem + QString::number(person));
+        });
+    for (std::thread& maker : makers)
+        maker.join();
+    for (const auto& db : dbs)
+        EXPECT_EQ(db->value(QStringLiteral("SELECT count(*) FROM tallybird.users WHERE name LIKE "
+                                           "'%1%'")
+                                .arg(stem)),
+                  "8");
 }

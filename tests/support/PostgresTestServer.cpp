@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <QUrl>
 #include <QUuid>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -161,11 +164,35 @@ std::shared_ptr<cloud::Container> PostgresTestDatabase::admin() {
     return admin_;
 }
 
+// A person's role is the whole server's, not one database's, and test processes running side by
+// side make and change the same people ("ann", "sam"). PostgreSQL refuses the second of two
+// changes to one role at once ("tuple concurrently updated"), and the second of two processes
+// making a role that did not exist finds it made; each is tried again.
 void PostgresTestDatabase::addPerson(const QString& name, const QString& password) {
-    if (auto error = admin()->createUser(name, std::nullopt))
-        ADD_FAILURE() << "create " << name.toStdString() << ": " << error->message.toStdString();
-    const QString failed = runAsAdmin(
-        info_, name_, QStringLiteral("ALTER ROLE \"%1\" PASSWORD '%2'").arg(name, password));
+    // Runs `step` until it succeeds or fails for a reason of its own; its last complaint.
+    const auto retried = [](const std::function<QString()>& step) {
+        QString failed;
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            if (attempt > 0)
+                QThread::msleep(ulong(10 * attempt));
+            failed = step();
+            if (!failed.contains(QLatin1String("concurrently")) &&
+                !failed.contains(QLatin1String("already exists")) &&
+                !failed.contains(QLatin1String("duplicate key")))
+                break;
+        }
+        return failed;
+    };
+    QString failed = retried([&] {
+        const auto error = admin()->createUser(name, std::nullopt);
+        return error ? QStringLiteral("create %1: %2").arg(name, error->message) : QString();
+    });
+    if (failed.isEmpty())
+        failed = retried([&] {
+            return runAsAdmin(
+                info_, name_,
+                QStringLiteral("ALTER ROLE \"%1\" PASSWORD '%2'").arg(name, password));
+        });
     if (!failed.isEmpty())
         ADD_FAILURE() << failed.toStdString();
 }
