@@ -958,8 +958,14 @@ std::optional<QString> PostgresSchema::preparePerson(PostgresConnection& connect
     PgRows role = connection.query("SELECT rolsuper FROM pg_catalog.pg_roles WHERE rolname = $1",
                                    {PgValue::text(name)});
     const QString quoted = connection.quoteIdentifier(name);
+    // Roles are the whole server's: another container's administrator may make the same person
+    // between the look and the making, and then the role is there as wanted. (A valid user name
+    // holds no dollar sign, so it cannot end the block.)
     if (role.size() == 0)
-        connection.sendOnce(("CREATE ROLE " + quoted + " LOGIN CONNECTION LIMIT 10").toUtf8());
+        connection.sendOnce(("DO $$ BEGIN CREATE ROLE " + quoted +
+                             " LOGIN CONNECTION LIMIT 10; EXCEPTION WHEN duplicate_object OR "
+                             "unique_violation THEN NULL; END $$")
+                                .toUtf8());
     grantPerson(connection, quoted);
     return std::nullopt;
 }
