@@ -8,8 +8,6 @@
 #include <QUrl>
 #include <QUuid>
 
-#include <functional>
-
 #include <gtest/gtest.h>
 
 #include <libpq-fe.h>
@@ -168,28 +166,17 @@ std::shared_ptr<cloud::Container> PostgresTestDatabase::admin() {
 // side make and change the same people ("ann", "sam"). PostgreSQL refuses the second of two
 // changes to one role at once ("tuple concurrently updated"); such a change is tried again.
 void PostgresTestDatabase::addPerson(const QString& name, const QString& password) {
-    // Runs `step` until it succeeds or fails for a reason of its own; its last complaint.
-    const auto retried = [](const std::function<QString()>& step) {
-        QString failed;
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            if (attempt > 0)
-                QThread::msleep(ulong(10 * attempt));
-            failed = step();
-            if (!failed.contains(QLatin1String("concurrently")))
-                break;
-        }
-        return failed;
-    };
-    QString failed = retried([&] {
-        const auto error = admin()->createUser(name, std::nullopt);
-        return error ? QStringLiteral("create %1: %2").arg(name, error->message) : QString();
-    });
-    if (failed.isEmpty())
-        failed = retried([&] {
-            return runAsAdmin(
-                info_, name_,
-                QStringLiteral("ALTER ROLE \"%1\" PASSWORD '%2'").arg(name, password));
-        });
+    if (auto error = admin()->createUser(name, std::nullopt))
+        ADD_FAILURE() << "create " << name.toStdString() << ": " << error->message.toStdString();
+    QString failed;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(ulong(10 * attempt));
+        failed = runAsAdmin(info_, name_,
+                            QStringLiteral("ALTER ROLE \"%1\" PASSWORD '%2'").arg(name, password));
+        if (!failed.contains(QLatin1String("concurrently")))
+            break;
+    }
     if (!failed.isEmpty())
         ADD_FAILURE() << failed.toStdString();
 }
