@@ -143,6 +143,7 @@ bool nothingAt(const QString& path) {
            (errno == ENOENT || errno == ENOTDIR);
 }
 
+// About the file the profile synced with: where it was, and the two ways on.
 CloudError containerGone(const QString& path) {
     CloudError error;
     error.code = CloudError::Code::internalError;
