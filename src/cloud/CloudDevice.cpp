@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace cloud {
@@ -30,6 +31,10 @@ QString CloudDevice::defaultContainerPath() {
 
 QString CloudDevice::keptIDFile(const QString& dataFolder) {
     return QDir(dataFolder).filePath(QStringLiteral("cloud-device-id"));
+}
+
+QString CloudDevice::reachedFilesFile(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("cloud-container-files"));
 }
 
 QString CloudDevice::folderPathID(const QString& dataFolder) {
@@ -107,6 +112,49 @@ Result<QString> keep(const QString& dataFolder, const QString& id) {
     return *kept.value();
 }
 
+// Far more than the paths of the container files one profile reaches take.
+constexpr qint64 longestReachedFiles = 1 << 20;
+
+// The container files the device of `dataFolder` has reached. None when the list cannot be
+// read: a device that cannot tell makes its container as it always did.
+QStringList reachedFiles(const QString& dataFolder) {
+    const std::optional<QByteArray> bytes =
+        RegularFile::read(CloudDevice::reachedFilesFile(dataFolder), nullptr, longestReachedFiles);
+    return bytes ? QString::fromUtf8(*bytes).split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                 : QStringList();
+}
+
+// Adds `path` to the files the device has reached. A list that cannot be written, or a path
+// lost to another process adding its own at once, only leaves that file to be made again
+// should it go.
+void noteReached(const QString& dataFolder, QStringList reached, const QString& path) {
+    if (path.contains(QLatin1Char('\n')))
+        return;
+    reached.append(path);
+    DurableFile::replace(CloudDevice::reachedFilesFile(dataFolder),
+                         (reached.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+}
+
+// Whether nothing at all is at `path`, not even a folder above it; a link to nothing counts as
+// nothing. A file that cannot be looked at is left for the opening to say why.
+bool nothingAt(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) != 0 &&
+           (errno == ENOENT || errno == ENOTDIR);
+}
+
+// About the file the profile synced with: where it was, and the two ways on.
+CloudError containerGone(const QString& path) {
+    CloudError error;
+    error.code = CloudError::Code::internalError;
+    error.message = QStringLiteral("The cloud container “%1” cannot be found: this device has "
+                                   "synced with it, so it makes no new one in its place. Put the "
+                                   "file back, or make a new container there with "
+                                   "“tallybird-cloud --cloud %1 init”.")
+                        .arg(path);
+    return error;
+}
+
 } // namespace
 
 Result<std::optional<QString>> CloudDevice::keptID(const QString& dataFolder) {
@@ -162,6 +210,9 @@ Result<QString> CloudDevice::deviceIDForProfile(Container& container, const QStr
 Result<CloudDevice> CloudDevice::open(const QString& location, const QString& dataFolder,
                                       int busyTimeoutMs) {
     std::shared_ptr<Container> container;
+    // A container file this device has not reached before, to be noted once it has.
+    std::optional<QString> newFile;
+    QStringList reached;
     if (Container::isServerLocation(location)) {
         auto opened = Container::openServer(location, busyTimeoutMs);
         if (!opened.ok())
@@ -169,18 +220,29 @@ Result<CloudDevice> CloudDevice::open(const QString& location, const QString& da
         container = opened.value();
     } else {
         const QFileInfo file(location);
+        const QString path = QDir::cleanPath(file.absoluteFilePath());
+        reached = reachedFiles(dataFolder);
+        const bool reachedBefore = reached.contains(path);
+        if (reachedBefore && nothingAt(path))
+            return containerGone(path);
         // The container holds the person's lists: its folder is theirs alone.
         if (!PrivateFolder::make(file.absolutePath()))
             return CloudError::make(CloudError::Code::internalError,
                                     QStringLiteral("Cannot create %1.").arg(file.absolutePath()));
-        auto opened = Container::openFile(file.absoluteFilePath(), busyTimeoutMs);
+        // Made only by a device that has not synced with one there: the file may go between
+        // the look and the opening.
+        auto opened = Container::openFile(path, busyTimeoutMs, !reachedBefore);
         if (!opened.ok())
             return opened.error();
         container = opened.value();
+        if (!reachedBefore)
+            newFile = path;
     }
     Result<QString> id = deviceIDForProfile(*container, location, dataFolder);
     if (!id.ok())
         return id.error();
+    if (newFile)
+        noteReached(dataFolder, reached, *newFile);
     return CloudDevice(container, id.value());
 }
 

@@ -27,6 +27,9 @@ public:
     static QString defaultContainerPath();
     // The file in a data folder that keeps the id of its device.
     static QString keptIDFile(const QString& dataFolder);
+    // The file in a data folder that names the container files its device has reached, one
+    // absolute path a line.
+    static QString reachedFilesFile(const QString& dataFolder);
     // The id kept in `dataFolder`: absent when none is kept yet; an error when the file is
     // there but cannot be read or holds no id, when a symbolic link to nothing stands in its
     // place, and when the id is longer than a cloud server keeps.
@@ -46,8 +49,12 @@ public:
     // shared by two machines is two devices; in a file it is the kept id alone.
     static QString deviceID(const QString& location, const QString& keptID);
     // Opens the container at `location` and names the device by the id its profile keeps: a
-    // container file (made when needed), or a PostgreSQL server (a postgresql:// URI), which is
-    // connected to when first used, or at once when the profile keeps no id yet.
+    // container file, or a PostgreSQL server (a postgresql:// URI), which is connected to when
+    // first used, or at once when the profile keeps no id yet. A file that is not there is made,
+    // unless this device has reached one there before (reachedFilesFile()): then it was moved
+    // away or its disk is not there, and a new, empty container in its place would take this
+    // device's lists as if it were the one they synced with. That is an error that names the
+    // file, and nothing is made.
     static Result<CloudDevice> open(const QString& location, const QString& dataFolder,
                                     int busyTimeoutMs = Container::defaultBusyTimeoutMs);
 

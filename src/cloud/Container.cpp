@@ -295,9 +295,11 @@ std::shared_ptr<Container> Container::inMemory() {
     return std::make_shared<Container>(std::make_unique<MemoryStorage>());
 }
 
-Result<std::shared_ptr<Container>> Container::openFile(const QString& path, int busyTimeoutMs) {
+Result<std::shared_ptr<Container>> Container::openFile(const QString& path, int busyTimeoutMs,
+                                                       bool create) {
     try {
-        return std::make_shared<Container>(std::make_unique<SqliteStorage>(path, busyTimeoutMs));
+        return std::make_shared<Container>(
+            std::make_unique<SqliteStorage>(path, busyTimeoutMs, create));
     } catch (const std::exception& e) {
         return fail(Code::internalError, QString::fromUtf8(e.what()));
     }

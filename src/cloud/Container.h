@@ -32,9 +32,10 @@ public:
     static std::shared_ptr<Container> inMemory();
     // How long a call waits for another process's write to the file before it fails.
     static constexpr int defaultBusyTimeoutMs = 10'000;
-    // Opens or creates a container file; a file that is not a container gives an error.
-    static Result<std::shared_ptr<Container>> openFile(const QString& path,
-                                                       int busyTimeoutMs = defaultBusyTimeoutMs);
+    // Opens or creates a container file; a file that is not a container gives an error. Without
+    // `create`, a file that is not there gives an error too, and nothing is made.
+    static Result<std::shared_ptr<Container>>
+    openFile(const QString& path, int busyTimeoutMs = defaultBusyTimeoutMs, bool create = true);
     // A container on a PostgreSQL server, named by a postgresql:// URI. Nothing is connected
     // yet: the first call connects, so a server that is away is only the container being
     // offline. `timeoutMs` bounds the connection and every wait for the server.

@@ -167,11 +167,12 @@ std::optional<PersonNameComponents> namesFromText(const QString& text) {
 
 } // namespace
 
-SqliteStorage::SqliteStorage(const QString& path, int busyTimeoutMs) {
-    prepareFile(path);
-    const int rc =
-        sqlite3_open_v2(path.toUtf8().constData(), &db_,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+SqliteStorage::SqliteStorage(const QString& path, int busyTimeoutMs, bool create) {
+    if (create)
+        prepareFile(path);
+    const int rc = sqlite3_open_v2(
+        path.toUtf8().constData(), &db_,
+        SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
         sqlite3_close(db_);

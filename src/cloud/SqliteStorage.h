@@ -24,8 +24,9 @@ public:
     static constexpr int applicationId = 0x54424C59; // "TBLY"
     static constexpr int schemaVersion = 1;
 
-    // Opens or creates the file; throws StorageError when it is not a usable container.
-    explicit SqliteStorage(const QString& path, int busyTimeoutMs = 10000);
+    // Opens or creates the file; throws StorageError when it is not a usable container. Without
+    // `create`, a file that is not there is not made: that is an error too.
+    explicit SqliteStorage(const QString& path, int busyTimeoutMs = 10000, bool create = true);
     ~SqliteStorage() override;
     SqliteStorage(const SqliteStorage&) = delete;
     SqliteStorage& operator=(const SqliteStorage&) = delete;

@@ -70,8 +70,7 @@ private:
         std::lock_guard lock(gate_->mutex);
         return gate_->released;
     }
-    std::optional<CloudError> fetchZones(const std::vector<ZoneID>& zones, bool strike,
-                                         size_t& records);
+    std::optional<CloudError> fetchZones(const std::vector<ZoneID>& zones, size_t& records);
     void drain();
 
     void onOwner(const std::function<void()>& work);
@@ -470,8 +469,8 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
     if (auto error = checkAccount())
         return error;
     post(SyncEvents::WillFetchChanges{});
-    const auto finish = [&](std::optional<CloudError> error) {
-        post(SyncEvents::DidFetchChanges{});
+    const auto finish = [&](std::optional<CloudError> error, bool endedWholeAfterExpiry = false) {
+        post(SyncEvents::DidFetchChanges{endedWholeAfterExpiry});
         return error;
     };
 
@@ -497,8 +496,12 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
 
     // The zones left from before, then those changed since, each once. A zone left from before
     // that went away since is not fetched, unless it is there again (made anew after its
-    // removal), as every zone the database names as changed is.
-    SyncEngineState::FetchUnderWay fetch{changes.value().token, {}};
+    // removal), as every zone the database names as changed is. A fetch that the database
+    // told had expired is told so once; one that goes on with it, perhaps in a later process,
+    // keeps that it brings its zones whole, and says so when it ends.
+    SyncEngineState::FetchUnderWay fetch{
+        changes.value().token, {}, expired || (resumed && resumed->expired)};
+    const bool whole = fetch.expired;
     const std::set<ZoneID> changed(changes.value().modifications.begin(),
                                    changes.value().modifications.end());
     std::set<ZoneID> listed;
@@ -515,10 +518,7 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
                 fetch.zones.push_back(zone);
         }
     }
-    // A database that no longer knew the token tells of it only once: its fetch is not kept
-    // half done, so that one ended early starts over from the same token and tells again.
-    if (!expired)
-        state.setFetchUnderWay(std::move(fetch));
+    state.setFetchUnderWay(std::move(fetch));
 
     // Zones are fetched several in one call while the calls stay quick and small (a call is
     // one step of the container, which on a server costs as much as a small zone's records),
@@ -526,26 +526,21 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
     size_t fetched = 0;
     size_t batch = 1;
     for (;;) {
-        const std::vector<ZoneID> zones =
-            expired ? std::vector<ZoneID>(
-                          fetch.zones.begin() + ptrdiff_t(std::min(fetched, fetch.zones.size())),
-                          fetch.zones.begin() +
-                              ptrdiff_t(std::min(fetched + batch, fetch.zones.size())))
-                    : state.nextZonesToFetch(batch);
+        const std::vector<ZoneID> zones = state.nextZonesToFetch(batch);
         if (zones.empty())
             break;
         if (ending()) {
             postStateUpdate();
             return finish(endingError());
         }
-        if (fetched > 0 && !expired && fetchTimeUp()) {
+        if (fetched > 0 && fetchTimeUp()) {
             postStateUpdate();
             return finish(fetchCutShort());
         }
         QElapsedTimer took;
         took.start();
         size_t records = 0;
-        if (auto error = fetchZones(zones, !expired, records)) {
+        if (auto error = fetchZones(zones, records)) {
             // The zones still to fetch stay, the one that failed first.
             postStateUpdate();
             return finish(error);
@@ -555,19 +550,16 @@ std::optional<CloudError> SyncEngine::Core::fetch() {
                     ? std::min(batch * 2, largestFetchBatch)
                     : 1;
     }
-    if (expired)
-        state.setDatabaseToken(fetch.token);
-    else
-        state.endFetchUnderWay();
+    state.endFetchUnderWay();
     postStateUpdate();
-    return finish(std::nullopt);
+    return finish(std::nullopt, whole);
 }
 
-// Fetches several zones' changes in one call, and reports each zone in turn; with `strike`,
-// each zone reported is struck off the fetch under way. Errors that end the whole fetch are
-// returned; a zone that went away or became unreachable meanwhile is only reported.
+// Fetches several zones' changes in one call, and reports each zone in turn, striking it off
+// the fetch under way. Errors that end the whole fetch are returned; a zone that went away or
+// became unreachable meanwhile is only reported.
 std::optional<CloudError> SyncEngine::Core::fetchZones(const std::vector<ZoneID>& zones,
-                                                       bool strike, size_t& records) {
+                                                       size_t& records) {
     std::vector<std::pair<ZoneID, std::optional<QString>>> asked;
     asked.reserve(zones.size());
     for (const ZoneID& zone : zones)
@@ -595,8 +587,7 @@ std::optional<CloudError> SyncEngine::Core::fetchZones(const std::vector<ZoneID>
             state.setZoneToken(zone, result.value().token);
             post(SyncEvents::DidFetchRecordZoneChanges{zone, std::nullopt});
         }
-        if (strike)
-            state.zoneFetched(zone);
+        state.zoneFetched(zone);
     }
     return std::nullopt;
 }

@@ -60,8 +60,9 @@ public:
 
     // Fetches from now on end once `deadline` has passed, each after fetching at least one
     // zone: the zones still to fetch are kept in the state, the next fetch goes on with them,
-    // and the fetch completes with fetchCutShort(). A fetch that finds that the database no
-    // longer knows its token is never cut short: it starts over whole until it has ended.
+    // and the fetch completes with fetchCutShort(). So is a fetch that finds that the database
+    // no longer knows its token: the zones it has not fetched still come whole, and the fetch
+    // that fetches the last of them says so (DidFetchChanges).
     void setFetchDeadline(QDeadlineTimer deadline);
     // The error of a fetch that its deadline ended.
     static CloudError fetchCutShort();

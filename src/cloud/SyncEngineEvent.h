@@ -49,7 +49,11 @@ struct DidFetchRecordZoneChanges {
     ZoneID zoneID;
     std::optional<CloudError> error;
 };
-struct DidFetchChanges {};
+struct DidFetchChanges {
+    // The fetch fetched the last zone of one that the database told had expired (in this
+    // fetch, or in one before it that ended early): every zone it holds came whole since.
+    bool endedWholeAfterExpiry = false;
+};
 struct WillSendChanges {};
 struct DidSendChanges {};
 

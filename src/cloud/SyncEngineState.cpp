@@ -91,9 +91,12 @@ std::shared_ptr<Decoded> decode(const QByteArray& data) {
     if (auto fetch = json.find("fetchUnderWay"); fetch != json.end()) {
         auto token = fetch->is_object() ? text(*fetch, "token") : std::nullopt;
         auto zones = fetch->is_object() ? fetch->find("zones") : fetch->end();
-        if (!token || zones == fetch->end() || !zones->is_array())
+        auto expired = fetch->is_object() ? fetch->find("expired") : fetch->end();
+        if (!token || zones == fetch->end() || !zones->is_array() ||
+            (expired != fetch->end() && !expired->is_boolean()))
             return nullptr;
-        SyncEngineState::FetchUnderWay under{*token, {}};
+        SyncEngineState::FetchUnderWay under{
+            *token, {}, expired != fetch->end() && expired->get<bool>()};
         for (const Json& entry : *zones) {
             auto zone = entry.is_object() ? zoneFrom(entry) : std::nullopt;
             if (!zone)
@@ -456,6 +459,9 @@ QByteArray StateSerialization::data() const {
             zones.push_back(zoneJson(zone));
         json["fetchUnderWay"] =
             Json{{"token", utf8(c.fetchUnderWay->token)}, {"zones", std::move(zones)}};
+        // Only when set, so that a state of an ordinary fetch reads as it always did.
+        if (c.fetchUnderWay->expired)
+            json["fetchUnderWay"]["expired"] = true;
     }
     Json dbChanges = Json::array();
     for (const auto& change : c.databaseChanges.changes()) {

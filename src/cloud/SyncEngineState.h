@@ -137,9 +137,13 @@ public:
     // database answered with, and the zones still to fetch, in order. The next fetch goes on
     // from there. The database token stays where it was until they are all fetched, so that a
     // state read by a build that knows nothing of this fetches them all again, and skips none.
+    // `expired`: the fetch began where the database no longer knew the token before it (a
+    // container made anew, a server restarted after a crash); its zones come whole, and its end
+    // says so, in whichever process it ends.
     struct FetchUnderWay {
         QString token;
         std::deque<ZoneID> zones;
+        bool expired = false;
     };
     std::optional<FetchUnderWay> fetchUnderWay() const;
     void setFetchUnderWay(std::optional<FetchUnderWay> fetch);

@@ -264,7 +264,8 @@ void CloudSync::runStep(int step, Done done, std::function<void()> fetching) {
 }
 
 void CloudSync::fetched(EngineScope scope, bool whole) {
-    // A fetch that failed is made again from the same token, which tells of the loss again.
+    // Set by the fetch that brought the last zone whole: one that ended early goes on with the
+    // next, in this process or a later one, which the engine tells.
     if (!std::exchange(serverForgot(scope), false) || !whole)
         return;
     bool resend = false;

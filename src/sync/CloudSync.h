@@ -130,7 +130,8 @@ private:
     void runStep(int step, Done done, std::function<void()> fetching);
     // A pass's fetch of one database ended, all of it or not.
     void fetched(EngineScope scope, bool whole);
-    // Whether a fetch under way found that database no longer holds what this device sent.
+    // Whether a fetch has just brought back whole what a database still holds after it no
+    // longer knew this device's token (it may no longer hold what this device sent).
     bool& serverForgot(EngineScope scope);
     // The store took in something the engines reported.
     void resultsChanged();

@@ -18,6 +18,11 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         std::holds_alternative<SyncEvents::WillFetchChanges>(event)) {
         // The engine has asked after the account: a sign-in would have come by now.
         store_.releaseMarkScan();
+    } else if (const auto* did = std::get_if<SyncEvents::DidFetchChanges>(&event)) {
+        // Every zone came back whole since the database no longer knew the engine's token:
+        // what the cloud still lacks goes again (see fetched()).
+        if (did->endedWholeAfterExpiry)
+            serverForgot(scope) = true;
     } else if (std::holds_alternative<SyncEvents::DidSendChanges>(event)) {
         // A batch still noted had no answer: its notes stay, for the server's copy to settle,
         // and what the container confirmed goes to the journal now, not only to the store file
@@ -34,11 +39,10 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         resultsChanged();
     } else if (const auto* database = std::get_if<SyncEvents::FetchedDatabaseChanges>(&event)) {
         store_.batch([&] {
-            if (database->tokenExpired) {
-                // Sent again, once the fetch has brought back whatever the cloud still holds.
+            // Sent again, once the fetch has brought back whatever the cloud still holds; the
+            // engine keeps that it fetches whole until it has, also across processes.
+            if (database->tokenExpired)
                 store_.serverCopiesLost(scope);
-                serverForgot(scope) = true;
-            }
             for (const ZoneDeletion& deletion : database->deletions)
                 applyZoneDeletion(deletion.zoneID);
         });

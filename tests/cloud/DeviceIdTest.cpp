@@ -104,8 +104,9 @@ TEST_F(DeviceId, ProcessesOfANewProfileOpeningAtOnceAllGoByOneId) {
         opener.join();
     EXPECT_EQ(std::set<QString>(ids.cbegin(), ids.cend()).size(), size_t(1));
     EXPECT_FALSE(ids.front().isEmpty());
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("cloud-device-id")})
+    EXPECT_EQ(
+        QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+        (QStringList{QStringLiteral("cloud-container-files"), QStringLiteral("cloud-device-id")}))
         << "no draft is left behind";
 }
 

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -405,6 +406,114 @@ TEST_F(PostgresCrashTest, ADeviceWhoseTokenCameBeforeACrashGetsWhatIsAddedAfterI
         ASSERT_FALSE(fetch(desktop.engine));
         EXPECT_TRUE(desktop.fetchedNames().count(item))
             << "the desktop never got " << item.toStdString();
+    }
+}
+
+// A device's pass cut short just before the crash, or by the crash itself, leaves a fetch under
+// way with a token of the run the crash ended. After the crash the device fetches every record
+// whole once, each request within its deadline when it has one, and then only what changed.
+TEST_F(PostgresCrashTest, AfterACrashADeviceFetchesEverythingOnceThenOnlyWhatChanged) {
+    enum class Cut { byTheDeadline, byTheCrash };
+    const struct {
+        const char* what;
+        Cut cut;
+        bool outOfTimeAfter; // every request after the crash is out of time after one list
+    } cases[] = {
+        {"a pass cut short by its deadline just before the crash", Cut::byTheDeadline, false},
+        {"a pass cut short by the crash", Cut::byTheCrash, false},
+        {"a pass cut short by the crash, the requests after it out of time", Cut::byTheCrash, true},
+    };
+    for (int round = 0; round < int(std::size(cases)); ++round) {
+        const auto& c = cases[round];
+        SCOPED_TRACE(c.what);
+        PersonDevice laptop(*db, "ann", "annLaptop");
+        std::vector<Record> made;
+        for (int z = 0; z < 4; ++z)
+            made.push_back(note(QStringLiteral("n%1-%2").arg(round).arg(z),
+                                zone(QStringLiteral("TB-%1-%2").arg(round).arg(z)), "x"));
+        queueSaves(laptop.engine, laptop.delegate, made);
+        ASSERT_FALSE(send(laptop.engine));
+        const size_t account = made.size() * size_t(round + 1); // each round's lists stay
+
+        // Each pass is a request of its own, from the state the last one saved.
+        const QString desktop = QStringLiteral("annDesktop%1").arg(round);
+        auto container = Container::openServer(db->uri("ann")).value();
+        std::optional<StateSerialization> saved;
+        std::map<QString, QString> fetched; // each record's text as fetched last
+        size_t records = 0;
+        const auto pass = [&](bool outOfTime, const std::function<void()>& afterZones = {}) {
+            RecordingDelegate delegate;
+            delegate.onEvent = [&](const SyncEngineEvent& event, SyncEngine&) {
+                if (afterZones && std::holds_alternative<SyncEvents::FetchedDatabaseChanges>(event))
+                    afterZones();
+            };
+            SyncEngine engine({Database(container, desktop, DatabaseScope::privateScope), saved,
+                               &delegate, false, 400});
+            if (outOfTime)
+                engine.setFetchDeadline(QDeadlineTimer(0));
+            const auto error = fetch(engine);
+            if (delegate.saved)
+                saved = delegate.saved;
+            for (const Record& record : delegate.fetchedRecords()) {
+                fetched[record.recordID().recordName] =
+                    record.string(QStringLiteral("text")).value_or(QString());
+                ++records;
+            }
+            return error;
+        };
+        ASSERT_FALSE(pass(false));
+        // The laptop changes two lists, and the desktop's next pass is cut short after one.
+        for (int z : {0, 1}) {
+            Record changed = laptop.delegate.records.at(made[size_t(z)].recordID());
+            changed.set(QStringLiteral("text"), QStringLiteral("y"));
+            queueSaves(laptop.engine, laptop.delegate, {changed});
+        }
+        ASSERT_FALSE(send(laptop.engine));
+        if (c.cut == Cut::byTheDeadline) {
+            const auto error = pass(true);
+            ASSERT_TRUE(error && SyncEngine::isFetchCutShort(*error));
+            crash();
+        } else {
+            bool halted = false;
+            EXPECT_TRUE(pass(false, [&] {
+                if (!std::exchange(halted, true)) {
+                    EXPECT_TRUE(cluster->halt());
+                }
+            }));
+            ASSERT_TRUE(halted);
+            ASSERT_TRUE(cluster->resume());
+        }
+
+        // After the crash: every record of the account once, over one request or several.
+        fetched.clear();
+        records = 0;
+        int requests = 1;
+        for (auto error = pass(c.outOfTimeAfter); error; error = pass(c.outOfTimeAfter)) {
+            ASSERT_TRUE(SyncEngine::isFetchCutShort(*error)) << error->message.toStdString();
+            ASSERT_LT(++requests, 100) << "the fetch never ended";
+        }
+        if (c.outOfTimeAfter) {
+            EXPECT_GT(requests, 1) << "a request after the crash outlasted its deadline";
+        }
+        for (size_t z = 0; z < made.size(); ++z) {
+            EXPECT_EQ(fetched[made[z].recordID().recordName], z < 2 ? "y" : "x")
+                << made[z].recordID().recordName.toStdString();
+        }
+        EXPECT_EQ(records, account) << "a list missed or fetched twice";
+
+        // Then each pass brings only what changed.
+        for (int later = 0; later < 3; ++later) {
+            records = 0;
+            ASSERT_FALSE(pass(false));
+            EXPECT_EQ(records, 0u) << "pass " << later << " fetched the account whole again";
+        }
+        Record changed = laptop.delegate.records.at(made[2].recordID());
+        changed.set(QStringLiteral("text"), QStringLiteral("z"));
+        queueSaves(laptop.engine, laptop.delegate, {changed});
+        ASSERT_FALSE(send(laptop.engine));
+        records = 0;
+        ASSERT_FALSE(pass(false));
+        EXPECT_EQ(records, 1u);
     }
 }
 

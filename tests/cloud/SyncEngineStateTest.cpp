@@ -52,6 +52,8 @@ TEST(SyncEngineStateTest, SerializationRestoresAccountTokensAndChanges) {
     state.add({PendingDatabaseChange::deleteZone(ZoneID{QStringLiteral("Old")})});
     state.add({PendingRecordZoneChange::deleteRecord(rid("x")),
                PendingRecordZoneChange::saveRecord(rid("y"))});
+    state.setFetchUnderWay(SyncEngineState::FetchUnderWay{
+        QStringLiteral("d:2"), {ZoneID{QStringLiteral("Z"), QStringLiteral("bob")}}, true});
 
     auto data = state.serialization().data();
     auto parsed = StateSerialization::fromData(data);
@@ -63,6 +65,9 @@ TEST(SyncEngineStateTest, SerializationRestoresAccountTokensAndChanges) {
               QStringLiteral("z:9"));
     EXPECT_EQ(restored.pendingDatabaseChanges(), state.pendingDatabaseChanges());
     EXPECT_EQ(restored.pendingRecordZoneChanges(), state.pendingRecordZoneChanges());
+    ASSERT_TRUE(restored.fetchUnderWay());
+    EXPECT_TRUE(restored.fetchUnderWay()->expired) << "the zones still to fetch come whole";
+    EXPECT_EQ(restored.nextZonesToFetch(5), state.nextZonesToFetch(5));
     EXPECT_EQ(restored.serialization().data(), data);
 }
 
@@ -85,6 +90,9 @@ TEST(SyncEngineStateTest, CorruptSerializationsAreRefused) {
         "{\"version\":1,\"zoneTokens\":[],\"pendingDatabaseChanges\":[],"
         "\"pendingRecordZoneChanges\":[{\"change\":\"saveRecord\",\"zone\":\"Z\",\"owner\":\"o\"}]"
         "}",
+        "{\"version\":1,\"zoneTokens\":[],\"pendingDatabaseChanges\":[],"
+        "\"pendingRecordZoneChanges\":[],\"fetchUnderWay\":{\"token\":\"d:1\",\"zones\":[],"
+        "\"expired\":1}}",
     };
     for (const char* input : inputs) {
         EXPECT_FALSE(StateSerialization::fromData(QByteArray(input))) << input;

@@ -87,6 +87,83 @@ TEST_P(TokenExpiryTest, TheEngineTellsOfItEvenWithNoZoneAndFetchesEveryZoneWhole
     }
 }
 
+// A device whose state names tokens the database no longer knows (a server restarted after a
+// crash), perhaps in a fetch a pass left under way: every zone comes whole once, each fetch
+// within its deadline, one process after another, and then only what changed comes.
+TEST_P(TokenExpiryTest, AfterAnExpiredTokenEveryZoneComesWholeOnceThenOnlyWhatChanged) {
+    auto mac = device(QStringLiteral("mac"));
+    std::vector<Record> made;
+    for (int z = 0; z < 4; ++z)
+        made.push_back(note(QStringLiteral("r%1").arg(z), zone(QStringLiteral("TB-%1").arg(z)),
+                            QStringLiteral("x")));
+    queueSaves(mac.e(), mac.d(), made);
+    ASSERT_FALSE(send(mac.e()));
+    auto laptop = device(QStringLiteral("laptop"));
+    ASSERT_FALSE(fetch(laptop.e()));
+    const StateSerialization synced = laptop.e().state().serialization();
+
+    struct Case {
+        const char* what;
+        bool underWay;  // a fetch left under way, its zones still to fetch
+        bool outOfTime; // every fetch is out of time once it has fetched a zone
+    };
+    const Case cases[] = {
+        {"the database's token", false, false},
+        {"a fetch left under way", true, false},
+        {"a fetch left under way, each fetch out of time", true, true},
+        {"the database's token, each fetch out of time", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SyncEngineState before(synced);
+        before.setDatabaseToken(QStringLiteral("d:another:1"));
+        if (c.underWay)
+            before.setFetchUnderWay(SyncEngineState::FetchUnderWay{QStringLiteral("d:another:2"),
+                                                                   {zone(QStringLiteral("TB-3"))}});
+        std::optional<StateSerialization> saved = before.serialization();
+
+        // Each fetch is the next process's, from the state the last one saved.
+        size_t told = 0;
+        size_t ended = 0;
+        std::vector<QString> fetched;
+        const auto pass = [&](bool outOfTime) {
+            RecordingDelegate delegate;
+            SyncEngine engine({Database(on("laptop"), "laptop", DatabaseScope::privateScope), saved,
+                               &delegate, false, 400});
+            if (outOfTime)
+                engine.setFetchDeadline(QDeadlineTimer(0));
+            const auto error = fetch(engine);
+            saved = delegate.saved;
+            for (const auto& event : delegate.eventsOf<SyncEvents::FetchedDatabaseChanges>())
+                told += event.tokenExpired ? 1 : 0;
+            for (const auto& event : delegate.eventsOf<SyncEvents::DidFetchChanges>())
+                ended += event.endedWholeAfterExpiry ? 1 : 0;
+            for (const Record& record : delegate.fetchedRecords())
+                fetched.push_back(record.recordID().recordName);
+            return error;
+        };
+        int fetches = 1;
+        for (auto error = pass(c.outOfTime); error && fetches < 20; error = pass(c.outOfTime)) {
+            ASSERT_TRUE(SyncEngine::isFetchCutShort(*error)) << error->message.toStdString();
+            ++fetches;
+        }
+        EXPECT_EQ(fetches, c.outOfTime ? 4 : 1) << "a zone a fetch when out of time";
+        std::sort(fetched.begin(), fetched.end());
+        EXPECT_EQ(fetched, (std::vector<QString>{"r0", "r1", "r2", "r3"}));
+        EXPECT_EQ(told, 1u);
+        EXPECT_EQ(ended, 1u) << "the fetch that fetched the last zone tells it came whole";
+
+        // Then only what changed comes, and nothing more is told.
+        for (int round = 0; round < 2; ++round) {
+            told = ended = 0;
+            fetched.clear();
+            ASSERT_FALSE(pass(false));
+            EXPECT_TRUE(fetched.empty()) << fetched.size() << " records fetched again";
+            EXPECT_EQ(told + ended, 0u);
+        }
+    }
+}
+
 } // namespace
 
 INSTANTIATE_TEST_SUITE_P(Backends, TokenExpiryTest, everyStorage, backendName);

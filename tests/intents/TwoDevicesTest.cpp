@@ -132,6 +132,48 @@ TEST_F(TwoDevices, AnotherProgramsDatabaseAsTheContainerIsLeftAloneAndTheChangeS
     EXPECT_EQ(file.readAll(), before);
 }
 
+// A container file moved away from a device that synced with it is not made anew there, empty,
+// to take that device's lists as if it were the one it synced with: the device says it cannot
+// find it. Put back, it syncs as before. A profile that never synced makes one as always.
+TEST_F(TwoDevices, AContainerFileMovedAwayIsSaidAndNotMadeAnewByADeviceThatSyncedWithIt) {
+    said({"start", "Weekend shop"}, first());
+    said({"add", "--list", "weekend shop", "bread"}, first());
+    said({"lists"}, second());
+    const QString moved = dir.filePath(QStringLiteral("moved"));
+    ASSERT_TRUE(QDir().mkpath(moved));
+    const auto move = [](const QString& from, const QString& to) {
+        for (const char* end : {"", "-wal", "-shm"})
+            QFile::rename(from + end, to + end);
+    };
+    const QString away = QDir(moved).filePath(QStringLiteral("cloud.sqlite"));
+    move(cloudFile(), away);
+    ASSERT_FALSE(QFile::exists(cloudFile()));
+
+    const Typed added = run({"add", "--list", "weekend shop", "eggs"}, second());
+    EXPECT_EQ(added.code, 0) << "the change is saved here";
+    EXPECT_EQ(added.out, "Added eggs to Weekend shop.\n");
+    EXPECT_TRUE(added.err.contains("The change is saved here but could not be synced: The cloud "
+                                   "container “" +
+                                   cloudFile() + "” cannot be found: "))
+        << added.err.toStdString();
+    const Typed listed = run({"lists"}, first());
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_TRUE(listed.err.contains("could not sync")) << listed.err.toStdString();
+    for (const char* end : {"", "-wal", "-shm"})
+        EXPECT_FALSE(QFile::exists(cloudFile() + end)) << "made anew: " << end;
+
+    move(away, cloudFile());
+    said({"lists"}, second());
+    const QString onFirst = said({"read", "--list", "weekend shop"}, first());
+    EXPECT_TRUE(onFirst.startsWith("Two things left on Weekend shop: ")) << onFirst.toStdString();
+    EXPECT_TRUE(onFirst.contains("eggs")) << onFirst.toStdString();
+
+    // Gone again: a profile that never synced with it makes a new one, as a new user's does.
+    move(cloudFile(), away);
+    said({"start", "Packing"}, dir.filePath(QStringLiteral("third")));
+    EXPECT_TRUE(QFile::exists(cloudFile()));
+}
+
 TEST_F(TwoDevices, ADamagedStoreFileIsSaidWithTheCopyThatKeepsIt) {
     // With sync off, nothing from the cloud mends the file first.
     FileDefaults(QDir(first()).filePath(QStringLiteral("defaults.json")))

@@ -155,6 +155,39 @@ TEST_F(ContainerResetTest, AnotherContainerInItsPlaceGetsBothDevicesListsOnce) {
     EXPECT_EQ(contents(phone->store()), contents(mac->store()));
 }
 
+// A request's fetch from a container made anew runs out of time before its last list; the next
+// process goes on with it, and once it has every list, sends what the container still lacks.
+TEST_F(ContainerResetTest, AFetchFromAContainerMadeAnewCutShortStillSendsWhatItLacksOnceEnded) {
+    auto mac = device("mac");
+    const QStringList lists{mac->store().addList("Home").id, mac->store().addList("Work").id};
+    ASSERT_FALSE(mac->syncNow());
+    auto other = device("other");
+    ASSERT_FALSE(other->syncNow());
+    // Only the mac has this one: the other device cannot bring it back.
+    const QString later = mac->store().addList("Later").id;
+    const QString item = mac->store().addItem(later, "tea").value().id;
+    ASSERT_FALSE(mac->syncNow());
+
+    removeFile();
+    container = open();
+    other->moveTo(container);
+    ASSERT_FALSE(other->syncNow()); // sends its two lists again
+    mac->moveTo(container);
+    mac->store().startEnginesIfAllowed();
+    mac->sync().engine(EngineScope::privateDatabase)->engine().setFetchDeadline(QDeadlineTimer(0));
+    const auto error = mac->syncNow();
+    ASSERT_TRUE(error && SyncEngine::isFetchCutShort(*error)) << "the fetch outlasted its bound";
+
+    mac->restart();
+    ASSERT_FALSE(mac->syncNow());
+    const auto records = container->records(Container::defaultUserName, "TB-" + later);
+    ASSERT_TRUE(records.ok());
+    EXPECT_EQ(records.value().size(), 2u) << "the list and its item, sent again";
+    auto fresh = device("fresh");
+    ASSERT_FALSE(fresh->syncNow());
+    expectOnce(fresh->store(), lists + QStringList{later}, {item});
+}
+
 TEST_F(ContainerResetTest, AnOlderCopyPutBackGetsWhatCameAfterIt) {
     auto mac = device("mac");
     auto other = device("other");
