@@ -844,6 +844,13 @@ std::optional<CloudError> Container::setOffline(const QString& device, bool offl
     });
 }
 
+std::optional<CloudError> Container::startNewRun() {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        storage_->startNewRun();
+        return std::nullopt;
+    });
+}
+
 std::optional<CloudError> Container::shareZone(const QString& owner, const QString& zoneName,
                                                const QString& user,
                                                ParticipantPermission permission) {

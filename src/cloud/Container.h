@@ -93,6 +93,10 @@ public:
     std::optional<CloudError> signIn(const QString& device, const QString& user);
     std::optional<CloudError> signOut(const QString& device);
     std::optional<CloudError> setOffline(const QString& device, bool offline);
+    // After the container was put back from a backup: every token handed out so far reads as
+    // expired, so that every device fetches everything once (a server notices a restore by
+    // pg_restore by itself, not a copy of its files put back).
+    std::optional<CloudError> startNewRun();
 
     // Shares the owner's zone with a user, who still has to accept it.
     std::optional<CloudError> shareZone(const QString& owner, const QString& zoneName,

@@ -144,6 +144,10 @@ public:
     // current sequence, unless the storage knows that moves less often than the changes do.
     virtual QString changeMark() { return QString::number(currentSequence()); }
     virtual qint64 nextSequence() = 0; // increments and returns the new value
+    // Makes every token handed out so far read as expired, so that every device fetches
+    // everything once: for a container put back from a backup, whose sequence went back below
+    // numbers devices were given after the backup. A container in memory is never put back.
+    virtual void startNewRun() {}
     // The zones (owner, name) of the caller's databases, their own and those they accepted,
     // that another step holds and keeps holding, so that what it changes there is still to
     // come: a step as short as a change's own is waited out (a second at most). Only a server

@@ -804,6 +804,59 @@ const char* const sixthVersion[] = {
     "AND tallybird.stays(z.xmax) $$",
 };
 
+// Version 8: a container restored from a backup starts a new run. A restore brings back the run
+// with the marks and the sequence as they were at the backup, below tokens handed out after it.
+// - The run's row notes the table it was written in and how far the server had numbered its
+//   transactions. pg_restore makes the table anew, under another oid; a server younger than
+//   the one the run was named on (where the oid may come round again) numbers its transactions
+//   below the run's. A clean restart, VACUUM and an upgrade keep both. A reader compares them
+//   with what its own statement sees, which reads no catalog.
+// - A copy of a stopped server's files put back cannot be told from the server that stopped:
+//   its administrator starts a new run (`new_run`, tallybird-cloud new-run).
+// - One namer at a time takes the table: readers go on, and a second namer finds the run named.
+const char* const eighthVersion[] = {
+    "ALTER TABLE tallybird.runs ADD COLUMN made_in oid, ADD COLUMN numbered xid8",
+    "UPDATE tallybird.runs r SET made_in = r.tableoid, "
+    "numbered = pg_snapshot_xmax(pg_current_snapshot())",
+    "CREATE OR REPLACE FUNCTION tallybird.run() RETURNS text LANGUAGE plpgsql VOLATILE "
+    "SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ DECLARE named text; BEGIN "
+    "SELECT r.id INTO named FROM tallybird.runs r WHERE r.made_in = r.tableoid "
+    "AND r.numbered <= pg_snapshot_xmax(pg_current_snapshot()); "
+    "IF named IS NOT NULL THEN RETURN named; END IF; "
+    "LOCK TABLE tallybird.runs IN SHARE ROW EXCLUSIVE MODE; "
+    // Another connection named it meanwhile, and forgot the marks.
+    "SELECT r.id INTO named FROM tallybird.runs r WHERE r.made_in = r.tableoid "
+    "AND r.numbered <= pg_snapshot_xmax(pg_current_snapshot()); "
+    "IF named IS NOT NULL THEN RETURN named; END IF; "
+    "DELETE FROM tallybird.runs; "
+    "INSERT INTO tallybird.runs (id, made_in, numbered) "
+    "VALUES (substr(md5(gen_random_uuid()::text), 1, 12), 'tallybird.runs'::regclass, "
+    "pg_snapshot_xmax(pg_current_snapshot())) RETURNING id INTO named; "
+    "DELETE FROM tallybird.marks; "
+    "RETURN named; END $$",
+    "CREATE FUNCTION tallybird.new_run() RETURNS text LANGUAGE plpgsql VOLATILE "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    "LOCK TABLE tallybird.runs IN SHARE ROW EXCLUSIVE MODE; "
+    "DELETE FROM tallybird.runs; "
+    "RETURN tallybird.run(); END $$",
+    "REVOKE ALL ON FUNCTION tallybird.new_run() FROM PUBLIC",
+    "CREATE OR REPLACE FUNCTION tallybird.settle(OUT mark bigint, OUT top bigint, OUT run text) "
+    "LANGUAGE plpgsql VOLATILE SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$ "
+    "DECLARE held bigint; BEGIN "
+    "SELECT r.id INTO run FROM tallybird.runs r WHERE r.made_in = r.tableoid "
+    "AND r.numbered <= pg_snapshot_xmax(pg_current_snapshot()); "
+    "IF run IS NULL THEN run := tallybird.run(); END IF; "
+    "top := pg_sequence_last_value('tallybird.change_blocks'::regclass) + 1023; "
+    "IF top IS NULL THEN top := tallybird.top(); END IF; "
+    "held := tallybird.held_mark(session_user, top); "
+    "SELECT m.mark INTO mark FROM tallybird.marks m WHERE m.user_name = session_user; "
+    "IF mark IS NULL OR mark < held THEN "
+    "PERFORM set_config('synchronous_commit', 'off', true); "
+    "INSERT INTO tallybird.marks AS m (user_name, mark) VALUES (session_user, held) "
+    "ON CONFLICT (user_name) DO UPDATE SET mark = greatest(m.mark, EXCLUDED.mark) "
+    "RETURNING m.mark INTO mark; END IF; END $$",
+};
+
 // The roles given rights on the container's tables: its people.
 const char* const peopleQuery =
     "SELECT DISTINCT pg_catalog.pg_get_userbyid(a.grantee) FROM pg_catalog.pg_class c "
@@ -900,6 +953,10 @@ void upgradeFrom(PostgresConnection& connection, int from, int to) {
         for (const char* statement : sixthVersion)
             connection.sendOnce(statement);
     }
+    if (from < 8 && to >= 8) {
+        for (const char* statement : eighthVersion)
+            connection.sendOnce(statement);
+    }
     connection.send("UPDATE tallybird.meta SET value = $1 WHERE key = 'version'",
                     {PgValue::text(QString::number(to))});
 }
@@ -955,17 +1012,37 @@ std::optional<QString> PostgresSchema::preparePerson(PostgresConnection& connect
         return QStringLiteral("A user on a PostgreSQL server has a name of at most 63 bytes.");
     if (name.startsWith(QLatin1String("pg_")))
         return QStringLiteral("Names starting with pg_ belong to the server.");
-    PgRows role = connection.query("SELECT rolsuper FROM pg_catalog.pg_roles WHERE rolname = $1",
-                                   {PgValue::text(name)});
     const QString quoted = connection.quoteIdentifier(name);
     // Roles are the whole server's: another container's administrator may make the same person
     // between the look and the making, and then the role is there as wanted. (A valid user name
     // holds no dollar sign, so it cannot end the block.)
-    if (role.size() == 0)
+    if (connection
+            .query("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1", {PgValue::text(name)})
+            .size() == 0)
         connection.sendOnce(("DO $$ BEGIN CREATE ROLE " + quoted +
                              " LOGIN CONNECTION LIMIT 10; EXCEPTION WHEN duplicate_object OR "
                              "unique_violation THEN NULL; END $$")
                                 .toUtf8());
+    // A role that is there already is adopted only as a person's: one that may do more than a
+    // person (and whose password the administrator would be told to set) is refused, and so
+    // is one that is, or may act as, the administrator. Looked at once made, so that a role
+    // made meanwhile by somebody else is looked at too.
+    PgRows role =
+        connection.query("SELECT CASE WHEN r.rolsuper THEN 'a superuser' "
+                         "WHEN r.rolname IN (current_user, session_user) "
+                         "OR pg_catalog.pg_has_role(r.oid, current_user, 'MEMBER') "
+                         "OR pg_catalog.pg_has_role(r.oid, session_user, 'MEMBER') "
+                         "THEN 'the administrator''s own' "
+                         "WHEN r.rolcreaterole THEN 'one that makes roles' "
+                         "WHEN r.rolcreatedb THEN 'one that makes databases' "
+                         "WHEN r.rolreplication THEN 'one that replicates the server' "
+                         "WHEN r.rolbypassrls THEN 'one that passes row-level security' END "
+                         "FROM pg_catalog.pg_roles r WHERE r.rolname = $1",
+                         {PgValue::text(name)});
+    if (role.size() == 1 && !role.isNull(0, 0))
+        return QStringLiteral("The role %1 on the server is %2, not a person's: a person needs a "
+                              "role of their own.")
+            .arg(name, role.text(0, 0));
     grantPerson(connection, quoted);
     return std::nullopt;
 }

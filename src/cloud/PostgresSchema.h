@@ -32,11 +32,11 @@ class PostgresConnection;
 // and of the zones whose share it accepted to read and write (and its own devices). Writers of
 // one zone take turns on the zone's row; a reader waits for no writer, its mark stays below what
 // they may still commit (see PostgresStorage), and comes with the server's run, which a crash of
-// the server ends. A person tells another of a zone's removal only when
-// the teller owns the zone and the other accepted its share.
+// the server ends, and a restore from a backup. A person tells another of a zone's removal only
+// when the teller owns the zone and the other accepted its share.
 namespace PostgresSchema {
 
-constexpr int version = 6;
+constexpr int version = 8;
 // The first version whose writers lock the rows of the zones they change rather than one
 // table; a person's program uses a container of an earlier one the way that one was used.
 constexpr int zoneLocksVersion = 2;
@@ -62,8 +62,9 @@ void upgrade(PostgresConnection& connection);
 
 // Gives a role what a person needs: the schema and the right to use its tables, within the
 // policies. A role of that name is made (able to log in, without a password, with at most
-// `personConnections` connections) when there is none. Says why not when the name cannot be a
-// role.
+// `personConnections` connections) when there is none; one that is there is taken only as a
+// person's: no superuser, no role that may make roles or databases, replicate or pass the
+// policies, and not the administrator's. Says why not when the name cannot be a person's role.
 std::optional<QString> preparePerson(PostgresConnection& connection, const QString& name);
 
 } // namespace PostgresSchema

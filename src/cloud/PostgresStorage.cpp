@@ -504,6 +504,12 @@ QString PostgresStorage::containerId() {
     return containerId_ + QLatin1Char('.') + *cache_.run;
 }
 
+void PostgresStorage::startNewRun() {
+    // Only the administrator may (the server refuses anybody else); a container an earlier
+    // version made is upgraded as its administrator opens it.
+    writing().query("SELECT tallybird.new_run()");
+}
+
 qint64 PostgresStorage::currentSequence() {
     PostgresConnection& connection = reading();
     if (cache_.sequence)

@@ -59,6 +59,7 @@ public:
 
     QString containerId() override;
     qint64 currentSequence() override;
+    void startNewRun() override;
     qint64 nextSequence() override;
     QString changeMark() override;
     std::vector<std::pair<QString, QString>> heldZones() override;

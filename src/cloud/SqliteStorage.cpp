@@ -332,7 +332,17 @@ void SqliteStorage::transact(Step, const std::function<void()>& work) {
 }
 
 QString SqliteStorage::containerId() {
-    return containerId_;
+    // Read anew each time: the run may have changed in another process.
+    auto run = prepare("SELECT value FROM meta WHERE key = 'run'");
+    if (!run.step())
+        return containerId_;
+    return containerId_ + QLatin1Char('.') + run.text(0);
+}
+
+void SqliteStorage::startNewRun() {
+    prepare("INSERT OR REPLACE INTO meta (key, value) VALUES ('run', ?1)")
+        .bind(1, QUuid::createUuid().toString(QUuid::Id128).left(12))
+        .run();
 }
 
 qint64 SqliteStorage::currentSequence() {

@@ -35,6 +35,7 @@ public:
 
     QString containerId() override;
     qint64 currentSequence() override;
+    void startNewRun() override;
     qint64 nextSequence() override;
 
     std::optional<UserRow> findUser(const QString& name) override;

@@ -517,4 +517,54 @@ TEST_F(PostgresCrashTest, AfterACrashADeviceFetchesEverythingOnceThenOnlyWhatCha
     }
 }
 
+TEST_F(PostgresCrashTest, ADeviceThatSyncedAfterABackupGetsWhatIsAddedAfterTheServerIsPutBack) {
+    const QString dump = dir.filePath("container.dump");
+    const struct {
+        const char* what;
+        std::function<bool()> backUp;
+        std::function<bool()> putBack;
+        bool newRun;  // the administrator starts one once the server is back
+        bool expired; // the desktop's token reads as expired, and it fetches everything once
+    } ways[] = {
+        {"a dump, restored by pg_restore", [&] { return cluster->dump(db->name(), dump); },
+         [&] { return cluster->load(db->name(), dump); }, false, true},
+        {"a copy of the stopped server's files, put back",
+         [&] { return cluster->shut() && cluster->save() && cluster->resume(); },
+         [&] { return cluster->shut() && cluster->putBack() && cluster->resume(); }, true, true},
+        {"no backup: a clean restart and the run's table vacuumed", [] { return true; },
+         [&] {
+             return cluster->shut() && cluster->resume() &&
+                    db->run("VACUUM FULL tallybird.runs").isEmpty();
+         },
+         false, false},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.what);
+        PersonDevice laptop(*db, "ann", "annLaptop");
+        PersonDevice desktop(*db, "ann", "annDesktop");
+        ASSERT_FALSE(fetch(desktop.engine));
+        ASSERT_TRUE(way.backUp());
+        // After the backup, others' changes move the numbers on, and the desktop syncs.
+        ASSERT_TRUE(Session(*db, "bob").run("SELECT max(b) FROM tallybird.take_blocks(40) b"));
+        ASSERT_FALSE(fetch(desktop.engine));
+        ASSERT_TRUE(way.putBack());
+        if (way.newRun)
+            ASSERT_FALSE(db->admin()->startNewRun());
+        const QString item = QStringLiteral("item-%1").arg(&way - ways);
+        queueSaves(laptop.engine, laptop.delegate, {note(item, zone("TB-ann"), "x")});
+        ASSERT_FALSE(send(laptop.engine));
+        // Others' changes take the numbers past the desktop's token again; then it syncs twice.
+        ASSERT_TRUE(Session(*db, "bob").run("SELECT max(b) FROM tallybird.take_blocks(60) b"));
+        desktop.delegate.events.clear();
+        ASSERT_FALSE(fetch(desktop.engine));
+        ASSERT_FALSE(fetch(desktop.engine));
+        EXPECT_TRUE(desktop.fetchedNames().count(item))
+            << "the desktop never got " << item.toStdString();
+        const auto told = desktop.delegate.eventsOf<SyncEvents::FetchedDatabaseChanges>();
+        EXPECT_EQ(std::count_if(told.begin(), told.end(),
+                                [](const auto& event) { return event.tokenExpired; }),
+                  way.expired ? 1 : 0);
+    }
+}
+
 } // namespace marktest

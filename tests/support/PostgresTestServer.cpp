@@ -96,10 +96,11 @@ PostgresTestCluster::~PostgresTestCluster() {
     script("stop");
 }
 
-bool PostgresTestCluster::script(const char* command) {
+bool PostgresTestCluster::script(const char* command, const QStringList& arguments) {
     QProcess process;
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(PostgresTestServer::clusterScript(), {QString::fromLatin1(command), info_});
+    process.start(PostgresTestServer::clusterScript(),
+                  QStringList{QString::fromLatin1(command), info_} + arguments);
     process.waitForFinished(120'000);
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }

@@ -4,6 +4,7 @@
 #include "cloud/Container.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -46,12 +47,25 @@ public:
     const QString& info() const { return info_; }
     bool halt() { return script("halt"); }
     bool resume() { return script("resume"); }
+    // A backup of the stopped server's files, and putting it back: stop cleanly (`shut`), then
+    // `save` or `putBack`, then `resume`.
+    bool shut() { return script("shut"); }
+    bool save() { return script("save"); }
+    bool putBack() { return script("put-back"); }
+    // A database's dump by pg_dump into `file`, and the database made anew from it by
+    // pg_restore, as the administrator.
+    bool dump(const QString& database, const QString& file) {
+        return script("dump", {database, file});
+    }
+    bool load(const QString& database, const QString& file) {
+        return script("load", {database, file});
+    }
     // Sets one of the server's settings as its superuser and has it read them again; libpq's
     // complaint, if any.
     QString set(const QString& name, const QString& value);
 
 private:
-    bool script(const char* command);
+    bool script(const char* command, const QStringList& arguments = {});
     QString info_;
     bool ok_ = false;
 };

@@ -36,6 +36,10 @@ const char* const usage = R"(usage: tallybird-cloud [--cloud FILE|URI] COMMAND [
                                           look-ups of matching record names) with CODE
   clear-faults
   list [OWNER ZONE]                       what is stored, or the records of one zone
+  new-run                                 after the container was put back from a backup
+                                          (a copy of the file, or of a stopped server's
+                                          files, or any restore): every device fetches
+                                          everything once, so none misses a change
 
 DEVICE is a profile folder, or "default" for the folder used without --profile: the device
 the program is with that profile, by the id the profile keeps (made and kept there, as the
@@ -91,6 +95,7 @@ const std::map<QString, std::pair<int, int>> arities{
     {"offline", {1, 1}}, {"online", {1, 1}},       {"share", {4, 4}},
     {"accept", {3, 3}},  {"permission", {4, 4}},   {"remove-participant", {3, 3}},
     {"fault", {1, 7}},   {"clear-faults", {0, 0}}, {"list", {0, 2}},
+    {"new-run", {0, 0}},
 };
 
 void checkArguments(const QString& command, const QStringList& a) {
@@ -146,6 +151,14 @@ public:
             {"fault", [&] { return fault(a); }},
             {"clear-faults", [&] { return c.clearFaults(); }},
             {"list", [&] { return a.isEmpty() ? list() : listZone(a); }},
+            {"new-run",
+             [&]() -> std::optional<CloudError> {
+                 if (auto error = c.startNewRun())
+                     return error;
+                 out << "A new run of the container began: every device fetches everything "
+                        "once at its next sync.\n";
+                 return std::nullopt;
+             }},
         };
         return commands.at(command)();
     }

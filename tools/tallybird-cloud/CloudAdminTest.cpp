@@ -119,6 +119,56 @@ TEST_F(CloudAdminTest, RefusalsExitWithOne) {
     EXPECT_EQ(run({"sign-in", dir.filePath("p"), "nobody"}).status, 1);
 }
 
+TEST_F(CloudAdminTest, NewRunMakesEveryDeviceFetchOnceAfterTheFileIsPutBackFromABackup) {
+    using namespace cloud;
+    const QString path = dir.filePath("container.sqlite");
+    const ZoneID list{"TB-1"};
+    const auto note = [&](const QString& name) {
+        Record record(QStringLiteral("Note"), RecordID{name, list});
+        record.set(QStringLiteral("text"), name);
+        return record;
+    };
+    // The laptop adds notes; the desktop reads the list and keeps where it got to.
+    const auto add = [&](const QStringList& names) {
+        auto container = Container::openFile(path).value();
+        std::vector<Record> notes;
+        for (const QString& name : names)
+            notes.push_back(note(name));
+        auto saved = container->modifyRecords("laptop", DatabaseScope::privateScope, notes, {});
+        ASSERT_TRUE(saved.ok() && saved.value().failedRecordSaves.empty());
+    };
+    const auto read = [&](const std::optional<QString>& token) {
+        return Container::openFile(path).value()->fetchZoneChanges(
+            "desktop", DatabaseScope::privateScope, list, token);
+    };
+    ASSERT_TRUE(Container::openFile(path)
+                    .value()
+                    ->modifyZones("laptop", DatabaseScope::privateScope, {list}, {})
+                    .ok());
+    add({"a"});
+    // A copy of the file (no process has it open), then more changes the desktop reads.
+    ASSERT_TRUE(QFile::copy(path, dir.filePath("backup.sqlite")));
+    add({"b", "c", "d"});
+    const auto synced = read(std::nullopt);
+    ASSERT_TRUE(synced.ok());
+    ASSERT_EQ(synced.value().modifications.size(), 4u);
+
+    // The copy is put back, and the administrator starts a new run; the laptop adds a note,
+    // then more, past where the desktop got to.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::copy(dir.filePath("backup.sqlite"), path));
+    const AdminRun began = run({"new-run"});
+    ASSERT_EQ(began.status, 0) << began.err.toStdString();
+    add({"after"});
+    add({"e", "f", "g", "h"});
+    const auto later = read(synced.value().token);
+    ASSERT_TRUE(later.ok());
+    QStringList names;
+    for (const Record& record : later.value().modifications)
+        names.append(record.recordID().recordName);
+    EXPECT_TRUE(names.contains("after")) << names.join(' ').toStdString();
+}
+
 TEST_F(CloudAdminTest, UnreadableContainerIsAnErrorNotACrash) {
     QFile file(dir.filePath("container.sqlite"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -182,6 +232,57 @@ TEST_F(CloudAdminServerTest, InitMakesTheContainerOnceAndCreateUserARoleWithoutA
     auto own = cloud::Container::openServer(db->uri(sam)).value()->currentUser("samLaptop");
     ASSERT_TRUE(own.ok()) << own.error().message.toStdString();
     EXPECT_EQ(own.value(), sam);
+}
+
+TEST_F(CloudAdminServerTest, CreateUserAdoptsARoleThatIsThereOnlyAsAPersons) {
+    ASSERT_EQ(admin({"init"}).status, 0);
+    // Roles belong to the whole server: names of this test's own, made by its superuser.
+    const QString stem = "r" + db->name().mid(3, 8) + "_";
+    const struct {
+        const char* what;
+        QString name;
+        const char* made; // how the server's superuser made it; empty: it was not there
+        const char* refusal;
+    } cases[] = {
+        {"the server's superuser", "tallybird_super", "", "superuser"},
+        {"the administrator's own role", "tallybird", "", "administrator"},
+        {"a role that makes databases", stem + "db", "CREATE ROLE %1 LOGIN CREATEDB",
+         "makes databases"},
+        {"a role that makes roles", stem + "roles", "CREATE ROLE %1 LOGIN CREATEROLE",
+         "makes roles"},
+        {"a role that replicates", stem + "copy", "CREATE ROLE %1 LOGIN REPLICATION", "replicates"},
+        {"a role that passes the policies", stem + "rls", "CREATE ROLE %1 LOGIN BYPASSRLS",
+         "row-level security"},
+        {"a role that may act as the administrator", stem + "deputy",
+         "CREATE ROLE %1 LOGIN IN ROLE tallybird", "administrator"},
+        {"a person's role another container made", stem + "pat", "CREATE ROLE %1 LOGIN", ""},
+        {"a new name", stem + "new", "", ""},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.what);
+        if (*test.made)
+            ASSERT_EQ(db->run(QString::fromLatin1(test.made).arg(test.name), "tallybird_super"),
+                      QString());
+        const AdminRun result = admin({"create-user", test.name});
+        if (!*test.refusal) {
+            EXPECT_EQ(result.status, 0) << result.err.toStdString();
+            EXPECT_TRUE(result.out.contains("\\password " + test.name)) << result.out.toStdString();
+            EXPECT_TRUE(admin({"users"}).out.split('\n').contains(test.name));
+            continue;
+        }
+        EXPECT_EQ(result.status, 1);
+        EXPECT_TRUE(result.err.contains(test.refusal)) << result.err.toStdString();
+        EXPECT_FALSE(result.out.contains("password")) << result.out.toStdString();
+        EXPECT_FALSE(admin({"users"}).out.split('\n').contains(test.name));
+        // Nor given a person's rights.
+        EXPECT_EQ(db->value(QStringLiteral("SELECT count(*) FROM pg_namespace n, "
+                                           "aclexplode(n.nspacl) a WHERE n.nspname = 'tallybird' "
+                                           "AND a.grantee = '%1'::regrole")
+                                .arg(test.name)),
+                  "0");
+        if (*test.made)
+            db->run(QStringLiteral("DROP ROLE %1").arg(test.name), "tallybird_super");
+    }
 }
 
 TEST_F(CloudAdminServerTest, APersonSharesTheirOwnZonesAndAcceptsButChangesNothingElse) {
