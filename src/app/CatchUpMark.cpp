@@ -51,5 +51,9 @@ void CatchUpMark::record(const QString& containerMark) const {
     // opened in place, so that a pipe at its name is not waited on.
     if (content.isEmpty() ||
         !DurableFile::replace(markFile_, content.toUtf8(), nullptr, DurableFile::Sync::skip))
-        QFile::remove(markFile_);
+        forget();
+}
+
+void CatchUpMark::forget() const {
+    QFile::remove(markFile_);
 }

@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
@@ -55,15 +56,22 @@ QString markFile() {
     return QDir(AppPaths::dataDir()).filePath(QStringLiteral("cloud-caught-up"));
 }
 
-// One sync pass that marks, once it is saved, what the store then holds of the cloud.
+// One sync pass that marks, once it is saved, what the store then holds of the cloud. A pass
+// that leaves the store owing the cloud anything it may send (a save refused because someone
+// else holds its list, one merged with a change elsewhere and refused again) leaves no mark at
+// all: the next request catches up, and sends it.
 void passAndMark(CloudSync& cloud, const QString& storeFile,
                  std::function<void(std::optional<cloud::CloudError>)> done) {
     auto mark = std::make_shared<QString>();
     const cloud::CloudDevice device = *cloud.device();
     cloud.syncNow(
-        [mark, storeFile, done, file = markFile()](std::optional<cloud::CloudError> error) {
-            if (!error)
-                CatchUpMark(file, storeFile).record(*mark);
+        [mark, storeFile, done, file = markFile(),
+         sync = QPointer<CloudSync>(&cloud)](std::optional<cloud::CloudError> error) {
+            const CatchUpMark caughtUp(file, storeFile);
+            if (!sync || sync->store().owesCloud())
+                caughtUp.forget();
+            else if (!error)
+                caughtUp.record(*mark);
             done(error);
         },
         [mark, device] { *mark = CatchUpMark::containerMark(device); });

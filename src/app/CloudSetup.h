@@ -40,9 +40,10 @@ public:
     // Stands in for the platform delivering other devices' changes in the background while no
     // program of this profile runs: one sync pass on the request's own store, saved once,
     // within `catchUpMs`, so that the request reads a current store. It is due only when the
-    // container changed since the store last took everything in (see CatchUpMark), and never
-    // when sync is off. When it cannot fetch (offline, no account, an error, out of time), the
-    // store stays as it was and the notice says so.
+    // container changed since the store last took everything in (see CatchUpMark), or the last
+    // pass left the store owing the cloud a change, and never when sync is off. When it cannot
+    // fetch (offline, no account, an error, out of time), the store stays as it was and the notice
+    // says so.
     RequestRoute::CatchUp catchUp(Defaults& defaults) const;
 
 private:

@@ -63,8 +63,9 @@ void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done,
         }
         frame.markVoiceCommandRun();
         // The reply is the same whether or not the sync succeeds: the change is saved either
-        // way. A failed sync is said apart from it, and so is a list the sync found view only:
-        // the change was made while it could be, and nobody else will ever get it.
+        // way. A failed sync is said apart from it, and so is a list the sync found view only
+        // (the change was made while it could be, and nobody else will ever get it) or held by
+        // someone else in the cloud (a later sync sends it).
         frame.sync_(frame.store_, [frame, done, reply,
                                    listID](const std::optional<QString>& error) {
             std::optional<QString> notSynced = error;
@@ -72,6 +73,8 @@ void IntentFrame::finishChange(const QString& reply, const OutcomeHandler& done,
                 const TBList* list = frame.store_.findList(listID);
                 if (list && list->isViewOnly())
                     notSynced = viewOnlyNowReason(list->name);
+                else if (list && frame.store_.listHeldElsewhere(listID))
+                    notSynced = heldElsewhereReason(list->name);
             }
             done(IntentOutcome::reply(reply, notSynced ? notSyncedNote(*notSynced) : QString()));
         });

@@ -49,7 +49,8 @@ public:
     // trying again makes it once, not twice. `listID`, when given, is the list the change went
     // to: when the sync leaves it view only (its owner took the right to change it back, or this
     // device is now in an account it is not shared with), the change stays here alone, and the
-    // reply says it was not synced.
+    // reply says it was not synced; so it does when the container refused the list's changes
+    // because someone else was changing it there (the change goes with a later sync).
     void finishChange(const QString& reply, const OutcomeHandler& done, const TakeBack& takeBack,
                       const QString& listID = {}) const;
 
@@ -83,6 +84,11 @@ public:
     // Why a change of a list that the sync left view only did not reach the cloud.
     static QString viewOnlyNowReason(const QString& listName) {
         return QStringLiteral("%1 is view only now.").arg(listName);
+    }
+    // Why a change of a list did not reach the cloud when the container refused it because
+    // someone else was changing that list there: it goes with a later sync.
+    static QString heldElsewhereReason(const QString& listName) {
+        return QStringLiteral("someone is changing “%1” elsewhere.").arg(listName);
     }
     static QString quitBeforeSyncReason() {
         return QStringLiteral("Tallybird quit before syncing it.");

@@ -275,6 +275,22 @@ public:
     // The engines have asked after the account: what the last requeue kept to answer a
     // sign-in quickly is let go.
     void releaseMarkScan();
+    // Whether the marks hold anything the account the device is in may send now: a list's or
+    // an item's fields, a group assignment, a deleted item, a list removed or left. Marks held
+    // for another account, and those of lists that are view only here, are not: they cannot go
+    // until that changes. Stops at the first it finds.
+    bool owesCloud() const;
+    // The lists whose changes the container refused in the current or last sync pass because
+    // someone else was changing them there just then: their marks stay, to go with a later
+    // sync. Kept in memory only; the sync side notes them, and forgets them as a pass starts or
+    // a change of the list is taken.
+    void noteListHeldElsewhere(const QString& listID) { listsHeldElsewhere_.insert(listID); }
+    void forgetListHeldElsewhere(const QString& listID) { listsHeldElsewhere_.remove(listID); }
+    void clearListsHeldElsewhere() { listsHeldElsewhere_.clear(); }
+    bool listHeldElsewhere(const QString& listID) const {
+        return listsHeldElsewhere_.contains(listID);
+    }
+    bool anyListHeldElsewhere() const { return !listsHeldElsewhere_.isEmpty(); }
 
     // --- Items and lists ---
     // Absent, and nothing written, when no list has the id or the list is view-only.
@@ -601,6 +617,7 @@ private:
     QMap<QString, Tombstone> tombstones_;
     QSet<QString> dirtyTombstones_;
     QMap<QString, HeldMarks> heldMarks_;
+    QSet<QString> listsHeldElsewhere_;
     ArchivedRecords archivedRecords_;
     std::optional<QByteArray> engineStateData_;
     std::optional<QByteArray> sharedEngineStateData_;

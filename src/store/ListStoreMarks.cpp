@@ -7,6 +7,8 @@
 #include "MarkScan.h"
 #include "RecordQueue.h"
 
+#include <algorithm>
+
 namespace {
 constexpr double tombstoneLifetime = 2'592'000; // 30 days, in seconds
 } // namespace
@@ -154,6 +156,34 @@ void ListStore::requeueDirty() {
         if (tombstone != tombstones_.end())
             queueItemDeletion(itemID, tombstone->listID);
     }
+}
+
+// As requeueDirty() queues them: a mark of a list or item that is not here queues nothing. A
+// record of a view-only list would only be refused.
+bool ListStore::owesCloud() const {
+    if (frozen())
+        return false;
+    if (!dirtyFilings_.isEmpty() || !pendingZoneDeletions_.isEmpty())
+        return true;
+    const auto mayChange = [this](const QString& listID) {
+        const qsizetype index = indexOfList(listID);
+        return index < 0 || !lists_[index].isViewOnly();
+    };
+    for (auto it = dirtyLists_.cbegin(); it != dirtyLists_.cend(); ++it) {
+        if (!it.value().isEmpty() && indexOfList(it.key()) >= 0 && mayChange(it.key()))
+            return true;
+    }
+    for (auto it = dirtyItems_.cbegin(); it != dirtyItems_.cend(); ++it) {
+        const qsizetype index = it.value().isEmpty() ? -1 : indexOfItem(it.key());
+        if (index >= 0 && mayChange(allItems_[index].listID))
+            return true;
+    }
+    const auto deletionOwed = [&](const QString& itemID) {
+        const auto tombstone = tombstones_.constFind(itemID);
+        return tombstone != tombstones_.cend() && mayChange(tombstone->listID);
+    };
+    return std::ranges::any_of(dirtyTombstones_, deletionOwed) ||
+           std::ranges::any_of(pendingItemDeletions_, deletionOwed);
 }
 
 void ListStore::releaseMarkScan() {

@@ -106,6 +106,9 @@ void CloudSync::finishUnderWay() {
 
 void CloudSync::syncNow(Done done, std::function<void()> fetching, Answer answer) {
     store_.startEnginesIfAllowed();
+    // What the lists held elsewhere refused is tried again, and said anew.
+    if (passes_ == 0)
+        store_.clearListsHeldElsewhere();
     ++passes_;
     QPointer<CloudSync> self(this);
     runStep(
@@ -227,12 +230,15 @@ void CloudSync::forgetSending(const QString& noted) {
 // Steps 0 and 1 send (private, shared), 2 and 3 fetch (private, shared). Each step looks the
 // engine up anew, so one dropped by the sync switch meanwhile is skipped. When a fetch found
 // that the cloud no longer holds what this device sent, what it lacks is sent again in steps 4
-// and 5 (private, shared), so that one pass brings the other devices everything.
+// and 5 (private, shared), so that one pass brings the other devices everything; so is a save
+// the container refused and that is queued again (a conflict merged), once: one refused again
+// there waits for the next pass.
 void CloudSync::runStep(int step, Done done, std::function<void()> fetching) {
     if (step == 2 && fetching)
         fetching();
     if (step == 4 && !std::exchange(resendOwed_, false))
         step = 6;
+    resending_ = step == 4 || step == 5;
     if (step > 5) {
         if (done)
             done(std::nullopt);
@@ -251,6 +257,8 @@ void CloudSync::runStep(int step, Done done, std::function<void()> fetching) {
         if (self && fetch)
             self->fetched(scope, !error);
         if (error || !self) {
+            if (self)
+                self->resending_ = false;
             if (done)
                 done(error);
             return;

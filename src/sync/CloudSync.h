@@ -217,6 +217,7 @@ private:
     bool privateServerForgot_ = false;
     bool sharedServerForgot_ = false;
     bool resendOwed_ = false;     // by the pass under way
+    bool resending_ = false;      // a pass is in its resend steps
     bool unsaved_ = false;        // taken in during a pass and not yet written
     bool notedUnwritten_ = false; // notes of a batch about to go, not yet in the journal
     QSet<QString> privateSending_;

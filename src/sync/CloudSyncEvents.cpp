@@ -70,6 +70,13 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         store_.batch([&] {
             for (const Record& record : sent->savedRecords)
                 markClean(record);
+            // A list whose changes were refused earlier in the pass took them after all.
+            if (store_.anyListHeldElsewhere()) {
+                for (const Record& record : sent->savedRecords) {
+                    if (const auto listID = Mapping::listID(record.recordID().zoneID))
+                        store_.forgetListHeldElsewhere(*listID);
+                }
+            }
             for (const RecordID& deleted : sent->deletedRecordIDs)
                 store_.confirmRecordDeleted(CloudIds::fromCloud(deleted));
             for (const auto& [record, error] : sent->failedRecordSaves)
@@ -162,9 +169,15 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
         if (notedHere)
             forgetSending(noted);
     });
+    // Queued again, it goes after the fetches of this same pass: the engine tries a change once
+    // per send, and a pass that ended with it only queued in memory would leave it waiting for
+    // some other change. One refused again then goes with the next pass.
     const auto requeue = [&] {
-        if (engine && stillHere())
-            engine->saveRecord(CloudIds::fromCloud(id));
+        if (!engine || !stillHere())
+            return;
+        engine->saveRecord(CloudIds::fromCloud(id));
+        if (passes_ > 0 && !resending_)
+            resendOwed_ = true;
     };
     // Whether a list or an item still has fields the server's copy lacks, once that copy is
     // taken in: when it holds them all, there is nothing to send again.
@@ -203,6 +216,12 @@ void CloudSync::handleSaveFailure(const Record& record, const CloudError& error)
                 own->saveZone(CloudIds::fromCloud(id.zoneID));
             requeue();
         }
+        break;
+    case CloudError::Code::zoneBusy:
+        // Someone else is changing the list there just now: the engine keeps the save for its
+        // next send, and the marks stay.
+        if (listID)
+            store_.noteListHeldElsewhere(*listID);
         break;
     default:
         break; // the marks stay; the next engine start sends the record again

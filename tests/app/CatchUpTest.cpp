@@ -4,6 +4,7 @@
 #include "CloudSetup.h"
 #include "cloud/CloudDevice.h"
 #include "platform/AppPaths.h"
+#include "store/CloudLayout.h"
 #include "store/ListStore.h"
 #include "store/StoreLocation.h"
 #include "sync/CloudSync.h"
@@ -18,6 +19,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -155,6 +157,49 @@ TEST_F(CatchUp, IsNeverDueWithSyncOffAndSaysWhyItCouldNotFetch) {
     ASSERT_EQ(notes.size(), 1);
     EXPECT_TRUE(notes[0].startsWith("Tallybird could not sync")) << notes[0].toStdString();
     EXPECT_TRUE(due()) << "still missing what it could not fetch";
+}
+
+// A change the container would not take yet (someone else holds its list there) keeps the
+// catch-up due, request after request, until it goes: the mark says only that nothing is owed.
+TEST_F(CatchUp, IsDueWhileTheStoreStillOwesTheCloudAChange) {
+    elsewhereAdd(1, 0);
+    EXPECT_EQ(caughtUp(), 1);
+    ASSERT_FALSE(due());
+
+    const auto container = cloud::Container::openFile(containerPath()).value();
+    const cloud::Result<QString> device =
+        cloud::CloudDevice::deviceIDForProfile(*container, containerPath(), AppPaths::dataDir());
+    ASSERT_TRUE(device.ok());
+    QString listID;
+    QString itemID;
+    {
+        ListStore store(storeFile(), true, false, defaults);
+        listID = store.lists().first().id;
+        itemID = store.addItem(listID, QStringLiteral("late")).value().id;
+        ASSERT_FALSE(
+            container->injectFault(device.value(), itemID, cloud::CloudError::Code::zoneBusy, -1));
+        bool synced = false;
+        setup.syncStep()(store, [&](const std::optional<QString>& error) {
+            EXPECT_FALSE(error);
+            synced = true;
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return synced; }, 20'000));
+        EXPECT_TRUE(store.listHeldElsewhere(listID));
+    }
+    EXPECT_TRUE(due()) << "the change is still owed";
+    EXPECT_EQ(caughtUp(), 1);
+    EXPECT_TRUE(due()) << "refused again";
+
+    ASSERT_FALSE(container->clearFaults());
+    EXPECT_EQ(caughtUp(), 1);
+    EXPECT_FALSE(due()) << "sent";
+    EXPECT_EQ(notes, QStringList());
+    const auto records =
+        container->records(cloud::Container::defaultUserName, CloudLayout::listZoneName(listID));
+    ASSERT_TRUE(records.ok());
+    EXPECT_TRUE(std::ranges::any_of(records.value(), [&](const cloud::Record& record) {
+        return record.recordID().recordName == itemID;
+    }));
 }
 
 } // namespace

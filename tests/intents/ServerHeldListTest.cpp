@@ -184,9 +184,14 @@ TEST_F(ServerHeldList, AChangeInAListAnotherPersonHoldsWaitsForItAndHoldsUpNoOth
     if (HasFatalFailure())
         return;
 
-    // Ann's desktop adds to Chores while Eve holds it: the change stays on the desktop.
+    // Ann's desktop adds to Chores while Eve holds it: the change stays on the desktop, and
+    // the reply says it was not synced.
     const Typed swept = run({"add", "--list", "chores", "sweep"}, dir.path());
     EXPECT_EQ(swept.code, 0) << swept.err.toStdString();
+    EXPECT_EQ(swept.out, "Added sweep to Chores.\n");
+    EXPECT_TRUE(swept.err.contains(
+        IntentFrame::notSyncedNote(IntentFrame::heldElsewhereReason(QStringLiteral("Chores")))))
+        << swept.err.toStdString();
     EXPECT_EQ(onServer("sweep"), 0);
 
     // Each add to Groceries reaches the server at once, and the laptop brings it in.
@@ -198,8 +203,11 @@ TEST_F(ServerHeldList, AChangeInAListAnotherPersonHoldsWaitsForItAndHoldsUpNoOth
     }
     EXPECT_EQ(onServer("sweep"), 0);
 
-    // Once Eve lets go, the desktop's next change sends what waited with it.
+    // Once Eve lets go, the desktop's next request sends what waited, a read as well as a
+    // change.
     ASSERT_EQ(sql(eve, "ROLLBACK"), QString());
+    said({"lists"}, dir.path());
+    EXPECT_EQ(onServer("sweep"), 1);
     said({"add", "--list", "groceries", "bread"}, dir.path());
     EXPECT_EQ(onServer("sweep"), 1);
     EXPECT_TRUE(said({"read", "--list", "chores"}, laptop()).contains(QLatin1String("sweep")));

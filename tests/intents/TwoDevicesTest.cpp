@@ -3,7 +3,9 @@
 #include "ProcessTestSupport.h"
 
 #include "cloud/CloudDevice.h"
+#include "store/CloudLayout.h"
 #include "store/UnreadableCopies.h"
+#include "sync/ListCloudMapping.h"
 
 namespace {
 
@@ -19,6 +21,50 @@ protected:
             cloud::CloudDevice::deviceIDForProfile(*container.value(), cloudFile(), profile);
         ASSERT_TRUE(device.ok());
         ASSERT_FALSE(container.value()->setOffline(device.value(), offline));
+    }
+    // The container refuses every record the profile's device saves as held by someone else,
+    // as a server does while another person changes the list; or stops refusing.
+    void setHeld(const QString& profile, bool held) {
+        auto container = cloud::Container::openFile(cloudFile());
+        ASSERT_TRUE(container.ok());
+        const cloud::Result<QString> device =
+            cloud::CloudDevice::deviceIDForProfile(*container.value(), cloudFile(), profile);
+        ASSERT_TRUE(device.ok());
+        ASSERT_FALSE(held ? container.value()->injectFault(device.value(), QStringLiteral("*"),
+                                                           cloud::CloudError::Code::zoneBusy, -1)
+                          : container.value()->clearFaults());
+    }
+
+    // The item of that text in the list, as the cloud holds it, changed by `change` there when
+    // one is given, as the first device's program would change it.
+    std::optional<TBItem> inCloud(const QString& listID, const QString& text,
+                                  const std::function<void(TBItem&)>& change = {}) {
+        auto container = cloud::Container::openFile(cloudFile());
+        EXPECT_TRUE(container.ok());
+        const cloud::Result<QString> device =
+            cloud::CloudDevice::deviceIDForProfile(*container.value(), cloudFile(), first());
+        EXPECT_TRUE(device.ok());
+        if (!container.ok() || !device.ok())
+            return std::nullopt;
+        const auto fetched = container.value()->fetchZoneChanges(
+            device.value(), cloud::DatabaseScope::privateScope,
+            cloud::ZoneID{CloudLayout::listZoneName(listID)}, std::nullopt);
+        EXPECT_TRUE(fetched.ok());
+        for (const cloud::Record& record :
+             fetched.ok() ? fetched.value().modifications : std::vector<cloud::Record>()) {
+            std::optional<TBItem> item = ListCloudMapping::item(record);
+            if (!item || item->text != text)
+                continue;
+            if (change) {
+                change(*item);
+                const auto saved = container.value()->modifyRecords(
+                    device.value(), cloud::DatabaseScope::privateScope,
+                    {ListCloudMapping::record(*item, record, std::nullopt)}, {});
+                EXPECT_TRUE(saved.ok() && saved.value().failedRecordSaves.empty());
+            }
+            return item;
+        }
+        return std::nullopt;
     }
 
     // Runs a command that must succeed silently and returns what it said.
@@ -77,6 +123,53 @@ TEST_F(TwoDevices, OfflineARequestGoesOnWithTheLocalStoreAndSaysItCouldNotSync) 
     EXPECT_TRUE(onFirst.startsWith("Three things left on Weekend shop: ")) << onFirst.toStdString();
     for (const char* item : {"eggs", "bread", "jam"})
         EXPECT_TRUE(onFirst.contains(item)) << item;
+}
+
+// A tick made offline meets a rename the other device made meanwhile: the requests back online
+// merge the two and send the tick, with no other change on this device to carry it.
+TEST_F(TwoDevices, AChangeMergedWithAnEditElsewhereGoesWithoutAnotherChange) {
+    said({"start", "Weekend shop"}, first());
+    said({"add", "--list", "weekend shop", "bread"}, first());
+    said({"add", "--list", "weekend shop", "milk"}, first());
+    const QString listID = said({"lists"}, second()).section(u'\t', 0, 0);
+    setOffline(second(), true);
+    EXPECT_EQ(run({"tick", "--list", "weekend shop", "bread"}, second()).code, 0);
+    ASSERT_TRUE(inCloud(listID, "bread", [](TBItem& item) { item.text = "rye bread"; }));
+    setOffline(second(), false);
+
+    // A loaded machine may need a second request to end what the first began.
+    const auto ticked = [&] {
+        const std::optional<TBItem> item = inCloud(listID, "rye bread");
+        return item && item->done;
+    };
+    for (int request = 0; request < 5 && !ticked(); ++request)
+        said({"lists"}, second());
+    EXPECT_TRUE(ticked()) << "the tick never reached the cloud";
+    EXPECT_EQ(said({"read", "--list", "weekend shop"}, first()),
+              "One thing left on Weekend shop: milk.\n");
+    EXPECT_EQ(said({"read", "--list", "weekend shop"}, second()),
+              "One thing left on Weekend shop: milk.\n");
+}
+
+// A change the container refused because its list was held elsewhere is said not synced, and
+// goes with the first request once the hold ends, though nothing else changed.
+TEST_F(TwoDevices, AChangeRefusedWhileItsListWasHeldGoesWithTheFirstRequestAfter) {
+    said({"start", "Weekend shop"}, first());
+    const QString listID = said({"lists"}, first()).section(u'\t', 0, 0);
+    setHeld(first(), true);
+    const Typed added = run({"add", "--list", "weekend shop", "bread"}, first());
+    EXPECT_EQ(added.code, 0);
+    EXPECT_EQ(added.out, "Added bread to Weekend shop.\n");
+    EXPECT_EQ(added.err, IntentFrame::notSyncedNote(
+                             IntentFrame::heldElsewhereReason(QStringLiteral("Weekend shop"))) +
+                             u'\n');
+    EXPECT_FALSE(inCloud(listID, "bread"));
+    said({"lists"}, first());
+    EXPECT_FALSE(inCloud(listID, "bread")) << "still held";
+
+    setHeld(first(), false);
+    said({"lists"}, first());
+    EXPECT_TRUE(inCloud(listID, "bread"));
 }
 
 TEST_F(TwoDevices, WithTheProgramRunningTheCommandLineDoesNotCatchUp) {

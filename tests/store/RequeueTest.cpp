@@ -233,4 +233,73 @@ TEST_F(RequeueTest, StartingTheEnginesTakesTimeInTheItemsNotTheItemsTimesTheList
     EXPECT_LT(took, 1000);
 }
 
+// What the store owes the cloud is what the account it is in may send now: a sync that leaves
+// any of it unsent leaves the next request to catch up and send it, while marks that cannot go
+// now must not make every request catch up.
+TEST_F(RequeueTest, TheStoreOwesTheCloudWhatItsAccountMaySendNow) {
+    TBList own;
+    own.id = "own";
+    own.name = "Own";
+    TBList team = own;
+    team.id = "team";
+    team.name = "Team";
+    team.zoneOwnerName = "_bob";
+    team.sharePermission = TBSharePermission::readOnly;
+    TBItem mine;
+    mine.id = "mine";
+    mine.listID = own.id;
+    mine.text = "milk";
+    TBItem theirs = mine;
+    theirs.id = "theirs";
+    theirs.listID = team.id;
+    const FieldSet text{"text"};
+    const Tombstone gone{own.id, Date(start)};
+    struct Case {
+        const char* what;
+        std::function<void(DiskV2&)> mark;
+        bool owes;
+    };
+    const Case cases[] = {
+        {"nothing marked", {}, false},
+        {"an item's field", [&](DiskV2& d) { d.dirtyItems.insert(mine.id, text); }, true},
+        {"a group assignment",
+         [&](DiskV2& d) {
+             d.filings = QMap<QString, QString>{{own.id, "Home"}};
+             d.dirtyFilings = QSet<QString>{own.id};
+         },
+         true},
+        {"a deleted item",
+         [&](DiskV2& d) {
+             d.tombstones = QMap<QString, Tombstone>{{"old", gone}};
+             d.dirtyTombstones = QSet<QString>{"old"};
+         },
+         true},
+        {"a list removed",
+         [&](DiskV2& d) {
+             d.pendingZoneDeletions = QMap<QString, PendingZoneDeletion>{
+                 {"left", PendingZoneDeletion{"left", std::nullopt, false}}};
+         },
+         true},
+        {"an item of a list that is view only here",
+         [&](DiskV2& d) { d.dirtyItems.insert(theirs.id, text); }, false},
+        {"marks held for another account",
+         [&](DiskV2& d) {
+             HeldMarks held;
+             held.items.insert(mine.id, text);
+             d.heldMarks = QMap<QString, HeldMarks>{{"_kim", held}};
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DiskV2 disk;
+        disk.lists = {own, team};
+        disk.items = {mine, theirs};
+        if (c.mark)
+            c.mark(disk);
+        writeFile(disk.encode());
+        EXPECT_EQ(open()->owesCloud(), c.owes);
+    }
+}
+
 } // namespace

@@ -137,8 +137,13 @@ TEST_F(SyncBehaviourTest, ConflictKeepsTheMarksUntilTheRetrySucceeds) {
     ASSERT_FALSE(a->syncNow());
     b->store().renameItem(itemID, "from b");
     // The first save fails with "server record changed"; the merge keeps b's text and takes
-    // the server's copy as the base of the retry, which this pass does not send again.
-    ASSERT_FALSE(b->syncNow());
+    // the server's copy as the base of the retry, which this pass sends after its fetches. Held
+    // elsewhere then, the retry waits for the next pass, and the marks with it.
+    ASSERT_FALSE(wait([&](CloudSync::Done done) {
+        b->sync().syncNow(done, [&] {
+            ASSERT_FALSE(container->injectFault(b->id(), itemID, CloudError::Code::zoneBusy, 1));
+        });
+    }));
     EXPECT_TRUE(b->store().dirtyItems().value(itemID).contains("text"));
     EXPECT_TRUE(b->pending().contains("save " + itemID));
     ASSERT_FALSE(b->syncNow());
@@ -185,8 +190,7 @@ TEST_F(SyncBehaviourTest, AZoneNotFoundCreatesTheZoneAgainAndRetries) {
     shared();
     a->store().renameItem(itemID, "after the zone was lost");
     ASSERT_FALSE(container->injectFault("deviceA", itemID, CloudError::Code::zoneNotFound, 1));
-    ASSERT_FALSE(a->syncNow());
-    EXPECT_TRUE(a->store().dirtyItems().contains(itemID));
+    // Sent again after the fetches, in the same pass.
     ASSERT_FALSE(a->syncNow());
     EXPECT_FALSE(a->store().dirtyItems().contains(itemID));
     ASSERT_FALSE(b->syncNow());

@@ -4,7 +4,6 @@
 #include "SyncTestSupport.h"
 
 #include "store/CloudLayout.h"
-#include "store/RecordField.h"
 #include "sync/CloudIds.h"
 
 namespace synctest {
@@ -44,14 +43,9 @@ TEST_F(UnansweredBatchTest, WhatTheCloudHoldsInTheSameValuesIsNotLeftWaiting) {
         if (row.renamedHereSince)
             mac->store().renameItem(milk.id, "oat milk");
 
+        // A field changed here since goes again once the pass has met the server's copy, in
+        // the same pass; nothing else is sent again.
         ASSERT_FALSE(mac->syncNow());
-        // A field changed here since goes with the pass after the one that met the server's
-        // copy; nothing else is sent again.
-        if (row.renamedHereSince) {
-            EXPECT_EQ(mac->store().dirtyItems().value(milk.id),
-                      FieldSet{RecordFields::name(ItemField::text)});
-            ASSERT_FALSE(mac->syncNow());
-        }
         EXPECT_TRUE(mac->store().dirtyItems().isEmpty());
         EXPECT_TRUE(mac->store().dirtyLists().isEmpty());
         EXPECT_EQ(mac->pending(), QStringList()) << "sent again in the next pass";
