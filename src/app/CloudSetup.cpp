@@ -39,14 +39,31 @@ cloud::Result<cloud::CloudDevice> CloudSetup::openDevice(int timeoutMs) const {
     return *server_->device;
 }
 
+namespace {
+
+// The cloud half a request's store was given as it was opened, or by the catch-up before it.
+CloudSync* attachedTo(ListStore& store) {
+    return store.findChild<CloudSync*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// The store's cloud half, given the device when it has none yet.
+CloudSync* attachWith(ListStore& store, cloud::Result<cloud::CloudDevice> device) {
+    CloudSync* attached = attachedTo(store);
+    if (!attached)
+        return CloudSync::attach(store, std::move(device));
+    attached->reach(std::move(device));
+    return attached;
+}
+
+} // namespace
+
 CloudSync* CloudSetup::attach(ListStore& store, QString* error, int busyTimeoutMs) const {
-    // The catch-up before a request attaches the store it hands on.
-    if (auto* attached = store.findChild<CloudSync*>(QString(), Qt::FindDirectChildrenOnly))
+    if (CloudSync* attached = attachedTo(store); attached && attached->device())
         return attached;
     cloud::Result<cloud::CloudDevice> device = openDevice(busyTimeoutMs);
     if (!device.ok() && error)
         *error = device.error().message;
-    return CloudSync::attach(store, std::move(device));
+    return attachWith(store, std::move(device));
 }
 
 namespace {
@@ -178,7 +195,7 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
             notice(RequestRoute::notCaughtUpNote(device.error().message));
             return;
         }
-        CloudSync* cloud = CloudSync::attach(store, std::move(device));
+        CloudSync* cloud = attachWith(store, std::move(device));
 
         // The pass may outlast the wait; its answer then finds nobody to tell.
         auto alive = std::make_shared<bool>(true);
@@ -234,6 +251,13 @@ RequestRoute::CatchUp CloudSetup::catchUp(Defaults& defaults) const {
             device.value().container()->heldZones(device.value().deviceID());
         if (held.ok() && std::ranges::count(held.value(), CloudIds::toCloud(store.zoneID(listID))))
             notice(RequestRoute::heldListNote(list->name));
+    };
+    // Without opening the container, which sync switched off must never do: the device is
+    // opened by the first sync pass that needs it (attach()).
+    catchUp.attach = [](ListStore& store) {
+        if (!attachedTo(store))
+            CloudSync::attach(store,
+                              cloud::CloudError::make(cloud::CloudError::Code::networkUnavailable));
     };
     catchUp.settle = [owed = owed_](const RequestRoute::Notice& notice) {
         if (owed->note)

@@ -25,9 +25,10 @@ public:
 
     const QString& containerPath() const { return containerPath_; }
 
-    // Gives the store its cloud half; call it once per store. When the container cannot be
-    // opened, `error` says why and the store keeps working without the cloud. `busyTimeoutMs`
-    // bounds each wait for another process's write to the container.
+    // Gives the store its cloud half, or the device to the one it was given without (see
+    // catchUp()'s attach). When the container cannot be opened, `error` says why and the store
+    // keeps working without the cloud. `busyTimeoutMs` bounds each wait for another process's
+    // write to the container.
     CloudSync* attach(ListStore& store, QString* error = nullptr,
                       int busyTimeoutMs = cloud::Container::defaultBusyTimeoutMs) const;
 

@@ -51,8 +51,7 @@ void RequestRoute::catchUp() const {
     // A request ahead in line may have brought it all meanwhile.
     if (catchUp.due && !catchUp.due())
         return;
-    held->store =
-        std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_);
+    held->store = writingStore(storeFile);
     StoreNotice::tell(*held->store, settings_.notice);
     // A program that started meanwhile holds the store and keeps it current itself.
     if (!held->store->canWrite())
@@ -94,8 +93,7 @@ void RequestRoute::takeStoreForLookUp(IntentKind kind) const {
         });
         if (!held->turn || programStarted)
             return;
-        held->store =
-            std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_);
+        held->store = writingStore(storeFile);
         // Whatever keeps this store from writing, perform() meets it again and says so.
         if (!held->store->canWrite())
             return;
@@ -146,18 +144,19 @@ IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
             return RequestClient::programAnswers(settings_.serverName, 50);
         });
         if (turn) {
-            ListStore store(storeFile, settings_.source.cloudSync, false, defaults_);
-            if (store.canWrite()) {
-                StoreNotice::tell(store, settings_.notice);
-                return performLocally(store, request);
+            const std::unique_ptr<ListStore> store = writingStore(storeFile);
+            if (store->canWrite()) {
+                StoreNotice::tell(*store, settings_.notice);
+                return performLocally(*store, request);
             }
             // A program holds the store and has not begun to listen yet; any other reason
             // (a folder that takes no lock file, a store file that cannot be opened, a store
-            // from a newer Tallybird, which says no) stays.
-            if (deadline.hasExpired() || !store.lockHeldElsewhere())
-                return IntentOutcome::failed(store.lockError().value_or(QString()),
-                                             store.editRefusal() ? ExitCode::refused
-                                                                 : ExitCode::unreachable);
+            // from a newer Tallybird, which says no, something odd where the sending journal
+            // goes) stays.
+            if (deadline.hasExpired() || !store->lockHeldElsewhere())
+                return IntentOutcome::failed(store->lockError().value_or(QString()),
+                                             store->editRefusal() ? ExitCode::refused
+                                                                  : ExitCode::unreachable);
         } else if (deadline.hasExpired()) {
             return IntentOutcome::failed(
                 QStringLiteral("The store file “%1” is in use by another Tallybird process.")
@@ -166,6 +165,14 @@ IntentOutcome RequestRoute::perform(const IntentRequest& request) const {
         }
         QThread::msleep(20);
     }
+}
+
+std::unique_ptr<ListStore> RequestRoute::writingStore(const QString& storeFile) const {
+    auto store =
+        std::make_unique<ListStore>(storeFile, settings_.source.cloudSync, false, defaults_);
+    if (store->canWrite() && settings_.catchUp.attach)
+        settings_.catchUp.attach(*store);
+    return store;
 }
 
 IntentOutcome RequestRoute::performLocally(ListStore& store, const IntentRequest& request) const {

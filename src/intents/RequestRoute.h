@@ -37,6 +37,10 @@ public:
         // list cannot be brought up to date just then: someone is changing it elsewhere.
         // Absent: nothing.
         std::function<void(ListStore& store, const QString& listID, const Notice& notice)> held;
+        // Gives a store opened for writing its cloud half before anything changes it, whether
+        // or not the cloud can be reached and whether or not sync is on: what a sending cut
+        // short left beside the store file is taken in first. Absent: nothing to take in.
+        std::function<void(ListStore& store)> attach;
     };
 
     struct Settings {
@@ -99,6 +103,9 @@ public:
     }
 
 private:
+    // The store opened for writing, under the request's turn, with its cloud half when it can
+    // write.
+    std::unique_ptr<ListStore> writingStore(const QString& storeFile) const;
     IntentOutcome performLocally(ListStore& store, const IntentRequest& request) const;
     void refreshIndex(ListStore& store) const;
     QString indexPath() const;

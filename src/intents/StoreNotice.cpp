@@ -67,6 +67,10 @@ void StoreNotice::tell(const ListStore& store, const std::function<void(const QS
     // A writing store refuses to work on a file it cannot open, and whoever made it says so.
     if (store.openError() && store.lockError() != store.openError())
         notice(*store.openError());
+    // Also by a store that does not write for it: a request that only reads is answered, and
+    // the catch-up before it could not be made.
+    if (store.journalError())
+        notice(*store.journalError());
     if (store.unreadableCopy())
         notice(copyKept(store));
 }

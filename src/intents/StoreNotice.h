@@ -33,8 +33,8 @@ QString unsavedCopy(const QString& copy);
 // A sync pass could not be done; `why` is the cloud's own account of it, put on one line.
 QString syncFailed(const QString& why);
 
-// Says on `notice` that the store file could not be opened, or copyKept() when the store kept
-// a copy of its file.
+// Says on `notice` that the store file, or the sending journal beside it, could not be opened,
+// and copyKept() when the store kept a copy of its file.
 void tell(const ListStore& store, const std::function<void(const QString&)>& notice);
 
 } // namespace StoreNotice

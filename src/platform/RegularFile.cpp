@@ -30,10 +30,13 @@ QString RegularFile::notRegular(mode_t mode) {
         return QStringLiteral("file to open is a socket, not a regular file");
     if (S_ISCHR(mode) || S_ISBLK(mode))
         return QStringLiteral("file to open is a device, not a regular file");
+    if (S_ISLNK(mode))
+        return QStringLiteral("file to open is a symbolic link, not a regular file");
     return QStringLiteral("file to open is not a regular file");
 }
 
-RegularFile::Outcome RegularFile::open(QFile& file, const QString& path, QString* error) {
+RegularFile::Outcome RegularFile::open(QFile& file, const QString& path, QString* error,
+                                       Links links) {
     QString ignored;
     QString& why = error ? *error : ignored;
     why.clear();
@@ -41,7 +44,8 @@ RegularFile::Outcome RegularFile::open(QFile& file, const QString& path, QString
     // Looked at before it is opened: opening a device can be noticed by its driver (a serial
     // line, a tape), and a pipe is better never held open.
     struct stat named {};
-    if (::stat(name.constData(), &named) != 0) {
+    const bool follow = links == Links::follow;
+    if ((follow ? ::stat(name.constData(), &named) : ::lstat(name.constData(), &named)) != 0) {
         if (errno == ENOENT)
             return Outcome::missing;
         why = systemError(errno);
@@ -53,10 +57,16 @@ RegularFile::Outcome RegularFile::open(QFile& file, const QString& path, QString
     }
     // Without blocking, in case a pipe took the file's place since: the open then returns at
     // once, and the descriptor shows what was opened.
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(name.constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (follow ? 0 : O_NOFOLLOW));
     if (fd < 0) {
         if (errno == ENOENT)
             return Outcome::missing;
+        // A link that took the file's place since.
+        if (errno == ELOOP && !follow) {
+            why = notRegular(S_IFLNK);
+            return Outcome::refused;
+        }
         why = systemError(errno);
         return Outcome::refused;
     }
@@ -82,11 +92,12 @@ RegularFile::Outcome RegularFile::open(QFile& file, const QString& path, QString
     return Outcome::opened;
 }
 
-std::optional<QByteArray> RegularFile::read(const QString& path, QString* error, qint64 limit) {
+std::optional<QByteArray> RegularFile::read(const QString& path, QString* error, qint64 limit,
+                                            Links links) {
     QString ignored;
     QString& why = error ? *error : ignored;
     QFile file;
-    if (open(file, path, &why) != Outcome::opened)
+    if (open(file, path, &why, links) != Outcome::opened)
         return std::nullopt;
     const auto tooLong = [&] {
         why = QStringLiteral("the file is larger than %1 bytes").arg(limit);

@@ -89,6 +89,7 @@ ListStore::ListStore(const std::optional<QString>& fileURL, bool cloudSync, bool
         reportWatch_ = new QSocketNotifier(writer_->reportSignal(), QSocketNotifier::Read, this);
         connect(reportWatch_, &QSocketNotifier::activated, this, [this] { takeSaveReports(); });
     }
+    refuseOddJournal();
     load();
 }
 

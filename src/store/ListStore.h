@@ -159,6 +159,10 @@ public:
     // Why the store file, which is there, could not be opened (the store then holds nothing);
     // absent when it was opened or is not there.
     const std::optional<QString>& openError() const { return openError_; }
+    // Why the sending journal beside the file (SendingJournal) cannot be used: something other
+    // than a regular file stands there. A writing store then never writes (lockError() holds
+    // the same sentence), since sync would neither take in nor keep what it says.
+    const std::optional<QString>& journalError() const { return journalError_; }
     // Where the bytes of a store file that could not be read in full are kept, once a copy of
     // them exists (taken at load, or at the latest before the first write over them).
     // fileCopyReason() says what this store did not read of it.
@@ -462,6 +466,9 @@ private:
     bool keepUnreadableCopy();
     // The file is there but cannot be opened: a writing store never writes over it.
     void refuseUnopenedFile(const QString& error);
+    // Something other than a journal stands where the sending journal goes: a writing store
+    // never writes.
+    void refuseOddJournal();
     // The file would lose something at the first save (it did not read in full, is upgraded or
     // holds members this program does not read): it is copied aside before anything writes
     // over it.
@@ -650,6 +657,7 @@ private:
     std::optional<QString> unreadableCopy_;
     FileCopyReason fileCopyReason_ = FileCopyReason::unreadable;
     std::optional<QString> openError_;
+    std::optional<QString> journalError_;
     std::optional<QString> editRefusal_;
     bool lastSaveSucceeded_ = true;
     bool changedWithoutWriting_ = false;

@@ -1,7 +1,8 @@
 // Telling of trouble with the store file: a failed write, a lock refused or taken over, a file
-// from a newer Tallybird that is only shown.
+// from a newer Tallybird that is only shown, something odd where its sending journal goes.
 #include "ListStore.h"
 
+#include "SendingJournal.h"
 #include "StoreWriter.h"
 #include "platform/FileLock.h"
 
@@ -42,6 +43,24 @@ void ListStore::refuseUnopenedFile(const QString& error) {
     if (!canWrite())
         return;
     lockError_ = openError_;
+    QMetaObject::invokeMethod(
+        this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
+}
+
+void ListStore::refuseOddJournal() {
+    const QString path = SendingJournal::pathBeside(fileURL_);
+    const QString kind = SendingJournal::notAJournal(path);
+    if (kind.isEmpty())
+        return;
+    // A pipe there would hold every sync that reads or appends to it, and a link would have
+    // sync write elsewhere: as with an odd store file, the store is shown but never written,
+    // so that whatever a sending cut short left is not lost meanwhile.
+    journalError_ =
+        QStringLiteral("The sending journal “%1” beside the store file cannot be opened: %2.")
+            .arg(path, kind);
+    if (!canWrite())
+        return;
+    lockError_ = journalError_;
     QMetaObject::invokeMethod(
         this, [this] { emit lockFailed(*lockError_); }, Qt::QueuedConnection);
 }

@@ -2,11 +2,13 @@
 #include "SendingJournal.h"
 
 #include "platform/DurableFile.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -22,10 +24,9 @@ QString SendingJournal::pathBeside(const QString& storePath) {
 }
 
 std::vector<QByteArray> SendingJournal::read(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray text = file.readAll();
+    const QByteArray text = RegularFile::read(path, nullptr, std::numeric_limits<qint64>::max(),
+                                              RegularFile::Links::refuse)
+                                .value_or(QByteArray());
     std::vector<QByteArray> entries;
     qsizetype from = 0;
     // What follows the last line break is an append the program did not finish.
@@ -35,6 +36,13 @@ std::vector<QByteArray> SendingJournal::read(const QString& path) {
         from = end + 1;
     }
     return entries;
+}
+
+QString SendingJournal::notAJournal(const QString& path) {
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return QString();
+    return RegularFile::notRegular(info.st_mode);
 }
 
 bool SendingJournal::append(const QByteArray& entry, bool flush) {
@@ -63,21 +71,24 @@ bool SendingJournal::append(const QByteArray& entry, bool flush) {
 void SendingJournal::remove() {
     const std::lock_guard lock(mutex_);
     close();
-    ::unlink(QFile::encodeName(path_).constData());
+    if (notAJournal(path_).isEmpty())
+        ::unlink(QFile::encodeName(path_).constData());
 }
 
 // Opens the file for appending; a line an earlier program left unfinished is cut off first, so
-// that the next entry starts a line of its own.
+// that the next entry starts a line of its own. Only a regular file, reached without a link:
+// opening a pipe would wait for a reader, and a link would have the entries go elsewhere.
 bool SendingJournal::open() {
     if (fd_ >= 0)
         return true;
-    fd_ = ::open(QFile::encodeName(path_).constData(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC,
+    fd_ = ::open(QFile::encodeName(path_).constData(),
+                 O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
                  S_IRUSR | S_IWUSR);
     if (fd_ < 0)
         return false;
     struct stat info {};
     char last = '\n';
-    if (::fstat(fd_, &info) != 0 ||
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode) ||
         (info.st_size > 0 && ::pread(fd_, &last, 1, info.st_size - 1) != 1)) {
         close();
         return false;
@@ -87,11 +98,9 @@ bool SendingJournal::open() {
         DurableFile::syncFolderOf(path_);
     if (last == '\n')
         return true;
-    QFile file(path_);
-    qsizetype whole = 0;
-    if (file.open(QIODevice::ReadOnly))
-        whole = file.readAll().lastIndexOf('\n') + 1;
-    if (::ftruncate(fd_, off_t(whole)) != 0) {
+    QByteArray text(qsizetype(info.st_size), '\0');
+    if (::pread(fd_, text.data(), size_t(text.size()), 0) != ssize_t(text.size()) ||
+        ::ftruncate(fd_, off_t(text.lastIndexOf('\n') + 1)) != 0) {
         close();
         return false;
     }

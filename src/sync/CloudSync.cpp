@@ -63,6 +63,17 @@ CloudSync* CloudSync::attach(ListStore& store, cloud::Result<cloud::CloudDevice>
     return sync;
 }
 
+void CloudSync::reach(cloud::Result<cloud::CloudDevice> device) {
+    if (device_)
+        return;
+    if (device.ok()) {
+        device_ = device.value();
+        unreachable_.reset();
+    } else {
+        unreachable_ = device.error();
+    }
+}
+
 CloudEngine* CloudSync::engine(EngineScope scope) const {
     return scope == EngineScope::sharedDatabase ? sharedEngine_ : privateEngine_;
 }

@@ -37,7 +37,12 @@ public:
 
     // With a device that could not be opened, the store keeps working without the cloud: no
     // engine is made, and look-ups answer with the error that kept the device closed.
+    // Whatever the device, what the sending journal beside the store file holds is taken in
+    // at once: attach before anything changes the store.
     static CloudSync* attach(ListStore& store, cloud::Result<cloud::CloudDevice> device);
+    // For a store attached without its device (the container not opened yet, or not opened
+    // then): the device from now on, unless it has one. Before its first sync pass.
+    void reach(cloud::Result<cloud::CloudDevice> device);
 
     ListStore& store() const { return store_; }
     // Absent when the cloud could not be reached.
@@ -175,8 +180,10 @@ private:
     // notes of the batches that went, and what the container confirmed of them.
     void openJournal();
     void mergeJournal(const std::vector<QByteArray>& entries);
-    // A note of a batch that went, against the copy tagged `against`, made again.
-    void replayNoted(const QString& key, const std::optional<QString>& against);
+    // A note of a batch that went, against the copy tagged `against`, made again when the
+    // store still makes the record it sent: the one of that `digest` (digestOf()).
+    void replayNoted(const QString& key, const std::optional<QString>& against,
+                     const std::optional<QString>& digest);
     // A confirmed save replayed from the journal, sent against the copy tagged `against`.
     void replaySaved(const cloud::Record& saved, const std::optional<QString>& against,
                      std::vector<cloud::PendingRecordZoneChange>& settled);
@@ -193,7 +200,12 @@ private:
         std::vector<std::pair<QByteArray, std::optional<QString>>> records; // saved, against
         QStringList refused; // notes of saves the container refused
         std::vector<cloud::RecordID> deleted;
-        std::vector<std::pair<QString, std::optional<QString>>> noted; // note key, tag against
+        struct Noted {
+            QString key;                    // the note's
+            std::optional<QString> against; // the change tag the record was sent against
+            QString digest;                 // of the record sent
+        };
+        std::vector<Noted> noted;
         bool empty() const {
             return tagged.empty() && records.empty() && refused.empty() && deleted.empty() &&
                    noted.empty();
@@ -201,6 +213,9 @@ private:
     };
     Unjournaled& unjournaled(EngineScope scope);
     static QByteArray entryText(EngineScope scope, const Unjournaled& taken);
+    // A short digest of a record (what archive() keeps of it), for telling at replay whether the
+    // store still makes the record a batch sent without keeping a copy of it in the journal.
+    static QString digestOf(const cloud::Record& record);
 
     class Factory;
     ListStore& store_;

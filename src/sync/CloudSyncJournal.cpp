@@ -7,19 +7,24 @@
 //      "savedRecords": [[Base64 record, tag sent against or null], ...],   any other save
 //      "refused": [note key, ...],                  a noted save the container refused
 //      "deleted": [[record, zone, owner], ...],     confirmed deletions
-//      "noted": [[archive key, tag sent against or null], ...]}   the batch about to go
-// and is read back in order, the answers before the notes. A note names its record only: what
-// was sent is made again from the store as its file holds it, which is what the batch sent
-// unless a change made just before the kill was never written (and then the server's copy,
-// which holds it, is taken in). Replayed over a store file written after some of it, an entry
-// changes nothing the store already moved past: a note or a confirmed save is taken in only
-// while the store still holds the copy it was sent against.
+//      "noted": [[archive key, tag sent against or null, digest], ...]}   the batch about to go
+// and is read back in order, the answers before the notes. A note names its record and the
+// digest of what was sent (digestOf()), not the record itself: the note is made again from the
+// store as its file holds it only when that makes the same record. A store file written after
+// the batch went may hold a change made since, which the record made from it would carry, and a
+// confirmed save would then mark as sent: without the note, the confirmed save is not taken in,
+// and the next send meets the container's copy as a conflict and merges it, which loses
+// nothing. A journal without digests (an older program's) is read the same way, as telling
+// nothing. Replayed over a store file written after some of it, an entry changes nothing the
+// store already moved past: a note or a confirmed save is taken in only while the store still
+// holds the copy it was sent against.
 #include "CloudSync.h"
 
 #include "CloudEngine.h"
 #include "CloudIds.h"
 #include "ListCloudMapping.h"
 #include "cloud/RecordCoding.h"
+#include "platform/ShortDigest.h"
 #include "store/CloudLayout.h"
 #include "store/SendingJournal.h"
 
@@ -98,7 +103,50 @@ std::optional<QString> keptUnder(const RecordID& id) {
     return CloudLayout::archiveKeyOf(id.recordName, Mapping::listID(id.zoneID));
 }
 
+void appendRaw(QByteArray& out, const void* data, size_t size) {
+    out.append(static_cast<const char*>(data), qsizetype(size));
+}
+
+void appendSized(QByteArray& out, const QString& text) {
+    const qint64 size = text.size();
+    appendRaw(out, &size, sizeof size);
+    appendRaw(out, text.utf16(), size_t(size) * sizeof(char16_t));
+}
+
 } // namespace
+
+// Everything archive() keeps of a list's or an item's record, laid out without the cost of its
+// JSON: the digest is taken of every record a batch sends.
+QString CloudSync::digestOf(const Record& record) {
+    if (record.share())
+        return ShortDigest::of(archive(record));
+    QByteArray out;
+    out.reserve(1024);
+    appendSized(out, record.recordType());
+    appendSized(out, record.recordID().recordName);
+    appendSized(out, record.recordID().zoneID.zoneName);
+    appendSized(out, record.recordID().zoneID.ownerName);
+    const char tagged = record.changeTag() ? 1 : 0;
+    appendRaw(out, &tagged, 1);
+    if (record.changeTag())
+        appendSized(out, *record.changeTag());
+    for (const auto& [key, value] : record.fields()) {
+        appendSized(out, key);
+        const char kind = char(value.index());
+        appendRaw(out, &kind, 1);
+        if (const auto* text = std::get_if<QString>(&value)) {
+            appendSized(out, *text);
+        } else if (const auto* integer = std::get_if<qint64>(&value)) {
+            appendRaw(out, integer, sizeof *integer);
+        } else if (const auto* number = std::get_if<double>(&value)) {
+            appendRaw(out, number, sizeof *number);
+        } else if (const auto* date = std::get_if<Date>(&value)) {
+            const double seconds = date->secondsSinceReferenceDate();
+            appendRaw(out, &seconds, sizeof seconds);
+        }
+    }
+    return ShortDigest::of(out);
+}
 
 QByteArray CloudSync::entryText(EngineScope scope, const Unjournaled& taken) {
     QByteArray out = "{\"scope\":\"";
@@ -126,8 +174,15 @@ QByteArray CloudSync::entryText(EngineScope scope, const Unjournaled& taken) {
         out += ']';
     });
     const qsizetype prefix = CloudLayout::sendingKey(QString()).size();
-    appendList(out, "noted", taken.noted,
-               [&](const auto& note) { pair(note.first.mid(prefix), note.second); });
+    appendList(out, "noted", taken.noted, [&](const Unjournaled::Noted& note) {
+        out += '[';
+        appendText(out, note.key.mid(prefix));
+        out += ',';
+        appendText(out, note.against);
+        out += ',';
+        appendText(out, note.digest);
+        out += ']';
+    });
     out += '}';
     return out;
 }
@@ -195,7 +250,7 @@ void CloudSync::mergeJournal(const std::vector<QByteArray>& entries) {
             }
             for (const Json& noted : arrayAt(entry, "noted")) {
                 if (const auto key = textAt(noted, 0))
-                    replayNoted(*key, textAt(noted, 1));
+                    replayNoted(*key, textAt(noted, 1), textAt(noted, 2));
             }
         }
     });
@@ -232,10 +287,11 @@ void CloudSync::replaySaved(const Record& saved, const std::optional<QString>& a
 }
 
 // A note the store file does not hold is made again from the store, as long as the store still
-// holds the copy the batch was sent against.
-void CloudSync::replayNoted(const QString& key, const std::optional<QString>& against) {
+// makes the record the batch sent.
+void CloudSync::replayNoted(const QString& key, const std::optional<QString>& against,
+                            const std::optional<QString>& digest) {
     const QString noteKey = CloudLayout::sendingKey(key);
-    if (store_.archivedRecord(noteKey))
+    if (!digest || store_.archivedRecord(noteKey))
         return;
     const auto kept = unarchive(key);
     if ((kept ? kept->changeTag() : std::nullopt) != against)
@@ -253,7 +309,8 @@ void CloudSync::replayNoted(const QString& key, const std::optional<QString>& ag
     if (!listID || !store_.findList(*listID))
         return;
     const RecordID id{name, CloudIds::toCloud(store_.zoneID(*listID))};
-    if (const auto sent = recordFor(id); sent && sent->changeTag() == against)
+    if (const auto sent = recordFor(id);
+        sent && sent->changeTag() == against && digestOf(*sent) == *digest)
         store_.setArchive(noteKey, archive(*sent));
 }
 
@@ -295,9 +352,9 @@ std::vector<QByteArray> CloudSync::unjournaledEntries(std::optional<EngineScope>
             for (const QString& noteKey : std::as_const(sending(scope))) {
                 const auto note = unwrittenNotes_.constFind(noteKey);
                 if (note != unwrittenNotes_.cend())
-                    taken.noted.emplace_back(noteKey, note->changeTag());
+                    taken.noted.push_back({noteKey, note->changeTag(), digestOf(*note)});
                 else if (const auto kept = unarchive(noteKey))
-                    taken.noted.emplace_back(noteKey, kept->changeTag());
+                    taken.noted.push_back({noteKey, kept->changeTag(), digestOf(*kept)});
             }
         }
         if (!taken.empty() || noted == scope)

@@ -2,7 +2,9 @@
 // container committed before the kill is never sent again over a change another device made to
 // it since, and the device then shows that other change. What the container confirmed is also
 // kept as such on disk, batch by batch, so that at most the batch the kill cut short is left in
-// doubt. Run on a container file and on a server, for one change, a few and thousands.
+// doubt. Run on a container file and on a server, for one change, a few and thousands. A change
+// made after a kill, while the device cannot sync, is never taken for one the container
+// confirmed before it.
 //
 // TALLYBIRD_KILL_ROUNDS sets the number of kills per case (by default as many as fit in a few
 // seconds, at least three).
@@ -12,11 +14,15 @@
 #include "store/CloudLayout.h"
 #include "store/DiskV2.h"
 #include "store/RecordField.h"
+#include "store/SendingJournal.h"
 #include "support/PostgresTestServer.h"
 #include "sync/CloudSync.h"
 #include "sync/ListCloudMapping.h"
 
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <algorithm>
 #include <cstdio>
@@ -154,6 +160,22 @@ protected:
         writeDisk(disk);
         settle();
         ASSERT_EQ(waiting(), 0) << "the first upload did not end";
+    }
+    // A store whose list and first item are in the container, with `count - 1` items made
+    // since that are not.
+    void storeWithUnsentItems(int count) {
+        syncedStore(1);
+        DiskV2 disk = readDisk();
+        const TBItem first = disk.items.first();
+        for (int i = 1; i < count; ++i) {
+            TBItem item = first;
+            item.id = Ids::newId();
+            item.text = QStringLiteral("Item %1").arg(i);
+            item.order = i;
+            disk.items.append(item);
+            disk.dirtyItems.insert(item.id, ListStore::allItemFields());
+        }
+        writeDisk(disk);
     }
 
     DiskV2 readDisk() {
@@ -310,6 +332,107 @@ protected:
         settle();
     }
 
+    // How a device is kept from syncing.
+    enum class Away {
+        outOfReach, // the container cannot be opened
+        syncOff,    // the user switched sync off
+    };
+    // Keeps this device from syncing that way, or lets it sync again.
+    virtual void keepAway(Away away, bool on) {
+        if (away == Away::syncOff) {
+            FileDefaults(dir.filePath(QStringLiteral("defaults.json")))
+                .setBool(QStringLiteral("cloudSyncEnabled"), !on);
+            return;
+        }
+        // A folder stands where the container file was; the file waits aside.
+        const QDir aside(dir.filePath(QStringLiteral("aside")));
+        if (on)
+            ASSERT_TRUE(aside.mkpath(QStringLiteral(".")));
+        else
+            ASSERT_TRUE(QDir().rmdir(cloudFile()));
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            const QString file = cloudFile() + QLatin1String(suffix);
+            const QString kept = aside.filePath(QFileInfo(file).fileName());
+            if (on && QFile::exists(file))
+                ASSERT_TRUE(QFile::rename(file, kept));
+            if (!on && QFile::exists(kept))
+                ASSERT_TRUE(QFile::rename(kept, file));
+        }
+        if (on)
+            ASSERT_TRUE(QDir().mkdir(cloudFile()));
+    }
+
+    // The items whose save the sending journal beside the store file says the container
+    // confirmed.
+    QStringList confirmedInJournal() {
+        QFile file(SendingJournal::pathBeside(storePath()));
+        QStringList items;
+        if (!file.open(QIODevice::ReadOnly))
+            return items;
+        const QString prefix = CloudLayout::itemArchiveKey(QString());
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const QJsonObject entry = QJsonDocument::fromJson(line).object();
+            for (const QJsonValue& saved : entry.value(QStringLiteral("saved")).toArray()) {
+                const QString key = saved.toArray().first().toString();
+                if (key.startsWith(prefix))
+                    items.append(key.mid(prefix.size()));
+            }
+        }
+        return items;
+    }
+
+    // An upload of new items killed once the container confirmed a batch that only the sending
+    // journal holds (the store file is written as the pass ends); then, kept from syncing, the
+    // device ticks an item of that batch. The tick stays, and reaches the container once the
+    // device syncs again.
+    void tickAfterJournaledBatch(Away away) {
+        storeWithUnsentItems(storeItems);
+        QStringList confirmed;
+        {
+            QProcess device;
+            launch(device, {"lists"});
+            device.closeWriteChannel();
+            ASSERT_TRUE(device.waitForStarted());
+            const QDeadlineTimer deadline(requestBoundMs);
+            while (confirmed.isEmpty() && device.state() == QProcess::Running &&
+                   !device.waitForFinished(0) && !deadline.hasExpired()) {
+                QThread::usleep(200);
+                confirmed = confirmedInJournal();
+            }
+            if (device.state() == QProcess::Running)
+                ::kill(pid_t(device.processId()), SIGKILL);
+            ASSERT_TRUE(device.state() == QProcess::NotRunning ||
+                        device.waitForFinished(requestBoundMs));
+        }
+        const DiskV2 killed = readDisk();
+        const auto item = std::find_if(killed.items.begin(), killed.items.end(), [&](auto& item) {
+            return confirmed.contains(item.id) && killed.dirtyItems.contains(item.id);
+        });
+        ASSERT_NE(item, killed.items.end())
+            << "the request ended before a confirmed batch was only in the journal";
+        const cloud::RecordID ticked{item->id,
+                                     cloud::ZoneID{CloudLayout::listZoneName(item->listID)}};
+
+        keepAway(away, true);
+        const Typed tick = run({"tick", "--list", "Groceries", item->text});
+        EXPECT_EQ(tick.code, 0) << tick.err.toStdString();
+        EXPECT_EQ(tick.out, "Ticked off " + item->text + ".\n");
+        if (away == Away::outOfReach)
+            EXPECT_TRUE(tick.err.contains("could not be synced")) << tick.err.toStdString();
+        keepAway(away, false);
+
+        settle();
+        const DiskV2 after = readDisk();
+        EXPECT_TRUE(after.dirtyItems.isEmpty()) << "changes were never sent";
+        const auto shown = std::find_if(after.items.begin(), after.items.end(),
+                                        [&](auto& each) { return each.id == item->id; });
+        ASSERT_NE(shown, after.items.end());
+        EXPECT_TRUE(shown->done) << "the tick is gone from the device";
+        const QString phoneProfile = dir.filePath(QStringLiteral("phone"));
+        Phone phone(cloudFor(phoneProfile), phoneProfile);
+        EXPECT_EQ(phone.done(ticked), true) << "the tick never reached the container";
+    }
+
     void killRounds(const char* what, int count, int seed) {
         syncedStore(storeItems);
         std::mt19937 random(seed);
@@ -350,6 +473,14 @@ TEST_F(KilledSync, ThousandsOfOfflineChangesKeepWhatTheContainerConfirmedBatchBy
     killRounds("2,000 offline ticks", storeItems, 2000);
 }
 
+TEST_F(KilledSync, ATickAfterABatchOnlyTheJournalHeldIsSentOnceTheContainerIsBack) {
+    tickAfterJournaledBatch(Away::outOfReach);
+}
+
+TEST_F(KilledSync, ATickAfterABatchOnlyTheJournalHeldIsSentOnceSyncIsOnAgain) {
+    tickAfterJournaledBatch(Away::syncOff);
+}
+
 // The same with Ann's device and phone on a server.
 class KilledSyncOnServer : public KilledSync {
 protected:
@@ -366,6 +497,17 @@ protected:
     }
     QString cloudFor(const QString&) const override { return server->uri(QStringLiteral("ann")); }
     const char* containerKind() const override { return "server"; }
+    // Out of reach: the server refuses every new connection to the container's database.
+    void keepAway(Away away, bool on) override {
+        if (away != Away::outOfReach) {
+            KilledSync::keepAway(away, on);
+            return;
+        }
+        const QString database = QStringLiteral("DATABASE \"%1\"").arg(server->name());
+        ASSERT_EQ(server->run(on ? "REVOKE CONNECT ON " + database + " FROM PUBLIC"
+                                 : "GRANT CONNECT ON " + database + " TO PUBLIC"),
+                  QString());
+    }
 
     std::unique_ptr<PostgresTestDatabase> server;
 };
@@ -380,6 +522,10 @@ TEST_F(KilledSyncOnServer, FiftyOfflineChangesTheServerHeldAreNeverSentAgainOver
 
 TEST_F(KilledSyncOnServer, ThousandsOfOfflineChangesKeepWhatTheServerConfirmedBatchByBatch) {
     killRounds("2,000 offline ticks", storeItems, 2000);
+}
+
+TEST_F(KilledSyncOnServer, ATickAfterABatchOnlyTheJournalHeldIsSentOnceTheServerIsBack) {
+    tickAfterJournaledBatch(Away::outOfReach);
 }
 
 // A participant's device ticks an item of the owner's shared list and adds one while out of

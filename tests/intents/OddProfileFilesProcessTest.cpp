@@ -1,9 +1,11 @@
 // The command line in a profile whose files are not what the program wrote: a pipe or a link
-// to a device where the store goes, a pipe or a document nested a hundred thousand levels deep
-// where the settings go. Every request ends, and says which file is at fault.
+// to a device where the store goes, a pipe or a link where the store's sending journal goes, a
+// pipe or a document nested a hundred thousand levels deep where the settings go. Every request
+// ends, and says which file is at fault.
 #include "ProcessTestSupport.h"
 
 #include "intents/ExitCode.h"
+#include "store/SendingJournal.h"
 #include "store/UnreadableCopies.h"
 
 #include <functional>
@@ -64,6 +66,51 @@ TEST_F(OddProfileFiles, AStoreFileThatIsNoFileIsNamedAndNoRequestWaitsOnIt) {
         EXPECT_EQ(lists.out, QString());
         EXPECT_TRUE(lists.err.contains(said)) << lists.err.toStdString();
     }
+}
+
+TEST_F(OddProfileFiles, ASendingJournalThatIsNoFileIsNamedAndNothingIsWrittenThrough) {
+    const QString journal = SendingJournal::pathBeside(storePath());
+    const QString elsewhere = dir.filePath(QStringLiteral("notes.txt"));
+    const QByteArray theirs = "a line\nand an unfinished one";
+    struct Case {
+        const char* what;
+        std::function<bool()> make;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"a named pipe",
+         [&] { return ::mkfifo(QFile::encodeName(journal).constData(), 0600) == 0; },
+         "file to open is a named pipe, not a regular file"},
+        {"a link to a file", [&] { return QFile::link(elsewhere, journal); },
+         "file to open is a symbolic link, not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(journal);
+        QFile file(elsewhere);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(theirs);
+        file.close();
+        ASSERT_TRUE(c.make());
+        const QString said = "The sending journal “" + journal +
+                             "” beside the store file cannot be opened: " + c.why + ".";
+        const Typed added = ended({"add", "--list", "Groceries", "eggs"});
+        EXPECT_EQ(added.code, ExitCode::unreachable);
+        EXPECT_EQ(added.out, QString()) << "answered as done";
+        EXPECT_TRUE(added.err.contains(said)) << added.err.toStdString();
+        // The lists are read all the same, and the trouble said.
+        const Typed lists = ended({"lists"});
+        EXPECT_EQ(lists.code, 0) << lists.err.toStdString();
+        EXPECT_TRUE(lists.out.endsWith("\tGroceries\n")) << lists.out.toStdString();
+        EXPECT_TRUE(lists.err.contains(said)) << lists.err.toStdString();
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), theirs);
+        file.close();
+    }
+    QFile::remove(journal);
+    const Typed added = ended({"add", "--list", "Groceries", "eggs"});
+    EXPECT_EQ(added.code, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out, "Added eggs to Groceries.\n");
 }
 
 TEST_F(OddProfileFiles, AStoreFileCopiedAsideIsNamedWithWhatBecomesOfIt) {

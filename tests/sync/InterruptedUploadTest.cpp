@@ -5,10 +5,12 @@
 #include "SyncTestSupport.h"
 
 #include "store/CloudLayout.h"
+#include "store/RecordField.h"
 #include "store/SendingJournal.h"
 #include "store/StoreFileSink.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <atomic>
@@ -114,6 +116,75 @@ TEST_F(InterruptedUploadTest, WhatTheContainerConfirmedIsTakenInFromTheJournalAt
         ASSERT_FALSE(phone->syncNow());
         EXPECT_EQ(contents(phone->store()), contents(mac->store()));
     }
+}
+
+// A window killed after the container confirmed a batch, its store file last written with an
+// edit made while the batch was on its way: the journal's confirmation is of the record the
+// batch sent, not of the edit, which stays marked and goes with the next pass.
+TEST_F(InterruptedUploadTest, WhatTheJournalConfirmedNeverMarksALaterChangeAsSent) {
+    auto phone = device("phone");
+    auto mac = device("mac");
+    const QString listID = fill(*mac);
+    const QString ticked = mac->store().items(listID).first().id;
+    const auto sink = std::make_shared<CountingSink>();
+    sink->refuse = true;
+    mac->store().setFileSink(sink);
+    ASSERT_FALSE(mac->syncNow());
+    const QString journal = SendingJournal::pathBeside(mac->store().fileURL());
+    ASSERT_TRUE(QFile::exists(journal));
+
+    mac->restart([&](const QString& storeFile) {
+        // The file as the edit's write left it: the edit, and nothing of the batch's answer.
+        ListStore written(storeFile, true, false, mac->defaults, mac->clock);
+        written.setDone(ticked, true);
+        written.flushSaves();
+        ASSERT_TRUE(written.lastSaveSucceeded());
+    });
+    EXPECT_TRUE(
+        mac->store().dirtyItems().value(ticked).contains(RecordFields::name(ItemField::done)))
+        << "the tick was marked as sent";
+    // Sent without the copy it was built on, it meets the container's copy as a conflict, and
+    // goes again merged with it.
+    for (int pass = 0; pass < 3 && !mac->store().dirtyItems().isEmpty(); ++pass)
+        ASSERT_FALSE(mac->syncNow());
+    EXPECT_TRUE(mac->store().dirtyItems().isEmpty());
+    ASSERT_FALSE(phone->syncNow());
+    const TBItem* onPhone = item(phone->store(), ticked);
+    ASSERT_NE(onPhone, nullptr);
+    EXPECT_TRUE(onPhone->done);
+    EXPECT_EQ(contents(phone->store()), contents(mac->store()));
+}
+
+// A journal an older program wrote names its notes without a digest of what was sent: it cannot
+// tell whether the store still makes it, so nothing is taken as sent, and the next passes meet
+// the container's copies and keep them.
+TEST_F(InterruptedUploadTest, AJournalWithoutDigestsTakesNothingAsSentAndLosesNothing) {
+    auto phone = device("phone");
+    auto mac = device("mac");
+    fill(*mac);
+    const auto sink = std::make_shared<CountingSink>();
+    sink->refuse = true;
+    mac->store().setFileSink(sink);
+    ASSERT_FALSE(mac->syncNow());
+    const QString journal = SendingJournal::pathBeside(mac->store().fileURL());
+
+    mac->restart([&](const QString&) {
+        QFile file(journal);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        // Each ["I#id",null,"digest"] of the notes as ["I#id",null].
+        QString text = QString::fromUtf8(file.readAll());
+        const qsizetype before = text.size();
+        text.remove(QRegularExpression(R"(,"[0-9a-f]{16}"(?=\]))"));
+        ASSERT_LT(text.size(), before);
+        ASSERT_TRUE(file.resize(0));
+        ASSERT_TRUE(file.write(text.toUtf8()) > 0);
+    });
+    EXPECT_EQ(mac->store().dirtyItems().size(), items);
+    for (int pass = 0; pass < 3 && !mac->store().dirtyItems().isEmpty(); ++pass)
+        ASSERT_FALSE(mac->syncNow());
+    EXPECT_TRUE(mac->store().dirtyItems().isEmpty());
+    ASSERT_FALSE(phone->syncNow());
+    EXPECT_EQ(contents(phone->store()), contents(mac->store()));
 }
 
 TEST_F(InterruptedUploadTest, TheWholeStoreIsWrittenOnceAPassNotOnceABatch) {

@@ -48,8 +48,10 @@ void Device::open() {
     store_->start();
 }
 
-void Device::restart() {
+void Device::restart(const std::function<void(const QString& storeFile)>& meanwhile) {
     store_.reset();
+    if (meanwhile)
+        meanwhile(dir_.filePath(QStringLiteral("store.json")));
     open();
 }
 

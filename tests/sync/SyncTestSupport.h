@@ -30,8 +30,9 @@ public:
     CloudSync& sync() { return *sync_; }
     const QString& id() const { return id_; }
 
-    // Quits and starts the program again on the same files.
-    void restart();
+    // Quits and starts the program again on the same files; `meanwhile`, when given, changes
+    // the store file in between, as another program would.
+    void restart(const std::function<void(const QString& storeFile)>& meanwhile = {});
     // Quits and starts the program again on the same store, with another container.
     void moveTo(std::shared_ptr<cloud::Container> container);
     // One sync pass, waited for.
