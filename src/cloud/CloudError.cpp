@@ -7,6 +7,7 @@ namespace {
 QString standardMessage(CloudError::Code code) {
     switch (code) {
     case CloudError::Code::internalError:
+    case CloudError::Code::limitExceeded:
         return QStringLiteral("The cloud container could not be read or written.");
     case CloudError::Code::networkUnavailable:
         return QStringLiteral("The network is unavailable.");
