@@ -366,7 +366,8 @@ int PostgresStorage::momentMs() const {
 void PostgresStorage::waitForContended() {
     // Each alone, before the step takes any lock: a step that waits for a zone somebody else
     // holds keeps none of the person's other zones meanwhile, which their other devices would
-    // read as held. The lock is let go of at once; the step takes it again in its order.
+    // read as held. The lock is let go of at once, with the savepoint it was taken in, and the
+    // step takes it again in its order, in the transaction itself.
     while (!contended_.empty()) {
         const ZoneKey zone = *contended_.begin();
         contended_.erase(contended_.begin());
@@ -382,6 +383,7 @@ void PostgresStorage::waitForContended() {
         connection_.send("SELECT tallybird.lock_zone($1, $2)",
                          {text(zone.first), text(zone.second)});
         connection_.send("ROLLBACK TO SAVEPOINT tallybird_wait");
+        connection_.send("RELEASE SAVEPOINT tallybird_wait");
         try {
             connection_.readSent();
         } catch (const StorageRowHeld&) {
