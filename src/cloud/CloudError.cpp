@@ -7,6 +7,7 @@ namespace {
 QString standardMessage(CloudError::Code code) {
     switch (code) {
     case CloudError::Code::internalError:
+    case CloudError::Code::limitExceeded:
         return QStringLiteral("The cloud container could not be read or written.");
     case CloudError::Code::networkUnavailable:
         return QStringLiteral("The network is unavailable.");
@@ -46,9 +47,10 @@ CloudError CloudError::conflict(Record serverRecord) {
 }
 
 std::optional<CloudError::Code> CloudError::codeFromRaw(int raw) {
-    for (Code code : {Code::internalError, Code::networkUnavailable, Code::notAuthenticated,
-                      Code::permissionFailure, Code::unknownItem, Code::invalidArguments,
-                      Code::serverRecordChanged, Code::zoneBusy, Code::zoneNotFound}) {
+    for (Code code :
+         {Code::internalError, Code::networkUnavailable, Code::notAuthenticated,
+          Code::permissionFailure, Code::unknownItem, Code::invalidArguments,
+          Code::serverRecordChanged, Code::zoneBusy, Code::zoneNotFound, Code::limitExceeded}) {
         if (static_cast<int>(code) == raw)
             return code;
     }

@@ -21,6 +21,9 @@ struct CloudError {
         serverRecordChanged = 14,
         zoneBusy = 23, // somebody else holds the zone just now: the change goes with a later send
         zoneNotFound = 26,
+        // the container cut the call short at its bound and kept none of it: a call of fewer
+        // changes may go through
+        limitExceeded = 27,
     };
 
     Code code = Code::internalError;

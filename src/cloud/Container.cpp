@@ -323,6 +323,8 @@ CloudError storageFailure(const std::exception& e) {
     // Nothing was read or written: the server's refusal says all there is.
     if (dynamic_cast<const StorageSignInRefused*>(&e))
         return inTheirWords(Code::internalError, message);
+    if (dynamic_cast<const StorageCutShort*>(&e))
+        return fail(Code::limitExceeded, message);
     return fail(Code::internalError, message);
 }
 

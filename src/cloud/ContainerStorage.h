@@ -44,6 +44,13 @@ public:
     using StorageError::StorageError;
 };
 
+// The server cut a statement of the step short at its bound (its statement timeout): the step
+// was rolled back whole, and a smaller one may go through.
+class StorageCutShort : public StorageError {
+public:
+    using StorageError::StorageError;
+};
+
 struct UserRow {
     QString name;
     std::optional<PersonNameComponents> nameComponents;

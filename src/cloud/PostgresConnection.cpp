@@ -323,6 +323,9 @@ void PostgresConnection::failWith(pg_result* result) {
     if (state == QLatin1String("55P03"))
         throw StorageRowHeld(
             QStringLiteral("The cloud server refused: %1 (%2)").arg(message, state).toStdString());
+    if (state == QLatin1String("57014"))
+        throw StorageCutShort(
+            QStringLiteral("The cloud server refused: %1 (%2)").arg(message, state).toStdString());
     throw StorageError(
         QStringLiteral("The cloud server refused: %1 (%2)").arg(message, state).toStdString());
 }

@@ -164,6 +164,7 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
     prelocks_.clear();
     told_.clear();
     busy_.clear();
+    contended_.clear();
     // A step waits for zones somebody else holds for at most half its bound in all.
     waitLeftMs_ = timeoutMs_ / 2;
     for (;;) {
@@ -259,6 +260,7 @@ void PostgresStorage::begin(bool settles) {
                              : "BEGIN ISOLATION LEVEL REPEATABLE READ");
     if (!writer_)
         return;
+    waitForContended();
     std::vector<LockKey> keys;
     for (const LockKey& key : prelocks_) {
         if (std::get<0>(key) == 0 || !busy_.contains(ZoneKey{std::get<1>(key), std::get<2>(key)}))
@@ -361,6 +363,36 @@ int PostgresStorage::momentMs() const {
     return std::clamp(timeoutMs_ / 8, 1, std::max(1, waitLeftMs_));
 }
 
+void PostgresStorage::waitForContended() {
+    // Each alone, before the step takes any lock: a step that waits for a zone somebody else
+    // holds keeps none of the person's other zones meanwhile, which their other devices would
+    // read as held. The lock is let go of at once, with the savepoint it was taken in, and the
+    // step takes it again in its order, in the transaction itself.
+    while (!contended_.empty()) {
+        const ZoneKey zone = *contended_.begin();
+        contended_.erase(contended_.begin());
+        if (waitLeftMs_ <= 0) {
+            busy_.insert(zone);
+            continue;
+        }
+        const int moment = momentMs();
+        waitLeftMs_ -= moment;
+        connection_.send("SAVEPOINT tallybird_wait");
+        connection_.send("SELECT set_config('lock_timeout', $1, true)",
+                         {text(QString::number(moment))});
+        connection_.send("SELECT tallybird.lock_zone($1, $2)",
+                         {text(zone.first), text(zone.second)});
+        connection_.send("ROLLBACK TO SAVEPOINT tallybird_wait");
+        connection_.send("RELEASE SAVEPOINT tallybird_wait");
+        try {
+            connection_.readSent();
+        } catch (const StorageRowHeld&) {
+            busy_.insert(zone);
+            throw StepWithout();
+        }
+    }
+}
+
 // The server's answers to the locks a writer asked for at once, and the rows of those zones.
 struct PostgresStorage::LockAnswers {
     std::vector<std::shared_ptr<std::optional<PgRows>>> locks;
@@ -382,15 +414,15 @@ void PostgresStorage::takeLocks(const std::vector<LockKey>& keys) {
     try {
         connection_.readSent();
     } catch (const StorageRowHeld&) {
-        // The first lock without an answer is the one whose wait ran out.
+        // The first lock without an answer is the one whose wait ran out. A zone told of that
+        // was only tried is waited for as the step runs again, before it takes any lock.
         for (size_t i = 0; i < keys.size(); ++i) {
             const ZoneKey zone{std::get<1>(keys[i]), std::get<2>(keys[i])};
             if (*answers.locks[i])
                 continue;
             if (std::get<0>(keys[i]) != 1 || !told_.contains(zone))
                 break;
-            busy_.insert(zone);
-            waitLeftMs_ -= momentMs();
+            contended_.insert(zone);
             throw StepWithout();
         }
         throw;
@@ -399,17 +431,17 @@ void PostgresStorage::takeLocks(const std::vector<LockKey>& keys) {
 }
 
 PostgresStorage::LockAnswers PostgresStorage::sendLocks(const std::vector<LockKey>& keys) {
-    // Everything goes out at once: the locks in order, each zone told of with a wait of a
-    // moment, then the rows of the zones.
+    // Everything goes out at once: the locks in order, each zone told of only tried (a wait of
+    // a millisecond, as short as the server waits), then the rows of the zones.
     LockAnswers answers;
     nlohmann::json zones = nlohmann::json::array();
     bool brief = false;
-    const auto waitFor = [&](bool moment) {
-        if (moment == brief)
+    const auto waitFor = [&](bool tried) {
+        if (tried == brief)
             return;
-        brief = moment;
+        brief = tried;
         connection_.send("SELECT set_config('lock_timeout', $1, true)",
-                         {text(QString::number(moment ? momentMs() : timeoutMs_))});
+                         {text(QString::number(tried ? 1 : timeoutMs_))});
     };
     for (const auto& [kind, owner, name] : keys) {
         answers.locks.push_back(std::make_shared<std::optional<PgRows>>());

@@ -29,11 +29,12 @@ namespace cloud {
 // writes after all is rolled back and run again as a writer. A writer is told the zones it is
 // about to change and locks them all at once, in one exchange and in order, so a batch's work
 // grows with its size; one that finds it needs a lock out of order, or after it took numbers, is
-// rolled back and run again with those locks taken first. A zone told of that somebody else holds
-// is waited for a moment only (a writer of the person's own devices lets go within it): the step
-// is rolled back and runs again without it, and says so, so that a participant who keeps a shared
-// zone holds up that zone alone. Writes are pipelined: they go out at once and are checked with
-// the next read or the commit.
+// rolled back and run again with those locks taken first. A zone told of is only tried; when
+// somebody else holds it, the step is rolled back, waits a moment for that zone alone, holding
+// nothing (a writer of the person's own devices lets go within it), and runs again: with the zone
+// once it was let go, else without it, and says so, so that a participant who keeps a shared zone
+// holds up that zone alone, and none of the person's other zones is held while the step waits.
+// Writes are pipelined: they go out at once and are checked with the next read or the commit.
 //
 // A container of the first version is upgraded when its administrator opens it; a person
 // meanwhile uses it as that version did, with one lock that every writer takes.
@@ -166,12 +167,15 @@ private:
     // databases); for a reader, or in a container of the first version, none is needed.
     Hold lock(const LockKey& key);
     // Takes locks not taken yet, in their order, in one exchange with the server. A zone told of
-    // in lockZones that somebody else holds is waited for a moment only; then the step runs
-    // again without it.
+    // in lockZones is only tried: one that somebody else holds is waited for as the step runs
+    // again (waitForContended).
     void takeLocks(const std::vector<LockKey>& keys);
     struct LockAnswers;
     LockAnswers sendLocks(const std::vector<LockKey>& keys);
     void noteLocks(const std::vector<LockKey>& keys, const LockAnswers& answers);
+    // Waits for each zone whose try failed, a moment at most, holding no lock of the step; one
+    // still held then is busy, and the step runs again without it.
+    void waitForContended();
     // How long a zone told of in lockZones is waited for, in ms.
     int momentMs() const;
     // A change numbered `seq` goes into what `key` guards: the number must have been taken
@@ -198,9 +202,10 @@ private:
     bool runs_ = false; // the container names the server's run, which marks come with
 
     const int timeoutMs_;
-    std::set<ZoneKey> told_; // zones the step told of in lockZones...
-    std::set<ZoneKey> busy_; // ...and those of them somebody else held
-    int waitLeftMs_ = 0;     // what the step may still spend waiting for such zones
+    std::set<ZoneKey> told_;      // zones the step told of in lockZones...
+    std::set<ZoneKey> contended_; // ...those whose try failed, to wait for as it runs again...
+    std::set<ZoneKey> busy_;      // ...and those somebody else held past the wait
+    int waitLeftMs_ = 0;          // what the step may still spend waiting for such zones
     StepCache cache_;
 };
 

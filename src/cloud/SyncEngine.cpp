@@ -12,6 +12,7 @@
 #include <deque>
 #include <mutex>
 #include <set>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -320,26 +321,50 @@ std::optional<CloudError> SyncEngine::Core::send() {
         return error;
     };
 
-    if (ending())
-        return finish(endingError());
+    // Zones and records go at most `limit` a call. A call the container cut short at its bound
+    // kept nothing: its first half goes next, as the rest of the call under way (even once the
+    // engine is told to finish), and no later call is larger until nothing is pending, also in
+    // the program's next run, so that each run commits some of a long upload however slow the
+    // container is.
+    size_t limit =
+        std::clamp<size_t>(size_t(state.stepLimit().value_or(batchSize)), 1, size_t(batchSize));
+    bool halved = false; // the call before was cut short
+    const auto cutShort = [&](const CloudError& error, size_t count) {
+        halved = error.code == Code::limitExceeded && count > 1 && !released();
+        if (halved) {
+            limit = std::min(limit, count / 2);
+            state.setStepLimit(int(limit));
+            postStateUpdate();
+        }
+        return halved;
+    };
     const auto zoneChanges = state.versionedDatabaseChanges();
-    if (!zoneChanges.empty()) {
+    for (size_t from = 0; from < zoneChanges.size();) {
+        if (ending() && !halved)
+            return finish(endingError());
+        const size_t count = std::min(limit, zoneChanges.size() - from);
+        const auto chunk = std::span(zoneChanges).subspan(from, count);
         std::vector<ZoneID> saves;
         std::vector<ZoneID> deletes;
-        for (const auto& [change, version] : zoneChanges)
+        for (const auto& [change, version] : chunk)
             (change.kind == PendingDatabaseChange::Kind::saveZone ? saves : deletes)
                 .push_back(change.zoneID);
         auto result = database.container()->modifyZones(database.deviceID(),
                                                         database.databaseScope(), saves, deletes);
-        if (!result.ok())
+        if (!result.ok()) {
+            if (cutShort(result.error(), count))
+                continue;
             return finish(result.error());
+        }
+        halved = false;
+        from += count;
         // A deletion refused only because somebody else held the zone stays for the next send.
         std::set<ZoneID> held;
         for (const auto& [zone, error] : result.value().failedZoneDeletes) {
             if (error.code == Code::zoneBusy)
                 held.insert(zone);
         }
-        for (const auto& [change, version] : zoneChanges) {
+        for (const auto& [change, version] : chunk) {
             if (change.kind == PendingDatabaseChange::Kind::saveZone ||
                 !held.contains(change.zoneID))
                 state.removeIfUnchanged(change, version);
@@ -359,7 +384,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
     const PendingChangeHash hashOf;
     int sent = 0; // batches
     for (;;) {
-        if (ending())
+        if (ending() && !halved)
             return finish(endingError());
         // A batch is made of the oldest changes not tried yet, so only those are offered: a
         // first sync holds tens of thousands, and copying them all for every batch of a few
@@ -367,7 +392,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         ChangeMap<SyncEngineState::Version> eligible;
         SendChangesContext context;
         const auto untried = state.firstVersionedRecordZoneChanges(
-            size_t(batchSize),
+            limit,
             [&](const PendingRecordZoneChange& change) { return tried.contains(hashOf(change)); });
         context.pendingChanges.reserve(untried.size());
         for (const auto& [change, version] : untried) {
@@ -376,7 +401,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         }
         if (eligible.empty())
             break;
-        context.batchSize = batchSize;
+        context.batchSize = int(limit);
 
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> batch;
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> dropped;
@@ -391,7 +416,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
                 return;
             ChangeSet taken;
             for (const auto& change : offered->pendingChanges) {
-                if (int(batch.size()) >= batchSize)
+                if (batch.size() >= limit)
                     break;
                 const auto it = eligible.find(change);
                 if (it == eligible.end() || !taken.insert(change).second)
@@ -433,8 +458,15 @@ std::optional<CloudError> SyncEngine::Core::send() {
             return finish(endingError());
         auto result = database.container()->modifyRecords(database.deviceID(),
                                                           database.databaseScope(), saves, deletes);
-        if (!result.ok())
+        if (!result.ok()) {
+            if (cutShort(result.error(), batch.size())) {
+                for (const auto& entry : batch)
+                    tried.erase(hashOf(entry.first));
+                continue;
+            }
             return finish(result.error());
+        }
+        halved = false;
         // A change refused only because somebody else held its zone stays for the next send.
         ChangeSet held;
         for (const auto& [record, error] : result.value().failedRecordSaves) {
@@ -457,6 +489,12 @@ std::optional<CloudError> SyncEngine::Core::send() {
         // first sync of 100,000 items would otherwise end 40 MiB above what it holds.
         if (++sent % batchesBetweenReleases == 0)
             MemoryRelease::giveBackFreePages();
+    }
+    // Sent whole: the next upload starts with whole batches again.
+    if (state.stepLimit() && state.versionedDatabaseChanges().empty() &&
+        state.firstVersionedRecordZoneChanges(1, [](const auto&) { return false; }).empty()) {
+        state.setStepLimit(std::nullopt);
+        postStateUpdate();
     }
     return finish(std::nullopt);
 }

@@ -22,6 +22,12 @@ namespace cloud {
 // Their completions still come, without an error: what they would have reported has nobody to
 // go to, and what they did not do stays pending in a state nobody holds any more.
 //
+// A send calls the container with at most a batch of zones or records at a time. A call the
+// container cut short at its bound (limitExceeded: it kept nothing) goes again as its first half,
+// as part of the call under way, and no later call is larger until nothing is pending (the state
+// keeps that limit for the engine's next run), so that a slow container still takes some of a
+// long upload at every send.
+//
 // An owner about to let go of its engine calls finish() first: what the container already did
 // for the operation under way (a batch it committed) still reaches the delegate, so that the
 // owner can record it as sent instead of sending it again later.

@@ -12,6 +12,7 @@ struct StateSerialization::Contents {
     std::optional<QString> databaseToken;
     std::optional<SyncEngineState::FetchUnderWay> fetchUnderWay;
     std::map<ZoneID, QString> zoneTokens;
+    std::optional<int> stepLimit;
     PendingSnapshot<PendingDatabaseChange> databaseChanges;
     PendingSnapshot<PendingRecordZoneChange> recordChanges;
 
@@ -105,6 +106,10 @@ std::shared_ptr<Decoded> decode(const QByteArray& data) {
         }
         out.fetchUnderWay = std::move(under);
     }
+    // Written only while a send is held to smaller steps; anything but a count is no limit.
+    if (auto limit = json.find("stepLimit");
+        limit != json.end() && limit->is_number_integer() && *limit > 0)
+        out.stepLimit = int(std::min<qint64>(limit->get<qint64>(), 1 << 30));
     std::vector<PendingDatabaseChange> zonesPending;
     std::vector<PendingRecordZoneChange> recordsPending;
     for (const Json& entry : *dbChanges) {
@@ -162,6 +167,7 @@ SyncEngineState::SyncEngineState(const std::optional<StateSerialization>& saved)
     databaseToken_ = decoded->databaseToken;
     fetchUnderWay_ = decoded->fetchUnderWay;
     zoneTokens_ = decoded->zoneTokens;
+    stepLimit_ = decoded->stepLimit;
     for (const auto& change : decoded->databaseChanges.changes())
         databaseChanges_.add(change, nextVersion_++);
     for (const auto& change : decoded->recordChanges.changes())
@@ -355,6 +361,7 @@ void SyncEngineState::resetForAccount(const std::optional<QString>& account) {
     databaseToken_.reset();
     fetchUnderWay_.reset();
     zoneTokens_.clear();
+    stepLimit_.reset();
     databaseChanges_.clear();
     recordChanges_.clear();
 }
@@ -425,6 +432,16 @@ void SyncEngineState::removeZoneTokens() {
     zoneTokens_.clear();
 }
 
+std::optional<int> SyncEngineState::stepLimit() const {
+    std::lock_guard lock(mutex_);
+    return stepLimit_;
+}
+
+void SyncEngineState::setStepLimit(std::optional<int> limit) {
+    std::lock_guard lock(mutex_);
+    stepLimit_ = limit;
+}
+
 StateSerialization SyncEngineState::serialization() const {
     auto contents = std::make_shared<StateSerialization::Contents>();
     std::lock_guard lock(mutex_);
@@ -432,6 +449,7 @@ StateSerialization SyncEngineState::serialization() const {
     contents->databaseToken = databaseToken_;
     contents->fetchUnderWay = fetchUnderWay_;
     contents->zoneTokens = zoneTokens_;
+    contents->stepLimit = stepLimit_;
     contents->databaseChanges = databaseChanges_.snapshot();
     contents->recordChanges = recordChanges_.snapshot();
     return StateSerialization(std::move(contents));
@@ -471,6 +489,8 @@ QByteArray StateSerialization::data() const {
         dbChanges.push_back(std::move(entry));
     }
     json["pendingDatabaseChanges"] = std::move(dbChanges);
+    if (c.stepLimit)
+        json["stepLimit"] = *c.stepLimit;
     Json recordChanges = Json::array();
     for (const auto& change : c.recordChanges.changes()) {
         Json entry{{"change", change.kind == PendingRecordZoneChange::Kind::saveRecord

@@ -157,6 +157,12 @@ public:
     void removeZoneToken(const ZoneID& zone);
     void removeZoneTokens();
 
+    // The most changes one call of a send takes, once the container cut a larger one short;
+    // absent, the engine's batch size. Kept until everything pending is sent, so that the next
+    // run of the program goes on with steps the container takes.
+    std::optional<int> stepLimit() const;
+    void setStepLimit(std::optional<int> limit);
+
 private:
     // Changes in the order they were first added, each found by itself through a hash: an
     // engine may hold tens of thousands of them.
@@ -193,6 +199,7 @@ private:
     std::optional<QString> databaseToken_;
     std::optional<FetchUnderWay> fetchUnderWay_;
     std::map<ZoneID, QString> zoneTokens_;
+    std::optional<int> stepLimit_;
     PendingList<PendingDatabaseChange> databaseChanges_;
     PendingList<PendingRecordZoneChange> recordChanges_;
     Version nextVersion_ = 1;

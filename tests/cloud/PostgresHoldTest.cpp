@@ -310,6 +310,46 @@ TEST_F(PostgresHoldTest, APersonsOtherDeviceChangingTheirListIsWaitedForNotSaidT
     EXPECT_EQ(said, 0) << "of " << asked << " looks";
 }
 
+TEST_F(PostgresHoldTest, AStepThatWaitsForAListEveHoldsKeepsNoneOfAnnsOtherLists) {
+    OpenTransaction eve(*db, "eve");
+    ASSERT_EQ(eve.run("SELECT tallybird.lock_zone('ann', 'TB-write')"), "0");
+    // Ann's laptop adds to her own list and to the one Eve holds, in one step that waits for
+    // Eve's list for seconds (an eighth of its long bound).
+    auto laptop = Container::openServer(db->uri("ann"), 32'000).value();
+    std::optional<Result<ModifyRecordsResult>> answer;
+    std::thread adding([&] {
+        answer = laptop->modifyRecords(
+            "annLaptop", DatabaseScope::privateScope,
+            {note("own", zone("TB-ann"), "x"), note("shared", zone("TB-write"), "x")}, {});
+    });
+    // While it waits, her desktop hears that only Eve's list is held.
+    const auto waiting = [&] {
+        return db->value("SELECT count(*) FROM pg_catalog.pg_stat_activity "
+                         "WHERE datname = current_database() AND usename = 'ann' "
+                         "AND wait_event_type = 'Lock'",
+                         "ann") == "1";
+    };
+    QElapsedTimer clock;
+    clock.start();
+    bool waited = false;
+    while (!(waited = waiting()) && clock.elapsed() < 60'000)
+        std::this_thread::yield();
+    EXPECT_TRUE(waited) << "the laptop's step never waited for Eve's list";
+    std::set<QString> held;
+    for (const ZoneID& zone : heldFor("ann"))
+        held.insert(zone.zoneName);
+    EXPECT_EQ(held, std::set<QString>{"TB-write"});
+    adding.join();
+
+    // The step went on without Eve's list: Ann's own change is in, the other waits for a later
+    // send.
+    ASSERT_TRUE(answer && answer->ok()) << answer->error().message.toStdString();
+    ASSERT_EQ(answer->value().savedRecords.size(), 1u);
+    EXPECT_EQ(answer->value().savedRecords[0].recordID().recordName, "own");
+    ASSERT_EQ(answer->value().failedRecordSaves.size(), 1u);
+    EXPECT_EQ(answer->value().failedRecordSaves[0].second.code, CloudError::Code::zoneBusy);
+}
+
 TEST_F(PostgresStrangerTest, AStrangersGroupsOfLockersHoldNoneOfAnotherPersonsLists) {
     db->addPerson("bob");
     auto ann = Container::openServer(db->uri("ann"), deviceTimeoutMs).value();

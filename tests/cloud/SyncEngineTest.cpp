@@ -142,6 +142,34 @@ TEST_P(SyncEngineTest, RecordsGoInBatchesEachChangeOnce) {
     EXPECT_EQ(mac.d().savedRecords().size(), 8u);
 }
 
+// A call the container cut short at its bound kept nothing: it goes again halved, and no later
+// call is larger, also in the engine's next run, until everything is sent.
+TEST_P(SyncEngineTest, ACallCutShortGoesAgainHalvedAndNoLaterCallIsLargerUntilAllIsSent) {
+    auto mac = device(QStringLiteral("mac"), DatabaseScope::privateScope, 8);
+    std::vector<Record> records;
+    for (int i = 0; i < 10; ++i)
+        records.push_back(note(QString::number(i), zone(QStringLiteral("TB-%1").arg(i)), "x"));
+    queueSaves(mac.e(), mac.d(), records);
+    ASSERT_FALSE(c->injectFault(QStringLiteral("mac"), {}, Code::limitExceeded, 1));
+    std::optional<int> nextRun;
+    mac.d().onEvent = [&](const SyncEngineEvent& event, SyncEngine& engine) {
+        if (std::holds_alternative<SyncEvents::SentRecordZoneChanges>(event) && !nextRun)
+            nextRun =
+                SyncEngineState(StateSerialization::fromData(engine.state().serialization().data()))
+                    .stepLimit()
+                    .value_or(0);
+    };
+    ASSERT_FALSE(send(mac.e()));
+    std::vector<size_t> zoneCalls;
+    for (const auto& sent : mac.d().eventsOf<SyncEvents::SentDatabaseChanges>())
+        zoneCalls.push_back(sent.savedZones.size());
+    EXPECT_EQ(zoneCalls, (std::vector<size_t>{4, 4, 2}));
+    EXPECT_EQ(mac.d().offeredSizes, (std::vector<int>{4, 4, 2}));
+    EXPECT_EQ(nextRun, 4);
+    EXPECT_EQ(mac.d().savedRecords().size(), 10u);
+    EXPECT_EQ(mac.e().state().stepLimit(), std::nullopt);
+}
+
 // A first send holds many changes: each batch is offered no more than it sends, and a batch that
 // fails stays pending, so the next call sends it and the rest, each record once.
 TEST_P(SyncEngineTest, ManyChangesAreOfferedABatchAtATimeAndAFailedBatchGoesAgain) {

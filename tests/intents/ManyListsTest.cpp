@@ -182,6 +182,35 @@ protected:
     }
     QString cloudFor(const QString&) const override { return server->uri(QStringLiteral("ann")); }
 
+    void requestsSendEveryListInTurn();
+
+    // The server cuts short, at a request's bound, every step that adds more than `rows` zones
+    // or records, as a busy server does one whose statements take too long: such a step keeps
+    // nothing. Each cut is counted.
+    void cutStepsLargerThan(int rows) {
+        const QString made = server->run(
+            QStringLiteral(
+                "CREATE SEQUENCE public.cuts; GRANT USAGE ON SEQUENCE public.cuts TO PUBLIC; "
+                "CREATE FUNCTION public.cut_large_steps() RETURNS trigger LANGUAGE plpgsql "
+                "AS $$ DECLARE counted text := 'cut.' || TG_TABLE_NAME; added integer; BEGIN "
+                "added := coalesce(nullif(current_setting(counted, true), ''), '0')::integer + 1; "
+                "PERFORM set_config(counted, added::text, true); "
+                "IF added > %1 THEN PERFORM nextval('public.cuts'); PERFORM pg_sleep(600); END IF; "
+                "RETURN NEW; END $$; "
+                "CREATE TRIGGER cut_large_steps BEFORE INSERT ON tallybird.zones "
+                "FOR EACH ROW EXECUTE FUNCTION public.cut_large_steps(); "
+                "CREATE TRIGGER cut_large_steps BEFORE INSERT ON tallybird.records "
+                "FOR EACH ROW EXECUTE FUNCTION public.cut_large_steps()")
+                .arg(rows));
+        ASSERT_TRUE(made.isEmpty()) << made.toStdString();
+    }
+    int cuts() const {
+        return server
+            ->value(QStringLiteral("SELECT CASE WHEN is_called THEN last_value ELSE 0 "
+                                   "END FROM public.cuts"))
+            .toInt();
+    }
+
     std::unique_ptr<PostgresTestDatabase> server;
 };
 
@@ -192,7 +221,7 @@ TEST_F(ManyListsOnServer, RequestsOnAFreshDeviceEndInTimeAndBringEveryListInTurn
 // A device that made thousands of lists before it ever synced, whose first requests are
 // `lists`: each ends in time and sends more, until the server holds every list and item, and a
 // fresh device then brings every list.
-TEST_F(ManyListsOnServer, RequestsOfADeviceThatNeverSyncedSendEveryListInTurn) {
+void ManyListsOnServer::requestsSendEveryListInTurn() {
     makeHere(manyLists);
     if (HasFatalFailure())
         return;
@@ -239,6 +268,19 @@ TEST_F(ManyListsOnServer, RequestsOfADeviceThatNeverSyncedSendEveryListInTurn) {
         EXPECT_TRUE(std::includes(made.begin(), made.end(), ids.begin(), ids.end()));
     }
     EXPECT_EQ(held, manyLists);
+}
+
+TEST_F(ManyListsOnServer, RequestsOfADeviceThatNeverSyncedSendEveryListInTurn) {
+    requestsSendEveryListInTurn();
+}
+
+// A server too busy to take the program's usual steps in time: each request still sends some.
+TEST_F(ManyListsOnServer, RequestsOfADeviceThatNeverSyncedSendEveryListInTurnWhenLargeStepsAreCut) {
+    cutStepsLargerThan(200);
+    if (HasFatalFailure())
+        return;
+    requestsSendEveryListInTurn();
+    EXPECT_GT(cuts(), 0) << "no step was cut short";
 }
 
 } // namespace
