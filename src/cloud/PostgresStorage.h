@@ -107,6 +107,9 @@ public:
     std::vector<ZoneRemovalRow> zoneRemovalsSince(const QString& user, DatabaseScope scope,
                                                   qint64 seq) override;
 
+    void putSend(const SendRow& row) override;
+    std::optional<SendRow> settleSend(const QString& device, const QString& id) override;
+
     std::vector<FaultRow> faults() override;
     void putFault(const FaultRow& row) override;
     void removeFault(qint64 id) override;
@@ -194,7 +197,8 @@ private:
     bool firstVersion_ = false;  // the container is of the first version
     std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
     QString containerId_;
-    bool runs_ = false; // the container names the server's run, which marks come with
+    bool runs_ = false;  // the container names the server's run, which marks come with
+    bool sends_ = false; // the container keeps the ids of devices' sends
 
     const int timeoutMs_;
     std::set<ZoneKey> told_; // zones the step told of in lockZones...
