@@ -51,7 +51,17 @@ struct DidFetchRecordZoneChanges {
 };
 struct DidFetchChanges {};
 struct WillSendChanges {};
-struct DidSendChanges {};
+struct DidSendChanges {
+    // The sending ended with a batch whose answer was lost (CloudError::answerLost): what it
+    // sent may have been committed or not. Any other batch it began was answered, or was not
+    // committed.
+    bool batchUnanswered = false;
+};
+// What the container said of sends whose answer never came
+// (SyncEngineDelegate::unansweredSends()), by send id.
+struct SendOutcomes {
+    std::vector<std::pair<QString, SendOutcome>> outcomes;
+};
 
 } // namespace SyncEvents
 
@@ -61,6 +71,6 @@ using SyncEngineEvent =
                  SyncEvents::SentDatabaseChanges, SyncEvents::SentRecordZoneChanges,
                  SyncEvents::WillFetchChanges, SyncEvents::WillFetchRecordZoneChanges,
                  SyncEvents::DidFetchRecordZoneChanges, SyncEvents::DidFetchChanges,
-                 SyncEvents::WillSendChanges, SyncEvents::DidSendChanges>;
+                 SyncEvents::WillSendChanges, SyncEvents::DidSendChanges, SyncEvents::SendOutcomes>;
 
 } // namespace cloud

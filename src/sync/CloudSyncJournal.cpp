@@ -7,7 +7,8 @@
 //      "savedRecords": [[Base64 record, tag sent against or null], ...],   any other save
 //      "refused": [note key, ...],                  a noted save the container refused
 //      "deleted": [[record, zone, owner], ...],     confirmed deletions
-//      "noted": [[archive key, tag sent against or null], ...]}   the batch about to go
+//      "noted": [[archive key, tag sent against or null], ...],   the batch about to go
+//      "send": the batch's send id}
 // and is read back in order, the answers before the notes. A note names its record only: what
 // was sent is made again from the store as its file holds it, which is what the batch sent
 // unless a change made just before the kill was never written (and then the server's copy,
@@ -128,6 +129,10 @@ QByteArray CloudSync::entryText(EngineScope scope, const Unjournaled& taken) {
     const qsizetype prefix = CloudLayout::sendingKey(QString()).size();
     appendList(out, "noted", taken.noted,
                [&](const auto& note) { pair(note.first.mid(prefix), note.second); });
+    if (!taken.sendID.isEmpty()) {
+        out += ",\"send\":";
+        appendText(out, taken.sendID);
+    }
     out += '}';
     return out;
 }
@@ -193,9 +198,13 @@ void CloudSync::mergeJournal(const std::vector<QByteArray>& entries) {
                     store_.confirmRecordDeleted(CloudIds::fromCloud(id));
                 done.push_back(PendingRecordZoneChange::deleteRecord(id));
             }
+            const auto send = entry.find("send");
+            const QString sendID = send != entry.end() && send->is_string()
+                                       ? fromUtf8(send->get<std::string>())
+                                       : QString();
             for (const Json& noted : arrayAt(entry, "noted")) {
                 if (const auto key = textAt(noted, 0))
-                    replayNoted(*key, textAt(noted, 1));
+                    replayNoted(*key, textAt(noted, 1), sendID);
             }
         }
     });
@@ -233,7 +242,8 @@ void CloudSync::replaySaved(const Record& saved, const std::optional<QString>& a
 
 // A note the store file does not hold is made again from the store, as long as the store still
 // holds the copy the batch was sent against.
-void CloudSync::replayNoted(const QString& key, const std::optional<QString>& against) {
+void CloudSync::replayNoted(const QString& key, const std::optional<QString>& against,
+                            const QString& sendID) {
     const QString noteKey = CloudLayout::sendingKey(key);
     if (store_.archivedRecord(noteKey))
         return;
@@ -254,7 +264,7 @@ void CloudSync::replayNoted(const QString& key, const std::optional<QString>& ag
         return;
     const RecordID id{name, CloudIds::toCloud(store_.zoneID(*listID))};
     if (const auto sent = recordFor(id); sent && sent->changeTag() == against)
-        store_.setArchive(noteKey, archive(*sent));
+        store_.setArchive(noteKey, archive(SendingNote{*sent, sendID}));
 }
 
 void CloudSync::journalAnswer(const SyncEvents::SentRecordZoneChanges& sent, EngineScope scope) {
@@ -294,10 +304,16 @@ std::vector<QByteArray> CloudSync::unjournaledEntries(std::optional<EngineScope>
         if (noted == scope) {
             for (const QString& noteKey : std::as_const(sending(scope))) {
                 const auto note = unwrittenNotes_.constFind(noteKey);
-                if (note != unwrittenNotes_.cend())
-                    taken.noted.emplace_back(noteKey, note->changeTag());
-                else if (const auto kept = unarchive(noteKey))
-                    taken.noted.emplace_back(noteKey, kept->changeTag());
+                std::optional<SendingNote> kept;
+                if (note == unwrittenNotes_.cend())
+                    kept = unarchiveNote(noteKey);
+                const SendingNote* made = note != unwrittenNotes_.cend() ? &*note
+                                          : kept                         ? &*kept
+                                                                         : nullptr;
+                if (!made)
+                    continue;
+                taken.noted.emplace_back(noteKey, made->record.changeTag());
+                taken.sendID = made->sendID;
             }
         }
         if (!taken.empty() || noted == scope)
