@@ -42,6 +42,7 @@ TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElse
         // An older build kept no send id with its notes: nobody can say whether its send
         // landed, and the server's copy settles it.
         bool noteOfAnOlderBuild = false;
+        const char* phoneRenamesTo = nullptr; // after the send
     } cases[] = {
         {"the send reached the container, the phone unticked since", true, true, false, false,
          "milk"},
@@ -60,6 +61,12 @@ TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElse
          true},
         {"an older build's note, the send never reached the container", false, false, false, true,
          "milk", false, true},
+        {"the send never reached the container, the phone renamed it since", false, false, false,
+         true, "whole milk", false, false, "whole milk"},
+        {"the note only in the journal, never reached, the phone renamed it since", false, false,
+         false, true, "whole milk", true, false, "whole milk"},
+        {"an older build's note, never reached, the phone renamed it since", false, false, false,
+         false, "whole milk", false, true, "whole milk"},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.what);
@@ -97,6 +104,11 @@ TEST_F(LostAnswerTest, AFieldSentAndUnchangedHereSinceGivesWayToALaterChangeElse
             ASSERT_FALSE(phone->syncNow());
             ASSERT_TRUE(item(phone->store(), milk.id)->done);
             phone->store().setDone(milk.id, false);
+            ASSERT_FALSE(phone->syncNow());
+        }
+        if (row.phoneRenamesTo) {
+            ASSERT_FALSE(phone->syncNow());
+            phone->store().renameItem(milk.id, row.phoneRenamesTo);
             ASSERT_FALSE(phone->syncNow());
         }
         if (row.renamedHereSince)
