@@ -1082,8 +1082,10 @@ std::vector<ZoneRemovalRow> PostgresStorage::zoneRemovalsSince(const QString& us
 }
 
 void PostgresStorage::putSend(const SendRow& row) {
-    if (!sends_)
+    if (!sends_) {
+        unnoted_.insert(row.device + QLatin1Char('\n') + row.id);
         return;
+    }
     writing().send(
         "SELECT tallybird.note_send($1, $2, $3)",
         {text(row.device), text(row.id),
@@ -1092,7 +1094,7 @@ void PostgresStorage::putSend(const SendRow& row) {
 }
 
 std::optional<SendRow> PostgresStorage::settleSend(const QString& device, const QString& id) {
-    if (!sends_)
+    if (!sends_ || unnoted_.contains(device + QLatin1Char('\n') + id))
         return std::nullopt;
     PgRows rows = writing().query("SELECT landed, refused FROM tallybird.settle_send($1, $2)",
                                   {text(device), text(id)});

@@ -199,6 +199,9 @@ private:
     QString containerId_;
     bool runs_ = false;  // the container names the server's run, which marks come with
     bool sends_ = false; // the container keeps the ids of devices' sends
+    // Sends this storage let go unnoted while the container kept none (it was brought up to
+    // date since): nobody can say what became of them.
+    std::set<QString> unnoted_;
 
     const int timeoutMs_;
     std::set<ZoneKey> told_; // zones the step told of in lockZones...
