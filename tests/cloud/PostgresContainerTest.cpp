@@ -633,6 +633,53 @@ TEST_F(PostgresContainerTest, ASendIdIsItsPersonsAloneAndWhatTheServerSaysOfItHo
     EXPECT_EQ(fate("s6"), SendOutcome::Fate::neverLanded);
 }
 
+// The connection of a batch is cut while the server works on its commit: the device is told the
+// answer was lost, not that nothing was written, and the server then says the batch never
+// landed.
+TEST_F(PostgresContainerTest, ABatchWhoseConnectionIsCutDuringItsCommitIsNotTakenAsRefused) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    db.addPerson("ann");
+    auto ann = Container::openServer(db.uri("ann"), 30'000).value();
+    ASSERT_TRUE(
+        ann->modifyZones("annLaptop", DatabaseScope::privateScope, {zone("TB-a")}, {}).ok());
+    // The commit of the batch sent as "slow" takes its time.
+    ASSERT_EQ(db.run("CREATE FUNCTION tallybird.slow_commit() RETURNS trigger LANGUAGE plpgsql "
+                     "AS $$ BEGIN PERFORM pg_sleep(60); RETURN NULL; END $$"),
+              QString());
+    ASSERT_EQ(db.run("CREATE CONSTRAINT TRIGGER slow_commit AFTER INSERT ON tallybird.sends "
+                     "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW "
+                     "WHEN (NEW.id = 'slow' AND NEW.landed) "
+                     "EXECUTE FUNCTION tallybird.slow_commit()"),
+              QString());
+
+    std::optional<CloudError> error;
+    std::thread sending([&] {
+        const auto sent = ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
+                                             {note("r", zone("TB-a"), "x")}, {}, "slow");
+        if (!sent.ok())
+            error = sent.error();
+    });
+    const QDeadlineTimer bound(20'000);
+    while (db.value("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE usename = 'ann' "
+                    "AND wait_event = 'PgSleep'",
+                    "tallybird_super") != "1" &&
+           !bound.hasExpired())
+        QThread::msleep(5);
+    ASSERT_EQ(db.run("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                     "WHERE usename = 'ann' AND datname = current_database()",
+                     "tallybird_super"),
+              QString());
+    sending.join();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, Code::networkUnavailable);
+    EXPECT_TRUE(error->answerLost) << error->message.toStdString();
+    const auto told = ann->sendLanded("annLaptop", "slow");
+    ASSERT_TRUE(told.ok()) << told.error().message.toStdString();
+    EXPECT_EQ(told.value().fate, SendOutcome::Fate::neverLanded);
+    EXPECT_EQ(db.value("SELECT count(*) FROM tallybird.records WHERE name = 'r'"), "0");
+}
+
 // A person's role belongs to the whole server: suites running side by side make the same people
 // in databases of their own at the same moment, and each gets them with their passwords.
 TEST_F(PostgresContainerTest, TheSamePeopleAreMadeInDatabasesSideBySide) {
