@@ -66,4 +66,15 @@ struct ModifyRecordsResult {
     std::vector<std::pair<RecordID, CloudError>> failedRecordDeletes;
 };
 
+// What became of a batch of record changes whose answer a device lost.
+struct SendOutcome {
+    enum class Fate {
+        landed,      // committed: its saves are in, but for those it refused
+        neverLanded, // not committed, and never will be now
+        notKept,     // the container keeps no word of sends (a server not brought up to date)
+    };
+    Fate fate = Fate::notKept;
+    std::vector<RecordID> refused; // as the device named them
+};
+
 } // namespace cloud

@@ -29,6 +29,10 @@ struct CloudError {
     Code code = Code::internalError;
     QString message;
     std::optional<Record> serverRecord;
+    // The call's answer was lost after the container was asked to commit it (a connection that
+    // broke during the commit): what it changed may be there or not. With any other error from
+    // the container, nothing the call was asked to change was changed.
+    bool answerLost = false;
 
     int rawCode() const { return static_cast<int>(code); }
 

@@ -52,6 +52,53 @@ void addWritable(ZoneKeys& zones, DatabaseScope scope, const ZoneID& zone, const
         zones.emplace(own ? user : zone.ownerName, zone.zoneName);
 }
 
+// How a fault that loses a batch's answer is kept among the faults: a code no error has.
+constexpr int lostBeforeCommitCode = -1;
+constexpr int lostAfterCommitCode = -2;
+
+bool losesAnswer(const FaultRow& fault) {
+    return fault.code == lostBeforeCommitCode || fault.code == lostAfterCommitCode;
+}
+
+// What a device is told when such a fault loses its batch's answer.
+CloudError answerLost() {
+    CloudError error = fail(Code::networkUnavailable, QStringLiteral("(injected)"));
+    error.answerLost = true;
+    return error;
+}
+
+// The saves a batch refused, as the device named them, in the form the container keeps: none
+// is kept as nothing at all.
+QByteArray refusedText(const std::vector<std::pair<Record, CloudError>>& failed) {
+    if (failed.empty())
+        return {};
+    Json ids = Json::array();
+    for (const auto& [record, error] : failed) {
+        const RecordID& id = record.recordID();
+        ids.push_back(Json::array(
+            {utf8(id.zoneID.ownerName), utf8(id.zoneID.zoneName), utf8(id.recordName)}));
+    }
+    return QByteArray::fromStdString(ids.dump());
+}
+
+std::vector<RecordID> refusedIDs(const QByteArray& text) {
+    std::vector<RecordID> ids;
+    if (text.isEmpty())
+        return ids;
+    const Json parsed =
+        Json::parse(text.constData(), text.constData() + text.size(), nullptr, false);
+    if (!parsed.is_array())
+        return ids;
+    for (const Json& id : parsed) {
+        if (id.is_array() && id.size() == 3 && id[0].is_string() && id[1].is_string() &&
+            id[2].is_string())
+            ids.push_back(RecordID{
+                fromUtf8(id[2].get<std::string>()),
+                ZoneID{fromUtf8(id[1].get<std::string>()), fromUtf8(id[0].get<std::string>())}});
+    }
+    return ids;
+}
+
 bool validUserName(const QString& name) {
     static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9._@-]{1,100}$"));
     return pattern.match(name).hasMatch();
@@ -109,12 +156,25 @@ public:
         if (!row.user || !s.findUser(*row.user))
             return fail(Code::notAuthenticated);
         for (const FaultRow& fault : s.faults()) {
-            if (fault.pattern.isEmpty() && (fault.device.isEmpty() || fault.device == deviceID)) {
+            if (fault.pattern.isEmpty() && !losesAnswer(fault) &&
+                (fault.device.isEmpty() || fault.device == deviceID)) {
                 consume(fault);
                 return injected(fault);
             }
         }
         return *row.user;
+    }
+
+    // A fault that loses the answer of the device's batch under way, used up.
+    std::optional<Container::LostAnswer> lostAnswer(const QString& deviceID) {
+        for (const FaultRow& fault : s.faults()) {
+            if (losesAnswer(fault) && (fault.device.isEmpty() || fault.device == deviceID)) {
+                consume(fault);
+                return fault.code == lostBeforeCommitCode ? Container::LostAnswer::beforeCommit
+                                                          : Container::LostAnswer::afterCommit;
+            }
+        }
+        return std::nullopt;
     }
 
     std::optional<CloudError> recordFault(const QString& deviceID, const QString& recordName) {
@@ -318,6 +378,12 @@ CloudError inTheirWords(Code code, const QString& message) {
 // A server that cannot be reached is the container being offline.
 CloudError storageFailure(const std::exception& e) {
     const QString message = QString::fromUtf8(e.what());
+    if (const auto* lost = dynamic_cast<const StorageAnswerLost*>(&e)) {
+        CloudError error = lost->unreachable() ? inTheirWords(Code::networkUnavailable, message)
+                                               : fail(Code::internalError, message);
+        error.answerLost = true;
+        return error;
+    }
     if (dynamic_cast<const StorageUnreachable*>(&e))
         return inTheirWords(Code::networkUnavailable, message);
     // Nothing was read or written: the server's refusal says all there is.
@@ -531,12 +597,20 @@ Result<ModifyZonesResult> Container::modifyZones(const QString& device, Database
 
 Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, DatabaseScope scope,
                                                      const std::vector<Record>& saves,
-                                                     const std::vector<RecordID>& deletes) {
-    return run<ModifyRecordsResult>(
+                                                     const std::vector<RecordID>& deletes,
+                                                     const QString& sendID) {
+    bool lost = false; // the answer of what is committed goes astray
+    auto done = run<ModifyRecordsResult>(
         ContainerStorage::Step::writing, [&](Rules r) -> Result<ModifyRecordsResult> {
+            lost = false;
             auto user = r.actingUser(device);
             if (!user.ok())
                 return user.error();
+            if (const auto fault = r.lostAnswer(device)) {
+                if (*fault == LostAnswer::beforeCommit)
+                    return answerLost();
+                lost = true;
+            }
             const QString& me = user.value();
             ModifyRecordsResult result;
             ZoneKeys zones;
@@ -627,8 +701,27 @@ Result<ModifyRecordsResult> Container::modifyRecords(const QString& device, Data
                 }
                 result.deletedRecordIDs.push_back(id);
             }
+            if (!sendID.isEmpty())
+                r.s.putSend(SendRow{device, sendID, true, refusedText(result.failedRecordSaves)});
             return result;
         });
+    if (lost && done.ok())
+        return answerLost();
+    return done;
+}
+
+Result<SendOutcome> Container::sendLanded(const QString& device, const QString& sendID) {
+    return run<SendOutcome>(ContainerStorage::Step::writing, [&](Rules r) -> Result<SendOutcome> {
+        auto user = r.actingUser(device);
+        if (!user.ok())
+            return user.error();
+        const std::optional<SendRow> row = r.s.settleSend(device, sendID);
+        if (!row)
+            return SendOutcome{};
+        if (!row->landed)
+            return SendOutcome{SendOutcome::Fate::neverLanded, {}};
+        return SendOutcome{SendOutcome::Fate::landed, refusedIDs(row->refused)};
+    });
 }
 
 Result<DatabaseChanges> Container::fetchDatabaseChanges(const QString& device, DatabaseScope scope,
@@ -958,6 +1051,21 @@ std::optional<CloudError> Container::injectFault(const QString& device, const QS
         if (times == 0)
             return fail(Code::invalidArguments, QStringLiteral("A fault needs a count."));
         storage_->putFault(FaultRow{0, device, pattern, static_cast<int>(code), times});
+        return std::nullopt;
+    });
+}
+
+std::optional<CloudError> Container::injectLostAnswer(const QString& device, LostAnswer when,
+                                                      int times) {
+    return runAdmin([&]() -> std::optional<CloudError> {
+        if (times == 0)
+            return fail(Code::invalidArguments, QStringLiteral("A fault needs a count."));
+        storage_->putFault(
+            FaultRow{0,
+                     device,
+                     {},
+                     when == LostAnswer::beforeCommit ? lostBeforeCommitCode : lostAfterCommitCode,
+                     times});
         return std::nullopt;
     });
 }

@@ -58,9 +58,16 @@ public:
     Result<ModifyZonesResult> modifyZones(const QString& device, DatabaseScope scope,
                                           const std::vector<ZoneID>& saves,
                                           const std::vector<ZoneID>& deletes);
+    // With a send id (the device's own for this batch, new each time), the container keeps it
+    // with the batch's changes, in the same step, so that a device that lost the answer can ask
+    // what became of the batch (sendLanded()).
     Result<ModifyRecordsResult> modifyRecords(const QString& device, DatabaseScope scope,
                                               const std::vector<Record>& saves,
-                                              const std::vector<RecordID>& deletes);
+                                              const std::vector<RecordID>& deletes,
+                                              const QString& sendID = {});
+    // Whether the device's batch of that send id was committed, and which saves it refused. A
+    // batch that was not is given up by the asking: it never commits after the answer.
+    Result<SendOutcome> sendLanded(const QString& device, const QString& sendID);
     // Changes whenever anything the device could fetch may have changed: the container, its
     // latest change and the user the device is signed into. Works offline.
     Result<QString> changeMark(const QString& device);
@@ -114,6 +121,12 @@ public:
     // `times` times (negative: until cleared).
     std::optional<CloudError> injectFault(const QString& device, const QString& pattern,
                                           CloudError::Code code, int times);
+    // Faults of a device's next `times` batches of record changes, each of which then loses
+    // its answer as a connection that breaks during the commit does: the batch is committed
+    // first, or not at all. The device is told that the network is unavailable.
+    enum class LostAnswer { beforeCommit, afterCommit };
+    std::optional<CloudError> injectLostAnswer(const QString& device, LostAnswer when,
+                                               int times = 1);
     std::optional<CloudError> clearFaults();
     Result<std::vector<FaultRow>> faults();
 

@@ -51,6 +51,19 @@ public:
     using StorageError::StorageError;
 };
 
+// A step's commit was asked for and its answer never came (the connection broke, the server did
+// not answer in time, the file's commit failed): the step may have been committed or not.
+class StorageAnswerLost : public StorageError {
+public:
+    // `unreachable`: the server could not be reached once the commit was asked for.
+    StorageAnswerLost(const std::string& what, bool unreachable)
+        : StorageError(what), unreachable_(unreachable) {}
+    bool unreachable() const { return unreachable_; }
+
+private:
+    bool unreachable_;
+};
+
 struct UserRow {
     QString name;
     std::optional<PersonNameComponents> nameComponents;
@@ -114,6 +127,16 @@ struct FaultRow {
     QString pattern; // empty: the next whole operation; else record names matching this wildcard
     int code = 0;
     int remaining = 1; // negative: until cleared
+};
+
+// A batch of record changes a device sent, by the id the device gave it: committed (`landed`)
+// with the saves it refused, or given up by the device before it came, so that it never
+// commits. `refused` is the container's own text.
+struct SendRow {
+    QString device;
+    QString id;
+    bool landed = false;
+    QByteArray refused;
 };
 
 // The tables of the container. The rules live in Container; a storage only keeps rows. Every
@@ -232,6 +255,17 @@ public:
     virtual void addZoneRemoval(const ZoneRemovalRow& row) = 0;
     virtual std::vector<ZoneRemovalRow> zoneRemovalsSince(const QString& user, DatabaseScope scope,
                                                           qint64 seq) = 0;
+
+    // Notes a device's send as committed with this step. A send given up before (settleSend())
+    // makes the step fail: it never commits. A storage may forget a device's sends once they are
+    // a month old, as the device's later sends go. One that keeps no sends does nothing.
+    virtual void putSend(const SendRow& row) { (void)row; }
+    // What became of a device's send: its row, or, when there is none, a row made now that says
+    // it never landed, so that it never does. Nothing from a storage that keeps no sends.
+    virtual std::optional<SendRow> settleSend(const QString& device, const QString& id) {
+        (void)device, (void)id;
+        return std::nullopt;
+    }
 
     virtual std::vector<FaultRow> faults() = 0;     // oldest first
     virtual void putFault(const FaultRow& row) = 0; // id 0 adds a new fault

@@ -164,6 +164,16 @@ std::vector<ZoneRemovalRow> MemoryStorage::zoneRemovalsSince(const QString& user
     return rows;
 }
 
+void MemoryStorage::putSend(const SendRow& row) {
+    if (!tables_.sends.emplace(Key2{row.device, row.id}, row).second)
+        throw StorageError("The send was given up before it came.");
+}
+
+std::optional<SendRow> MemoryStorage::settleSend(const QString& device, const QString& id) {
+    return tables_.sends.try_emplace(Key2{device, id}, SendRow{device, id, false, {}})
+        .first->second;
+}
+
 std::vector<FaultRow> MemoryStorage::faults() {
     return valuesOf(tables_.faults);
 }

@@ -57,6 +57,9 @@ public:
     std::vector<ZoneRemovalRow> zoneRemovalsSince(const QString& user, DatabaseScope scope,
                                                   qint64 seq) override;
 
+    void putSend(const SendRow& row) override;
+    std::optional<SendRow> settleSend(const QString& device, const QString& id) override;
+
     std::vector<FaultRow> faults() override;
     void putFault(const FaultRow& row) override;
     void removeFault(qint64 id) override;
@@ -78,6 +81,7 @@ private:
         std::map<Key3, ParticipantRow> participants;
         std::vector<ZoneRemovalRow> zoneRemovals;
         std::map<qint64, FaultRow> faults;
+        std::map<Key2, SendRow> sends; // by device and id
     };
 
     std::recursive_mutex mutex_;

@@ -804,6 +804,38 @@ const char* const sixthVersion[] = {
     "AND tallybird.stays(z.xmax) $$",
 };
 
+// Version 7: a device that lost the answer of a batch it sent asks what became of it. A batch
+// notes the device's id for it (`note_send`) in its own transaction, one row under the role
+// that sent it; asked after a send of its own (`settle_send`), a role learns whether the batch
+// was committed and which saves it refused. A send not there is given up as it is asked after:
+// its row then says so, and the batch, should it still be on its way, fails on it at its commit.
+// A role's rows are its own: only it reads them, and only through these functions are they
+// written. A device's sends a month old go as it sends more: it asks after a lost answer
+// before it sends again.
+const char* const seventhVersion[] = {
+    "CREATE TABLE tallybird.sends (holder text NOT NULL, device text NOT NULL, id text NOT NULL, "
+    "landed boolean NOT NULL, refused text, at timestamptz NOT NULL DEFAULT now(), "
+    "PRIMARY KEY (holder, device, id))",
+    "CREATE INDEX sends_by_time ON tallybird.sends (holder, device, at)",
+    "ALTER TABLE tallybird.sends ENABLE ROW LEVEL SECURITY",
+    "CREATE POLICY own ON tallybird.sends FOR SELECT USING (holder = session_user)",
+    "CREATE FUNCTION tallybird.note_send(send_device text, send_id text, send_refused text) "
+    "RETURNS void LANGUAGE sql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ "
+    "WITH gone AS (DELETE FROM tallybird.sends s WHERE s.holder = session_user "
+    "AND s.device = send_device AND s.at < now() - interval '30 days') "
+    "INSERT INTO tallybird.sends (holder, device, id, landed, refused) "
+    "VALUES (session_user, send_device, send_id, true, send_refused) $$",
+    "CREATE FUNCTION tallybird.settle_send(send_device text, send_id text, "
+    "OUT landed boolean, OUT refused text) LANGUAGE plpgsql VOLATILE SECURITY DEFINER "
+    "SET search_path = pg_catalog, pg_temp AS $$ BEGIN "
+    // A batch with this id still at work is waited for here.
+    "INSERT INTO tallybird.sends (holder, device, id, landed) "
+    "VALUES (session_user, send_device, send_id, false) ON CONFLICT DO NOTHING; "
+    "SELECT s.landed, s.refused INTO landed, refused FROM tallybird.sends s "
+    "WHERE s.holder = session_user AND s.device = send_device AND s.id = send_id; END $$",
+};
+
 // Version 8: a container restored from a backup starts a new run. A restore brings back the run
 // with the marks and the sequence as they were at the backup, below tokens handed out after it.
 // - The run's row notes the table it was written in and how far the server had numbered its
@@ -876,6 +908,9 @@ const char* const personGrants[] = {
     "GRANT UPDATE (type, seq) ON tallybird.deletions TO %1",
     "GRANT UPDATE (role, permission, acceptance, seq) ON tallybird.participants TO %1",
 };
+
+// What a person may do with the ids of sends, within the policy: read their own.
+const char* const sendsGrant = "GRANT SELECT ON tallybird.sends TO %1";
 
 // Objects of other programs: any schema but the server's and an empty public one.
 const char* const contentsQuery =
@@ -952,6 +987,17 @@ void upgradeFrom(PostgresConnection& connection, int from, int to) {
     if (from < 6 && to >= 6) {
         for (const char* statement : sixthVersion)
             connection.sendOnce(statement);
+    }
+    if (from < 7 && to >= 7) {
+        std::vector<QString> people;
+        PgRows rows = connection.query(peopleQuery);
+        for (int i = 0; i < rows.size(); ++i)
+            people.push_back(rows.text(i, 0));
+        for (const char* statement : seventhVersion)
+            connection.sendOnce(statement);
+        for (const QString& person : people)
+            connection.sendOnce(
+                QString::fromLatin1(sendsGrant).arg(connection.quoteIdentifier(person)).toUtf8());
     }
     if (from < 8 && to >= 8) {
         for (const char* statement : eighthVersion)
@@ -1044,6 +1090,7 @@ std::optional<QString> PostgresSchema::preparePerson(PostgresConnection& connect
                               "role of their own.")
             .arg(name, role.text(0, 0));
     grantPerson(connection, quoted);
+    connection.sendOnce(QString::fromLatin1(sendsGrant).arg(quoted).toUtf8());
     return std::nullopt;
 }
 

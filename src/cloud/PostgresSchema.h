@@ -23,7 +23,8 @@ class PostgresConnection;
 // - device rows belong to the role that signed the device in; a device the administrator
 //   switched off or signed out before any person's role connected with it starts so in the
 //   row a person's role makes for it;
-// - faults are the administrator's: a person's device only meets those aimed at it.
+// - faults are the administrator's: a person's device only meets those aimed at it;
+// - the ids of a device's sends are the role's that sent them: nobody else reads or writes them.
 // The administrator is the role that made the schema (it owns the tables, so the policies do
 // not hold it back).
 //
@@ -42,6 +43,9 @@ constexpr int version = 8;
 constexpr int zoneLocksVersion = 2;
 // The first version that names the server's run, which tokens carry: a crash ends it.
 constexpr int runsVersion = 6;
+// The first version that keeps the ids of devices' sends, so that a device that lost a batch's
+// answer can ask what became of it.
+constexpr int sendsVersion = 7;
 // Change numbers are handed out in blocks of this many.
 constexpr long long blockSize = 1024;
 // How many connections a person's role may have open at once, so that one person cannot take

@@ -122,6 +122,7 @@ void PostgresStorage::open() {
     }
     firstVersion_ = version < PostgresSchema::zoneLocksVersion;
     runs_ = version >= PostgresSchema::runsVersion;
+    sends_ = version >= PostgresSchema::sendsVersion;
 }
 
 int PostgresStorage::readMeta() {
@@ -206,13 +207,16 @@ void PostgresStorage::transact(Step step, const std::function<void()>& work) {
             // Each run goes on without one zone more than the run before: the runs end.
             inStep_ = false;
             connection_.recover();
-        } catch (const StorageUnreachable&) {
+        } catch (const StorageUnreachable& e) {
             inStep_ = false;
             connection_.close();
+            // The commit was asked for: the server may have made it before the connection went.
+            if (committing)
+                throw StorageAnswerLost(e.what(), true);
             // A connection kept from an earlier step may have been dropped by a server that
             // restarted since. Nothing of this step was committed, so it runs again, once, on
             // a new connection.
-            if (fresh || retried || committing)
+            if (fresh || retried)
                 throw;
             retried = true;
         } catch (const StorageError&) {
@@ -1113,6 +1117,28 @@ std::vector<ZoneRemovalRow> PostgresStorage::zoneRemovalsSince(const QString& us
         out.push_back(ZoneRemovalRow{rows.integer(i, 0), rows.text(i, 1), scope, rows.text(i, 2),
                                      rows.text(i, 3), rows.text(i, 4)});
     return out;
+}
+
+void PostgresStorage::putSend(const SendRow& row) {
+    if (!sends_) {
+        unnoted_.insert(row.device + QLatin1Char('\n') + row.id);
+        return;
+    }
+    writing().send(
+        "SELECT tallybird.note_send($1, $2, $3)",
+        {text(row.device), text(row.id),
+         PgValue::text(row.refused.isEmpty() ? std::nullopt
+                                             : std::optional(QString::fromUtf8(row.refused)))});
+}
+
+std::optional<SendRow> PostgresStorage::settleSend(const QString& device, const QString& id) {
+    if (!sends_ || unnoted_.contains(device + QLatin1Char('\n') + id))
+        return std::nullopt;
+    PgRows rows = writing().query("SELECT landed, refused FROM tallybird.settle_send($1, $2)",
+                                  {text(device), text(id)});
+    if (rows.size() != 1 || rows.isNull(0, 0))
+        throw StorageError("A send's row went missing.");
+    return SendRow{device, id, rows.boolean(0, 0), rows.text(0, 1).toUtf8()};
 }
 
 std::vector<FaultRow> PostgresStorage::faults() {

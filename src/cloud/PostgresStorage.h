@@ -109,6 +109,9 @@ public:
     std::vector<ZoneRemovalRow> zoneRemovalsSince(const QString& user, DatabaseScope scope,
                                                   qint64 seq) override;
 
+    void putSend(const SendRow& row) override;
+    std::optional<SendRow> settleSend(const QString& device, const QString& id) override;
+
     std::vector<FaultRow> faults() override;
     void putFault(const FaultRow& row) override;
     void removeFault(qint64 id) override;
@@ -199,7 +202,11 @@ private:
     bool firstVersion_ = false;  // the container is of the first version
     std::set<LockKey> prelocks_; // locks the step's next run takes before anything else
     QString containerId_;
-    bool runs_ = false; // the container names the server's run, which marks come with
+    bool runs_ = false;  // the container names the server's run, which marks come with
+    bool sends_ = false; // the container keeps the ids of devices' sends
+    // Sends this storage let go unnoted while the container kept none (it was brought up to
+    // date since): nobody can say what became of them.
+    std::set<QString> unnoted_;
 
     const int timeoutMs_;
     std::set<ZoneKey> told_;      // zones the step told of in lockZones...

@@ -146,7 +146,17 @@ CREATE TABLE IF NOT EXISTS zone_removals (seq INTEGER NOT NULL, user TEXT NOT NU
 CREATE INDEX IF NOT EXISTS zone_removals_by_user ON zone_removals (user, scope, seq);
 CREATE TABLE IF NOT EXISTS faults (id INTEGER PRIMARY KEY AUTOINCREMENT, device TEXT NOT NULL,
     pattern TEXT NOT NULL, code INTEGER NOT NULL, remaining INTEGER NOT NULL);
+CREATE TABLE IF NOT EXISTS sends (device TEXT NOT NULL, id TEXT NOT NULL,
+    landed INTEGER NOT NULL, refused TEXT, at INTEGER NOT NULL, PRIMARY KEY (device, id));
+CREATE INDEX IF NOT EXISTS sends_by_time ON sends (device, at);
 )sql";
+
+// The last table added to the schema, which a file made by an earlier build lacks.
+const char* const latestTableTest =
+    "SELECT count(*) FROM sqlite_schema WHERE type = 'table' AND name = 'sends'";
+
+// How long a device's sends are kept, in seconds (a month).
+constexpr qint64 sendsKeptSeconds = 30 * 24 * 3600;
 
 QString namesToText(const std::optional<PersonNameComponents>& names) {
     return names ? QString::fromStdString(RecordCoding::toJson(*names).dump()) : QString();
@@ -273,7 +283,7 @@ bool SqliteStorage::checkContents(const QString& path) {
                                               "Tallybird; it was left as it is.")
                                    .arg(path)
                                    .toStdString());
-        return version == schemaVersion;
+        return version == schemaVersion && integer(latestTableTest) == 1;
     }
     if (id == 0 && tables == 0)
         return false;
@@ -324,10 +334,16 @@ void SqliteStorage::transact(Step, const std::function<void()>& work) {
     exec("BEGIN IMMEDIATE");
     try {
         work();
-        exec("COMMIT");
     } catch (...) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
+    }
+    try {
+        exec("COMMIT");
+    } catch (const StorageError& e) {
+        // What a failed commit left on the disk is the file's to say, not this process's.
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw StorageAnswerLost(e.what(), false);
     }
 }
 
@@ -618,6 +634,35 @@ std::vector<ZoneRemovalRow> SqliteStorage::zoneRemovalsSince(const QString& user
         rows.push_back(ZoneRemovalRow{stmt.integer(0), stmt.text(1), scope, stmt.text(2),
                                       stmt.text(3), stmt.text(4)});
     return rows;
+}
+
+void SqliteStorage::putSend(const SendRow& row) {
+    // A row there already is a send given up: the insert fails, and the step with it.
+    prepare("INSERT INTO sends (device, id, landed, refused, at) "
+            "VALUES (?1, ?2, 1, ?3, CAST(strftime('%s', 'now') AS INTEGER))")
+        .bind(1, row.device)
+        .bind(2, row.id)
+        .bind(3,
+              row.refused.isEmpty() ? std::nullopt : std::optional(QString::fromUtf8(row.refused)))
+        .run();
+    prepare("DELETE FROM sends WHERE device = ?1 "
+            "AND at < CAST(strftime('%s', 'now') AS INTEGER) - ?2")
+        .bind(1, row.device)
+        .bind(2, sendsKeptSeconds)
+        .run();
+}
+
+std::optional<SendRow> SqliteStorage::settleSend(const QString& device, const QString& id) {
+    prepare("INSERT OR IGNORE INTO sends (device, id, landed, at) "
+            "VALUES (?1, ?2, 0, CAST(strftime('%s', 'now') AS INTEGER))")
+        .bind(1, device)
+        .bind(2, id)
+        .run();
+    auto stmt = prepare("SELECT landed, refused FROM sends WHERE device = ?1 AND id = ?2");
+    stmt.bind(1, device).bind(2, id);
+    if (!stmt.step())
+        throw StorageError("A send's row went missing.");
+    return SendRow{device, id, stmt.integer(0) != 0, stmt.text(1).toUtf8()};
 }
 
 std::vector<FaultRow> SqliteStorage::faults() {

@@ -18,7 +18,8 @@ class SqliteStatement;
 //
 // The file is marked as a container by SQLite's application id and its schema version by the
 // user version. A database that belongs to something else is refused before anything is
-// written to it; so is a container of a later schema.
+// written to it; so is a container of a later schema. A table that earlier builds of this schema
+// lack, and leave alone, is added as the file is opened (the sends of devices).
 class SqliteStorage final : public ContainerStorage {
 public:
     static constexpr int applicationId = 0x54424C59; // "TBLY"
@@ -75,6 +76,9 @@ public:
     std::vector<ZoneRemovalRow> zoneRemovalsSince(const QString& user, DatabaseScope scope,
                                                   qint64 seq) override;
 
+    void putSend(const SendRow& row) override;
+    std::optional<SendRow> settleSend(const QString& device, const QString& id) override;
+
     std::vector<FaultRow> faults() override;
     void putFault(const FaultRow& row) override;
     void removeFault(qint64 id) override;
@@ -85,7 +89,7 @@ private:
     void execWhileBusy(const char* sql, int timeoutMs);
     SqliteStatement prepare(const char* sql);
     // What the file holds, read without writing; throws when it is not ours to use.
-    // True when the file is already marked as a container of this schema.
+    // True when the file is already marked as a container of this schema, with every table.
     bool checkContents(const QString& path);
     void createSchema(const QString& path);
 

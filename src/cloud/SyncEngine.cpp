@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -33,6 +34,12 @@ namespace {
 using ChangeSet = std::unordered_set<PendingRecordZoneChange, PendingChangeHash>;
 template <typename Value>
 using ChangeMap = std::unordered_map<PendingRecordZoneChange, Value, PendingChangeHash>;
+
+// A batch's send id: new for each batch, and not one anybody else could guess.
+QString newSendID() {
+    return QString::number(QRandomGenerator::system()->generate64(), 16)
+        .rightJustified(16, QLatin1Char('0'));
+}
 
 } // namespace
 
@@ -67,6 +74,9 @@ private:
     std::optional<CloudError> send();
     std::optional<CloudError> fetch();
     std::optional<CloudError> checkAccount();
+    // Tells the owner that a send or fetch begins, and asks the container what became of the
+    // sends whose answer the owner never took in.
+    std::optional<CloudError> begin(const SyncEngineEvent& event);
     bool released() const {
         std::lock_guard lock(gate_->mutex);
         return gate_->released;
@@ -312,14 +322,46 @@ std::optional<CloudError> SyncEngine::Core::checkAccount() {
     return user ? std::nullopt : std::optional(CloudError::make(Code::notAuthenticated));
 }
 
+// The owner learns of the operation and names the sends whose answer it never took in, in one
+// call on its thread. What became of each is asked before anything is sent or fetched: a record
+// such a send went with is settled by what the container says of the send, never by a guess
+// from the server's copy, so without an answer the operation ends there.
+std::optional<CloudError> SyncEngine::Core::begin(const SyncEngineEvent& event) {
+    std::vector<QString> unanswered;
+    onOwner([&] {
+        if (!delegate || !owner_)
+            return;
+        delegate->handleEvent(event, *owner_);
+        if (delegate && owner_)
+            unanswered = delegate->unansweredSends(*owner_);
+    });
+    SyncEvents::SendOutcomes told;
+    std::optional<CloudError> error;
+    for (const QString& id : unanswered) {
+        if (ending())
+            break;
+        auto outcome = database.container()->sendLanded(database.deviceID(), id);
+        if (!outcome.ok()) {
+            error = outcome.error();
+            break;
+        }
+        told.outcomes.emplace_back(id, std::move(outcome.value()));
+    }
+    if (!told.outcomes.empty())
+        post(told);
+    return error;
+}
+
 std::optional<CloudError> SyncEngine::Core::send() {
     if (auto error = checkAccount())
         return error;
-    post(SyncEvents::WillSendChanges{});
+    bool unanswered = false; // the last batch's answer was lost
     const auto finish = [&](std::optional<CloudError> error) {
-        post(SyncEvents::DidSendChanges{});
+        post(SyncEvents::DidSendChanges{unanswered});
         return error;
     };
+    if (auto error = begin(SyncEvents::WillSendChanges{}))
+        return finish(error);
 
     // Zones and records go at most `limit` a call. A call the container cut short at its bound
     // kept nothing: its first half goes next, as the rest of the call under way (even once the
@@ -402,6 +444,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
         if (eligible.empty())
             break;
         context.batchSize = int(limit);
+        context.sendID = newSendID();
 
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> batch;
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> dropped;
@@ -456,14 +499,15 @@ std::optional<CloudError> SyncEngine::Core::send() {
             beforeSending();
         if (released())
             return finish(endingError());
-        auto result = database.container()->modifyRecords(database.deviceID(),
-                                                          database.databaseScope(), saves, deletes);
+        auto result = database.container()->modifyRecords(
+            database.deviceID(), database.databaseScope(), saves, deletes, context.sendID);
         if (!result.ok()) {
             if (cutShort(result.error(), batch.size())) {
                 for (const auto& entry : batch)
                     tried.erase(hashOf(entry.first));
                 continue;
             }
+            unanswered = result.error().answerLost;
             return finish(result.error());
         }
         halved = false;
@@ -506,11 +550,12 @@ std::optional<CloudError> SyncEngine::Core::send() {
 std::optional<CloudError> SyncEngine::Core::fetch() {
     if (auto error = checkAccount())
         return error;
-    post(SyncEvents::WillFetchChanges{});
     const auto finish = [&](std::optional<CloudError> error, bool endedWholeAfterExpiry = false) {
         post(SyncEvents::DidFetchChanges{endedWholeAfterExpiry});
         return error;
     };
+    if (auto error = begin(SyncEvents::WillFetchChanges{}))
+        return finish(error);
 
     if (ending())
         return finish(endingError());

@@ -14,10 +14,12 @@ class SyncEngine;
 
 // What the engine may send in its next batch of the current call: the oldest pending record
 // changes it has not tried yet (no more than one batch holds), and how many it sends at most in
-// one batch.
+// one batch. The batch goes with a send id of its own, which the container keeps with what it
+// commits of it (Container::sendLanded()).
 struct SendChangesContext {
     std::vector<PendingRecordZoneChange> pendingChanges;
     int batchSize = 0;
+    QString sendID;
 };
 
 // The changes the delegate wants sent next, with the function that builds the record for each
@@ -41,6 +43,14 @@ public:
     // is about to be sent waits for that note there, and its own thread does not. By default
     // nothing.
     virtual std::function<void()> willSendBatch(SyncEngine& engine) {
+        (void)engine;
+        return {};
+    }
+    // The ids of earlier sends of this device whose answer never came, asked as the engine
+    // begins to send or fetch: the engine asks the container what became of each before it
+    // does anything else (SyncEvents::SendOutcomes), and does nothing more when it cannot. By
+    // default none.
+    virtual std::vector<QString> unansweredSends(SyncEngine& engine) {
         (void)engine;
         return {};
     }

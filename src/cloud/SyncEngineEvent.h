@@ -55,7 +55,17 @@ struct DidFetchChanges {
     bool endedWholeAfterExpiry = false;
 };
 struct WillSendChanges {};
-struct DidSendChanges {};
+struct DidSendChanges {
+    // The sending ended with a batch whose answer was lost (CloudError::answerLost): what it
+    // sent may have been committed or not. Any other batch it began was answered, or was not
+    // committed.
+    bool batchUnanswered = false;
+};
+// What the container said of sends whose answer never came
+// (SyncEngineDelegate::unansweredSends()), by send id.
+struct SendOutcomes {
+    std::vector<std::pair<QString, SendOutcome>> outcomes;
+};
 
 } // namespace SyncEvents
 
@@ -65,6 +75,6 @@ using SyncEngineEvent =
                  SyncEvents::SentDatabaseChanges, SyncEvents::SentRecordZoneChanges,
                  SyncEvents::WillFetchChanges, SyncEvents::WillFetchRecordZoneChanges,
                  SyncEvents::DidFetchRecordZoneChanges, SyncEvents::DidFetchChanges,
-                 SyncEvents::WillSendChanges, SyncEvents::DidSendChanges>;
+                 SyncEvents::WillSendChanges, SyncEvents::DidSendChanges, SyncEvents::SendOutcomes>;
 
 } // namespace cloud

@@ -88,6 +88,31 @@ QStringList ArchivedRecords::keys() const {
     return keys;
 }
 
+QStringList ArchivedRecords::keysStartingWith(const QString& prefix) const {
+    // Keys in order put those with one prefix together, from the first not before the prefix.
+    qsizetype low = 0;
+    qsizetype high = blockSize();
+    while (low < high) {
+        const qsizetype middle = low + (high - low) / 2;
+        if (compareMemberKey(blockMember(middle), prefix) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    QStringList keys;
+    for (qsizetype i = low; i < blockSize(); ++i) {
+        QString key = keyOf(blockMember(i));
+        if (!key.startsWith(prefix))
+            break;
+        if (!isGone(i))
+            keys.append(std::move(key));
+    }
+    for (auto it = added_.lowerBound(prefix); it != added_.cend() && it.key().startsWith(prefix);
+         ++it)
+        keys.append(it.key());
+    return keys;
+}
+
 std::optional<QByteArray> ArchivedRecords::value(const QString& key) const {
     QByteArrayView member;
     if (const auto found = added_.constFind(key); found != added_.cend())

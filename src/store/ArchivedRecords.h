@@ -37,6 +37,8 @@ public:
     bool isEmpty() const { return size_ == 0; }
     qsizetype size() const { return size_; }
     QStringList keys() const;
+    // The keys that start with `prefix`, found without going through the others.
+    QStringList keysStartingWith(const QString& prefix) const;
     // The record's Base64 text; absent when there is none.
     std::optional<QByteArray> value(const QString& key) const;
 

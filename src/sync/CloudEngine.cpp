@@ -186,9 +186,15 @@ CloudEngine::nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
     const size_t count = std::min(context.pendingChanges.size(), size_t(context.batchSize));
     return cloud::RecordZoneChangeBatch{
         {context.pendingChanges.begin(), context.pendingChanges.begin() + ptrdiff_t(count)},
-        [owner, scope](const cloud::RecordID& id) { return owner->recordToSend(id, scope); }};
+        [owner, scope, sendID = context.sendID](const cloud::RecordID& id) {
+            return owner->recordToSend(id, scope, sendID);
+        }};
 }
 
 std::function<void()> CloudEngine::willSendBatch(cloud::SyncEngine&) {
     return owner_.whenSendingNoted(scope_);
+}
+
+std::vector<QString> CloudEngine::unansweredSends(cloud::SyncEngine&) {
+    return owner_.unansweredSends();
 }

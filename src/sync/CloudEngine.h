@@ -58,6 +58,7 @@ public:
     nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
                               cloud::SyncEngine& engine) override;
     std::function<void()> willSendBatch(cloud::SyncEngine& engine) override;
+    std::vector<QString> unansweredSends(cloud::SyncEngine& engine) override;
 
 private:
     using StateChange = std::function<void(cloud::SyncEngineState&)>;

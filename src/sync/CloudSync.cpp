@@ -198,12 +198,12 @@ bool CloudSync::writeResults() {
     return changed;
 }
 
-void CloudSync::keepNote(const QString& noted, const cloud::Record& record) {
+void CloudSync::keepNote(const QString& noted, SendingNote note) {
     const auto earlier = unwrittenNotes_.constFind(noted);
-    if (earlier != unwrittenNotes_.cend() && earlier->recordID() == record.recordID() &&
-        earlier->changeTag() == record.changeTag())
+    if (earlier != unwrittenNotes_.cend() && earlier->record.recordID() == note.record.recordID() &&
+        earlier->record.changeTag() == note.record.changeTag())
         return;
-    unwrittenNotes_.insert(noted, record);
+    unwrittenNotes_.insert(noted, std::move(note));
 }
 
 void CloudSync::keepNotes() {
@@ -212,11 +212,22 @@ void CloudSync::keepNotes() {
     unwrittenNotes_.clear();
 }
 
-void CloudSync::sendingEnded(EngineScope scope) {
-    for (const QString& noted : std::as_const(sending(scope))) {
-        if (const auto note = unwrittenNotes_.find(noted); note != unwrittenNotes_.end()) {
-            store_.setArchive(noted, archive(*note));
-            unwrittenNotes_.erase(note);
+void CloudSync::sendingEnded(EngineScope scope, bool batchUnanswered) {
+    if (batchUnanswered) {
+        for (const QString& noted : std::as_const(sending(scope))) {
+            if (const auto note = unwrittenNotes_.find(noted); note != unwrittenNotes_.end()) {
+                store_.setArchive(noted, archive(*note));
+                unwrittenNotes_.erase(note);
+            }
+        }
+    } else {
+        // The container never took the batch (it said so, or the batch never went): its notes
+        // would only keep marks from being sent. A restart learns so from the journal.
+        const QSet<QString> notes = std::exchange(sending(scope), {});
+        for (const QString& noted : notes) {
+            forgetSending(noted);
+            if (journal_)
+                unjournaled(scope).refused.append(noted);
         }
     }
     sending(scope).clear();

@@ -87,10 +87,13 @@ public:
     // The record to send for a pending save, built from the current local values.
     std::optional<cloud::Record> recordFor(const cloud::RecordID& id) const;
     // The same for a batch about to go: a list's or an item's record is also noted in the store
-    // as being sent, against the change tag of the server's copy it is built on, until the
-    // container's answer is taken in. A note left by a send whose answer never came stays as
-    // it was until the server's copy says what became of it.
-    std::optional<cloud::Record> recordToSend(const cloud::RecordID& id, EngineScope scope);
+    // as being sent, against the change tag of the server's copy it is built on, with the
+    // batch's send id, until the container's answer is taken in. A note left by a send whose
+    // answer never came stays as it was until the container says what became of that send.
+    std::optional<cloud::Record> recordToSend(const cloud::RecordID& id, EngineScope scope,
+                                              const QString& sendID = {});
+    // The send ids of the notes left by sends whose answer never came, each once.
+    std::vector<QString> unansweredSends() const;
     // The batch about to go, with its notes made: what the engine is to do on its own thread
     // before the batch goes, which is to append the notes to the sending journal beside the
     // store file, with what the container confirmed so far, and wait for the disk. Nothing
@@ -152,17 +155,32 @@ private:
     bool inBatchUnderWay(const QString& noted) const;
     // Drops the note of a record's send, when there is one.
     void forgetSending(const QString& noted);
+    // What is noted of a record sent: the record as sent, and the id of the send it went with.
+    // A note without one is of a send the container took (it said so), or was kept by an
+    // earlier program, which noted no ids.
+    struct SendingNote {
+        cloud::Record record;
+        QString sendID;
+    };
+    static QByteArray archive(const SendingNote& note);
+    std::optional<SendingNote> unarchiveNote(const QString& key) const;
     // Notes a record about to be sent, unless a note of a send against the same copy is kept
     // (see recordToSend()).
-    void keepNote(const QString& noted, const cloud::Record& record);
+    void keepNote(const QString& noted, SendingNote note);
     // Hands the store the notes of the batches under way, which it keeps while their answer is
     // not taken in.
     void keepNotes();
-    // An engine's sending ended: the notes of a batch it had no answer for are the store's.
-    void sendingEnded(EngineScope scope);
+    // An engine's sending ended: the notes of a batch whose answer was lost are the store's,
+    // for the container to say what became of it; those of a batch it never took go.
+    void sendingEnded(EngineScope scope, bool batchUnanswered);
+    // What the container said of sends whose answer never came: the notes of a send it never
+    // took, and those of saves it refused, go, every mark staying; a send it took leaves its
+    // notes to the server's copy (settleUnansweredSend()).
+    void takeSendOutcomes(const cloud::SyncEvents::SendOutcomes& told);
     // Before the server's copy of a list or an item is taken in: a send noted and never
-    // answered that the server's copy has moved past, by that send or by a change elsewhere
-    // after it, gives up the marks of the fields it sent and that were not changed here since.
+    // answered that the container took, and that the server's copy has moved past, by that
+    // send or by a change elsewhere after it, gives up the marks of the fields it sent and that
+    // were not changed here since.
     void settleUnansweredSend(const cloud::Record& server);
     void applyRecordZoneChanges(const cloud::SyncEvents::FetchedRecordZoneChanges& changes);
     // Queues the save of a list or item whose record in the cloud does not decode, for this
@@ -181,9 +199,10 @@ private:
     void openJournal();
     void mergeJournal(const std::vector<QByteArray>& entries);
     // A note of a batch that went, against the copy tagged `against`, made again when the
-    // store still makes the record it sent: the one of that `digest` (digestOf()).
+    // store still makes the record it sent: the one of that `digest` (digestOf()). It keeps
+    // the batch's `sendID`, for the container to say what became of the batch.
     void replayNoted(const QString& key, const std::optional<QString>& against,
-                     const std::optional<QString>& digest);
+                     const std::optional<QString>& digest, const QString& sendID);
     // A confirmed save replayed from the journal, sent against the copy tagged `against`.
     void replaySaved(const cloud::Record& saved, const std::optional<QString>& against,
                      std::vector<cloud::PendingRecordZoneChange>& settled);
@@ -206,6 +225,7 @@ private:
             QString digest;                 // of the record sent
         };
         std::vector<Noted> noted;
+        QString sendID; // of the noted batch
         bool empty() const {
             return tagged.empty() && records.empty() && refused.empty() && deleted.empty() &&
                    noted.empty();
@@ -239,7 +259,7 @@ private:
     QSet<QString> sharedSending_;
     // The notes of the batches under way, by sending key, until the store keeps them: the
     // journal holds what a restart needs of them, and most go with their batch's answer.
-    QHash<QString, cloud::Record> unwrittenNotes_;
+    QHash<QString, SendingNote> unwrittenNotes_;
     // The engines' states as last reported and not yet handed to the store.
     std::optional<cloud::StateSerialization> privateState_;
     std::optional<cloud::StateSerialization> sharedState_;

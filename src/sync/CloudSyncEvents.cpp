@@ -23,11 +23,15 @@ void CloudSync::handle(const SyncEngineEvent& event, EngineScope scope) {
         // what the cloud still lacks goes again (see fetched()).
         if (did->endedWholeAfterExpiry)
             serverForgot(scope) = true;
-    } else if (std::holds_alternative<SyncEvents::DidSendChanges>(event)) {
-        // A batch still noted had no answer: its notes stay, for the server's copy to settle,
-        // and what the container confirmed goes to the journal now, not only to the store file
-        // once the fetch has ended.
-        sendingEnded(scope);
+    } else if (const auto* ended = std::get_if<SyncEvents::DidSendChanges>(&event)) {
+        // A batch still noted had no answer: its notes stay, for the container to say what
+        // became of it, unless it said the batch was never taken; and what the container
+        // confirmed goes to the journal now, not only to the store file once the fetch has
+        // ended.
+        sendingEnded(scope, ended->batchUnanswered);
+    } else if (const auto* told = std::get_if<SyncEvents::SendOutcomes>(&event)) {
+        store_.batch([&] { takeSendOutcomes(*told); });
+        resultsChanged();
     } else if (const auto* update = std::get_if<SyncEvents::StateUpdate>(&event)) {
         // Kept as it came and written out with the next results: an engine reports its state
         // after every batch of records, and its JSON text is made only then.

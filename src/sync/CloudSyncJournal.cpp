@@ -7,7 +7,8 @@
 //      "savedRecords": [[Base64 record, tag sent against or null], ...],   any other save
 //      "refused": [note key, ...],                  a noted save the container refused
 //      "deleted": [[record, zone, owner], ...],     confirmed deletions
-//      "noted": [[archive key, tag sent against or null, digest], ...]}   the batch about to go
+//      "noted": [[archive key, tag sent against or null, digest], ...],   the batch about to go
+//      "send": the batch's send id}
 // and is read back in order, the answers before the notes. A note names its record and the
 // digest of what was sent (digestOf()), not the record itself: the note is made again from the
 // store as its file holds it only when that makes the same record. A store file written after
@@ -15,9 +16,10 @@
 // confirmed save would then mark as sent: without the note, the confirmed save is not taken in,
 // and the next send meets the container's copy as a conflict and merges it, which loses
 // nothing. A journal without digests (an older program's) is read the same way, as telling
-// nothing. Replayed over a store file written after some of it, an entry changes nothing the
-// store already moved past: a note or a confirmed save is taken in only while the store still
-// holds the copy it was sent against.
+// nothing. The note made again keeps the batch's send id, so that the container can be asked
+// what became of a batch whose answer never came. Replayed over a store file written after some
+// of it, an entry changes nothing the store already moved past: a note or a confirmed save is
+// taken in only while the store still holds the copy it was sent against.
 #include "CloudSync.h"
 
 #include "CloudEngine.h"
@@ -183,6 +185,10 @@ QByteArray CloudSync::entryText(EngineScope scope, const Unjournaled& taken) {
         appendText(out, note.digest);
         out += ']';
     });
+    if (!taken.sendID.isEmpty()) {
+        out += ",\"send\":";
+        appendText(out, taken.sendID);
+    }
     out += '}';
     return out;
 }
@@ -248,9 +254,13 @@ void CloudSync::mergeJournal(const std::vector<QByteArray>& entries) {
                     store_.confirmRecordDeleted(CloudIds::fromCloud(id));
                 done.push_back(PendingRecordZoneChange::deleteRecord(id));
             }
+            const auto send = entry.find("send");
+            const QString sendID = send != entry.end() && send->is_string()
+                                       ? fromUtf8(send->get<std::string>())
+                                       : QString();
             for (const Json& noted : arrayAt(entry, "noted")) {
                 if (const auto key = textAt(noted, 0))
-                    replayNoted(*key, textAt(noted, 1), textAt(noted, 2));
+                    replayNoted(*key, textAt(noted, 1), textAt(noted, 2), sendID);
             }
         }
     });
@@ -289,7 +299,7 @@ void CloudSync::replaySaved(const Record& saved, const std::optional<QString>& a
 // A note the store file does not hold is made again from the store, as long as the store still
 // makes the record the batch sent.
 void CloudSync::replayNoted(const QString& key, const std::optional<QString>& against,
-                            const std::optional<QString>& digest) {
+                            const std::optional<QString>& digest, const QString& sendID) {
     const QString noteKey = CloudLayout::sendingKey(key);
     if (!digest || store_.archivedRecord(noteKey))
         return;
@@ -311,7 +321,7 @@ void CloudSync::replayNoted(const QString& key, const std::optional<QString>& ag
     const RecordID id{name, CloudIds::toCloud(store_.zoneID(*listID))};
     if (const auto sent = recordFor(id);
         sent && sent->changeTag() == against && digestOf(*sent) == *digest)
-        store_.setArchive(noteKey, archive(*sent));
+        store_.setArchive(noteKey, archive(SendingNote{*sent, sendID}));
 }
 
 void CloudSync::journalAnswer(const SyncEvents::SentRecordZoneChanges& sent, EngineScope scope) {
@@ -351,10 +361,17 @@ std::vector<QByteArray> CloudSync::unjournaledEntries(std::optional<EngineScope>
         if (noted == scope) {
             for (const QString& noteKey : std::as_const(sending(scope))) {
                 const auto note = unwrittenNotes_.constFind(noteKey);
-                if (note != unwrittenNotes_.cend())
-                    taken.noted.push_back({noteKey, note->changeTag(), digestOf(*note)});
-                else if (const auto kept = unarchive(noteKey))
-                    taken.noted.push_back({noteKey, kept->changeTag(), digestOf(*kept)});
+                std::optional<SendingNote> kept;
+                if (note == unwrittenNotes_.cend())
+                    kept = unarchiveNote(noteKey);
+                const SendingNote* made = note != unwrittenNotes_.cend() ? &*note
+                                          : kept                         ? &*kept
+                                                                         : nullptr;
+                if (!made)
+                    continue;
+                taken.noted.push_back(
+                    {noteKey, made->record.changeTag(), digestOf(made->record)});
+                taken.sendID = made->sendID;
             }
         }
         if (!taken.empty() || noted == scope)

@@ -8,6 +8,8 @@
 
 #include <QDebug>
 
+#include <algorithm>
+
 using namespace cloud;
 namespace Mapping = ListCloudMapping;
 
@@ -64,6 +66,38 @@ QByteArray CloudSync::archive(const Record& record) {
     return RecordCoding::encode(record);
 }
 
+namespace {
+// Where a note keeps its send id beside the record: a program that does not know it reads the
+// note as the record alone.
+const char* const sendIDKey = "send";
+} // namespace
+
+QByteArray CloudSync::archive(const SendingNote& note) {
+    if (note.sendID.isEmpty())
+        return archive(note.record);
+    Json json = RecordCoding::toJson(note.record);
+    json[sendIDKey] = utf8(note.sendID);
+    return QByteArray::fromStdString(json.dump());
+}
+
+std::optional<CloudSync::SendingNote> CloudSync::unarchiveNote(const QString& key) const {
+    const auto data = store_.archivedRecord(key);
+    if (!data || data->isEmpty())
+        return std::nullopt;
+    try {
+        const Json json = JsonRead::parse(*data);
+        auto record = RecordCoding::fromJson(json);
+        if (!record)
+            return std::nullopt;
+        const auto id = json.find(sendIDKey);
+        return SendingNote{std::move(*record), id != json.end() && id->is_string()
+                                                   ? fromUtf8(id->get<std::string>())
+                                                   : QString()};
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 std::optional<Record> CloudSync::unarchive(const QString& key) const {
     const auto data = store_.archivedRecord(key);
     if (!data || data->isEmpty())
@@ -116,7 +150,8 @@ std::optional<Record> CloudSync::recordFor(const RecordID& id) const {
     return Mapping::record(*sent, std::move(base), owner);
 }
 
-std::optional<Record> CloudSync::recordToSend(const RecordID& id, EngineScope scope) {
+std::optional<Record> CloudSync::recordToSend(const RecordID& id, EngineScope scope,
+                                              const QString& sendID) {
     std::optional<Record> record = recordFor(id);
     const auto key = record ? CloudLayout::archiveKeyOf(id.recordName, Mapping::listID(id.zoneID))
                             : std::nullopt;
@@ -128,19 +163,59 @@ std::optional<Record> CloudSync::recordToSend(const RecordID& id, EngineScope sc
     if (const auto earlier = unarchive(noted);
         earlier && earlier->recordID() == id && earlier->changeTag() == record->changeTag())
         return record;
-    keepNote(noted, *record);
+    keepNote(noted, SendingNote{*record, sendID});
     sending(scope).insert(noted);
     notedUnwritten_ = true;
     unsaved_ = true;
     return record;
 }
 
+std::vector<QString> CloudSync::unansweredSends() const {
+    std::vector<QString> ids;
+    QSet<QString> seen;
+    for (const QString& noted :
+         store_.archivedRecords().keysStartingWith(CloudLayout::sendingKey(QString()))) {
+        if (inBatchUnderWay(noted))
+            continue;
+        const auto note = unarchiveNote(noted);
+        if (note && !note->sendID.isEmpty() && !seen.contains(note->sendID)) {
+            seen.insert(note->sendID);
+            ids.push_back(note->sendID);
+        }
+    }
+    return ids;
+}
+
+void CloudSync::takeSendOutcomes(const SyncEvents::SendOutcomes& told) {
+    QHash<QString, const SendOutcome*> outcomes;
+    for (const auto& [sendID, outcome] : told.outcomes)
+        outcomes.insert(sendID, &outcome);
+    for (const QString& noted :
+         store_.archivedRecords().keysStartingWith(CloudLayout::sendingKey(QString()))) {
+        const auto note = inBatchUnderWay(noted) ? std::nullopt : unarchiveNote(noted);
+        const SendOutcome* outcome = note ? outcomes.value(note->sendID) : nullptr;
+        if (!outcome)
+            continue;
+        const auto& refused = outcome->refused;
+        const bool took =
+            outcome->fate == SendOutcome::Fate::landed &&
+            std::find(refused.begin(), refused.end(), note->record.recordID()) == refused.end();
+        if (took || outcome->fate == SendOutcome::Fate::notKept)
+            store_.setArchive(noted, archive(note->record)); // for the server's copy to settle
+        else
+            store_.removeArchive(noted); // never sent: every mark stays
+    }
+}
+
 // A send noted here whose answer was never taken in (the program was killed, or the call failed
-// with the answer lost) either reached the server or did not. When the server's copy is still
-// the one it was built on, it did not, and every mark stays. When the server's copy moved on,
-// it may have: a field sent and not changed here since is then the server's to decide, since
-// sending it again would overwrite whatever another device made of it after this one's save.
-// A field changed here since keeps its mark and is sent.
+// with the answer lost) either reached the server or did not, which the container says (see
+// takeSendOutcomes()); until it has, the note and every mark stay. A send it took, or one noted
+// by a program that kept no send ids (nobody can say then), is settled by the server's copy:
+// when that is still the one the send was built on, the send did not land, and every mark
+// stays. When the server's copy moved on, it may have: a field sent and not changed here since
+// is then the server's to decide, since sending it again would overwrite whatever another
+// device made of it after this one's save. A field changed here since keeps its mark and is
+// sent.
 void CloudSync::settleUnansweredSend(const Record& server) {
     const RecordID& id = server.recordID();
     const auto listID = Mapping::listID(id.zoneID);
@@ -151,9 +226,10 @@ void CloudSync::settleUnansweredSend(const Record& server) {
     // Its batch's answer is on its way, or is being taken in.
     if (inBatchUnderWay(noted))
         return;
-    const std::optional<Record> sent = unarchive(noted);
-    if (!sent)
+    const std::optional<SendingNote> note = unarchiveNote(noted);
+    if (!note || !note->sendID.isEmpty())
         return;
+    const Record* const sent = &note->record;
     store_.removeArchive(noted);
     const std::optional<Record> base = unarchive(*key);
     const std::optional<QString> baseTag = base ? base->changeTag() : std::nullopt;

@@ -138,6 +138,29 @@ TEST(ContainerFileTest, AContainerMadeBeforeFilesWereMarkedIsTakenOverWithItsRec
     EXPECT_EQ(headerNumber(path, 60), SqliteStorage::schemaVersion);
 }
 
+// A file an earlier build made has no table of sends: it gains one as it is opened, keeping its
+// records and the schema version an earlier build still opens.
+TEST(ContainerFileTest, AFileOfAnEarlierBuildGainsTheSendsOfDevicesAndStaysOpenToThatBuild) {
+    QTemporaryDir dir;
+    const QString path = populatedFile(dir);
+    runSql(path, "DROP TABLE sends");
+    {
+        auto opened = Container::openFile(path);
+        ASSERT_TRUE(opened.ok()) << opened.error().message.toStdString();
+        Container& c = *opened.value();
+        ASSERT_TRUE(c.modifyRecords("d", DatabaseScope::privateScope,
+                                    {note("new", zone("TB-1"), "x")}, {}, "s1")
+                        .ok());
+        const auto told = c.sendLanded("d", "s1");
+        ASSERT_TRUE(told.ok());
+        EXPECT_EQ(told.value().fate, SendOutcome::Fate::landed);
+        auto changes = c.fetchZoneChanges("d", DatabaseScope::privateScope, zone("TB-1"), {});
+        ASSERT_TRUE(changes.ok());
+        EXPECT_EQ(changes.value().modifications.size(), 201u);
+    }
+    EXPECT_EQ(headerNumber(path, 60), 1);
+}
+
 TEST(ContainerFileTest, AFileThatIsNoDatabaseIsAnError) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("junk.sqlite"));

@@ -11,10 +11,12 @@
 #include "cloud/PostgresSchema.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -546,6 +548,136 @@ TEST_F(PostgresContainerTest, ABatchGoesOnWithoutAListSomebodyElseHoldsAndSendsI
     ASSERT_FALSE(send(engine));
     EXPECT_EQ(stored(), "in-a,in-held,in-z");
     EXPECT_TRUE(engine.state().pendingRecordZoneChanges().empty());
+}
+
+// A device's send ids are its person's alone: nobody else reads them, writes them, or gives up
+// a send of theirs by asking after it. An answer holds for good: a batch still at work when its
+// device asks is waited for, and one asked after before it came fails as it comes.
+TEST_F(PostgresContainerTest, ASendIdIsItsPersonsAloneAndWhatTheServerSaysOfItHolds) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    db.addPerson("ann");
+    db.addPerson("eve");
+    auto ann = Container::openServer(db.uri("ann")).value();
+    ASSERT_TRUE(
+        ann->modifyZones("annLaptop", DatabaseScope::privateScope, {zone("TB-a")}, {}).ok());
+    const auto sendAs = [&](const char* name, const char* sendID) {
+        return ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
+                                  {note(name, zone("TB-a"), "x")}, {}, sendID);
+    };
+    const auto fate = [&](const char* sendID) {
+        const auto told = ann->sendLanded("annLaptop", sendID);
+        EXPECT_TRUE(told.ok());
+        return told.ok() ? told.value().fate : SendOutcome::Fate::notKept;
+    };
+    ASSERT_TRUE(sendAs("r1", "s1").ok());
+
+    const struct {
+        const char* what;
+        const char* sql; // as Eve
+        bool refused;
+    } tries[] = {
+        {"writes one of Ann's",
+         "INSERT INTO tallybird.sends (holder, device, id, landed) "
+         "VALUES ('ann', 'annLaptop', 's2', true)",
+         true},
+        {"changes one", "UPDATE tallybird.sends SET landed = false", true},
+        {"removes one", "DELETE FROM tallybird.sends", true},
+        {"asks after an id of Ann's device", "SELECT tallybird.settle_send('annLaptop', 's3')",
+         false},
+        {"notes one for Ann's device", "SELECT tallybird.note_send('annLaptop', 's4', NULL)",
+         false},
+    };
+    EXPECT_EQ(db.value("SELECT count(*) FROM tallybird.sends", "eve"), "0");
+    for (const auto& test : tries)
+        EXPECT_EQ(db.run(test.sql, "eve").isEmpty(), !test.refused) << test.what;
+    EXPECT_EQ(fate("s1"), SendOutcome::Fate::landed);
+    EXPECT_TRUE(sendAs("r3", "s3").ok()) << "Eve's asking gave up a send of Ann's";
+    EXPECT_EQ(fate("s3"), SendOutcome::Fate::landed);
+    EXPECT_EQ(fate("s4"), SendOutcome::Fate::neverLanded);
+    EXPECT_EQ(db.value("SELECT string_agg(id, ',' ORDER BY id) FROM tallybird.sends", "ann"),
+              "s1,s3,s4");
+
+    // A batch at work: the question waits for its commit.
+    PGconn* raw = PQconnectdb(
+        (PostgresTestServer::adminConnection() + " user=ann dbname=" + db.name()).toUtf8());
+    const auto rawRuns = [&](const char* sql) {
+        PGresult* result = PQexec(raw, sql);
+        const bool ok =
+            PQresultStatus(result) == PGRES_TUPLES_OK || PQresultStatus(result) == PGRES_COMMAND_OK;
+        PQclear(result);
+        return ok;
+    };
+    ASSERT_TRUE(rawRuns("BEGIN"));
+    ASSERT_TRUE(rawRuns("SELECT tallybird.note_send('annLaptop', 's5', NULL)"));
+    auto asker = Container::openServer(db.uri("ann"), 30'000).value();
+    std::optional<SendOutcome::Fate> answered;
+    std::thread asking([&] {
+        const auto told = asker->sendLanded("annLaptop", "s5");
+        answered = told.ok() ? told.value().fate : SendOutcome::Fate::notKept;
+    });
+    const QDeadlineTimer bound(20'000);
+    while (db.value("SELECT count(*) FROM pg_catalog.pg_stat_activity "
+                    "WHERE wait_event_type = 'Lock' AND query LIKE '%settle_send%'",
+                    "ann") != "1" &&
+           !bound.hasExpired())
+        QThread::msleep(5);
+    ASSERT_TRUE(rawRuns("COMMIT"));
+    asking.join();
+    EXPECT_EQ(answered, SendOutcome::Fate::landed);
+
+    // Asked after first: the batch fails as it comes.
+    EXPECT_EQ(fate("s6"), SendOutcome::Fate::neverLanded);
+    EXPECT_FALSE(rawRuns("SELECT tallybird.note_send('annLaptop', 's6', NULL)"));
+    PQfinish(raw);
+    EXPECT_EQ(fate("s6"), SendOutcome::Fate::neverLanded);
+}
+
+// The connection of a batch is cut while the server works on its commit: the device is told the
+// answer was lost, not that nothing was written, and the server then says the batch never
+// landed.
+TEST_F(PostgresContainerTest, ABatchWhoseConnectionIsCutDuringItsCommitIsNotTakenAsRefused) {
+    PostgresTestDatabase db;
+    ASSERT_TRUE(db.ok()) << db.error().toStdString();
+    db.addPerson("ann");
+    auto ann = Container::openServer(db.uri("ann"), 30'000).value();
+    ASSERT_TRUE(
+        ann->modifyZones("annLaptop", DatabaseScope::privateScope, {zone("TB-a")}, {}).ok());
+    // The commit of the batch sent as "slow" takes its time.
+    ASSERT_EQ(db.run("CREATE FUNCTION tallybird.slow_commit() RETURNS trigger LANGUAGE plpgsql "
+                     "AS $$ BEGIN PERFORM pg_sleep(60); RETURN NULL; END $$"),
+              QString());
+    ASSERT_EQ(db.run("CREATE CONSTRAINT TRIGGER slow_commit AFTER INSERT ON tallybird.sends "
+                     "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW "
+                     "WHEN (NEW.id = 'slow' AND NEW.landed) "
+                     "EXECUTE FUNCTION tallybird.slow_commit()"),
+              QString());
+
+    std::optional<CloudError> error;
+    std::thread sending([&] {
+        const auto sent = ann->modifyRecords("annLaptop", DatabaseScope::privateScope,
+                                             {note("r", zone("TB-a"), "x")}, {}, "slow");
+        if (!sent.ok())
+            error = sent.error();
+    });
+    const QDeadlineTimer bound(20'000);
+    while (db.value("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE usename = 'ann' "
+                    "AND wait_event = 'PgSleep'",
+                    "tallybird_super") != "1" &&
+           !bound.hasExpired())
+        QThread::msleep(5);
+    ASSERT_EQ(db.run("SELECT pg_terminate_backend(pid) FROM pg_stat_activity "
+                     "WHERE usename = 'ann' AND datname = current_database()",
+                     "tallybird_super"),
+              QString());
+    sending.join();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, Code::networkUnavailable);
+    EXPECT_TRUE(error->answerLost) << error->message.toStdString();
+    const auto told = ann->sendLanded("annLaptop", "slow");
+    ASSERT_TRUE(told.ok()) << told.error().message.toStdString();
+    EXPECT_EQ(told.value().fate, SendOutcome::Fate::neverLanded);
+    EXPECT_EQ(db.value("SELECT count(*) FROM tallybird.records WHERE name = 'r'"), "0");
 }
 
 // A person's role belongs to the whole server: suites running side by side make the same people

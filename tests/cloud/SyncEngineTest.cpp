@@ -594,6 +594,70 @@ TEST_P(SyncEngineTest, InjectedFaultsAndTheOfflineSwitch) {
     EXPECT_EQ(mac.d().savedRecords().size(), 2u);
 }
 
+// A device that lost a batch's answer asks what became of it: whether the container committed
+// the batch, and which of its saves it refused. A batch asked after before it came is given up:
+// it never commits after the answer. An error that wrote nothing says so.
+TEST_P(SyncEngineTest, ADeviceLearnsWhatBecameOfABatchWhoseAnswerItLost) {
+    using Fate = SendOutcome::Fate;
+    auto mac = device(QStringLiteral("mac"));
+    queueSaves(mac.e(), mac.d(), {note(QStringLiteral("a"), listZone, QStringLiteral("v1"))});
+    ASSERT_FALSE(send(mac.e()));
+    const auto container = on(QStringLiteral("mac"));
+    const auto sendOne = [&](const char* name, const char* sendID) {
+        return container->modifyRecords(QStringLiteral("mac"), DatabaseScope::privateScope,
+                                        {note(name, listZone, QStringLiteral("x"))}, {}, sendID);
+    };
+    const auto told = [&](const char* device, const char* sendID) {
+        auto outcome = on(device)->sendLanded(device, sendID);
+        EXPECT_TRUE(outcome.ok()) << outcome.error().message.toStdString();
+        return outcome.ok() ? outcome.value() : SendOutcome{};
+    };
+
+    // Committed, with an untagged save of a record that is there refused.
+    const auto sent = container->modifyRecords(
+        QStringLiteral("mac"), DatabaseScope::privateScope,
+        {note("b", listZone, "x"), note("a", listZone, "untagged")}, {}, QStringLiteral("s1"));
+    ASSERT_TRUE(sent.ok());
+    ASSERT_EQ(sent.value().failedRecordSaves.size(), 1u);
+    EXPECT_EQ(told("mac", "s1").fate, Fate::landed);
+    EXPECT_EQ(told("mac", "s1").refused, (std::vector<RecordID>{RecordID{"a", listZone}}));
+    EXPECT_EQ(told("ipad", "s1").fate, Fate::neverLanded) << "another device's send";
+
+    EXPECT_EQ(told("mac", "s2").fate, Fate::neverLanded);
+    const auto late = sendOne("c", "s2");
+    ASSERT_FALSE(late.ok());
+    EXPECT_FALSE(late.error().answerLost);
+    EXPECT_EQ(told("mac", "s2").fate, Fate::neverLanded);
+
+    const struct {
+        const char* name;
+        const char* sendID;
+        Container::LostAnswer when;
+        Fate fate;
+    } lost[] = {{"d", "s3", Container::LostAnswer::beforeCommit, Fate::neverLanded},
+                {"e", "s4", Container::LostAnswer::afterCommit, Fate::landed}};
+    for (const auto& row : lost) {
+        ASSERT_FALSE(c->injectLostAnswer(QStringLiteral("mac"), row.when));
+        const auto result = sendOne(row.name, row.sendID);
+        ASSERT_FALSE(result.ok());
+        EXPECT_EQ(result.error().code, Code::networkUnavailable);
+        EXPECT_TRUE(result.error().answerLost);
+        EXPECT_EQ(told("mac", row.sendID).fate, row.fate) << row.name;
+    }
+    ASSERT_FALSE(c->setOffline(QStringLiteral("mac"), true));
+    const auto offline = sendOne("f", "s5");
+    ASSERT_FALSE(offline.ok());
+    EXPECT_FALSE(offline.error().answerLost);
+    ASSERT_FALSE(c->setOffline(QStringLiteral("mac"), false));
+
+    std::vector<QString> stored;
+    for (const char* name : {"b", "c", "d", "e", "f"}) {
+        if (mac.e().database().recordNow(RecordID{name, listZone}).ok())
+            stored.emplace_back(name);
+    }
+    EXPECT_EQ(stored, (std::vector<QString>{"b", "e"}));
+}
+
 TEST_P(SyncEngineTest, AFailedFetchKeepsTheDatabaseTokenSoNothingIsMissed) {
     auto mac = device(QStringLiteral("mac"));
     auto laptop = device(QStringLiteral("laptop"));

@@ -688,6 +688,94 @@ protected:
         EXPECT_EQ(owner, QStringList({"hammer ✓", "nails"})) << "what the owner's list holds";
     }
 
+    // Sam ticks Ann's hammer while his change cannot reach the container, or while the answer
+    // of its send is lost on its way back (the send committed first, or not); Ann's phone then
+    // renames the hammer. Sam's next requests bring both changes to both of them.
+    void tickBesideTheOwnersRename() {
+        using LostAnswer = cloud::Container::LostAnswer;
+        const struct {
+            const char* what;
+            std::optional<LostAnswer> lost; // none: out of reach
+        } ways[] = {
+            {"out of reach", std::nullopt},
+            {"the answer lost, nothing committed", LostAnswer::beforeCommit},
+            {"the answer lost after the commit", LostAnswer::afterCommit},
+        };
+        for (const auto& way : ways) {
+            SCOPED_TRACE(way.what);
+            freshCloud();
+            const QString ann = dir.filePath(QStringLiteral("ann-%1").arg(round));
+            const QString sam = dir.filePath(QStringLiteral("sam-%1").arg(round));
+            moveInto(ann, "ann");
+            moveInto(sam, "sam");
+            said({"start", "Tools"}, ann);
+            said({"add", "--list", "tools", "hammer"}, ann);
+            const QString tools = said({"lists"}, ann).section(u'\t', 0, 0);
+            ASSERT_FALSE(tools.isEmpty());
+            const cloud::ZoneID zone{CloudLayout::listZoneName(tools)};
+            ASSERT_FALSE(admin->shareZone("ann", zone.zoneName, "sam",
+                                          cloud::ParticipantPermission::readWrite));
+            ASSERT_FALSE(admin->acceptShare("ann", zone.zoneName, "sam"));
+            said({"lists"}, sam);
+
+            if (way.lost)
+                ASSERT_FALSE(admin->injectLostAnswer(deviceOf(sam), *way.lost));
+            else
+                ASSERT_FALSE(admin->setOffline(deviceOf(sam), true));
+            const Typed ticked = run({"tick", "--list", "tools", "hammer"}, sam);
+            EXPECT_EQ(ticked.code, 0) << ticked.err.toStdString();
+            EXPECT_TRUE(ticked.err.contains("could not be synced: The network is unavailable"))
+                << ticked.err.toStdString();
+            ASSERT_FALSE(admin->setOffline(deviceOf(sam), false));
+
+            // Ann's phone renames the hammer on the server's latest copy, as her program would.
+            auto phone = onServer() ? cloud::Container::openServer(cloudFor(ann)).value()
+                                    : cloud::Container::openFile(cloudFor(ann)).value();
+            if (!onServer())
+                ASSERT_FALSE(admin->signIn("annPhone", "ann"));
+            const auto latest = [&]() -> std::optional<cloud::Record> {
+                const auto records = admin->records("ann", zone.zoneName);
+                if (!records.ok())
+                    return std::nullopt;
+                for (const cloud::Record& record : records.value()) {
+                    if (const auto item = ListCloudMapping::item(record);
+                        item && item->text.endsWith("hammer"))
+                        return record;
+                }
+                return std::nullopt;
+            };
+            const auto before = latest();
+            ASSERT_TRUE(before);
+            std::optional<TBItem> renamed = ListCloudMapping::item(*before);
+            renamed->text = QStringLiteral("claw hammer");
+            const auto saved = phone->modifyRecords(
+                "annPhone", cloud::DatabaseScope::privateScope,
+                {ListCloudMapping::record(*renamed, before, std::nullopt)}, {});
+            ASSERT_TRUE(saved.ok()) << saved.error().message.toStdString();
+            ASSERT_TRUE(saved.value().failedRecordSaves.empty());
+
+            // The first request back meets Ann's copy; what it left marked goes with the next
+            // change.
+            said({"lists"}, sam);
+            said({"add", "--list", "tools", "nails"}, sam);
+            for (int requests = 0; requests < 5 && waits(diskOf(sam)); ++requests)
+                said({"lists"}, sam);
+            const DiskV2 device = diskOf(sam);
+            EXPECT_FALSE(waits(device)) << "the tick was never sent";
+            const auto hammer =
+                std::find_if(device.items.begin(), device.items.end(),
+                             [](const TBItem& item) { return item.text.endsWith("hammer"); });
+            ASSERT_NE(hammer, device.items.end());
+            EXPECT_TRUE(hammer->done) << "the tick was given up on the device";
+            EXPECT_EQ(hammer->text, "claw hammer");
+            const auto held = latest();
+            ASSERT_TRUE(held);
+            const auto inCloud = ListCloudMapping::item(*held);
+            EXPECT_TRUE(inCloud->done) << "the tick was given up in the container";
+            EXPECT_EQ(inCloud->text, "claw hammer");
+        }
+    }
+
     void killRounds() {
         std::mt19937 random(52);
         const int asked = qEnvironmentVariableIntValue("TALLYBIRD_KILL_ROUNDS");
@@ -717,6 +805,10 @@ TEST_F(KilledFirstRequestBack, HeldChangesOfASharedListOutliveAKillInTheFirstReq
     killRounds();
 }
 
+TEST_F(KilledFirstRequestBack, AParticipantsTickThatNeverLandedOrLostItsAnswerOutlivesARename) {
+    tickBesideTheOwnersRename();
+}
+
 class KilledFirstRequestBackOnServer : public KilledFirstRequestBack {
 protected:
     void SetUp() override {
@@ -728,6 +820,11 @@ protected:
 
 TEST_F(KilledFirstRequestBackOnServer, HeldChangesOfASharedListOutliveAKillInTheFirstRequestBack) {
     killRounds();
+}
+
+TEST_F(KilledFirstRequestBackOnServer,
+       AParticipantsTickThatNeverLandedOrLostItsAnswerOutlivesARename) {
+    tickBesideTheOwnersRename();
 }
 
 } // namespace
