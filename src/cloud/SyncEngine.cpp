@@ -371,6 +371,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
     size_t limit =
         std::clamp<size_t>(size_t(state.stepLimit().value_or(batchSize)), 1, size_t(batchSize));
     bool halved = false; // the call before was cut short
+    QString notTaken;    // the send id of the batch cut short, when it was one of records
     const auto cutShort = [&](const CloudError& error, size_t count) {
         halved = error.code == Code::limitExceeded && count > 1 && !released();
         if (halved) {
@@ -445,6 +446,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
             break;
         context.batchSize = int(limit);
         context.sendID = newSendID();
+        context.notTakenSendID = std::exchange(notTaken, QString());
 
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> batch;
         std::vector<std::pair<PendingRecordZoneChange, SyncEngineState::Version>> dropped;
@@ -505,6 +507,7 @@ std::optional<CloudError> SyncEngine::Core::send() {
             if (cutShort(result.error(), batch.size())) {
                 for (const auto& entry : batch)
                     tried.erase(hashOf(entry.first));
+                notTaken = context.sendID;
                 continue;
             }
             unanswered = result.error().answerLost;

@@ -15,11 +15,13 @@ class SyncEngine;
 // What the engine may send in its next batch of the current call: the oldest pending record
 // changes it has not tried yet (no more than one batch holds), and how many it sends at most in
 // one batch. The batch goes with a send id of its own, which the container keeps with what it
-// commits of it (Container::sendLanded()).
+// commits of it (Container::sendLanded()). After a batch the container cut short at its bound,
+// which it took none of, `notTakenSendID` names that batch: what was noted of it goes.
 struct SendChangesContext {
     std::vector<PendingRecordZoneChange> pendingChanges;
     int batchSize = 0;
     QString sendID;
+    QString notTakenSendID;
 };
 
 // The changes the delegate wants sent next, with the function that builds the record for each

@@ -184,6 +184,8 @@ CloudEngine::nextRecordZoneChangeBatch(const cloud::SendChangesContext& context,
     CloudSync* owner = &owner_;
     const EngineScope scope = scope_;
     const size_t count = std::min(context.pendingChanges.size(), size_t(context.batchSize));
+    if (!context.notTakenSendID.isEmpty())
+        owner->forgetNotTaken(scope, context.notTakenSendID);
     return cloud::RecordZoneChangeBatch{
         {context.pendingChanges.begin(), context.pendingChanges.begin() + ptrdiff_t(count)},
         [owner, scope, sendID = context.sendID](const cloud::RecordID& id) {

@@ -234,6 +234,19 @@ void CloudSync::sendingEnded(EngineScope scope, bool batchUnanswered) {
     journalTakenIn();
 }
 
+void CloudSync::forgetNotTaken(EngineScope scope, const QString& sendID) {
+    const QSet<QString> noted = sending(scope);
+    for (const QString& key : noted) {
+        const auto note = unwrittenNotes_.constFind(key);
+        if (note == unwrittenNotes_.cend() || note->sendID != sendID)
+            continue;
+        sending(scope).remove(key);
+        unwrittenNotes_.erase(note);
+        if (journal_)
+            unjournaled(scope).refused.append(key);
+    }
+}
+
 QSet<QString>& CloudSync::sending(EngineScope scope) {
     return scope == EngineScope::sharedDatabase ? sharedSending_ : privateSending_;
 }

@@ -173,6 +173,9 @@ private:
     // An engine's sending ended: the notes of a batch whose answer was lost are the store's,
     // for the container to say what became of it; those of a batch it never took go.
     void sendingEnded(EngineScope scope, bool batchUnanswered);
+    // The container took none of the batch `sendID`, cut short at its bound, and its records go
+    // again in the next batch: its notes go, and the journal learns so with that batch's notes.
+    void forgetNotTaken(EngineScope scope, const QString& sendID);
     // What the container said of sends whose answer never came: the notes of a send it never
     // took, and those of saves it refused, go, every mark staying; a send it took leaves its
     // notes to the server's copy (settleUnansweredSend()).

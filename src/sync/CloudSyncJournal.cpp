@@ -369,8 +369,7 @@ std::vector<QByteArray> CloudSync::unjournaledEntries(std::optional<EngineScope>
                                                                          : nullptr;
                 if (!made)
                     continue;
-                taken.noted.push_back(
-                    {noteKey, made->record.changeTag(), digestOf(made->record)});
+                taken.noted.push_back({noteKey, made->record.changeTag(), digestOf(made->record)});
                 taken.sendID = made->sendID;
             }
         }

@@ -168,6 +168,23 @@ TEST_P(SyncEngineTest, ACallCutShortGoesAgainHalvedAndNoLaterCallIsLargerUntilAl
     EXPECT_EQ(nextRun, 4);
     EXPECT_EQ(mac.d().savedRecords().size(), 10u);
     EXPECT_EQ(mac.e().state().stepLimit(), std::nullopt);
+
+    // A call of records cut short: the batch that goes instead names it, so that what its owner
+    // noted of it goes, and only that one.
+    std::vector<PendingRecordZoneChange> again;
+    for (const Record& record : records)
+        again.push_back(PendingRecordZoneChange::saveRecord(record.recordID()));
+    mac.e().state().add(again);
+    mac.d().offeredSends.clear();
+    ASSERT_FALSE(c->injectFault(QStringLiteral("mac"), {}, Code::limitExceeded, 1));
+    ASSERT_FALSE(send(mac.e()));
+    const auto& sends = mac.d().offeredSends;
+    ASSERT_EQ(sends.size(), 4u); // 8 cut short, then 4, 4 and 2
+    EXPECT_TRUE(sends[0].second.isEmpty());
+    EXPECT_EQ(sends[1].second, sends[0].first);
+    EXPECT_NE(sends[1].first, sends[0].first);
+    EXPECT_TRUE(sends[2].second.isEmpty());
+    EXPECT_TRUE(sends[3].second.isEmpty());
 }
 
 // A first send holds many changes: each batch is offered no more than it sends, and a batch that

@@ -92,6 +92,7 @@ void RecordingDelegate::handleEvent(const SyncEngineEvent& event, SyncEngine& en
 std::optional<RecordZoneChangeBatch>
 RecordingDelegate::nextRecordZoneChangeBatch(const SendChangesContext& context, SyncEngine&) {
     offeredSizes.push_back(int(context.pendingChanges.size()));
+    offeredSends.emplace_back(context.sendID, context.notTakenSendID);
     if (onOffered)
         onOffered();
     return RecordZoneChangeBatch{context.pendingChanges, [this](const RecordID& id) {

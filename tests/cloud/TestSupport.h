@@ -76,6 +76,8 @@ public:
     std::map<RecordID, Record> records; // what the provider gives, latest server copy when saved
     std::optional<StateSerialization> saved;
     std::vector<int> offeredSizes; // how many changes each call of the engine offered
+    // Each offered batch's send id, and the batch cut short before it that it names.
+    std::vector<std::pair<QString, QString>> offeredSends;
     std::function<void(const SyncEngineEvent&, SyncEngine&)> onEvent;
     std::function<void()> onOffered; // after the engine asked for a batch
 };
