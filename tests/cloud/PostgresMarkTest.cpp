@@ -548,8 +548,9 @@ TEST_F(PostgresCrashTest, ADeviceThatSyncedAfterABackupGetsWhatIsAddedAfterTheSe
         ASSERT_TRUE(Session(*db, "bob").run("SELECT max(b) FROM tallybird.take_blocks(40) b"));
         ASSERT_FALSE(fetch(desktop.engine));
         ASSERT_TRUE(way.putBack());
-        if (way.newRun)
+        if (way.newRun) {
             ASSERT_FALSE(db->admin()->startNewRun());
+        }
         const QString item = QStringLiteral("item-%1").arg(&way - ways);
         queueSaves(laptop.engine, laptop.delegate, {note(item, zone("TB-ann"), "x")});
         ASSERT_FALSE(send(laptop.engine));
