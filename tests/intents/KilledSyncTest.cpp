@@ -346,20 +346,24 @@ protected:
         }
         // A folder stands where the container file was; the file waits aside.
         const QDir aside(dir.filePath(QStringLiteral("aside")));
-        if (on)
+        if (on) {
             ASSERT_TRUE(aside.mkpath(QStringLiteral(".")));
-        else
+        } else {
             ASSERT_TRUE(QDir().rmdir(cloudFile()));
+        }
         for (const char* suffix : {"", "-wal", "-shm"}) {
             const QString file = cloudFile() + QLatin1String(suffix);
             const QString kept = aside.filePath(QFileInfo(file).fileName());
-            if (on && QFile::exists(file))
+            if (on && QFile::exists(file)) {
                 ASSERT_TRUE(QFile::rename(file, kept));
-            if (!on && QFile::exists(kept))
+            }
+            if (!on && QFile::exists(kept)) {
                 ASSERT_TRUE(QFile::rename(kept, file));
+            }
         }
-        if (on)
+        if (on) {
             ASSERT_TRUE(QDir().mkdir(cloudFile()));
+        }
     }
 
     // The items whose save the sending journal beside the store file says the container
@@ -417,8 +421,9 @@ protected:
         const Typed tick = run({"tick", "--list", "Groceries", item->text});
         EXPECT_EQ(tick.code, 0) << tick.err.toStdString();
         EXPECT_EQ(tick.out, "Ticked off " + item->text + ".\n");
-        if (away == Away::outOfReach)
+        if (away == Away::outOfReach) {
             EXPECT_TRUE(tick.err.contains("could not be synced")) << tick.err.toStdString();
+        }
         keepAway(away, false);
 
         settle();
@@ -731,8 +736,9 @@ protected:
             // Ann's phone renames the hammer on the server's latest copy, as her program would.
             auto phone = onServer() ? cloud::Container::openServer(cloudFor(ann)).value()
                                     : cloud::Container::openFile(cloudFor(ann)).value();
-            if (!onServer())
+            if (!onServer()) {
                 ASSERT_FALSE(admin->signIn("annPhone", "ann"));
+            }
             const auto latest = [&]() -> std::optional<cloud::Record> {
                 const auto records = admin->records("ann", zone.zoneName);
                 if (!records.ok())

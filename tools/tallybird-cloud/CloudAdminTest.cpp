@@ -260,9 +260,10 @@ TEST_F(CloudAdminServerTest, CreateUserAdoptsARoleThatIsThereOnlyAsAPersons) {
     };
     for (const auto& test : cases) {
         SCOPED_TRACE(test.what);
-        if (*test.made)
+        if (*test.made) {
             ASSERT_EQ(db->run(QString::fromLatin1(test.made).arg(test.name), "tallybird_super"),
                       QString());
+        }
         const AdminRun result = admin({"create-user", test.name});
         if (!*test.refusal) {
             EXPECT_EQ(result.status, 0) << result.err.toStdString();
