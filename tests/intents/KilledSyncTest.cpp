@@ -636,20 +636,30 @@ protected:
         int mostRequests = 0; // the most requests after a kill before nothing waited
     };
 
-    void killedRound(Outcome& outcome, std::mt19937& random) {
+    // In a cloud made anew, Ann starts Tools with a hammer in it and shares it with Sam to
+    // change, and Sam's device takes it in. Gives the list's id, or nothing when it failed.
+    QString annSharesToolsWithSam(const QString& ann, const QString& sam) {
         freshCloud();
-        const QString ann = dir.filePath(QStringLiteral("ann-%1").arg(round));
-        const QString sam = dir.filePath(QStringLiteral("sam-%1").arg(round));
         moveInto(ann, "ann");
         moveInto(sam, "sam");
         said({"start", "Tools"}, ann);
         said({"add", "--list", "tools", "hammer"}, ann);
         const QString tools = said({"lists"}, ann).section(u'\t', 0, 0);
+        const QString zone = CloudLayout::listZoneName(tools);
+        if (tools.isEmpty() ||
+            admin->shareZone("ann", zone, "sam", cloud::ParticipantPermission::readWrite) ||
+            admin->acceptShare("ann", zone, "sam"))
+            return {};
+        said({"lists"}, sam);
+        return tools;
+    }
+
+    void killedRound(Outcome& outcome, std::mt19937& random) {
+        const QString ann = dir.filePath(QStringLiteral("ann-%1").arg(round));
+        const QString sam = dir.filePath(QStringLiteral("sam-%1").arg(round));
+        const QString tools = annSharesToolsWithSam(ann, sam);
         ASSERT_FALSE(tools.isEmpty());
         const QString zone = CloudLayout::listZoneName(tools);
-        ASSERT_FALSE(admin->shareZone("ann", zone, "sam", cloud::ParticipantPermission::readWrite));
-        ASSERT_FALSE(admin->acceptShare("ann", zone, "sam"));
-        said({"lists"}, sam);
 
         // Out of reach, Sam ticks Ann's hammer and adds nails; then the device goes to Kim and
         // back.
@@ -708,20 +718,11 @@ protected:
         };
         for (const auto& way : ways) {
             SCOPED_TRACE(way.what);
-            freshCloud();
             const QString ann = dir.filePath(QStringLiteral("ann-%1").arg(round));
             const QString sam = dir.filePath(QStringLiteral("sam-%1").arg(round));
-            moveInto(ann, "ann");
-            moveInto(sam, "sam");
-            said({"start", "Tools"}, ann);
-            said({"add", "--list", "tools", "hammer"}, ann);
-            const QString tools = said({"lists"}, ann).section(u'\t', 0, 0);
+            const QString tools = annSharesToolsWithSam(ann, sam);
             ASSERT_FALSE(tools.isEmpty());
             const cloud::ZoneID zone{CloudLayout::listZoneName(tools)};
-            ASSERT_FALSE(admin->shareZone("ann", zone.zoneName, "sam",
-                                          cloud::ParticipantPermission::readWrite));
-            ASSERT_FALSE(admin->acceptShare("ann", zone.zoneName, "sam"));
-            said({"lists"}, sam);
 
             if (way.lost)
                 ASSERT_FALSE(admin->injectLostAnswer(deviceOf(sam), *way.lost));
