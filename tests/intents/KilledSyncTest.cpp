@@ -147,16 +147,7 @@ protected:
         }
         DiskV2 disk = readDisk();
         ASSERT_EQ(disk.items.size(), 1);
-        const TBItem first = disk.items.first();
-        const FieldSet marks = disk.dirtyItems.value(first.id);
-        for (int i = 1; i < count; ++i) {
-            TBItem item = first;
-            item.id = Ids::newId();
-            item.text = QStringLiteral("Item %1").arg(i);
-            item.order = i;
-            disk.items.append(item);
-            disk.dirtyItems.insert(item.id, marks);
-        }
+        addItemsLikeTheFirst(disk, count, disk.dirtyItems.value(disk.items.first().id));
         writeDisk(disk);
         settle();
         ASSERT_EQ(waiting(), 0) << "the first upload did not end";
@@ -166,6 +157,11 @@ protected:
     void storeWithUnsentItems(int count) {
         syncedStore(1);
         DiskV2 disk = readDisk();
+        addItemsLikeTheFirst(disk, count, ListStore::allItemFields());
+        writeDisk(disk);
+    }
+    // Items 1 to `count - 1` after the store's first, each marked with `marks`.
+    static void addItemsLikeTheFirst(DiskV2& disk, int count, const FieldSet& marks) {
         const TBItem first = disk.items.first();
         for (int i = 1; i < count; ++i) {
             TBItem item = first;
@@ -173,9 +169,8 @@ protected:
             item.text = QStringLiteral("Item %1").arg(i);
             item.order = i;
             disk.items.append(item);
-            disk.dirtyItems.insert(item.id, ListStore::allItemFields());
+            disk.dirtyItems.insert(item.id, marks);
         }
-        writeDisk(disk);
     }
 
     DiskV2 readDisk() {
@@ -272,10 +267,9 @@ protected:
             const bool some = sentSome();
             if (some)
                 QThread::msleep(ulong(after(random)));
-            killed = device.state() == QProcess::Running;
-            if (killed)
-                ::kill(pid_t(device.processId()), SIGKILL);
-            ASSERT_TRUE(device.waitForFinished(requestBoundMs));
+            killed = killNow(device, requestBoundMs);
+            ASSERT_TRUE(device.state() == QProcess::NotRunning ||
+                        device.waitForFinished(requestBoundMs));
             if (some)
                 break;
         }
@@ -403,8 +397,9 @@ protected:
                 QThread::usleep(200);
                 confirmed = confirmedInJournal();
             }
-            if (device.state() == QProcess::Running)
-                ::kill(pid_t(device.processId()), SIGKILL);
+            const bool running = device.state() == QProcess::Running;
+            ASSERT_TRUE(!running || killNow(device, requestBoundMs))
+                << "the request ended on its own as it was killed";
             ASSERT_TRUE(device.state() == QProcess::NotRunning ||
                         device.waitForFinished(requestBoundMs));
         }
@@ -621,9 +616,7 @@ protected:
             }
         }
         QThread::msleep(ulong(laterMs));
-        const bool killed = running();
-        if (killed)
-            ::kill(pid_t(device.processId()), SIGKILL);
+        const bool killed = killNow(device, requestBoundMs);
         EXPECT_TRUE(device.state() == QProcess::NotRunning ||
                     device.waitForFinished(requestBoundMs));
         return killed;

@@ -117,6 +117,15 @@ inline bool processGone(pid_t pid) {
     return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
 }
 
+// Kills a child still running at once, as a power cut would, and waits for it: true only when
+// the kill is what ended it, not an end of its own a moment before.
+inline bool killNow(QProcess& child, int waitMs) {
+    if (child.state() != QProcess::Running)
+        return false;
+    ::kill(pid_t(child.processId()), SIGKILL);
+    return child.waitForFinished(waitMs) && child.exitStatus() == QProcess::CrashExit;
+}
+
 // A program this test started that is no child of it (a window a request started on its own):
 // ended, as a desktop session ends it, when the test is done with it, and killed should it not
 // end in time.

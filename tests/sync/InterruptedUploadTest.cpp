@@ -48,6 +48,16 @@ protected:
         mac.store().flushSaves();
         return listID;
     }
+    // The upload of the items, as a program killed before it wrote its store file leaves it:
+    // the store file takes no write, and what the container confirmed is only in the sending
+    // journal, whose path this gives.
+    QString uploadWithoutStoreWrites(Device& mac) {
+        const auto sink = std::make_shared<CountingSink>();
+        sink->refuse = true;
+        mac.store().setFileSink(sink);
+        EXPECT_FALSE(mac.syncNow());
+        return SendingJournal::pathBeside(mac.store().fileURL());
+    }
     // The container's change tag of each record of the list's zone.
     std::map<QString, QString> tags(const QString& listID) {
         std::map<QString, QString> out;
@@ -83,11 +93,7 @@ TEST_F(InterruptedUploadTest, WhatTheContainerConfirmedIsTakenInFromTheJournalAt
         auto phone = device("phone");
         auto mac = device("mac");
         const QString listID = fill(*mac);
-        const auto sink = std::make_shared<CountingSink>();
-        sink->refuse = true;
-        mac->store().setFileSink(sink);
-        ASSERT_FALSE(mac->syncNow());
-        const QString journal = SendingJournal::pathBeside(mac->store().fileURL());
+        const QString journal = uploadWithoutStoreWrites(*mac);
         ASSERT_TRUE(QFile::exists(journal));
         if (row.cutLastAppend) {
             QFile file(journal);
@@ -126,11 +132,7 @@ TEST_F(InterruptedUploadTest, WhatTheJournalConfirmedNeverMarksALaterChangeAsSen
     auto mac = device("mac");
     const QString listID = fill(*mac);
     const QString ticked = mac->store().items(listID).first().id;
-    const auto sink = std::make_shared<CountingSink>();
-    sink->refuse = true;
-    mac->store().setFileSink(sink);
-    ASSERT_FALSE(mac->syncNow());
-    const QString journal = SendingJournal::pathBeside(mac->store().fileURL());
+    const QString journal = uploadWithoutStoreWrites(*mac);
     ASSERT_TRUE(QFile::exists(journal));
 
     mac->restart([&](const QString& storeFile) {
@@ -162,11 +164,7 @@ TEST_F(InterruptedUploadTest, AJournalWithoutDigestsTakesNothingAsSentAndLosesNo
     auto phone = device("phone");
     auto mac = device("mac");
     fill(*mac);
-    const auto sink = std::make_shared<CountingSink>();
-    sink->refuse = true;
-    mac->store().setFileSink(sink);
-    ASSERT_FALSE(mac->syncNow());
-    const QString journal = SendingJournal::pathBeside(mac->store().fileURL());
+    const QString journal = uploadWithoutStoreWrites(*mac);
 
     mac->restart([&](const QString&) {
         QFile file(journal);
