@@ -1,6 +1,7 @@
 // The server's promise to readers, for minutes: no reader's mark ever passes a change, while
 // writers of one list take turns on it, writers of their own lists move the numbers on, and the
-// server is stopped as a crash stops it every so often. On a server of the bench's own (see
+// server is stopped as a crash stops it every so often; one more writer calls the server's
+// functions in another order than the program does. On a server of the bench's own (see
 // scripts/pg-cluster), with plain SQL as the program's devices send it.
 //
 // Readers take a mark (with the server's run it came in) and count the list's changes up to it
@@ -10,8 +11,9 @@
 // that committed in a later run are what a token of that run reads as expired for.
 //
 // TALLYBIRD_BENCH_PROMISE_SECONDS: how long (default 180); TALLYBIRD_BENCH_PROMISE_CRASH_SECONDS:
-// time between crashes (default 30, 0 for none); TALLYBIRD_BENCH_PROMISE_VERSION: the version of
-// the container (default this one's; one without runs shows what a crash does to it).
+// time between crashes (default 30, 0 for none); TALLYBIRD_BENCH_PROMISE_VERSION: the version the
+// container is made at (default this one's); an earlier one is brought up to this one as the
+// administrator first reaches it to let the people in, so the bench runs on an upgraded container.
 #include "cloud/PostgresConnection.h"
 #include "cloud/PostgresSchema.h"
 #include "support/PostgresTestServer.h"
@@ -62,6 +64,9 @@ struct Promise {
     std::vector<std::vector<qint64>> changes; // by run, the numbers its writers committed
     std::vector<QString> runs;                // in the order they came
     std::atomic<long> ownWrites = 0;
+    std::atomic<long> outOfOrder = 0; // changes committed by the writer out of order
+    // Its changes stamped with a number taken before the lock that committed all the same.
+    std::atomic<long> earlyNumbersCommitted = 0;
 
     // Call with the mutex held.
     size_t runIndex(const QString& run) {
@@ -114,6 +119,42 @@ void writeShared(Promise& promise, Connection& connection, int writer, long n) {
     if (written && session.run("COMMIT")) {
         std::lock_guard lock(promise.mutex);
         promise.changes[promise.runIndex(connection.run())].push_back(taken);
+    } else {
+        session.run("ROLLBACK");
+    }
+}
+
+// A writer who calls the server's functions in another order than the program does: every
+// other change takes its number before the lock (which the server refuses to stamp a change
+// with), the others ask for a mark and note sends and ask after them between the lock and the
+// write. What the server lets commit counts as any change does.
+void writeOutOfOrder(Promise& promise, Connection& connection, int writer, long n) {
+    PostgresSession& session = connection.session();
+    const QString name = QStringLiteral("o%1-%2").arg(writer).arg(n);
+    const auto call = [&](const QString& sql) { return session.run(sql).has_value(); };
+    session.run("BEGIN");
+    qint64 taken = n % 2 == 0 ? session.number("SELECT tallybird.take_blocks(1)") : 0;
+    bool written = taken >= 0 && call("SELECT tallybird.lock_zone('ann', 'TB-shared')") &&
+                   call("SELECT tallybird.settle()") &&
+                   call(QStringLiteral("SELECT tallybird.note_send('eve%1', '%2', NULL)")
+                            .arg(writer)
+                            .arg(name));
+    if (written && n % 2 == 1)
+        taken = session.number("SELECT tallybird.take_blocks(1)");
+    written =
+        written && taken > 0 &&
+        call(QStringLiteral("INSERT INTO tallybird.records VALUES ('ann', 'TB-shared', "
+                            "'%1', 'Note', 't%2', '\\x7b7d', %2)")
+                 .arg(name)
+                 .arg(taken)) &&
+        call(QStringLiteral("SELECT * FROM tallybird.settle_send('eve%1', 'x%2')")
+                 .arg(writer)
+                 .arg(name)) &&
+        call(QStringLiteral("SELECT tallybird.touch_zone('ann', 'TB-shared', %1)").arg(taken));
+    if (written && session.run("COMMIT")) {
+        std::lock_guard lock(promise.mutex);
+        promise.changes[promise.runIndex(connection.run())].push_back(taken);
+        ++(n % 2 == 0 ? promise.earlyNumbersCommitted : promise.outOfOrder);
     } else {
         session.run("ROLLBACK");
     }
@@ -208,6 +249,12 @@ void BM_ServerPromise(benchmark::State& state) {
                 for (long n = 0; !promise.stop; ++n)
                     writeShared(promise, connection, i, n);
             });
+        for (int i = 0; i < 2; ++i)
+            threads.emplace_back([&, i] {
+                Connection connection(promise, "eve");
+                for (long n = 0; !promise.stop; ++n)
+                    writeOutOfOrder(promise, connection, i, n);
+            });
         for (int i = 0; i < 4; ++i)
             threads.emplace_back([&] {
                 // Bob's own list: numbers move on that Ann's marks count.
@@ -250,6 +297,8 @@ void BM_ServerPromise(benchmark::State& state) {
             changes += seqs.size();
         state.counters["changes a minute"] = double(changes) / minutes;
         state.counters["own writes a minute"] = double(promise.ownWrites) / minutes;
+        state.counters["out of order a minute"] = double(promise.outOfOrder) / minutes;
+        state.counters["early numbers committed"] = double(promise.earlyNumbersCommitted);
         state.counters["crashes"] = crashes;
         state.counters["passed"] = double(passed);
         state.counters["expired by a crash"] = double(expired);
