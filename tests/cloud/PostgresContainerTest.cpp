@@ -28,6 +28,7 @@
 
 using namespace cloudtest;
 using Code = CloudError::Code;
+using testsupport::PostgresSession;
 using testsupport::PostgresTestDatabase;
 using testsupport::PostgresTestServer;
 
@@ -599,17 +600,10 @@ TEST_F(PostgresContainerTest, ASendIdIsItsPersonsAloneAndWhatTheServerSaysOfItHo
               "s1,s3,s4");
 
     // A batch at work: the question waits for its commit.
-    PGconn* raw = PQconnectdb(
-        (PostgresTestServer::adminConnection() + " user=ann dbname=" + db.name()).toUtf8());
-    const auto rawRuns = [&](const char* sql) {
-        PGresult* result = PQexec(raw, sql);
-        const bool ok =
-            PQresultStatus(result) == PGRES_TUPLES_OK || PQresultStatus(result) == PGRES_COMMAND_OK;
-        PQclear(result);
-        return ok;
-    };
-    ASSERT_TRUE(rawRuns("BEGIN"));
-    ASSERT_TRUE(rawRuns("SELECT tallybird.note_send('annLaptop', 's5', NULL)"));
+    PostgresSession raw(db, "ann");
+    ASSERT_TRUE(raw.ok());
+    ASSERT_TRUE(raw.run("BEGIN"));
+    ASSERT_TRUE(raw.run("SELECT tallybird.note_send('annLaptop', 's5', NULL)"));
     auto asker = Container::openServer(db.uri("ann"), 30'000).value();
     std::optional<SendOutcome::Fate> answered;
     std::thread asking([&] {
@@ -622,14 +616,13 @@ TEST_F(PostgresContainerTest, ASendIdIsItsPersonsAloneAndWhatTheServerSaysOfItHo
                     "ann") != "1" &&
            !bound.hasExpired())
         QThread::msleep(5);
-    ASSERT_TRUE(rawRuns("COMMIT"));
+    ASSERT_TRUE(raw.run("COMMIT"));
     asking.join();
     EXPECT_EQ(answered, SendOutcome::Fate::landed);
 
     // Asked after first: the batch fails as it comes.
     EXPECT_EQ(fate("s6"), SendOutcome::Fate::neverLanded);
-    EXPECT_FALSE(rawRuns("SELECT tallybird.note_send('annLaptop', 's6', NULL)"));
-    PQfinish(raw);
+    EXPECT_FALSE(raw.run("SELECT tallybird.note_send('annLaptop', 's6', NULL)"));
     EXPECT_EQ(fate("s6"), SendOutcome::Fate::neverLanded);
 }
 
